@@ -1,0 +1,245 @@
+// Test robot for end-to-end tests under Wine. One action per run; it prints
+// what it saw and exits 0 on success, 1 on failure or timeout, 2 on misuse.
+//
+//   ROBOT wait-class CLASS [ms]          wait for a top-level window of a class
+//   ROBOT gone-class CLASS [ms]          wait until no window of the class exists
+//   ROBOT title CLASS                    print the window's title
+//   ROBOT copydata CLASS TEXT            WM_COPYDATA as the rule checker sends it
+//   ROBOT copydata-raw CLASS TEXT N      WM_COPYDATA with cbData = N
+//   ROBOT command CLASS ID               post WM_COMMAND id
+//   ROBOT chars CLASS TEXT               post WM_CHAR for each character
+//   ROBOT key CLASS VK                   post WM_KEYDOWN and WM_KEYUP of a virtual key
+//   ROBOT close CLASS                    post WM_CLOSE
+//   ROBOT dialogs                        list dialog boxes: caption and texts
+//   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
+//   ROBOT dialog-text CAPTION            print a dialog box's texts
+//   ROBOT press CAPTION BUTTON [ms]      press the button with that text ('&' ignored)
+//   ROBOT set-text CAPTION ID TEXT       set the text of the control with that id
+//   ROBOT get-text CAPTION ID            print the text of the control with that id
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kDefaultWaitMs = 10000;
+
+int WaitMs(int argc, char** argv, int index) {
+  return argc > index ? atoi(argv[index]) : kDefaultWaitMs;
+}
+
+HWND FindClass(const char* cls) { return FindWindowA(cls, nullptr); }
+
+HWND WaitClass(const char* cls, int ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND w = FindClass(cls);
+    if (w) return w;
+    if ((int)(GetTickCount() - start) > ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::string WindowText(HWND w) {
+  char buf[4096];
+  // WM_GETTEXT reaches controls of other processes, GetWindowText does not.
+  LRESULT n = SendMessageA(w, WM_GETTEXT, sizeof buf, (LPARAM)buf);
+  if (n < 0) n = 0;
+  buf[n < (LRESULT)sizeof buf ? n : (LRESULT)sizeof buf - 1] = '\0';
+  return buf;
+}
+
+std::string StripAmp(const std::string& s) {
+  std::string out;
+  for (char c : s)
+    if (c != '&') out += c;
+  return out;
+}
+
+struct DialogSearch {
+  const char* caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK DialogEnum(HWND w, LPARAM lp) {
+  DialogSearch* s = reinterpret_cast<DialogSearch*>(lp);
+  char cls[64];
+  GetClassNameA(w, cls, sizeof cls);
+  if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+  if (!s->caption || WindowText(w) == s->caption) s->found.push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> Dialogs(const char* caption) {
+  DialogSearch s{caption, {}};
+  EnumWindows(DialogEnum, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitDialog(const char* caption, int ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<HWND> d = Dialogs(caption);
+    if (!d.empty()) return d[0];
+    if ((int)(GetTickCount() - start) > ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+BOOL CALLBACK ChildPrint(HWND w, LPARAM) {
+  char cls[64];
+  GetClassNameA(w, cls, sizeof cls);
+  std::string text = WindowText(w);
+  if (!text.empty()) printf("  [%s %d] %s\n", cls, GetDlgCtrlID(w), text.c_str());
+  return TRUE;
+}
+
+void DialogPrint(HWND d) {
+  printf("dialog: %s\n", WindowText(d).c_str());
+  EnumChildWindows(d, ChildPrint, 0);
+}
+
+struct ButtonSearch {
+  std::string text;
+  HWND found;
+};
+
+BOOL CALLBACK ButtonEnum(HWND w, LPARAM lp) {
+  ButtonSearch* s = reinterpret_cast<ButtonSearch*>(lp);
+  char cls[64];
+  GetClassNameA(w, cls, sizeof cls);
+  if (_stricmp(cls, "Button") == 0 && StripAmp(WindowText(w)) == s->text) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int Usage() {
+  fprintf(stderr, "robot: unknown or incomplete action (see robot.cpp)\n");
+  return 2;
+}
+
+int NeedWindow(HWND w, const char* what) {
+  if (w) return 1;
+  printf("no window: %s\n", what);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  std::string act = argv[1];
+
+  if (act == "wait-class" && argc >= 3) {
+    HWND w = WaitClass(argv[2], WaitMs(argc, argv, 3));
+    if (!NeedWindow(w, argv[2])) return 1;
+    printf("found: %s\n", argv[2]);
+    return 0;
+  }
+  if (act == "gone-class" && argc >= 3) {
+    DWORD start = GetTickCount();
+    int ms = WaitMs(argc, argv, 3);
+    while (FindClass(argv[2])) {
+      if ((int)(GetTickCount() - start) > ms) {
+        printf("still there: %s\n", argv[2]);
+        return 1;
+      }
+      Sleep(50);
+    }
+    printf("gone: %s\n", argv[2]);
+    return 0;
+  }
+  if (act == "dialogs") {
+    for (HWND d : Dialogs(nullptr)) DialogPrint(d);
+    return 0;
+  }
+  if (act == "wait-dialog" && argc >= 3) {
+    HWND d = WaitDialog(argv[2], WaitMs(argc, argv, 3));
+    if (!NeedWindow(d, argv[2])) return 1;
+    DialogPrint(d);
+    return 0;
+  }
+  if (act == "dialog-text" && argc >= 3) {
+    HWND d = WaitDialog(argv[2], 0);
+    if (!NeedWindow(d, argv[2])) return 1;
+    DialogPrint(d);
+    return 0;
+  }
+  if (act == "press" && argc >= 4) {
+    HWND d = WaitDialog(argv[2], WaitMs(argc, argv, 4));
+    if (!NeedWindow(d, argv[2])) return 1;
+    ButtonSearch s{StripAmp(argv[3]), nullptr};
+    EnumChildWindows(d, ButtonEnum, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) {
+      printf("no button: %s\n", argv[3]);
+      return 1;
+    }
+    // Posted as the dialog's own WM_COMMAND so the press works even when the
+    // dialog runs a nested modal loop of its own.
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(s.found), BN_CLICKED), (LPARAM)s.found);
+    printf("pressed: %s\n", argv[3]);
+    return 0;
+  }
+  if ((act == "set-text" || act == "get-text") && argc >= 4) {
+    HWND d = WaitDialog(argv[2], kDefaultWaitMs);
+    if (!NeedWindow(d, argv[2])) return 1;
+    HWND c = GetDlgItem(d, atoi(argv[3]));
+    if (!NeedWindow(c, argv[3])) return 1;
+    if (act == "get-text") {
+      printf("%s\n", WindowText(c).c_str());
+      return 0;
+    }
+    if (argc < 5) return Usage();
+    SendMessageA(c, WM_SETTEXT, 0, (LPARAM)argv[4]);
+    return 0;
+  }
+
+  if (argc < 3) return Usage();
+  HWND w = FindClass(argv[2]);
+  if (!NeedWindow(w, argv[2])) return 1;
+
+  if (act == "title") {
+    printf("%s\n", WindowText(w).c_str());
+    return 0;
+  }
+  if ((act == "copydata" && argc >= 4) || (act == "copydata-raw" && argc >= 5)) {
+    const char* text = argv[3];
+    COPYDATASTRUCT cds;
+    cds.dwData = 0;
+    cds.cbData = (DWORD)strlen(text) + 1;
+    if (act == "copydata-raw") cds.cbData = (DWORD)atoi(argv[4]);
+    cds.lpData = (PVOID)text;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(w, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 10000, &result)) {
+      printf("copydata: no answer\n");
+      return 1;
+    }
+    printf("copydata: sent %u bytes\n", (unsigned)cds.cbData);
+    return 0;
+  }
+  if (act == "command" && argc >= 4) {
+    PostMessageA(w, WM_COMMAND, (WPARAM)atoi(argv[3]), 0);
+    return 0;
+  }
+  if (act == "chars" && argc >= 4) {
+    for (const char* p = argv[3]; *p; ++p) PostMessageA(w, WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+    return 0;
+  }
+  if (act == "key" && argc >= 4) {
+    WPARAM vk = (WPARAM)strtol(argv[3], nullptr, 0);
+    PostMessageA(w, WM_KEYDOWN, vk, 1);
+    PostMessageA(w, WM_KEYUP, vk, (LPARAM)0xC0000001);
+    return 0;
+  }
+  if (act == "close") {
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  return Usage();
+}
