@@ -1,0 +1,5 @@
+#include "mainsetup.h"
+
+MainSetupState MainSetup;
+
+void MainSetupReset() { MainSetup = MainSetupState(); }
