@@ -37,7 +37,11 @@ void PagesFree(T** table, int pages) {
   }
 }
 
+// A hit is an error of the run that met it; the flags are cleared when the
+// next run starts, so a later run loads whole cells again.
 int LimitHit(int* flag, const char* text) {
+  g_cktRun.errCount++;
+  if (g_cktRun.log) fprintf(g_cktRun.log, "\nERROR ... %s\n", text);
   HostWarning(text);
   HostPause(20);
   *flag = 1;

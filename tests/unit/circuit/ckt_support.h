@@ -12,6 +12,7 @@
 #include "ckt_scan.h"
 #include "ckt_settings.h"
 #include "ckt_store.h"
+#include "host.h"
 #include "host_record.h"
 
 namespace ckttest {
