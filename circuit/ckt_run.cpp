@@ -85,6 +85,7 @@ void ErrLogBox(const char* text) {
 }
 
 int AbortPoll(int ms) {
+  if (g_cktRun.abortFlag) return 1;
   if (g_cktRun.pollEverySecond) {
     int64_t now = (int64_t)time(nullptr);
     if (now == g_cktRun.lastPollSecond) return g_cktRun.abortFlag;
