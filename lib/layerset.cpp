@@ -92,7 +92,7 @@ static int Append(char* text, size_t size, const char* piece) {
 
 void LyrRangeText(uint64_t mask, int offset, char* text, size_t size) {
   if (!text || size == 0 || mask == 0) return;
-  char piece[24];
+  char piece[32];
   int i = 1;
   while (i <= 64) {
     if (!((mask >> (i - 1)) & 1)) {
