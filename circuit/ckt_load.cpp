@@ -8,6 +8,7 @@
 #include "ckt_settings.h"
 #include "ckt_store.h"
 #include "host.h"
+#include "namecheck.h"
 
 namespace ckt {
 
@@ -228,7 +229,8 @@ int CrfReadFrom(TlcLineIn* in) {
     if (!numLine) break;
     int64_t v[9];
     int n = TlcParseInts(numLine, v, 9);
-    if (n < 9 || v[0] < 1 || v[0] > 24 || strlen(name) > TLC_NAME_MAX || !name[0]) continue;
+    // A name that cannot be a cell file's name is no valid entry.
+    if (n < 9 || v[0] < 1 || v[0] > 24 || !CellNameValid(name)) continue;
     int ok = 1;
     for (int k = 1; k < 9; k++)
       if (v[k] < INT32_MIN || v[k] > INT32_MAX) ok = 0;

@@ -10,6 +10,7 @@
 #include "ckt_run.h"
 #include "ckt_store.h"
 #include "host.h"
+#include "namecheck.h"
 
 namespace ckt {
 
@@ -125,7 +126,7 @@ void RewriteG8(int g, int s, double v) {
 void ApplyMain(int check) {
   Upper(Val(GRP_MAIN, S_CFN));
   if (check && Val(GRP_MAIN, S_CFN)[0]) {
-    CellNameCheck(Val(GRP_MAIN, S_CFN), 0);
+    ::CellNameCheck(Val(GRP_MAIN, S_CFN), 0);
     CellCheckExists(Val(GRP_MAIN, S_CFN), 0);
   }
   for (int s : {S_PAF, S_HFN, S_FFN}) {
@@ -141,7 +142,7 @@ void ApplyMain(int check) {
       snprintf(name, sizeof name, "%s", base);
       char* dot = strrchr(name, '.');
       if (dot) *dot = 0;
-      FileNameCheck(name);
+      ::FileNameCheck(name);
     }
   }
   const int textSlots[] = {S_NNL, S_COL, S_DVL, S_PML};
@@ -507,57 +508,6 @@ int TraceTableLayer(int layer) { return ConductorLayer(layer) || InsulatorLayer(
 int TextLayer(int layer) {
   int l = layer & 0x1ff;
   return l == g_set.nnl || l == g_set.col || l == g_set.dvl || l == g_set.pml;
-}
-
-namespace {
-const char kIllegal[] = " \"*+'`./:;<=>?\\|()%";
-const char* const kReserved[] = {"P", "B", "CON", "PRN", "AUX", "NUL", "CLOCK$", "COM1", "COM2", "COM3",
-                                 "COM4", "LPT1", "LPT2", "LPT3", "Copybkup", "Loadbkup", "", "",
-                                 "UFILE0", "UFILE1", "UFILE2", "UFILE3", "UFILE4", "UFILE5",
-                                 "UFILE6", "UFILE7", "UFILE8", "UFILE9", "QUIL7"};
-
-int NameCheck(const char* name, const char* what, const char* longText) {
-  int bad = 0;
-  char msg[200];
-  for (const unsigned char* p = (const unsigned char*)name; *p; p++) {
-    if (*p < 0x20 || *p >= 0x80) {
-      snprintf(msg, sizeof msg, "Illegal Character \"0x%x\" in %s", (unsigned)(int32_t)(signed char)*p, what);
-    } else if (strchr(kIllegal, *p)) {
-      snprintf(msg, sizeof msg, "Illegal Character \"%c\" in %s", *p, what);
-    } else {
-      continue;
-    }
-    HostMsgBox(msg, CKT_DISPLAY_NAME, HOST_CAP_OWN, HOST_OK);
-    HostPause(20);
-    bad = 1;
-  }
-  for (const char* r : kReserved) {
-    if (strcasecmp(name, r) == 0) {
-      snprintf(msg, sizeof msg, "Reserved or Incorrect %s \"%.40s\"", what, name);
-      HostMsgBox(msg, CKT_DISPLAY_NAME, HOST_CAP_OWN, HOST_OK);
-      HostPause(20);
-      bad = 1;
-      break;
-    }
-  }
-  if (strlen(name) > 32) {
-    snprintf(msg, sizeof msg, longText, name);
-    HostMsgBox(msg, CKT_DISPLAY_NAME, HOST_CAP_OWN, HOST_OK);
-    HostPause(20);
-    bad = 1;
-  }
-  return bad;
-}
-}  // namespace
-
-int CellNameCheck(const char* name, int wildcard) {
-  if (!name[0] || (wildcard && strcmp(name, "*") == 0)) return 0;
-  return NameCheck(name, "Cellname", "Cellname \"%.100s\" is too Long");
-}
-
-int FileNameCheck(const char* name) {
-  if (!name[0]) return 0;
-  return NameCheck(name, "Filename", "File Cellname \"%.100s\" is too Long");
 }
 
 int CellCheckExists(const char* name, int wildcard) {

@@ -100,9 +100,9 @@ int HiddenLayer(int layer);
 int TraceTableLayer(int layer);
 int TextLayer(int layer);
 
-// Name checks of the setup dialogs; 1 when a fault was found.
-int CellNameCheck(const char* name, int wildcard);
-int FileNameCheck(const char* name);
+// The cell must be in the collection ("*" passes with wildcard); else the
+// message and 0. The name checks themselves are the library's
+// (namecheck.h).
 int CellCheckExists(const char* name, int wildcard);
 
 // Path normaliser: lower case, the drive letter and each character after a

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "ckt_support.h"
+#include "namecheck.h"
 
 namespace {
 
