@@ -222,8 +222,8 @@ int CellExtract(int32_t cell, int32_t n, int isMain) {
 
   if (g_set.flag[S_CNL] || g_set.flag[S_CNT]) NodeTextReport(cell);
   if (g_set.flag[S_CCL] || g_set.flag[S_CCT]) ConnectorTextReport(cell);
-  IndexDrop();
   if (g_extract.cellDone) g_extract.cellDone(cell, isMain);
+  IndexDrop();
   snprintf(msg, sizeof msg, "%s %s Done", isMain ? "Main Circuit" : "Subcircuit", c.name);
   StatusLine(msg, 0);
   c.flags |= CELL_COMPILED;
@@ -245,7 +245,12 @@ int CellCompile(int32_t cell, int32_t n, int isMain) {
       snprintf(msg, sizeof msg, "\nWARNING ... Cell %s in %s is Outlined", p.name, c.name);
       LogPut(msg);
     }
-    if (p.rank > 1 && !CellOmitted(p.cell) && !(p.outline && !g_set.flag[S_OTL]) &&
+    // A cell compiled already in this pass (or one that is never compiled)
+    // would return at once: its instances are not read, nor this cell's
+    // read back, which would make a cell of n placements cost n^2.
+    const CktCell& lower = g_store->cells[p.cell];
+    int pending = !(lower.flags & (CELL_COMPILED | CELL_UPPER_NO_CONN));
+    if (pending && p.rank > 1 && !CellOmitted(p.cell) && !(p.outline && !g_set.flag[S_OTL]) &&
         g_extract.depthCounter < CKT_BANKS) {
       TlcReadC(p.name, 0);
       int r = CellCompile(p.cell, g_store->bankCount[0], 0);

@@ -22,6 +22,8 @@ CktNodes g_nodes;
 
 namespace {
 
+uint32_t g_nodesGeneration = 0;  // tables emptied: cached views are stale
+
 std::string Lower(const char* s) {
   std::string r(s);
   for (char& c : r) c = (char)tolower((unsigned char)c);
@@ -99,6 +101,7 @@ void NodesReset() {
   memcpy(sym, g_nodes.sym, sizeof sym);
   int32_t symCount = g_nodes.symCount;
   memset(&g_nodes, 0, sizeof g_nodes);
+  g_nodesGeneration++;
   g_nodes.dev = dev;
   g_nodes.conn = conn;
   g_nodes.useIndex = useIndex;
@@ -160,10 +163,29 @@ int ConnectorLayerSuffix(const char* text) {
   return (v >= 1 && v <= 256) ? (int)v : 0;
 }
 
+namespace {
+uint64_t PosKey(int32_t x, int32_t y) { return ((uint64_t)(uint32_t)x << 32) | (uint32_t)y; }
+
+// Positions of the pins, rebuilt when the table changed.
+struct PinPositions {
+  std::unordered_map<uint64_t, int32_t> count;
+  int32_t builtFor = -1;
+  const CktDevice* table = nullptr;
+  uint32_t generation = 0;
+};
+PinPositions g_pinPos;
+}  // namespace
+
 int ConnectorAt(int32_t x, int32_t y) {
-  for (int32_t i = 0; i < g_nodes.devCount; i++)
-    if (g_nodes.dev[i].x == x && g_nodes.dev[i].y == y) return 1;
-  return 0;
+  PinPositions& p = g_pinPos;
+  if (p.builtFor != g_nodes.devCount || p.table != g_nodes.dev || p.generation != g_nodesGeneration) {
+    p.count.clear();
+    for (int32_t i = 0; i < g_nodes.devCount; i++) p.count[PosKey(g_nodes.dev[i].x, g_nodes.dev[i].y)]++;
+    p.builtFor = g_nodes.devCount;
+    p.table = g_nodes.dev;
+    p.generation = g_nodesGeneration;
+  }
+  return p.count.count(PosKey(x, y)) ? 1 : 0;
 }
 
 namespace {
@@ -316,14 +338,19 @@ int32_t SymbolOfCell(int32_t cell) {
 }  // namespace
 
 void SymbolsOnConnectors(int32_t instances) {
+  // The symbol instances, in order, looked at for every open pin.
+  std::vector<int32_t> symbols;
+  for (int32_t i = 1; i <= instances; i++) {
+    if (!InstRec(0, i)) break;
+    if (InstanceCell(0, i)->flags & CELL_SYMBOL) symbols.push_back(i);
+  }
+  if (symbols.empty()) return;
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     CktDevice& d = g_nodes.dev[e];
     if (d.node != 0) continue;
-    for (int32_t i = 1; i <= instances; i++) {
+    for (int32_t i : symbols) {
       CktInst* a = InstRec(0, i);
-      if (!a) break;
-      const CktCell* c = InstanceCell(0, i);
-      if (!(c->flags & CELL_SYMBOL) || a->x != d.x || a->y != d.y) continue;
+      if (!a || a->x != d.x || a->y != d.y) continue;
       int32_t j = SymbolOfCell(a->word & 0x3fff);
       if (j) {
         d.node = CKT_SYMBOL_BASE | j;
@@ -335,18 +362,21 @@ void SymbolsOnConnectors(int32_t instances) {
 
 void RealNamesOnConnectors() {
   g_nodes.directCount = 0;
-  std::vector<int32_t> texts;
-  for (int32_t i = 1; i <= g_store->np; i++)
-    if (TextOnLayer(i, g_set.nnl)) texts.push_back(i);
+  // Texts by position, each list in store order.
+  std::unordered_map<uint64_t, std::vector<int32_t>> texts;
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    int32_t x, y;
+    if (TextOnLayer(i, g_set.nnl) && TextPos(i, &x, &y)) texts[PosKey(x, y)].push_back(i);
+  }
+  if (texts.empty()) return;
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     CktDevice& d = g_nodes.dev[e];
     if (d.node != 0) continue;
-    for (int32_t t : texts) {
-      int32_t x, y;
-      if (TextPos(t, &x, &y) && x == d.x && y == d.y) {
-        d.node = t;
-        g_nodes.directCount++;
-      }
+    auto it = texts.find(PosKey(d.x, d.y));
+    if (it == texts.end()) continue;
+    for (int32_t t : it->second) {
+      d.node = t;  // a later text on the same pin overwrites and counts again
+      g_nodes.directCount++;
     }
   }
 }
@@ -841,17 +871,19 @@ void NodeTextReport(int32_t cell) {
       continue;
     }
     int found = 0;
-    for (int32_t b = 1; b <= g_store->nb; b++) {
+    static std::vector<int32_t> boxes, paths;
+    PointCandidates(x, y, 0, boxes, paths);
+    for (int32_t b : boxes) {
       CktBox* bx = BoxRec(b);
       if (!bx) break;
-      if (!ConductorLayer(bx->layer) || HiddenLayer(bx->layer) || !SuffixFitsBox(i, b) || !BoxHolds(bx, x, y)) continue;
+      if (!BoxHolds(bx, x, y) || !ConductorLayer(bx->layer) || HiddenLayer(bx->layer) || !SuffixFitsBox(i, b)) continue;
       if (bx->right <= bx->left || bx->top <= bx->bottom) continue;
       snprintf(line, sizeof line, "Node Text \"%s\" at X=%.*g Y=%.*g in %s is on a Conductor Layer %d Box", name.c_str(),
                9, Phys(x), 9, Phys(y), c.name, bx->layer & 0x1ff);
       ReportLine(line, listOn, logOn);
       found = 1;
     }
-    for (int32_t p = 1; p <= g_store->np; p++) {
+    for (int32_t p : paths) {
       CktPath* pr = PathRec(p);
       if (!pr) break;
       if (pr->word < 0 || !ConductorLayer(pr->word) || HiddenLayer(pr->word) || !SuffixFitsPath(i, p)) continue;
@@ -882,17 +914,19 @@ void ConnectorTextReport(int32_t cell) {
     if (!TextPos(i, &x, &y)) continue;
     TextOfPath(i, 10, text, sizeof text);
     int found = 0;
-    for (int32_t b = 1; b <= g_store->nb; b++) {
+    static std::vector<int32_t> boxes, paths;
+    PointCandidates(x, y, 0, boxes, paths);
+    for (int32_t b : boxes) {
       CktBox* bx = BoxRec(b);
       if (!bx) break;
-      if (!ConductorLayer(bx->layer) || HiddenLayer(bx->layer) || !BoxHolds(bx, x, y)) continue;
+      if (!BoxHolds(bx, x, y) || !ConductorLayer(bx->layer) || HiddenLayer(bx->layer)) continue;
       if (bx->right <= bx->left || bx->top <= bx->bottom) continue;
       snprintf(line, sizeof line, "Connector Text \"%s\" at X=%.*g Y=%.*g in %s is on Conductor Layer %d Box", text, 9,
                Phys(x), 9, Phys(y), c.name, bx->layer & 0x1ff);
       ReportLine(line, listOn, logOn);
       found = 1;
     }
-    for (int32_t p = 1; p <= g_store->np; p++) {
+    for (int32_t p : paths) {
       CktPath* pr = PathRec(p);
       if (!pr) break;
       if (pr->word < 0 || !ConductorLayer(pr->word) || HiddenLayer(pr->word) || !AreaPathHolds(p, x, y)) continue;

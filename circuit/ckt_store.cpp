@@ -15,11 +15,12 @@ CktStore* g_store = nullptr;
 namespace {
 
 template <typename T>
-T* PageGet(T** table, int pages, int perPage, int64_t n) {
+T* PageGet(T** table, int pages, int perPage, int64_t n, int* highWater) {
   if (n < 1) return nullptr;
   int64_t page = (n - 1) / perPage;
   if (page >= pages) return nullptr;
   if (!table[page]) {
+    if (page + 1 > *highWater) *highWater = (int)page + 1;
     table[page] = static_cast<T*>(calloc(1, CKT_PAGE_BYTES));
     if (!table[page]) {
       g_cktRun.oomFlag = 1;
@@ -30,11 +31,12 @@ T* PageGet(T** table, int pages, int perPage, int64_t n) {
 }
 
 template <typename T>
-void PagesFree(T** table, int pages) {
-  for (int i = 0; i < pages; i++) {
+void PagesFree(T** table, int* highWater) {
+  for (int i = 0; i < *highWater; i++) {
     free(table[i]);
     table[i] = nullptr;
   }
+  *highWater = 0;
 }
 
 // A hit is an error of the run that met it; the flags are cleared when the
@@ -77,15 +79,15 @@ void StoreReset() {
 }
 
 void StoreFreeObjs() {
-  PagesFree(g_store->boxPage, CKT_BOX_PAGES);
-  PagesFree(g_store->pathPage, CKT_PATH_PAGES);
-  PagesFree(g_store->vtxPage, CKT_VTX_PAGES);
+  PagesFree(g_store->boxPage, &g_store->boxPages);
+  PagesFree(g_store->pathPage, &g_store->pathPages);
+  PagesFree(g_store->vtxPage, &g_store->vtxPages);
   g_store->nb = g_store->np = g_store->nv = g_store->nt = 0;
 }
 
 void freeCEL(int bank) {
   if (bank < 0 || bank >= CKT_BANKS) return;
-  PagesFree(g_store->instPage[bank], CKT_INST_PAGES);
+  PagesFree(g_store->instPage[bank], &g_store->instPages[bank]);
   g_store->bankCount[bank] = 0;
 }
 
@@ -99,12 +101,18 @@ void StoreRunBegin() {
   g_store->limitHit = 0;
 }
 
-CktBox* BoxRec(int32_t n) { return PageGet(g_store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n); }
-CktPath* PathRec(int32_t n) { return PageGet(g_store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n); }
-CktVertex* VtxRec(int32_t n) { return PageGet(g_store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n); }
+CktBox* BoxRec(int32_t n) {
+  return PageGet(g_store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n, &g_store->boxPages);
+}
+CktPath* PathRec(int32_t n) {
+  return PageGet(g_store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n, &g_store->pathPages);
+}
+CktVertex* VtxRec(int32_t n) {
+  return PageGet(g_store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n, &g_store->vtxPages);
+}
 CktInst* InstRec(int bank, int32_t n) {
   if (bank < 0 || bank >= CKT_BANKS || n > CKT_MAX_INSTANCES) return nullptr;
-  return PageGet(g_store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n);
+  return PageGet(g_store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n, &g_store->instPages[bank]);
 }
 
 int32_t PathGet(int field, int32_t n) {

@@ -75,6 +75,9 @@ struct CktStore {
   CktVertex* vtxPage[CKT_VTX_PAGES];
   CktInst* instPage[CKT_BANKS][CKT_INST_PAGES];
   int32_t nb, np, nv, nt;
+  // One past the highest page ever made in each table, so freeing walks
+  // only the pages a cell used.
+  int boxPages, pathPages, vtxPages, instPages[CKT_BANKS];
   int32_t bankCount[CKT_BANKS];
   int bLim, pLim, vLim, aLim;  // limit flags, cleared at the start of a run
   int limitHit;                // a limit was hit in this run

@@ -15,15 +15,24 @@ namespace ckt {
 
 namespace {
 
-// Uniform grid of object bounding boxes; objects covering many cells go to
-// a list every query looks at.
-struct Grid {
-  int built = 0;
-  int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
+// Grids of object bounding boxes; the cells of level (i, j) are 8^i times
+// the finest width and 8^j times the finest height. An object sits in the
+// grid where it spans at most a few cells each way, so long thin wires
+// (supply rails) cost no more than small shapes.
+struct GridLevel {
+  int64_t cw = 1, ch = 1;
   int gx = 1, gy = 1;
   std::vector<int32_t> head;   // CSR offsets, gx * gy + 1
   std::vector<int32_t> items;  // encoded: box n as n, path n as -n
-  std::vector<int32_t> big;
+};
+
+enum { kLevels = 6, kMostSpan = 4 };
+
+struct Grid {
+  int built = 0;
+  int64_t x0 = 0, y0 = 0;
+  GridLevel level[kLevels * kLevels];
+  std::vector<int> used;  // levels holding objects
   std::vector<int32_t> bl, bb, br, bt;  // bounds of boxes, 1-based
   std::vector<int32_t> pl, pb, pr, pt;  // bounds of paths; pl > pr when none
   std::vector<uint32_t> stampB, stampP;
@@ -54,27 +63,29 @@ void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>
     std::fill(g.stampP.begin(), g.stampP.end(), 0);
     g.stamp = 1;
   }
-  auto take = [&](int32_t code) {
-    if (code > 0) {
-      if (g.stampB[code] == g.stamp) return;
-      g.stampB[code] = g.stamp;
-      if (Meets(g.bl[code], g.bb[code], g.br[code], g.bt[code], L, B, R, T)) boxes.push_back(code);
-    } else {
-      int32_t n = -code;
-      if (g.stampP[n] == g.stamp) return;
-      g.stampP[n] = g.stamp;
-      if (Meets(g.pl[n], g.pb[n], g.pr[n], g.pt[n], L, B, R, T)) paths.push_back(n);
-    }
-  };
-  int ax, bx, ay, by;
-  CellRange(L, R, g.x0, g.cw, g.gx, &ax, &bx);
-  CellRange(B, T, g.y0, g.ch, g.gy, &ay, &by);
-  for (int cy = ay; cy <= by; cy++)
-    for (int cx = ax; cx <= bx; cx++) {
-      int c = cy * g.gx + cx;
-      for (int32_t k = g.head[c]; k < g.head[c + 1]; k++) take(g.items[k]);
-    }
-  for (int32_t code : g.big) take(code);
+  for (int lv : g.used) {
+    const GridLevel& gl = g.level[lv];
+    int ax, bx, ay, by;
+    CellRange(L, R, g.x0, gl.cw, gl.gx, &ax, &bx);
+    CellRange(B, T, g.y0, gl.ch, gl.gy, &ay, &by);
+    for (int cy = ay; cy <= by; cy++)
+      for (int cx = ax; cx <= bx; cx++) {
+        int c = cy * gl.gx + cx;
+        for (int32_t k = gl.head[c]; k < gl.head[c + 1]; k++) {
+          int32_t code = gl.items[k];
+          if (code > 0) {
+            if (g.stampB[code] == g.stamp) continue;
+            g.stampB[code] = g.stamp;
+            if (Meets(g.bl[code], g.bb[code], g.br[code], g.bt[code], L, B, R, T)) boxes.push_back(code);
+          } else {
+            int32_t n = -code;
+            if (g.stampP[n] == g.stamp) continue;
+            g.stampP[n] = g.stamp;
+            if (Meets(g.pl[n], g.pb[n], g.pr[n], g.pt[n], L, B, R, T)) paths.push_back(n);
+          }
+        }
+      }
+  }
   std::sort(boxes.begin(), boxes.end());
   std::sort(paths.begin(), paths.end());
 }
@@ -126,10 +137,7 @@ int SignFits(int kind, int32_t n) {
 
 }  // namespace
 
-void IndexDrop() {
-  Grid& g = g_grid;
-  g = Grid();
-}
+void IndexDrop() { g_grid = Grid(); }
 
 void IndexBuild() {
   IndexDrop();
@@ -157,48 +165,79 @@ void IndexBuild() {
     minY = std::min<int64_t>(minY, b); maxY = std::max<int64_t>(maxY, t);
     count++;
   }
-  if (count == 0) {
-    g.head.assign(2, 0);
-    g.built = 1;
-    return;
-  }
+  g.built = 1;
+  if (count == 0) return;
   int side = 1;
-  while ((int64_t)side * side < count && side < 1024) side++;
-  g.gx = g.gy = side;
+  while ((int64_t)side * side < count && side < 2048) side++;
   g.x0 = minX;
   g.y0 = minY;
-  g.cw = std::max<int64_t>(1, (maxX - minX) / side + 1);
-  g.ch = std::max<int64_t>(1, (maxY - minY) / side + 1);
-  int cells = g.gx * g.gy;
-  const int64_t kBigCells = 64;
-  std::vector<int32_t> counts(cells + 1, 0);
-  for (int pass = 0; pass < 2; pass++) {
-    if (pass == 1) {
-      g.head.assign(cells + 1, 0);
-      for (int c = 0; c < cells; c++) g.head[c + 1] = g.head[c] + counts[c];
-      g.items.assign(g.head[cells], 0);
-      std::fill(counts.begin(), counts.end(), 0);
+  for (int i = 0; i < kLevels; i++)
+    for (int j = 0; j < kLevels; j++) {
+      GridLevel& gl = g.level[i * kLevels + j];
+      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+      gl.gx = (int)std::max<int64_t>(1, side / sx);
+      gl.gy = (int)std::max<int64_t>(1, side / sy);
+      gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
+      gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
     }
-    auto place = [&](int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
-      int ax, bx, ay, by;
-      CellRange(l, r, g.x0, g.cw, g.gx, &ax, &bx);
-      CellRange(b, t, g.y0, g.ch, g.gy, &ay, &by);
-      if ((int64_t)(bx - ax + 1) * (by - ay + 1) > kBigCells) {
-        if (pass == 0) g.big.push_back(code);
-        return;
-      }
-      for (int cy = ay; cy <= by; cy++)
-        for (int cx = ax; cx <= bx; cx++) {
-          int c = cy * g.gx + cx;
-          if (pass == 0) counts[c]++;
-          else g.items[g.head[c] + counts[c]++] = code;
-        }
-    };
-    for (int32_t i = 1; i <= nb; i++) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-    for (int32_t i = 1; i <= np; i++)
-      if (g.pl[i] <= g.pr[i]) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+  // Level of an object: the finest each way where it spans few cells.
+  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) {
+    int li = kLevels - 1, lj = kLevels - 1;
+    for (int i = 0; i < kLevels - 1; i++) {
+      const GridLevel& gl = g.level[i * kLevels];
+      int a0, a1;
+      CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
+      if (a1 - a0 + 1 <= kMostSpan) { li = i; break; }
+    }
+    for (int j = 0; j < kLevels - 1; j++) {
+      const GridLevel& gl = g.level[j];
+      int a0, a1;
+      CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
+      if (a1 - a0 + 1 <= kMostSpan) { lj = j; break; }
+    }
+    return li * kLevels + lj;
+  };
+  std::vector<int8_t> boxLevel(nb + 1, 0), pathLevel(np + 1, -1);
+  std::vector<int> filled(kLevels * kLevels, 0);
+  for (int32_t i = 1; i <= nb; i++) {
+    boxLevel[i] = (int8_t)levelOf(g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    filled[boxLevel[i]] = 1;
   }
-  g.built = 1;
+  for (int32_t i = 1; i <= np; i++)
+    if (g.pl[i] <= g.pr[i]) {
+      pathLevel[i] = (int8_t)levelOf(g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      filled[pathLevel[i]] = 1;
+    }
+  for (int lv = 0; lv < kLevels * kLevels; lv++)
+    if (filled[lv]) g.used.push_back(lv);
+  for (int lv : g.used) {
+    GridLevel& gl = g.level[lv];
+    int cells = gl.gx * gl.gy;
+    std::vector<int32_t> counts(cells + 1, 0);
+    for (int pass = 0; pass < 2; pass++) {
+      if (pass == 1) {
+        gl.head.assign(cells + 1, 0);
+        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[c];
+        gl.items.assign(gl.head[cells], 0);
+        std::fill(counts.begin(), counts.end(), 0);
+      }
+      auto place = [&](int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
+        int ax, bx, ay, by;
+        CellRange(l, r, g.x0, gl.cw, gl.gx, &ax, &bx);
+        CellRange(b, t, g.y0, gl.ch, gl.gy, &ay, &by);
+        for (int cy = ay; cy <= by; cy++)
+          for (int cx = ax; cx <= bx; cx++) {
+            int c = cy * gl.gx + cx;
+            if (pass == 0) counts[c]++;
+            else gl.items[gl.head[c] + counts[c]++] = code;
+          }
+      };
+      for (int32_t i = 1; i <= nb; i++)
+        if (boxLevel[i] == lv) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+      for (int32_t i = 1; i <= np; i++)
+        if (pathLevel[i] == lv) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+    }
+  }
 }
 
 int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
