@@ -7,6 +7,7 @@
 #include "ckt_load.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
+#include "ckt_scan.h"
 #include "ckt_settings.h"
 #include "ckt_store.h"
 #include "host.h"
@@ -124,6 +125,7 @@ int CellExtract(int32_t cell, int32_t n, int isMain) {
   snprintf(g_cktRun.cellName, sizeof g_cktRun.cellName, "%s", c.name);
   int rank = c.flags & CELL_RANK_MASK;
   NodesReset();
+  g_scan.overflow = 0;
   g_nodes.schematic = g_set.flag[S_SCH];
   int depth = rank - 1;
   if (!g_nodes.schematic && !(g_set.flag[S_ALD] || g_set.antOn)) depth = g_set.cld < depth ? g_set.cld : depth;
@@ -220,6 +222,14 @@ int CellExtract(int32_t cell, int32_t n, int isMain) {
   ShortedPins();
   if (CktStopped()) { IndexDrop(); return -1; }
 
+  if (g_scan.overflow) {
+    // Points or crossings beyond the outline buffers were dropped: some
+    // connection of this cell may be missing.
+    snprintf(msg, sizeof msg, "Cell %s has an Outline of more than %d Points ... Connections may be Missing ", c.name,
+             (int)CKT_OUTLINE_MAX);
+    ErrorCount(msg, 0);
+    g_scan.overflow = 0;
+  }
   if (g_set.flag[S_CNL] || g_set.flag[S_CNT]) NodeTextReport(cell);
   if (g_set.flag[S_CCL] || g_set.flag[S_CCT]) ConnectorTextReport(cell);
   if (g_extract.cellDone) g_extract.cellDone(cell, isMain);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "ckt_run.h"
 #include "host.h"
@@ -133,7 +135,34 @@ int32_t getA(int bank, int field, int32_t n) {
   return field == 0 ? a->word : field == 1 ? a->x : field == 2 ? a->y : 0;
 }
 
+namespace {
+// Names of the collection, upper case, to the first entry of each: a drawing
+// of many cells and a million placements looks each placement up.
+struct CellIndex {
+  std::unordered_map<std::string, int32_t> first;
+  int32_t builtFor = -1;
+  const CktStore* store = nullptr;
+};
+CellIndex g_cellIndex;
+
+int32_t CellLookup(const char* name) {
+  CellIndex& x = g_cellIndex;
+  if (x.builtFor != g_store->cellCount || x.store != g_store) {
+    x.first.clear();
+    for (int32_t i = 1; i <= g_store->cellCount; i++) x.first.emplace(g_store->cells[i].name, i);
+    x.builtFor = g_store->cellCount;
+    x.store = g_store;
+  }
+  char key[40];
+  CopyUpper(key, sizeof key, name);
+  if (strlen(name) >= sizeof key - 1) return 0;
+  auto it = x.first.find(key);
+  return it == x.first.end() ? 0 : it->second;
+}
+}  // namespace
+
 void CellTableClear() {
+  g_cellIndex.builtFor = -1;
   g_store->cellCount = 0;
   memset(&g_store->cells[0], 0, sizeof(CktCell));
   g_store->curName[0] = 0;
@@ -157,7 +186,8 @@ int32_t GetCinfo(const char* name) {
   g_store->curName[0] = 0;
   g_store->curIndex = g_store->curRank = 0;
   if (!name || !name[0]) return 0;
-  for (int32_t i = 1; i <= g_store->cellCount; i++) {
+  int32_t found = CellLookup(name);
+  for (int32_t i = found; i >= 1 && i <= found; i++) {
     if (strcasecmp(g_store->cells[i].name, name) == 0) {
       snprintf(g_store->curName, sizeof g_store->curName, "%s", g_store->cells[i].name);
       g_store->curIndex = i;
