@@ -404,10 +404,15 @@ int TlcReadText(int widen) {
   if (!TlcReadInts(in, v, 4)) return 0;
   if (!Layer(v[0]) || !Int32(v[1]) || !Int32(v[2]) || v[3] < 0 || v[3] > 7) return 0;
   if (!TlcReadInts(in, xy, 2) || !Coord(xy[0]) || !Coord(xy[1])) return 0;
-  // The text line is taken whatever it holds: in the old form a text may
-  // read "=C" and is still a text.
+  // In the old form a text stands bare and may read "=C": it is still a
+  // text. A "<B>" line is a record's opening (new-form texts are always
+  // wrapped), so it is given back and the text is missing.
   const char* line = TlcLineGet(in);
   if (!line) return 0;
+  if (line[0] == '<' && TlcTagOf(line) != TLC_TAG_NONE) {
+    TlcLineUnget(in);
+    return 0;
+  }
   TlcTextRec& t = TlcRec.text;
   t.layer = static_cast<int32_t>(v[0]);
   t.size = static_cast<int32_t>(v[1]);
@@ -434,7 +439,10 @@ void TlcSkipRecord(int tag) {
       if (TlcReadDataLine(in)) TlcReadDataLine(in);
       break;
     case TLC_TAG_T:
-      if (TlcReadDataLine(in) && TlcReadDataLine(in)) TlcLineGet(in);
+      if (TlcReadDataLine(in) && TlcReadDataLine(in)) {
+        const char* line = TlcLineGet(in);
+        if (line && line[0] == '<' && TlcTagOf(line) != TLC_TAG_NONE) TlcLineUnget(in);
+      }
       break;
     case TLC_TAG_H:
       for (int i = 0; i < 9 && TlcReadDataLine(in); ++i) {
