@@ -23,7 +23,7 @@ struct Out {
 };
 
 void PutRecord(Out* o, const int32_t* fields, int n) {
-  if (o->used + 16 > sizeof o->buf) {
+  if (o->used + 4 * BOX_FIELDS > sizeof o->buf) {
     if (fwrite(o->buf, 1, o->used, o->f) != o->used) o->failed = 1;
     o->used = 0;
   }
@@ -40,7 +40,7 @@ void PutRecord(Out* o, const int32_t* fields, int n) {
 
 // Reads one record of n fields; 1 read, 0 at the end of the file.
 int GetRecord(FILE* f, int32_t* fields, int n) {
-  unsigned char b[16];
+  unsigned char b[4 * BOX_FIELDS];
   size_t bytes = static_cast<size_t>(n) * 4;
   if (fread(b, 1, bytes, f) != bytes) return 0;
   for (int i = 0; i < n; ++i) {
@@ -52,7 +52,7 @@ int GetRecord(FILE* f, int32_t* fields, int n) {
 
 // Reads one run into the store; 1 when it ended with its end record.
 int ReadRun(FILE* f, int fields, int32_t limit, int32_t* (*rec)(int32_t), int32_t* count) {
-  int32_t r[4];
+  int32_t r[BOX_FIELDS];
   *count = 0;
   for (;;) {
     if (!GetRecord(f, r, fields)) return 0;
