@@ -73,6 +73,9 @@ struct StoreState {
   int failed;                    // a page could not be made
   int limFlag;                   // result of the last capacity check
   int64_t pagesMade;             // pages allocated so far (for tests and figures)
+  // One past the highest page made of each table (boxes, paths, vertices,
+  // then the levels), so that freeing looks at no more than was used.
+  int pageHigh[3 + STORE_LEVELS];
   char tempFolder[260];          // where Swap.bpv lives ("" = the drawing folder)
 };
 
