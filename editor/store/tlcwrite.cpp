@@ -510,6 +510,9 @@ int TlcWriteCell(const char* stem, const char* cellName) {
     }
     int32_t count;
     PathPoints(i, &count);
+    // A path left without points (a load stopped at the vertex limit) has
+    // nothing to write and no record that could be read back.
+    if (count == 0) continue;
     TlcPathRec& q = TlcRec.path;
     q.layer = p[0] & FLAG_LAYER_MASK;
     q.width = p[1];
@@ -658,6 +661,10 @@ int CopyWrite(const char* cellName) {
     }
     int32_t count;
     PathPoints(i, &count);
+    if (count == 0) {
+      --np;
+      continue;
+    }
     TlcPathRec& q = TlcRec.path;
     q.layer = p[0] & FLAG_LAYER_MASK;
     q.width = p[1];

@@ -66,6 +66,7 @@ TEST_F(TlcFile, BothFormsWriteReadWriteByteIdentical) {
     EXPECT_EQ(first.find("</TLC>") == std::string::npos, old == 1);
     StoreReset();
     ASSERT_EQ(Load(cell), std::make_pair(0, 0));
+    EXPECT_EQ(Store.heldCell, cell);
     EXPECT_EQ(Store.boxCount, 2);
     EXPECT_EQ(Store.pathCount, 7);
     EXPECT_EQ(Store.instCount[0], 2);
@@ -79,6 +80,8 @@ TEST_F(TlcFile, RecordLayouts) {
   int lower = CellFindAdd("LOWER");
   FillMixed(lower);
   AddBox(2, 50, 60, 10, 20);  // stored reversed, written ordered
+  int32_t bare = AddPath(3, 0, {});
+  StorePathSet(0, 2, bare);  // a path left without points is not written
   Register("MIXED", 2);
   ASSERT_EQ(TlcWriteCell("MIXED", "MIXED"), 0);
   std::string f = ReadFile("MIXED.tlc");
@@ -94,6 +97,7 @@ TEST_F(TlcFile, RecordLayouts) {
       "<H>\nMIXED\n7.0.91\n7.0.91\n1000\num\n12/10/26\n12:00:00\n2 ",
   };
   for (const char* e : expected) EXPECT_NE(f.find(e), std::string::npos) << e;
+  EXPECT_EQ(f.find("<P>\n3 "), std::string::npos);
 }
 
 TEST_F(TlcFile, RankOneCellGetsNoInstancesAndOrganizeBitsDoNotHideObjects) {
