@@ -136,6 +136,8 @@ int CellNumberForInstance(const char* name) {
   if (!name || !name[0]) return 0;
   int n = CellFind(name);
   if (n) return n;
+  // A name that no cell can carry is no reference to keep.
+  if (!CellNameValid(name)) return 0;
   for (int i = 0; i < CellTable.unresolvedCount; ++i)
     if (SameName(CellTable.cells[UNRESOLVED_FIRST + i].name, name)) return UNRESOLVED_FIRST + i;
   if (UNRESOLVED_FIRST + CellTable.unresolvedCount >= CELL_NUMBER_SPAN) return 0;

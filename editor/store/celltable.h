@@ -49,7 +49,8 @@ int CellFind(const char* name);
 // 0 0 1 1, counts 0); 0 when the table is full or the name fails the check.
 int CellFindAdd(const char* name);
 // The number an instance of name gets: the table cell, else its unresolved
-// number (made on first use); 0 when neither can be given.
+// number (made on first use); 0 when neither can be given (the unresolved
+// numbers are used up, or the name fails the cell name check).
 int CellNumberForInstance(const char* name);
 
 // Reads QUIL7.CRF (else CELLS7.DBD, else CELLS6.DBD) of the current folder:

@@ -87,7 +87,10 @@ void SampleSetup() {
 
 std::string SampleDir() {
   const char* src = getenv("QUIL_SOURCE");
-  return std::string(src ? src : ".") + "/samples/demo/";
+  if (src) return std::string(src) + "/samples/demo/";
+  // Run by hand: the source tree this file is in.
+  std::string here = __FILE__;
+  return here.substr(0, here.rfind("tests/unit/")) + "samples/demo/";
 }
 
 using SampleDrawing = DrawingFolder;

@@ -266,6 +266,12 @@ TEST_F(TlcFile, UnresolvedInstanceNamesAreKeptAndWrittenBack) {
                    "<C>\nOTHER\n0 1 1 0\n</C>\n"),
             std::string::npos);
   EXPECT_EQ(CellObjLoad(ghost), 1);  // never a file of its own
+  // A name that no cell can carry is a malformed record.
+  HostRecordInstall();
+  WriteFile("TOP.tlc", "<C>\nA.B\n0 0 0 0\n</C>\n<C>\nCON\n0 0 0 0\n</C>\n<C>\nOK\n0 0 0 0\n</C>\n");
+  EXPECT_EQ(CellInstLoad(top, 0), 1);
+  EXPECT_EQ(Store.instCount[0], 1);
+  EXPECT_EQ(HostRecordTexts(), (std::vector<std::string>{"Cell Record Read Error", "Cell Record Read Error"}));
 }
 
 TEST_F(TlcFile, LimitChecksBeforeTheFileIsOpened) {
