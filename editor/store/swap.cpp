@@ -79,19 +79,22 @@ int SwapWrite() {
   int code = 0;
   for (int32_t i = 1; i <= Store.boxCount && !code; ++i) {
     const int32_t* r = StoreBoxRec(i);
-    if (!r) code = 2;
+    // A zero first word would end the run when read back and lose the rest.
+    if (!r || r[0] == 0) code = 2;
     else PutRecord(&o, r, BOX_FIELDS);
   }
   if (!code) PutRecord(&o, nullptr, BOX_FIELDS);
   for (int32_t i = 1; i <= Store.pathCount && !code; ++i) {
     const int32_t* r = StorePathRec(i);
-    if (!r) code = 3;
+    // A zero first word would end the run when read back and lose the rest.
+    if (!r || r[0] == 0) code = 3;
     else PutRecord(&o, r, PATH_FIELDS);
   }
   if (!code) PutRecord(&o, nullptr, PATH_FIELDS);
   for (int32_t i = 1; i <= Store.vertexCount && !code; ++i) {
     const int32_t* r = StoreVertexRec(i);
-    if (!r) code = 4;
+    // A zero first word would end the run when read back and lose the rest.
+    if (!r || r[0] == 0) code = 4;
     else PutRecord(&o, r, VERTEX_FIELDS);
   }
   if (!code) PutRecord(&o, nullptr, VERTEX_FIELDS);

@@ -6,7 +6,8 @@
 #define QUIL_EDITOR_STORE_SWAP_H
 
 // 0 when written; 1 the file does not open, 2/3/4 a box/path/vertex page
-// could not be made, 5 a write failed.
+// could not be made or a record's first word is 0 (it would end its run when
+// read back), 5 a write failed.
 int SwapWrite();
 // 0 when read whole; 1 when not (no file, a page not made, a read error, or
 // a run without its end record: the records read so far stay).

@@ -74,6 +74,17 @@ TEST_F(SwapFile, RoundTripAndTruncation) {
   EXPECT_EQ(SwapRead(), 1);
 }
 
+TEST_F(SwapFile, ARecordThatWouldEndItsRunIsRefused) {
+  AddBox(1, 0, 0, 1, 1);
+  AddBox(1, 0, 0, 2, 2);
+  StoreBoxSet(0, 0, 1);
+  EXPECT_EQ(SwapWrite(), 2);
+  StoreReset();
+  AddPath(1, 0, {{0, 0}});
+  StoreVertexSet(0, 0, 1);
+  EXPECT_EQ(SwapWrite(), 4);
+}
+
 TEST_F(SwapFile, OutAndInFollowTheCellNumbers) {
   AddBox(1, 0, 0, 1, 1);
   SwapOut();  // no current cell: nothing
