@@ -158,6 +158,7 @@ int AddText() {
 }
 
 void ObjPrep() {
+  Store.failed = 0;  // a page not made during this load fails it
   TlcLoad.objFailed = 0;
   TlcLoad.boxLim = TlcLoad.pathLim = TlcLoad.vertexLim = TlcLoad.instLim = 0;
   TlcLoad.error = 0;
@@ -210,6 +211,7 @@ int ObjBody() {
 }
 
 void InstPrep(int level) {
+  Store.failed = 0;
   TlcLoad.instFailed = 0;
   if (level == 0) TlcLoad.inst0Failed = 0;
   TlcLoad.instLim = 0;
@@ -279,6 +281,7 @@ void TlcLoadReset() {
   if (in) TlcLineClose(in);
   memset(&TlcLoad, 0, sizeof TlcLoad);
   TlcLoad.in = in;
+  memset(&TlcRec, 0, sizeof TlcRec);
 }
 
 int TlcOpen(const char* folder, const char* name) {

@@ -23,7 +23,8 @@ struct TlcLoadState {
 
 extern TlcLoadState TlcLoad;
 
-// Closes the input and clears every flag (also for tests).
+// Closes the input, clears every flag and the record buffers (also for
+// tests).
 void TlcLoadReset();
 
 // Opens "<folder><name>.tlc" as the current input; 1 when open.
