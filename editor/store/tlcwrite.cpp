@@ -212,6 +212,18 @@ int CheckObjects(const char* cellName, bool instances, bool selectedOnly) {
 
 void ScriptNumber(double v) { Printf("%g", v); }
 
+// An old-form text stands bare on its line, so a text that tidying would
+// change, or that would read as a record's opening or as wrapped, is
+// wrapped as in the new form; every reader takes the wrapping in both forms.
+bool NeedsWrap(const char* text) {
+  size_t n = strlen(text);
+  if (n == 0) return false;
+  unsigned char last = static_cast<unsigned char>(text[n - 1]);
+  if (text[0] == ' ' || text[0] == '\t' || last < '!' || last > '~') return true;
+  if (strncmp(text, "<![CDATA[", 9) == 0) return true;
+  return text[0] == '<' && TlcTagOf(text) != TLC_TAG_NONE;
+}
+
 }  // namespace
 
 void TlcWriteReset() {
@@ -353,7 +365,7 @@ void TlcWriteText() {
   int64_t xy[2] = {t.x, t.y};
   PutInts(xy, 2);
   char line[TLC_TEXT_MAX + 16];
-  if (OldForm())
+  if (OldForm() && !NeedsWrap(t.text))
     snprintf(line, sizeof line, "%s", t.text);
   else
     snprintf(line, sizeof line, "<![CDATA[%s]]>", t.text);

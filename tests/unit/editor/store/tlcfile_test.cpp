@@ -76,6 +76,38 @@ TEST_F(TlcFile, BothFormsWriteReadWriteByteIdentical) {
   }
 }
 
+TEST_F(TlcFile, OldFormTextsThatWouldNotReadBackBareAreWrapped) {
+  MainSetup.writeOldTlc = 1;
+  struct Case {
+    const char* text;
+    const char* line;
+  } cases[] = {
+      {"=C", "\n=C\n"},
+      {"plain text", "\nplain text\n"},
+      {"", "\n\n"},
+      {"  lead", "\n<![CDATA[  lead]]>\n"},
+      {"caf\xe9", "\n<![CDATA[caf\xe9]]>\n"},
+      {"trail ", "\n<![CDATA[trail ]]>\n"},
+      {"<B>", "\n<![CDATA[<B>]]>\n"},
+      {"<![CDATA[x]]>", "\n<![CDATA[<![CDATA[x]]>]]>\n"},
+  };
+  for (const Case& c : cases) AddText(10, 100, 0, 0, 0, c.text);
+  int cell = Register("OLD", 1);
+  ASSERT_EQ(TlcWriteCell("OLD", "OLD"), 0);
+  std::string f = ReadFile("OLD.tlc");
+  for (const Case& c : cases) EXPECT_NE(f.find(std::string("0 0") + c.line), std::string::npos) << c.text;
+  StoreReset();
+  ASSERT_EQ(CellObjLoad(cell), 0);
+  ASSERT_EQ(Store.pathCount, 8);
+  for (int i = 0; i < 8; ++i) {
+    char text[100];
+    StoreTextGet(i + 1, text, sizeof text);
+    EXPECT_STREQ(text, cases[i].text);
+  }
+  ASSERT_EQ(TlcWriteCell("OLD", "OLD"), 0);
+  EXPECT_EQ(ReadFile("OLD.tlc"), f);
+}
+
 TEST_F(TlcFile, RecordLayouts) {
   int lower = CellFindAdd("LOWER");
   FillMixed(lower);
