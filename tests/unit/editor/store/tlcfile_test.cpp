@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -472,6 +473,35 @@ TEST_F(TlcFile, MissingCellTextAndHeader) {
   // "<<GONE>>" is 8 characters: r = 300 + 8 * 1000 / 3 * 2, t = 400 + 1000.
   EXPECT_NE(f.find("1 0 0 5632 1400\n0 1 2 0\n</H>\n<T>\n256 1000 2 0\n300 400\n<![CDATA[<<GONE>>]]>\n</T>\n"),
             std::string::npos);
+}
+
+TEST_F(TlcFile, RecordReadersWidenTheExtent) {
+  int inv = CellFindAdd("INV");
+  CellTable.cells[inv].l = -10;
+  CellTable.cells[inv].b = -20;
+  CellTable.cells[inv].r = 30;
+  CellTable.cells[inv].t = 40;
+  struct Case {
+    const char* record;
+    int64_t ext[4];
+  } cases[] = {
+      {"<B>\n1 5 6 -7 -8\n", {-7, -8, 5, 6}},
+      {"<P>\n1 10 2\n0 0 100 -50\n", {-5, -55, 105, 5}},
+      // 3 characters of size 300: x .. x + 3 x 300 / 3 x 2, y .. y + 300.
+      {"<T>\n1 300 2 0\n10 20\nABC\n", {10, 20, 610, 320}},
+      {"<C>\ninv\n3 1000 2000 0\n", {990, 1980, 1030, 2040}},  // orientation not applied
+      {"<C>\nGHOST\n0 7 8 0\n", {7, 8, 7, 8}},
+  };
+  for (const Case& c : cases) {
+    TlcOpenMem(c.record, strlen(c.record));
+    TlcLoad.ext[0] = TlcLoad.ext[1] = INT64_MAX;
+    TlcLoad.ext[2] = TlcLoad.ext[3] = INT64_MIN;
+    int tag = TlcTagOf(TlcLineGet(TlcLoad.in));
+    int ok = tag == 'B' ? TlcReadBox(1) : tag == 'P' ? TlcReadPath(1, nullptr) : tag == 'T' ? TlcReadText(1) : TlcReadCell(1);
+    TlcClose();
+    ASSERT_EQ(ok, 1) << c.record;
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(TlcLoad.ext[k], c.ext[k]) << c.record << " " << k;
+  }
 }
 
 TEST_F(TlcFile, HeaderScanAndLayerMerge) {
