@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -221,6 +222,35 @@ TEST(CktExtract, ABoxLimitHitInOneRunDoesNotDropBoxesOfTheNext) {
   g_extract.cellDone = nullptr;
   EXPECT_EQ(Pin(1, 3), "VDD");
   EXPECT_GT(g_store->nb, 10);
+}
+
+}  // namespace
+
+namespace {
+
+// The bundled sample drawing, extracted with a trace table for its layers.
+// Its device cells carry no connector texts, so the main cell finds no
+// devices; that is the one diagnostic it gives.
+TEST(CktExtract, SampleDrawing) {
+  const char* src = getenv("QUIL_SOURCE");
+  std::string folder = std::string(src ? src : "../..") + "/samples/demo/";
+  if (!std::filesystem::exists(folder + "QUIL7.CRF")) GTEST_SKIP() << "no sample drawing at " << folder;
+  Engine e;
+  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
+  ASSERT_EQ(CrfRead(), 0);
+  SetValue(GRP_TRACE, 0, "2 5");
+  SetValue(GRP_TRACE, 1, "7");
+  SetValue(GRP_TRACE, 2, "9");
+  SetValue(GRP_TRACE, 16, "6");
+  SetValue(GRP_TRACE, 17, "8");
+  SetValue(GRP_MAIN, S_NNL, "7");
+  SetValue(GRP_MAIN, S_COL, "11");
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  e.rec->answers.assign(50, HOST_IDNO);
+  ExtractRun("TOP", nullptr);
+  EXPECT_EQ(e.Count("TOP (3) has no Lower Device or Subcircuit Cells"), 1);
+  EXPECT_EQ(Diagnostics(e), 1);
+  EXPECT_EQ(g_cktRun.errCount, 1);
 }
 
 }  // namespace
