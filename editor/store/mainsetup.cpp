@@ -577,6 +577,9 @@ int MainSetupRead() {
   if (!f) return 0;
   MainSetupReadStream(f);
   fclose(f);
+  // A drawing that names no font file (a copied or hand-made setup file)
+  // uses the first of the program's own fonts rather than no file at all.
+  if (!MainSetup.tffname[0]) CopyField(MainSetup.tffname, sizeof MainSetup.tffname, MainSetup.fonts[0]);
   return 1;
 }
 

@@ -349,6 +349,16 @@ TEST_F(Usf, ReadWriteReadReachesAFixedPoint) {
   EXPECT_TRUE(HasLine(text, "attr9=7 0 7"));
 }
 
+TEST_F(Usf, AnEmptyFontNameMeansTheFirstProgramFont) {
+  MainSetupFontsDefault("C:\\Q\\", 0);
+  Put("QUIL7.USF", "tffname=\n");
+  ASSERT_EQ(MainSetupRead(), 1);
+  EXPECT_STREQ(MainSetup.tffname, "C:\\Q\\Font1.tff");
+  Put("QUIL7.USF", "tffname=D:\\F\\Mine.tff\n");
+  ASSERT_EQ(MainSetupRead(), 1);
+  EXPECT_STREQ(MainSetup.tffname, "D:\\F\\Mine.tff");
+}
+
 TEST_F(Usf, FontDefaultsFollowTheProgramFolder) {
   MainSetupFontsDefault("C:\\QUIL7\\BIN\\", 0);
   EXPECT_STREQ(MainSetup.fonts[0], "C:\\QUIL7\\BIN\\Font1.tff");
@@ -357,6 +367,37 @@ TEST_F(Usf, FontDefaultsFollowTheProgramFolder) {
   MainSetupFontsDefault("Z:\\home\\ann\\quil\\", 1);
   EXPECT_STREQ(MainSetup.fonts[2], "/home/ann/quil/Font3.tff");
   EXPECT_STREQ(MainSetup.tffname, "/home/ann/quil/Font1.tff");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Usf, TheSampleDrawingsSetupIsWhatTheWriterWrites) {
+  const char* src = getenv("QUIL_SOURCE");
+  std::string path = std::string(src ? src : ".") + "/samples/demo/QUIL7.USF";
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in.good()) << path;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string sample = ss.str();
+  ReadText(sample);
+  EXPECT_TRUE(rec_->messages.empty());
+  const char* names[] = {"NWELL", "ACTIVE", "PSEL", "NSEL", "POLY", "CONTACT", "METAL1", "VIA", "METAL2", "TEXT"};
+  ASSERT_EQ(MainSetup.layerCount, 10);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_STREQ(MainSetup.layers[i].name, names[i]);
+    EXPECT_EQ(MainSetup.layers[i].number, i + 1);
+  }
+  EXPECT_EQ(MainSetup.scale, 1000.0);
+  EXPECT_STREQ(MainSetup.physunit, "um");
+  EXPECT_STREQ(MainSetup.cellname, "TOP");
+  for (int r = 1; r <= RANK_MAX; ++r) {
+    EXPECT_EQ(MainSetup.vmap[r][0], 0x3FFu) << r;
+    EXPECT_EQ(MainSetup.omap[r][0], 0x3FFu) << r;
+  }
+  MainSetup.tffname[0] = '\0';  // the sample names no font file
+  EXPECT_EQ(WrittenText(), sample);
 }
 
 }  // namespace
