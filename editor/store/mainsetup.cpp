@@ -488,8 +488,7 @@ void ResetReadCounts(MainSetupState* st) {
 }
 
 MainSetupState MainSetupDefaults() {
-  MainSetupState s;
-  memset(&s, 0, sizeof s);
+  MainSetupState s = {};
   for (const IntKey& k : kIntKeys) s.*(k.field) = k.def;
   for (const DoubleKey& k : kDoubleKeys) s.*(k.field) = k.def;
   for (const StringKey& k : kStringKeys) snprintf(StringField(&s, k), k.size, "%s", k.def);

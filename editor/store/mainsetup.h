@@ -1,5 +1,7 @@
 // The drawing's settings as read from and written to QUIL7.USF. One struct
-// holds them all; MainSetupReset restores the built-in defaults.
+// holds them all; MainSetupReset restores the built-in defaults (a value
+// initialised MainSetupState has only the scale, unit and layer matching
+// defaults: use MainSetupReset for the rest).
 #ifndef QUIL_EDITOR_STORE_MAINSETUP_H
 #define QUIL_EDITOR_STORE_MAINSETUP_H
 
@@ -75,7 +77,7 @@ struct MainSetupState {
       lastbotdepth, smallcelloutl, drawres, celldrawres, notips, nrset, arcsegs, prnbw,
       pwidth, twidth, tlayer, polytobox, togs, screentop, screenleft, screenright,
       screenbottom, screenmode, lockframe, quilrunning, askonsave;
-  int layerNumOnly;  // layers match by number alone (Import)
+  int layerNumOnly = 1;  // layers match by number alone (Import)
   int32_t unduponsave, reversedraw, vplusoshow, layertableon, nosmallactive, texttoolbar,
       autoorganize, leftcmdmenu, writeoldtlc, winemods, mergefills, flashsave, mctlayer,
       buildmode, cmdstep, turnsegs, arcturns, spiraltype, notogdraw, stdmsgbox, cntrtools,
@@ -83,14 +85,14 @@ struct MainSetupState {
 
   // Real settings, in the order of the file.
   double caval, cfval, rval, prnhshift, prnvshift, prnupi, ovszdist, reszmult, rotangle;
-  double scale;  // database units per physical unit; always > 0
+  double scale = 1000.0;  // database units per physical unit; always > 0
   double xarcctr, yarcctr, xarcradius, yarcradius, arcpitch, printlimit, polarangle, aspect;
 
   // Text settings.
   char arcdir[8];
   char capunits[16];
   char objname[256];
-  char physunit[PHYSUNIT_SIZE];
+  char physunit[PHYSUNIT_SIZE] = "um";
   char common[256];
   char tffname[248];
   char cellname[36];
