@@ -121,17 +121,17 @@ void Counters(int final) {
   int64_t objects = Flat.total.boxes + Flat.total.paths + Flat.total.texts;
   if (final || objects % 10 == 0) {
     snprintf(t, sizeof t, "%lld", (long long)Flat.total.boxes);
-    StatusShow(FLAT_ID_BOXES, t);
+    CounterShow(FLAT_ID_BOXES, t);
     snprintf(t, sizeof t, "%lld", (long long)Flat.total.paths);
-    StatusShow(FLAT_ID_PATHS, t);
+    CounterShow(FLAT_ID_PATHS, t);
     snprintf(t, sizeof t, "%lld", (long long)Flat.total.texts);
-    StatusShow(FLAT_ID_TEXTS, t);
+    CounterShow(FLAT_ID_TEXTS, t);
     snprintf(t, sizeof t, "%lld", (long long)Flat.total.vertices);
-    StatusShow(FLAT_ID_VERTICES, t);
+    CounterShow(FLAT_ID_VERTICES, t);
   }
   if (final || Flat.total.cells % 10 == 0) {
     snprintf(t, sizeof t, "%lld", (long long)Flat.total.cells);
-    StatusShow(FLAT_ID_CELLS, t);
+    CounterShow(FLAT_ID_CELLS, t);
   }
 }
 

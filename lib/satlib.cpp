@@ -16,7 +16,9 @@ SatFrameState SatFrame;
 
 namespace {
 
-void NoStatus(int, const char* text) { HostStatus(text); }
+void NoStatus(int, const char* text, int counter) {
+  if (!counter) HostStatus(text);
+}
 void NoClear() {}
 void NoAdd(const char*) {}
 int NoExists() { return 0; }
@@ -111,7 +113,12 @@ void SatDisplaySet(const SatDisplayOps* ops) { SatLib.display = ops ? ops : &kNo
 
 void StatusShow(int id, const char* text) {
   if (id == 0) return;
-  SatLib.display->status(id, text ? text : "");
+  SatLib.display->status(id, text ? text : "", 0);
+}
+
+void CounterShow(int id, const char* text) {
+  if (id == 0) return;
+  SatLib.display->status(id, text ? text : "", 1);
 }
 
 int LogOpen(const char* path) {
@@ -131,7 +138,7 @@ int LogClose() {
 
 int LogFailed() { return SatFrame.log && (SatLib.logFailed || ferror(SatFrame.log)); }
 
-int SatGoRun() {
+int SatRunWork() {
   const SatProgram* prog = SatFrame.prog;
   if (!prog || !prog->run) return 0;
   SatFrame.abortFlag = 0;
@@ -141,12 +148,22 @@ int SatGoRun() {
     ErrorShow("Unable to Write Log File ... Can't Continue");
     result = 0;
   }
+  return result;
+}
+
+void SatRunFinish(int result) {
+  const SatProgram* prog = SatFrame.prog;
   char text[SAT_TEXT_SIZE];
   text[0] = '\0';
-  if (prog->closing) prog->closing(result, text, sizeof text);
+  if (prog && prog->closing) prog->closing(result, text, sizeof text);
   LogNote(text);
   LogClose();
   TlcAbandon();
+}
+
+int SatGoRun() {
+  int result = SatRunWork();
+  SatRunFinish(result);
   return result;
 }
 

@@ -131,13 +131,16 @@ void AbortPoll(int ms);
 // Progress dialog seam. The Win32 frame installs the dialog's controls;
 // without them status lines go to HostStatus and the list is dropped.
 struct SatDisplayOps {
-  void (*status)(int id, const char* text);  // a status line or counter of DISPLAY
+  // A status line (counter 0) or a counter (1) of DISPLAY.
+  void (*status)(int id, const char* text, int counter);
   void (*listClear)();
   void (*listAdd)(const char* text);
   int (*exists)();  // DISPLAY and its list are there
 };
 void SatDisplaySet(const SatDisplayOps* ops);
 void StatusShow(int id, const char* text);
+// A counter of DISPLAY: set without taking the focus or pausing.
+void CounterShow(int id, const char* text);
 
 // The run log. LogOpen creates it (0 when it can't), LogClose closes it and
 // gives 0 when anything written was lost.
@@ -155,6 +158,9 @@ int LogFailed();
 // the program's run routine, writes and shows the closing message, closes
 // the log and the output file. The run's result.
 int SatGoRun();
+// The two halves of SatGoRun, for a frame that restores its window between.
+int SatRunWork();
+void SatRunFinish(int result);
 // Keeps a saved window rectangle (slots l, t, r, b) on the full screen.
 void SatRectFit(int l, int t, int r, int b);
 
