@@ -6,10 +6,13 @@
 #include <utility>
 
 #include "host.h"
+#include "layerset.h"
+#include "namecheck.h"
 #include "orient.h"
 #include "q7tlcrw.h"
 #include "satsetup.h"
 #include "satutil.h"
+#include "tlcline.h"
 
 FlatState Flat;
 
@@ -42,47 +45,9 @@ struct FlatRun {
   CellListEntry list[FLAT_LIST_MAX + 1];
   DevArea* areas = nullptr;
   signed char conText[CELL_INFO_MAX + 1];  // -1 not known yet
-  uint64_t layers[4] = {};
+  LayerSet layers = {};  // the "Layers to Convert" filter
 };
 FlatRun Run;
-
-// ---- layer set of the "Layers to Convert" filter ----
-void LayerClear() { memset(Run.layers, 0, sizeof Run.layers); }
-void LayerSet(int n) {
-  if (n >= 1 && n <= 256) Run.layers[(n - 1) / 64] |= (uint64_t)1 << ((n - 1) % 64);
-}
-int LayerOn(int n) {
-  return n >= 1 && n <= 256 && ((Run.layers[(n - 1) / 64] >> ((n - 1) % 64)) & 1);
-}
-void LayerParse(const char* text) {
-  if (!text || !text[0]) return;
-  LayerClear();
-  char tok[8];
-  const char* p = text;
-  while (*p) {
-    while (*p == ' ') ++p;
-    if (!*p) break;
-    size_t n = 0;
-    while (p[n] && p[n] != ' ') ++n;
-    size_t k = n < 7 ? n : 7;
-    memcpy(tok, p, k);
-    tok[k] = '\0';
-    p += n;
-    char* dash = strchr(tok, '-');
-    if (!dash) {
-      LayerSet(atoi(tok));
-      continue;
-    }
-    *dash = '\0';
-    int a = atoi(tok), b = atoi(dash + 1);
-    if (a == 0) a = 1;
-    if (b == 0) b = 256;
-    if (a > b) std::swap(a, b);
-    if (a < 1) a = 1;
-    if (b > 256) b = 256;
-    for (int i = a; i <= b; ++i) LayerSet(i);
-  }
-}
 
 int CellRank(int index) {
   return (index >= 1 && index <= Cells.count) ? (Cells.cell[index].flags & 0x1f) : 0;
@@ -145,8 +110,8 @@ int PointXform(int d, int32_t* x, int32_t* y) {
     px = ox + TLCc[k].x;
     py = oy + TLCc[k].y;
   }
-  if (px < INT32_MIN || px > INT32_MAX || py < INT32_MIN || py > INT32_MAX) {
-    ErrorShowF("Flattened Coordinates Exceed 32 Bits in %s ... Can't Continue", Flat.chosen);
+  if (px < -TLC_COORD_MAX || px > TLC_COORD_MAX || py < -TLC_COORD_MAX || py > TLC_COORD_MAX) {
+    ErrorShowF("Flattened Coordinates Exceed the Drawing Range in %s ... Can't Continue", Flat.chosen);
     return 0;
   }
   *x = (int32_t)px;
@@ -312,7 +277,7 @@ int TextWanted(int depth) {
 int WriteObjects(int depth) {
   for (int32_t n = 1; n <= TlcStore.nB; ++n) {
     TLCb.lyr = getB(0, n);
-    if (!LayerOn(TLCb.lyr)) continue;
+    if (!LyrSelTest(&Run.layers, TLCb.lyr)) continue;
     TLCb.l = getB(1, n);
     TLCb.b = getB(2, n);
     TLCb.r = getB(3, n);
@@ -322,7 +287,7 @@ int WriteObjects(int depth) {
   for (int32_t n = 1; n <= TlcStore.nP; ++n) {
     int32_t w = getP(0, n);
     int lyr = w & 0x1ff;
-    if (!LayerOn(lyr)) continue;
+    if (!LyrSelTest(&Run.layers, lyr)) continue;
     int32_t v = getP(2, n);
     if (w >= 1) {
       TLCp.lyr = lyr;
@@ -431,9 +396,8 @@ void SetupApply(int flag) {
   char* mcn = UsfSlot(FLAT_MCN);
   for (char* p = mcn; *p; ++p) *p = (char)toupper((unsigned char)*p);
   if (flag == 1) {
-    int bad = 0;
-    // TODO(namecheck): CellNameCheck (mcn, 0) once the shared check is in.
-    if (!bad) CellExists(mcn, 0);
+    // A name that can't be a cell can't exist either: one report is enough.
+    if (!CellNameCheck(mcn, 0)) CellExists(mcn, 0);
   }
   Flat.flatten = UsfFlag(FLAT_FLT);
   Flat.keepAll = UsfFlag(FLAT_KAT);
@@ -451,7 +415,7 @@ void SetupApply(int flag) {
     Flat.outPath[0] = '\0';
   char* ltc = UsfSlot(FLAT_LTC);
   if (!ltc[0]) snprintf(ltc, SAT_SLOT_SIZE, "-");
-  LayerParse(ltc);
+  LyrSelParse(&Run.layers, ltc);
   const char* dflt[4] = {"1", "2", "3", "4"};
   int* lyr[4] = {&Flat.nodeLyr, &Flat.conLyr, &Flat.devLyr, &Flat.paramLyr};
   for (int k = 0; k < 4; ++k) {

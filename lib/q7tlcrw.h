@@ -68,6 +68,12 @@ const char* getCDATAtext(const char* line);
 // not parse, a limit reached, or a read error of the file.
 int TlcReadBPV(const char* name);
 int TlcReadC(const char* name, int level);
+// The same reads from the reader's own line source after the caller opened
+// it (on memory, for instance): TlcLineOpenMem (TlcReaderSource (), ...).
+struct TlcLineIn;
+TlcLineIn* TlcReaderSource();
+int TlcReadBPVSource();
+int TlcReadCSource(int level);
 
 // ---- writing ---------------------------------------------------------
 

@@ -1,6 +1,5 @@
 // The satellites' TLC reader: both record forms, records in any order.
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,43 +7,17 @@
 #include "q7tlcrw.h"
 #include "satlib.h"
 #include "satutil.h"
+#include "tlcline.h"
 
 FILE* rTLCfile = nullptr;
 
 namespace {
 
-enum { LINE_SIZE = 255 };
+// The reader's line source: one cell file at a time.
+TlcLineIn In;
 
-// One tidied line of the record being read; null at the end of the file.
-char* NextLine(char* line) {
-  if (!fGetLine(line, LINE_SIZE, rTLCfile)) return nullptr;
-  return strclip(line, 0);
-}
-
-// Up to max whole 32-bit integers from line; their count, or -1 when a
-// field is not a number or does not fit 32 bits.
-int Ints(const char* line, int32_t* out, int max) {
-  int n = 0;
-  const char* p = line;
-  for (;;) {
-    while (*p == ' ' || *p == '\t') ++p;
-    if (!*p) return n;
-    if (n == max) return n;
-    errno = 0;
-    char* end = nullptr;
-    long long v = strtoll(p, &end, 10);
-    if (end == p || (*end && *end != ' ' && *end != '\t')) return -1;
-    if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return -1;
-    out[n++] = (int32_t)v;
-    p = end;
-  }
-}
-
-int IntsLine(int32_t* out, int want) {
-  char line[LINE_SIZE + 1];
-  if (!NextLine(line)) return 0;
-  return Ints(line, out, want) == want;
-}
+bool Coord(int64_t v) { return v >= -TLC_COORD_MAX && v <= TLC_COORD_MAX; }
+bool Fits32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 void RecordError(const char* text) {
   if (SatEditionGet().pauseAfterReadError)
@@ -53,16 +26,20 @@ void RecordError(const char* text) {
     HostMsgBox(text, nullptr, HOST_CAP_ERROR, HOST_OK);
 }
 
+// The file is opened here rather than by the line source so that names are
+// matched as the system matches them (without regard to case).
 int OpenCell(const char* name) {
   char path[SAT_PATH_SIZE];
-  int n = snprintf(path, sizeof path, "%s.TLC", name);
-  if (n < 0 || (size_t)n >= sizeof path) return 0;
-  rTLCfile = SatOpen(path, "r");
-  return rTLCfile != nullptr;
+  TlcLineOpenFile(&In, "", 1);  // resets the source
+  if (!SatFormat(path, sizeof path, "%s.TLC", name)) return 0;
+  In.file = SatOpen(path, "rb");
+  rTLCfile = In.file;
+  return In.file != nullptr;
 }
 
-int Is(const char* line, const char* tagged, const char* old) {
-  return strcmp(line, tagged) == 0 || strcmp(line, old) == 0;
+void CloseCell(int* error) {
+  if (TlcLineClose(&In)) *error = 1;
+  rTLCfile = nullptr;
 }
 
 }  // namespace
@@ -81,13 +58,15 @@ void TlcRighteousBox(tlcbox* b) {
 }
 
 int ReadB() {
-  int32_t v[5];
-  if (!IntsLine(v, 5)) return 0;
-  TLCb.lyr = v[0];
-  TLCb.l = v[1];
-  TLCb.b = v[2];
-  TLCb.r = v[3];
-  TLCb.t = v[4];
+  int64_t v[5];
+  if (!TlcReadInts(&In, v, 5) || !Fits32(v[0])) return 0;
+  for (int k = 1; k < 5; ++k)
+    if (!Coord(v[k])) return 0;
+  TLCb.lyr = (int32_t)v[0];
+  TLCb.l = (int32_t)v[1];
+  TLCb.b = (int32_t)v[2];
+  TLCb.r = (int32_t)v[3];
+  TLCb.t = (int32_t)v[4];
   TlcRighteousBox(&TLCb);
   return 1;
 }
@@ -95,81 +74,109 @@ int ReadB() {
 // Every pair the record announces is consumed, so the next record starts
 // where it should; a count the buffer can't hold fails the record.
 int ReadP() {
-  int32_t h[3];
-  if (!IntsLine(h, 3)) return 0;
-  TLCp.lyr = h[0];
-  TLCp.w = h[1];
+  int64_t h[3];
+  if (!TlcReadInts(&In, h, 3) || !Fits32(h[0]) || !Fits32(h[1])) return 0;
+  TLCp.lyr = (int32_t)h[0];
+  TLCp.w = (int32_t)h[1];
   TLCp.nv = 0;
-  int32_t nv = h[2];
-  int ok = nv >= 1 && nv <= PVSIZ;
-  int32_t got = 0;
-  char line[LINE_SIZE + 1];
-  while (got < nv) {
-    if (!NextLine(line)) return 0;
-    int32_t v[2 * 128];
-    int n = Ints(line, v, 2 * 128);
-    if (n < 2 || (n & 1)) return 0;
-    for (int k = 0; k + 1 < n && got < nv; k += 2, ++got) {
-      if (got < PVSIZ) {
-        TLCp.x[got] = v[k];
-        TLCp.y[got] = v[k + 1];
-      }
-    }
-  }
-  if (!ok) return 0;
-  TLCp.nv = nv;
+  int64_t nv = h[2];
+  if (!TlcReadPoints(&In, nv, PVSIZ, TLCp.x, TLCp.y, TLC_COORD_MAX)) return 0;
+  if (nv < 1 || nv > PVSIZ) return 0;
+  TLCp.nv = (int32_t)nv;
   return 1;
 }
 
 const char* getCDATAtext(const char* line) {
-  static char text[LINE_SIZE + 1];
+  static char text[TLC_LINE_MAX + 1];
   if (!line) return "";
-  const char* open = "<![CDATA[";
-  size_t ol = strlen(open);
-  if (strncmp(line, open, ol) == 0) {
-    const char* close = strstr(line + ol, "]]>");
-    if (close) {
-      size_t n = (size_t)(close - (line + ol));
-      if (n > LINE_SIZE) n = LINE_SIZE;
-      memcpy(text, line + ol, n);
-      text[n] = '\0';
-      return text;
-    }
-  }
-  return line;
+  TlcTextOfLine(line, text, TLC_LINE_MAX);
+  return text;
 }
 
 int ReadT() {
-  int32_t h[4], p[2];
-  if (!IntsLine(h, 4) || !IntsLine(p, 2)) return 0;
-  char line[LINE_SIZE + 1];
-  if (!fGetLine(line, LINE_SIZE, rTLCfile)) return 0;
-  strclip(line, TXTLEN);
-  TLCt.lyr = h[0];
-  TLCt.size = h[1];
-  TLCt.nv = h[2];
-  TLCt.o = h[3];
-  TLCt.x = p[0];
-  TLCt.y = p[1];
-  snprintf(TLCt.text, sizeof TLCt.text, "%s", getCDATAtext(line));
+  int64_t h[4], p[2];
+  if (!TlcReadInts(&In, h, 4) || !TlcReadInts(&In, p, 2)) return 0;
+  for (int k = 0; k < 4; ++k)
+    if (!Fits32(h[k])) return 0;
+  if (!Coord(p[0]) || !Coord(p[1])) return 0;
+  const char* line = TlcReadDataLine(&In);
+  if (!line) return 0;
+  TLCt.lyr = (int32_t)h[0];
+  TLCt.size = (int32_t)h[1];
+  TLCt.nv = (int32_t)h[2];
+  TLCt.o = (int32_t)h[3];
+  TLCt.x = (int32_t)p[0];
+  TLCt.y = (int32_t)p[1];
+  TlcTextOfLine(line, TLCt.text, TXTLEN);
   return 1;
 }
 
 int ReadC(int level) {
   if (level < 0 || level > NRANK + 1) return 0;
-  char line[LINE_SIZE + 1];
-  if (!NextLine(line)) return 0;
-  strclip(line, NAMLEN);
+  const char* line = TlcReadDataLine(&In);
+  if (!line) return 0;
   tlccel& c = TLCc[level];
-  memcpy(c.name, line, strlen(line) + 1);  // clipped to NAMLEN above
-  for (char* q = c.name; *q; ++q) *q = (char)toupper((unsigned char)*q);
-  int32_t v[4];
-  if (!IntsLine(v, 4)) return 0;
-  c.o = v[0] & 7;
-  c.x = v[1];
-  c.y = v[2];
-  c.r = v[3];
+  TlcCopyCut(c.name, line, NAMLEN, 1);
+  int64_t v[4];
+  if (!TlcReadInts(&In, v, 4) || !Coord(v[1]) || !Coord(v[2])) return 0;
+  c.o = (int32_t)(v[0] & 7);
+  c.x = (int32_t)v[1];
+  c.y = (int32_t)v[2];
+  c.r = (int32_t)(v[3] & 1);
   return 1;
+}
+
+int TlcReadBPVSource() {
+  TlcLineIn* in = &In;
+  int error = 0;
+  const char* line;
+  while ((line = TlcLineGet(in)) != nullptr) {
+    switch (TlcTagOf(line)) {
+      case TLC_TAG_B:
+        if (!ReadB()) {
+          RecordError("Box Record Read Error");
+          error = 1;
+        } else if (TlcStore.BlimFlag || !TlcMakeB()) {
+          error = 1;
+        }
+        break;
+      case TLC_TAG_P:
+        if (!ReadP()) {
+          RecordError("Path Record Read Error");
+          error = 1;
+        } else if (TlcStore.PlimFlag || TlcStore.VlimFlag || !TlcMakeP()) {
+          error = 1;
+        }
+        break;
+      case TLC_TAG_T:
+        if (!ReadT()) {
+          RecordError("Text Record Read Error");
+          error = 1;
+        } else if (TlcStore.textMode == 0 && (TlcStore.PlimFlag || TlcStore.VlimFlag || !TlcMakeT())) {
+          error = 1;
+        }
+        break;
+      default:
+        break;  // headers, layers, closing tags, references: not read here
+    }
+  }
+  return error;
+}
+
+int TlcReadCSource(int level) {
+  TlcLineIn* in = &In;
+  int error = 0;
+  const char* line;
+  while ((line = TlcLineGet(in)) != nullptr) {
+    if (TlcTagOf(line) != TLC_TAG_C) continue;
+    if (!ReadC(level)) {
+      RecordError("Cell Record Read Error");
+      error = 1;
+    } else if (TlcStore.AlimFlag || !TlcMakeC(level)) {
+      error = 1;
+    }
+  }
+  return error;
 }
 
 int TlcReadBPV(const char* name) {
@@ -180,35 +187,8 @@ int TlcReadBPV(const char* name) {
     TlcStore.lastMissing = 1;
     return 1;
   }
-  int error = 0;
-  char line[LINE_SIZE + 1];
-  while (NextLine(line)) {
-    if (Is(line, "<B>", "=B")) {
-      if (!ReadB()) {
-        RecordError("Box Record Read Error");
-        error = 1;
-      } else if (TlcStore.BlimFlag || !TlcMakeB()) {
-        error = 1;
-      }
-    } else if (Is(line, "<P>", "=P")) {
-      if (!ReadP()) {
-        RecordError("Path Record Read Error");
-        error = 1;
-      } else if (TlcStore.PlimFlag || TlcStore.VlimFlag || !TlcMakeP()) {
-        error = 1;
-      }
-    } else if (Is(line, "<T>", "=T")) {
-      if (!ReadT()) {
-        RecordError("Text Record Read Error");
-        error = 1;
-      } else if (TlcStore.textMode == 0 && (TlcStore.PlimFlag || TlcStore.VlimFlag || !TlcMakeT())) {
-        error = 1;
-      }
-    }
-  }
-  if (ferror(rTLCfile)) error = 1;
-  fclose(rTLCfile);
-  rTLCfile = nullptr;
+  int error = TlcReadBPVSource();
+  CloseCell(&error);
   return error;
 }
 
@@ -220,19 +200,9 @@ int TlcReadC(const char* name, int level) {
     TlcStore.lastMissing = 1;
     return 1;
   }
-  int error = 0;
-  char line[LINE_SIZE + 1];
-  while (NextLine(line)) {
-    if (!Is(line, "<C>", "=C")) continue;
-    if (!ReadC(level)) {
-      RecordError("Cell Record Read Error");
-      error = 1;
-    } else if (TlcStore.AlimFlag || !TlcMakeC(level)) {
-      error = 1;
-    }
-  }
-  if (ferror(rTLCfile)) error = 1;
-  fclose(rTLCfile);
-  rTLCfile = nullptr;
+  int error = TlcReadCSource(level);
+  CloseCell(&error);
   return error;
 }
+
+TlcLineIn* TlcReaderSource() { return &In; }
