@@ -82,6 +82,7 @@ int RefsKnown(const char* name, int d) {
 }
 
 void Counters(int final) {
+  if (!final && !SatDisplayShown()) return;  // nobody to show them to
   char t[32];
   int64_t objects = Flat.total.boxes + Flat.total.paths + Flat.total.texts;
   if (final || objects % 10 == 0) {
@@ -175,7 +176,7 @@ int FlatWriteC(int d) {
   int32_t x = TLCc[d].x, y = TLCc[d].y;
   if (!PointXform(d, &x, &y)) return 0;
   tlccel& out = TLCc[FLAT_DEPTH_MAX + 1];
-  snprintf(out.name, sizeof out.name, "%s", TLCc[d].name);
+  memcpy(out.name, TLCc[d].name, sizeof out.name);
   out.o = OrientUp(d, TLCc[d].o);
   out.x = x;
   out.y = y;

@@ -111,6 +111,8 @@ void AbortPoll(int ms) {
 
 void SatDisplaySet(const SatDisplayOps* ops) { SatLib.display = ops ? ops : &kNoDisplay; }
 
+int SatDisplayShown() { return SatLib.display->exists(); }
+
 void StatusShow(int id, const char* text) {
   if (id == 0) return;
   SatLib.display->status(id, text ? text : "", 0);

@@ -139,6 +139,8 @@ struct SatDisplayOps {
 };
 void SatDisplaySet(const SatDisplayOps* ops);
 void StatusShow(int id, const char* text);
+// 1 while a DISPLAY dialog shows the run.
+int SatDisplayShown();
 // A counter of DISPLAY: set without taking the focus or pausing.
 void CounterShow(int id, const char* text);
 

@@ -23,8 +23,20 @@ struct Blocks {
   int32_t* path[PATH_BLOCKS];
   int32_t* vert[VERT_BLOCKS];
   int32_t* cel[NRANK + 1][CEL_BLOCKS];
+  // One past the highest block made in each table, so freeing a small cell
+  // does not walk every slot of the table.
+  int boxTop, pathTop, vertTop, celTop[NRANK + 1];
 };
 Blocks Store;
+
+int* TopOf(int32_t** table) {
+  if (table == Store.box) return &Store.boxTop;
+  if (table == Store.path) return &Store.pathTop;
+  if (table == Store.vert) return &Store.vertTop;
+  for (int d = 0; d <= NRANK; ++d)
+    if (table == Store.cel[d]) return &Store.celTop[d];
+  return nullptr;
+}
 
 int32_t* Block(int32_t** table, int count, int i) {
   if (i < 0 || i >= count) return nullptr;
@@ -34,6 +46,8 @@ int32_t* Block(int32_t** table, int count, int i) {
       TlcStore.oomFlag = 1;
       return nullptr;
     }
+    int* top = TopOf(table);
+    if (top && *top < i + 1) *top = i + 1;
   }
   return table[i];
 }
@@ -47,10 +61,13 @@ int32_t* Field(int32_t** table, int blocks, int perBlock, int fields, int32_t li
 }
 
 void FreeTable(int32_t** table, int count) {
-  for (int i = 0; i < count; ++i) {
+  int* top = TopOf(table);
+  int n = top ? *top : count;
+  for (int i = 0; i < n && i < count; ++i) {
     free(table[i]);
     table[i] = nullptr;
   }
+  if (top) *top = 0;
 }
 
 int Limit(int32_t count, int32_t limit, int* flag, const char* what) {
