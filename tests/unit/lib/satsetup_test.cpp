@@ -177,7 +177,9 @@ TEST(Crf, CellListIsReadWithItsChecks) {
     EXPECT_EQ(CrfRead(), 0);
     EXPECT_EQ(Cells.count, c.count) << c.file;
     EXPECT_EQ(HostRecordTexts().empty(), c.warning == nullptr) << c.file;
-    if (c.warning) EXPECT_EQ(HostRecordTexts()[0], c.warning);
+    if (c.warning) {
+      EXPECT_EQ(HostRecordTexts()[0], c.warning);
+    }
   }
   {
     // A bad entry is left out; the valid ones after it keep their order.
