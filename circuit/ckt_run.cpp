@@ -15,7 +15,11 @@ const int kListCap = 20000;
 
 void CktRunReset() {
   if (g_cktRun.log) fclose(g_cktRun.log);
+  void (*add)(const char*) = g_cktRun.listAdd;
+  void (*clear)() = g_cktRun.listClear;
   memset(&g_cktRun, 0, sizeof g_cktRun);
+  g_cktRun.listAdd = add;
+  g_cktRun.listClear = clear;
   g_cktRun.scale = 1000.0;
   snprintf(g_cktRun.physUnit, sizeof g_cktRun.physUnit, "%s", "um");
 }
@@ -65,12 +69,14 @@ void LogList(const char* text, int mode) {
   if (!text) text = "";
   if (mode == 0) {
     g_cktRun.listCount = 0;
+    if (g_cktRun.listClear) g_cktRun.listClear();
     return;
   }
   // The list is capped; the log keeps every line.
   if ((mode == 1 || mode == 3) && g_cktRun.listCount <= kListCap) {
     g_cktRun.listCount++;
-    HostStatus(text);
+    if (g_cktRun.listAdd) g_cktRun.listAdd(text);
+    else HostStatus(text);
   }
   if ((mode == 2 || mode == 3) && g_cktRun.log) fprintf(g_cktRun.log, "%s\n", text);
   if (mode == 4) {

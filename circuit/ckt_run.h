@@ -28,6 +28,9 @@ struct CktRun {
   // Lines given to LogList, kept so that the program's list box and the
   // tests can see them; the log keeps getting lines after the cap.
   int listCount;
+  // The program's message list; without one list lines go to the status.
+  void (*listAdd)(const char* text);
+  void (*listClear)();
 };
 
 extern CktRun g_cktRun;
