@@ -228,7 +228,8 @@ void ApplyAnt() {
   for (int i = 0; i < 9; i++) {
     int s = 2 + i;
     // The channel layer may be written as a real number ("1.0").
-    int v = (int)atof(Val(GRP_ANT, s));
+    double d = atof(Val(GRP_ANT, s));
+    int v = !(d >= 1) ? 0 : d > 256 ? 256 : (int)d;  // NaN and huge values stay in range
     if (v < 1) {
       v = 0;
       SetVal(GRP_ANT, s, "");
@@ -422,7 +423,8 @@ int UsfMainRead(const char* path) {
       const char* v = eq + 1;
       if (strncasecmp(line, "scale=", 6) == 0) {
         double s = atof(v);
-        if (s > 0 && std::isfinite(s)) g_cktRun.scale = (double)(int64_t)s > 0 ? (double)(int64_t)s : s;
+        // A whole number of units; absurd values leave the scale as it was.
+        if (s >= 1 && s < 1e15) g_cktRun.scale = floor(s);
       } else if (strncasecmp(line, "physunit=", 9) == 0) {
         snprintf(g_cktRun.physUnit, sizeof g_cktRun.physUnit, "%s", v);
       } else if (strncasecmp(line, "notips=", 7) == 0) {

@@ -30,7 +30,7 @@ TEST(CktSettings, EachClampAndDefault) {
       {GRP_CAP, 1, "8", "0"},            {GRP_CAP, 1, "7", "7"},           {GRP_CAP, 1, "0", "0"},
       {GRP_CAP, 2, "-3", "0"},           {GRP_CAP, 18, "300", "256"},      {GRP_ANT, 0, "y", "Y"},
       {GRP_ANT, 2, "1.0", "1"},          {GRP_ANT, 3, "0", ""},            {GRP_ANT, 4, "999", "256"},
-      {GRP_ANT, 11, "-0.5", "0.5"},      {GRP_ANT, 12, "0", ""},           {GRP_SMASH, 3, "nmos", "NMOS"},
+      {GRP_ANT, 11, "-0.5", "0.5"},      {GRP_ANT, 5, "3.3e17", "256"},   {GRP_ANT, 6, "nan", ""},      {GRP_ANT, 12, "0", ""},           {GRP_SMASH, 3, "nmos", "NMOS"},
       {GRP_OMIT, 20, "maybe", "N"},
   };
   for (const ClampCase& c : cases) {
@@ -204,7 +204,7 @@ TEST(CktSettings, MainSetupFile) {
   int fd = mkstemp(path);
   ASSERT_GE(fd, 0);
   FILE* fp = fdopen(fd, "w");
-  fprintf(fp, "SCALE=100\nphysunit=mm\nwinemods=1\nother=3\n");
+  fprintf(fp, "SCALE=100\nphysunit=mm\nwinemods=1\nother=3\nscale=1e300\n");
   fclose(fp);
   EXPECT_EQ(UsfMainRead(path), 0);
   EXPECT_DOUBLE_EQ(g_cktRun.scale, 100.0);
