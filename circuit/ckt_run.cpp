@@ -17,7 +17,9 @@ void CktRunReset() {
   if (g_cktRun.log) fclose(g_cktRun.log);
   void (*add)(const char*) = g_cktRun.listAdd;
   void (*clear)() = g_cktRun.listClear;
+  void (*status2)(const char*) = g_cktRun.status2;
   memset(&g_cktRun, 0, sizeof g_cktRun);
+  g_cktRun.status2 = status2;
   g_cktRun.listAdd = add;
   g_cktRun.listClear = clear;
   g_cktRun.scale = 1000.0;
@@ -112,7 +114,8 @@ int StatusLine(const char* text, int poll) {
 }
 
 int StatusLine2(const char* text, int poll) {
-  HostStatus(text);
+  if (g_cktRun.status2) g_cktRun.status2(text);
+  else HostStatus(text);
   return poll ? AbortPoll(10) : 0;
 }
 }  // namespace ckt

@@ -31,6 +31,7 @@ struct CktRun {
   // The program's message list; without one list lines go to the status.
   void (*listAdd)(const char* text);
   void (*listClear)();
+  void (*status2)(const char* text);  // the second status line, when shown apart
 };
 
 extern CktRun g_cktRun;

@@ -70,6 +70,40 @@ int HostPoll() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) ? 1 : 0; }
 void HostPauseMs(int ms) { PauseShow(App.display1 ? App.display1 : SatWin.main, ms); }
 const HostOps kHost = {HostMsg, HostStat, HostProg, HostPoll, HostPauseMs};
 
+void Status2(const char* text) {
+  if (App.display1) SetDlgItemTextA(App.display1, 501, text);
+}
+
+void SetNum(int id, int v) {
+  char b[16];
+  snprintf(b, sizeof b, "%d", v);
+  if (App.display1) SetDlgItemTextA(App.display1, id, b);
+}
+
+// The counters of a cell just extracted.
+void CountersShow(int32_t, int isMain) {
+  if (!App.display1) return;
+  const ckt::CktNodes& n = ckt::g_nodes;
+  int real = n.pinReal + n.pinDirect;
+  SetNum(510, n.devices);
+  SetNum(511, real);
+  SetNum(512, n.pinVirtual);
+  SetNum(513, n.pinSymbol);
+  SetNum(514, real + n.pinVirtual + n.pinSymbol);
+  SetNum(515, n.devCount);
+  SetNum(516, n.pinReal);
+  SetNum(517, n.pinDirect);
+  SetNum(518, n.pinVirtual);
+  SetNum(519, n.pinSymbol);
+  SetNum(520, real + n.pinVirtual + n.pinSymbol);
+  SetDlgItemTextA(App.display1, 1099, isMain ? "Main Cell Nodes" : "Subcircuit Nodes");
+  char b[40];
+  snprintf(b, sizeof b, "Level Depth is %d", n.levelDepth);
+  SetDlgItemTextA(App.display1, 804, b);
+  snprintf(b, sizeof b, "%d Warnings  %d Errors", ckt::g_cktRun.warnCount, ckt::g_cktRun.errCount);
+  SetDlgItemTextA(App.display1, 805, b);
+}
+
 void ListAdd(const char* text) {
   if (!App.list1) return;
   LRESULT i = SendMessageA(App.list1, LB_ADDSTRING, 0, (LPARAM)text);
@@ -579,6 +613,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   ckt::g_cktRun.pollEverySecond = 1;
   ckt::g_cktRun.listAdd = ListAdd;
   ckt::g_cktRun.listClear = ListClear;
+  ckt::g_cktRun.status2 = Status2;
+  ckt::g_extract.cellDone = CountersShow;
   ckt::g_nodes.useIndex = 1;
   ckt::NodesReset();
   TablesInit();

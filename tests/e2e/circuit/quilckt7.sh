@@ -91,6 +91,38 @@ batch)
   grep -q "^hfn=$header" "$f" || fail "header not stored whole: $(sed -n 3p "$f")"
   grep -q "^sch=N" "$f" || fail "rules not stored"
   ;;
+errors|abort)
+  # A pin on no geometry: one counted error, answered No (go on) or Yes.
+  dir=$(work_folder "ckt_$case_name")
+  cp -r "$QUIL_SOURCE/tests/fixtures/circuit/open_pin/." "$dir/"
+  cd "$dir" || fail "no work folder"
+  start_ckt
+  robot wait-class QuilCkt7 30000 >/dev/null || fail "QuilCkt7 window did not appear"
+  robot command QuilCkt7 19 >/dev/null
+  text=$(robot wait-dialog "Error ..." 60000) || fail "no counted error: $(robot dialogs)"
+  printf '%s\n' "$text" | grep -q "Connector 1 on OPEN at X=0.05 Y=0.05 is Open" || fail "error box says: $text"
+  printf '%s\n' "$text" | grep -q "Abort Compile ?" || fail "error box says: $text"
+  if [ "$case_name" = errors ]; then answer=No; else answer=Yes; fi
+  robot press "Error ..." "$answer" >/dev/null
+  text=$(robot wait-dialog QuilCkt 60000) || fail "no closing message: $(robot dialogs)"
+  if [ "$case_name" = errors ]; then
+    printf '%s\n' "$text" | grep -q "Finished ..." || fail "closing message: $text"
+    printf '%s\n' "$text" | grep -q "0 Warnings  1 Errors" || fail "closing message: $text"
+  else
+    printf '%s\n' "$text" | grep -q "Aborted ... 0 Warnings  1 Errors" || fail "closing message: $text"
+  fi
+  robot press QuilCkt OK >/dev/null
+  log=$(ls | grep -i '^quilckt\.log$') || fail "no compile log: $(ls)"
+  grep -q "ERROR ... Connector 1 on OPEN" "$log" || fail "log: $(cat "$log")"
+  if [ "$case_name" = errors ]; then
+    grep -q "Extraction Finished ... 0 Warnings  1 Errors" "$log" || fail "log: $(cat "$log")"
+  else
+    grep -q "Aborted ... 0 Warnings  1 Errors" "$log" || fail "log: $(cat "$log")"
+  fi
+  robot wait-class QuilCkt7 10000 >/dev/null || fail "window gone after the run"
+  robot close QuilCkt7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
 *)
   fail "unknown case $case_name"
   ;;
