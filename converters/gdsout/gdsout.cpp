@@ -39,6 +39,11 @@ void GdsOutReset() {
   s.nLdm = 0;
   s.ldmAdded = 0;
   s.nCells = 0;
+  for (GdsLayerEntry& e : s.layers) {
+    snprintf(e.name, sizeof e.name, "NONE");
+    e.word = 0;
+  }
+  s.allLayers = 0;
   s.cur = s.max = GdsCounts{0, 0, 0, 0};
   s.abort = 0;
   s.lambda = 1.0;
@@ -666,26 +671,90 @@ int GdsOutConvert() {
   return ok && !GdsOutSt.abort;
 }
 
-int GdsOutGo() {
+int GdsOutClosing(int converted, char* text, int size) {
   GdsOutState& s = GdsOutSt;
-  char msg[3 * CNV_PATHLEN];
-  if (!GdsOutConvert()) {
-    HostError("Aborted ... Files may be Incomplete");
+  if (!converted) {
+    snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
     return GO_ABORTED;
   }
   if (s.ldmAdded) {
     char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN];
     CnvPathSplit(s.val[GK_LDF], d, f, n, e);
     if (!LdmWrite(s.val[GK_LDF])) {
-      snprintf(msg, sizeof msg, "Unable to Write LDM File %s%s", n, e);
-      HostError(msg);
+      snprintf(text, (size_t)size, "Unable to Write LDM File %s%s", n, e);
       return GO_ABORTED;
     }
-    snprintf(msg, sizeof msg, "Layers have been Added to the LDM File %s%s ... Run GdsOut Again", n, e);
-    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
+    snprintf(text, (size_t)size, "Layers have been Added to the LDM File %s%s ... Run GdsOut Again", n, e);
     return GO_ADDED;
   }
-  snprintf(msg, sizeof msg, "Completed ...\n\n%lld Bytes in GDS File %s", (long long)s.rec.bytes, s.val[GK_GFN]);
-  HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
+  snprintf(text, (size_t)size, "Completed ...\n\n%lld Bytes in GDS File %s", (long long)s.rec.bytes, s.val[GK_GFN]);
   return GO_DONE;
+}
+
+int GdsOutGo() {
+  char msg[3 * CNV_PATHLEN];
+  int r = GdsOutClosing(GdsOutConvert(), msg, sizeof msg);
+  if (r == GO_ABORTED)
+    HostError(msg);
+  else
+    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
+  return r;
+}
+
+// ---- layer table ------------------------------------------------------------------
+
+int GdsOutLayersRead() {
+  GdsOutState& s = GdsOutSt;
+  for (GdsLayerEntry& e : s.layers) {
+    snprintf(e.name, sizeof e.name, "NONE");
+    e.word = 0;
+  }
+  char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN];
+  CnvPathSplit(s.val[GK_TFN], drive, folder, name, ext);
+  TlcIn in;
+  if (!name[0] || !TlcOpenRead(&in, drive, folder, name)) {
+    HostError("Main TLC File is Missing ... No Layers Read");
+    return 0;
+  }
+  int n = 0;
+  const char* line;
+  while ((line = TlcNextLine(&in)) != nullptr) {
+    if (TlcLineKind(line) != TLC_LAYERS) continue;
+    line = TlcNextLine(&in);
+    int count = line ? atoi(line) : 0;
+    for (int i = 0; i < count && n < GDSOUT_LAYERS; ++i) {
+      line = TlcNextLine(&in);
+      if (!line) break;
+      char lname[256];
+      int num = 0;
+      if (sscanf(line, "%255s %d", lname, &num) != 2) continue;
+      num &= 0x1FF;
+      if (num < 1 || num > 256) continue;
+      snprintf(s.layers[n].name, sizeof s.layers[n].name, "%.8s", lname);
+      s.layers[n].word = num | (GdsOutSelTest(num) ? GDSOUT_LAYER_SELECTED : 0);
+      ++n;
+    }
+    break;
+  }
+  TlcCloseRead(&in);
+  if (n == 0) {
+    HostError("No Layers in Main TLC File");
+    return 0;
+  }
+  return 1;
+}
+
+void GdsOutLayersApply() {
+  GdsOutState& s = GdsOutSt;
+  if (s.allLayers) {
+    s.sel[0] = s.sel[1] = s.sel[2] = s.sel[3] = ~0ULL;
+  } else {
+    s.sel[0] = s.sel[1] = s.sel[2] = s.sel[3] = 0;
+    for (const GdsLayerEntry& e : s.layers)
+      if (e.word & GDSOUT_LAYER_SELECTED) SelSet(e.word & 0x1FF);
+  }
+  char text[1100] = "";
+  for (int k = 0; k < 4; ++k) LayerSelText(text, sizeof text, s.sel[k], 64 * k);
+  CnvClip(text, 255);
+  if (text[0]) SetVal(GK_FTR, text);
 }

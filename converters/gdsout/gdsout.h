@@ -42,6 +42,13 @@ struct GdsLdmEntry {
   int gds, datatype, tlc;
 };
 
+// One entry of the layer table the LAYERS dialog shows.
+struct GdsLayerEntry {
+  char name[16];  // 8 characters used; "NONE" when empty
+  int word;       // TLC layer in bits 0-8, GDSOUT_LAYER_SELECTED when selected
+};
+enum { GDSOUT_LAYER_SELECTED = 0x4000, GDSOUT_LAYERS = 256 };
+
 struct GdsCellEntry {
   char name[36];
   int rank;
@@ -58,6 +65,9 @@ struct GdsOutState {
   char font[GDSOUT_ROWS * 6][GDSOUT_VALLEN];  // text rows as typed, row r column c at 6r + c
   GdsTextRow rows[GDSOUT_ROWS];
   uint64_t sel[4];  // selected TLC layers 1..256
+
+  GdsLayerEntry layers[GDSOUT_LAYERS];
+  int allLayers;  // the LAYERS dialog's "All Layers"
 
   GdsLdmEntry ldm[GDSOUT_MAXLDM];
   int nLdm;
@@ -117,6 +127,18 @@ void GdsOutTextApply();
 // Layer selection.
 void GdsOutSelParse(const char* text);
 int GdsOutSelTest(int layer);
+
+// The main cell's layer record into the layer table, each entry flagged as
+// the selection holds it. 1 when layers were read; 0 after its message.
+int GdsOutLayersRead();
+// The selection again from the table (every layer with allLayers), and its
+// range text into ftr=.
+void GdsOutLayersApply();
+
+// The closing of a run: on success writes the extended map or counts the
+// bytes; fills text with the message and gives GO_DONE, GO_ADDED or
+// GO_ABORTED.
+int GdsOutClosing(int converted, char* text, int size);
 
 // LDM layer map: read (creating an empty map after asking when the file is
 // missing), write, look a TLC layer up. Each returns 1 on success.

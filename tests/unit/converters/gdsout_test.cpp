@@ -408,3 +408,37 @@ TEST(GdsOutConvert, TooManyCellsStops) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdsOutLayers, TableFromTheMainCellAndBack) {
+  RunDir run;
+  WriteText("TOP.tlc", "<TLC>\n<L>\n4\nmet1 1\npoly 2\nverylongname 9\nwire 70\n</L>\n" +
+                           TlcCell("TOP", 1, "").substr(22));
+  GdsOutSetupApply(0);
+  GdsOutSelParse("2-9");
+  ASSERT_EQ(GdsOutLayersRead(), 1);
+  EXPECT_STREQ(GdsOutSt.layers[0].name, "met1");
+  EXPECT_EQ(GdsOutSt.layers[0].word, 1);
+  EXPECT_EQ(GdsOutSt.layers[1].word, 2 | GDSOUT_LAYER_SELECTED);
+  EXPECT_STREQ(GdsOutSt.layers[2].name, "verylong");
+  EXPECT_STREQ(GdsOutSt.layers[4].name, "NONE");
+  GdsOutSt.layers[3].word |= GDSOUT_LAYER_SELECTED;
+  GdsOutSt.layers[2].word &= ~GDSOUT_LAYER_SELECTED;
+  GdsOutLayersApply();
+  EXPECT_STREQ(GdsOutSt.val[GK_FTR], "2 70");
+  EXPECT_TRUE(GdsOutSelTest(70));
+  EXPECT_FALSE(GdsOutSelTest(9));
+  GdsOutSt.allLayers = 1;
+  GdsOutLayersApply();
+  EXPECT_STREQ(GdsOutSt.val[GK_FTR], "1-64 65-128 129-192 193-256");  // one range per mask
+
+  WriteText("TOP.tlc", TlcCell("TOP", 1, ""));
+  EXPECT_EQ(GdsOutLayersRead(), 0);
+  EXPECT_TRUE(Said(*run.host, "No Layers in Main TLC File"));
+  snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s/NOPE.tlc", run.dir.path.c_str());
+  EXPECT_EQ(GdsOutLayersRead(), 0);
+  EXPECT_TRUE(Said(*run.host, "Main TLC File is Missing ... No Layers Read"));
+}
+
+}  // namespace
