@@ -620,7 +620,13 @@ static int Run() {
     Status("Converting ", e->name, " ...");
     GdsOutList(e->name);
     r->counts = GdsCounts{0, 0, 0, 0};
-    GdsWriteBgnStr(r, &s.now);
+    struct tm strNow = s.now;
+    if (!s.fixedNow) {
+      time_t t = time(nullptr);
+      struct tm* lt = localtime(&t);
+      if (lt) strNow = *lt;
+    }
+    GdsWriteBgnStr(r, &strNow);
     GdsWriteStrName(r, CellCase(e->name));
     if (e->rank < 1 || e->rank > 24) {
       snprintf(msg, sizeof msg, "%s Rank is Incorrect ... Can't Continue", e->name);
