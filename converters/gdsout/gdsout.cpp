@@ -61,6 +61,7 @@ void GdsOutReset() {
   memset(&s.now, 0, sizeof s.now);
   s.fixedNow = 0;
   s.log = nullptr;
+  s.extAbort = nullptr;
   s.ldmAsk = nullptr;
   s.listLine = nullptr;
   s.scaleLine = nullptr;
@@ -267,6 +268,12 @@ void GdsUnitChoose(const char* tlcUnit, char* gdsUnit, int gdsUnitSize, double* 
 }
 
 // ---- messages and log -------------------------------------------------------
+
+// The abort poll of the run: Esc, or the program's own flag.
+static void Poll(int ms) {
+  CnvAbortPoll(ms, &GdsOutSt.abort);
+  if (GdsOutSt.extAbort && *GdsOutSt.extAbort) GdsOutSt.abort = 1;
+}
 
 void GdsOutList(const char* text) {
   if (GdsOutSt.listLine) GdsOutSt.listLine(text);
@@ -540,7 +547,7 @@ static int Run() {
   if (!LdmRead(s.val[GK_LDF])) return Fail("LDM File is Incorrect or Missing ... Can't Continue");
 
   Status("Reading ", s.mainName, ".tlc ...");
-  CnvAbortPoll(500, &s.abort);
+  Poll(500);
   if (s.abort) return 0;
   TlcIn in;
   if (!s.mainName[0] || !TlcOpenRead(&in, s.drive, s.folder, s.mainName)) {
@@ -595,7 +602,7 @@ static int Run() {
 
   if (s.ratio != std::floor(s.ratio) || s.ratio < 1)
     HostWarning("Resolution may be lost ... GDS/TLC Scale Ratio is not Integral");
-  CnvAbortPoll(500, &s.abort);
+  Poll(500);
   if (s.abort) return 0;
 
   if (!GdsOutCellList()) return 0;
@@ -640,7 +647,7 @@ static int Run() {
     if (s.cur.texts > s.max.texts) s.max.texts = s.cur.texts;
     if (s.cur.srefs > s.max.srefs) s.max.srefs = s.cur.srefs;
     ShowCounts();
-    CnvAbortPoll(50, &s.abort);
+    Poll(50);
     fprintf(s.log, "%-16s%-12ld%-12ld%-12ld%-12ld\n", " ", (long)s.cur.boundaries, (long)s.cur.paths,
             (long)s.cur.texts, (long)s.cur.srefs);
   }

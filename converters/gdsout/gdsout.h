@@ -96,6 +96,7 @@ struct GdsOutState {
   int fixedNow;  // keep now as set (tests, byte-exact comparisons)
 
   FILE* log;
+  int* extAbort;  // the program's own abort flag (its progress dialog), or null
 
   // Program hooks, each may be null. The LDM question returns HOST_IDYES
   // (with *gds and *datatype filled), HOST_IDNO or HOST_IDCANCEL.
