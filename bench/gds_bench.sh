@@ -46,14 +46,10 @@ done
 exe="$root/build/win64/bin/GDSOUT7.EXE"
 if [ -x "$exe" ] && [ -x /usr/lib/wine/wine64 ]; then
   dir="$work/flat"
-  cd "$dir"
-  printf "0\n" >QUIL7.CRF
-  printf "scale=1000\n" >QUIL7.USF
-  rm -f FLAT.gds
-  export WINEDEBUG=-all WINEPREFIX="${WINEPREFIX:-$root/build/win64/wineprefix}"
-  t0=$(now)
-  timeout 600 /usr/lib/wine/wine64 "$exe" "$dir/FLAT.tlc" >/dev/null 2>&1 || true
-  t1=$(now)
-  printf "flat   GDSOUT7.EXE under Wine, whole run %.3f s, GDS %s bytes\n" "$(echo "$t1 - $t0" | bc -l)" \
-    "$(stat -c %s FLAT.gds 2>/dev/null || echo none)"
+  printf "1\nFLAT\n1 0 0 100 100 0 0 0 0\n" >"$dir/QUIL7.CRF"
+  printf "scale=1000\nphysunit=um\n" >"$dir/QUIL7.USF"
+  rm -f "$dir/FLAT.gds" "$dir/GdsOut.usf"
+  out=$(bash "$root/bench/gds_wine.sh" "$dir" FLAT)
+  printf "flat   GDSOUT7.EXE under Wine, whole run %.3f s (%s)\n" "$(echo "$out" | awk '/wine_s/ {print $2}')" \
+    "$(echo "$out" | grep Bytes)"
 fi

@@ -10,6 +10,8 @@ int TlcOpenRead(TlcIn* in, const char* drive, const char* folder, const char* na
   char path[CNV_PATHLEN * 3 + 8];
   snprintf(path, sizeof path, "%s%s%s.tlc", drive ? drive : "", folder ? folder : "", name ? name : "");
   in->line[0] = 0;
+  in->pos = in->len = 0;
+  in->eof = 0;
   in->f = fopen(path, "rt");
   return in->f ? 1 : 0;
 }
@@ -21,17 +23,48 @@ void TlcCloseRead(TlcIn* in) {
 
 void TlcRewind(TlcIn* in) {
   if (in->f) rewind(in->f);
+  in->pos = in->len = 0;
+  in->eof = 0;
+}
+
+// Next byte of the file, or -1 at its end.
+static int NextByte(TlcIn* in) {
+  if (in->pos == in->len) {
+    if (in->eof || !in->f) return -1;
+    in->len = fread(in->buf, 1, sizeof in->buf, in->f);
+    in->pos = 0;
+    if (in->len == 0) {
+      in->eof = 1;
+      return -1;
+    }
+  }
+  return (unsigned char)in->buf[in->pos++];
 }
 
 const char* TlcNextLine(TlcIn* in) {
   if (!in->f) return nullptr;
-  if (!fgets(in->line, sizeof in->line, in->f)) return nullptr;
-  size_t len = strlen(in->line);
-  if (len == sizeof in->line - 1 && in->line[len - 1] != '\n') {
-    int c;
-    while ((c = getc(in->f)) != EOF && c != '\n') {
+  size_t n = 0;
+  int any = 0;
+  for (;;) {
+    // The common case: the rest of the line lies in the buffer.
+    if (in->pos < in->len) {
+      const char* start = in->buf + in->pos;
+      const char* nl = (const char*)memchr(start, '\n', in->len - in->pos);
+      size_t take = nl ? (size_t)(nl - start) : in->len - in->pos;
+      size_t room = sizeof in->line - 1 - n;
+      memcpy(in->line + n, start, take < room ? take : room);
+      n += take < room ? take : room;
+      in->pos += take + (nl ? 1 : 0);
+      any = 1;
+      if (nl) break;
+      continue;
     }
+    int c = NextByte(in);
+    if (c < 0) break;
+    --in->pos;  // refilled: scan it above
   }
+  if (!any) return nullptr;
+  in->line[n] = 0;
   CnvClip(in->line, 0);
   char* p = in->line;
   while (*p == ' ' || *p == '\t') ++p;
@@ -64,21 +97,28 @@ int TlcLineKind(const char* s) {
   return TLC_OTHER;
 }
 
-// Next whole-number field of s at *pos; 0 when none is left. Values beyond
-// 32 bits are held at the limit.
+// Next whole-number field of s at *pos (decimal, an optional sign, read as
+// far as digits go); 0 when none is left. Values beyond 32 bits are held at
+// the limit.
 static int NextInt(const char* s, const char** pos, int32_t* v) {
   const char* p = *pos;
+  (void)s;
   while (*p == ' ' || *p == '\t') ++p;
   if (!*p) return 0;
-  char* end = nullptr;
-  long long n = strtoll(p, &end, 10);
-  if (end == p) return 0;
-  while (*end && *end != ' ' && *end != '\t') ++end;
+  int neg = 0;
+  if (*p == '-' || *p == '+') neg = *p++ == '-';
+  if (*p < '0' || *p > '9') return 0;
+  int64_t n = 0;
+  while (*p >= '0' && *p <= '9') {
+    if (n < 100000000000LL) n = n * 10 + (*p - '0');
+    ++p;
+  }
+  if (neg) n = -n;
   if (n > INT32_MAX) n = INT32_MAX;
   if (n < INT32_MIN) n = INT32_MIN;
   *v = (int32_t)n;
-  *pos = end;
-  (void)s;
+  while (*p && *p != ' ' && *p != '\t') ++p;
+  *pos = p;
   return 1;
 }
 

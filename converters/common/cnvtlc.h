@@ -58,6 +58,9 @@ struct CnvText {
 struct TlcIn {
   FILE* f;
   char line[256];
+  size_t pos, len;  // unread part of buf
+  int eof;
+  char buf[1 << 16];
 };
 
 // Opens "%s%s%s.tlc" (drive, folder, name) for reading; 1 on success.
