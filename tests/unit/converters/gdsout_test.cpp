@@ -442,3 +442,75 @@ TEST(GdsOutLayers, TableFromTheMainCellAndBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdsOutText, RowChosenBySize) {
+  RunDir run;
+  const char* rows[] = {"1", "0", "5", "1", "0", "B", "2", "2", "6", "0.5", "1", "C"};
+  for (int k = 0; k < 12; ++k) snprintf(GdsOutSt.font[k], GDSOUT_VALLEN, "%s", rows[k]);
+  std::string texts = "<T>\n4 1900 2 5\n10 20\n<![CDATA[ROW1]]>\n</T>\n"   // within 25 % of 2 um
+                      "<T>\n4 5000 2 0\n30 40\n<![CDATA[NONE]]>\n</T>\n"  // fits no row: row 0
+                      "<T>\n4 -1100 2 3\n50 60\nOLD\n</T>\n";
+  WriteText("TOP.tlc", TlcCell("TOP", 1, texts));
+  WriteText("TOP.ldm", "7,9,4\n");
+  snprintf(GdsOutSt.val[GK_CTX], GDSOUT_VALLEN, "Y");
+  snprintf(GdsOutSt.val[GK_LCN], GDSOUT_VALLEN, "Y");
+  ASSERT_EQ(GdsOutGo(), GO_DONE);
+  auto recs = run.Records();
+  struct Seen {
+    std::string text;
+    int texttype, pres, width, strans;
+    double mag;
+  };
+  std::vector<Seen> seen;
+  Seen cur{};
+  for (const auto& r : recs) {
+    switch (r.type) {
+      case 0x16: cur.texttype = r.i16(); break;
+      case 0x17: cur.pres = r.i16(); break;
+      case 0x0F: cur.width = r.i32(); break;
+      case 0x1A: cur.strans = (uint16_t)r.i16(); break;
+      case 0x1B: {
+        unsigned char half[8];
+        GdsReal8(0.5, 0, half);
+        cur.mag = memcmp(r.data.data(), half, 8) == 0 ? 0.5 : 1.0;
+        break;
+      }
+      case 0x19: cur.text = r.str(); seen.push_back(cur); cur = Seen{}; break;
+    }
+  }
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].text, "ROW1");
+  EXPECT_EQ(seen[0].texttype, 6);
+  EXPECT_EQ(seen[0].pres, (2 << 4) | 4);
+  EXPECT_EQ(seen[0].width, 1000);  // 1 um x 1000 x ratio 1
+  EXPECT_EQ(seen[0].strans, 0x8000);
+  EXPECT_EQ(seen[0].mag, 0.5);
+  EXPECT_EQ(seen[1].texttype, 5);
+  EXPECT_EQ(seen[1].pres, 8);
+  EXPECT_EQ(seen[2].text, "OLD");
+  EXPECT_EQ(seen[2].texttype, 5);  // |size| counts
+  EXPECT_EQ(Names(recs, 0x06), (std::vector<std::string>{"top"}));  // lower-case names
+  for (const auto& r : recs)
+    if (r.type == 0x0D) {
+      EXPECT_EQ(r.i16(), 7);
+    }
+}
+
+TEST(GdsOutConvert, EscapeAbortsTheRun) {
+  RunDir run;
+  WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
+  WriteText("TOP.ldm", "10,0,1\n");
+  run.host->abortAfterPolls = 0;
+  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  EXPECT_EQ(run.host->messages.back().text, "Aborted ... Files may be Incomplete");
+  int flag = 1;
+  RunDir run2;
+  WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
+  WriteText("TOP.ldm", "10,0,1\n");
+  GdsOutSt.extAbort = &flag;  // the program's progress dialog was cancelled
+  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+}
+
+}  // namespace
