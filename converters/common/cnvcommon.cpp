@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host.h"
+#include "layerset.h"
 
 const char* PathUpper(const char* name) {
   static char buf[CNV_PATHLEN];
@@ -50,28 +51,7 @@ double AngleWrap(double a) {
 
 void LayerSelText(char* text, int textSize, uint64_t mask, int offset) {
   if (!text || textSize <= 0) return;
-  int len = (int)strnlen(text, (size_t)textSize - 1);
-  text[len] = 0;
-  int bit = 0;
-  while (bit < 64) {
-    if (len > 1019) return;
-    if (!((mask >> bit) & 1)) {
-      ++bit;
-      continue;
-    }
-    int first = bit;
-    while (bit + 1 < 64 && ((mask >> (bit + 1)) & 1)) ++bit;
-    char part[48];
-    if (bit == first)
-      snprintf(part, sizeof part, "%d ", offset + first + 1);
-    else
-      snprintf(part, sizeof part, "%d-%d ", offset + first + 1, offset + bit + 1);
-    int plen = (int)strlen(part);
-    if (len + plen >= textSize) return;
-    memcpy(text + len, part, (size_t)plen + 1);
-    len += plen;
-    ++bit;
-  }
+  LyrRangeText(mask, offset, text, (size_t)textSize);
 }
 
 int CnvSameName(const char* a, const char* b) {
@@ -79,44 +59,6 @@ int CnvSameName(const char* a, const char* b) {
   for (; *a && *b; ++a, ++b)
     if (toupper((unsigned char)*a) != toupper((unsigned char)*b)) return 0;
   return *a == *b;
-}
-
-int FileNameCheck(const char* name) {
-  static const char illegal[] = " \"*+'`./:;<=>?\\|()%";
-  static const char* const reserved[] = {
-      "P",     "B",     "CON",    "PRN",      "AUX",      "NUL",    "CLOCK$", "COM1",
-      "COM2",  "COM3",  "COM4",   "LPT1",     "LPT2",     "LPT3",   "Copybkup", "Loadbkup",
-      "UFILE0", "UFILE1", "UFILE2", "UFILE3", "UFILE4", "UFILE5", "UFILE6", "UFILE7",
-      "UFILE8", "UFILE9", "QUIL7"};
-  if (!name || !*name) return 0;
-  int faults = 0;
-  char msg[160];
-  for (const char* p = name; *p; ++p) {
-    unsigned char c = (unsigned char)*p;
-    if (c < 0x20 || c >= 0x80) {
-      snprintf(msg, sizeof msg, "Illegal Character \"0x%02x\" in Filename", c);
-      HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-      ++faults;
-    } else if (strchr(illegal, c)) {
-      snprintf(msg, sizeof msg, "Illegal Character \"%c\" in Filename", c);
-      HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-      ++faults;
-    }
-  }
-  for (const char* r : reserved) {
-    if (CnvSameName(r, name)) {
-      snprintf(msg, sizeof msg, "Reserved or Incorrect Filename \"%.40s\"", name);
-      HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-      ++faults;
-      break;
-    }
-  }
-  if (strlen(name) > CNV_NAMLEN) {
-    snprintf(msg, sizeof msg, "File Cellname \"%.100s\" is too Long", name);
-    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-    ++faults;
-  }
-  return faults ? 1 : 0;
 }
 
 void CnvAbortPoll(int ms, int* abortFlag) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "namecheck.h"  // FileNameCheck of the setup dialogs
+
 enum {
   CNV_PATHLEN = 260,  // file paths
   CNV_NAMLEN = 32,    // cell names
@@ -34,9 +36,6 @@ double AngleWrap(double a);
 // characters.
 void LayerSelText(char* text, int textSize, uint64_t mask, int offset);
 
-// Checks a file's cell name; every fault is shown (caption the display
-// name). 1 when any fault was shown, 0 when the name passes.
-int FileNameCheck(const char* name);
 
 // The converters' abort poll: the host asks the user when Esc is down and
 // returns nonzero on a Yes, which sets *abortFlag; unless aborted, a pause

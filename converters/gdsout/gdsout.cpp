@@ -35,7 +35,7 @@ void GdsOutReset() {
   SetVal(GK_DLN, "DEFAULT.DB");
   SetVal(GK_FTR, "-");
   for (int k = GK_DRO; k <= GK_WTX; ++k) SetVal(k, "N");
-  s.sel[0] = s.sel[1] = s.sel[2] = s.sel[3] = ~0ULL;
+  LayerSetAll(&s.sel);
   s.nLdm = 0;
   s.ldmAdded = 0;
   s.nCells = 0;
@@ -201,44 +201,10 @@ void GdsOutTextApply() {
 
 // ---- layer selection -------------------------------------------------------
 
-static void SelSet(int n) {
-  if (n >= 1 && n <= 256) GdsOutSt.sel[(n - 1) / 64] |= 1ULL << ((n - 1) % 64);
-}
-
-int GdsOutSelTest(int n) {
-  if (n < 1 || n > 256) return 0;
-  return (int)((GdsOutSt.sel[(n - 1) / 64] >> ((n - 1) % 64)) & 1);
-}
+int GdsOutSelTest(int n) { return LyrSelTest(&GdsOutSt.sel, n); }
 
 void GdsOutSelParse(const char* text) {
-  if (!text || !*text) return;
-  uint64_t* sel = GdsOutSt.sel;
-  sel[0] = sel[1] = sel[2] = sel[3] = 0;
-  const char* p = text;
-  while (*p) {
-    while (*p == ' ') ++p;
-    if (!*p) break;
-    char tok[8];
-    int n = 0;
-    while (*p && *p != ' ') {
-      if (n < 7) tok[n++] = *p;
-      ++p;
-    }
-    tok[n] = 0;
-    char* dash = strchr(tok, '-');
-    if (!dash) {
-      SelSet(atoi(tok));
-      continue;
-    }
-    *dash = 0;
-    int a = atoi(tok), b = atoi(dash + 1);
-    if (a == 0) a = 1;
-    if (b == 0) b = 256;
-    int lo = a < b ? a : b, hi = a < b ? b : a;
-    if (lo < 1) lo = 1;
-    if (hi > 256) hi = 256;
-    for (int k = lo; k <= hi; ++k) SelSet(k);
-  }
+  if (text) LyrSelParse(&GdsOutSt.sel, text);
 }
 
 // ---- units ------------------------------------------------------------------
@@ -760,14 +726,14 @@ int GdsOutLayersRead() {
 void GdsOutLayersApply() {
   GdsOutState& s = GdsOutSt;
   if (s.allLayers) {
-    s.sel[0] = s.sel[1] = s.sel[2] = s.sel[3] = ~0ULL;
+    LayerSetAll(&s.sel);
   } else {
-    s.sel[0] = s.sel[1] = s.sel[2] = s.sel[3] = 0;
+    LayerSetClear(&s.sel);
     for (const GdsLayerEntry& e : s.layers)
-      if (e.word & GDSOUT_LAYER_SELECTED) SelSet(e.word & 0x1FF);
+      if (e.word & GDSOUT_LAYER_SELECTED) LyrSelSet(&s.sel, e.word & 0x1FF);
   }
-  char text[1100] = "";
-  for (int k = 0; k < 4; ++k) LayerSelText(text, sizeof text, s.sel[k], 64 * k);
+  char text[1100];
+  LyrSetText(&s.sel, text, sizeof text);
   CnvClip(text, 255);
   if (text[0]) SetVal(GK_FTR, text);
 }

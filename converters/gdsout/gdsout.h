@@ -11,6 +11,7 @@
 #include "cnvcommon.h"
 #include "cnvtlc.h"
 #include "gdsrec.h"
+#include "layerset.h"
 
 enum {
   GDSOUT_NKEYS = 20,
@@ -64,7 +65,7 @@ struct GdsOutState {
   char val[GDSOUT_NKEYS][GDSOUT_VALLEN];
   char font[GDSOUT_ROWS * 6][GDSOUT_VALLEN];  // text rows as typed, row r column c at 6r + c
   GdsTextRow rows[GDSOUT_ROWS];
-  uint64_t sel[4];  // selected TLC layers 1..256
+  LayerSet sel;  // selected TLC layers
 
   GdsLayerEntry layers[GDSOUT_LAYERS];
   int allLayers;  // the LAYERS dialog's "All Layers"
