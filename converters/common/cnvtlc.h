@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "tlcline.h"
+
 enum {
   CNV_PVSIZ = 1040,  // vertices a TLC path record may carry
   CNV_TEXTLEN = 80,  // characters of a text as read
@@ -54,13 +56,12 @@ struct CnvText {
   char text[CNV_TEXTLEN + 1];
 };
 
-// The cell file being read.
+// The cell file being read. Large (a line source with its buffer): keep it
+// static or on the heap.
 struct TlcIn {
-  FILE* f;
-  char line[256];
-  size_t pos, len;  // unread part of buf
-  int eof;
-  char buf[1 << 16];
+  TlcLineIn src;
+  int open;
+  char path[3 * 260 + 8];
 };
 
 // Opens "%s%s%s.tlc" (drive, folder, name) for reading; 1 on success.
@@ -68,17 +69,16 @@ int TlcOpenRead(TlcIn* in, const char* drive, const char* folder, const char* na
 void TlcCloseRead(TlcIn* in);
 void TlcRewind(TlcIn* in);
 
-// Next line of the file, leading blanks and tabs removed, trailing
-// characters outside '!'..'~' removed; lines longer than 255 characters are
-// cut and the rest skipped. Null at end of file.
+// Next line of the file, tidied (leading blanks and tabs, trailing
+// characters outside '!'..'~' removed; long lines cut). Null at the end.
 const char* TlcNextLine(TlcIn* in);
 
 // Record kinds that a line opens (either record form).
 enum { TLC_OTHER = 0, TLC_HDR, TLC_CELL, TLC_BOX, TLC_PATH, TLC_TEXT, TLC_LAYERS };
 int TlcLineKind(const char* line);
 
-// Parse the lines after an opening tag; 0 when a field is missing or the
-// file ends, else 1.
+// Parse the lines after an opening tag; 0 when a field is missing or
+// malformed, a value does not fit 32 bits, or the file ends; else 1.
 int ReadH(TlcIn* in, CnvHdr* h);
 int ReadC(TlcIn* in, CnvCell* c);
 int ReadB(TlcIn* in, CnvBox* b);

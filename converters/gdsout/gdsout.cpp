@@ -396,7 +396,7 @@ int GdsOutCellList() {
   if (!CellAdd(s.mainName)) return 0;
   for (int p = 1; p <= s.nCells && !s.abort; ++p) {
     Status("Reading ", s.cells[p].name, ".tlc ...");
-    TlcIn in;
+    TlcIn& in = GdsOutSt.in;
     if (!TlcOpenRead(&in, s.drive, s.folder, s.cells[p].name)) {
       char msg[CNV_PATHLEN];
       snprintf(msg, sizeof msg, "%s.TLC File is Missing ... Can't Continue", s.cells[p].name);
@@ -456,7 +456,7 @@ static void TakeNow() {
 
 static int ConvertCell(const GdsCellEntry* e) {
   GdsOutState& s = GdsOutSt;
-  TlcIn in;
+  TlcIn& in = GdsOutSt.in;
   if (!TlcOpenRead(&in, s.drive, s.folder, e->name)) {
     char msg[CNV_PATHLEN];
     snprintf(msg, sizeof msg, "%s.TLC File is Missing ... Can't Continue", e->name);
@@ -515,7 +515,7 @@ static int Run() {
   Status("Reading ", s.mainName, ".tlc ...");
   Poll(500);
   if (s.abort) return 0;
-  TlcIn in;
+  TlcIn& in = GdsOutSt.in;
   if (!s.mainName[0] || !TlcOpenRead(&in, s.drive, s.folder, s.mainName)) {
     SetVal(GK_TFN, "?.tlc");
     return Fail("Main TLC file is Missing ... Can't Continue");
@@ -690,7 +690,7 @@ int GdsOutLayersRead() {
   }
   char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN];
   CnvPathSplit(s.val[GK_TFN], drive, folder, name, ext);
-  TlcIn in;
+  TlcIn& in = GdsOutSt.in;
   if (!name[0] || !TlcOpenRead(&in, drive, folder, name)) {
     HostError("Main TLC File is Missing ... No Layers Read");
     return 0;

@@ -106,6 +106,7 @@ struct GdsOutState {
   void (*scaleLine)(const char* text);
   void (*showCounts)(const GdsCounts* cur, const GdsCounts* max);
 
+  TlcIn in;      // the cell file being read
   CnvPath path;  // the element being converted
   CnvBox box;
   CnvText text;

@@ -89,7 +89,7 @@ TEST(CnvTlc, RecordsOfBothForms) {
             "=T\n3 100 2 6\n-5 7\nhello world\n"
             "<T>\n3 100 2 1\n0 0\n<![CDATA[a <b> c]]>\n</T>\n"
             "=C\nsub\n13 -5 6\n");
-  TlcIn in;
+  static TlcIn in;
   ASSERT_EQ(TlcOpenRead(&in, "", "", "CELL"), 1);
   std::unique_ptr<CnvHdr> h(new CnvHdr);
   ASSERT_EQ(TlcReadH(&in, h.get()), 1);
@@ -142,7 +142,7 @@ TEST(CnvTlc, LongPathRecordsKeepTheirFirstVertices) {
   std::string pts;
   for (int i = 0; i < 1100; ++i) pts += std::to_string(i) + " 0 " + ((i % 5 == 4) ? "\n" : "");
   WriteText("LONG.tlc", "<P>\n1 10 1100\n" + pts + "</P>\n<B>\n1 0 0 1 1\n</B>\n");
-  TlcIn in;
+  static TlcIn in;
   ASSERT_EQ(TlcOpenRead(&in, "", "", "LONG"), 1);
   std::unique_ptr<CnvPath> p(new CnvPath);
   ASSERT_EQ(TlcLineKind(TlcNextLine(&in)), TLC_PATH);
