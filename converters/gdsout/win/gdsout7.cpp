@@ -80,6 +80,8 @@ void SetupApplyProc(int flag) {
     GdsOutSt.val[GK_LDF][0] = 0;
     Gp.setupNotDone = Gp.layersNotDone = 0;
     GdsOutSetupApply(0);
+    GdsOutTextApply();
+    GdsOutSelParse(GdsOutSt.val[GK_FTR]);  // no Setup comes: the stored filter holds
     EngineToSlots();
     UsfWrite();
     return;
