@@ -638,8 +638,10 @@ static int CloseAll(int ok) {
     if (bad && ok) ok = Fail("Unable to Write Gds Text File ... Can't Continue");
   }
   if (s.log) {
-    fclose(s.log);
+    int bad = ferror(s.log) != 0;
+    if (fclose(s.log) != 0) bad = 1;
     s.log = nullptr;
+    if (bad && ok) ok = Fail("Unable to Write Log File ... Can't Continue");
   }
   return ok;
 }

@@ -396,6 +396,19 @@ TEST(GdsOutConvert, FullDiskIsNotReportedComplete) {
   EXPECT_FALSE(Said(*run.host, "Completed"));
 }
 
+TEST(GdsOutConvert, FullDiskUnderTheLogIsNotReportedComplete) {
+  RunDir run;
+  FILE* probe = fopen("/dev/full", "wb");
+  if (!probe) GTEST_SKIP() << "no /dev/full";
+  fclose(probe);
+  WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
+  WriteText("TOP.ldm", "10,0,1\n");
+  ASSERT_EQ(symlink("/dev/full", "GdsOut.log"), 0);
+  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  EXPECT_TRUE(Said(*run.host, "Unable to Write Log File ... Can't Continue"));
+  EXPECT_FALSE(Said(*run.host, "Completed"));
+}
+
 TEST(GdsOutConvert, TooManyCellsStops) {
   RunDir run;
   std::string refs;
