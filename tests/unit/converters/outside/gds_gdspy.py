@@ -10,8 +10,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tlcflat  # noqa: E402
 
 gds, tlc, top, ratio, mpw = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4]), int(sys.argv[5])
+protocol = len(sys.argv) > 6 and sys.argv[6] == "Y"
 ldm = tlcflat.read_ldm(os.path.join(tlc, top + ".ldm"))
-shapes, texts, specs, refs = tlcflat.flatten(tlc, top, ratio, mpw, ldm)
+shapes, texts, specs, refs = tlcflat.flatten(tlc, top, ratio, mpw, ldm, protocol)
 errors = []
 
 lib = gdspy.GdsLibrary(infile=gds)

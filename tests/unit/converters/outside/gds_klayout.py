@@ -13,7 +13,8 @@ errors = []
 ratio_v = float(ratio)  # noqa: F821
 mpw_v = int(mpw)  # noqa: F821
 ldm = tlcflat.read_ldm(tlc + "/" + top + ".ldm")  # noqa: F821
-shapes, texts, specs, refs = tlcflat.flatten(tlc, top, ratio_v, mpw_v, ldm)  # noqa: F821
+protocol_v = globals().get("protocol", "N") == "Y"
+shapes, texts, specs, refs = tlcflat.flatten(tlc, top, ratio_v, mpw_v, ldm, protocol_v)  # noqa: F821
 
 ly = pya.Layout()
 ly.read(gds)  # noqa: F821
@@ -88,5 +89,5 @@ for c in ly.each_cell():
 if errors:
     print("FAIL klayout:\n" + "\n".join(errors))
     sys.exit(1)
-print("PASS klayout: %d structures, %d layer/datatype pairs XOR-empty, %d texts, units %g um"
-      % (len(names), checked, len(texts), ly.dbu))
+print("PASS klayout%s: %d structures, %d layer/datatype pairs XOR-empty, %d texts, units %g um"
+      % (" (protocol checks)" if protocol_v else "", len(names), checked, len(texts), ly.dbu))

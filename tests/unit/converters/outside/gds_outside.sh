@@ -21,4 +21,14 @@ status=0
 timeout 120 klayout -b -r "$here/gds_klayout.py" -rd gds="$work/TOP.gds" -rd tlc="$work" -rd top=TOP \
   -rd ratio=2 -rd mpw=2 -rd lib="$here" || status=1
 timeout 120 /usr/bin/python3 "$here/gds_gdspy.py" "$work/TOP.gds" "$work" TOP 2 2 || status=1
+
+# The same drawing with the protocol checks, every question answered OK:
+# open polygons become closed boundaries, segments and crushed boxes go.
+mkdir protocol && cp TOP.tlc SUB.tlc LEAF.tlc TOP.ldm protocol/ && cd protocol || exit 1
+"$writer" "$work/protocol/TOP.tlc" ctx=Y mpp=Y font0=1 font6=2 2>protocol.msg || { echo "FAIL: writer"; exit 1; }
+grep -q "Open Poly at" protocol.msg || { echo "FAIL: no open-polygon question"; cat protocol.msg; status=1; }
+grep -q "Open Poly Closed at X=0 Y=-2 L=2 in TOP" GdsOut.log || { echo "FAIL: closing not logged"; status=1; }
+timeout 120 klayout -b -r "$here/gds_klayout.py" -rd gds="$work/protocol/TOP.gds" -rd tlc="$work/protocol" \
+  -rd top=TOP -rd ratio=2 -rd mpw=2 -rd protocol=Y -rd lib="$here" || status=1
+timeout 120 /usr/bin/python3 "$here/gds_gdspy.py" "$work/protocol/TOP.gds" "$work/protocol" TOP 2 2 Y || status=1
 exit $status

@@ -67,9 +67,10 @@ def read_ldm(path):
     return m
 
 
-def element(w, pts, ratio, mpw):
+def element(w, pts, ratio, mpw, protocol=False):
     """What the writer makes of a path record: None, ('poly', pts) or
-    ('path', pts, width, ext), in GDS units."""
+    ('path', pts, width, ext), in GDS units. With protocol every question is
+    answered OK: segments and folded polygons go, open polygons are closed."""
     clean = []
     for p in pts:
         if not clean or clean[-1] != p:
@@ -82,6 +83,10 @@ def element(w, pts, ratio, mpw):
         width = int(math.trunc(abs(w) * ratio))
         return ("path", sc, width, width // 2 if w < 0 else 0)
     closed = clean[0] == clean[-1]
+    if protocol:
+        if n == 2 or (n == 3 and closed):
+            return None
+        return ("poly", sc if closed else sc + [sc[0]])
     if n == 2:
         return ("path", sc, mpw, 0)
     if n == 3 and closed:
@@ -91,7 +96,7 @@ def element(w, pts, ratio, mpw):
     return ("poly", sc)
 
 
-def flatten(folder, top, ratio, mpw, ldm):
+def flatten(folder, top, ratio, mpw, ldm, protocol=False):
     """Shapes per (layer, datatype), texts, path specs and references of each cell."""
     cells = {}
 
@@ -106,11 +111,13 @@ def flatten(folder, top, ratio, mpw, ldm):
     def walk(name, m, t):
         c = get(name)
         for lyr, l, b, r, tt in c["boxes"]:
+            if protocol and (l == r or b == tt):
+                continue  # a crushed box is removed
             pts = [apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio))))
                    for x, y in ((l, b), (r, b), (r, tt), (l, tt))]
             shapes.setdefault(ldm[lyr], []).append(("poly", pts))
         for lyr, w, pts in c["paths"]:
-            e = element(w, pts, ratio, mpw)
+            e = element(w, pts, ratio, mpw, protocol)
             if e is None:
                 continue
             moved = [apply(m, t, p) for p in e[1]]
@@ -128,7 +135,7 @@ def flatten(folder, top, ratio, mpw, ldm):
     refs = {}
     for name, c in cells.items():
         specs[name] = sorted(ldm[lyr] + (e[2], e[3]) for lyr, w, pts in c["paths"]
-                             for e in [element(w, pts, ratio, mpw)] if e and e[0] == "path")
+                             for e in [element(w, pts, ratio, mpw, protocol)] if e and e[0] == "path")
         refs[name] = sorted((sub, ORIENT[o], int(math.trunc(x * ratio)), int(math.trunc(y * ratio)))
                             for sub, o, x, y in c["cells"])
     return shapes, texts, specs, refs
