@@ -262,6 +262,7 @@ int CellCompile(int32_t cell, int32_t n, int isMain) {
     int pending = !(lower.flags & (CELL_COMPILED | CELL_UPPER_NO_CONN));
     if (pending && p.rank > 1 && !CellOmitted(p.cell) && !(p.outline && !g_set.flag[S_OTL]) &&
         g_extract.depthCounter < CKT_BANKS) {
+      snprintf(g_extract.hierName[g_extract.depthCounter], sizeof g_extract.hierName[0], "%s", p.name);
       TlcReadC(p.name, 0);
       int r = CellCompile(p.cell, g_store->bankCount[0], 0);
       TlcReadC(c.name, 0);
@@ -276,6 +277,8 @@ int CellCompile(int32_t cell, int32_t n, int isMain) {
     }
   }
   g_extract.depthCounter--;
+  // The script pass leaves the main cell to the Spice pass unless asked.
+  if (isMain && g_extract.scriptPass && !g_set.flag[S_WMC]) return 1;
   return CellExtract(cell, n, isMain);
 }
 
@@ -284,7 +287,7 @@ int ExtractRun(const char* mainName, const char* logPath) {
   StoreRunBegin();
   NodesReset();
   g_extract.depthCounter = 0;
-  for (int32_t i = 1; i <= g_store->cellCount; i++) g_store->cells[i].flags &= ~(0x3f << 25);
+  for (int32_t i = 1; i <= g_store->cellCount; i++) g_store->cells[i].flags &= ~(0x7f << 24);
   char msg[300];
   int32_t main = GetCinfo(mainName);
   if (!main) {

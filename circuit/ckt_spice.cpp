@@ -1,0 +1,428 @@
+// The Spice circuit file's definition blocks and the node list file's
+// blocks of one compiled cell, the sorts of the device table and the node
+// list, and the node kind counts.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "ckt_compile.h"
+#include "ckt_nodes.h"
+#include "ckt_run.h"
+#include "ckt_settings.h"
+#include "ckt_store.h"
+
+namespace ckt {
+
+namespace {
+
+std::string Fold(const char* s) {
+  std::string r(s ? s : "");
+  for (char& c : r)
+    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+  return r;
+}
+
+// Byte order of folded names, bytes taken unsigned.
+bool FoldLess(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return (unsigned char)x < (unsigned char)y;
+  });
+}
+
+double Phys(int32_t v) { return g_cktRun.scale > 0 ? v / g_cktRun.scale : v; }
+
+int HasBlank(const char* s) { return strpbrk(s, " \t") != nullptr; }
+
+// Names already reported as holding a blank, per cell.
+std::unordered_set<std::string> g_blankSeen;
+int32_t g_blankCell = -1;
+
+void BlankCheck(const char* what, const char* name, int32_t cell) {
+  if (!HasBlank(name)) return;
+  if (g_blankCell != cell) {
+    g_blankSeen.clear();
+    g_blankCell = cell;
+  }
+  std::string key = std::string(what) + "\x01" + name;
+  if (!g_blankSeen.insert(key).second) return;
+  // A blank splits the name into two fields, shifting every node after it.
+  char msg[400];
+  snprintf(msg, sizeof msg, "%s \"%.120s\" in %s holds a Blank ... the Line would Shift its Nodes ", what, name,
+           g_store->cells[cell].name);
+  ErrorCount(msg, 0);
+}
+
+// Folded device text of every instance of the cell, computed once.
+std::vector<std::string> g_devKey;
+int32_t g_devKeyInstances = -1;
+
+const std::string& DevKey(int32_t inst) {
+  static const std::string none;
+  if (inst < 0 || (size_t)inst >= g_devKey.size()) return none;
+  return g_devKey[(size_t)inst];
+}
+
+void DevKeysBuild() {
+  int32_t n = g_compile.instances;
+  g_devKey.assign((size_t)n + 1, std::string());
+  for (int32_t k = 1; k <= n; k++) g_devKey[(size_t)k] = Fold(DeviceText(g_set.dvl, k, n));
+  g_devKeyInstances = n;
+}
+
+void SortShow(const char* title, int32_t n, int done) {
+  if (n <= 100) return;
+  char msg[120];
+  snprintf(msg, sizeof msg, done ? "%s ... Done" : "%s", title);
+  StatusLine2(msg, 1);
+}
+
+// Entries of each instance, in table order.
+std::unordered_map<int32_t, std::vector<int32_t>> g_byInst;
+
+void ByInstBuild() {
+  g_byInst.clear();
+  for (int32_t e = 0; e < g_nodes.devCount; e++) g_byInst[g_nodes.dev[e].inst].push_back(e);
+}
+
+const char* ResolvePath(const char* name, char* out, size_t size) {
+  if (!name[0] || name[0] == '/' || name[0] == '\\' || strchr(name, ':')) snprintf(out, size, "%s", name);
+  else snprintf(out, size, "%s%s", g_store->folder, name);
+  return out;
+}
+
+}  // namespace
+
+void CktPrint(const char* text) {
+  if (g_compile.scriptPass || !g_compile.cir || !text) return;
+  fputs(text, g_compile.cir);
+}
+
+int CktWrap(int column, int len) {
+  if (column + len <= CKT_WRAP_COLUMN) return column + len;
+  if (len < 2) {
+    CktPrint("\n");
+    return 0;
+  }
+  CktPrint("\n+");
+  return len;
+}
+
+int CktCopyFile(const char* path) {
+  char full[600];
+  FILE* f = fopen(ResolvePath(path, full, sizeof full), "r");
+  if (!f) return 1;
+  char msg[400];
+  snprintf(msg, sizeof msg, "\n* Start of %s\n", path);
+  CktPrint(msg);
+  int c;
+  char one[2] = {0, 0};
+  while ((c = getc(f)) != EOF) {
+    if (c == '\r') continue;
+    one[0] = (char)c;
+    CktPrint(one);
+  }
+  fclose(f);
+  snprintf(msg, sizeof msg, "\n* End of %s\n", path);
+  CktPrint(msg);
+  return 0;
+}
+
+namespace {
+
+// Alias text of a parameter text that begins with "@"; the text itself
+// otherwise.
+std::string ParamResolved(const char* param) {
+  if (param[0] != '@') return param;
+  char path[600];
+  return PafLookup(param + 1, ResolvePath(g_set.val[GRP_MAIN][S_PAF], path, sizeof path));
+}
+
+void Piece(const char* text) {
+  g_compile.column = CktWrap(g_compile.column, (int)strlen(text));
+  CktPrint(text);
+}
+
+}  // namespace
+
+void SpiceSubcktLine(int32_t instances, int32_t cell) {
+  const char* name = g_store->cells[cell].name;
+  int isMain = cell == g_compile.mainCell;
+  char buf[CKT_ALIAS_MAX + CKT_PARAM_MAX + 64];
+  snprintf(buf, sizeof buf, isMain ? "\n* %s" : "\n.SUBCKT %s", name);
+  CktPrint(buf);
+  g_compile.column = (int)strlen(buf);
+  for (int32_t i = 0; i < g_nodes.connCount; i++) {
+    std::string node = NodeName(g_nodes.conn[i].node);
+    if (node == "?") {
+      snprintf(buf, sizeof buf, "Node Name %d in %s Definition Line is Unknown ", (int)g_nodes.conn[i].seq, name);
+      if (ErrorCount(buf, 0)) break;
+    }
+    BlankCheck("Node Name", node.c_str(), cell);
+    snprintf(buf, sizeof buf, " %s", node.c_str());
+    Piece(buf);
+  }
+  std::string param = ParamText(g_set.pml, 0, instances);
+  if (param[0] == '@') {
+    param = ParamResolved(param.c_str());
+    if (param == "?") {
+      snprintf(buf, sizeof buf, "Parameter on %s Definition Line is Unknown ", name);
+      ErrorCount(buf, 0);
+    }
+  }
+  if (!param.empty()) snprintf(buf, sizeof buf, " %s\n", param.c_str());
+  else snprintf(buf, sizeof buf, "\n");
+  Piece(buf);
+  if (g_compile.column != 0) CktPrint("\n");
+}
+
+void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
+  std::vector<int32_t> scan;
+  const std::vector<int32_t>* entries;
+  auto it = g_byInst.find(k);
+  if (!g_byInst.empty() && it != g_byInst.end()) {
+    entries = &it->second;
+  } else {
+    for (int32_t e = 0; e < g_nodes.devCount; e++)
+      if (g_nodes.dev[e].inst == k) scan.push_back(e);
+    entries = &scan;
+  }
+  if (entries->empty()) return;
+  InstanceFetch(0, k);
+  const CktPlace place = g_store->place[0];
+  char buf[CKT_ALIAS_MAX + CKT_PARAM_MAX + 64];
+  std::string text = DeviceText(g_set.dvl, k, instances);
+  BlankCheck("Device Text", text.c_str(), cell);
+  CktPrint(text.c_str());
+  g_compile.column = (int)text.size();
+  int32_t lastPin = 0;
+  int first = 1;
+  for (int32_t e : *entries) {
+    const CktDevice& d = g_nodes.dev[e];
+    if (d.node == 0) {
+      snprintf(buf, sizeof buf, "Node Name %d in Device Line for %s in %s is Unknown ", (int)d.seq, place.name,
+               g_store->cells[cell].name);
+      if (ErrorCount(buf, 0)) break;
+    }
+    if (!first && d.seq == lastPin) continue;
+    first = 0;
+    lastPin = d.seq;
+    std::string node = NodeName(d.node);
+    BlankCheck("Node Name", node.c_str(), cell);
+    snprintf(buf, sizeof buf, " %s", node.c_str());
+    Piece(buf);
+  }
+  std::string param = ParamText(g_set.pml, k, instances);
+  if (param[0] == '@') {
+    std::string alias = ParamResolved(param.c_str());
+    if (place.rank == 1 && (strcasecmp(alias.c_str(), param.c_str() + 1) == 0 || alias == "?")) {
+      snprintf(buf, sizeof buf, "There is a Possible Incorrect Parameter or Alias for Device Cell %s at X=%.*g Y=%.*g ",
+               place.name, 9, Phys(place.x), 9, Phys(place.y));
+      ErrorCount(buf, 0);
+    }
+    param = alias;
+  }
+  snprintf(buf, sizeof buf, " %s\n", param.c_str());
+  Piece(buf);
+  g_compile.lines++;
+}
+
+void NodeListCreate() {
+  StatusLine2("Creating Node List", 0);
+  g_compile.nodeCount = 0;
+  if (!g_compile.nodeList) return;
+  std::unordered_set<std::string> seen;
+  char msg[200];
+  auto add = [&](int32_t node) -> int {
+    std::string key = Fold(NodeName(node));
+    if (seen.count(key)) return 1;
+    if (g_compile.nodeCount >= CKT_NODE_LIST_MAX) return 0;
+    seen.insert(key);
+    g_compile.nodeList[g_compile.nodeCount++] = node;
+    return 1;
+  };
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    if (g_nodes.dev[e].node == 0) continue;
+    if (!add(g_nodes.dev[e].node)) {
+      snprintf(msg, sizeof msg, "Node List is Full because of %d required Node Connections ", (int)g_nodes.devCount);
+      ErrorCount(msg, 0);
+      return;
+    }
+  }
+  if (!(g_set.capFlags & 4)) return;
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (!ConductorLayer(b->layer) || b->node == 0) continue;
+    if (!add(b->node)) {
+      ErrorCount("The Node List is Full ", 0);
+      return;
+    }
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word < 0 || !ConductorLayer(p->word) || p->node == 0) continue;
+    if (!add(p->node)) {
+      ErrorCount("The Node List is Full ", 0);
+      return;
+    }
+  }
+}
+
+void CountNodeKinds() {
+  g_compile.kindReal = g_compile.kindVirtual = g_compile.kindSymbol = 0;
+  std::unordered_set<std::string> seen;
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    int32_t n = g_nodes.dev[e].node;
+    if (!seen.insert(Fold(NodeName(n))).second) continue;
+    if (n > CKT_SYMBOL_BASE) g_compile.kindSymbol++;
+    else if (n > 0) g_compile.kindReal++;
+    else g_compile.kindVirtual++;
+  }
+}
+
+// The sorts order by folded names with the keys computed once per entry.
+// Entries of equal keys keep their table order, so the pins of one
+// instance stay together even when two instances share a device text.
+int SortNodeList() {
+  int32_t n = g_compile.nodeCount;
+  if (n < 2) return 0;
+  SortShow("Sorting Node List", n, 0);
+  std::vector<std::pair<std::string, int32_t>> v((size_t)n);
+  for (int32_t i = 0; i < n; i++) v[(size_t)i] = {Fold(NodeName(g_compile.nodeList[i])), g_compile.nodeList[i]};
+  std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return FoldLess(a.first, b.first); });
+  for (int32_t i = 0; i < n; i++) g_compile.nodeList[i] = v[(size_t)i].second;
+  SortShow("Sorting Node List", n, 1);
+  return CktStopped();
+}
+
+int SortDeviceNames() {
+  int32_t n = g_nodes.devCount;
+  if (n < 2) return 0;
+  SortShow("Sorting Device and Subcircuit Names", n, 0);
+  if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
+  std::stable_sort(g_nodes.dev, g_nodes.dev + n, [](const CktDevice& a, const CktDevice& b) {
+    return FoldLess(DevKey(a.inst), DevKey(b.inst));
+  });
+  SortShow("Sorting Device and Subcircuit Names", n, 1);
+  return CktStopped();
+}
+
+// The pins of each instance in pin order, each instance keeping the table
+// positions it had.
+int SortDevicePins() {
+  int32_t n = g_nodes.devCount;
+  if (n < 2) return 0;
+  if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order", 1);
+  std::unordered_map<int32_t, std::vector<int32_t>> pos;
+  for (int32_t e = 0; e < n; e++) pos[g_nodes.dev[e].inst].push_back(e);
+  std::vector<CktDevice> group;
+  for (auto& kv : pos) {
+    std::vector<int32_t>& p = kv.second;
+    if (p.size() < 2) continue;
+    group.clear();
+    for (int32_t e : p) group.push_back(g_nodes.dev[e]);
+    std::stable_sort(group.begin(), group.end(), [](const CktDevice& a, const CktDevice& b) { return a.seq < b.seq; });
+    for (size_t i = 0; i < p.size(); i++) g_nodes.dev[p[i]] = group[i];
+  }
+  if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order... Done", 1);
+  return CktStopped();
+}
+
+int SortNodNodes() {
+  int32_t n = g_nodes.devCount;
+  if (n < 2) return 0;
+  SortShow("Sorting Node Names", n, 0);
+  if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
+  struct Key {
+    std::string node;
+    int32_t index;
+  };
+  std::vector<Key> keys((size_t)n);
+  for (int32_t e = 0; e < n; e++) keys[(size_t)e] = {Fold(NodeName(g_nodes.dev[e].node)), e};
+  std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + n);
+  std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    if (a.node != b.node) return FoldLess(a.node, b.node);
+    const std::string &da = DevKey(old[(size_t)a.index].inst), &db = DevKey(old[(size_t)b.index].inst);
+    if (da != db) return FoldLess(da, db);
+    return old[(size_t)a.index].seq < old[(size_t)b.index].seq;
+  });
+  for (int32_t e = 0; e < n; e++) g_nodes.dev[e] = old[(size_t)keys[(size_t)e].index];
+  SortShow("Sorting Device Node Order", n, 1);
+  return CktStopped();
+}
+
+int32_t NodConnectorSeq(const char* name) {
+  for (int32_t i = 0; i < g_nodes.connCount; i++)
+    if (strcasecmp(NodeName(g_nodes.conn[i].node), name) == 0) return g_nodes.conn[i].seq;
+  return 0;
+}
+
+void NodWrite(int32_t cell) {
+  (void)cell;
+  FILE* f = g_compile.nod;
+  if (!f || g_compile.scriptPass) return;
+  // The connectors' names once, first connector of a name winning.
+  std::unordered_map<std::string, int32_t> seqOf;
+  for (int32_t i = 0; i < g_nodes.connCount; i++) seqOf.emplace(Fold(NodeName(g_nodes.conn[i].node)), g_nodes.conn[i].seq);
+  std::string prev;
+  int started = 0;
+  int len = 0;
+  char dev[CKT_VALUE + 64];
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    const CktDevice& d = g_nodes.dev[e];
+    std::string name = NodeName(d.node);
+    std::string folded = Fold(name.c_str());
+    if (!started || folded != Fold(prev.c_str())) {
+      started = 1;
+      prev = name;
+      auto it = seqOf.find(folded);
+      fprintf(f, "\n%s:%d\n", name.c_str(), it == seqOf.end() ? 0 : (int)it->second);
+      len = 0;
+    } else if (len >= 101) {
+      fputs("\n", f);
+      len = 0;
+    }
+    snprintf(dev, sizeof dev, "%s", DeviceText(g_set.dvl, d.inst, g_compile.instances));
+    dev[strcspn(dev, " \n")] = 0;
+    char pin[16];
+    snprintf(pin, sizeof pin, "%d", (int)d.seq);
+    fprintf(f, " %s.%s ", dev, pin);
+    len += (int)(strlen(dev) + strlen(pin) + 3);
+  }
+  // Every block is closed, also one of fewer than two entries: the readers
+  // take "::" as its end.
+  fputs("\n::\n", f);
+}
+
+void ResultsTable(int isMain) {
+  FILE* f = g_cktRun.log;
+  if (!f) return;
+  fputs("\nCompile Results:\n", f);
+  if (isMain) fprintf(f, "%6s%25s%34s", "", "Main Circuit Nodes", "Lower Cell Connection Types\n");
+  else fprintf(f, "%6s%23s%36s", "", "Subcircuit Nodes", "Lower Cell Connection Types\n");
+  fprintf(f, "%7s%6s%8s%7s%7s%7s%6s%7s%8s%7s%7s\n", "Devices", "(Real", "Virtual", "Symbol", "Total)", "(Count",
+          "Real", "Direct", "Virtual", "Symbol", "Total)");
+  const CktNodes& n = g_nodes;
+  int kinds = g_compile.kindReal + g_compile.kindVirtual + g_compile.kindSymbol;
+  int conns = n.pinReal + n.pinDirect + n.pinVirtual + n.pinSymbol;
+  fprintf(f, "%6.1d %5.1d%8.1d%7.1d%6.1d%8.1d%6.1d%7.1d%8.1d%7.1d%6.1d\n", (int)n.devices, g_compile.kindReal,
+          g_compile.kindVirtual, g_compile.kindSymbol, kinds, (int)n.devCount, (int)n.pinReal, (int)n.pinDirect,
+          (int)n.pinVirtual, (int)n.pinSymbol, conns);
+}
+
+// ---- one compiled cell ----
+
+void DeviceKeysForget() {
+  g_devKey.clear();
+  g_devKeyInstances = -1;
+  g_byInst.clear();
+}
+
+void ByInstanceBuild() { ByInstBuild(); }
+
+}  // namespace ckt
