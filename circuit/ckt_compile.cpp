@@ -135,6 +135,8 @@ int CompileRun() {
   CktRunBegin();
   StoreRunBegin();
   NodesReset();
+  PafForget();
+  DeviceKeysForget();
   g_compile.scriptPass = 0;
   g_compile.connectorsOnMain = 0;
   g_extract.depthCounter = 0;

@@ -90,6 +90,9 @@ void DeviceTextsForget();
 // Alias text of name in the alias file: "?" for an empty alias, the name
 // itself when the file or the alias is missing. Static buffer.
 const char* PafLookup(const char* name, const char* path);
+// The same, each alias read once until PafForget (at the start of a run).
+const char* PafLookupMemo(const char* name, const char* path);
+void PafForget();
 enum { PAF_EOL, PAF_NAME, PAF_END_NAME, PAF_OPEN, PAF_CLOSE, PAF_IGNORED, PAF_EOF };
 // Reads one character of f into *c and returns its class.
 int PafCharClass(FILE* f, int* c);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ckt_compile.h"
@@ -185,6 +186,22 @@ int PafCharClass(FILE* f, int* c) {
   if (*c == '<') return PAF_OPEN;
   if (*c == '>') return PAF_CLOSE;
   return PAF_IGNORED;
+}
+
+namespace {
+// Results of the lookups of a run: the file is read once per alias.
+std::unordered_map<std::string, std::string> g_pafMemo;
+}  // namespace
+
+void PafForget() { g_pafMemo.clear(); }
+
+const char* PafLookupMemo(const char* name, const char* path) {
+  static std::string keep;
+  std::string key = std::string(path ? path : "") + '\x01' + (name ? name : "");
+  auto it = g_pafMemo.find(key);
+  if (it == g_pafMemo.end()) it = g_pafMemo.emplace(key, PafLookup(name, path)).first;
+  keep = it->second;
+  return keep.c_str();
 }
 
 const char* PafLookup(const char* name, const char* path) {

@@ -56,6 +56,23 @@ void BlankCheck(const char* what, const char* name, int32_t cell) {
   ErrorCount(msg, 0);
 }
 
+// Names of node numbers in the cell being written, each built once: the
+// sorts, counts and both files ask for them again and again.
+struct NameMemo {
+  std::unordered_map<int32_t, std::pair<std::string, std::string>> names;  // name, folded
+};
+NameMemo g_names;
+
+const std::pair<std::string, std::string>& Named(int32_t node) {
+  auto it = g_names.names.find(node);
+  if (it != g_names.names.end()) return it->second;
+  std::string n = NodeName(node);
+  std::string f = Fold(n.c_str());
+  return g_names.names.emplace(node, std::make_pair(n, f)).first->second;
+}
+const std::string& NameOf(int32_t node) { return Named(node).first; }
+const std::string& FoldedName(int32_t node) { return Named(node).second; }
+
 // Folded device text of every instance of the cell, computed once.
 std::vector<std::string> g_devKey;
 int32_t g_devKeyInstances = -1;
@@ -138,7 +155,7 @@ namespace {
 std::string ParamResolved(const char* param) {
   if (param[0] != '@') return param;
   char path[600];
-  return PafLookup(param + 1, ResolvePath(g_set.val[GRP_MAIN][S_PAF], path, sizeof path));
+  return PafLookupMemo(param + 1, ResolvePath(g_set.val[GRP_MAIN][S_PAF], path, sizeof path));
 }
 
 void Piece(const char* text) {
@@ -156,7 +173,7 @@ void SpiceSubcktLine(int32_t instances, int32_t cell) {
   CktPrint(buf);
   g_compile.column = (int)strlen(buf);
   for (int32_t i = 0; i < g_nodes.connCount; i++) {
-    std::string node = NodeName(g_nodes.conn[i].node);
+    std::string node = NameOf(g_nodes.conn[i].node);
     if (node == "?") {
       snprintf(buf, sizeof buf, "Node Name %d in %s Definition Line is Unknown ", (int)g_nodes.conn[i].seq, name);
       if (ErrorCount(buf, 0)) break;
@@ -210,7 +227,7 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
     if (!first && d.seq == lastPin) continue;
     first = 0;
     lastPin = d.seq;
-    std::string node = NodeName(d.node);
+    const std::string& node = NameOf(d.node);
     BlankCheck("Node Name", node.c_str(), cell);
     snprintf(buf, sizeof buf, " %s", node.c_str());
     Piece(buf);
@@ -237,7 +254,7 @@ void NodeListCreate() {
   std::unordered_set<std::string> seen;
   char msg[200];
   auto add = [&](int32_t node) -> int {
-    std::string key = Fold(NodeName(node));
+    const std::string& key = FoldedName(node);
     if (seen.count(key)) return 1;
     if (g_compile.nodeCount >= CKT_NODE_LIST_MAX) return 0;
     seen.insert(key);
@@ -278,7 +295,7 @@ void CountNodeKinds() {
   std::unordered_set<std::string> seen;
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     int32_t n = g_nodes.dev[e].node;
-    if (!seen.insert(Fold(NodeName(n))).second) continue;
+    if (!seen.insert(FoldedName(n)).second) continue;
     if (n > CKT_SYMBOL_BASE) g_compile.kindSymbol++;
     else if (n > 0) g_compile.kindReal++;
     else g_compile.kindVirtual++;
@@ -293,7 +310,7 @@ int SortNodeList() {
   if (n < 2) return 0;
   SortShow("Sorting Node List", n, 0);
   std::vector<std::pair<std::string, int32_t>> v((size_t)n);
-  for (int32_t i = 0; i < n; i++) v[(size_t)i] = {Fold(NodeName(g_compile.nodeList[i])), g_compile.nodeList[i]};
+  for (int32_t i = 0; i < n; i++) v[(size_t)i] = {FoldedName(g_compile.nodeList[i]), g_compile.nodeList[i]};
   std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return FoldLess(a.first, b.first); });
   for (int32_t i = 0; i < n; i++) g_compile.nodeList[i] = v[(size_t)i].second;
   SortShow("Sorting Node List", n, 1);
@@ -343,7 +360,7 @@ int SortNodNodes() {
     int32_t index;
   };
   std::vector<Key> keys((size_t)n);
-  for (int32_t e = 0; e < n; e++) keys[(size_t)e] = {Fold(NodeName(g_nodes.dev[e].node)), e};
+  for (int32_t e = 0; e < n; e++) keys[(size_t)e] = {FoldedName(g_nodes.dev[e].node), e};
   std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + n);
   std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
     if (a.node != b.node) return FoldLess(a.node, b.node);
@@ -368,18 +385,18 @@ void NodWrite(int32_t cell) {
   if (!f || g_compile.scriptPass) return;
   // The connectors' names once, first connector of a name winning.
   std::unordered_map<std::string, int32_t> seqOf;
-  for (int32_t i = 0; i < g_nodes.connCount; i++) seqOf.emplace(Fold(NodeName(g_nodes.conn[i].node)), g_nodes.conn[i].seq);
+  for (int32_t i = 0; i < g_nodes.connCount; i++) seqOf.emplace(FoldedName(g_nodes.conn[i].node), g_nodes.conn[i].seq);
   std::string prev;
   int started = 0;
   int len = 0;
   char dev[CKT_VALUE + 64];
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     const CktDevice& d = g_nodes.dev[e];
-    std::string name = NodeName(d.node);
-    std::string folded = Fold(name.c_str());
-    if (!started || folded != Fold(prev.c_str())) {
+    const std::string& name = NameOf(d.node);
+    const std::string& folded = FoldedName(d.node);
+    if (!started || folded != prev) {
       started = 1;
-      prev = name;
+      prev = folded;
       auto it = seqOf.find(folded);
       fprintf(f, "\n%s:%d\n", name.c_str(), it == seqOf.end() ? 0 : (int)it->second);
       len = 0;
@@ -418,6 +435,7 @@ void ResultsTable(int isMain) {
 // ---- one compiled cell ----
 
 void DeviceKeysForget() {
+  g_names.names.clear();
   g_devKey.clear();
   g_devKeyInstances = -1;
   g_byInst.clear();
