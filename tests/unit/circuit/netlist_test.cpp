@@ -480,3 +480,26 @@ TEST(CktNetlist, ScriptPassWithoutScripts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two instances that share a device text keep their pins together, each on
+// its own complete device line, and sort after the instances of a smaller
+// text; the node list orders by name, device text and pin.
+TEST(CktNetlist, SharedDeviceTextsKeepEachInstanceWhole) {
+  Engine e;
+  Compiled c("NAND2", nullptr, [](const std::string& f) {
+    Replace(f + "NAND2.tlc", "[M1]]", "[Z9]]");
+    Replace(f + "NAND2.tlc", "[M2]]", "[Z9]]");
+  });
+  EXPECT_EQ(c.result, 1);
+  EXPECT_NE(c.cir.find("M3 OUT A VDD VDD PMOD L=1u W=4u\n"
+                       "M4 OUT B VDD VDD PMOD L=1u\n+ W=4u\n"
+                       "Z9 vn1 A VSS VSS NMOD L=1u W=2u\n"
+                       "Z9 OUT B vn1 vn1 NMOD L=1u W=2u\n"),
+            std::string::npos)
+      << c.cir;
+  EXPECT_NE(c.nod.find("vn1:0\n Z9.1  Z9.3  Z9.4 \n"), std::string::npos) << c.nod;
+}
+
+}  // namespace
