@@ -73,20 +73,69 @@ const std::pair<std::string, std::string>& Named(int32_t node) {
 const std::string& NameOf(int32_t node) { return Named(node).first; }
 const std::string& FoldedName(int32_t node) { return Named(node).second; }
 
-// Folded device text of every instance of the cell, computed once.
-std::vector<std::string> g_devKey;
+// Order of the folded names as integers: equal names share a rank, so the
+// sorts and the grouping compare numbers.
+std::unordered_map<std::string, int32_t> g_rankOf;
+std::unordered_map<int32_t, int32_t> g_nodeRank;
+
+void RanksBuild(const std::vector<std::string>& names) {
+  std::vector<std::string> all;
+  all.reserve(g_rankOf.size() + names.size());
+  for (auto& kv : g_rankOf) all.push_back(kv.first);
+  for (auto& n : names)
+    if (!g_rankOf.count(n)) all.push_back(n);
+  std::sort(all.begin(), all.end(), FoldLess);
+  all.erase(std::unique(all.begin(), all.end()), all.end());
+  g_rankOf.clear();
+  for (size_t i = 0; i < all.size(); i++) g_rankOf.emplace(all[i], (int32_t)i);
+  g_nodeRank.clear();
+}
+
+int32_t NodeRank(int32_t node) {
+  auto it = g_nodeRank.find(node);
+  if (it != g_nodeRank.end()) return it->second;
+  auto r = g_rankOf.find(FoldedName(node));
+  if (r == g_rankOf.end()) {
+    RanksBuild({FoldedName(node)});
+    r = g_rankOf.find(FoldedName(node));
+  }
+  return g_nodeRank.emplace(node, r->second).first->second;
+}
+
+// Ranks of every node the device table, the connectors and the node list
+// name, built in one sort.
+void NodeRanksPrepare(const std::vector<int32_t>& more = {}) {
+  std::unordered_set<int32_t> nodes(more.begin(), more.end());
+  for (int32_t e = 0; e < g_nodes.devCount; e++) nodes.insert(g_nodes.dev[e].node);
+  for (int32_t i = 0; i < g_nodes.connCount; i++) nodes.insert(g_nodes.conn[i].node);
+  for (int32_t i = 0; i < g_compile.nodeCount; i++) nodes.insert(g_compile.nodeList[i]);
+  std::vector<std::string> names;
+  for (int32_t n : nodes)
+    if (!g_rankOf.count(FoldedName(n))) names.push_back(FoldedName(n));
+  if (!names.empty()) RanksBuild(names);
+}
+
+// Rank of the folded device text of every instance of the cell, computed
+// once.
+std::vector<int32_t> g_devKey;
 int32_t g_devKeyInstances = -1;
 
-const std::string& DevKey(int32_t inst) {
-  static const std::string none;
-  if (inst < 0 || (size_t)inst >= g_devKey.size()) return none;
+int32_t DevKey(int32_t inst) {
+  if (inst < 0 || (size_t)inst >= g_devKey.size()) return -1;
   return g_devKey[(size_t)inst];
 }
 
 void DevKeysBuild() {
   int32_t n = g_compile.instances;
-  g_devKey.assign((size_t)n + 1, std::string());
-  for (int32_t k = 1; k <= n; k++) g_devKey[(size_t)k] = Fold(DeviceText(g_set.dvl, k, n));
+  std::vector<std::string> text((size_t)n + 1);
+  for (int32_t k = 1; k <= n; k++) text[(size_t)k] = Fold(DeviceText(g_set.dvl, k, n));
+  std::vector<std::string> order(text.begin(), text.end());
+  std::sort(order.begin(), order.end(), FoldLess);
+  order.erase(std::unique(order.begin(), order.end()), order.end());
+  std::unordered_map<std::string, int32_t> rank;
+  for (size_t i = 0; i < order.size(); i++) rank.emplace(order[i], (int32_t)i);
+  g_devKey.assign((size_t)n + 1, -1);
+  for (int32_t k = 1; k <= n; k++) g_devKey[(size_t)k] = rank[text[(size_t)k]];
   g_devKeyInstances = n;
 }
 
@@ -251,10 +300,11 @@ void NodeListCreate() {
   StatusLine2("Creating Node List", 0);
   g_compile.nodeCount = 0;
   if (!g_compile.nodeList) return;
-  std::unordered_set<std::string> seen;
+  NodeRanksPrepare();
+  std::unordered_set<int32_t> seen;
   char msg[200];
   auto add = [&](int32_t node) -> int {
-    const std::string& key = FoldedName(node);
+    int32_t key = NodeRank(node);
     if (seen.count(key)) return 1;
     if (g_compile.nodeCount >= CKT_NODE_LIST_MAX) return 0;
     seen.insert(key);
@@ -270,6 +320,12 @@ void NodeListCreate() {
     }
   }
   if (!(g_set.capFlags & 4)) return;
+  std::vector<int32_t> objs;
+  for (int32_t i = 1; i <= g_store->nb; i++)
+    if (CktBox* b = BoxRec(i)) objs.push_back(b->node);
+  for (int32_t i = 1; i <= g_store->np; i++)
+    if (CktPath* p = PathRec(i)) objs.push_back(p->node);
+  NodeRanksPrepare(objs);
   for (int32_t i = 1; i <= g_store->nb; i++) {
     CktBox* b = BoxRec(i);
     if (!b) break;
@@ -292,10 +348,11 @@ void NodeListCreate() {
 
 void CountNodeKinds() {
   g_compile.kindReal = g_compile.kindVirtual = g_compile.kindSymbol = 0;
-  std::unordered_set<std::string> seen;
+  NodeRanksPrepare();
+  std::unordered_set<int32_t> seen;
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     int32_t n = g_nodes.dev[e].node;
-    if (!seen.insert(FoldedName(n)).second) continue;
+    if (!seen.insert(NodeRank(n)).second) continue;
     if (n > CKT_SYMBOL_BASE) g_compile.kindSymbol++;
     else if (n > 0) g_compile.kindReal++;
     else g_compile.kindVirtual++;
@@ -309,9 +366,10 @@ int SortNodeList() {
   int32_t n = g_compile.nodeCount;
   if (n < 2) return 0;
   SortShow("Sorting Node List", n, 0);
-  std::vector<std::pair<std::string, int32_t>> v((size_t)n);
-  for (int32_t i = 0; i < n; i++) v[(size_t)i] = {FoldedName(g_compile.nodeList[i]), g_compile.nodeList[i]};
-  std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return FoldLess(a.first, b.first); });
+  NodeRanksPrepare();
+  std::vector<std::pair<int32_t, int32_t>> v((size_t)n);
+  for (int32_t i = 0; i < n; i++) v[(size_t)i] = {NodeRank(g_compile.nodeList[i]), g_compile.nodeList[i]};
+  std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (int32_t i = 0; i < n; i++) g_compile.nodeList[i] = v[(size_t)i].second;
   SortShow("Sorting Node List", n, 1);
   return CktStopped();
@@ -322,9 +380,8 @@ int SortDeviceNames() {
   if (n < 2) return 0;
   SortShow("Sorting Device and Subcircuit Names", n, 0);
   if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
-  std::stable_sort(g_nodes.dev, g_nodes.dev + n, [](const CktDevice& a, const CktDevice& b) {
-    return FoldLess(DevKey(a.inst), DevKey(b.inst));
-  });
+  std::stable_sort(g_nodes.dev, g_nodes.dev + n,
+                   [](const CktDevice& a, const CktDevice& b) { return DevKey(a.inst) < DevKey(b.inst); });
   SortShow("Sorting Device and Subcircuit Names", n, 1);
   return CktStopped();
 }
@@ -335,16 +392,20 @@ int SortDevicePins() {
   int32_t n = g_nodes.devCount;
   if (n < 2) return 0;
   if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order", 1);
-  std::unordered_map<int32_t, std::vector<int32_t>> pos;
-  for (int32_t e = 0; e < n; e++) pos[g_nodes.dev[e].inst].push_back(e);
+  std::vector<int32_t> pos((size_t)n);
+  for (int32_t e = 0; e < n; e++) pos[(size_t)e] = e;
+  std::stable_sort(pos.begin(), pos.end(), [](int32_t a, int32_t b) { return g_nodes.dev[a].inst < g_nodes.dev[b].inst; });
   std::vector<CktDevice> group;
-  for (auto& kv : pos) {
-    std::vector<int32_t>& p = kv.second;
-    if (p.size() < 2) continue;
-    group.clear();
-    for (int32_t e : p) group.push_back(g_nodes.dev[e]);
-    std::stable_sort(group.begin(), group.end(), [](const CktDevice& a, const CktDevice& b) { return a.seq < b.seq; });
-    for (size_t i = 0; i < p.size(); i++) g_nodes.dev[p[i]] = group[i];
+  for (size_t k = 0; k < pos.size();) {
+    size_t e = k + 1;
+    while (e < pos.size() && g_nodes.dev[pos[e]].inst == g_nodes.dev[pos[k]].inst) e++;
+    if (e - k > 1) {
+      group.clear();
+      for (size_t i = k; i < e; i++) group.push_back(g_nodes.dev[pos[i]]);
+      std::stable_sort(group.begin(), group.end(), [](const CktDevice& a, const CktDevice& b) { return a.seq < b.seq; });
+      for (size_t i = k; i < e; i++) g_nodes.dev[pos[i]] = group[i - k];
+    }
+    k = e;
   }
   if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order... Done", 1);
   return CktStopped();
@@ -355,19 +416,21 @@ int SortNodNodes() {
   if (n < 2) return 0;
   SortShow("Sorting Node Names", n, 0);
   if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
+  NodeRanksPrepare();
   struct Key {
-    std::string node;
-    int32_t index;
+    int32_t node, dev, seq, index;
   };
   std::vector<Key> keys((size_t)n);
-  for (int32_t e = 0; e < n; e++) keys[(size_t)e] = {FoldedName(g_nodes.dev[e].node), e};
-  std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + n);
-  std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-    if (a.node != b.node) return FoldLess(a.node, b.node);
-    const std::string &da = DevKey(old[(size_t)a.index].inst), &db = DevKey(old[(size_t)b.index].inst);
-    if (da != db) return FoldLess(da, db);
-    return old[(size_t)a.index].seq < old[(size_t)b.index].seq;
+  for (int32_t e = 0; e < n; e++) {
+    const CktDevice& d = g_nodes.dev[e];
+    keys[(size_t)e] = {NodeRank(d.node), DevKey(d.inst), d.seq, e};
+  }
+  std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+    if (a.node != b.node) return a.node < b.node;
+    if (a.dev != b.dev) return a.dev < b.dev;
+    return a.seq < b.seq;
   });
+  std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + n);
   for (int32_t e = 0; e < n; e++) g_nodes.dev[e] = old[(size_t)keys[(size_t)e].index];
   SortShow("Sorting Device Node Order", n, 1);
   return CktStopped();
@@ -384,16 +447,17 @@ void NodWrite(int32_t cell) {
   FILE* f = g_compile.nod;
   if (!f || g_compile.scriptPass) return;
   // The connectors' names once, first connector of a name winning.
-  std::unordered_map<std::string, int32_t> seqOf;
-  for (int32_t i = 0; i < g_nodes.connCount; i++) seqOf.emplace(FoldedName(g_nodes.conn[i].node), g_nodes.conn[i].seq);
-  std::string prev;
+  NodeRanksPrepare();
+  std::unordered_map<int32_t, int32_t> seqOf;
+  for (int32_t i = 0; i < g_nodes.connCount; i++) seqOf.emplace(NodeRank(g_nodes.conn[i].node), g_nodes.conn[i].seq);
+  int32_t prev = -1;
   int started = 0;
   int len = 0;
   char dev[CKT_VALUE + 64];
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     const CktDevice& d = g_nodes.dev[e];
     const std::string& name = NameOf(d.node);
-    const std::string& folded = FoldedName(d.node);
+    int32_t folded = NodeRank(d.node);
     if (!started || folded != prev) {
       started = 1;
       prev = folded;
@@ -436,6 +500,8 @@ void ResultsTable(int isMain) {
 
 void DeviceKeysForget() {
   g_names.names.clear();
+  g_rankOf.clear();
+  g_nodeRank.clear();
   g_devKey.clear();
   g_devKeyInstances = -1;
   g_byInst.clear();
