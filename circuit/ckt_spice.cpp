@@ -104,7 +104,11 @@ int32_t NodeRank(int32_t node) {
 
 // Ranks of every node the device table, the connectors and the node list
 // name, built in one sort.
+int g_ranksReady = 0;  // the table's nodes are ranked for this cell
+
 void NodeRanksPrepare(const std::vector<int32_t>& more = {}) {
+  if (g_ranksReady && more.empty()) return;
+  g_ranksReady = 1;
   std::unordered_set<int32_t> nodes(more.begin(), more.end());
   for (int32_t e = 0; e < g_nodes.devCount; e++) nodes.insert(g_nodes.dev[e].node);
   for (int32_t i = 0; i < g_nodes.connCount; i++) nodes.insert(g_nodes.conn[i].node);
@@ -118,6 +122,7 @@ void NodeRanksPrepare(const std::vector<int32_t>& more = {}) {
 // Rank of the folded device text of every instance of the cell, computed
 // once.
 std::vector<int32_t> g_devKey;
+std::vector<std::string> g_devName;  // device text up to its first blank or newline
 int32_t g_devKeyInstances = -1;
 
 int32_t DevKey(int32_t inst) {
@@ -128,7 +133,12 @@ int32_t DevKey(int32_t inst) {
 void DevKeysBuild() {
   int32_t n = g_compile.instances;
   std::vector<std::string> text((size_t)n + 1);
-  for (int32_t k = 1; k <= n; k++) text[(size_t)k] = Fold(DeviceText(g_set.dvl, k, n));
+  g_devName.assign((size_t)n + 1, std::string());
+  for (int32_t k = 1; k <= n; k++) {
+    std::string t = DeviceText(g_set.dvl, k, n);
+    text[(size_t)k] = Fold(t.c_str());
+    g_devName[(size_t)k] = t.substr(0, t.find_first_of(" \n"));
+  }
   std::vector<std::string> order(text.begin(), text.end());
   std::sort(order.begin(), order.end(), FoldLess);
   order.erase(std::unique(order.begin(), order.end()), order.end());
@@ -300,7 +310,15 @@ void NodeListCreate() {
   StatusLine2("Creating Node List", 0);
   g_compile.nodeCount = 0;
   if (!g_compile.nodeList) return;
-  NodeRanksPrepare();
+  // Every name that can come in is ranked before the first is added.
+  std::vector<int32_t> objs;
+  if (g_set.capFlags & 4) {
+    for (int32_t i = 1; i <= g_store->nb; i++)
+      if (CktBox* b = BoxRec(i)) objs.push_back(b->node);
+    for (int32_t i = 1; i <= g_store->np; i++)
+      if (CktPath* p = PathRec(i)) objs.push_back(p->node);
+  }
+  NodeRanksPrepare(objs);
   std::unordered_set<int32_t> seen;
   char msg[200];
   auto add = [&](int32_t node) -> int {
@@ -320,12 +338,6 @@ void NodeListCreate() {
     }
   }
   if (!(g_set.capFlags & 4)) return;
-  std::vector<int32_t> objs;
-  for (int32_t i = 1; i <= g_store->nb; i++)
-    if (CktBox* b = BoxRec(i)) objs.push_back(b->node);
-  for (int32_t i = 1; i <= g_store->np; i++)
-    if (CktPath* p = PathRec(i)) objs.push_back(p->node);
-  NodeRanksPrepare(objs);
   for (int32_t i = 1; i <= g_store->nb; i++) {
     CktBox* b = BoxRec(i);
     if (!b) break;
@@ -349,10 +361,13 @@ void NodeListCreate() {
 void CountNodeKinds() {
   g_compile.kindReal = g_compile.kindVirtual = g_compile.kindSymbol = 0;
   NodeRanksPrepare();
-  std::unordered_set<int32_t> seen;
+  std::vector<char> seen(g_rankOf.size() + 1, 0);
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     int32_t n = g_nodes.dev[e].node;
-    if (!seen.insert(NodeRank(n)).second) continue;
+    size_t r = (size_t)NodeRank(n);
+    if (r >= seen.size()) seen.resize(r + 1, 0);
+    if (seen[r]) continue;
+    seen[r] = 1;
     if (n > CKT_SYMBOL_BASE) g_compile.kindSymbol++;
     else if (n > 0) g_compile.kindReal++;
     else g_compile.kindVirtual++;
@@ -453,28 +468,35 @@ void NodWrite(int32_t cell) {
   int32_t prev = -1;
   int started = 0;
   int len = 0;
-  char dev[CKT_VALUE + 64];
+  if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
+  std::string out;
+  char num[24];
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     const CktDevice& d = g_nodes.dev[e];
-    const std::string& name = NameOf(d.node);
     int32_t folded = NodeRank(d.node);
     if (!started || folded != prev) {
       started = 1;
       prev = folded;
       auto it = seqOf.find(folded);
-      fprintf(f, "\n%s:%d\n", name.c_str(), it == seqOf.end() ? 0 : (int)it->second);
+      snprintf(num, sizeof num, ":%d\n", it == seqOf.end() ? 0 : (int)it->second);
+      out += "\n";
+      out += NameOf(d.node);
+      out += num;
       len = 0;
     } else if (len >= 101) {
-      fputs("\n", f);
+      out += "\n";
       len = 0;
     }
-    snprintf(dev, sizeof dev, "%s", DeviceText(g_set.dvl, d.inst, g_compile.instances));
-    dev[strcspn(dev, " \n")] = 0;
-    char pin[16];
-    snprintf(pin, sizeof pin, "%d", (int)d.seq);
-    fprintf(f, " %s.%s ", dev, pin);
-    len += (int)(strlen(dev) + strlen(pin) + 3);
+    const std::string& dev = (d.inst >= 1 && (size_t)d.inst < g_devName.size()) ? g_devName[(size_t)d.inst] : "?";
+    snprintf(num, sizeof num, "%d", (int)d.seq);
+    out += " ";
+    out += dev;
+    out += ".";
+    out += num;
+    out += " ";
+    len += (int)(dev.size() + strlen(num) + 3);
   }
+  fwrite(out.data(), 1, out.size(), f);
   // Every block is closed, also one of fewer than two entries: the readers
   // take "::" as its end.
   fputs("\n::\n", f);
@@ -499,6 +521,7 @@ void ResultsTable(int isMain) {
 // ---- one compiled cell ----
 
 void DeviceKeysForget() {
+  g_ranksReady = 0;
   g_names.names.clear();
   g_rankOf.clear();
   g_nodeRank.clear();
