@@ -1,0 +1,52 @@
+// Routines of the drawing store, the undo files, the cell loader and System
+// Mode as the start-up, the main window and the shutdown call them. Each
+// body here is a stand-in until its own module lands; the signatures are the
+// ones the shell keeps.
+#ifndef QUIL_EDITOR_SHELL_PENDING_H
+#define QUIL_EDITOR_SHELL_PENDING_H
+
+#include <cstddef>
+
+struct CurrentCell {
+  char name[40] = "";  // upper case, empty when no cell is current
+  int rank = 0;
+  int number = 0;
+  int boxes = 0, paths = 0, texts = 0, cells = 0;
+  long vertices = 0;
+  int modified = 0;
+};
+extern CurrentCell Cell;
+
+// Drawing load pieces. Results as the store gives them: 1 success.
+int DrawingCrfRead();        // QUIL7.CRF into the cell table
+int DrawingCrfWriteEmpty();  // an empty cell reference list
+int DrawingSetupRead();      // QUIL7.USF
+int DrawingSetupWrite();
+int DrawingTffRead();
+void DrawingObjKindSet();
+int DrawingCrfCheckFiles();
+int DrawingCellCount();
+int DrawingLayerCount();
+int DrawingCellExists(const char* name);
+// quilrunning= of the setup (in memory).
+int SetupQuilRunning();
+void SetupQuilRunningSet(int on);
+// F-key lines of the setup (fkey%d=): count and line i (1..11).
+int SetupFKeyCount();
+const char* SetupFKeyLine(int i);
+
+// Cell loading and saving.
+int CellLoadByName(const char* name);  // 1 loaded
+void CellNoneSet();
+int CellSavePrompt(int closing, int endSession);  // 0 when the user cancelled
+
+// Undo and redo files, System Mode, Import, Export, Organize, help.
+int BackupRestore(int kind);
+void BackupFilesDelete();
+int SystemModeRun();
+int ImportRun();
+int ExportRun(const char* cellName);
+void OrganizeUnattended();
+void StoreFreeAll();
+
+#endif

@@ -1,0 +1,302 @@
+// The editor's editions of the message box and the pause, its host seam, the
+// STARTUP dialog and the LOGO splash.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "host.h"
+#include "shellwin.h"
+
+namespace {
+
+struct MsgBoxData {
+  char caption[1024];
+  char text[1024];
+  int type;
+};
+
+struct MsgMeasure {
+  int longest = 0;  // characters of the longest line plus one
+  int breaks = 0;
+};
+
+MsgMeasure MsgTextMeasure(const char* text) {
+  MsgMeasure m;
+  int run = 0;
+  for (const char* p = text; *p; ++p) {
+    if (*p == '\n') {
+      ++m.breaks;
+      run = 0;
+    } else if (++run + 1 > m.longest) {
+      m.longest = run + 1;
+    }
+  }
+  return m;
+}
+
+void MoveCtl(HWND dlg, int id, int dx, int dy) {
+  HWND c = GetDlgItem(dlg, id);
+  if (!c) return;
+  RECT r;
+  GetWindowRect(c, &r);
+  MapWindowPoints(nullptr, dlg, (POINT*)&r, 2);
+  SetWindowPos(c, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+INT_PTR CALLBACK MsgBoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      MsgBoxData* d = reinterpret_cast<MsgBoxData*>(lParam);
+      int type = d->type & 7;
+      int on[4] = {0, 0, 0, 0};  // Yes, No, OK, Cancel
+      switch (type) {
+        case 0: on[2] = 1; break;
+        case 1: on[2] = on[3] = 1; break;
+        case 3: on[0] = on[1] = on[3] = 1; break;
+        case 4: on[0] = on[1] = 1; break;
+        default:
+          snprintf(d->text, sizeof d->text, "Message Type is Unknown ???");
+          on[2] = 1;
+          break;
+      }
+      const int ids[4] = {6, 7, IDOK, IDCANCEL};
+      for (int i = 0; i < 4; ++i) EnableWindow(GetDlgItem(dlg, ids[i]), on[i]);
+      SetWindowTextA(dlg, d->caption);
+      MsgMeasure m = MsgTextMeasure(d->text);
+      RECT wr;
+      GetWindowRect(dlg, &wr);
+      int w = wr.right - wr.left;
+      int need = (int)(0.9 * Sw.charWidth * m.longest + 4 * GetSystemMetrics(SM_CXEDGE));
+      if (need < w) need = w;
+      int added = (int)(0.9 * m.breaks * Sw.lineHeight);
+      int shift = (need - w) / 2;
+      for (int id : ids) MoveCtl(dlg, id, shift, added);
+      HWND t = GetDlgItem(dlg, 1240);
+      RECT tr;
+      GetWindowRect(t, &tr);
+      MapWindowPoints(nullptr, dlg, (POINT*)&tr, 2);
+      SetWindowPos(t, nullptr, 0, 0, need - tr.left - 2 * GetSystemMetrics(SM_CXEDGE),
+                   tr.bottom - tr.top + added, SWP_NOMOVE | SWP_NOZORDER);
+      SetWindowTextA(t, d->text);
+      SetWindowPos(dlg, nullptr, wr.left - shift, wr.top - added / 2, need, wr.bottom - wr.top + added,
+                   SWP_NOZORDER);
+      for (int i = 0; i < 4; ++i)
+        if (on[i]) {
+          SetFocus(GetDlgItem(dlg, ids[i]));
+          break;
+        }
+      return FALSE;
+    }
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (id == IDOK || id == IDCANCEL || id == 6 || id == 7) {
+        if (id == IDCANCEL && !IsWindowEnabled(GetDlgItem(dlg, IDCANCEL))) return TRUE;
+        EndDialog(dlg, id);
+        return TRUE;
+      }
+      return FALSE;
+    }
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK PauseProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      SetTimer(dlg, 1, (UINT)lParam, nullptr);
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == 1) {
+        KillTimer(dlg, 1);
+        EndDialog(dlg, 0);
+      }
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) {
+        KillTimer(dlg, 1);
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+int HostBox(const char* text, const char* caption, int kind, int type) {
+  const char* cap = kProgramTitle;
+  if (kind == HOST_CAP_ERROR) {
+    cap = "Error ...";
+    Sw.errorFlag = 1;
+  } else if (kind == HOST_CAP_WARNING) {
+    cap = "Warning ...";
+  } else if (kind == HOST_CAP_OWN && caption) {
+    cap = caption;
+  }
+  return MsgBoxWait(Sw.main, text, cap, type);
+}
+
+void HostStatusSet(const char* text) { PaneTextSet(602, text); }
+void HostProgressSet(long, long) {}
+int HostAbort() {
+  if (GetAsyncKeyState(VK_ESCAPE) & 0x8000)
+    return MsgBoxShow(Sw.main, "Aborting ... OK?", kProgramTitle, MB_YESNO) == IDYES;
+  return 0;
+}
+void HostPauseRun(int ms) { PauseShow(ms); }
+
+const HostOps kEditorHost = {HostBox, HostStatusSet, HostProgressSet, HostAbort, HostPauseRun};
+
+struct StartupData {
+  char* folder;
+  size_t folderSize;
+  char* cell;
+  size_t cellSize;
+  const char* message;
+};
+
+void StartupBrowse(HWND dlg) {
+  char file[PATH_SIZE] = "";
+  char initial[PATH_SIZE];
+  GetDlgItemTextA(dlg, 1102, initial, sizeof initial);
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = dlg;
+  ofn.lpstrFilter = "All Files and Folders\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrTitle = "Available Folders ... Click Open to return folder";
+  ofn.lpstrInitialDir = initial;
+  ofn.Flags = 0x8080D;
+  Sw.modalDepth++;
+  BOOL ok = GetOpenFileNameA(&ofn);
+  Sw.modalDepth--;
+  if (!ok) return;
+  char folder[PATH_SIZE], cell[PATH_SIZE];
+  if (!ArgCellSplit(file, folder, sizeof folder, cell, sizeof cell)) return;
+  char dir[PATH_SIZE];
+  DirNoSlash(dir, sizeof dir, folder);
+  SetDlgItemTextA(dlg, 1102, dir);
+  SetDlgItemTextA(dlg, 1103, cell);
+}
+
+INT_PTR CALLBACK StartupDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  StartupData* d = reinterpret_cast<StartupData*>(GetWindowLongPtrA(dlg, DWLP_USER));
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+      d = reinterpret_cast<StartupData*>(lParam);
+      // The edit control wants CR LF line ends.
+      char shown[1024];
+      size_t j = 0;
+      for (const char* p = d->message; *p && j + 3 < sizeof shown; ++p) {
+        if (*p == '\n') shown[j++] = '\r';
+        shown[j++] = *p;
+      }
+      shown[j] = '\0';
+      SetDlgItemTextA(dlg, 1101, shown);
+      char cur[PATH_SIZE] = "";
+      GetCurrentDirectoryA(sizeof cur, cur);
+      SetDlgItemTextA(dlg, 1102, cur);
+      SetDlgItemTextA(dlg, 1103, "");
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (id == IDOK || id == 1104) {
+        char folder[256];
+        GetDlgItemTextA(dlg, 1102, folder, sizeof folder);
+        // The install folder is never a drawing folder.
+        if (IsInstallFolder(folder)) return TRUE;
+        snprintf(d->folder, d->folderSize, "%s", folder);
+        if (id == IDOK) {
+          char cell[256];
+          GetDlgItemTextA(dlg, 1103, cell, sizeof cell);
+          snprintf(d->cell, d->cellSize, "%s", cell);
+        }
+        EndDialog(dlg, id == IDOK ? 1 : 2);
+        return TRUE;
+      }
+      if (id == 1105) {
+        StartupBrowse(dlg);
+        return TRUE;
+      }
+      if (id == IDCANCEL) {
+        EndDialog(dlg, 0);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CLOSE:
+      EndDialog(dlg, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK LogoProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+}  // namespace
+
+int MsgBoxShow(HWND owner, const char* text, const char* caption, int type) {
+  if (!text) text = "Error ...";
+  if (!caption) caption = "Error ...";
+  int r;
+  Sw.modalDepth++;
+  if (Sw.stdMsgBox || Sw.wineMode) {
+    r = MessageBoxA(owner, text, caption, (UINT)type);
+  } else {
+    MsgBoxData d;
+    snprintf(d.caption, sizeof d.caption, "%s", caption);
+    snprintf(d.text, sizeof d.text, "%s", text);
+    d.type = type & 7;
+    r = (int)DialogBoxParamA(Sw.inst, "MSGBOX", Sw.main, MsgBoxProc, (LPARAM)&d);
+    if (r <= 0) r = MessageBoxA(owner, text, caption, (UINT)type);  // template missing
+  }
+  Sw.modalDepth--;
+  return r;
+}
+
+int MsgBoxWait(HWND owner, const char* text, const char* caption, int type) {
+  int r = MsgBoxShow(owner, text, caption, type);
+  if (Sw.wineMode) PauseShow(20);
+  return r;
+}
+
+int ErrorShow(const char* text) {
+  Sw.errorFlag = 1;
+  return MsgBoxWait(Sw.main, text, "Error ...", MB_OK);
+}
+
+int WarningShow(const char* text) { return MsgBoxWait(Sw.main, text, "Warning ...", MB_OK); }
+
+int WarningAsk(const char* text) { return MsgBoxWait(Sw.main, text, "Warning ...", MB_OKCANCEL); }
+
+int PauseShow(int ms) {
+  Sw.modalDepth++;
+  INT_PTR r = DialogBoxParamA(Sw.inst, "PAUSE", Sw.main, PauseProc, (LPARAM)(ms < 1 ? 1 : ms));
+  Sw.modalDepth--;
+  return r == 1 ? 1 : 0;
+}
+
+void EditorHostInstall() { HostSet(&kEditorHost); }
+
+int StartupDlgRun(char* folder, size_t folderSize, char* cell, size_t cellSize, const char* message) {
+  StartupData d = {folder, folderSize, cell, cellSize, message};
+  Sw.modalDepth++;
+  INT_PTR r = DialogBoxParamA(Sw.inst, "STARTUP", Sw.main, StartupDlgProc, (LPARAM)&d);
+  Sw.modalDepth--;
+  return r < 0 ? 0 : (int)r;
+}
+
+HWND LogoShow() {
+  HWND logo = CreateDialogParamA(Sw.inst, "LOGO", Sw.main, LogoProc, 0);
+  if (!logo) return nullptr;
+  int w = 326, h = 276;
+  SetWindowPos(logo, HWND_TOP, (Sw.cxScreen - w) / 2, (Sw.cyScreen - h) / 2, w, h, SWP_SHOWWINDOW);
+  HWND pic = GetDlgItem(logo, 1201);
+  if (pic) SetWindowPos(pic, nullptr, 0, 0, w, h, SWP_NOZORDER);
+  UpdateWindow(logo);
+  return logo;
+}
