@@ -5,7 +5,6 @@
 #include <cstring>
 #include <strings.h>
 
-#include "host.h"
 
 const char kProgramTitle[] = "Quil 7.0.91";
 const char kVersion[] = "7.0.91";
@@ -283,47 +282,4 @@ int SystemVersionText(char* out, size_t size, int platformNt, int major, int min
   if (major == 10 && minor == 0) { snprintf(out, size, "Windows 10 %s", s); return 11; }
   snprintf(out, size, "Unknown Windows Version");
   return 0;
-}
-
-static void NameFault(const char* text) {
-  HostMsgBox(text, kProgramTitle, HOST_CAP_OWN, HOST_OK);
-  HostPause(20);
-}
-
-int CellNameCheck(const char* name, int starAllowed) {
-  static const char kIllegal[] = " \"*+'`./:;<=>?\\|()%";
-  static const char* const kReserved[] = {
-      "P",      "B",      "CON",    "PRN",    "AUX",    "NUL",      "CLOCK$",   "COM1",
-      "COM2",   "COM3",   "COM4",   "LPT1",   "LPT2",   "LPT3",     "Copybkup", "Loadbkup",
-      "UFILE0", "UFILE1", "UFILE2", "UFILE3", "UFILE4", "UFILE5",   "UFILE6",   "UFILE7",
-      "UFILE8", "UFILE9", "QUIL7"};
-  if (!name || !*name) return 0;
-  if (starAllowed && strcmp(name, "*") == 0) return 0;
-  int fault = 0;
-  char msg[160];
-  for (const unsigned char* p = (const unsigned char*)name; *p; ++p) {
-    if (*p < 0x20 || *p >= 0x80) {
-      snprintf(msg, sizeof msg, "Illegal Character \"0x%02x\" in Cellname", *p);
-      NameFault(msg);
-      fault = 1;
-    } else if (strchr(kIllegal, *p)) {
-      snprintf(msg, sizeof msg, "Illegal Character \"%c\" in Cellname", *p);
-      NameFault(msg);
-      fault = 1;
-    }
-  }
-  for (const char* r : kReserved) {
-    if (strcasecmp(name, r) == 0) {
-      snprintf(msg, sizeof msg, "Reserved or Incorrect Cellname \"%s\"", name);
-      NameFault(msg);
-      fault = 1;
-      break;
-    }
-  }
-  if (strlen(name) > CELLNAME_MAX) {
-    snprintf(msg, sizeof msg, "Cellname \"%.100s\" is too Long", name);
-    NameFault(msg);
-    fault = 1;
-  }
-  return fault;
 }

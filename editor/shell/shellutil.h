@@ -1,6 +1,6 @@
 // Small platform-free pieces of the editor's shell: start-up arguments and
 // folders, window-rectangle sanity, layout choices, the command-line buffer
-// rules, the information texts and the cell-name check.
+// rules and the information texts.
 #ifndef QUIL_EDITOR_SHELL_SHELLUTIL_H
 #define QUIL_EDITOR_SHELL_SHELLUTIL_H
 
@@ -110,10 +110,5 @@ void ObjectInfoText(char* out, size_t size, int boxes, int paths, int texts, int
 // "Windows ... %s" text and code for a platform id and version numbers.
 int SystemVersionText(char* out, size_t size, int platformNt, int major, int minor,
                       const char* servicePack);
-
-// --- cell names -------------------------------------------------------------
-// 0 when the name passes; 1 after showing every fault (caption "Quil 7.0.91",
-// each followed by a 20 ms pause).
-int CellNameCheck(const char* name, int starAllowed);
 
 #endif

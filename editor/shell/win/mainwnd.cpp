@@ -8,6 +8,7 @@
 #include "cmdengine.h"
 #include "cmdtable.h"
 #include "pending.h"
+#include "namecheck.h"
 #include "shellwin.h"
 #include "trace.h"
 #include "view.h"

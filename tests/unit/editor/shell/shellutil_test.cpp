@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "host.h"
-#include "host_record.h"
 
 namespace {
 
@@ -259,35 +257,6 @@ TEST(Version, WindowsVersionTexts) {
   EXPECT_EQ(SystemVersionText(t, sizeof t, 1, 7, 0, ""), 0);
   EXPECT_STREQ(t, "Unknown Windows Version");
   EXPECT_EQ(SystemVersionText(t, sizeof t, 0, 4, 0, ""), 0);
-}
-
-TEST(CellNames, EveryFaultShownWithTheProgramCaptionAndAPause) {
-  struct Case {
-    const char* name;
-    int star;
-    std::vector<std::string> texts;
-  } cases[] = {
-      {"INV", 0, {}},
-      {"", 0, {}},
-      {"*", 1, {}},
-      {"*", 0, {"Illegal Character \"*\" in Cellname"}},
-      {"A.B", 0, {"Illegal Character \".\" in Cellname"}},
-      {"con", 0, {"Reserved or Incorrect Cellname \"con\""}},
-      {"loadbkup", 0, {"Reserved or Incorrect Cellname \"loadbkup\""}},
-      {"A B.", 0, {"Illegal Character \" \" in Cellname", "Illegal Character \".\" in Cellname"}},
-      {"A\x01", 0, {"Illegal Character \"0x01\" in Cellname"}},
-      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456",
-       0,
-       {"Cellname \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456\" is too Long"}},
-  };
-  for (const Case& c : cases) {
-    HostRecord& rec = HostRecordInstall();
-    EXPECT_EQ(CellNameCheck(c.name, c.star), c.texts.empty() ? 0 : 1) << c.name;
-    EXPECT_EQ(HostRecordTexts(), c.texts) << c.name;
-    for (const HostMessage& m : rec.messages) EXPECT_EQ(m.caption, "Quil 7.0.91");
-    EXPECT_EQ(rec.pauses, std::vector<int>(c.texts.size(), 20));
-    HostRecordRemove();
-  }
 }
 
 }  // namespace
