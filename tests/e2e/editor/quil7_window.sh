@@ -111,6 +111,29 @@ layout)
   screenshot "$QUIL_E2E_STATE/quil7_layout.png"
   note "screenshot: $QUIL_E2E_STATE/quil7_layout.png"
   ;;
+messages)
+  # WM_USER+1 with an index outside the command table, WM_USER+6 while no
+  # command waits for a point: any process can post them; nothing happens.
+  starts=$(trace_count '^start')
+  robot post QUIL7 1025 500 0 >/dev/null
+  robot post QUIL7 1025 -1 0 >/dev/null
+  robot post QUIL7 1030 5 5 >/dev/null
+  sleep 0.5
+  [ "$(trace_count '^start')" = "$starts" ] || fail "a bad index started a command"
+  [ "$(trace_count '^handler')" = 0 ] || fail "a point reached a handler at step 0"
+  draws=$(trace_count '^start Draw')
+  robot post QUIL7 1025 74 0 >/dev/null
+  trace_wait '^start Draw' $((draws + 1)) || fail "WM_USER+1 Draw did nothing"
+  # WM_ENDSESSION with FALSE means the session goes on.
+  robot post QUIL7 0x16 0 0 >/dev/null
+  sleep 0.5
+  kill -0 "$EDITOR_PID" || fail "editor ended on WM_ENDSESSION FALSE"
+  [ "$(trace_count '^shutdown')" = 0 ] || fail "shutdown ran on WM_ENDSESSION FALSE"
+  # TRUE shuts down once, though WM_DESTROY follows.
+  robot post QUIL7 0x16 1 0 >/dev/null
+  wait_gone "$EDITOR_PID" 15 || fail "editor still running after WM_ENDSESSION"
+  [ "$(trace_count '^shutdown')" = 1 ] || fail "shutdown ran $(trace_count '^shutdown') times"
+  ;;
 close)
   editor_close
   robot gone-class QUIL7 5000 >/dev/null || fail "an editor window is left"

@@ -11,6 +11,7 @@
 //   ROBOT key CLASS VK                   post WM_KEYDOWN and WM_KEYUP of a virtual key
 //   ROBOT syskey CLASS VK                Alt+key typed on the keyboard (the window is
 //                                        brought to the front first)
+//   ROBOT post CLASS MSG WPARAM LPARAM   post any message (numbers, 0x.. allowed)
 //   ROBOT close CLASS                    post WM_CLOSE
 //   ROBOT dialogs                        list dialog boxes: caption and texts
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
@@ -315,6 +316,11 @@ int main(int argc, char** argv) {
     keybd_event(vk, 0, 0, 0);
     keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
     keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    return 0;
+  }
+  if (act == "post" && argc >= 6) {
+    PostMessageA(w, (UINT)strtoul(argv[3], nullptr, 0), (WPARAM)strtoull(argv[4], nullptr, 0),
+                 (LPARAM)strtoll(argv[5], nullptr, 0));
     return 0;
   }
   if (act == "close") {
