@@ -2,6 +2,7 @@
 // the cross-hair and measuring markers. Each is removed by drawing it again.
 #include <windows.h>
 
+#include "rubber.h"
 #include "shellwin.h"
 #include "view.h"
 
@@ -43,7 +44,49 @@ void CrossDraw(POINT p) {
   SetROP2(Sw.dc, old);
 }
 
+void FigureDraw(int x, int y) {
+  RubberFig f = RubberFigureAt(x, y);
+  if (!f.isRect && f.n < 2) return;
+  int old = SetROP2(Sw.dc, R2_XORPEN);
+  HGDIOBJ pen = SelectObject(Sw.dc, Sw.dotPen ? (HGDIOBJ)Sw.dotPen : GetStockObject(WHITE_PEN));
+  HGDIOBJ brush = SelectObject(Sw.dc, GetStockObject(NULL_BRUSH));
+  int bk = SetBkMode(Sw.dc, TRANSPARENT);
+  if (f.isRect) {
+    Rectangle(Sw.dc, f.rect[0], f.rect[1], f.rect[2], f.rect[3]);
+  } else {
+    POINT p[3];
+    for (int i = 0; i < f.n; ++i) p[i] = {f.pts[i][0], f.pts[i][1]};
+    Polyline(Sw.dc, p, f.n);
+  }
+  SetBkMode(Sw.dc, bk);
+  SelectObject(Sw.dc, brush);
+  SelectObject(Sw.dc, pen);
+  SetROP2(Sw.dc, old);
+}
+
 }  // namespace
+
+void RubberDraw() {
+  if (!Sw.dc) return;
+  // At the cursor mark: the snapped point, not the raw mouse.
+  FigureDraw(Sw.markAt.x, Sw.markAt.y);
+  Rubber.cx = Sw.markAt.x;
+  Rubber.cy = Sw.markAt.y;
+}
+
+void RubberMove() {
+  if (!Sw.dc || !Rubber.shown) return;
+  FigureDraw(Rubber.cx, Rubber.cy);
+  RubberDraw();
+}
+
+void RubberShow(int on) {
+  if (on == Rubber.shown || !Sw.dc) return;
+  if (on) RubberDraw();
+  else FigureDraw(Rubber.cx, Rubber.cy);
+  Rubber.shown = on;
+  View.rubberShown = on;
+}
 
 void CursorShowSys(int on) {
   if (on == Sw.sysCursorShown) return;
@@ -62,6 +105,7 @@ void CursorShowSys(int on) {
 
 void CursorClear() {
   if (!Sw.dc) return;
+  RubberShow(0);
   if (Sw.markShown) MarkDraw(Sw.markAt);
   if (Sw.crossShown) CrossDraw(Sw.markAt);
   Sw.markShown = Sw.crossShown = 0;

@@ -8,6 +8,7 @@
 #include "cmdengine.h"
 #include "cmdtable.h"
 #include "pending.h"
+#include "rubber.h"
 #include "namecheck.h"
 #include "shellwin.h"
 #include "trace.h"
@@ -126,6 +127,10 @@ void MouseMove(HWND hwnd, int x, int y) {
   if (GetForegroundWindow() == hwnd && inside) {
     CursorShowSys(0);
     CursorMarkMove(p.px, p.py);
+    if (Rubber.kind != FIG_NONE) {
+      if (Rubber.shown) RubberMove();
+      else RubberShow(1);
+    }
   } else {
     CursorClear();
     CursorShowSys(1);

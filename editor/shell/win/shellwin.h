@@ -109,6 +109,9 @@ void CursorClear();
 void CursorShowSys(int on);
 void CursorMarkMove(int x, int y);
 void CrossLinesToggle();
+void RubberDraw();
+void RubberMove();
+void RubberShow(int on);
 void MarkerAt(int px, int py);
 
 // Main window.
