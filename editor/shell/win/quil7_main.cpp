@@ -337,6 +337,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
 
   HWND logo = LogoShow();
   PauseShow(1000);
+  // A close that arrived during a modal wait has ended the editor already.
+  if (Sw.shutdownDone) return 0;
 
   if (!DrawingLoad()) {
     if (logo) DestroyWindow(logo);
@@ -361,7 +363,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   TogglePanelSync();
   TitleShow(0);
 
+  ShellTrace("shown");
   Hints();
+  if (Sw.shutdownDone) {
+    ResourcesFree();
+    return 0;
+  }
   TempFolderCreate();
   if (Sw.cellToOpen[0] && !DrawingCellExists(Sw.cellToOpen)) Sw.cellToOpen[0] = '\0';
   PostMessageA(Sw.main, WM_COMMAND, ID_LOAD, 0);
