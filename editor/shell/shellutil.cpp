@@ -30,7 +30,7 @@ void DirNoSlash(char* out, size_t size, const char* path) {
 
 void ArgPathUnquote(char* out, size_t size, const char* text) {
   if (!size) return;
-  size_t limit = size < PATH_SIZE ? size : (size_t)PATH_SIZE;
+  size_t limit = size < SHELL_PATH_SIZE ? size : (size_t)SHELL_PATH_SIZE;
   size_t j = 0;
   for (const char* p = text ? text : ""; *p && j + 1 < limit; ++p)
     if (*p != '"') out[j++] = *p;
@@ -38,7 +38,7 @@ void ArgPathUnquote(char* out, size_t size, const char* text) {
 }
 
 int ArgCellSplit(const char* arg, char* folder, size_t folderSize, char* cell, size_t cellSize) {
-  char path[PATH_SIZE];
+  char path[SHELL_PATH_SIZE];
   ArgPathUnquote(path, sizeof path, arg);
   // Blanks around the argument are not part of the path.
   size_t n = strlen(path);
@@ -88,7 +88,7 @@ void RunMutexName(char* out, size_t size, const char* folder) {
   // FNV-1a over the lower-cased path without a trailing backslash; mutex
   // names may not hold backslashes.
   uint32_t h = 2166136261u;
-  char dir[PATH_SIZE];
+  char dir[SHELL_PATH_SIZE];
   DirNoSlash(dir, sizeof dir, folder ? folder : "");
   for (const char* p = dir; *p; ++p) {
     char c = (char)tolower((unsigned char)*p);
@@ -177,7 +177,7 @@ int CmdLineAccept(char* buf, size_t size, const void* data, size_t cb) {
   if (!data || size == 0) return 0;
   const char* text = static_cast<const char*>(data);
   size_t len = strnlen(text, cb);
-  size_t cap = size < CMDLINE_SIZE ? size : (size_t)CMDLINE_SIZE;
+  size_t cap = size < SHELL_LINE_SIZE ? size : (size_t)SHELL_LINE_SIZE;
   if (len > cap - 1) return 0;
   memcpy(buf, text, len);
   buf[len] = '\0';
@@ -192,7 +192,7 @@ int FKeyLineIndex(int id, int count) {
 
 void FKeyLineCopy(char* buf, size_t size, const char* line) {
   if (!size) return;
-  size_t cap = size < CMDLINE_SIZE ? size : (size_t)CMDLINE_SIZE;
+  size_t cap = size < SHELL_LINE_SIZE ? size : (size_t)SHELL_LINE_SIZE;
   snprintf(buf, cap, "%s", line ? line : "");
 }
 

@@ -8,10 +8,8 @@
 #include <cstdint>
 
 enum {
-  PATH_SIZE = 260,
-  CMDLINE_SIZE = 80,  // 79 characters and the terminator
-  CELLNAME_MAX = 32,
-  FKEY_MAX = 11,
+  SHELL_PATH_SIZE = 260,
+  SHELL_LINE_SIZE = 80,  // the command-line buffer: 79 characters and the NUL
 };
 
 extern const char kProgramTitle[];  // "Quil 7.0.91"

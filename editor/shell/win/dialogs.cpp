@@ -157,8 +157,8 @@ struct StartupData {
 };
 
 void StartupBrowse(HWND dlg) {
-  char file[PATH_SIZE] = "";
-  char initial[PATH_SIZE];
+  char file[SHELL_PATH_SIZE] = "";
+  char initial[SHELL_PATH_SIZE];
   GetDlgItemTextA(dlg, 1102, initial, sizeof initial);
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof ofn;
@@ -173,9 +173,9 @@ void StartupBrowse(HWND dlg) {
   BOOL ok = GetOpenFileNameA(&ofn);
   Sw.modalDepth--;
   if (!ok) return;
-  char folder[PATH_SIZE], cell[PATH_SIZE];
+  char folder[SHELL_PATH_SIZE], cell[SHELL_PATH_SIZE];
   if (!ArgCellSplit(file, folder, sizeof folder, cell, sizeof cell)) return;
-  char dir[PATH_SIZE];
+  char dir[SHELL_PATH_SIZE];
   DirNoSlash(dir, sizeof dir, folder);
   SetDlgItemTextA(dlg, 1102, dir);
   SetDlgItemTextA(dlg, 1103, cell);
@@ -196,7 +196,7 @@ INT_PTR CALLBACK StartupDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
       }
       shown[j] = '\0';
       SetDlgItemTextA(dlg, 1101, shown);
-      char cur[PATH_SIZE] = "";
+      char cur[SHELL_PATH_SIZE] = "";
       GetCurrentDirectoryA(sizeof cur, cur);
       SetDlgItemTextA(dlg, 1102, cur);
       SetDlgItemTextA(dlg, 1103, "");

@@ -337,14 +337,14 @@ void PaneTextSet(int id, const char* text) {
 }
 
 void TitleShow(int kind) {
-  char folder[PATH_SIZE];
+  char folder[SHELL_PATH_SIZE];
   snprintf(folder, sizeof folder, "%s", Sw.drawFolder);
   // The folder in its tidy form: lower case, capitals after each backslash.
   for (size_t i = 0; folder[i]; ++i) {
     folder[i] = (char)tolower((unsigned char)folder[i]);
     if (i == 0 || folder[i - 1] == '\\') folder[i] = (char)toupper((unsigned char)folder[i]);
   }
-  char title[PATH_SIZE + 160];
+  char title[SHELL_PATH_SIZE + 160];
   if (kind == 0 && Cell.name[0])
     snprintf(title, sizeof title, "%s %s    Cell: %s    Rank: %d    Folder: %s  %s", kProgramTitle,
              kEdition, Cell.name, Cell.rank, folder, Cell.modified ? "(Not Saved)" : "");

@@ -177,7 +177,7 @@ void Char(int ch) {
       return;
     }
     case 2: {  // Ctrl+B
-      char help[PATH_SIZE], date[64] = "Unknown";
+      char help[SHELL_PATH_SIZE], date[64] = "Unknown";
       snprintf(help, sizeof help, "%s\\Quil7\\Quilhelp.chm", Sw.progDrive);
       WIN32_FILE_ATTRIBUTE_DATA fa;
       SYSTEMTIME st;
@@ -270,7 +270,7 @@ void LoadNamed(const char* name) {
 }
 
 void Load() {
-  char name[PATH_SIZE] = "";
+  char name[SHELL_PATH_SIZE] = "";
   // The first Load after start-up opens the drawing's current cell.
   if (Sw.cellToOpen[0]) {
     snprintf(name, sizeof name, "%s", Sw.cellToOpen);
@@ -341,7 +341,7 @@ void Command(int id) {
         ErrorShow("You Must Create or Load a Cell before it can be Saved");
         return;
       }
-      char name[PATH_SIZE];
+      char name[SHELL_PATH_SIZE];
       if (!CmdAskCellName(name, sizeof name)) return;
       Completion(0x02);
       return;
@@ -409,7 +409,7 @@ void Start(int index) {
   if (KeyCtrlHeld() && index == IndexOf("Mov")) {
     double dx = 0, dy = 0;
     if (!CmdAskPoint(3, &dx, &dy)) return;
-    char line[CMDLINE_SIZE];
+    char line[SHELL_LINE_SIZE];
     snprintf(line, sizeof line, "MOV 0 0 %.*g %.*g", 9, dx, 9, dy);
     KeyLineRun(line);
     return;

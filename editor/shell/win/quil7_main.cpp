@@ -81,7 +81,7 @@ void VersionText() {
 // blank-separated word of the command line breaks on install paths with
 // blanks.
 void ProgramFolderFind() {
-  char module[PATH_SIZE] = "";
+  char module[SHELL_PATH_SIZE] = "";
   GetModuleFileNameA(nullptr, module, sizeof module);
   ModuleFolder(Sw.progFolder, sizeof Sw.progFolder, module);
   if (module[0] && module[1] == ':') snprintf(Sw.progDrive, sizeof Sw.progDrive, "%c:", module[0]);
@@ -129,7 +129,7 @@ int DrawingLoad() {
 int TempFolderCreate() {
   if (!Sw.tempFolder[0]) return 0;
   _mkdir(Sw.tempParent);  // shared parent; may exist already
-  char dir[PATH_SIZE];
+  char dir[SHELL_PATH_SIZE];
   DirNoSlash(dir, sizeof dir, Sw.tempFolder);
   if (_mkdir(dir) == 0) return 1;
   if (errno == EEXIST) {
@@ -145,7 +145,7 @@ int TempFolderCreate() {
 
 int TempFolderRemove() {
   if (!Sw.tempFolder[0]) return 1;
-  char dir[PATH_SIZE];
+  char dir[SHELL_PATH_SIZE];
   DirNoSlash(dir, sizeof dir, Sw.tempFolder);
   if (_rmdir(dir) != 0 && errno == ENOTEMPTY) {
     WarningShow("Temp Folder Not Empty\n\nDelete Files Manually");
@@ -214,11 +214,11 @@ int DrawingFolderLoop() {
         ErrorShow("Unable to Change Folder ... Unknown Reason");
         continue;
       }
-      char upper[PATH_SIZE];
+      char upper[SHELL_PATH_SIZE];
       ArgCellSplit(cell, upper, 0, Sw.cellToOpen, sizeof Sw.cellToOpen);
       (void)upper;
       if (IsDrawingFolder()) continue;
-      char cur[PATH_SIZE] = "", text[PATH_SIZE + 200];
+      char cur[SHELL_PATH_SIZE] = "", text[SHELL_PATH_SIZE + 200];
       GetCurrentDirectoryA(sizeof cur, cur);
       snprintf(text, sizeof text,
                "%s is not a Drawing Folder\n\nMake it into an EMPTY Drawing Folder ?\n\nCreate new "
@@ -314,7 +314,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   if (!RegisterClassA(&wc)) return 0;
   Sw.accel = LoadAcceleratorsA(instance, "QUILACC");
 
-  char folder[PATH_SIZE] = "";
+  char folder[SHELL_PATH_SIZE] = "";
   if (ArgCellSplit(cmdLine, folder, sizeof folder, Sw.cellToOpen, sizeof Sw.cellToOpen) && folder[0]) {
     if (!SetCurrentDirectoryA(folder)) {
       ErrorShow("Unable to Change Folder ... Unknown Reason");
@@ -350,7 +350,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   View.togs &= ~(0x8u | 0x200u);
   ToolWidthsMeasure();
   PanelHeightsMeasure();
-  char windows[PATH_SIZE] = "";
+  char windows[SHELL_PATH_SIZE] = "";
   GetWindowsDirectoryA(windows, sizeof windows);
   SystemDriveOf(Sw.sysDrive, sizeof Sw.sysDrive, windows);
   if (Sw.flashSave)

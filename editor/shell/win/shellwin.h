@@ -42,13 +42,13 @@ struct ShellWinState {
   int cyCaption = 20, cyMenu = 20, cxEdge = 2, cyEdge = 2;
 
   // Folders and names.
-  char progFolder[PATH_SIZE] = "";
+  char progFolder[SHELL_PATH_SIZE] = "";
   char progDrive[3] = "";
-  char drawFolder[PATH_SIZE] = "";
+  char drawFolder[SHELL_PATH_SIZE] = "";
   char sysDrive[3] = "";
-  char tempFolder[PATH_SIZE] = "";
-  char tempParent[PATH_SIZE] = "";
-  char cellToOpen[PATH_SIZE] = "";
+  char tempFolder[SHELL_PATH_SIZE] = "";
+  char tempParent[SHELL_PATH_SIZE] = "";
+  char cellToOpen[SHELL_PATH_SIZE] = "";
   char winVersion[128] = "";
 
   // Settings read from the drawing's setup.
@@ -70,7 +70,7 @@ struct ShellWinState {
   int askFlag = 0;
   POINT cursor = {0, 0}, markAt = {0, 0};
   int countBoxes = 0, countPaths = 0, countTexts = 0, countCells = 0;  // last redraw
-  char cmdLine[CMDLINE_SIZE] = "";
+  char cmdLine[SHELL_LINE_SIZE] = "";
   char recall[2][40] = {"", ""};
   HBITMAP markBmp = nullptr;
   HDC markDc = nullptr;

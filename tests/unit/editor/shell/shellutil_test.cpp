@@ -23,7 +23,7 @@ TEST(FKeys, IndexRuleAndLineCap) {
   for (const Case& c : cases) EXPECT_EQ(FKeyLineIndex(c.id, c.count), c.line) << c.id;
 
   std::string eighty(80, 'f');
-  char buf[CMDLINE_SIZE];
+  char buf[SHELL_LINE_SIZE];
   FKeyLineCopy(buf, sizeof buf, eighty.c_str());
   EXPECT_EQ(strlen(buf), 79u);
   FKeyLineCopy(buf, sizeof buf, nullptr);
@@ -31,7 +31,7 @@ TEST(FKeys, IndexRuleAndLineCap) {
 }
 
 TEST(CmdLine, AcceptsAtMost79CharactersAndRefusesLongerLinesWhole) {
-  char buf[CMDLINE_SIZE];
+  char buf[SHELL_LINE_SIZE];
   strcpy(buf, "before");
   std::string line79 = "zoom " + std::string(74, '0');
   std::string line80 = line79 + "1";
@@ -169,22 +169,22 @@ TEST(Args, CellFileArgumentGivesFolderAndCell) {
       {"  ", 0, "", ""},
   };
   for (const Case& c : cases) {
-    char folder[PATH_SIZE], cell[PATH_SIZE];
+    char folder[SHELL_PATH_SIZE], cell[SHELL_PATH_SIZE];
     EXPECT_EQ(ArgCellSplit(c.arg, folder, sizeof folder, cell, sizeof cell), c.ok) << c.arg;
     EXPECT_STREQ(folder, c.folder) << c.arg;
     EXPECT_STREQ(cell, c.cell) << c.arg;
   }
   std::string huge(1000, 'a');
-  char folder[PATH_SIZE], cell[8];
+  char folder[SHELL_PATH_SIZE], cell[8];
   EXPECT_EQ(ArgCellSplit(huge.c_str(), folder, sizeof folder, cell, sizeof cell), 1);
   EXPECT_EQ(strlen(cell), 7u);
 }
 
 TEST(Args, FoldersPathsAndNames) {
-  char out[PATH_SIZE];
+  char out[SHELL_PATH_SIZE];
   ModuleFolder(out, sizeof out, "C:\\Program Files\\Quil 7\\QUIL7.EXE");
   EXPECT_STREQ(out, "C:\\Program Files\\Quil 7\\");
-  char p[PATH_SIZE] = "";
+  char p[SHELL_PATH_SIZE] = "";
   PathSlash(p, sizeof p);
   EXPECT_STREQ(p, "");
   strcpy(p, "C:\\a");
@@ -218,7 +218,7 @@ TEST(Args, RunMutexIsPerDrawingAndTempFolderPerEditor) {
   EXPECT_STRNE(a, c);
   EXPECT_EQ(strchr(a, '\\'), nullptr);
 
-  char t1[PATH_SIZE], t2[PATH_SIZE], parent[PATH_SIZE];
+  char t1[SHELL_PATH_SIZE], t2[SHELL_PATH_SIZE], parent[SHELL_PATH_SIZE];
   TempFolderName(t1, sizeof t1, parent, sizeof parent, "C:", 12);
   TempFolderName(t2, sizeof t2, parent, sizeof parent, "C:", 13);
   EXPECT_STREQ(t1, "C:\\QuilTempFiles\\12\\");
