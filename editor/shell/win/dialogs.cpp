@@ -4,10 +4,12 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host.h"
 #include "shellwin.h"
+#include "view.h"
 
 namespace {
 
@@ -235,6 +237,35 @@ INT_PTR CALLBACK StartupDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
   return FALSE;
 }
 
+INT_PTR CALLBACK PolarProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  double* angle = reinterpret_cast<double*>(GetWindowLongPtrA(dlg, DWLP_USER));
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+      char text[32];
+      snprintf(text, sizeof text, "%.*g", 6, *reinterpret_cast<double*>(lParam));
+      SetDlgItemTextA(dlg, 1001, text);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        char text[64];
+        GetDlgItemTextA(dlg, 1001, text, sizeof text);
+        char* end = nullptr;
+        double v = strtod(text, &end);
+        *angle = end == text ? 0.0 : v;
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dlg, 0);
+        return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
 INT_PTR CALLBACK LogoProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
 }  // namespace
@@ -288,6 +319,15 @@ int StartupDlgRun(char* folder, size_t folderSize, char* cell, size_t cellSize, 
   INT_PTR r = DialogBoxParamA(Sw.inst, "STARTUP", Sw.main, StartupDlgProc, (LPARAM)&d);
   Sw.modalDepth--;
   return r < 0 ? 0 : (int)r;
+}
+
+void PolarAsk() {
+  double angle = View.polarAngle;
+  Sw.modalDepth++;
+  INT_PTR ok = DialogBoxParamA(Sw.inst, "POLAR", Sw.main, PolarProc, (LPARAM)&angle);
+  Sw.modalDepth--;
+  PolarSet(ok == 1, angle);
+  TogglePanelSync();
 }
 
 HWND LogoShow() {

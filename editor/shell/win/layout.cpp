@@ -86,11 +86,9 @@ INT_PTR CALLBACK BottomProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
       case 1: View.togs |= t.bits; break;
       case 2: View.togs &= ~t.bits; break;
       case 3: View.togs ^= t.bits; break;
-      case 4: {
-        double angle = View.polarAngle, unused = 0;
-        PolarSet(CmdAskPoint(2, &angle, &unused), angle);
+      case 4:
+        PolarAsk();
         break;
-      }
     }
     TogglePanelSync();
     if (t.redraw && !Sw.noTogDraw) PostMessageA(Sw.main, WM_COMMAND, ID_DRAW, 0);

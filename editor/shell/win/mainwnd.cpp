@@ -223,13 +223,10 @@ void Char(int ch) {
       else View.togs &= ~TOG_SNAP;
       TogglePanelSync();
       return;
-    case 'p': case 'P': {
+    case 'p': case 'P':
       CursorClear();
-      double angle = View.polarAngle, unused = 0;
-      PolarSet(CmdAskPoint(2, &angle, &unused), angle);
-      TogglePanelSync();
+      PolarAsk();
       return;
-    }
     case 'm': case 'M':
       Sw.noRedraw = 1;
       PanelSwap();

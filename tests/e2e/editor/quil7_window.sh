@@ -60,6 +60,20 @@ keys)
   robot chars QUIL7 U >/dev/null
   sleep 0.3
   [ "$(robot ctl-check QUIL7 700)$(robot ctl-check QUIL7 701)" = 01 ] || fail "U did not clear snapping"
+  # P asks for the polar angle; OK switches polar mode on, Cancel off.
+  robot chars QUIL7 P >/dev/null
+  robot wait-dialog "Polar Angle" 10000 >/dev/null || fail "no POLAR dialog"
+  [ "$(robot get-text "Polar Angle" 1001)" = 45 ] || fail "angle shown: $(robot get-text "Polar Angle" 1001)"
+  robot set-text "Polar Angle" 1001 30 >/dev/null
+  robot press "Polar Angle" OK >/dev/null
+  sleep 0.5
+  [ "$(robot ctl-check QUIL7 707)" = 1 ] || fail "polar mode not on"
+  robot chars QUIL7 p >/dev/null
+  robot wait-dialog "Polar Angle" 10000 >/dev/null || fail "no POLAR dialog"
+  [ "$(robot get-text "Polar Angle" 1001)" = 30 ] || fail "angle not kept"
+  robot press "Polar Angle" Cancel >/dev/null
+  sleep 0.5
+  [ "$(robot ctl-check QUIL7 707)" = 0 ] || fail "polar mode still on"
   draws=$(trace_count '^start Draw')
   robot key QUIL7 0x0D >/dev/null  # Enter
   trace_wait '^start Draw' $((draws + 1)) || fail "Enter did not post Draw"
