@@ -100,10 +100,8 @@ int DrawingInUseCheck() {
   // A stale quilrunning= alone (an editor that did not close) does not
   // refuse; the mutex of this drawing tells whether an editor runs on it.
   if (RunMutexCreate() && SetupQuilRunning()) {
-    Sw.modalDepth++;
-    MessageBoxA(Sw.main, "You are Running More than One Instance of QUIL on the Same Drawing",
-                "Same Drawing", MB_ICONHAND);
-    Sw.modalDepth--;
+    MsgBoxShow(Sw.main, "You are Running More than One Instance of QUIL on the Same Drawing",
+               "Same Drawing", MB_ICONHAND);
     return 0;
   }
   SetupQuilRunningSet(1);

@@ -42,6 +42,13 @@ limit)
 line key $line79
 line key Fit"
   [ "$got" = "$expected" ] || fail "trace holds: $got"
+  # While a modal dialog runs, a line from another program is not run.
+  robot chars QUIL7 P >/dev/null
+  robot wait-dialog "Polar Angle" 10000 >/dev/null || fail "no POLAR dialog"
+  robot copydata QUIL7 "zoom 0,0 100,100" >/dev/null || fail "copydata not delivered"
+  robot press "Polar Angle" Cancel >/dev/null
+  grep -q '^copydata ignored: busy' "$TRACE" || fail "line not ignored during a dialog"
+  ! grep -q '^line key zoom 0,0' "$TRACE" || fail "line ran during a dialog"
   ;;
 keys)
   [ "$(robot ctl-check QUIL7 709)" = 0 ] || fail "texts shown at start"
@@ -53,6 +60,31 @@ keys)
   robot chars QUIL7 t >/dev/null
   sleep 0.3
   [ "$(robot ctl-check QUIL7 709)" = 0 ] || fail "t did not clear 709"
+  # Ctrl+A, Ctrl+B and Ctrl+D show their information boxes.
+  robot chars QUIL7 $'\x01' >/dev/null
+  robot wait-dialog "Information and Allocations" 10000 | grep -q "Max Cell Collection: 8190 Cells" ||
+    fail "no Ctrl+A box"
+  robot press "Information and Allocations" OK >/dev/null
+  robot chars QUIL7 $'\x02' >/dev/null
+  robot wait-dialog "Version Build History" 10000 | grep -q "Version 7.0.91" || fail "no Ctrl+B box"
+  robot press "Version Build History" OK >/dev/null
+  robot chars QUIL7 $'\x04' >/dev/null
+  robot wait-dialog "Object Information" 10000 | grep -q "Box 409  Path 682  Vtx 512  Cell 682" ||
+    fail "no Ctrl+D box"
+  robot press "Object Information" OK >/dev/null
+  sleep 0.3
+  # Buttons of the tool strip, the command panel and the bottom bar.
+  draws=$(trace_count '^start Draw')
+  robot click QUIL7 31 >/dev/null || fail "no Draw button"
+  trace_wait '^start Draw' $((draws + 1)) || fail "the Draw button did nothing"
+  robot click QUIL7 100 >/dev/null || fail "no Add button"
+  trace_wait '^start Add' 1 || fail "the Add button did nothing"
+  robot click QUIL7 709 >/dev/null || fail "no T toggle"
+  sleep 0.3
+  [ "$(robot ctl-check QUIL7 709)" = 1 ] || fail "toggle button 709 did not check"
+  robot click QUIL7 709 >/dev/null
+  sleep 0.3
+  [ "$(robot ctl-check QUIL7 709)" = 0 ] || fail "toggle button 709 did not clear"
   # A and W/U change the snap toggle without a redraw.
   robot chars QUIL7 W >/dev/null
   sleep 0.3
@@ -115,6 +147,9 @@ layout)
   robot chars QUIL7 M >/dev/null
   sleep 0.5
   [ "$(robot ctl-text QUIL7 2019)" = "Menu 1" ] || fail "M did not swap the panels back"
+  robot click QUIL7 2019 >/dev/null
+  sleep 0.5
+  [ "$(robot ctl-text QUIL7 2019)" = "Menu 2" ] || fail "the Menu button did not swap the panels"
   # A tiny window leaves no drawing area: no redraw, no crash.
   robot resize QUIL7 120 90 >/dev/null
   sleep 1
