@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "host.h"
 #include "host_record.h"
 
 namespace {
