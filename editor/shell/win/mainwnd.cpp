@@ -202,6 +202,7 @@ void Char(int ch) {
       PostDraw();
       return;
     case 27:
+      Sw.cmdAbort = 1;
       ShellTrace("escape");
       CmdHandlerCall();
       return;
@@ -411,6 +412,8 @@ void Start(int index) {
     KeyLineRun(line);
     return;
   }
+  Sw.cmdAbort = 0;
+  Sw.drawAbort = 0;
   CmdStart(index, KeyCtrlHeld());
 }
 
@@ -434,6 +437,16 @@ int KeyF1Held() { return (GetAsyncKeyState(VK_F1) & 0x8000) != 0; }
 int KeyShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 void ToggleRefresh() { TogglePanelSync(); }
+
+int KeyEscAbort() {
+  if (!Sw.cmdAbort && (GetAsyncKeyState(VK_ESCAPE) & 0x8000)) Sw.cmdAbort = 1;
+  return Sw.cmdAbort;
+}
+
+int DrawEscAbort() {
+  if (!Sw.drawAbort && (GetAsyncKeyState(VK_ESCAPE) & 0x8000)) Sw.drawAbort = 1;
+  return Sw.drawAbort;
+}
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   ShiftPoll();

@@ -68,6 +68,7 @@ struct ShellWinState {
   int shiftKept = 0;
   int doubleClick = 0;
   int askFlag = 0;
+  int cmdAbort = 0, drawAbort = 0;  // Esc seen; cleared when the next command starts
   POINT cursor = {0, 0}, markAt = {0, 0};
   int countBoxes = 0, countPaths = 0, countTexts = 0, countCells = 0;  // last redraw
   char cmdLine[SHELL_LINE_SIZE] = "";
@@ -124,5 +125,8 @@ int KeyCtrlHeld();
 int KeyAltHeld();
 int KeyF1Held();
 int KeyShiftHeld();
+// The command's and the drawing's abort flags, else Esc down (which sets it).
+int KeyEscAbort();
+int DrawEscAbort();
 
 #endif
