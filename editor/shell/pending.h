@@ -1,21 +1,29 @@
-// Routines of the drawing store, the undo files, the cell loader and System
-// Mode as the start-up, the main window and the shutdown call them. Each
-// body here is a stand-in until its own module lands; the signatures are the
-// ones the shell keeps.
+// The drawing as the start-up, the main window and the shutdown reach it:
+// the cell table and the store behind thin calls, loading a cell by name,
+// and stand-ins for the undo files, System Mode, Import and Export until
+// their modules land (the signatures are the ones the shell keeps).
 #ifndef QUIL_EDITOR_SHELL_PENDING_H
 #define QUIL_EDITOR_SHELL_PENDING_H
 
 #include <cstddef>
 
+enum { RECALL_MAX = 9 };
+
 struct CurrentCell {
-  char name[40] = "";  // upper case, empty when no cell is current
+  char name[40] = "";  // as written in the cell table; empty: no cell
   int rank = 0;
   int number = 0;
-  int boxes = 0, paths = 0, texts = 0, cells = 0;
+  int boxes = 0, paths = 0, texts = 0, cells = 0;  // paths without the texts
   long vertices = 0;
   int modified = 0;
+  char recall[RECALL_MAX][40] = {};  // most recently loaded first
 };
 extern CurrentCell Cell;
+
+// Takes equal entries out of the recall list and puts name in front.
+void RecallPush(const char* name);
+// Counts of the current cell from the store.
+void CellCountsUpdate();
 
 // Drawing load pieces. Results as the store gives them: 1 success.
 int DrawingCrfRead();        // QUIL7.CRF into the cell table
@@ -36,7 +44,7 @@ int SetupFKeyCount();
 const char* SetupFKeyLine(int i);
 
 // Cell loading and saving.
-int CellLoadByName(const char* name);  // 1 loaded
+int CellLoadByName(const char* name);  // 1 loaded, 0 not (message shown)
 void CellNoneSet();
 int CellSavePrompt(int closing, int endSession);  // 0 when the user cancelled
 
@@ -47,6 +55,5 @@ int SystemModeRun();
 int ImportRun();
 int ExportRun(const char* cellName);
 void OrganizeUnattended();
-void StoreFreeAll();
 
 #endif

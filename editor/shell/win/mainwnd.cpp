@@ -253,13 +253,7 @@ void LoadNamed(const char* name) {
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     return;
   }
-  char keep[40];
-  snprintf(keep, sizeof keep, "%s", Cell.name);
   if (CellLoadByName(name)) {
-    if (strcmp(keep, Cell.name) != 0) {
-      snprintf(Sw.recall[1], sizeof Sw.recall[1], "%s", keep);
-      snprintf(Sw.recall[0], sizeof Sw.recall[0], "%s", Cell.name);
-    }
     TitleShow(0);
     PostDraw();
   } else {
@@ -348,9 +342,9 @@ void Command(int id) {
       Load();
       return;
     case 20:
-      if (Sw.recall[0][0] && Sw.recall[1][0]) {
+      if (Cell.recall[0][0] && Cell.recall[1][0]) {
         char name[40];
-        snprintf(name, sizeof name, "%s", Sw.recall[1]);
+        snprintf(name, sizeof name, "%s", Cell.recall[1]);
         LoadNamed(name);
       }
       return;

@@ -11,6 +11,7 @@
 #include "cmdengine.h"
 #include "pending.h"
 #include "shellwin.h"
+#include "store.h"
 #include "trace.h"
 #include "view.h"
 
@@ -368,6 +369,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     return 0;
   }
   TempFolderCreate();
+  snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s", Sw.tempFolder);
   if (Sw.cellToOpen[0] && !DrawingCellExists(Sw.cellToOpen)) Sw.cellToOpen[0] = '\0';
   PostMessageA(Sw.main, WM_COMMAND, ID_LOAD, 0);
 

@@ -72,7 +72,6 @@ struct ShellWinState {
   POINT cursor = {0, 0}, markAt = {0, 0};
   int countBoxes = 0, countPaths = 0, countTexts = 0, countCells = 0;  // last redraw
   char cmdLine[SHELL_LINE_SIZE] = "";
-  char recall[2][40] = {"", ""};
   HBITMAP markBmp = nullptr;
   HDC markDc = nullptr;
   HPEN dotPen = nullptr;

@@ -57,7 +57,6 @@ cancel)
   ;;
 cellarg)
   dir=$(sample_drawing quil7_startup_cellarg)
-  : >"$dir/INV.tlc"
   other=$(work_folder quil7_startup_elsewhere)
   winpath="Z:$(echo "$dir/inv.tlc" | tr / '\\')"
   editor_start "$other" "$winpath"
@@ -66,6 +65,13 @@ cellarg)
   n=0
   until robot title QUIL7 | grep -q "Cell: INV "; do
     [ $n -ge 50 ] && fail "title is '$(robot title QUIL7)'"
+    sleep 0.1
+    n=$((n + 1))
+  done
+  # The cell's objects are in the store: the counts line after the draw.
+  n=0
+  until robot ctl-text QUIL7 602 | grep -q "^ 2 Cells  3 Boxes"; do
+    [ $n -ge 50 ] && fail "counts pane: '$(robot ctl-text QUIL7 602)'"
     sleep 0.1
     n=$((n + 1))
   done
