@@ -5,16 +5,21 @@
 #include <cstring>
 
 #include "celltable.h"
+#include "font.h"
 #include "host.h"
+#include "mainsetup.h"
 #include "namecheck.h"
+#include "objkind.h"
 #include "store.h"
 #include "tlcread.h"
 #include "trace.h"
+#include "view.h"
 
 CurrentCell Cell;
 
 static struct {
-  int quilRunning = 0;
+  int objKind = OBJ_BOX;
+  int objCell = 0;
 } Pending;
 
 int DrawingCrfRead() { return CrfRead() != 0; }
@@ -24,20 +29,72 @@ int DrawingCrfWriteEmpty() {
   return CrfWrite(nullptr, 0, 0);
 }
 
-int DrawingSetupRead() { return 1; }
-int DrawingSetupWrite() { return 1; }
-int DrawingTffRead() { return 1; }
-void DrawingObjKindSet() {}
+int DrawingSetupRead() { return MainSetupRead(); }
+int DrawingSetupWrite() { return MainSetupWrite(); }
+int DrawingTffRead() { return TffRead(); }
+
+static int CellFindFn(const char* name) { return CellFind(name); }
+
+void DrawingObjKindSet() {
+  Pending.objKind = ObjKindSet(MainSetup.objname, sizeof MainSetup.objname, CellFindFn, &Pending.objCell);
+}
+
+int ObjKind() { return Pending.objKind; }
+
 int DrawingCrfCheckFiles() { return CrfCheckFiles(); }
 int DrawingCellCount() { return CellTable.count; }
-int DrawingLayerCount() { return 0; }
+
+int DrawingLayerCount() {
+  int n = 0;
+  for (int i = 0; i < MainSetup.layerCount && i < LAYER_MAX; ++i)
+    if (MainSetup.layers[i].number > 0) ++n;
+  return n;
+}
+
+void EditorDefaultsSet(const char* programFolder) {
+  MainSetupReset();
+  MainSetupFontsDefault(programFolder, 0);
+}
+
+void ViewFromSetup() {
+  View.scale = MainSetup.scale > 0 ? MainSetup.scale : 1000.0;
+  View.aspectSetup = MainSetup.aspect > 0 ? MainSetup.aspect : 1.0;
+  View.drawres = MainSetup.drawres;
+  View.celldrawres = MainSetup.celldrawres;
+  View.polarAngle = MainSetup.polarangle;
+  View.togs = (uint32_t)MainSetup.togs;
+}
+
+void ViewOfRank(int rank) {
+  if (rank < 0 || rank > RANK_MAX) return;
+  const RankView& r = MainSetup.rankView[rank];
+  View.width = r.winw;
+  View.cx = r.winx;
+  View.cy = r.winy;
+  int g = r.nwgrid;
+  View.grid = g >= 1 && g <= GRID_PRESETS && MainSetup.wgrid[g - 1] > 1 ? MainSetup.wgrid[g - 1] : 1;
+  ViewUpdate();
+}
+
+void ViewToRank(int rank) {
+  if (rank < 0 || rank > RANK_MAX) return;
+  RankView& r = MainSetup.rankView[rank];
+  r.winw = (int32_t)View.width;  // ViewUpdate keeps all three in int32 range
+  r.winx = (int32_t)View.cx;
+  r.winy = (int32_t)View.cy;
+  MainSetup.togs = (int32_t)View.togs;
+}
 
 int DrawingCellExists(const char* name) { return name && name[0] && CellFind(name) != 0; }
 
-int SetupQuilRunning() { return Pending.quilRunning; }
-void SetupQuilRunningSet(int on) { Pending.quilRunning = on; }
-int SetupFKeyCount() { return 0; }
-const char* SetupFKeyLine(int) { return ""; }
+int SetupQuilRunning() { return MainSetup.quilrunning; }
+void SetupQuilRunningSet(int on) { MainSetup.quilrunning = on; }
+int SetupFKeyCount() { return MainSetup.fkeyCount; }
+
+const char* SetupFKeyLine(int i) {
+  if (i < 1 || i > MainSetup.fkeyCount || i > FKEY_MAX) return "";
+  return MainSetup.fkeys[i - 1];
+}
 
 void RecallPush(const char* name) {
   if (!name || !name[0]) return;
@@ -88,6 +145,7 @@ int CellLoadByName(const char* name) {
     HostError("Rank Error");
     return 0;
   }
+  ViewToRank(Cell.rank);  // the view of the cell being left stays with its rank
   CellNoneSet();
   if (CellObjLoad(n) != 0 || (rank >= 2 && CellInstLoad(n, 0) != 0)) {
     LoadFailed(e->name);
@@ -99,6 +157,7 @@ int CellLoadByName(const char* name) {
   Cell.number = n;
   Cell.rank = rank;
   Store.currentCell = n;
+  ViewOfRank(rank);
   BackupFilesDelete();
   Cell.modified = 0;
   CellCountsUpdate();
@@ -113,6 +172,7 @@ void CellNoneSet() {
   Cell.modified = 0;
   Store.currentCell = 0;
   StoreFreeAll();
+  ViewOfRank(0);
 }
 
 int CellSavePrompt(int, int) { return 1; }

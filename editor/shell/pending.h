@@ -36,6 +36,15 @@ int DrawingCrfCheckFiles();
 int DrawingCellCount();
 int DrawingLayerCount();
 int DrawingCellExists(const char* name);
+// The built-in defaults before any setup file is read (the font list is
+// formed with the program folder).
+void EditorDefaultsSet(const char* programFolder);
+// The view's settings from the setup, and the view of a rank (its width,
+// centre and working grid); the view kept back into the rank's keys.
+void ViewFromSetup();
+void ViewOfRank(int rank);
+void ViewToRank(int rank);
+int ObjKind();   // kind that Add makes: 1 box, 2 path, 3 cell
 // quilrunning= of the setup (in memory).
 int SetupQuilRunning();
 void SetupQuilRunningSet(int on);

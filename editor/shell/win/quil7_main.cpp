@@ -4,12 +4,14 @@
 #include <commctrl.h>
 #include <direct.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "cmdengine.h"
 #include "pending.h"
+#include "mainsetup.h"
 #include "shellwin.h"
 #include "store.h"
 #include "trace.h"
@@ -161,11 +163,30 @@ void WindowRectSave() {
   if (wp.showCmd == SW_SHOWNORMAL) {
     RECT r;
     GetWindowRect(Sw.main, &r);
-    Sw.rect = {r.left, r.top, r.right, r.bottom};
-    Sw.screenMode = 1;
+    MainSetup.screenleft = r.left;
+    MainSetup.screentop = r.top;
+    MainSetup.screenright = r.right;
+    MainSetup.screenbottom = r.bottom;
+    MainSetup.screenmode = 1;
   } else {
-    Sw.screenMode = 0;
+    MainSetup.screenmode = 0;
   }
+}
+
+// The shell's switches from the drawing's setup.
+void SettingsPull() {
+  Sw.wineMode = MainSetup.winemods;
+  Sw.stdMsgBox = MainSetup.stdmsgbox;
+  Sw.noTogDraw = MainSetup.notogdraw;
+  Sw.lockFrame = MainSetup.lockframe;
+  Sw.textToolbar = MainSetup.texttoolbar;
+  Sw.cntrTools = MainSetup.cntrtools;
+  Sw.leftCmdMenu = MainSetup.leftcmdmenu;
+  Sw.screenMode = MainSetup.screenmode;
+  Sw.flashSave = MainSetup.flashsave;
+  Sw.autoOrganize = MainSetup.autoorganize;
+  ViewFromSetup();
+  ViewOfRank(0);
 }
 
 void Hints() {
@@ -271,6 +292,8 @@ void MainShutdown() {
   if (Sw.started) {
     SetupQuilRunningSet(0);
     WindowRectSave();
+    ViewToRank(Cell.rank);
+    snprintf(MainSetup.cellname, sizeof MainSetup.cellname, "%s", Cell.name);
     Sw.closing = 1;
     CellSavePrompt(1, Sw.endSession);
     if (Sw.autoOrganize) OrganizeUnattended();
@@ -297,6 +320,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   ScreenMetricsInit();
   ViewReset();
   EditorHostInstall();
+  EditorDefaultsSet(Sw.progFolder);
+  MainSetupReadEarly();
+  Sw.rect = {MainSetup.screenleft, MainSetup.screentop, MainSetup.screenright, MainSetup.screenbottom};
+  Sw.screenMode = MainSetup.screenmode;
+  Sw.lockFrame = MainSetup.lockframe;
+  Sw.textToolbar = MainSetup.texttoolbar;
+  Sw.wineMode = MainSetup.winemods;
 
   WinRect r = Sw.rect;
   WindowRectSanitize(&r, Sw.cxFull, Sw.cyFull, Sw.cyCaption);
@@ -345,6 +375,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     return 0;
   }
   Sw.started = 1;
+  SettingsPull();
+  if (!Sw.cellToOpen[0]) {
+    snprintf(Sw.cellToOpen, sizeof Sw.cellToOpen, "%s", MainSetup.cellname);
+    for (char* p = Sw.cellToOpen; *p; ++p) *p = (char)toupper((unsigned char)*p);
+  }
   DrawingCrfCheckFiles();
   View.togs &= ~(0x8u | 0x200u);
   ToolWidthsMeasure();

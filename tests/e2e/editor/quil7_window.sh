@@ -75,14 +75,14 @@ keys)
   sleep 0.3
   # Buttons of the tool strip, the command panel and the bottom bar.
   draws=$(trace_count '^start Draw')
-  robot click QUIL7 31 >/dev/null || fail "no Draw button"
+  robot click-id QUIL7 31 >/dev/null || fail "no Draw button"
   trace_wait '^start Draw' $((draws + 1)) || fail "the Draw button did nothing"
-  robot click QUIL7 100 >/dev/null || fail "no Add button"
+  robot click-id QUIL7 100 >/dev/null || fail "no Add button"
   trace_wait '^start Add' 1 || fail "the Add button did nothing"
-  robot click QUIL7 709 >/dev/null || fail "no T toggle"
+  robot click-id QUIL7 709 >/dev/null || fail "no T toggle"
   sleep 0.3
   [ "$(robot ctl-check QUIL7 709)" = 1 ] || fail "toggle button 709 did not check"
-  robot click QUIL7 709 >/dev/null
+  robot click-id QUIL7 709 >/dev/null
   sleep 0.3
   [ "$(robot ctl-check QUIL7 709)" = 0 ] || fail "toggle button 709 did not clear"
   # A and W/U change the snap toggle without a redraw.
@@ -135,11 +135,12 @@ keys)
 layout)
   robot resize QUIL7 700 520 >/dev/null
   sleep 1
-  grep '^layout' "$TRACE" | tail -n1 | grep -q ' TOOLBAR1 ' || fail "narrow window: $(grep '^layout' "$TRACE" | tail -n1)"
-  robot tree QUIL7 | grep -q 'TOOLBAR1' || fail "TOOLBAR1 strip not shown"
+  # Class 0: TOOLBAR0 with captions (texttoolbar=), TOOLBAR1 with pictures.
+  grep '^layout' "$TRACE" | tail -n1 | grep -qE ' TOOLBAR[01] ' || fail "narrow window: $(grep '^layout' "$TRACE" | tail -n1)"
+  robot tree QUIL7 | grep -qE 'TOOLBAR[01]$' || fail "class 0 strip not shown"
   robot resize QUIL7 1200 900 >/dev/null
   sleep 1
-  grep '^layout' "$TRACE" | tail -n1 | grep -q ' TOOLBAR7 ' || fail "wide window: $(grep '^layout' "$TRACE" | tail -n1)"
+  grep '^layout' "$TRACE" | tail -n1 | grep -qE ' TOOLBAR[67] ' || fail "wide window: $(grep '^layout' "$TRACE" | tail -n1)"
   [ "$(robot ctl-text QUIL7 2019)" = "Menu 1" ] || fail "Menu 1 not shown first"
   robot rclick QUIL7 300 300 >/dev/null
   sleep 0.5
@@ -147,7 +148,7 @@ layout)
   robot chars QUIL7 M >/dev/null
   sleep 0.5
   [ "$(robot ctl-text QUIL7 2019)" = "Menu 1" ] || fail "M did not swap the panels back"
-  robot click QUIL7 2019 >/dev/null
+  robot click-id QUIL7 2019 >/dev/null
   sleep 0.5
   [ "$(robot ctl-text QUIL7 2019)" = "Menu 2" ] || fail "the Menu button did not swap the panels"
   # A tiny window leaves no drawing area: no redraw, no crash.

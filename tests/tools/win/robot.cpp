@@ -23,7 +23,7 @@
 //   ROBOT ctl-text CLASS ID              text of a control anywhere inside the window
 //                                        (a visible one first)
 //   ROBOT ctl-check CLASS ID             check state (0, 1, 2) of such a button
-//   ROBOT click CLASS ID                 click a button anywhere inside the window
+//   ROBOT click-id CLASS ID              click a button anywhere inside the window
 //                                        (a visible one first)
 //   ROBOT tree CLASS                     list the window's visible descendants
 //   ROBOT resize CLASS W H               give the window this outer size
@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
     else printf("%d\n", (int)SendMessageA(c, BM_GETCHECK, 0, 0));
     return 0;
   }
-  if (act == "click" && argc >= 4) {
+  if (act == "click-id" && argc >= 4) {
     HWND c = FindCtl(w, atoi(argv[3]));
     if (!NeedWindow(c, argv[3])) return 1;
     // Posted as the owner's WM_COMMAND, as a click on the button sends it.
