@@ -15,13 +15,6 @@ static void CopyText(char* out, size_t size, const char* s) {
   snprintf(out, size, "%s", s ? s : "");
 }
 
-void PathSlash(char* path, size_t size) {
-  size_t n = strlen(path);
-  if (n == 0 || path[n - 1] == '\\' || n + 1 >= size) return;
-  path[n] = '\\';
-  path[n + 1] = '\0';
-}
-
 void DirNoSlash(char* out, size_t size, const char* path) {
   CopyText(out, size, path);
   size_t n = strlen(out);
@@ -115,6 +108,55 @@ int SystemDriveOf(char* out, size_t size, const char* windowsFolder) {
   if (c < 'A' || c > 'Z' || windowsFolder[1] != ':') return 0;
   snprintf(out, size, "%c:", c);
   return 1;
+}
+
+void RunListPush(char list[][SHELL_PATH_SIZE], const char* text) {
+  if (!text) return;
+  int found = RUN_LIST_MAX - 1;  // none equal: the oldest entry drops off
+  for (int i = 0; i < RUN_LIST_MAX; ++i)
+    if (strcasecmp(list[i], text) == 0) {
+      found = i;
+      break;
+    }
+  for (int i = found; i > 0; --i) memcpy(list[i], list[i - 1], SHELL_PATH_SIZE);
+  snprintf(list[0], SHELL_PATH_SIZE, "%s", text);
+}
+
+int RunListDelete(char list[][SHELL_PATH_SIZE], const char* text) {
+  if (!text) return 0;
+  for (int i = 0; i < RUN_LIST_MAX; ++i) {
+    if (!list[i][0] || strcasecmp(list[i], text) != 0) continue;
+    for (int j = i; j < RUN_LIST_MAX - 1; ++j) memcpy(list[j], list[j + 1], SHELL_PATH_SIZE);
+    list[RUN_LIST_MAX - 1][0] = '\0';
+    return 1;
+  }
+  return 0;
+}
+
+void RunListClean(char list[][SHELL_PATH_SIZE]) {
+  for (int i = 0; i < RUN_LIST_MAX; ++i) list[i][0] = '\0';
+}
+
+int RunLineForm(char* out, size_t size, const char* program, const char* argument) {
+  if (!size) return 0;
+  out[0] = '\0';
+  if (!program || !program[0]) return 0;
+  const char* q = strchr(program, ' ') && program[0] != '"' ? "\"" : "";
+  int n = snprintf(out, size, "%s%s%s %s", q, program, q, argument ? argument : "");
+  if (n < 0 || (size_t)n >= size) {
+    out[0] = '\0';
+    return 0;
+  }
+  return 1;
+}
+
+void UnixPathForm(char* out, size_t size, const char* path) {
+  const char* src = path ? path : "";
+  const char* bs = strchr(src, '\\');
+  if (bs) src = bs;
+  snprintf(out, size, "%s", src);
+  for (char* p = out; *p; ++p)
+    if (*p == '\\') *p = '/';
 }
 
 void WindowRectSanitize(WinRect* r, int cxFull, int cyFull, int cyCaption) {

@@ -17,8 +17,6 @@ extern const char kVersion[];       // "7.0.91"
 extern const char kEdition[];       // "beta2"
 
 // --- paths -----------------------------------------------------------------
-// Appends a backslash to a non-empty path without one (bounded by size).
-void PathSlash(char* path, size_t size);
 // Copy without a trailing backslash.
 void DirNoSlash(char* out, size_t size, const char* path);
 // Copy without double quotes, at most 259 characters; empty for null.
@@ -41,6 +39,22 @@ void TempFolderName(char* out, size_t size, char* parent, size_t parentSize,
                     const char* systemDrive, unsigned id);
 // "C:" when the Windows folder starts with a drive letter, else empty.
 int SystemDriveOf(char* out, size_t size, const char* windowsFolder);
+
+// --- run-application lists (16 entries of 260, most recent first) ---------
+enum { RUN_LIST_MAX = 16 };
+// Moves text to the front (adds it, dropping the oldest, when not there;
+// compared without regard to case; written as given).
+void RunListPush(char list[][SHELL_PATH_SIZE], const char* text);
+// Deletes the first entry equal to text; 1 when one was.
+int RunListDelete(char list[][SHELL_PATH_SIZE], const char* text);
+void RunListClean(char list[][SHELL_PATH_SIZE]);
+// The command line that starts an application with an argument: the program
+// quoted when it holds a blank, a blank, the argument. 0 when the program
+// is empty or the line does not fit.
+int RunLineForm(char* out, size_t size, const char* program, const char* argument);
+// Wine mode's form of a path: what precedes the first backslash dropped,
+// backslashes turned into slashes.
+void UnixPathForm(char* out, size_t size, const char* path);
 
 // --- window and layout ------------------------------------------------------
 struct WinRect {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host.h"
+#include "mainsetup.h"
 #include "shellwin.h"
 #include "view.h"
 
@@ -266,6 +267,104 @@ INT_PTR CALLBACK PolarProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
+struct RunnerData {
+  char app[SHELL_PATH_SIZE];
+  char file[SHELL_PATH_SIZE];
+};
+
+void ComboFill(HWND combo, char list[][SHELL_PATH_SIZE]) {
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  SetWindowTextA(combo, list[0]);
+  for (int i = 0; i < RUN_LIST_MAX && list[i][0]; ++i)
+    if (SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)list[i]) < 0) break;
+}
+
+void RunnerBrowse(HWND dlg, int combo, int apps) {
+  char file[SHELL_PATH_SIZE] = "";
+  char start[SHELL_PATH_SIZE] = "";
+  GetCurrentDirectoryA(sizeof start, start);
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = Sw.main;
+  ofn.lpstrFilter = apps ? "All Files\0*.*\0EXE Files\0*.exe\0BAT Files\0*.bat\0"
+                         : "All Files\0*.*\0TLC Files\0*.tlc\0TLD Files\0*.tld\0CIR Files\0*.cir\0"
+                           "NOD Files\0*.nod\0HDR Files\0*.hdr\0FTR Files\0*.ftr\0DRC Files\0*.drc\0"
+                           "GDS Files\0*.gds\0LDM Files\0*.ldm\0CIF Files\0*.cif\0DXF Files\0*.dxf\0"
+                           "LOG Files\0*.log\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.nMaxFileTitle = 512;
+  ofn.lpstrInitialDir = start;
+  ofn.lpstrTitle = "File Select";
+  ofn.Flags = 0x8080D;
+  Sw.modalDepth++;
+  BOOL ok = GetOpenFileNameA(&ofn);
+  Sw.modalDepth--;
+  if (ok) {
+    char shown[SHELL_PATH_SIZE];
+    if (Sw.wineMode) UnixPathForm(shown, sizeof shown, file);
+    else snprintf(shown, sizeof shown, "%s", file);
+    SetDlgItemTextA(dlg, combo, shown);
+  }
+  // The drawing folder stays the current folder whatever the chooser did.
+  SetCurrentDirectoryA(start);
+}
+
+INT_PTR CALLBACK RunnerProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  RunnerData* d = reinterpret_cast<RunnerData*>(GetWindowLongPtrA(dlg, DWLP_USER));
+  switch (msg) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+      SetWindowTextA(dlg, Sw.wineMode ? "Run Linux Application" : "Run Windows Application");
+      ComboFill(GetDlgItem(dlg, 400), MainSetup.rdp);
+      ComboFill(GetDlgItem(dlg, 401), MainSetup.rdf);
+      if (!MainSetup.rdp[0][0]) SetDlgItemTextA(dlg, 400, "Notepad.exe");
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          GetDlgItemTextA(dlg, 400, d->app, sizeof d->app);
+          GetDlgItemTextA(dlg, 401, d->file, sizeof d->file);
+          if (d->app[0]) RunListPush(MainSetup.rdp, d->app);
+          if (d->file[0]) RunListPush(MainSetup.rdf, d->file);
+          EndDialog(dlg, 1);
+          return TRUE;
+        case 450:
+        case 451:
+          RunnerBrowse(dlg, LOWORD(wParam) == 450 ? 400 : 401, LOWORD(wParam) == 450);
+          return TRUE;
+        case 406:
+        case 407: {
+          int combo = LOWORD(wParam) == 406 ? 400 : 401;
+          char text[SHELL_PATH_SIZE];
+          GetDlgItemTextA(dlg, combo, text, sizeof text);
+          if (RunListDelete(combo == 400 ? MainSetup.rdp : MainSetup.rdf, text)) {
+            ComboFill(GetDlgItem(dlg, combo), combo == 400 ? MainSetup.rdp : MainSetup.rdf);
+            SetDlgItemTextA(dlg, combo, "");
+          }
+          return TRUE;
+        }
+        case 402:
+        case 403: {
+          int apps = LOWORD(wParam) == 402;
+          if (MsgBoxShow(dlg, apps ? "Application List will be Erased" : "Filename List will be Erased", "Run",
+                         MB_OKCANCEL) == IDOK)
+            RunListClean(apps ? MainSetup.rdp : MainSetup.rdf);
+          EndDialog(dlg, 0);
+          return TRUE;
+        }
+        case IDCANCEL:
+          EndDialog(dlg, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dlg, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
 INT_PTR CALLBACK LogoProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
 }  // namespace
@@ -319,6 +418,26 @@ int StartupDlgRun(char* folder, size_t folderSize, char* cell, size_t cellSize, 
   INT_PTR r = DialogBoxParamA(Sw.inst, "STARTUP", Sw.main, StartupDlgProc, (LPARAM)&d);
   Sw.modalDepth--;
   return r < 0 ? 0 : (int)r;
+}
+
+int RunnerRun() {
+  RunnerData d = {"", ""};
+  Sw.modalDepth++;
+  INT_PTR r = DialogBoxParamA(Sw.inst, "RUNNER", Sw.main, RunnerProc, (LPARAM)&d);
+  Sw.modalDepth--;
+  if (r != 1) return 0;
+  char line[2 * SHELL_PATH_SIZE + 8];
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!RunLineForm(line, sizeof line, d.app, d.file) ||
+      !CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ErrorShow("Can't Find Application");
+    return 0;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return 1;
 }
 
 void PolarAsk() {

@@ -286,7 +286,7 @@ void Command(int id) {
       return;
     case 11:
       Sw.askFlag = 1;
-      if (CellSavePrompt(0, 0)) ShellTrace("runner");
+      if (CellSavePrompt(0, 0)) RunnerRun();
       Completion(0x02);
       return;
     case 13:

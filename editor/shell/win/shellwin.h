@@ -91,6 +91,8 @@ void EditorHostInstall();
 // Start-up dialogs.
 int StartupDlgRun(char* folder, size_t folderSize, char* cell, size_t cellSize, const char* message);
 HWND LogoShow();
+// The RUNNER dialog; on Run the chosen application starts with the file.
+int RunnerRun();
 // The POLAR dialog: the angle of polar mode, or polar mode off (Cancel).
 void PolarAsk();
 

@@ -100,6 +100,31 @@ flashsave)
   editor_close
   [ ! -d "$temp" ] || fail "temp folder left: $(ls -R "$temp")"
   ;;
+runner)
+  # The Run button: the chosen application starts with the file argument,
+  # the lists keep it, a missing program is reported.
+  dir=$(sample_drawing quil7_runner)
+  editor_start "$dir"
+  editor_ready
+  robot command QUIL7 11 >/dev/null
+  robot wait-dialog "Run Windows Application" 10000 >/dev/null || fail "no RUNNER dialog"
+  [ "$(robot get-text "Run Windows Application" 400)" = "Notepad.exe" ] || fail "default application not shown"
+  robot set-text "Run Windows Application" 400 "cmd.exe" >/dev/null
+  robot set-text "Run Windows Application" 401 "/c echo ran>ran.txt" >/dev/null
+  robot press "Run Windows Application" Run >/dev/null
+  wait_file "$dir/ran.txt" 20 ran || fail "the application did not run"
+  robot command QUIL7 11 >/dev/null
+  robot wait-dialog "Run Windows Application" 10000 >/dev/null || fail "no RUNNER dialog"
+  robot set-text "Run Windows Application" 400 "no_such_program_here.exe" >/dev/null
+  robot press "Run Windows Application" Run >/dev/null
+  robot wait-dialog "Error ..." 10000 | grep -q "Can't Find Application" || fail "no missing-program error"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  editor_close
+  [ "$(usf_value "$dir" rdp1)" = "no_such_program_here.exe" ] || [ "$(usf_value "$dir" rdp0)" = "no_such_program_here.exe" ] ||
+    fail "application list: $(grep '^rdp' "$dir/QUIL7.USF" | head -3)"
+  grep -qi '^rdp[0-9]*=cmd.exe' "$dir/QUIL7.USF" || fail "cmd.exe not kept: $(grep '^rdp' "$dir/QUIL7.USF" | head -3)"
+  ;;
 fkeys)
   dir=$(sample_drawing quil7_fkeys)
   printf 'fkey=Fit\nfkey=Xpnd\nfkey=Last\n' >>"$dir/QUIL7.USF"

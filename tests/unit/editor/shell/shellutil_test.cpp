@@ -184,14 +184,9 @@ TEST(Args, FoldersPathsAndNames) {
   char out[SHELL_PATH_SIZE];
   ModuleFolder(out, sizeof out, "C:\\Program Files\\Quil 7\\QUIL7.EXE");
   EXPECT_STREQ(out, "C:\\Program Files\\Quil 7\\");
-  char p[SHELL_PATH_SIZE] = "";
-  PathSlash(p, sizeof p);
-  EXPECT_STREQ(p, "");
-  strcpy(p, "C:\\a");
-  PathSlash(p, sizeof p);
-  PathSlash(p, sizeof p);
-  EXPECT_STREQ(p, "C:\\a\\");
-  DirNoSlash(out, sizeof out, p);
+  DirNoSlash(out, sizeof out, "C:\\a\\");
+  EXPECT_STREQ(out, "C:\\a");
+  DirNoSlash(out, sizeof out, "C:\\a");
   EXPECT_STREQ(out, "C:\\a");
   ArgPathUnquote(out, sizeof out, "\"a\"b\"");
   EXPECT_STREQ(out, "ab");
@@ -246,6 +241,42 @@ TEST(Toggles, KeysButtonsAndChecks) {
   } cases[] = {{700, 0x1, 1}, {701, 0x1, 0}, {701, 0, 1}, {702, 0x2, 1}, {708, 0x80, 1},
                {707, 0x40, 1}, {709, 0x200, 1}, {709, 0x100, 0}, {710, 0x400, 1}, {703, 0x2, 0}};
   for (const Case& c : cases) EXPECT_EQ(ToggleChecked(c.id, c.togs), c.checked) << c.id;
+}
+
+TEST(RunLists, MostRecentFirstWithoutDoubles) {
+  char list[RUN_LIST_MAX][SHELL_PATH_SIZE] = {};
+  for (int i = 0; i < RUN_LIST_MAX; ++i) snprintf(list[i], sizeof list[i], "app%d", i);
+  RunListPush(list, "APP5");  // entry 5 to the front, written as typed
+  EXPECT_STREQ(list[0], "APP5");
+  EXPECT_STREQ(list[1], "app0");
+  EXPECT_STREQ(list[5], "app4");
+  EXPECT_STREQ(list[6], "app6");
+  RunListPush(list, "new");  // a full list drops its oldest entry
+  EXPECT_STREQ(list[0], "new");
+  EXPECT_STREQ(list[15], "app14");
+  EXPECT_EQ(RunListDelete(list, "APP0"), 1);
+  EXPECT_STREQ(list[2], "app1");
+  EXPECT_STREQ(list[15], "");
+  EXPECT_EQ(RunListDelete(list, "none"), 0);
+  RunListClean(list);
+  EXPECT_STREQ(list[0], "");
+  std::string huge(400, 'x');
+  RunListPush(list, huge.c_str());  // cut to its place
+  EXPECT_EQ(strlen(list[0]), SHELL_PATH_SIZE - 1u);
+}
+
+TEST(RunLists, CommandLineAndUnixForm) {
+  char line[64];
+  EXPECT_EQ(RunLineForm(line, sizeof line, "Notepad.exe", "a.txt"), 1);
+  EXPECT_STREQ(line, "Notepad.exe a.txt");
+  EXPECT_EQ(RunLineForm(line, sizeof line, "C:\\Program Files\\ed.exe", ""), 1);
+  EXPECT_STREQ(line, "\"C:\\Program Files\\ed.exe\" ");
+  EXPECT_EQ(RunLineForm(line, sizeof line, "", "x"), 0);
+  EXPECT_EQ(RunLineForm(line, 8, "Notepad.exe", ""), 0);
+  EXPECT_STREQ(line, "");
+  char out[64];
+  UnixPathForm(out, sizeof out, "C:\\tools\\prog");
+  EXPECT_STREQ(out, "/tools/prog");
 }
 
 TEST(Version, WindowsVersionTexts) {
