@@ -125,6 +125,27 @@ runner)
     fail "application list: $(grep '^rdp' "$dir/QUIL7.USF" | head -3)"
   grep -qi '^rdp[0-9]*=cmd.exe' "$dir/QUIL7.USF" || fail "cmd.exe not kept: $(grep '^rdp' "$dir/QUIL7.USF" | head -3)"
   ;;
+options)
+  # notogdraw=: toggles change without a redraw; leftcmdmenu=: the command
+  # panel on the left, the drawing area ending 8 pixels before the right edge.
+  dir=$(sample_drawing quil7_options)
+  set_usf "$dir" notogdraw 1
+  set_usf "$dir" leftcmdmenu 1
+  editor_start "$dir"
+  editor_ready
+  sleep 0.5
+  draws=$(trace_count '^start Draw')
+  robot chars QUIL7 T >/dev/null
+  sleep 0.5
+  [ "$(robot ctl-check QUIL7 709)" = 1 ] || fail "T did not check 709"
+  [ "$(trace_count '^start Draw')" = "$draws" ] || fail "T redrew with notogdraw="
+  read -r w _ < <(robot client QUIL7)
+  area=$(grep '^layout' "$TRACE" | tail -n1 | sed 's/.*area //')
+  IFS=, read -r left _ right _ <<<"$area"
+  [ "$left" -gt 8 ] || fail "area starts at $left"
+  [ "$right" = $((w - 8)) ] || fail "area ends at $right of $w"
+  editor_close
+  ;;
 fkeys)
   dir=$(sample_drawing quil7_fkeys)
   printf 'fkey=Fit\nfkey=Xpnd\nfkey=Last\n' >>"$dir/QUIL7.USF"
