@@ -309,6 +309,7 @@ void MainShutdown() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+  const DWORD startTick = GetTickCount();
   Sw.inst = instance;
   INITCOMMONCONTROLSEX icc;
   icc.dwSize = 8;
@@ -364,6 +365,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   }
   GetCurrentDirectoryA(sizeof Sw.drawFolder, Sw.drawFolder);
 
+  ShellTrace("folder %lu ms", (unsigned long)(GetTickCount() - startTick));
   HWND logo = LogoShow();
   PauseShow(1000);
   // A close that arrived during a modal wait has ended the editor already.
@@ -375,6 +377,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     return 0;
   }
   Sw.started = 1;
+  ShellTrace("loaded %lu ms", (unsigned long)(GetTickCount() - startTick));
   SettingsPull();
   if (!Sw.cellToOpen[0]) {
     snprintf(Sw.cellToOpen, sizeof Sw.cellToOpen, "%s", MainSetup.cellname);
@@ -384,6 +387,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   View.togs &= ~(0x8u | 0x200u);
   ToolWidthsMeasure();
   PanelHeightsMeasure();
+  ShellTrace("measured %lu ms", (unsigned long)(GetTickCount() - startTick));
   char windows[SHELL_PATH_SIZE] = "";
   GetWindowsDirectoryA(windows, sizeof windows);
   SystemDriveOf(Sw.sysDrive, sizeof Sw.sysDrive, windows);
@@ -392,12 +396,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
                    (unsigned)GetCurrentProcessId());
   if (logo) DestroyWindow(logo);
   ShowWindow(Sw.main, Sw.screenMode ? SW_SHOW : SW_MAXIMIZE);
+  // A window shown at its saved size gets no WM_SIZE: lay it out here.
+  if (!Sw.toolStrip) SendMessageA(Sw.main, WM_RELAYOUT, 0, 0);
   UpdateWindow(Sw.main);
   SetFocus(Sw.main);
   TogglePanelSync();
   TitleShow(0);
 
-  ShellTrace("shown");
+  ShellTrace("shown %lu ms", (unsigned long)(GetTickCount() - startTick));
   Hints();
   if (Sw.shutdownDone) {
     ResourcesFree();
@@ -410,6 +416,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
 
   Sw.dotPen = CreatePen(PS_DOT, 0, RGB(192, 192, 192));
   ShellTrace("ready %s", Sw.drawFolder);
+  ShellTrace("loop %lu ms", (unsigned long)(GetTickCount() - startTick));
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
