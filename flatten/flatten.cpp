@@ -535,7 +535,7 @@ int FlattenRun() {
                      : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
     StatusShow(FLAT_ID_TARGET, Flat.outPath);
     const char* failText = Flat.flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
-    if (!TlcCreate(outName)) {
+    if (!SatTlcCreate(outName)) {
       ErrorShow(failText);
       return 0;
     }
@@ -555,7 +555,7 @@ int FlattenRun() {
     TLCh.nv = (int32_t)Flat.total.vertices;
     TLCh.nc = (int32_t)Flat.total.cells;
     WriteH();
-    if (!TlcClose()) {
+    if (!TlcWriteClose()) {
       SatRemove(TlcWriter.path);
       ErrorShow(failText);
       return 0;

@@ -80,10 +80,10 @@ int TlcReadCSource(int level);
 struct TlcWriterState {
   FILE* file = nullptr;
   int oldForm = 0;        // WriteOldTlc
-  int failed = 0;         // a write failed since TlcCreate
+  int failed = 0;         // a write failed since SatTlcCreate
   char drive[3] = "";     // output drive and folder
   char folder[260] = "";
-  char path[260] = "";    // the file TlcCreate opened
+  char path[260] = "";    // the file SatTlcCreate opened
 };
 extern TlcWriterState TlcWriter;
 extern int& WriteOldTlc;
@@ -91,16 +91,17 @@ extern FILE*& wTLCfile;
 
 // Splits a tidied output folder into drive and folder; 0 when too long.
 int TlcOutputSet(const char* folder);
-// 1 opened (prolog written unless the old form), 0 when it can't be
-// opened or its path is too long.
-int TlcCreate(const char* name);
+// Opens "<drive><folder><name>.tlc" (tidied) for a satellite's output: 1
+// opened (prolog written unless the old form), 0 when it can't be opened or
+// its path is too long. (The editor's cell file opener is TlcCreate.)
+int SatTlcCreate(const char* name);
 void WriteH();
 void WriteC(int level);
 void WriteB();
 void WriteP();
 void WriteT();
 // Closing line (new form) and close: 1 when everything reached the file.
-int TlcClose();
+int TlcWriteClose();
 // Closes and removes a cell file left open by a run that stopped: a cell
 // cut short must not pass for a whole one.
 void TlcAbandon();

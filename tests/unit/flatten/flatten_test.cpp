@@ -41,8 +41,11 @@ struct Drawing {
     old = fs::current_path();
     char tmpl[] = "/tmp/quilflatXXXXXX";
     dir = mkdtemp(tmpl);
-    fs::copy(fs::path(Source()) / "tests/fixtures/flatten" / fixture, dir, fs::copy_options::recursive);
+    fs::path from = fixture == "sample" ? fs::path(Source()) / "samples/demo"
+                                        : fs::path(Source()) / "tests/fixtures/flatten" / fixture;
+    fs::copy(from, dir, fs::copy_options::recursive);
     fs::current_path(dir);
+    if (!fs::exists("QUIL7.USF")) std::ofstream("QUIL7.USF") << "scale=1000\nphysunit=um\n";
   }
   ~Drawing() {
     fs::current_path(old);
@@ -64,7 +67,7 @@ int Go(const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
   HostRecord& r = HostRecordInstall();
   if (rec) *rec = &r;
   EXPECT_EQ(UsfMainRead(), 0);
-  EXPECT_EQ(CrfRead(), 0);
+  EXPECT_EQ(SatCrfRead(), 0);
   for (auto& kv : settings) snprintf(UsfSlot(kv.first), SAT_SLOT_SIZE, "%s", kv.second.c_str());
   SetupApply(0);
   return SatGoRun();
@@ -124,6 +127,23 @@ TEST(Flatten, FlattenKeepsDeviceCellsPlacedAsTheMatricesSay) {
   // Device cells are copied beside the flat cell.
   EXPECT_EQ(Slurp("Flat_files/Leaf.tlc"), Slurp("LEAF.tlc"));
   EXPECT_EQ(Slurp("Flat_files/Nmos.tlc"), Slurp("NMOS.tlc"));
+}
+
+TEST(Flatten, SampleTopCellEqualsMatrixReferenceInBothModes) {
+  for (bool smash : {false, true}) {
+    Drawing d("sample");
+    HostRecord* rec;
+    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, smash ? "N" : "Y"}}, &rec), 1) << LastMessage(*rec);
+    RefCell out = RefParse(smash ? "Smsh_files/Top_smsh.tlc" : "Flat_files/Top_flat.tlc");
+    RefOut got = RefOfCell(out);
+    RefOut want = RefFlatten(".", "TOP", Ranks(), !smash);
+    EXPECT_EQ(got.boxes, want.boxes) << smash;
+    EXPECT_EQ(got.paths, want.paths) << smash;
+    EXPECT_EQ(got.texts, want.texts) << smash;  // no circuit-text layers in the sample
+    EXPECT_EQ(got.insts, want.insts) << smash;
+    EXPECT_EQ(got.boxes.size(), smash ? 4u + 3u * (3u + 7u + 7u) : 13u);
+    EXPECT_EQ(got.insts.empty(), smash);
+  }
 }
 
 TEST(Flatten, CircuitTextsFollowTheirLayerRules) {
@@ -225,7 +245,7 @@ TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
     HostRecord& r = HostRecordInstall();
     r.abortAfterPolls = poll;
     UsfMainRead();
-    CrfRead();
+    SatCrfRead();
     snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
     SetupApply(0);
     EXPECT_EQ(SatGoRun(), 0) << poll;
@@ -286,7 +306,7 @@ TEST(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   CellInfoReset();
   rec = &HostRecordInstall();
   UsfMainRead();
-  CrfRead();
+  SatCrfRead();
   snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
   snprintf(UsfSlot(FLAT_FLT), SAT_SLOT_SIZE, "N");
   SetupApply(0);

@@ -146,12 +146,12 @@ TEST(TlcStore, GetAndPutRefuseIndicesAndFieldsOutOfRange) {
   EXPECT_EQ(getB(4, BMAX), 7);
   EXPECT_EQ(putA(9, 23, 2, 1), 1);
   EXPECT_EQ(putA(9, 24, 2, 1), 0);
-  EXPECT_EQ(allocV(VERT_BLOCKS - 1), 1);
-  EXPECT_EQ(allocV(VERT_BLOCKS), 0);
-  EXPECT_EQ(BOX_PER_BLOCK, 409);
-  EXPECT_EQ(PATH_PER_BLOCK, 682);
-  EXPECT_EQ(VERT_PER_BLOCK, 512);
-  EXPECT_EQ(CEL_PER_BLOCK, 682);
+  EXPECT_EQ(allocV(TLCS_VERT_BLOCKS - 1), 1);
+  EXPECT_EQ(allocV(TLCS_VERT_BLOCKS), 0);
+  EXPECT_EQ(TLCS_BOX_PER_BLOCK, 409);
+  EXPECT_EQ(TLCS_PATH_PER_BLOCK, 682);
+  EXPECT_EQ(TLCS_VERT_PER_BLOCK, 512);
+  EXPECT_EQ(TLCS_CEL_PER_BLOCK, 682);
   TlcStoreReset();
 }
 
@@ -245,7 +245,7 @@ TEST(TlcRead, CellReferencesGetTheirCellIndexPerDepth) {
   t.Write("TOP.TLC",
           "<C>\ninv1\n13 100 -200 1\n</C>\n<C>\nGHOST\n2 5 6 0\n</C>\n=C\nINV1\n3 100 -200\n");
   Fresh();
-  ASSERT_EQ(CrfRead(), 0);
+  ASSERT_EQ(SatCrfRead(), 0);
   EXPECT_EQ(TlcReadC("TOP", 2), 1);  // the third record lacks r
   EXPECT_EQ(Texts(), "Cell Record Read Error|");
   ASSERT_EQ(TlcStore.nA[2], 2);
