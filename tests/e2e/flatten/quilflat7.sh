@@ -122,6 +122,32 @@ flatten|smash)
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   grep -q "^mcn=TOP" QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
   ;;
+sample|nested_klayout)
+  # klayout flattens the same hierarchy itself and must find the same boxes.
+  command -v klayout >/dev/null || fail "klayout is not installed"
+  if [ "$case_name" = sample ]; then
+    dir=$(sample_drawing flat_sample)
+    [ -f "$dir/QUIL7.USF" ] || printf 'scale=1000\nphysunit=um\n' >"$dir/QUIL7.USF"
+  else
+    dir=$(fixture_drawing flat_nested_klayout nested)
+  fi
+  cd "$dir" || fail "no work folder"
+  start_flat
+  setup TOP Smash
+  robot command QuilFlat7 13 >/dev/null
+  answer_until "Completed" >/dev/null || fail "no closing message; boxes: $(robot dialogs)"
+  robot press QuilFlat OK >/dev/null
+  wait_file Quilflat.log 10 "^Use Import" || fail "log not finished"
+  [ -f Smsh_files/Top_smsh.tlc ] || fail "no smashed cell"
+  mkdir -p cells && cp ./*.tlc cells/
+  timeout 120 klayout -b -r "$QUIL_SOURCE/tests/e2e/flatten/klayout_flat.py" -rd drawing="$dir/cells" -rd cell=TOP \
+    -rd smashed="$dir/Smsh_files/Top_smsh.tlc" -rd report="$dir/klayout.txt" >klayout.out 2>&1 ||
+    fail "klayout failed: $(cat klayout.out)"
+  grep -q '^ok [1-9]' klayout.txt || fail "klayout: $(cat klayout.txt)"
+  note "klayout: $(cat klayout.txt)"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
 abort)
   dir=$(fixture_drawing flat_abort nested)
   cd "$dir" || fail "no work folder"
