@@ -58,6 +58,17 @@ start_flat() {
   robot wait-class QuilFlat7 30000 >/dev/null || fail "QuilFlat7 window did not appear"
 }
 
+# A cell BIG placing MID 3000 times: a run long enough to stop by hand.
+big_cell() {
+  {
+    printf '<?xml version="1.0"?>\n<TLC>\n'
+    for i in $(seq 1 3000); do printf '<C>\nMID\n%d %d 0 0\n</C>\n' $((i % 8)) $((i * 1000)); done
+    printf '</TLC>\n'
+  } >BIG.tlc
+  { head -n1 QUIL7.CRF | awk '{print $1 + 1}'; tail -n +2 QUIL7.CRF | sed '/^$/d'; printf 'BIG\n3 0 0 1 1 0 0 0 3000\n\n'; } >crf.new
+  mv crf.new QUIL7.CRF
+}
+
 setup() {  # setup CELL MODE(Flatten|Smash)
   robot command QuilFlat7 12 >/dev/null
   robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
@@ -151,14 +162,7 @@ sample|nested_klayout)
 abort)
   dir=$(fixture_drawing flat_abort nested)
   cd "$dir" || fail "no work folder"
-  # A cell placing the device cell 3000 times: long enough to stop by hand.
-  {
-    printf '<?xml version="1.0"?>\n<TLC>\n'
-    for i in $(seq 1 3000); do printf '<C>\nMID\n%d %d 0 0\n</C>\n' $((i % 8)) $((i * 1000)); done
-    printf '</TLC>\n'
-  } >BIG.tlc
-  { head -n1 QUIL7.CRF | awk '{print $1 + 1}'; tail -n +2 QUIL7.CRF | sed '/^$/d'; printf 'BIG\n3 0 0 1 1 0 0 0 3000\n\n'; } >crf.new
-  mv crf.new QUIL7.CRF
+  big_cell
   start_flat
   setup BIG Smash
   robot command QuilFlat7 13 >/dev/null
@@ -179,6 +183,65 @@ abort)
   ! grep -q Completed Quilflat.log || fail "log claims completion"
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+guards)
+  # While a run goes, commands and closing are ignored; Esc asks before it
+  # aborts, in a message box whose unused buttons are greyed.
+  dir=$(fixture_drawing flat_guards nested)
+  cd "$dir" || fail "no work folder"
+  big_cell
+  start_flat
+  setup BIG Smash
+  robot command QuilFlat7 13 >/dev/null
+  robot wait-dialog "Smashing BIG to BIG_SMSH ..." 30000 >/dev/null || fail "no progress dialog"
+  text=$(box_text QuilFlat 20000) && robot press QuilFlat OK >/dev/null
+  robot command QuilFlat7 12 >/dev/null
+  robot command QuilFlat7 10 >/dev/null
+  robot close QuilFlat7 >/dev/null
+  sleep 1
+  robot wait-class QuilFlat7 100 >/dev/null || fail "the window closed during the run"
+  robot wait-dialog "Process Setup" 100 >/dev/null && fail "Setup opened during the run"
+  robot wait-dialog "Error ..." 100 >/dev/null && fail "Help ran during the run"
+  kill -0 "$pid" || fail "the program ended during the run"
+  robot esc-hold 400 >/dev/null
+  question=$(box_text QuilFlat 20000) || fail "Esc asked nothing: $(robot dialogs)"
+  [ "$question" = "Aborting ... OK?" ] || fail "question: $question"
+  buttons=$(robot buttons QuilFlat)
+  printf '%s\n' "$buttons" | grep -q "^6 Yes enabled shown" || fail "buttons: $buttons"
+  printf '%s\n' "$buttons" | grep -q "^7 No enabled shown" || fail "buttons: $buttons"
+  printf '%s\n' "$buttons" | grep -q "^1 OK disabled shown" || fail "buttons: $buttons"
+  printf '%s\n' "$buttons" | grep -q "^2 Cancel disabled shown" || fail "buttons: $buttons"
+  robot press QuilFlat Yes >/dev/null
+  text=$(answer_until "Aborted") || fail "no aborted message: $(robot dialogs)"
+  robot press QuilFlat OK >/dev/null
+  wait_file Quilflat.log 10 "^Aborted ... Files may be Incomplete" || fail "log: $(cat Quilflat.log)"
+  [ ! -f Smsh_files/Big_smsh.tlc ] || fail "a half-written cell was left"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+help_run)
+  dir=$(fixture_drawing flat_help_run nested)
+  cd "$dir" || fail "no work folder"
+  start_flat
+  robot command QuilFlat7 10 >/dev/null
+  text=$(robot wait-dialog "Error ..." 20000) || fail "no message for the missing help launcher"
+  printf '%s\n' "$text" | grep -q "Can't Find Help" || fail "help: $text"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  robot command QuilFlat7 11 >/dev/null
+  robot wait-dialog "Run Windows Application" 20000 >/dev/null || fail "no run dialog: $(robot dialogs)"
+  robot set-text "Run Windows Application" 400 "No Such App.exe"
+  robot set-text "Run Windows Application" 401 "x.txt"
+  robot press "Run Windows Application" Run >/dev/null
+  text=$(robot wait-dialog "Error ..." 20000) || fail "no message for the missing application"
+  printf '%s\n' "$text" | grep -q "Can't Find Application" || fail "run: $text"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  tr -d '\r' <QuilFlat.usf | grep -qx "rdp0=No Such App.exe" || fail "settings: $(cat QuilFlat.usf)"
+  tr -d '\r' <QuilFlat.usf | grep -qx "rdp1=Notepad.exe" || fail "settings: $(cat QuilFlat.usf)"
+  tr -d '\r' <QuilFlat.usf | grep -qx "rdf0=x.txt" || fail "settings: $(cat QuilFlat.usf)"
   ;;
 *)
   fail "unknown case $case_name"
