@@ -235,6 +235,43 @@ TEST(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
   }
 }
 
+TEST(Flatten, SettingsThatCannotWorkStopBeforeWriting) {
+  struct Case {
+    const char* name;
+    std::map<int, std::string> settings;
+    std::string message;
+  } cases[] = {
+      {"folder in a missing folder", {{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\No\\Such\\"}}, "Folder .\\No\\Such\\ is Invalid"},
+      {"folder path too long", {{FLAT_MCN, "TOP"}, {FLAT_FFP, std::string(300, 'a')}},
+       "Path of Cell Files is too Long ... Can't Continue"},
+      {"cell not in the drawing", {{FLAT_MCN, "NOPE"}}, "Cell \"NOPE\" does Not Exist ... Can't Continue"},
+      {"log in a missing folder", {{FLAT_MCN, "TOP"}, {FLAT_WR2, "no\\such\\run.log"}},
+       "Unable to Write Log File ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    Drawing d("nested");
+    HostRecord* rec;
+    EXPECT_EQ(Go(c.settings, &rec), 0) << c.name;
+    EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << ::testing::PrintToString(HostRecordTexts());
+    EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << c.name;
+    EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << c.name;
+  }
+}
+
+TEST(Flatten, CoordinatesBeyondTheDrawingRangeStopTheRun) {
+  Drawing d("nested");
+  std::ofstream("FAR.tlc") << "<C>\nMID\n0 536870500 0 0\n</C>\n";
+  std::string list = Slurp("QUIL7.CRF");
+  list.replace(0, 1, "5");
+  list.erase(list.find_last_not_of('\n') + 1);
+  std::ofstream("QUIL7.CRF") << list << "\nFAR\n3 0 0 1 1 0 0 0 1\n";
+  HostRecord* rec;
+  EXPECT_EQ(Go({{FLAT_MCN, "FAR"}, {FLAT_FLT, "N"}}, &rec), 0);
+  EXPECT_TRUE(HasMessage(*rec, "Flattened Coordinates Exceed the Drawing Range in FAR ... Can't Continue"))
+      << ::testing::PrintToString(HostRecordTexts());
+  EXPECT_FALSE(fs::exists("Smsh_files/Far_smsh.tlc"));
+}
+
 TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
   for (int poll : {0, 3, 12}) {
     Drawing d("nested");
