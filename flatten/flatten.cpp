@@ -316,14 +316,6 @@ int WriteObjects(int depth) {
 
 }  // namespace
 
-void OrientXY(int o, int32_t* x, int32_t* y) {
-  if (o < 0 || o > 7) return;
-  int64_t ox, oy;
-  OrientPoint(o, *x, *y, &ox, &oy);
-  *x = (int32_t)ox;
-  *y = (int32_t)oy;
-}
-
 int FlattenCell(const char* name, int depth) {
   if (Aborted()) return 0;
   if (depth > FLAT_DEPTH_MAX) {
