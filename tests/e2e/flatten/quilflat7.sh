@@ -92,10 +92,21 @@ window)
   [ "$text" = "Version 7.0.91 beta2" ] || true  # the static shows the first line; check the rest below
   robot dialog-text Allocation | grep -q "8190 Max TLC Cells" || fail "Ctrl+A text: $(robot dialog-text Allocation)"
   robot press Allocation OK >/dev/null
+  # The cell chooser of the settings dialog lists the drawing's cells.
+  robot command QuilFlat7 12 >/dev/null
+  robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
+  robot press "Process Setup" List >/dev/null
+  robot wait-dialog "Cell Collection" 20000 >/dev/null || fail "no cell list"
+  picked=$(robot list-pick "Cell Collection" 1000 3) || fail "no fourth cell in the list"
+  robot gone-class "#none#" 10 >/dev/null
+  sleep 0.5
+  [ "$(robot get-text "Process Setup" 100)" = "TOP" ] || fail "cell field: $(robot get-text "Process Setup" 100)"
+  robot press "Process Setup" OK >/dev/null
+  sleep 0.5
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   [ -f QuilFlat.usf ] || [ -f Quilflat.usf ] || fail "settings not saved"
-  grep -q '^mcn=?' QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
+  grep -q '^mcn=TOP' QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
   grep -Eq '^lft=[0-9-]+' QuilFlat.usf || fail "no window rectangle saved"
   ;;
 nosetup)
