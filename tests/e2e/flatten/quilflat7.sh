@@ -16,13 +16,13 @@ fixture_drawing() {
 
 # Text of the message box captioned $1 (waits for it).
 box_text() {
-  robot wait-dialog "$1" "${2:-30000}" | sed -n 's/^  \[Static 1240\] //p'
+  robot wait-dialog "$1" "${2:-30000}" | sed -n 's/^  \[Static [0-9]*\] //p'
 }
 
 # Answers the program's message boxes with OK until one holds $1; prints it.
 answer_until() {
   local pat="$1" text n=0
-  while [ $n -lt 10 ]; do
+  while [ $n -lt 6 ]; do
     text=$(box_text QuilFlat 20000) || return 1
     if printf '%s' "$text" | grep -q -- "$pat"; then
       printf '%s\n' "$text"
