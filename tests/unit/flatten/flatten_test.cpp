@@ -258,6 +258,36 @@ TEST(Flatten, SettingsThatCannotWorkStopBeforeWriting) {
   }
 }
 
+TEST(Flatten, DeviceAreaTableFullStopsTheRun) {
+  struct Case {
+    const char* name;
+    int devices;    // distinct device cells placed in TOP
+    int placements; // placements of the first device cell in TOP
+    std::string message;
+  } cases[] = {
+      {"device areas", 1, 16380, "Cell Info Table is Full ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    Drawing d("nested");
+    std::ofstream crf("QUIL7.CRF");
+    crf << c.devices + 1 << "\n";
+    std::ofstream top("BIGTOP.tlc");
+    for (int i = 0; i < c.devices; ++i) {
+      crf << "D" << i << "\n1 0 0 10 10 0 0 0 0\n";
+      top << "<C>\nD" << i << "\n0 " << i * 20 << " 0 0\n</C>\n";
+    }
+    for (int i = 1; i < c.placements; ++i) top << "<C>\nD0\n0 " << i * 20 << " 0 0\n</C>\n";
+    crf << "BIGTOP\n2 0 0 1 1 0 0 0 " << c.devices + c.placements << "\n";
+    crf.close();
+    top.close();
+    std::ofstream("D0.tlc") << "<T>\n2 15 2 0\n0 0\n<![CDATA[C]]>\n</T>\n";  // a connector text
+    HostRecord* rec;
+    EXPECT_EQ(Go({{FLAT_MCN, "BIGTOP"}}, &rec), 0) << c.name;
+    EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << ::testing::PrintToString(HostRecordTexts());
+    EXPECT_FALSE(fs::exists("Flat_files/Bigtop_flat.tlc")) << c.name;
+  }
+}
+
 TEST(Flatten, CoordinatesBeyondTheDrawingRangeStopTheRun) {
   Drawing d("nested");
   std::ofstream("FAR.tlc") << "<C>\nMID\n0 536870500 0 0\n</C>\n";
