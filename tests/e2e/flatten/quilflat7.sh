@@ -109,6 +109,21 @@ window)
   grep -q '^mcn=TOP' QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
   grep -Eq '^lft=[0-9-]+' QuilFlat.usf || fail "no window rectangle saved"
   ;;
+winemode)
+  # Wine mode: the system's message boxes, and Ctrl+A says so.
+  dir=$(fixture_drawing flat_winemode nested)
+  cd "$dir" || fail "no work folder"
+  printf 'winemods=1\n' >>QUIL7.USF
+  start_flat
+  robot chars QuilFlat7 $'\x01' >/dev/null
+  text=$(robot wait-dialog Allocation 20000) || fail "no Ctrl+A box"
+  printf '%s\n' "$text" | grep -q "Wine Mode is On" || fail "Ctrl+A text: $text"
+  robot dialog-text Allocation | grep -q "Static 1240" && fail "the program's own box in Wine mode"
+  robot press Allocation OK >/dev/null
+  sleep 0.3
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
 nosetup)
   dir=$(work_folder flat_nosetup)
   cd "$dir" || fail "no work folder"
