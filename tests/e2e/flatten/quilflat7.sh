@@ -124,14 +124,20 @@ winemode)
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   ;;
-nosetup)
-  dir=$(work_folder flat_nosetup)
+nosetup|nocrf)
+  dir=$(work_folder "flat_$case_name")
   cd "$dir" || fail "no work folder"
+  if [ "$case_name" = nocrf ]; then
+    printf 'scale=1000\n' >QUIL7.USF
+    want="The Cell Reference File is Missing and is not a Drawing Folder"
+  else
+    want="The Main Setup File is Missing"
+  fi
   quil_start QUILFLAT7.EXE
   pid=$QUIL_LAST_PID
   text=$(robot wait-dialog "Error ..." 30000) || fail "no error box"
-  printf '%s\n' "$text" | grep -q "The Main Setup File is Missing" || fail "error box says: $text"
-  printf '%s\n' "$text" | grep -q "Start a QUIL Drawing to Create One" || fail "error box says: $text"
+  printf '%s\n' "$text" | grep -q "$want" || fail "error box says: $text"
+  printf '%s\n' "$text" | grep -q "This Program Should Run from a Drawing Folder" || fail "error box says: $text"
   robot press "Error ..." OK >/dev/null
   robot wait-class QuilFlat7 20000 >/dev/null || fail "window did not appear after the message"
   robot close QuilFlat7 >/dev/null
