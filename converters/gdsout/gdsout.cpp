@@ -420,6 +420,14 @@ int GdsOutCellList() {
         TlcCloseRead(&in);
         return Fail("Cell Record Read Error ... Can't Continue");
       }
+      if (!CellNameValid(s.cell.name)) {
+        // The name becomes a file path: "..\\x" must not reach outside.
+        char msg[CNV_PATHLEN];
+        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", s.cell.name,
+                 s.cells[p].name);
+        TlcCloseRead(&in);
+        return Fail(msg);
+      }
       if (!CellFind(s.cell.name) && !CellAdd(s.cell.name)) {
         TlcCloseRead(&in);
         return 0;

@@ -355,6 +355,8 @@ TEST(GdsOutConvert, BadInputStopsAndIsNeverCompleted) {
       {"bad text", TlcCell("TOP", 1, "<T>\n1 10 2\n"), "", "Text Record Read Error ... Can't Continue"},
       {"bad cell record", TlcCell("TOP", 2, "<C>\nSUB\n0 0\n</C>\n"), "", "Cell Record Read Error ... Can't Continue"},
       {"no scale", TlcCell("TOP", 1, "", 0), "", "TLC Scale is Missing ... Can't Continue"},
+      {"name leaving the folder", TlcCell("TOP", 2, "<C>\n..\\..\\SUB\n0 0 0 0\n</C>\n"), "",
+       "Incorrect Cell Name \"..\\..\\SUB\" in TOP.tlc ... Can't Continue"},
   };
   for (const Case& c : cases) {
     RunDir run;
