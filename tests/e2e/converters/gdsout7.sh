@@ -50,6 +50,26 @@ cmdline)
   [ -s GdsWrite.txt ] || fail "no listing GdsWrite.txt"
   same_as_native ctx=Y wtx=Y font0=1 font6=2
   ;;
+abort)
+  # Cancel in the progress dialog, confirmed: the run stops and says so.
+  quil_start GDSOUT7.EXE TOP.tlc
+  pid=$QUIL_LAST_PID
+  robot wait-class GdsOut7 30000 >/dev/null || fail "GdsOut window did not appear"
+  robot command GdsOut7 15 >/dev/null || fail "Go not posted"
+  robot press "Creating TOP.gds" Cancel 10000 >/dev/null || fail "no progress dialog"
+  q=$(robot wait-dialog GdsOut 10000) || fail "no abort question"
+  echo "$q" | grep -q "Aborting Convesion ... OK?" || fail "question: $q"
+  robot press GdsOut Yes >/dev/null
+  gone_q=0
+  while robot dialog-text GdsOut 2>/dev/null | grep -q "Aborting"; do
+    gone_q=$((gone_q + 1)); [ $gone_q -lt 50 ] || fail "question stays"; sleep 0.1
+  done
+  text=$(robot wait-dialog GdsOut 30000) || fail "no closing message"
+  echo "$text" | grep -q "Aborted ... Files may be Incomplete" || fail "closing message: $text"
+  echo "$text" | grep -q "Completed" && fail "reported complete"
+  robot press GdsOut OK >/dev/null
+  wait_gone "$pid" 20 || fail "GdsOut did not close after its command-line run"
+  ;;
 dialogs)
   # The interactive way: Setup, Text and Layers by their dialogs, then Go.
   rm -f GdsOut.usf
