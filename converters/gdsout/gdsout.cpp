@@ -437,15 +437,17 @@ int GdsOutCellList() {
   }
   if (s.abort) return 0;
   HostStatus("Sorting Cell List ...");
-  for (int i = 1; i < s.nCells; ++i)
-    for (int j = i + 1; j <= s.nCells; ++j) {
-      int swap = s.dro ? s.cells[j].rank > s.cells[i].rank : s.cells[j].rank < s.cells[i].rank;
-      if (swap) {
-        GdsCellEntry t = s.cells[i];
-        s.cells[i] = s.cells[j];
-        s.cells[j] = t;
-      }
+  // Insertion sort: cells of equal rank keep the order in which they were
+  // found (an exchange sort would not).
+  for (int i = 2; i <= s.nCells; ++i) {
+    GdsCellEntry e = s.cells[i];
+    int j = i - 1;
+    while (j >= 1 && (s.dro ? s.cells[j].rank < e.rank : s.cells[j].rank > e.rank)) {
+      s.cells[j + 1] = s.cells[j];
+      --j;
     }
+    s.cells[j + 1] = e;
+  }
   return 1;
 }
 
