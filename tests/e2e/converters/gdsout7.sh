@@ -58,7 +58,7 @@ abort)
   robot command GdsOut7 15 >/dev/null || fail "Go not posted"
   robot press "Creating TOP.gds" Cancel 10000 >/dev/null || fail "no progress dialog"
   q=$(robot wait-dialog GdsOut 10000) || fail "no abort question"
-  echo "$q" | grep -q "Aborting Convesion ... OK?" || fail "question: $q"
+  echo "$q" | grep -q "Aborting Conversion ... OK?" || fail "question: $q"
   robot press GdsOut Yes >/dev/null
   gone_q=0
   while robot dialog-text GdsOut 2>/dev/null | grep -q "Aborting"; do
