@@ -43,7 +43,8 @@ if sorted(got_texts) != sorted(t[:3] for t in texts):
 own = []
 for lb in tc.get_labels(depth=0):
     own.append((lb.text, tlcflat.matrix(lb.rotation or 0, bool(lb.x_reflection))))
-want_own = [(t[1], t[3]) for t in texts if t[1].startswith("T")]
+own_texts = tlcflat.read_cell(tlc, top)["texts"]
+want_own = [(t[5], tlcflat.ORIENT[t[2]]) for t in own_texts]
 if sorted(own) != sorted(want_own):
     errors.append("label orientations %s\nexpected %s" % (sorted(own), sorted(want_own)))
 

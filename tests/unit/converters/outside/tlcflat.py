@@ -108,6 +108,10 @@ def flatten(folder, top, ratio, mpw, ldm, protocol=False):
     shapes = {}
     texts = []
 
+    def lay(n):
+        # A layer missing from the map is written as itself, datatype 0.
+        return ldm.get(n, (n, 0))
+
     def walk(name, m, t):
         c = get(name)
         for lyr, l, b, r, tt in c["boxes"]:
@@ -115,17 +119,17 @@ def flatten(folder, top, ratio, mpw, ldm, protocol=False):
                 continue  # a crushed box is removed
             pts = [apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio))))
                    for x, y in ((l, b), (r, b), (r, tt), (l, tt))]
-            shapes.setdefault(ldm[lyr], []).append(("poly", pts))
+            shapes.setdefault(lay(lyr), []).append(("poly", pts))
         for lyr, w, pts in c["paths"]:
             e = element(w, pts, ratio, mpw, protocol)
             if e is None:
                 continue
             moved = [apply(m, t, p) for p in e[1]]
-            shapes.setdefault(ldm[lyr], []).append((e[0], moved) + tuple(e[2:]))
+            shapes.setdefault(lay(lyr), []).append((e[0], moved) + tuple(e[2:]))
         for lyr, size, o, x, y, text in c["texts"]:
             p = apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio))))
             # A text carries the texttype of its text row (0 in the fixture).
-            texts.append(((ldm[lyr][0], 0), text, p, mul(m, ORIENT[o])))
+            texts.append(((lay(lyr)[0], 0), text, p, mul(m, ORIENT[o])))
         for sub, o, x, y in c["cells"]:
             walk(sub, mul(m, ORIENT[o]), apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio)))))
 
@@ -134,7 +138,7 @@ def flatten(folder, top, ratio, mpw, ldm, protocol=False):
     specs = {}
     refs = {}
     for name, c in cells.items():
-        specs[name] = sorted(ldm[lyr] + (e[2], e[3]) for lyr, w, pts in c["paths"]
+        specs[name] = sorted(ldm.get(lyr, (lyr, 0)) + (e[2], e[3]) for lyr, w, pts in c["paths"]
                              for e in [element(w, pts, ratio, mpw, protocol)] if e and e[0] == "path")
         refs[name] = sorted((sub, ORIENT[o], int(math.trunc(x * ratio)), int(math.trunc(y * ratio)))
                             for sub, o, x, y in c["cells"])
