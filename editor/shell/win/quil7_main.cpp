@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "cmdengine.h"
+#include "drawres.h"
 #include "pending.h"
 #include "mainsetup.h"
 #include "shellwin.h"
@@ -276,10 +277,10 @@ void ResourcesFree() {
   ToolBitmapsFree();
   if (Sw.markDc) DeleteDC(Sw.markDc);
   if (Sw.markBmp) DeleteObject(Sw.markBmp);
-  if (Sw.dotPen) DeleteObject(Sw.dotPen);
   Sw.markDc = nullptr;
   Sw.markBmp = nullptr;
-  Sw.dotPen = nullptr;
+  Sw.dotPen = nullptr;  // one of the drawing resources
+  DrawResourcesFree();
 }
 
 }  // namespace
@@ -414,7 +415,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   if (Sw.cellToOpen[0] && !DrawingCellExists(Sw.cellToOpen)) Sw.cellToOpen[0] = '\0';
   PostMessageA(Sw.main, WM_COMMAND, ID_LOAD, 0);
 
-  Sw.dotPen = CreatePen(PS_DOT, 0, RGB(192, 192, 192));
+  DrawResourcesCreate(Sw.dc);
+  Sw.dotPen = DrawRes.dotPen;
   ShellTrace("ready %s", Sw.drawFolder);
   ShellTrace("loop %lu ms", (unsigned long)(GetTickCount() - startTick));
 
