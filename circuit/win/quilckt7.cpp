@@ -528,7 +528,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                  SatFrame.startFolder);
         HostError(text);
       } else {
-        ::CrfRead();  // the cell list of ANYLIST
+        SatCrfRead();  // the cell list of ANYLIST
         ckt::UsfRead("QuilCkt.usf");
         for (int i = 0; i < 16; i++) {
           snprintf(SatFrame.recentApp[i], SAT_PATH_SIZE, "%s", ckt::g_set.rdp[i]);
