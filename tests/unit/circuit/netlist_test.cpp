@@ -503,3 +503,50 @@ TEST(CktNetlist, SharedDeviceTextsKeepEachInstanceWhole) {
 }
 
 }  // namespace
+
+#include "../../fixtures/circuit/ckt_fixture.h"
+
+namespace {
+
+// A 30 x 30 array: INV is compiled once, every placement gets its line in
+// name order, and every pin is listed under its node.
+TEST(CktNetlist, ArrayCompilesEveryPlacementOnce) {
+  Engine e;
+  char tmpl[] = "/tmp/ckt_array_XXXXXX";
+  std::string folder = std::string(mkdtemp(tmpl)) + "/";
+  ASSERT_TRUE(cktfix::InverterArray(30).Write(folder));
+  WriteAll(folder + "a.paf", "NMOS=<NMOD>\nPMOS=<PMOD>\n");
+  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
+  ASSERT_EQ(CrfRead(), 0);
+  StandardTrace();
+  SetValue(GRP_MAIN, S_CFN, "TOP");
+  SetValue(GRP_MAIN, S_PAF, "a.paf");
+  SetValue(GRP_MAIN, S_DVL, "12");
+  SetValue(GRP_MAIN, S_PML, "13");
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  CompileReset();
+  int r = CompileRun();
+  CompileFinish(r, 1);
+  EXPECT_EQ(r, 1);
+  EXPECT_EQ(g_cktRun.errCount, 0);
+  std::string cir = ReadAll(folder + "TOP.cir"), nod = ReadAll(folder + "TOP.nod");
+  size_t subckts = 0, lines = 0;
+  for (size_t at = 0; (at = cir.find("\n.SUBCKT ", at)) != std::string::npos; at++) subckts++;
+  for (size_t at = 0; (at = cir.find("\nX_", at)) != std::string::npos; at++) lines++;
+  EXPECT_EQ(subckts, 1u);
+  EXPECT_EQ(lines, 900u);
+  // Names sort byte by byte without case: digits before the underscore.
+  size_t x1 = cir.find("\nX_1_INV "), x10 = cir.find("\nX_10_INV "), x100 = cir.find("\nX_100_INV "),
+         x2 = cir.find("\nX_2_INV ");
+  EXPECT_LT(x100, x10);
+  EXPECT_LT(x10, x1);
+  EXPECT_LT(x1, x2);
+  size_t entries = 0;
+  for (size_t at = 0; (at = nod.find("_INV.", at)) != std::string::npos; at++) entries++;
+  EXPECT_EQ(entries, 3600u);
+  for (const std::string& line : {std::string("\nVDD:0\n"), std::string("\nGND:0\n")})
+    EXPECT_NE(nod.find(line), std::string::npos);
+  fs::remove_all(folder);
+}
+
+}  // namespace
