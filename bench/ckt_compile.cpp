@@ -1,6 +1,6 @@
 // Compile time (circuit file, node list file and log) of N x N inverter
 // arrays: the time per transistor must stay flat as the array grows.
-//   ckt_compile [--keep DIR] [N ...]   (default 10 30 100)
+//   ckt_compile [--keep DIR] [--best R] [N ...]   (default 10 30 100, best of 3)
 // With --keep each drawing stays in DIR/N for the outside comparison
 // (bench/ckt_compile.sh writes its GDSII file and runs klayout on it).
 #include <chrono>
@@ -68,9 +68,11 @@ double Compile(const std::string& folder, int* errors, long* cirBytes) {
 int main(int argc, char** argv) {
   HostSet(&kOps);
   std::string keep;
+  int best = 3;
   std::vector<int> sizes;
   for (int i = 1; i < argc; i++) {
     if (strcmp(argv[i], "--keep") == 0 && i + 1 < argc) keep = argv[++i];
+    else if (strcmp(argv[i], "--best") == 0 && i + 1 < argc) best = atoi(argv[++i]);
     else sizes.push_back(atoi(argv[i]));
   }
   if (sizes.empty()) sizes = {10, 30, 100};
@@ -96,6 +98,10 @@ int main(int argc, char** argv) {
     int errors;
     long bytes;
     double s = Compile(folder, &errors, &bytes);
+    for (int r = 1; r < best; r++) {
+      double t = Compile(folder, &errors, &bytes);
+      if (t < s) s = t;
+    }
     long transistors = 2L * n * n;
     double per = s * 1e6 / (double)transistors;
     char name[40];

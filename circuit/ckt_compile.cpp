@@ -137,6 +137,7 @@ int CompileRun() {
   NodesReset();
   PafForget();
   DeviceKeysForget();
+  LowerCacheUse(1);
   g_compile.scriptPass = 0;
   g_compile.connectorsOnMain = 0;
   g_extract.depthCounter = 0;
@@ -246,6 +247,7 @@ int CompileRun() {
   }
   g_extract.cellDone = g_compile.cellShown;
   g_compile.scriptPass = g_extract.scriptPass = 0;
+  LowerCacheUse(0);
   if (g_compile.cir) fflush(g_compile.cir);
   if (g_compile.nod) fflush(g_compile.nod);
   return result;
@@ -265,6 +267,7 @@ const char* CompileFinish(int result, int batch) {
   else
     snprintf(text, sizeof text, "Aborted ... Files may be Incomplete");
   FilesClose();
+  LowerCacheUse(0);
   int show = g_cktRun.warnCount || g_cktRun.errCount || !batch || !result;
   if (!result && g_cktRun.log) fprintf(g_cktRun.log, "\n%d Warnings  %d Errors\n", g_cktRun.warnCount, g_cktRun.errCount);
   // The log always ends with the outcome, also when no box is shown.

@@ -196,6 +196,8 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
 int TlcReadBPV(const char* name) { return ReadObjs(name, 1, 1, 0, 0, 0); }
 int TlcReadCellObjs(const char* name) { return ReadObjs(name, 1, 2, 0, 0, 0); }
 int TlcReadLower(const char* name, int64_t dx, int64_t dy, int depth) {
+  int r;
+  if (LowerCacheRead(name, dx, dy, depth, &r)) return r;
   return ReadObjs(name, 0, 0, dx, dy, depth);
 }
 
