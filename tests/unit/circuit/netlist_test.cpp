@@ -424,6 +424,16 @@ TEST(CktNetlist, BadInputIsReportedAndCounted) {
          for (int i = 0; i < 4; i++) Replace(f + "INV.tlc", "<T>\n12 ", "<T>\n10 ");
        },
        std::vector<int>(20, HOST_IDNO), 1, "Definition Block has no Device or Subcircuit Lines", 1, "Errors"},
+      {"a port on no conductor", "INV", nullptr,
+       [](const std::string& f) { Replace(f + "INV.tlc", "15 20\n<![CDATA[1 IN]]>", "15 100\n<![CDATA[1 IN]]>"); },
+       std::vector<int>(20, HOST_IDNO), 1, "Node Name 1 in INV Definition Line is Unknown", 1, "Errors"},
+      {"pins on layers that are not traced", "INV",
+       [] {
+         SetValue(GRP_TRACE, 0, "5");
+         SetValue(GRP_TRACE, 1, "9");
+       },
+       nullptr, std::vector<int>(40, HOST_IDNO), 1, "Node Name 3 in Device Line for NMOS in INV is Unknown", 1,
+       "Errors"},
       {"a main cell without lower cells", "NMOS", nullptr, nullptr, {}, 0, "No Lower Cells in Main Cell", 1,
        "Aborted ... Files may be Incomplete"},
       {"a main cell not in the drawing", "NOSUCH", nullptr, nullptr, {}, 0, "Cell NOSUCH is Missing ... Can't Continue",
