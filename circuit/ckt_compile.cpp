@@ -59,17 +59,18 @@ std::string Title(int32_t cell) {
 // The blocks of one extracted cell in the circuit file, the node list file
 // and the log (the program's counters first).
 void CellWrite(int32_t cell, int isMain) {
+  // The instances of this cell are in bank 0 again after its lower cells.
+  g_compile.instances = g_store->bankCount[0];
+  g_compile.lines = 0;
+  g_compile.nodeCount = 0;  // the last cell's node numbers mean nothing here
+  DeviceTextsForget();
+  DeviceKeysForget();
+  CountNodeKinds();
   if (g_compile.cellShown) g_compile.cellShown(cell, isMain);
   if (g_compile.scriptPass || CktStopped()) return;
   const CktCell& c = g_store->cells[cell];
   char msg[300];
-  // The instances of this cell are in bank 0 again after its lower cells.
-  g_compile.instances = g_store->bankCount[0];
-  g_compile.lines = 0;
-  DeviceTextsForget();
-  DeviceKeysForget();
   if (SortDevicePins()) return;
-  CountNodeKinds();
 
   std::string title = "\n*** " + Title(cell) + " ***\n";
   CktPrint(title.c_str());

@@ -86,11 +86,13 @@ void CountersShow(int32_t, int isMain) {
   if (!App.display1) return;
   const ckt::CktNodes& n = ckt::g_nodes;
   int real = n.pinReal + n.pinDirect;
+  // The node row counts distinct node names by kind.
+  const ckt::CktCompile& k = ckt::g_compile;
   SetNum(510, n.devices);
-  SetNum(511, real);
-  SetNum(512, n.pinVirtual);
-  SetNum(513, n.pinSymbol);
-  SetNum(514, real + n.pinVirtual + n.pinSymbol);
+  SetNum(511, k.kindReal);
+  SetNum(512, k.kindVirtual);
+  SetNum(513, k.kindSymbol);
+  SetNum(514, k.kindReal + k.kindVirtual + k.kindSymbol);
   SetNum(515, n.devCount);
   SetNum(516, n.pinReal);
   SetNum(517, n.pinDirect);
