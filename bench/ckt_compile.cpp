@@ -89,7 +89,9 @@ int main(int argc, char** argv) {
       char tmpl[] = "/tmp/ckt_compile_XXXXXX";
       folder = std::string(mkdtemp(tmpl)) + "/";
     }
-    cktfix::InverterArray(n).Write(folder);
+    cktfix::Drawing d = cktfix::InverterArray(n);
+    d.Get("INV").Text(12, 2, -3, "MN").Text(12, 2, 33, "MP");  // device texts
+    d.Write(folder);
     FILE* f = fopen((folder + "bench.paf").c_str(), "w");
     if (f) {
       fputs("NMOS=<NMOD L=1u W=2u>\nPMOS=<PMOD L=1u W=4u>\n", f);

@@ -271,6 +271,12 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
   const CktPlace place = g_store->place[0];
   char buf[CKT_ALIAS_MAX + CKT_PARAM_MAX + 64];
   std::string text = DeviceText(g_set.dvl, k, instances);
+  if (place.rank < 2 && text == "?") {
+    // A line named "?" is no device to a simulator: the user hears of it.
+    snprintf(buf, sizeof buf, "Device Cell %s at X=%.*g Y=%.*g has no Device Text", place.name, 9, Phys(place.x), 9,
+             Phys(place.y));
+    WarningCount(buf);
+  }
   BlankCheck("Device Text", text.c_str(), cell);
   CktPrint(text.c_str());
   g_compile.column = (int)text.size();

@@ -524,7 +524,9 @@ TEST(CktNetlist, ArrayCompilesEveryPlacementOnce) {
   Engine e;
   char tmpl[] = "/tmp/ckt_array_XXXXXX";
   std::string folder = std::string(mkdtemp(tmpl)) + "/";
-  ASSERT_TRUE(cktfix::InverterArray(30).Write(folder));
+  cktfix::Drawing d = cktfix::InverterArray(30);
+  d.Get("INV").Text(12, 2, -3, "MN");  // the PMOS keeps none: a warning each
+  ASSERT_TRUE(d.Write(folder));
   WriteAll(folder + "a.paf", "NMOS=<NMOD>\nPMOS=<PMOD>\n");
   snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
   ASSERT_EQ(CrfRead(), 0);
@@ -539,7 +541,11 @@ TEST(CktNetlist, ArrayCompilesEveryPlacementOnce) {
   CompileFinish(r, 1);
   EXPECT_EQ(r, 1);
   EXPECT_EQ(g_cktRun.errCount, 0);
+  EXPECT_EQ(g_cktRun.warnCount, 1);  // INV is compiled once
+  EXPECT_EQ(e.Count("Device Cell PMOS at X=0 Y=0.03 has no Device Text"), 0);  // a list line, no box
   std::string cir = ReadAll(folder + "TOP.cir"), nod = ReadAll(folder + "TOP.nod");
+  EXPECT_NE(cir.find("\nMN "), std::string::npos);
+  EXPECT_NE(cir.find("\n? "), std::string::npos);
   size_t subckts = 0, lines = 0;
   for (size_t at = 0; (at = cir.find("\n.SUBCKT ", at)) != std::string::npos; at++) subckts++;
   for (size_t at = 0; (at = cir.find("\nX_", at)) != std::string::npos; at++) lines++;
