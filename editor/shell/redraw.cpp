@@ -354,9 +354,10 @@ void DrawInstTree(int n) {
         } else if (!L.small) {
           DrawSubtree(0);
         }
-      } else if (Aborted() || L.outline || L.small) {
-        if (bot > 0) DrawInstOutline(0);
-      } else if (bot > 0) {
+      } else if (Aborted() || L.outline || L.small || bot == 0) {
+        // With no level expanded the top instances still show where they are.
+        DrawInstOutline(0);
+      } else {
         if (Rd.togs & TOG_INST) DrawInstOutline(0);
         DrawSubtree(0);
       }
@@ -368,7 +369,8 @@ void DrawInstTree(int n) {
 
 static void SwapInAfter() {
   int cur = Store.currentCell;
-  if (cur < 1 || cur > CELL_MAX || Store.heldCell == cur || Store.swapCell != cur) return;
+  if (cur < 1 || cur > CELL_MAX || Store.heldCell == cur || Store.swapCell != cur || Rw.storeBad)
+    return;
   if (SwapRead() != 0) {
     HostError("Swap File Failed to Read ... Try an Undo to Recover Previous Objects");
     Rw.storeBad = 1;
@@ -431,7 +433,7 @@ void DrawAll(int n) {
       }
     }
     for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
-      DrawAbortPoll(16);
+      DrawAbortPoll(1);
       DrawInstTree(i);
       LevelClear(0);
     }
