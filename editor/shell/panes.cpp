@@ -1,0 +1,163 @@
+#include "panes.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "store.h"
+
+static const char kTitleProgram[] = "Quil 7.0.91";
+static const char kTitleEdition[] = "beta2";
+
+void SelCountsCalc(SelCounts* c) {
+  memset(c, 0, sizeof *c);
+  for (int32_t i = 1; i <= Store.boxCount; ++i) {
+    const int32_t* r = StoreBoxRec(i);
+    if (r && ((uint32_t)r[0] & BOX_SEL_ALL)) ++c->boxes;
+  }
+  for (int32_t i = 1; i <= Store.pathCount; ++i) {
+    const int32_t* r = StorePathRec(i);
+    if (!r) continue;
+    uint32_t f = (uint32_t)r[0];
+    if (f & TEXT_BIT) ++c->allTexts;
+    if (f & PATH_SELECTED) {
+      ++c->paths;
+      if (f & TEXT_BIT) ++c->texts;
+    }
+  }
+  for (int32_t i = 1; i <= Store.vertexCount; ++i) {
+    const int32_t* r = StoreVertexRec(i);
+    if (r && ((uint32_t)r[0] & VERTEX_SELECTED) && !((uint32_t)r[0] & VERTEX_CHAR)) ++c->vertices;
+  }
+  for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
+    const int32_t* r = StoreCellRec(0, i);
+    if (r && ((uint32_t)r[0] & INST_SELECTED)) ++c->cells;
+  }
+  c->allBoxes = Store.boxCount;
+  c->allPaths = Store.pathCount;
+  c->allVertices = Store.vertexCount;
+  c->allCells = Store.instCount[0];
+}
+
+void PaneCountsText(char* out, size_t size, const SelCounts& c) {
+  if (c.vertices || c.paths || c.boxes || c.cells)
+    snprintf(out, size, " Active: %d Cells  %d Boxes  %d Paths  %d Text  %ld Vertex", (int)c.cells,
+             (int)c.boxes, (int)(c.paths - c.texts), (int)c.texts, (long)c.vertices);
+  else
+    snprintf(out, size, " %d Cells  %d Boxes  %d Paths  %d Text  %ld Vertex", (int)c.allCells,
+             (int)c.allBoxes, (int)(c.allPaths - c.allTexts), (int)c.allTexts, (long)c.allVertices);
+}
+
+void PaneDepthText(char* out, size_t size, const PaneDepthIn& in) {
+  const char* v = in.viewText ? in.viewText : "";
+  const char* o = in.openText ? in.openText : "";
+  const char* a = in.activeText ? in.activeText : "";
+  if (in.vplusoshow) {
+    if (in.rankWindow)
+      snprintf(out, size, " Depth(%d-%d)  Rank(%d)  View+Open(%s)", in.top, in.bot, in.rankLimit, a);
+    else
+      snprintf(out, size, " Depth(%d-%d)  View+Open(%s)", in.top, in.bot, a);
+  } else if (in.rankWindow) {
+    snprintf(out, size, " Depth(%d-%d)  Rank(%d)  View(%s)  Open(%s)", in.top, in.bot, in.rankLimit, v, o);
+  } else {
+    snprintf(out, size, " Depth(%d-%d)  View(%s)  Open(%s)", in.top, in.bot, v, o);
+  }
+}
+
+static size_t Len(const char* s, size_t size) { return strnlen(s, size); }
+
+void PaneGridText(char* out, size_t size, const PaneGridIn& in) {
+  if (!size) return;
+  double scale = in.scale > 0 ? in.scale : 1.0;
+  const char* u = in.unit ? in.unit : "";
+  if (in.gridShown)
+    snprintf(out, size, " Wgrd=%-.5g%s  Dgrd=%-.5g%s  ", in.wgrid / scale, u, in.dgrid / scale, u);
+  else
+    snprintf(out, size, " Wgrd=%-.5g%s  ", in.wgrid / scale, u);
+  size_t n = Len(out, size);
+  char* p = out + n;
+  size_t rest = size - n;
+  if (in.textMode) {
+    snprintf(p, rest, "Obj=TEXT  Layr= %s (%d)  Size=%-.5g%s", in.tlayerName ? in.tlayerName : "NONE",
+             in.tlayer, in.twidth / scale, u);
+    return;
+  }
+  const char* lname = in.layerName ? in.layerName : "NONE";
+  if (in.objKind == 1) {
+    snprintf(p, rest, "Obj=BOX  Layr= %s (%d)", lname, in.layer);
+  } else if (in.objKind == 2) {
+    snprintf(p, rest, "%s  Layr= %s (%d)  Wdth=%-.5g%s", in.pwidth != 0 ? "Obj=PATH" : "Obj=POLY", lname,
+             in.layer, in.pwidth / scale, u);
+  } else if (in.objKind == 3) {
+    snprintf(p, rest, "Obj=%s", in.cellName ? in.cellName : "");
+  }
+}
+
+void FolderTidy(char* out, size_t size, const char* folder) {
+  if (!size) return;
+  snprintf(out, size, "%s", folder ? folder : "");
+  for (size_t i = 0; out[i]; ++i) {
+    out[i] = (char)tolower((unsigned char)out[i]);
+    if (i == 0 || out[i - 1] == '\\') out[i] = (char)toupper((unsigned char)out[i]);
+  }
+}
+
+void TitleText(char* out, size_t size, int kind, const char* name, int rank, const char* folder,
+               int notSaved, const char* eipParent) {
+  const char* P = kTitleProgram;
+  const char* E = kTitleEdition;
+  const char* nm = name ? name : "";
+  char tidy[300];
+  FolderTidy(tidy, sizeof tidy, folder);
+  static const char* const kBusy[12] = {
+      nullptr,
+      "%s %s     Saving %s ... Please Wait",
+      "%s %s     Loading %s ... Please Wait",
+      "%s %s     Exporting %s ...",
+      "%s %s     Importing %s ...",
+      "%s %s     Saving Undo Backup ... Please Wait",
+      "%s %s     Loading Undo Backup ... Please Wait",
+      "%s %s     Saving Redo Backup ... Please Wait",
+      "%s %s     Loading Redo Backup ... Please Wait",
+      "%s %s     Saving Load Backup ... Please Wait",
+      "%s %s     Loading Load Backup ... Please Wait",
+      "%s %s     Organizing ... Please Wait and DO NOT INTERRUPT",
+  };
+  if (kind >= 1 && kind <= 11) {
+    if (kind <= 4) snprintf(out, size, kBusy[kind], P, E, nm);
+    else snprintf(out, size, kBusy[kind], P, E);
+    return;
+  }
+  const char* ns = notSaved ? "(Not Saved)" : "";
+  if (!nm[0])
+    snprintf(out, size, "%s %s    Cell: ?   Rank: 0    Folder: %s", P, E, tidy);
+  else if (eipParent && eipParent[0])
+    snprintf(out, size, "%s  %s     E.I.P.   Cell: %s.%s    Rank: %d    Folder: %s  %s", P, E, eipParent, nm,
+             rank, tidy, ns);
+  else
+    snprintf(out, size, "%s %s    Cell: %s    Rank: %d    Folder: %s  %s", P, E, nm, rank, tidy, ns);
+}
+
+int ProgressText(char* out, size_t size, const char* text, int64_t done, int64_t total) {
+  if (total == 0) return 0;
+  double d = (double)(done < total ? done : total);
+  snprintf(out, size, " %s  %5.1f%%    Press ESC to Abort  Press Space for Quick Draw", text ? text : "",
+           d / (double)total * 100.0);
+  return 1;
+}
+
+void CellExtentCalc(int32_t ext[4]) {
+  StoreExtentCalc(ext);
+  if (ext[0] > ext[2]) {
+    int32_t t = ext[0];
+    ext[0] = ext[2];
+    ext[2] = t;
+  }
+  if (ext[1] > ext[3]) {
+    int32_t t = ext[1];
+    ext[1] = ext[3];
+    ext[3] = t;
+  }
+  if (ext[2] == ext[0]) ext[2] = ext[0] + 2;
+  if (ext[3] == ext[1]) ext[3] = ext[1] + 2;
+}

@@ -1,0 +1,63 @@
+// The texts of the status panes, the window title in its normal and busy
+// forms, the progress text, the selection counts and the current cell's
+// extent: what command completion writes after every step.
+#ifndef QUIL_EDITOR_SHELL_PANES_H
+#define QUIL_EDITOR_SHELL_PANES_H
+
+#include <cstddef>
+#include <cstdint>
+
+struct SelCounts {
+  int32_t boxes, paths, texts, vertices, cells;           // selected
+  int32_t allBoxes, allPaths, allTexts, allVertices, allCells;  // the cell's
+};
+
+// Counts the selection and the totals of the store's current objects.
+void SelCountsCalc(SelCounts* c);
+
+// Pane 602: " Active: ..." while anything is selected, else the totals.
+void PaneCountsText(char* out, size_t size, const SelCounts& c);
+
+// Pane 604. rankWindow: the rank window is restricted (rank mode).
+struct PaneDepthIn {
+  int top, bot, rankLimit, rankWindow, vplusoshow;
+  const char* viewText;    // "1-256" while the view override is on
+  const char* openText;
+  const char* activeText;  // view + open
+};
+void PaneDepthText(char* out, size_t size, const PaneDepthIn& in);
+
+// Pane 603: grids and the object that Add (or Text) makes.
+struct PaneGridIn {
+  int gridShown;
+  double wgrid, dgrid, scale;  // grids in database units
+  const char* unit;
+  int textMode;                // mode bit 0x80: Text
+  int objKind;                 // 1 box, 2 path, 3 cell
+  const char* cellName;
+  const char* layerName;       // "NONE" for a number without a row
+  int layer;
+  double pwidth;               // database units
+  const char* tlayerName;
+  int tlayer;
+  double twidth;
+};
+void PaneGridText(char* out, size_t size, const PaneGridIn& in);
+
+// The main window title. Kind 0 with a cell, kind 0 without (name empty),
+// kinds 1..11 the busy forms; eipParent non-empty gives the edit-in-place
+// form. folder is the drawing folder as the user sees it.
+void TitleText(char* out, size_t size, int kind, const char* name, int rank, const char* folder,
+               int notSaved, const char* eipParent);
+// The drawing folder in its tidy form: lower case, capitals at the drive
+// letter and after each backslash.
+void FolderTidy(char* out, size_t size, const char* folder);
+
+// Pane 602 during long work; 0 (nothing written) when total is 0.
+int ProgressText(char* out, size_t size, const char* text, int64_t done, int64_t total);
+
+// Extents of the current cell: (-1, -1, 1, 1) for an empty cell; a zero
+// width or height grows to 2.
+void CellExtentCalc(int32_t ext[4]);
+
+#endif
