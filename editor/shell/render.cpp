@@ -81,14 +81,6 @@ void DrawViewSet(int32_t cx, int32_t cy, double width, int areaL, int areaT, int
   v.guardY = h / 2 + 2;
 }
 
-void OrientXY(int code, int32_t* x, int32_t* y) {
-  if (code < 0 || code > 7) return;
-  int64_t ox, oy;
-  OrientPoint(code, *x, *y, &ox, &oy);
-  *x = (int32_t)ox;
-  *y = (int32_t)oy;
-}
-
 void DrawToTop(double x, double y, double* tx, double* ty) {
   if (Rd.xfLevel < 0 || Rd.xfLevel >= STORE_LEVELS) {
     *tx = x;

@@ -99,9 +99,6 @@ void DrawCanvasSet(const Canvas& c);
 void DrawViewSet(int32_t cx, int32_t cy, double width, int areaL, int areaT, int areaR,
                  int areaB, double aspect, int drawres, int celldrawres);
 
-// Orientation code 0..7 applied in place; other codes leave the point.
-void OrientXY(int code, int32_t* x, int32_t* y);
-
 // A database point of level Rd.xfLevel into the top cell.
 void DrawToTop(double x, double y, double* tx, double* ty);
 // A top-cell point to device pixels relative to the view centre.
