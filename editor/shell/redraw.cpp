@@ -398,7 +398,10 @@ void DrawAll(int n) {
   Rd.smallest = (int32_t)std::min(Rd.view.width, 2147483647.0);
   LayerIndexDrop();
   int cur = Store.currentCell;
-  if (cur >= 1 && cur <= CELL_MAX && Store.heldCell == cur && !Rw.storeBad) {
+  // Nothing is loaded over a cell without instances: its objects stay put.
+  int loads = Store.instCount[0] > 0 || Rw.eip;
+  if (!loads) {
+  } else if (cur >= 1 && cur <= CELL_MAX && Store.heldCell == cur && !Rw.storeBad) {
     if (SwapWrite() != 0) {
       HostError("Swap File Failed to Write ... Try an Undo to Recover Previous Objects");
       Rw.noExpand = 1;
