@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "layerview.h"
+#include "mainsetup.h"
 #include "store.h"
 
 static const char kTitleProgram[] = "Quil 7.0.91";
@@ -160,4 +162,15 @@ void CellExtentCalc(int32_t ext[4]) {
   }
   if (ext[2] == ext[0]) ext[2] = ext[0] + 2;
   if (ext[3] == ext[1]) ext[3] = ext[1] + 2;
+}
+
+void RankLayerSetsApply(int rank) {
+  if (rank < 0 || rank > RANK_MAX) return;
+  for (int g = 0; g < 4; ++g) {
+    LyrRowMaskSet(LYR_KIND_VIEW, MainSetup.vmap[rank][g], g);
+    LyrRowMaskSet(LYR_KIND_OPEN, MainSetup.omap[rank][g], g);
+  }
+  LyrViewBuild();
+  LyrOpenBuild();
+  LyrActiveBuild();
 }

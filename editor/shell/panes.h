@@ -60,4 +60,8 @@ int ProgressText(char* out, size_t size, const char* text, int64_t done, int64_t
 // width or height grows to 2.
 void CellExtentCalc(int32_t ext[4]);
 
+// The view and open layer sets kept for a rank (0..24) put into the layer
+// table's row flags and rebuilt as the drawing's sets.
+void RankLayerSetsApply(int rank);
+
 #endif

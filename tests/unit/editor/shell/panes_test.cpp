@@ -121,3 +121,22 @@ TEST_F(RenderFixture, CellExtentOfAnEmptyCellAndOfALineBox) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenderFixture, RankLayerSetsComeFromTheSetupMasks) {
+  MainSetup.layerCount = 3;
+  for (int i = 0; i < 3; ++i) MainSetup.layers[i].number = 7 + i;
+  MainSetup.vmap[2][0] = 0x5;  // the first and third rows
+  MainSetup.omap[2][0] = 0x2;  // the second row
+  LyrView.viewOverride = 0;
+  RankLayerSetsApply(2);
+  EXPECT_TRUE(LyrViewTest(7));
+  EXPECT_FALSE(LyrViewTest(8));
+  EXPECT_TRUE(LyrViewTest(9));
+  EXPECT_TRUE(LyrSelTest(&LyrView.open, 8));
+  EXPECT_FALSE(LyrSelTest(&LyrView.open, 7));
+  EXPECT_FALSE(LyrActiveLayerTest(8));
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#include "display.h"
+
+#include "canvasgdi.h"
+#include "layerview.h"
+#include "mainsetup.h"
+#include "panes.h"
+#include "redraw.h"
+#include "render.h"
+#include "shellwin.h"
+#include "store.h"
+#include "trace.h"
+#include "view.h"
+
+namespace {
+
+HWND gMain = nullptr;
+GdiCanvas gCanvas;
+int gRankApplied = -1;
+
+void TimerStart() {
+  if (gMain) SetTimer(gMain, 1, 500, nullptr);
+}
+
+int EscPoll() { return DrawEscAbort(); }
+
+}  // namespace
+
+void DisplayInit(HWND main) {
+  gMain = main;
+  GdiResourcesMake();
+  Rd.abortPoll = EscPoll;
+  Rw.timerStart = TimerStart;
+}
+
+void DisplayFree() { GdiResourcesFree(); }
+
+void DisplayDraw(HDC dc, int kind) {
+  if (!dc || DrawAreaEmpty(View.area)) return;
+  const DrawArea& a = View.area;
+  int rank = CurrentRank();
+  if (rank != gRankApplied) {
+    RankLayerSetsApply(rank);
+    gRankApplied = rank;
+  }
+  DrawViewSet(View.cxi, View.cyi, View.width, a.left, a.top, a.right, a.bottom, View.aspectSetup,
+              MainSetup.drawres, MainSetup.celldrawres);
+  Rd.togs = View.togs;
+  Rd.ctrl = KeyCtrlHeld();
+  Rd.fullRes = kind == 3;
+  Rd.drawAbort = 0;
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, a.left, a.top, a.right, a.bottom);
+  RECT r = {a.left, a.top, a.right, a.bottom};
+  const SetupRgb& bg = MainSetup.scnrgb[0];
+  HBRUSH back = CreateSolidBrush(RGB(bg.r, bg.g, bg.b));
+  FillRect(dc, &r, back);
+  DeleteObject(back);
+  gCanvas.dc = dc;
+  gCanvas.wine = MainSetup.winemods != 0;
+  DrawCanvasSet(GdiCanvasMake(&gCanvas));
+  DrawAll(0);
+  if (rank >= 0 && rank <= RANK_MAX && MainSetup.rankView[rank].vgrid)
+    DrawGrid(MainSetup.rankView[rank].ndgrid);
+  DrawOriginMark();
+  GdiCanvasEnd(&gCanvas);
+  RestoreDC(dc, saved);
+  Rd.fullRes = 0;
+  Sw.countBoxes = (int)Rd.boxesDrawn;
+  Sw.countPaths = (int)Rd.pathsDrawn;
+  Sw.countTexts = (int)Rd.textsDrawn;
+  Sw.countCells = (int)Rd.instsExpanded;
+  ShellTrace("draw %d %d %.17g area %d,%d,%d,%d togs %u boxes %lld paths %lld texts %lld cells %lld", View.cxi,
+             View.cyi, View.width, a.left, a.top, a.right, a.bottom, (unsigned)View.togs, (long long)Rd.boxesDrawn,
+             (long long)Rd.pathsDrawn, (long long)Rd.textsDrawn, (long long)Rd.instsExpanded);
+}

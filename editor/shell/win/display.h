@@ -1,0 +1,15 @@
+// The drawing area of the main window: the current cell drawn through the
+// renderer onto the window's device context.
+#ifndef QUIL_EDITOR_SHELL_WIN_DISPLAY_H
+#define QUIL_EDITOR_SHELL_WIN_DISPLAY_H
+
+#include <windows.h>
+
+// Brushes, markers and palette; the Esc poll and the 500 ms timer.
+void DisplayInit(HWND main);
+void DisplayFree();
+// A full redraw of the drawing area on dc: background, the cell with its
+// hierarchy, grid and origin marker. kind 3 is the print-resolution preview.
+void DisplayDraw(HDC dc, int kind);
+
+#endif
