@@ -58,18 +58,25 @@ void DisplayDraw(HDC dc, int kind) {
   gCanvas.dc = dc;
   gCanvas.wine = MainSetup.winemods != 0;
   DrawCanvasSet(GdiCanvasMake(&gCanvas));
+  LARGE_INTEGER f, t0, t1;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t0);
   DrawAll(0);
   if (rank >= 0 && rank <= RANK_MAX && MainSetup.rankView[rank].vgrid)
     DrawGrid(MainSetup.rankView[rank].ndgrid);
   DrawOriginMark();
   GdiCanvasEnd(&gCanvas);
+  GdiFlush();
+  QueryPerformanceCounter(&t1);
   RestoreDC(dc, saved);
   Rd.fullRes = 0;
   Sw.countBoxes = (int)Rd.boxesDrawn;
   Sw.countPaths = (int)Rd.pathsDrawn;
   Sw.countTexts = (int)Rd.textsDrawn;
   Sw.countCells = (int)Rd.instsExpanded;
-  ShellTrace("draw %d %d %.17g area %d,%d,%d,%d togs %u boxes %lld paths %lld texts %lld cells %lld", View.cxi,
-             View.cyi, View.width, a.left, a.top, a.right, a.bottom, (unsigned)View.togs, (long long)Rd.boxesDrawn,
-             (long long)Rd.pathsDrawn, (long long)Rd.textsDrawn, (long long)Rd.instsExpanded);
+  double ms = f.QuadPart ? (double)(t1.QuadPart - t0.QuadPart) * 1000.0 / (double)f.QuadPart : 0.0;
+  ShellTrace("draw %d %d %.17g area %d,%d,%d,%d togs %u boxes %lld paths %lld texts %lld cells %lld ms %.1f",
+             View.cxi, View.cyi, View.width, a.left, a.top, a.right, a.bottom, (unsigned)View.togs,
+             (long long)Rd.boxesDrawn, (long long)Rd.pathsDrawn, (long long)Rd.textsDrawn,
+             (long long)Rd.instsExpanded, ms);
 }
