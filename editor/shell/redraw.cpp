@@ -48,6 +48,14 @@ int StoreReloadCurrent() {
   return 1;
 }
 
+void SwapFileDelete() {
+  if (!Store.tempFolder[0]) return;
+  char path[300];
+  int n = snprintf(path, sizeof path, "%sSwap.bpv", Store.tempFolder);
+  if (n > 0 && (size_t)n < sizeof path) remove(path);
+  Store.swapCell = 0;
+}
+
 // --- per-layer index lists --------------------------------------------------
 
 void LayerIndexDrop() {

@@ -85,4 +85,8 @@ int StoreUsable();
 // After a failed swap read: reloads the current cell from its file.
 int StoreReloadCurrent();
 
+// Removes the swap file of a temp folder (before the folder goes at exit);
+// nothing when the swap file lies in the drawing folder.
+void SwapFileDelete();
+
 #endif

@@ -194,6 +194,21 @@ TEST_F(HierFixture, FailedSwapReadMarksTheStoreAndOffersTheCellFile) {
   }
 }
 
+TEST_F(HierFixture, SwapFileOfATempFolderGoesAtExit) {
+  ASSERT_EQ(mkdir("tmp", 0700), 0);
+  snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s/tmp/", dir.c_str());
+  Redraw();
+  EXPECT_TRUE(std::ifstream("tmp/Swap.bpv").good());
+  SwapFileDelete();
+  EXPECT_FALSE(std::ifstream("tmp/Swap.bpv").good());
+  EXPECT_EQ(rmdir("tmp"), 0);
+  // Without a temp folder the file stays with the drawing.
+  Store.tempFolder[0] = '\0';
+  Redraw();
+  SwapFileDelete();
+  EXPECT_TRUE(std::ifstream("Swap.bpv").good());
+}
+
 TEST_F(HierFixture, OneInstanceRedrawKeepsTheDepthWindow) {
   MainSetup.topdepth = 1;
   MainSetup.botdepth = 5;
