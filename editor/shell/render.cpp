@@ -376,12 +376,20 @@ static int ObjColour(int layer) {
   return c;
 }
 
+// The level whose placement applies, for the length of one object.
+struct LevelScope {
+  int save;
+  explicit LevelScope(int k) : save(Rd.xfLevel) { Rd.xfLevel = k; }
+  ~LevelScope() { Rd.xfLevel = save; }
+};
+
 // --- boxes ------------------------------------------------------------------
 
 void DrawBox(int32_t n, int k) {
   DrawAbortPoll(256);
   int32_t* rec = StoreBoxRec(n);
   if (!rec) return;
+  LevelScope scope(k);
   uint32_t flags = (uint32_t)rec[0];
   int64_t l = rec[1], b = rec[2], r = rec[3], t = rec[4];
   int64_t w = l > r ? l - r : r - l, h = b > t ? b - t : t - b;
@@ -392,13 +400,10 @@ void DrawBox(int32_t n, int k) {
     if (SmallMarkerWanted()) DrawMarker(MARK_SMALL, (int32_t)l, (int32_t)b, Rd.erasePass ? 0 : PAL_SELECT);
     return;
   }
-  int save = Rd.xfLevel;
-  Rd.xfLevel = k;
   double L, B, R, T;
   RectToTop((double)l, (double)b, (double)r, (double)t, &L, &B, &R, &T);
   if (MissesView(L, B, R, T)) {
     if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    Rd.xfLevel = save;
     return;
   }
   if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
@@ -420,7 +425,6 @@ void DrawBox(int32_t n, int k) {
     DrawLineTop(p, ltx, lty, rtx, rty);
     DrawLineTop(p, rtx, rty, rbx, rby);
     DrawLineTop(p, rbx, rby, lbx, lby);
-    Rd.xfLevel = save;
     return;
   }
   struct Edge {
@@ -438,7 +442,6 @@ void DrawBox(int32_t n, int k) {
   }
   if (FillWanted(fill)) DrawPolyTop(pen, xs, ys, 4);
   ++Rd.boxesDrawn;
-  Rd.xfLevel = save;
 }
 
 // --- paths ------------------------------------------------------------------
@@ -589,6 +592,7 @@ void DrawPathObj(int32_t n, int k) {
     DrawTextObj(n, k);
     return;
   }
+  LevelScope scope(k);
   int32_t width = rec[1];
   int cnt = PathGather(rec[2]);
   if (cnt < 2) return;
@@ -608,14 +612,11 @@ void DrawPathObj(int32_t n, int k) {
     if (SmallMarkerWanted()) DrawMarker(MARK_SMALL, gVx[0], gVy[0], Rd.erasePass ? 0 : PAL_SELECT);
     return;
   }
-  int save = Rd.xfLevel;
-  Rd.xfLevel = k;
   double L, B, R, T;
   RectToTop((double)(minx - aw), (double)(miny - aw), (double)(maxx + aw), (double)(maxy + aw), &L,
             &B, &R, &T);
   if (MissesView(L, B, R, T)) {
     if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    Rd.xfLevel = save;
     return;
   }
   if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
@@ -662,7 +663,6 @@ void DrawPathObj(int32_t n, int k) {
     else if (width == 0 && gVx[0] == gVx[cnt - 1] && gVy[0] == gVy[cnt - 1]) DrawPolyTop(pen, px, py, pn);
   }
   ++Rd.pathsDrawn;
-  Rd.xfLevel = save;
   if (!Rd.inInst) DrawPathVertexMarkers(n);
 }
 
@@ -721,6 +721,7 @@ void DrawTextObj(int32_t n, int k) {
   if (Rd.togs & TOG_TEXTS) return;
   int32_t* rec = StorePathRec(n);
   if (!rec) return;
+  LevelScope scope(k);
   uint32_t flags = (uint32_t)rec[0];
   // Texts below the least size are drawn at it; the stored size stays.
   int32_t size = rec[1] < 15 ? 15 : rec[1];
@@ -746,11 +747,8 @@ void DrawTextObj(int32_t n, int k) {
     if (SmallMarkerWanted()) DrawMarker(MARK_SMALL, x0, y0, Rd.erasePass ? 0 : PAL_SELECT);
     if (!Rd.convertText) return;
   }
-  int save = Rd.xfLevel;
-  Rd.xfLevel = k;
   double L, B, R, T;
   RectToTop(l, b, r, t, &L, &B, &R, &T);
-  Rd.xfLevel = save;
   if (MissesView(L, B, R, T) && !Rd.convertText) {
     if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
     return;
@@ -764,12 +762,8 @@ void DrawTextObj(int32_t n, int k) {
     colour = 0;
     style = 0;
   }
-  if (!Rd.printing && (Rd.ownFull || Rd.ctrl || Rd.instErase)) {
-    save = Rd.xfLevel;
-    Rd.xfLevel = k;
+  if (!Rd.printing && (Rd.ownFull || Rd.ctrl || Rd.instErase))
     DrawMarker(MARK_SMALL, x0, y0, (flags & PATH_SELECTED) && !Rd.erasePass ? PAL_SELECT : colour);
-    Rd.xfLevel = save;
-  }
   CanvasPaint pen = DrawPaint(colour, style, fill);
   char text[1024];
   int len = StoreTextGet(n, text, sizeof text);

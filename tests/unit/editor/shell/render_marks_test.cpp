@@ -90,3 +90,22 @@ TEST_F(RenderFixture, WineModeKeepsDeviceCoordinatesNextToTheArea) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenderFixture, SmallObjectMarkerOfAnInstanceSitsAtItsPlacedPoint) {
+  View(0, 0, 1000, 100);
+  AddBox(1, 0, 0, 5, 5);
+  Rd.xf[0].ox = 300;
+  Rd.xf[0].oy = 100;
+  Rd.inInst = 1;
+  Rd.selOnly = 1;
+  DrawBox(1, 0);
+  auto marks = Ops(REC_MARKER);
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_EQ(marks[0]->pts[0].x, 500 + 300 - 7);
+  EXPECT_EQ(marks[0]->pts[0].y, 500 - 100 - 3);
+  EXPECT_EQ(Rd.xfLevel, -1);
+}
+
+}  // namespace
