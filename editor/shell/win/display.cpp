@@ -80,3 +80,25 @@ void DisplayDraw(HDC dc, int kind) {
              (long long)Rd.boxesDrawn, (long long)Rd.pathsDrawn, (long long)Rd.textsDrawn,
              (long long)Rd.instsExpanded, ms);
 }
+
+void CursorBusy(int on) { SetCursor(LoadCursor(nullptr, on == 1 ? IDC_APPSTARTING : IDC_ARROW)); }
+
+void BusyTitle(int kind, const char* name) {
+  CursorBusy(1);
+  char title[SHELL_PATH_SIZE + 200];
+  TitleText(title, sizeof title, kind, name, 0, Sw.drawFolder, 0, "");
+  if (Sw.main) SetWindowTextA(Sw.main, title);
+  // The absolute difference ends the wait even across a wrapped counter.
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD now = GetTickCount();
+    DWORD d = now >= start ? now - start : start - now;
+    if (d >= 500) break;
+    Sleep(10);
+  }
+}
+
+void ProgressShow(const char* text, long done, long total) {
+  char out[300];
+  if (ProgressText(out, sizeof out, text, done, total)) PaneTextSet(602, out);
+}

@@ -12,4 +12,11 @@ void DisplayFree();
 // hierarchy, grid and origin marker. kind 3 is the print-resolution preview.
 void DisplayDraw(HDC dc, int kind);
 
+// The busy cursor (IDC_APPSTARTING) on, or the arrow.
+void CursorBusy(int on);
+// Busy cursor, the busy title form kind with name, then half a second.
+void BusyTitle(int kind, const char* name);
+// Pane 602 during long work; nothing when total is 0.
+void ProgressShow(const char* text, long done, long total);
+
 #endif
