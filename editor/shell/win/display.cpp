@@ -1,5 +1,7 @@
 #include "display.h"
 
+#include <cstdio>
+
 #include "canvasgdi.h"
 #include "layerview.h"
 #include "mainsetup.h"
@@ -79,6 +81,35 @@ void DisplayDraw(HDC dc, int kind) {
              View.cxi, View.cyi, View.width, a.left, a.top, a.right, a.bottom, (unsigned)View.togs,
              (long long)Rd.boxesDrawn, (long long)Rd.pathsDrawn, (long long)Rd.textsDrawn,
              (long long)Rd.instsExpanded, ms);
+}
+
+void DisplayPanesUpdate() {
+  char text[1200];
+  SelCounts c;
+  SelCountsCalc(&c);
+  PaneCountsText(text, sizeof text, c);
+  PaneTextSet(602, text);
+  static char view[1100], open[1100], act[1100];
+  LyrActiveBuild();
+  const struct {
+    const LayerSet* set;
+    int all;
+    char* out;
+  } sets[3] = {{&LyrView.view, LyrView.viewOverride, view},
+               {&LyrView.open, LyrView.openOverride, open},
+               {&LyrView.active, 0, act}};
+  for (const auto& s : sets) {
+    if (s.all) {
+      snprintf(s.out, 1100, "1-256");
+      continue;
+    }
+    LyrView.scratch = *s.set;
+    LyrSetText(s.out, 1100);
+  }
+  PaneDepthIn in{MainSetup.topdepth, MainSetup.botdepth, Rw.rankLimit, Rw.rankMode, MainSetup.vplusoshow,
+                 view, open, act};
+  PaneDepthText(text, sizeof text, in);
+  PaneTextSet(604, text);
 }
 
 void CursorBusy(int on) { SetCursor(LoadCursor(nullptr, on == 1 ? IDC_APPSTARTING : IDC_ARROW)); }

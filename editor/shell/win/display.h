@@ -12,6 +12,10 @@ void DisplayFree();
 // hierarchy, grid and origin marker. kind 3 is the print-resolution preview.
 void DisplayDraw(HDC dc, int kind);
 
+// Panes 602 (counts of the selection or of the cell) and 604 (depth window
+// and layer sets), as command completion leaves them.
+void DisplayPanesUpdate();
+
 // The busy cursor (IDC_APPSTARTING) on, or the arrow.
 void CursorBusy(int on);
 // Busy cursor, the busy title form kind with name, then half a second.

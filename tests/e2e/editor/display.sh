@@ -46,6 +46,10 @@ out=$("$REF" "$dir" TOP "$cx" "$cy" "$width" "$area" "$togs" - "$shot.ppm" "$ox"
   -4000 12000 24650 12000 0 2500 300 14500)
 rc=$?
 echo "$out"
+title=$(robot title QUIL7)
+counts=$(robot ctl-text QUIL7 602)
+depth=$(robot ctl-text QUIL7 604)
+note "title '$title' 602 '$counts' 604 '$depth'"
 editor_close
 
 echo "$out" | grep -q '^sure [1-9][0-9]\{3,\} mismatch 0 ' || fail "screen differs from the reference (rc $rc)"
@@ -55,6 +59,10 @@ whites() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 ==
 [ "$(pixel -4000 12000)" = "255 0 255" ] || fail "via at -4000,12000 is $(pixel -4000 12000)"
 case "$(block 24650 12000)" in "255 255 "*) ;; *) fail "metal2 rail does not reach past its end: $(block 24650 12000)" ;; esac
 case "$(block 300 14500)" in "0 255 255") ;; *) fail "TOP text not seen: $(block 300 14500)" ;; esac
+case "$title" in "Quil 7.0.91 beta2    Cell: TOP    Rank: 3    Folder: "*"\Display_$case_name  ") ;;
+*) fail "title '$title'" ;; esac
+[ "$counts" = " 3 Cells  4 Boxes  4 Paths  1 Text  10 Vertex" ] || fail "pane 602 '$counts'"
+[ "$depth" = " Depth(0-24)  View(1-10 )  Open(1-10 )" ] || fail "pane 604 '$depth'"
 case "$case_name" in
 fit)
   [ "$(whites 0 2500)" = 0 ] || fail "white at the NMOS outline though NMOS is drawn"
