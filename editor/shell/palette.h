@@ -1,18 +1,19 @@
-// The display's fixed tables: the 22-colour palette, the printer's default
-// colours, the dash tables of the user line styles, the three sets of fill
-// patterns and the marker images. Both the screen canvas and the tests read
-// them from here, so what is drawn and what is checked are the same bits.
+// How the renderer reads the display's fixed tables (fills.h holds the
+// palette, the three pattern sets and the marker bitmaps): the printer's
+// default colours, the dash tables of the user line styles, pattern bits and
+// marker placement. The screen canvas and the tests read the same bits.
 #ifndef QUIL_EDITOR_SHELL_PALETTE_H
 #define QUIL_EDITOR_SHELL_PALETTE_H
 
 #include <cstdint>
+
+#include "fills.h"
 
 enum {
   PAL_COLOURS = 22,
   PAL_BACKGROUND = 0,   // also the erase colour
   PAL_OUTLINE = 7,      // instance outlines
   PAL_SELECT = 15,      // selection
-  FILL_PATTERNS = 15,   // 0 none .. 14; 13 solid
   FILL_SOLID = 13,
   FILL_HATCH = 14,      // the hatch of a selected outline-only instance
 };
@@ -24,7 +25,6 @@ struct PalRgb {
   uint8_t r, g, b;
 };
 
-extern const PalRgb PaletteRgb[PAL_COLOURS];
 // The printer table before the setup file changes it.
 extern const PalRgb PrinterRgbDefault[PAL_COLOURS];
 
@@ -41,8 +41,9 @@ const uint8_t* FillPatternRows(int set, int index);
 // repeating from (0, 0): what a pattern brush aligned at the origin shows.
 int FillPatternBit(int set, int index, int x, int y);
 
-// Marker images: 16 pixels wide, two bytes a row.
-enum { MARK_SMALL = 0, MARK_VERTEX = 1, MARK_LAST = 2, MARK_ORIGIN = 3, MARK_KINDS = 4 };
+// Marker images: 16 pixels wide, two bytes a row. The small-object marker
+// is the vertex marker's image.
+enum { MARKER_SMALL = 0, MARKER_VERTEX = 1, MARKER_LAST = 2, MARKER_ORIGIN = 3, MARKER_KINDS = 4 };
 struct MarkerImage {
   int width, height;  // 16 x 7, or 16 x 13 for the origin
   int hotX, hotY;     // the pixel that sits on the marked point

@@ -251,7 +251,7 @@ void DrawInstOutline(int k) {
   Rd.xfLevel = save;
   if (((Rd.togs & TOG_INST) && k == 0) || (selected && L.small && !MainSetup.nosmallactive)) {
     Rd.xfLevel = -1;
-    DrawMarker(MARK_SMALL, (int32_t)std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, L.x + (k > 0 ? Rd.xf[k - 1].ox : 0))),
+    DrawMarker(MARKER_SMALL, (int32_t)std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, L.x + (k > 0 ? Rd.xf[k - 1].ox : 0))),
                (int32_t)std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, L.y + (k > 0 ? Rd.xf[k - 1].oy : 0))),
                colour);
     Rd.xfLevel = save;

@@ -326,7 +326,7 @@ void DrawOriginMark() {
   if (!(Rd.togs & TOG_ORIGIN)) return;
   int save = Rd.xfLevel;
   Rd.xfLevel = -1;
-  DrawMarker(MARK_ORIGIN, 0, 0, PAL_SELECT);
+  DrawMarker(MARKER_ORIGIN, 0, 0, PAL_SELECT);
   Rd.xfLevel = save;
 }
 
@@ -337,7 +337,7 @@ static int SmallMarkerWanted() {
 void DrawVertexMark(int32_t v, int colour) {
   const int32_t* r = StoreVertexRec(v);
   if (!r) return;
-  DrawMarker(r[3] ? MARK_VERTEX : MARK_LAST, r[1], r[2], colour);
+  DrawMarker(r[3] ? MARKER_VERTEX : MARKER_LAST, r[1], r[2], colour);
 }
 
 // --- the view test ----------------------------------------------------------
@@ -397,7 +397,7 @@ void DrawBox(int32_t n, int k) {
   if (Rd.fullRes && w == 0 && h == 0) return;
   int32_t smin = Rd.view.objMin;
   if (w < smin && h < smin && !Rd.ctrl && !Rd.fullRes) {
-    if (SmallMarkerWanted()) DrawMarker(MARK_SMALL, (int32_t)l, (int32_t)b, Rd.erasePass ? 0 : PAL_SELECT);
+    if (SmallMarkerWanted()) DrawMarker(MARKER_SMALL, (int32_t)l, (int32_t)b, Rd.erasePass ? 0 : PAL_SELECT);
     return;
   }
   double L, B, R, T;
@@ -579,7 +579,7 @@ void DrawPathVertexMarkers(int32_t n) {
     if (gVw[i] & VERTEX_SELECTED) colour = Rd.erasePass ? 0 : PAL_SELECT;
     else if (Rd.togs & TOG_VERTS) colour = Rd.erasePass ? 0 : LyrColour(layer);
     else continue;
-    DrawMarker(i + 1 < cnt ? MARK_VERTEX : MARK_LAST, gVx[i], gVy[i], colour);
+    DrawMarker(i + 1 < cnt ? MARKER_VERTEX : MARKER_LAST, gVx[i], gVy[i], colour);
   }
 }
 
@@ -609,7 +609,7 @@ void DrawPathObj(int32_t n, int k) {
   int64_t aw = width < 0 ? -(int64_t)width : width;
   int32_t smin = Rd.view.objMin;
   if (w < smin && h < smin && aw < smin && !Rd.ctrl && !Rd.fullRes) {
-    if (SmallMarkerWanted()) DrawMarker(MARK_SMALL, gVx[0], gVy[0], Rd.erasePass ? 0 : PAL_SELECT);
+    if (SmallMarkerWanted()) DrawMarker(MARKER_SMALL, gVx[0], gVy[0], Rd.erasePass ? 0 : PAL_SELECT);
     return;
   }
   double L, B, R, T;
@@ -744,7 +744,7 @@ void DrawTextObj(int32_t n, int k) {
   if (l > r) std::swap(l, r);
   if (b > t) std::swap(b, t);
   if (size < Rd.view.objMin && !Rd.ctrl && !Rd.fullRes) {
-    if (SmallMarkerWanted()) DrawMarker(MARK_SMALL, x0, y0, Rd.erasePass ? 0 : PAL_SELECT);
+    if (SmallMarkerWanted()) DrawMarker(MARKER_SMALL, x0, y0, Rd.erasePass ? 0 : PAL_SELECT);
     if (!Rd.convertText) return;
   }
   double L, B, R, T;
@@ -763,7 +763,7 @@ void DrawTextObj(int32_t n, int k) {
     style = 0;
   }
   if (!Rd.printing && (Rd.ownFull || Rd.ctrl || Rd.instErase))
-    DrawMarker(MARK_SMALL, x0, y0, (flags & PATH_SELECTED) && !Rd.erasePass ? PAL_SELECT : colour);
+    DrawMarker(MARKER_SMALL, x0, y0, (flags & PATH_SELECTED) && !Rd.erasePass ? PAL_SELECT : colour);
   CanvasPaint pen = DrawPaint(colour, style, fill);
   char text[1024];
   int len = StoreTextGet(n, text, sizeof text);

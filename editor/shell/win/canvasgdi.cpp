@@ -2,77 +2,14 @@
 
 #include <cstring>
 
+#include "drawres.h"
 #include "mainsetup.h"
-
-GdiResources GdiRes;
 
 COLORREF GdiColourOf(const CanvasPaint& p) {
   if (p.useRgb) return RGB(p.r, p.g, p.b);
   int c = p.colour >= 0 && p.colour < PAL_COLOURS ? p.colour : 0;
   const SetupRgb& s = MainSetup.scnrgb[c];
   return RGB(s.r, s.g, s.b);
-}
-
-static HBITMAP MonoBitmap(int w, int h, const uint8_t* rows, int rowBytes) {
-  // Device-dependent bitmaps want rows padded to 16 bits.
-  uint8_t bits[16 * 2];
-  int stride = (w + 15) / 16 * 2;
-  memset(bits, 0, sizeof bits);
-  for (int y = 0; y < h && y < 16; ++y)
-    for (int b = 0; b < rowBytes && b < stride; ++b) bits[y * stride + b] = rows[y * rowBytes + b];
-  return CreateBitmap(w, h, 1, 1, bits);
-}
-
-int GdiResourcesMake() {
-  if (GdiRes.made) return 1;
-  for (int set = 0; set < 3; ++set)
-    for (int i = 0; i < FILL_PATTERNS; ++i) {
-      int n = set == FILLSET_PRINT ? 16 : 8;
-      GdiRes.patBmp[set][i] = MonoBitmap(n, n, FillPatternRows(set, i), n / 8);
-      GdiRes.patBrush[set][i] = GdiRes.patBmp[set][i] ? CreatePatternBrush(GdiRes.patBmp[set][i]) : nullptr;
-    }
-  HDC screen = GetDC(nullptr);
-  for (int k = 0; k < MARK_KINDS; ++k) {
-    const MarkerImage* m = MarkerImageOf(k);
-    GdiRes.markBmp[k] = MonoBitmap(m->width, m->height, &m->rows[0][0], 2);
-    GdiRes.markDc[k] = CreateCompatibleDC(screen);
-    GdiRes.markOld[k] = GdiRes.markDc[k] ? SelectObject(GdiRes.markDc[k], GdiRes.markBmp[k]) : nullptr;
-  }
-  ReleaseDC(nullptr, screen);
-  struct {
-    LOGPALETTE lp;
-    PALETTEENTRY more[PAL_COLOURS];
-  } pal;
-  pal.lp.palVersion = 0x300;
-  pal.lp.palNumEntries = PAL_COLOURS;
-  for (int i = 0; i < PAL_COLOURS; ++i) {
-    PALETTEENTRY& e = i == 0 ? pal.lp.palPalEntry[0] : pal.more[i - 1];
-    e.peRed = PaletteRgb[i].r;
-    e.peGreen = PaletteRgb[i].g;
-    e.peBlue = PaletteRgb[i].b;
-    e.peFlags = 0;
-  }
-  GdiRes.palette = CreatePalette(&pal.lp);
-  GdiRes.made = 1;
-  return 1;
-}
-
-void GdiResourcesFree() {
-  if (!GdiRes.made) return;
-  for (int set = 0; set < 3; ++set)
-    for (int i = 0; i < FILL_PATTERNS; ++i) {
-      if (GdiRes.patBrush[set][i]) DeleteObject(GdiRes.patBrush[set][i]);
-      if (GdiRes.patBmp[set][i]) DeleteObject(GdiRes.patBmp[set][i]);
-    }
-  for (int k = 0; k < MARK_KINDS; ++k) {
-    if (GdiRes.markDc[k]) {
-      SelectObject(GdiRes.markDc[k], GdiRes.markOld[k]);
-      DeleteDC(GdiRes.markDc[k]);
-    }
-    if (GdiRes.markBmp[k]) DeleteObject(GdiRes.markBmp[k]);
-  }
-  if (GdiRes.palette) DeleteObject(GdiRes.palette);
-  memset(&GdiRes, 0, sizeof GdiRes);
 }
 
 static GdiCanvas* G(void* ctx) { return static_cast<GdiCanvas*>(ctx); }
@@ -126,8 +63,9 @@ static void GdiRect(void* ctx, const CanvasPaint& p, int x1, int y1, int x2, int
 static void GdiPolygon(void* ctx, const CanvasPaint& p, const CanvasPt* pts, int n) {
   GdiCanvas* g = G(ctx);
   if (n < 3 || p.fill <= 0 || p.fill >= FILL_PATTERNS) return;
-  int set = p.fillSet >= 0 && p.fillSet < 3 ? p.fillSet : 0;
-  HBRUSH brush = GdiRes.patBrush[set][p.fill];
+  HBRUSH brush = p.fillSet == FILLSET_PRINT ? DrawRes.print[p.fill]
+                 : p.fillSet == FILLSET_FINE ? DrawRes.fine[p.fill]
+                                             : DrawRes.screen[p.fill];
   if (!brush) return;
   static POINT buf[256];
   POINT* pp = buf;
@@ -180,15 +118,18 @@ static void GdiPolygon(void* ctx, const CanvasPaint& p, const CanvasPt* pts, int
 
 static void GdiMarker(void* ctx, int image, int x, int y, int colour) {
   GdiCanvas* g = G(ctx);
-  if (image < 0 || image >= MARK_KINDS || !GdiRes.markDc[image]) return;
+  if (image < 0 || image >= MARKER_KINDS) return;
+  int k = image == MARKER_ORIGIN ? MARK_ORIGIN : image == MARKER_LAST ? MARK_LAST_VERTEX : MARK_VERTEX;
+  HDC src = DrawRes.markDc[k];
+  if (!src) return;
   const MarkerImage* m = MarkerImageOf(image);
   CanvasPaint p{};
   p.colour = colour;
   SetTextColor(g->dc, RGB(0, 0, 0));
   SetBkColor(g->dc, RGB(255, 255, 255));
-  BitBlt(g->dc, x, y, m->width, m->height, GdiRes.markDc[image], 0, 0, 0x00220326);  // DSna
+  BitBlt(g->dc, x, y, m->width, m->height, src, 0, 0, 0x00220326);  // DSna
   SetBkColor(g->dc, GdiColourOf(p));
-  BitBlt(g->dc, x, y, m->width, m->height, GdiRes.markDc[image], 0, 0, SRCPAINT);
+  BitBlt(g->dc, x, y, m->width, m->height, src, 0, 0, SRCPAINT);
 }
 
 static void GdiDot(void* ctx, const CanvasPaint& p, int x, int y, int w, int h, int mode) {

@@ -16,22 +16,7 @@ struct GdiCanvas {
   int penStyle = -1;
 };
 
-// Made once at start-up and kept: the pattern brushes of the three sets,
-// the marker images and the palette.
-struct GdiResources {
-  HBITMAP patBmp[3][FILL_PATTERNS];
-  HBRUSH patBrush[3][FILL_PATTERNS];
-  HBITMAP markBmp[MARK_KINDS];
-  HDC markDc[MARK_KINDS];
-  HGDIOBJ markOld[MARK_KINDS];
-  HPALETTE palette;
-  int made;
-};
-extern GdiResources GdiRes;
-
-int GdiResourcesMake();
-void GdiResourcesFree();
-
+// Brushes and marker images are the start-up's (drawres.h).
 // The canvas on g->dc; GdiCanvasEnd gives back the DC's objects.
 Canvas GdiCanvasMake(GdiCanvas* g);
 void GdiCanvasEnd(GdiCanvas* g);

@@ -29,12 +29,9 @@ int EscPoll() { return DrawEscAbort(); }
 
 void DisplayInit(HWND main) {
   gMain = main;
-  GdiResourcesMake();
   Rd.abortPoll = EscPoll;
   Rw.timerStart = TimerStart;
 }
-
-void DisplayFree() { GdiResourcesFree(); }
 
 void DisplayDraw(HDC dc, int kind) {
   if (!dc || DrawAreaEmpty(View.area)) return;

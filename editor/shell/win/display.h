@@ -5,9 +5,8 @@
 
 #include <windows.h>
 
-// Brushes, markers and palette; the Esc poll and the 500 ms timer.
+// The Esc poll and the 500 ms timer of the redraw.
 void DisplayInit(HWND main);
-void DisplayFree();
 // A full redraw of the drawing area on dc: background, the cell with its
 // hierarchy, grid and origin marker. kind 3 is the print-resolution preview.
 void DisplayDraw(HDC dc, int kind);

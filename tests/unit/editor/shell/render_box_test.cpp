@@ -111,7 +111,7 @@ TEST_F(RenderFixture, SmallObjectsAreCutAtTheDrawResolution) {
   Rd.selOnly = 0;
   ASSERT_EQ(canvas.ops.size(), 1u);
   EXPECT_EQ(canvas.ops[0].kind, REC_MARKER);
-  EXPECT_EQ(canvas.ops[0].image, MARK_SMALL);
+  EXPECT_EQ(canvas.ops[0].image, MARKER_SMALL);
   EXPECT_EQ(canvas.ops[0].paint.colour, 15);
   EXPECT_EQ(canvas.ops[0].pts[0].x, 500 - 7);
   EXPECT_EQ(canvas.ops[0].pts[0].y, 500 - 3);
@@ -175,12 +175,15 @@ TEST_F(RenderFixture, PrintingMapsColoursAndExchangesHatches) {
 }
 
 TEST_F(RenderFixture, TablesHoldTheirValues) {
-  EXPECT_EQ(PaletteRgb[6].r, 192);
-  EXPECT_EQ(PaletteRgb[6].g, 128);
-  EXPECT_EQ(PaletteRgb[9].r, 32);
+  EXPECT_EQ(PaletteRgb[9][0], 32);
   EXPECT_EQ(PrinterRgbDefault[9].r, 0);
-  EXPECT_EQ(PaletteRgb[21].r, 160);
-  EXPECT_EQ(PaletteRgb[21].b, 255);
+  EXPECT_EQ(PrinterRgbDefault[9].b, 255);
+  for (int i = 0; i < PAL_COLOURS; ++i)
+    if (i != 9) {
+      EXPECT_EQ(PrinterRgbDefault[i].r, PaletteRgb[i][0]) << i;
+      EXPECT_EQ(PrinterRgbDefault[i].g, PaletteRgb[i][1]) << i;
+      EXPECT_EQ(PrinterRgbDefault[i].b, PaletteRgb[i][2]) << i;
+    }
   int n;
   const int* d = DashTable(4, &n);
   ASSERT_EQ(n, 6);

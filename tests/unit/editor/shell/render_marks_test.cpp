@@ -12,7 +12,7 @@ TEST_F(RenderFixture, VertexMarkersShowSelectedVerticesAndWithToggleVAllOthers) 
   DrawPathObj(1, -1);
   auto marks = Ops(REC_MARKER);
   ASSERT_EQ(marks.size(), 1u);
-  EXPECT_EQ(marks[0]->image, MARK_VERTEX);
+  EXPECT_EQ(marks[0]->image, MARKER_VERTEX);
   EXPECT_EQ(marks[0]->paint.colour, 15);
   EXPECT_EQ(marks[0]->pts[0].x, 600 - 7);
   canvas.ops.clear();
@@ -21,7 +21,7 @@ TEST_F(RenderFixture, VertexMarkersShowSelectedVerticesAndWithToggleVAllOthers) 
   marks = Ops(REC_MARKER);
   ASSERT_EQ(marks.size(), 3u);
   EXPECT_EQ(marks[0]->paint.colour, 1);
-  EXPECT_EQ(marks[2]->image, MARK_LAST);
+  EXPECT_EQ(marks[2]->image, MARKER_LAST);
   // Inside an instance no markers; while printing none either.
   canvas.ops.clear();
   Rd.printing = 1;
