@@ -84,3 +84,28 @@ TEST_F(CellNameFixture, LoadBackupNamesTheCellAndSaveAsCopiesTheEntry) {
 }
 
 }  // namespace
+
+#include "pending.h"
+
+namespace {
+
+TEST_F(CellNameFixture, LoadingByNameWritesTheLoadBackupAndMakesNewCells) {
+  WriteCell("LEAF", 1, 0, 0, 10, 10, {{2, 0, 0, 10, 10}}, {});
+  TableCell("LEAF", 1, 0, 0, 10, 10, 1, 0);
+  ASSERT_EQ(CellLoadByName("leaf"), 1);
+  EXPECT_NE(Read("Loadbkup.tlc").find("<H>\nLEAF\n"), std::string::npos);
+  EXPECT_EQ(Store.boxCount, 1);
+  // An unknown name: cancelled, nothing changes; accepted, the new empty
+  // cell becomes current.
+  EXPECT_EQ(CellLoadByName("NEWONE"), 0);
+  EXPECT_STREQ(Cell.name, "LEAF");
+  CellNameUi.newCellRank = [](const char*) { return 1; };
+  ASSERT_EQ(CellLoadByName("NEWONE"), 1);
+  EXPECT_STREQ(Cell.name, "NEWONE");
+  EXPECT_EQ(Store.boxCount, 0);
+  EXPECT_STREQ(Cell.recall[0], "NEWONE");
+  EXPECT_STREQ(Cell.recall[1], "LEAF");
+  CellNoneSet();
+}
+
+}  // namespace
