@@ -4,6 +4,7 @@
 # cell drawn on the recording canvas (display_ref).
 #   display.sh fit REF        TOP at fit
 #   display.sh missing REF    TOP at fit with NMOS.tlc deleted: its outlines
+#   display.sh quick REF      TOP at fit redrawn with Esc held: quick draw
 source "$(dirname "$0")/../harness.sh"
 source "$(dirname "$0")/quil7_lib.sh"
 
@@ -24,8 +25,17 @@ trace_wait '^draw ' 1 || fail "nothing drawn: $(cat "$TRACE")"
 
 # TOP's outline with a margin, then the mouse off the drawing area.
 draws=$(trace_count '^draw ')
+if [ "$case_name" = quick ]; then
+  robot esc-hold 3000 >/dev/null &
+  esc_pid=$!
+  sleep 1
+fi
 robot copydata QUIL7 "zoom -6.5,-5.5 26.5,15.75" >/dev/null || fail "zoom not delivered"
 trace_wait '^draw ' $((draws + 1)) || fail "no redraw after zoom"
+if [ "$case_name" = quick ]; then
+  wait "$esc_pid"
+  export DISPLAY_REF_ESC=1
+fi
 robot cursor-pos 0 0 >/dev/null
 robot mouse QUIL7 3 3 >/dev/null
 sleep 1
@@ -56,6 +66,12 @@ echo "$out" | grep -q '^sure [1-9][0-9]\{3,\} mismatch 0 ' || fail "screen diffe
 pixel() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $8, $9, $10 }'; }
 block() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $12, $13, $14 }'; }
 whites() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $16 }'; }
+if [ "$case_name" = quick ]; then
+  # Only the dotted outlines of the three inverters; no object at all.
+  echo "$line" | grep -q 'boxes 0 paths 0 texts 0 cells 0 ' || fail "objects drawn while Esc was held: $line"
+  [ "$(pixel -4000 12000)" = "0 0 0" ] || fail "via drawn in the quick draw"
+  exit 0
+fi
 [ "$(pixel -4000 12000)" = "255 0 255" ] || fail "via at -4000,12000 is $(pixel -4000 12000)"
 case "$(block 24650 12000)" in "255 255 "*) ;; *) fail "metal2 rail does not reach past its end: $(block 24650 12000)" ;; esac
 case "$(block 300 14500)" in "0 255 255") ;; *) fail "TOP text not seen: $(block 300 14500)" ;; esac

@@ -8,7 +8,7 @@
 // DIR the drawing folder, the view and area as the editor's trace gives
 // them, FONT the font file the editor read ("-" for the built-in one),
 // SHOT a binary PPM of the screen and OX, OY the client area's screen
-// origin. Prints "sure N mismatch M" and the first mismatches; each world
+// origin; DISPLAY_REF_ESC=1 in the environment draws as with Esc held. Prints "sure N mismatch M" and the first mismatches; each world
 // point WX WY asked for prints "at WX WY pixel X Y screen R G B block R G B
 // whites N" (the block: the brightest components and the count of white
 // pixels over the 9 x 9 pixels around it). Exit 0
@@ -127,6 +127,9 @@ int main(int argc, char** argv) {
   DrawViewSet(atoi(argv[3]), atoi(argv[4]), atof(argv[5]), L, T, R, B, aspect, MainSetup.drawres,
               MainSetup.celldrawres);
   Rd.togs = (uint32_t)strtoul(argv[7], nullptr, 10);
+  // DISPLAY_REF_ESC=1: Esc held from the start (quick draw).
+  const char* esc = getenv("DISPLAY_REF_ESC");
+  if (esc && esc[0] == '1') Rd.abortPoll = [] { return 1; };
   RecCanvas rec;
   DrawCanvasSet(RecCanvasMake(&rec));
   DrawAll(0);
