@@ -174,3 +174,9 @@ void RankLayerSetsApply(int rank) {
   LyrOpenBuild();
   LyrActiveBuild();
 }
+
+const char* LyrName(int n) {
+  for (int i = 0; i < MainSetup.layerCount && i < LAYER_MAX; ++i)
+    if (MainSetup.layers[i].number == n && n >= 1) return MainSetup.layers[i].name;
+  return "NONE";
+}

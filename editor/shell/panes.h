@@ -60,6 +60,10 @@ int ProgressText(char* out, size_t size, const char* text, int64_t done, int64_t
 // width or height grows to 2.
 void CellExtentCalc(int32_t ext[4]);
 
+// The name of layer n from the layer table (its first row of that number),
+// or "NONE".
+const char* LyrName(int n);
+
 // The view and open layer sets kept for a rank (0..24) put into the layer
 // table's row flags and rebuilt as the drawing's sets.
 void RankLayerSetsApply(int rank);

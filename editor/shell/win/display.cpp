@@ -6,6 +6,7 @@
 #include "layerview.h"
 #include "mainsetup.h"
 #include "panes.h"
+#include "pending.h"
 #include "redraw.h"
 #include "render.h"
 #include "shellwin.h"
@@ -107,6 +108,24 @@ void DisplayPanesUpdate() {
                  view, open, act};
   PaneDepthText(text, sizeof text, in);
   PaneTextSet(604, text);
+  int rank = Cell.rank >= 0 && Cell.rank <= RANK_MAX ? Cell.rank : 0;
+  const RankView& rv = MainSetup.rankView[rank];
+  PaneGridIn g{};
+  g.gridShown = rv.vgrid;
+  g.wgrid = View.grid;
+  g.dgrid = rv.ndgrid >= 1 && rv.ndgrid <= GRID_PRESETS ? MainSetup.dgrid[rv.ndgrid - 1] : 0;
+  g.scale = MainSetup.scale;
+  g.unit = MainSetup.physunit;
+  g.objKind = ObjKind();
+  g.cellName = MainSetup.objname;
+  g.layer = MainSetup.bplayer;
+  g.layerName = LyrName(MainSetup.bplayer);
+  g.pwidth = MainSetup.pwidth;
+  g.tlayer = MainSetup.tlayer;
+  g.tlayerName = LyrName(MainSetup.tlayer);
+  g.twidth = MainSetup.twidth;
+  PaneGridText(text, sizeof text, g);
+  PaneTextSet(603, text);
 }
 
 void CursorBusy(int on) { SetCursor(LoadCursor(nullptr, on == 1 ? IDC_APPSTARTING : IDC_ARROW)); }

@@ -59,7 +59,8 @@ echo "$out"
 title=$(robot title QUIL7)
 counts=$(robot ctl-text QUIL7 602)
 depth=$(robot ctl-text QUIL7 604)
-note "title '$title' 602 '$counts' 604 '$depth'"
+grid=$(robot ctl-text QUIL7 603)
+note "title '$title' 602 '$counts' 603 '$grid' 604 '$depth'"
 editor_close
 
 echo "$out" | grep -q '^sure [1-9][0-9]\{3,\} mismatch 0 ' || fail "screen differs from the reference (rc $rc)"
@@ -79,6 +80,7 @@ case "$title" in "Quil 7.0.91 beta2    Cell: TOP    Rank: 3    Folder: "*"\Displ
 *) fail "title '$title'" ;; esac
 [ "$counts" = " 3 Cells  4 Boxes  4 Paths  1 Text  10 Vertex" ] || fail "pane 602 '$counts'"
 [ "$depth" = " Depth(0-24)  View(1-10 )  Open(1-10 )" ] || fail "pane 604 '$depth'"
+[ "$grid" = " Wgrd=0.1um  Obj=BOX  Layr= METAL1 (7)" ] || fail "pane 603 '$grid'"
 case "$case_name" in
 fit)
   [ "$(whites 0 2500)" = 0 ] || fail "white at the NMOS outline though NMOS is drawn"

@@ -140,3 +140,18 @@ TEST_F(RenderFixture, RankLayerSetsComeFromTheSetupMasks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenderFixture, LayerNameOrNone) {
+  MainSetup.layerCount = 2;
+  snprintf(MainSetup.layers[0].name, sizeof MainSetup.layers[0].name, "POLY");
+  MainSetup.layers[0].number = 5;
+  snprintf(MainSetup.layers[1].name, sizeof MainSetup.layers[1].name, "OTHER");
+  MainSetup.layers[1].number = 5;
+  EXPECT_STREQ(LyrName(5), "POLY");
+  EXPECT_STREQ(LyrName(6), "NONE");
+  EXPECT_STREQ(LyrName(0), "NONE");
+}
+
+}  // namespace
