@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "celltable.h"
 #include "layerview.h"
+#include "redraw.h"
 #include "mainsetup.h"
 #include "store.h"
 
@@ -179,4 +181,96 @@ const char* LyrName(int n) {
   for (int i = 0; i < MainSetup.layerCount && i < LAYER_MAX; ++i)
     if (MainSetup.layers[i].number == n && n >= 1) return MainSetup.layers[i].name;
   return "NONE";
+}
+
+static double Phys(double v) { return v / (MainSetup.scale > 0 ? MainSetup.scale : 1.0); }
+
+void CellInfoLabel(char* out, size_t size, int i, int k) {
+  const CellEntry* e = CellEntryOf(i);
+  if (!e) {
+    snprintf(out, size, "%s", "");
+    return;
+  }
+  if (k) snprintf(out, size, "%s (%d) #%d", e->name, (int)(e->rank & 0x1F), k);
+  else snprintf(out, size, "%s (%d)", e->name, (int)(e->rank & 0x1F));
+}
+
+void LevelPosText(char* out, size_t size, int k) {
+  if (k < 0 || k >= STORE_LEVELS) k = 0;
+  const InstLevel& L = Rw.lv[k];
+  snprintf(out, size, " X=%.*g  Y=%.*g  O=%-d", 9, Phys((double)L.x), 9, Phys((double)L.y), L.orient);
+}
+
+void ObjectsText(char* out, size_t size) {
+  snprintf(out, size, "Objects:  %-d Cells  %-d Boxes   %-d Paths (%-ld Vtx)", (int)Store.instCount[0],
+           (int)Store.boxCount, (int)Store.pathCount, (long)Store.vertexCount);
+}
+
+void OutlineText(char* out, size_t size) {
+  const CellEntry* e = CellEntryOf(Store.currentCell);
+  double l = e ? e->l : 0, b = e ? e->b : 0, r = e ? e->r : 0, t = e ? e->t : 0;
+  snprintf(out, size, "Outline:  L=%.*g  B=%.*g  R=%.*g  T=%.*g", 9, Phys(l), 9, Phys(b), 9, Phys(r), 9,
+           Phys(t));
+}
+
+void RankCellsList(int r, InfoAddFn add, void* ctx) {
+  char line[120];
+  snprintf(line, sizeof line, "Rank %d Cells:", r);
+  add(ctx, line);
+  for (int c = 1; c <= CellTable.count; ++c) {
+    const CellEntry* e = CellEntryOf(c);
+    if (!e || (int)(e->rank & 0x1F) != r) continue;
+    long n = 0;
+    for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
+      const int32_t* rec = StoreCellRec(0, i);
+      if (rec && (int)((uint32_t)rec[0] & INST_CELL_MASK) == c) ++n;
+    }
+    if (!n) continue;
+    int w = n < 10 ? 8 : n < 100 ? 7 : n < 1000 ? 6 : n < 10000 ? 5 : 4;
+    snprintf(line, sizeof line, " %*ld  %s", w, n, e->name);
+    add(ctx, line);
+  }
+}
+
+void BoxFieldLine(int f, int32_t box, const char* name, InfoAddFn add, void* ctx) {
+  static const uint32_t kBits[5] = {0, BOX_SEL_LEFT, BOX_SEL_BOTTOM, BOX_SEL_RIGHT, BOX_SEL_TOP};
+  const int32_t* rec = StoreBoxRec(box);
+  if (!rec || f < 1 || f > 4) return;
+  char line[120];
+  snprintf(line, sizeof line, "%c %s=%.*g", ((uint32_t)rec[0] & kBits[f]) ? '*' : ' ', name ? name : "", 9,
+           Phys(rec[f]));
+  add(ctx, line);
+}
+
+static int CountWidth(long n) { return n < 10 ? 24 : n < 100 ? 23 : n < 1000 ? 22 : n < 10000 ? 21 : 20; }
+
+void LayerCountsList(InfoAddFn add, void* ctx) {
+  static long boxes[LAYER_MAX + 1], paths[LAYER_MAX + 1], texts[LAYER_MAX + 1];
+  memset(boxes, 0, sizeof boxes);
+  memset(paths, 0, sizeof paths);
+  memset(texts, 0, sizeof texts);
+  for (int32_t i = 1; i <= Store.boxCount; ++i) {
+    const int32_t* r = StoreBoxRec(i);
+    int l = r ? (int)((uint32_t)r[0] & FLAG_LAYER_MASK) : 0;
+    if (l >= 1 && l <= LAYER_MAX) ++boxes[l];
+  }
+  for (int32_t i = 1; i <= Store.pathCount; ++i) {
+    const int32_t* r = StorePathRec(i);
+    int l = r ? (int)((uint32_t)r[0] & FLAG_LAYER_MASK) : 0;
+    if (l < 1 || l > LAYER_MAX) continue;
+    if ((uint32_t)r[0] & TEXT_BIT) ++texts[l];
+    else ++paths[l];
+  }
+  char line[200];
+  snprintf(line, sizeof line, "Object Counts:%*s%*s%*s", 24, "( Boxes", 20, "Paths", 22, "Text )");
+  add(ctx, line);
+  for (int l = 1; l <= LAYER_MAX; ++l) {
+    if (!boxes[l] && !paths[l] && !texts[l]) continue;
+    int lw = l < 10 ? 6 : l < 100 ? 5 : 4;
+    snprintf(line, sizeof line, "%*s%*.1d%*.1d%*.1d", 12, "Layer", lw, l, CountWidth(boxes[l]), (int)boxes[l],
+             CountWidth(paths[l]), (int)paths[l]);
+    size_t n = strlen(line);
+    snprintf(line + n, sizeof line - n, "%*.1d", CountWidth(texts[l]), (int)texts[l]);
+    add(ctx, line);
+  }
 }

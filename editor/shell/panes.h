@@ -64,6 +64,29 @@ void CellExtentCalc(int32_t ext[4]);
 // or "NONE".
 const char* LyrName(int n);
 
+// --- information texts ------------------------------------------------------
+// Lines of the information lists go to add (the SHOWLIST list box, or a
+// test's record).
+typedef void (*InfoAddFn)(void* ctx, const char* line);
+
+// "%s (%d)" name and rank of cell i; with k not 0 " #%d" follows.
+void CellInfoLabel(char* out, size_t size, int i, int k);
+// " X=%.*g  Y=%.*g  O=%-d": position (physical units) and orientation of
+// level k of the instance stack.
+void LevelPosText(char* out, size_t size, int k);
+// "Objects:  %-d Cells  %-d Boxes   %-d Paths (%-ld Vtx)" of the store.
+void ObjectsText(char* out, size_t size);
+// "Outline:  L=.. B=.. R=.. T=.." of the current cell's table entry.
+void OutlineText(char* out, size_t size);
+// "Rank %d Cells:" then " %*d  %s" for each cell of rank r placed in the
+// current cell (level 0), with its number of instances.
+void RankCellsList(int r, InfoAddFn add, void* ctx);
+// "%c %s=%.*g": '*' when the box's edge bit of field f (1 left, 2 bottom,
+// 3 right, 4 top) is set; the field's value in physical units.
+void BoxFieldLine(int f, int32_t box, const char* name, InfoAddFn add, void* ctx);
+// The per-layer counts of boxes, paths and texts of the store.
+void LayerCountsList(InfoAddFn add, void* ctx);
+
 // The view and open layer sets kept for a rank (0..24) put into the layer
 // table's row flags and rebuilt as the drawing's sets.
 void RankLayerSetsApply(int rank);

@@ -155,3 +155,50 @@ TEST_F(RenderFixture, LayerNameOrNone) {
 }
 
 }  // namespace
+
+namespace {
+
+void Collect(void* ctx, const char* line) { static_cast<std::vector<std::string>*>(ctx)->push_back(line); }
+
+TEST_F(RenderFixture, InformationTexts) {
+  int c1 = TableCell("LEAF", 1, -500, 0, 1500, 2000, 0, 0);
+  int top = TableCell("TOPC", 2, 0, 0, 1, 1, 0, 0);
+  Store.currentCell = top;
+  char t[200];
+  CellInfoLabel(t, sizeof t, c1, 0);
+  EXPECT_STREQ(t, "LEAF (1)");
+  CellInfoLabel(t, sizeof t, c1, 12);
+  EXPECT_STREQ(t, "LEAF (1) #12");
+  AddBox(3, 1000, -2500, 3000, 4000, BOX_SEL_BOTTOM);
+  AddPath(3, 0, {{0, 0}, {1, 1}});
+  AddText(3, 30, 0, 0, 0, "AB");
+  for (int i = 0; i < 12345; ++i) AddInst(0, c1, 0, i, 0);
+  ObjectsText(t, sizeof t);
+  EXPECT_STREQ(t, "Objects:  12345 Cells  1 Boxes   2 Paths (4 Vtx)");
+  Store.currentCell = c1;
+  OutlineText(t, sizeof t);
+  EXPECT_STREQ(t, "Outline:  L=-0.5  B=0  R=1.5  T=2");
+  LevelPush(0, 7);
+  LevelPosText(t, sizeof t, 0);
+  EXPECT_STREQ(t, " X=0.006  Y=0  O=0");
+  std::vector<std::string> lines;
+  RankCellsList(1, Collect, &lines);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Rank 1 Cells:");
+  EXPECT_EQ(lines[1], " 12345  LEAF");  // width 4 from 10,000 on
+  lines.clear();
+  BoxFieldLine(2, 1, "Bottom", Collect, &lines);
+  BoxFieldLine(1, 1, "Left", Collect, &lines);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "* Bottom=-2.5");
+  EXPECT_EQ(lines[1], "  Left=1");
+  lines.clear();
+  LayerCountsList(Collect, &lines);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Object Counts:" + std::string(17, ' ') + "( Boxes" + std::string(15, ' ') + "Paths" +
+                          std::string(16, ' ') + "Text )");
+  EXPECT_EQ(lines[1], "       Layer     3" + std::string(23, ' ') + "1" + std::string(23, ' ') + "1" +
+                          std::string(23, ' ') + "1");
+}
+
+}  // namespace
