@@ -210,3 +210,39 @@ TEST_F(RenderFixture, TablesHoldTheirValues) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenderFixture, ExtremeCoordinatesAndSizesDrawWithinTheGuard) {
+  const int32_t lo = INT32_MIN, hi = INT32_MAX;
+  AddBox(1, lo, lo, hi, hi);
+  AddBox(2, hi - 1, lo, hi, hi);
+  AddPath(1, lo, {{lo, lo}, {hi, hi}, {lo, hi}});
+  AddPath(2, hi, {{0, 0}, {hi, 0}});
+  AddPath(3, 0, {{lo, 0}, {hi, 1}, {0, hi}, {lo, 0}});
+  AddText(1, hi, 5, lo, hi, "ABCDEFGHIJ");
+  AddText(2, lo, 3, 0, 0, "X");
+  Rd.togs = 0;
+  Rd.ownFull = 1;
+  Rd.ctrl = 1;
+  DrawLevelLayers(-1);
+  // Instances at the far corners, turned.
+  int c = TableCell("FAR", 1, lo, lo, hi, hi, 0, 0);
+  int top = TableCell("TOPC", 2, 0, 0, 1, 1, 0, 0);
+  Store.currentCell = Store.heldCell = top;
+  AddInst(0, c, 7, hi, lo);
+  AddInst(0, c, 2, lo, hi, 1);
+  DrawAll(0);
+  for (const RecOp& op : canvas.ops) {
+    if (op.kind == REC_MARKER || op.kind == REC_DOT) continue;
+    for (auto& p : op.pts) {
+      EXPECT_GE(p.x, -2);
+      EXPECT_LE(p.x, 1002);
+      EXPECT_GE(p.y, -2);
+      EXPECT_LE(p.y, 1002);
+    }
+  }
+  EXPECT_FALSE(canvas.ops.empty());
+}
+
+}  // namespace
