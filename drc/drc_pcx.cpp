@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "host.h"
 
@@ -73,7 +74,7 @@ int GetLe16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 
 bool OwnName(const std::string& file, const std::string& cell, int* check, int* seq) {
   // <cell>_<digits>_<digits>.pcx, any case.
-  if (file.size() < cell.size() + 9) return false;
+  if (file.size() < cell.size() + 8) return false;
   for (size_t i = 0; i < cell.size(); ++i)
     if (std::toupper((unsigned char)file[i]) != std::toupper((unsigned char)cell[i])) return false;
   const char* p = file.c_str() + cell.size();
@@ -308,13 +309,15 @@ int PcxDeleteOwn(const char* folder, const char* cell) {
   std::error_code ec;
   int n = 0;
   fs::path dir = (folder && *folder) ? fs::path(folder) : fs::current_path(ec);
+  std::vector<fs::path> own;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     int c, s;
     if (!it->is_regular_file(ec)) continue;
     if (!OwnName(it->path().filename().string(), cell, &c, &s)) continue;
-    if (!HeaderOfFile(it->path())) continue;
-    if (fs::remove(it->path(), ec)) ++n;
+    if (HeaderOfFile(it->path())) own.push_back(it->path());
   }
+  for (const fs::path& p : own)
+    if (fs::remove(p, ec)) ++n;
   return n;
 }
 
