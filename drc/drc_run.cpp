@@ -126,6 +126,36 @@ void LogCheckHeader() {
   DrcLogPut("Areas Mapped:\n");
 }
 
+void DrcApplyArguments(const char* args) {
+  enum { TOKENS = 14, TOKLEN = 32 };
+  char tok[TOKENS + 1][TOKLEN + 1];
+  int n = 1;  // tokens are numbered from 1
+  const char* p = args ? args : "";
+  while (*p && n <= TOKENS) {
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!*p) break;
+    size_t k = 0;
+    while (*p && *p != ' ' && *p != '\t') {
+      if (k < TOKLEN) tok[n][k++] = *p;
+      ++p;
+    }
+    tok[n][k] = 0;
+    ++n;
+  }
+  if (n < 2) return;
+  if (DrcRunS.findCell && DrcRunS.src && DrcRunS.findCell(DrcRunS.src->ctx, tok[1]))
+    std::snprintf(DrcSet.v[K_CLN], sizeof DrcSet.v[K_CLN], "%s", tok[1]);
+  if (n >= 5) {
+    double x = std::atof(tok[2]), y = std::atof(tok[3]), w = std::atof(tok[4]);
+    DrcSet.pending = 1;
+    DrcSet.pendL = x - 0.5 * w;
+    DrcSet.pendR = x + 0.5 * w;
+    DrcSet.pendB = y - 0.4 * w;
+    DrcSet.pendT = y + 0.4 * w;
+  }
+  DrcSetupApply(1);
+}
+
 int DrcRun() {
   DrcRunState& st = DrcRunS;
   if (!st.dateText[0] || !st.timeText[0]) {

@@ -33,6 +33,11 @@ void DrcRunReset();
 void DrcLogPut(const char* text);
 void LogHeader();
 void LogCheckHeader();
+// The editor's argument form "cell cx cy w": at most 14 tokens of at most 32
+// characters; token 1 becomes the cell when the collection holds it, and with
+// four tokens the window centred on (cx, cy), w wide and 0.8 w high, is
+// applied (with name checks).
+void DrcApplyArguments(const char* args);
 // One run over the checks csn= .. cfn=; 1 all done, 0 aborted or failed.
 int DrcRun();
 // Go: the run, then the final text (appended to the log, shown), releases.
