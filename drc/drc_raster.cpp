@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "drc_map.h"
 #include "drc_state.h"
@@ -12,6 +13,20 @@
 DrcRaster DrcRas;
 
 namespace {
+
+// Grid index of the loaded cell's boxes and paths by their bounding boxes in
+// cell coordinates, so that an area visits only the objects near it. The
+// maps do not depend on the order in which objects are filled.
+struct ObjIndex {
+  int cell = 0;
+  int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
+  int gx = 0, gy = 0;
+  int32_t nb = 0, np = 0;
+  std::vector<int32_t> start, items;
+  std::vector<uint32_t> stamp;
+  uint32_t epoch = 0;
+};
+ObjIndex Index;
 
 bool Stopped() { return DrcG.abortFlag || DrcG.stopCode; }
 
@@ -273,8 +288,124 @@ void ReadError(const char* cell, int code) {
   DrcG.stopCode = code;
 }
 
+void IndexBuild(int cell) {
+  ObjIndex& x = Index;
+  const DrcCellSource* s = DrcRas.src;
+  x.cell = cell;
+  x.nb = s->boxCount(s->ctx);
+  x.np = s->pathCount(s->ctx);
+  int32_t n = x.nb + x.np;
+  // Bounds kept in 32 bits (clamped) to keep the index small.
+  std::vector<int32_t> bb((size_t)n * 4);
+  int64_t o[4];
+  int64_t l = INT64_MAX, b = INT64_MAX, r = INT64_MIN, t = INT64_MIN;
+  DrcBoxRec bx;
+  DrcPathRec p;
+  for (int32_t i = 0; i < n; ++i) {
+    if (i < x.nb) {
+      s->box(s->ctx, i + 1, &bx);
+      o[0] = std::min(bx.l, bx.r);
+      o[1] = std::min(bx.b, bx.t);
+      o[2] = std::max(bx.l, bx.r);
+      o[3] = std::max(bx.b, bx.t);
+    } else {
+      s->path(s->ctx, i - x.nb + 1, &p);
+      int nv = std::min<int32_t>(p.nv, DRC_MAXV);
+      int64_t m = p.width < 0 ? -(int64_t)p.width : p.width;
+      o[0] = o[1] = INT64_MAX / 4;
+      o[2] = o[3] = INT64_MIN / 4;
+      for (int k = 0; k < nv && p.xy; ++k) {
+        o[0] = std::min<int64_t>(o[0], p.xy[2 * k] - m);
+        o[1] = std::min<int64_t>(o[1], p.xy[2 * k + 1] - m);
+        o[2] = std::max<int64_t>(o[2], p.xy[2 * k] + m);
+        o[3] = std::max<int64_t>(o[3], p.xy[2 * k + 1] + m);
+      }
+      if (nv < 1 || !p.xy) o[0] = o[1] = o[2] = o[3] = 0;
+    }
+    for (int k = 0; k < 4; ++k) {
+      o[k] = std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, o[k]));
+      bb[(size_t)i * 4 + k] = (int32_t)o[k];
+    }
+    l = std::min(l, o[0]);
+    b = std::min(b, o[1]);
+    r = std::max(r, o[2]);
+    t = std::max(t, o[3]);
+  }
+  if (n == 0) l = b = r = t = 0;
+  int g = (int)std::sqrt((double)n / 4.0);
+  g = std::max(1, std::min(g, 1024));
+  x.gx = x.gy = g;
+  x.x0 = l;
+  x.y0 = b;
+  x.cw = std::max<int64_t>(1, (r - l) / g + 1);
+  x.ch = std::max<int64_t>(1, (t - b) / g + 1);
+  auto col = [&](int64_t v) { return (int)std::max<int64_t>(0, std::min<int64_t>(g - 1, (v - x.x0) / x.cw)); };
+  auto row = [&](int64_t v) { return (int)std::max<int64_t>(0, std::min<int64_t>(g - 1, (v - x.y0) / x.ch)); };
+  x.start.assign((size_t)g * g + 1, 0);
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t* o = &bb[(size_t)i * 4];
+    for (int v = row(o[1]); v <= row(o[3]); ++v)
+      for (int u = col(o[0]); u <= col(o[2]); ++u) x.start[(size_t)v * g + u + 1]++;
+  }
+  for (size_t k = 1; k < x.start.size(); ++k) x.start[k] += x.start[k - 1];
+  x.items.assign((size_t)x.start.back(), 0);
+  std::vector<int32_t> fill(x.start.begin(), x.start.end() - 1);
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t* o = &bb[(size_t)i * 4];
+    for (int v = row(o[1]); v <= row(o[3]); ++v)
+      for (int u = col(o[0]); u <= col(o[2]); ++u) x.items[(size_t)fill[(size_t)v * g + u]++] = i;
+  }
+  x.stamp.assign((size_t)n, 0);
+  x.epoch = 0;
+}
+
+void InverseXform(int depth, int64_t* px, int64_t* py) {
+  *px -= DrcRas.offX;
+  *py -= DrcRas.offY;
+  for (int n = 0; n <= depth; ++n) Orient(OrientInverse(DrcRas.stack[n].orient), px, py);
+}
+
 void MapAllObjects(int depth) {
   const DrcCellSource* s = DrcRas.src;
+  ObjIndex& x = Index;
+  if (x.cell == DrcRas.loadedCell && x.cell != 0 && x.gx > 0) {
+    // The area in the cell's own coordinates.
+    int64_t ax0 = DrcRas.areaL, ay0 = DrcRas.areaB, ax1 = DrcRas.areaR, ay1 = DrcRas.areaT;
+    InverseXform(depth, &ax0, &ay0);
+    InverseXform(depth, &ax1, &ay1);
+    if (ax0 > ax1) std::swap(ax0, ax1);
+    if (ay0 > ay1) std::swap(ay0, ay1);
+    int64_t u0 = (ax0 - x.x0) / x.cw - 1, u1 = (ax1 - x.x0) / x.cw + 1;
+    int64_t v0 = (ay0 - x.y0) / x.ch - 1, v1 = (ay1 - x.y0) / x.ch + 1;
+    u0 = std::max<int64_t>(u0, 0);
+    v0 = std::max<int64_t>(v0, 0);
+    u1 = std::min<int64_t>(u1, x.gx - 1);
+    v1 = std::min<int64_t>(v1, x.gy - 1);
+    if (++x.epoch == 0) {
+      std::fill(x.stamp.begin(), x.stamp.end(), 0);
+      x.epoch = 1;
+    }
+    DrcBoxRec b;
+    DrcPathRec p;
+    for (int64_t v = v0; v <= v1; ++v)
+      for (int64_t u = u0; u <= u1; ++u) {
+        size_t k = (size_t)v * x.gx + (size_t)u;
+        for (int32_t q = x.start[k]; q < x.start[k + 1]; ++q) {
+          int32_t i = x.items[(size_t)q];
+          if (x.stamp[(size_t)i] == x.epoch) continue;
+          x.stamp[(size_t)i] = x.epoch;
+          if (Stopped()) return;
+          if (i < x.nb) {
+            s->box(s->ctx, i + 1, &b);
+            MapBox(b, depth);
+          } else {
+            s->path(s->ctx, i - x.nb + 1, &p);
+            MapPath(p, depth);
+          }
+        }
+      }
+    return;
+  }
   int32_t nb = s->boxCount(s->ctx);
   DrcBoxRec b;
   for (int32_t i = 1; i <= nb && !Stopped(); ++i) {
@@ -297,6 +428,7 @@ bool LoadObjects(int cell, const char* name) {
     return false;
   }
   DrcRas.loadedCell = cell;
+  IndexBuild(cell);
   return true;
 }
 
@@ -372,11 +504,15 @@ void MapInstances(int d) {
 }  // namespace
 
 void DrcRasterReset() {
+  Index = ObjIndex();
   std::memset(&DrcRas, 0, sizeof DrcRas);
   DrcRas.res = 1;
 }
 
-void DrcRasterForget() { DrcRas.loadedCell = 0; }
+void DrcRasterForget() {
+  DrcRas.loadedCell = 0;
+  Index = ObjIndex();
+}
 
 int64_t DrcNearest(double v) { return (int64_t)(v >= 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
 
@@ -404,14 +540,35 @@ void MapBox(const DrcBoxRec& bx, int depth) {
   int64_t l = bx.l, b = bx.b, rr = bx.r, t = bx.t;
   CornersXform(depth, &l, &b, &rr, &t);
   if (rr < r.areaL || l > r.areaR || t < r.areaB || b > r.areaT) return;
-  r.npt = 0;
-  AppendPoint(l, b);
-  AppendPoint(rr, b);
-  AppendPoint(rr, t);
-  AppendPoint(l, t);
-  AppendPoint(l, b);
-  PixelList();
-  PolyFill(false);
+  {
+    // What the polygon fill makes of a box, without walking its edges: rows
+    // pb .. pt - 1, both rows when it is two rows high, its one row when flat.
+    int64_t pl, pb, pr, pt;
+    PixelOf(l, b, &pl, &pb);
+    PixelOf(rr, t, &pr, &pt);
+    if (pl == pr) return;
+    int64_t y0 = pb, y1 = pt - 1;
+    if (pt == pb) y1 = pb;
+    if (pt == pb + 1) y1 = pt;
+    y0 = std::max<int64_t>(y0, 0);
+    y1 = std::min<int64_t>(y1, DrcM.maph - 1);
+    if (y0 > y1) return;
+    int64_t c0 = std::max<int64_t>(pl, 0), c1 = std::min<int64_t>(pr, DrcM.mapw);
+    if (c0 >= c1) return;
+    int w0 = (int)(c0 >> 6), w1 = (int)((c1 - 1) >> 6);
+    uint64_t* tmp = MapRow(DrcM.W, DrcM.maph);
+    for (int j = w0; j <= w1; ++j) tmp[j] = 0;
+    SpanSet(tmp, c0, c1);
+    for (int64_t y = y0; y <= y1; ++y) {
+      uint64_t* wr = MapRow(DrcM.W, (int)y);
+      if (r.overlap) {
+        uint64_t* rw = MapRow(DrcM.R, (int)y);
+        for (int j = w0; j <= w1; ++j) rw[j] |= tmp[j] & wr[j];
+      }
+      for (int j = w0; j <= w1; ++j) wr[j] |= tmp[j];
+    }
+    r.objects++;
+  }
 }
 
 void MapPath(const DrcPathRec& p, int depth) {

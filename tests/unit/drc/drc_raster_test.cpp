@@ -83,6 +83,12 @@ TEST_F(RasterTest, RandomBoxesMatchThePixelRule) {
     if (pb == pt && pb >= 0 && pb < DrcM.maph && cr > cl) want = cr - cl;
     if (pt == pb + 1 && cr > cl) want = (cr - cl) * ((pb >= 0 && pb < DrcM.maph) + (pt >= 0 && pt < DrcM.maph));
     ASSERT_EQ(MapCount(DrcM.W), want) << l << " " << b << " " << r << " " << t;
+    // The same rectangle as a closed polygon goes through the general fill.
+    std::vector<uint64_t> box(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
+    MapClear(DrcM.W);
+    Path({l, b, r, b, r, t, l, t, l, b}, 0);
+    std::vector<uint64_t> poly(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
+    ASSERT_TRUE(box == poly) << l << " " << b << " " << r << " " << t;
   }
 }
 
