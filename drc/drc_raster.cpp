@@ -14,6 +14,8 @@ DrcRaster DrcRas;
 
 namespace {
 
+const double kPi = 3.14159265358979323846;
+
 // Grid index of the loaded cell's boxes and paths by their bounding boxes in
 // cell coordinates, so that an area visits only the objects near it. The
 // maps do not depend on the order in which objects are filled.
@@ -195,7 +197,7 @@ void StorePoint(double x, double y) { AppendPoint(DrcNearest(x), DrcNearest(y));
 void PathOutline(int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
                  int64_t y1, int64_t x2, int64_t y2) {
   DrcRaster& r = DrcRas;
-  double t = (x1 == x0) ? (y1 > y0 ? M_PI / 2 : -M_PI / 2) : std::atan2((double)(y1 - y0), (double)(x1 - x0));
+  double t = (x1 == x0) ? (y1 > y0 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y1 - y0), (double)(x1 - x0));
   double u = a * std::sin(t), v = a * std::cos(t);
   if (first) {
     int64_t rx = DrcNearest(x0 + u), ry = DrcNearest(y0 - v);
@@ -225,7 +227,7 @@ void PathOutline(int64_t a, bool first, bool hasNext, bool extended, int64_t x0,
     }
     return;
   }
-  double t2 = (x2 == x1) ? (y2 > y1 ? M_PI / 2 : -M_PI / 2) : std::atan2((double)(y2 - y1), (double)(x2 - x1));
+  double t2 = (x2 == x1) ? (y2 > y1 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y2 - y1), (double)(x2 - x1));
   double h = (t2 - t) / 2, D, g;
   if (std::cos(h) == 0) {
     g = 0;

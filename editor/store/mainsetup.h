@@ -16,6 +16,8 @@ struct MainSetupState {
   int layerNumOnly = 0;                // layers match by number alone
   LayerEntry layers[LAYER_MAX] = {};   // the layer table, in file order
   int layerCount = 0;
+  int writeOldTlc = 0;                 // writeoldtlc=: TLC writers use the "=X" form
+  int mctLayer = 256;                  // mctlayer=: layer of the missing-cell text
 };
 
 extern MainSetupState MainSetup;

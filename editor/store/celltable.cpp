@@ -1,0 +1,271 @@
+#include "celltable.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "host.h"
+#include "namecheck.h"
+#include "safewrite.h"
+#include "store.h"
+#include "tlcline.h"
+
+CellTableState CellTable;
+
+namespace {
+
+bool SameName(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    int ca = toupper(static_cast<unsigned char>(*a)), cb = toupper(static_cast<unsigned char>(*b));
+    if (ca != cb) return false;
+    if (!ca) return true;
+  }
+}
+
+void Preset(CellEntry* e) {
+  memset(e, 0, sizeof *e);
+  snprintf(e->name, sizeof e->name, "NONE");
+  e->rank = 1;
+  e->r = 1;
+  e->t = 1;
+}
+
+std::unique_ptr<TlcLineIn> NewSource() { return std::unique_ptr<TlcLineIn>(new TlcLineIn); }
+
+// Opens the first list of names that exists in folder (may be "").
+int OpenList(TlcLineIn* in, const char* folder, int names, int tlcMode) {
+  static const char* const files[] = {"QUIL7.CRF", "CELLS7.DBD", "CELLS6.DBD"};
+  for (int i = 0; i < names; ++i) {
+    char path[400];
+    int n = snprintf(path, sizeof path, "%s%s", folder, files[i]);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof path) return 0;
+    if (TlcLineOpenFile(in, path, tlcMode)) {
+      in->maxChars = TLC_LINE_LIMIT;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+// Parses a data line into e (rank first); 1 when the rank is 1..24 and
+// every field present is a number in range (missing ones keep the preset).
+int ParseData(const char* line, CellEntry* e, int* rankOut) {
+  int64_t v[9];
+  const char* p = line;
+  int n = 0;
+  while (n < 9) {
+    const char* q = TlcNextInt(p, &v[n]);
+    if (!q) break;
+    p = q;
+    ++n;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  if (n == 0) {
+    *rankOut = 0;
+    return 0;
+  }
+  *rankOut = (v[0] >= INT32_MIN && v[0] <= INT32_MAX) ? static_cast<int>(v[0]) : 0;
+  if (v[0] < 1 || v[0] > RANK_MAX) return 0;
+  if (n < 9 && *p) return 0;  // a malformed field
+  for (int i = 1; i < n; ++i) {
+    bool count = i >= 5;
+    if (v[i] > INT32_MAX || v[i] < (count ? 0 : INT32_MIN)) return 0;
+  }
+  int32_t* fields[] = {&e->rank, &e->l, &e->b, &e->r, &e->t, &e->nb, &e->np, &e->nv, &e->nc};
+  for (int i = 0; i < n; ++i) *fields[i] = static_cast<int32_t>(v[i]);
+  return 1;
+}
+
+int WriteList(const char* path) {
+  for (int i = 1; i <= CellTable.count; ++i) {
+    int rank = CellTable.cells[i].rank & 0x1F;
+    if (rank < 1 || rank > RANK_MAX) {
+      char msg[160];
+      snprintf(msg, sizeof msg, "Cell %s has Rank %d outside 1..24 ... QUIL7.CRF not Written", CellTable.cells[i].name,
+               rank);
+      HostError(msg);
+      return 0;
+    }
+  }
+  SafeWrite sw;
+  if (!SafeWriteOpen(&sw, path)) return 0;
+  int bad = fprintf(sw.f, "%d\n", CellTable.count) < 0;
+  for (int i = 1; i <= CellTable.count && !bad; ++i) {
+    const CellEntry& e = CellTable.cells[i];
+    bad = fprintf(sw.f, "%s\n%d %d %d %d %d %d %d %d %d\n", e.name, static_cast<int>(e.rank & 0x1F), e.l, e.b, e.r,
+                  e.t, e.nb, e.np, e.nv, e.nc) < 0;
+  }
+  if (!bad) bad = fprintf(sw.f, "\n") < 0;
+  return SafeWriteCommit(&sw, bad);
+}
+
+}  // namespace
+
+void CellTableReset() { memset(&CellTable, 0, sizeof CellTable); }
+
+const CellEntry* CellEntryOf(int n) {
+  if (n < 1 || n > CellTable.count || n > CELL_MAX) return nullptr;
+  return &CellTable.cells[n];
+}
+
+const char* CellNameOf(int n) {
+  if (const CellEntry* e = CellEntryOf(n)) return e->name;
+  if (n >= UNRESOLVED_FIRST && n < UNRESOLVED_FIRST + CellTable.unresolvedCount) return CellTable.cells[n].name;
+  return nullptr;
+}
+
+int CellFind(const char* name) {
+  if (!name || !name[0]) return 0;
+  for (int i = 1; i <= CellTable.count; ++i)
+    if (SameName(CellTable.cells[i].name, name)) return i;
+  return 0;
+}
+
+int CellFindAdd(const char* name) {
+  int n = CellFind(name);
+  if (n) return n;
+  if (CellTable.count >= CELL_MAX || !CellNameValid(name)) return 0;
+  CellEntry* e = &CellTable.cells[++CellTable.count];
+  Preset(e);
+  TlcCopyCut(e->name, name, CELL_NAME_MAX, 1);
+  return CellTable.count;
+}
+
+int CellNumberForInstance(const char* name) {
+  if (!name || !name[0]) return 0;
+  int n = CellFind(name);
+  if (n) return n;
+  // A name that no cell can carry is no reference to keep.
+  if (!CellNameValid(name)) return 0;
+  for (int i = 0; i < CellTable.unresolvedCount; ++i)
+    if (SameName(CellTable.cells[UNRESOLVED_FIRST + i].name, name)) return UNRESOLVED_FIRST + i;
+  if (UNRESOLVED_FIRST + CellTable.unresolvedCount >= CELL_NUMBER_SPAN) return 0;
+  CellEntry* e = &CellTable.cells[UNRESOLVED_FIRST + CellTable.unresolvedCount];
+  memset(e, 0, sizeof *e);
+  TlcCopyCut(e->name, name, CELL_NAME_MAX, 1);
+  return UNRESOLVED_FIRST + CellTable.unresolvedCount++;
+}
+
+int CrfRead() {
+  auto in = NewSource();
+  if (!OpenList(in.get(), "", 3, 0)) return 0;
+  const char* line = TlcLineGet(in.get());
+  int64_t announced = 0;
+  bool countOk = line && TlcNextInt(line, &announced) && announced >= 0;
+  if (!countOk) announced = 0;
+  int64_t want = announced > CELL_MAX ? int64_t(CELL_MAX) : announced;
+  CellTableReset();
+  int count = 0;
+  for (int64_t i = 0; i < want; ++i) {
+    CellEntry e;
+    Preset(&e);
+    line = TlcLineGet(in.get());
+    if (!line) break;
+    char name[TLC_LINE_LIMIT + 2];
+    snprintf(name, sizeof name, "%s", line);
+    line = TlcLineGet(in.get());
+    if (!line) break;
+    int rank = 0;
+    // A name that can't be a file name is dropped like a bad rank: the cell
+    // could never be loaded or saved under it.
+    if (!ParseData(line, &e, &rank) || strlen(name) > CELL_NAME_MAX || !CellNameValid(name)) continue;
+    TlcCopyCut(e.name, name, CELL_NAME_MAX, 1);
+    CellTable.cells[++count] = e;
+  }
+  TlcLineClose(in.get());
+  CellTable.count = count;
+  if (!countOk || count < announced) {
+    HostError("Cells7.crf File Error ... Keeping Valid Cells");
+    return 2;
+  }
+  return 1;
+}
+
+int CrfWrite(const char* name, int cell, int rank) {
+  if (name && name[0] && cell && rank) {
+    if (rank < 1 || rank > RANK_MAX || cell < 1 || cell > CELL_MAX) {
+      char msg[160];
+      snprintf(msg, sizeof msg, "Cell %.32s has Rank %d outside 1..24 ... QUIL7.CRF not Written", name, rank);
+      HostError(msg);
+      return 0;
+    }
+    if (cell > CellTable.count) return 0;
+    int32_t ext[4];
+    StoreExtentCalc(ext);
+    CellEntry& e = CellTable.cells[cell];
+    TlcCopyCut(e.name, name, CELL_NAME_MAX, 1);
+    e.rank = rank;
+    e.l = ext[0];
+    e.b = ext[1];
+    e.r = ext[2];
+    e.t = ext[3];
+    e.nb = Store.boxCount;
+    e.np = Store.pathCount;
+    e.nv = Store.vertexCount;
+    e.nc = Store.instCount[0];
+  }
+  return WriteList("QUIL7.CRF");
+}
+
+int CrfCheckFiles() {
+  int missing = 0;
+  for (int i = 1; i <= CellTable.count; ++i) {
+    char path[64];
+    snprintf(path, sizeof path, "%s.tlc", CellTable.cells[i].name);
+    FILE* f = fopen(path, "rb");
+    if (f) {
+      fclose(f);
+      continue;
+    }
+    ++missing;
+    char msg[200];
+    snprintf(msg, sizeof msg,
+             "%s File is Missing\n\nImport or Create a cell with that name\n\nOK to Continue Search, Cancel to End "
+             "Search",
+             path);
+    if (HostMsgBox(msg, nullptr, HOST_CAP_WARNING, HOST_OKCANCEL) == HOST_IDCANCEL) break;
+  }
+  return missing;
+}
+
+int CrfReadOther(const char* folder) {
+  auto in = NewSource();
+  if (!folder) folder = "";
+  if (!OpenList(in.get(), folder, 2, 1)) return 0;
+  const char* line = TlcLineGet(in.get());
+  int64_t announced = 0;
+  if (!line || !TlcNextInt(line, &announced) || announced < 0) announced = 0;
+  if (announced > CELL_MAX) announced = CELL_MAX;
+  CellTableReset();
+  CellTable.count = static_cast<int>(announced);
+  for (int i = 1; i <= CellTable.count; ++i) Preset(&CellTable.cells[i]);
+  for (int i = 1; i <= CellTable.count; ++i) {
+    CellEntry* e = &CellTable.cells[i];
+    line = TlcLineGet(in.get());
+    if (!line) break;
+    // A name that must not become a file name is kept empty: nothing is
+    // ever opened for it.
+    if (strlen(line) <= CELL_NAME_MAX && CellNameValid(line))
+      TlcCopyCut(e->name, line, CELL_NAME_MAX, 1);
+    else
+      e->name[0] = 0;
+    line = TlcLineGet(in.get());
+    if (!line) break;
+    int rank = 0;
+    CellEntry parsed = *e;
+    if (ParseData(line, &parsed, &rank))
+      *e = parsed;
+    else
+      e->rank = rank;
+  }
+  TlcLineClose(in.get());
+  return 1;
+}
+
+int CrfWriteOther(const char* folder) {
+  char path[400];
+  int n = snprintf(path, sizeof path, "%sQUIL7.CRF", folder ? folder : "");
+  if (n < 0 || static_cast<size_t>(n) >= sizeof path) return 0;
+  return WriteList(path);
+}

@@ -1,0 +1,42 @@
+#include "safewrite.h"
+
+#include <cstring>
+
+int SafeWriteOpen(SafeWrite* sw, const char* path) {
+  sw->f = nullptr;
+  sw->path[0] = sw->scratch[0] = 0;
+  if (!path || !path[0]) return 0;
+  int n = snprintf(sw->path, sizeof sw->path, "%s", path);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof sw->path) return 0;
+  snprintf(sw->scratch, sizeof sw->scratch, "%s.tmp", path);
+  sw->f = fopen(sw->scratch, "wb");
+  return sw->f ? 1 : 0;
+}
+
+int SafeWriteCommit(SafeWrite* sw, int failed) {
+  if (!sw->f) return 0;
+  if (fflush(sw->f) != 0 || ferror(sw->f)) failed = 1;
+  if (fclose(sw->f) != 0) failed = 1;
+  sw->f = nullptr;
+  if (failed) {
+    remove(sw->scratch);
+    return 0;
+  }
+  if (rename(sw->scratch, sw->path) == 0) return 1;
+  // Where rename does not replace an existing file, move the old one aside
+  // first and put it back when the new one can't take its place.
+  char old[320];
+  snprintf(old, sizeof old, "%s.old", sw->path);
+  remove(old);
+  if (rename(sw->path, old) != 0) {
+    remove(sw->scratch);
+    return 0;
+  }
+  if (rename(sw->scratch, sw->path) != 0) {
+    rename(old, sw->path);
+    remove(sw->scratch);
+    return 0;
+  }
+  remove(old);
+  return 1;
+}

@@ -1,0 +1,21 @@
+// Files written whole through a scratch file in the same folder: the old
+// file is replaced only after every write and the close succeeded, so a
+// failed write never destroys it.
+#ifndef QUIL_EDITOR_STORE_SAFEWRITE_H
+#define QUIL_EDITOR_STORE_SAFEWRITE_H
+
+#include <cstdio>
+
+struct SafeWrite {
+  FILE* f;
+  char path[300];
+  char scratch[310];
+};
+
+// Opens the scratch file for path; 1 when open (sw->f is ready).
+int SafeWriteOpen(SafeWrite* sw, const char* path);
+// Closes; with failed unset and a clean close, replaces path by the scratch
+// file. 1 when path now holds the new content, 0 when the old one was kept.
+int SafeWriteCommit(SafeWrite* sw, int failed);
+
+#endif

@@ -1,0 +1,263 @@
+#include "store.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "celltable.h"
+#include "host.h"
+#include "orient.h"
+
+StoreState Store;
+
+namespace {
+
+int32_t* PageOf(int32_t** pages, int pageCount, int perPage, int fields, int32_t indexMax, int32_t index, int* high) {
+  if (index < 1 || index > indexMax) return nullptr;
+  int32_t n = index - 1;
+  int p = n / perPage;
+  if (p >= pageCount) return nullptr;
+  if (!pages[p]) {
+    // Zero-filled so that an untouched record reads as nothing at all.
+    pages[p] = static_cast<int32_t*>(calloc(1, STORE_PAGE_BYTES));
+    if (!pages[p]) {
+      Store.failed = 1;
+      return nullptr;
+    }
+    Store.pagesMade++;
+    if (p >= *high) *high = p + 1;
+  }
+  return pages[p] + static_cast<size_t>(n % perPage) * fields;
+}
+
+void FreePages(int32_t** pages, int* high) {
+  for (int i = 0; i < *high; ++i) {
+    if (pages[i]) {
+      free(pages[i]);
+      pages[i] = nullptr;
+      Store.pagesMade--;
+    }
+  }
+  *high = 0;
+}
+
+int Limit(int32_t count, int32_t limit, const char* message, int32_t* (*rec)(int32_t)) {
+  if (count >= limit) {
+    HostMsgBox(message, nullptr, HOST_CAP_WARNING, HOST_OKCANCEL);
+    Store.limFlag = 1;
+    return 1;
+  }
+  Store.limFlag = rec(count + 2) ? 0 : 1;
+  return Store.limFlag;
+}
+
+int32_t* Level0Rec(int32_t index) { return StoreCellRec(0, index); }
+
+}  // namespace
+
+void StoreReset() {
+  StoreFreeAll();
+  Store.boxCount = Store.pathCount = Store.vertexCount = 0;
+  for (int i = 0; i < STORE_LEVELS; ++i) {
+    Store.instCount[i] = 0;
+    Store.levelCell[i] = 0;
+  }
+  Store.heldCell = Store.currentCell = Store.swapCell = 0;
+  Store.failed = Store.limFlag = 0;
+  Store.tempFolder[0] = 0;
+}
+
+int32_t* StoreBoxRec(int32_t index) {
+  return PageOf(Store.boxPages, BOX_PAGES, BOX_PER_PAGE, BOX_FIELDS, BOX_INDEX_MAX, index, &Store.pageHigh[0]);
+}
+int32_t* StorePathRec(int32_t index) {
+  return PageOf(Store.pathPages, PATH_PAGES, PATH_PER_PAGE, PATH_FIELDS, PATH_INDEX_MAX, index, &Store.pageHigh[1]);
+}
+int32_t* StoreVertexRec(int32_t index) {
+  return PageOf(Store.vertexPages, VERTEX_PAGES, VERTEX_PER_PAGE, VERTEX_FIELDS, VERTEX_INDEX_MAX, index, &Store.pageHigh[2]);
+}
+int32_t* StoreCellRec(int level, int32_t index) {
+  if (level < 0 || level >= STORE_LEVELS) return nullptr;
+  return PageOf(Store.instPages[level], INST_PAGES, INST_PER_PAGE, INST_FIELDS, INST_INDEX_MAX, index, &Store.pageHigh[3 + level]);
+}
+
+int32_t StoreBoxGet(int field, int32_t index) {
+  if (field < 0 || field >= BOX_FIELDS) return 0;
+  int32_t* r = StoreBoxRec(index);
+  return r ? r[field] : 0;
+}
+int StoreBoxSet(int32_t value, int field, int32_t index) {
+  if (field < 0 || field >= BOX_FIELDS) return 0;
+  int32_t* r = StoreBoxRec(index);
+  if (!r) return 0;
+  r[field] = value;
+  return 1;
+}
+int32_t StorePathGet(int field, int32_t index) {
+  if (field < 0 || field >= PATH_FIELDS) return 0;
+  int32_t* r = StorePathRec(index);
+  return r ? r[field] : 0;
+}
+int StorePathSet(int32_t value, int field, int32_t index) {
+  if (field < 0 || field >= PATH_FIELDS) return 0;
+  int32_t* r = StorePathRec(index);
+  if (!r) return 0;
+  r[field] = value;
+  return 1;
+}
+int32_t StoreVertexGet(int field, int32_t index) {
+  if (field < 0 || field >= VERTEX_FIELDS) return 0;
+  int32_t* r = StoreVertexRec(index);
+  return r ? r[field] : 0;
+}
+int StoreVertexSet(int32_t value, int field, int32_t index) {
+  if (field < 0 || field >= VERTEX_FIELDS) return 0;
+  int32_t* r = StoreVertexRec(index);
+  if (!r) return 0;
+  r[field] = value;
+  return 1;
+}
+int32_t StoreCellGet(int level, int field, int32_t index) {
+  if (field < 0 || field >= INST_FIELDS) return 0;
+  int32_t* r = StoreCellRec(level, index);
+  return r ? r[field] : 0;
+}
+int StoreCellSet(int32_t value, int level, int field, int32_t index) {
+  if (field < 0 || field >= INST_FIELDS) return 0;
+  int32_t* r = StoreCellRec(level, index);
+  if (!r) return 0;
+  r[field] = value;
+  return 1;
+}
+
+int StoreBoxLim() { return Limit(Store.boxCount, BOX_LIMIT, "Box Limit Exceeded", StoreBoxRec); }
+int StorePathLim() { return Limit(Store.pathCount, PATH_LIMIT, "Path Limit Exceeded", StorePathRec); }
+int StoreVertexLim() { return Limit(Store.vertexCount, VERTEX_LIMIT, "Vertex Limit Exceeded", StoreVertexRec); }
+int StoreCellLim() { return Limit(Store.instCount[0], INST_LIMIT, "Cell Limit Exceeded", Level0Rec); }
+
+void StoreFreeObjs() {
+  FreePages(Store.boxPages, &Store.pageHigh[0]);
+  FreePages(Store.pathPages, &Store.pageHigh[1]);
+  FreePages(Store.vertexPages, &Store.pageHigh[2]);
+}
+
+void StoreFreeLevel(int level) {
+  if (level < 0 || level >= STORE_LEVELS) return;
+  FreePages(Store.instPages[level], &Store.pageHigh[3 + level]);
+}
+
+void StoreFreeAll() {
+  StoreFreeObjs();
+  for (int i = 0; i < STORE_LEVELS; ++i) StoreFreeLevel(i);
+}
+
+int64_t StoreBytes() { return Store.pagesMade * STORE_PAGE_BYTES; }
+
+void StoreTextPack(const char* group, int n, int32_t* x, int32_t* y) {
+  unsigned char b[8] = {};
+  for (int i = 0; i < n && i < 8; ++i) b[i] = static_cast<unsigned char>(group[i]);
+  uint32_t ux = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+  uint32_t uy = (uint32_t(b[4]) << 24) | (uint32_t(b[5]) << 16) | (uint32_t(b[6]) << 8) | b[7];
+  *x = static_cast<int32_t>(ux);
+  *y = static_cast<int32_t>(uy);
+}
+
+int StoreTextGet(int32_t index, char* out, int outSize) {
+  if (!out || outSize < 1) return 0;
+  out[0] = 0;
+  int len = 0;
+  int32_t* p = StorePathRec(index);
+  if (!p) return 0;
+  int32_t* first = StoreVertexRec(p[2]);
+  if (!first) return 0;
+  int32_t v = first[3];
+  int32_t steps = 0;
+  while (v > 0 && steps++ < Store.vertexCount) {
+    int32_t* r = StoreVertexRec(v);
+    if (!r) break;
+    uint32_t words[2] = {static_cast<uint32_t>(r[1]), static_cast<uint32_t>(r[2])};
+    for (uint32_t w : words) {
+      for (int s = 24; s >= 0; s -= 8) {
+        char c = static_cast<char>((w >> s) & 0xFF);
+        if (!c || len + 1 >= outSize) {
+          out[len] = 0;
+          return len;
+        }
+        out[len++] = c;
+      }
+    }
+    v = r[3];
+  }
+  out[len] = 0;
+  return len;
+}
+
+int TextVertexCount(int n) { return n > 0 ? (n - 1) / 8 + 2 : 2; }
+
+void StoreExtentCalc(int32_t ext[4]) {
+  if (Store.boxCount <= 0 && Store.pathCount <= 0 && Store.instCount[0] <= 0) {
+    ext[0] = ext[1] = -1;
+    ext[2] = ext[3] = 1;
+    return;
+  }
+  int64_t l = 536870912, b = 536870912, r = -536870912, t = -536870912;
+  auto widen = [&](int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    if (x0 > x1) std::swap(x0, x1);
+    if (y0 > y1) std::swap(y0, y1);
+    if (x0 < l) l = x0;
+    if (y0 < b) b = y0;
+    if (x1 > r) r = x1;
+    if (y1 > t) t = y1;
+  };
+  for (int32_t i = 1; i <= Store.boxCount; ++i) {
+    const int32_t* q = StoreBoxRec(i);
+    if (q) widen(q[1], q[2], q[3], q[4]);
+  }
+  for (int32_t i = 1; i <= Store.pathCount; ++i) {
+    const int32_t* p = StorePathRec(i);
+    if (!p) continue;
+    if (p[0] <= 0) {
+      const int32_t* v = StoreVertexRec(p[2]);
+      if (!v) continue;
+      char text[256];
+      int n = StoreTextGet(i, text, sizeof text);
+      int64_t size = 2 * (std::llabs(p[1]) / 2);
+      int64_t length = std::llround(n * static_cast<double>(size) * 0.81667);
+      int o = (static_cast<uint32_t>(p[0]) >> ORIENT_SHIFT) & ORIENT_MASK;
+      int64_t x1, y1;
+      OrientPoint(o, length, size, &x1, &y1);
+      widen(v[1], v[2], v[1] + x1, v[2] + y1);
+      continue;
+    }
+    int64_t half = std::llabs(p[1]) / 2;
+    int32_t vi = p[2];
+    for (int32_t steps = 0; vi > 0 && steps < Store.vertexCount; ++steps) {
+      const int32_t* v = StoreVertexRec(vi);
+      if (!v) break;
+      widen(v[1] - half, v[2] - half, v[1] + half, v[2] + half);
+      vi = v[3];
+    }
+  }
+  for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
+    const int32_t* c = StoreCellRec(0, i);
+    if (!c) continue;
+    const CellEntry* e = CellEntryOf(c[0] & INST_CELL_MASK);
+    if (!e) continue;
+    int o = (static_cast<uint32_t>(c[0]) >> ORIENT_SHIFT) & ORIENT_MASK;
+    int64_t ax, ay, bx, by;
+    OrientPoint(o, e->l, e->b, &ax, &ay);
+    OrientPoint(o, e->r, e->t, &bx, &by);
+    widen(ax + c[1], ay + c[2], bx + c[1], by + c[2]);
+  }
+  if (r == l) r = l + 2;
+  if (t == b) t = b + 2;
+  if (l > r) std::swap(l, r);
+  if (b > t) std::swap(b, t);
+  auto clamp = [](int64_t v) { return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v); };
+  ext[0] = clamp(l);
+  ext[1] = clamp(b);
+  ext[2] = clamp(r);
+  ext[3] = clamp(t);
+}
