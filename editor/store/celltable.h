@@ -6,11 +6,12 @@
 
 #include <cstdint>
 
+#include "mainsetup.h"  // RANK_MAX
+
 enum {
   CELL_MAX = 8190,           // cells of a drawing
   CELL_NAME_SIZE = 36,       // at most 32 characters and the terminator
   CELL_NAME_MAX = 32,
-  RANK_MAX = 24,
   CELL_NUMBER_SPAN = 16384,  // every number an instance word can carry
   UNRESOLVED_FIRST = 8191,   // numbers of names not in the table start here
 };

@@ -70,7 +70,7 @@ void Printf(const char* fmt, ...) {
   Put(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1);
 }
 
-bool OldForm() { return MainSetup.writeOldTlc == 1; }
+bool OldForm() { return MainSetup.writeoldtlc == 1; }
 
 void Open(char tag) {
   char s[5];
@@ -375,7 +375,7 @@ void TlcWriteText() {
 
 void TlcWriteMissing(const char* name) {
   TlcTextRec& t = TlcRec.text;
-  int layer = MainSetup.mctLayer;
+  int layer = MainSetup.mctlayer;
   t.layer = (layer >= 1 && layer <= LAYER_MAX) ? layer : LAYER_MAX;
   t.size = ScaleInt();
   t.o = 0;

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CellTableReset();
   TlcLoadReset();
   MainSetupReset();
-  MainSetup.writeOldTlc = size > 0 && (data[0] & 1);
+  MainSetup.writeoldtlc = size > 0 && (data[0] & 1);
   CellFindAdd("INV");
   CellFindAdd("NMOS");
   int cell = CellFindAdd("FUZZ");

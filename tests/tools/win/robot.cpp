@@ -14,6 +14,7 @@
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
 //   ROBOT dialog-text CAPTION            print a dialog box's texts
 //   ROBOT press CAPTION BUTTON [ms]      press the button with that text ('&' ignored)
+//   ROBOT click CAPTION BUTTON [ms]      click it (BM_CLICK: check boxes and radio buttons change)
 //   ROBOT set-text CAPTION ID TEXT       set the text of the control with that id
 //   ROBOT get-text CAPTION ID            print the text of the control with that id
 #include <windows.h>
@@ -169,6 +170,19 @@ int main(int argc, char** argv) {
     HWND d = WaitDialog(argv[2], 0);
     if (!NeedWindow(d, argv[2])) return 1;
     DialogPrint(d);
+    return 0;
+  }
+  if (act == "click" && argc >= 4) {
+    HWND d = WaitDialog(argv[2], WaitMs(argc, argv, 4));
+    if (!NeedWindow(d, argv[2])) return 1;
+    ButtonSearch s{StripAmp(argv[3]), nullptr};
+    EnumChildWindows(d, ButtonEnum, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) {
+      printf("no button: %s\n", argv[3]);
+      return 1;
+    }
+    SendMessageA(s.found, BM_CLICK, 0, 0);
+    printf("clicked: %s\n", argv[3]);
     return 0;
   }
   if (act == "press" && argc >= 4) {

@@ -57,7 +57,7 @@ TEST_F(TlcFile, BothFormsWriteReadWriteByteIdentical) {
     SampleLayers();
     snprintf(TlcWrite.fixedDate, sizeof TlcWrite.fixedDate, "12/10/26");
     snprintf(TlcWrite.fixedTime, sizeof TlcWrite.fixedTime, "12:00:00");
-    MainSetup.writeOldTlc = old;
+    MainSetup.writeoldtlc = old;
     int lower = CellFindAdd("LOWER");
     FillMixed(lower);
     int cell = Register("MIXED", 2);
@@ -78,7 +78,7 @@ TEST_F(TlcFile, BothFormsWriteReadWriteByteIdentical) {
 }
 
 TEST_F(TlcFile, OldFormTextsThatWouldNotReadBackBareAreWrapped) {
-  MainSetup.writeOldTlc = 1;
+  MainSetup.writeoldtlc = 1;
   struct Case {
     const char* text;
     const char* line;
@@ -524,6 +524,7 @@ TEST_F(TlcFile, HeaderScanAndLayerMerge) {
   TlcClose();
   EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"Header Record Read Error"});
 
+  MainSetup.layerNumOnly = 0;  // match on number and name
   WriteFile("LY.tlc", "<L>\n5\nmetal1 7\nMETAL3 11\nbad\nPOLY 300\nnwell2 1\n</L>\n");
   ASSERT_EQ(TlcOpen("", "LY"), 1);
   ASSERT_STREQ(TlcLineGet(TlcLoad.in), "<L>");

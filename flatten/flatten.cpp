@@ -1,0 +1,597 @@
+#include "flatten.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "host.h"
+#include "layerset.h"
+#include "namecheck.h"
+#include "orient.h"
+#include "q7tlcrw.h"
+#include "satsetup.h"
+#include "satutil.h"
+#include "tlcline.h"
+
+FlatState Flat;
+
+namespace {
+
+const char* const kKeys[] = {"mcn=", "ffp=", "wr2=", "ltc=", "flt=", "sms=", "kat=", "old=",
+                             "nly=", "cly=", "dly=", "ply=", "lft=", "top=", "rgt=", "bot=", nullptr};
+const char* const kDefaults[] = {"?", "", "QuilFlat.log", "-", "Y", "N", "N", "N",
+                                 "1", "2", "3", "4", "0", "0", "0", "0"};
+
+const SatButton kButtons[] = {
+    {SAT_ID_HELP, "Help", "MXPHELP"},
+    {SAT_ID_RUN, "Run", "MRUN"},
+    {SAT_ID_SETUP, "Setup", "MSETUP"},
+    {FLAT_ID_GO, "Go", "MGO"},
+};
+
+struct CellListEntry {
+  char name[NAMLEN + 1];
+  int rank;
+  int added;
+};
+
+struct DevArea {
+  int32_t x, y;
+  int o, cell;
+};
+
+struct FlatRun {
+  CellListEntry list[FLAT_LIST_MAX + 1];
+  DevArea* areas = nullptr;
+  signed char conText[CELL_INFO_MAX + 1];  // -1 not known yet
+  LayerSet layers = {};  // the "Layers to Convert" filter
+};
+FlatRun Run;
+
+int CellRank(int index) {
+  return (index >= 1 && index <= Cells.count) ? (Cells.cell[index].flags & 0x1f) : 0;
+}
+
+const char* CellName(int index) {
+  return (index >= 1 && index <= Cells.count) ? Cells.cell[index].name : "";
+}
+
+int Aborted() { return SatFrame.abortFlag; }
+
+// Reports a failed read of a cell file and stops the run.
+int ReadFailed(const char* name) {
+  if (TlcStore.lastMissing)
+    ErrorShowF("%s.tlc File is Missing ... Can't Continue", name);
+  else if (TlcLimitHit())
+    ErrorShowF("Cell %s is too Large for the Record Store ... Can't Continue", name);
+  else
+    ErrorShowF("Records of %s.tlc can't be Read ... Can't Continue", name);
+  return 0;
+}
+
+// Every reference of depth d names a cell of the cell reference list.
+int RefsKnown(const char* name, int d) {
+  for (int32_t k = 1; k <= TlcStore.nA[d]; ++k) {
+    if ((getA(d, 0, k) & 0x3fff) == 0) {
+      ErrorShowF("A Cell Placed in %s is not in the Cell Reference File ... Can't Continue", name);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+void Counters(int final) {
+  if (!final && !SatDisplayShown()) return;  // nobody to show them to
+  char t[32];
+  int64_t objects = Flat.total.boxes + Flat.total.paths + Flat.total.texts;
+  if (final || objects % 10 == 0) {
+    snprintf(t, sizeof t, "%lld", (long long)Flat.total.boxes);
+    CounterShow(FLAT_ID_BOXES, t);
+    snprintf(t, sizeof t, "%lld", (long long)Flat.total.paths);
+    CounterShow(FLAT_ID_PATHS, t);
+    snprintf(t, sizeof t, "%lld", (long long)Flat.total.texts);
+    CounterShow(FLAT_ID_TEXTS, t);
+    snprintf(t, sizeof t, "%lld", (long long)Flat.total.vertices);
+    CounterShow(FLAT_ID_VERTICES, t);
+  }
+  if (final || Flat.total.cells % 10 == 0) {
+    snprintf(t, sizeof t, "%lld", (long long)Flat.total.cells);
+    CounterShow(FLAT_ID_CELLS, t);
+  }
+}
+
+// Maps a point of the cell walked at depth d to the chosen cell: each
+// placement from the innermost out.
+int PointXform(int d, int32_t* x, int32_t* y) {
+  int64_t px = *x, py = *y;
+  for (int k = d - 1; k >= 0; --k) {
+    int64_t ox, oy;
+    OrientPoint(TLCc[k].o, px, py, &ox, &oy);
+    px = ox + TLCc[k].x;
+    py = oy + TLCc[k].y;
+  }
+  if (px < -TLC_COORD_MAX || px > TLC_COORD_MAX || py < -TLC_COORD_MAX || py > TLC_COORD_MAX) {
+    ErrorShowF("Flattened Coordinates Exceed the Drawing Range in %s ... Can't Continue", Flat.chosen);
+    return 0;
+  }
+  *x = (int32_t)px;
+  *y = (int32_t)py;
+  return 1;
+}
+
+// Orientation of something of orientation o in the cell walked at depth d,
+// seen from the chosen cell: composed by the same rule as the points.
+int OrientUp(int d, int o) {
+  for (int k = d - 1; k >= 0; --k) o = OrientCompose(TLCc[k].o, o);
+  return o & 7;
+}
+
+int FlatWriteB(int d) {
+  if (d > 0) {
+    int32_t x1 = TLCb.l, y1 = TLCb.b, x2 = TLCb.r, y2 = TLCb.t;
+    if (!PointXform(d, &x1, &y1) || !PointXform(d, &x2, &y2)) return 0;
+    TLCb.l = x1 < x2 ? x1 : x2;
+    TLCb.r = x1 < x2 ? x2 : x1;
+    TLCb.b = y1 < y2 ? y1 : y2;
+    TLCb.t = y1 < y2 ? y2 : y1;
+  }
+  WriteB();
+  Flat.depth[d].boxes++;
+  Flat.total.boxes++;
+  Counters(0);
+  return 1;
+}
+
+int FlatWriteP(int d) {
+  if (d > 0)
+    for (int32_t i = 0; i < TLCp.nv; ++i)
+      if (!PointXform(d, &TLCp.x[i], &TLCp.y[i])) return 0;
+  WriteP();
+  Flat.depth[d].paths++;
+  Flat.total.paths++;
+  Flat.depth[d].vertices += TLCp.nv;
+  Flat.total.vertices += TLCp.nv;
+  Counters(0);
+  return 1;
+}
+
+int FlatWriteT(int d) {
+  if (d > 0 && !PointXform(d, &TLCt.x, &TLCt.y)) return 0;
+  TLCt.o = OrientUp(d, TLCt.o);
+  int len = (int)strlen(TLCt.text);
+  TLCt.nv = len > 0 ? (len - 1) / 8 + 2 : 2;
+  WriteT();
+  Flat.depth[d].texts++;
+  Flat.total.texts++;
+  Flat.depth[d].vertices += TLCt.nv;
+  Flat.total.vertices += TLCt.nv;
+  Counters(0);
+  return 1;
+}
+
+// A kept device reference at depth d: its place through the placements
+// above it, its orientation composed by the same rule.
+int FlatWriteC(int d) {
+  int32_t x = TLCc[d].x, y = TLCc[d].y;
+  if (!PointXform(d, &x, &y)) return 0;
+  tlccel& out = TLCc[FLAT_DEPTH_MAX + 1];
+  memcpy(out.name, TLCc[d].name, sizeof out.name);
+  out.o = OrientUp(d, TLCc[d].o);
+  out.x = x;
+  out.y = y;
+  out.r = 0;
+  WriteC(FLAT_DEPTH_MAX + 1);
+  Flat.depth[d].cells++;
+  Flat.total.cells++;
+  Counters(0);
+  return 1;
+}
+
+int HasConText(int index) {
+  if (index < 1 || index > CELL_INFO_MAX) return 0;
+  if (Run.conText[index] >= 0) return Run.conText[index];
+  if (TlcReadBPV(CellName(index))) return -1;
+  int found = 0;
+  for (int32_t p = 1; p <= TlcStore.nP && !found; ++p) {
+    int32_t w = getP(0, p);
+    if (w < 1 && (w & 0x1ff) == Flat.conLyr) found = 1;
+  }
+  Run.conText[index] = (signed char)found;
+  return found;
+}
+
+int InDevArea(int32_t x, int32_t y) {
+  for (int i = 0; i < Flat.devAreas; ++i) {
+    const DevArea& a = Run.areas[i];
+    const CellInfo& c = Cells.cell[a.cell];
+    int64_t x1, y1, x2, y2;
+    OrientPoint(a.o, c.l, c.b, &x1, &y1);
+    OrientPoint(a.o, c.r, c.t, &x2, &y2);
+    int64_t l = (x1 < x2 ? x1 : x2) + a.x, r = (x1 < x2 ? x2 : x1) + a.x;
+    int64_t b = (y1 < y2 ? y1 : y2) + a.y, t = (y1 < y2 ? y2 : y1) + a.y;
+    if (x >= l && x <= r && y >= b && y <= t) return 1;
+  }
+  return 0;
+}
+
+int ListFind(const char* name) {
+  for (int i = 1; i <= Flat.listCount; ++i)
+    if (SatStricmp(Run.list[i].name, name) == 0) return i;
+  return 0;
+}
+
+int FlatListAdd() {
+  for (int32_t k = 1; k <= TlcStore.nA[0]; ++k) {
+    int ci = getA(0, 0, k) & 0x3fff;
+    const char* name = CellName(ci);
+    if (ListFind(name)) continue;
+    if (Flat.listCount >= FLAT_LIST_MAX) {
+      ErrorShowF("Too Many Cells in the Hierarchy ... %d Max TLC Cells ... Can't Continue", FLAT_LIST_MAX);
+      return 0;
+    }
+    CellListEntry& e = Run.list[++Flat.listCount];
+    snprintf(e.name, sizeof e.name, "%s", name);
+    for (char* p = e.name; *p; ++p) *p = (char)toupper((unsigned char)*p);
+    e.rank = CellRank(ci);
+    e.added = 1;
+  }
+  return 1;
+}
+
+void FlatLogTitle(const char* title) {
+  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "%s\n", title);
+  LogPut();
+  char dashes[80];
+  memset(dashes, '-', 79);
+  dashes[79] = '\0';
+  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "%s\n", dashes);
+  LogPut();
+}
+
+void FlatLogCounts(const char* name) {
+  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "%-34s%-10lld%-10lld%-10lld%-10lld%-10lld\n", name,
+           (long long)Flat.total.boxes, (long long)Flat.total.paths, (long long)Flat.total.texts,
+           (long long)Flat.total.vertices, (long long)Flat.total.cells);
+  LogPut();
+}
+
+int TextWanted(int depth) {
+  if (!Flat.flatten) return 1;
+  int lyr = TLCt.lyr;
+  if (lyr == Flat.nodeLyr) return depth == 0 || Flat.keepAll || InDevArea(TLCt.x, TLCt.y);
+  if (lyr == Flat.devLyr) {
+    if (!InDevArea(TLCt.x, TLCt.y)) return 0;
+    char renamed[TXTLEN + 1];
+    char first[2] = {TLCt.text[0], '\0'};
+    snprintf(renamed, sizeof renamed, "%s_%d", first, ++Flat.devTextNumber);
+    snprintf(TLCt.text, sizeof TLCt.text, "%s", renamed);
+    return 1;
+  }
+  if (lyr == Flat.paramLyr) return InDevArea(TLCt.x, TLCt.y);
+  if (lyr == Flat.conLyr) return 0;
+  return 1;
+}
+
+// Writes the boxes, paths and texts of the store, read for the cell walked
+// at depth.
+int WriteObjects(int depth) {
+  for (int32_t n = 1; n <= TlcStore.nB; ++n) {
+    TLCb.lyr = getB(0, n);
+    if (!LyrSelTest(&Run.layers, TLCb.lyr)) continue;
+    TLCb.l = getB(1, n);
+    TLCb.b = getB(2, n);
+    TLCb.r = getB(3, n);
+    TLCb.t = getB(4, n);
+    if (!FlatWriteB(depth)) return 0;
+  }
+  for (int32_t n = 1; n <= TlcStore.nP; ++n) {
+    int32_t w = getP(0, n);
+    int lyr = w & 0x1ff;
+    if (!LyrSelTest(&Run.layers, lyr)) continue;
+    int32_t v = getP(2, n);
+    if (w >= 1) {
+      TLCp.lyr = lyr;
+      TLCp.w = getP(1, n);
+      TLCp.nv = 0;
+      while (v && TLCp.nv < PVSIZ) {
+        TLCp.x[TLCp.nv] = getV(1, v);
+        TLCp.y[TLCp.nv] = getV(2, v);
+        TLCp.nv++;
+        v = getV(3, v);
+      }
+      if (TLCp.nv > 0 && !FlatWriteP(depth)) return 0;
+    } else {
+      TLCt.lyr = lyr;
+      TLCt.size = getP(1, n);
+      TLCt.o = (w >> 17) & 7;
+      TLCt.x = getV(1, v);
+      TLCt.y = getV(2, v);
+      TlcTextGet(n, TLCt.text, sizeof TLCt.text);
+      if (TextWanted(depth) && !FlatWriteT(depth)) return 0;
+    }
+  }
+  return 1;
+}
+
+}  // namespace
+
+void OrientXY(int o, int32_t* x, int32_t* y) {
+  if (o < 0 || o > 7) return;
+  int64_t ox, oy;
+  OrientPoint(o, *x, *y, &ox, &oy);
+  *x = (int32_t)ox;
+  *y = (int32_t)oy;
+}
+
+int FlattenCell(const char* name, int depth) {
+  if (Aborted()) return 0;
+  if (depth > FLAT_DEPTH_MAX) {
+    ErrorShowF("Cell Hierarchy Deeper than %d Levels below %s ... Can't Continue", FLAT_DEPTH_MAX + 1,
+               Flat.chosen);
+    return 0;
+  }
+  Flat.depth[depth] = FlatCounts();
+  Flat.devAreas = 0;
+  AbortPoll(10);
+  if (Aborted()) return 0;
+  int rank = CellRank(GetCinfo(name));
+  if (rank > 1) {
+    if (TlcReadC(name, depth)) return ReadFailed(name);
+    if (!RefsKnown(name, depth)) return 0;
+    if (Flat.flatten) {
+      for (int32_t k = 1; k <= TlcStore.nA[depth]; ++k) {
+        int32_t word = getA(depth, 0, k);
+        int ci = word & 0x3fff;
+        if (CellRank(ci) != 1) continue;
+        int has = HasConText(ci);
+        if (has < 0) return ReadFailed(CellName(ci));
+        if (!has) continue;
+        if (Flat.devAreas >= FLAT_DEVAREA_MAX) {
+          ErrorShow("Cell Info Table is Full ... Can't Continue");
+          return 0;
+        }
+        DevArea& a = Run.areas[Flat.devAreas++];
+        a.x = getA(depth, 1, k);
+        a.y = getA(depth, 2, k);
+        a.o = (word >> 17) & 7;
+        a.cell = ci;
+      }
+    }
+  } else if (Flat.flatten) {
+    return 1;  // device cells stay placed references
+  }
+  if (TlcReadBPV(name)) return ReadFailed(name);
+  if (!WriteObjects(depth)) return 0;
+  if (rank <= 1) return 1;
+  for (int32_t k = 1; k <= TlcStore.nA[depth]; ++k) {
+    if (Aborted()) return 0;
+    int32_t word = getA(depth, 0, k);
+    int ci = word & 0x3fff;
+    tlccel& c = TLCc[depth];
+    snprintf(c.name, sizeof c.name, "%s", CellName(ci));
+    c.o = (word >> 17) & 7;
+    c.x = getA(depth, 1, k);
+    c.y = getA(depth, 2, k);
+    c.r = 0;
+    int childRank = CellRank(ci);
+    if (Flat.flatten && childRank == 1) {
+      if (!FlatWriteC(depth)) return 0;
+    } else if (childRank > 0) {
+      char child[NAMLEN + 1];
+      snprintf(child, sizeof child, "%s", c.name);
+      if (!FlattenCell(child, depth + 1)) return 0;
+    }
+  }
+  return 1;
+}
+
+void FlatReset() {
+  SatProgramSet(&FlatProgram);
+  free(Run.areas);
+  Run.areas = nullptr;
+  Flat = FlatState();
+}
+
+void SetupApply(int flag) {
+  char* mcn = UsfSlot(FLAT_MCN);
+  for (char* p = mcn; *p; ++p) *p = (char)toupper((unsigned char)*p);
+  if (flag == 1) {
+    // A name that can't be a cell can't exist either: one report is enough.
+    if (!CellNameCheck(mcn, 0)) CellExists(mcn, 0);
+  }
+  Flat.flatten = UsfFlag(FLAT_FLT);
+  Flat.keepAll = UsfFlag(FLAT_KAT);
+  WriteOldTlc = UsfFlag(FLAT_OLD);
+  char* ffp = UsfSlot(FLAT_FFP);
+  if (!ffp[0]) snprintf(ffp, SAT_SLOT_SIZE, "%s", Flat.flatten ? ".\\Flat_files\\" : ".\\Smsh_files");
+  char folder[SAT_PATH_SIZE];
+  if (!PathFixTo(folder, sizeof folder, ffp) || !PathSlash(folder, sizeof folder)) folder[0] = '\0';
+  snprintf(Flat.outFolder, sizeof Flat.outFolder, "%s", folder);
+  TlcOutputSet(folder);
+  char name[SAT_PATH_SIZE];
+  if (!PathFixTo(name, sizeof name, mcn)) name[0] = '\0';
+  if (!SatFormat(Flat.outPath, sizeof Flat.outPath, "%s%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, name,
+                 Flat.flatten ? "_flat" : "_smsh"))
+    Flat.outPath[0] = '\0';
+  char* ltc = UsfSlot(FLAT_LTC);
+  if (!ltc[0]) snprintf(ltc, SAT_SLOT_SIZE, "-");
+  LyrSelParse(&Run.layers, ltc);
+  const char* dflt[4] = {"1", "2", "3", "4"};
+  int* lyr[4] = {&Flat.nodeLyr, &Flat.conLyr, &Flat.devLyr, &Flat.paramLyr};
+  for (int k = 0; k < 4; ++k) {
+    char* s = UsfSlot(FLAT_NLY + k);
+    if (!s[0]) snprintf(s, SAT_SLOT_SIZE, "%s", dflt[k]);
+    int v = atoi(s);
+    v = v < 1 ? 1 : (v > 256 ? 256 : v);
+    *lyr[k] = v;
+    snprintf(s, SAT_SLOT_SIZE, "%d", v);
+  }
+  char* wr2 = UsfSlot(FLAT_WR2);
+  if (!wr2[0]) snprintf(wr2, SAT_SLOT_SIZE, "QuilFlat.log");
+  SatRectFit(FLAT_LFT, FLAT_TOP, FLAT_RGT, FLAT_BOT);
+}
+
+int FlattenRun() {
+  SatDateTime(Flat.date, Flat.timeText);
+  Flat.total = FlatCounts();
+  for (auto& d : Flat.depth) d = FlatCounts();
+  Flat.devTextNumber = 0;
+  Flat.devAreas = 0;
+  Flat.listCount = 0;
+  memset(Run.conText, -1, sizeof Run.conText);
+  TlcLimitsReset();
+  SatFrame.abortFlag = 0;
+  if (!Run.areas) Run.areas = static_cast<DevArea*>(calloc(FLAT_DEVAREA_MAX, sizeof(DevArea)));
+  if (!Run.areas) {
+    ErrorShow("Unable to Allocate Enough Memory");
+    return 0;
+  }
+  const char* mcn = UsfSlot(FLAT_MCN);
+  if (!Flat.outFolder[0] || !Flat.outPath[0]) {
+    ErrorShow("Path of Cell Files is too Long ... Can't Continue");
+    return 0;
+  }
+  if (Flat.flatten && !PathDiffer("", Flat.outFolder)) {
+    ErrorShow("Cell Files will be written to the Drawing Folder ... Can't Continue");
+    return 0;
+  }
+  if (!GetCinfo(mcn)) {
+    ErrorShowF("Cell \"%s\" does Not Exist ... Can't Continue", mcn);
+    return 0;
+  }
+  if (!FolderMake(Flat.outFolder)) return 0;
+
+  Flat.listCount = 1;
+  snprintf(Run.list[1].name, sizeof Run.list[1].name, "%s", mcn);
+  Run.list[1].added = 0;
+  char text[SAT_TEXT_SIZE];
+  for (int i = 1; i <= Flat.listCount; ++i) {
+    if (Aborted()) return 0;
+    CellListEntry& e = Run.list[i];
+    snprintf(text, sizeof text, "Reading %s ...", e.name);
+    StatusShow(FLAT_ID_OPERATION, text);
+    e.rank = CellRank(GetCinfo(e.name));
+    if (e.rank >= 2) {
+      if (TlcReadC(e.name, 0)) return ReadFailed(e.name);
+      if (!RefsKnown(e.name, 0) || !FlatListAdd()) return 0;
+    }
+    AbortPoll(10);
+  }
+  if (Aborted()) return 0;
+  StatusShow(FLAT_ID_OPERATION, "Sorting Cells ...");
+  int n = Flat.listCount;
+  for (int k = 1; k < n; ++k)
+    for (int j = k + 1; j <= n; ++j)
+      if (Run.list[j].rank < Run.list[k].rank) std::swap(Run.list[j], Run.list[k]);
+  AbortPoll(10);
+  if (Aborted()) return 0;
+
+  char logName[SAT_PATH_SIZE];
+  if (!PathFixTo(logName, sizeof logName, UsfSlot(FLAT_WR2)) || !LogOpen(logName)) {
+    ErrorShow("Unable to Write Log File ... Can't Continue");
+    return 0;
+  }
+  LogHeader("QuilFlat Conversion Log", Flat.date, Flat.timeText);
+  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "Flat/Smashed TLC File Name: %s\n\n", Flat.outPath);
+  LogPut();
+
+  StatusShow(FLAT_ID_OPERATION, "Writing Flat Cells ...");
+  for (int i = 1; i <= n; ++i) {
+    if (Aborted()) return 0;
+    CellListEntry& e = Run.list[i];
+    if (i < n && !Flat.flatten) continue;
+    if (i < n) {
+      StatusShow(FLAT_ID_OPERATION, "Writing Device Cells ...");
+      char src[SAT_PATH_SIZE], dst[SAT_PATH_SIZE], raw[SAT_PATH_SIZE];
+      if (!SatFormat(raw, sizeof raw, "%s.tlc", e.name) || !PathFixTo(src, sizeof src, raw)) src[0] = '\0';
+      LogList(src, 3);
+      if (e.rank != 1) continue;
+      if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, e.name) ||
+          !PathFixTo(dst, sizeof dst, raw)) {
+        ErrorShowF("Path of %s is too Long ... Can't Continue", e.name);
+        return 0;
+      }
+      StatusShow(FLAT_ID_TARGET, dst);
+      if (!SatCopyFile(src, dst)) {
+        if (SatFileSize(src) < 0)
+          ErrorShowF("%s.tlc File is Missing ... Can't Continue", e.name);
+        else
+          ErrorShowF("Unable to Write %s ... Can't Continue", dst);
+        return 0;
+      }
+      continue;
+    }
+    // The chosen cell: the one output cell.
+    StatusShow(FLAT_ID_OPERATION, Flat.flatten ? "Writing Flat Cell File ..." : "Writing Smashed Cell File ...");
+    char outName[NAMLEN + 1];
+    if (!SatFormat(outName, sizeof outName, "%s%s", e.name, Flat.flatten ? "_FLAT" : "_SMSH")) {
+      // A name the cell files could not hold whole.
+      ErrorShowF("Cellname \"%s%s\" is too Long ... Can't Continue", e.name, Flat.flatten ? "_FLAT" : "_SMSH");
+      return 0;
+    }
+    FlatLogTitle(Flat.flatten
+                     ? "\nFlattened Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells"
+                     : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
+    StatusShow(FLAT_ID_TARGET, Flat.outPath);
+    const char* failText = Flat.flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
+    if (!TlcCreate(outName)) {
+      ErrorShow(failText);
+      return 0;
+    }
+    snprintf(Flat.chosen, sizeof Flat.chosen, "%s", e.name);
+    if (!FlattenCell(e.name, 0)) {
+      TlcAbandon();
+      return 0;
+    }
+    memset(&TLCh, 0, sizeof TLCh);
+    snprintf(TLCh.name, sizeof TLCh.name, "%s", outName);
+    TLCh.scale = SatSetup.scale;
+    snprintf(TLCh.unit, sizeof TLCh.unit, "%s", SatSetup.physunit);
+    SatDateTime(TLCh.date, TLCh.time);
+    TLCh.rank = Flat.flatten ? 2 : 1;
+    TLCh.nb = (int32_t)Flat.total.boxes;
+    TLCh.np = (int32_t)(Flat.total.paths + Flat.total.texts);
+    TLCh.nv = (int32_t)Flat.total.vertices;
+    TLCh.nc = (int32_t)Flat.total.cells;
+    WriteH();
+    if (!TlcClose()) {
+      SatRemove(TlcWriter.path);
+      ErrorShow(failText);
+      return 0;
+    }
+    Counters(1);
+    FlatLogCounts(outName);
+    AbortPoll(10);
+  }
+  return Aborted() ? 0 : 1;
+}
+
+void FlatClosing(int result, char* text, size_t size) {
+  if (!result) {
+    snprintf(text, size, "Aborted ... Files may be Incomplete");
+    return;
+  }
+  snprintf(text, size, "Completed ... %lld Bytes in TLC File\n\nUse Import to Register Cell in Drawing",
+           SatFileSize(Flat.outPath));
+}
+
+const SatProgram FlatProgram = {
+    "QuilFlat",
+    "QuilFlat7",
+    "QUILFLAT",
+    "QUILFLATAC",
+    "QUILFLAT.HTM",
+    "%d Max TLC Cells\n%d Max Device Cells per Cell",
+    {FLAT_LIST_MAX, 16380},
+    kKeys,
+    kDefaults,
+    nullptr,
+    SetupApply,
+    FlattenRun,
+    FlatClosing,
+    kButtons,
+    (int)(sizeof kButtons / sizeof kButtons[0]),
+    &SatEditionPlain,
+    "Aborting ... OK?",
+};

@@ -1,0 +1,84 @@
+// TLC records as the satellite programs hold them, and the limits of their
+// paged record store. One current record of each kind is shared by the
+// readers and the writers, so a record just read can be written again.
+#ifndef QUIL_LIB_Q7TLCDEF_H
+#define QUIL_LIB_Q7TLCDEF_H
+
+#include <cstdint>
+
+enum {
+  NAMLEN = 32,        // cell name characters
+  PVSIZ = 1040,       // path vertices a record may carry
+  TXTLEN = 80,        // text characters as read
+  NRANK = 23,         // deepest depth of the cell-reference store
+  TLC_VERSION_LEN = 16,
+  TLC_UNIT_LEN = 16,
+  TLC_STAMP_LEN = 8,  // date and time
+};
+
+// Store limits and layout: 8192-byte blocks, records of 32-bit fields.
+enum : int32_t {
+  BMAX = 5000000,
+  PMAX = 2500000,
+  VMAX = 12500000,
+  AMAX = 1000000,
+  TLC_BLOCK_BYTES = 8192,
+  BOX_FIELDS = 5,
+  PATH_FIELDS = 3,
+  VERT_FIELDS = 4,
+  CEL_FIELDS = 3,
+  BOX_PER_BLOCK = TLC_BLOCK_BYTES / (BOX_FIELDS * 4),    // 409
+  PATH_PER_BLOCK = TLC_BLOCK_BYTES / (PATH_FIELDS * 4),  // 682
+  VERT_PER_BLOCK = TLC_BLOCK_BYTES / (VERT_FIELDS * 4),  // 512
+  CEL_PER_BLOCK = TLC_BLOCK_BYTES / (CEL_FIELDS * 4),    // 682
+  BOX_BLOCKS = 12225,
+  PATH_BLOCKS = 3666,
+  VERT_BLOCKS = 24415,
+  CEL_BLOCKS = 1467,  // per depth
+};
+
+// Bits of a stored path word, vertex owner and cell-reference word.
+constexpr uint32_t TXHB = 0x80000000u;  // the path is a text; vertex holds characters
+inline int32_t ORHB(int o) { return (int32_t)((uint32_t)(o & 7) << 17); }
+inline int32_t OTHB(int r) { return (int32_t)((uint32_t)(r & 1) << 15); }
+inline int32_t CNHB(int index) { return index & 0x3fff; }
+
+struct tlchdr {
+  char name[NAMLEN + 1];
+  char ver1[TLC_VERSION_LEN + 1];
+  char ver2[TLC_VERSION_LEN + 1];
+  double scale;
+  char unit[TLC_UNIT_LEN + 1];
+  char date[TLC_STAMP_LEN + 1];
+  char time[TLC_STAMP_LEN + 1];
+  int32_t rank, l, b, r, t;
+  int32_t nb, np, nv, nc;
+};
+
+struct tlccel {
+  char name[NAMLEN + 1];
+  int32_t o, x, y, r;
+};
+
+struct tlcbox {
+  int32_t lyr, l, b, r, t;
+};
+
+struct tlcpath {
+  int32_t lyr, w, nv;
+  int32_t x[PVSIZ], y[PVSIZ];
+};
+
+struct tlctext {
+  int32_t lyr, size, nv, o, x, y;
+  char text[TXTLEN + 1];
+};
+
+// The current records.
+extern tlchdr TLCh;
+extern tlcbox TLCb;
+extern tlcpath TLCp;
+extern tlctext TLCt;
+extern tlccel TLCc[NRANK + 2];  // one placement per depth 0..24
+
+#endif

@@ -1,0 +1,355 @@
+#include "satframe.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "host.h"
+#include "satres.h"
+#include "satsetup.h"
+#include "satutil.h"
+
+SatWinState SatWin;
+
+namespace {
+
+const SatProgram& Prog() { return *SatWin.win->prog; }
+
+int GoId() { return Prog().buttons[Prog().buttonCount - 1].id; }
+
+int SlotOfKey(const char* key) {
+  for (int i = 0; Prog().keys && i < SAT_SLOTS && Prog().keys[i]; ++i)
+    if (strcmp(Prog().keys[i], key) == 0) return i;
+  return -1;
+}
+
+int SlotInt(const char* key) {
+  int i = SlotOfKey(key);
+  return i < 0 ? 0 : atoi(UsfSlot(i));
+}
+
+void SlotSetInt(const char* key, int v) {
+  int i = SlotOfKey(key);
+  if (i >= 0) snprintf(UsfSlot(i), SAT_SLOT_SIZE, "%d", v);
+}
+
+// ---- the host seam as the frame shows it ----
+
+int HostWinMsg(const char* text, const char* caption, int kind, int type) {
+  const char* cap = SatDisplayName();
+  UINT icon = 0;
+  switch (kind) {
+    case HOST_CAP_ERROR: cap = "Error ..."; icon = MB_ICONERROR; break;
+    case HOST_CAP_WARNING: cap = "Warning ..."; icon = MB_ICONWARNING; break;
+    case HOST_CAP_OWN: if (caption) cap = caption; break;
+    default: break;
+  }
+  return MsgBoxShow(SatWin.main, text, cap, (UINT)type | icon);
+}
+
+void HostWinStatus(const char* text) {
+  if (SatWin.display) SetDlgItemTextA(SatWin.display, 500, text);
+}
+
+void HostWinProgress(long, long) {}
+
+int HostWinAbortPoll() {
+  if (!(GetAsyncKeyState(VK_ESCAPE) & 0x8000)) return 0;
+  const char* q = Prog().abortQuestion ? Prog().abortQuestion : "Aborting ... OK?";
+  return MsgBoxShow(SatWin.main, q, SatDisplayName(), 0x124) == IDYES;
+}
+
+void HostWinPause(int ms) { PauseShow(SatWin.display ? SatWin.display : SatWin.main, ms); }
+
+const HostOps kFrameHost = {HostWinMsg, HostWinStatus, HostWinProgress, HostWinAbortPoll, HostWinPause};
+
+void DispStatus(int id, const char* text, int counter) {
+  if (!SatWin.display) return;
+  SetDlgItemTextA(SatWin.display, id, text);
+  if (counter) return;
+  SetFocus(SatWin.display);
+  if (SatSetup.winemods) PauseShow(SatWin.display, 20);
+}
+
+void DispClear() {
+  if (SatWin.displayList) SendMessageA(SatWin.displayList, LB_RESETCONTENT, 0, 0);
+}
+
+void DispAdd(const char* text) {
+  if (!SatWin.displayList) return;
+  LRESULT i = SendMessageA(SatWin.displayList, LB_ADDSTRING, 0, (LPARAM)text);
+  if (i >= 0) SendMessageA(SatWin.displayList, LB_SETTOPINDEX, (WPARAM)i, 0);
+}
+
+int DispExists() { return SatWin.display && SatWin.displayList; }
+
+const SatDisplayOps kFrameDisplay = {DispStatus, DispClear, DispAdd, DispExists};
+
+// ---- commands ----
+
+void CmdHelp() {
+  char prog[SAT_PATH_SIZE], arg[SAT_PATH_SIZE];
+  if (!SatFormat(prog, sizeof prog, "%s\\QUIL7\\HELPRUN7.EXE", SatFrame.progDrive) ||
+      !SatFormat(arg, sizeof arg, "%s\\QUIL7\\HELP\\QUILHELP.CHM::/%s", SatFrame.progDrive, Prog().helpPage)) {
+    ErrorShow("Can't Find Help");
+    return;
+  }
+  if (!RunProgram(prog, arg)) ErrorShow("Can't Find Help");
+}
+
+void CmdRun() {
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "RUNNER", SatWin.main, RunnerProc, 0);
+  if (r == 1) {
+    if (!SatFrame.curApp[0])
+      ErrorShow("No Application Given");
+    else if (!RunProgram(SatFrame.curApp, SatFrame.curFile))
+      ErrorShow("Can't Find Application");
+  }
+  SatWin.runner = nullptr;
+}
+
+void CmdGo() {
+  DLGPROC proc = SatWin.win->displayProc ? SatWin.win->displayProc : SatDisplayProc;
+  SatWin.display = CreateDialogParamA(SatWin.inst, "DISPLAY", SatWin.main, proc, 0);
+  if (!SatWin.display) {
+    ErrorShow("Unable to Show the Progress Dialog");
+    return;
+  }
+  SatFrame.running = 1;
+  ShowWindow(SatWin.display, SW_SHOWNORMAL);
+  SetFocus(SatWin.display);
+  AbortPoll(10);
+  int result = SatRunWork();
+  ShowWindow(SatWin.main, SW_RESTORE);
+  SatRunFinish(result);
+  if (SatWin.display) DestroyWindow(SatWin.display);
+  SatWin.display = nullptr;
+  SatWin.displayList = nullptr;
+  SatFrame.running = 0;
+}
+
+void CtrlA() {
+  char limits[SAT_TEXT_SIZE];
+  snprintf(limits, sizeof limits, Prog().limitsText ? Prog().limitsText : "", Prog().limits[0], Prog().limits[1]);
+  char text[SAT_TEXT_SIZE];
+  snprintf(text, sizeof text, "Version %s %s\n\n%s%s", SAT_VERSION, SAT_RELEASE, limits,
+           SatSetup.winemods ? "\n\nWine Mode is On" : "");
+  MsgBoxShow(SatWin.main, text, "Allocation", 0);
+}
+
+void SaveAndQuit(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  SlotSetInt("lft=", r.left);
+  SlotSetInt("top=", r.top);
+  SlotSetInt("rgt=", r.right);
+  SlotSetInt("bot=", r.bottom);
+  if (!SatFrame.startFail) UsfWrite();
+  PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      SatWin.main = hwnd;
+      HDC dc = GetDC(hwnd);
+      SelectObject(dc, GetStockObject(SYSTEM_FONT));
+      ReleaseDC(hwnd, dc);
+      if (SatFrame.startFail) {
+        SetupMissingShow();
+      } else if (CrfRead()) {
+        SatFrame.startFail = 1;
+        CrfMissingShow();
+      } else {
+        UsfRead();
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+    case WM_DESTROY:
+      if (SatWin.display && !SatFrame.abortFlag) return 0;
+      if (msg == WM_DESTROY && !SatWin.main) return 0;
+      SaveAndQuit(hwnd);
+      if (msg == WM_CLOSE) {
+        SatWin.main = nullptr;
+        DestroyWindow(hwnd);
+      }
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_CHAR:
+      if (wParam == 1) {
+        CtrlA();
+        return 0;
+      }
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_COMMAND: {
+      if (SatWin.display) return 0;  // a run is going
+      int id = LOWORD(wParam);
+      if (id == ID_HELP_CMD) {
+        CmdHelp();
+      } else if (id == ID_RUN_CMD) {
+        CmdRun();
+      } else if (id == ID_SETUP_CMD) {
+        if (SatWin.win->setupProc) DialogBoxParamA(SatWin.inst, "SETUP", hwnd, SatWin.win->setupProc, 0);
+      } else if (id == GoId()) {
+        CmdGo();
+      } else if (SatWin.win->command) {
+        SatWin.win->command(hwnd, id);
+      }
+      return 0;
+    }
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void WinMetricsInit() {
+  SatWin.capH = GetSystemMetrics(SM_CYCAPTION);
+  SatWin.menuBtnW = GetSystemMetrics(SM_CXMENUSIZE);
+  SatWin.menuBtnH = GetSystemMetrics(SM_CYMENUSIZE);
+  SatWin.capBtnW = GetSystemMetrics(SM_CXSIZE);
+  SatWin.capBtnH = GetSystemMetrics(SM_CYSIZE);
+  SatWin.menuH = GetSystemMetrics(SM_CYMENU);
+  SatWin.frameW = GetSystemMetrics(SM_CXFRAME);
+  SatWin.frameH = GetSystemMetrics(SM_CYFRAME);
+  SatWin.fullW = GetSystemMetrics(SM_CXFULLSCREEN);
+  SatWin.fullH = GetSystemMetrics(SM_CYFULLSCREEN);
+  SatWin.screenW = GetSystemMetrics(SM_CXSCREEN);
+  SatWin.screenH = GetSystemMetrics(SM_CYSCREEN);
+  SatWin.edgeW = GetSystemMetrics(SM_CXEDGE);
+  SatWin.edgeH = GetSystemMetrics(SM_CYEDGE);
+  SatFrame.fullW = SatWin.fullW;
+  SatFrame.fullH = SatWin.fullH;
+  HDC dc = GetDC(nullptr);
+  TEXTMETRICA tm;
+  if (dc && GetTextMetricsA(dc, &tm)) {
+    SatWin.charW = tm.tmAveCharWidth;
+    SatWin.charMaxW = tm.tmMaxCharWidth;
+    SatWin.charH = tm.tmHeight;
+  }
+  if (dc) ReleaseDC(nullptr, dc);
+  snprintf(SatWin.title, sizeof SatWin.title, "%s %s %s", SatDisplayName(), SAT_VERSION, SAT_RELEASE);
+}
+
+int ProgDrive() { return ProgDriveFrom(GetCommandLineA(), SatFrame.progDrive); }
+
+int RunProgram(const char* program, const char* argument) {
+  if (!RunCommandLine(SatWin.cmdLine, sizeof SatWin.cmdLine, program, argument)) return 0;
+  STARTUPINFOA si;
+  memset(&si, 0, sizeof si);
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  memset(&pi, 0, sizeof pi);
+  BOOL ok = CreateProcessA(nullptr, SatWin.cmdLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  if (ok) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  return ok ? 1 : 0;
+}
+
+INT_PTR CALLBACK ToolbarProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      if (!SatSetup.texttoolbar) {
+        for (int i = 0; i < Prog().buttonCount && i < 16; ++i) {
+          HWND b = GetDlgItem(dialog, Prog().buttons[i].id);
+          if (b && SatWin.bitmaps[i]) SendMessageA(b, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)SatWin.bitmaps[i]);
+        }
+      }
+      return TRUE;
+    case WM_COMMAND:
+      SendMessageA(SatWin.main, WM_COMMAND, LOWORD(wParam), 0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void ToolbarPlace() {
+  SatWin.toolbar = CreateDialogParamA(SatWin.inst, SatSetup.texttoolbar ? "TOOLBAR1" : "TOOLBAR2", SatWin.main,
+                                      ToolbarProc, 0);
+  int btnW = 40, btnH = 30;
+  if (SatWin.toolbar) {
+    RECT r;
+    HWND go = GetDlgItem(SatWin.toolbar, GoId());
+    if (go && GetWindowRect(go, &r)) {
+      btnW = r.right - r.left;
+      btnH = r.bottom - r.top;
+    }
+  }
+  int width = (int)strlen(SatWin.title) * SatWin.charW + btnW + 4 * SatWin.capBtnW;
+  if (width < btnW * 124 / 24) width = btnW * 124 / 24;
+  int height = SatWin.capH + 2 * SatWin.frameH + btnH + 10;
+  int l = SlotInt("lft="), t = SlotInt("top="), r = SlotInt("rgt=");
+  if (l > 0 && t > 0)
+    MoveWindow(SatWin.main, l, t, r - l, height, FALSE);
+  else
+    MoveWindow(SatWin.main, 3 * SatWin.frameW, height, width, height, FALSE);
+}
+
+int SatWinMain(HINSTANCE instance, const SatWinProgram* win) {
+  SatWin = SatWinState();
+  SatWin.inst = instance;
+  SatWin.win = win;
+  SatProgramSet(win->prog);
+  HostSet(&kFrameHost);
+  SatDisplaySet(&kFrameDisplay);
+
+  INITCOMMONCONTROLSEX icc;
+  icc.dwSize = sizeof icc;
+  icc.dwICC = 0xFF;
+  InitCommonControlsEx(&icc);
+  if (!GetCurrentDirectoryA(sizeof SatFrame.startFolder, SatFrame.startFolder)) SatFrame.startFolder[0] = '\0';
+  ProgDrive();
+  WinMetricsInit();
+  SatFrame.startFail = UsfMainRead();
+
+  WNDCLASSEXA wc;
+  memset(&wc, 0, sizeof wc);
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, Prog().icon);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = Prog().className;
+  if (!RegisterClassExA(&wc)) return 1;
+  SatWin.accel = LoadAcceleratorsA(instance, Prog().accel);
+  for (int i = 0; i < Prog().buttonCount && i < 16; ++i)
+    SatWin.bitmaps[i] = (HBITMAP)LoadImageA(instance, Prog().buttons[i].bitmap, IMAGE_BITMAP, 0, 0,
+                                            LR_LOADMAP3DCOLORS);
+
+  HWND main = CreateWindowExA(WS_EX_WINDOWEDGE, Prog().className, SatWin.title,
+                              WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, 0, 0, CW_USEDEFAULT,
+                              CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (!main) return 1;
+  SatWin.main = main;
+  ToolbarPlace();
+  ShowWindow(main, SW_SHOWNORMAL);
+  UpdateWindow(main);
+  SetFocus(main);
+
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+    if (SatWin.display && IsDialogMessageA(SatWin.display, &m)) continue;
+    if (SatWin.accel && SatWin.main && TranslateAcceleratorA(SatWin.main, SatWin.accel, &m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  for (HBITMAP& b : SatWin.bitmaps) {
+    if (b) DeleteObject(b);
+    b = nullptr;
+  }
+  return (int)m.wParam;
+}

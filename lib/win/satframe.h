@@ -1,0 +1,55 @@
+// The Win32 frame of every satellite program: start-up, main window, tool
+// bar, Help/Run/Setup/Go with their guards, the common dialogs (MSGBOX,
+// PAUSE, RUNNER, ANYLIST) and the DISPLAY pattern. A program declares a
+// SatWinProgram around its SatProgram table and calls SatWinMain.
+#ifndef QUIL_LIB_WIN_SATFRAME_H
+#define QUIL_LIB_WIN_SATFRAME_H
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "satlib.h"
+
+struct SatWinProgram {
+  const SatProgram* prog;
+  DLGPROC setupProc;                  // the program's SETUP dialog
+  DLGPROC displayProc;                // its DISPLAY dialog; null: SatDisplayProc
+  void (*displayInit)(HWND dialog);   // caption and the like, on WM_INITDIALOG
+  int (*command)(HWND main, int id);  // program buttons; 1 when handled
+};
+
+struct SatWinState {
+  HINSTANCE inst = nullptr;
+  const SatWinProgram* win = nullptr;
+  HWND main = nullptr, toolbar = nullptr, display = nullptr, displayList = nullptr, runner = nullptr;
+  HACCEL accel = nullptr;
+  HBITMAP bitmaps[16] = {};
+  char title[128] = "";
+  // Metrics
+  int capH = 0, menuBtnW = 0, menuBtnH = 0, capBtnW = 0, capBtnH = 0, menuH = 0;
+  int frameW = 0, frameH = 0, fullW = 0, fullH = 0, screenW = 0, screenH = 0, edgeW = 0, edgeH = 0;
+  int charW = 8, charMaxW = 8, charH = 16;
+  char msgCaption[SAT_TEXT_SIZE] = "";
+  char msgText[SAT_TEXT_SIZE] = "";
+  char cmdLine[2 * SAT_PATH_SIZE + 8] = "";
+};
+extern SatWinState SatWin;
+
+int SatWinMain(HINSTANCE instance, const SatWinProgram* win);
+
+void WinMetricsInit();
+int ProgDrive();
+int RunProgram(const char* program, const char* argument);
+void ToolbarPlace();
+INT_PTR CALLBACK ToolbarProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+int MsgBoxShow(HWND owner, const char* text, const char* caption, UINT type);
+INT_PTR CALLBACK MsgBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+int PauseShow(HWND owner, int ms);
+INT_PTR CALLBACK PauseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+void FileSelInit(OPENFILENAMEA* ofn, char* file);
+INT_PTR CALLBACK RunnerProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AnyListProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK SatDisplayProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+#endif

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# QUILFLAT7.EXE under Wine: its window, the start-up checks, a flatten and a
+# smash run driven through Setup and Go whose files equal the native
+# engine's, and an aborted run.
+source "$(dirname "$0")/../harness.sh"
+
+case_name="${1:?case}"
+fixture="$QUIL_SOURCE/tests/fixtures/flatten"
+
+fixture_drawing() {
+  local dir
+  dir=$(work_folder "$1")
+  cp -r "$fixture/$2/." "$dir/"
+  echo "$dir"
+}
+
+# Text of the message box captioned $1 (waits for it).
+box_text() {
+  robot wait-dialog "$1" "${2:-30000}" | sed -n 's/^  \[Static 1240\] //p'
+}
+
+# Answers the program's message boxes with OK until one holds $1; prints it.
+answer_until() {
+  local pat="$1" text n=0
+  while [ $n -lt 10 ]; do
+    text=$(box_text QuilFlat 20000) || return 1
+    if printf '%s' "$text" | grep -q -- "$pat"; then
+      printf '%s\n' "$text"
+      return 0
+    fi
+    note "answered: $text"
+    robot press QuilFlat OK >/dev/null
+    sleep 0.3
+    n=$((n + 1))
+  done
+  return 1
+}
+
+# Dates, times and line ends aside, as the native engine wrote it.
+same_cell() {
+  diff <(tr -d '\r' <"$1" | sed -E 's#^[0-9]{2}[/:][0-9]{2}[/:][0-9]{2}$#<stamp>#') \
+       <(sed -E 's#^[0-9]{2}[/:][0-9]{2}[/:][0-9]{2}$#<stamp>#' "$2")
+}
+
+# The log: header date and time aside; the byte count of the cell file is
+# the native one plus one carriage return a line.
+same_log() {
+  local cell="$1" lines
+  lines=$(wc -l <"$cell")
+  diff <(tr -d '\r' <"$2" | sed -E '1s/  7\.0\.91.*//' |
+           awk -v n="$lines" '/^Completed \.\.\. [0-9]+ Bytes/ { $3 = $3 - n } { print }') \
+       <(sed -E '1s/  7\.0\.91.*//' "$3")
+}
+
+start_flat() {
+  quil_start QUILFLAT7.EXE
+  pid=$QUIL_LAST_PID
+  robot wait-class QuilFlat7 30000 >/dev/null || fail "QuilFlat7 window did not appear"
+}
+
+setup() {  # setup CELL MODE(Flatten|Smash)
+  robot command QuilFlat7 12 >/dev/null
+  robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
+  robot set-text "Process Setup" 100 "$1" || fail "cell field"
+  robot click "Process Setup" "$2" >/dev/null || fail "no $2 button"
+  robot press "Process Setup" OK >/dev/null || fail "no OK"
+  robot gone-class "#none#" 10 >/dev/null
+  sleep 0.5
+}
+
+case "$case_name" in
+window)
+  dir=$(fixture_drawing flat_window nested)
+  cd "$dir" || fail "no work folder"
+  start_flat
+  [ "$(robot title QuilFlat7)" = "QuilFlat 7.0.91 beta2" ] || fail "title is '$(robot title QuilFlat7)'"
+  sleep 0.5
+  screenshot "$QUIL_E2E_STATE/quilflat7.png"
+  robot chars QuilFlat7 $'\x01' >/dev/null
+  text=$(box_text Allocation 20000) || fail "no Ctrl+A box"
+  [ "$text" = "Version 7.0.91 beta2" ] || true  # the static shows the first line; check the rest below
+  robot dialog-text Allocation | grep -q "8190 Max TLC Cells" || fail "Ctrl+A text: $(robot dialog-text Allocation)"
+  robot press Allocation OK >/dev/null
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  [ -f QuilFlat.usf ] || [ -f Quilflat.usf ] || fail "settings not saved"
+  grep -q '^mcn=?' QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
+  grep -Eq '^lft=[0-9-]+' QuilFlat.usf || fail "no window rectangle saved"
+  ;;
+nosetup)
+  dir=$(work_folder flat_nosetup)
+  cd "$dir" || fail "no work folder"
+  quil_start QUILFLAT7.EXE
+  pid=$QUIL_LAST_PID
+  text=$(robot wait-dialog "Error ..." 30000) || fail "no error box"
+  printf '%s\n' "$text" | grep -q "The Main Setup File is Missing" || fail "error box says: $text"
+  printf '%s\n' "$text" | grep -q "Start a QUIL Drawing to Create One" || fail "error box says: $text"
+  robot press "Error ..." OK >/dev/null
+  robot wait-class QuilFlat7 20000 >/dev/null || fail "window did not appear after the message"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  [ ! -f QuilFlat.usf ] || fail "settings written after a failed start"
+  ;;
+flatten|smash)
+  dir=$(fixture_drawing "flat_$case_name" nested)
+  cd "$dir" || fail "no work folder"
+  start_flat
+  if [ "$case_name" = flatten ]; then mode=Flatten; cell=Flat_files/Top_flat.tlc; else mode=Smash; cell=Smsh_files/Top_smsh.tlc; fi
+  setup top "$mode"
+  robot command QuilFlat7 13 >/dev/null
+  done_text=$(answer_until "Completed") || fail "no closing message; boxes: $(robot dialogs)"
+  printf '%s\n' "$done_text" | grep -q "Bytes in TLC File" || fail "closing: $done_text"
+  robot press QuilFlat OK >/dev/null
+  wait_file Quilflat.log 10 "^Use Import" || fail "log not finished: $(cat Quilflat.log)"
+  [ -f "$cell" ] || fail "no $cell: $(ls -R)"
+  same_cell "$cell" "$fixture/expected/$case_name/$(basename "$cell")" || fail "cell differs from the native engine's"
+  same_log "$fixture/expected/$case_name/$(basename "$cell")" Quilflat.log "$fixture/expected/$case_name/Quilflat.log" ||
+    fail "log differs from the native engine's"
+  size=$(stat -c %s "$cell")
+  printf '%s\n' "$done_text" | grep -q "Completed ... $size Bytes" || fail "byte count: $done_text, file $size"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  grep -q "^mcn=TOP" QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
+  ;;
+abort)
+  dir=$(fixture_drawing flat_abort nested)
+  cd "$dir" || fail "no work folder"
+  # A cell placing the device cell 3000 times: long enough to stop by hand.
+  {
+    printf '<?xml version="1.0"?>\n<TLC>\n'
+    for i in $(seq 1 3000); do printf '<C>\nMID\n%d %d 0 0\n</C>\n' $((i % 8)) $((i * 1000)); done
+    printf '</TLC>\n'
+  } >BIG.tlc
+  { head -n1 QUIL7.CRF | awk '{print $1 + 1}'; tail -n +2 QUIL7.CRF | sed '/^$/d'; printf 'BIG\n3 0 0 1 1 0 0 0 3000\n\n'; } >crf.new
+  mv crf.new QUIL7.CRF
+  start_flat
+  setup BIG Smash
+  robot command QuilFlat7 13 >/dev/null
+  robot wait-dialog "Smashing BIG to BIG_SMSH ..." 30000 >/dev/null || fail "no progress dialog: $(robot dialogs)"
+  # A message box of the run may stand first ("Folder ... was Created").
+  text=$(box_text QuilFlat 20000) && robot press QuilFlat OK >/dev/null
+  sleep 1
+  robot press "Smashing BIG to BIG_SMSH ..." Cancel >/dev/null || fail "no Cancel"
+  question=$(box_text QuilFlat 20000) || fail "no abort question"
+  [ "$question" = "Aborting ... OK?" ] || fail "question: $question"
+  robot press QuilFlat Yes >/dev/null
+  text=$(answer_until "Aborted") || fail "no aborted message: $(robot dialogs)"
+  [ "$text" = "Aborted ... Files may be Incomplete" ] || fail "closing: $text"
+  robot press QuilFlat OK >/dev/null
+  # The log is closed once the box is answered.
+  wait_file Quilflat.log 10 "^Aborted ... Files may be Incomplete" || fail "log: $(cat Quilflat.log)"
+  [ ! -f Smsh_files/Big_smsh.tlc ] || fail "a half-written cell was left"
+  ! grep -q Completed Quilflat.log || fail "log claims completion"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+note "ok: $case_name"

@@ -1,0 +1,345 @@
+// The flattener engine run natively on small drawings, checked against the
+// reference flattener and against the rules for circuit texts.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "flatref.h"
+#include "flatten.h"
+#include "host.h"
+#include "host_record.h"
+#include "q7tlcrw.h"
+#include "satsetup.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Source() {
+  const char* s = getenv("QUIL_SOURCE");
+  return s ? s : QUIL_SOURCE_DIR;
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream f(p);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// A private copy of a fixture drawing as the current folder.
+struct Drawing {
+  fs::path dir;
+  fs::path old;
+  explicit Drawing(const std::string& fixture) {
+    old = fs::current_path();
+    char tmpl[] = "/tmp/quilflatXXXXXX";
+    dir = mkdtemp(tmpl);
+    fs::copy(fs::path(Source()) / "tests/fixtures/flatten" / fixture, dir, fs::copy_options::recursive);
+    fs::current_path(dir);
+  }
+  ~Drawing() {
+    fs::current_path(old);
+    fs::remove_all(dir);
+  }
+};
+
+struct FlatRunResult {
+  int result;
+  HostRecord rec;
+};
+
+// Starts the program as the frame does and presses Go once.
+int Go(const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
+  FlatReset();
+  SatSetupReset();
+  TlcStoreReset();
+  CellInfoReset();
+  HostRecord& r = HostRecordInstall();
+  if (rec) *rec = &r;
+  EXPECT_EQ(UsfMainRead(), 0);
+  EXPECT_EQ(CrfRead(), 0);
+  for (auto& kv : settings) snprintf(UsfSlot(kv.first), SAT_SLOT_SIZE, "%s", kv.second.c_str());
+  SetupApply(0);
+  return SatGoRun();
+}
+
+std::map<std::string, int> Ranks() {
+  std::map<std::string, int> m;
+  for (int i = 1; i <= Cells.count; ++i) m[Cells.cell[i].name] = Cells.cell[i].flags & 0x1f;
+  return m;
+}
+
+bool HasMessage(const HostRecord& r, const std::string& text) {
+  for (auto& m : r.messages)
+    if (m.text == text) return true;
+  return false;
+}
+
+std::string LastMessage(const HostRecord& r) { return r.messages.empty() ? "" : r.messages.back().text; }
+
+}  // namespace
+
+TEST(Flatten, SmashEqualsMatrixReference) {
+  Drawing d("nested");
+  HostRecord* rec;
+  ASSERT_EQ(Go({{FLAT_MCN, "top"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
+  RefCell out = RefParse("Smsh_files/Top_smsh.tlc");
+  RefOut got = RefOfCell(out);
+  RefOut want = RefFlatten(".", "TOP", Ranks(), false);
+  EXPECT_EQ(got.boxes, want.boxes);
+  EXPECT_EQ(got.paths, want.paths);
+  EXPECT_EQ(got.texts, want.texts);  // every text, its orientation composed
+  EXPECT_TRUE(got.insts.empty());
+  EXPECT_EQ(got.boxes.size(), 8u * 10u + 1u);
+  EXPECT_EQ(out.hdrName, "TOP_SMSH");
+  EXPECT_EQ(out.hdrRank, 1);
+  EXPECT_EQ(out.counts[0], (int64_t)got.boxes.size());
+  EXPECT_EQ(out.counts[1], (int64_t)(got.paths.size() + got.texts.size()));
+  EXPECT_EQ(out.counts[3], 0);
+  EXPECT_EQ(rec->messages.back().text.rfind("Completed ... ", 0), 0u);
+}
+
+TEST(Flatten, FlattenKeepsDeviceCellsPlacedAsTheMatricesSay) {
+  Drawing d("nested");
+  HostRecord* rec;
+  ASSERT_EQ(Go({{FLAT_MCN, "TOP"}}, &rec), 1) << LastMessage(*rec);
+  RefCell out = RefParse("Flat_files/Top_flat.tlc");
+  RefOut got = RefOfCell(out);
+  RefOut want = RefFlatten(".", "TOP", Ranks(), true);
+  EXPECT_EQ(got.boxes, want.boxes);
+  EXPECT_EQ(got.paths, want.paths);
+  // The kept references carry the composed orientation, mirrored
+  // placements over quarter turns included.
+  EXPECT_EQ(got.insts, want.insts);
+  EXPECT_EQ(got.insts.size(), 8u * 9u);
+  EXPECT_EQ(out.hdrRank, 2);
+  EXPECT_EQ(out.counts[3], 72);
+  // Device cells are copied beside the flat cell.
+  EXPECT_EQ(Slurp("Flat_files/Leaf.tlc"), Slurp("LEAF.tlc"));
+  EXPECT_EQ(Slurp("Flat_files/Nmos.tlc"), Slurp("NMOS.tlc"));
+}
+
+TEST(Flatten, CircuitTextsFollowTheirLayerRules) {
+  Drawing d("nested");
+  struct Case {
+    const char* keepAll;
+    std::vector<std::string> kept;  // texts written, sorted
+  } cases[] = {
+      // depth-0 node text kept; node texts at depth 1 only inside a device
+      // area; device texts renamed in order; parameters inside areas only;
+      // connector texts never; other layers always.
+      {"N",
+       {"M_1", "M_2", "M_3", "M_4", "M_5", "M_6", "M_7", "M_8", "NODEIN", "NODEIN", "NODEIN", "NODEIN",
+        "NODEIN", "NODEIN", "NODEIN", "NODEIN", "TOPN", "W=2", "W=2", "W=2", "W=2", "W=2", "W=2", "W=2",
+        "W=2"}},
+      {"Y",
+       {"M_1", "M_2", "M_3", "M_4", "M_5", "M_6", "M_7", "M_8", "N1", "N1", "N1", "N1", "N1", "N1", "N1",
+        "N1", "NODEIN", "NODEIN", "NODEIN", "NODEIN", "NODEIN", "NODEIN", "NODEIN", "NODEIN", "TOPN", "W=2",
+        "W=2", "W=2", "W=2", "W=2", "W=2", "W=2", "W=2"}},
+  };
+  for (const Case& c : cases) {
+    HostRecord* rec;
+    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_KAT, c.keepAll}}, &rec), 1) << LastMessage(*rec);
+    RefCell out = RefParse("Flat_files/Top_flat.tlc");
+    std::vector<std::string> texts;
+    for (auto& t : out.texts) texts.push_back(t.text);
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, c.kept) << "keep all " << c.keepAll;
+  }
+}
+
+TEST(Flatten, LayerFilterDropsEveryKindOfObject) {
+  Drawing d("nested");
+  HostRecord* rec;
+  ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, "N"}, {FLAT_LTC, "5-6 9"}}, &rec), 1) << LastMessage(*rec);
+  RefCell out = RefParse("Smsh_files/Top_smsh.tlc");
+  for (auto& b : out.boxes) EXPECT_TRUE(b.lyr == 5 || b.lyr == 9) << b.lyr;
+  for (auto& p : out.paths) EXPECT_EQ(p.lyr, 6);
+  EXPECT_TRUE(out.texts.empty());
+  EXPECT_EQ(out.boxes.size(), 65u);
+  EXPECT_EQ(out.paths.size(), 64u);
+}
+
+TEST(Flatten, RefusesToWriteIntoTheDrawingFolder) {
+  Drawing d("nested");
+  HostRecord* rec;
+  EXPECT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\"}}, &rec), 0);
+  EXPECT_TRUE(HasMessage(*rec, "Cell Files will be written to the Drawing Folder ... Can't Continue"));
+  EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete");
+  // Smash may write there.
+  EXPECT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
+  EXPECT_TRUE(fs::exists("Top_smsh.tlc"));
+}
+
+TEST(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
+  struct Case {
+    const char* name;
+    void (*spoil)();
+    std::string message;
+  } cases[] = {
+      {"missing cell file", [] { fs::remove("MID.tlc"); }, "MID.tlc File is Missing ... Can't Continue"},
+      {"missing device file", [] { fs::remove("NMOS.tlc"); }, "NMOS.tlc File is Missing ... Can't Continue"},
+      {"cell not in the list",
+       [] {
+         std::ofstream f("QUIL7.CRF");
+         f << "3\nLEAF\n1 0 0 8 9 1 3 13 0\nMID\n2 0 0 800 520 1 6 12 9\nTOP\n3 0 0 1 1 1 2 4 8\n\n";
+       },
+       "A Cell Placed in MID is not in the Cell Reference File ... Can't Continue"},
+      {"unreadable record",
+       [] {
+         std::ofstream f("MID.tlc", std::ios::app);
+         f << "<P>\n1 0 2000\n0 0\n</P>\n";
+       },
+       "Path Record Read Error"},
+  };
+  for (const Case& c : cases) {
+    for (const char* mode : {"Y", "N"}) {
+      Drawing d("nested");
+      c.spoil();
+      HostRecord* rec;
+      EXPECT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 0) << c.name;
+      EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << LastMessage(*rec);
+      EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << c.name;
+      EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << c.name;
+      EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc")) << c.name;
+      std::string log = Slurp("Quilflat.log");
+      EXPECT_EQ(log.find("Completed"), std::string::npos) << c.name;
+    }
+  }
+}
+
+TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
+  for (int poll : {0, 3, 12}) {
+    Drawing d("nested");
+    FlatReset();
+    SatSetupReset();
+    TlcStoreReset();
+    CellInfoReset();
+    HostRecord& r = HostRecordInstall();
+    r.abortAfterPolls = poll;
+    UsfMainRead();
+    CrfRead();
+    snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
+    SetupApply(0);
+    EXPECT_EQ(SatGoRun(), 0) << poll;
+    EXPECT_EQ(LastMessage(r), "Aborted ... Files may be Incomplete");
+    EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << poll;
+  }
+}
+
+TEST(Flatten, RankOneCellGivesAnEmptyRankTwoFlatCell) {
+  Drawing d("nested");
+  HostRecord* rec;
+  ASSERT_EQ(Go({{FLAT_MCN, "LEAF"}}, &rec), 1) << LastMessage(*rec);
+  RefCell out = RefParse("Flat_files/Leaf_flat.tlc");
+  EXPECT_EQ(out.hdrRank, 2);
+  EXPECT_TRUE(out.boxes.empty() && out.paths.empty() && out.texts.empty() && out.insts.empty());
+  // The byte count of the closing message is the file's length.
+  std::ostringstream want;
+  want << "Completed ... " << fs::file_size("Flat_files/Leaf_flat.tlc")
+       << " Bytes in TLC File\n\nUse Import to Register Cell in Drawing";
+  EXPECT_EQ(LastMessage(*rec), want.str());
+}
+
+TEST(Flatten, HierarchyDeeperThanTheStoreIsRefused) {
+  struct Case {
+    int cells;  // a chain C1 (rank 1) .. Cn placing each other
+    int result;
+  } cases[] = {{24, 1}, {25, 0}};
+  for (const Case& c : cases) {
+    Drawing d("nested");
+    std::ofstream crf("QUIL7.CRF");
+    crf << c.cells << "\n";
+    for (int i = 1; i <= c.cells; ++i) {
+      crf << "C" << i << "\n" << std::min(i, 24) << " 0 0 1 1 1 0 0 " << (i > 1) << "\n";
+      std::ofstream f("C" + std::to_string(i) + ".tlc");
+      f << "<B>\n1 0 0 " << i << " 1\n</B>\n";
+      if (i > 1) f << "<C>\nC" << i - 1 << "\n0 1 0 0\n</C>\n";
+    }
+    crf.close();
+    HostRecord* rec;
+    std::string top = "C" + std::to_string(c.cells);
+    EXPECT_EQ(Go({{FLAT_MCN, top}, {FLAT_FLT, "N"}}, &rec), c.result) << LastMessage(*rec);
+    if (c.result) {
+      RefCell out = RefParse("Smsh_files/" + std::string("C") + std::to_string(c.cells) + "_smsh.tlc");
+      EXPECT_EQ(out.boxes.size(), (size_t)c.cells);
+    } else {
+      EXPECT_TRUE(HasMessage(*rec, "Cell Hierarchy Deeper than 24 Levels below C25 ... Can't Continue"))
+          << ::testing::PrintToString(HostRecordTexts());
+    }
+  }
+}
+
+TEST(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
+  Drawing d("nested");
+  HostRecord* rec;
+  FlatReset();
+  SatSetupReset();
+  TlcStoreReset();
+  CellInfoReset();
+  rec = &HostRecordInstall();
+  UsfMainRead();
+  CrfRead();
+  snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
+  snprintf(UsfSlot(FLAT_FLT), SAT_SLOT_SIZE, "N");
+  SetupApply(0);
+  TlcStore.limB = 2;  // MID holds one box, TOP one: fine; no cell holds three
+  EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
+  TlcStore.limB = 0;  // now every box is refused
+  EXPECT_EQ(SatGoRun(), 0);
+  EXPECT_TRUE(HasMessage(*rec, "TLC Boxes Exceed Limit ... Load Aborted"));
+  EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc"));
+  TlcStore.limB = BMAX;  // a later run takes boxes again
+  EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
+  EXPECT_EQ(RefParse("Smsh_files/Top_smsh.tlc").boxes.size(), 81u);
+}
+
+TEST(Flatten, FullDiskFailsTheRun) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  Drawing d("nested");
+  fs::create_directory("Flat_files");
+  fs::create_symlink("/dev/full", "Flat_files/Top_flat.tlc");
+  HostRecord* rec;
+  EXPECT_EQ(Go({{FLAT_MCN, "TOP"}}, &rec), 0);
+  EXPECT_TRUE(HasMessage(*rec, "Unable to Write Flat TLC File")) << LastMessage(*rec);
+  EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete");
+}
+
+TEST(Flatten, OutputMatchesTheStoredExpectation) {
+  // The stored files are what the Wine test compares the program's output
+  // with; dates and times aside they must not drift.
+  for (const char* mode : {"Y", "N"}) {
+    Drawing d("nested");
+    HostRecord* rec;
+    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 1) << LastMessage(*rec);
+    std::string sub = mode[0] == 'Y' ? "flatten" : "smash";
+    fs::path exp = fs::path(Source()) / "tests/fixtures/flatten/expected" / sub;
+    std::string cell = mode[0] == 'Y' ? "Flat_files/Top_flat.tlc" : "Smsh_files/Top_smsh.tlc";
+    auto strip = [](std::string s, bool log) {
+      std::istringstream in(s);
+      std::string line, out;
+      int n = 0;
+      while (std::getline(in, line)) {
+        ++n;
+        if (log && n == 1) line = line.substr(0, line.find("  7.0.91"));
+        if (!log && (line.size() == 8 && (line[2] == '/' || line[2] == ':'))) line = "<stamp>";
+        out += line + "\n";
+      }
+      return out;
+    };
+    if (getenv("QUIL_BLESS")) {
+      fs::create_directories(exp);
+      fs::copy_file(cell, exp / fs::path(cell).filename(), fs::copy_options::overwrite_existing);
+      fs::copy_file("Quilflat.log", exp / "Quilflat.log", fs::copy_options::overwrite_existing);
+    }
+    EXPECT_EQ(strip(Slurp(cell), false), strip(Slurp(exp / fs::path(cell).filename()), false));
+    EXPECT_EQ(strip(Slurp("Quilflat.log"), true), strip(Slurp(exp / "Quilflat.log"), true));
+  }
+}
