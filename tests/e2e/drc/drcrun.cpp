@@ -1,24 +1,24 @@
-// The native rule checker on a drawing folder: every "<name>.tlc" of the
-// folder is a cell; QUIL7.USF gives scale and unit, QuilDrc.usf the
-// settings. Messages go to standard output. Arguments after the folder are
+// The native rule checker on a drawing folder, as the program runs it: the
+// cell reference list and the TLC files are read through the satellites'
+// store, QUIL7.USF gives scale and unit, QuilDrc.usf the settings. Messages go to standard output. Arguments after the folder are
 // the editor's argument form ("TOP cx cy w").
 //   drcrun FOLDER [--date D] [--time T] [--quiet] [ARGS...]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "drc_map.h"
-#include "drc_memsrc.h"
 #include "drc_oper.h"
 #include "drc_raster.h"
 #include "drc_run.h"
 #include "drc_setup.h"
 #include "drc_state.h"
+#include "drc_store.h"
 #include "host.h"
+#include "satlib.h"
+#include "satsetup.h"
 
 namespace fs = std::filesystem;
 
@@ -34,8 +34,6 @@ void Progress(long, long) {}
 int Poll() { return 0; }
 void Pause(int) {}
 const HostOps kOps = {Box, Status, Progress, Poll, Pause};
-
-DrcMemDrawing Drawing;
 
 }  // namespace
 
@@ -62,34 +60,20 @@ int main(int argc, char** argv) {
       args += std::string(args.empty() ? "" : " ") + argv[i];
     }
   }
-  std::ifstream usf(dir / "QUIL7.USF");
-  std::string line;
-  while (std::getline(usf, line)) {
-    if (line.rfind("scale=", 0) == 0) DrcG.scale = std::atof(line.c_str() + 6);
-    if (line.rfind("physunit=", 0) == 0) {
-      std::string u = line.substr(9);
-      while (!u.empty() && (unsigned char)u.back() <= ' ') u.pop_back();
-      std::snprintf(DrcG.physunit, sizeof DrcG.physunit, "%s", u.c_str());
-    }
+  fs::current_path(dir);
+  if (UsfMainRead() != 0 || CrfRead() != 0) {
+    std::printf("not a drawing folder: %s\n", dir.c_str());
+    return 1;
   }
-  for (const auto& e : fs::directory_iterator(dir)) {
-    std::string ext = e.path().extension().string();
-    if (ext != ".tlc" && ext != ".TLC") continue;
-    std::ifstream f(e.path());
-    std::stringstream s;
-    s << f.rdbuf();
-    int c = DrcMemAddCell(Drawing, e.path().stem().string().c_str());
-    if (DrcMemReadTlc(Drawing, c, s.str().c_str()) != 0) std::printf("bad records in %s\n", e.path().c_str());
-  }
-  DrcMemFinish(Drawing);
-  DrcMemSource(Drawing);
-  DrcUsfRead((dir / "QuilDrc.usf").string().c_str());
-  std::snprintf(DrcRunS.folder, sizeof DrcRunS.folder, "%s", dir.string().c_str());
-  DrcRunS.src = &Drawing.src;
-  DrcRunS.findCell = [](void* ctx, const char* name) { return DrcMemFind(*static_cast<DrcMemDrawing*>(ctx), name); };
+  DrcG.scale = SatSetup.scale;
+  std::snprintf(DrcG.physunit, sizeof DrcG.physunit, "%s", SatSetup.physunit);
+  DrcStoreReset();
+  DrcUsfRead("QuilDrc.usf");
+  DrcRunS.src = DrcStoreSource();
+  DrcRunS.findCell = DrcStoreFind;
   DrcApplyArguments(args.c_str());
   int r = DrcGo();
-  DrcUsfWrite((dir / "QuilDrc.usf").string().c_str());
+  DrcUsfWrite("QuilDrc.usf");
   DrcMapReset();
   return r == 1 ? 0 : 1;
 }
