@@ -253,3 +253,28 @@ TEST(PixelGeometry, RestartPointAndAreaCount) {
 }
 
 }  // namespace
+
+#include "drc_text.h"
+
+namespace {
+
+TEST(Texts, ZoomTimeAndChecksList) {
+  char t[200];
+  DrcZoomText(t, sizeof t, 0, 0, 50000, 20000, 1000);
+  EXPECT_STREQ(t, "zoom 0,0 50,20");
+  DrcZoomText(t, sizeof t, -1400, 27800, 49800, 59800, 1000);
+  EXPECT_STREQ(t, "zoom -1.4,27.8 49.8,59.8");
+  DrcTimeText(t, sizeof t, 3725);
+  EXPECT_STREQ(t, "DRC Time: 1 hr 2 min 5 sec");
+  std::string rules = "title= one\nop={clr}\ntitle= two\nop={clr}\ntitle= three\nop={\nclr\n";
+  DrcRuleSrc s;
+  DrcRuleSrcMem(&s, rules.data(), rules.size());
+  std::vector<std::string> lines;
+  int n = DrcChecksList(&s, [](void* ctx, const char* line) {
+    static_cast<std::vector<std::string>*>(ctx)->push_back(line);
+  }, &lines);
+  EXPECT_EQ(n, 2);  // the third runs into the end of the file
+  EXPECT_EQ(lines, (std::vector<std::string>{"1  one", "2  two"}));
+}
+
+}  // namespace
