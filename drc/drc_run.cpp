@@ -63,6 +63,7 @@ const char* ResMarker() {
 void Final(const char* text) {
   std::string t = std::string("\n") + text + "\n\n";
   DrcLogPut(t.c_str());
+  if (DrcRunS.log) std::fflush(DrcRunS.log);
   HostMsgBox(text, "QuilDrc", HOST_CAP_OWN, HOST_OK);
 }
 

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# QUILDRC7.EXE under Wine, started as the editor starts it ("TOP cx cy w"),
+# Go pressed by the robot: the same log and map files as the native engine
+# on a copy of the same drawing.
+#   quildrc7.sh go DRCRUN
+source "$(dirname "$0")/../harness.sh"
+
+case_name="${1:?case}"
+drcrun="${2:?native drcrun}"
+dir=$(work_folder "quildrc7_$case_name")
+native=$(work_folder "quildrc7_${case_name}_native")
+/usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$dir" || fail "fixture"
+/usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$native" || fail "fixture"
+args="TOP 100 50 250"
+
+"$drcrun" "$native" $args >"$native/messages.txt" || fail "native run: $(cat "$native/messages.txt")"
+
+cd "$dir" || fail "no work folder"
+quil_start QUILDRC7.EXE $args
+pid=$QUIL_LAST_PID
+robot wait-class QuilDrc7 30000 >/dev/null || fail "rule checker window did not appear"
+[ "$(robot title QuilDrc7)" = "QuilDrc 7.0.91 beta2" ] || fail "title is '$(robot title QuilDrc7)'"
+
+case "$case_name" in
+go)
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 120 "DRC Completed" || fail "no completed log: $(cat QuilDrc.log 2>/dev/null | tail -5)"
+  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  robot close QuilDrc7 >/dev/null || fail "close not posted"
+  wait_gone "$pid" 20 || fail "rule checker still running 20 s after WM_CLOSE"
+  # Logs alike but for the run's date, time and duration.
+  strip() { tr -d '\r' <"$1" | grep -v -e '^\*\*\* QUIL Design Rule Check' -e '^Total Run Time:'; }
+  diff -u <(strip "$native/QuilDrc.log") <(strip QuilDrc.log) || fail "logs differ"
+  n=$(ls TOP_*.pcx 2>/dev/null | wc -l)
+  [ "$n" -gt 0 ] || fail "no map files"
+  (cd "$native" && md5sum TOP_*.pcx) >"$dir/native.md5"
+  md5sum -c --quiet "$dir/native.md5" || fail "map files differ"
+  grep -q '^wl=-25um' QuilDrc.usf || fail "window of the command line not kept: $(grep '^w' QuilDrc.usf)"
+  note "$n map files alike"
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+note "ok: $case_name"
