@@ -38,6 +38,35 @@ go)
   grep -q '^wl=-25um' QuilDrc.usf || fail "window of the command line not kept: $(grep '^w' QuilDrc.usf)"
   note "$n map files alike"
   ;;
+locate)
+  # The editor (its window class QUIL7) in a drawing of its own records the
+  # command lines it is handed.
+  editor=$(sample_drawing "quildrc7_locate_editor")
+  (cd "$editor" && quil_start QUIL7.EXE)
+  robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 120 "DRC Completed" || fail "no completed log"
+  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  first=$(tr -d '\r' <QuilDrc.log | sed -n 's/^Area: L= \(\S*\) B= \(\S*\) R= \(\S*\) T= \(\S*\)   Map File: TOP_1_1.pcx$/\1,\2 \3,\4/p')
+  [ -n "$first" ] || fail "TOP_1_1.pcx not in the log"
+  robot command QuilDrc7 12 >/dev/null || fail "View not posted"
+  robot wait-dialog "Open Map File" 10000 >/dev/null || fail "no open-file dialog"
+  robot set-text "Open Map File" 1148 TOP_1_1.pcx >/dev/null || fail "file name not set"
+  robot press "Open Map File" Open >/dev/null || fail "Open not pressed"
+  title=""
+  for _ in $(seq 50); do
+    title=$(robot dialogs | sed -n 's/^dialog: \(.*TOP_1_1\.pcx\)$/\1/p')
+    [ -n "$title" ] && break
+    sleep 0.2
+  done
+  [ -n "$title" ] || fail "viewer did not open the map file: $(robot dialogs)"
+  robot press "$title" Locate >/dev/null || fail "Locate not pressed"
+  wait_file "$editor/QuilCmd.log" 10 "zoom" || fail "the editor got no zoom line"
+  got=$(tr -d '\r' <"$editor/QuilCmd.log")
+  [ "$got" = "command: zoom $first" ] || fail "editor got '$got', expected 'command: zoom $first'"
+  robot press "$title" OK >/dev/null
+  note "Locate sent: zoom $first"
+  ;;
 *)
   fail "unknown case $case_name"
   ;;
