@@ -74,9 +74,22 @@ void ReleaseAll() {
 }
 
 // Stops the run with the restart point at the area given.
+// Stops the run with the restart point at the area given. An area past the
+// end of its row is the first of the next row; past the last row, the
+// restart is the next check from its beginning.
 int Interrupt(FILE* rules, int64_t left, int64_t bottom) {
   if (rules) std::fclose(rules);
-  DrcRestartSave((double)left / DrcG.scale, (double)bottom / DrcG.scale, DrcChk.counter);
+  const DrcGeom& g = DrcX.geo;
+  if (left > g.winR) {
+    left = g.winL - g.guard;
+    bottom += g.stepY;
+  }
+  if (bottom > g.winT) {
+    DrcRestartSave(0, 0, DrcChk.counter + 1);
+    DrcRestartClear();
+  } else {
+    DrcRestartSave((double)left / DrcG.scale, (double)bottom / DrcG.scale, DrcChk.counter);
+  }
   ReleaseAll();
   return 0;
 }

@@ -12,6 +12,7 @@ native=$(work_folder "quildrc7_${case_name}_native")
 /usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$dir" || fail "fixture"
 /usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$native" || fail "fixture"
 args="TOP 100 50 250"
+[ "$case_name" = resume ] && args="TOP 100 50 600"
 
 "$drcrun" "$native" $args >"$native/messages.txt" || fail "native run: $(cat "$native/messages.txt")"
 
@@ -37,6 +38,43 @@ go)
   md5sum -c --quiet "$dir/native.md5" || fail "map files differ"
   grep -q '^wl=-25um' QuilDrc.usf || fail "window of the command line not kept: $(grep '^w' QuilDrc.usf)"
   note "$n map files alike"
+  ;;
+resume)
+  # Escape during the run, answered Yes: the restart point is saved; a
+  # second run resumes there. Together they log exactly the areas of one
+  # uninterrupted run.
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 60 "^Area: " || fail "the run logs no area"
+  robot keystate 0x1B down >/dev/null
+  robot wait-dialog "Pause ..." 30000 >/dev/null || { robot keystate 0x1B up; fail "no abort question: $(robot dialogs)"; }
+  robot keystate 0x1B up >/dev/null
+  robot press "Pause ..." Yes >/dev/null || fail "Yes not pressed"
+  robot press QuilDrc OK 30000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
+  robot close QuilDrc7 >/dev/null
+  wait_gone "$pid" 20 || fail "rule checker still running after WM_CLOSE"
+  tr -d '\r' <QuilDrc.usf | grep -q '^ckl=.\+um$' || fail "no restart point saved: $(grep '^ck' QuilDrc.usf)"
+  saved="$(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
+  cp QuilDrc.log first.log
+  sed -i 's/^ers=.*/ers=N/' QuilDrc.usf
+  quil_start QUILDRC7.EXE $args
+  pid=$QUIL_LAST_PID
+  robot wait-class QuilDrc7 30000 >/dev/null || fail "second start"
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 300 "DRC Completed" || fail "the resumed run did not complete"
+  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message"
+  robot close QuilDrc7 >/dev/null
+  wait_gone "$pid" 20 || fail "rule checker still running after WM_CLOSE"
+  areas() { tr -d '\r' <"$1" | grep -e '^Area: ' -e '^Check ' | sed 's/Map File: .*//'; }
+  # The resumed log holds both runs (ers=N); their area lines, check by check.
+  merged=$(tr -d '\r' <QuilDrc.log | awk '/^Check /{c=$0} /^Area: /{sub(/Map File: .*/,""); print c " | " $0}' | sort -u)
+  wanted=$(tr -d '\r' <"$native/QuilDrc.log" | awk '/^Check /{c=$0} /^Area: /{sub(/Map File: .*/,""); print c " | " $0}' | sort -u)
+  [ -n "$wanted" ] || fail "the native run logged no area"
+  diff <(echo "$wanted") <(echo "$merged") || fail "resumed areas differ from one whole run (restart: $saved)"
+  n1=$(tr -d '\r' <QuilDrc.log | awk '/^Check /{c=$0} /^Area: /{print c " | " $0}' | wc -l)
+  n2=$(echo "$wanted" | wc -l)
+  [ "$n1" -eq "$n2" ] || fail "an area was logged twice ($n1 lines, $n2 wanted)"
+  note "stopped at $saved; $n2 areas logged in all"
   ;;
 locate)
   # The editor (its window class QUIL7) in a drawing of its own records the

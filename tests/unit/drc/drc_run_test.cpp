@@ -269,6 +269,41 @@ TEST_F(RunTest, AbortedRunResumesAtTheAreaItStoppedIn) {
   EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
 }
 
+// Escape answered after an area's list finished: at the end of a row the
+// restart is the next row, after the last area the next check.
+TEST_F(RunTest, AbortAfterTheLastAreaOfARowOrCheck) {
+  Rules("title= a\ndistance= 1\nresolution= 0.1\noperators= {\n map,1\n push,1\n expr\n testr\n}\n"
+        "title= b\noperators= {\n map,1\n push,1\n notr\n gagr\n testr\n}\n");
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 150500 95000\n</B>\n");
+  Window("0", "0", "200", "100");
+  Set(K_CFN, "2");
+  ASSERT_EQ(DrcGo(), 1);
+  std::vector<std::pair<int64_t, int64_t>> all = Visits();
+  ASSERT_EQ(all.size(), 40u);  // 5 x 4 areas, two checks
+  // Each area polls once, after its list: poll n ends area n + 1.
+  for (int stop : {4, 9, 19, 23}) {
+    SCOPED_TRACE(stop);
+    Visits().clear();
+    DrcRestartClear();
+    Set(K_CSN, "1");
+    rec->abortAfterPolls = stop;
+    rec->polls = 0;
+    ASSERT_EQ(DrcGo(), 0);
+    std::vector<std::pair<int64_t, int64_t>> first = Visits();
+    ASSERT_EQ(first.size(), (size_t)stop + 1);
+    if (stop == 19) {
+      EXPECT_EQ(std::string(DrcSet.v[K_CSN]), "2");
+      EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+    }
+    Visits().clear();
+    rec->abortAfterPolls = -1;
+    ASSERT_EQ(DrcGo(), 1);
+    std::vector<std::pair<int64_t, int64_t>> joined = first;
+    joined.insert(joined.end(), Visits().begin(), Visits().end());
+    EXPECT_EQ(joined, all);
+  }
+}
+
 TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
   Window("0", "0", "20", "20");
