@@ -373,6 +373,36 @@ TEST_F(RunTest, LogFileNamesThatWouldDestroyInputAreRefused) {
   EXPECT_EQ(first, "title= Spacing");
 }
 
+TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  Set(K_ERS, "N");
+  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(), 1);
+  // The log names both files; the second run did not overwrite the first.
+  std::vector<std::string> a = AreaLines();
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_NE(a[0].find("TOP_1_1.pcx"), std::string::npos);
+  EXPECT_NE(a[1].find("TOP_1_2.pcx"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_2.pcx"));
+  // Erasing old map files starts the numbering again.
+  Set(K_EPX, "Y");
+  ASSERT_EQ(DrcGo(), 1);
+  EXPECT_FALSE(fs::exists(dir / "TOP_1_2.pcx"));
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
+}
+
+TEST_F(RunTest, ANonPositiveScaleIsRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  DrcG.scale = 0;
+  EXPECT_EQ(DrcGo(), 0);
+  EXPECT_EQ(rec->messages[0].text, "Drawing Scale 0 is not Positive ... Can't Continue");
+  EXPECT_TRUE(Visits().empty());
+}
+
 TEST_F(RunTest, ASecondRunMapsTheEditedCell) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
