@@ -207,7 +207,10 @@ INT_PTR CALLBACK MapperProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
       RECT r = {0, 0, w, hm + 4 * lh};
       AdjustWindowRectEx(&r, (DWORD)GetWindowLongA(dialog, GWL_STYLE), FALSE,
                          (DWORD)GetWindowLongA(dialog, GWL_EXSTYLE));
-      SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+      // Below the DISPLAY dialog, so that neither hides the other.
+      RECT below = {0, 0, 0, 0};
+      if (W.display) GetWindowRect(W.display, &below);
+      SetWindowPos(dialog, nullptr, below.left, below.bottom, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
       for (int i = 0; i < 3; ++i) MoveWindow(GetDlgItem(dialog, 501 + i), 8, hm + 4 + i * lh, w, lh, FALSE);
       return TRUE;
     }
@@ -670,6 +673,9 @@ void SaveAndQuit(HWND hwnd) {
 void CmdGo() {
   W.display = CreateDialogParamA(SatWin.inst, "DISPLAY", W.main, DisplayProc, 0);
   if (!W.display) return;
+  RECT below;
+  if (GetWindowRect(W.main, &below))
+    SetWindowPos(W.display, nullptr, below.left, below.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(W.display, SW_SHOWNORMAL);
   SetFocus(W.display);
   PauseShow(W.display, 10);
