@@ -15,6 +15,9 @@
 //   ROBOT dialog-text CAPTION            print a dialog box's texts
 //   ROBOT press CAPTION BUTTON [ms]      press the button with that text ('&' ignored)
 //   ROBOT click CAPTION BUTTON [ms]      click it (BM_CLICK: check boxes and radio buttons change)
+//   ROBOT buttons CAPTION                 print each button: id, text, enabled/disabled, shown/hidden
+//   ROBOT esc-hold MS                     hold Esc down for MS milliseconds (async key state)
+//   ROBOT list-pick CAPTION ID INDEX      select a list box entry and double-click it
 //   ROBOT set-text CAPTION ID TEXT       set the text of the control with that id
 //   ROBOT get-text CAPTION ID            print the text of the control with that id
 #include <windows.h>
@@ -170,6 +173,48 @@ int main(int argc, char** argv) {
     HWND d = WaitDialog(argv[2], 0);
     if (!NeedWindow(d, argv[2])) return 1;
     DialogPrint(d);
+    return 0;
+  }
+  if (act == "buttons" && argc >= 3) {
+    HWND d = WaitDialog(argv[2], kDefaultWaitMs);
+    if (!NeedWindow(d, argv[2])) return 1;
+    for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      char cls[64];
+      GetClassNameA(c, cls, sizeof cls);
+      if (_stricmp(cls, "Button") != 0) continue;
+      printf("%d %s %s %s\n", GetDlgCtrlID(c), StripAmp(WindowText(c)).c_str(),
+             IsWindowEnabled(c) ? "enabled" : "disabled", IsWindowVisible(c) ? "shown" : "hidden");
+    }
+    return 0;
+  }
+  if (act == "list-pick" && argc >= 5) {
+    HWND d = WaitDialog(argv[2], kDefaultWaitMs);
+    if (!NeedWindow(d, argv[2])) return 1;
+    HWND list = GetDlgItem(d, atoi(argv[3]));
+    if (!NeedWindow(list, argv[3])) return 1;
+    LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    int index = atoi(argv[4]);
+    if (index < 0 || index >= n) {
+      printf("no entry %d of %d\n", index, (int)n);
+      return 1;
+    }
+    char text[512] = "";
+    if (SendMessageA(list, LB_GETTEXTLEN, index, 0) < (LRESULT)sizeof text) SendMessageA(list, LB_GETTEXT, index, (LPARAM)text);
+    SendMessageA(list, LB_SETCURSEL, index, 0);
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), (LPARAM)list);
+    printf("picked: %s\n", text);
+    return 0;
+  }
+  if (act == "esc-hold" && argc >= 3) {
+    INPUT in[1];
+    memset(in, 0, sizeof in);
+    in[0].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = VK_ESCAPE;
+    SendInput(1, in, sizeof(INPUT));
+    Sleep(atoi(argv[2]));
+    in[0].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, in, sizeof(INPUT));
+    printf("esc held\n");
     return 0;
   }
   if (act == "click" && argc >= 4) {

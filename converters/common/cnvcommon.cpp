@@ -1,0 +1,100 @@
+#include "cnvcommon.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "host.h"
+#include "layerset.h"
+
+const char* PathUpper(const char* name) {
+  static char buf[CNV_PATHLEN];
+  snprintf(buf, sizeof buf, "%s", name ? name : "");
+  for (char* p = buf; *p; ++p) *p = (char)toupper((unsigned char)*p);
+  return buf;
+}
+
+void PathUnquote(const char* arg, char* out, int outSize) {
+  if (!out || outSize <= 0) return;
+  int n = 0;
+  if (arg) {
+    for (int i = 0; arg[i] && i < CNV_PATHLEN; ++i) {
+      if (arg[i] == '"') continue;
+      if (n + 1 >= outSize) break;
+      out[n++] = arg[i];
+    }
+  }
+  out[n] = 0;
+}
+
+int CrfMissing() {
+  static const char* const names[] = {"QUIL7.CRF", "CELLS7.DBD", "CELLS6.DBD"};
+  for (const char* name : names) {
+    FILE* f = fopen(name, "rt");
+    if (f) {
+      fclose(f);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+FILE* OutFileOpen(const char* path) {
+  if (!path || !*path) return nullptr;
+  return fopen(path, "wb");
+}
+
+double AngleWrap(double a) {
+  while (a > 3.1415926) a -= 6.2831852;
+  while (a < -3.1415926) a += 6.2831852;
+  return a;
+}
+
+void LayerSelText(char* text, int textSize, uint64_t mask, int offset) {
+  if (!text || textSize <= 0) return;
+  LyrRangeText(mask, offset, text, (size_t)textSize);
+}
+
+int CnvSameName(const char* a, const char* b) {
+  if (!a || !b) return 0;
+  for (; *a && *b; ++a, ++b)
+    if (toupper((unsigned char)*a) != toupper((unsigned char)*b)) return 0;
+  return *a == *b;
+}
+
+void CnvAbortPoll(int ms, int* abortFlag) {
+  if (HostAbortPoll() && abortFlag) *abortFlag = 1;
+  if ((!abortFlag || !*abortFlag) && ms > 0) HostPause(ms);
+}
+
+char* CnvClip(char* text, int n) {
+  if (!text) return text;
+  size_t len = strlen(text);
+  while (len > 0 && ((unsigned char)text[len - 1] < '!' || (unsigned char)text[len - 1] > '~')) --len;
+  text[len] = 0;
+  if (n > 0 && len > (size_t)n) text[n] = 0;
+  return text;
+}
+
+static void CopyPart(char* out, const char* from, size_t len) {
+  if (!out) return;
+  if (len >= CNV_PATHLEN) len = CNV_PATHLEN - 1;
+  memcpy(out, from, len);
+  out[len] = 0;
+}
+
+void CnvPathSplit(const char* path, char* drive, char* folder, char* name, char* ext) {
+  if (!path) path = "";
+  const char* p = path;
+  size_t dlen = (p[0] && p[1] == ':') ? 2 : 0;
+  CopyPart(drive, p, dlen);
+  p += dlen;
+  const char* lastSep = nullptr;
+  for (const char* q = p; *q; ++q)
+    if (*q == '\\' || *q == '/') lastSep = q;
+  const char* base = lastSep ? lastSep + 1 : p;
+  CopyPart(folder, p, (size_t)(base - p));
+  const char* dot = strrchr(base, '.');
+  if (!dot) dot = base + strlen(base);
+  CopyPart(name, base, (size_t)(dot - base));
+  CopyPart(ext, dot, strlen(dot));
+}

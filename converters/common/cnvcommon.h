@@ -1,0 +1,57 @@
+// Small routines shared by the format converters: names, paths, the output
+// file, the abort poll, file-name checks, angles and layer-range texts.
+#ifndef QUIL_CONVERTERS_CNVCOMMON_H
+#define QUIL_CONVERTERS_CNVCOMMON_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "namecheck.h"  // FileNameCheck of the setup dialogs
+
+enum {
+  CNV_PATHLEN = 260,  // file paths
+  CNV_NAMLEN = 32,    // cell names
+};
+
+// Copies name (at most 259 characters) into a static buffer, upper-cased.
+const char* PathUpper(const char* name);
+
+// Copies a command-line argument (at most 260 characters, cut) into out
+// (outSize bytes) without any double-quote character.
+void PathUnquote(const char* arg, char* out, int outSize);
+
+// 0 when the current folder holds a cell reference file (any of its three
+// names), else 1.
+int CrfMissing();
+
+// Opens path for binary writing; null when it can't.
+FILE* OutFileOpen(const char* path);
+
+// Brings an angle into -pi..pi.
+double AngleWrap(double a);
+
+// Appends the layers set in one 64-bit mask (offset 0, 64, 128 or 192 gives
+// its first layer minus one) to text as ranges "a-b " or "a "; text holds
+// textSize bytes and is never overrun; appending stops once it passes 1019
+// characters.
+void LayerSelText(char* text, int textSize, uint64_t mask, int offset);
+
+
+// The converters' abort poll: the host asks the user when Esc is down and
+// returns nonzero on a Yes, which sets *abortFlag; unless aborted, a pause
+// of ms milliseconds keeps the windows painted.
+void CnvAbortPoll(int ms, int* abortFlag);
+
+// 1 when the two names are equal without regard to case.
+int CnvSameName(const char* a, const char* b);
+
+// Trailing characters outside '!'..'~' removed; cut to n characters when
+// n > 0. Returns text.
+char* CnvClip(char* text, int n);
+
+// Splits a file path into drive ("C:" or ""), folder (with its trailing
+// separator, or ""), name and extension (with its '.', or ""). Each part is
+// cut to fit its buffer of CNV_PATHLEN bytes.
+void CnvPathSplit(const char* path, char* drive, char* folder, char* name, char* ext);
+
+#endif

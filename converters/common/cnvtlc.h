@@ -1,0 +1,92 @@
+// Read-only TLC reading for the converters that write other formats: one
+// record at a time from an open cell file, nothing stored.
+#ifndef QUIL_CONVERTERS_CNVTLC_H
+#define QUIL_CONVERTERS_CNVTLC_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "tlcline.h"
+
+enum {
+  CNV_PVSIZ = 1040,  // vertices a TLC path record may carry
+  CNV_TEXTLEN = 80,  // characters of a text as read
+};
+
+struct CnvHdr {
+  char name[33];
+  char ver1[17];
+  char ver2[17];
+  double scale;
+  char unit[17];
+  char date[9];
+  char time[9];
+  int rank;
+  int32_t l, b, r, t;
+  int32_t nb, np, nv, nc;
+};
+
+struct CnvCell {
+  char name[33];
+  int o;
+  int32_t x, y;
+};
+
+struct CnvBox {
+  int lyr;
+  int32_t l, b, r, t;
+};
+
+// One spare place so that an open polygon of a full record can be closed.
+struct CnvPath {
+  int lyr;
+  int32_t w;
+  int nv;
+  int cut;  // the record held more than CNV_PVSIZ vertices; the rest were dropped
+  int32_t x[CNV_PVSIZ + 1];
+  int32_t y[CNV_PVSIZ + 1];
+};
+
+struct CnvText {
+  int lyr;
+  int32_t size;
+  int nv;
+  int o;
+  int32_t x, y;
+  char text[CNV_TEXTLEN + 1];
+};
+
+// The cell file being read. Large (a line source with its buffer): keep it
+// static or on the heap.
+struct TlcIn {
+  TlcLineIn src;
+  int open;
+  char path[3 * 260 + 8];
+};
+
+// Opens "%s%s%s.tlc" (drive, folder, name) for reading; 1 on success.
+int TlcOpenRead(TlcIn* in, const char* drive, const char* folder, const char* name);
+void TlcCloseRead(TlcIn* in);
+void TlcRewind(TlcIn* in);
+
+// Next line of the file, tidied (leading blanks and tabs, trailing
+// characters outside '!'..'~' removed; long lines cut). Null at the end.
+const char* TlcNextLine(TlcIn* in);
+
+// Record kinds that a line opens (either record form).
+enum { TLC_OTHER = 0, TLC_HDR, TLC_CELL, TLC_BOX, TLC_PATH, TLC_TEXT, TLC_LAYERS };
+int TlcLineKind(const char* line);
+
+// Parse the lines after an opening tag; 0 when a field is missing or
+// malformed, a value does not fit 32 bits, or the file ends; else 1.
+int ReadH(TlcIn* in, CnvHdr* h);
+int ReadC(TlcIn* in, CnvCell* c);
+int ReadB(TlcIn* in, CnvBox* b);
+int ReadP(TlcIn* in, CnvPath* p);
+int ReadT(TlcIn* in, CnvText* t);
+
+// Skips to the header record and reads it: 1 when read; 0 when the file has
+// no header or it can't be read (the caller reports it).
+int TlcReadH(TlcIn* in, CnvHdr* h);
+
+#endif

@@ -1,0 +1,180 @@
+// The TLC-to-GDSII conversion: settings, text rows, the LDM layer map, the
+// cell list, the polygon and box checks and the run itself. Platform-free;
+// the program shows its dialogs around it and the host seam carries every
+// message.
+#ifndef QUIL_CONVERTERS_GDSOUT_H
+#define QUIL_CONVERTERS_GDSOUT_H
+
+#include <cstdint>
+#include <ctime>
+
+#include "cnvcommon.h"
+#include "cnvtlc.h"
+#include "gdsrec.h"
+#include "layerset.h"
+
+enum {
+  GDSOUT_NKEYS = 20,
+  GDSOUT_VALLEN = 256,
+  GDSOUT_MAXCELLS = 8190,
+  GDSOUT_MAXLDM = 256,
+  GDSOUT_ROWS = 4,
+  GDSOUT_MAXVERTS = 200,  // polygons with more are reported
+};
+
+// Setting slots in the order of the settings file.
+enum {
+  GK_TFN, GK_GFN, GK_LDF, GK_WR2, GK_LSB, GK_LAM, GK_CSU, GK_MPW, GK_DLN, GK_FTR,
+  GK_DRO, GK_LCN, GK_CTX, GK_MPP, GK_DPU, GK_WTX, GK_LFT, GK_TOP, GK_RGT, GK_BOT,
+};
+extern const char* const GdsOutKeys[GDSOUT_NKEYS];
+extern const char* const GdsOutDisplayName;  // "GdsOut"
+
+struct GdsTextRow {
+  double size;   // TLC physical units
+  int font;      // 0..3
+  int texttype;  // 0..63
+  double mag;
+  double width;  // TLC physical units
+  int vjust;     // T 0, C 4, B 8
+};
+
+struct GdsLdmEntry {
+  int gds, datatype, tlc;
+};
+
+// One entry of the layer table the LAYERS dialog shows.
+struct GdsLayerEntry {
+  char name[16];  // 8 characters used; "NONE" when empty
+  int word;       // TLC layer in bits 0-8, GDSOUT_LAYER_SELECTED when selected
+};
+enum { GDSOUT_LAYER_SELECTED = 0x4000, GDSOUT_LAYERS = 256 };
+
+struct GdsCellEntry {
+  char name[36];
+  int rank;
+};
+
+// Outcome of a path record's checks.
+enum { GCHK_DROP = 0, GCHK_WRITE = 1, GCHK_ASPATH = 2 };
+
+// What the Go command ends with.
+enum { GO_ABORTED = 0, GO_DONE = 1, GO_ADDED = 2 };
+
+struct GdsOutState {
+  char val[GDSOUT_NKEYS][GDSOUT_VALLEN];
+  char font[GDSOUT_ROWS * 6][GDSOUT_VALLEN];  // text rows as typed, row r column c at 6r + c
+  GdsTextRow rows[GDSOUT_ROWS];
+  LayerSet sel;  // selected TLC layers
+
+  GdsLayerEntry layers[GDSOUT_LAYERS];
+  int allLayers;  // the LAYERS dialog's "All Layers"
+
+  GdsLdmEntry ldm[GDSOUT_MAXLDM];
+  int nLdm;
+  int ldmAdded;
+
+  GdsCellEntry cells[GDSOUT_MAXCELLS + 1];  // 1-based
+  int nCells;
+
+  GdsCounts cur, max;
+  int abort;
+
+  // Taken from the settings when a run starts.
+  double lambda;
+  int csu, mpw, lsb;
+  int lcn, ctx, mpp, dpu, wtx, dro;
+
+  // The run's units and names.
+  double tlcScale;
+  char tlcUnit[17];
+  char gdsUnit[8];
+  double ratio;
+  char drive[CNV_PATHLEN], folder[CNV_PATHLEN], mainName[CNV_PATHLEN], mainExt[CNV_PATHLEN];
+  char curCell[36];
+  char date[40], time[40];
+  struct tm now;
+  int fixedNow;  // keep now as set (tests, byte-exact comparisons)
+
+  FILE* log;
+  int* extAbort;  // the program's own abort flag (its progress dialog), or null
+
+  // Program hooks, each may be null. The LDM question returns HOST_IDYES
+  // (with *gds and *datatype filled), HOST_IDNO or HOST_IDCANCEL.
+  int (*ldmAsk)(int tlcLayer, int* gds, int* datatype);
+  void (*listLine)(const char* text);  // the DISPLAY message list
+  void (*scaleLine)(const char* text);
+  void (*showCounts)(const GdsCounts* cur, const GdsCounts* max);
+
+  TlcIn in;      // the cell file being read
+  CnvPath path;  // the element being converted
+  CnvBox box;
+  CnvText text;
+  CnvCell cell;
+  CnvHdr hdr;
+  GdsRec rec;
+};
+
+extern GdsOutState GdsOutSt;
+
+// Defaults in every slot, tables emptied, hooks removed.
+void GdsOutReset();
+
+// Completes the settings as the SETUP dialog's OK does; with check the three
+// file names are checked too. Returns the number of names that failed.
+int GdsOutSetupApply(int check);
+// Completes the four text rows from their texts (and writes the completed
+// values back into the texts).
+void GdsOutTextApply();
+
+// Layer selection.
+void GdsOutSelParse(const char* text);
+int GdsOutSelTest(int layer);
+
+// The main cell's layer record into the layer table, each entry flagged as
+// the selection holds it. 1 when layers were read; 0 after its message.
+int GdsOutLayersRead();
+// The selection again from the table (every layer with allLayers), and its
+// range text into ftr=.
+void GdsOutLayersApply();
+
+// The closing of a run: on success writes the extended map or counts the
+// bytes; fills text with the message and gives GO_DONE, GO_ADDED or
+// GO_ABORTED.
+int GdsOutClosing(int converted, char* text, int size);
+
+// LDM layer map: read (creating an empty map after asking when the file is
+// missing), write, look a TLC layer up. Each returns 1 on success.
+int LdmRead(const char* path);
+int LdmWrite(const char* path);
+int LdmLookup(int tlcLayer, int* gds, int* datatype);
+
+// GDS unit from a TLC physical unit: "um", "mil" or "nm" and metres per
+// unit; unknown units warn and give "um".
+void GdsUnitChoose(const char* tlcUnit, char* gdsUnit, int gdsUnitSize, double* metres);
+
+// The checks before a box or path record is written. A box: 1 write, 0 drop.
+int GdsCheckBox(const CnvBox* b);
+int GdsCheckPath(CnvPath* p);
+
+// One element each (the checks included); 0 when the conversion stops.
+int GdsOutBox(const CnvBox* b);
+int GdsOutPath(CnvPath* p);
+int GdsOutText(const CnvText* t);
+int GdsOutSref(const CnvCell* c);
+
+// Builds the cell list from the main cell (closed over all references and
+// sorted by rank). 1 on success.
+int GdsOutCellList();
+
+// The whole conversion; 1 when it completed.
+int GdsOutConvert();
+
+// The Go command after its dialog is up: converts, writes the extended LDM
+// file and shows the closing message. GO_DONE, GO_ADDED or GO_ABORTED.
+int GdsOutGo();
+
+// Notes to the message list and the log.
+void GdsOutList(const char* text);
+
+#endif

@@ -1,0 +1,460 @@
+// GDSOUT7.EXE: TLC cells to a GDSII Stream file, on the common satellite
+// frame. The conversion itself is the platform-free engine (gdsout.h);
+// this file holds the program table, its dialogs and the command line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "cnvcommon.h"
+#include "gdsout.h"
+#include "host.h"
+#include "satframe.h"
+#include "satres.h"
+#include "satsetup.h"
+
+namespace {
+
+enum {
+  ID_LAYERS = 13, ID_TEXT = 14, ID_GO = 15,
+  IDC_TFN = 100, IDC_GFN = 101, IDC_LDF = 102, IDC_WR2 = 103, IDC_LSB = 104, IDC_LAM = 105,
+  IDC_CSU = 106, IDC_MPW = 107, IDC_DLN = 108, IDC_FTR = 109,
+  IDC_DRO = 110, IDC_LCN = 111, IDC_CTX = 112, IDC_MPP = 113, IDC_DPU = 114, IDC_WTX = 115,
+  IDC_BROWSE_LDM = 602, IDC_BROWSE_TLC = 1028,
+  IDC_CLEAR = 600, IDC_SET = 601, IDC_NEXT = 603, IDC_PREV = 604,
+  IDC_BOX0 = 1050, IDC_ALL = 1100,
+  IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
+  WM_GDS_CLOSE = WM_APP + 7,
+  TIMER_CLOSE = 7,
+};
+
+const char* const kKeys[] = {"tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",
+                             "dro=", "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=",
+                             nullptr};
+const char* const kDefaults[] = {"", "", "", "GdsOut.log", "0", "1.0", "1000", "0", "DEFAULT.DB", "-",
+                                 "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
+
+SatUsfList kLists[] = {
+    {"font", GDSOUT_ROWS * 6, GDSOUT_VALLEN, &GdsOutSt.font[0][0]},
+    {nullptr, 0, 0, nullptr},
+};
+
+const SatButton kButtons[] = {
+    {SAT_ID_HELP, "Help", "MXPHELP"}, {SAT_ID_RUN, "Run", "MRUN"},   {SAT_ID_SETUP, "Setup", "MSETUP"},
+    {ID_LAYERS, "Layers", "MLAYER"},  {ID_TEXT, "Text", "MTEXT"},    {ID_GO, "Go", "MGO"},
+};
+
+struct GdsOutProgramState {
+  int setupNotDone = 1;
+  int layersNotDone = 1;
+  int cmdLineMode = 0;
+  int argPending = 0;
+  char arg[CNV_PATHLEN + 1] = "";
+  int page = 0;  // LAYERS page 0..7
+  int lastResult = GO_ABORTED;
+};
+GdsOutProgramState Gp;
+
+int KeyCount() {
+  int n = 0;
+  while (kKeys[n] && n < GDSOUT_NKEYS && n < SAT_SLOTS) ++n;
+  return n;
+}
+
+void SlotsToEngine() {
+  for (int k = 0; k < KeyCount(); ++k) snprintf(GdsOutSt.val[k], GDSOUT_VALLEN, "%s", UsfSlot(k));
+}
+
+void EngineToSlots() {
+  for (int k = 0; k < KeyCount(); ++k) snprintf(UsfSlot(k), SAT_SLOT_SIZE, "%s", GdsOutSt.val[k]);
+}
+
+void SetupApplyProc(int flag) {
+  SlotsToEngine();
+  if (Gp.argPending) {
+    // A main cell on the command line: it replaces the stored one, and the
+    // output and map names follow it.
+    Gp.argPending = 0;
+    snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s", Gp.arg);
+    GdsOutSt.val[GK_GFN][0] = 0;
+    GdsOutSt.val[GK_LDF][0] = 0;
+    Gp.setupNotDone = Gp.layersNotDone = 0;
+    GdsOutSetupApply(0);
+    GdsOutTextApply();
+    GdsOutSelParse(GdsOutSt.val[GK_FTR]);  // no Setup comes: the stored filter holds
+    EngineToSlots();
+    UsfWrite();
+    return;
+  }
+  GdsOutSetupApply(flag == 1);
+  GdsOutTextApply();
+  EngineToSlots();
+}
+
+// ---- run --------------------------------------------------------------------
+
+void ListLine(const char* text) { LogList(text, 1); }
+void ScaleLine(const char* text) { CounterShow(510, text); }
+
+void ShowCounts(const GdsCounts* cur, const GdsCounts* max) {
+  const int32_t v[8] = {cur->boundaries, cur->paths, cur->texts, cur->srefs,
+                        max->boundaries, max->paths, max->texts, max->srefs};
+  char text[24];
+  for (int k = 0; k < 8; ++k) {
+    snprintf(text, sizeof text, "%ld", (long)v[k]);
+    CounterShow(502 + k, text);
+  }
+}
+
+struct LdmAskState {
+  int tlc, gds, dt;
+};
+LdmAskState LdmAsk;
+
+INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
+      CnvPathSplit(GdsOutSt.val[GK_LDF], d, f, n, e);
+      snprintf(text, sizeof text, "Building %s%s", n, e);
+      SetWindowTextA(dialog, text);
+      snprintf(text, sizeof text, "TLC Layer= %d is not in LDM File", LdmAsk.tlc);
+      SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
+      SetDlgItemInt(dialog, IDC_LDM_LAYER, (UINT)LdmAsk.tlc, TRUE);
+      SetDlgItemInt(dialog, IDC_LDM_TYPE, 0, TRUE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          BOOL ok;
+          LdmAsk.gds = (int)GetDlgItemInt(dialog, IDC_LDM_LAYER, &ok, TRUE);
+          LdmAsk.dt = (int)GetDlgItemInt(dialog, IDC_LDM_TYPE, &ok, TRUE);
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        case 7:
+          EndDialog(dialog, 7);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+int AskLdm(int tlcLayer, int* gds, int* datatype) {
+  LdmAsk.tlc = tlcLayer;
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatWin.display ? SatWin.display : SatWin.main, LdmDlgProc, 0);
+  if (r == IDOK) {
+    *gds = LdmAsk.gds;
+    *datatype = LdmAsk.dt;
+    return HOST_IDYES;
+  }
+  return r == 7 ? HOST_IDNO : HOST_IDCANCEL;
+}
+
+int GdsRun() {
+  SlotsToEngine();
+  GdsOutSt.listLine = ListLine;
+  GdsOutSt.scaleLine = ScaleLine;
+  GdsOutSt.showCounts = ShowCounts;
+  GdsOutSt.ldmAsk = AskLdm;
+  GdsOutSt.extAbort = &SatFrame.abortFlag;
+  int ok = GdsOutConvert();
+  EngineToSlots();  // "?.tlc" after a missing main cell
+  return ok;
+}
+
+void GdsClosing(int result, char* text, size_t size) {
+  Gp.lastResult = GdsOutClosing(result, text, (int)size);
+  // The command line asks for one run: the program ends after its message,
+  // unless the map grew and the user must look at it first.
+  if (Gp.cmdLineMode && Gp.lastResult != GO_ADDED) PostMessageA(SatWin.main, WM_GDS_CLOSE, 0, 0);
+}
+
+const SatProgram kProgram = {
+    "GdsOut",
+    "GdsOut7",
+    "GDSOUT",
+    "GDSOUTAC",
+    "CNVRTGDS.HTM",
+    "%d Max TLC Cell List",
+    {GDSOUT_MAXCELLS, 0},
+    kKeys,
+    kDefaults,
+    kLists,
+    SetupApplyProc,
+    GdsRun,
+    GdsClosing,
+    kButtons,
+    (int)(sizeof kButtons / sizeof kButtons[0]),
+    &SatEditionPlain,
+    "Aborting Convesion ... OK?",
+};
+
+// ---- SETUP --------------------------------------------------------------------
+
+const int kEdits[] = {IDC_TFN, IDC_GFN, IDC_LDF, IDC_WR2, IDC_LSB, IDC_LAM, IDC_CSU, IDC_MPW, IDC_DLN, IDC_FTR};
+const int kChecks[] = {IDC_DRO, IDC_LCN, IDC_CTX, IDC_MPP, IDC_DPU, IDC_WTX};
+
+void Browse(HWND dialog, int edit, const char* filter, const char* title) {
+  OPENFILENAMEA ofn;
+  char file[CNV_PATHLEN] = "";
+  FileSelInit(&ofn, file);
+  ofn.hwndOwner = dialog;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrTitle = title;
+  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+}
+
+INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      for (int k = 0; k < 10; ++k) SetDlgItemTextA(dialog, kEdits[k], UsfSlot(k));
+      for (int k = 0; k < 6; ++k)
+        CheckDlgButton(dialog, kChecks[k], UsfSlot(GK_DRO + k)[0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_MPP:
+          EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
+          return TRUE;
+        case IDC_BROWSE_TLC:
+          Browse(dialog, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select");
+          return TRUE;
+        case IDC_BROWSE_LDM:
+          Browse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
+          return TRUE;
+        case IDOK:
+          for (int k = 0; k < 10; ++k) GetDlgItemTextA(dialog, kEdits[k], UsfSlot(k), SAT_SLOT_SIZE);
+          for (int k = 0; k < 6; ++k)
+            snprintf(UsfSlot(GK_DRO + k), SAT_SLOT_SIZE, "%s",
+                     IsDlgButtonChecked(dialog, kChecks[k]) == BST_CHECKED ? "Y" : "N");
+          SetupApplyProc(1);
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      // OK or not, the filter now decides the layers and Go may follow.
+      GdsOutSelParse(UsfSlot(GK_FTR));
+      Gp.setupNotDone = 0;
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+// ---- LAYERS -------------------------------------------------------------------
+
+void LayersShow(HWND dialog) {
+  char title[32];
+  snprintf(title, sizeof title, "Layer Table %d", Gp.page + 1);
+  SetWindowTextA(dialog, title);
+  for (int b = 0; b < 32; ++b) {
+    const GdsLayerEntry& e = GdsOutSt.layers[32 * Gp.page + b];
+    HWND box = GetDlgItem(dialog, IDC_BOX0 + b);
+    int layer = e.word & 0x1FF;
+    char text[32];
+    snprintf(text, sizeof text, "%-9s%d", e.name, layer);
+    SetWindowTextA(box, layer ? text : "");
+    EnableWindow(box, layer != 0);
+    CheckDlgButton(dialog, IDC_BOX0 + b, (layer && (e.word & GDSOUT_LAYER_SELECTED)) ? BST_CHECKED : BST_UNCHECKED);
+  }
+  int more = 0;
+  for (int i = 32 * (Gp.page + 1); i < GDSOUT_LAYERS; ++i)
+    if (GdsOutSt.layers[i].word & 0x1FF) more = 1;
+  EnableWindow(GetDlgItem(dialog, IDC_NEXT), Gp.page < 7 && more);
+  EnableWindow(GetDlgItem(dialog, IDC_PREV), Gp.page > 0);
+  CheckDlgButton(dialog, IDC_ALL, GdsOutSt.allLayers ? BST_CHECKED : BST_UNCHECKED);
+}
+
+INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      Gp.page = 0;
+      LayersShow(dialog);
+      return TRUE;
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (id >= IDC_BOX0 && id < IDC_BOX0 + 32) {
+        int layer = GdsOutSt.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
+        int on = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+        for (GdsLayerEntry& e : GdsOutSt.layers)
+          if ((e.word & 0x1FF) == layer && layer)
+            e.word = on ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
+        LayersShow(dialog);
+        return TRUE;
+      }
+      switch (id) {
+        case IDC_NEXT:
+          if (Gp.page < 7) ++Gp.page;
+          LayersShow(dialog);
+          return TRUE;
+        case IDC_PREV:
+          if (Gp.page > 0) --Gp.page;
+          LayersShow(dialog);
+          return TRUE;
+        case IDC_SET:
+        case IDC_CLEAR:
+          for (GdsLayerEntry& e : GdsOutSt.layers)
+            if (e.word & 0x1FF)
+              e.word = id == IDC_SET ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
+          LayersShow(dialog);
+          return TRUE;
+        case IDC_ALL:
+          GdsOutSt.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
+          return TRUE;
+        case IDOK:
+        case IDCANCEL:
+          EndDialog(dialog, 1);
+          return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CLOSE:
+      EndDialog(dialog, 1);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+// ---- TEXT ---------------------------------------------------------------------
+
+INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      for (int k = 0; k < GDSOUT_ROWS * 6; ++k) SetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k]);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          for (int k = 0; k < GDSOUT_ROWS * 6; ++k) GetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k], GDSOUT_VALLEN);
+          GdsOutTextApply();
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+// ---- commands -------------------------------------------------------------------
+
+int Command(HWND main, int id) {
+  switch (id) {
+    case ID_LAYERS:
+      if (Gp.setupNotDone) {
+        ErrorShow("??? ... Please do Setup first");
+        return 1;
+      }
+      SlotsToEngine();
+      if (GdsOutLayersRead()) {
+        DialogBoxParamA(SatWin.inst, "LAYERS", main, LayersDlgProc, 0);
+        GdsOutLayersApply();
+        EngineToSlots();
+      }
+      Gp.layersNotDone = 0;
+      return 1;
+    case ID_TEXT:
+      DialogBoxParamA(SatWin.inst, "TEXT", main, TextDlgProc, 0);
+      return 1;
+  }
+  return 0;
+}
+
+void DisplayInit(HWND dialog) {
+  char title[CNV_PATHLEN + 16];
+  snprintf(title, sizeof title, "Creating %s", UsfSlot(GK_GFN));
+  SetWindowTextA(dialog, title);
+}
+
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command};
+
+// ---- the main window's own rules ------------------------------------------------
+
+// The frame's window procedure; ours sees each message first.
+WNDPROC FrameProc = nullptr;
+HHOOK CreateHook = nullptr;
+
+void CloseWhenIdle(HWND hwnd) {
+  // The closing message and the progress dialog must be gone first.
+  if (SatWin.display) {
+    SetTimer(hwnd, TIMER_CLOSE, 100, nullptr);
+    return;
+  }
+  KillTimer(hwnd, TIMER_CLOSE);
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      LRESULT r = CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
+      // Without a settings file the frame completes nothing: the command
+      // line's cell is taken here.
+      if (Gp.argPending && !SatFrame.startFail) SetupApplyProc(0);
+      return r;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == ID_GO && !SatWin.display && (Gp.setupNotDone || Gp.layersNotDone)) {
+        ErrorShow("??? ... Please do Setup first and then Layers");
+        return 0;
+      }
+      break;
+    case WM_GDS_CLOSE:
+      CloseWhenIdle(hwnd);
+      return 0;
+    case WM_TIMER:
+      if (wParam == TIMER_CLOSE) {
+        CloseWhenIdle(hwnd);
+        return 0;
+      }
+      break;
+  }
+  return CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CreateWatch(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && !FrameProc) {
+    HWND w = (HWND)wParam;
+    char cls[32];
+    if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, kProgram.className) == 0)
+      FrameProc = (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)MainProc);
+  }
+  return CallNextHookEx(CreateHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+  GdsOutReset();
+  Gp = GdsOutProgramState();
+  if (cmdLine && *cmdLine) {
+    PathUnquote(cmdLine, Gp.arg, sizeof Gp.arg);
+    CnvClip(Gp.arg, 0);
+    if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
+  }
+  CreateHook = SetWindowsHookExA(WH_CBT, CreateWatch, nullptr, GetCurrentThreadId());
+  int r = SatWinMain(instance, &kWin);
+  if (CreateHook) UnhookWindowsHookEx(CreateHook);
+  return r;
+}
