@@ -711,7 +711,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       W.main = SatWin.main = hwnd;
       if (W.noMainSetup) {
         SetupMissingShow();
-      } else if (CrfRead()) {
+      } else if (SatCrfRead()) {
         W.noMainSetup = 1;
         CrfMissingShow();
       } else {

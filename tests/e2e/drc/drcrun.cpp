@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     }
   }
   fs::current_path(dir);
-  if (UsfMainRead() != 0 || CrfRead() != 0) {
+  if (UsfMainRead() != 0 || SatCrfRead() != 0) {
     std::printf("not a drawing folder: %s\n", dir.c_str());
     return 1;
   }

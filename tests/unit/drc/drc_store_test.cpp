@@ -59,7 +59,7 @@ class StoreTest : public ::testing::Test {
           << c.rank << " " << c.l << " " << c.b << " " << c.r << " " << c.t << " " << c.boxes.size() << " "
           << c.paths.size() << " 0 " << c.insts.size() << "\n";
     crf.close();
-    ASSERT_EQ(CrfRead(), 0);
+    ASSERT_EQ(SatCrfRead(), 0);
   }
   std::vector<uint64_t> Walk(const DrcCellSource* src, int mainCell) {
     DrcRas.src = src;
