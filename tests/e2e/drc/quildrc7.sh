@@ -12,7 +12,7 @@ native=$(work_folder "quildrc7_${case_name}_native")
 /usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$dir" || fail "fixture"
 /usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$native" || fail "fixture"
 args="TOP 100 50 250"
-[ "$case_name" = resume ] && args="TOP 100 50 600"
+case "$case_name" in resume | close) args="TOP 100 50 600" ;; esac
 
 "$drcrun" "$native" $args >"$native/messages.txt" || fail "native run: $(cat "$native/messages.txt")"
 
@@ -75,6 +75,19 @@ resume)
   n2=$(echo "$wanted" | wc -l)
   [ "$n1" -eq "$n2" ] || fail "an area was logged twice ($n1 lines, $n2 wanted)"
   note "stopped at $saved; $n2 areas logged in all"
+  ;;
+close)
+  # Closing the window during a run: confirmed, the run stops at its next
+  # test and saves its restart point, and only then are the settings written.
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 60 "^Area: " || fail "the run logs no area"
+  robot close QuilDrc7 >/dev/null || fail "close not posted"
+  robot press QuilDrc Yes 20000 >/dev/null || fail "no close question: $(robot dialogs)"
+  robot press QuilDrc OK 30000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  wait_gone "$pid" 20 || fail "rule checker still running after a confirmed close"
+  grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
+  tr -d '\r' <QuilDrc.usf | grep -q '^ckl=.\+um$' || fail "restart point not in the settings: $(grep '^ck' QuilDrc.usf)"
+  note "settings after close: $(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
   ;;
 locate)
   # The editor (its window class QUIL7) in a drawing of its own records the
