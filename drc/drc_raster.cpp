@@ -109,6 +109,7 @@ void PolyFill(bool closure) {
   uint64_t* span = MapRow(DrcM.W, maph);
   uint64_t* edge = MapRow(DrcM.W, maph + 1);
   uint64_t* flatRow = MapRow(DrcM.W, maph + 2);
+  uint64_t* drawn = DrcM.tmp[0];
   for (int j = w0; j <= w1; ++j) span[j] = 0;
 
   // Direction of the last edge before edge k whose ends differ in y.
@@ -131,11 +132,13 @@ void PolyFill(bool closure) {
         r.flat[nf++] = X[k + 1];
       }
     for (int j = w0; j <= w1; ++j) flatRow[j] = 0;
+    for (int j = w0; j <= w1; ++j) drawn[j] = 0;
     for (int f = 0; f < nf; f += 2) {
       for (int j = w0; j <= w1; ++j) edge[j] = 0;
       SpanSet(edge, r.flat[f], r.flat[f + 1]);
       for (int j = w0; j <= w1; ++j) {
         uint64_t t = edge[j] & ~span[j];
+        drawn[j] |= t;
         if (wr) {
           if (rr) rr[j] |= t & wr[j];
           wr[j] |= t;
@@ -165,6 +168,9 @@ void PolyFill(bool closure) {
         if (rr) rr[j] |= t & wr[j];
         wr[j] |= t;
       }
+    // The next row's flat edges are top edges where this row was drawn, its
+    // bottom edges included: a part one row high keeps that one row.
+    for (int j = w0; j <= w1; ++j) span[j] |= drawn[j];
   }
   r.objects++;
 }
@@ -544,14 +550,13 @@ void MapBox(const DrcBoxRec& bx, int depth) {
   if (rr < r.areaL || l > r.areaR || t < r.areaB || b > r.areaT) return;
   {
     // What the polygon fill makes of a box, without walking its edges: rows
-    // pb .. pt - 1, both rows when it is two rows high, its one row when flat.
+    // pb .. pt - 1, its one row when flat.
     int64_t pl, pb, pr, pt;
     PixelOf(l, b, &pl, &pb);
     PixelOf(rr, t, &pr, &pt);
     if (pl == pr) return;
     int64_t y0 = pb, y1 = pt - 1;
     if (pt == pb) y1 = pb;
-    if (pt == pb + 1) y1 = pt;
     y0 = std::max<int64_t>(y0, 0);
     y1 = std::min<int64_t>(y1, DrcM.maph - 1);
     if (y0 > y1) return;

@@ -63,6 +63,17 @@ TEST_F(RasterTest, BoxesKeepLeftAndBottomEdges) {
   MapClear(DrcM.W);
   MapBox({1, 5, 0, 5, 9}, -1);  // left and right on one column: nothing
   EXPECT_EQ(MapCount(DrcM.W), 0);
+  MapBox({1, 3, 4, 9, 5}, -1);  // one row high: that row, not its top edge too
+  EXPECT_EQ(MapCount(DrcM.W), 6);
+  EXPECT_EQ(MapGet(DrcM.W, 3, 5), 0);
+  MapClear(DrcM.W);
+  Path({3, 4, 9, 4, 9, 5, 3, 5, 3, 4}, 0);
+  EXPECT_EQ(MapCount(DrcM.W), 6);
+  MapClear(DrcM.W);
+  // An L whose foot is one row high.
+  Path({0, 0, 10, 0, 10, 1, 2, 1, 2, 6, 0, 6, 0, 0}, 0);
+  EXPECT_EQ(MapCount(DrcM.W), 10 + 5 * 2);
+  MapClear(DrcM.W);
 }
 
 TEST_F(RasterTest, RandomBoxesMatchThePixelRule) {
@@ -78,10 +89,8 @@ TEST_F(RasterTest, RandomBoxesMatchThePixelRule) {
     int64_t cl = std::max<int64_t>(pl, 0), cr = std::min<int64_t>(pr, DrcM.mapw);
     int64_t cb = std::max<int64_t>(pb, 0), ct = std::min<int64_t>(pt, DrcM.maph);
     int64_t want = (cr > cl && ct > cb) ? (cr - cl) * (ct - cb) : 0;
-    // One row: that row. Two rows only: the bottom edge and the top edge
-    // are both drawn, as no crossing is listed at the bottom row.
+    // Flat: its one row.
     if (pb == pt && pb >= 0 && pb < DrcM.maph && cr > cl) want = cr - cl;
-    if (pt == pb + 1 && cr > cl) want = (cr - cl) * ((pb >= 0 && pb < DrcM.maph) + (pt >= 0 && pt < DrcM.maph));
     ASSERT_EQ(MapCount(DrcM.W), want) << l << " " << b << " " << r << " " << t;
     // The same rectangle as a closed polygon goes through the general fill.
     std::vector<uint64_t> box(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
