@@ -10,6 +10,7 @@
 //   ROBOT chars CLASS TEXT               post WM_CHAR for each character
 //   ROBOT key CLASS VK                   post WM_KEYDOWN and WM_KEYUP of a virtual key
 //   ROBOT close CLASS                    post WM_CLOSE
+//   ROBOT children CLASS                 print the texts of the window's child windows
 //   ROBOT dialogs                        list dialog boxes: caption and texts
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
 //   ROBOT dialog-text CAPTION            print a dialog box's texts
@@ -307,6 +308,10 @@ int main(int argc, char** argv) {
   }
   if (act == "close") {
     PostMessageA(w, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (act == "children") {
+    EnumChildWindows(w, ChildPrint, 0);
     return 0;
   }
   return Usage();
