@@ -45,9 +45,8 @@ resume)
   # uninterrupted run.
   robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
   wait_file QuilDrc.log 60 "^Area: " || fail "the run logs no area"
-  robot keystate 0x1B down >/dev/null
-  robot wait-dialog "Pause ..." 30000 >/dev/null || { robot keystate 0x1B up; fail "no abort question: $(robot dialogs)"; }
-  robot keystate 0x1B up >/dev/null
+  robot esc-hold 1500 >/dev/null
+  robot wait-dialog "Pause ..." 30000 >/dev/null || fail "no abort question: $(robot dialogs)"
   robot press "Pause ..." Yes >/dev/null || fail "Yes not pressed"
   robot press QuilDrc OK 30000 >/dev/null || fail "no closing message: $(robot dialogs)"
   grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
@@ -90,11 +89,13 @@ close)
   note "settings after close: $(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
   ;;
 locate)
-  # The editor (its window class QUIL7) in a drawing of its own records the
+  # The editor (its window class QUIL7) in a drawing of its own traces the
   # command lines it is handed.
+  source "$(dirname "$0")/../editor/quil7_lib.sh"
   editor=$(sample_drawing "quildrc7_locate_editor")
-  (cd "$editor" && quil_start QUIL7.EXE)
-  robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
+  editor_start "$editor"
+  editor_ready
+  cd "$dir" || fail "no work folder"
   robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
   wait_file QuilDrc.log 120 "DRC Completed" || fail "no completed log"
   robot press QuilDrc OK 10000 >/dev/null || fail "no closing message: $(robot dialogs)"
@@ -112,9 +113,9 @@ locate)
   done
   [ -n "$title" ] || fail "viewer did not open the map file: $(robot dialogs)"
   robot press "$title" Locate >/dev/null || fail "Locate not pressed"
-  wait_file "$editor/QuilCmd.log" 10 "zoom" || fail "the editor got no zoom line"
-  got=$(tr -d '\r' <"$editor/QuilCmd.log")
-  [ "$got" = "command: zoom $first" ] || fail "editor got '$got', expected 'command: zoom $first'"
+  wait_file "$TRACE" 10 "^line key zoom" || fail "the editor got no zoom line: $(cat "$TRACE")"
+  got=$(tr -d '\r' <"$TRACE" | grep '^line key zoom')
+  [ "$got" = "line key zoom $first" ] || fail "editor got '$got', expected 'line key zoom $first'"
   robot press "$title" OK >/dev/null
   note "Locate sent: zoom $first"
   ;;

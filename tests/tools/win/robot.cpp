@@ -301,15 +301,6 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // keystate VK down|up: the key as the system sees it (GetAsyncKeyState),
-  // for programs that poll a key during a long run.
-  if (act == "keystate" && argc >= 4) {
-    BYTE vk = (BYTE)strtol(argv[2], nullptr, 0);
-    keybd_event(vk, 0, strcmp(argv[3], "up") == 0 ? KEYEVENTF_KEYUP : 0, 0);
-    printf("key %u %s\n", (unsigned)vk, argv[3]);
-    return 0;
-  }
-
   if (argc < 3) return Usage();
   HWND w = FindClass(argv[2]);
   if (!NeedWindow(w, argv[2])) return 1;
