@@ -101,6 +101,39 @@ int Extend(int32_t* x, int32_t* y, int32_t px, int32_t py, int32_t ext, int laye
   return 1;
 }
 
+// Digits of v at the end of buf; returns where they start.
+char* Digits(char* end, int32_t v) {
+  uint32_t u = v < 0 ? 0u - (uint32_t)v : (uint32_t)v;
+  do {
+    *--end = (char)('0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (v < 0) *--end = '-';
+  return end;
+}
+
+// The current box as the TLC writer writes it; boxes are most of a large
+// stream, so they are formatted here without the printf machinery.
+void BoxOut() {
+  FILE* f = TlcWriter.file;
+  if (!f) {
+    TlcWriter.failed = 1;
+    return;
+  }
+  char line[96];
+  char* end = line + sizeof line;
+  char* p = end;
+  *--p = '\n';
+  const int32_t v[5] = {TLCb.lyr, TLCb.l, TLCb.b, TLCb.r, TLCb.t};
+  for (int k = 4; k >= 0; --k) {
+    p = Digits(p, v[k]);
+    if (k) *--p = ' ';
+  }
+  const char* open = TlcWriter.oldForm ? "=B\n" : "<B>\n";
+  if (fputs(open, f) < 0 || fwrite(p, 1, (size_t)(end - p), f) != (size_t)(end - p)) TlcWriter.failed = 1;
+  if (!TlcWriter.oldForm && fputs("</B>\n", f) < 0) TlcWriter.failed = 1;
+}
+
 int IsBox(const GdsElement& e) {
   if (e.isPath || e.n != 5 || e.x[4] != e.x[0] || e.y[4] != e.y[0]) return 0;
   int hv = 1, vh = 1;
@@ -294,7 +327,7 @@ int Boundary(GdsElement& e) {
     TLCb.b = e.y[0] < e.y[2] ? e.y[0] : e.y[2];
     TLCb.r = e.x[0] < e.x[2] ? e.x[2] : e.x[0];
     TLCb.t = e.y[0] < e.y[2] ? e.y[2] : e.y[0];
-    WriteB();
+    BoxOut();
     s.cellCount.boxes += 1;
     return 1;
   }

@@ -25,7 +25,7 @@ enum {
   GDSIN_NAMELEN = 32,
   GDSIN_MAXRANK = 24,
   GDSIN_HASH = 1 << 15,
-  GDSIN_INBUF = 1 << 16,
+  GDSIN_INBUF = 1 << 20,
 };
 
 // Setting slots in the order of the settings file.

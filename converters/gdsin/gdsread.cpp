@@ -49,6 +49,13 @@ const unsigned char* Cur(GdsSource* s) { return s->mem ? s->mem + s->pos : s->bu
 
 // Takes up to n bytes; what was taken.
 size_t Take(GdsSource* s, unsigned char* out, size_t n) {
+  if (!s->mem && s->bufLen - s->bufPos >= n) {
+    // Most records lie inside the buffer.
+    if (out) memcpy(out, s->buf + s->bufPos, n);
+    s->bufPos += n;
+    s->pos += (int64_t)n;
+    return n;
+  }
   size_t got = 0;
   if (s->mem) {
     int64_t left = s->size - s->pos;

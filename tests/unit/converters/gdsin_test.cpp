@@ -421,13 +421,18 @@ TEST(GdsInElements, RectanglesBecomeBoxesInEveryWinding) {
   g.Boundary(1, 0, {10, 20, 0, 20, 0, 0, 10, 0, 10, 20});  // starting at the top right
   g.Boundary(1, 0, {0, 0, 10, 0, 10, 20, 0, 10, 0, 0});    // not a rectangle
   g.Path(2, 10, 0, {0, 0, 10, 0, 10, 20, 0, 20, 0, 0});    // a path stays a path
+  g.Rec(0x2D, 0, "");                                      // a BOX element
+  g.Rec(0x0D, 2, Gds::I2({1}));
+  g.Rec(0x2E, 2, Gds::I2({0}));
+  g.Rec(0x10, 3, Gds::I4({0, 0, 10, 0, 10, 20, 0, 20, 0, 0}));
+  g.Rec(0x11, 0, "");
   g.End().EndLib();
   ASSERT_TRUE(r.Go(g));
   std::string c = r.Cell("TOP");
-  EXPECT_EQ(Count(c, "<B>\n1 0 0 10 20\n</B>"), 3);
+  EXPECT_EQ(Count(c, "<B>\n1 0 0 10 20\n</B>"), 4);
   EXPECT_EQ(Count(c, "<P>\n1 0 5\n"), 1);
   EXPECT_EQ(Count(c, "<P>\n2 10 5\n"), 1);
-  EXPECT_NE(c.find("1 0 0 100 100\n3 2 10 0\n</H>"), std::string::npos) << c;  // rank, outline, counts
+  EXPECT_NE(c.find("1 0 0 100 100\n4 2 10 0\n</H>"), std::string::npos) << c;  // rank, outline, counts
 }
 
 TEST(GdsInElements, PathTypesAndWidths) {
