@@ -555,6 +555,40 @@ TEST(GdsInElements, MissingLayersAskAndGrowTheMap) {
   EXPECT_EQ(ReadText("Top.ldm"), "*LDM built from Top.gds\n*gdslayer,datatype,tlclayer\n1,0,10\n1,3,13\n");
 }
 
+TEST(GdsInElements, LayerMapFiles) {
+  struct Case {
+    const char* map;  // null: no file
+    int answer;       // to the question whether to create it
+    bool ok;
+  } cases[] = {
+      {"*LDM\n1,0,5\n", HOST_IDYES, true},
+      {"*LDM\n1 0 5\n; comment\n", HOST_IDYES, true},
+      {"*LDM\n1,0\n", HOST_IDYES, false},      // two numbers only
+      {"*LDM\n1,0,300\n", HOST_IDYES, false},  // no such TLC layer
+      {"*LDM\n-1,0,5\n", HOST_IDYES, false},
+      {nullptr, HOST_IDYES, true},
+      {nullptr, HOST_IDNO, false},
+  };
+  for (const Case& c : cases) {
+    InRun r;
+    remove("Top.ldm");
+    if (c.map) WriteText("Top.ldm", c.map);
+    r.host->answers.push_back(c.answer);
+    Gds g;
+    g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).End().EndLib();
+    EXPECT_EQ(r.Go(g) != 0, c.ok) << (c.map ? c.map : "none");
+    if (!c.ok) {
+      EXPECT_TRUE(r.Said("LDM File is Incorrect or Missing ... Can't Continue"));
+    }
+    if (!c.map) {
+      EXPECT_TRUE(r.Said("LDM File Top.ldm will be Created ... OK?"));
+    }
+    if (!c.map && c.ok) {
+      EXPECT_EQ(ReadText("Top.ldm"), "*LDM built from Top.gds\n*gdslayer,datatype,tlclayer\n");
+    }
+  }
+}
+
 // ---- bad input ---------------------------------------------------------------------
 
 TEST(GdsInBadInput, BrokenRecordsStopWithTheirOffset) {
