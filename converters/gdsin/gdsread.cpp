@@ -149,20 +149,29 @@ int GdsReadHeader() {
   unsigned char b[4];
   s.recPos = s.src.pos;
   s.rl = s.rt = s.dt = 0;
-  if (!Bytes(b, 2)) return 0;
-  int rl = (b[0] << 8) | b[1];
-  if (s.firstHeader) {
-    // Tape-era files may start with null padding.
-    int nulls = 0;
-    while (rl == 0) {
-      if (++nulls > 100) return GdsFail("Too Many Nulls in GDS Header ... Can't Continue");
-      s.recPos = s.src.pos;
-      if (!Bytes(b, 2)) return 0;
-      rl = (b[0] << 8) | b[1];
+  int rl;
+  if (!s.firstHeader && !s.src.mem && s.src.bufLen - s.src.bufPos >= 4) {
+    // The usual case: the whole header lies in the buffer.
+    memcpy(b, s.src.buf + s.src.bufPos, 4);
+    s.src.bufPos += 4;
+    s.src.pos += 4;
+    rl = (b[0] << 8) | b[1];
+  } else {
+    if (!Bytes(b, 2)) return 0;
+    rl = (b[0] << 8) | b[1];
+    if (s.firstHeader) {
+      // Tape-era files may start with null padding.
+      int nulls = 0;
+      while (rl == 0) {
+        if (++nulls > 100) return GdsFail("Too Many Nulls in GDS Header ... Can't Continue");
+        s.recPos = s.src.pos;
+        if (!Bytes(b, 2)) return 0;
+        rl = (b[0] << 8) | b[1];
+      }
+      s.firstHeader = 0;
     }
-    s.firstHeader = 0;
+    if (!Bytes(b + 2, 2)) return 0;
   }
-  if (!Bytes(b + 2, 2)) return 0;
   s.rl = rl;
   s.rt = b[2];
   s.dt = b[3];
