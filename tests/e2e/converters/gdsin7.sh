@@ -50,6 +50,37 @@ cmdline)
   [ "$n" -eq 7 ] || fail "native run wrote $n files"
   [ "$(ls "$out" | wc -l)" -eq 7 ] || fail "Wine run wrote $(ls "$out")"
   ;;
+added)
+  # No map yet: it is created, every layer and datatype is asked for, and
+  # the program stays open so that the user can look at the new map.
+  rm -f Top.ldm
+  quil_start GDSIN7.EXE Top.gds
+  pid=$QUIL_LAST_PID
+  robot wait-class GdsIn7 30000 >/dev/null || fail "GdsIn window did not appear"
+  robot command GdsIn7 15 >/dev/null || fail "Go not posted"
+  press_ok GdsIn "Folder .*Top_files.* was Created"
+  robot wait-dialog GdsIn 30000 >/dev/null || fail "no question about the map"
+  robot dialog-text GdsIn | grep -q "LDM File Top.ldm will be Created ... OK?" || fail "wrong question"
+  robot press GdsIn Yes >/dev/null || fail "Yes not pressed"
+  asked=0
+  wait=30000  # the hierarchy passes pause first
+  while robot wait-dialog "Building Top.ldm" $wait >/dev/null; do
+    wait=5000
+    robot dialog-text "Building Top.ldm" | grep -q "is not in LDM File" || fail "LDM dialog text"
+    asked=$((asked + 1))
+    [ $asked -le 12 ] || fail "asked too often"
+    robot set-text "Building Top.ldm" 1005 $((20 + asked)) >/dev/null || fail "layer not set"
+    robot press "Building Top.ldm" Yes >/dev/null || fail "Yes not pressed"
+  done
+  [ $asked -eq 9 ] || fail "asked $asked times for 9 layer and datatype pairs"
+  press_ok GdsIn "Layers have been Added to the LDM File Top.ldm."
+  sleep 2
+  kill -0 "$pid" 2>/dev/null || fail "GdsIn closed although layers were added"
+  [ "$(tr -d '\r' <Top.ldm | grep -c ',2[1-9]$\|,30$')" -eq 9 ] || fail "map holds: $(cat Top.ldm)"
+  head -1 Top.ldm | tr -d '\r' | grep -q '^\*LDM built from Top.gds' || fail "map header: $(head -1 Top.ldm)"
+  robot close GdsIn7 >/dev/null
+  wait_gone "$pid" 20 || fail "GdsIn did not close"
+  ;;
 drawing)
   # The output folder may not be the drawing folder.
   printf 'cfn=Top.gds\ntph=.\\\n' >GdsIn.usf
