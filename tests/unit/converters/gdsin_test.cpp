@@ -382,6 +382,21 @@ TEST(GdsInHierarchy, NamesThatDifferOnlyInCase) {
   EXPECT_NE(top.find("<C>\nABC_2\n0 5 5 0\n</C>"), std::string::npos);
 }
 
+TEST(GdsInHierarchy, NameCheck) {
+  HostRecordInstall();
+  GdsInReset();
+  struct Case {
+    std::string name;
+    int bad;
+  } cases[] = {
+      {"", 1},          {std::string(32, 'A'), 0}, {std::string(33, 'A'), 1}, {"a b", 1},  {"x.y", 1},
+      {"p(1)", 1},      {"50%", 1},                {"CON", 1},                 {"con", 1}, {"ok_name-2", 0},
+      {"\x80" "abc", 1},{"tab\there", 1},          {"Loadbkup", 1},            {"B", 1},   {"LPT1", 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GdsNameBad(c.name.c_str()), c.bad) << c.name;
+  HostRecordRemove();
+}
+
 TEST(GdsInHierarchy, AbortedNewNameEndsTheRun) {
   InRun r;
   Gds g;
@@ -720,6 +735,31 @@ TEST(GdsInRun, FilesOfARun) {
   EXPECT_EQ(log.find("*** GDS to TLC Conversion Log  7.0.91  01/02/26  00:00:00\n\n"), 0u);
   EXPECT_NE(log.find("TOP                               2     TOP"), std::string::npos);
   EXPECT_NE(log.find("\nMin Feature=0.001um\nScales: GDS=1000units/um  TLC=1000units/um\n"), std::string::npos);
+}
+
+TEST(GdsInRun, OldFormAndOmittedLayersRecord) {
+  struct Case {
+    const char* old;
+    const char* omt;
+    const char* want;
+  } cases[] = {
+      {"Y", "N", "=B\n1 0 0 5 5\n=H\nTOP\n"},
+      {"Y", "Y", "=B\n1 0 0 5 5\n=H\nTOP\n"},
+      {"N", "Y", "<?xml version=\"1.0\"?>\n<TLC>\n<B>\n1 0 0 5 5\n</B>\n<H>\nTOP\n"},
+  };
+  for (const Case& c : cases) {
+    InRun r;
+    snprintf(GdsInSt.val[IK_OLD], GDSIN_VALLEN, "%s", c.old);
+    snprintf(GdsInSt.val[IK_OMT], GDSIN_VALLEN, "%s", c.omt);
+    Gds g;
+    g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).End().EndLib();
+    ASSERT_TRUE(r.Go(g));
+    std::string cell = r.Cell("TOP");
+    EXPECT_EQ(cell.find(c.want), 0u) << cell;
+    bool layers = cell.find(c.old[0] == 'Y' ? "=L\n1\nGDS1 1\n" : "<L>") != std::string::npos;
+    EXPECT_EQ(layers, c.omt[0] == 'N') << cell;
+    EXPECT_EQ(cell.find("</TLC>") != std::string::npos, c.old[0] == 'N') << cell;
+  }
 }
 
 TEST(GdsInRun, SetupCompletion) {
