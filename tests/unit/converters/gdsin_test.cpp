@@ -391,7 +391,7 @@ TEST(GdsInHierarchy, NameCheck) {
   } cases[] = {
       {"", 1},          {std::string(32, 'A'), 0}, {std::string(33, 'A'), 1}, {"a b", 1},  {"x.y", 1},
       {"p(1)", 1},      {"50%", 1},                {"CON", 1},                 {"con", 1}, {"ok_name-2", 0},
-      {"\x80" "abc", 1},{"tab\there", 1},          {"Loadbkup", 1},            {"B", 1},   {"LPT1", 1},
+      {"\x80" "abc", 1}, {"tab\there", 1},         {"Loadbkup", 1},            {"B", 1},   {"LPT1", 1},
   };
   for (const Case& c : cases) EXPECT_EQ(GdsNameBad(c.name.c_str()), c.bad) << c.name;
   HostRecordRemove();
