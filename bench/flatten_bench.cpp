@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   TlcStoreReset();
   CellInfoReset();
   HostSet(nullptr);
-  if (UsfMainRead() || CrfRead()) {
+  if (UsfMainRead() || SatCrfRead()) {
     fprintf(stderr, "drawing not readable\n");
     return 1;
   }

@@ -316,14 +316,6 @@ int WriteObjects(int depth) {
 
 }  // namespace
 
-void OrientXY(int o, int32_t* x, int32_t* y) {
-  if (o < 0 || o > 7) return;
-  int64_t ox, oy;
-  OrientPoint(o, *x, *y, &ox, &oy);
-  *x = (int32_t)ox;
-  *y = (int32_t)oy;
-}
-
 int FlattenCell(const char* name, int depth) {
   if (Aborted()) return 0;
   if (depth > FLAT_DEPTH_MAX) {
@@ -535,7 +527,7 @@ int FlattenRun() {
                      : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
     StatusShow(FLAT_ID_TARGET, Flat.outPath);
     const char* failText = Flat.flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
-    if (!TlcCreate(outName)) {
+    if (!SatTlcCreate(outName)) {
       ErrorShow(failText);
       return 0;
     }
@@ -555,7 +547,7 @@ int FlattenRun() {
     TLCh.nv = (int32_t)Flat.total.vertices;
     TLCh.nc = (int32_t)Flat.total.cells;
     WriteH();
-    if (!TlcClose()) {
+    if (!TlcWriteClose()) {
       SatRemove(TlcWriter.path);
       ErrorShow(failText);
       return 0;

@@ -65,7 +65,4 @@ int FlattenCell(const char* name, int depth);
 // Closing message of a run.
 void FlatClosing(int result, char* text, size_t size);
 
-// Orientation helpers of the walk.
-void OrientXY(int o, int32_t* x, int32_t* y);
-
 #endif

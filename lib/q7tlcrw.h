@@ -18,7 +18,8 @@ struct TlcStoreState {
   int BlimFlag = 0, PlimFlag = 0, VlimFlag = 0, AlimFlag = 0;
   int oomFlag = 0;       // a block could not be allocated
   int lastMissing = 0;   // the last read found no file
-  int textMode = 0;      // 0 keep texts, 1 drop them
+  int textMode = 0;      // 0 keep texts, 1 drop them (layer tools, rule checker)
+  int cellNoOutline = 0; // ReadC takes o, x, y only (record-at-a-time converters)
 };
 extern TlcStoreState TlcStore;
 
@@ -55,6 +56,9 @@ int TlcMakeC(int level);
 // Unpacks the text of stored path n (a text) into out; its length.
 int TlcTextGet(int32_t n, char* out, int size);
 
+// Applies orientation code 0..7 to a point in place; other codes leave it.
+void OrientXY(int o, int32_t* x, int32_t* y);
+
 // ---- reading ---------------------------------------------------------
 
 extern FILE* rTLCfile;
@@ -68,6 +72,14 @@ const char* getCDATAtext(const char* line);
 // not parse, a limit reached, or a read error of the file.
 int TlcReadBPV(const char* name);
 int TlcReadC(const char* name, int level);
+// Record at a time, for programs that convert records as they read them
+// instead of storing them: open "<name>.TLC", then for each record tag
+// returned ('H', 'L', 'C', 'B', 'P', 'T', ...) call its reader (ReadB ...);
+// TlcReadEnd closes and gives 1 when the file could not be read whole.
+int TlcReadOpen(const char* name);
+int TlcReadTag();
+int TlcReadEnd();
+
 // The same reads from the reader's own line source after the caller opened
 // it (on memory, for instance): TlcLineOpenMem (TlcReaderSource (), ...).
 struct TlcLineIn;
@@ -80,10 +92,10 @@ int TlcReadCSource(int level);
 struct TlcWriterState {
   FILE* file = nullptr;
   int oldForm = 0;        // WriteOldTlc
-  int failed = 0;         // a write failed since TlcCreate
+  int failed = 0;         // a write failed since SatTlcCreate
   char drive[3] = "";     // output drive and folder
   char folder[260] = "";
-  char path[260] = "";    // the file TlcCreate opened
+  char path[260] = "";    // the file SatTlcCreate opened
 };
 extern TlcWriterState TlcWriter;
 extern int& WriteOldTlc;
@@ -91,16 +103,17 @@ extern FILE*& wTLCfile;
 
 // Splits a tidied output folder into drive and folder; 0 when too long.
 int TlcOutputSet(const char* folder);
-// 1 opened (prolog written unless the old form), 0 when it can't be
-// opened or its path is too long.
-int TlcCreate(const char* name);
+// Opens "<drive><folder><name>.tlc" (tidied) for a satellite's output: 1
+// opened (prolog written unless the old form), 0 when it can't be opened or
+// its path is too long. (The editor's cell file opener is TlcCreate.)
+int SatTlcCreate(const char* name);
 void WriteH();
 void WriteC(int level);
 void WriteB();
 void WriteP();
 void WriteT();
 // Closing line (new form) and close: 1 when everything reached the file.
-int TlcClose();
+int TlcWriteClose();
 // Closes and removes a cell file left open by a run that stopped: a cell
 // cut short must not pass for a whole one.
 void TlcAbandon();

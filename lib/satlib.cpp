@@ -7,9 +7,10 @@
 
 #include "host.h"
 #include "q7tlcrw.h"
+#include "satutil.h"
 
-const SatEdition SatEditionEditor = {1, 1, 1};
-const SatEdition SatEditionPlain = {0, 0, 0};
+const SatEdition SatEditionEditor = {1, 1, 0};
+const SatEdition SatEditionPlain = {0, 0, 1};
 
 SatSetupState SatSetup;
 SatFrameState SatFrame;
@@ -126,7 +127,7 @@ void CounterShow(int id, const char* text) {
 int LogOpen(const char* path) {
   if (SatFrame.log) fclose(SatFrame.log);
   SatLib.logFailed = 0;
-  SatFrame.log = fopen(path, "w");
+  SatFrame.log = SatOpen(path, "w");
   return SatFrame.log != nullptr;
 }
 

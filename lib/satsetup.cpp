@@ -207,7 +207,7 @@ void RecentClean(char list[][260]) {
   for (int i = 0; i < SAT_RECENT; ++i) list[i][0] = '\0';
 }
 
-int CrfRead() {
+int SatCrfRead() {
   FILE* f = SatOpen("QUIL7.CRF", "r");
   if (!f) f = SatOpen("CELLS7.DBD", "r");
   if (!f) f = SatOpen("CELLS6.DBD", "r");

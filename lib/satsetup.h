@@ -45,8 +45,9 @@ void RecentPush(char list[][260], const char* text);
 int RecentDelete(char list[][260], const char* text);
 void RecentClean(char list[][260]);
 
-// QUIL7.CRF (or CELLS7.DBD, CELLS6.DBD): 1 when none opens.
-int CrfRead();
+// QUIL7.CRF (or CELLS7.DBD, CELLS6.DBD) into the cell information table: 1
+// when none opens. (The editor's own reader, CrfRead, fills its cell table.)
+int SatCrfRead();
 int GetCinfo(const char* name);
 const char* CellInfoText(int i);
 int CellExists(const char* name, int starAllowed);

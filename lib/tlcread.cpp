@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host.h"
+#include "orient.h"
 #include "q7tlcrw.h"
 #include "satlib.h"
 #include "satutil.h"
@@ -117,8 +118,9 @@ int ReadC(int level) {
   if (!line) return 0;
   tlccel& c = TLCc[level];
   TlcCopyCut(c.name, line, NAMLEN, 1);
-  int64_t v[4];
-  if (!TlcReadInts(&In, v, 4) || !Coord(v[1]) || !Coord(v[2])) return 0;
+  int64_t v[4] = {0, 0, 0, 0};
+  int want = TlcStore.cellNoOutline ? 3 : 4;
+  if (!TlcReadInts(&In, v, want) || !Coord(v[1]) || !Coord(v[2])) return 0;
   c.o = (int32_t)(v[0] & 7);
   c.x = (int32_t)v[1];
   c.y = (int32_t)v[2];
@@ -206,3 +208,36 @@ int TlcReadC(const char* name, int level) {
 }
 
 TlcLineIn* TlcReaderSource() { return &In; }
+
+int TlcReadOpen(const char* name) {
+  TlcStore.lastMissing = 0;
+  if (!name || !name[0]) return 0;
+  if (!OpenCell(name)) {
+    TlcStore.lastMissing = 1;
+    return 0;
+  }
+  return 1;
+}
+
+int TlcReadTag() {
+  const char* line;
+  while ((line = TlcLineGet(&In)) != nullptr) {
+    int tag = TlcTagOf(line);
+    if (tag != TLC_TAG_NONE) return tag;
+  }
+  return 0;
+}
+
+int TlcReadEnd() {
+  int error = 0;
+  CloseCell(&error);
+  return error;
+}
+
+void OrientXY(int o, int32_t* x, int32_t* y) {
+  if (o < 0 || o > 7) return;
+  int64_t ox, oy;
+  OrientPoint(o, *x, *y, &ox, &oy);
+  *x = (int32_t)ox;
+  *y = (int32_t)oy;
+}

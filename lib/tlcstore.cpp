@@ -19,10 +19,10 @@ tlccel TLCc[NRANK + 2];
 namespace {
 
 struct Blocks {
-  int32_t* box[BOX_BLOCKS];
-  int32_t* path[PATH_BLOCKS];
-  int32_t* vert[VERT_BLOCKS];
-  int32_t* cel[NRANK + 1][CEL_BLOCKS];
+  int32_t* box[TLCS_BOX_BLOCKS];
+  int32_t* path[TLCS_PATH_BLOCKS];
+  int32_t* vert[TLCS_VERT_BLOCKS];
+  int32_t* cel[NRANK + 1][TLCS_CEL_BLOCKS];
   // One past the highest block made in each table, so freeing a small cell
   // does not walk every slot of the table.
   int boxTop, pathTop, vertTop, celTop[NRANK + 1];
@@ -82,15 +82,15 @@ int Limit(int32_t count, int32_t limit, int* flag, const char* what) {
 }  // namespace
 
 void freeBPV() {
-  FreeTable(Store.box, BOX_BLOCKS);
-  FreeTable(Store.path, PATH_BLOCKS);
-  FreeTable(Store.vert, VERT_BLOCKS);
+  FreeTable(Store.box, TLCS_BOX_BLOCKS);
+  FreeTable(Store.path, TLCS_PATH_BLOCKS);
+  FreeTable(Store.vert, TLCS_VERT_BLOCKS);
   TlcStore.nB = TlcStore.nP = TlcStore.nV = 0;
 }
 
 void freeCEL(int depth) {
   if (depth < 0 || depth > NRANK) return;
-  FreeTable(Store.cel[depth], CEL_BLOCKS);
+  FreeTable(Store.cel[depth], TLCS_CEL_BLOCKS);
   TlcStore.nA[depth] = 0;
 }
 
@@ -115,53 +115,53 @@ int TlcLimitHit() {
          TlcStore.oomFlag;
 }
 
-int allocB(int i) { return Block(Store.box, BOX_BLOCKS, i) != nullptr; }
-int allocP(int i) { return Block(Store.path, PATH_BLOCKS, i) != nullptr; }
-int allocV(int i) { return Block(Store.vert, VERT_BLOCKS, i) != nullptr; }
+int allocB(int i) { return Block(Store.box, TLCS_BOX_BLOCKS, i) != nullptr; }
+int allocP(int i) { return Block(Store.path, TLCS_PATH_BLOCKS, i) != nullptr; }
+int allocV(int i) { return Block(Store.vert, TLCS_VERT_BLOCKS, i) != nullptr; }
 int allocA(int depth, int i) {
   if (depth < 0 || depth > NRANK) return 0;
-  return Block(Store.cel[depth], CEL_BLOCKS, i) != nullptr;
+  return Block(Store.cel[depth], TLCS_CEL_BLOCKS, i) != nullptr;
 }
 
 int32_t getB(int field, int32_t n) {
-  int32_t* p = Field(Store.box, BOX_BLOCKS, BOX_PER_BLOCK, BOX_FIELDS, BMAX, field, n);
+  int32_t* p = Field(Store.box, TLCS_BOX_BLOCKS, TLCS_BOX_PER_BLOCK, TLCS_BOX_FIELDS, BMAX, field, n);
   return p ? *p : 0;
 }
 int32_t getP(int field, int32_t n) {
-  int32_t* p = Field(Store.path, PATH_BLOCKS, PATH_PER_BLOCK, PATH_FIELDS, PMAX, field, n);
+  int32_t* p = Field(Store.path, TLCS_PATH_BLOCKS, TLCS_PATH_PER_BLOCK, TLCS_PATH_FIELDS, PMAX, field, n);
   return p ? *p : 0;
 }
 int32_t getV(int field, int32_t n) {
-  int32_t* p = Field(Store.vert, VERT_BLOCKS, VERT_PER_BLOCK, VERT_FIELDS, VMAX, field, n);
+  int32_t* p = Field(Store.vert, TLCS_VERT_BLOCKS, TLCS_VERT_PER_BLOCK, TLCS_VERT_FIELDS, VMAX, field, n);
   return p ? *p : 0;
 }
 int32_t getA(int depth, int field, int32_t n) {
   if (depth < 0 || depth > NRANK) return 0;
-  int32_t* p = Field(Store.cel[depth], CEL_BLOCKS, CEL_PER_BLOCK, CEL_FIELDS, AMAX, field, n);
+  int32_t* p = Field(Store.cel[depth], TLCS_CEL_BLOCKS, TLCS_CEL_PER_BLOCK, TLCS_CEL_FIELDS, AMAX, field, n);
   return p ? *p : 0;
 }
 
 int putB(int32_t value, int field, int32_t n) {
-  int32_t* p = Field(Store.box, BOX_BLOCKS, BOX_PER_BLOCK, BOX_FIELDS, BMAX, field, n);
+  int32_t* p = Field(Store.box, TLCS_BOX_BLOCKS, TLCS_BOX_PER_BLOCK, TLCS_BOX_FIELDS, BMAX, field, n);
   if (!p) return 0;
   *p = value;
   return 1;
 }
 int putP(int32_t value, int field, int32_t n) {
-  int32_t* p = Field(Store.path, PATH_BLOCKS, PATH_PER_BLOCK, PATH_FIELDS, PMAX, field, n);
+  int32_t* p = Field(Store.path, TLCS_PATH_BLOCKS, TLCS_PATH_PER_BLOCK, TLCS_PATH_FIELDS, PMAX, field, n);
   if (!p) return 0;
   *p = value;
   return 1;
 }
 int putV(int32_t value, int field, int32_t n) {
-  int32_t* p = Field(Store.vert, VERT_BLOCKS, VERT_PER_BLOCK, VERT_FIELDS, VMAX, field, n);
+  int32_t* p = Field(Store.vert, TLCS_VERT_BLOCKS, TLCS_VERT_PER_BLOCK, TLCS_VERT_FIELDS, VMAX, field, n);
   if (!p) return 0;
   *p = value;
   return 1;
 }
 int putA(int32_t value, int depth, int field, int32_t n) {
   if (depth < 0 || depth > NRANK) return 0;
-  int32_t* p = Field(Store.cel[depth], CEL_BLOCKS, CEL_PER_BLOCK, CEL_FIELDS, AMAX, field, n);
+  int32_t* p = Field(Store.cel[depth], TLCS_CEL_BLOCKS, TLCS_CEL_PER_BLOCK, TLCS_CEL_FIELDS, AMAX, field, n);
   if (!p) return 0;
   *p = value;
   return 1;

@@ -53,7 +53,7 @@ int TlcOutputSet(const char* folder) {
   return 1;
 }
 
-int TlcCreate(const char* name) {
+int SatTlcCreate(const char* name) {
   TlcWriter.failed = 0;
   TlcWriter.path[0] = '\0';
   if (TlcWriter.file) {
@@ -118,7 +118,7 @@ void WriteT() {
   Close('T');
 }
 
-int TlcClose() {
+int TlcWriteClose() {
   if (!TlcWriter.file) return 0;
   if (!TlcWriter.oldForm) Put("</TLC>\n");
   if (ferror(TlcWriter.file)) TlcWriter.failed = 1;

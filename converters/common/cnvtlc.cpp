@@ -97,7 +97,9 @@ int ReadP(TlcIn* in, CnvPath* p) {
   if (!TlcReadPoints(&in->src, v[2], CNV_PVSIZ, p->x, p->y, INT32_MAX)) return 0;
   p->nv = v[2] < CNV_PVSIZ ? v[2] : CNV_PVSIZ;
   p->cut = v[2] > CNV_PVSIZ;
-  return 1;
+  // Every pair was read, so the next record starts where it should; but a
+  // shape cut short would be written as another shape: the record fails.
+  return p->cut ? 0 : 1;
 }
 
 int ReadT(TlcIn* in, CnvText* t) {

@@ -42,7 +42,7 @@ struct CnvPath {
   int lyr;
   int32_t w;
   int nv;
-  int cut;  // the record held more than CNV_PVSIZ vertices; the rest were dropped
+  int cut;  // the record held more than CNV_PVSIZ vertices (it fails to read)
   int32_t x[CNV_PVSIZ + 1];
   int32_t y[CNV_PVSIZ + 1];
 };

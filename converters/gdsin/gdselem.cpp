@@ -585,7 +585,7 @@ int GdsStructStart(const char* name) {
   GdsPoll(500);
   if (s.abort) return 0;
   GdsInList(text);
-  if (!TlcCreate(st.cell)) return GdsFail("Unable to Write TLC File ... Can't Continue");
+  if (!SatTlcCreate(st.cell)) return GdsFail("Unable to Write TLC File ... Can't Continue");
   s.cellOpen = 1;
   GdsElementReset();
   return 1;
@@ -687,7 +687,7 @@ int GdsStructEnd() {
     }
   }
   s.cellOpen = 0;
-  if (!TlcClose()) return GdsFail("Unable to Write TLC File ... Can't Continue");
+  if (!TlcWriteClose()) return GdsFail("Unable to Write TLC File ... Can't Continue");
   ++s.files;
   Resolution();
   GdsProgress();

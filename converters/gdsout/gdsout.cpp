@@ -420,6 +420,14 @@ int GdsOutCellList() {
         TlcCloseRead(&in);
         return Fail("Cell Record Read Error ... Can't Continue");
       }
+      if (!CellNameValid(s.cell.name)) {
+        // The name becomes a file path: "..\\x" must not reach outside.
+        char msg[CNV_PATHLEN];
+        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", s.cell.name,
+                 s.cells[p].name);
+        TlcCloseRead(&in);
+        return Fail(msg);
+      }
       if (!CellFind(s.cell.name) && !CellAdd(s.cell.name)) {
         TlcCloseRead(&in);
         return 0;
@@ -429,15 +437,17 @@ int GdsOutCellList() {
   }
   if (s.abort) return 0;
   HostStatus("Sorting Cell List ...");
-  for (int i = 1; i < s.nCells; ++i)
-    for (int j = i + 1; j <= s.nCells; ++j) {
-      int swap = s.dro ? s.cells[j].rank > s.cells[i].rank : s.cells[j].rank < s.cells[i].rank;
-      if (swap) {
-        GdsCellEntry t = s.cells[i];
-        s.cells[i] = s.cells[j];
-        s.cells[j] = t;
-      }
+  // Insertion sort: cells of equal rank keep the order in which they were
+  // found (an exchange sort would not).
+  for (int i = 2; i <= s.nCells; ++i) {
+    GdsCellEntry e = s.cells[i];
+    int j = i - 1;
+    while (j >= 1 && (s.dro ? s.cells[j].rank < e.rank : s.cells[j].rank > e.rank)) {
+      s.cells[j + 1] = s.cells[j];
+      --j;
     }
+    s.cells[j + 1] = e;
+  }
   return 1;
 }
 

@@ -254,13 +254,28 @@ int GdsWriteXY(GdsRec* r, const int32_t* x, const int32_t* y, int n) {
   // Every point is checked before the record starts, so a stopped record
   // leaves no half-written element behind it.
   for (int i = 0; i < n; ++i) {
-    if (!CoordOk(r, GdsScale(r, x[i]), 'X', &r->xy[2 * i])) return 0;
-    if (!CoordOk(r, GdsScale(r, y[i]), 'Y', &r->xy[2 * i + 1])) return 0;
+    int64_t vx = GdsScale(r, x[i]), vy = GdsScale(r, y[i]);
+    if (vx >= -0x40000000 && vx <= 0x3FFFFFFF && vy >= -0x40000000 && vy <= 0x3FFFFFFF) {
+      r->xy[2 * i] = (int32_t)vx;
+      r->xy[2 * i + 1] = (int32_t)vy;
+      continue;
+    }
+    if (!CoordOk(r, vx, 'X', &r->xy[2 * i])) return 0;
+    if (!CoordOk(r, vy, 'Y', &r->xy[2 * i + 1])) return 0;
   }
   Hdr(r, 8 * n + 4, 0x10, 3);
+  if (r->used + 8 * (size_t)n > sizeof r->buf) Flush(r);
+  unsigned char* b = r->buf + r->used;
+  for (int i = 0; i < 2 * n; ++i) {
+    uint32_t u = (uint32_t)r->xy[i];
+    b[4 * i] = (unsigned char)(u >> 24);
+    b[4 * i + 1] = (unsigned char)(u >> 16);
+    b[4 * i + 2] = (unsigned char)(u >> 8);
+    b[4 * i + 3] = (unsigned char)u;
+  }
+  r->used += 8 * (size_t)n;
+  r->bytes += 8 * (int64_t)n;
   for (int i = 0; i < n; ++i) {
-    Put32(r, r->xy[2 * i]);
-    Put32(r, r->xy[2 * i + 1]);
     if (r->listing) {
       if (i == 0)
         fprintf(r->listing, "%2s%8d%8d\n", "XY", (int)r->xy[0], (int)r->xy[1]);

@@ -159,7 +159,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       ReleaseDC(hwnd, dc);
       if (SatFrame.startFail) {
         SetupMissingShow();
-      } else if (CrfRead()) {
+      } else if (SatCrfRead()) {
         SatFrame.startFail = 1;
         CrfMissingShow();
       } else {

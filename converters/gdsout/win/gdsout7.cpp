@@ -387,7 +387,36 @@ void DisplayInit(HWND dialog) {
   SetWindowTextA(dialog, title);
 }
 
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command};
+// The progress dialog: as the frame's, but its own Cancel asks in the
+// dialog's own words (the Esc poll keeps the converter's older spelling).
+INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  static const char kQuestion[] = "Aborting Conversion ... OK?";
+  switch (msg) {
+    case WM_INITDIALOG:
+      SatWin.display = dialog;
+      SatWin.displayList = GetDlgItem(dialog, IDC_DISPLAY_LIST);
+      DisplayInit(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) {
+        if (MsgBoxShow(dialog, kQuestion, SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES)
+          SatFrame.abortFlag = 1;
+        return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      if (MsgBoxShow(dialog, kQuestion, SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        SatFrame.abortFlag = 1;
+        DestroyWindow(dialog);
+        SatWin.display = nullptr;
+        SatWin.displayList = nullptr;
+      }
+      return TRUE;
+  }
+  return FALSE;
+}
+
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command};
 
 // ---- the main window's own rules ------------------------------------------------
 

@@ -12,6 +12,25 @@ cp "$QUIL_SOURCE"/tests/fixtures/converters/gdsout/* "$dir/"
 cd "$dir" || fail "no work folder"
 printf 'ctx=Y\nwtx=Y\nfont0=1\nfont6=2\n' >GdsOut.usf
 
+# gone CAPTION: waits (bounded) until no dialog of that caption is left.
+gone() {
+  local n=0
+  while robot dialog-text "$1" >/dev/null 2>&1; do
+    [ $n -ge 50 ] && fail "dialog '$1' stays open"
+    sleep 0.1
+    n=$((n + 1))
+  done
+}
+
+# same_as_native ARGS...: the native engine on a copy of the drawing, with
+# these settings, writes the same stream as the program did.
+same_as_native() {
+  rm -rf native
+  mkdir native && cp TOP.tlc SUB.tlc LEAF.tlc TOP.ldm native/
+  (cd native && "$native" TOP.tlc "$@" >/dev/null 2>&1) || fail "native writer failed"
+  python3 "$QUIL_SOURCE/tests/e2e/converters/gds_same.py" TOP.gds native/TOP.gds || fail "Wine and native streams differ"
+}
+
 case "$case_name" in
 cmdline)
   quil_start GDSOUT7.EXE TOP.tlc
@@ -29,9 +48,70 @@ cmdline)
   [ -s GdsOut.log ] || fail "no GdsOut.log"
   grep -q "TLC to GDS Conversion Log" GdsOut.log || fail "log header missing"
   [ -s GdsWrite.txt ] || fail "no listing GdsWrite.txt"
-  mkdir native && cp TOP.tlc SUB.tlc LEAF.tlc TOP.ldm native/
-  (cd native && "$native" TOP.tlc ctx=Y wtx=Y font0=1 font6=2 >/dev/null 2>&1) || fail "native writer failed"
-  python3 "$QUIL_SOURCE/tests/e2e/converters/gds_same.py" TOP.gds native/TOP.gds || fail "Wine and native streams differ"
+  same_as_native ctx=Y wtx=Y font0=1 font6=2
+  ;;
+abort)
+  # Cancel in the progress dialog, confirmed: the run stops and says so.
+  quil_start GDSOUT7.EXE TOP.tlc
+  pid=$QUIL_LAST_PID
+  robot wait-class GdsOut7 30000 >/dev/null || fail "GdsOut window did not appear"
+  robot command GdsOut7 15 >/dev/null || fail "Go not posted"
+  robot press "Creating TOP.gds" Cancel 10000 >/dev/null || fail "no progress dialog"
+  q=$(robot wait-dialog GdsOut 10000) || fail "no abort question"
+  echo "$q" | grep -q "Aborting Conversion ... OK?" || fail "question: $q"
+  robot press GdsOut Yes >/dev/null
+  gone_q=0
+  while robot dialog-text GdsOut 2>/dev/null | grep -q "Aborting"; do
+    gone_q=$((gone_q + 1)); [ $gone_q -lt 50 ] || fail "question stays"; sleep 0.1
+  done
+  text=$(robot wait-dialog GdsOut 30000) || fail "no closing message"
+  echo "$text" | grep -q "Aborted ... Files may be Incomplete" || fail "closing message: $text"
+  echo "$text" | grep -q "Completed" && fail "reported complete"
+  robot press GdsOut OK >/dev/null
+  wait_gone "$pid" 20 || fail "GdsOut did not close after its command-line run"
+  ;;
+dialogs)
+  # The interactive way: Setup, Text and Layers by their dialogs, then Go.
+  rm -f GdsOut.usf
+  quil_start GDSOUT7.EXE
+  pid=$QUIL_LAST_PID
+  robot wait-class GdsOut7 30000 >/dev/null || fail "GdsOut window did not appear"
+  robot command GdsOut7 13 >/dev/null
+  robot wait-dialog "Error ..." 30000 | grep -q "??? ... Please do Setup first" || fail "Layers before Setup"
+  robot press "Error ..." OK >/dev/null
+  gone "Error ..."
+  robot command GdsOut7 12 >/dev/null
+  robot wait-dialog "Conversion Setup" 30000 >/dev/null || fail "no SETUP dialog"
+  robot set-text "Conversion Setup" 100 TOP.tlc >/dev/null || fail "file name not set"
+  robot set-text "Conversion Setup" 109 "1-3 5-7" >/dev/null || fail "filter not set"
+  robot click "Conversion Setup" "Convert Text to GDS Text Records" >/dev/null || fail "text box"
+  robot press "Conversion Setup" OK >/dev/null
+  gone "Conversion Setup"
+  robot command GdsOut7 14 >/dev/null
+  robot wait-dialog "Text Setup" 30000 >/dev/null || fail "no TEXT dialog"
+  robot set-text "Text Setup" 200 1 >/dev/null
+  robot set-text "Text Setup" 206 2 >/dev/null
+  robot press "Text Setup" OK >/dev/null
+  gone "Text Setup"
+  robot command GdsOut7 13 >/dev/null
+  layers=$(robot wait-dialog "Layer Table 1" 30000) || fail "no LAYERS dialog"
+  echo "$layers" | grep -q "met1     1" || fail "layer table: $layers"
+  echo "$layers" | grep -q "text     4" || fail "layer table: $layers"
+  robot press "Layer Table 1" OK >/dev/null
+  gone "Layer Table 1"
+  robot command GdsOut7 15 >/dev/null
+  text=$(robot wait-dialog GdsOut 60000) || fail "no closing message"
+  echo "$text" | grep -q "Completed ..." || fail "not completed: $text"
+  robot press GdsOut OK >/dev/null
+  gone GdsOut
+  kill -0 "$pid" 2>/dev/null || fail "GdsOut closed without a command line"
+  robot close GdsOut7 >/dev/null
+  wait_gone "$pid" 20 || fail "GdsOut did not close"
+  grep -q "^ctx=Y" GdsOut.usf || fail "settings not kept: $(cat GdsOut.usf)"
+  grep -q "^ftr=1-3 5-7" GdsOut.usf || fail "filter not kept: $(grep ftr= GdsOut.usf)"
+  grep -q "^font6=2" GdsOut.usf || fail "text rows not kept"
+  # Layer 4 (the texts) is filtered out.
+  same_as_native ctx=Y font0=1 font6=2 "ftr=1-3 5-7"
   ;;
 added)
   # No map yet: it is created, every layer is asked for, and the program

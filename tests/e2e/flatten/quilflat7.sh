@@ -16,13 +16,13 @@ fixture_drawing() {
 
 # Text of the message box captioned $1 (waits for it).
 box_text() {
-  robot wait-dialog "$1" "${2:-30000}" | sed -n 's/^  \[Static 1240\] //p'
+  robot wait-dialog "$1" "${2:-30000}" | sed -n 's/^  \[Static [0-9]*\] //p'
 }
 
 # Answers the program's message boxes with OK until one holds $1; prints it.
 answer_until() {
   local pat="$1" text n=0
-  while [ $n -lt 10 ]; do
+  while [ $n -lt 6 ]; do
     text=$(box_text QuilFlat 20000) || return 1
     if printf '%s' "$text" | grep -q -- "$pat"; then
       printf '%s\n' "$text"
@@ -58,6 +58,17 @@ start_flat() {
   robot wait-class QuilFlat7 30000 >/dev/null || fail "QuilFlat7 window did not appear"
 }
 
+# A cell BIG placing MID 3000 times: a run long enough to stop by hand.
+big_cell() {
+  {
+    printf '<?xml version="1.0"?>\n<TLC>\n'
+    for i in $(seq 1 3000); do printf '<C>\nMID\n%d %d 0 0\n</C>\n' $((i % 8)) $((i * 1000)); done
+    printf '</TLC>\n'
+  } >BIG.tlc
+  { head -n1 QUIL7.CRF | awk '{print $1 + 1}'; tail -n +2 QUIL7.CRF | sed '/^$/d'; printf 'BIG\n3 0 0 1 1 0 0 0 3000\n\n'; } >crf.new
+  mv crf.new QUIL7.CRF
+}
+
 setup() {  # setup CELL MODE(Flatten|Smash)
   robot command QuilFlat7 12 >/dev/null
   robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
@@ -81,20 +92,52 @@ window)
   [ "$text" = "Version 7.0.91 beta2" ] || true  # the static shows the first line; check the rest below
   robot dialog-text Allocation | grep -q "8190 Max TLC Cells" || fail "Ctrl+A text: $(robot dialog-text Allocation)"
   robot press Allocation OK >/dev/null
+  # The cell chooser of the settings dialog lists the drawing's cells.
+  robot command QuilFlat7 12 >/dev/null
+  robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
+  robot press "Process Setup" List >/dev/null
+  robot wait-dialog "Cell Collection" 20000 >/dev/null || fail "no cell list"
+  picked=$(robot list-pick "Cell Collection" 1000 3) || fail "no fourth cell in the list"
+  robot gone-class "#none#" 10 >/dev/null
+  sleep 0.5
+  [ "$(robot get-text "Process Setup" 100)" = "TOP" ] || fail "cell field: $(robot get-text "Process Setup" 100)"
+  robot press "Process Setup" OK >/dev/null
+  sleep 0.5
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   [ -f QuilFlat.usf ] || [ -f Quilflat.usf ] || fail "settings not saved"
-  grep -q '^mcn=?' QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
+  grep -q '^mcn=TOP' QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
   grep -Eq '^lft=[0-9-]+' QuilFlat.usf || fail "no window rectangle saved"
   ;;
-nosetup)
-  dir=$(work_folder flat_nosetup)
+winemode)
+  # Wine mode: the system's message boxes, and Ctrl+A says so.
+  dir=$(fixture_drawing flat_winemode nested)
   cd "$dir" || fail "no work folder"
+  printf 'winemods=1\n' >>QUIL7.USF
+  start_flat
+  robot chars QuilFlat7 $'\x01' >/dev/null
+  text=$(robot wait-dialog Allocation 20000) || fail "no Ctrl+A box"
+  printf '%s\n' "$text" | grep -q "Wine Mode is On" || fail "Ctrl+A text: $text"
+  robot dialog-text Allocation | grep -q "Static 1240" && fail "the program's own box in Wine mode"
+  robot press Allocation OK >/dev/null
+  sleep 0.3
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+nosetup|nocrf)
+  dir=$(work_folder "flat_$case_name")
+  cd "$dir" || fail "no work folder"
+  if [ "$case_name" = nocrf ]; then
+    printf 'scale=1000\n' >QUIL7.USF
+    want="The Cell Reference File is Missing and is not a Drawing Folder"
+  else
+    want="The Main Setup File is Missing"
+  fi
   quil_start QUILFLAT7.EXE
   pid=$QUIL_LAST_PID
   text=$(robot wait-dialog "Error ..." 30000) || fail "no error box"
-  printf '%s\n' "$text" | grep -q "The Main Setup File is Missing" || fail "error box says: $text"
-  printf '%s\n' "$text" | grep -q "Start a QUIL Drawing to Create One" || fail "error box says: $text"
+  printf '%s\n' "$text" | grep -q "$want" || fail "error box says: $text"
+  printf '%s\n' "$text" | grep -q "This Program Should Run from a Drawing Folder" || fail "error box says: $text"
   robot press "Error ..." OK >/dev/null
   robot wait-class QuilFlat7 20000 >/dev/null || fail "window did not appear after the message"
   robot close QuilFlat7 >/dev/null
@@ -122,17 +165,36 @@ flatten|smash)
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   grep -q "^mcn=TOP" QuilFlat.usf || fail "settings: $(cat QuilFlat.usf)"
   ;;
+sample|nested_klayout)
+  # klayout flattens the same hierarchy itself and must find the same boxes.
+  command -v klayout >/dev/null || fail "klayout is not installed"
+  if [ "$case_name" = sample ]; then
+    dir=$(sample_drawing flat_sample)
+    [ -f "$dir/QUIL7.USF" ] || printf 'scale=1000\nphysunit=um\n' >"$dir/QUIL7.USF"
+  else
+    dir=$(fixture_drawing flat_nested_klayout nested)
+  fi
+  cd "$dir" || fail "no work folder"
+  start_flat
+  setup TOP Smash
+  robot command QuilFlat7 13 >/dev/null
+  answer_until "Completed" >/dev/null || fail "no closing message; boxes: $(robot dialogs)"
+  robot press QuilFlat OK >/dev/null
+  wait_file Quilflat.log 10 "^Use Import" || fail "log not finished"
+  [ -f Smsh_files/Top_smsh.tlc ] || fail "no smashed cell"
+  mkdir -p cells && cp ./*.tlc cells/
+  timeout 120 klayout -b -r "$QUIL_SOURCE/tests/e2e/flatten/klayout_flat.py" -rd drawing="$dir/cells" -rd cell=TOP \
+    -rd smashed="$dir/Smsh_files/Top_smsh.tlc" -rd report="$dir/klayout.txt" >klayout.out 2>&1 ||
+    fail "klayout failed: $(cat klayout.out)"
+  grep -q '^ok [1-9]' klayout.txt || fail "klayout: $(cat klayout.txt)"
+  note "klayout: $(cat klayout.txt)"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
 abort)
   dir=$(fixture_drawing flat_abort nested)
   cd "$dir" || fail "no work folder"
-  # A cell placing the device cell 3000 times: long enough to stop by hand.
-  {
-    printf '<?xml version="1.0"?>\n<TLC>\n'
-    for i in $(seq 1 3000); do printf '<C>\nMID\n%d %d 0 0\n</C>\n' $((i % 8)) $((i * 1000)); done
-    printf '</TLC>\n'
-  } >BIG.tlc
-  { head -n1 QUIL7.CRF | awk '{print $1 + 1}'; tail -n +2 QUIL7.CRF | sed '/^$/d'; printf 'BIG\n3 0 0 1 1 0 0 0 3000\n\n'; } >crf.new
-  mv crf.new QUIL7.CRF
+  big_cell
   start_flat
   setup BIG Smash
   robot command QuilFlat7 13 >/dev/null
@@ -153,6 +215,65 @@ abort)
   ! grep -q Completed Quilflat.log || fail "log claims completion"
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+guards)
+  # While a run goes, commands and closing are ignored; Esc asks before it
+  # aborts, in a message box whose unused buttons are greyed.
+  dir=$(fixture_drawing flat_guards nested)
+  cd "$dir" || fail "no work folder"
+  big_cell
+  start_flat
+  setup BIG Smash
+  robot command QuilFlat7 13 >/dev/null
+  robot wait-dialog "Smashing BIG to BIG_SMSH ..." 30000 >/dev/null || fail "no progress dialog"
+  text=$(box_text QuilFlat 20000) && robot press QuilFlat OK >/dev/null
+  robot command QuilFlat7 12 >/dev/null
+  robot command QuilFlat7 10 >/dev/null
+  robot close QuilFlat7 >/dev/null
+  sleep 1
+  robot wait-class QuilFlat7 100 >/dev/null || fail "the window closed during the run"
+  robot wait-dialog "Process Setup" 100 >/dev/null && fail "Setup opened during the run"
+  robot wait-dialog "Error ..." 100 >/dev/null && fail "Help ran during the run"
+  kill -0 "$pid" || fail "the program ended during the run"
+  robot esc-hold 400 >/dev/null
+  question=$(box_text QuilFlat 20000) || fail "Esc asked nothing: $(robot dialogs)"
+  [ "$question" = "Aborting ... OK?" ] || fail "question: $question"
+  buttons=$(robot buttons QuilFlat)
+  printf '%s\n' "$buttons" | grep -q "^6 Yes enabled shown" || fail "buttons: $buttons"
+  printf '%s\n' "$buttons" | grep -q "^7 No enabled shown" || fail "buttons: $buttons"
+  printf '%s\n' "$buttons" | grep -q "^1 OK disabled shown" || fail "buttons: $buttons"
+  printf '%s\n' "$buttons" | grep -q "^2 Cancel disabled shown" || fail "buttons: $buttons"
+  robot press QuilFlat Yes >/dev/null
+  text=$(answer_until "Aborted") || fail "no aborted message: $(robot dialogs)"
+  robot press QuilFlat OK >/dev/null
+  wait_file Quilflat.log 10 "^Aborted ... Files may be Incomplete" || fail "log: $(cat Quilflat.log)"
+  [ ! -f Smsh_files/Big_smsh.tlc ] || fail "a half-written cell was left"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+help_run)
+  dir=$(fixture_drawing flat_help_run nested)
+  cd "$dir" || fail "no work folder"
+  start_flat
+  robot command QuilFlat7 10 >/dev/null
+  text=$(robot wait-dialog "Error ..." 20000) || fail "no message for the missing help launcher"
+  printf '%s\n' "$text" | grep -q "Can't Find Help" || fail "help: $text"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  robot command QuilFlat7 11 >/dev/null
+  robot wait-dialog "Run Windows Application" 20000 >/dev/null || fail "no run dialog: $(robot dialogs)"
+  robot set-text "Run Windows Application" 400 "No Such App.exe"
+  robot set-text "Run Windows Application" 401 "x.txt"
+  robot press "Run Windows Application" Run >/dev/null
+  text=$(robot wait-dialog "Error ..." 20000) || fail "no message for the missing application"
+  printf '%s\n' "$text" | grep -q "Can't Find Application" || fail "run: $text"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  tr -d '\r' <QuilFlat.usf | grep -qx "rdp0=No Such App.exe" || fail "settings: $(cat QuilFlat.usf)"
+  tr -d '\r' <QuilFlat.usf | grep -qx "rdp1=Notepad.exe" || fail "settings: $(cat QuilFlat.usf)"
+  tr -d '\r' <QuilFlat.usf | grep -qx "rdf0=x.txt" || fail "settings: $(cat QuilFlat.usf)"
   ;;
 *)
   fail "unknown case $case_name"

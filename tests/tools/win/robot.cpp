@@ -9,14 +9,31 @@
 //   ROBOT command CLASS ID               post WM_COMMAND id
 //   ROBOT chars CLASS TEXT               post WM_CHAR for each character
 //   ROBOT key CLASS VK                   post WM_KEYDOWN and WM_KEYUP of a virtual key
+//   ROBOT syskey CLASS VK                Alt+key typed on the keyboard (the window is
+//                                        brought to the front first)
+//   ROBOT post CLASS MSG WPARAM LPARAM   post any message (numbers, 0x.. allowed)
 //   ROBOT close CLASS                    post WM_CLOSE
+//   ROBOT children CLASS                 print the texts of the window's child windows
 //   ROBOT dialogs                        list dialog boxes: caption and texts
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
 //   ROBOT dialog-text CAPTION            print a dialog box's texts
 //   ROBOT press CAPTION BUTTON [ms]      press the button with that text ('&' ignored)
 //   ROBOT click CAPTION BUTTON [ms]      click it (BM_CLICK: check boxes and radio buttons change)
+//   ROBOT buttons CAPTION                 print each button: id, text, enabled/disabled, shown/hidden
+//   ROBOT esc-hold MS                     hold Esc down for MS milliseconds (async key state)
+//   ROBOT list-pick CAPTION ID INDEX      select a list box entry and double-click it
 //   ROBOT set-text CAPTION ID TEXT       set the text of the control with that id
 //   ROBOT get-text CAPTION ID            print the text of the control with that id
+//   ROBOT ctl-text CLASS ID              text of a control anywhere inside the window
+//                                        (a visible one first)
+//   ROBOT ctl-check CLASS ID             check state (0, 1, 2) of such a button
+//   ROBOT click-id CLASS ID              click a button anywhere inside the window
+//                                        (a visible one first)
+//   ROBOT tree CLASS                     list the window's visible descendants
+//   ROBOT resize CLASS W H               give the window this outer size
+//   ROBOT client CLASS                   print the client area's width and height
+//   ROBOT mouse CLASS X Y                post WM_MOUSEMOVE at a client point
+//   ROBOT rclick CLASS X Y               post a right button press at a client point
 #include <windows.h>
 
 #include <cstdio>
@@ -120,6 +137,34 @@ BOOL CALLBACK ButtonEnum(HWND w, LPARAM lp) {
   return TRUE;
 }
 
+struct CtlSearch {
+  int id;
+  HWND visible;
+  HWND any;
+};
+
+BOOL CALLBACK CtlEnum(HWND w, LPARAM lp) {
+  CtlSearch* s = reinterpret_cast<CtlSearch*>(lp);
+  if (GetDlgCtrlID(w) != s->id) return TRUE;
+  if (!s->any) s->any = w;
+  if (!s->visible && IsWindowVisible(w)) s->visible = w;
+  return TRUE;
+}
+
+HWND FindCtl(HWND top, int id) {
+  CtlSearch s{id, nullptr, nullptr};
+  EnumChildWindows(top, CtlEnum, reinterpret_cast<LPARAM>(&s));
+  return s.visible ? s.visible : s.any;
+}
+
+BOOL CALLBACK TreePrint(HWND w, LPARAM) {
+  if (!IsWindowVisible(w)) return TRUE;
+  char cls[64];
+  GetClassNameA(w, cls, sizeof cls);
+  printf("  [%s %d] %s\n", cls, GetDlgCtrlID(w), WindowText(w).c_str());
+  return TRUE;
+}
+
 int Usage() {
   fprintf(stderr, "robot: unknown or incomplete action (see robot.cpp)\n");
   return 2;
@@ -170,6 +215,48 @@ int main(int argc, char** argv) {
     HWND d = WaitDialog(argv[2], 0);
     if (!NeedWindow(d, argv[2])) return 1;
     DialogPrint(d);
+    return 0;
+  }
+  if (act == "buttons" && argc >= 3) {
+    HWND d = WaitDialog(argv[2], kDefaultWaitMs);
+    if (!NeedWindow(d, argv[2])) return 1;
+    for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      char cls[64];
+      GetClassNameA(c, cls, sizeof cls);
+      if (_stricmp(cls, "Button") != 0) continue;
+      printf("%d %s %s %s\n", GetDlgCtrlID(c), StripAmp(WindowText(c)).c_str(),
+             IsWindowEnabled(c) ? "enabled" : "disabled", IsWindowVisible(c) ? "shown" : "hidden");
+    }
+    return 0;
+  }
+  if (act == "list-pick" && argc >= 5) {
+    HWND d = WaitDialog(argv[2], kDefaultWaitMs);
+    if (!NeedWindow(d, argv[2])) return 1;
+    HWND list = GetDlgItem(d, atoi(argv[3]));
+    if (!NeedWindow(list, argv[3])) return 1;
+    LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    int index = atoi(argv[4]);
+    if (index < 0 || index >= n) {
+      printf("no entry %d of %d\n", index, (int)n);
+      return 1;
+    }
+    char text[512] = "";
+    if (SendMessageA(list, LB_GETTEXTLEN, index, 0) < (LRESULT)sizeof text) SendMessageA(list, LB_GETTEXT, index, (LPARAM)text);
+    SendMessageA(list, LB_SETCURSEL, index, 0);
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), (LPARAM)list);
+    printf("picked: %s\n", text);
+    return 0;
+  }
+  if (act == "esc-hold" && argc >= 3) {
+    INPUT in[1];
+    memset(in, 0, sizeof in);
+    in[0].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = VK_ESCAPE;
+    SendInput(1, in, sizeof(INPUT));
+    Sleep(atoi(argv[2]));
+    in[0].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, in, sizeof(INPUT));
+    printf("esc held\n");
     return 0;
   }
   if (act == "click" && argc >= 4) {
@@ -251,8 +338,66 @@ int main(int argc, char** argv) {
     PostMessageA(w, WM_KEYUP, vk, (LPARAM)0xC0000001);
     return 0;
   }
+  if ((act == "ctl-text" || act == "ctl-check") && argc >= 4) {
+    HWND c = FindCtl(w, atoi(argv[3]));
+    if (!NeedWindow(c, argv[3])) return 1;
+    if (act == "ctl-text") printf("%s\n", WindowText(c).c_str());
+    else printf("%d\n", (int)SendMessageA(c, BM_GETCHECK, 0, 0));
+    return 0;
+  }
+  if (act == "click-id" && argc >= 4) {
+    HWND c = FindCtl(w, atoi(argv[3]));
+    if (!NeedWindow(c, argv[3])) return 1;
+    // Posted as the owner's WM_COMMAND, as a click on the button sends it.
+    PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), (LPARAM)c);
+    return 0;
+  }
+  if (act == "tree") {
+    EnumChildWindows(w, TreePrint, 0);
+    return 0;
+  }
+  if (act == "resize" && argc >= 5) {
+    ShowWindow(w, SW_RESTORE);
+    SetWindowPos(w, nullptr, 0, 0, atoi(argv[3]), atoi(argv[4]), SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
+  if (act == "client") {
+    RECT r;
+    GetClientRect(w, &r);
+    printf("%ld %ld\n", r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if ((act == "mouse" || act == "rclick") && argc >= 5) {
+    LPARAM at = MAKELPARAM(atoi(argv[3]), atoi(argv[4]));
+    if (act == "mouse") {
+      PostMessageA(w, WM_MOUSEMOVE, 0, at);
+    } else {
+      PostMessageA(w, WM_RBUTTONDOWN, MK_RBUTTON, at);
+      PostMessageA(w, WM_RBUTTONUP, 0, at);
+    }
+    return 0;
+  }
+  if (act == "syskey" && argc >= 4) {
+    BYTE vk = (BYTE)strtol(argv[3], nullptr, 0);
+    SetForegroundWindow(w);
+    Sleep(100);
+    keybd_event(VK_MENU, 0, 0, 0);
+    keybd_event(vk, 0, 0, 0);
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    return 0;
+  }
+  if (act == "post" && argc >= 6) {
+    PostMessageA(w, (UINT)strtoul(argv[3], nullptr, 0), (WPARAM)strtoull(argv[4], nullptr, 0),
+                 (LPARAM)strtoll(argv[5], nullptr, 0));
+    return 0;
+  }
   if (act == "close") {
     PostMessageA(w, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (act == "children") {
+    EnumChildWindows(w, ChildPrint, 0);
     return 0;
   }
   return Usage();

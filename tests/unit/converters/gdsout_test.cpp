@@ -259,6 +259,25 @@ TEST(GdsOutCells, ListClosedOverReferencesAndSortedByRank) {
   EXPECT_STREQ(GdsOutSt.cells[3].name, "INV");
 }
 
+TEST(GdsOutCells, EqualRanksKeepTheirOrderOfDiscovery) {
+  RunDir run;
+  WriteText("TOP.tlc", TlcCell("TOP", 3, "<C>\nAA\n0 0 0 0\n</C>\n<C>\nBB\n0 0 0 0\n</C>\n"));
+  WriteText("AA.tlc", TlcCell("AA", 2, "<C>\nCC\n0 0 0 0\n</C>\n"));
+  WriteText("BB.tlc", TlcCell("BB", 2, ""));
+  WriteText("CC.tlc", TlcCell("CC", 1, ""));
+  GdsOutSetupApply(0);
+  CnvPathSplit(GdsOutSt.val[GK_TFN], GdsOutSt.drive, GdsOutSt.folder, GdsOutSt.mainName, GdsOutSt.mainExt);
+  ASSERT_EQ(GdsOutCellList(), 1);
+  std::vector<std::string> order;
+  for (int i = 1; i <= GdsOutSt.nCells; ++i) order.push_back(GdsOutSt.cells[i].name);
+  EXPECT_EQ(order, (std::vector<std::string>{"CC", "AA", "BB", "TOP"}));
+  GdsOutSt.dro = 1;
+  ASSERT_EQ(GdsOutCellList(), 1);
+  order.clear();
+  for (int i = 1; i <= GdsOutSt.nCells; ++i) order.push_back(GdsOutSt.cells[i].name);
+  EXPECT_EQ(order, (std::vector<std::string>{"TOP", "AA", "BB", "CC"}));
+}
+
 TEST(GdsOutConvert, SmallHierarchyRecords) {
   RunDir run;
   Hierarchy();
@@ -355,6 +374,8 @@ TEST(GdsOutConvert, BadInputStopsAndIsNeverCompleted) {
       {"bad text", TlcCell("TOP", 1, "<T>\n1 10 2\n"), "", "Text Record Read Error ... Can't Continue"},
       {"bad cell record", TlcCell("TOP", 2, "<C>\nSUB\n0 0\n</C>\n"), "", "Cell Record Read Error ... Can't Continue"},
       {"no scale", TlcCell("TOP", 1, "", 0), "", "TLC Scale is Missing ... Can't Continue"},
+      {"name leaving the folder", TlcCell("TOP", 2, "<C>\n..\\..\\SUB\n0 0 0 0\n</C>\n"), "",
+       "Incorrect Cell Name \"..\\..\\SUB\" in TOP.tlc ... Can't Continue"},
   };
   for (const Case& c : cases) {
     RunDir run;

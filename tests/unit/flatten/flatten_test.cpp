@@ -41,8 +41,11 @@ struct Drawing {
     old = fs::current_path();
     char tmpl[] = "/tmp/quilflatXXXXXX";
     dir = mkdtemp(tmpl);
-    fs::copy(fs::path(Source()) / "tests/fixtures/flatten" / fixture, dir, fs::copy_options::recursive);
+    fs::path from = fixture == "sample" ? fs::path(Source()) / "samples/demo"
+                                        : fs::path(Source()) / "tests/fixtures/flatten" / fixture;
+    fs::copy(from, dir, fs::copy_options::recursive);
     fs::current_path(dir);
+    if (!fs::exists("QUIL7.USF")) std::ofstream("QUIL7.USF") << "scale=1000\nphysunit=um\n";
   }
   ~Drawing() {
     fs::current_path(old);
@@ -64,7 +67,7 @@ int Go(const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
   HostRecord& r = HostRecordInstall();
   if (rec) *rec = &r;
   EXPECT_EQ(UsfMainRead(), 0);
-  EXPECT_EQ(CrfRead(), 0);
+  EXPECT_EQ(SatCrfRead(), 0);
   for (auto& kv : settings) snprintf(UsfSlot(kv.first), SAT_SLOT_SIZE, "%s", kv.second.c_str());
   SetupApply(0);
   return SatGoRun();
@@ -124,6 +127,23 @@ TEST(Flatten, FlattenKeepsDeviceCellsPlacedAsTheMatricesSay) {
   // Device cells are copied beside the flat cell.
   EXPECT_EQ(Slurp("Flat_files/Leaf.tlc"), Slurp("LEAF.tlc"));
   EXPECT_EQ(Slurp("Flat_files/Nmos.tlc"), Slurp("NMOS.tlc"));
+}
+
+TEST(Flatten, SampleTopCellEqualsMatrixReferenceInBothModes) {
+  for (bool smash : {false, true}) {
+    Drawing d("sample");
+    HostRecord* rec;
+    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, smash ? "N" : "Y"}}, &rec), 1) << LastMessage(*rec);
+    RefCell out = RefParse(smash ? "Smsh_files/Top_smsh.tlc" : "Flat_files/Top_flat.tlc");
+    RefOut got = RefOfCell(out);
+    RefOut want = RefFlatten(".", "TOP", Ranks(), !smash);
+    EXPECT_EQ(got.boxes, want.boxes) << smash;
+    EXPECT_EQ(got.paths, want.paths) << smash;
+    EXPECT_EQ(got.texts, want.texts) << smash;  // no circuit-text layers in the sample
+    EXPECT_EQ(got.insts, want.insts) << smash;
+    EXPECT_EQ(got.boxes.size(), smash ? 4u + 3u * (3u + 7u + 7u) : 13u);
+    EXPECT_EQ(got.insts.empty(), smash);
+  }
 }
 
 TEST(Flatten, CircuitTextsFollowTheirLayerRules) {
@@ -215,6 +235,73 @@ TEST(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
   }
 }
 
+TEST(Flatten, SettingsThatCannotWorkStopBeforeWriting) {
+  struct Case {
+    const char* name;
+    std::map<int, std::string> settings;
+    std::string message;
+  } cases[] = {
+      {"folder in a missing folder", {{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\No\\Such\\"}}, "Folder .\\No\\Such\\ is Invalid"},
+      {"folder path too long", {{FLAT_MCN, "TOP"}, {FLAT_FFP, std::string(300, 'a')}},
+       "Path of Cell Files is too Long ... Can't Continue"},
+      {"cell not in the drawing", {{FLAT_MCN, "NOPE"}}, "Cell \"NOPE\" does Not Exist ... Can't Continue"},
+      {"log in a missing folder", {{FLAT_MCN, "TOP"}, {FLAT_WR2, "no\\such\\run.log"}},
+       "Unable to Write Log File ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    Drawing d("nested");
+    HostRecord* rec;
+    EXPECT_EQ(Go(c.settings, &rec), 0) << c.name;
+    EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << ::testing::PrintToString(HostRecordTexts());
+    EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << c.name;
+    EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << c.name;
+  }
+}
+
+TEST(Flatten, DeviceAreaTableFullStopsTheRun) {
+  struct Case {
+    const char* name;
+    int devices;    // distinct device cells placed in TOP
+    int placements; // placements of the first device cell in TOP
+    std::string message;
+  } cases[] = {
+      {"device areas", 1, 16380, "Cell Info Table is Full ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    Drawing d("nested");
+    std::ofstream crf("QUIL7.CRF");
+    crf << c.devices + 1 << "\n";
+    std::ofstream top("BIGTOP.tlc");
+    for (int i = 0; i < c.devices; ++i) {
+      crf << "D" << i << "\n1 0 0 10 10 0 0 0 0\n";
+      top << "<C>\nD" << i << "\n0 " << i * 20 << " 0 0\n</C>\n";
+    }
+    for (int i = 1; i < c.placements; ++i) top << "<C>\nD0\n0 " << i * 20 << " 0 0\n</C>\n";
+    crf << "BIGTOP\n2 0 0 1 1 0 0 0 " << c.devices + c.placements << "\n";
+    crf.close();
+    top.close();
+    std::ofstream("D0.tlc") << "<T>\n2 15 2 0\n0 0\n<![CDATA[C]]>\n</T>\n";  // a connector text
+    HostRecord* rec;
+    EXPECT_EQ(Go({{FLAT_MCN, "BIGTOP"}}, &rec), 0) << c.name;
+    EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << ::testing::PrintToString(HostRecordTexts());
+    EXPECT_FALSE(fs::exists("Flat_files/Bigtop_flat.tlc")) << c.name;
+  }
+}
+
+TEST(Flatten, CoordinatesBeyondTheDrawingRangeStopTheRun) {
+  Drawing d("nested");
+  std::ofstream("FAR.tlc") << "<C>\nMID\n0 536870500 0 0\n</C>\n";
+  std::string list = Slurp("QUIL7.CRF");
+  list.replace(0, 1, "5");
+  list.erase(list.find_last_not_of('\n') + 1);
+  std::ofstream("QUIL7.CRF") << list << "\nFAR\n3 0 0 1 1 0 0 0 1\n";
+  HostRecord* rec;
+  EXPECT_EQ(Go({{FLAT_MCN, "FAR"}, {FLAT_FLT, "N"}}, &rec), 0);
+  EXPECT_TRUE(HasMessage(*rec, "Flattened Coordinates Exceed the Drawing Range in FAR ... Can't Continue"))
+      << ::testing::PrintToString(HostRecordTexts());
+  EXPECT_FALSE(fs::exists("Smsh_files/Far_smsh.tlc"));
+}
+
 TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
   for (int poll : {0, 3, 12}) {
     Drawing d("nested");
@@ -225,7 +312,7 @@ TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
     HostRecord& r = HostRecordInstall();
     r.abortAfterPolls = poll;
     UsfMainRead();
-    CrfRead();
+    SatCrfRead();
     snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
     SetupApply(0);
     EXPECT_EQ(SatGoRun(), 0) << poll;
@@ -286,7 +373,7 @@ TEST(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   CellInfoReset();
   rec = &HostRecordInstall();
   UsfMainRead();
-  CrfRead();
+  SatCrfRead();
   snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
   snprintf(UsfSlot(FLAT_FLT), SAT_SLOT_SIZE, "N");
   SetupApply(0);

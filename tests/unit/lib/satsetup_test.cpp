@@ -174,7 +174,7 @@ TEST(Crf, CellListIsReadWithItsChecks) {
     TempFolder t;
     t.Write("QUIL7.CRF", c.file);
     Fresh();
-    EXPECT_EQ(CrfRead(), 0);
+    EXPECT_EQ(SatCrfRead(), 0);
     EXPECT_EQ(Cells.count, c.count) << c.file;
     EXPECT_EQ(HostRecordTexts().empty(), c.warning == nullptr) << c.file;
     if (c.warning) {
@@ -186,7 +186,7 @@ TEST(Crf, CellListIsReadWithItsChecks) {
     TempFolder t;
     t.Write("QUIL7.CRF", cases[1].file);
     Fresh();
-    CrfRead();
+    SatCrfRead();
     EXPECT_STREQ(Cells.cell[2].name, "C");
     EXPECT_EQ(GetCinfo("c"), 2);
     EXPECT_EQ(Cells.curRank, 2);
@@ -196,7 +196,7 @@ TEST(Crf, CellListIsReadWithItsChecks) {
     TempFolder t;
     t.Write("QUIL7.CRF", cases[0].file);
     Fresh();
-    CrfRead();
+    SatCrfRead();
     EXPECT_EQ(GetCinfo("inv1"), 1);
     EXPECT_STREQ(Cells.curName, "INV1");
     EXPECT_EQ(Cells.cell[1].r, 10);
@@ -214,7 +214,7 @@ TEST(Crf, CellListIsReadWithItsChecks) {
     for (int i = 0; i < 8200; ++i) f += "C" + std::to_string(i) + "\n1 0 0 1 1\n";
     t.Write("QUIL7.CRF", f);
     Fresh();
-    CrfRead();
+    SatCrfRead();
     EXPECT_EQ(Cells.count, CELL_INFO_MAX);
     EXPECT_EQ(HostRecordTexts().back(), "Too Many Cells in Cell Reference File ... 8190 Kept");
   }
@@ -222,12 +222,12 @@ TEST(Crf, CellListIsReadWithItsChecks) {
     TempFolder t;
     t.Write("CELLS6.DBD", "1\nOLD\n1 0 0 1 1\n");
     Fresh();
-    EXPECT_EQ(CrfRead(), 0);
+    EXPECT_EQ(SatCrfRead(), 0);
     EXPECT_EQ(GetCinfo("OLD"), 1);
   }
   TempFolder t;
   Fresh();
-  EXPECT_EQ(CrfRead(), 1);
+  EXPECT_EQ(SatCrfRead(), 1);
 }
 
 TEST(Folder, FolderMakeSaysWhatHappened) {

@@ -11,6 +11,7 @@
 #include "host.h"
 #include "host_record.h"
 #include "q7tlcrw.h"
+#include "satlib.h"
 #include "satsetup.h"
 
 namespace fs = std::filesystem;
@@ -146,12 +147,12 @@ TEST(TlcStore, GetAndPutRefuseIndicesAndFieldsOutOfRange) {
   EXPECT_EQ(getB(4, BMAX), 7);
   EXPECT_EQ(putA(9, 23, 2, 1), 1);
   EXPECT_EQ(putA(9, 24, 2, 1), 0);
-  EXPECT_EQ(allocV(VERT_BLOCKS - 1), 1);
-  EXPECT_EQ(allocV(VERT_BLOCKS), 0);
-  EXPECT_EQ(BOX_PER_BLOCK, 409);
-  EXPECT_EQ(PATH_PER_BLOCK, 682);
-  EXPECT_EQ(VERT_PER_BLOCK, 512);
-  EXPECT_EQ(CEL_PER_BLOCK, 682);
+  EXPECT_EQ(allocV(TLCS_VERT_BLOCKS - 1), 1);
+  EXPECT_EQ(allocV(TLCS_VERT_BLOCKS), 0);
+  EXPECT_EQ(TLCS_BOX_PER_BLOCK, 409);
+  EXPECT_EQ(TLCS_PATH_PER_BLOCK, 682);
+  EXPECT_EQ(TLCS_VERT_PER_BLOCK, 512);
+  EXPECT_EQ(TLCS_CEL_PER_BLOCK, 682);
   TlcStoreReset();
 }
 
@@ -245,7 +246,7 @@ TEST(TlcRead, CellReferencesGetTheirCellIndexPerDepth) {
   t.Write("TOP.TLC",
           "<C>\ninv1\n13 100 -200 1\n</C>\n<C>\nGHOST\n2 5 6 0\n</C>\n=C\nINV1\n3 100 -200\n");
   Fresh();
-  ASSERT_EQ(CrfRead(), 0);
+  ASSERT_EQ(SatCrfRead(), 0);
   EXPECT_EQ(TlcReadC("TOP", 2), 1);  // the third record lacks r
   EXPECT_EQ(Texts(), "Cell Record Read Error|");
   ASSERT_EQ(TlcStore.nA[2], 2);
@@ -286,4 +287,66 @@ TEST(TlcRead, CdataTextsAndLongLines) {
   TlcTextGet(1, back, sizeof back);
   EXPECT_EQ(std::string(back), longText.substr(0, 80));
   EXPECT_EQ(TlcStore.nB, 1);
+}
+
+TEST(TlcRead, RecordAtATimeAndTheEditionsOfTheReader) {
+  TempFolder t;
+  t.Write("CELL.TLC", "<H>\nCELL\n</H>\n=C\nA\n2 5 6\n<B>\n1 0 0 1 1\n</B>\n<P>\n1 0 0\n</P>\n<T>\n3 15 2 0\n0 0\nX\n</T>\n");
+  Fresh();
+  TlcStore.cellNoOutline = 1;  // converters read references without the outline flag
+  ASSERT_EQ(TlcReadOpen("cell"), 1);
+  std::string tags;
+  int ok = 0;
+  for (int tag; (tag = TlcReadTag()) != 0;) {
+    tags += (char)tag;
+    if (tag == 'C') ok += ReadC(0);
+    if (tag == 'B') ok += ReadB();
+    if (tag == 'P') ok += ReadP();
+    if (tag == 'T') ok += ReadT();
+  }
+  EXPECT_EQ(TlcReadEnd(), 0);
+  EXPECT_EQ(tags, "HCBPT");
+  EXPECT_EQ(ok, 3);  // the path of no vertices fails
+  EXPECT_STREQ(TLCc[0].name, "A");
+  EXPECT_EQ(TLCc[0].x, 5);
+  EXPECT_STREQ(TLCt.text, "X");
+  EXPECT_EQ(TlcReadOpen("none"), 0);
+  EXPECT_EQ(TlcStore.lastMissing, 1);
+  TlcStore.cellNoOutline = 0;
+
+  // The plain edition pauses after a record error, the other does not; a
+  // reader that drops texts stores none.
+  t.Write("BAD.TLC", "<B>\n1 0\n</B>\n<T>\n3 15 2 0\n0 0\nX\n</T>\n");
+  struct Case {
+    const SatEdition* edition;
+    int textMode;
+    size_t pauses;
+    int32_t paths;
+  } cases[] = {{&SatEditionPlain, 0, 1, 1}, {&SatEditionEditor, 1, 0, 0}};
+  for (const Case& c : cases) {
+    Fresh();
+    static SatProgram prog = {};
+    prog.displayName = "Test";
+    prog.edition = c.edition;
+    SatProgramSet(&prog);
+    TlcStore.textMode = c.textMode;
+    EXPECT_EQ(TlcReadBPV("BAD"), 1);
+    EXPECT_EQ(HostRecordGet().pauses.size(), c.pauses);
+    EXPECT_EQ(TlcStore.nP, c.paths);
+    SatProgramSet(nullptr);
+  }
+  TlcStore.textMode = 0;
+}
+
+TEST(TlcRead, OrientXYMovesPointsByTheirCode) {
+  struct Case {
+    int o;
+    int32_t x, y;
+  } cases[] = {{0, 3, 5}, {1, -5, 3}, {2, -3, -5}, {3, 5, -3}, {4, 3, -5}, {5, 5, 3}, {6, -3, 5}, {7, -5, -3}, {8, 3, 5}, {-1, 3, 5}};
+  for (const Case& c : cases) {
+    int32_t x = 3, y = 5;
+    OrientXY(c.o, &x, &y);
+    EXPECT_EQ(x, c.x) << c.o;
+    EXPECT_EQ(y, c.y) << c.o;
+  }
 }

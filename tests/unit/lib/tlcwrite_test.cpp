@@ -20,10 +20,10 @@ std::string WriteOne(int oldForm, void (*fill)(), void (*write)()) {
   fs::current_path(dir);
   WriteOldTlc = oldForm;
   TlcOutputSet("");
-  EXPECT_EQ(TlcCreate("OUT"), 1);
+  EXPECT_EQ(SatTlcCreate("OUT"), 1);
   fill();
   write();
-  EXPECT_EQ(TlcClose(), 1);
+  EXPECT_EQ(TlcWriteClose(), 1);
   std::ifstream f("Out.tlc");
   std::stringstream s;
   s << f.rdbuf();
@@ -125,11 +125,11 @@ TEST(TlcWrite, FailedWritesAndPathsTooLongAreReported) {
     TlcWriter.failed = 0;
     TLCb = {1, 0, 0, 1, 1};
     for (int i = 0; i < 2000; ++i) WriteB();
-    EXPECT_EQ(TlcClose(), 0);
+    EXPECT_EQ(TlcWriteClose(), 0);
   }
   std::string folder(250, 'a');
   EXPECT_EQ(TlcOutputSet(folder.c_str()), 1);
-  EXPECT_EQ(TlcCreate("A_VERY_LONG_CELL_NAME"), 0);  // the path would pass 259 characters
+  EXPECT_EQ(SatTlcCreate("A_VERY_LONG_CELL_NAME"), 0);  // the path would pass 259 characters
   EXPECT_EQ(TlcOutputSet(std::string(300, 'a').c_str()), 0);
   TlcOutputSet("");
 }

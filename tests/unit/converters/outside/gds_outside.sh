@@ -31,4 +31,13 @@ grep -q "Open Poly Closed at X=0 Y=-2 L=2 in TOP" GdsOut.log || { echo "FAIL: cl
 timeout 120 klayout -b -r "$here/gds_klayout.py" -rd gds="$work/protocol/TOP.gds" -rd tlc="$work/protocol" \
   -rd top=TOP -rd ratio=2 -rd mpw=2 -rd protocol=Y -rd lib="$here" || status=1
 timeout 120 /usr/bin/python3 "$here/gds_gdspy.py" "$work/protocol/TOP.gds" "$work/protocol" TOP 2 2 Y || status=1
+
+# The sample drawing's top cell, with a map made on the way (every layer as
+# itself, datatype 0).
+sample="$(cd "$here/../../../.." && pwd)/samples/demo"
+mkdir "$work/sample" && cp "$sample"/* "$work/sample/" && cd "$work/sample" || exit 1
+"$writer" "$work/sample/TOP.tlc" ctx=Y 2>sample.msg || { echo "FAIL: writer on the sample"; cat sample.msg; exit 1; }
+timeout 120 klayout -b -r "$here/gds_klayout.py" -rd gds="$work/sample/TOP.gds" -rd tlc="$work/sample" \
+  -rd top=TOP -rd ratio=1 -rd mpw=2 -rd lib="$here" || status=1
+timeout 120 /usr/bin/python3 "$here/gds_gdspy.py" "$work/sample/TOP.gds" "$work/sample" TOP 1 2 || status=1
 exit $status

@@ -97,7 +97,7 @@ def element(w, pts, ratio, mpw, protocol=False):
 
 
 def flatten(folder, top, ratio, mpw, ldm, protocol=False):
-    """Shapes per (layer, datatype), texts, path specs and references of each cell."""
+    """Shapes per (layer, datatype), texts, path pathkinds and references of each cell."""
     cells = {}
 
     def get(name):
@@ -108,6 +108,10 @@ def flatten(folder, top, ratio, mpw, ldm, protocol=False):
     shapes = {}
     texts = []
 
+    def lay(n):
+        # A layer missing from the map is written as itself, datatype 0.
+        return ldm.get(n, (n, 0))
+
     def walk(name, m, t):
         c = get(name)
         for lyr, l, b, r, tt in c["boxes"]:
@@ -115,30 +119,30 @@ def flatten(folder, top, ratio, mpw, ldm, protocol=False):
                 continue  # a crushed box is removed
             pts = [apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio))))
                    for x, y in ((l, b), (r, b), (r, tt), (l, tt))]
-            shapes.setdefault(ldm[lyr], []).append(("poly", pts))
+            shapes.setdefault(lay(lyr), []).append(("poly", pts))
         for lyr, w, pts in c["paths"]:
             e = element(w, pts, ratio, mpw, protocol)
             if e is None:
                 continue
             moved = [apply(m, t, p) for p in e[1]]
-            shapes.setdefault(ldm[lyr], []).append((e[0], moved) + tuple(e[2:]))
+            shapes.setdefault(lay(lyr), []).append((e[0], moved) + tuple(e[2:]))
         for lyr, size, o, x, y, text in c["texts"]:
             p = apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio))))
             # A text carries the texttype of its text row (0 in the fixture).
-            texts.append(((ldm[lyr][0], 0), text, p, mul(m, ORIENT[o])))
+            texts.append(((lay(lyr)[0], 0), text, p, mul(m, ORIENT[o])))
         for sub, o, x, y in c["cells"]:
             walk(sub, mul(m, ORIENT[o]), apply(m, t, (int(math.trunc(x * ratio)), int(math.trunc(y * ratio)))))
 
     walk(top.upper(), (1, 0, 0, 1), (0, 0))
 
-    specs = {}
+    pathkinds = {}
     refs = {}
     for name, c in cells.items():
-        specs[name] = sorted(ldm[lyr] + (e[2], e[3]) for lyr, w, pts in c["paths"]
+        pathkinds[name] = sorted(ldm.get(lyr, (lyr, 0)) + (e[2], e[3]) for lyr, w, pts in c["paths"]
                              for e in [element(w, pts, ratio, mpw, protocol)] if e and e[0] == "path")
         refs[name] = sorted((sub, ORIENT[o], int(math.trunc(x * ratio)), int(math.trunc(y * ratio)))
                             for sub, o, x, y in c["cells"])
-    return shapes, texts, specs, refs
+    return shapes, texts, pathkinds, refs
 
 
 def matrix(angle, mirror):
