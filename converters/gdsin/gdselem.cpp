@@ -575,7 +575,14 @@ int GdsStructStart(const char* name) {
   if (s.cellOpen) return GdsFail("GDS Structure is not Ended before the Next ... Can't Continue");
   s.cur = GdsStructFind(name);
   if (!s.cur) return GdsFail("GDS Structure is not in the Structure Table ... Can't Continue");
-  const GdsStruct& st = s.st[s.cur];
+  GdsStruct& st = s.st[s.cur];
+  if (st.written) {
+    // A second definition would write over the cell of the first.
+    Note("Structure %s is Defined Again ... Second Definition Skipped", name);
+    s.omitted = 1;
+    return 1;
+  }
+  st.written = 1;
   s.cellCount = GdsInCounts{0, 0, 0, 0, 0};
   char text[80];
   snprintf(text, sizeof text, "%d", st.rank);

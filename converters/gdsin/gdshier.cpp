@@ -143,6 +143,11 @@ int HierRecord() {
         }
       }
       int i = Find(s.hashName, name, 0);
+      if (i && s.st[i].defined == s.pass) {
+        // A second definition is not converted, so it does not rank either.
+        s.omitted = 1;
+        return 1;
+      }
       if (!i) {
         if (s.nSt >= GDSIN_MAXSTRUCT - 1) {
           s.nSt = GDSIN_MAXSTRUCT;
@@ -157,7 +162,7 @@ int HierRecord() {
         if (!Find(s.hashUpper, name, 1)) Insert(s.hashUpper, name, 1, i);
         s.changed = 1;
       }
-      s.st[i].defined = 1;
+      s.st[i].defined = s.pass;
       s.cur = i;
       s.curRank = s.st[i].rank;
       if (s.curRank > GDSIN_MAXRANK) {

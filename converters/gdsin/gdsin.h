@@ -90,8 +90,9 @@ struct GdsStruct {
   char name[GDSIN_NAMELEN + 1];
   char cell[GDSIN_NAMELEN + 1];
   int rank;
-  int defined;
+  int defined;  // the pass that last met its definition
   int rankWarned;
+  int written;  // its cell file was written in this run
 };
 
 struct GdsTextRowIn {

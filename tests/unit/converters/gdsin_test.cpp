@@ -660,6 +660,24 @@ TEST(GdsInBadInput, LeadingNullsAndLongStrings) {
   EXPECT_TRUE(r2.Said("Too Many Nulls in GDS Header ... Can't Continue"));
 }
 
+TEST(GdsInBadInput, StructureDefinedTwiceKeepsItsFirstCell) {
+  InRun r;
+  Gds g;
+  g.Lib();
+  g.Begin("TOP").Sref("SUB", 0, 0).End();
+  g.Begin("SUB").Boundary(1, 0, Rect(0, 0, 5, 5)).End();
+  g.Begin("SUB").Boundary(1, 0, Rect(0, 0, 7, 7)).Sref("TOP", 0, 0).End();
+  g.EndLib();
+  ASSERT_TRUE(r.Go(g));
+  EXPECT_EQ(GdsInSt.files, 2);
+  EXPECT_EQ(GdsInSt.st[1].rank, 2);  // the second definition's reference does not count
+  EXPECT_EQ(GdsInSt.st[2].rank, 1);
+  std::string sub = r.Cell("SUB");
+  EXPECT_NE(sub.find("<B>\n1 0 0 5 5\n</B>"), std::string::npos) << sub;
+  EXPECT_EQ(sub.find("1 0 0 7 7"), std::string::npos) << sub;
+  EXPECT_NE(r.Log().find("Structure SUB is Defined Again ... Second Definition Skipped"), std::string::npos);
+}
+
 TEST(GdsInBadInput, HugeArrayIsRefusedBeforeExpansion) {
   InRun r;
   Gds g;
