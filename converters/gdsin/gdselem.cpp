@@ -1,0 +1,847 @@
+// The conversion pass: every record read once more, elements written as
+// TLC records into one cell file per structure, with the listing.
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+
+#include "gdsin.h"
+#include "gdsinpriv.h"
+#include "host.h"
+#include "q7tlcrw.h"
+
+namespace {
+
+void Lst(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void Lst(const char* fmt, ...) {
+  GdsInState& s = GdsInSt;
+  if (!s.listing) return;
+  va_list ap;
+  va_start(ap, fmt);
+  vfprintf(s.listing, fmt, ap);
+  va_end(ap);
+}
+
+const char* Nul(const char* text) { return (strlen(text) & 1) ? "[NUL]" : ""; }
+
+void Note(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void Note(const char* fmt, ...) {
+  char text[1200];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(text, sizeof text, fmt, ap);
+  va_end(ap);
+  GdsInList(text);
+}
+
+double Phys(int32_t v) { return (double)v / GdsInSt.tlcScale; }
+
+void LayerUse(int layer) {
+  GdsInState& s = GdsInSt;
+  for (int i = 0; i < s.nLayers; ++i)
+    if (s.layers[i] == layer) return;
+  if (s.nLayers < 256) s.layers[s.nLayers++] = layer;
+}
+
+int32_t Clamp32(int64_t v) { return v > INT32_MAX ? INT32_MAX : (int32_t)v; }
+
+// TLC layer of a GDS layer and datatype: the map, or the user's answer.
+// 0 drops the element; -1 ends the run.
+int LdmLookup(int gds, int datatype) {
+  GdsInState& s = GdsInSt;
+  for (int i = 0; i < s.ldm.n; ++i)
+    if (s.ldm.e[i].gds == gds && s.ldm.e[i].datatype == datatype) return s.ldm.e[i].tlc;
+  int tlc = datatype == 0 ? gds : 0;
+  int answer = s.ldmAsk ? s.ldmAsk(gds, datatype, &tlc) : HOST_IDNO;
+  if (answer == HOST_IDYES) {
+    if (tlc < 1) tlc = 1;
+    if (tlc > 256) tlc = 256;
+    if (!LdmMapAdd(&s.ldm, gds, datatype, tlc)) {
+      char msg[80];
+      snprintf(msg, sizeof msg, "Too Many Layers in LDM File (Max %d) ... Can't Continue", LDM_MAX);
+      GdsFail(msg);
+      return -1;
+    }
+    s.ldm.added = 1;
+    return tlc;
+  }
+  if (answer == HOST_IDNO) {
+    if (gds < 1 || gds > 256) {
+      Note("GDS Layer %d Datatype %d has no TLC Layer ... Element Dropped in %s", gds, datatype, s.curName);
+      return 0;
+    }
+    return gds;
+  }
+  s.abort = 1;
+  return -1;
+}
+
+// Moves point (x, y) away from (px, py) by ext along their segment.
+int Extend(int32_t* x, int32_t* y, int32_t px, int32_t py, int32_t ext, int layer) {
+  GdsInState& s = GdsInSt;
+  double dx = (double)*x - px, dy = (double)*y - py;
+  if (dx == 0 && dy == 0) {
+    Note("Vertex Coincidence at X=%.*g Y=%.*g L=%d in %s", 9, Phys(*x), 9, Phys(*y), layer, s.curName);
+    return 0;
+  }
+  double a = std::atan2(dy, dx);
+  double mx = std::cos(a) * ext, my = std::sin(a) * ext;
+  mx = mx > 0 ? std::trunc(mx + 0.9999) : std::trunc(mx - 0.9999);
+  my = my > 0 ? std::trunc(my + 0.9999) : std::trunc(my - 0.9999);
+  // Exact along the axes: the rounding above is for oblique ends.
+  if (dy == 0) my = 0;
+  if (dx == 0) mx = 0;
+  double nx = *x + mx, ny = *y + my;
+  const double lim = (double)0x20000000;
+  if (nx > lim) nx = lim;
+  if (nx < -lim) nx = -lim;
+  if (ny > lim) ny = lim;
+  if (ny < -lim) ny = -lim;
+  *x = (int32_t)nx;
+  *y = (int32_t)ny;
+  return 1;
+}
+
+// Digits of v at the end of buf; returns where they start.
+char* Digits(char* end, int32_t v) {
+  uint32_t u = v < 0 ? 0u - (uint32_t)v : (uint32_t)v;
+  do {
+    *--end = (char)('0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (v < 0) *--end = '-';
+  return end;
+}
+
+// The current box as the TLC writer writes it; boxes are most of a large
+// stream, so they are formatted here without the printf machinery.
+void BoxOut() {
+  FILE* f = TlcWriter.file;
+  if (!f) {
+    TlcWriter.failed = 1;
+    return;
+  }
+  char line[96];
+  char* end = line + sizeof line;
+  char* p = end;
+  *--p = '\n';
+  const int32_t v[5] = {TLCb.lyr, TLCb.l, TLCb.b, TLCb.r, TLCb.t};
+  for (int k = 4; k >= 0; --k) {
+    p = Digits(p, v[k]);
+    if (k) *--p = ' ';
+  }
+  const char* open = TlcWriter.oldForm ? "=B\n" : "<B>\n";
+  if (fputs(open, f) < 0 || fwrite(p, 1, (size_t)(end - p), f) != (size_t)(end - p)) TlcWriter.failed = 1;
+  if (!TlcWriter.oldForm && fputs("</B>\n", f) < 0) TlcWriter.failed = 1;
+}
+
+int IsBox(const GdsElement& e) {
+  if (e.isPath || e.n != 5 || e.x[4] != e.x[0] || e.y[4] != e.y[0]) return 0;
+  int hv = 1, vh = 1;
+  for (int i = 0; i < 4; ++i) {
+    int horiz = e.y[i + 1] == e.y[i] && e.x[i + 1] != e.x[i];
+    int vert = e.x[i + 1] == e.x[i] && e.y[i + 1] != e.y[i];
+    if (i % 2 == 0) {
+      hv = hv && horiz;
+      vh = vh && vert;
+    } else {
+      hv = hv && vert;
+      vh = vh && horiz;
+    }
+  }
+  return hv || vh;
+}
+
+void GeometryNotes(const GdsElement& e, int ref) {
+  GdsInState& s = GdsInSt;
+  if (e.clamped) Note("Coordinates Held to the TLC Limit of %d in %s", 0x20000000, s.curName);
+  if (ref && e.mag != 1.0) Note("Magnification %g Ignored in %s", e.mag, s.curName);
+  if (e.strans & 0x0006) Note("Absolute Magnification or Angle Flag Ignored in %s", s.curName);
+}
+
+int WriteMarker(int32_t x, int32_t y, const char* name) {
+  GdsInState& s = GdsInSt;
+  LayerUse(s.mcl);
+  TLCt.lyr = s.mcl;
+  TLCt.size = Clamp32((int64_t)std::llround(s.tlcScale));
+  TLCt.o = 0;
+  TLCt.x = x;
+  TLCt.y = y;
+  snprintf(TLCt.text, sizeof TLCt.text, "<<%s>>", name);
+  int len = (int)strlen(TLCt.text);
+  TLCt.nv = (len - 1) / 8 + 2;
+  WriteT();
+  s.cellCount.texts += 1;
+  s.cellCount.vertices += TLCt.nv;
+  return 1;
+}
+
+int Reference(const GdsElement& e) {
+  GdsInState& s = GdsInSt;
+  if (e.n < 1) {
+    Note("Cell Reference without Points Dropped in %s", s.curName);
+    return 1;
+  }
+  int i = GdsStructFind(e.sname);
+  int cols = 1, rows = 1;
+  if (e.kind == GE_AREF) {
+    cols = e.cols;
+    rows = e.rows;
+    if (cols < 1 || rows < 1) {
+      Note("Array of %d Columns and %d Rows Dropped in %s", cols, rows, s.curName);
+      return 1;
+    }
+    // Checked before anything is written: one record could ask for far
+    // more instances than a drawing may hold.
+    int64_t want = (int64_t)cols * rows;
+    int64_t left = i ? (int64_t)AMAX - s.total.cells - s.cellCount.cells
+                     : (int64_t)PMAX - s.total.paths - s.total.texts - s.cellCount.paths - s.cellCount.texts;
+    if (want > left) {
+      char msg[200];
+      snprintf(msg, sizeof msg, "Array Structure of %d x %d in %s exceeds the Drawing Limit ... Can't Continue", cols,
+               rows, s.curName);
+      return GdsFail(msg);
+    }
+  }
+  if (!i) Note("Structure %s is Missing ... Text Marker Added", e.sname);
+  GeometryNotes(e, 1);
+  int32_t cx = 0, cy = 0, rx = 0, ry = 0;
+  if (e.kind == GE_AREF) {
+    if (e.n < 3) {
+      Note("Array Structure with %d Points Dropped in %s", e.n, s.curName);
+      return 1;
+    }
+    if (cols > 1) {
+      cx = (int32_t)(((int64_t)e.x[1] - e.x[0]) / cols);
+      cy = (int32_t)(((int64_t)e.y[1] - e.y[0]) / cols);
+    }
+    if (rows > 1) {
+      rx = (int32_t)(((int64_t)e.x[2] - e.x[0]) / rows);
+      ry = (int32_t)(((int64_t)e.y[2] - e.y[0]) / rows);
+    }
+  }
+  for (int c = 0; c < cols; ++c)
+    for (int r = 0; r < rows; ++r) {
+      if (!i) {
+        WriteMarker(e.x[0], e.y[0], e.sname);
+        continue;
+      }
+      int64_t x = (int64_t)e.x[0] + (int64_t)c * cx + (int64_t)r * rx;
+      int64_t y = (int64_t)e.y[0] + (int64_t)c * cy + (int64_t)r * ry;
+      tlccel& t = TLCc[0];
+      snprintf(t.name, sizeof t.name, "%s", s.st[i].cell);
+      t.o = e.orient & 7;
+      t.x = (int32_t)(x > 0x20000000 ? 0x20000000 : x < -0x20000000 ? -0x20000000 : x);
+      t.y = (int32_t)(y > 0x20000000 ? 0x20000000 : y < -0x20000000 ? -0x20000000 : y);
+      t.r = 0;
+      WriteC(0);
+      s.cellCount.cells += 1;
+    }
+  if (e.kind == GE_AREF)
+    Note("Array Structure Found in GDS, %d x %d Stepping of %s Substituted", cols, rows,
+         i ? s.st[i].cell : e.sname);
+  return 1;
+}
+
+int Text(const GdsElement& e) {
+  GdsInState& s = GdsInSt;
+  if (!s.ctx) return 1;
+  if (e.n < 1) {
+    Note("Text without Points Dropped in %s", s.curName);
+    return 1;
+  }
+  int layer = e.layer;
+  if (layer < 1 || layer > 256) {
+    Note("Text Layer %d is out of Range 1-256 ... Text Dropped in %s", layer, s.curName);
+    return 1;
+  }
+  if (!LyrSelTest(&s.sel, layer)) return 1;
+  LayerUse(layer);
+  int row = -1;
+  for (int k = 0; k < GDSIN_ROWS && row < 0; ++k)
+    if (s.rows[k].font >= 0 && s.rows[k].font == e.font) row = k;
+  for (int k = 0; k < GDSIN_ROWS && row < 0; ++k)
+    if (s.rows[k].texttype >= 0 && s.rows[k].texttype == e.texttype) row = k;
+  const GdsTextRowIn& tr = s.rows[row < 0 ? 0 : row];
+  double h = row < 0 ? 15 : tr.size;
+  if (tr.mag) h = std::trunc(h * e.mag);
+  if (!(h >= 0)) h = 0;
+  if (h > 9830400) h = 9830400;
+  int64_t hi = (int64_t)h;
+  hi = (hi + 7) / 15 * 15;
+  if (hi < 15) hi = 15;
+  if (hi > 9830400) hi = 9830400;
+  int64_t offset = 0;
+  if (tr.just) {
+    if (e.vjust == 0) offset = -hi;
+    if (e.vjust == 1) offset = -hi / 2;
+  }
+  if (e.clamped || (e.strans & 0x0006)) GeometryNotes(e, 0);
+  char delim = s.delimCR ? '\r' : '\n';
+  char other = s.delimCR ? '\n' : '\r';
+  const char* p = e.text;
+  while (*p) {
+    char line[GDSIN_STRLEN + 1];
+    int n = 0;
+    while (*p && *p != delim) {
+      unsigned char c = (unsigned char)*p++;
+      if (c == (unsigned char)other) continue;
+      // Other control bytes and bytes outside ASCII can't stand in a cell file.
+      line[n++] = (c < 0x20 || c >= 0x7F) ? '?' : (char)c;
+    }
+    if (*p == delim) ++p;
+    line[n] = 0;
+    if (n == 0) continue;
+    if (n > 64) line[64] = 0, n = 64;
+    TLCt.lyr = layer;
+    TLCt.size = (int32_t)hi;
+    TLCt.o = e.orient & 7;
+    TLCt.x = e.x[0];
+    int64_t y = (int64_t)e.y[0] + offset;
+    TLCt.y = (int32_t)(y > 0x20000000 ? 0x20000000 : y < -0x20000000 ? -0x20000000 : y);
+    memcpy(TLCt.text, line, (size_t)n + 1);
+    TLCt.nv = (n - 1) / 8 + 2;
+    WriteT();
+    s.cellCount.texts += 1;
+    s.cellCount.vertices += TLCt.nv;
+    offset -= hi * 16 / 15;
+  }
+  return 1;
+}
+
+int Boundary(GdsElement& e) {
+  GdsInState& s = GdsInSt;
+  if (e.n < 1) {
+    // A path record without vertices would not read back.
+    Note("%s without Points Dropped in %s", e.isPath ? "Path" : "Boundary", s.curName);
+    return 1;
+  }
+  if (e.n == 1) return 1;
+  int tlc = LdmLookup(e.layer, e.datatype);
+  if (tlc < 0) return 0;
+  if (tlc == 0 || !LyrSelTest(&s.sel, tlc)) return 1;
+  LayerUse(tlc);
+  GeometryNotes(e, 0);
+  if (s.cbb && IsBox(e)) {
+    TLCb.lyr = tlc;
+    TLCb.l = e.x[0] < e.x[2] ? e.x[0] : e.x[2];
+    TLCb.b = e.y[0] < e.y[2] ? e.y[0] : e.y[2];
+    TLCb.r = e.x[0] < e.x[2] ? e.x[2] : e.x[0];
+    TLCb.t = e.y[0] < e.y[2] ? e.y[2] : e.y[0];
+    BoxOut();
+    s.cellCount.boxes += 1;
+    return 1;
+  }
+  int sign = e.sign;
+  if (e.isPath && e.pathType == 4 && e.n >= 2) {
+    // The custom extensions become the ends themselves, so the path stays
+    // flush: extending it by half its width as well would grow it.
+    Extend(&e.x[0], &e.y[0], e.x[1], e.y[1], e.bgnExt, tlc);
+    Extend(&e.x[e.n - 1], &e.y[e.n - 1], e.x[e.n - 2], e.y[e.n - 2], e.endExt, tlc);
+    sign = 1;
+  }
+  TLCp.lyr = tlc;
+  TLCp.w = e.isPath ? (int32_t)(e.width * sign) : 0;
+  TLCp.nv = e.n;
+  memcpy(TLCp.x, e.x, sizeof(int32_t) * (size_t)e.n);
+  memcpy(TLCp.y, e.y, sizeof(int32_t) * (size_t)e.n);
+  if (s.cop && TLCp.w == 0 && (e.x[0] != e.x[e.n - 1] || e.y[0] != e.y[e.n - 1]))
+    Note("Open Poly at X=%.*g Y=%.*g L=%d in %s", 9, Phys(e.x[0]), 9, Phys(e.y[0]), tlc, s.curName);
+  WriteP();
+  s.cellCount.paths += 1;
+  s.cellCount.vertices += e.n;
+  return 1;
+}
+
+void PathType(int type) {
+  GdsInState& s = GdsInSt;
+  GdsElement& e = s.el;
+  e.pathType = type;
+  switch (type) {
+    case 0:
+      e.sign = 1;
+      break;
+    case 2:
+      e.sign = -1;
+      break;
+    case 1:
+      e.sign = -1;
+      Note("Round Path End Type ...\n\nChanged to Extended in %s", s.curName);
+      break;
+    case 4:
+      e.sign = -1;
+      Note("Custom Path End Type ...\n\nChanged to Extended in %s", s.curName);
+      break;
+    default:
+      Note("Illegal Path End Type= %d in %s", type, s.curName);
+      e.pathType = 0;
+      e.sign = 1;
+      break;
+  }
+}
+
+void Angle(double a) {
+  GdsElement& e = GdsInSt.el;
+  e.angle = a;
+  double b = std::fmod(a, 360.0);
+  if (b < 0) b += 360;
+  for (int q = 1; q <= 3; ++q)
+    if (std::fabs(b - 90.0 * q) <= 0.1) {
+      e.orient = (e.orient & 4) | ((e.orient + q) & 3);
+      return;
+    }
+  if (b <= 0.1 || b >= 359.9) return;
+  Note("Angle %g is not a Multiple of 90 ... Ignored in %s", a, GdsInSt.curName);
+}
+
+// Element-level records while the structure is omitted: data dropped.
+int ElementLevel(int rt) {
+  return rt >= GR_BOUNDARY && rt != GR_ENDSTR && rt != GR_STRNAME && rt != GR_BGNSTR && rt != GR_ENDLIB &&
+         rt != GR_UNITS && rt != GR_LIBNAME && rt != GR_BGNLIB && rt != GR_HEADER;
+}
+
+// One record of the conversion pass; 0 ends the pass.
+int ConvRecord() {
+  GdsInState& s = GdsInSt;
+  GdsElement& e = s.el;
+  if (s.omitted && ElementLevel(s.rt)) return GdsSkip();
+  if (!GdsReadData()) return 0;
+  GdsListRecord();
+  switch (s.rt) {
+    case GR_ENDLIB:
+      s.passEnded = 1;
+      return 0;
+    case GR_BGNSTR:
+      GdsProgress();
+      return 1;
+    case GR_STRNAME: {
+      char name[GDSIN_NAMELEN + 1];
+      GdsString(name, GDSIN_NAMELEN);
+      return GdsStructStart(name);
+    }
+    case GR_ENDSTR:
+      return GdsStructEnd();
+    case GR_BOUNDARY:
+    case GR_BOX:
+      GdsElementReset();
+      e.kind = GE_BOUNDARY;
+      return 1;
+    case GR_PATH:
+      GdsElementReset();
+      e.kind = GE_BOUNDARY;
+      e.isPath = 1;
+      e.sign = 1;
+      return 1;
+    case GR_SREF:
+      GdsElementReset();
+      e.kind = GE_SREF;
+      return 1;
+    case GR_AREF:
+      GdsElementReset();
+      e.kind = GE_AREF;
+      return 1;
+    case GR_TEXT:
+      GdsElementReset();
+      e.kind = GE_TEXT;
+      return 1;
+    case GR_LAYER:
+      e.layer = GdsReadInt2(0);
+      return 1;
+    case GR_DATATYPE:
+      e.datatype = GdsReadInt2(0);
+      return 1;
+    case GR_TEXTTYPE:
+      e.texttype = GdsReadInt2(0);
+      return 1;
+    case GR_WIDTH: {
+      int32_t w = GdsCoord(GdsInt4(0), &e.clamped);
+      e.width = w < 0 ? -w : w;
+      return 1;
+    }
+    case GR_BGNEXTN:
+      e.bgnExt = GdsCoord(GdsInt4(0), &e.clamped);
+      return 1;
+    case GR_ENDEXTN:
+      e.endExt = GdsCoord(GdsInt4(0), &e.clamped);
+      return 1;
+    case GR_XY: {
+      int n = (s.rl - 4) / 8;
+      if (n > GDSIN_MAXPTS) {
+        char msg[300];
+        snprintf(msg, sizeof msg,
+                 "Boundary (Path) Vertex Count %d in the GDS File equals or exceeds the %d Limit.\n\nBoundary will be "
+                 "Truncated\n\nUse Shorter Sections in the Original Boundary",
+                 n, GDSIN_MAXPTS);
+        HostWarning(msg);
+        if (s.log) fprintf(s.log, "%s\n", msg);
+        n = GDSIN_MAXPTS;
+      }
+      for (int i = 0; i < n; ++i) {
+        e.x[i] = GdsCoord(GdsInt4(2 * i), &e.clamped);
+        e.y[i] = GdsCoord(GdsInt4(2 * i + 1), &e.clamped);
+      }
+      e.n = n;
+      return 1;
+    }
+    case GR_ENDEL: {
+      int ok = GdsElementEnd();
+      GdsElementReset();
+      return ok;
+    }
+    case GR_SNAME:
+      GdsString(e.sname, GDSIN_NAMELEN);
+      return 1;
+    case GR_COLROW:
+      e.cols = GdsReadInt2(0);
+      e.rows = GdsReadInt2(1);
+      return 1;
+    case GR_PRESENTATION: {
+      int v = GdsReadInt2(0);
+      e.font = (v >> 4) & 3;
+      e.vjust = (v >> 2) & 3;
+      return 1;
+    }
+    case GR_STRING:
+      GdsString(e.text, GDSIN_STRLEN);
+      return 1;
+    case GR_STRANS: {
+      int v = GdsReadInt2(0);
+      e.strans = v;
+      if (v & 0x8000) e.orient |= 4;
+      return 1;
+    }
+    case GR_MAG:
+      e.mag = GdsReal8At(0);
+      return 1;
+    case GR_ANGLE:
+      Angle(GdsReal8At(0));
+      return 1;
+    case GR_PATHTYPE:
+      PathType(GdsReadInt2(0));
+      return 1;
+    default:
+      return 1;
+  }
+}
+
+}  // namespace
+
+void GdsElementReset() {
+  GdsElement& e = GdsInSt.el;
+  e.kind = GE_NONE;
+  e.isPath = 0;
+  e.layer = 1;
+  e.datatype = 0;
+  e.width = 0;
+  e.sign = 1;
+  e.pathType = 0;
+  e.bgnExt = e.endExt = 0;
+  e.orient = 0;
+  e.mag = 1.0;
+  e.angle = 0;
+  e.strans = 0;
+  e.font = e.vjust = e.texttype = 0;
+  e.cols = e.rows = 1;
+  e.sname[0] = 0;
+  e.text[0] = 0;
+  e.n = 0;
+  e.clamped = 0;
+}
+
+int GdsElementEnd() {
+  GdsInState& s = GdsInSt;
+  GdsElement& e = s.el;
+  if (!s.cellOpen) return GdsFail("GDS Element outside a Structure ... Can't Continue");
+  if (e.layer == 0) e.layer = s.lzl;
+  switch (e.kind) {
+    case GE_BOUNDARY:
+      return Boundary(e);
+    case GE_SREF:
+    case GE_AREF:
+      return Reference(e);
+    case GE_TEXT:
+      return Text(e);
+    default:
+      return 1;
+  }
+}
+
+int GdsStructStart(const char* name) {
+  GdsInState& s = GdsInSt;
+  snprintf(s.curName, sizeof s.curName, "%s", name);
+  s.omitted = 0;
+  for (int i = 0; i < GDSIN_OMITS; ++i)
+    if (s.omit[i][0] && strcmp(s.omit[i], name) == 0) s.omitted = 1;
+  if (s.omitted) return 1;
+  if (s.cellOpen) return GdsFail("GDS Structure is not Ended before the Next ... Can't Continue");
+  s.cur = GdsStructFind(name);
+  if (!s.cur) return GdsFail("GDS Structure is not in the Structure Table ... Can't Continue");
+  GdsStruct& st = s.st[s.cur];
+  if (st.written) {
+    // A second definition would write over the cell of the first.
+    Note("Structure %s is Defined Again ... Second Definition Skipped", name);
+    s.omitted = 1;
+    return 1;
+  }
+  st.written = 1;
+  s.cellCount = GdsInCounts{0, 0, 0, 0, 0};
+  char text[80];
+  snprintf(text, sizeof text, "%d", st.rank);
+  GdsCounter(502, text);
+  snprintf(text, sizeof text, "%s.tlc", st.cell);
+  GdsCounter(519, text);
+  GdsPoll(500);
+  if (s.abort) return 0;
+  GdsInList(text);
+  if (!SatTlcCreate(st.cell)) return GdsFail("Unable to Write TLC File ... Can't Continue");
+  s.cellOpen = 1;
+  GdsElementReset();
+  return 1;
+}
+
+static void Limits() {
+  GdsInState& s = GdsInSt;
+  struct {
+    int64_t v, lim;
+    const char* text;
+  } checks[] = {
+      {s.total.boxes, BMAX, "Box Count exceeds Drawing Limit ... Continue?"},
+      {s.total.paths + s.total.texts, PMAX, "Path Count exceeds Drawing Limit ... Continue?"},
+      {s.total.vertices, VMAX, "Vertex Count exceeds Drawing Limit ... Continue?"},
+      {s.total.cells, AMAX, "Cell Count exceeds Drawing Limit ... Continue?"},
+  };
+  for (auto& c : checks) {
+    if (s.abort) return;
+    if (c.v >= c.lim && HostMsgBox(c.text, nullptr, HOST_CAP_ERROR, HOST_YESNO) != HOST_IDYES) s.abort = 1;
+  }
+}
+
+static void Resolution() {
+  GdsInState& s = GdsInSt;
+  double d = (double)s.div;
+  long a = std::lround(s.G / d);
+  char msg[300];
+  if (a == 0) {
+    Note("Dimension is Too Small for GDS Resolution in %s", s.curName);
+  } else {
+    snprintf(msg, sizeof msg, "Min Feature= %.*g%s   Scales: GDS= %.*gunits/%s  TLC= %.*gunits/%s", 9,
+             (double)s.minDiv / s.G, s.unit, 9, s.G, s.unit, 9, s.tlcScale, s.unit);
+    GdsCounter(1001, msg);
+    int64_t scale = (int64_t)s.tlcScale;
+    if (d / s.G * s.tlcScale < 0.9999 || scale % a != 0)
+      Note("Resolution may be Lost ...\n\nQUIL Units must be Multiple of %ld", a);
+  }
+  s.div = s.cap;
+}
+
+int GdsStructEnd() {
+  GdsInState& s = GdsInSt;
+  if (s.omitted) return 1;
+  if (!s.cellOpen) return GdsFail("GDS Structure End without its Start ... Can't Continue");
+  const GdsStruct& st = s.st[s.cur];
+  GdsInCounts& c = s.cellCount;
+  snprintf(TLCh.name, sizeof TLCh.name, "%s", st.cell);
+  TLCh.scale = s.tlcScale;
+  snprintf(TLCh.unit, sizeof TLCh.unit, "%s", s.unit);
+  snprintf(TLCh.date, sizeof TLCh.date, "%.8s", s.date);
+  snprintf(TLCh.time, sizeof TLCh.time, "%.8s", s.time);
+  TLCh.rank = st.rank;
+  TLCh.l = 0;
+  TLCh.b = 0;
+  TLCh.r = 100;
+  TLCh.t = 100;
+  TLCh.nb = Clamp32(c.boxes);
+  TLCh.np = Clamp32(c.paths + c.texts);
+  TLCh.nv = Clamp32(c.vertices);
+  TLCh.nc = Clamp32(c.cells);
+  s.total.boxes += c.boxes;
+  s.total.paths += c.paths;
+  s.total.texts += c.texts;
+  s.total.vertices += c.vertices;
+  s.total.cells += c.cells;
+  GdsInCounts& m = s.maxCount;
+  if (c.boxes > m.boxes) m.boxes = c.boxes;
+  if (c.paths > m.paths) m.paths = c.paths;
+  if (c.texts > m.texts) m.texts = c.texts;
+  if (c.vertices > m.vertices) m.vertices = c.vertices;
+  if (c.cells > m.cells) m.cells = c.cells;
+  if (st.rank > s.highestRank) s.highestRank = st.rank;
+  if (s.counter) {
+    const int64_t v[10] = {c.boxes, c.paths, c.texts, c.vertices, c.cells,
+                           m.boxes, m.paths, m.texts, m.vertices, m.cells};
+    char text[32];
+    for (int k = 0; k < 5; ++k) {
+      snprintf(text, sizeof text, "%lld", (long long)v[k]);
+      s.counter(503 + k, text);
+      snprintf(text, sizeof text, "%lld", (long long)v[5 + k]);
+      s.counter(509 + k, text);
+    }
+    snprintf(text, sizeof text, "%d", s.highestRank);
+    s.counter(508, text);
+  }
+  GdsPoll(50);
+  if (s.log)
+    fprintf(s.log, "%-20s%-6d%-8lld%-8lld%-8lld%-8lld%-8lld\n", "", st.rank, (long long)c.boxes, (long long)c.paths,
+            (long long)c.texts, (long long)c.vertices, (long long)c.cells);
+  WriteH();
+  if (!s.omt) {
+    FILE* f = TlcWriter.file;
+    if (f) {
+      int bad = fprintf(f, s.old ? "=L\n%d\n" : "<L>\n%d\n", s.nLayers) < 0;
+      for (int i = 0; i < s.nLayers; ++i)
+        if (fprintf(f, "GDS%d %d\n", s.layers[i], s.layers[i]) < 0) bad = 1;
+      if (!s.old && fprintf(f, "</L>\n") < 0) bad = 1;
+      if (bad) TlcWriter.failed = 1;
+    }
+  }
+  s.cellOpen = 0;
+  if (!TlcWriteClose()) return GdsFail("Unable to Write TLC File ... Can't Continue");
+  ++s.files;
+  Resolution();
+  GdsProgress();
+  Limits();
+  s.cur = 0;
+  return s.abort ? 0 : 1;
+}
+
+void GdsListRecord() {
+  GdsInState& s = GdsInSt;
+  if (!s.listing) return;
+  Lst("  %02X  %02X  %02X    ", s.rl, s.rt, s.dt);
+  char str[GDSIN_STRLEN + 1];
+  int clamped = 0;
+  const GdsRecordRule* rule = GdsRecordRuleOf(s.rt);
+  switch (s.rt) {
+    case GR_BGNLIB:
+      Lst("BGNLIB ");
+      for (int k = 0; k < 12; ++k) Lst("%d ", GdsReadInt2(k));
+      Lst("\n");
+      return;
+    case GR_UNITS:
+      Lst("UNITS %g %g\n", GdsReal8At(0), GdsReal8At(1));
+      return;
+    case GR_LAYER:
+    case GR_DATATYPE:
+    case GR_TEXTTYPE:
+    case GR_PATHTYPE:
+      Lst("%s %d\n", rule->name, GdsReadInt2(0));
+      return;
+    default:
+      break;
+  }
+  switch (s.rt) {
+    case 0x22:
+    case 0x2A:
+    case 0x2B:
+    case 0x2E:
+    case 0x39:
+    case 0x3B:
+      Lst("*%s %d\n", rule->name, GdsReadInt2(0));
+      return;
+    case 0x26:
+      Lst("*EFLAGS %02X\n", GdsReadInt2(0));
+      return;
+    case 0x2F:
+      Lst("*PLEX %d\n", GdsReadInt4Raw(0));
+      return;
+    case GR_WIDTH:
+    case GR_BGNEXTN:
+    case GR_ENDEXTN: {
+      int32_t v = GdsCoord(GdsReadInt4Raw(0), &clamped);
+      Lst("%s %d\n", rule->name, s.rt == GR_WIDTH && v < 0 ? -v : v);
+      return;
+    }
+    case GR_XY: {
+      int n = (s.rl - 4) / 8;
+      for (int i = 0; i < n; ++i)
+        Lst(i == 0 ? "%2s%8d%8d\n" : "%18s%8d%8d\n", i == 0 ? "XY" : "", GdsCoord(GdsReadInt4Raw(2 * i), &clamped),
+            GdsCoord(GdsReadInt4Raw(2 * i + 1), &clamped));
+      if (n == 0) Lst("XY\n");
+      return;
+    }
+    case GR_COLROW:
+      Lst("COLROW %d %d\n", GdsReadInt2(0), GdsReadInt2(1));
+      return;
+    case GR_PRESENTATION: {
+      int v = GdsReadInt2(0);
+      Lst("PRESENTATION %02X font=%d vert=%d horz=%d\n", v, (v >> 4) & 3, (v >> 2) & 3, v & 3);
+      return;
+    }
+    case GR_STRANS: {
+      int v = GdsReadInt2(0);
+      Lst("STRANS %02X ref=%d absmag=%d absang=%d\n", v, (v >> 15) & 1, (v >> 2) & 1, (v >> 1) & 1);
+      return;
+    }
+    case GR_MAG:
+    case GR_ANGLE:
+      Lst("%s %g\n", rule->name, GdsReal8At(0));
+      return;
+    case GR_NODE:
+      Lst("*NODE\n");
+      return;
+    case 0x38:
+      Lst("*ENDMASKS\n");
+      return;
+    case GR_LIBNAME:
+    case GR_STRNAME:
+    case GR_STRING:
+    case 0x3A: {
+      int n = s.rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : s.rl - 4;
+      int len = 0;
+      while (len < n && s.data[len]) ++len;
+      memcpy(str, s.data, (size_t)len);
+      str[len] = 0;
+      Lst("%s %s%s\n", rule->name, str, Nul(str));
+      return;
+    }
+    case GR_SNAME: {
+      int n = s.rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : s.rl - 4;
+      int len = 0;
+      while (len < n && s.data[len]) ++len;
+      memcpy(str, s.data, (size_t)len);
+      str[len] = 0;
+      Lst("SNAM %s%s\n", str, Nul(str));
+      return;
+    }
+    case 0x1F:
+    case 0x20:
+    case 0x23:
+    case 0x2C:
+    case 0x37: {
+      int n = s.rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : s.rl - 4;
+      int len = 0;
+      while (len < n && s.data[len]) ++len;
+      memcpy(str, s.data, (size_t)len);
+      str[len] = 0;
+      Lst("*%s %s%s\n", rule->name, str, Nul(str));
+      return;
+    }
+    default:
+      if (rule->name)
+        Lst("%s\n", rule->name);
+      else
+        Lst("??? Unknown Record Type %02X ... Check a GDSII Format Reference\n", s.rt);
+      return;
+  }
+}
+
+int GdsConvertPass() {
+  GdsInState& s = GdsInSt;
+  GdsSourceRewind(&s.src);
+  s.firstHeader = 1;
+  s.passEnded = 0;
+  s.omitted = 0;
+  s.cellOpen = 0;
+  s.div = s.cap;
+  GdsElementReset();
+  while (GdsReadHeader()) {
+    if (!ConvRecord()) break;
+    GdsPoll(0);
+    if (s.abort) break;
+  }
+  if (s.cellOpen) {
+    // A cell cut short must not pass for a whole one.
+    TlcAbandon();
+    s.cellOpen = 0;
+  }
+  return s.passEnded && !s.abort;
+}

@@ -1,0 +1,457 @@
+// GDSIN7.EXE: a GDSII Stream file to TLC cells, on the common satellite
+// frame. The conversion itself is the platform-free engine (gdsin.h); this
+// file holds the program table, its dialogs and the command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "cnvcommon.h"
+#include "gdsin.h"
+#include "host.h"
+#include "satframe.h"
+#include "satres.h"
+#include "satsetup.h"
+
+namespace {
+
+enum {
+  ID_TEXT = 13, ID_OMIT = 14, ID_GO = 15,
+  IDC_CFN = 100, IDC_TPH = 101, IDC_LDF = 102, IDC_WR2 = 103, IDC_LTA = 104,
+  IDC_LSU = 106, IDC_LZL = 107, IDC_MCL = 108,
+  IDC_CTX = 109, IDC_COP = 110, IDC_CBB = 111, IDC_OMT = 112, IDC_MLF = 113, IDC_NAM = 114, IDC_WTX = 115,
+  IDC_OLD = 116,
+  IDC_BROWSE_GDS = 1050, IDC_BROWSE_LDM = 1051,
+  IDC_CR = 1002, IDC_LF = 1003,
+  IDC_OMIT0 = 300,
+  IDC_NN_EDIT = 601, IDC_NN_STRUCT = 1061, IDC_NN_CELL = 1052, IDC_NN_NOTE = 1060,
+  IDC_LDM_TEXT = 1004, IDC_LDM_LAYER = 1005,
+  IDC_PROGRESS = 1000,
+  WM_GDS_CLOSE = WM_APP + 7,
+  TIMER_CLOSE = 7,
+};
+
+const char* const kKeys[] = {"cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
+                             "cbb=", "omt=", "mlf=", "nam=", "wtx=", "old=", "lft=", "top=", "rgt=", "bot=", nullptr};
+const char* const kDefaults[] = {"", "", "", "GdsIn.log", "-", "um", "1000", "255", "1", "N", "N",
+                                 "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
+
+SatUsfList kLists[] = {
+    {"font", GDSIN_FONTS, GDSIN_VALLEN, &GdsInSt.font[0][0]},
+    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &GdsInSt.omit[0][0]},
+    {nullptr, 0, 0, nullptr},
+};
+
+const SatButton kButtons[] = {
+    {SAT_ID_HELP, "Help", "MXPHELP"}, {SAT_ID_RUN, "Run", "MRUN"}, {SAT_ID_SETUP, "Setup", "MSETUP"},
+    {ID_TEXT, "Text", "MTEXT"},       {ID_OMIT, "Omit", "MOMIT"},   {ID_GO, "Go", "MGO"},
+};
+
+struct GdsInProgramState {
+  int setupNotDone = 1;
+  int cmdLineMode = 0;
+  int argPending = 0;
+  char arg[CNV_PATHLEN + 1] = "";
+  int lastResult = GI_ABORTED;
+};
+GdsInProgramState Gp;
+
+int KeyCount() {
+  int n = 0;
+  while (kKeys[n] && n < GDSIN_NKEYS && n < SAT_SLOTS) ++n;
+  return n;
+}
+
+void SlotsToEngine() {
+  for (int k = 0; k < KeyCount(); ++k) snprintf(GdsInSt.val[k], GDSIN_VALLEN, "%s", UsfSlot(k));
+}
+
+void EngineToSlots() {
+  for (int k = 0; k < KeyCount(); ++k) snprintf(UsfSlot(k), SAT_SLOT_SIZE, "%s", GdsInSt.val[k]);
+}
+
+void SetupApplyProc(int flag) {
+  SlotsToEngine();
+  if (Gp.argPending) {
+    // A GDS file on the command line: it replaces the stored one, and the
+    // output folder and the map follow it.
+    Gp.argPending = 0;
+    snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
+    GdsInSt.val[IK_TPH][0] = 0;
+    GdsInSt.val[IK_LDF][0] = 0;
+    Gp.setupNotDone = 0;
+    GdsInSetupApply(0);
+    GdsInTextApply();
+    EngineToSlots();
+    UsfWrite();
+    return;
+  }
+  GdsInSetupApply(flag == 1);
+  GdsInTextApply();
+  EngineToSlots();
+}
+
+// ---- run --------------------------------------------------------------------
+
+void ListLine(const char* text) { LogList(text, 1); }
+void Counter(int id, const char* text) { CounterShow(id, text); }
+void Progress(int percent) {
+  if (SatWin.display) SendDlgItemMessageA(SatWin.display, IDC_PROGRESS, PBM_SETPOS, (WPARAM)percent, 0);
+}
+
+struct AskState {
+  int gds, dt, tlc;
+  const char* structName;
+  char tried[GDSIN_NAMELEN + 1];
+};
+AskState Ask;
+
+HWND Owner() { return SatWin.display ? SatWin.display : SatWin.main; }
+
+INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
+      CnvPathSplit(GdsInSt.val[IK_LDF], d, f, n, e);
+      snprintf(text, sizeof text, "Building %s%s", n, e);
+      SetWindowTextA(dialog, text);
+      snprintf(text, sizeof text, "GDS Layer= %d  Datatype= %d is not in LDM File", Ask.gds, Ask.dt);
+      SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
+      SetDlgItemInt(dialog, IDC_LDM_LAYER, (UINT)(Ask.dt == 0 ? Ask.gds : 0), TRUE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          BOOL ok;
+          Ask.tlc = (int)GetDlgItemInt(dialog, IDC_LDM_LAYER, &ok, TRUE);
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        case 7:
+          EndDialog(dialog, 7);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+int AskLdm(int gds, int datatype, int* tlc) {
+  Ask.gds = gds;
+  Ask.dt = datatype;
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", Owner(), LdmDlgProc, 0);
+  if (r == IDOK) {
+    *tlc = Ask.tlc;
+    return HOST_IDYES;
+  }
+  return r == 7 ? HOST_IDNO : HOST_IDCANCEL;
+}
+
+INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  char text[200];
+  switch (msg) {
+    case WM_INITDIALOG:
+      snprintf(text, sizeof text, "Structure Name %s", Ask.structName);
+      SetDlgItemTextA(dialog, IDC_NN_STRUCT, text);
+      snprintf(text, sizeof text, "Cell Name %s is illegal or already present", Ask.tried);
+      SetDlgItemTextA(dialog, IDC_NN_CELL, text);
+      snprintf(text, sizeof text, "Name will uppercased and\ntruncated to %d characters", GDSIN_NAMELEN);
+      SetDlgItemTextA(dialog, IDC_NN_NOTE, text);
+      SendDlgItemMessageA(dialog, IDC_NN_EDIT, EM_LIMITTEXT, GDSIN_NAMELEN, 0);
+      SetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          GetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried, sizeof Ask.tried);
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+int AskNewName(const char* structName, char* tried) {
+  Ask.structName = structName;
+  snprintf(Ask.tried, sizeof Ask.tried, "%s", tried);
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "NEWNAME", Owner(), NewNameDlgProc, 0);
+  if (r != IDOK) return 0;
+  snprintf(tried, GDSIN_NAMELEN + 1, "%s", Ask.tried);
+  return 1;
+}
+
+int GdsRun() {
+  SlotsToEngine();
+  GdsInSt.listLine = ListLine;
+  GdsInSt.counter = Counter;
+  GdsInSt.progress = Progress;
+  GdsInSt.ldmAsk = AskLdm;
+  GdsInSt.newName = AskNewName;
+  GdsInSt.extAbort = &SatFrame.abortFlag;
+  int ok = GdsInConvert();
+  EngineToSlots();  // "?" after a missing GDS file
+  return ok;
+}
+
+void GdsClosing(int result, char* text, size_t size) {
+  Gp.lastResult = GdsInClosing(result, text, (int)size);
+  // The command line asks for one run: the program ends after its message,
+  // unless the map grew and the user must look at it first.
+  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) PostMessageA(SatWin.main, WM_GDS_CLOSE, 0, 0);
+}
+
+const SatProgram kProgram = {
+    "GdsIn",
+    "GdsIn7",
+    "GDSIN",
+    "GDSINAC",
+    "CNVRTGDS.HTM",
+    "%d Max GDS Structures\n\n%d Max Boundary Vertices",
+    {GDSIN_MAXSTRUCT, GDSIN_MAXPTS},
+    kKeys,
+    kDefaults,
+    kLists,
+    SetupApplyProc,
+    GdsRun,
+    GdsClosing,
+    kButtons,
+    (int)(sizeof kButtons / sizeof kButtons[0]),
+    &SatEditionPlain,
+    "Aborting Conversion ... OK?",
+};
+
+// ---- SETUP --------------------------------------------------------------------
+
+const int kEdits[] = {IDC_CFN, IDC_TPH, IDC_LDF, IDC_WR2, IDC_LTA, -1, IDC_LSU, IDC_LZL, IDC_MCL};
+const int kChecks[] = {IDC_CTX, IDC_COP, IDC_CBB, IDC_OMT, IDC_MLF, IDC_NAM, IDC_WTX, IDC_OLD};
+
+void Browse(HWND dialog, int edit, const char* filter, const char* title) {
+  OPENFILENAMEA ofn;
+  char file[CNV_PATHLEN] = "";
+  FileSelInit(&ofn, file);
+  ofn.hwndOwner = dialog;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrTitle = title;
+  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+}
+
+INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      for (int k = 0; k < 9; ++k)
+        if (kEdits[k] > 0) SetDlgItemTextA(dialog, kEdits[k], UsfSlot(k));
+      for (int k = 0; k < 8; ++k)
+        CheckDlgButton(dialog, kChecks[k], UsfSlot(IK_CTX + k)[0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_BROWSE_GDS:
+          Browse(dialog, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select");
+          return TRUE;
+        case IDC_BROWSE_LDM:
+          Browse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
+          return TRUE;
+        case IDOK:
+          for (int k = 0; k < 9; ++k)
+            if (kEdits[k] > 0) GetDlgItemTextA(dialog, kEdits[k], UsfSlot(k), SAT_SLOT_SIZE);
+          for (int k = 0; k < 8; ++k)
+            snprintf(UsfSlot(IK_CTX + k), SAT_SLOT_SIZE, "%s",
+                     IsDlgButtonChecked(dialog, kChecks[k]) == BST_CHECKED ? "Y" : "N");
+          SetupApplyProc(1);
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      Gp.setupNotDone = 0;  // OK or not, Go may follow
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+// ---- TEXT and OMIT ----------------------------------------------------------------
+
+INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      for (int r = 0; r < GDSIN_ROWS; ++r) {
+        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c]);
+        for (int c = 3; c < 6; ++c)
+          CheckDlgButton(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      }
+      CheckRadioButton(dialog, IDC_CR, IDC_LF, GdsInSt.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          for (int r = 0; r < GDSIN_ROWS; ++r) {
+            for (int c = 0; c < 3; ++c)
+              GetDlgItemTextA(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c], GDSIN_VALLEN);
+            for (int c = 3; c < 6; ++c)
+              snprintf(GdsInSt.font[6 * r + c], GDSIN_VALLEN, "%s",
+                       IsDlgButtonChecked(dialog, 200 + 6 * r + c) == BST_CHECKED ? "Y" : "N");
+          }
+          snprintf(GdsInSt.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
+                   IsDlgButtonChecked(dialog, IDC_CR) == BST_CHECKED ? "Y" : "N");
+          SlotsToEngine();
+          GdsInSetupApply(0);
+          GdsInTextApply();
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, GdsInSt.omit[i]);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          // The list again from the non-empty edits, in order.
+          char rows[GDSIN_OMITS][GDSIN_VALLEN];
+          int n = 0;
+          for (int i = 0; i < GDSIN_OMITS; ++i) {
+            GetDlgItemTextA(dialog, IDC_OMIT0 + i, rows[n], GDSIN_VALLEN);
+            CnvClip(rows[n], 0);
+            if (rows[n][0]) ++n;
+          }
+          memset(GdsInSt.omit, 0, sizeof GdsInSt.omit);
+          for (int i = 0; i < n; ++i) snprintf(GdsInSt.omit[i], GDSIN_VALLEN, "%s", rows[i]);
+          EndDialog(dialog, 1);
+          return TRUE;
+        }
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+int Command(HWND main, int id) {
+  switch (id) {
+    case ID_TEXT:
+      DialogBoxParamA(SatWin.inst, "TEXT", main, TextDlgProc, 0);
+      return 1;
+    case ID_OMIT:
+      DialogBoxParamA(SatWin.inst, "OMIT", main, OmitDlgProc, 0);
+      return 1;
+  }
+  return 0;
+}
+
+void DisplayInit(HWND dialog) {
+  char title[CNV_PATHLEN + 16];
+  snprintf(title, sizeof title, "Converting %s", UsfSlot(IK_CFN));
+  SetWindowTextA(dialog, title);
+  SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+}
+
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command};
+
+// ---- the main window's own rules ------------------------------------------------
+
+WNDPROC FrameProc = nullptr;
+HHOOK CreateHook = nullptr;
+
+void CloseWhenIdle(HWND hwnd) {
+  // The closing message and the progress dialog must be gone first.
+  if (SatWin.display) {
+    SetTimer(hwnd, TIMER_CLOSE, 100, nullptr);
+    return;
+  }
+  KillTimer(hwnd, TIMER_CLOSE);
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      LRESULT r = CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
+      if (Gp.argPending && !SatFrame.startFail) SetupApplyProc(0);
+      return r;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == ID_GO && !SatWin.display && Gp.setupNotDone) {
+        ErrorShow("??? ... Please do Setup first.");
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // A conversion in its stride is not cut off, unless it was aborted.
+      if (SatWin.display && !SatFrame.abortFlag) return 0;
+      break;
+    case WM_GDS_CLOSE:
+      CloseWhenIdle(hwnd);
+      return 0;
+    case WM_TIMER:
+      if (wParam == TIMER_CLOSE) {
+        CloseWhenIdle(hwnd);
+        return 0;
+      }
+      break;
+  }
+  return CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CreateWatch(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && !FrameProc) {
+    HWND w = (HWND)wParam;
+    char cls[32];
+    if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, kProgram.className) == 0)
+      FrameProc = (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)MainProc);
+  }
+  return CallNextHookEx(CreateHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+  GdsInReset();
+  Gp = GdsInProgramState();
+  if (cmdLine && *cmdLine) {
+    PathUnquote(cmdLine, Gp.arg, sizeof Gp.arg);
+    CnvClip(Gp.arg, 0);
+    if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
+  }
+  CreateHook = SetWindowsHookExA(WH_CBT, CreateWatch, nullptr, GetCurrentThreadId());
+  int r = SatWinMain(instance, &kWin);
+  if (CreateHook) UnhookWindowsHookEx(CreateHook);
+  return r;
+}
