@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# QUILCKT7.EXE compiles a drawing's inverter in batch form: the circuit
-# file, the node list and the log equal the native engine's hand-checked
-# files, the three tokens are stored and the program closes by itself.
+# QUILCKT7.EXE compiles in batch form. batch: a drawing's inverter; the
+# circuit file, the node list and the log equal the native engine's
+# hand-checked files, the three tokens are stored and the program closes by
+# itself. sample: the bundled drawing's chain of inverters, as shipped.
 source "$(dirname "$0")/../harness.sh"
 
 case_name="${1:?case}"
@@ -32,6 +33,23 @@ batch)
   grep -q "^cfn=INV" "$f" || fail "cell not stored: $(head -4 "$f")"
   grep -q "^hfn=sim.hdr" "$f" || fail "header not stored: $(sed -n 3p "$f")"
   grep -q "^sch=N" "$f" || fail "rules not stored"
+  ;;
+sample)
+  # The bundled drawing as shipped: its own settings, models and sweep.
+  dir=$(sample_drawing ckt_netlist_sample)
+  cd "$dir" || fail "no work folder"
+  quil_start QUILCKT7.EXE TOP models.hdr N
+  pid=$QUIL_LAST_PID
+  wait_gone "$pid" 120 || fail "batch run did not close: $(robot dialogs)"
+  cir=$(ls | grep -i '^top\.cir$') || fail "no circuit file: $(ls)"
+  body=$(tr -d '\r' <"$cir")
+  for want in ".SUBCKT INV IN OUT VDD VSS" "MN OUT IN VSS VSS NMOD L=1u W=2u" "MP OUT IN VDD VDD PMOD L=1u W=4u" \
+      "X_1_INV IN vn1 VDD VSS INV" "X_2_INV vn1 vn2 VDD VSS INV" "X_3_INV vn2 OUT VDD VSS INV" ".DC VIN 0 3.3 0.1"; do
+    printf '%s\n' "$body" | grep -qxF "$want" || fail "circuit file lacks '$want': $body"
+  done
+  log=$(ls | grep -i '^quilckt\.log$') || fail "no compile log: $(ls)"
+  tr -d '\r' <"$log" | grep -qx "Finished ..." || fail "log: $(cat "$log")"
+  tr -d '\r' <"$log" | grep -qx "0 Warnings  0 Errors" || fail "log: $(cat "$log")"
   ;;
 *)
   fail "unknown case $case_name"

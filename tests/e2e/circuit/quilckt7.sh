@@ -39,15 +39,19 @@ window)
   robot press Allocation OK >/dev/null
   robot command QuilCkt7 14 >/dev/null
   robot wait-dialog "Layer Trace Table" 20000 >/dev/null || fail "Trace gave no dialog"
-  robot set-text "Layer Trace Table" 300 "2 5" || fail "trace field"
+  # The sample's own table traces "2 5"; the edit must reach the file.
+  robot set-text "Layer Trace Table" 300 "5 2" || fail "trace field"
   robot press "Layer Trace Table" OK >/dev/null
   sleep 0.5
   robot close QuilCkt7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   f=$(ls | grep -i '^quilckt\.usf$') || fail "settings not saved: $(ls)"
-  grep -q '^con0_0=2 5' "$f" || fail "trace table not saved: $(cat "$f")"
+  grep -q '^con0_0=5 2' "$f" || fail "trace table not saved: $(cat "$f")"
   grep -Eq '^lft=[0-9-]+' "$f" || fail "no window rectangle saved"
-  grep -q '^nnl=4' "$f" || fail "defaults not derived: $(head -8 "$f")"
+  # The sample's other settings are kept and the rest derived.
+  grep -q '^nnl=11' "$f" || fail "sample settings not kept: $(head -8 "$f")"
+  grep -q '^ins1=8' "$f" || fail "sample trace table not kept: $(cat "$f")"
+  grep -q '^vnp=vn' "$f" || fail "defaults not derived: $(cat "$f")"
   ;;
 nosetup)
   dir=$(work_folder ckt_nosetup)

@@ -48,12 +48,12 @@ line=$(grep '^draw ' "$TRACE" | tail -n1)
 note "$line"
 read -r _ cx cy width _ area _ togs _ < <(echo "$line")
 
-# World points: a TOP via (solid magenta); 650 units past the right end of
+# World points: a TOP via (solid magenta); 650 units past the left end of
 # the upper metal2 rail (width -1500: its end reaches 750 further), where
 # only its yellow hatch can bring red and green together; the middle of the
 # top edge of the first NMOS outline; the TOP text.
 out=$("$REF" "$dir" TOP "$cx" "$cy" "$width" "$area" "$togs" - "$shot.ppm" "$ox" "$oy" \
-  -4000 12000 24650 12000 0 2500 300 14500)
+  0 12000 -4650 12000 0 2000 300 14500)
 rc=$?
 echo "$out"
 title=$(robot title QUIL7)
@@ -70,24 +70,24 @@ whites() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 ==
 if [ "$case_name" = quick ]; then
   # Only the dotted outlines of the three inverters; no object at all.
   echo "$line" | grep -q 'boxes 0 paths 0 texts 0 cells 0 ' || fail "objects drawn while Esc was held: $line"
-  [ "$(pixel -4000 12000)" = "0 0 0" ] || fail "via drawn in the quick draw"
+  [ "$(pixel 0 12000)" = "0 0 0" ] || fail "via drawn in the quick draw"
   exit 0
 fi
-[ "$(pixel -4000 12000)" = "255 0 255" ] || fail "via at -4000,12000 is $(pixel -4000 12000)"
-case "$(block 24650 12000)" in "255 255 "*) ;; *) fail "metal2 rail does not reach past its end: $(block 24650 12000)" ;; esac
+[ "$(pixel 0 12000)" = "255 0 255" ] || fail "via at 0,12000 is $(pixel 0 12000)"
+case "$(block -4650 12000)" in "255 255 "*) ;; *) fail "metal2 rail does not reach past its end: $(block -4650 12000)" ;; esac
 case "$(block 300 14500)" in "0 255 255") ;; *) fail "TOP text not seen: $(block 300 14500)" ;; esac
 case "$title" in "Quil 7.0.91 beta2    Cell: TOP    Rank: 3    Folder: "*"\Display_$case_name  ") ;;
 *) fail "title '$title'" ;; esac
-[ "$counts" = " 3 Cells  4 Boxes  4 Paths  1 Text  10 Vertex" ] || fail "pane 602 '$counts'"
-[ "$depth" = " Depth(0-24)  View(1-10 )  Open(1-10 )" ] || fail "pane 604 '$depth'"
+[ "$counts" = " 3 Cells  10 Boxes  4 Paths  5 Text  18 Vertex" ] || fail "pane 602 '$counts'"
+[ "$depth" = " Depth(0-24)  View(1-14 )  Open(1-14 )" ] || fail "pane 604 '$depth'"
 [ "$grid" = " Wgrd=0.1um  Obj=BOX  Layr= METAL1 (7)" ] || fail "pane 603 '$grid'"
 case "$case_name" in
 fit)
-  [ "$(whites 0 2500)" = 0 ] || fail "white at the NMOS outline though NMOS is drawn"
+  [ "$(whites 0 2000)" = 0 ] || fail "white at the NMOS outline though NMOS is drawn"
   ;;
 missing)
   # The NMOS instance that can't be loaded shows as a dotted white outline.
-  [ "$(whites 0 2500)" -ge 1 ] || fail "no dotted outline where NMOS is: $(whites 0 2500) white pixels"
+  [ "$(whites 0 2000)" -ge 1 ] || fail "no dotted outline where NMOS is: $(whites 0 2000) white pixels"
   ;;
 esac
 exit 0

@@ -228,32 +228,38 @@ TEST(CktExtract, ABoxLimitHitInOneRunDoesNotDropBoxesOfTheNext) {
 
 namespace {
 
-// The bundled sample drawing, extracted with a trace table for its layers.
-// Its device cells carry no connector texts, so the main cell finds no
-// devices; that is the one diagnostic it gives.
+// The bundled sample drawing, extracted with its own settings file: the
+// chain of three inverters joins each output to the next input, the rails
+// reach every inverter through the metal 2 straps, and nothing is reported.
 TEST(CktExtract, SampleDrawing) {
   const char* src = getenv("QUIL_SOURCE");
   std::string folder = std::string(src ? src : "../..") + "/samples/demo/";
-  if (!std::filesystem::exists(folder + "QUIL7.CRF")) GTEST_SKIP() << "no sample drawing at " << folder;
+  ASSERT_TRUE(std::filesystem::exists(folder + "QUIL7.CRF")) << "no sample drawing at " << folder;
   Engine e;
   snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
   ASSERT_EQ(CrfRead(), 0);
-  SetValue(GRP_TRACE, 0, "2 5");
-  SetValue(GRP_TRACE, 1, "7");
-  SetValue(GRP_TRACE, 2, "9");
-  SetValue(GRP_TRACE, 16, "6");
-  SetValue(GRP_TRACE, 17, "8");
-  SetValue(GRP_MAIN, S_NNL, "7");
-  SetValue(GRP_MAIN, S_COL, "11");
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
-  e.rec->answers.assign(50, HOST_IDNO);
-  ExtractRun("TOP", nullptr);
-  // Without connector texts on layer 11 the main cell finds no devices; no
-  // other diagnostic may fire.
-  int noDevices = e.Count("has no Lower Device or Subcircuit Cells");
-  EXPECT_LE(noDevices, 1);
-  EXPECT_EQ(Diagnostics(e), noDevices);
-  EXPECT_EQ(g_cktRun.errCount, noDevices);
+  ASSERT_EQ(UsfRead((folder + "QuilCkt.usf").c_str()), 1);
+  EXPECT_STREQ(g_set.val[GRP_MAIN][S_CFN], "TOP");
+  g_extract.cellDone = Capture;
+  EXPECT_EQ(ExtractRun("TOP", nullptr), 1);
+  g_extract.cellDone = nullptr;
+  EXPECT_EQ(Diagnostics(e), 0);
+  EXPECT_EQ(g_cktRun.errCount, 0);
+  EXPECT_TRUE(e.rec->messages.empty()) << e.rec->messages.front().text;
+  // Pins of the three inverters: 1 IN, 2 OUT, 3 VDD, 4 VSS.
+  EXPECT_EQ(Pin(1, 1), "IN");
+  EXPECT_EQ(Pin(3, 2), "OUT");
+  for (int k = 1; k <= 3; k++) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(Pin(k, 3), "VDD");
+    EXPECT_EQ(Pin(k, 4), "VSS");
+  }
+  EXPECT_EQ(Pin(1, 2).rfind("vn", 0), 0u) << Pin(1, 2);
+  EXPECT_EQ(Pin(2, 2).rfind("vn", 0), 0u) << Pin(2, 2);
+  EXPECT_EQ(Pin(1, 2), Pin(2, 1));
+  EXPECT_EQ(Pin(2, 2), Pin(3, 1));
+  EXPECT_NE(Pin(1, 2), Pin(2, 2));
+  EXPECT_EQ(g_pins.size(), 12u);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 # Compares the cells of two TLC folders object by object (headers and layer
 # records aside): boxes, polygons and paths (a repeated closing vertex
 # ignored; an open polygon the writer made a path of its default width
-# counts as the polygon), texts (their sizes rounded to a multiple of 15, as the GDSII
-# reader sizes texts) and cell references, as multisets per cell.
+# counts as the polygon; a rectangular polygon counts as the box the reader
+# makes of it), texts (their sizes left out: the GDSII writer gives each text
+# the size of the nearest of its four text rows) and cell references, as
+# multisets per cell.
 #   tlc_same.py <folder a> <folder b> <cell>...
 import os
 import re
@@ -33,14 +35,18 @@ def objects(path):
             # width (2): both count as the same object.
             if w == 2 and pts[0] != pts[-1]:
                 w = 0
+            xs, ys = sorted(set(p[0] for p in pts)), sorted(set(p[1] for p in pts))
+            if w == 0 and len(pts) == 4 and len(xs) == 2 and len(ys) == 2 and \
+                    all(pts[i][0] == pts[(i + 1) % 4][0] or pts[i][1] == pts[(i + 1) % 4][1] for i in range(4)):
+                out.append(("B", v[0], xs[0], ys[0], xs[1], ys[1]))
+                continue
             out.append(("P", v[0], w, tuple(pts)))
         elif tag == "T":
             lines = body.split("\n")
             h = [int(x) for x in lines[0].split()]
             xy = tuple(int(x) for x in lines[1].split())
             s = re.sub(r"^<!\[CDATA\[(.*)\]\]>$", r"\1", lines[2])
-            size = max(15, (h[1] + 7) // 15 * 15)
-            out.append(("T", h[0], size, h[3]) + xy + (s,))
+            out.append(("T", h[0], h[3]) + xy + (s,))
         else:
             lines = body.split("\n")
             out.append(("C", lines[0].upper()) + tuple(int(x) for x in lines[1].split()[:3]))

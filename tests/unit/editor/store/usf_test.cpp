@@ -383,9 +383,10 @@ TEST_F(Usf, TheSampleDrawingsSetupIsWhatTheWriterWrites) {
   std::string sample = ss.str();
   ReadText(sample);
   EXPECT_TRUE(rec_->messages.empty());
-  const char* names[] = {"NWELL", "ACTIVE", "PSEL", "NSEL", "POLY", "CONTACT", "METAL1", "VIA", "METAL2", "TEXT"};
-  ASSERT_EQ(MainSetup.layerCount, 10);
-  for (int i = 0; i < 10; ++i) {
+  const char* names[] = {"NWELL", "ACTIVE", "PSEL", "NSEL", "POLY",   "CONTACT", "METAL1",
+                         "VIA",   "METAL2", "TEXT", "NODE", "PIN", "DEVICE", "PARAM"};
+  ASSERT_EQ(MainSetup.layerCount, 14);
+  for (int i = 0; i < 14; ++i) {
     EXPECT_STREQ(MainSetup.layers[i].name, names[i]);
     EXPECT_EQ(MainSetup.layers[i].number, i + 1);
   }
@@ -393,8 +394,8 @@ TEST_F(Usf, TheSampleDrawingsSetupIsWhatTheWriterWrites) {
   EXPECT_STREQ(MainSetup.physunit, "um");
   EXPECT_STREQ(MainSetup.cellname, "TOP");
   for (int r = 1; r <= RANK_MAX; ++r) {
-    EXPECT_EQ(MainSetup.vmap[r][0], 0x3FFu) << r;
-    EXPECT_EQ(MainSetup.omap[r][0], 0x3FFu) << r;
+    EXPECT_EQ(MainSetup.vmap[r][0], 0x3FFFu) << r;
+    EXPECT_EQ(MainSetup.omap[r][0], 0x3FFFu) << r;
   }
   MainSetup.tffname[0] = '\0';  // the sample names no font file
   EXPECT_EQ(WrittenText(), sample);
