@@ -29,12 +29,13 @@ fi
 bash tests/e2e/session.sh start
 trap 'bash "$top/tests/e2e/session.sh" stop' EXIT
 source tests/e2e/harness.sh
-cd "$drawing"
-quil_start QUIL7.EXE
+source tests/e2e/editor/quil7_lib.sh
+editor_start "$drawing"
 robot wait-class QUIL7 60000 >/dev/null || fail "the editor window did not appear"
-# Give the window its first paint before the picture is taken.
+# Past the start-up hints, then the window's first paint.
+editor_ready
 sleep 2
 screenshot "$out/quil7.png"
 echo "screenshot: $out/quil7.png"
 robot close QUIL7 >/dev/null || true
-wait_gone "$QUIL_LAST_PID" 10 || echo "editor did not close; ended by its id"
+wait_gone "$EDITOR_PID" 10 || echo "editor did not close; ended by its id"

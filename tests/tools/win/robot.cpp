@@ -9,6 +9,9 @@
 //   ROBOT command CLASS ID               post WM_COMMAND id
 //   ROBOT chars CLASS TEXT               post WM_CHAR for each character
 //   ROBOT key CLASS VK                   post WM_KEYDOWN and WM_KEYUP of a virtual key
+//   ROBOT syskey CLASS VK                Alt+key typed on the keyboard (the window is
+//                                        brought to the front first)
+//   ROBOT post CLASS MSG WPARAM LPARAM   post any message (numbers, 0x.. allowed)
 //   ROBOT close CLASS                    post WM_CLOSE
 //   ROBOT dialogs                        list dialog boxes: caption and texts
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
@@ -20,6 +23,16 @@
 //   ROBOT list-pick CAPTION ID INDEX      select a list box entry and double-click it
 //   ROBOT set-text CAPTION ID TEXT       set the text of the control with that id
 //   ROBOT get-text CAPTION ID            print the text of the control with that id
+//   ROBOT ctl-text CLASS ID              text of a control anywhere inside the window
+//                                        (a visible one first)
+//   ROBOT ctl-check CLASS ID             check state (0, 1, 2) of such a button
+//   ROBOT click-id CLASS ID              click a button anywhere inside the window
+//                                        (a visible one first)
+//   ROBOT tree CLASS                     list the window's visible descendants
+//   ROBOT resize CLASS W H               give the window this outer size
+//   ROBOT client CLASS                   print the client area's width and height
+//   ROBOT mouse CLASS X Y                post WM_MOUSEMOVE at a client point
+//   ROBOT rclick CLASS X Y               post a right button press at a client point
 #include <windows.h>
 
 #include <cstdio>
@@ -120,6 +133,34 @@ BOOL CALLBACK ButtonEnum(HWND w, LPARAM lp) {
     s->found = w;
     return FALSE;
   }
+  return TRUE;
+}
+
+struct CtlSearch {
+  int id;
+  HWND visible;
+  HWND any;
+};
+
+BOOL CALLBACK CtlEnum(HWND w, LPARAM lp) {
+  CtlSearch* s = reinterpret_cast<CtlSearch*>(lp);
+  if (GetDlgCtrlID(w) != s->id) return TRUE;
+  if (!s->any) s->any = w;
+  if (!s->visible && IsWindowVisible(w)) s->visible = w;
+  return TRUE;
+}
+
+HWND FindCtl(HWND top, int id) {
+  CtlSearch s{id, nullptr, nullptr};
+  EnumChildWindows(top, CtlEnum, reinterpret_cast<LPARAM>(&s));
+  return s.visible ? s.visible : s.any;
+}
+
+BOOL CALLBACK TreePrint(HWND w, LPARAM) {
+  if (!IsWindowVisible(w)) return TRUE;
+  char cls[64];
+  GetClassNameA(w, cls, sizeof cls);
+  printf("  [%s %d] %s\n", cls, GetDlgCtrlID(w), WindowText(w).c_str());
   return TRUE;
 }
 
@@ -294,6 +335,60 @@ int main(int argc, char** argv) {
     WPARAM vk = (WPARAM)strtol(argv[3], nullptr, 0);
     PostMessageA(w, WM_KEYDOWN, vk, 1);
     PostMessageA(w, WM_KEYUP, vk, (LPARAM)0xC0000001);
+    return 0;
+  }
+  if ((act == "ctl-text" || act == "ctl-check") && argc >= 4) {
+    HWND c = FindCtl(w, atoi(argv[3]));
+    if (!NeedWindow(c, argv[3])) return 1;
+    if (act == "ctl-text") printf("%s\n", WindowText(c).c_str());
+    else printf("%d\n", (int)SendMessageA(c, BM_GETCHECK, 0, 0));
+    return 0;
+  }
+  if (act == "click-id" && argc >= 4) {
+    HWND c = FindCtl(w, atoi(argv[3]));
+    if (!NeedWindow(c, argv[3])) return 1;
+    // Posted as the owner's WM_COMMAND, as a click on the button sends it.
+    PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), (LPARAM)c);
+    return 0;
+  }
+  if (act == "tree") {
+    EnumChildWindows(w, TreePrint, 0);
+    return 0;
+  }
+  if (act == "resize" && argc >= 5) {
+    ShowWindow(w, SW_RESTORE);
+    SetWindowPos(w, nullptr, 0, 0, atoi(argv[3]), atoi(argv[4]), SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
+  if (act == "client") {
+    RECT r;
+    GetClientRect(w, &r);
+    printf("%ld %ld\n", r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if ((act == "mouse" || act == "rclick") && argc >= 5) {
+    LPARAM at = MAKELPARAM(atoi(argv[3]), atoi(argv[4]));
+    if (act == "mouse") {
+      PostMessageA(w, WM_MOUSEMOVE, 0, at);
+    } else {
+      PostMessageA(w, WM_RBUTTONDOWN, MK_RBUTTON, at);
+      PostMessageA(w, WM_RBUTTONUP, 0, at);
+    }
+    return 0;
+  }
+  if (act == "syskey" && argc >= 4) {
+    BYTE vk = (BYTE)strtol(argv[3], nullptr, 0);
+    SetForegroundWindow(w);
+    Sleep(100);
+    keybd_event(VK_MENU, 0, 0, 0);
+    keybd_event(vk, 0, 0, 0);
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    return 0;
+  }
+  if (act == "post" && argc >= 6) {
+    PostMessageA(w, (UINT)strtoul(argv[3], nullptr, 0), (WPARAM)strtoull(argv[4], nullptr, 0),
+                 (LPARAM)strtoll(argv[5], nullptr, 0));
     return 0;
   }
   if (act == "close") {
