@@ -35,6 +35,8 @@ static void Post(int what) {
     CmdShell.post(what);
     return;
   }
+  // Equal requests in a row do what one does.
+  if (CmdEngine.queued > 0 && CmdEngine.queue[CmdEngine.queued - 1] == what) return;
   if (CmdEngine.queued < (int)(sizeof CmdEngine.queue / sizeof CmdEngine.queue[0]))
     CmdEngine.queue[CmdEngine.queued++] = what;
   else
@@ -109,6 +111,7 @@ void CmdPrompt(int flag) {
 }
 
 static void Handler(int index);
+static void NotYet(int index);
 
 void CmdHandlerCall() {
   if (CmdEngine.current < 0 || CmdEngine.current >= CMD_COUNT) return;
@@ -126,6 +129,10 @@ void CmdStart(int index, int ctrl) {
   }
   if (e.id == ID_CMD) {
     CmdRun();
+    return;
+  }
+  if (!CmdImplemented(index)) {
+    NotYet(index);
     return;
   }
   int kind = CmdKind(index);
@@ -235,13 +242,24 @@ void ScriptAbort() {
   CmdStart(0, 0);
 }
 
-// A command whose handler belongs to a later edition refuses at its start.
+static const int kImplemented[] = {ID_GET, ID_FGET, ID_TGET, ID_CGET, ID_AGET, ID_WGET, ID_PUT, ID_FPUT, ID_TPUT,
+                                   ID_CPUT, ID_APUT, ID_PBEG, ID_PEND, ID_OUTL, ID_FULL, 134, ID_ADD, ID_TEXT, ID_ARC,
+                                   131, 157, 163, 159, 26, 27, 22, 25, 23, 24, 28, 29, 30, 31, ID_CMD};
+
+int CmdImplemented(int index) {
+  if (index < 0 || index >= CMD_COUNT) return 0;
+  for (int id : kImplemented)
+    if (id == CmdTable[index].id) return 1;
+  return 0;
+}
+
+// A command whose handler belongs to a later edition refuses at its start
+// and changes nothing: the command that waited goes on waiting.
 static void NotYet(int index) {
   char msg[96];
   snprintf(msg, sizeof msg, "%s is not available in this Edition", CmdTable[index].name);
   HostError(msg);
   CmdEngine.scriptStop = 1;
-  CmdDone(CmdEngine.mode);
 }
 
 static void Handler(int index) {
@@ -315,6 +333,7 @@ static void Handler(int index) {
       return;
     default:
       NotYet(index);
+      CmdDone(CmdEngine.mode);
   }
 }
 
@@ -498,21 +517,19 @@ int CmdScriptRun(const char* path) {
   while (fgets(buf, sizeof buf, f)) {
     ++lineNo;
     size_t n = strlen(buf);
-    if (n > 0 && buf[n - 1] != '\n' && !feof(f)) {
-      // A line longer than the buffer: never run a fragment of it.
+    int cut = n > 0 && buf[n - 1] != '\n' && !feof(f);
+    if (cut) {
       int c;
       while ((c = fgetc(f)) != EOF && c != '\n') {
       }
+    }
+    while (n > 0 && ((unsigned char)buf[n - 1] < '!' || (unsigned char)buf[n - 1] > '~')) buf[--n] = '\0';
+    if (cut || n >= CMD_LINE_SIZE) {
+      // Never run a fragment of a line that does not fit the buffer.
       char msg[120];
       snprintf(msg, sizeof msg, "Script Line %d is longer than %d Characters ... Script Stopped", lineNo,
                CMD_LINE_SIZE - 1);
       HostError(msg);
-      done = 0;
-      break;
-    }
-    while (n > 0 && ((unsigned char)buf[n - 1] < '!' || (unsigned char)buf[n - 1] > '~')) buf[--n] = '\0';
-    if (n >= CMD_LINE_SIZE) {
-      HostError("Script Line is Too Long ... Script Stopped");
       done = 0;
       break;
     }
@@ -529,9 +546,6 @@ int CmdScriptRun(const char* path) {
       done = 0;
       break;
     }
-    // A handler's own posted restarts run between lines, as the window's
-    // message loop would not: keep the queue from filling.
-    if (!CmdShell.post) CmdPump();
     if (CmdEngine.scriptStop) {
       done = 0;
       break;

@@ -125,6 +125,8 @@ void CmdEngineReset();
 
 // --- dispatch -------------------------------------------------------------
 void CmdStart(int index, int ctrl);
+// 1 when this edition carries out the command (the others refuse).
+int CmdImplemented(int index);
 void CmdPoint(int32_t x, int32_t y);
 void CmdDoubleClick();
 void CmdRestart();
