@@ -804,3 +804,36 @@ void HandlerView() {
   }
   CmdDone(CmdEngine.mode);
 }
+
+// --- dialog rules ---------------------------------------------------------------
+
+int SpiralSettingsNormalise() {
+  MainSetupState& m = MainSetup;
+  if (m.spiraltype < 0 || m.spiraltype > 5) m.spiraltype = 0;
+  if (m.arcturns > 0 && (int64_t)m.turnsegs * m.arcturns >= 1024) m.turnsegs = 1023 / m.arcturns;
+  int t = m.spiraltype;
+  if (t == 0 || t == 1) m.yarcradius = m.xarcradius;
+  if (t == 3) {
+    m.yarcradius = m.xarcradius;
+    m.arcpitch = 0;
+  }
+  if (t == 4 || t == 5) {
+    m.arcturns = 1;
+    m.arcpitch = 0;
+  }
+  if (std::fabs(m.xarcradius) <= std::fabs(m.arcpitch)) m.xarcradius = m.arcpitch;
+  if (std::fabs(m.yarcradius) <= std::fabs(m.arcpitch)) m.yarcradius = m.arcpitch;
+  if (m.arcturns < 2) m.arcturns = 1;
+  if (m.turnsegs < 4) m.turnsegs = 3;
+  return m.xarcradius != 0 && m.yarcradius != 0;
+}
+
+int ArcSegsAccept(int32_t* segs) {
+  if (*segs >= 1024) {
+    *segs = 1023;
+    return 0;
+  }
+  return 1;
+}
+
+int NewCellRank(long n) { return n < 2 ? 1 : n > 23 ? 24 : (int)n; }

@@ -90,6 +90,13 @@ void HandlerTsiz();
 // View commands of the table that this engine carries out.
 void HandlerView();
 
+// Dialog rules. SPIRAL's OK over the spiral keys: 1 when the dialog may
+// close (both radii non-zero). ARC: 1 when the segment count is accepted,
+// 0 when it was lowered to 1023 and the dialog stays. NEWCELL's rank.
+int SpiralSettingsNormalise();
+int ArcSegsAccept(int32_t* segs);
+int NewCellRank(long n);
+
 // The drawing defaults' text size rule: multiple of 15, 15..9830400.
 int32_t TextSizeRound(int32_t s);
 
