@@ -47,6 +47,7 @@ int BackupWrite(const char* name, const char* cellName) {
 int BackupAsk(const char* name, int kind) {
   if (!name) return 0;
   int found = 0;
+  TlcRec.hdr.name[0] = '\0';  // a file without a header names no cell
   if (TlcOpen(FolderOf(name), name)) {
     found = TlcHeaderScan();
     TlcClose();
