@@ -6,6 +6,7 @@
 //   store_bench            generate both cells in a temporary folder, then
 //                          measure each in a fresh process
 //   store_bench load NAME  (in the drawing folder) load and save one cell
+//   store_bench make DIR   only generate both cells in DIR
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,6 +135,7 @@ int Measure(const char* name) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "load") == 0) return Measure(argv[2]);
+  if (argc == 3 && strcmp(argv[1], "make") == 0) return chdir(argv[2]) == 0 ? Generate() : 1;
   char tmpl[] = "/tmp/quil_bench_XXXXXX";
   if (!mkdtemp(tmpl) || chdir(tmpl) != 0) return 1;
   if (Generate() != 0) {

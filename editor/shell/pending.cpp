@@ -149,7 +149,7 @@ int CellLoadByName(const char* name) {
   CellNoneSet();
   if (CellObjLoad(n) != 0 || (rank >= 2 && CellInstLoad(n, 0) != 0)) {
     LoadFailed(e->name);
-    StoreFreeAll();
+    CellNoneSet();
     return 0;
   }
   RecallPush(e->name);
@@ -172,6 +172,14 @@ void CellNoneSet() {
   Cell.modified = 0;
   Store.currentCell = 0;
   StoreFreeAll();
+  // Freeing leaves the counts to the caller: records past a freed page
+  // must not count as objects.
+  Store.boxCount = Store.pathCount = Store.vertexCount = 0;
+  for (int i = 0; i < STORE_LEVELS; ++i) {
+    Store.instCount[i] = 0;
+    Store.levelCell[i] = 0;
+  }
+  Store.heldCell = 0;
   ViewOfRank(0);
 }
 

@@ -377,11 +377,21 @@ void TlcWriteText() {
   PutInts(v, 4);
   int64_t xy[2] = {t.x, t.y};
   PutInts(xy, 2);
+  // Control characters would end or blur the line; they are written as '_'
+  // before the form of the line is chosen, so what is written reads back
+  // and writes again the same.
+  char text[TLC_TEXT_MAX + 1];
+  size_t n = 0;
+  for (; t.text[n] && n < TLC_TEXT_MAX; ++n) {
+    unsigned char c = static_cast<unsigned char>(t.text[n]);
+    text[n] = c < 0x20 ? '_' : static_cast<char>(c);
+  }
+  text[n] = 0;
   char line[TLC_TEXT_MAX + 16];
-  if (OldForm() && !NeedsWrap(t.text))
-    snprintf(line, sizeof line, "%s", t.text);
+  if (OldForm() && !NeedsWrap(text))
+    snprintf(line, sizeof line, "%s", text);
   else
-    snprintf(line, sizeof line, "<![CDATA[%s]]>", t.text);
+    snprintf(line, sizeof line, "<![CDATA[%s]]>", text);
   PutTextLine(line);
   Close('T');
 }

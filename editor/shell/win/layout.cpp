@@ -12,6 +12,7 @@
 #include "shellwin.h"
 #include "trace.h"
 #include "view.h"
+#include "quil7_ui_sizes.h"
 
 namespace {
 
@@ -208,15 +209,26 @@ void ToolStripCreate() {
   ShowWindow(Sw.toolStrip, SW_SHOWNA);
 }
 
+// A panel's size in pixels is its template's size in the panels' font:
+// one filler dialog made in that font converts all of them, which spares
+// building some 700 buttons only to measure them.
+static void DluToPixels(int w, int h, int* pw, int* ph) {
+  *pw = *ph = 0;
+  HWND probe = PanelMake("FILLBAR", FillProc);
+  if (!probe) return;
+  RECT r = {0, 0, w, h};
+  MapDialogRect(probe, &r);
+  DestroyWindow(probe);
+  *pw = r.right;
+  *ph = r.bottom;
+}
+
 void ToolWidthsMeasure() {
-  Sw.measuring = 1;
   for (int k = 0; k < 4; ++k) {
-    Sw.toolClass = k;
-    ToolStripCreate();
-    Sw.toolWidths[k] = Sw.toolStrip ? WindowWidth(Sw.toolStrip) : 0;
-    Destroy(&Sw.toolStrip);
+    int t = Sw.textToolbar ? 2 * k : 2 * k + 1;
+    int h;
+    DluToPixels(kToolbarDlu[t][0], kToolbarDlu[t][1], &Sw.toolWidths[k], &h);
   }
-  Sw.measuring = 0;
 }
 
 void CmdPanelsCreate(int measure) {
@@ -259,17 +271,13 @@ void CmdPanelsCreate(int measure) {
 }
 
 void PanelHeightsMeasure() {
-  int keep = Sw.panelLayout;
   for (int k = 0; k < 6; ++k) {
-    Sw.panelLayout = k;
-    CmdPanelsCreate(1);
-    Sw.panelHeights[k] = Sw.panel[0] ? WindowHeight(Sw.panel[0]) : 0;
+    int w;
+    DluToPixels(kPanelWidthDlu, kPanelDlu[k], &w, &Sw.panelHeights[k]);
     // The panel is at least as wide as its buttons, whatever the font.
-    if (Sw.panel[0] && WindowWidth(Sw.panel[0]) > Sw.panelWidth) Sw.panelWidth = WindowWidth(Sw.panel[0]);
+    if (w > Sw.panelWidth) Sw.panelWidth = w;
   }
-  Destroy(&Sw.panel[0]);
-  Destroy(&Sw.panel[1]);
-  Sw.panelLayout = keep;
+  Sw.measured = 1;
 }
 
 void PanelSwap() {
@@ -280,7 +288,8 @@ void PanelSwap() {
 }
 
 void MainLayout() {
-  if (!Sw.main) return;
+  // Nothing to lay out before the strips and panels are measured.
+  if (!Sw.main || !Sw.measured) return;
   RECT c;
   GetClientRect(Sw.main, &c);
   int w = c.right - c.left, h = c.bottom - c.top;

@@ -7,6 +7,7 @@
 
 #include "cmdengine.h"
 #include "cmdtable.h"
+#include "drawres.h"
 #include "pending.h"
 #include "rubber.h"
 #include "namecheck.h"
@@ -65,6 +66,19 @@ void RedrawHook(int kind) {
 
 void PaneHook(int id, const char* text) { PaneTextSet(id, text); }
 
+// The editor's palette in the window's device context while it draws.
+HPALETTE PaletteIn() {
+  if (!DrawRes.palette || !Sw.dc) return nullptr;
+  HPALETTE old = SelectPalette(Sw.dc, DrawRes.palette, TRUE);
+  RealizePalette(Sw.dc);
+  return old;
+}
+
+void PaletteOut(HPALETTE old) {
+  if (old) SelectPalette(Sw.dc, old, TRUE);
+  if (Sw.dc) SelectObject(Sw.dc, GetStockObject(WHITE_PEN));
+}
+
 void Redraw() {
   if (DrawAreaEmpty(View.area)) {
     Sw.redrawKind = 0;
@@ -73,6 +87,7 @@ void Redraw() {
   Sw.redrawing = 1;
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   CursorClear();
+  HPALETTE old = PaletteIn();
   if (Sw.redrawKind == 0) {
     RECT r = {View.area.left, View.area.top, View.area.right, View.area.bottom};
     Sw.noRedraw = 1;
@@ -88,6 +103,7 @@ void Redraw() {
     DrawAll();
     CountsPane();
   }
+  PaletteOut(old);
   Sw.redrawKind = 0;
   Sw.noRedraw = 0;
   Sw.redrawing = 0;
@@ -98,6 +114,7 @@ void Redraw() {
 void Paint(HWND hwnd) {
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   CursorClear();
+  HPALETTE old = PaletteIn();
   PAINTSTRUCT ps;
   BeginPaint(hwnd, &ps);
   const RECT& r = ps.rcPaint;
@@ -109,6 +126,7 @@ void Paint(HWND hwnd) {
     Sw.redrawing = 0;
   }
   EndPaint(hwnd, &ps);
+  PaletteOut(old);
   Sw.noRedraw = 0;
   Sw.redrawKind = 0;
   SetCursor(LoadCursor(nullptr, IDC_ARROW));

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "cmdengine.h"
+#include "drawres.h"
 #include "pending.h"
 #include "mainsetup.h"
 #include "shellwin.h"
@@ -276,10 +277,10 @@ void ResourcesFree() {
   ToolBitmapsFree();
   if (Sw.markDc) DeleteDC(Sw.markDc);
   if (Sw.markBmp) DeleteObject(Sw.markBmp);
-  if (Sw.dotPen) DeleteObject(Sw.dotPen);
   Sw.markDc = nullptr;
   Sw.markBmp = nullptr;
-  Sw.dotPen = nullptr;
+  Sw.dotPen = nullptr;  // one of the drawing resources
+  DrawResourcesFree();
 }
 
 }  // namespace
@@ -309,6 +310,7 @@ void MainShutdown() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+  const DWORD startTick = GetTickCount();
   Sw.inst = instance;
   INITCOMMONCONTROLSEX icc;
   icc.dwSize = 8;
@@ -364,6 +366,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   }
   GetCurrentDirectoryA(sizeof Sw.drawFolder, Sw.drawFolder);
 
+  ShellTrace("folder %lu ms", (unsigned long)(GetTickCount() - startTick));
   HWND logo = LogoShow();
   PauseShow(1000);
   // A close that arrived during a modal wait has ended the editor already.
@@ -375,6 +378,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     return 0;
   }
   Sw.started = 1;
+  ShellTrace("loaded %lu ms", (unsigned long)(GetTickCount() - startTick));
   SettingsPull();
   if (!Sw.cellToOpen[0]) {
     snprintf(Sw.cellToOpen, sizeof Sw.cellToOpen, "%s", MainSetup.cellname);
@@ -384,6 +388,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   View.togs &= ~(0x8u | 0x200u);
   ToolWidthsMeasure();
   PanelHeightsMeasure();
+  ShellTrace("measured %lu ms", (unsigned long)(GetTickCount() - startTick));
   char windows[SHELL_PATH_SIZE] = "";
   GetWindowsDirectoryA(windows, sizeof windows);
   SystemDriveOf(Sw.sysDrive, sizeof Sw.sysDrive, windows);
@@ -392,12 +397,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
                    (unsigned)GetCurrentProcessId());
   if (logo) DestroyWindow(logo);
   ShowWindow(Sw.main, Sw.screenMode ? SW_SHOW : SW_MAXIMIZE);
+  // A window shown at its saved size gets no WM_SIZE: lay it out here.
+  if (!Sw.toolStrip) SendMessageA(Sw.main, WM_RELAYOUT, 0, 0);
   UpdateWindow(Sw.main);
   SetFocus(Sw.main);
   TogglePanelSync();
   TitleShow(0);
 
-  ShellTrace("shown");
+  ShellTrace("shown %lu ms", (unsigned long)(GetTickCount() - startTick));
   Hints();
   if (Sw.shutdownDone) {
     ResourcesFree();
@@ -408,8 +415,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   if (Sw.cellToOpen[0] && !DrawingCellExists(Sw.cellToOpen)) Sw.cellToOpen[0] = '\0';
   PostMessageA(Sw.main, WM_COMMAND, ID_LOAD, 0);
 
-  Sw.dotPen = CreatePen(PS_DOT, 0, RGB(192, 192, 192));
+  DrawResourcesCreate(Sw.dc);
+  Sw.dotPen = DrawRes.dotPen;
   ShellTrace("ready %s", Sw.drawFolder);
+  ShellTrace("loop %lu ms", (unsigned long)(GetTickCount() - startTick));
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -36,6 +36,7 @@ struct ShellWinState {
   int panelWidth = 80, lineHeight = 16, charWidth = 7;
   int toolHeight = 0, bottomHeight = 0;
   int measuring = 0;  // panels built only to measure them
+  int measured = 0;   // the strip and panel sizes are known
 
   // Screen metrics.
   int cxFull = 800, cyFull = 600, cxScreen = 800, cyScreen = 600;

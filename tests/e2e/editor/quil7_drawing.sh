@@ -146,6 +146,34 @@ options)
   [ "$right" = $((w - 8)) ] || fail "area ends at $right of $w"
   editor_close
   ;;
+badcrf)
+  # A cell list that promises more cells than it holds and no setup file:
+  # the messages, then the editor runs with what was valid and writes a
+  # setup file.
+  dir=$(work_folder quil7_badcrf)
+  printf '3\nA\n1 0 0 1 1 0 0 0 0\n' >"$dir/QUIL7.CRF"
+  editor_start "$dir"
+  robot wait-dialog "Error ..." 30000 | grep -q "File Error ... Keeping Valid Cells" || fail "no list error"
+  robot press "Error ..." OK >/dev/null
+  robot wait-dialog "Warning ..." 10000 | grep -q "A.tlc File is Missing" || fail "no missing-file warning"
+  robot press "Warning ..." OK >/dev/null
+  editor_ready
+  [ "$(usf_value "$dir" quilrunning)" = 1 ] || fail "no setup file written"
+  editor_close
+  [ "$(usf_value "$dir" quilrunning)" = 0 ] || fail "quilrunning not cleared"
+  ;;
+badfont)
+  dir=$(sample_drawing quil7_badfont)
+  printf 'short' >"$dir/bad.tff"
+  set_usf "$dir" tffname bad.tff
+  set_usf "$dir" stdmsgbox 0
+  editor_start "$dir"
+  robot wait-dialog "Warning ..." 30000 | grep -q "Font File is Incorrect ... Using Default Font" ||
+    fail "no font warning"
+  robot press "Warning ..." OK >/dev/null
+  editor_ready
+  editor_close
+  ;;
 fkeys)
   dir=$(sample_drawing quil7_fkeys)
   printf 'fkey=Fit\nfkey=Xpnd\nfkey=Last\n' >>"$dir/QUIL7.USF"

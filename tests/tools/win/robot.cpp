@@ -13,6 +13,7 @@
 //                                        brought to the front first)
 //   ROBOT post CLASS MSG WPARAM LPARAM   post any message (numbers, 0x.. allowed)
 //   ROBOT close CLASS                    post WM_CLOSE
+//   ROBOT children CLASS                 print the texts of the window's child windows
 //   ROBOT dialogs                        list dialog boxes: caption and texts
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
 //   ROBOT dialog-text CAPTION            print a dialog box's texts
@@ -393,6 +394,10 @@ int main(int argc, char** argv) {
   }
   if (act == "close") {
     PostMessageA(w, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (act == "children") {
+    EnumChildWindows(w, ChildPrint, 0);
     return 0;
   }
   return Usage();

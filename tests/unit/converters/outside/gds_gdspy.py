@@ -12,13 +12,13 @@ import tlcflat  # noqa: E402
 gds, tlc, top, ratio, mpw = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4]), int(sys.argv[5])
 protocol = len(sys.argv) > 6 and sys.argv[6] == "Y"
 ldm = tlcflat.read_ldm(os.path.join(tlc, top + ".ldm"))
-shapes, texts, specs, refs = tlcflat.flatten(tlc, top, ratio, mpw, ldm, protocol)
+shapes, texts, pathkinds, refs = tlcflat.flatten(tlc, top, ratio, mpw, ldm, protocol)
 errors = []
 
 lib = gdspy.GdsLibrary(infile=gds)
 if abs(lib.unit - 1e-6) > 1e-15 or abs(lib.precision - 1e-9) > 1e-18:
     errors.append("units %g %g" % (lib.unit, lib.precision))
-if sorted(lib.cell_dict.keys()) != sorted(specs.keys()):
+if sorted(lib.cell_dict.keys()) != sorted(pathkinds.keys()):
     errors.append("structures %s" % sorted(lib.cell_dict.keys()))
 scale = lib.precision / lib.unit  # user units per database unit
 tc = lib.cell_dict[top.upper()]

@@ -14,15 +14,15 @@ ratio_v = float(ratio)  # noqa: F821
 mpw_v = int(mpw)  # noqa: F821
 ldm = tlcflat.read_ldm(tlc + "/" + top + ".ldm")  # noqa: F821
 protocol_v = globals().get("protocol", "N") == "Y"
-shapes, texts, specs, refs = tlcflat.flatten(tlc, top, ratio_v, mpw_v, ldm, protocol_v)  # noqa: F821
+shapes, texts, pathkinds, refs = tlcflat.flatten(tlc, top, ratio_v, mpw_v, ldm, protocol_v)  # noqa: F821
 
 ly = pya.Layout()
 ly.read(gds)  # noqa: F821
 if abs(ly.dbu - 0.001) > 1e-12:
     errors.append("dbu %g" % ly.dbu)
 names = sorted(c.name for c in ly.each_cell())
-if names != sorted(specs.keys()):
-    errors.append("structures %s, expected %s" % (names, sorted(specs.keys())))
+if names != sorted(pathkinds.keys()):
+    errors.append("structures %s, expected %s" % (names, sorted(pathkinds.keys())))
 tc = ly.cell(top.upper())  # noqa: F821
 
 layers = {}
@@ -70,15 +70,15 @@ if sorted(got_texts) != sorted(texts):
 
 # Path widths and end types in each structure, before flattening.
 for c in ly.each_cell():
-    got_specs = []
+    got_pathkinds = []
     for key, li in layers.items():
         for s in c.shapes(li).each():
             if s.is_path():
-                got_specs.append(key + (s.path_width, s.path_bgnext))
+                got_pathkinds.append(key + (s.path_width, s.path_bgnext))
                 if s.path_bgnext != s.path_endext:
                     errors.append("unequal path ends in %s" % c.name)
-    if sorted(got_specs) != specs[c.name]:
-        errors.append("paths of %s: %s, expected %s" % (c.name, sorted(got_specs), specs[c.name]))
+    if sorted(got_pathkinds) != pathkinds[c.name]:
+        errors.append("paths of %s: %s, expected %s" % (c.name, sorted(got_pathkinds), pathkinds[c.name]))
     got_refs = []
     for inst in c.each_inst():
         tr = inst.cplx_trans

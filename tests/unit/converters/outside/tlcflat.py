@@ -97,7 +97,7 @@ def element(w, pts, ratio, mpw, protocol=False):
 
 
 def flatten(folder, top, ratio, mpw, ldm, protocol=False):
-    """Shapes per (layer, datatype), texts, path specs and references of each cell."""
+    """Shapes per (layer, datatype), texts, path pathkinds and references of each cell."""
     cells = {}
 
     def get(name):
@@ -135,14 +135,14 @@ def flatten(folder, top, ratio, mpw, ldm, protocol=False):
 
     walk(top.upper(), (1, 0, 0, 1), (0, 0))
 
-    specs = {}
+    pathkinds = {}
     refs = {}
     for name, c in cells.items():
-        specs[name] = sorted(ldm.get(lyr, (lyr, 0)) + (e[2], e[3]) for lyr, w, pts in c["paths"]
+        pathkinds[name] = sorted(ldm.get(lyr, (lyr, 0)) + (e[2], e[3]) for lyr, w, pts in c["paths"]
                              for e in [element(w, pts, ratio, mpw, protocol)] if e and e[0] == "path")
         refs[name] = sorted((sub, ORIENT[o], int(math.trunc(x * ratio)), int(math.trunc(y * ratio)))
                             for sub, o, x, y in c["cells"])
-    return shapes, texts, specs, refs
+    return shapes, texts, pathkinds, refs
 
 
 def matrix(angle, mirror):

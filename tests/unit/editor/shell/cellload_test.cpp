@@ -10,6 +10,8 @@
 #include "celltable.h"
 #include "host.h"
 #include "host_record.h"
+#include "mainsetup.h"
+#include "view.h"
 #include "store.h"
 #include "tlcread.h"
 
@@ -38,6 +40,8 @@ class SampleFolder : public ::testing::Test {
     CellTableReset();
     TlcLoadReset();
     Cell = CurrentCell();
+    MainSetupReset();
+    ViewReset();
     rec = &HostRecordInstall();
     ASSERT_TRUE(DrawingCrfRead());
   }
@@ -88,6 +92,26 @@ TEST_F(SampleFolder, MissingCellFileReportsTheLoadFailure) {
   EXPECT_EQ(CellLoadByName("PMOS"), 0);
   EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"Loading PMOS TLC File Failed"});
   EXPECT_STREQ(Cell.name, "");
+  EXPECT_EQ(Store.boxCount, 0);
+}
+
+TEST_F(SampleFolder, EachRankKeepsItsView) {
+  MainSetup.rankView[2] = {0, 1, 1, 20000, 1000, -2000};
+  MainSetup.rankView[3] = {0, 2, 1, 80000, 5000, 6000};
+  MainSetup.wgrid[1] = 250;
+  ASSERT_EQ(CellLoadByName("INV"), 1);  // rank 2
+  EXPECT_DOUBLE_EQ(View.width, 20000);
+  EXPECT_DOUBLE_EQ(View.cy, -2000);
+  EXPECT_EQ(View.grid, 1);
+  View.width = 30000;  // the user zooms
+  ASSERT_EQ(CellLoadByName("TOP"), 1);  // rank 3
+  EXPECT_DOUBLE_EQ(View.width, 80000);
+  EXPECT_DOUBLE_EQ(View.cx, 5000);
+  EXPECT_EQ(View.grid, 250);  // working grid preset 2
+  EXPECT_EQ(MainSetup.rankView[2].winw, 30000);  // kept for rank 2
+  CellNoneSet();
+  EXPECT_EQ(Cell.rank, 0);
+  EXPECT_EQ(Store.boxCount, 0);
 }
 
 TEST_F(SampleFolder, RecallListKeepsEachNameOnceMostRecentFirst) {

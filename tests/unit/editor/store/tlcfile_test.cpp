@@ -107,6 +107,17 @@ TEST_F(TlcFile, OldFormTextsThatWouldNotReadBackBareAreWrapped) {
   }
   ASSERT_EQ(TlcWriteCell("OLD", "OLD"), 0);
   EXPECT_EQ(ReadFile("OLD.tlc"), f);
+  // A control character is written as '_' first, so the line stays bare
+  // and the next save writes the same.
+  StoreReset();
+  AddText(10, 100, 0, 0, 0, "ctl\x02");
+  ASSERT_EQ(CrfWrite("OLD", cell, 1), 1);
+  ASSERT_EQ(TlcWriteCell("OLD", "OLD"), 0);
+  f = ReadFile("OLD.tlc");
+  EXPECT_NE(f.find("\nctl_\n"), std::string::npos);
+  ASSERT_EQ(CellObjLoad(cell), 0);
+  ASSERT_EQ(TlcWriteCell("OLD", "OLD"), 0);
+  EXPECT_EQ(ReadFile("OLD.tlc"), f);
 }
 
 TEST_F(TlcFile, RecordLayouts) {

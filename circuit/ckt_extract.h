@@ -1,0 +1,42 @@
+// The extraction run over a cell hierarchy: global symbols, the bottom-up
+// walk of the cells and, per cell, the loading of its own and its lower
+// cells' geometry followed by naming, tracing and the checks.
+#ifndef QUIL_CIRCUIT_CKT_EXTRACT_H
+#define QUIL_CIRCUIT_CKT_EXTRACT_H
+
+#include <cstdint>
+
+namespace ckt {
+
+struct CktExtract {
+  int32_t mainCell;
+  int depthCounter;
+  int32_t smashedCells, lowerCells, symbolInstances;
+  // Called after each cell's extraction while its nodes are in the store.
+  void (*cellDone)(int32_t cell, int main);
+};
+
+extern CktExtract g_extract;
+
+int CellSmashed(int32_t cell);
+int CellOmitted(int32_t cell);
+
+// Flags of every cell and the global symbol table.
+void GlobalSymbols(int32_t mainCell);
+
+void SmashLoad(int32_t instances);
+void LowerLoad();
+void LowerFlatten(int depth);
+
+// One cell whose instances are in bank 0: 1 done, 0 not needed, -1 stop.
+int CellExtract(int32_t cell, int32_t instances, int isMain);
+int CellCompile(int32_t cell, int32_t instances, int isMain);
+
+// The whole run for the main cell (cell collection and settings in place);
+// logPath null writes no log. 1 finished, 0 aborted or failed. The store
+// keeps the main cell's nodes until StoreFreeAll.
+int ExtractRun(const char* mainName, const char* logPath);
+
+}  // namespace ckt
+
+#endif

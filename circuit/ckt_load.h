@@ -1,0 +1,62 @@
+// Readers that fill the extractor's store from TLC cell files and the cell
+// collection from the cell reference file.
+#ifndef QUIL_CIRCUIT_CKT_LOAD_H
+#define QUIL_CIRCUIT_CKT_LOAD_H
+
+#include <cstdint>
+
+#include "tlcline.h"
+
+namespace ckt {
+
+struct CktBoxRec { int32_t layer, left, bottom, right, top; };
+struct CktPathRec {
+  int32_t layer, width;
+  int nv;
+  int32_t x[1040], y[1040];
+};
+struct CktTextRec {
+  int32_t layer, size;
+  int orient;
+  int32_t x, y;
+  char text[81];
+};
+struct CktCellRec {
+  char name[33];
+  int orient;
+  int32_t x, y;
+  int outline;
+};
+
+// Cell collection from QUIL7.CRF (else CELLS7.DBD, CELLS6.DBD) in the store's
+// folder; 0 read, 1 no file. At most 8190 cells are kept (a warning says so)
+// and exactly the valid entries, in file order.
+int CrfRead();
+// The same from one file.
+int CrfReadFile(const char* path);
+
+// Record readers after their tag line; 1 when read.
+int ReadB(TlcLineIn* in, CktBoxRec* r);
+int ReadP(TlcLineIn* in, CktPathRec* r);
+int ReadT(TlcLineIn* in, CktTextRec* r);
+int ReadC(TlcLineIn* in, CktCellRec* r);
+void TlcRighteousBox(CktBoxRec* r);
+
+// The compiled cell's own objects (store freed first); 0 when read cleanly.
+int TlcReadBPV(const char* name);
+// The same, leaving the text counter as it was.
+int TlcReadCellObjs(const char* name);
+// Appends a lower cell's boxes and paths moved into the compiled cell.
+int TlcReadLower(const char* name, int64_t dx, int64_t dy, int depth);
+// Instance records of a cell into a bank.
+int TlcReadC(const char* name, int level);
+
+// Reader passes over an opened source (the fuzz targets and the tests feed
+// memory through these).
+int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t dy, int depth);
+int TlcReadCFrom(TlcLineIn* in, int level);
+int CrfReadFrom(TlcLineIn* in);
+
+}  // namespace ckt
+
+#endif

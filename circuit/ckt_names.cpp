@@ -1,0 +1,946 @@
+// Node numbers' names, naming through texts, symbols and connectors, the
+// device (pin) and connector tables, virtual nodes and the diagnostics.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ckt_nodes.h"
+#include "ckt_run.h"
+#include "ckt_scan.h"
+#include "ckt_settings.h"
+#include "ckt_store.h"
+#include "host.h"
+
+namespace ckt {
+
+CktNodes g_nodes;
+
+namespace {
+
+uint32_t g_nodesGeneration = 0;  // tables emptied: cached views are stale
+
+std::string Lower(const char* s) {
+  std::string r(s);
+  for (char& c : r) c = (char)tolower((unsigned char)c);
+  return r;
+}
+
+int TextPos(int32_t path, int32_t* x, int32_t* y) {
+  CktPath* p = PathRec(path);
+  if (!p || p->word >= 0 || !p->first) return 0;
+  CktVertex* v = VtxRec(p->first);
+  if (!v) return 0;
+  *x = v->x;
+  *y = v->y;
+  return 1;
+}
+
+int TextOnLayer(int32_t path, int layer) {
+  CktPath* p = PathRec(path);
+  return p && p->word < 0 && (p->word & 0x1ff) == layer;
+}
+
+double Phys(int32_t v) { return g_cktRun.scale > 0 ? v / g_cktRun.scale : v; }
+
+const char* CellNameOf(int32_t inst) { return InstanceCell(0, inst)->name; }
+
+// Candidate boxes and paths at a point: from the index when one is built,
+// else every record; mode 3 takes only records after the own and smashed.
+void PointCandidates(int32_t x, int32_t y, int lowerOnly, std::vector<int32_t>& boxes,
+                     std::vector<int32_t>& paths) {
+  boxes.clear();
+  paths.clear();
+  int32_t b0 = lowerOnly ? g_nodes.ownBoxes : 0, p0 = lowerOnly ? g_nodes.ownPaths : 0;
+  if (IndexBuilt()) {
+    IndexQueryPoint(x, y, boxes, paths);
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [&](int32_t i) { return i <= b0; }), boxes.end());
+    paths.erase(std::remove_if(paths.begin(), paths.end(), [&](int32_t i) { return i <= p0; }), paths.end());
+    return;
+  }
+  for (int32_t i = b0 + 1; i <= g_store->nb; i++) boxes.push_back(i);
+  for (int32_t i = p0 + 1; i <= g_store->np; i++) paths.push_back(i);
+}
+
+void SetPoint(int32_t x, int32_t y) {
+  EdgeSlot& w = g_scan.slot[0];
+  w.left = w.right = x;
+  w.bottom = w.top = y;
+}
+
+// What a point operation does with the number of a found object.
+void PointHit(int mode, int32_t k, int32_t* objNode, int objLayer) {
+  if (mode == 0) {
+    if (*objNode != 0 && k != 0 && NodeTextClash(k, *objNode)) return;
+    *objNode = k;
+  } else if (mode == 2) {
+    if (k >= 0 && k < g_nodes.connCount) g_nodes.conn[k].node = *objNode;
+  } else {
+    if (k < 0 || k >= g_nodes.devCount) return;
+    ConnectorNameClash(k, *objNode);
+    CktDevice& d = g_nodes.dev[k];
+    if (d.layer != 0 && d.layer != objLayer) return;
+    d.node = *objNode;
+  }
+}
+
+}  // namespace
+
+void NodesReset() {
+  if (!g_nodes.dev) g_nodes.dev = static_cast<CktDevice*>(calloc(CKT_MAX_DEVICES, sizeof(CktDevice)));
+  if (!g_nodes.conn) g_nodes.conn = static_cast<CktConn*>(calloc(CKT_MAX_CONNECTORS, sizeof(CktConn)));
+  if (!g_nodes.dev || !g_nodes.conn) abort();
+  CktDevice* dev = g_nodes.dev;
+  CktConn* conn = g_nodes.conn;
+  int useIndex = g_nodes.useIndex;
+  CktSymbol sym[CKT_MAX_SYMBOLS];
+  memcpy(sym, g_nodes.sym, sizeof sym);
+  int32_t symCount = g_nodes.symCount;
+  memset(&g_nodes, 0, sizeof g_nodes);
+  g_nodesGeneration++;
+  g_nodes.dev = dev;
+  g_nodes.conn = conn;
+  g_nodes.useIndex = useIndex;
+  memcpy(g_nodes.sym, sym, sizeof sym);
+  g_nodes.symCount = symCount;
+}
+
+void DeviceTableRelease() {
+  free(g_nodes.dev);
+  g_nodes.dev = nullptr;
+  g_nodes.devCount = 0;
+}
+
+// ---- names ----
+
+const char* NodeNameFull(int32_t node) {
+  static char buf[CKT_VALUE + 24];
+  if (node == 0) return "?";
+  if (node < 0) {
+    snprintf(buf, sizeof buf, "%s%lld", g_set.val[GRP_MAIN][S_VNP], -(long long)node);
+    return buf;
+  }
+  if (node > CKT_SYMBOL_BASE) {
+    int32_t j = node - CKT_SYMBOL_BASE;
+    if (j >= 1 && j <= g_nodes.symCount) {
+      snprintf(buf, sizeof buf, "%s", g_nodes.sym[j].text);
+      return buf;
+    }
+    return "?";
+  }
+  if (!PathIsText(node)) return "?";
+  TextOfPath(node, 7, buf, sizeof buf);
+  return buf;
+}
+
+const char* NodeName(int32_t node) {
+  static char buf[CKT_VALUE + 24];
+  snprintf(buf, sizeof buf, "%s", NodeNameFull(node));
+  char* semi = strchr(buf, ';');
+  if (semi) *semi = 0;
+  return buf;
+}
+
+int32_t FirstNumber(const char* text) {
+  const char* p = text;
+  while (*p && !isdigit((unsigned char)*p)) p++;
+  int64_t v = 0;
+  while (isdigit((unsigned char)*p)) {
+    v = v * 10 + (*p++ - '0');
+    if (v > INT32_MAX) return INT32_MAX;
+  }
+  return (int32_t)v;
+}
+
+int ConnectorLayerSuffix(const char* text) {
+  const char* semi = strchr(text, ';');
+  if (!semi) return 0;
+  long v = strtol(semi + 1, nullptr, 10);
+  return (v >= 1 && v <= 256) ? (int)v : 0;
+}
+
+namespace {
+uint64_t PosKey(int32_t x, int32_t y) { return ((uint64_t)(uint32_t)x << 32) | (uint32_t)y; }
+
+// Positions of the pins, rebuilt when the table changed.
+struct PinPositions {
+  std::unordered_map<uint64_t, int32_t> count;
+  int32_t builtFor = -1;
+  const CktDevice* table = nullptr;
+  uint32_t generation = 0;
+};
+PinPositions g_pinPos;
+}  // namespace
+
+int ConnectorAt(int32_t x, int32_t y) {
+  PinPositions& p = g_pinPos;
+  if (p.builtFor != g_nodes.devCount || p.table != g_nodes.dev || p.generation != g_nodesGeneration) {
+    p.count.clear();
+    for (int32_t i = 0; i < g_nodes.devCount; i++) p.count[PosKey(g_nodes.dev[i].x, g_nodes.dev[i].y)]++;
+    p.builtFor = g_nodes.devCount;
+    p.table = g_nodes.dev;
+    p.generation = g_nodesGeneration;
+  }
+  return p.count.count(PosKey(x, y)) ? 1 : 0;
+}
+
+namespace {
+int SuffixFits(int32_t number, int layer) {
+  const char* full = NodeNameFull(number);
+  const char* semi = strrchr(full, ';');
+  if (!semi) return 1;
+  long v = strtol(semi + 1, nullptr, 10);
+  if (v == 0) return 1;
+  if (v < 1 || v > 256 || !ConductorLayer((int)v)) return 0;
+  return v == (layer & 0x1ff);
+}
+}  // namespace
+
+int SuffixFitsBox(int32_t number, int32_t box) {
+  CktBox* b = BoxRec(box);
+  return b ? SuffixFits(number, b->layer) : 0;
+}
+
+int SuffixFitsPath(int32_t number, int32_t path) {
+  CktPath* p = PathRec(path);
+  return p ? SuffixFits(number, p->word) : 0;
+}
+
+// ---- point operations ----
+
+void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, mode == 3, boxes, paths);
+  for (int32_t i : boxes) {
+    if (CktStopped()) return;
+    CktBox* b = BoxRec(i);
+    if (!b) return;
+    if (!ConductorLayer(b->layer)) continue;
+    SetPoint(x, y);
+    if (!LoadBoxOutline(i, 1, 1)) continue;
+    if (mode == 0 && (HiddenLayer(b->layer) || !SuffixFitsBox(k, i))) continue;
+    if (!(b->left <= x && x <= b->right && b->bottom <= y && y <= b->top)) continue;
+    PointHit(mode, k, &b->node, b->layer & 0x1ff);
+  }
+}
+
+void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, mode == 3, boxes, paths);
+  for (int32_t i : paths) {
+    if (CktStopped()) return;
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word < 0 || !ConductorLayer(p->word)) continue;
+    SetPoint(x, y);
+    if (!LoadPathOutline(i, 1, 1, 0)) continue;
+    if (mode == 0 && (HiddenLayer(p->word) || !SuffixFitsPath(k, i))) continue;
+    g_scan.cross[0][0] = x;
+    g_scan.cross[0][1] = x;
+    g_scan.crossLast[0] = 1;
+    ScanRowCrossings(1, y);
+    CrossingSort(1);
+    if (!CrossingsOverlap() && !OnHorizontalEdge(x, y)) continue;
+    PointHit(mode, k, &p->node, p->word & 0x1ff);
+  }
+}
+
+void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, 0, boxes, paths);
+  for (int32_t i : paths) {
+    if (CktStopped()) return;
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word < 0 || !ConductorLayer(p->word)) continue;
+    int hit = 0;
+    CktVertex* v = VtxRec(p->first);
+    int guard = 0;
+    while (v && !hit && guard++ <= CKT_PATH_VERTICES) {
+      if (v->x == x && v->y == y) hit = 1;
+      if (!v->next) break;
+      CktVertex* w = VtxRec(v->next);
+      if (!w) break;
+      if (w->x == x && w->y == y) hit = 1;
+      if (v->x == w->x && v->x == x && std::min(v->y, w->y) <= y && y <= std::max(v->y, w->y)) hit = 1;
+      if (v->y == w->y && v->y == y && std::min(v->x, w->x) <= x && x <= std::max(v->x, w->x)) hit = 1;
+      v = w;
+    }
+    if (!hit) continue;
+    if (mode == 0) {
+      if (p->node != 0 && k != 0 && NodeTextClash(k, p->node)) continue;
+      p->node = k;
+    } else if (mode == 2) {
+      if (k >= 0 && k < g_nodes.connCount) g_nodes.conn[k].node = p->node;
+    } else if (k >= 0 && k < g_nodes.devCount) {
+      g_nodes.dev[k].node = p->node;
+    }
+  }
+}
+
+// ---- tables ----
+
+void LowerConnectorsCollect(int32_t instance, int32_t cell) {
+  (void)cell;
+  int first = 1;
+  char text[CKT_TEXT_CHARS + 8];
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    if (!TextOnLayer(i, g_set.col)) continue;
+    if (g_nodes.devCount >= CKT_MAX_DEVICES) {
+      char msg[200];
+      snprintf(msg, sizeof msg, "There are More Than %d Lower Connectors on %s ", CKT_MAX_DEVICES, g_cktRun.cellName);
+      ErrorCount(msg, 0);
+      return;
+    }
+    int32_t x, y;
+    if (!TextPos(i, &x, &y)) continue;
+    const CktPlace& pl = g_store->place[0];
+    PlaceTransform(0, pl.x, pl.y, &x, &y);
+    TextOfPath(i, 10, text, sizeof text);
+    CktDevice& d = g_nodes.dev[g_nodes.devCount++];
+    d.inst = instance;
+    d.x = x;
+    d.y = y;
+    d.seq = FirstNumber(text);
+    d.node = 0;
+    d.layer = ConnectorLayerSuffix(text);
+    if (first) g_nodes.devices++;
+    first = 0;
+  }
+}
+
+int SymbolAdd(int32_t cell, const char* text) {
+  if (g_nodes.symCount >= CKT_MAX_SYMBOLS - 1) {
+    char msg[200];
+    snprintf(msg, sizeof msg, "Global Symbol Cell %s is One Too Many: at most %d Global Symbols ",
+             g_store->cells[cell].name, CKT_MAX_SYMBOLS - 1);
+    ErrorCount(msg, 0);
+    return 0;
+  }
+  CktSymbol& s = g_nodes.sym[++g_nodes.symCount];
+  s.cell = cell;
+  snprintf(s.text, sizeof s.text, "%s", text);
+  char* semi = strchr(s.text, ';');
+  if (semi) *semi = 0;
+  return 1;
+}
+
+namespace {
+int32_t SymbolOfCell(int32_t cell) {
+  for (int32_t j = 1; j <= g_nodes.symCount; j++)
+    if (g_nodes.sym[j].cell == cell) return j;
+  return 0;
+}
+}  // namespace
+
+void SymbolsOnConnectors(int32_t instances) {
+  // The symbol instances, in order, looked at for every open pin.
+  std::vector<int32_t> symbols;
+  for (int32_t i = 1; i <= instances; i++) {
+    if (!InstRec(0, i)) break;
+    if (InstanceCell(0, i)->flags & CELL_SYMBOL) symbols.push_back(i);
+  }
+  if (symbols.empty()) return;
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    CktDevice& d = g_nodes.dev[e];
+    if (d.node != 0) continue;
+    for (int32_t i : symbols) {
+      CktInst* a = InstRec(0, i);
+      if (!a || a->x != d.x || a->y != d.y) continue;
+      int32_t j = SymbolOfCell(a->word & 0x3fff);
+      if (j) {
+        d.node = CKT_SYMBOL_BASE | j;
+        break;
+      }
+    }
+  }
+}
+
+void RealNamesOnConnectors() {
+  g_nodes.directCount = 0;
+  // Texts by position, each list in store order.
+  std::unordered_map<uint64_t, std::vector<int32_t>> texts;
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    int32_t x, y;
+    if (TextOnLayer(i, g_set.nnl) && TextPos(i, &x, &y)) texts[PosKey(x, y)].push_back(i);
+  }
+  if (texts.empty()) return;
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    CktDevice& d = g_nodes.dev[e];
+    if (d.node != 0) continue;
+    auto it = texts.find(PosKey(d.x, d.y));
+    if (it == texts.end()) continue;
+    for (int32_t t : it->second) {
+      d.node = t;  // a later text on the same pin overwrites and counts again
+      g_nodes.directCount++;
+    }
+  }
+}
+
+void RealNodesSearch() {
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    if (i % 100 == 0 && AbortPoll(0)) break;
+    if (CktStopped()) break;
+    if (!TextOnLayer(i, g_set.nnl)) continue;
+    int32_t x, y;
+    if (!TextPos(i, &x, &y) || ConnectorAt(x, y)) continue;
+    g_nodes.realCount++;
+    BoxesAtPoint(0, x, y, i);
+    LinesAtPoint(0, x, y, i);
+    AreaPathsAtPoint(0, x, y, i);
+  }
+  AbortPoll(10);
+}
+
+void SymbolNodesSearch(int32_t instances) {
+  g_nodes.symbolCount = 0;
+  for (int32_t i = 1; i <= instances && !CktStopped(); i++) {
+    CktInst* a = InstRec(0, i);
+    if (!a) break;
+    const CktCell* c = InstanceCell(0, i);
+    if (!(c->flags & CELL_SYMBOL) || ConnectorAt(a->x, a->y)) continue;
+    g_nodes.symbolCount++;
+    int32_t j = SymbolOfCell(a->word & 0x3fff);
+    if (!j) continue;
+    int32_t n = CKT_SYMBOL_BASE | j;
+    BoxesAtPoint(0, a->x, a->y, n);
+    LinesAtPoint(0, a->x, a->y, n);
+    AreaPathsAtPoint(0, a->x, a->y, n);
+  }
+  AbortPoll(10);
+}
+
+void ConnectorSearch(int32_t cell) {
+  (void)cell;
+  g_nodes.connCount = 0;
+  char text[CKT_TEXT_CHARS + 8];
+  char msg[200];
+  for (int32_t i = 1; i <= g_store->np && !CktStopped(); i++) {
+    if (!TextOnLayer(i, g_set.col)) continue;
+    if (g_nodes.connCount >= CKT_MAX_CONNECTORS) {
+      snprintf(msg, sizeof msg, "There are Too Many Connectors on %s ", g_cktRun.cellName);
+      ErrorCount(msg, 0);
+      break;
+    }
+    int32_t x, y;
+    if (!TextPos(i, &x, &y)) continue;
+    TextOfPath(i, 10, text, sizeof text);
+    CktConn& c = g_nodes.conn[g_nodes.connCount++];
+    c.text = i;
+    c.x = x;
+    c.y = y;
+    c.seq = FirstNumber(text);
+    c.node = 0;
+    if (c.seq == 0) {
+      snprintf(msg, sizeof msg, "Connector Text on %s has no Sequence Number ", g_cktRun.cellName);
+      if (ErrorCount(msg, 0)) break;
+    }
+  }
+  std::stable_sort(g_nodes.conn, g_nodes.conn + g_nodes.connCount,
+                   [](const CktConn& a, const CktConn& b) { return a.seq < b.seq; });
+}
+
+void PassBack() {
+  StatusLine2("Passing Node Names back to Open or Virtual Connectors ", 1);
+  for (int32_t e = 0; e < g_nodes.devCount && !CktStopped(); e++) {
+    CktDevice& d = g_nodes.dev[e];
+    if (d.node > 0) continue;
+    if (g_nodes.schematic) {
+      LinesAtPoint(1, d.x, d.y, e);
+    } else {
+      BoxesAtPoint(3, d.x, d.y, e);
+      AreaPathsAtPoint(3, d.x, d.y, e);
+    }
+  }
+}
+
+void ConnectorNodesCapture() {
+  for (int32_t e = 0; e < g_nodes.connCount && !CktStopped(); e++) {
+    CktConn& c = g_nodes.conn[e];
+    if (c.node != 0) continue;
+    if (g_nodes.schematic) {
+      LinesAtPoint(2, c.x, c.y, e);
+    } else {
+      BoxesAtPoint(2, c.x, c.y, e);
+      LinesAtPoint(2, c.x, c.y, e);
+      AreaPathsAtPoint(2, c.x, c.y, e);
+    }
+  }
+}
+
+void ConnectionKinds() {
+  g_nodes.pinReal = g_nodes.pinVirtual = g_nodes.pinSymbol = 0;
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    int32_t n = g_nodes.dev[e].node;
+    if (n < 0) g_nodes.pinVirtual++;
+    else if (n > CKT_SYMBOL_BASE) g_nodes.pinSymbol++;
+    else if (n > 0) g_nodes.pinReal++;
+  }
+  g_nodes.pinReal -= g_nodes.directCount;
+  g_nodes.pinDirect = g_nodes.directCount;
+}
+
+// ---- virtual nodes ----
+
+void VirtualNodesCreate() {
+  g_nodes.virtualCount = 0;
+  for (int32_t i = 1; i <= g_store->nb && !CktStopped(); i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (ConductorLayer(b->layer) && b->node == 0) b->node = -++g_nodes.virtualCount;
+  }
+  for (int32_t i = 1; i <= g_store->np && !CktStopped(); i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word < 0 || !PathIsArea(i)) continue;
+    if (ConductorLayer(p->word) && p->node == 0) p->node = -++g_nodes.virtualCount;
+  }
+  if (g_nodes.virtualCount > CKT_VIRTUAL_WARN) {
+    char msg[200];
+    snprintf(msg, sizeof msg,
+             "%d Initial Virtual Nodes were Created\n\nExpect a Long Compile Time ... Continue or Cancel",
+             (int)g_nodes.virtualCount);
+    if (HostMsgBox(msg, nullptr, HOST_CAP_WARNING, HOST_OKCANCEL) == HOST_IDCANCEL) g_cktRun.abortFlag = 1;
+  }
+}
+
+void SchematicVirtualNodesCreate() {
+  g_nodes.virtualCount = 0;
+  for (int32_t i = 1; i <= g_store->np && !CktStopped(); i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word < 0 || PathIsArea(i)) continue;
+    if (ConductorLayer(p->word) && p->node == 0) p->node = -++g_nodes.virtualCount;
+  }
+  AbortPoll(10);
+}
+
+int32_t LargestNodeBelow(int32_t limit) {
+  int32_t best = -5000000;
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (b->node < limit && b->node > best) best = b->node;
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0 && p->node < limit && p->node > best) best = p->node;
+  }
+  return best;
+}
+
+int32_t SmallestNode() {
+  int32_t m = -1;
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    m = std::min(m, b->node);
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0) m = std::min(m, p->node);
+  }
+  return m;
+}
+
+// The distinct virtual numbers, larger first, become -1, -2, ...; one pass
+// over the records with a table gives what renumbering value by value gives.
+void VirtualCondense() {
+  StatusLine2("Condensing and Sorting Virtual Nodes", 0);
+  AbortPoll(10);
+  std::vector<int32_t> vals;
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (b->node < 0) vals.push_back(b->node);
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0 && p->node < 0) vals.push_back(p->node);
+  }
+  if (vals.empty()) return;
+  std::sort(vals.begin(), vals.end(), [](int32_t a, int32_t b) { return a > b; });
+  vals.erase(std::unique(vals.begin(), vals.end()), vals.end());
+  if (vals.size() > (size_t)CKT_MAX_VIRTUAL) vals.resize(CKT_MAX_VIRTUAL);
+  std::unordered_map<int32_t, int32_t> to;
+  for (size_t k = 0; k < vals.size(); k++) to[vals[k]] = -(int32_t)(k + 1);
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    if (i % 10 == 0 && CktStopped()) return;
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    auto it = b->node < 0 ? to.find(b->node) : to.end();
+    if (it != to.end()) b->node = it->second;
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    if (i % 10 == 0 && CktStopped()) return;
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word < 0) continue;
+    auto it = p->node < 0 ? to.find(p->node) : to.end();
+    if (it != to.end()) p->node = it->second;
+  }
+}
+
+// Objects whose real names are equal (ignoring case) take the number of the
+// first of them, boxes first. Only real numbers take part, for paths too:
+// a virtual path whose printed name happens to equal a real text keeps its
+// own net (the clash is reported by VirtualNameClash).
+void RealSameNames() {
+  StatusLine2("Correcting Real Node Same Names", 0);
+  AbortPoll(10);
+  std::unordered_map<int32_t, std::string> nameOf;
+  std::unordered_map<std::string, int32_t> first;
+  auto visit = [&](int32_t n) {
+    if (n <= 0) return;
+    auto it = nameOf.find(n);
+    if (it == nameOf.end()) it = nameOf.emplace(n, Lower(NodeName(n))).first;
+    first.emplace(it->second, n);
+  };
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    visit(b->node);
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0) visit(p->node);
+  }
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (b->node > 0) b->node = first[nameOf[b->node]];
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0 && p->node > 0) p->node = first[nameOf[p->node]];
+  }
+}
+
+void VirtualNameClash() {
+  std::vector<int32_t> real;
+  std::vector<char> virt;  // by magnitude, up to the condensed range
+  auto note = [&](int32_t n) {
+    if (n > 0) real.push_back(n);
+    else if (n < 0 && n >= -CKT_MAX_VIRTUAL) {
+      if ((size_t)-n >= virt.size()) virt.resize((size_t)-n + 1, 0);
+      virt[(size_t)-n] = 1;
+    }
+  };
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    note(b->node);
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0) note(p->node);
+  }
+  std::sort(real.begin(), real.end());
+  real.erase(std::unique(real.begin(), real.end()), real.end());
+  const char* prefix = g_set.val[GRP_MAIN][S_VNP];
+  size_t pl = strlen(prefix);
+  for (int32_t n : real) {
+    const char* name = NodeName(n);
+    if (strncasecmp(name, prefix, pl) != 0) continue;
+    const char* d = name + pl;
+    if (!*d || *d == '0' || strspn(d, "0123456789") != strlen(d) || strlen(d) > 6) continue;
+    long v = atol(d);
+    if ((size_t)v < virt.size() && virt[(size_t)v]) {
+      char msg[300];
+      snprintf(msg, sizeof msg, "Cell %s has Real Node Text \"%s\" Equal to the Name of a Virtual Node ",
+               g_cktRun.cellName, name);
+      if (ErrorCount(msg, 0)) return;
+    }
+  }
+}
+
+// ---- diagnostics ----
+
+int RealNamesClash(int32_t a, int32_t b) {
+  if (a <= 0 || b <= 0) return 0;
+  std::string na = NodeName(a), nb = NodeName(b);
+  if (strcasecmp(na.c_str(), nb.c_str()) != 0) {
+    char msg[400];
+    snprintf(msg, sizeof msg, "Cell %s has Real Node Text \"%s\" and \"%s\" on the Same Node ", g_cktRun.cellName,
+             na.c_str(), nb.c_str());
+    ErrorCount(msg, 0);
+  }
+  return 1;
+}
+
+int NodeTextClash(int32_t newNode, int32_t oldNode) {
+  std::string nn = NodeName(newNode), no = NodeName(oldNode);
+  if (strcasecmp(nn.c_str(), no.c_str()) == 0) return 0;
+  char msg[400];
+  snprintf(msg, sizeof msg, "Cell %s has Node Text \"%s\" and \"%s\" on the Same Conductor Object ", g_cktRun.cellName,
+           nn.c_str(), no.c_str());
+  return ErrorCount(msg, 0);
+}
+
+void ConnectorNameClash(int32_t pin, int32_t number) {
+  if (pin < 0 || pin >= g_nodes.devCount) return;
+  const CktDevice& d = g_nodes.dev[pin];
+  if (d.node <= 0) return;
+  std::string np = NodeName(d.node), nn = NodeName(number);
+  if (strcasecmp(np.c_str(), nn.c_str()) == 0) return;
+  char msg[400];
+  snprintf(msg, sizeof msg, "Cell %s has Node Names \"%s\" and \"%s\" on the Same Connector at X=%.*g Y=%.*g ",
+           CellNameOf(d.inst), np.c_str(), nn.c_str(), 9, Phys(d.x), 9, Phys(d.y));
+  ErrorCount(msg, 0);
+}
+
+void NoLowerCells(int32_t cell) {
+  if (g_nodes.devCount != 0) return;
+  char msg[200];
+  snprintf(msg, sizeof msg, "%s (%d) has no Lower Device or Subcircuit Cells ", g_store->cells[cell].name,
+           (int)g_store->cells[cell].flags);
+  ErrorCount(msg, 0);
+}
+
+namespace {
+// Groups of device entries with the same instance and sequence number, each
+// group in table order.
+std::vector<std::vector<int32_t>> PinGroups() {
+  std::vector<int32_t> idx((size_t)g_nodes.devCount);
+  for (int32_t i = 0; i < g_nodes.devCount; i++) idx[(size_t)i] = i;
+  std::stable_sort(idx.begin(), idx.end(), [](int32_t a, int32_t b) {
+    const CktDevice &x = g_nodes.dev[a], &y = g_nodes.dev[b];
+    return x.inst != y.inst ? x.inst < y.inst : x.seq < y.seq;
+  });
+  std::vector<std::vector<int32_t>> groups;
+  for (size_t k = 0; k < idx.size();) {
+    size_t e = k + 1;
+    while (e < idx.size() && g_nodes.dev[idx[e]].inst == g_nodes.dev[idx[k]].inst &&
+           g_nodes.dev[idx[e]].seq == g_nodes.dev[idx[k]].seq)
+      e++;
+    if (e - k > 1) {
+      std::vector<int32_t> g(idx.begin() + (long)k, idx.begin() + (long)e);
+      std::sort(g.begin(), g.end());
+      groups.push_back(g);
+    }
+    k = e;
+  }
+  return groups;
+}
+}  // namespace
+
+void LowerConnectorTwice(int32_t cell) {
+  char msg[300];
+  for (const auto& g : PinGroups())
+    for (size_t i = 0; i < g.size(); i++)
+      for (size_t j = i + 1; j < g.size(); j++) {
+        const CktDevice& d = g_nodes.dev[g[i]];
+        snprintf(msg, sizeof msg, "Cell %s in %s has more than One Connector %d ", CellNameOf(d.inst),
+                 g_store->cells[cell].name, (int)d.seq);
+        if (ErrorCount(msg, 0)) return;
+      }
+}
+
+void ShortedPins() {
+  char msg[400];
+  for (const auto& g : PinGroups())
+    for (size_t i = 0; i < g.size(); i++)
+      for (size_t j = i + 1; j < g.size(); j++) {
+        const CktDevice &a = g_nodes.dev[g[i]], &b = g_nodes.dev[g[j]];
+        if (a.node == 0 || b.node == 0) continue;
+        std::string na = NodeName(a.node), nb = NodeName(b.node);
+        if (strcasecmp(na.c_str(), nb.c_str()) == 0) continue;
+        snprintf(msg, sizeof msg, "Cell %s has Nodes %s and %s Shorted by the Same Connector Sequence Number %d ",
+                 CellNameOf(a.inst), na.c_str(), nb.c_str(), (int)a.seq);
+        if (ErrorCount(msg, 0)) return;
+      }
+}
+
+void OpenPins() {
+  char msg[300];
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    const CktDevice& d = g_nodes.dev[e];
+    if (d.node != 0) continue;
+    snprintf(msg, sizeof msg, "Connector %d on %s at X=%.*g Y=%.*g is Open\n\nConnect Rules may be Wrong", (int)d.seq,
+             CellNameOf(d.inst), 9, Phys(d.x), 9, Phys(d.y));
+    if (ErrorCount(msg, 0)) return;
+  }
+}
+
+void ConnectorNumberTwice(int32_t cell) {
+  char msg[300];
+  for (int32_t i = 0; i < g_nodes.connCount; i++) {
+    int32_t j = i + 1;
+    while (j < g_nodes.connCount && g_nodes.conn[j].seq == g_nodes.conn[i].seq) j++;
+    for (int32_t a = i; a < j; a++)
+      for (int32_t b = a + 1; b < j; b++) {
+        snprintf(msg, sizeof msg, "Cell %s has more than One Connector Sequence Number %d ",
+                 g_store->cells[cell].name, (int)g_nodes.conn[a].seq);
+        if (ErrorCount(msg, 0)) return;
+      }
+    i = j - 1;
+  }
+}
+
+void NoNodeConnector(int32_t cell) {
+  char msg[400];
+  for (int32_t i = 0; i < g_nodes.connCount; i++) {
+    const CktConn& c = g_nodes.conn[i];
+    const char* name = NodeName(c.node);
+    if (strcmp(name, "?") != 0) continue;
+    snprintf(msg, sizeof msg,
+             "Cell %s has Connector %d at X=%.*g Y=%.*g on an Unknown Node %s\n\nCheck Connection Rules in Setup",
+             g_store->cells[cell].name, (int)c.seq, 9, Phys(c.x), 9, Phys(c.y), name);
+    if (ErrorCount(msg, 0)) return;
+  }
+}
+
+void ConnectorsSameNode(int32_t cell) {
+  std::vector<std::string> names((size_t)g_nodes.connCount);
+  std::vector<int32_t> idx((size_t)g_nodes.connCount);
+  for (int32_t i = 0; i < g_nodes.connCount; i++) {
+    names[(size_t)i] = Lower(NodeName(g_nodes.conn[i].node));
+    idx[(size_t)i] = i;
+  }
+  std::stable_sort(idx.begin(), idx.end(), [&](int32_t a, int32_t b) { return names[(size_t)a] < names[(size_t)b]; });
+  char msg[500];
+  for (size_t k = 0; k < idx.size();) {
+    size_t e = k + 1;
+    while (e < idx.size() && names[(size_t)idx[e]] == names[(size_t)idx[k]]) e++;
+    if (names[(size_t)idx[k]] != "?") {
+      std::vector<int32_t> g(idx.begin() + (long)k, idx.begin() + (long)e);
+      std::sort(g.begin(), g.end());
+      for (size_t i = 0; i < g.size(); i++)
+        for (size_t j = i + 1; j < g.size(); j++) {
+          const CktConn &a = g_nodes.conn[g[i]], &b = g_nodes.conn[g[j]];
+          if (a.seq == b.seq) continue;
+          snprintf(msg, sizeof msg,
+                   "Cell %s has Connectors %d at X=%.*g Y=%.*g and %d at X=%.*g Y=%.*g on the Same Node %s",
+                   g_store->cells[cell].name, (int)a.seq, 9, Phys(a.x), 9, Phys(a.y), (int)b.seq, 9, Phys(b.x), 9,
+                   Phys(b.y), NodeName(a.node));
+          if (ErrorCount(msg, 0)) return;
+        }
+    }
+    k = e;
+  }
+}
+
+namespace {
+void ReportLine(const char* text, int listOn, int logOn) {
+  if (listOn && logOn) LogList(text, 3);
+  else if (listOn) LogList(text, 1);
+  else if (logOn) LogList(text, 2);
+}
+
+int BoxHolds(const CktBox* b, int32_t x, int32_t y) {
+  return b->left <= x && x <= b->right && b->bottom <= y && y <= b->top;
+}
+
+int AreaPathHolds(int32_t i, int32_t x, int32_t y) {
+  SetPoint(x, y);
+  if (!LoadPathOutline(i, 1, 1, 0)) return 0;
+  g_scan.cross[0][0] = x;
+  g_scan.cross[0][1] = x;
+  g_scan.crossLast[0] = 1;
+  ScanRowCrossings(1, y);
+  CrossingSort(1);
+  return CrossingsOverlap() || OnHorizontalEdge(x, y);
+}
+}  // namespace
+
+void NodeTextReport(int32_t cell) {
+  CktCell& c = g_store->cells[cell];
+  if (c.flags & CELL_NODE_TEXT_DONE) return;
+  c.flags |= CELL_NODE_TEXT_DONE;
+  int listOn = g_set.flag[S_CNT], logOn = g_set.flag[S_CNL];
+  char line[400];
+  for (int32_t i = 1; i <= g_nodes.ownPaths && !CktStopped(); i++) {
+    if (!TextOnLayer(i, g_set.nnl)) continue;
+    int32_t x, y;
+    if (!TextPos(i, &x, &y)) continue;
+    std::string name = NodeName(i);
+    if (ConnectorAt(x, y)) {
+      snprintf(line, sizeof line, "Node Text \"%s\" at X=%.*g Y=%.*g in %s is located on a Connector ", name.c_str(), 9,
+               Phys(x), 9, Phys(y), c.name);
+      ReportLine(line, listOn, logOn);
+      continue;
+    }
+    int found = 0;
+    static std::vector<int32_t> boxes, paths;
+    PointCandidates(x, y, 0, boxes, paths);
+    for (int32_t b : boxes) {
+      CktBox* bx = BoxRec(b);
+      if (!bx) break;
+      if (!BoxHolds(bx, x, y) || !ConductorLayer(bx->layer) || HiddenLayer(bx->layer) || !SuffixFitsBox(i, b)) continue;
+      if (bx->right <= bx->left || bx->top <= bx->bottom) continue;
+      snprintf(line, sizeof line, "Node Text \"%s\" at X=%.*g Y=%.*g in %s is on a Conductor Layer %d Box", name.c_str(),
+               9, Phys(x), 9, Phys(y), c.name, bx->layer & 0x1ff);
+      ReportLine(line, listOn, logOn);
+      found = 1;
+    }
+    for (int32_t p : paths) {
+      CktPath* pr = PathRec(p);
+      if (!pr) break;
+      if (pr->word < 0 || !ConductorLayer(pr->word) || HiddenLayer(pr->word) || !SuffixFitsPath(i, p)) continue;
+      if (!AreaPathHolds(p, x, y)) continue;
+      snprintf(line, sizeof line, "Node Text \"%s\" at X=%.*g Y=%.*g in %s is on a Conductor Layer %d Path",
+               name.c_str(), 9, Phys(x), 9, Phys(y), c.name, pr->word & 0x1ff);
+      ReportLine(line, listOn, logOn);
+      found = 1;
+    }
+    if (!found) {
+      snprintf(line, sizeof line, "Node Text \"%s\" at X=%.*g Y=%.*g in %s is NOT on a Conductor or Connector ",
+               name.c_str(), 9, Phys(x), 9, Phys(y), c.name);
+      ReportLine(line, listOn, logOn);
+    }
+  }
+}
+
+void ConnectorTextReport(int32_t cell) {
+  CktCell& c = g_store->cells[cell];
+  if (c.flags & CELL_CONN_TEXT_DONE) return;
+  c.flags |= CELL_CONN_TEXT_DONE;
+  int listOn = g_set.flag[S_CCT], logOn = g_set.flag[S_CCL];
+  char line[400];
+  char text[CKT_TEXT_CHARS + 8];
+  for (int32_t i = 1; i <= g_nodes.ownPaths && !CktStopped(); i++) {
+    if (!TextOnLayer(i, g_set.col)) continue;
+    int32_t x, y;
+    if (!TextPos(i, &x, &y)) continue;
+    TextOfPath(i, 10, text, sizeof text);
+    int found = 0;
+    static std::vector<int32_t> boxes, paths;
+    PointCandidates(x, y, 0, boxes, paths);
+    for (int32_t b : boxes) {
+      CktBox* bx = BoxRec(b);
+      if (!bx) break;
+      if (!BoxHolds(bx, x, y) || !ConductorLayer(bx->layer) || HiddenLayer(bx->layer)) continue;
+      if (bx->right <= bx->left || bx->top <= bx->bottom) continue;
+      snprintf(line, sizeof line, "Connector Text \"%s\" at X=%.*g Y=%.*g in %s is on Conductor Layer %d Box", text, 9,
+               Phys(x), 9, Phys(y), c.name, bx->layer & 0x1ff);
+      ReportLine(line, listOn, logOn);
+      found = 1;
+    }
+    for (int32_t p : paths) {
+      CktPath* pr = PathRec(p);
+      if (!pr) break;
+      if (pr->word < 0 || !ConductorLayer(pr->word) || HiddenLayer(pr->word) || !AreaPathHolds(p, x, y)) continue;
+      snprintf(line, sizeof line, "Connector Text \"%s\" at X=%.*g Y=%.*g in %s is on Conductor Layer %d Path", text,
+               9, Phys(x), 9, Phys(y), c.name, pr->word & 0x1ff);
+      ReportLine(line, listOn, logOn);
+      found = 1;
+    }
+    if (!found) {
+      snprintf(line, sizeof line, "Connector Text \"%s\" at X=%.*g Y=%.*g in %s is NOT on a Conductor Layer ", text, 9,
+               Phys(x), 9, Phys(y), c.name);
+      ReportLine(line, listOn, logOn);
+    }
+  }
+}
+
+}  // namespace ckt

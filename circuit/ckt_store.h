@@ -1,0 +1,147 @@
+// The extractor's record store: the cell collection, paged boxes, paths,
+// vertices and 24 instance banks with a node field on boxes and paths, and
+// the placement stack that composes instance transforms.
+#ifndef QUIL_CIRCUIT_CKT_STORE_H
+#define QUIL_CIRCUIT_CKT_STORE_H
+
+#include <cstdint>
+
+namespace ckt {
+
+enum {
+  CKT_MAX_CELLS = 8190,
+  CKT_MAX_BOXES = 5000000,
+  CKT_MAX_PATHS = 2500000,
+  CKT_MAX_VERTICES = 12500000,
+  CKT_MAX_INSTANCES = 1000000,
+  CKT_BANKS = 24,
+  CKT_PAGE_BYTES = 8192,
+  CKT_BOX_PER_PAGE = 341,
+  CKT_PATH_PER_PAGE = 512,
+  CKT_VTX_PER_PAGE = 512,
+  CKT_INST_PER_PAGE = 682,
+  CKT_BOX_PAGES = 14663,
+  CKT_PATH_PAGES = 4883,
+  CKT_VTX_PAGES = 24415,
+  CKT_INST_PAGES = 1467,
+  CKT_PATH_VERTICES = 1040,  // most vertices of a path record
+  CKT_TEXT_CHARS = 80,
+};
+
+// Cell flag bits.
+enum {
+  CELL_RANK_MASK = 0x1f,
+  CELL_NODE_TEXT_DONE = 1 << 25,
+  CELL_CONN_TEXT_DONE = 1 << 26,
+  CELL_SYMBOL = 1 << 27,
+  CELL_DEVICE_NO_CONN = 1 << 28,
+  CELL_UPPER_NO_CONN = 1 << 29,
+  CELL_COMPILED = 1 << 30,
+};
+
+const int32_t CKT_TEXT_BIT = (int32_t)0x80000000u;
+
+struct CktCell {
+  char name[36];
+  int32_t flags;
+  int32_t left, bottom, right, top;
+  int32_t nb, np, nv, nc;
+};
+
+struct CktBox { int32_t layer, left, bottom, right, top, node; };
+struct CktPath { int32_t word, width, first, node; };
+struct CktVertex { int32_t owner, x, y, next; };
+struct CktInst { int32_t word, x, y; };
+
+struct CktPlace {
+  char name[33];
+  int32_t cell;
+  int rank;
+  int32_t x, y;
+  int orient;
+  int32_t left, bottom, right, top;  // level 0: the instance's area
+  int outline, symbol, device;
+};
+
+struct CktStore {
+  char folder[260];  // prefix of the cell files ("" = current folder)
+  int32_t cellCount;
+  CktCell cells[CKT_MAX_CELLS + 1];  // entry 0: the unknown cell
+  char curName[36];                  // last cell found by GetCinfo
+  int32_t curIndex, curRank;
+
+  CktBox* boxPage[CKT_BOX_PAGES];
+  CktPath* pathPage[CKT_PATH_PAGES];
+  CktVertex* vtxPage[CKT_VTX_PAGES];
+  CktInst* instPage[CKT_BANKS][CKT_INST_PAGES];
+  int32_t nb, np, nv, nt;
+  // One past the highest page ever made in each table, so freeing walks
+  // only the pages a cell used.
+  int boxPages, pathPages, vtxPages, instPages[CKT_BANKS];
+  int32_t bankCount[CKT_BANKS];
+  int bLim, pLim, vLim, aLim;  // limit flags, cleared at the start of a run
+  int limitHit;                // a limit was hit in this run
+
+  CktPlace place[CKT_BANKS];
+  int64_t accX, accY;
+};
+
+extern CktStore* g_store;
+
+// Allocates the store on first use and empties it; frees all pages.
+void StoreReset();
+// Frees the box, path and vertex pages (counts 0).
+void StoreFreeObjs();
+// StoreFreeObjs and every instance bank.
+void StoreFreeAll();
+// Start of a run: limit flags cleared so an earlier hit drops nothing now.
+void StoreRunBegin();
+
+// Record access; allocates the page on first use. Null for an index out of
+// range or when the page cannot be had (which sets the out-of-memory flag).
+CktBox* BoxRec(int32_t n);
+CktPath* PathRec(int32_t n);
+CktVertex* VtxRec(int32_t n);
+CktInst* InstRec(int bank, int32_t n);
+// Field 0..3 of path n (word, width, first vertex, node); 0 when missing.
+int32_t PathGet(int field, int32_t n);
+// Field 0..2 of instance n of a bank; 0 when missing.
+int32_t getA(int bank, int field, int32_t n);
+void freeCEL(int bank);
+
+// Cell collection.
+void CellTableClear();
+// Adds a cell (tests and the reader); returns its index or 0 when full.
+int32_t CellTableAdd(const char* name, int rank, int32_t l, int32_t b, int32_t r, int32_t t,
+                     int32_t nb, int32_t np, int32_t nv, int32_t nc);
+int32_t GetCinfo(const char* name);
+const CktCell* InstanceCell(int bank, int32_t n);
+
+// Limit checks: 1 (with the message) when the limit is reached.
+int TlcBLim();
+int TlcPLim();
+int TlcVLim();
+int TlcALim(int bank);
+
+// Record makers; each stores nothing when its limit check reports.
+// 1 when stored.
+int TlcMakeB(int32_t layer, int32_t l, int32_t b, int32_t r, int32_t t);
+// 1 when every point was stored.
+int TlcMakeP(int32_t layer, int32_t width, int nv, const int32_t* x, const int32_t* y);
+int TlcMakeT(int32_t layer, int32_t size, int orient, int32_t x, int32_t y, const char* text);
+int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline);
+
+// Text helpers: 1 when path n is a text; its characters (at most maxVtx
+// character vertices) into out (size outSize).
+int PathIsText(int32_t n);
+void TextOfPath(int32_t n, int maxVtx, char* out, int outSize);
+
+// Placement stack.
+void InstanceFetch(int level, int32_t n);
+// Turns (x, y) by the orientations of entries depth down to 0 and adds
+// (dx, dy); the result is clamped to 32 bits.
+void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y);
+
+}  // namespace ckt
+
+#endif

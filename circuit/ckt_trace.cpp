@@ -1,0 +1,461 @@
+// Layer tracing: node numbers spread from object to touching object through
+// the trace table until nothing changes.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "ckt_nodes.h"
+#include "ckt_run.h"
+#include "ckt_scan.h"
+#include "ckt_settings.h"
+#include "ckt_store.h"
+
+namespace ckt {
+
+namespace {
+
+// Grids of object bounding boxes; the cells of level (i, j) are 8^i times
+// the finest width and 8^j times the finest height. An object sits in the
+// grid where it spans at most a few cells each way, so long thin wires
+// (supply rails) cost no more than small shapes.
+struct GridLevel {
+  int64_t cw = 1, ch = 1;
+  int gx = 1, gy = 1;
+  std::vector<int32_t> head;   // CSR offsets, gx * gy + 1
+  std::vector<int32_t> items;  // encoded: box n as n, path n as -n
+};
+
+enum { kLevels = 6, kMostSpan = 4 };
+
+struct Grid {
+  int built = 0;
+  int64_t x0 = 0, y0 = 0;
+  GridLevel level[kLevels * kLevels];
+  std::vector<int> used;  // levels holding objects
+  std::vector<int32_t> bl, bb, br, bt;  // bounds of boxes, 1-based
+  std::vector<int32_t> pl, pb, pr, pt;  // bounds of paths; pl > pr when none
+  std::vector<uint32_t> stampB, stampP;
+  uint32_t stamp = 0;
+};
+Grid g_grid;
+
+void CellRange(int64_t lo, int64_t hi, int64_t origin, int64_t size, int n, int* a, int* b) {
+  int64_t ia = (lo - origin) / size, ib = (hi - origin) / size;
+  if (lo < origin) ia = 0;
+  if (hi < origin) ib = -1;
+  *a = (int)std::max<int64_t>(0, std::min<int64_t>(n - 1, ia));
+  *b = (int)std::min<int64_t>(n - 1, ib);
+}
+
+int Meets(int32_t l, int32_t b, int32_t r, int32_t t, int32_t L, int32_t B, int32_t R, int32_t T) {
+  return !(r < L || l > R || t < B || b > T);
+}
+
+// Candidates of the window in store order: boxes, paths.
+void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
+                std::vector<int32_t>& paths) {
+  Grid& g = g_grid;
+  boxes.clear();
+  paths.clear();
+  if (++g.stamp == 0) {
+    std::fill(g.stampB.begin(), g.stampB.end(), 0);
+    std::fill(g.stampP.begin(), g.stampP.end(), 0);
+    g.stamp = 1;
+  }
+  for (int lv : g.used) {
+    const GridLevel& gl = g.level[lv];
+    int ax, bx, ay, by;
+    CellRange(L, R, g.x0, gl.cw, gl.gx, &ax, &bx);
+    CellRange(B, T, g.y0, gl.ch, gl.gy, &ay, &by);
+    for (int cy = ay; cy <= by; cy++)
+      for (int cx = ax; cx <= bx; cx++) {
+        int c = cy * gl.gx + cx;
+        for (int32_t k = gl.head[c]; k < gl.head[c + 1]; k++) {
+          int32_t code = gl.items[k];
+          if (code > 0) {
+            if (g.stampB[code] == g.stamp) continue;
+            g.stampB[code] = g.stamp;
+            if (Meets(g.bl[code], g.bb[code], g.br[code], g.bt[code], L, B, R, T)) boxes.push_back(code);
+          } else {
+            int32_t n = -code;
+            if (g.stampP[n] == g.stamp) continue;
+            g.stampP[n] = g.stamp;
+            if (Meets(g.pl[n], g.pb[n], g.pr[n], g.pt[n], L, B, R, T)) paths.push_back(n);
+          }
+        }
+      }
+  }
+  std::sort(boxes.begin(), boxes.end());
+  std::sort(paths.begin(), paths.end());
+}
+
+const int32_t kNoBounds = 1;
+
+void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath) {
+  static std::vector<int32_t> boxes, paths;
+  const EdgeSlot& w = g_scan.slot[0];
+  int useIndex = g_nodes.useIndex && g_grid.built;
+  if (useIndex) IndexQuery(w.left, w.bottom, w.right, w.top, boxes, paths);
+  int32_t nb = useIndex ? (int32_t)boxes.size() : g_store->nb;
+  for (int32_t k = 0; k < nb; k++) {
+    if (CktStopped()) return;
+    int32_t i = useIndex ? boxes[k] : k + 1;
+    if (i == selfBox) continue;
+    CktBox* b = BoxRec(i);
+    if (!b) return;
+    int layer = b->layer & 0x1ff;
+    if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
+    int32_t d = b->node;
+    if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (!LoadBoxOutline(i, 1, 1)) continue;
+    if (!AreasOverlapOnRows(kind, i, 0, s)) AreasShareEdge(kind, i, 0, s);
+  }
+  int32_t np = useIndex ? (int32_t)paths.size() : g_store->np;
+  for (int32_t k = 0; k < np; k++) {
+    if (CktStopped()) return;
+    int32_t i = useIndex ? paths[k] : k + 1;
+    if (i == selfPath) continue;
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word < 0 || !PathIsArea(i)) continue;
+    int layer = p->word & 0x1ff;
+    if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
+    int32_t d = p->node;
+    if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (!LoadPathOutline(i, 1, 1, 0)) continue;
+    if (!AreasOverlapOnRows(kind, i, 1, s)) AreasShareEdge(kind, i, 1, s);
+  }
+}
+
+int SignFits(int kind, int32_t n) {
+  if (n == 0) return 0;
+  if (kind == 0) return n > 0;
+  if (kind == 1) return n < 0;
+  return 1;
+}
+
+}  // namespace
+
+void IndexDrop() { g_grid = Grid(); }
+
+void IndexBuild() {
+  IndexDrop();
+  Grid& g = g_grid;
+  int32_t nb = g_store->nb, np = g_store->np;
+  g.bl.assign(nb + 1, 0); g.bb.assign(nb + 1, 0); g.br.assign(nb + 1, 0); g.bt.assign(nb + 1, 0);
+  g.pl.assign(np + 1, kNoBounds); g.pb.assign(np + 1, 0); g.pr.assign(np + 1, 0); g.pt.assign(np + 1, 0);
+  g.stampB.assign(nb + 1, 0);
+  g.stampP.assign(np + 1, 0);
+  int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
+  int32_t count = 0;
+  for (int32_t i = 1; i <= nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    g.bl[i] = b->left; g.bb[i] = b->bottom; g.br[i] = b->right; g.bt[i] = b->top;
+    minX = std::min<int64_t>(minX, b->left); maxX = std::max<int64_t>(maxX, b->right);
+    minY = std::min<int64_t>(minY, b->bottom); maxY = std::max<int64_t>(maxY, b->top);
+    count++;
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    int32_t l, b, r, t;
+    if (!PathBounds(i, &l, &b, &r, &t)) continue;
+    g.pl[i] = l; g.pb[i] = b; g.pr[i] = r; g.pt[i] = t;
+    minX = std::min<int64_t>(minX, l); maxX = std::max<int64_t>(maxX, r);
+    minY = std::min<int64_t>(minY, b); maxY = std::max<int64_t>(maxY, t);
+    count++;
+  }
+  g.built = 1;
+  if (count == 0) return;
+  int side = 1;
+  while ((int64_t)side * side < count && side < 2048) side++;
+  g.x0 = minX;
+  g.y0 = minY;
+  for (int i = 0; i < kLevels; i++)
+    for (int j = 0; j < kLevels; j++) {
+      GridLevel& gl = g.level[i * kLevels + j];
+      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+      gl.gx = (int)std::max<int64_t>(1, side / sx);
+      gl.gy = (int)std::max<int64_t>(1, side / sy);
+      gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
+      gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
+    }
+  // Level of an object: the finest each way where it spans few cells.
+  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) {
+    int li = kLevels - 1, lj = kLevels - 1;
+    for (int i = 0; i < kLevels - 1; i++) {
+      const GridLevel& gl = g.level[i * kLevels];
+      int a0, a1;
+      CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
+      if (a1 - a0 + 1 <= kMostSpan) { li = i; break; }
+    }
+    for (int j = 0; j < kLevels - 1; j++) {
+      const GridLevel& gl = g.level[j];
+      int a0, a1;
+      CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
+      if (a1 - a0 + 1 <= kMostSpan) { lj = j; break; }
+    }
+    return li * kLevels + lj;
+  };
+  std::vector<int8_t> boxLevel(nb + 1, 0), pathLevel(np + 1, -1);
+  std::vector<int> filled(kLevels * kLevels, 0);
+  for (int32_t i = 1; i <= nb; i++) {
+    boxLevel[i] = (int8_t)levelOf(g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    filled[boxLevel[i]] = 1;
+  }
+  for (int32_t i = 1; i <= np; i++)
+    if (g.pl[i] <= g.pr[i]) {
+      pathLevel[i] = (int8_t)levelOf(g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      filled[pathLevel[i]] = 1;
+    }
+  for (int lv = 0; lv < kLevels * kLevels; lv++)
+    if (filled[lv]) g.used.push_back(lv);
+  for (int lv : g.used) {
+    GridLevel& gl = g.level[lv];
+    int cells = gl.gx * gl.gy;
+    std::vector<int32_t> counts(cells + 1, 0);
+    for (int pass = 0; pass < 2; pass++) {
+      if (pass == 1) {
+        gl.head.assign(cells + 1, 0);
+        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[c];
+        gl.items.assign(gl.head[cells], 0);
+        std::fill(counts.begin(), counts.end(), 0);
+      }
+      auto place = [&](int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
+        int ax, bx, ay, by;
+        CellRange(l, r, g.x0, gl.cw, gl.gx, &ax, &bx);
+        CellRange(b, t, g.y0, gl.ch, gl.gy, &ay, &by);
+        for (int cy = ay; cy <= by; cy++)
+          for (int cx = ax; cx <= bx; cx++) {
+            int c = cy * gl.gx + cx;
+            if (pass == 0) counts[c]++;
+            else gl.items[gl.head[c] + counts[c]++] = code;
+          }
+      };
+      for (int32_t i = 1; i <= nb; i++)
+        if (boxLevel[i] == lv) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+      for (int32_t i = 1; i <= np; i++)
+        if (pathLevel[i] == lv) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+    }
+  }
+}
+
+int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
+  (void)kind;
+  if (s == 0) return 1;
+  int32_t* d = nullptr;
+  if (targetIsPath) {
+    CktPath* p = PathRec(target);
+    if (p) d = &p->node;
+  } else {
+    CktBox* b = BoxRec(target);
+    if (b) d = &b->node;
+  }
+  if (!d) return 1;
+  if (s > 0 && *d > 0) {
+    RealNamesClash(s, *d);
+    return 1;
+  }
+  if (*d > 0) return 1;
+  if (*d == 0 || (*d < 0 && s > *d)) {
+    *d = s;
+    g_nodes.passFlag = 1;
+    g_nodes.cycleFlag = 1;
+  }
+  return 1;
+}
+
+int LineMerge(int kind, int32_t s, int32_t target) {
+  CktPath* p = PathRec(target);
+  if (!p) return 1;
+  int32_t d = p->node;
+  if (RealNamesClash(s, d)) return 1;
+  // Only a change asks for another pass: otherwise two virtual lines that
+  // touch would keep the loop running to its limit.
+  if (kind == 0) {
+    if (d != s) {
+      p->node = s;
+      g_nodes.passFlag = 1;
+    }
+  } else if (d < 0 && s > d) {
+    p->node = s;
+    g_nodes.passFlag = 1;
+  }
+  return 1;
+}
+
+void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+  if (CktStopped() || srcLayer == 0) return;
+  if (kind >= 2 && tgtLayer == 0) return;
+  if (kind <= 1) tgtLayer = srcLayer;
+  int p = 1;
+  char status[400];
+  for (;;) {
+    g_nodes.passFlag = 0;
+    if (kind <= 1) {
+      if (merged)
+        snprintf(status, sizeof status, "Merging Conductors on Layers %.255s ... Pass %d", g_set.mergedText[level & 7], p);
+      else
+        snprintf(status, sizeof status, "Connecting Layer %d Conductors ... Pass %d", srcLayer, p);
+    } else if (kind == 2) {
+      snprintf(status, sizeof status, "Tracing Layer %d Conductors to Layer %d Insulators", srcLayer, tgtLayer);
+    } else if (kind == 3) {
+      snprintf(status, sizeof status, "Tracing Layer %d Insulators to Layer %d Conductors", srcLayer, tgtLayer);
+    } else {
+      snprintf(status, sizeof status, "Tracing Layer %d Insulators to Layer %d Insulators", srcLayer, tgtLayer);
+    }
+    StatusLine2(status, 0);
+    if (kind <= 1) p++;
+    for (int32_t i = 1; i <= g_store->nb; i++) {
+      if (i % 100 == 0 && AbortPoll(0)) break;
+      if (CktStopped()) break;
+      CktBox* b = BoxRec(i);
+      if (!b) break;
+      if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
+      int32_t s = b->node;
+      if (!LoadBoxOutline(i, 0, 0)) continue;
+      TargetsOf(kind, level, merged, tgtLayer, s, i, 0);
+    }
+    if (AbortPoll(0) || CktStopped()) return;
+    for (int32_t i = 1; i <= g_store->np; i++) {
+      if (i % 100 == 0 && AbortPoll(0)) break;
+      if (CktStopped()) break;
+      CktPath* pr = PathRec(i);
+      if (!pr) break;
+      if (pr->word < 0 || !SignFits(kind, pr->node) || (pr->word & 0x1ff) != srcLayer) continue;
+      if (!PathIsArea(i)) continue;
+      int32_t s = pr->node;
+      if (!LoadPathOutline(i, 0, 0, 0)) continue;
+      TargetsOf(kind, level, merged, tgtLayer, s, 0, i);
+    }
+    if (AbortPoll(0) || CktStopped()) return;
+    if (!g_nodes.passFlag) return;
+    if (kind <= 1 && p >= 100) return;
+    if (kind == 2 || kind == 3) return;
+  }
+}
+
+namespace {
+int MergedCount(int level) {
+  int n = 0;
+  for (int k = 0; k < CKT_LIST; k++)
+    if (g_set.merged[level][k]) n++;
+  return n;
+}
+
+void LevelSteps(int a, int level) {
+  for (int k = 0; k < CKT_LIST && !CktStopped(); k++) ConnectPass(a, level, 0, g_set.traced[level][k], 0);
+  if (MergedCount(level) > 1)
+    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) ConnectPass(a, level, 1, g_set.merged[level][k], 0);
+}
+
+void RemainStatus() {
+  char status[120];
+  snprintf(status, sizeof status, "Connecting and Reducing Virtual Nodes ... %d Remain", (int)VirtualNodesLeft());
+  StatusLine(status, 0);
+}
+}  // namespace
+
+int IndexBuilt() { return g_grid.built; }
+
+void IndexQueryPoint(int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  IndexQuery(x, y, x, y, boxes, paths);
+}
+
+void NodeRelax(int a) {
+  int own = g_nodes.useIndex && !g_grid.built;
+  if (own) IndexBuild();
+  do {
+    g_nodes.cycleFlag = 0;
+    for (int i = 0; i <= 6 && !CktStopped(); i++) {
+      LevelSteps(a, i);
+      for (int m = 0; m < CKT_LIST; m++)
+        for (int l = 0; l < CKT_LIST; l++)
+          if (g_set.traced[i][m] && g_set.insul[i][l]) ConnectPass(2, i, 0, g_set.traced[i][m], g_set.insul[i][l]);
+      for (int l = 0; l < CKT_LIST; l++)
+        for (int m = 0; m < CKT_LIST; m++)
+          if (g_set.traced[i + 1][l] && g_set.insul[i][m]) ConnectPass(3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]);
+      for (int n = 0; n < CKT_LIST; n++)
+        for (int m = 0; m < CKT_LIST; m++)
+          if (g_set.insul[i][n] && g_set.insul[i + 1][m]) ConnectPass(4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]);
+    }
+    if (a == 1) RemainStatus();
+    for (int n = 7; n >= 1 && !CktStopped(); n--) {
+      LevelSteps(a, n);
+      for (int m = 0; m < CKT_LIST; m++)
+        for (int l = 0; l < CKT_LIST; l++)
+          if (g_set.traced[n][m] && g_set.insul[n - 1][l]) ConnectPass(2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]);
+      for (int l = 0; l < CKT_LIST; l++)
+        for (int m = 0; m < CKT_LIST; m++)
+          if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) ConnectPass(3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]);
+      for (int l = 0; l < CKT_LIST; l++)
+        for (int m = 0; m < CKT_LIST; m++)
+          if (g_set.insul[n][l] && g_set.insul[n - 1][m]) ConnectPass(4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]);
+    }
+    if (a == 1) RemainStatus();
+  } while (!CktStopped() && g_nodes.cycleFlag);
+  if (own) IndexDrop();
+}
+
+void LineTargets(int kind, int layer, int32_t s) {
+  static std::vector<int32_t> boxes, paths;
+  const EdgeSlot& w = g_scan.slot[0];
+  int useIndex = g_nodes.useIndex && g_grid.built;
+  if (useIndex) IndexQuery(w.left, w.bottom, w.right, w.top, boxes, paths);
+  int32_t np = useIndex ? (int32_t)paths.size() : g_store->np;
+  for (int32_t k = 0; k < np; k++) {
+    if (CktStopped()) return;
+    int32_t i = useIndex ? paths[k] : k + 1;
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word < 0 || (p->word & 0x1ff) != layer || p->width != 0 || p->node == s) continue;
+    if (!LoadPathOutline(i, 1, 1, 1)) continue;
+    if (LinesShareVertex(kind, s, i)) continue;
+    if (VertexOnLine(kind, s, i, 0, 1)) continue;
+    VertexOnLine(kind, s, i, 1, 0);
+  }
+}
+
+void SchematicPasses(int kind) {
+  int own = g_nodes.useIndex && !g_grid.built;
+  if (own) IndexBuild();
+  char status[120];
+  for (int p = 1; p <= 99 && !CktStopped(); p++) {
+    snprintf(status, sizeof status, kind == 0 ? "Connecting Schematic Real Nodes ... Pass %d"
+                                              : "Connecting Schematic Virtual Nodes ... Pass %d", p);
+    StatusLine(status, 0);
+    g_nodes.passFlag = 0;
+    for (int32_t v = 1; v <= g_store->np; v++) {
+      if (AbortPoll(0) || CktStopped()) break;
+      CktPath* pr = PathRec(v);
+      if (!pr) break;
+      if (pr->word < 0 || PathIsArea(v)) continue;
+      int layer = pr->word & 0x1ff;
+      if (!ConductorLayer(layer)) continue;
+      int32_t s = pr->node;
+      if (kind == 0 ? s <= 0 : s >= 0) continue;
+      if (!LoadPathOutline(v, 0, 0, 1)) continue;
+      LineTargets(kind, layer, s);
+    }
+    if (!g_nodes.passFlag) break;
+  }
+  if (own) IndexDrop();
+}
+
+int32_t VirtualNodesLeft() {
+  std::vector<int32_t> seen;
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (b->node < 0) seen.push_back(b->node);
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word >= 0 && p->node < 0) seen.push_back(p->node);
+  }
+  std::sort(seen.begin(), seen.end());
+  return (int32_t)(std::unique(seen.begin(), seen.end()) - seen.begin());
+}
+
+}  // namespace ckt

@@ -1,0 +1,25 @@
+// Cell reference lists of any content.
+#include <cstddef>
+#include <cstdint>
+
+#include "ckt_load.h"
+#include "ckt_run.h"
+#include "ckt_store.h"
+
+using namespace ckt;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static TlcLineIn* in = new TlcLineIn;
+  static bool ready = false;
+  if (!ready) {
+    CktRunReset();
+    StoreReset();
+    ready = true;
+  }
+  TlcLineOpenMem(in, data, size, 0);
+  in->maxChars = 1022;
+  CrfReadFrom(in);
+  TlcLineClose(in);
+  for (int32_t i = 1; i <= g_store->cellCount && i <= 20; i++) GetCinfo(g_store->cells[i].name);
+  return 0;
+}

@@ -1,0 +1,93 @@
+// Shared set-up of the extractor tests: a clean engine, a trace table, and
+// small makers of records.
+#ifndef QUIL_TESTS_CKT_SUPPORT_H
+#define QUIL_TESTS_CKT_SUPPORT_H
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ckt_nodes.h"
+#include "ckt_run.h"
+#include "ckt_scan.h"
+#include "ckt_settings.h"
+#include "ckt_store.h"
+#include "host.h"
+#include "host_record.h"
+
+namespace ckttest {
+
+using namespace ckt;
+
+// Layers of the test drawings.
+enum { L_ACTIVE = 2, L_POLY = 5, L_CONTACT = 6, L_METAL1 = 7, L_VIA = 8, L_METAL2 = 9, L_NODE = 10, L_CONN = 11 };
+
+inline void SetValue(int group, int slot, const char* text) {
+  snprintf(g_set.val[group][slot], CKT_VALUE, "%s", text);
+}
+
+// Active and poly traced at level 1, contact between 1 and 2, metal 1 at
+// level 2, via, metal 2 at level 3; node texts on 10, connectors on 11.
+inline void StandardTrace() {
+  SetValue(GRP_TRACE, 0, "2 5");
+  SetValue(GRP_TRACE, 1, "7");
+  SetValue(GRP_TRACE, 2, "9");
+  SetValue(GRP_TRACE, 16, "6");
+  SetValue(GRP_TRACE, 17, "8");
+  SetValue(GRP_MAIN, S_NNL, "10");
+  SetValue(GRP_MAIN, S_COL, "11");
+  SetupApply(GRP_TRACE, 0);
+  SetupApply(GRP_MAIN, 0);
+}
+
+struct Engine {
+  HostRecord* rec;
+  explicit Engine(bool literal = false) {
+    rec = &HostRecordInstall();
+    CktRunReset();
+    StoreReset();
+    SetupDefaults();
+    g_scan.literal = literal ? 1 : 0;
+    ScanReset();
+    g_nodes.symCount = 0;
+    g_nodes.useIndex = literal ? 0 : 1;
+    NodesReset();
+    CktRunBegin();
+    StoreRunBegin();
+  }
+  ~Engine() {
+    StoreFreeAll();
+    HostRecordRemove();
+  }
+  // Texts of the recorded messages that contain the part.
+  int Count(const char* part) const {
+    int n = 0;
+    for (const HostMessage& m : rec->messages)
+      if (m.text.find(part) != std::string::npos) n++;
+    return n;
+  }
+};
+
+inline int32_t Box(int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
+  TlcMakeB(layer, l, b, r, t);
+  return g_store->nb;
+}
+
+inline int32_t Path(int layer, int32_t w, std::vector<std::pair<int32_t, int32_t>> pts) {
+  std::vector<int32_t> x, y;
+  for (auto& p : pts) { x.push_back(p.first); y.push_back(p.second); }
+  TlcMakeP(layer, w, (int)pts.size(), x.data(), y.data());
+  return g_store->np;
+}
+
+inline int32_t Text(int layer, int32_t x, int32_t y, const char* s) {
+  TlcMakeT(layer, 10, 0, x, y, s);
+  return g_store->np;
+}
+
+inline int32_t BoxNode(int32_t i) { return BoxRec(i)->node; }
+inline int32_t PathNode(int32_t i) { return PathRec(i)->node; }
+
+}  // namespace ckttest
+
+#endif

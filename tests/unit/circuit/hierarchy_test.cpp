@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "../../fixtures/circuit/ckt_fixture.h"
+#include "ckt_extract.h"
+#include "ckt_load.h"
+#include "ckt_support.h"
+
+namespace {
+
+using namespace ckttest;
+
+struct Folder {
+  std::string path;
+  Folder() {
+    char tmpl[] = "/tmp/ckt_hier_XXXXXX";
+    path = std::string(mkdtemp(tmpl)) + "/";
+  }
+  ~Folder() { std::filesystem::remove_all(path); }
+};
+
+// What the main cell ended with: its boxes (layer, node name) and pins.
+struct Result {
+  std::vector<std::pair<int, std::string>> boxes;
+  std::vector<std::string> pins;
+  int ownBoxes = 0;
+};
+Result g_result;
+
+void Keep(int32_t, int isMain) {
+  if (!isMain) return;
+  g_result = Result();
+  for (int32_t i = 1; i <= g_store->nb; i++) g_result.boxes.push_back({BoxRec(i)->layer, NodeName(BoxRec(i)->node)});
+  for (int32_t i = 0; i < g_nodes.devCount; i++) g_result.pins.push_back(NodeName(g_nodes.dev[i].node));
+  g_result.ownBoxes = g_nodes.ownBoxes;
+}
+
+int Extract(Engine& e, const cktfix::Drawing& d, const Folder& f, void (*settings)() = nullptr) {
+  EXPECT_TRUE(d.Write(f.path));
+  snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
+  EXPECT_EQ(CrfRead(), 0);
+  StandardTrace();
+  if (settings) settings();
+  e.rec->answers.assign(100, HOST_IDNO);
+  g_extract.cellDone = Keep;
+  int r = ExtractRun("TOP", nullptr);
+  g_extract.cellDone = nullptr;
+  return r;
+}
+
+TEST(CktHierarchy, SmashedCellsBecomeOwnGeometry) {
+  for (int smash = 0; smash < 2; smash++) {
+    Engine e;
+    Folder f;
+    cktfix::Drawing d;
+    cktfix::AddTransistor(d, "NMOS");
+    d.Add("RES", 1, 0, 0, 100, 10).Box(7, 0, 0, 100, 10);  // no connector text
+    d.Add("TOP", 2, 0, 0, 200, 100).Inst("NMOS", 0, 0, 0).Inst("RES", 0, 30, 0).Text(10, 120, 5, "OUT");
+    void (*smashRes)() = [] {
+      SetValue(GRP_SMASH, 0, "res");
+      SetupApply(GRP_SMASH, 0);
+    };
+    int r = Extract(e, d, f, smash ? smashRes : nullptr);
+    EXPECT_EQ(r, 1);
+    // Smashed, the resistor's metal joins the drain to the text OUT.
+    bool found = false;
+    for (auto& b : g_result.boxes)
+      if (b.second == "OUT") found = true;
+    EXPECT_EQ(found, smash == 1);
+    if (smash) {
+      EXPECT_EQ(g_result.pins[0], "OUT");  // the drain pin
+      EXPECT_EQ(g_result.ownBoxes, 1);
+    }
+    EXPECT_EQ(e.Count(" is Open"), 0);
+  }
+}
+
+TEST(CktHierarchy, OmittedAndOutlinedInstancesAreLeftOut) {
+  Engine e;
+  Folder f;
+  cktfix::Drawing d;
+  cktfix::AddTransistor(d, "NMOS");
+  cktfix::AddTransistor(d, "PMOS");
+  d.Add("TOP", 2, 0, 0, 200, 100).Inst("NMOS", 0, 0, 0).Inst("PMOS", 0, 50, 0, 1);
+  EXPECT_EQ(Extract(e, d, f), 1);
+  EXPECT_EQ(g_result.pins.size(), 3u);  // the outlined PMOS gives no pins
+  EXPECT_EQ(e.Count("Cell PMOS in TOP is Outlined"), 0);  // list line, not a box
+  Engine e2;
+  Folder f2;
+  EXPECT_EQ(Extract(e2, d, f2, [] {
+              SetValue(GRP_OMIT, 0, "nmos");
+              SetValue(GRP_MAIN, S_OTL, "Y");
+              for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+            }),
+            1);
+  EXPECT_EQ(g_result.pins.size(), 3u);  // now PMOS only
+}
+
+TEST(CktHierarchy, DepthLimitAndFullDepth) {
+  for (int full = 0; full < 2; full++) {
+    Engine e;
+    Folder f;
+    cktfix::Drawing d = cktfix::InverterArray(1);
+    void (*limit)() = [] {
+      SetValue(GRP_MAIN, S_ALD, "N");
+      SetValue(GRP_MAIN, S_CLD, "1");
+      SetupApply(GRP_MAIN, 0);
+    };
+    Extract(e, d, f, full ? nullptr : limit);
+    // INV's own boxes come in at depth 0; the transistors' only at depth 1.
+    int actives = 0;
+    for (auto& b : g_result.boxes) actives += (b.first == 2);
+    EXPECT_EQ(actives, full ? 4 : 0) << full;
+  }
+}
+
+TEST(CktHierarchy, GlobalSymbolNamesWhatItIsPlacedOn) {
+  Engine e;
+  Folder f;
+  cktfix::Drawing d;
+  cktfix::AddTransistor(d, "NMOS");
+  d.Add("VDD", 1, 0, 0, 1, 1).Text(10, 0, 0, "VDD");
+  d.Add("TOP", 2, 0, 0, 200, 100).Inst("NMOS", 0, 0, 0).Inst("VDD", 0, 5, 5).Inst("VDD", 0, 25, 5);
+  EXPECT_EQ(Extract(e, d, f), 1);
+  // On the source pin directly, and on the drain metal under its origin.
+  ASSERT_EQ(g_result.pins.size(), 3u);
+  EXPECT_EQ(g_result.pins[2], "VDD");
+  EXPECT_EQ(g_result.pins[0], "VDD");
+  EXPECT_EQ(g_cktRun.errCount, 0);
+}
+
+TEST(CktHierarchy, SchematicRulesConnectLines) {
+  Engine e;
+  Folder f;
+  cktfix::Drawing d;
+  d.Add("R", 1, 0, 0, 10, 10).Path(7, 0, {{0, 0}, {10, 0}}).Text(11, 0, 0, "1").Text(11, 10, 0, "2");
+  d.Add("TOP", 2, 0, 0, 100, 100)
+      .Inst("R", 0, 0, 0).Inst("R", 0, 50, 0)
+      .Path(7, 0, {{10, 0}, {30, 0}, {30, 20}}).Path(7, 0, {{30, 10}, {50, 10}, {50, 0}})
+      .Text(10, 30, 20, "MID");
+  EXPECT_EQ(Extract(e, d, f, [] { SetValue(GRP_MAIN, S_SCH, "Y"); SetupApply(GRP_MAIN, 0); }), 1);
+  ASSERT_EQ(g_result.pins.size(), 4u);
+  EXPECT_EQ(g_result.pins[1], "MID");  // first R's pin 2
+  EXPECT_EQ(g_result.pins[2], "MID");  // second R's pin 1, through the T joint
+  // Device geometry is not brought up under schematic rules: the outer pins
+  // touch no line of TOP.
+  EXPECT_EQ(g_result.pins[0], "?");
+  EXPECT_EQ(e.Count(" is Open"), 2);
+}
+
+}  // namespace

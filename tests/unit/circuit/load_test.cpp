@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ckt_load.h"
+#include "ckt_support.h"
+
+namespace {
+
+using namespace ckttest;
+
+int ReadOwn(const std::string& text) {
+  static TlcLineIn in;
+  TlcLineOpenMem(&in, text.data(), text.size(), 1);
+  int bad = TlcReadObjsFrom(&in, 1, 1, 0, 0, 0);
+  TlcLineClose(&in);
+  return bad;
+}
+
+TEST(CktLoad, RecordsOfBothFormsWithLayerFilters) {
+  Engine e;
+  StandardTrace();
+  int bad = ReadOwn(
+      "<?xml version=\"1.0\"?>\n<TLC>\n"
+      "<B>\n7 10 20 0 5\n</B>\n"            // corners the wrong way round
+      "   <B>\n6 0 0 4 4\n</B>\n"           // tag after blanks; an insulator is loaded
+      "<B> box\n7 0 0 1 1\n"                // not a tag line: ignored
+      "=B\n1 0 0 9 9\n"                     // layer not in the trace table
+      "<P>\n7 4 7\n0 0 10 0 10 10 20 10 20 20\n30 20 30 30\n</P>\n"  // over two lines
+      "<T>\n10 5 4 3\n1 2\n<![CDATA[ABCDEFGHIJKLMNOPQ]]>\n</T>\n"
+      "<T>\n3 5 2 0\n1 2\nNOTLOADED\n</T>\n"
+      "=T\n11 5 2 0\n7 8\n4 OUT\n"
+      "<L>\n1\nMET 7\n</L>\n<H>\nX\n</H>\n</TLC>\n");
+  EXPECT_EQ(bad, 0);
+  ASSERT_EQ(g_store->nb, 2);
+  EXPECT_EQ(BoxRec(1)->left, 0);
+  EXPECT_EQ(BoxRec(1)->bottom, 5);
+  EXPECT_EQ(BoxRec(1)->right, 10);
+  EXPECT_EQ(BoxRec(1)->top, 20);
+  EXPECT_EQ(BoxRec(2)->layer, 6);
+  ASSERT_EQ(g_store->np, 3);
+  EXPECT_EQ(g_store->nt, 2);
+  // The path: seven vertices; then the 17-character text: position and
+  // three character vertices.
+  EXPECT_EQ(g_store->nv, 7 + 4 + 2);
+  CktVertex* last = VtxRec(7);
+  EXPECT_EQ(last->x, 30);
+  EXPECT_EQ(last->y, 30);
+  EXPECT_EQ(last->next, 0);
+  EXPECT_STREQ(NodeName(2), "ABCDEFGHIJKLMNOPQ");
+  EXPECT_EQ((PathGet(0, 2) >> 17) & 7, 3);
+  char buf[90];
+  TextOfPath(3, 10, buf, sizeof buf);
+  EXPECT_STREQ(buf, "4 OUT");
+}
+
+struct BadCase {
+  const char* name;
+  std::string text;
+  const char* message;
+  int boxesAfter;  // the box after the bad record is still read
+};
+
+TEST(CktLoad, BadRecordsAreReportedAndReadingGoesOn) {
+  std::string many = "<P>\n7 2 1041\n";
+  for (int i = 0; i < 1041; i++) many += std::to_string(i) + " 0\n";
+  const BadCase cases[] = {
+      {"pair split across lines", "<P>\n7 2 2\n0 0 5\n0\n</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
+      {"vertex count above 1040", many + "</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
+      {"vertex count 0", "<P>\n7 2 0\n</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
+      {"vertex count negative", "<P>\n7 2 -3\n1 1 2 2\n</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
+      {"missing box field", "<B>\n7 0 0 1\n</B>\n<B>\n7 0 0 1 1\n</B>\n", "Box Record Read Error", 1},
+      {"box coordinate beyond 32 bits", "<B>\n7 0 0 1 99999999999\n</B>\n<B>\n7 0 0 1 1\n</B>\n",
+       "Box Record Read Error", 1},
+      {"text without its text line", "<T>\n10 5 2 0\n1 2\n<B>\n7 0 0 1 1\n</B>\n", "Text Record Read Error", 1},
+      {"record cut by the end", "<P>\n7 2 3\n0 0 5 5\n", "Path Record Read Error", 0},
+  };
+  for (const BadCase& c : cases) {
+    Engine e;
+    StandardTrace();
+    EXPECT_EQ(ReadOwn(c.text), 1) << c.name;
+    EXPECT_EQ(e.Count(c.message), 1) << c.name;
+    EXPECT_EQ(g_store->nb, c.boxesAfter) << c.name;
+    EXPECT_EQ(g_store->np, 0) << c.name;
+    EXPECT_EQ(g_cktRun.errCount, 1) << c.name;
+  }
+}
+
+TEST(CktLoad, InstancesOfUnknownCellsAndOrientations) {
+  Engine e;
+  CellTableAdd("INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
+  std::string text = "<C>\n  inv\n13 5 6 1\n</C>\n<C>\nGHOST\n0 1 2 0\n</C>\n<C>\nINV\n1 2\n</C>\n";
+  static TlcLineIn in;
+  TlcLineOpenMem(&in, text.data(), text.size(), 1);
+  TlcReadCFrom(&in, 0);
+  ASSERT_EQ(g_store->bankCount[0], 2);
+  EXPECT_EQ(getA(0, 0, 1) & 0x3fff, 1);
+  EXPECT_EQ((getA(0, 0, 1) >> 17) & 7, 13 & 7);
+  EXPECT_EQ((getA(0, 0, 1) >> 15) & 1, 1);
+  EXPECT_EQ(getA(0, 0, 2) & 0x3fff, 0);
+  EXPECT_EQ(e.Count("Cell Record Read Error"), 1);
+}
+
+struct CrfCase {
+  const char* name;
+  std::string text;
+  int cells;
+  bool warned;
+  std::vector<std::string> names;
+};
+
+TEST(CktLoad, CellReferenceListKeepsExactlyTheValidEntriesInOrder) {
+  const CrfCase cases[] = {
+      {"all valid", "2\nINV\n2 0 0 10 10 1 2 3 4\nnmos \r\n1 0 0 5 5 7 0 0 0\n", 2, false, {"INV", "NMOS"}},
+      {"count says 5, 4 valid", "5\nA\n1 0 0 1 1 0 0 0 0\nB\n0 0 0 1 1 0 0 0 0\nC\n1 0 0 1 1 0 0 0 0\n"
+                                "D\n2 0 0 1 1 0 0 0 1\nE\n1 0 0 1 1 0 0 0 0\n", 4, true, {"A", "C", "D", "E"}},
+      {"short number line and bad name", "3\nA\n1 0 0\nB.C\n1 0 0 1 1 0 0 0 0\nD\n1 0 0 1 1 0 0 0 0\n", 1, true, {"D"}},
+      {"count beyond the end", "3\nA\n1 0 0 1 1 0 0 0 0\n", 1, true, {"A"}},
+      {"no count", "", 0, false, {}},
+  };
+  for (const CrfCase& c : cases) {
+    Engine e;
+    static TlcLineIn in;
+    TlcLineOpenMem(&in, c.text.data(), c.text.size(), 0);
+    CrfReadFrom(&in);
+    EXPECT_EQ(g_store->cellCount, c.cells) << c.name;
+    EXPECT_EQ(e.Count("Wrong Number of Cells was Read ... Keeping Original Cells"), c.warned ? 1 : 0) << c.name;
+    for (size_t i = 0; i < c.names.size(); i++) EXPECT_EQ(g_store->cells[i + 1].name, c.names[i]) << c.name;
+  }
+}
+
+TEST(CktLoad, CellReferenceListIsCappedAtTheTableSize) {
+  Engine e;
+  std::string text = "8200\n";
+  for (int i = 0; i < 8200; i++) text += "C" + std::to_string(i) + "\n1 0 0 1 1 0 0 0 0\n";
+  static TlcLineIn in;
+  TlcLineOpenMem(&in, text.data(), text.size(), 0);
+  CrfReadFrom(&in);
+  EXPECT_EQ(g_store->cellCount, CKT_MAX_CELLS);
+  EXPECT_STREQ(g_store->cells[CKT_MAX_CELLS].name, "C8189");
+  EXPECT_EQ(e.Count("Only 8190 are Kept"), 1);
+  EXPECT_EQ(e.Count("Wrong Number of Cells"), 0);
+}
+
+}  // namespace

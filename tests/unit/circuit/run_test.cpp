@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ckt_support.h"
+
+namespace {
+
+using namespace ckttest;
+
+std::string ReadAll(const char* path) {
+  std::string s;
+  FILE* f = fopen(path, "r");
+  if (!f) return s;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+  fclose(f);
+  return s;
+}
+
+TEST(CktRun, ListIsCappedButTheLogKeepsEveryLine) {
+  Engine e;
+  char path[] = "/tmp/ckt_log_XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  g_cktRun.log = fdopen(fd, "w");
+  for (int i = 0; i < 20100; i++) LogList(("line " + std::to_string(i)).c_str(), 3);
+  fclose(g_cktRun.log);
+  g_cktRun.log = nullptr;
+  std::string log = ReadAll(path);
+  EXPECT_NE(log.find("line 20099\n"), std::string::npos);
+  EXPECT_EQ(e.rec->statuses.size(), 20001u);  // the list stops at its cap
+  remove(path);
+}
+
+TEST(CktRun, CountedErrorsAskWhetherToAbort) {
+  Engine e;
+  char path[] = "/tmp/ckt_log_XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  g_cktRun.log = fdopen(fd, "w");
+  e.rec->answers = {HOST_IDNO, HOST_IDYES};
+  EXPECT_EQ(ErrorCount("First", 0), 0);
+  EXPECT_EQ(g_cktRun.abortFlag, 0);
+  EXPECT_EQ(ErrorCount("Second", 0), 1);
+  EXPECT_EQ(g_cktRun.abortFlag, 1);
+  EXPECT_EQ(g_cktRun.errCount, 2);
+  ASSERT_EQ(e.rec->messages.size(), 2u);
+  EXPECT_EQ(e.rec->messages[0].text, "First\n\nAbort Compile ?");
+  EXPECT_EQ(e.rec->messages[0].captionKind, HOST_CAP_ERROR);
+  EXPECT_EQ(e.rec->messages[0].type, HOST_YESNO);
+  CktRunBegin();
+  EXPECT_EQ(ErrorCount("Broken", 1), 1);
+  EXPECT_EQ(e.rec->messages[2].caption, "Fatal Error ...");
+  fclose(g_cktRun.log);
+  g_cktRun.log = nullptr;
+  EXPECT_NE(ReadAll(path).find("\nERROR ... First\n"), std::string::npos);
+  remove(path);
+}
+
+TEST(CktRun, AbortNeedsBothConfirmations) {
+  Engine e;
+  e.rec->abortAfterPolls = 0;
+  e.rec->answers = {HOST_IDYES, HOST_IDNO};
+  EXPECT_EQ(AbortPoll(10), 0);  // the second question said No
+  e.rec->answers = {HOST_IDYES, HOST_IDYES};
+  EXPECT_EQ(AbortPoll(10), 1);
+  EXPECT_EQ(e.Count("You Sure ... Work will be Lost ?"), 2);
+  EXPECT_EQ(AbortPoll(10), 1);  // already set: not asked again
+  EXPECT_EQ(e.Count("Abort Compile ... OK ?"), 2);
+}
+
+}  // namespace
