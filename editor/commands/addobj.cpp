@@ -22,6 +22,7 @@
 #include "view.h"
 
 static const int32_t kOwnerMask = 0x0FFFFFFF;
+static const double kPi = 3.14159265358979323846;
 
 int32_t TextSizeRound(int32_t s) {
   int64_t a = s < 0 ? -(int64_t)s : s;
@@ -230,7 +231,7 @@ int ArcInsert(int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw) {
   double sx = StoreVertexGet(1, s), sy = StoreVertexGet(2, s);
   double a0 = Trunc29(AngleOf(sx - cx, sy - cy)), a1 = Trunc29(AngleOf((double)ex - cx, (double)ey - cy));
   double r0 = std::hypot(sx - cx, sy - cy), r1 = std::hypot((double)ex - cx, (double)ey - cy);
-  const double twoPi = 2 * M_PI;
+  const double twoPi = 2 * kPi;
   double sweep;
   if (a0 == a1) {
     sweep = twoPi;
@@ -336,20 +337,20 @@ static int SpiralPoints(std::vector<int32_t>* out) {
     }
     case 2:
       for (int k = 1; k <= T * n; ++k) {
-        double t = 2 * M_PI * k / n;
+        double t = 2 * kPi * k / n;
         ok &= put(rn(std::cos(t) * ((double)k * p / n + rx) + cx), rn(std::sin(t) * ((double)k * p / n + ry) + cy));
       }
       break;
     case 3:
       for (int k = 1; k <= T * n; ++k) {
-        double t = 2 * M_PI * k / n;
+        double t = 2 * kPi * k / n;
         ok &= put(rn((t * std::sin(t) + std::cos(t)) * rx + cx), rn((std::sin(t) - t * std::cos(t)) * rx + cy));
       }
       break;
     case 4: {
-      double c = std::cos(M_PI / n);
+      double c = std::cos(kPi / n);
       for (int j = 0; j < n; ++j) {
-        double a = M_PI / n + 2 * M_PI * j / n;
+        double a = kPi / n + 2 * kPi * j / n;
         ok &= put(rn(std::cos(a) * rx / c + cx), rn(std::sin(a) * ry / c + cy));
       }
       ok &= put(cx + rx, cy);

@@ -9,10 +9,12 @@
 #include <utility>
 
 #include "cmdedit.h"
+#include "celltable.h"
 #include "cmdtable.h"
 #include "host.h"
 #include "mainsetup.h"
 #include "pending.h"
+#include "tlcwrite.h"
 #include "trace.h"
 #include "undo.h"
 #include "view.h"
@@ -477,6 +479,7 @@ int CmdKeyLine(const char* line) {
     HostError("Command Line is Too Long");
     return 0;
   }
+  ShellTrace("line key %s", line);
   int pending = CmdEngine.pending;
   LineSet(line);
   CmdEngine.keyLine = 1;
@@ -490,6 +493,7 @@ int CmdTypedLine(const char* line) {
     HostError("Command Line is Too Long");
     return 0;
   }
+  ShellTrace("line %s", line);
   int pending = CmdEngine.pending;
   LineSet(line);
   CmdEngine.typedLine = 1;
@@ -646,8 +650,32 @@ void CmdIncMove() {
 }
 
 int CmdAskCellName(char* name, size_t size) {
-  if (!CmdShell.nocellDialog) return 0;
-  return CmdShell.nocellDialog(name, size);
+  if (!CmdShell.loadDialog) return 0;
+  return CmdShell.loadDialog(name, size);
+}
+
+int CmdSave() {
+  if (!Cell.name[0]) {
+    HostError("You Must Create or Load a Cell before it can be Saved");
+    return 0;
+  }
+  char name[CELL_NAME_SIZE + 4];
+  snprintf(name, sizeof name, "%s", Cell.name);
+  int script = 0;
+  int r = CmdShell.saveDialog ? CmdShell.saveDialog(name, sizeof name, &script) : 0;
+  if (r == 1) {
+    if (!script) return CellSaveNow();
+    TlcWrite.scriptFlag = 1;
+    return TlcWriteCell(Cell.name, Cell.name) == 0;
+  }
+  if (r == 2) {
+    int n = CellFindAdd(name);
+    if (!n) return 0;
+    CellTable.cells[n].rank = Cell.rank;
+    if (TlcWriteCell(CellTable.cells[n].name, CellTable.cells[n].name) != 0) return 0;
+    return CrfWrite(CellTable.cells[n].name, n, Cell.rank);
+  }
+  return 0;
 }
 
 int CmdAskPoint(int axis, double* x, double* y) {

@@ -63,6 +63,10 @@ struct CmdShellHooks {
   int (*layerDialog)(int initial, int* layer);
   int (*widthDialog)(int32_t initial, int32_t* width);
   int (*sizeDialog)(int32_t initial, int32_t* size);
+  // LCELL: a cell name to load; 1 OK. SCELL: 0 Cancel, 1 the current
+  // cell (script set for "Save as Script"), 2 a new cell of that name.
+  int (*loadDialog)(char* name, size_t size);
+  int (*saveDialog)(char* name, size_t size, int* script);
   // PKEY/PKEX (axis 0/1) and INCMOV (axis 3): physical units; 1 OK.
   int (*pointDialog)(int axis, double* x, double* y);
 };
@@ -177,6 +181,10 @@ void CmdIncMove();
 // Physical units to database units as lines and dialogs convert them:
 // RoundNear(v x scale); 0 for a non-finite value or one beyond +-2^29.
 int CmdCoordConvert(double v, double scale, int32_t* out);
+
+// The Save button: SCELL, then the cell (or its script, or a new cell of
+// another name) written. 1 written.
+int CmdSave();
 
 // The stand-in names that the shell calls.
 int CmdAskCellName(char* name, size_t size);

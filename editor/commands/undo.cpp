@@ -330,7 +330,7 @@ static void RankViewSave() {
 
 // The cell to its own file, then the cell table; 1 done, 0 failed (the
 // modified flag stays and the caller's action is given up).
-static int SaveNow() {
+int CellSaveNow() {
   TitleForm(1);
   if (CellSave(Cell.number) != 0) {
     Cell.modified = 1;
@@ -348,12 +348,12 @@ int CellSavePrompt(int closing, int endSession) {
     Cell.modified = 0;
     return 1;
   }
-  if (endSession) return SaveNow();
+  if (endSession) return CellSaveNow();
   if (!Cell.modified && !MainSetup.askonsave && !Undo.askFlag) {
     RankViewSave();
     return 1;
   }
-  if (!TlcOpen("", Cell.name)) return SaveNow();
+  if (!TlcOpen("", Cell.name)) return CellSaveNow();
   TlcClose();
   char msg[400];
   const char* tail = "Save the Current Cell as %s to Hard Drive ?\n\nAny Old File will be Replaced";
@@ -378,5 +378,5 @@ int CellSavePrompt(int closing, int endSession) {
     RankViewSave();
     return 1;
   }
-  return SaveNow();
+  return CellSaveNow();
 }

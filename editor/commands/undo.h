@@ -43,6 +43,9 @@ int BackupLoad(const char* name);
 int BackupRestore(int kind);
 // Deletes both stacks, the swap file and the copy file.
 void BackupFilesDelete();
+// The current cell to its own file, then the cell table: 1 done, 0 failed
+// (the modified flag stays).
+int CellSaveNow();
 // 0 when the user cancelled, 1 otherwise. closing: quilrunning= is clear.
 int CellSavePrompt(int closing, int endSession);
 
