@@ -121,6 +121,11 @@ void CmdHandlerCall() {
   Handler(CmdEngine.current);
 }
 
+// The step-0 call of a command just started (traced as its start).
+static void HandlerFirst() {
+  if (CmdEngine.current >= 0 && CmdEngine.current < CMD_COUNT) Handler(CmdEngine.current);
+}
+
 void CmdStart(int index, int ctrl) {
   if (index < 0 || index >= CMD_COUNT) return;
   const CmdEntry& e = CmdTable[index];
@@ -150,7 +155,7 @@ void CmdStart(int index, int ctrl) {
   View.step = 0;
   CmdEngine.pointMode = 0;
   if (CmdShell.done) CmdShell.done(0x20);
-  CmdHandlerCall();
+  HandlerFirst();
 }
 
 void CmdPoint(int32_t x, int32_t y) {
@@ -260,8 +265,15 @@ int CmdImplemented(int index) {
 static void NotYet(int index) {
   char msg[96];
   snprintf(msg, sizeof msg, "%s is not available in this Edition", CmdTable[index].name);
-  HostError(msg);
-  CmdEngine.scriptStop = 1;
+  // A typed line or a script is told why it stopped; a button or key only
+  // shows it in the prompt pane, so that nothing waits on a message box.
+  if (CmdEngine.typedLine || CmdEngine.scriptRunning) {
+    HostError(msg);
+    CmdEngine.scriptStop = 1;
+  } else if (CmdShell.pane) {
+    CmdShell.pane(600, msg);
+  }
+  ShellTrace("refused %s", CmdTable[index].name);
 }
 
 static void Handler(int index) {
@@ -447,6 +459,8 @@ int CmdLineRun() {
   snprintf(CmdEngine.lineArgs, sizeof CmdEngine.lineArgs, "%s", p);
   CmdEngine.lineArgCount = count;
   CmdStart(index, 0);
+  // A refused command's points must not reach the command that waits.
+  if (!CmdImplemented(index)) return 0;
   for (int i = 0; i < count; i += 2) CmdPoint(coords[i], i + 1 < count ? coords[i + 1] : 0);
   CmdEngine.lineArgs[0] = '\0';
   return 1;

@@ -230,7 +230,7 @@ int CellInstApply(const SelWindow& w, int mode, int want, int overlap, int askCe
   }
   if (changed == 0 && askCell) {
     char name[CELL_NAME_SIZE + 4] = "";
-    if (CmdAskCellName(name, sizeof name) && name[0]) {
+    if (CmdShell.nocellDialog && CmdShell.nocellDialog(name, sizeof name) && name[0]) {
       int n = CellFind(name);
       const CellEntry* e = CellEntryOf(n);
       if (e && (e->rank & 0x1f) < Cell.rank) {

@@ -332,7 +332,25 @@ static void RankViewSave() {
 // modified flag stays and the caller's action is given up).
 int CellSaveNow() {
   TitleForm(1);
+  // The cell's header carries its table entry: bring the entry up to date
+  // first, and put it back when the file can't be written.
+  CellEntry* e = Cell.number >= 1 && Cell.number <= CellTable.count ? &CellTable.cells[Cell.number] : nullptr;
+  CellEntry kept{};
+  if (e) {
+    kept = *e;
+    int32_t ext[4];
+    StoreExtentCalc(ext);
+    e->l = ext[0];
+    e->b = ext[1];
+    e->r = ext[2];
+    e->t = ext[3];
+    e->nb = Store.boxCount;
+    e->np = Store.pathCount;
+    e->nv = Store.vertexCount;
+    e->nc = Store.instCount[0];
+  }
   if (CellSave(Cell.number) != 0) {
+    if (e) *e = kept;
     Cell.modified = 1;
     return 0;
   }
