@@ -147,6 +147,8 @@ void CmdStart(int index, int ctrl) {
     if (!CmdEngine.stateSaved) CmdStateSave();
   } else if (kind == 2) {
     CmdEngine.pending = index;
+    // A new point command replaces whatever a view command had kept.
+    CmdEngine.stateSaved = 0;
   }
   CmdEngine.mode = CmdMode(index);
   CmdEngine.current = index;

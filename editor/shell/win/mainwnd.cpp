@@ -8,6 +8,7 @@
 #include "cmdengine.h"
 #include "cmdtable.h"
 #include "cmdwin.h"
+#include "undo.h"
 #include "drawres.h"
 #include "pending.h"
 #include "rubber.h"
@@ -306,6 +307,7 @@ void Command(int id) {
       return;
     case 11:
       Sw.askFlag = 1;
+      Undo.askFlag = 1;  // the save prompt asks even for an unmodified cell
       if (CellSavePrompt(0, 0)) RunnerRun();
       Completion(0x02);
       return;

@@ -182,7 +182,7 @@ TEST_F(LineCmd, TypedPointsAndIncrementalMove) {
   // Ctrl with Mov forms the key line "MOV 0 0 1.5 -0.02"; Mov is for later,
   // so the line refuses cleanly, but it did reach the line runner.
   CmdStart(CmdIndexByName("Mov"), 1);
-  EXPECT_EQ(LastMessage(), "Mov is not available in this Edition");
+  EXPECT_EQ(panes.back(), "Mov is not available in this Edition");
 }
 
 TEST_F(LineCmd, HistoriesKeepTheirWidths) {

@@ -55,6 +55,18 @@ TEST_F(Dispatch, ViewCommandDuringAWaitingViewCommandBringsBackTheFirst) {
   EXPECT_EQ(View.slot[1].x, 0);
 }
 
+TEST_F(Dispatch, ANewPointCommandDropsAKeptState) {
+  GetWaits();
+  CmdStart(Index("Zoom"), 0);  // keeps Get's state, waits for its point
+  EXPECT_EQ(CmdEngine.stateSaved, 1);
+  CmdStart(Index("Fget"), 0);  // the user picks another command instead
+  EXPECT_EQ(CmdEngine.stateSaved, 0);
+  CmdStart(Index("Left"), 0);
+  CmdPump();
+  EXPECT_EQ(CmdEngine.current, Index("Fget"));  // not Get's old state
+  EXPECT_EQ(View.step, 1);
+}
+
 TEST_F(Dispatch, CmdLeavesTheWaitingCommandAlone) {
   GetWaits();
   CmdStart(Index("Cmd"), 0);  // no dialog: cancelled
@@ -142,13 +154,17 @@ TEST_F(Dispatch, PromptShowsTheShiftTwin) {
 }
 
 TEST_F(Dispatch, LaterCommandsRefuseCleanly) {
+  GetWaits();
   for (const char* name : {"Del", "Mov", "Smsh", "Info"}) {
-    rec->messages.clear();
-    CmdStart(Index(name), 0);
-    EXPECT_EQ(LastMessage(), std::string(name) + " is not available in this Edition");
-    CmdPump();
-    EXPECT_EQ(CmdEngine.current, 0);  // back in Get
+    CmdStart(Index(name), 0);  // a button: the prompt pane says so
+    EXPECT_EQ(panes.back(), std::string(name) + " is not available in this Edition");
+    EXPECT_TRUE(rec->messages.empty());
+    EXPECT_EQ(CmdPump(), 0);
+    EXPECT_EQ(CmdEngine.current, 0);  // Get still waits for its point 2
+    EXPECT_EQ(View.step, 2);
   }
+  EXPECT_EQ(Script("fit\nsmsh\nfit\n"), 0);  // a script stops there, told why
+  EXPECT_EQ(LastMessage(), "Smsh is not available in this Edition");
 }
 
 }  // namespace
