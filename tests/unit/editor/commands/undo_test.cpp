@@ -308,3 +308,44 @@ TEST_F(SampleScript, InverterRoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+struct SaveButton : CmdFixture {};
+
+TEST_F(SaveButton, CurrentCellScriptAndNewCell) {
+  static int answer;
+  static int script;
+  static const char* newName;
+  CmdShell.saveDialog = [](char* name, size_t size, int* s) {
+    *s = script;
+    if (answer == 2) snprintf(name, size, "%s", newName);
+    return answer;
+  };
+  EXPECT_EQ(CmdSave(), 0);  // no cell yet
+  EXPECT_EQ(LastMessage(), "You Must Create or Load a Cell before it can be Saved");
+  MakeCurrent("TOP", 1);
+  MainSetup.objname[0] = 'B';
+  ASSERT_EQ(Typed("add 0 0 1 1"), 1);
+  answer = 1;
+  script = 0;
+  EXPECT_EQ(CmdSave(), 1);
+  EXPECT_TRUE(Exists("TOP.tlc"));
+  EXPECT_EQ(Cell.modified, 0);
+  EXPECT_EQ(CellTable.cells[Cell.number].nb, 1);  // the header's counts are the new ones
+  EXPECT_NE(ReadFile("TOP.tlc").find("<H>\nTOP\n"), std::string::npos);
+  script = 1;
+  EXPECT_EQ(CmdSave(), 1);
+  EXPECT_EQ(ReadFile("TOP.txt").find("*** Script for TOP (1)"), 0u);
+  answer = 2;
+  script = 0;
+  newName = "COPYOF";
+  EXPECT_EQ(CmdSave(), 1);
+  EXPECT_TRUE(Exists("COPYOF.tlc"));
+  EXPECT_EQ(CellFind("COPYOF") > 0, true);
+  EXPECT_NE(ReadFile("QUIL7.CRF").find("COPYOF"), std::string::npos);
+  answer = 0;
+  EXPECT_EQ(CmdSave(), 0);
+}
+
+}  // namespace
