@@ -95,7 +95,11 @@ void LowerFlatten(int d) {
   if (Outlined(p)) return;
   if (g_nodes.schematic && p.rank <= 1) return;
   TlcReadLower(p.name, g_store->accX, g_store->accY, d);
-  if (p.rank >= 2 && d + 1 < CKT_BANKS) {
+  // Below the level depth only smashed cells are loaded: without any the
+  // lower instances need not be read.
+  int anySmash = 0;
+  for (int i = 0; i < 32 && !anySmash; i++) anySmash = g_set.smash[i][0] != 0;
+  if (p.rank >= 2 && d + 1 < CKT_BANKS && (d + 1 < g_nodes.levelDepth || anySmash)) {
     char name[33];
     snprintf(name, sizeof name, "%s", p.name);
     TlcReadC(name, d + 1);
@@ -139,11 +143,13 @@ int CellExtract(int32_t cell, int32_t n, int isMain) {
   LogPut(msg);
 
   StatusLine("Searching for Devices", 1);
+  int32_t inStore = -1;  // the store still holds this cell's objects
   for (int32_t j = 1; j <= n && !CktStopped(); j++) {
     InstanceFetch(0, j);
     const CktPlace& p = g_store->place[0];
     if (CellOmitted(p.cell) || Outlined(p)) continue;
-    TlcReadCellObjs(p.name);
+    if (p.cell != inStore) TlcReadCellObjs(p.name);
+    inStore = p.cell;
     LowerConnectorsCollect(j, p.cell);
   }
   if (CktStopped()) return -1;
@@ -262,6 +268,7 @@ int CellCompile(int32_t cell, int32_t n, int isMain) {
     int pending = !(lower.flags & (CELL_COMPILED | CELL_UPPER_NO_CONN));
     if (pending && p.rank > 1 && !CellOmitted(p.cell) && !(p.outline && !g_set.flag[S_OTL]) &&
         g_extract.depthCounter < CKT_BANKS) {
+      snprintf(g_extract.hierName[g_extract.depthCounter], sizeof g_extract.hierName[0], "%s", p.name);
       TlcReadC(p.name, 0);
       int r = CellCompile(p.cell, g_store->bankCount[0], 0);
       TlcReadC(c.name, 0);
@@ -276,6 +283,8 @@ int CellCompile(int32_t cell, int32_t n, int isMain) {
     }
   }
   g_extract.depthCounter--;
+  // The script pass leaves the main cell to the Spice pass unless asked.
+  if (isMain && g_extract.scriptPass && !g_set.flag[S_WMC]) return 1;
   return CellExtract(cell, n, isMain);
 }
 
@@ -284,7 +293,7 @@ int ExtractRun(const char* mainName, const char* logPath) {
   StoreRunBegin();
   NodesReset();
   g_extract.depthCounter = 0;
-  for (int32_t i = 1; i <= g_store->cellCount; i++) g_store->cells[i].flags &= ~(0x3f << 25);
+  for (int32_t i = 1; i <= g_store->cellCount; i++) g_store->cells[i].flags &= ~(0x7f << 24);
   char msg[300];
   int32_t main = GetCinfo(mainName);
   if (!main) {

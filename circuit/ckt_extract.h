@@ -14,6 +14,11 @@ struct CktExtract {
   int32_t smashedCells, lowerCells, symbolInstances;
   // Called after each cell's extraction while its nodes are in the store.
   void (*cellDone)(int32_t cell, int main);
+  // The first pass of a compile that writes connector scripts only.
+  int scriptPass;
+  // Names of the cells from the main cell (level 0) down to the one being
+  // compiled, for the full subcircuit titles.
+  char hierName[24][33];
 };
 
 extern CktExtract g_extract;

@@ -41,6 +41,19 @@ void ReadFailed(const char* text, int abortRun) {
   if (abortRun) g_cktRun.abortFlag = 1;
 }
 
+// A listed cell whose file cannot be opened would give open pins or lost
+// geometry without a word: a counted error naming it, once a run.
+void CellFileMissing(const char* name) {
+  int32_t i = GetCinfo(name);
+  if (!i) return;
+  CktCell& c = g_store->cells[i];
+  if (c.flags & CELL_FILE_MISSING) return;
+  c.flags |= CELL_FILE_MISSING;
+  char msg[200];
+  snprintf(msg, sizeof msg, "Cell %s is in the Cell Reference File but its TLC File is Missing ", c.name);
+  ErrorCount(msg, 0);
+}
+
 int Fits32(int64_t v) { return v >= -TLC_COORD_MAX && v <= TLC_COORD_MAX; }
 
 int ReadObjs(const char* name, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
@@ -51,7 +64,10 @@ int ReadObjs(const char* name, int own, int keepTexts, int64_t dx, int64_t dy, i
     StoreFreeObjs();
     if (keepTexts == 2) g_store->nt = nt;
   }
-  if (!OpenCell(in, name)) return 1;
+  if (!OpenCell(in, name)) {
+    CellFileMissing(name);
+    return 1;
+  }
   int bad = TlcReadObjsFrom(in, own, keepTexts, dx, dy, depth);
   if (TlcLineClose(in)) bad = 1;
   return bad;
@@ -180,6 +196,8 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
 int TlcReadBPV(const char* name) { return ReadObjs(name, 1, 1, 0, 0, 0); }
 int TlcReadCellObjs(const char* name) { return ReadObjs(name, 1, 2, 0, 0, 0); }
 int TlcReadLower(const char* name, int64_t dx, int64_t dy, int depth) {
+  int r;
+  if (LowerCacheRead(name, dx, dy, depth, &r)) return r;
   return ReadObjs(name, 0, 0, dx, dy, depth);
 }
 
@@ -200,9 +218,14 @@ int TlcReadCFrom(TlcLineIn* in, int level) {
 int TlcReadC(const char* name, int level) {
   if (!name || !name[0] || level < 0 || level > 23) return 1;
   TlcLineIn* in = Source();
-  if (!OpenCell(in, name)) return 1;
+  // The bank is emptied first: a cell whose file is missing must not be
+  // compiled with the instances of the cell read before it.
   for (int b = level; b < CKT_BANKS; b++) freeCEL(b);
   g_store->bankCount[level] = 0;
+  if (!OpenCell(in, name)) {
+    CellFileMissing(name);
+    return 1;
+  }
   TlcReadCFrom(in, level);
   return TlcLineClose(in) ? 1 : 0;
 }

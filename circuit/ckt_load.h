@@ -48,6 +48,12 @@ int TlcReadBPV(const char* name);
 int TlcReadCellObjs(const char* name);
 // Appends a lower cell's boxes and paths moved into the compiled cell.
 int TlcReadLower(const char* name, int64_t dx, int64_t dy, int depth);
+// The same from the run's parsed copy of the cell file: 1 with *result set
+// when served, 0 when the file must be read the ordinary way.
+int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* result);
+void LowerCacheForget();
+// On for a compile run (emptied either way).
+void LowerCacheUse(int on);
 // Instance records of a cell into a bank.
 int TlcReadC(const char* name, int level);
 

@@ -31,6 +31,7 @@ enum {
 // Cell flag bits.
 enum {
   CELL_RANK_MASK = 0x1f,
+  CELL_FILE_MISSING = 1 << 24,  // reported once a run
   CELL_NODE_TEXT_DONE = 1 << 25,
   CELL_CONN_TEXT_DONE = 1 << 26,
   CELL_SYMBOL = 1 << 27,

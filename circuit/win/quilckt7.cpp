@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "ckt_compile.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
 #include "ckt_nodes.h"
@@ -85,11 +86,13 @@ void CountersShow(int32_t, int isMain) {
   if (!App.display1) return;
   const ckt::CktNodes& n = ckt::g_nodes;
   int real = n.pinReal + n.pinDirect;
+  // The node row counts distinct node names by kind.
+  const ckt::CktCompile& k = ckt::g_compile;
   SetNum(510, n.devices);
-  SetNum(511, real);
-  SetNum(512, n.pinVirtual);
-  SetNum(513, n.pinSymbol);
-  SetNum(514, real + n.pinVirtual + n.pinSymbol);
+  SetNum(511, k.kindReal);
+  SetNum(512, k.kindVirtual);
+  SetNum(513, k.kindSymbol);
+  SetNum(514, k.kindReal + k.kindVirtual + k.kindSymbol);
   SetNum(515, n.devCount);
   SetNum(516, n.pinReal);
   SetNum(517, n.pinDirect);
@@ -403,26 +406,13 @@ void Go(HWND main) {
   SetWindowTextA(App.display1, "Compiling ...");
   SetDlgItemTextA(App.display1, 800, ckt::g_set.flag[ckt::S_SCH] ? "Using Schematic Rules" : "Using Layout Rules");
   SetDlgItemTextA(App.display1, 801, "No Antenna Rules");
-  SetDlgItemTextA(App.display1, 802, "Extracting Nodes");
-  time_t start = time(nullptr);
-  char cell[40];
-  snprintf(cell, sizeof cell, "%s", Val(0, ckt::S_CFN));
-  char log[ckt::CKT_VALUE];
-  snprintf(log, sizeof log, "%s", Val(0, ckt::S_WR2));
-  int result = ckt::ExtractRun(cell, log);
+  SetDlgItemTextA(App.display1, 802, "Compiling Spice Circuit File");
+  int result = ckt::CompileRun();
   ShowWindow(main, SW_RESTORE);
   char counts[64];
   snprintf(counts, sizeof counts, "%d Warnings  %d Errors", ckt::g_cktRun.warnCount, ckt::g_cktRun.errCount);
   if (App.display1) SetDlgItemTextA(App.display1, 805, counts);
-  long secs = (long)(time(nullptr) - start);
-  char text[600];
-  if (result)
-    snprintf(text, sizeof text,
-             "\nFinished ...\n\nNodes of %s Extracted\n\n%d Warnings  %d Errors\n\nFinal Compile Time: %ld hr %ld min %ld sec",
-             ckt::PathFix(cell), ckt::g_cktRun.warnCount, ckt::g_cktRun.errCount, secs / 3600, secs / 60 % 60, secs % 60);
-  else
-    snprintf(text, sizeof text, "Aborted ... %d Warnings  %d Errors", ckt::g_cktRun.warnCount, ckt::g_cktRun.errCount);
-  if (ckt::g_cktRun.warnCount || ckt::g_cktRun.errCount || !App.batch || !result) ckt::ErrLogBox(text);
+  ckt::CompileFinish(result, App.batch);
   ckt::StoreFreeAll();
   if (App.display1) DestroyWindow(App.display1);
   App.display1 = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cellname.h"
 #include "celltable.h"
 #include "font.h"
 #include "host.h"
@@ -11,6 +12,7 @@
 #include "namecheck.h"
 #include "objkind.h"
 #include "store.h"
+#include "redraw.h"
 #include "tlcread.h"
 #include "trace.h"
 #include "view.h"
@@ -134,10 +136,10 @@ int CellLoadByName(const char* name) {
   if (!name || !name[0] || CellNameCheck(name, 0)) return 0;
   int n = CellFind(name);
   if (!n) {
-    // A new cell is made through the NEWCELL dialog of the command engine;
-    // until it exists the offer ends as a cancel does.
-    HostMsgBox("New Cell Aborted", "Cell Aborted", HOST_CAP_OWN, HOST_OK);
-    return 0;
+    // A name not in the drawing is offered as a new cell (NEWCELL).
+    if (!NewCellOffer(name)) return 0;
+    n = CellFind(name);
+    if (!n) return 0;
   }
   const CellEntry* e = CellEntryOf(n);
   int rank = e ? (e->rank & 0x1f) : 0;
@@ -159,6 +161,8 @@ int CellLoadByName(const char* name) {
   Store.currentCell = n;
   ViewOfRank(rank);
   BackupFilesDelete();
+  Rw.storeBad = 0;
+  LoadBackupWrite(Cell.name);
   Cell.modified = 0;
   CellCountsUpdate();
   return 1;

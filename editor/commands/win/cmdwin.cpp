@@ -12,6 +12,7 @@
 #include "cmdedit.h"
 #include "cmdengine.h"
 #include "cmdwin.h"
+#include "display.h"
 #include "mainsetup.h"
 #include "namecheck.h"
 #include "pending.h"
@@ -504,6 +505,7 @@ void PostHook(int what) {
 void DoneHook(int) {
   TogglePanelSync();
   TitleShow(0);
+  DisplayPanesUpdate();
 }
 
 int ShiftHook() { return KeyShiftHeld(); }

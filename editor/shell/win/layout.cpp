@@ -9,6 +9,7 @@
 #include "cmdengine.h"
 #include "cmdtable.h"
 #include "pending.h"
+#include "panes.h"
 #include "shellwin.h"
 #include "trace.h"
 #include "view.h"
@@ -344,19 +345,7 @@ void PaneTextSet(int id, const char* text) {
 }
 
 void TitleShow(int kind) {
-  char folder[SHELL_PATH_SIZE];
-  snprintf(folder, sizeof folder, "%s", Sw.drawFolder);
-  // The folder in its tidy form: lower case, capitals after each backslash.
-  for (size_t i = 0; folder[i]; ++i) {
-    folder[i] = (char)tolower((unsigned char)folder[i]);
-    if (i == 0 || folder[i - 1] == '\\') folder[i] = (char)toupper((unsigned char)folder[i]);
-  }
-  char title[SHELL_PATH_SIZE + 160];
-  if (kind == 0 && Cell.name[0])
-    snprintf(title, sizeof title, "%s %s    Cell: %s    Rank: %d    Folder: %s  %s", kProgramTitle,
-             kEdition, Cell.name, Cell.rank, folder, Cell.modified ? "(Not Saved)" : "");
-  else
-    snprintf(title, sizeof title, "%s %s    Cell: ?   Rank: 0    Folder: %s", kProgramTitle,
-             kEdition, folder);
+  char title[SHELL_PATH_SIZE + 200];
+  TitleText(title, sizeof title, kind, Cell.name, Cell.rank, Sw.drawFolder, Cell.modified, "");
   SetWindowTextA(Sw.main, title);
 }

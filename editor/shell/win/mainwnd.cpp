@@ -9,6 +9,7 @@
 #include "cmdtable.h"
 #include "cmdwin.h"
 #include "undo.h"
+#include "display.h"
 #include "drawres.h"
 #include "pending.h"
 #include "rubber.h"
@@ -29,6 +30,7 @@ const char* CurrentName() {
 // The shell's share of a handler step's end: toggles and title fresh.
 void Completion(int mode) {
   CmdDone(mode);
+  DisplayPanesUpdate();
   TogglePanelSync();
   TitleShow(0);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -43,21 +45,14 @@ void KeyLineRun(const char* line) {
 
 void PostDraw() { PostMessageA(Sw.main, WM_COMMAND, ID_DRAW, 0); }
 
-void CountsPane() {
-  char text[160];
-  snprintf(text, sizeof text, " %d Cells  %d Boxes  %d Paths  %d Text  %ld Vtx", Cell.cells, Cell.boxes,
-           Cell.paths, Cell.texts, Cell.vertices);
-  PaneTextSet(602, text);
-}
+void CountsPane() { DisplayPanesUpdate(); }
 
-// Stand-in for the renderer: the area is cleared to the background; the
-// redraw driver's timer and just-drawn flag work as they will.
+// The whole drawing area redrawn; the timer started by the redraw clears
+// the just-drawn state.
 void DrawAll() {
   if (DrawAreaEmpty(View.area) || !Sw.dc) return;
-  RECT r = {View.area.left, View.area.top, View.area.right, View.area.bottom};
-  FillRect(Sw.dc, &r, (HBRUSH)GetStockObject(Sw.fullDraw ? WHITE_BRUSH : BLACK_BRUSH));
+  DisplayDraw(Sw.dc, Sw.redrawKind);
   View.justDrawn = 1;
-  SetTimer(Sw.main, 1, 500, nullptr);
   Sw.fullDraw = 0;
 }
 
@@ -464,6 +459,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       Sw.main = hwnd;
       Sw.dc = GetDC(hwnd);
       SetMapMode(Sw.dc, MM_TEXT);
+      DisplayInit(hwnd);
       CmdShell.redraw = RedrawHook;
       CmdShell.pane = PaneHook;
       CmdWinInstall();

@@ -13,6 +13,7 @@
 #include "drawres.h"
 #include "pending.h"
 #include "mainsetup.h"
+#include "redraw.h"
 #include "shellwin.h"
 #include "store.h"
 #include "trace.h"
@@ -147,6 +148,7 @@ int TempFolderCreate() {
 
 int TempFolderRemove() {
   if (!Sw.tempFolder[0]) return 1;
+  SwapFileDelete();
   char dir[SHELL_PATH_SIZE];
   DirNoSlash(dir, sizeof dir, Sw.tempFolder);
   if (_rmdir(dir) != 0 && errno == ENOTEMPTY) {

@@ -181,6 +181,27 @@ badfont)
   editor_ready
   editor_close
   ;;
+winemode)
+  # winemods=: Import and Export refuse from the tool strip, the information
+  # box says so.
+  dir=$(sample_drawing quil7_winemode)
+  set_usf "$dir" winemods 1
+  editor_start "$dir"
+  editor_ready
+  robot command QUIL7 14 >/dev/null
+  robot wait-dialog "Error ..." 10000 | grep -q "Use Import in System Mode" || fail "Import not refused"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  robot command QUIL7 15 >/dev/null
+  robot wait-dialog "Error ..." 10000 | grep -q "Use Export in System Mode" || fail "Export not refused"
+  robot press "Error ..." OK >/dev/null
+  sleep 0.3
+  robot chars QUIL7 $'\x01' >/dev/null
+  robot wait-dialog "Information and Allocations" 10000 | grep -q "Wine Mode is On" || fail "no Wine mode note"
+  robot press "Information and Allocations" OK >/dev/null
+  sleep 0.3
+  editor_close
+  ;;
 fkeys)
   dir=$(sample_drawing quil7_fkeys)
   printf 'fkey=Fit\nfkey=Xpnd\nfkey=Last\n' >>"$dir/QUIL7.USF"

@@ -32,6 +32,8 @@
 //   ROBOT tree CLASS                     list the window's visible descendants
 //   ROBOT resize CLASS W H               give the window this outer size
 //   ROBOT client CLASS                   print the client area's width and height
+//   ROBOT origin CLASS                   print the client area's top-left screen point
+//   ROBOT cursor-pos X Y                 put the mouse pointer at a screen point
 //   ROBOT mouse CLASS X Y                post WM_MOUSEMOVE at a client point
 //   ROBOT rclick CLASS X Y               post a right button press at a client point
 #include <windows.h>
@@ -182,6 +184,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string act = argv[1];
 
+  if (act == "cursor-pos" && argc >= 4) return SetCursorPos(atoi(argv[2]), atoi(argv[3])) ? 0 : 1;
   if (act == "wait-class" && argc >= 3) {
     HWND w = WaitClass(argv[2], WaitMs(argc, argv, 3));
     if (!NeedWindow(w, argv[2])) return 1;
@@ -365,6 +368,12 @@ int main(int argc, char** argv) {
     RECT r;
     GetClientRect(w, &r);
     printf("%ld %ld\n", r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (act == "origin") {
+    POINT p = {0, 0};
+    ClientToScreen(w, &p);
+    printf("%ld %ld\n", p.x, p.y);
     return 0;
   }
   if ((act == "mouse" || act == "rclick") && argc >= 5) {

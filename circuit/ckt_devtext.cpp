@@ -1,0 +1,259 @@
+// Device and parameter texts of placed instances, and the parameter alias
+// file.
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ckt_compile.h"
+#include "ckt_nodes.h"
+#include "ckt_run.h"
+#include "ckt_settings.h"
+#include "ckt_store.h"
+
+namespace ckt {
+
+namespace {
+
+struct InstBox {
+  int32_t left, bottom, right, top, x, y;
+  int32_t cell;
+  int rank;
+  int flagged;  // a cell that gives no device line takes no texts
+};
+
+// Texts of the instances of the cell being written, computed once per cell
+// and layer: the sorts and the node list ask for them again and again.
+struct TextCache {
+  int layer = -1;
+  int32_t instances = -1;
+  uint32_t cellGen = 0;
+  std::vector<InstBox> inst;                 // 1-based
+  std::vector<std::vector<int32_t>> chosen;  // per instance, texts in record order
+};
+
+TextCache g_dev, g_par;
+uint32_t g_gen = 1;
+
+int TextAt(int32_t path, int layer, int32_t* x, int32_t* y) {
+  CktPath* p = PathRec(path);
+  if (!p || p->word >= 0 || (p->word & 0x1ff) != layer || !p->first) return 0;
+  CktVertex* v = VtxRec(p->first);
+  if (!v) return 0;
+  *x = v->x;
+  *y = v->y;
+  return 1;
+}
+
+int InsideIncl(const InstBox& b, int32_t x, int32_t y) {
+  return b.left <= x && x <= b.right && b.bottom <= y && y <= b.top;
+}
+int InsideStrict(const InstBox& b, int32_t x, int32_t y) {
+  return b.left < x && x < b.right && b.bottom < y && y < b.top;
+}
+int Encloses(const InstBox& j, const InstBox& k) {
+  return j.left < k.left && j.right > k.right && j.bottom < k.bottom && j.top > k.top;
+}
+
+// Which instance (or the cell itself, index 0) owns each text of the layer.
+// A text inside k belongs to k unless it lies strictly inside another
+// instance placed after the last one that strictly encloses k; a text on an
+// instance's origin belongs to it unless another instance has the same
+// origin.
+void Build(TextCache& c, int layer, int32_t instances) {
+  if (c.layer == layer && c.instances == instances && c.cellGen == g_gen) return;
+  c.layer = layer;
+  c.instances = instances;
+  c.cellGen = g_gen;
+  c.inst.assign((size_t)instances + 1, InstBox{});
+  c.chosen.assign((size_t)instances + 1, {});
+  for (int32_t j = 1; j <= instances; j++) {
+    InstanceFetch(0, j);
+    const CktPlace& p = g_store->place[0];
+    InstBox& b = c.inst[(size_t)j];
+    b = InstBox{p.left, p.bottom, p.right, p.top, p.x, p.y, p.cell, p.rank, 0};
+    int32_t flags = g_store->cells[p.cell].flags;
+    b.flagged = (flags & (CELL_SYMBOL | CELL_DEVICE_NO_CONN | CELL_UPPER_NO_CONN)) ? 1 : 0;
+  }
+  std::vector<int32_t> strict, cand;
+  for (int32_t t = 1; t <= g_store->np; t++) {
+    if (t % 1000 == 0 && CktStopped()) return;
+    int32_t x, y;
+    if (!TextAt(t, layer, &x, &y)) continue;
+    strict.clear();
+    cand.clear();
+    int outsideAll = 1;
+    for (int32_t j = 1; j <= instances; j++) {
+      const InstBox& b = c.inst[(size_t)j];
+      if (InsideIncl(b, x, y) || (b.x == x && b.y == y)) cand.push_back(j);
+      if (!b.flagged && InsideStrict(b, x, y)) {
+        strict.push_back(j);
+        outsideAll = 0;
+      }
+    }
+    if (outsideAll) c.chosen[0].push_back(t);
+    for (int32_t k : cand) {
+      const InstBox& bk = c.inst[(size_t)k];
+      int take = 0;
+      if (InsideIncl(bk, x, y)) {
+        int32_t lastEncl = 0;
+        for (int32_t j : strict)
+          if (j != k && Encloses(c.inst[(size_t)j], bk)) lastEncl = j;
+        take = 1;
+        for (int32_t j : strict)
+          if (j != k && j > lastEncl && !Encloses(c.inst[(size_t)j], bk)) take = 0;
+      }
+      if (bk.x == x && bk.y == y) take = 1;
+      if (take)
+        for (int32_t j = 1; j <= instances && take; j++) {
+          const InstBox& bj = c.inst[(size_t)j];
+          if (j != k && !bj.flagged && bj.x == x && bj.y == y) take = 0;
+        }
+      if (take) c.chosen[(size_t)k].push_back(t);
+    }
+  }
+}
+
+}  // namespace
+
+void DeviceTextsForget() { g_gen++; }
+
+const char* DeviceText(int layer, int32_t k, int32_t instances) {
+  static char buf[CKT_VALUE + 64];
+  if (k < 0) return "Lower Cell Number Error";
+  if (k > instances) return "?";
+  Build(g_dev, layer, instances);
+  if (CktStopped()) return "?";
+  const std::vector<int32_t>& ch = g_dev.chosen[(size_t)k];
+  if (!ch.empty()) {
+    snprintf(buf, sizeof buf, "%s", NodeName(ch.back()));
+    return buf;
+  }
+  if (k == 0) return "";
+  const InstBox& b = g_dev.inst[(size_t)k];
+  if (b.rank < 2) return "?";
+  snprintf(buf, sizeof buf, "X_%d_%s", (int)k, g_store->cells[b.cell].name);
+  return buf;
+}
+
+const char* ParamText(int layer, int32_t k, int32_t instances) {
+  static char buf[CKT_PARAM_MAX + CKT_VALUE + 8];
+  if (k < 0) return "Lower Cell Number Error";
+  if (k > instances) return "?";
+  Build(g_par, layer, instances);
+  if (CktStopped()) return "?";
+  const std::vector<int32_t>& ch = g_par.chosen[(size_t)k];
+  if (ch.empty()) {
+    if (k == 0) return "";
+    snprintf(buf, sizeof buf, "@%s", g_store->cells[g_par.inst[(size_t)k].cell].name);
+    return buf;
+  }
+  // Up to 64 texts, top first; equal heights keep their order.
+  size_t keep = ch.size() < (size_t)CKT_PARAM_TEXTS ? ch.size() : (size_t)CKT_PARAM_TEXTS;
+  std::vector<int32_t> t(ch.begin(), ch.begin() + (long)keep);
+  std::vector<int32_t> ty(t.size());
+  for (size_t i = 0; i < t.size(); i++) {
+    int32_t x;
+    TextAt(t[i], layer, &x, &ty[i]);
+  }
+  for (size_t i = 0; i + 1 < t.size(); i++)
+    for (size_t j = i + 1; j < t.size(); j++)
+      if (ty[j] > ty[i]) {
+        std::swap(ty[i], ty[j]);
+        std::swap(t[i], t[j]);
+      }
+  buf[0] = 0;
+  size_t len = 0;
+  for (size_t i = 0; i < t.size(); i++) {
+    if (len >= CKT_PARAM_MAX) break;
+    const char* s = NodeName(t[i]);
+    int n = snprintf(buf + len, sizeof buf - len, "%s%s", (i > 0 && (s[0] == '+' || s[0] == '*')) ? "\n" : "", s);
+    if (n < 0) break;
+    len += (size_t)n;
+    if (len >= sizeof buf) len = sizeof buf - 1;
+  }
+  return buf;
+}
+
+int PafCharClass(FILE* f, int* c) {
+  *c = getc(f);
+  if (*c == EOF) return PAF_EOF;
+  if (*c == '\n') return PAF_EOL;
+  if (isalnum(*c) || strchr("_-{}[]~#$&^!", *c)) return PAF_NAME;
+  if (*c == '=') return PAF_END_NAME;
+  if (*c == '<') return PAF_OPEN;
+  if (*c == '>') return PAF_CLOSE;
+  return PAF_IGNORED;
+}
+
+namespace {
+// Results of the lookups of a run: the file is read once per alias.
+std::unordered_map<std::string, std::string> g_pafMemo;
+}  // namespace
+
+void PafForget() { g_pafMemo.clear(); }
+
+const char* PafLookupMemo(const char* name, const char* path) {
+  static std::string keep;
+  std::string key = std::string(path ? path : "") + '\x01' + (name ? name : "");
+  auto it = g_pafMemo.find(key);
+  if (it == g_pafMemo.end()) it = g_pafMemo.emplace(key, PafLookup(name, path)).first;
+  keep = it->second;
+  return keep.c_str();
+}
+
+const char* PafLookup(const char* name, const char* path) {
+  static char text[CKT_ALIAS_MAX + 1];
+  static char same[CKT_VALUE + 8];
+  snprintf(same, sizeof same, "%s", name ? name : "");
+  if (!path || !path[0]) return same;
+  FILE* f = fopen(path, "r");
+  if (!f) return same;
+  char buf[CKT_ALIAS_NAME + 1];
+  size_t n = 0;
+  int c;
+  for (;;) {
+    int k = PafCharClass(f, &c);
+    if (k == PAF_EOF) break;
+    if (k == PAF_EOL) {
+      n = 0;
+    } else if (k == PAF_NAME) {
+      // A longer run of name characters is cut; it then matches no name
+      // the settings can hold.
+      if (n < CKT_ALIAS_NAME) buf[n++] = (char)c;
+    } else if (k == PAF_END_NAME) {
+      buf[n] = 0;
+      int match = strcasecmp(buf, same) == 0 && n > 0;
+      n = 0;
+      if (match) {
+        while ((k = PafCharClass(f, &c)) != PAF_EOF && k != PAF_OPEN) {
+        }
+        size_t len = 0;
+        while ((c = getc(f)) != EOF && c != '>' && len < CKT_ALIAS_MAX)
+          if (c != '\r') text[len++] = (char)c;
+        text[len] = 0;
+        fclose(f);
+        return len ? text : "?";
+      }
+      // The bracketed text of an entry that does not match holds no names:
+      // skip it, so "W" never matches inside "<... W=...>".
+      for (;;) {
+        k = PafCharClass(f, &c);
+        if (k == PAF_IGNORED || k == PAF_EOL) continue;
+        if (k == PAF_OPEN) {
+          while ((c = getc(f)) != EOF && c != '>') {
+          }
+        } else if (k != PAF_EOF) {
+          ungetc(c, f);
+        }
+        break;
+      }
+    }
+  }
+  fclose(f);
+  return same;
+}
+
+}  // namespace ckt

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The drawing area: the sample drawing's top cell drawn by the renderer and
+# compared, pixel by pixel wherever the reference is certain, with the same
+# cell drawn on the recording canvas (display_ref).
+#   display.sh fit REF        TOP at fit
+#   display.sh missing REF    TOP at fit with NMOS.tlc deleted: its outlines
+#   display.sh quick REF      TOP at fit redrawn with Esc held: quick draw
+source "$(dirname "$0")/../harness.sh"
+source "$(dirname "$0")/quil7_lib.sh"
+
+case_name="${1:?case}"
+REF="${2:?display_ref}"
+dir=$(sample_drawing "display_$case_name")
+[ "$case_name" = missing ] && rm -f "$dir/NMOS.tlc"
+editor_start "$dir"
+robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
+if [ "$case_name" = missing ]; then
+  # The drawing load tells about the cell without its file.
+  robot wait-dialog "Warning ..." 30000 >/dev/null || fail "no warning about NMOS.tlc"
+  robot dialog-text "Warning ..." | grep -q NMOS || fail "warning does not name NMOS"
+  robot press "Warning ..." OK >/dev/null
+fi
+editor_ready
+trace_wait '^draw ' 1 || fail "nothing drawn: $(cat "$TRACE")"
+
+# TOP's outline with a margin, then the mouse off the drawing area.
+draws=$(trace_count '^draw ')
+if [ "$case_name" = quick ]; then
+  robot esc-hold 3000 >/dev/null &
+  esc_pid=$!
+  sleep 1
+fi
+robot copydata QUIL7 "zoom -6.5,-5.5 26.5,15.75" >/dev/null || fail "zoom not delivered"
+trace_wait '^draw ' $((draws + 1)) || fail "no redraw after zoom"
+if [ "$case_name" = quick ]; then
+  wait "$esc_pid"
+  export DISPLAY_REF_ESC=1
+fi
+robot cursor-pos 0 0 >/dev/null
+robot mouse QUIL7 3 3 >/dev/null
+sleep 1
+
+shot="$QUIL_E2E_STATE/display_$case_name"
+screenshot "$shot.png"
+convert "$shot.png" "$shot.ppm" || fail "no ppm"
+read -r ox oy < <(robot origin QUIL7)
+line=$(grep '^draw ' "$TRACE" | tail -n1)
+note "$line"
+read -r _ cx cy width _ area _ togs _ < <(echo "$line")
+
+# World points: a TOP via (solid magenta); 650 units past the right end of
+# the upper metal2 rail (width -1500: its end reaches 750 further), where
+# only its yellow hatch can bring red and green together; the middle of the
+# top edge of the first NMOS outline; the TOP text.
+out=$("$REF" "$dir" TOP "$cx" "$cy" "$width" "$area" "$togs" - "$shot.ppm" "$ox" "$oy" \
+  -4000 12000 24650 12000 0 2500 300 14500)
+rc=$?
+echo "$out"
+title=$(robot title QUIL7)
+counts=$(robot ctl-text QUIL7 602)
+depth=$(robot ctl-text QUIL7 604)
+grid=$(robot ctl-text QUIL7 603)
+note "title '$title' 602 '$counts' 603 '$grid' 604 '$depth'"
+editor_close
+
+echo "$out" | grep -q '^sure [1-9][0-9]\{3,\} mismatch 0 ' || fail "screen differs from the reference (rc $rc)"
+pixel() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $8, $9, $10 }'; }
+block() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $12, $13, $14 }'; }
+whites() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $16 }'; }
+if [ "$case_name" = quick ]; then
+  # Only the dotted outlines of the three inverters; no object at all.
+  echo "$line" | grep -q 'boxes 0 paths 0 texts 0 cells 0 ' || fail "objects drawn while Esc was held: $line"
+  [ "$(pixel -4000 12000)" = "0 0 0" ] || fail "via drawn in the quick draw"
+  exit 0
+fi
+[ "$(pixel -4000 12000)" = "255 0 255" ] || fail "via at -4000,12000 is $(pixel -4000 12000)"
+case "$(block 24650 12000)" in "255 255 "*) ;; *) fail "metal2 rail does not reach past its end: $(block 24650 12000)" ;; esac
+case "$(block 300 14500)" in "0 255 255") ;; *) fail "TOP text not seen: $(block 300 14500)" ;; esac
+case "$title" in "Quil 7.0.91 beta2    Cell: TOP    Rank: 3    Folder: "*"\Display_$case_name  ") ;;
+*) fail "title '$title'" ;; esac
+[ "$counts" = " 3 Cells  4 Boxes  4 Paths  1 Text  10 Vertex" ] || fail "pane 602 '$counts'"
+[ "$depth" = " Depth(0-24)  View(1-10 )  Open(1-10 )" ] || fail "pane 604 '$depth'"
+[ "$grid" = " Wgrd=0.1um  Obj=BOX  Layr= METAL1 (7)" ] || fail "pane 603 '$grid'"
+case "$case_name" in
+fit)
+  [ "$(whites 0 2500)" = 0 ] || fail "white at the NMOS outline though NMOS is drawn"
+  ;;
+missing)
+  # The NMOS instance that can't be loaded shows as a dotted white outline.
+  [ "$(whites 0 2500)" -ge 1 ] || fail "no dotted outline where NMOS is: $(whites 0 2500) white pixels"
+  ;;
+esac
+exit 0
