@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "celltable.h"
+#include "cellname.h"
 #include "cmdedit.h"
 #include "cmdengine.h"
 #include "cmdwin.h"
@@ -498,6 +499,39 @@ int PointDialog(int axis, double* x, double* y) {
   return 1;
 }
 
+// --- NEWCELL ---------------------------------------------------------------
+INT_PTR CALLBACK NewCellProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+      SetDlgItemTextA(dlg, 1005, "1");
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 1) {
+        double v = 1;
+        if (!GetNum(dlg, 1005, &v) || v < -1e6 || v > 1e6) v = 1;
+        *(int*)GetWindowLongPtrA(dlg, DWLP_USER) = NewCellRank((long)v);
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == 2) {
+        EndDialog(dlg, 0);
+        return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      EndDialog(dlg, 0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+int NewCellRankAsk(const char*) {
+  int rank = 0;
+  if (!Modal("NEWCELL", NewCellProc, (LPARAM)&rank)) return 0;
+  return rank;
+}
+
 void PostHook(int what) {
   PostMessageA(Sw.main, what == CMD_POST_BACK ? WM_CMDBACK : WM_CMDRESUME, 0, 0);
 }
@@ -527,4 +561,5 @@ void CmdWinInstall() {
   CmdShell.loadDialog = LoadDialog;
   CmdShell.saveDialog = SaveDialog;
   CmdShell.pointDialog = PointDialog;
+  CellNameUi.newCellRank = NewCellRankAsk;
 }

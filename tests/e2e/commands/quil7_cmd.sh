@@ -8,21 +8,25 @@ source "$here/../editor/quil7_lib.sh"
 
 case_name="${1:?case}"
 dir=$(sample_drawing "quil7cmd_$case_name")
-# An empty cell NEWC of rank 3 becomes the drawing's current cell.
-{
-  echo 5
-  sed -n '2,9p' "$dir/QUIL7.CRF"
-  printf 'NEWC\n3 0 0 1 1 0 0 0 0\n'
-} >"$dir/QUIL7.CRF.new" && mv "$dir/QUIL7.CRF.new" "$dir/QUIL7.CRF"
-printf '<?xml version="1.0"?>\n<TLC>\n<H>\nNEWC\n7.0.91\n7.0.91\n1000\num\n12/10/26\n12:00:00\n3 0 0 1 1\n0 0 0 0\n</H>\n</TLC>\n' \
-  >"$dir/NEWC.tlc"
-sed -i 's/^cellname=.*/cellname=NEWC/; s/^objname=.*/objname=B/' "$dir/QUIL7.USF"
+# An empty cell NEWC of rank 3 becomes the drawing's current cell; the
+# script case makes it itself through Load and the NEWCELL dialog.
+if [ "$case_name" != script ]; then
+  {
+    echo 5
+    sed -n '2,9p' "$dir/QUIL7.CRF"
+    printf 'NEWC\n3 0 0 1 1 0 0 0 0\n'
+  } >"$dir/QUIL7.CRF.new" && mv "$dir/QUIL7.CRF.new" "$dir/QUIL7.CRF"
+  printf '<?xml version="1.0"?>\n<TLC>\n<H>\nNEWC\n7.0.91\n7.0.91\n1000\num\n12/10/26\n12:00:00\n3 0 0 1 1\n0 0 0 0\n</H>\n</TLC>\n' \
+    >"$dir/NEWC.tlc"
+  sed -i 's/^cellname=.*/cellname=NEWC/' "$dir/QUIL7.USF"
+fi
+sed -i 's/^objname=.*/objname=B/' "$dir/QUIL7.USF"
 cp "$here/build.txt" "$dir/build.txt"
 
 editor_start "$dir"
 robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
 editor_ready
-trace_wait '^load NEWC' 1 || fail "NEWC was not loaded: $(cat "$TRACE")"
+[ "$case_name" = script ] || trace_wait '^load NEWC' 1 || fail "NEWC was not loaded: $(cat "$TRACE")"
 
 # masked FILE: the file without its date and time lines.
 masked() { sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2}$#DATE#; s#^[0-9]{2}:[0-9]{2}:[0-9]{2}$#TIME#' "$1"; }
@@ -58,7 +62,19 @@ box_lines() { grep -c '^<B>$' "$dir/NEWC.tlc"; }
 
 case "$case_name" in
 script)
+  # NEWC comes into being through Load and the NEWCELL dialog.
+  robot command QUIL7 19 >/dev/null
+  robot wait-dialog "Load Cell" 10000 >/dev/null || fail "no LCELL dialog"
+  robot set-text "Load Cell" 1004 NEWC >/dev/null
+  robot press "Load Cell" OK >/dev/null
+  robot wait-dialog "New Cell Rank" 10000 >/dev/null || fail "no NEWCELL dialog"
+  robot set-text "New Cell Rank" 1005 3 >/dev/null
+  robot press "New Cell Rank" OK >/dev/null
+  wait_file "$dir/NEWC.tlc" 10 NEWC || fail "the new cell has no file"
+  grep -q '^NEWC$' "$dir/QUIL7.CRF" || fail "NEWC is not in the cell list"
   run_script build.txt
+  sleep 1
+  screenshot "$QUIL_E2E_STATE/quil7cmd_script.png"
   save_cell
   diff <(masked "$dir/NEWC.tlc") <(masked "$here/NEWC.golden") >&2 || fail "saved cell differs from the golden file"
   grep -q '^NEWC$' "$dir/QUIL7.CRF" || fail "NEWC left the cell list"
