@@ -16,6 +16,8 @@ done
 
 echo "== unit tests"
 ctest --preset native -L unit -j "$jobs"
+echo "== checks against outside tools"
+ctest --preset native -L outside -j "$jobs"
 echo "== fuzz corpus replay"
 ctest --preset fuzz -L fuzz -j "$jobs" --no-tests=ignore
 echo "== end-to-end tests under Wine"

@@ -1,0 +1,645 @@
+#include "drc_map.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "drc_state.h"
+
+DrcMapSet DrcM;
+
+namespace {
+
+const int64_t kMaxG = 1 << 30;
+
+uint64_t* MapBlock() {
+  size_t words = (size_t)(DrcM.maph + 3) * (size_t)DrcM.stride;
+  return static_cast<uint64_t*>(std::calloc(words, sizeof(uint64_t)));
+}
+
+DrcMap* WorkMaps[8] = {&DrcM.GR, &DrcM.GS, &DrcM.R, &DrcM.S, &DrcM.W, &DrcM.KR, &DrcM.KS, &DrcM.D};
+
+int Stopped() { return DrcG.abortFlag || DrcG.stopCode; }
+
+// Word j of a row read d pixels to the right: out(x) = r(x + d), clear
+// outside the row.
+inline uint64_t WordAt(const uint64_t* r, int nw, int64_t j) {
+  return (j >= 0 && j < nw) ? r[j] : 0;
+}
+
+struct Shifter {
+  int64_t q;
+  int s;
+  void Set(int64_t d) {
+    q = d >= 0 ? d / 64 : -((-d + 63) / 64);
+    s = (int)(d - q * 64);
+  }
+  inline uint64_t At(const uint64_t* r, int nw, int64_t j) const {
+    uint64_t a = WordAt(r, nw, j + q);
+    if (s == 0) return a;
+    return (a << s) | (WordAt(r, nw, j + q + 1) >> (64 - s));
+  }
+};
+
+// out = r read d pixels to the right.
+void RowGet(const uint64_t* r, int64_t d, uint64_t* out) {
+  const int nw = DrcM.nw;
+  Shifter sh;
+  sh.Set(d);
+  for (int j = 0; j < nw; ++j) out[j] = sh.At(r, nw, j);
+}
+
+// dst(x) |= src(x - d).
+void RowOrMoved(uint64_t* dst, const uint64_t* src, int64_t d) {
+  const int nw = DrcM.nw;
+  Shifter sh;
+  sh.Set(-d);
+  for (int j = 0; j < nw; ++j) dst[j] |= sh.At(src, nw, j);
+}
+
+bool RowAnySet(const uint64_t* r) {
+  for (int j = 0; j < DrcM.nw; ++j)
+    if (r[j]) return true;
+  return false;
+}
+
+// Row mask of the pixels x <= last (all clear when last < 0).
+void RowLimit(uint64_t* out, int64_t last) {
+  for (int j = 0; j < DrcM.nw; ++j) {
+    int64_t first = (int64_t)j * 64;
+    if (last >= first + 63) out[j] = ~0ull;
+    else if (last < first) out[j] = 0;
+    else out[j] = ~0ull << (63 - (last - first));
+  }
+}
+
+// One-pixel moves of a whole row: E takes the pixel from the left.
+inline uint64_t MoveE(const uint64_t* r, int j) { return (r[j] >> 1) | (j > 0 ? r[j - 1] << 63 : 0); }
+inline uint64_t MoveW(const uint64_t* r, int j, int nw) {
+  return (r[j] << 1) | (j + 1 < nw ? r[j + 1] >> 63 : 0);
+}
+
+}  // namespace
+
+void DrcMapReset() {
+  MapFree();
+  LayerMapFree();
+  for (auto& t : DrcM.tmp) {
+    std::free(t);
+    t = nullptr;
+  }
+  DrcM.k = 0;
+  DrcMapSize(1);
+}
+
+void DrcMapSize(int k) {
+  if (k != 1 && k != 2 && k != 4 && k != 8) k = 1;
+  if (DrcM.k == k) return;
+  DrcM.k = k;
+  DrcM.mapw = 512 * k;
+  DrcM.maph = 320 * k;
+  DrcM.nw = DrcM.mapw / 64;
+  DrcM.stride = DrcM.nw + 1;
+  for (auto& t : DrcM.tmp) {
+    std::free(t);
+    t = nullptr;
+  }
+}
+
+int MapAlloc() {
+  if (DrcM.allocated) return 1;
+  for (auto& t : DrcM.tmp) {
+    if (!t) t = static_cast<uint64_t*>(std::calloc((size_t)DrcM.stride, sizeof(uint64_t)));
+    if (!t) return 0;
+  }
+  for (DrcMap* m : WorkMaps) {
+    m->w = MapBlock();
+    if (!m->w) {
+      MapFree();
+      return 0;
+    }
+  }
+  DrcM.allocated = 1;
+  return 1;
+}
+
+void MapFree() {
+  for (int i = 7; i >= 0; --i) {
+    std::free(WorkMaps[i]->w);
+    WorkMaps[i]->w = nullptr;
+  }
+  DrcM.allocated = 0;
+}
+
+void LayerMapFree() {
+  for (auto& s : DrcM.slot) {
+    std::free(s.w);
+    s.w = nullptr;
+    s.tag = 0;
+    s.valid = 0;
+  }
+}
+
+int MapNameTag(const char* name) {
+  const char* p = name;
+  while (*p == ' ') ++p;
+  if (std::isdigit((unsigned char)*p)) {
+    long n = std::strtol(p, nullptr, 10);
+    if (n >= 1 && n < 1000000) return (int)n + 2;
+    return 2;
+  }
+  if ((p[0] == 'S' || p[0] == 's') && p[1] == 0) return 1;
+  return 2;
+}
+
+int MapSlotStore(const DrcMap& m, const char* name) {
+  int t = MapNameTag(name);
+  DrcMapSlot* s = nullptr;
+  for (auto& c : DrcM.slot)
+    if (c.tag == t) {
+      s = &c;
+      break;
+    }
+  if (!s) {
+    for (auto& c : DrcM.slot)
+      if (c.tag == 0) {
+        s = &c;
+        break;
+      }
+    if (!s) {
+      DrcErrorShow("Saved Map Table Full (16 Maps) ... Can't Continue");
+      return 1;
+    }
+    if (!s->w) s->w = MapBlock();
+    if (!s->w) {
+      DrcErrorShow("Map Storage Allocation Failed");
+      return 1;
+    }
+    s->tag = t;
+  }
+  std::memcpy(s->w, m.w, sizeof(uint64_t) * (size_t)DrcM.stride * (size_t)(DrcM.maph + 3));
+  s->valid = 1;
+  return 0;
+}
+
+int MapRetrieve(DrcMap& dst, const char* name) {
+  int t = MapNameTag(name);
+  for (auto& c : DrcM.slot)
+    if (c.tag == t && c.valid && c.w) {
+      DrcMap src = {c.w};
+      MapCopy(dst, src);
+      return 0;
+    }
+  return 1;
+}
+
+void MapSlotsInvalidate() {
+  for (auto& c : DrcM.slot) c.valid = 0;
+}
+
+int MapGet(const DrcMap& m, int x, int y) {
+  if (x < 0 || x >= DrcM.mapw || y < 0 || y >= DrcM.maph + 3) return 0;
+  return (int)((MapRow(m, y)[x >> 6] >> (63 - (x & 63))) & 1);
+}
+
+void MapPut(const DrcMap& m, int x, int y, int v) {
+  if (x < 0 || x >= DrcM.mapw || y < 0 || y >= DrcM.maph + 3) return;
+  uint64_t bit = 1ull << (63 - (x & 63));
+  if (v) MapRow(m, y)[x >> 6] |= bit;
+  else MapRow(m, y)[x >> 6] &= ~bit;
+}
+
+// ---- Boolean ----
+
+#define MAP_LOOP(body)                                 \
+  for (int y = 0; y < DrcM.maph; ++y) {                \
+    uint64_t* d = MapRow(dst, y);                      \
+    const uint64_t* s = MapRow(src, y);                \
+    for (int j = 0; j < DrcM.nw; ++j) { body; }        \
+  }
+
+void MapClear(const DrcMap& m) {
+  for (int y = 0; y < DrcM.maph; ++y) std::memset(MapRow(m, y), 0, sizeof(uint64_t) * DrcM.nw);
+}
+
+void MapNot(const DrcMap& m) {
+  for (int y = 0; y < DrcM.maph; ++y) {
+    uint64_t* r = MapRow(m, y);
+    for (int j = 0; j < DrcM.nw; ++j) r[j] = ~r[j];
+  }
+}
+
+void MapEdgeClear(const DrcMap& m) {
+  const uint64_t left = ~(1ull << 63), right = ~1ull;
+  for (int y = 0; y < DrcM.maph; ++y) {
+    uint64_t* r = MapRow(m, y);
+    r[0] &= left;
+    r[DrcM.nw - 1] &= right;
+  }
+  std::memset(MapRow(m, 0), 0, sizeof(uint64_t) * DrcM.nw);
+  std::memset(MapRow(m, DrcM.maph - 1), 0, sizeof(uint64_t) * DrcM.nw);
+}
+
+void MapCopy(const DrcMap& dst, const DrcMap& src) {
+  if (dst.w == src.w) return;
+  for (int y = 0; y < DrcM.maph; ++y)
+    std::memcpy(MapRow(dst, y), MapRow(src, y), sizeof(uint64_t) * DrcM.nw);
+}
+
+void MapOr(const DrcMap& dst, const DrcMap& src) { MAP_LOOP(d[j] |= s[j]) }
+void MapAnd(const DrcMap& dst, const DrcMap& src) { MAP_LOOP(d[j] &= s[j]) }
+void MapXor(const DrcMap& dst, const DrcMap& src) { MAP_LOOP(d[j] ^= s[j]) }
+
+void MapSwap(DrcMap& a, DrcMap& b) {
+  uint64_t* t = a.w;
+  a.w = b.w;
+  b.w = t;
+}
+
+int MapAnySet(const DrcMap& m) {
+  for (int y = 0; y < DrcM.maph; ++y)
+    if (RowAnySet(MapRow(m, y))) return 1;
+  return 0;
+}
+
+int MapAnyClear(const DrcMap& m) {
+  const int nw = DrcM.nw;
+  for (int y = 1; y < DrcM.maph - 1; ++y) {
+    const uint64_t* r = MapRow(m, y);
+    for (int j = 0; j < nw; ++j) {
+      uint64_t v = r[j];
+      if (j == 0) v |= 1ull << 63;
+      if (j == nw - 1) v |= 1ull;
+      if (v != ~0ull) return 1;
+    }
+  }
+  return 0;
+}
+
+int MapGuardClip(const DrcMap& m, int g) {
+  if (g < 0) g = 0;
+  uint64_t* keep = DrcM.tmp[0];
+  // keep = pixels g .. MAPW - g - 1
+  RowLimit(keep, (int64_t)DrcM.mapw - g - 1);
+  for (int j = 0; j < DrcM.nw; ++j) {
+    int64_t first = (int64_t)j * 64;
+    if (g >= first + 64) keep[j] = 0;
+    else if (g > first) keep[j] &= ~0ull >> (g - first);
+  }
+  int any = 0;
+  for (int y = 0; y < DrcM.maph; ++y) {
+    uint64_t* r = MapRow(m, y);
+    if (y < g || y >= DrcM.maph - g) {
+      std::memset(r, 0, sizeof(uint64_t) * DrcM.nw);
+      continue;
+    }
+    for (int j = 0; j < DrcM.nw; ++j) {
+      r[j] &= keep[j];
+      if (r[j]) any = 1;
+    }
+  }
+  return any;
+}
+
+int64_t MapCount(const DrcMap& m) {
+  int64_t n = 0;
+  for (int y = 0; y < DrcM.maph; ++y) {
+    const uint64_t* r = MapRow(m, y);
+    for (int j = 0; j < DrcM.nw; ++j) n += __builtin_popcountll(r[j]);
+  }
+  return n;
+}
+
+// ---- shifts ----
+
+void MapShift(const DrcMap& dst, const DrcMap& src, int d) {
+  const int nw = DrcM.nw, h = DrcM.maph;
+  int dy = 0, dx = 0;
+  switch (d) {
+    case DIR_E: dx = 1; break;
+    case DIR_W: dx = -1; break;
+    case DIR_N: dy = 1; break;
+    case DIR_S: dy = -1; break;
+    case DIR_NE: dx = 1; dy = 1; break;
+    case DIR_SE: dx = 1; dy = -1; break;
+    case DIR_NW: dx = -1; dy = 1; break;
+    default: dx = -1; dy = -1; break;
+  }
+  int y0 = dy > 0 ? 1 : 0, y1 = dy < 0 ? h - 2 : h - 1;
+  for (int y = y0; y <= y1; ++y) {
+    uint64_t* o = MapRow(dst, y);
+    const uint64_t* s = MapRow(src, y - dy);
+    if (dx == 0)
+      for (int j = 0; j < nw; ++j) o[j] |= s[j];
+    else if (dx > 0)
+      for (int j = 0; j < nw; ++j) o[j] |= MoveE(s, j);
+    else
+      for (int j = 0; j < nw; ++j) o[j] |= MoveW(s, j, nw);
+  }
+}
+
+void MapHoleFill(const DrcMap& m) {
+  const int nw = DrcM.nw, h = DrcM.maph;
+  for (int y = 1; y <= h - 2; ++y) {
+    const uint64_t* r = MapRow(m, y);
+    const uint64_t* a1 = MapRow(m, y + 1);
+    const uint64_t* b1 = MapRow(m, y - 1);
+    const uint64_t* a2 = y + 2 <= h - 1 ? MapRow(m, y + 2) : nullptr;
+    const uint64_t* b2 = y >= 2 ? MapRow(m, y - 2) : nullptr;
+    uint64_t* o = MapRow(DrcM.W, y);
+    for (int j = 0; j < nw; ++j) {
+      uint64_t c = r[j];
+      if (c == ~0ull) continue;
+      uint64_t lw = j > 0 ? r[j - 1] : 0, rw = j + 1 < nw ? r[j + 1] : 0;
+      uint64_t l1 = (c >> 1) | (lw << 63), l2 = (c >> 2) | (lw << 62);
+      uint64_t r1 = (c << 1) | (rw >> 63), r2 = (c << 2) | (rw >> 62);
+      uint64_t hz = l1 & l2 & r1 & r2;
+      uint64_t vt = a2 && b2 ? (a1[j] & b1[j] & a2[j] & b2[j]) : 0;
+      o[j] |= ~c & (hz | vt);
+    }
+  }
+}
+
+void MapContactMark(const DrcMap& xm, const DrcMap& ym) {
+  const int nw = DrcM.nw, h = DrcM.maph;
+  for (int y = 1; y <= h - 2; ++y) {
+    const uint64_t* x0 = MapRow(xm, y);
+    const uint64_t* xd = MapRow(xm, y - 1);
+    const uint64_t* xu = MapRow(xm, y + 1);
+    const uint64_t* y0 = MapRow(ym, y);
+    const uint64_t* yd = MapRow(ym, y - 1);
+    const uint64_t* yu = MapRow(ym, y + 1);
+    uint64_t* o = MapRow(DrcM.W, y);
+    for (int j = 0; j < nw; ++j) {
+      uint64_t xc = x0[j], yc = y0[j];
+      if (xc == ~0ull || yc == ~0ull) continue;
+      uint64_t xl = MoveE(x0, j), xr = MoveW(x0, j, nw);
+      uint64_t yl = MoveE(y0, j), yr = MoveW(y0, j, nw);
+      uint64_t free0 = ~xc & ~yc;
+      uint64_t hz = free0 & ((xl & yr) | (yl & xr));
+      uint64_t vt = free0 & ((xd[j] & ~xu[j] & ~yd[j] & yu[j]) | (yd[j] & ~yu[j] & ~xd[j] & xu[j]));
+      o[j] |= hz | vt;
+    }
+  }
+}
+
+// ---- expansion ----
+
+namespace {
+
+void OverlapInto(const DrcMap& w, const DrcMap& a, const DrcMap& b) {
+  for (int y = 0; y < DrcM.maph; ++y) {
+    uint64_t* o = MapRow(w, y);
+    const uint64_t* p = MapRow(a, y);
+    const uint64_t* q = MapRow(b, y);
+    for (int j = 0; j < DrcM.nw; ++j) o[j] |= p[j] & q[j];
+  }
+}
+
+void GrowOne(int mode, int dir) {
+  MapShift(DrcM.GR, DrcM.R, dir);
+  if (mode == 0) {
+    MapHoleFill(DrcM.GR);
+    return;
+  }
+  MapShift(DrcM.GS, DrcM.S, dir);
+  if (mode == 1) OverlapInto(DrcM.W, DrcM.GR, DrcM.GS);
+  else MapContactMark(DrcM.GR, DrcM.GS);
+}
+
+}  // namespace
+
+int DrcExpand(int mode, int argument, int n) {
+  double t = (double)argument + n, a = 0, b = 0;
+  MapClear(DrcM.W);
+  MapCopy(DrcM.GR, DrcM.R);
+  if (mode) MapCopy(DrcM.GS, DrcM.S);
+  bool first = true;
+  while (a + b < t) {
+    if (Stopped()) return 1;
+    MapCopy(DrcM.R, DrcM.GR);
+    if (mode) MapCopy(DrcM.S, DrcM.GS);
+    if (mode == 0 && first) MapHoleFill(DrcM.GR);
+    first = false;
+    static const int kOrtho[4] = {DIR_E, DIR_W, DIR_N, DIR_S};
+    static const int kDiag[4] = {DIR_NE, DIR_SW, DIR_NW, DIR_SE};
+    bool ortho = b + 2 > 0.7071 * a;
+    for (int i = 0; i < 4; ++i) GrowOne(mode, ortho ? kOrtho[i] : kDiag[i]);
+    if (ortho) a += 2;
+    else b += 2;
+  }
+  if (first) {
+    if (mode == 0) {
+      MapHoleFill(DrcM.GR);
+    } else {
+      MapAnd(DrcM.R, DrcM.S);
+      MapCopy(DrcM.W, DrcM.R);
+    }
+  }
+  MapCopy(DrcM.R, DrcM.W);
+  MapCopy(DrcM.S, DrcM.GR);
+  if (mode) MapOr(DrcM.S, DrcM.GS);
+  return 0;
+}
+
+// ---- gauges ----
+
+void MapGapGauge(const DrcMap& p, int64_t g, const DrcMap& dst) {
+  if (g <= 1 || g > kMaxG) return;
+  const int nw = DrcM.nw, h = DrcM.maph;
+  uint64_t *lim = DrcM.tmp[0], *z = DrcM.tmp[1], *t = DrcM.tmp[2], *mk = DrcM.tmp[3];
+  RowLimit(lim, (int64_t)DrcM.mapw - 1 - g);
+  // Rows: a run ends at x, the gap is k pixels long, k < g.
+  for (int y = 0; y < h; ++y) {
+    const uint64_t* r = MapRow(p, y);
+    uint64_t* o = MapRow(dst, y);
+    RowGet(r, 1, t);
+    bool any = false;
+    for (int j = 0; j < nw; ++j) {
+      z[j] = r[j] & ~t[j] & lim[j];
+      any |= z[j] != 0;
+    }
+    for (int64_t k = 1; any && k < g; ++k) {
+      if (k >= 2) {
+        RowGet(r, k, t);
+        any = false;
+        for (int j = 0; j < nw; ++j) {
+          z[j] &= ~t[j];
+          any |= z[j] != 0;
+        }
+        if (!any) break;
+      }
+      RowGet(r, k + 1, t);
+      bool hit = false;
+      for (int j = 0; j < nw; ++j) {
+        mk[j] = z[j] & t[j];
+        hit |= mk[j] != 0;
+      }
+      if (hit) RowOrMoved(o, mk, k / 2);
+    }
+  }
+  // Columns, 64 at a time.
+  for (int64_t y = 0; y <= (int64_t)h - 1 - g; ++y) {
+    const uint64_t* r = MapRow(p, (int)y);
+    const uint64_t* r1 = MapRow(p, (int)y + 1);
+    bool any = false;
+    for (int j = 0; j < nw; ++j) {
+      z[j] = r[j] & ~r1[j];
+      any |= z[j] != 0;
+    }
+    for (int64_t k = 1; any && k < g; ++k) {
+      if (k >= 2) {
+        const uint64_t* rk = MapRow(p, (int)(y + k));
+        any = false;
+        for (int j = 0; j < nw; ++j) {
+          z[j] &= ~rk[j];
+          any |= z[j] != 0;
+        }
+        if (!any) break;
+      }
+      const uint64_t* re = MapRow(p, (int)(y + k + 1));
+      uint64_t* o = MapRow(dst, (int)(y + k / 2));
+      for (int j = 0; j < nw; ++j) o[j] |= z[j] & re[j];
+    }
+  }
+}
+
+namespace {
+
+// Rows half of the face gauge: runs of p ending at x against q rising at
+// x + j (j < g).
+void FaceRows(const DrcMap& p, const DrcMap& q, int64_t g, const DrcMap& dst) {
+  const int nw = DrcM.nw, h = DrcM.maph;
+  uint64_t *lim = DrcM.tmp[0], *z = DrcM.tmp[1], *t = DrcM.tmp[2], *e = DrcM.tmp[3];
+  RowLimit(lim, (int64_t)DrcM.mapw - 1 - g);
+  for (int y = 0; y < h; ++y) {
+    const uint64_t* pr = MapRow(p, y);
+    const uint64_t* qr = MapRow(q, y);
+    uint64_t* o = MapRow(dst, y);
+    RowGet(pr, 1, t);
+    bool any = false;
+    for (int j = 0; j < nw; ++j) {
+      z[j] = pr[j] & ~t[j] & lim[j];
+      any |= z[j] != 0;
+    }
+    for (int64_t k = 0; any && k < g; ++k) {
+      RowGet(qr, k, t);
+      RowGet(qr, k + 1, e);
+      bool hit = false;
+      any = false;
+      for (int j = 0; j < nw; ++j) {
+        uint64_t edge = ~t[j] & e[j];
+        uint64_t m = z[j] & edge;
+        z[j] &= ~edge;
+        e[j] = m;
+        hit |= m != 0;
+        any |= z[j] != 0;
+      }
+      if (hit) RowOrMoved(o, e, k / 2);
+    }
+  }
+}
+
+void FaceCols(const DrcMap& p, const DrcMap& q, int64_t g, const DrcMap& dst) {
+  const int nw = DrcM.nw, h = DrcM.maph;
+  uint64_t* z = DrcM.tmp[1];
+  for (int64_t y = 0; y <= (int64_t)h - 1 - g; ++y) {
+    const uint64_t* pr = MapRow(p, (int)y);
+    const uint64_t* p1 = MapRow(p, (int)y + 1);
+    bool any = false;
+    for (int j = 0; j < nw; ++j) {
+      z[j] = pr[j] & ~p1[j];
+      any |= z[j] != 0;
+    }
+    for (int64_t k = 0; any && k < g; ++k) {
+      const uint64_t* qk = MapRow(q, (int)(y + k));
+      const uint64_t* qk1 = MapRow(q, (int)(y + k + 1));
+      uint64_t* o = MapRow(dst, (int)(y + k / 2));
+      any = false;
+      for (int j = 0; j < nw; ++j) {
+        uint64_t edge = ~qk[j] & qk1[j];
+        o[j] |= z[j] & edge;
+        z[j] &= ~edge;
+        any |= z[j] != 0;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void MapFaceGauge(const DrcMap& p, const DrcMap& q, int64_t g, const DrcMap& dst) {
+  if (g <= 0 || g > kMaxG) return;
+  FaceRows(p, q, g, dst);
+  FaceRows(q, p, g, dst);
+  FaceCols(p, q, g, dst);
+  FaceCols(q, p, g, dst);
+}
+
+int DrcGauge(int mode, int argument, int n) {
+  int64_t g = (int64_t)argument + n;
+  MapClear(DrcM.W);
+  MapCopy(DrcM.GR, DrcM.R);
+  if (mode == 1) MapCopy(DrcM.GS, DrcM.S);
+  if (mode == 0) MapGapGauge(DrcM.R, g, DrcM.W);
+  else MapFaceGauge(DrcM.R, DrcM.S, g, DrcM.W);
+  MapCopy(DrcM.R, DrcM.W);
+  MapCopy(DrcM.S, DrcM.GR);
+  if (mode == 1) MapOr(DrcM.S, DrcM.GS);
+  return DrcG.abortFlag ? DrcG.abortFlag : DrcG.stopCode;
+}
+
+void MapSizeMark(const DrcMap& p, int64_t g) {
+  if (g > kMaxG) return;
+  const int nw = DrcM.nw, h = DrcM.maph;
+  const DrcMap& dst = DrcM.R;
+  int64_t jEnd = g >= 1 ? g + 1 : 1;
+  uint64_t *lim = DrcM.tmp[0], *st = DrcM.tmp[1], *t = DrcM.tmp[2], *u = DrcM.tmp[3];
+  RowLimit(lim, (int64_t)DrcM.mapw - 1 - (g > 0 ? g : 0));
+  for (int y = 0; y < h; ++y) {
+    const uint64_t* r = MapRow(p, y);
+    uint64_t* o = MapRow(dst, y);
+    RowGet(r, 1, t);
+    bool any = false;
+    for (int j = 0; j < nw; ++j) {
+      st[j] = ~r[j] & t[j] & lim[j];
+      any |= st[j] != 0;
+    }
+    if (!any) continue;
+    for (int64_t jj = 1; jj <= g; ++jj) {
+      RowGet(r, jj, t);
+      RowGet(r, jj + 1, u);
+      for (int j = 0; j < nw; ++j) u[j] = st[j] & ~(t[j] & u[j]);
+      RowOrMoved(o, u, jj);
+    }
+    RowGet(r, 1 + jEnd, t);
+    for (int j = 0; j < nw; ++j) u[j] = st[j] & t[j];
+    RowOrMoved(o, u, 1 + jEnd);
+  }
+  int64_t ylast = (int64_t)h - 1 - (g > 0 ? g : 0);
+  for (int64_t y = 0; y <= ylast; ++y) {
+    const uint64_t* r = MapRow(p, (int)y);
+    const uint64_t* r1 = y + 1 < h ? MapRow(p, (int)y + 1) : nullptr;
+    if (!r1) break;
+    bool any = false;
+    for (int j = 0; j < nw; ++j) {
+      st[j] = ~r[j] & r1[j];
+      any |= st[j] != 0;
+    }
+    if (!any) continue;
+    for (int64_t jj = 1; jj <= g; ++jj) {
+      int64_t yk = y + jj;
+      if (yk >= h) break;
+      const uint64_t* a = MapRow(p, (int)yk);
+      const uint64_t* b = yk + 1 < h ? MapRow(p, (int)yk + 1) : nullptr;
+      uint64_t* o = MapRow(dst, (int)yk);
+      for (int j = 0; j < nw; ++j) o[j] |= st[j] & ~(a[j] & (b ? b[j] : 0));
+    }
+    int64_t ye = y + 1 + jEnd;
+    if (ye < h) {
+      const uint64_t* a = MapRow(p, (int)ye);
+      uint64_t* o = MapRow(dst, (int)ye);
+      for (int j = 0; j < nw; ++j) o[j] |= st[j] & a[j];
+    }
+  }
+}

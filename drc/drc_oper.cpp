@@ -1,0 +1,404 @@
+#include "drc_oper.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "drc_map.h"
+#include "drc_pcx.h"
+#include "drc_raster.h"
+#include "drc_rules.h"
+#include "drc_setup.h"
+#include "drc_state.h"
+#include "host.h"
+
+DrcExec DrcX;
+
+const DrcOpName DrcOpNames[] = {
+    {"MAP", OP_MAP},       {"MAPR", OP_MAPR},     {"SAVR", OP_MAPR},     {"MAPS", OP_MAPS},
+    {"SAVS", OP_MAPS},     {"RETR", OP_RETR},     {"RETS", OP_RETS},     {"PUSH", OP_PUSH},
+    {"PUSHR", OP_PUSHR},   {"POPR", OP_POPR},     {"POPS", OP_POPR},     {"SWPRS", OP_SWPRS},
+    {"SWAPRS", OP_SWPRS},  {"JRC", OP_JRC},       {"JR0", OP_JRC},       {"JRS", OP_JRS},
+    {"JR1", OP_JRS},       {"JRN", OP_JRN},       {"JNR", OP_JRN},       {"TESTR", OP_JRN},
+    {"EXPR", OP_EXPR},     {"EXPRS", OP_EXPRS},   {"EXPLRS", OP_EXPLRS}, {"GAGR", OP_GAGR},
+    {"GAGRS", OP_GAGRS},   {"NOTR", OP_NOTR},     {"ANDRS", OP_ANDRS},   {"ORRS", OP_ORRS},
+    {"XORRS", OP_XORRS},   {"CLR", OP_CLR},       {"CLRR", OP_CLR},      {"STR", OP_STR},
+    {"SETR", OP_STR},      {"DSP", OP_DSP},       {"DSPR", OP_DSPR},     {"DSPS", OP_DSPS},
+    {"DBLR", OP_DBLR},     {"PAUSE", OP_PAUSE},   {"HCPY", OP_HCPY},     {"SCPY", OP_HCPY},
+    {"OVRLAP", OP_OVRLAP}, {"SIZE", OP_SIZE},
+};
+const int DrcOpNameCount = (int)(sizeof DrcOpNames / sizeof DrcOpNames[0]);
+
+namespace {
+
+enum { MAX_ARGS = 3 };
+
+struct Args {
+  char name[104];
+  char a[MAX_ARGS][104];
+  int n;
+};
+
+void Split(const char* line, Args* out) {
+  std::memset(out, 0, sizeof *out);
+  const char* p = line;
+  size_t k = 0;
+  while (*p && *p != ',' && k + 1 < sizeof out->name) out->name[k++] = *p++;
+  while (*p && *p != ',') ++p;
+  while (*p == ',') {
+    ++p;
+    const char* s = p;
+    while (*p && *p != ',') ++p;
+    size_t len = (size_t)(p - s);
+    if (len == 0) continue;  // empty fields are skipped
+    if (out->n < MAX_ARGS) {
+      if (len > sizeof out->a[0] - 1) len = sizeof out->a[0] - 1;
+      std::memcpy(out->a[out->n], s, len);
+      out->a[out->n][len] = 0;
+    }
+    out->n++;
+  }
+  if (out->n > MAX_ARGS) out->n = MAX_ARGS;
+}
+
+// A whole integer: optional "-" and digits only (a "1.5" is refused).
+bool Integer(const char* t, int* v) {
+  const char* p = t;
+  if (*p == '-') ++p;
+  if (!*p) return false;
+  for (const char* q = p; *q; ++q)
+    if (!std::isdigit((unsigned char)*q)) return false;
+  if (std::strlen(p) > 9) return false;
+  *v = std::atoi(t);
+  return true;
+}
+
+bool Same(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (std::toupper((unsigned char)*a) != std::toupper((unsigned char)*b)) return false;
+  return *a == *b;
+}
+
+uint32_t ColourArg(const char* t) {
+  long v = std::atol(t);
+  if (v != 0) return (uint32_t)v & 0xFFFFFFu;
+  return DrcColour(t);
+}
+
+bool Stopped() { return DrcG.abortFlag || DrcG.stopCode; }
+
+int Retrieve(DrcMap& dst, const char* name) {
+  if (MapRetrieve(dst, name) == 0) return 1;
+  std::snprintf(DrcX.ruleError, sizeof DrcX.ruleError, "Map \"%s\" was not Saved in this Area", name);
+  return -2;
+}
+
+void Display(const DrcMap& m, uint32_t colour, int pitch) {
+  MapCopy(DrcM.D, m);
+  DrcX.dispColour = colour;
+  DrcX.dispPitch = pitch;
+  if (!DrcMapperImg.created) {
+    int a = (int)(DrcX.geo.guard / (DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1) / DrcM.k);
+    MapperCreate(a);
+    DrcPausePoll(10);
+  }
+  MapperPaint(DrcM.D, colour, pitch);
+  if (DrcX.mapperShown) DrcX.mapperShown();
+  DrcPausePoll(10);
+}
+
+void Rasterise(int layer) {
+  DrcRas.layer = layer;
+  DrcRas.areaL = DrcX.areaL;
+  DrcRas.areaB = DrcX.areaB;
+  DrcRas.areaR = DrcX.areaR;
+  DrcRas.areaT = DrcX.areaT;
+  DrcRas.res = DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1;
+}
+
+void Status(const char* fmt, const char* s = nullptr, int n = 0) {
+  char t[160];
+  if (s) std::snprintf(t, sizeof t, fmt, s);
+  else std::snprintf(t, sizeof t, fmt, n);
+  HostStatus(t);
+}
+
+}  // namespace
+
+uint32_t DrcColour(const char* text) {
+  switch (text[0]) {
+    case 'B': case 'b': return 0xFF0000;
+    case 'C': case 'c': return 0xFFFF00;
+    case 'G': case 'g': return 0x00FF00;
+    case 'M': case 'm': return 0xFF00FF;
+    case 'O': case 'o': return 0x00BFBF;
+    case 'R': case 'r': return 0x0000FF;
+    case 'W': return 0xFFFFFF;
+    case 'Y': case 'y': return 0x00FFFF;
+    case 'w': case 'x': return 0xBFBFBF;
+    default: return 0;
+  }
+}
+
+void DrcExecReset() {
+  std::memset(&DrcX, 0, sizeof DrcX);
+  std::strcpy(DrcX.mapFile, "No File");
+}
+
+void DrcPausePoll(int ms) {
+  if (HostAbortPoll()) {
+    if (HostAskYesNo("Abort DRC ... OK ?\n\n You can restart where you left off", "Pause ...") == HOST_IDYES)
+      DrcG.abortFlag = 1;
+  }
+  HostPause(ms < 0 ? -ms : ms);
+}
+
+int DrcOperatorParse(const char* line, DrcOpParsed* op) {
+  std::memset(op, 0, sizeof *op);
+  Args g;
+  Split(line, &g);
+  size_t len = std::strlen(g.name);
+  if (len <= 2) return -1;
+  int code = -1;
+  for (int i = 0; i < DrcOpNameCount && code < 0; ++i)
+    if (Same(g.name, DrcOpNames[i].name)) code = DrcOpNames[i].code;
+  if (code < 0) return -1;
+  op->code = code;
+  switch (code) {
+    case OP_MAP:
+      if (g.n < 1 || !Integer(g.a[0], &op->n)) return -1;
+      if (op->n < -1 || op->n > 256) return -1;
+      std::snprintf(op->name, sizeof op->name, "%s", g.a[0]);
+      break;
+    case OP_OVRLAP:
+    case OP_SIZE:
+      if (g.n < 1 || !Integer(g.a[0], &op->n) || op->n < 1 || op->n > 256) return -1;
+      break;
+    case OP_PUSH:
+      if (g.n < 1) return -1;
+      std::snprintf(op->name, sizeof op->name, "%s", g.a[0]);
+      break;
+    case OP_EXPR:
+    case OP_EXPLRS:
+    case OP_EXPRS:
+    case OP_GAGR:
+    case OP_GAGRS:
+      op->n = (code == OP_EXPR || code == OP_EXPLRS) ? -1 : 1;
+      if (g.n >= 1 && !Integer(g.a[0], &op->n)) return -1;
+      break;
+    case OP_DSP:
+      if (g.n < 3 || !Integer(g.a[2], &op->n)) return -1;
+      std::snprintf(op->name, sizeof op->name, "%s", g.a[0]);
+      op->colour = ColourArg(g.a[1]);
+      break;
+    case OP_DSPR:
+    case OP_DSPS:
+      if (g.n < 2 || !Integer(g.a[1], &op->n)) return -1;
+      op->colour = ColourArg(g.a[0]);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int DrcOperatorRun(const DrcOpParsed& op) {
+  switch (op.code) {
+    case OP_MAP:
+      Status("Mapping Layer %d ...", nullptr, op.n);
+      if (op.n == 0) MapSlotStore(DrcM.R, "R");
+      else if (op.n == -1) MapSlotStore(DrcM.S, "S");
+      else {
+        MapCopy(DrcM.KR, DrcM.R);
+        MapCopy(DrcM.KS, DrcM.S);
+        Rasterise(op.n);
+        MapMainCell();
+        MapEdgeClear(DrcM.W);
+        if (!Stopped()) MapSlotStore(DrcM.W, op.name);
+        MapCopy(DrcM.R, DrcM.KR);
+        MapCopy(DrcM.S, DrcM.KS);
+      }
+      return 1;
+    case OP_MAPR:
+      HostStatus("Saving R Map ...");
+      MapSlotStore(DrcM.R, "R");
+      return 1;
+    case OP_MAPS:
+      HostStatus("Saving S Map ...");
+      MapSlotStore(DrcM.S, "S");
+      return 1;
+    case OP_RETR:
+      HostStatus("Returning R Map ...");
+      return Retrieve(DrcM.R, "R");
+    case OP_RETS:
+      HostStatus("Returning S Map ...");
+      return Retrieve(DrcM.S, "S");
+    case OP_PUSH: {
+      Status("Pushing Layer %s to R Map ...", op.name);
+      // Check first: a failed PUSH changes nothing.
+      int tag = MapNameTag(op.name), found = 0;
+      for (const DrcMapSlot& s : DrcM.slot)
+        if (s.tag == tag && s.valid) found = 1;
+      if (!found) return Retrieve(DrcM.R, op.name);
+      MapCopy(DrcM.S, DrcM.R);
+      return Retrieve(DrcM.R, op.name);
+    }
+    case OP_PUSHR: {
+      HostStatus("Pushing R Map to S Map ...");
+      int found = 0;
+      for (const DrcMapSlot& s : DrcM.slot)
+        if (s.tag == 2 && s.valid) found = 1;
+      if (!found) return Retrieve(DrcM.R, "R");
+      MapCopy(DrcM.S, DrcM.R);
+      return Retrieve(DrcM.R, "R");
+    }
+    case OP_POPR:
+      HostStatus("Poping S Map to R Map ...");
+      MapCopy(DrcM.R, DrcM.S);
+      return 1;
+    case OP_SWPRS:
+      HostStatus("Swapping R and S Maps ...");
+      MapSwap(DrcM.R, DrcM.S);
+      MapEdgeClear(DrcM.R);
+      MapEdgeClear(DrcM.S);
+      return 1;
+    case OP_JRC:
+      HostStatus("Testing R Map for All Zeros ...");
+      return MapAnySet(DrcM.R) ? 1 : 0;
+    case OP_JRS:
+      HostStatus("Testing R Map for All Ones ...");
+      return MapAnyClear(DrcM.R) ? 1 : 0;
+    case OP_JRN: {
+      HostStatus("Testing Results Map ...");
+      int m = (int)std::trunc((double)DrcX.geo.guard / (DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1));
+      if (!MapGuardClip(DrcM.R, m)) return 0;
+      DrcX.mapsRun++;
+      DrcX.mapsCheck++;
+      HostStatus("Reporting ...");
+      DrcX.areaResults = 1;
+      return 1;
+    }
+    case OP_EXPR:
+      HostStatus("Expanding R Map ...");
+      DrcExpand(0, op.n, DrcX.geo.N);
+      return 1;
+    case OP_EXPRS:
+      HostStatus("Expanding R and S Maps ...");
+      DrcExpand(1, op.n, DrcX.geo.N);
+      return 1;
+    case OP_EXPLRS:
+      HostStatus("Expanding R and S Maps Long ...");
+      DrcExpand(2, op.n, DrcX.geo.N);
+      return 1;
+    case OP_GAGR:
+      HostStatus("Gauging R Map ...");
+      DrcGauge(0, op.n, DrcX.geo.N);
+      return 1;
+    case OP_GAGRS:
+      HostStatus("Gauging R Map to S Map ...");
+      DrcGauge(1, op.n, DrcX.geo.N);
+      return 1;
+    case OP_NOTR:
+      HostStatus("NOTing R Map ...");
+      MapNot(DrcM.R);
+      MapEdgeClear(DrcM.R);
+      return 1;
+    case OP_ANDRS:
+      HostStatus("ANDing R and S Maps ...");
+      MapAnd(DrcM.R, DrcM.S);
+      MapEdgeClear(DrcM.R);
+      return 1;
+    case OP_ORRS:
+      HostStatus("ORing R and S Maps ...");
+      MapOr(DrcM.R, DrcM.S);
+      MapEdgeClear(DrcM.R);
+      return 1;
+    case OP_XORRS:
+      HostStatus("XORing R and S Maps...");
+      MapXor(DrcM.R, DrcM.S);
+      MapEdgeClear(DrcM.R);
+      return 1;
+    case OP_CLR:
+      HostStatus("Clearing R Map ...");
+      MapClear(DrcM.R);
+      return 1;
+    case OP_STR:
+      HostStatus("Setting R Map ...");
+      MapClear(DrcM.R);
+      MapNot(DrcM.R);
+      MapEdgeClear(DrcM.R);
+      return 1;
+    case OP_DSP: {
+      HostStatus("Displaying Maps ...");
+      int r = Retrieve(DrcM.W, op.name);
+      if (r != 1) return r;
+      Display(DrcM.W, op.colour, op.n);
+      return 1;
+    }
+    case OP_DSPR:
+      HostStatus("Displaying Maps ...");
+      Display(DrcM.R, op.colour, op.n);
+      return 1;
+    case OP_DSPS:
+      HostStatus("Displaying Maps ...");
+      Display(DrcM.S, op.colour, op.n);
+      return 1;
+    case OP_DBLR:
+      HostStatus("Doubling Results Map ...");
+      return 1;
+    case OP_PAUSE:
+      if (DrcFlag(K_ENP)) DrcPausePoll(DrcSet.pauseSeconds * 1000);
+      return 1;
+    case OP_HCPY: {
+      if (!DrcFlag(K_ENH)) return 1;
+      DrcX.pcxSeq++;
+      std::snprintf(DrcX.mapFile, sizeof DrcX.mapFile, "%s_%d_%d.pcx", DrcX.cell, DrcX.checkNo, DrcX.pcxSeq);
+      Status("Copying Map to %s ...", DrcX.mapFile);
+      if (!DrcMapperImg.created) {
+        int a = (int)(DrcX.geo.guard / (DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1) / DrcM.k);
+        MapperCreate(a);
+      }
+      char path[600];
+      if (DrcX.folder[0]) std::snprintf(path, sizeof path, "%s/%s", DrcX.folder, DrcX.mapFile);
+      else std::snprintf(path, sizeof path, "%s", DrcX.mapFile);
+      auto clamp32 = [](int64_t v) {
+        return (int32_t)(v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : v));
+      };
+      if (PcxWrite(path, 0, 0, DrcMapperImg.copyW, DrcMapperImg.copyRows, clamp32(DrcX.areaL), clamp32(DrcX.areaB),
+                   clamp32(DrcX.areaR), clamp32(DrcX.areaT)))
+        DrcX.pcxFiles++;
+      return 1;
+    }
+    case OP_OVRLAP: {
+      Status("OverLapping %d ...", nullptr, op.n);
+      DrcGeom& g = DrcX.geo;
+      g.distUnits = g.pixUnits;
+      g.guard = (int64_t)DrcRound(5 * g.pixUnits);
+      g.stepX = (int64_t)DrcRound(DrcM.mapw * g.pixelSize - 2.0 * g.guard);
+      g.stepY = (int64_t)DrcRound(DrcM.maph * g.pixelSize - 2.0 * g.guard);
+      Rasterise(op.n);
+      DrcRas.overlap = 1;
+      MapMainCell();
+      DrcRas.overlap = 0;
+      MapEdgeClear(DrcM.W);
+      MapCopy(DrcM.S, DrcM.W);
+      MapEdgeClear(DrcM.R);
+      return 1;
+    }
+    case OP_SIZE:
+      Status("Sizing %d ...", nullptr, op.n);
+      Rasterise(op.n);
+      MapSized(DrcX.geo.N);
+      return 1;
+    default:
+      return -1;
+  }
+}
+
+int DrcOperator(int i) {
+  if (i < 0 || i >= DrcChk.nops) return -1;
+  DrcOpParsed op;
+  if (DrcOperatorParse(DrcChk.op[i], &op) != 0) return -1;
+  return DrcOperatorRun(op);
+}

@@ -1,0 +1,47 @@
+// Settings of the rule checker, kept as texts in QuilDrc.usf of the drawing
+// folder, and the normalisation every change goes through.
+#ifndef QUIL_DRC_SETUP_H
+#define QUIL_DRC_SETUP_H
+
+enum DrcKey {
+  K_CLN, K_CKF, K_WR2, K_CSN, K_CFN, K_HCL, K_PTM, K_RSCL, K_RES, K_DIS, K_ARP, K_MSZ, K_CKL,
+  K_CKB, K_WL, K_WB, K_WR, K_WT, K_ENH, K_ENP, K_ERS, K_EPX, K_LFT, K_TOP, K_RGT, K_BOT, K_COUNT,
+};
+
+enum { DRC_RECENT = 16 };
+
+struct DrcSettings {
+  char v[K_COUNT][256];
+  char rdp[DRC_RECENT][260], rdf[DRC_RECENT][260];
+  int pauseSeconds, fileLimit;       // kept as numbers by the apply step
+  // A checking window from the command line or Fit, not yet applied.
+  int pending;
+  double pendL, pendB, pendR, pendT;
+  // What the restart point belongs to: cell, rule file, window and check
+  // range as they were when it was made; any change clears it.
+  char owner[1400];
+};
+
+extern DrcSettings DrcSet;
+extern const char* const DrcKeyName[K_COUNT];
+
+void DrcSetupReset();           // the defaults
+// Reads the file; 0 when missing (defaults stay), else 1.
+int DrcUsfRead(const char* path);
+// Applies, then writes; 1 when the file cannot be created, else 0.
+int DrcUsfWrite(const char* path);
+// Normalises the record (scale and unit from the shared state). Name checks
+// are the program's (it shows their messages); here they are skipped.
+void DrcSetupApply(int nameChecks);
+// "Y" or "y" exactly.
+int DrcFlag(int key);
+// Value with 9 significant digits and the physical unit; empty stays empty.
+void DrcFieldNormalise(int key);
+double DrcNum(int key);
+// The restart point: the current area's left and bottom and the check in
+// progress; cleared after a complete run.
+void DrcRestartSave(double left, double bottom, int check);
+void DrcRestartClear();
+void DrcOverrideClear();
+
+#endif

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# QUILDRC7.EXE under Wine, started as the editor starts it ("TOP cx cy w"),
+# Go pressed by the robot: the same log and map files as the native engine
+# on a copy of the same drawing.
+#   quildrc7.sh go DRCRUN
+source "$(dirname "$0")/../harness.sh"
+
+case_name="${1:?case}"
+drcrun="${2:?native drcrun}"
+dir=$(work_folder "quildrc7_$case_name")
+native=$(work_folder "quildrc7_${case_name}_native")
+/usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$dir" || fail "fixture"
+/usr/bin/python3 "$QUIL_SOURCE/tests/fixtures/drc/make_fixture.py" "$native" || fail "fixture"
+args="TOP 100 50 250"
+case "$case_name" in resume | close) args="TOP 100 50 600" ;; esac
+
+"$drcrun" "$native" $args >"$native/messages.txt" || fail "native run: $(cat "$native/messages.txt")"
+
+cd "$dir" || fail "no work folder"
+quil_start QUILDRC7.EXE $args
+pid=$QUIL_LAST_PID
+robot wait-class QuilDrc7 30000 >/dev/null || fail "rule checker window did not appear"
+[ "$(robot title QuilDrc7)" = "QuilDrc 7.0.91 beta2" ] || fail "title is '$(robot title QuilDrc7)'"
+
+case "$case_name" in
+go)
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 120 "DRC Completed" || fail "no completed log: $(cat QuilDrc.log 2>/dev/null | tail -5)"
+  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  robot close QuilDrc7 >/dev/null || fail "close not posted"
+  wait_gone "$pid" 20 || fail "rule checker still running 20 s after WM_CLOSE"
+  # Logs alike but for the run's date, time and duration.
+  strip() { tr -d '\r' <"$1" | grep -v -e '^\*\*\* QUIL Design Rule Check' -e '^Total Run Time:'; }
+  diff -u <(strip "$native/QuilDrc.log") <(strip QuilDrc.log) || fail "logs differ"
+  n=$(ls TOP_*.pcx 2>/dev/null | wc -l)
+  [ "$n" -gt 0 ] || fail "no map files"
+  (cd "$native" && md5sum TOP_*.pcx) >"$dir/native.md5"
+  md5sum -c --quiet "$dir/native.md5" || fail "map files differ"
+  grep -q '^wl=-25um' QuilDrc.usf || fail "window of the command line not kept: $(grep '^w' QuilDrc.usf)"
+  note "$n map files alike"
+  ;;
+resume)
+  # Escape during the run, answered Yes: the restart point is saved; a
+  # second run resumes there. Together they log exactly the areas of one
+  # uninterrupted run.
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 60 "^Area: " || fail "the run logs no area"
+  robot esc-hold 1500 >/dev/null
+  robot wait-dialog "Pause ..." 30000 >/dev/null || fail "no abort question: $(robot dialogs)"
+  robot press "Pause ..." Yes >/dev/null || fail "Yes not pressed"
+  robot press QuilDrc OK 30000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
+  robot close QuilDrc7 >/dev/null
+  wait_gone "$pid" 20 || fail "rule checker still running after WM_CLOSE"
+  tr -d '\r' <QuilDrc.usf | grep -q '^ckl=.\+um$' || fail "no restart point saved: $(grep '^ck' QuilDrc.usf)"
+  saved="$(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
+  cp QuilDrc.log first.log
+  sed -i 's/^ers=.*/ers=N/' QuilDrc.usf
+  quil_start QUILDRC7.EXE $args
+  pid=$QUIL_LAST_PID
+  robot wait-class QuilDrc7 30000 >/dev/null || fail "second start"
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 300 "DRC Completed" || fail "the resumed run did not complete"
+  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message"
+  robot close QuilDrc7 >/dev/null
+  wait_gone "$pid" 20 || fail "rule checker still running after WM_CLOSE"
+  areas() { tr -d '\r' <"$1" | grep -e '^Area: ' -e '^Check ' | sed 's/Map File: .*//'; }
+  # The resumed log holds both runs (ers=N); their area lines, check by check.
+  merged=$(tr -d '\r' <QuilDrc.log | awk '/^Check /{c=$0} /^Area: /{sub(/Map File: .*/,""); print c " | " $0}' | sort -u)
+  wanted=$(tr -d '\r' <"$native/QuilDrc.log" | awk '/^Check /{c=$0} /^Area: /{sub(/Map File: .*/,""); print c " | " $0}' | sort -u)
+  [ -n "$wanted" ] || fail "the native run logged no area"
+  diff <(echo "$wanted") <(echo "$merged") || fail "resumed areas differ from one whole run (restart: $saved)"
+  n1=$(tr -d '\r' <QuilDrc.log | awk '/^Check /{c=$0} /^Area: /{print c " | " $0}' | wc -l)
+  n2=$(echo "$wanted" | wc -l)
+  [ "$n1" -eq "$n2" ] || fail "an area was logged twice ($n1 lines, $n2 wanted)"
+  note "stopped at $saved; $n2 areas logged in all"
+  ;;
+close)
+  # Closing the window during a run: confirmed, the run stops at its next
+  # test and saves its restart point, and only then are the settings written.
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 60 "^Area: " || fail "the run logs no area"
+  robot close QuilDrc7 >/dev/null || fail "close not posted"
+  robot press QuilDrc Yes 20000 >/dev/null || fail "no close question: $(robot dialogs)"
+  robot press QuilDrc OK 30000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  wait_gone "$pid" 20 || fail "rule checker still running after a confirmed close"
+  grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
+  tr -d '\r' <QuilDrc.usf | grep -q '^ckl=.\+um$' || fail "restart point not in the settings: $(grep '^ck' QuilDrc.usf)"
+  note "settings after close: $(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
+  ;;
+locate)
+  # The editor (its window class QUIL7) in a drawing of its own traces the
+  # command lines it is handed.
+  source "$(dirname "$0")/../editor/quil7_lib.sh"
+  editor=$(sample_drawing "quildrc7_locate_editor")
+  editor_start "$editor"
+  editor_ready
+  cd "$dir" || fail "no work folder"
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  wait_file QuilDrc.log 120 "DRC Completed" || fail "no completed log"
+  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  first=$(tr -d '\r' <QuilDrc.log | sed -n 's/^Area: L= \(\S*\) B= \(\S*\) R= \(\S*\) T= \(\S*\)   Map File: TOP_1_1.pcx$/\1,\2 \3,\4/p')
+  [ -n "$first" ] || fail "TOP_1_1.pcx not in the log"
+  robot command QuilDrc7 12 >/dev/null || fail "View not posted"
+  robot wait-dialog "Open Map File" 10000 >/dev/null || fail "no open-file dialog"
+  robot set-text "Open Map File" 1148 TOP_1_1.pcx >/dev/null || fail "file name not set"
+  robot press "Open Map File" Open >/dev/null || fail "Open not pressed"
+  title=""
+  for _ in $(seq 50); do
+    title=$(robot dialogs | sed -n 's/^dialog: \(.*TOP_1_1\.pcx\)$/\1/p')
+    [ -n "$title" ] && break
+    sleep 0.2
+  done
+  [ -n "$title" ] || fail "viewer did not open the map file: $(robot dialogs)"
+  robot press "$title" Locate >/dev/null || fail "Locate not pressed"
+  wait_file "$TRACE" 10 "^line key zoom" || fail "the editor got no zoom line: $(cat "$TRACE")"
+  got=$(tr -d '\r' <"$TRACE" | grep '^line key zoom')
+  [ "$got" = "line key zoom $first" ] || fail "editor got '$got', expected 'line key zoom $first'"
+  robot press "$title" OK >/dev/null
+  note "Locate sent: zoom $first"
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+note "ok: $case_name"

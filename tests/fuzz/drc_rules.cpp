@@ -1,0 +1,25 @@
+// Rule files of any content: every check is read, its operator lines are
+// checked, and nothing may read or write out of bounds.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "drc_oper.h"
+#include "drc_rules.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  DrcCheckReset();
+  DrcRuleSrc s;
+  DrcRuleSrcMem(&s, reinterpret_cast<const char*>(data), size);
+  for (int i = 0; i < 10000; ++i) {
+    int r = DrcCheckRead(&s);
+    for (int k = 0; k < DrcChk.nops; ++k) {
+      if (std::strlen(DrcChk.op[k]) > DRC_OPMAX) __builtin_trap();
+      DrcOpParsed op;
+      DrcOperatorParse(DrcChk.op[k], &op);
+    }
+    if (std::strlen(DrcChk.title) >= DRC_TITLE) __builtin_trap();
+    if (r == -1) break;
+  }
+  return 0;
+}

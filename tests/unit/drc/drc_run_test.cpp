@@ -1,0 +1,417 @@
+// Operators, settings and whole runs over an in-memory drawing.
+#include "drc_run.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "drc_map.h"
+#include "drc_memsrc.h"
+#include "drc_oper.h"
+#include "drc_pcx.h"
+#include "drc_rules.h"
+#include "drc_setup.h"
+#include "drc_state.h"
+#include "host.h"
+#include "host_record.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Operators, ParseNamesAliasesAndArguments) {
+  int names = 0;
+  for (int i = 0; i < DrcOpNameCount; ++i) {
+    std::string line = DrcOpNames[i].name;
+    int code = DrcOpNames[i].code;
+    if (code == OP_MAP || code == OP_OVRLAP || code == OP_SIZE || code == OP_PUSH) line += ",7";
+    if (code == OP_DSP) line += ",7,G,1";
+    if (code == OP_DSPR || code == OP_DSPS) line += ",R,1";
+    DrcOpParsed op;
+    EXPECT_EQ(DrcOperatorParse(line.c_str(), &op), 0) << line;
+    EXPECT_EQ(op.code, code) << line;
+    // Names in any case.
+    for (char& c : line) c = (char)std::tolower((unsigned char)c);
+    EXPECT_EQ(DrcOperatorParse(line.c_str(), &op), 0) << line;
+    ++names;
+  }
+  EXPECT_EQ(names, 42);  // 31 operators and their aliases
+  struct Case {
+    const char* line;
+    int result, n;
+  } cases[] = {
+      {"JR", -1, 0},       {"XYZ", -1, 0},      {"MAP", -1, 0},      {"MAP,300", -1, 0}, {"MAP,0", 0, 0},
+      {"MAP,-1", 0, -1},   {"MAP,-2", -1, 0},   {"map,,41", 0, 41},  {"EXPR", 0, -1},    {"EXPR,3", 0, 3},
+      {"EXPR,1.5", -1, 0}, {"EXPRS", 0, 1},     {"EXPLRS", 0, -1},   {"GAGR", 0, 1},     {"GAGRS,-2", 0, -2},
+      {"SIZE,0", -1, 0},   {"OVRLAP,257", -1, 0}, {"DSPR,255", -1, 0}, {"PUSH", -1, 0},  {"MAP,4x", -1, 0},
+  };
+  for (auto& c : cases) {
+    DrcOpParsed op;
+    EXPECT_EQ(DrcOperatorParse(c.line, &op), c.result) << c.line;
+    if (c.result == 0) {
+      EXPECT_EQ(op.n, c.n) << c.line;
+    }
+  }
+  DrcOpParsed op;
+  ASSERT_EQ(DrcOperatorParse("DSPR,255,2", &op), 0);
+  EXPECT_EQ(op.colour, 255u);
+  EXPECT_EQ(op.n, 2);
+  ASSERT_EQ(DrcOperatorParse("DSP,R,G,1", &op), 0);
+  EXPECT_EQ(std::string(op.name), "R");
+  EXPECT_EQ(op.colour, 0x00FF00u);
+  EXPECT_EQ(DrcColour("O"), 0x00BFBFu);
+  EXPECT_EQ(DrcColour("w"), 0xBFBFBFu);
+  EXPECT_EQ(DrcColour("W"), 0xFFFFFFu);
+  EXPECT_EQ(DrcColour("?"), 0u);
+}
+
+TEST(Settings, NormalisationAndFile) {
+  DrcSharedReset();
+  DrcSetupReset();
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");  // no restart point by default
+  EXPECT_EQ(std::string(DrcSet.v[K_CKB]), "");
+  struct Case {
+    int key;
+    const char* in;
+    int outKey;
+    const char* out;
+  } cases[] = {
+      {K_MSZ, "7", K_MSZ, "4"},       {K_MSZ, "0", K_MSZ, "1"},         {K_MSZ, "", K_MSZ, "1"},
+      {K_RSCL, "-3", K_RSCL, "3"},    {K_RSCL, "0", K_RSCL, "0.0001"}, {K_RSCL, "20000", K_RSCL, "10000"},
+      {K_ENH, "y", K_ENH, "Y"},       {K_ENH, "yes", K_ENH, "YES"},    {K_ENH, "x", K_ENH, "N"},
+      {K_WR, "5.0005", K_WR, "5.01um"}, {K_ARP, "0", K_ARP, "0.001um"}, {K_WR2, "", K_WR2, "QuilDrc.log"},
+      {K_PTM, "", K_PTM, "1"},
+  };
+  for (auto& c : cases) {
+    DrcSetupReset();
+    std::snprintf(DrcSet.v[K_WL], 256, "5");
+    std::snprintf(DrcSet.v[c.key], 256, "%s", c.in);
+    DrcSetupApply(0);
+    EXPECT_EQ(std::string(DrcSet.v[c.outKey]), c.out) << DrcKeyName[c.key] << c.in;
+  }
+  DrcSetupReset();
+  std::snprintf(DrcSet.v[K_ENH], 256, "yes");
+  DrcSetupApply(0);
+  EXPECT_EQ(DrcFlag(K_ENH), 0);
+
+  std::string path = (fs::temp_directory_path() / ("QuilDrc_" + std::to_string(getpid()) + ".usf")).string();
+  {
+    std::ofstream f(path);
+    f << "RES=0.25um\ncln=top\nckl=12.5um\nckb=-3um\nwl=0um\nwr=50um\nrdp3=notepad.exe\nbogus line\n";
+  }
+  DrcSetupReset();
+  ASSERT_EQ(DrcUsfRead(path.c_str()), 1);
+  EXPECT_DOUBLE_EQ(DrcNum(K_RES), 0.25);
+  EXPECT_EQ(std::string(DrcSet.v[K_CLN]), "TOP");
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "12.5um");  // kept when nothing changed
+  EXPECT_EQ(std::string(DrcSet.rdp[3]), "notepad.exe");
+  ASSERT_EQ(DrcUsfWrite(path.c_str()), 0);
+  DrcSetupReset();
+  ASSERT_EQ(DrcUsfRead(path.c_str()), 1);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKB]), "-3um");
+  // A new window from the command line clears the restart point.
+  DrcSet.pending = 1;
+  DrcSet.pendL = 0;
+  DrcSet.pendB = 0;
+  DrcSet.pendR = 60;
+  DrcSet.pendT = 100;
+  DrcSetupApply(1);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+  EXPECT_EQ(std::string(DrcSet.v[K_WR]), "60um");
+  // So does another cell; the same values again do not.
+  DrcRestartSave(1.5, 2, 1);
+  DrcSetupApply(1);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "1.5um");
+  std::snprintf(DrcSet.v[K_CLN], 256, "OTHER");
+  DrcSetupApply(1);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+  EXPECT_EQ(DrcUsfRead("/nonexistent/QuilDrc.usf"), 0);
+  fs::remove(path);
+}
+
+// A run in a temporary drawing folder over an in-memory drawing.
+class RunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rec = &HostRecordInstall();
+    DrcSharedReset();
+    DrcMapReset();
+    DrcSetupReset();
+    DrcExecReset();
+    DrcRasterReset();
+    DrcRunReset();
+    dir = fs::temp_directory_path() / ("drcrun_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::snprintf(DrcRunS.folder, sizeof DrcRunS.folder, "%s", dir.string().c_str());
+    std::strcpy(DrcRunS.dateText, "10-Dec-2026");
+    std::strcpy(DrcRunS.timeText, "12:00:00");
+    top = DrcMemAddCell(d, "TOP");
+    DrcRunS.src = &d.src;
+    DrcRunS.findCell = [](void* ctx, const char* name) {
+      return DrcMemFind(*static_cast<DrcMemDrawing*>(ctx), name);
+    };
+    DrcRunS.areaDone = [] { Visits().push_back({DrcX.areaL, DrcX.areaB}); };
+    Visits().clear();
+    Set(K_CLN, "TOP");
+    Set(K_CKF, "rules.drc");
+    Set(K_ENP, "N");
+    Set(K_MSZ, "1");
+  }
+  void TearDown() override {
+    DrcRunReset();
+    DrcMapReset();
+    HostRecordRemove();
+    fs::remove_all(dir);
+  }
+  static std::vector<std::pair<int64_t, int64_t>>& Visits() {
+    static std::vector<std::pair<int64_t, int64_t>> v;
+    return v;
+  }
+  static void Set(int key, const char* v) { std::snprintf(DrcSet.v[key], 256, "%s", v); }
+  void Rules(const std::string& text) { std::ofstream(dir / "rules.drc") << text; }
+  void Geometry(const char* tlc) {
+    top = DrcMemAddCell(d, "TOP");
+    ASSERT_EQ(DrcMemReadTlc(d, top, tlc), 0);
+    DrcMemFinish(d);
+    DrcMemSource(d);
+  }
+  void Window(const char* l, const char* b, const char* r, const char* t) {
+    Set(K_WL, l);
+    Set(K_WB, b);
+    Set(K_WR, r);
+    Set(K_WT, t);
+    DrcSetupApply(0);
+  }
+  std::string Log() {
+    std::ifstream f(dir / "QuilDrc.log");
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  std::vector<std::string> AreaLines() {
+    std::vector<std::string> out;
+    std::istringstream in(Log());
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("Area: ", 0) == 0) out.push_back(line);
+    return out;
+  }
+  HostRecord* rec;
+  fs::path dir;
+  DrcMemDrawing d;
+  int top = 0;
+};
+
+const char* kSpacing =
+    "title= Spacing\n"
+    "distance= 1\n"
+    "resolution= 0.1\n"
+    "operators= {\n map,1\n push,1\n expr\n testr\n dspr,r,1\n hcpy\n}\n";
+
+TEST_F(RunTest, NegativeWindowLogsItsSpacingError) {
+  Rules(kSpacing);
+  // Two boxes 0.5 apart, everything in negative coordinates.
+  Geometry("<B>\n1 -40000 -30000 -35000 -20000\n</B>\n<B>\n1 -34500 -30000 -30000 -20000\n</B>\n");
+  Window("-60", "-40", "-10", "-5");
+  ASSERT_EQ(DrcGo(), 1);
+  std::vector<std::string> a = AreaLines();
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0], "Area: L= -61.4 B= -41.4 R= -10.2 T= -9.4   Map File: TOP_1_1.pcx");
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
+  EXPECT_NE(Log().find("DRC Completed ...  1 Total Maps"), std::string::npos);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+  EXPECT_GT(Visits().size(), 1u);
+}
+
+TEST_F(RunTest, AbortedRunResumesAtTheAreaItStoppedIn) {
+  Rules("title= Spacing\ndistance= 1\nresolution= 0.1\noperators= {\n map,1\n push,1\n pause\n expr\n testr\n}\n");
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 155000 95000\n</B>\n"
+           "<B>\n1 155500 90000 160000 95000\n</B>\n");
+  Window("0", "0", "200", "100");
+  ASSERT_EQ(DrcGo(), 1);
+  std::vector<std::pair<int64_t, int64_t>> all = Visits();
+  std::vector<std::string> allLines = AreaLines();
+  ASSERT_EQ(all.size(), 20u);
+  ASSERT_EQ(allLines.size(), 2u);
+
+  // Escape during the PAUSE of the fourth area (each area polls in its PAUSE
+  // and after its list), answered Yes.
+  Visits().clear();
+  Set(K_ENP, "Y");
+  Set(K_CSN, "1");
+  rec->abortAfterPolls = 6;
+  rec->polls = 0;
+  ASSERT_EQ(DrcGo(), 0);
+  ASSERT_EQ(Visits().size(), 4u);  // three finished, the fourth interrupted
+  EXPECT_NE(std::string(DrcSet.v[K_CKL]), "");
+  EXPECT_EQ(std::string(DrcSet.v[K_CSN]), "1");
+  std::vector<std::pair<int64_t, int64_t>> first = Visits();
+  EXPECT_NE(Log().find("Aborted ... DRC may be Incomplete"), std::string::npos);
+
+  // The resumed run starts at the interrupted area and ends where a whole run ends.
+  Visits().clear();
+  rec->abortAfterPolls = -1;
+  Set(K_ENP, "N");
+  Set(K_ERS, "N");
+  ASSERT_EQ(DrcGo(), 1);
+  std::vector<std::pair<int64_t, int64_t>> second = Visits();
+  std::vector<std::pair<int64_t, int64_t>> joined(first.begin(), first.end() - 1);
+  joined.insert(joined.end(), second.begin(), second.end());
+  EXPECT_EQ(joined, all);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+}
+
+// Escape answered after an area's list finished: at the end of a row the
+// restart is the next row, after the last area the next check.
+TEST_F(RunTest, AbortAfterTheLastAreaOfARowOrCheck) {
+  Rules("title= a\ndistance= 1\nresolution= 0.1\noperators= {\n map,1\n push,1\n expr\n testr\n}\n"
+        "title= b\noperators= {\n map,1\n push,1\n notr\n gagr\n testr\n}\n");
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 150500 95000\n</B>\n");
+  Window("0", "0", "200", "100");
+  Set(K_CFN, "2");
+  ASSERT_EQ(DrcGo(), 1);
+  std::vector<std::pair<int64_t, int64_t>> all = Visits();
+  ASSERT_EQ(all.size(), 40u);  // 5 x 4 areas, two checks
+  // Each area polls once, after its list: poll n ends area n + 1.
+  for (int stop : {4, 9, 19, 23}) {
+    SCOPED_TRACE(stop);
+    Visits().clear();
+    DrcRestartClear();
+    Set(K_CSN, "1");
+    rec->abortAfterPolls = stop;
+    rec->polls = 0;
+    ASSERT_EQ(DrcGo(), 0);
+    std::vector<std::pair<int64_t, int64_t>> first = Visits();
+    ASSERT_EQ(first.size(), (size_t)stop + 1);
+    if (stop == 19) {
+      EXPECT_EQ(std::string(DrcSet.v[K_CSN]), "2");
+      EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+    }
+    Visits().clear();
+    rec->abortAfterPolls = -1;
+    ASSERT_EQ(DrcGo(), 1);
+    std::vector<std::pair<int64_t, int64_t>> joined = first;
+    joined.insert(joined.end(), Visits().begin(), Visits().end());
+    EXPECT_EQ(joined, all);
+  }
+}
+
+TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  struct Case {
+    std::string rules;
+    const char* csn;
+    const char* cfn;
+    std::string message;
+  } cases[] = {
+      {"title=\nop={testr}\n", "1", "1", "Check 1 has no Title ... Can't Continue"},
+      {"distance= 1\nop={testr}\n", "1", "1", "Check 1 has no Title ... Can't Continue"},
+      {"title=a\nop= testr\n", "1", "1", "Check 1: OPERATORS without \"{\" ... Can't Continue"},
+      {"title=a\nop={\nexpr,1.5\n}\n", "1", "1", "Syntax Error: \"expr,1.5\""},
+      {"title=a\nop={\nmap,1\njr\n}\n", "1", "1", "Syntax Error: \"jr\""},
+      {"title=a\nop={testr}\n", "3", "3",
+       "Check Start 3 is beyond the last Check of the DRC File ... Can't Continue"},
+      {"title=a\nop={testr}\n", "2", "2", "Check 2 is not in the DRC File ... Can't Continue"},
+      {"title=a\nop={testr}\n", "2", "1", "Check Finish 1 is before Check Start 2 ... Can't Continue"},
+  };
+  for (auto& c : cases) {
+    Rules(c.rules);
+    Set(K_CSN, c.csn);
+    Set(K_CFN, c.cfn);
+    Visits().clear();
+    rec->messages.clear();
+    EXPECT_EQ(DrcGo(), 0) << c.rules;
+    EXPECT_TRUE(Visits().empty()) << c.rules;
+    ASSERT_FALSE(rec->messages.empty());
+    EXPECT_EQ(rec->messages[0].text, c.message) << c.rules;
+    EXPECT_EQ(rec->messages.back().text, "Aborted ... DRC may be Incomplete");
+  }
+}
+
+TEST_F(RunTest, SavedMapsAreRulesNotLeftovers) {
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "100", "20");
+  // PUSH of a layer never mapped in this area is a rule error, with the
+  // restart point at this area.
+  Rules("title=a\ndistance=1\nresolution=0.1\nop={\npush,7\ntestr\n}\n");
+  EXPECT_EQ(DrcGo(), 0);
+  EXPECT_EQ(rec->messages[0].text, "Map \"7\" was not Saved in this Area");
+  EXPECT_EQ(Visits().size(), 1u);
+  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "-1.4um");
+  // Seventeen names fill the table: an error, not a silent skip.
+  std::string ops;
+  for (int i = 1; i <= 17; ++i) ops += "map," + std::to_string(i) + "\n";
+  Rules("title=a\ndistance=1\nresolution=0.1\nop={\n" + ops + "}\n");
+  rec->messages.clear();
+  DrcRestartClear();
+  EXPECT_EQ(DrcGo(), 0);
+  EXPECT_EQ(rec->messages[0].text, "Saved Map Table Full (16 Maps) ... Can't Continue");
+}
+
+TEST_F(RunTest, LogFileNamesThatWouldDestroyInputAreRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  for (const char* name : {"rules.drc", "RULES.DRC", "TOP.tlc", "nofolder/x.log"}) {
+    Set(K_WR2, name);
+    rec->messages.clear();
+    EXPECT_EQ(DrcGo(), 0) << name;
+    EXPECT_EQ(rec->messages[0].text, std::string("Unable to Write Log File ") + name + " ... Can't Continue");
+  }
+  std::ifstream f(dir / "rules.drc");
+  std::string first;
+  std::getline(f, first);
+  EXPECT_EQ(first, "title= Spacing");
+}
+
+TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  Set(K_ERS, "N");
+  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(), 1);
+  // The log names both files; the second run did not overwrite the first.
+  std::vector<std::string> a = AreaLines();
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_NE(a[0].find("TOP_1_1.pcx"), std::string::npos);
+  EXPECT_NE(a[1].find("TOP_1_2.pcx"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_2.pcx"));
+  // Erasing old map files starts the numbering again.
+  Set(K_EPX, "Y");
+  ASSERT_EQ(DrcGo(), 1);
+  EXPECT_FALSE(fs::exists(dir / "TOP_1_2.pcx"));
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
+}
+
+TEST_F(RunTest, ANonPositiveScaleIsRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  DrcG.scale = 0;
+  EXPECT_EQ(DrcGo(), 0);
+  EXPECT_EQ(rec->messages[0].text, "Drawing Scale 0 is not Positive ... Can't Continue");
+  EXPECT_TRUE(Visits().empty());
+}
+
+TEST_F(RunTest, ASecondRunMapsTheEditedCell) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  ASSERT_EQ(DrcGo(), 1);
+  EXPECT_EQ(AreaLines().size(), 1u);
+  d.cells[top - 1].boxes[1].l = 7000;  // the gap is 2 now
+  ASSERT_EQ(DrcGo(), 1);
+  EXPECT_EQ(AreaLines().size(), 0u);
+}
+
+}  // namespace
