@@ -1,80 +1,700 @@
 #include "cmdengine.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
+#include <utility>
 
+#include "cmdedit.h"
+#include "celltable.h"
 #include "cmdtable.h"
+#include "host.h"
+#include "mainsetup.h"
+#include "pending.h"
+#include "tlcwrite.h"
 #include "trace.h"
+#include "undo.h"
 #include "view.h"
 
-static void NoRedraw(int) {}
-static void NoPane(int, const char*) {}
-
-CmdShellHooks CmdShell = {NoRedraw, NoPane};
+CmdShellHooks CmdShell = {};
 CmdEngineState CmdEngine;
 
 void CmdEngineReset() { CmdEngine = CmdEngineState(); }
 
+static int ShiftHeld() { return CmdShell.shiftHeld ? CmdShell.shiftHeld() : 0; }
+
+// --- dispatch -------------------------------------------------------------
+
+void RedrawRequest(int kind) {
+  if (CmdShell.redraw) CmdShell.redraw(kind);
+}
+
+static void Post(int what) {
+  if (CmdShell.post) {
+    CmdShell.post(what);
+    return;
+  }
+  // Equal requests in a row do what one does.
+  if (CmdEngine.queued > 0 && CmdEngine.queue[CmdEngine.queued - 1] == what) return;
+  if (CmdEngine.queued < (int)(sizeof CmdEngine.queue / sizeof CmdEngine.queue[0]))
+    CmdEngine.queue[CmdEngine.queued++] = what;
+  else
+    ++CmdEngine.queueDropped;
+}
+
+int CmdPump(int limit) {
+  int run = 0;
+  while (CmdEngine.queued > 0 && run < limit) {
+    int what = CmdEngine.queue[0];
+    --CmdEngine.queued;
+    memmove(CmdEngine.queue, CmdEngine.queue + 1, sizeof CmdEngine.queue[0] * CmdEngine.queued);
+    if (what == CMD_POST_RESTART)
+      CmdRestart();
+    else
+      CmdStepBack();
+    ++run;
+  }
+  return run;
+}
+
+void CmdStateSave() {
+  CmdState& s = CmdEngine.saved;
+  for (int i = 0; i < 5; ++i) s.slot[i] = View.slot[i];
+  s.step = View.step;
+  s.pointMode = CmdEngine.pointMode;
+  s.dx = CmdEngine.dx;
+  s.dy = CmdEngine.dy;
+  s.current = CmdEngine.current;
+  s.mode = CmdEngine.mode;
+  s.togs = View.togs;
+  s.keyLine = CmdEngine.keyLine;
+  s.doubleClick = CmdEngine.doubleClick;
+  View.rubberShown = 0;
+  CmdEngine.stateSaved = 1;
+}
+
+void CmdStateRestore() {
+  const CmdState& s = CmdEngine.saved;
+  for (int i = 0; i < 5; ++i) {
+    View.slot[i] = s.slot[i];
+    // The view may have changed while the state was kept.
+    ViewToScreen(View.slot[i].x, View.slot[i].y, &View.slot[i].px, &View.slot[i].py);
+  }
+  View.step = s.step;
+  CmdEngine.pointMode = s.pointMode;
+  CmdEngine.dx = s.dx;
+  CmdEngine.dy = s.dy;
+  CmdEngine.current = s.current;
+  CmdEngine.mode = s.mode;
+  View.togs = s.togs;
+  CmdEngine.keyLine = s.keyLine;
+  CmdEngine.doubleClick = s.doubleClick;
+  CmdEngine.stateSaved = 0;
+}
+
+void CmdPrompt(int flag) {
+  const char* name = CmdTable[CmdEngine.current].name;
+  if (flag && ShiftHeld()) {
+    static const char* const twins[][2] = {{"Get", "Put"},   {"Fget", "Fput"}, {"Tget", "Tput"},
+                                           {"Cget", "Cput"}, {"Outl", "Full"}};
+    for (const auto& t : twins) {
+      if (strcmp(name, t[0]) == 0) name = t[1];
+      else if (strcmp(name, t[1]) == 0) name = t[0];
+      else continue;
+      break;
+    }
+  }
+  char text[48];
+  snprintf(text, sizeof text, " %s  (Pt.%d)", name, View.step);
+  if (CmdShell.pane) CmdShell.pane(600, text);
+}
+
+static void Handler(int index);
+static void NotYet(int index);
+
+void CmdHandlerCall() {
+  if (CmdEngine.current < 0 || CmdEngine.current >= CMD_COUNT) return;
+  ShellTrace("handler %s", CmdTable[CmdEngine.current].name);
+  Handler(CmdEngine.current);
+}
+
+// The step-0 call of a command just started (traced as its start).
+static void HandlerFirst() {
+  if (CmdEngine.current >= 0 && CmdEngine.current < CMD_COUNT) Handler(CmdEngine.current);
+}
+
 void CmdStart(int index, int ctrl) {
   if (index < 0 || index >= CMD_COUNT) return;
-  ShellTrace("start %s%s", CmdTable[index].name, ctrl ? " ctrl" : "");
+  const CmdEntry& e = CmdTable[index];
+  ShellTrace("start %s%s", e.name, ctrl ? " ctrl" : "");
+  if (ctrl && e.id == ID_MOV) {
+    CmdIncMove();
+    return;
+  }
+  if (e.id == ID_CMD) {
+    CmdRun();
+    return;
+  }
+  if (!CmdImplemented(index)) {
+    NotYet(index);
+    return;
+  }
+  int kind = CmdKind(index);
+  if (kind == 0) {
+    if (!CmdEngine.stateSaved) CmdStateSave();
+  } else if (kind == 2) {
+    CmdEngine.pending = index;
+    // A new point command replaces whatever a view command had kept.
+    CmdEngine.stateSaved = 0;
+  }
+  CmdEngine.mode = CmdMode(index);
   CmdEngine.current = index;
-  if (CmdKind(index) == 2) CmdEngine.pending = index;
-  // Draw is the one handler the shell's own routes need to see working.
-  if (strcmp(CmdTable[index].name, "Draw") == 0) {
-    CmdShell.redraw(0);
-    CmdShell.redraw(1);
+  CmdEngine.doubleClick = 0;
+  CmdEngine.abort = 0;
+  View.step = 0;
+  CmdEngine.pointMode = 0;
+  if (CmdShell.done) CmdShell.done(0x20);
+  HandlerFirst();
+}
+
+void CmdPoint(int32_t x, int32_t y) {
+  int step = View.step;
+  if (step >= 1 && step <= 4) {
+    ViewPoint& s = View.slot[step];
+    s.x = x;
+    s.y = y;
+    ViewToScreen(x, y, &s.px, &s.py);
+    if (step == 2 || step == 4) {
+      CmdEngine.dx = x - View.slot[step - 1].x;
+      CmdEngine.dy = y - View.slot[step - 1].y;
+    }
+    if (step == 2 && CmdEngine.pointMode == 2) {
+      ViewPoint& a = View.slot[1];
+      ViewPoint& b = View.slot[2];
+      if (a.x > b.x) std::swap(a.x, b.x), std::swap(a.px, b.px);
+      if (a.y > b.y) std::swap(a.y, b.y), std::swap(a.py, b.py);
+    }
+  }
+  CmdHandlerCall();
+}
+
+void CmdDoubleClick() {
+  if (View.step != 2) return;
+  View.slot[2] = View.slot[1];
+  CmdEngine.dx = CmdEngine.dy = 0;
+  CmdEngine.doubleClick = 1;
+  CmdHandlerCall();
+}
+
+void CmdRestart() {
+  CmdEngine.current = CmdEngine.pending;
+  CmdStart(CmdEngine.pending, 0);
+}
+
+void CmdStepBack() {
+  View.step = View.step - 1 <= 0 ? 0 : View.step - 1;
+  CmdHandlerCall();
+}
+
+void CmdDone(int mode) {
+  if (!(mode & 0x80)) View.togs &= ~(uint32_t)TOG_SNAP;
+  if (CmdShell.done) CmdShell.done(mode);
+  if (mode & 0x02) {
+    Post(CMD_POST_RESTART);
+  } else if (mode & 0x01) {
+    if (CmdEngine.stateSaved) {
+      CmdStateRestore();
+      Post(CMD_POST_BACK);
+    } else {
+      Post(CMD_POST_RESTART);
+    }
   }
 }
 
-void CmdHandlerCall() { ShellTrace("handler %s", CmdTable[CmdEngine.current].name); }
+static int TypedOrScript() { return CmdEngine.typedLine || CmdEngine.scriptRunning; }
 
-// The zoom line as other programs send it: "zoom x1,y1 x2,y2" in physical
-// units. Any of blanks and commas separate the numbers.
-static int ZoomLine(const char* args) {
-  double v[4];
-  const char* p = args;
-  for (int i = 0; i < 4; ++i) {
-    while (*p == ' ' || *p == ',' || *p == '\t') ++p;
-    char* end = nullptr;
-    v[i] = strtod(p, &end);
-    if (end == p) return 0;
-    p = end;
+int CmdGuardVisible() {
+  if (TypedOrScript()) return 0;
+  int id = CmdTable[CmdEngine.current].id;
+  if (MainSetup.topdepth > 0) {
+    HostError("Command is blocked because some Depth Levels may not be Visible");
+    return 1;
   }
-  int32_t x1, y1, x2, y2;
-  if (!TypedToDb(v[0], View.scale, &x1) || !TypedToDb(v[1], View.scale, &y1) ||
-      !TypedToDb(v[2], View.scale, &x2) || !TypedToDb(v[3], View.scale, &y2))
-    return 0;
-  ViewFitExtents(x1, y1, x2, y2);
-  ViewUpdate();
-  CmdShell.redraw(0);
-  CmdShell.redraw(1);
+  if (View.togs & 0x200) {
+    static const int pass[] = {100, 103, 117, 130, 138, 139, 140, 141, 146, 162};
+    for (int p : pass)
+      if (p == id) return 0;
+    HostError("Command is blocked because Text may not be Visible");
+    return 1;
+  }
+  return 0;
+}
+
+int CmdGuardCells() {
+  if (TypedOrScript()) return 0;
+  if (!(View.togs & 0x8) && MainSetup.topdepth <= 1 && MainSetup.botdepth != 0) return 0;
+  int id = CmdTable[CmdEngine.current].id;
+  static const int pass[] = {127, 122, 156, 140, 139};
+  for (int p : pass)
+    if (p == id) return 0;
+  HostError("Command is blocked because Cells may not be Visible");
   return 1;
+}
+
+void ScriptAbort() {
+  HostMsgBox("Aput and Get sent to clear Command\n\nUse Undo to return to Original Drawing", "Script Aborted",
+             HOST_CAP_OWN, HOST_OK);
+  CmdStart(CmdIndexByName("Aput"), 0);
+  CmdStart(0, 0);
+}
+
+static const int kImplemented[] = {ID_GET, ID_FGET, ID_TGET, ID_CGET, ID_AGET, ID_WGET, ID_PUT, ID_FPUT, ID_TPUT,
+                                   ID_CPUT, ID_APUT, ID_PBEG, ID_PEND, ID_OUTL, ID_FULL, 134, ID_ADD, ID_TEXT, ID_ARC,
+                                   131, 157, 163, 159, 26, 27, 22, 25, 23, 24, 28, 29, 30, 31, ID_CMD};
+
+int CmdImplemented(int index) {
+  if (index < 0 || index >= CMD_COUNT) return 0;
+  for (int id : kImplemented)
+    if (id == CmdTable[index].id) return 1;
+  return 0;
+}
+
+// A command whose handler belongs to a later edition refuses at its start
+// and changes nothing: the command that waited goes on waiting.
+static void NotYet(int index) {
+  char msg[96];
+  snprintf(msg, sizeof msg, "%s is not available in this Edition", CmdTable[index].name);
+  // A typed line or a script is told why it stopped; a button or key only
+  // shows it in the prompt pane, so that nothing waits on a message box.
+  if (CmdEngine.typedLine || CmdEngine.scriptRunning) {
+    HostError(msg);
+    CmdEngine.scriptStop = 1;
+  } else if (CmdShell.pane) {
+    CmdShell.pane(600, msg);
+  }
+  ShellTrace("refused %s", CmdTable[index].name);
+}
+
+static void Handler(int index) {
+  switch (CmdTable[index].id) {
+    case ID_GET:
+    case ID_TGET:
+    case ID_WGET:
+      HandlerGet();
+      return;
+    case ID_FGET:
+    case ID_AGET:
+    case ID_PBEG:
+    case ID_PEND:
+      HandlerFget();
+      return;
+    case ID_PUT:
+    case ID_TPUT:
+      HandlerPut();
+      return;
+    case ID_FPUT:
+      HandlerFput();
+      return;
+    case ID_CGET:
+      HandlerCget();
+      return;
+    case ID_CPUT:
+      HandlerCput();
+      return;
+    case ID_APUT:
+      HandlerAput();
+      return;
+    case ID_OUTL:
+    case ID_FULL:
+      HandlerOutlFull();
+      return;
+    case 134:
+      HandlerObj();
+      return;
+    case ID_ADD:
+      HandlerAdd();
+      return;
+    case ID_TEXT:
+      HandlerText();
+      return;
+    case ID_ARC:
+      HandlerArc();
+      return;
+    case 131:
+      HandlerLayr();
+      return;
+    case 157:
+      HandlerTlyr();
+      return;
+    case 163:
+      HandlerWdth();
+      return;
+    case 159:
+      HandlerTsiz();
+      return;
+    case 26:   // Fit
+    case 27:   // Cntr
+    case 22:   // Left
+    case 25:   // Right
+    case 23:   // Up
+    case 24:   // Dn
+    case 28:   // Xpnd
+    case 29:   // Zoom
+    case 30:   // Last
+    case 31:   // Draw
+      HandlerView();
+      return;
+    default:
+      NotYet(index);
+      CmdDone(CmdEngine.mode);
+  }
+}
+
+// --- command lines ---------------------------------------------------------
+
+static const char* const kBuildList[] = {"Aput", "Obj", "Text", "Add", "Tlyr", "Tsiz", "Layr", "Wdth", "Fit", "Draw"};
+
+int CmdCoordConvert(double v, double scale, int32_t* out) {
+  if (!std::isfinite(v) || !std::isfinite(scale)) return 0;
+  double d = v * scale;
+  if (!std::isfinite(d)) return 0;
+  int32_t r = RoundNear(d);
+  if (r > CMD_COORD_LIMIT || r < -CMD_COORD_LIMIT) return 0;
+  *out = r;
+  return 1;
+}
+
+static void ErrorF(const char* fmt, const char* a, int b = 0, int c = 0) {
+  char msg[200];
+  snprintf(msg, sizeof msg, fmt, a, b, c);
+  HostError(msg);
+}
+
+// Reads one decimal number token; 1 when the whole token is a number.
+static int NumberToken(const char* tok, double* v) {
+  char* end = nullptr;
+  *v = strtod(tok, &end);
+  return end != tok && *end == '\0';
+}
+
+int CmdLineRun() {
+  char* line = CmdEngine.lineBuf;
+  size_t len = strlen(line);
+  if (len <= 1 || line[0] == ';' || line[0] == '*') return 1;
+  // Tokens at blanks and commas; the tail after the coordinates is kept
+  // whole for the handlers (a text keeps its inner blanks).
+  const char* p = line;
+  auto skipSep = [&]() {
+    while (*p == ' ' || *p == ',' || *p == '\t') ++p;
+  };
+  auto token = [&](char* out, size_t size) -> int {
+    skipSep();
+    size_t n = 0;
+    while (*p && *p != ' ' && *p != ',' && *p != '\t') {
+      if (n + 1 < size) out[n++] = *p;
+      ++p;
+    }
+    out[n] = '\0';
+    return n > 0;
+  };
+  char name[CMD_LINE_SIZE];
+  if (!token(name, sizeof name)) return 0;
+  int index = CmdIndexByName(name);
+  char upper[CMD_LINE_SIZE];
+  for (size_t i = 0; i <= strlen(name); ++i) upper[i] = (char)toupper((unsigned char)name[i]);
+  if (CmdEngine.keyLine) {
+    if (index < 0 || !CmdKeyAllowed(index)) {
+      ErrorF("%s is not available as an Fkey", upper);
+      return 0;
+    }
+  } else {
+    if (index < 0 || !CmdLineAllowed(index)) {
+      ErrorF("%s is not available as a Command Line", upper);
+      return 0;
+    }
+    if (MainSetup.buildmode) {
+      int ok = 0;
+      for (const char* b : kBuildList)
+        if (strcmp(b, CmdTable[index].name) == 0) ok = 1;
+      if (!ok) {
+        ErrorF("%s is not avaiable as a Build Command", upper);
+        ScriptAbort();
+        return 0;
+      }
+    }
+  }
+  int n = CmdCoords(index);
+  if (CmdTable[index].id == ID_ADD) {
+    if (CmdEngine.objKind == 0) HandlerObjKindLoad();
+    if (CmdEngine.objKind == 1) n *= 2;
+  }
+  int32_t coords[16];
+  int count = 0;
+  while (count < n) {
+    const char* save = p;
+    char tok[CMD_LINE_SIZE];
+    if (!token(tok, sizeof tok)) break;
+    double v;
+    if (!NumberToken(tok, &v)) {
+      p = save;
+      break;
+    }
+    if (!CmdCoordConvert(v, MainSetup.scale, &coords[count])) {
+      char msg[200];
+      snprintf(msg, sizeof msg, "%s has a Coordinate out of Range\n\n%.40s", CmdTable[index].name, tok);
+      HostError(msg);
+      return 0;
+    }
+    ++count;
+  }
+  if (!CmdEngine.keyLine && count != n) {
+    char msg[200];
+    snprintf(msg, sizeof msg, "%s has the Wrong Number of X,Y Coordinate Arguments\n\n%d were Expected but %d were Found",
+             CmdTable[index].name, n, count);
+    HostError(msg);
+    return 0;
+  }
+  skipSep();
+  snprintf(CmdEngine.lineArgs, sizeof CmdEngine.lineArgs, "%s", p);
+  CmdEngine.lineArgCount = count;
+  CmdStart(index, 0);
+  // A refused command's points must not reach the command that waits.
+  if (!CmdImplemented(index)) return 0;
+  for (int i = 0; i < count; i += 2) CmdPoint(coords[i], i + 1 < count ? coords[i + 1] : 0);
+  CmdEngine.lineArgs[0] = '\0';
+  return 1;
+}
+
+static void LineSet(const char* line) {
+  snprintf(CmdEngine.lineBuf, sizeof CmdEngine.lineBuf, "%s", line ? line : "");
+}
+
+// Runs the line buffer with the Cmd running flag set; one undo backup at
+// most for the whole line.
+static int LineRunOnce() {
+  int pending = CmdEngine.pending;
+  CmdEngine.cmdRunning = 1;
+  CmdEngine.lineBackupTaken = 0;
+  int r = CmdLineRun();
+  CmdEngine.pending = pending;
+  return r;
+}
+
+static void RunEnd(int pending) {
+  CmdEngine.pending = pending;
+  CmdEngine.typedLine = CmdEngine.scriptRunning = CmdEngine.keyLine = CmdEngine.scriptStop = 0;
+  CmdEngine.cmdRunning = 0;
+  CmdEngine.lineBackupTaken = 0;
+}
+
+int CmdKeyLine(const char* line) {
+  if (!line || strlen(line) >= CMD_LINE_SIZE) {
+    HostError("Command Line is Too Long");
+    return 0;
+  }
+  ShellTrace("line key %s", line);
+  int pending = CmdEngine.pending;
+  LineSet(line);
+  CmdEngine.keyLine = 1;
+  int r = LineRunOnce();
+  RunEnd(pending);
+  return r;
+}
+
+int CmdTypedLine(const char* line) {
+  if (!line || strlen(line) >= CMD_LINE_SIZE) {
+    HostError("Command Line is Too Long");
+    return 0;
+  }
+  ShellTrace("line %s", line);
+  int pending = CmdEngine.pending;
+  LineSet(line);
+  CmdEngine.typedLine = 1;
+  int r = LineRunOnce();
+  RunEnd(pending);
+  return r;
+}
+
+int CmdScriptRun(const char* path) {
+  FILE* f = path && path[0] ? fopen(path, "r") : nullptr;
+  if (!f) {
+    HostError("File is Missing");
+    return 0;
+  }
+  int pending = CmdEngine.pending;
+  CmdEngine.scriptStop = 0;
+  CmdEngine.cmdRunning = 0;
+  UndoSave(4);  // one backup for the whole script
+  CmdEngine.cmdRunning = 1;
+  CmdEngine.lineBackupTaken = 1;
+  if (MainSetup.winemods) HostPause(20);
+  int done = 1;
+  char buf[CMD_LINE_SIZE + 2];
+  int lineNo = 0;
+  while (fgets(buf, sizeof buf, f)) {
+    ++lineNo;
+    size_t n = strlen(buf);
+    int cut = n > 0 && buf[n - 1] != '\n' && !feof(f);
+    if (cut) {
+      int c;
+      while ((c = fgetc(f)) != EOF && c != '\n') {
+      }
+    }
+    while (n > 0 && ((unsigned char)buf[n - 1] < '!' || (unsigned char)buf[n - 1] > '~')) buf[--n] = '\0';
+    if (cut || n >= CMD_LINE_SIZE) {
+      // Never run a fragment of a line that does not fit the buffer.
+      char msg[120];
+      snprintf(msg, sizeof msg, "Script Line %d is longer than %d Characters ... Script Stopped", lineNo,
+               CMD_LINE_SIZE - 1);
+      HostError(msg);
+      done = 0;
+      break;
+    }
+    LineSet(buf);
+    CmdEngine.scriptRunning = 1;
+    if (MainSetup.cmdstep && n > 0) {
+      if (HostMsgBox(buf, "Script Command Line", HOST_CAP_OWN, HOST_OKCANCEL) == HOST_IDCANCEL) {
+        ScriptAbort();
+        done = 0;
+        break;
+      }
+    }
+    if (!CmdLineRun()) {
+      done = 0;
+      break;
+    }
+    if (CmdEngine.scriptStop) {
+      done = 0;
+      break;
+    }
+    CmdEngine.lineBuf[0] = '\0';
+  }
+  fclose(f);
+  RunEnd(pending);
+  return done;
 }
 
 int Cmd(const char* line) {
-  if (!line) return 0;
-  ShellTrace("line%s %s", CmdEngine.keyLine ? " key" : "", line);
-  while (*line == ' ') ++line;
-  char word[8];
-  size_t n = 0;
-  while (line[n] && line[n] != ' ' && n + 1 < sizeof word) {
-    word[n] = line[n];
-    ++n;
-  }
-  word[n] = '\0';
-  int index = CmdIndexByName(word);
-  if (index < 0) return 0;
-  if (CmdEngine.keyLine ? !CmdKeyAllowed(index) : !CmdLineAllowed(index)) return 0;
-  if (strcmp(CmdTable[index].name, "Zoom") == 0 && line[n]) return ZoomLine(line + n);
-  CmdStart(index, 0);
-  return 1;
+  if (CmdEngine.keyLine) return CmdKeyLine(line);
+  return CmdTypedLine(line);
 }
 
-void CmdDone(int) {}
+static void HistoryPush(char list[][CMD_LINE_SIZE], int count, const char* text) {
+  int at = count - 1;
+  for (int i = 0; i < count; ++i)
+    if (strcasecmp(list[i], text) == 0) {
+      at = i;
+      break;
+    }
+  char keep[CMD_LINE_SIZE];
+  snprintf(keep, sizeof keep, "%s", text);
+  memmove(list[1], list[0], sizeof list[0] * at);
+  snprintf(list[0], sizeof list[0], "%s", keep);
+}
 
-int CmdAskCellName(char*, size_t) { return 0; }
+static void FileHistoryPush(const char* text) {
+  const int count = SCRIPTFILE_MAX;
+  int at = count - 1;
+  for (int i = 0; i < count; ++i)
+    if (strcasecmp(MainSetup.scriptfile[i], text) == 0) {
+      at = i;
+      break;
+    }
+  char keep[SETUP_PATH_SIZE];
+  snprintf(keep, sizeof keep, "%s", text);
+  memmove(MainSetup.scriptfile[1], MainSetup.scriptfile[0], sizeof MainSetup.scriptfile[0] * at);
+  snprintf(MainSetup.scriptfile[0], sizeof MainSetup.scriptfile[0], "%s", keep);
+}
 
-int CmdAskPoint(int, double*, double*) { return 0; }
+void CmdRun() {
+  if (!CmdShell.cmdDialog) return;
+  char line[CMD_LINE_SIZE] = "", file[CMD_SCRIPT_PATH] = "";
+  int r = CmdShell.cmdDialog(line, sizeof line, file, sizeof file);
+  if (r == CMD_DLG_LINE && line[0]) {
+    HistoryPush(MainSetup.cmdline, CMDLINE_MAX, line);
+    CmdTypedLine(line);
+  } else if (r == CMD_DLG_SCRIPT && file[0]) {
+    FileHistoryPush(file);
+    CmdScriptRun(file);
+  }
+}
+
+const char* CmdNavLine(int id) {
+  switch (id) {
+    case 40043: return "Del";
+    case 40045: return "Cntr 0 0";
+    case 40046: return "Fit";
+    case 40047: return "Xpnd";
+    case 40049: return "Zoom";
+    case 40050: return "Last";
+    default: return nullptr;
+  }
+}
+
+int CmdFKey(int id) {
+  int n = id - 1400;
+  if (n < 0 || n >= FKEY_MAX || n >= MainSetup.fkeyCount || !MainSetup.fkeys[n][0]) return 0;
+  char line[CMD_LINE_SIZE];
+  snprintf(line, sizeof line, "%s", MainSetup.fkeys[n]);
+  return CmdKeyLine(line);
+}
+
+void CmdTypedPoint(int axis) {
+  if (CmdEngine.wantsZeroPoint) CmdPoint(0, 0);
+  double x = CmdEngine.lastTypedX, y = CmdEngine.lastTypedY;
+  if (!CmdShell.pointDialog || !CmdShell.pointDialog(axis, &x, &y)) return;
+  int32_t px, py;
+  if (!CmdCoordConvert(x, MainSetup.scale, &px) || !CmdCoordConvert(y, MainSetup.scale, &py)) {
+    HostError("Point is Out of Range");
+    return;
+  }
+  CmdEngine.lastTypedX = x;
+  CmdEngine.lastTypedY = y;
+  CmdPoint(px, py);
+}
+
+void CmdIncMove() {
+  double dx = 0, dy = 0;
+  if (!CmdShell.pointDialog || !CmdShell.pointDialog(3, &dx, &dy)) return;
+  char line[CMD_LINE_SIZE];
+  int n = snprintf(line, sizeof line, "MOV 0 0 %.*g %.*g", 9, dx / MainSetup.scale, 9, dy / MainSetup.scale);
+  if (n < 0 || n >= (int)sizeof line) return;
+  CmdKeyLine(line);
+}
+
+int CmdAskCellName(char* name, size_t size) {
+  if (!CmdShell.loadDialog) return 0;
+  return CmdShell.loadDialog(name, size);
+}
+
+int CmdSave() {
+  if (!Cell.name[0]) {
+    HostError("You Must Create or Load a Cell before it can be Saved");
+    return 0;
+  }
+  char name[CELL_NAME_SIZE + 4];
+  snprintf(name, sizeof name, "%s", Cell.name);
+  int script = 0;
+  int r = CmdShell.saveDialog ? CmdShell.saveDialog(name, sizeof name, &script) : 0;
+  if (r == 1) {
+    if (!script) return CellSaveNow();
+    TlcWrite.scriptFlag = 1;
+    return TlcWriteCell(Cell.name, Cell.name) == 0;
+  }
+  if (r == 2) {
+    int n = CellFindAdd(name);
+    if (!n) return 0;
+    CellTable.cells[n].rank = Cell.rank;
+    if (TlcWriteCell(CellTable.cells[n].name, CellTable.cells[n].name) != 0) return 0;
+    return CrfWrite(CellTable.cells[n].name, n, Cell.rank);
+  }
+  return 0;
+}
+
+int CmdAskPoint(int axis, double* x, double* y) {
+  if (!CmdShell.pointDialog) return 0;
+  return CmdShell.pointDialog(axis, x, y);
+}

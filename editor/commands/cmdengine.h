@@ -1,40 +1,192 @@
-// The command engine's entry points as the shell calls them. This edition
-// is a stand-in: it records what reaches it (for the end-to-end tests, when
-// QUIL7_TRACE names a file) and carries out only the zoom line that other
-// programs send, so that the shell's routes can be driven and observed. The
-// engine proper replaces the bodies, keeping these signatures.
+// The command engine: the dispatcher of the command table (start, point,
+// restart, step back, view commands interrupting and resuming a command),
+// the command-line language and the line runner, and the handlers of the
+// selection and adding commands. Platform-free: it reaches the window only
+// through CmdShell and the user through the host seam.
+//
+// The window's messages map to calls:
+//   WM_USER+1 (index)  -> CmdStart(index, ctrl)
+//   WM_USER+3          -> CmdRestart()
+//   WM_USER+4          -> CmdStepBack()
+//   WM_USER+6 (x, y)   -> CmdPoint(x, y)
+//   double click       -> CmdDoubleClick()
+//   Esc                -> CmdAbortSet() then CmdHandlerCall()
+// The engine asks for WM_USER+3 and WM_USER+4 through CmdShell.post; without
+// a window they wait in a queue that CmdPump runs.
 #ifndef QUIL_EDITOR_COMMANDS_CMDENGINE_H
 #define QUIL_EDITOR_COMMANDS_CMDENGINE_H
 
 #include <cstddef>
+#include <cstdint>
 
-// What the engine asks of the shell; the window code installs these.
+#include "view.h"
+
+enum {
+  CMD_POST_RESTART = 3,  // WM_USER+3
+  CMD_POST_BACK = 4,     // WM_USER+4
+  CMD_LINE_SIZE = 80,    // the command-line buffer: 79 characters and the NUL
+  CMD_SCRIPT_PATH = 260,
+  CMD_TEXT_MAX = 64,     // characters of a text
+  CMD_COORD_LIMIT = 536870912,  // 2^29 database units
+};
+
+// Results of the CMD dialog.
+enum { CMD_DLG_CANCEL = 0, CMD_DLG_LINE = 1, CMD_DLG_SCRIPT = 2 };
+
+// What the engine asks of the shell; the window code installs these. Every
+// hook may be left null: the engine then does without (no redraw, no pane)
+// or, for a dialog, takes it as cancelled.
 struct CmdShellHooks {
-  void (*redraw)(int kind);                  // RedrawRequest: 0 erase, 1 all
-  void (*pane)(int id, const char* text);    // PaneTextSet
+  void (*redraw)(int kind);                // RedrawRequest: 0 erase, 1 all
+  void (*pane)(int id, const char* text);  // PaneTextSet
+  // Asks for WM_USER+3 or +4 after the current message; null: the engine's
+  // own queue (CmdPump).
+  void (*post)(int what);
+  // The shell's part of a handler step's end (panes, title, cursor).
+  void (*done)(int mode);
+  int (*shiftHeld)();
+  int (*ctrlHeld)();
+  // CMD dialog: fills line (typed) or file (script); CMD_DLG_*.
+  int (*cmdDialog)(char* line, size_t lineSize, char* file, size_t fileSize);
+  // TEXT dialog: text holds the initial text; 1 OK, 0 Cancel.
+  int (*textDialog)(char* text, size_t size);
+  // ARC dialog over arcsegs= and arcdir=: 1 OK, 0 Cancel.
+  int (*arcDialog)();
+  // SPIRAL dialog over the spiral keys (values normalised): 1 OK, 0 Cancel.
+  int (*spiralDialog)();
+  // ANYLIST "Available Objects": "B", "P" or a cell name; 1 chosen, 0 not.
+  int (*objectList)(char* out, size_t size);
+  // NOCELL dialog: a cell name; 1 OK, 0 Cancel.
+  int (*nocellDialog)(char* out, size_t size);
+  // LYRTABLE, WDTH and TSIZ for the dialog forms of Layr/Tlyr, Wdth, Tsiz:
+  // 1 with the value, 0 cancelled.
+  int (*layerDialog)(int initial, int* layer);
+  int (*widthDialog)(int32_t initial, int32_t* width);
+  int (*sizeDialog)(int32_t initial, int32_t* size);
+  // LCELL: a cell name to load; 1 OK. SCELL: 0 Cancel, 1 the current
+  // cell (script set for "Save as Script"), 2 a new cell of that name.
+  int (*loadDialog)(char* name, size_t size);
+  int (*saveDialog)(char* name, size_t size, int* script);
+  // PKEY/PKEX (axis 0/1) and INCMOV (axis 3): physical units; 1 OK.
+  int (*pointDialog)(int axis, double* x, double* y);
 };
 extern CmdShellHooks CmdShell;
+
+// The per-command state that CmdStateSave keeps while a view command runs.
+struct CmdState {
+  ViewPoint slot[5];
+  int step;
+  int pointMode;
+  int32_t dx, dy;
+  int current;
+  int mode;
+  uint32_t togs;
+  int keyLine;
+  int doubleClick;
+};
 
 struct CmdEngineState {
   int current = 0;     // index of the command whose handler runs (Get)
   int pending = 0;     // last started point command
+  int mode = 0;        // mode word of the current command
+  int pointMode = 0;   // 2: the first two points are a window's corners
+  int32_t dx = 0, dy = 0;  // point 2 minus point 1, or 4 minus 3
+  int doubleClick = 0;     // point 2 came from a double click
+  int stateSaved = 0;
+  CmdState saved{};
+
   int keyLine = 0;     // a key, tool or other program's line is running
+  int typedLine = 0;   // a line typed in the CMD dialog is running
   int scriptRunning = 0;
-  int wantsZeroPoint = 0;  // the running command asked X/Y for (0, 0) first
+  int scriptStop = 0;  // a handler asked the script to stop after this line
+  int cmdRunning = 0;  // a command line or script runs (undo per line)
+  int lineBackupTaken = 0;  // the running line's one undo backup is taken
+  int wantsZeroPoint = 0;   // the running command asked X/Y for (0, 0) first
+  int abort = 0;            // Esc or a cancelled dialog
+
+  // The rest of the running line after the command's coordinates, for the
+  // handlers that take arguments from a line.
+  char lineArgs[CMD_LINE_SIZE] = "";
+  int lineArgCount = 0;     // numbers read from the line
+  char lineBuf[CMD_LINE_SIZE] = "";
+
+  // Object kind of Add: 1 box, 2 path, 3 instance of objCell.
+  int objKind = 0;          // 0: not yet taken from objname=
+  int objCell = 0;
+
+  // Posted messages waiting (no window): CMD_POST_*.
+  int queue[16];
+  int queued = 0;
+  int queueDropped = 0;
+
+  // The last typed point of PKEY/PKEX (physical units).
+  double lastTypedX = 0, lastTypedY = 0;
 };
 extern CmdEngineState CmdEngine;
 
+// Clears the engine (and its hooks' queue) for a new drawing or a test.
 void CmdEngineReset();
 
-// WM_USER+1: start the command with this table index (ctrl: Ctrl held).
+// --- dispatch -------------------------------------------------------------
 void CmdStart(int index, int ctrl);
+// 1 when this edition carries out the command (the others refuse).
+int CmdImplemented(int index);
+void CmdPoint(int32_t x, int32_t y);
+void CmdDoubleClick();
+void CmdRestart();
+void CmdStepBack();
 // The current command's handler (after a point, Esc, a step back).
 void CmdHandlerCall();
-// Runs one command line; 1 when it ran, 0 when refused.
-int Cmd(const char* line);
-// Handler step end (the shell's part of it is the window's).
+// Handler step end: the shell's part, then restart or resume by the mode.
 void CmdDone(int mode);
-// The LCELL, SCELL, PKEX/PKEY, INCMOV dialogs of the engine: 0 Cancel.
+// Runs the posted messages that wait in the engine's own queue (no window);
+// the number run. Stops after limit messages.
+int CmdPump(int limit = 1000);
+// " %s  (Pt.%d)" into pane 600; flag 1 shows a Shift-held twin's name.
+void CmdPrompt(int flag);
+// Guards: 1 (reported) when the edit must not run.
+int CmdGuardVisible();
+int CmdGuardCells();
+void ScriptAbort();
+void RedrawRequest(int kind);
+void CmdStateSave();
+void CmdStateRestore();
+
+// --- command lines ---------------------------------------------------------
+// Parses and runs the line buffer under the current flags: 1 run or
+// skipped, 0 refused (reported).
+int CmdLineRun();
+// A key line (F-key, navigation key, WM_COPYDATA, INCMOV): key-line rules.
+int CmdKeyLine(const char* line);
+// A typed line (what the CMD dialog hands back).
+int CmdTypedLine(const char* line);
+// Runs a script file; 1 when it ran to its end, 0 when it stopped early or
+// did not open.
+int CmdScriptRun(const char* path);
+// The handler of Cmd: the line buffer as a key line while the key-line flag
+// is set, else the CMD dialog. Kept for the shell's stand-in signature:
+// Cmd(line) runs line as a key line when the key-line flag is set, else as
+// a typed line.
+int Cmd(const char* line);
+void CmdRun();
+// The fixed line of a navigation accelerator id (40043..40050), or null.
+const char* CmdNavLine(int id);
+// F-key id 1400..1410: runs its line as a key line; 0 when none is defined.
+int CmdFKey(int id);
+// Y and X keys (axis 0 PKEY, 1 PKEX): asks for a point and sends it.
+void CmdTypedPoint(int axis);
+// Ctrl+Mov: the INCMOV dialog's displacement as "MOV 0 0 dx dy".
+void CmdIncMove();
+
+// Physical units to database units as lines and dialogs convert them:
+// RoundNear(v x scale); 0 for a non-finite value or one beyond +-2^29.
+int CmdCoordConvert(double v, double scale, int32_t* out);
+
+// The Save button: SCELL, then the cell (or its script, or a new cell of
+// another name) written. 1 written.
+int CmdSave();
+
+// The stand-in names that the shell calls.
 int CmdAskCellName(char* name, size_t size);
 int CmdAskPoint(int axis, double* x, double* y);
 

@@ -187,12 +187,20 @@ void CellNoneSet() {
   ViewOfRank(0);
 }
 
-int CellSavePrompt(int, int) { return 1; }
-int BackupRestore(int kind) {
-  ShellTrace("restore %d", kind);
-  return 0;
+// CellSavePrompt and BackupRestore live with the command engine's undo
+// stacks; deleting the stack files belongs to every cell load.
+void BackupFilesDelete() {
+  char path[400];
+  static const char* const stems[] = {"Undobkup", "Redobkup"};
+  for (const char* stem : stems)
+    for (int i = 0; i < 10; ++i) {
+      snprintf(path, sizeof path, "%s%s%d.tlc", Store.tempFolder, stem, i);
+      remove(path);
+    }
+  snprintf(path, sizeof path, "%sSwap.bpv", Store.tempFolder);
+  remove(path);
+  remove("Copybkup.tlc");
 }
-void BackupFilesDelete() {}
 int SystemModeRun() { return 0; }
 int ImportRun() { return 0; }
 int ExportRun(const char*) { return 0; }

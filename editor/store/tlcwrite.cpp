@@ -1,7 +1,9 @@
 #include "tlcwrite.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdarg>
+#include <cstdlib>
 #include <utility>
 #include <cstring>
 #include <ctime>
@@ -210,7 +212,18 @@ int CheckObjects(const char* cellName, bool instances, bool selectedOnly) {
   return 1;
 }
 
-void ScriptNumber(double v) { Printf("%g", v); }
+// A coordinate of a script in physical units, with as few digits as still
+// bring back the same database units when the line is read at this scale.
+static const char* ScriptNum(int32_t c, double s, char* buf, size_t size) {
+  for (int digits = 6; digits <= 17; ++digits) {
+    snprintf(buf, size, "%.*g", digits, c / s);
+    double back = strtod(buf, nullptr) * s;
+    double r = back < 0 ? -std::floor(-back + 0.5) : std::floor(back + 0.5);
+    if (r == (double)c) break;
+  }
+  return buf;
+}
+
 
 // An old-form text stands bare on its line, so a text that tidying would
 // change, or that would read as a record's opening or as wrapped, is
@@ -456,7 +469,9 @@ int TlcWriteCell(const char* stem, const char* cellName) {
   TlcNow(date, tm);
   double s = Scale();
   if (script) {
-    Printf("*** Script for %s (%d)  %s  %s  %s\n", e->name, rank, TLC_VERSION, date, tm);
+    // A replay starts with nothing selected, so its first path does not
+    // continue a path the user had selected.
+    Printf("*** Script for %s (%d)  %s  %s  %s\naput\n", e->name, rank, TLC_VERSION, date, tm);
   } else {
     if (!OldForm()) Puts("<?xml version=\"1.0\"?>\n<TLC>\n");
     TlcWriteLayers();
@@ -485,11 +500,9 @@ int TlcWriteCell(const char* stem, const char* cellName) {
       if (!c) continue;
       const char* name = CellNameOf(c[0] & INST_CELL_MASK);
       if (script) {
-        Printf("\n*cell%d\nobj %s\nadd ", ++TlcWrite.scriptCounts[0], name);
-        ScriptNumber(c[1] / s);
-        Put(" ", 1);
-        ScriptNumber(c[2] / s);
-        Printf(" %d\n", Orient(c[0]));
+        char nx[32], ny[32];
+        Printf("\n*cell%d\nobj %s\nadd %s %s %d\n", ++TlcWrite.scriptCounts[0], name, ScriptNum(c[1], s, nx, sizeof nx),
+               ScriptNum(c[2], s, ny, sizeof ny), Orient(c[0]));
         continue;
       }
       TlcCellRec& r = TlcRec.cel;
@@ -505,8 +518,10 @@ int TlcWriteCell(const char* stem, const char* cellName) {
     const int32_t* q = StoreBoxRec(i);
     if (!q) continue;
     if (script) {
-      Printf("\n*box%d\nobj b\nlayr %d\nadd %g %g %g %g\n", ++TlcWrite.scriptCounts[1], q[0] & FLAG_LAYER_MASK,
-             q[1] / s, q[2] / s, q[3] / s, q[4] / s);
+      char n1[32], n2[32], n3[32], n4[32];
+      Printf("\n*box%d\nobj b\nlayr %d\nadd %s %s %s %s\n", ++TlcWrite.scriptCounts[1], q[0] & FLAG_LAYER_MASK,
+             ScriptNum(q[1], s, n1, sizeof n1), ScriptNum(q[2], s, n2, sizeof n2), ScriptNum(q[3], s, n3, sizeof n3),
+             ScriptNum(q[4], s, n4, sizeof n4));
       continue;
     }
     TlcBoxRec& b = TlcRec.box;
@@ -524,8 +539,12 @@ int TlcWriteCell(const char* stem, const char* cellName) {
       TextOf(i, 0, 0);
       const TlcTextRec& t = TlcRec.text;
       if (script)
-        Printf("\n*text%d\ntlyr %d\ntsiz %g\ntext %g %g %s\n", ++TlcWrite.scriptCounts[3], t.layer, t.size / s,
-               t.x / s, t.y / s, t.text);
+      {
+        char n1[32], n2[32], n3[32];
+        Printf("\n*text%d\ntlyr %d\ntsiz %s\ntext %s %s %s\n", ++TlcWrite.scriptCounts[3], t.layer,
+               ScriptNum(t.size, s, n1, sizeof n1), ScriptNum(t.x, s, n2, sizeof n2), ScriptNum(t.y, s, n3, sizeof n3),
+               t.text);
+      }
       else
         TlcWriteText();
       continue;
@@ -540,8 +559,11 @@ int TlcWriteCell(const char* stem, const char* cellName) {
     q.width = p[1];
     q.nv = count;
     if (script) {
-      Printf("\n*path%d\nobj p\nlayr %d\nwdth %g\n", ++TlcWrite.scriptCounts[2], q.layer, q.width / s);
-      for (int k = 0; k < count; ++k) Printf("add %g %g\n", q.x[k] / s, q.y[k] / s);
+      char n1[32], n2[32];
+      Printf("\n*path%d\nobj p\nlayr %d\nwdth %s\n", ++TlcWrite.scriptCounts[2], q.layer,
+             ScriptNum(q.width, s, n1, sizeof n1));
+      for (int k = 0; k < count; ++k)
+        Printf("add %s %s\n", ScriptNum(q.x[k], s, n1, sizeof n1), ScriptNum(q.y[k], s, n2, sizeof n2));
       Puts("aput\n");
       continue;
     }

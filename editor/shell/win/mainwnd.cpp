@@ -7,6 +7,8 @@
 
 #include "cmdengine.h"
 #include "cmdtable.h"
+#include "cmdwin.h"
+#include "undo.h"
 #include "display.h"
 #include "drawres.h"
 #include "pending.h"
@@ -216,6 +218,7 @@ void Char(int ch) {
       return;
     case 27:
       Sw.cmdAbort = 1;
+      CmdEngine.abort = 1;
       ShellTrace("escape");
       CmdHandlerCall();
       return;
@@ -299,6 +302,7 @@ void Command(int id) {
       return;
     case 11:
       Sw.askFlag = 1;
+      Undo.askFlag = 1;  // the save prompt asks even for an unmodified cell
       if (CellSavePrompt(0, 0)) RunnerRun();
       Completion(0x02);
       return;
@@ -346,8 +350,7 @@ void Command(int id) {
         ErrorShow("You Must Create or Load a Cell before it can be Saved");
         return;
       }
-      char name[SHELL_PATH_SIZE];
-      if (!CmdAskCellName(name, sizeof name)) return;
+      if (CmdSave()) TitleShow(0);
       Completion(0x02);
       return;
     }
@@ -425,15 +428,9 @@ void Start(int index) {
 }
 
 void Point(WPARAM wParam, LPARAM lParam) {
-  int step = View.step;
-  if (step < 1 || step > 4) return;  // no command waits for a point
   int32_t x = (int32_t)(uint32_t)wParam, y = (int32_t)lParam;
   if (x > ROUND_LIMIT || x < -ROUND_LIMIT || y > ROUND_LIMIT || y < -ROUND_LIMIT) return;
-  ViewPoint& s = View.slot[step];
-  s.x = x;
-  s.y = y;
-  ViewToScreen(x, y, &s.px, &s.py);
-  CmdHandlerCall();
+  CmdPoint(x, y);
 }
 
 }  // namespace
@@ -465,6 +462,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       DisplayInit(hwnd);
       CmdShell.redraw = RedrawHook;
       CmdShell.pane = PaneHook;
+      CmdWinInstall();
       View.step = 0;
       View.togs &= ~0x8u;
       SendMessageA(hwnd, WM_CMDSTART, 0, 0);
@@ -509,9 +507,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     }
     case WM_LBUTTONDBLCLK:
       if (View.step == 2) {
-        View.slot[2] = View.slot[1];
         Sw.doubleClick = 1;
-        CmdHandlerCall();
+        CmdDoubleClick();
       }
       return 0;
     case WM_RBUTTONDOWN:

@@ -102,11 +102,17 @@ flashsave)
   ;;
 runner)
   # The Run button: the chosen application starts with the file argument,
-  # the lists keep it, a missing program is reported.
+  # the lists keep it, a missing program is reported. Run first offers to
+  # save the current cell, modified or not; No goes on without saving.
+  run_asks_save() {
+    robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "Run did not offer to save"
+    robot press "Confirm Save ..." No >/dev/null
+  }
   dir=$(sample_drawing quil7_runner)
   editor_start "$dir"
   editor_ready
   robot command QUIL7 11 >/dev/null
+  run_asks_save
   robot wait-dialog "Run Windows Application" 10000 >/dev/null || fail "no RUNNER dialog"
   [ "$(robot get-text "Run Windows Application" 400)" = "Notepad.exe" ] || fail "default application not shown"
   robot set-text "Run Windows Application" 400 "cmd.exe" >/dev/null
@@ -114,6 +120,7 @@ runner)
   robot press "Run Windows Application" Run >/dev/null
   wait_file "$dir/ran.txt" 20 ran || fail "the application did not run"
   robot command QUIL7 11 >/dev/null
+  run_asks_save
   robot wait-dialog "Run Windows Application" 10000 >/dev/null || fail "no RUNNER dialog"
   robot set-text "Run Windows Application" 400 "no_such_program_here.exe" >/dev/null
   robot press "Run Windows Application" Run >/dev/null

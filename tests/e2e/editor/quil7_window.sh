@@ -162,15 +162,19 @@ layout)
   note "screenshot: $QUIL_E2E_STATE/quil7_layout.png"
   ;;
 messages)
-  # WM_USER+1 with an index outside the command table, WM_USER+6 while no
-  # command waits for a point: any process can post them; nothing happens.
+  # WM_USER+1 with an index outside the command table: any process can post
+  # it; nothing happens. A point out of range is dropped; one in range is
+  # the first point of Get, which waits for it from the start.
   starts=$(trace_count '^start')
+  handlers=$(trace_count '^handler')
   robot post QUIL7 1025 500 0 >/dev/null
   robot post QUIL7 1025 -1 0 >/dev/null
-  robot post QUIL7 1030 5 5 >/dev/null
+  robot post QUIL7 1030 0x7fffffff 5 >/dev/null
   sleep 0.5
   [ "$(trace_count '^start')" = "$starts" ] || fail "a bad index started a command"
-  [ "$(trace_count '^handler')" = 0 ] || fail "a point reached a handler at step 0"
+  [ "$(trace_count '^handler')" = "$handlers" ] || fail "a point out of range reached a handler"
+  robot post QUIL7 1030 5 5 >/dev/null
+  trace_wait '^handler Get' $((handlers + 1)) || fail "Get did not take its first point"
   draws=$(trace_count '^start Draw')
   robot post QUIL7 1025 74 0 >/dev/null
   trace_wait '^start Draw' $((draws + 1)) || fail "WM_USER+1 Draw did nothing"

@@ -425,7 +425,7 @@ TEST_F(TlcFile, SaveAsScript) {
   ASSERT_EQ(TlcWriteCell("SCR", "SCR"), 0);
   EXPECT_EQ(TlcWrite.scriptFlag, 0);
   EXPECT_EQ(ReadFile("SCR.txt"),
-            "*** Script for SCR (2)  7.0.91  12/10/26  12:00:00\n"
+            "*** Script for SCR (2)  7.0.91  12/10/26  12:00:00\naput\n"
             "\n*cell1\nobj LOWER\nadd 10 0 3\n"
             "\n*box1\nobj b\nlayr 7\nadd 1 2 3.5 4\n"
             "\n*path1\nobj p\nlayr 5\nwdth 0.5\nadd 0 0\nadd 1.5 0\naput\n"

@@ -1,0 +1,103 @@
+// The editing operations of the command engine over the object store:
+// selection by window, adding boxes, paths, texts, instances, arcs and
+// spirals, and the handlers that run them step by step.
+#ifndef QUIL_EDITOR_COMMANDS_CMDEDIT_H
+#define QUIL_EDITOR_COMMANDS_CMDEDIT_H
+
+#include <cstdint>
+
+enum { PATH_VERTEX_MAX = 1024 };
+
+// The selection window, corners normalised, bounds inclusive.
+struct SelWindow {
+  int32_t x1, y1, x2, y2;
+};
+
+// --- selection --------------------------------------------------------------
+// Command ids the passes tell apart.
+enum {
+  ID_GET = 127, ID_FGET = 122, ID_TGET = 156, ID_CGET = 107, ID_AGET = 101, ID_WGET = 164,
+  ID_PUT = 142, ID_FPUT = 125, ID_TPUT = 158, ID_CPUT = 113, ID_APUT = 102,
+  ID_PBEG = 139, ID_PEND = 140, ID_OUTL = 137, ID_FULL = 126, ID_ADD = 100, ID_TEXT = 155,
+  ID_ARC = 103, ID_CMD = 109, ID_MOV = 133,
+};
+
+// Box edge bits of the edge test: left, right, bottom, top within the window.
+int BoxEdgeTest(const int32_t* box, const SelWindow& w, int* l, int* r, int* b, int* t);
+// 1 when [lo, hi] misses [wlo, whi]: both below or both above.
+int ExtentOutside(int32_t a, int32_t c, int32_t wlo, int32_t whi);
+// kind 0 edges, 1 whole. id: the command's id (Tput/Tget/Pbeg/Pend rules).
+void SelWindowBoxes(const SelWindow& w, int kind);
+void UnselWindowBoxes(const SelWindow& w, int kind, int id);
+void SelWindowPaths(const SelWindow& w, int kind, int id);
+void UnselWindowPaths(const SelWindow& w, int kind, int id);
+void PathSelSync(int32_t path);
+// The Get and Put cores at step 2 (shift: Shift held).
+void SelGetCore(const SelWindow& w, int id, int shift);
+void SelPutCore(const SelWindow& w, int id, int shift);
+// The instance pass. mode 0 select, 1 unselect, 7 outline (want: the
+// outline state wanted). overlap: a double click's point test. Returns the
+// number changed. Asks NOCELL when nothing changed and askCell is set.
+int CellInstApply(const SelWindow& w, int mode, int want, int overlap, int askCell);
+// Extent of level-0 instance i in the current cell.
+void InstExtent(int32_t i, int32_t ext[4]);
+void SelClearAll();
+
+// --- adding -------------------------------------------------------------------
+// First selected vertex of the first selected non-text path: 1 found.
+int SelVertexFind(int32_t* vertex, int32_t* next, int32_t* path);
+// Vertex count of a path's chain (loops stop at the store's vertex count).
+int PathVertexCount(int32_t path);
+// Inserts (x, y) after selected vertex v: 1 inserted, 0 refused (message).
+int VertexInsert(int32_t v, int32_t x, int32_t y);
+// A new box (normalised): 1, 0 refused.
+int BoxAdd(int layer, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// A new selected path of one vertex: its index, 0 refused.
+int32_t PathStart(int layer, int32_t width, int32_t x, int32_t y);
+// A new text: 1, 0 refused (empty, too long, capacity).
+int TextAdd(int layer, int32_t size, int orient, int32_t x, int32_t y, const char* text);
+// A new instance of cell at (x, y): 1, 0 refused (rank, capacity).
+int InstAdd(int cell, int orient, int32_t x, int32_t y);
+// The vertices of an arc from selected vertex S about c to e (segments n,
+// ccw 1 or 0) inserted after S: 1 done, 0 refused without change.
+int ArcInsert(int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw);
+// The spiral of the current spiral settings: 1 made, 0 refused.
+int SpiralMake();
+// Vertices the spiral settings would make (for the limit check).
+int SpiralVertexCount();
+// Deletes path p and its vertices (the vertex store kept dense).
+void PathDelete(int32_t p);
+
+// --- handlers -----------------------------------------------------------------
+void HandlerGet();      // Get, Tget, Wget
+void HandlerFget();     // Fget, Aget, Pbeg, Pend
+void HandlerPut();      // Put, Tput
+void HandlerFput();
+void HandlerCget();
+void HandlerCput();
+void HandlerAput();
+void HandlerOutlFull();
+void HandlerObj();
+// Add's object kind from objname= (box when it names nothing usable).
+void HandlerObjKindLoad();
+void HandlerAdd();
+void HandlerText();
+void HandlerArc();
+void HandlerLayr();
+void HandlerTlyr();
+void HandlerWdth();
+void HandlerTsiz();
+// View commands of the table that this engine carries out.
+void HandlerView();
+
+// Dialog rules. SPIRAL's OK over the spiral keys: 1 when the dialog may
+// close (both radii non-zero). ARC: 1 when the segment count is accepted,
+// 0 when it was lowered to 1023 and the dialog stays. NEWCELL's rank.
+int SpiralSettingsNormalise();
+int ArcSegsAccept(int32_t* segs);
+int NewCellRank(long n);
+
+// The drawing defaults' text size rule: multiple of 15, 15..9830400.
+int32_t TextSizeRound(int32_t s);
+
+#endif

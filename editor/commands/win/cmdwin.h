@@ -1,0 +1,10 @@
+// The command engine's Win32 side: its dialogs installed as the engine's
+// hooks on the main window.
+#ifndef QUIL_EDITOR_COMMANDS_WIN_CMDWIN_H
+#define QUIL_EDITOR_COMMANDS_WIN_CMDWIN_H
+
+// Installs the dialogs and the posting of WM_USER+3/+4 (after WM_CREATE set
+// Sw.main).
+void CmdWinInstall();
+
+#endif

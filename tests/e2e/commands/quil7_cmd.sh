@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The command engine in the editor: a script run through the CMD dialog
+# builds a new cell that Save writes; lines from other programs run with
+# key-line rights; undo and redo; closing with unsaved changes.
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../harness.sh"
+source "$here/../editor/quil7_lib.sh"
+
+case_name="${1:?case}"
+dir=$(sample_drawing "quil7cmd_$case_name")
+# An empty cell NEWC of rank 3 becomes the drawing's current cell; the
+# script case makes it itself through Load and the NEWCELL dialog.
+if [ "$case_name" != script ]; then
+  {
+    echo 5
+    sed -n '2,9p' "$dir/QUIL7.CRF"
+    printf 'NEWC\n3 0 0 1 1 0 0 0 0\n'
+  } >"$dir/QUIL7.CRF.new" && mv "$dir/QUIL7.CRF.new" "$dir/QUIL7.CRF"
+  printf '<?xml version="1.0"?>\n<TLC>\n<H>\nNEWC\n7.0.91\n7.0.91\n1000\num\n12/10/26\n12:00:00\n3 0 0 1 1\n0 0 0 0\n</H>\n</TLC>\n' \
+    >"$dir/NEWC.tlc"
+  sed -i 's/^cellname=.*/cellname=NEWC/' "$dir/QUIL7.USF"
+fi
+sed -i 's/^objname=.*/objname=B/' "$dir/QUIL7.USF"
+cp "$here/build.txt" "$dir/build.txt"
+
+editor_start "$dir"
+robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
+editor_ready
+[ "$case_name" = script ] || trace_wait '^load NEWC' 1 || fail "NEWC was not loaded: $(cat "$TRACE")"
+
+# masked FILE: the file without its date and time lines.
+masked() { sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2}$#DATE#; s#^[0-9]{2}:[0-9]{2}:[0-9]{2}$#TIME#' "$1"; }
+
+run_script() {
+  robot post QUIL7 1025 77 0 >/dev/null  # Cmd
+  robot wait-dialog "Command Line" 10000 >/dev/null || fail "no CMD dialog"
+  robot set-text "Command Line" 1325 "$1" >/dev/null || fail "no script box"
+  robot press "Command Line" "Run Script" >/dev/null || fail "no Run Script button"
+  trace_wait "^line\\|^start" 1 || true
+  wait_no_dialog "Command Line"
+}
+
+wait_no_dialog() {
+  local n=0
+  while robot dialog-text "$1" >/dev/null 2>&1; do
+    [ $n -ge 50 ] && fail "dialog '$1' still open"
+    sleep 0.2
+    n=$((n + 1))
+  done
+}
+
+save_cell() {
+  robot command QUIL7 18 >/dev/null
+  robot wait-dialog "Save Cell" 10000 >/dev/null || fail "no SCELL dialog"
+  [ "$(robot get-text "Save Cell" 1411)" = NEWC ] || fail "SCELL does not offer NEWC"
+  robot press "Save Cell" OK >/dev/null
+  wait_no_dialog "Save Cell"
+  sleep 0.5
+}
+
+box_lines() { grep -c '^<B>$' "$dir/NEWC.tlc"; }
+
+case "$case_name" in
+script)
+  # NEWC comes into being through Load and the NEWCELL dialog.
+  robot command QUIL7 19 >/dev/null
+  robot wait-dialog "Load Cell" 10000 >/dev/null || fail "no LCELL dialog"
+  robot set-text "Load Cell" 1004 NEWC >/dev/null
+  robot press "Load Cell" OK >/dev/null
+  robot wait-dialog "New Cell Rank" 10000 >/dev/null || fail "no NEWCELL dialog"
+  robot set-text "New Cell Rank" 1005 3 >/dev/null
+  robot press "New Cell Rank" OK >/dev/null
+  wait_file "$dir/NEWC.tlc" 10 NEWC || fail "the new cell has no file"
+  grep -q '^NEWC$' "$dir/QUIL7.CRF" || fail "NEWC is not in the cell list"
+  run_script build.txt
+  sleep 1
+  screenshot "$QUIL_E2E_STATE/quil7cmd_script.png"
+  save_cell
+  diff <(masked "$dir/NEWC.tlc") <(masked "$here/NEWC.golden") >&2 || fail "saved cell differs from the golden file"
+  grep -q '^NEWC$' "$dir/QUIL7.CRF" || fail "NEWC left the cell list"
+  grep -A1 '^NEWC$' "$dir/QUIL7.CRF" | tail -n1 | grep -q '^3 ' || fail "NEWC's rank changed"
+  ;;
+copydata)
+  # The refusal's message box holds the sender until it is answered.
+  robot copydata QUIL7 "print" >/dev/null &
+  sender=$!
+  robot wait-dialog "Error ..." 10000 >/dev/null || fail "Print on a key line was not refused"
+  txt=$(robot dialog-text "Error ...")
+  case "$txt" in *"PRINT is not available as an Fkey"*) ;; *) fail "message: $txt" ;; esac
+  robot press "Error ..." OK >/dev/null
+  wait_no_dialog "Error ..."
+  wait "$sender"
+  # A key line may carry fewer numbers: the rest come from the mouse.
+  robot copydata QUIL7 "add 1 1 2 2" >/dev/null
+  robot copydata QUIL7 "add 3 3" >/dev/null
+  trace_wait '^line key add 3 3$' 1 || fail "lines did not run: $(cat "$TRACE")"
+  save_cell
+  [ "$(box_lines)" = 1 ] || fail "expected one box, file: $(cat "$dir/NEWC.tlc")"
+  grep -A1 '^<B>$' "$dir/NEWC.tlc" | grep -q '^1 1000 1000 2000 2000$' ||
+    grep -A1 '^<B>$' "$dir/NEWC.tlc" | grep -q ' 1000 1000 2000 2000$' || fail "box not where asked: $(cat "$dir/NEWC.tlc")"
+  ;;
+undo)
+  for i in $(seq 1 11); do
+    robot copydata QUIL7 "add $i 0 $i.5 1" >/dev/null
+  done
+  trace_wait '^line key add 11 0 11.5 1$' 1 || fail "adds did not run"
+  for i in 0 1 2 3 4 5 6 7 8 9; do
+    [ -f "$dir/Undobkup$i.tlc" ] || fail "Undobkup$i.tlc missing: $(ls "$dir")"
+  done
+  [ ! -f "$dir/Undobkup10.tlc" ] || fail "more than ten undo files"
+  robot command QUIL7 16 >/dev/null  # Undo
+  sleep 0.5
+  save_cell
+  [ "$(box_lines)" = 10 ] || fail "Undo left $(box_lines) boxes"
+  robot command QUIL7 17 >/dev/null  # Redo
+  sleep 0.5
+  save_cell
+  [ "$(box_lines)" = 11 ] || fail "Redo left $(box_lines) boxes"
+  ;;
+close)
+  robot copydata QUIL7 "add 0 0 1 1" >/dev/null
+  save_cell
+  kept=$(cat "$dir/NEWC.tlc")
+  robot copydata QUIL7 "add 5 5 6 6" >/dev/null
+  trace_wait '^line key add 5 5 6 6$' 1 || fail "add did not run"
+  robot close QUIL7 >/dev/null
+  robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "closing did not ask"
+  txt=$(robot dialog-text "Confirm Save ...")
+  case "$txt" in *"Quil Editor is Closing"*) ;; *) fail "question: $txt" ;; esac
+  robot press "Confirm Save ..." No >/dev/null
+  wait_gone "$EDITOR_PID" 15 || fail "editor still running after No"
+  [ "$(cat "$dir/NEWC.tlc")" = "$kept" ] || fail "No still wrote the cell"
+  exit 0
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+editor_close
