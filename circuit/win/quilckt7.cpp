@@ -307,23 +307,20 @@ void TablesInit() {
   g_tables[4] = TableDlg{g_omit, 21, 6, 1100, 1119};
 }
 
+// The four values of a layer pair: edits 3010..3013, slots of sixteen each.
+const int kCapFirstSlot[4] = {2, 18, 34, 50};
+
 void CapShowPair(HWND d) {
   int n = App.capPair - 1;
   char num[8];
   snprintf(num, sizeof num, "%d", App.capPair);
   SetDlgItemTextA(d, 3100, num);
-  SetDlgItemTextA(d, 3010, Val(3, 2 + n));
-  SetDlgItemTextA(d, 3011, Val(3, 18 + n));
-  SetDlgItemTextA(d, 3012, Val(3, 34 + n));
-  SetDlgItemTextA(d, 3013, Val(3, 50 + n));
+  for (int k = 0; k < 4; k++) SetDlgItemTextA(d, 3010 + k, Val(3, kCapFirstSlot[k] + n));
 }
 
 void CapStorePair(HWND d) {
   int n = App.capPair - 1;
-  GetDlgItemTextA(d, 3010, ckt::g_set.val[3][2 + n], ckt::CKT_VALUE);
-  GetDlgItemTextA(d, 3011, ckt::g_set.val[3][18 + n], ckt::CKT_VALUE);
-  GetDlgItemTextA(d, 3012, ckt::g_set.val[3][34 + n], ckt::CKT_VALUE);
-  GetDlgItemTextA(d, 3013, ckt::g_set.val[3][50 + n], ckt::CKT_VALUE);
+  for (int k = 0; k < 4; k++) GetDlgItemTextA(d, 3010 + k, ckt::g_set.val[3][kCapFirstSlot[k] + n], ckt::CKT_VALUE);
 }
 
 INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
@@ -370,6 +367,16 @@ INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
 
 // ---- progress dialogs ----
 
+int AbortAsked(HWND d) { return MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_DISPLAY_NAME, MB_YESNO) == IDYES; }
+
+// The progress dialog is gone and the run may not go on.
+void CompileDisplayEnd(HWND d) {
+  if (d) DestroyWindow(d);
+  App.display1 = nullptr;
+  App.list1 = nullptr;
+  ckt::g_cktRun.abortFlag = 1;
+}
+
 INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
@@ -377,17 +384,11 @@ INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
       App.list1 = GetDlgItem(d, IDC_DISPLAY1_LIST);
       return TRUE;
     case WM_CLOSE:
-      if (MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_DISPLAY_NAME, MB_YESNO) == IDYES) {
-        DestroyWindow(d);
-        App.display1 = nullptr;
-        App.list1 = nullptr;
-        ckt::g_cktRun.abortFlag = 1;
-      }
+      if (AbortAsked(d)) CompileDisplayEnd(d);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDCANCEL) {
-        if (MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_DISPLAY_NAME, MB_YESNO) == IDYES)
-          ckt::g_cktRun.abortFlag = 1;
+        if (AbortAsked(d)) ckt::g_cktRun.abortFlag = 1;
         return TRUE;
       }
       return FALSE;
@@ -414,10 +415,7 @@ void Go(HWND main) {
   if (App.display1) SetDlgItemTextA(App.display1, 805, counts);
   ckt::CompileFinish(result, App.batch);
   ckt::StoreFreeAll();
-  if (App.display1) DestroyWindow(App.display1);
-  App.display1 = nullptr;
-  App.list1 = nullptr;
-  ckt::g_cktRun.abortFlag = 1;
+  CompileDisplayEnd(App.display1);
   if (App.batch) PostMessageA(main, WM_CLOSE, 0, 0);
 }
 
