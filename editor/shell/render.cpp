@@ -376,6 +376,30 @@ static int ObjColour(int layer) {
   return c;
 }
 
+// An object out of the view is marked, while its own cell is drawn in
+// full, for a later redraw; one in it loses the mark. 1 when out.
+static int ViewMark(int32_t* rec, uint32_t flags, int out) {
+  if (out) {
+    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
+    return 1;
+  }
+  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
+  return 0;
+}
+
+// The colour, fill and line style of an object's layer; an erase pass
+// (for paths and texts) draws in colour 0 with solid lines.
+static void ObjLook(uint32_t flags, int erase, int* colour, int* fill, int* style) {
+  int layer = (int)(flags & FLAG_LAYER_MASK);
+  *colour = ObjColour(layer);
+  *fill = LyrFillIndex(layer);
+  *style = LyrLineStyle(layer);
+  if (erase) {
+    *colour = 0;
+    *style = 0;
+  }
+}
+
 // The level whose placement applies, for the length of one object.
 struct LevelScope {
   int save;
@@ -402,15 +426,9 @@ void DrawBox(int32_t n, int k) {
   }
   double L, B, R, T;
   RectToTop((double)l, (double)b, (double)r, (double)t, &L, &B, &R, &T);
-  if (MissesView(L, B, R, T)) {
-    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    return;
-  }
-  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
-  int layer = (int)(flags & FLAG_LAYER_MASK);
-  int colour = ObjColour(layer);
-  int fill = LyrFillIndex(layer);
-  int style = LyrLineStyle(layer);
+  if (ViewMark(rec, flags, MissesView(L, B, R, T))) return;
+  int colour, fill, style;
+  ObjLook(flags, 0, &colour, &fill, &style);
   // Corners in the top cell: (l,b), (l,t), (r,b), (r,t).
   double lbx, lby, ltx, lty, rbx, rby, rtx, rty;
   DrawToTop((double)l, (double)b, &lbx, &lby);
@@ -615,19 +633,9 @@ void DrawPathObj(int32_t n, int k) {
   double L, B, R, T;
   RectToTop((double)(minx - aw), (double)(miny - aw), (double)(maxx + aw), (double)(maxy + aw), &L,
             &B, &R, &T);
-  if (MissesView(L, B, R, T)) {
-    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    return;
-  }
-  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
-  int layer = (int)(flags & FLAG_LAYER_MASK);
-  int colour = ObjColour(layer);
-  int fill = LyrFillIndex(layer);
-  int style = LyrLineStyle(layer);
-  if (Rd.erasePass) {
-    colour = 0;
-    style = 0;
-  }
+  if (ViewMark(rec, flags, MissesView(L, B, R, T))) return;
+  int colour, fill, style;
+  ObjLook(flags, Rd.erasePass, &colour, &fill, &style);
   CanvasPaint pen = DrawPaint(colour, style, fill);
   CanvasPaint sel = DrawPaint(PAL_SELECT, 0, fill);
   int thin = width == 0 || (aw < smin && !Rd.ctrl);
@@ -749,19 +757,9 @@ void DrawTextObj(int32_t n, int k) {
   }
   double L, B, R, T;
   RectToTop(l, b, r, t, &L, &B, &R, &T);
-  if (MissesView(L, B, R, T) && !Rd.convertText) {
-    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    return;
-  }
-  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
-  int layer = (int)(flags & FLAG_LAYER_MASK);
-  int colour = ObjColour(layer);
-  int fill = LyrFillIndex(layer);
-  int style = LyrLineStyle(layer);
-  if (Rd.erasePass) {
-    colour = 0;
-    style = 0;
-  }
+  if (ViewMark(rec, flags, MissesView(L, B, R, T) && !Rd.convertText)) return;
+  int colour, fill, style;
+  ObjLook(flags, Rd.erasePass, &colour, &fill, &style);
   if (!Rd.printing && (Rd.ownFull || Rd.ctrl || Rd.instErase))
     DrawMarker(MARKER_SMALL, x0, y0, (flags & PATH_SELECTED) && !Rd.erasePass ? PAL_SELECT : colour);
   CanvasPaint pen = DrawPaint(colour, style, fill);
