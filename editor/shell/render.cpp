@@ -565,20 +565,15 @@ int PathOutline(const int32_t* xs, const int32_t* ys, const uint32_t* words, int
     }
   }
   // Right start, left points forward, right points backward.
+  auto out = [&](double x, double y, uint32_t v) {
+    Rd.wx.push_back(x);
+    Rd.wy.push_back(y);
+    Rd.wv.push_back(v);
+  };
   size_t k = rx.size();
-  Rd.wx.push_back(rx[0]);
-  Rd.wy.push_back(ry[0]);
-  Rd.wv.push_back(pw[0]);
-  for (size_t i = 0; i < k; ++i) {
-    Rd.wx.push_back(lx[i]);
-    Rd.wy.push_back(ly[i]);
-    Rd.wv.push_back(pw[i]);
-  }
-  for (size_t i = k; i-- > 1;) {
-    Rd.wx.push_back(rx[i]);
-    Rd.wy.push_back(ry[i]);
-    Rd.wv.push_back(pw[i]);
-  }
+  out(rx[0], ry[0], pw[0]);
+  for (size_t i = 0; i < k; ++i) out(lx[i], ly[i], pw[i]);
+  for (size_t i = k; i-- > 1;) out(rx[i], ry[i], pw[i]);
   return (int)Rd.wx.size();
 }
 
@@ -824,28 +819,22 @@ static int OffShown(int layer) {
   return !LyrView.viewOverride && !LyrViewTest(layer);
 }
 
-void DrawMarkedBoxes(int pass) {
+// The selected objects of one kind: pass 1 all of them in the selection
+// colour only, pass 0 those on layers the view leaves out.
+static void DrawMarked(int pass, int32_t count, int32_t* (*recOf)(int32_t), uint32_t selBits,
+                       void (*draw)(int32_t, int)) {
   int saveSel = Rd.selOnly;
   if (pass) Rd.selOnly = 1;
-  for (int32_t i = 1; i <= Store.boxCount; ++i) {
+  for (int32_t i = 1; i <= count; ++i) {
     if (DrawAbortPoll(256)) break;
-    const int32_t* r = StoreBoxRec(i);
-    if (!r || !((uint32_t)r[0] & BOX_SEL_ALL)) continue;
+    const int32_t* r = recOf(i);
+    if (!r || !((uint32_t)r[0] & selBits)) continue;
     if (!pass && !OffShown((int)((uint32_t)r[0] & FLAG_LAYER_MASK))) continue;
-    DrawBox(i, -1);
+    draw(i, -1);
   }
   Rd.selOnly = saveSel;
 }
 
-void DrawMarkedPaths(int pass) {
-  int saveSel = Rd.selOnly;
-  if (pass) Rd.selOnly = 1;
-  for (int32_t i = 1; i <= Store.pathCount; ++i) {
-    if (DrawAbortPoll(256)) break;
-    const int32_t* r = StorePathRec(i);
-    if (!r || !((uint32_t)r[0] & PATH_SELECTED)) continue;
-    if (!pass && !OffShown((int)((uint32_t)r[0] & FLAG_LAYER_MASK))) continue;
-    DrawPathObj(i, -1);
-  }
-  Rd.selOnly = saveSel;
-}
+void DrawMarkedBoxes(int pass) { DrawMarked(pass, Store.boxCount, StoreBoxRec, BOX_SEL_ALL, DrawBox); }
+
+void DrawMarkedPaths(int pass) { DrawMarked(pass, Store.pathCount, StorePathRec, PATH_SELECTED, DrawPathObj); }
