@@ -20,19 +20,18 @@ void RenderReset() {
   std::vector<double> wx, wy, ca, cb;
   std::vector<uint32_t> wv;
   std::vector<CanvasPt> dev;
-  wx.swap(Rd.wx);
-  wy.swap(Rd.wy);
-  wv.swap(Rd.wv);
-  dev.swap(Rd.dev);
-  ca.swap(Rd.clipA);
-  cb.swap(Rd.clipB);
+  // The work buffers keep their room: out before the reset, back after it.
+  auto trade = [&] {
+    wx.swap(Rd.wx);
+    wy.swap(Rd.wy);
+    wv.swap(Rd.wv);
+    dev.swap(Rd.dev);
+    ca.swap(Rd.clipA);
+    cb.swap(Rd.clipB);
+  };
+  trade();
   Rd = RenderState();
-  wx.swap(Rd.wx);
-  wy.swap(Rd.wy);
-  wv.swap(Rd.wv);
-  dev.swap(Rd.dev);
-  ca.swap(Rd.clipA);
-  cb.swap(Rd.clipB);
+  trade();
 }
 
 void DrawStateReset() {
