@@ -155,13 +155,7 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
       if (!own) {
         CktBox* b = BoxRec(g_store->nb);
         if (!b) continue;
-        int32_t x0 = b->left, y0 = b->bottom, x1 = b->right, y1 = b->top;
-        PlaceTransform(depth, dx, dy, &x0, &y0);
-        PlaceTransform(depth, dx, dy, &x1, &y1);
-        b->left = x0 < x1 ? x0 : x1;
-        b->right = x0 < x1 ? x1 : x0;
-        b->bottom = y0 < y1 ? y0 : y1;
-        b->top = y0 < y1 ? y1 : y0;
+        PlaceBox(b, depth, dx, dy);
       }
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path)) {

@@ -106,13 +106,7 @@ int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* res
       if (!TlcMakeB(r.layer, v[0], v[1], v[2], v[3])) continue;
       CktBox* b = BoxRec(g_store->nb);
       if (!b) continue;
-      int32_t x0 = b->left, y0 = b->bottom, x1 = b->right, y1 = b->top;
-      PlaceTransform(depth, dx, dy, &x0, &y0);
-      PlaceTransform(depth, dx, dy, &x1, &y1);
-      b->left = x0 < x1 ? x0 : x1;
-      b->right = x0 < x1 ? x1 : x0;
-      b->bottom = y0 < y1 ? y0 : y1;
-      b->top = y0 < y1 ? y1 : y0;
+      PlaceBox(b, depth, dx, dy);
     } else {
       if (!TraceTableLayer(r.layer) || g_store->pLim || g_store->vLim) continue;
       xs.resize((size_t)r.n);

@@ -519,33 +519,35 @@ void SchematicVirtualNodesCreate() {
   AbortPoll(10);
 }
 
-int32_t LargestNodeBelow(int32_t limit) {
-  int32_t best = -5000000;
+namespace {
+// Hands f the node number of every box, then of every path that is not a
+// text (a text's word is negative), each by reference.
+template <class F>
+void EachObjectNode(F f) {
   for (int32_t i = 1; i <= g_store->nb; i++) {
     CktBox* b = BoxRec(i);
     if (!b) break;
-    if (b->node < limit && b->node > best) best = b->node;
+    f(b->node);
   }
   for (int32_t i = 1; i <= g_store->np; i++) {
     CktPath* p = PathRec(i);
     if (!p) break;
-    if (p->word >= 0 && p->node < limit && p->node > best) best = p->node;
+    if (p->word >= 0) f(p->node);
   }
+}
+}  // namespace
+
+int32_t LargestNodeBelow(int32_t limit) {
+  int32_t best = -5000000;
+  EachObjectNode([&](int32_t n) {
+    if (n < limit && n > best) best = n;
+  });
   return best;
 }
 
 int32_t SmallestNode() {
   int32_t m = -1;
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    m = std::min(m, b->node);
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0) m = std::min(m, p->node);
-  }
+  EachObjectNode([&](int32_t n) { m = std::min(m, n); });
   return m;
 }
 
@@ -555,16 +557,9 @@ void VirtualCondense() {
   StatusLine2("Condensing and Sorting Virtual Nodes", 0);
   AbortPoll(10);
   std::vector<int32_t> vals;
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    if (b->node < 0) vals.push_back(b->node);
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0 && p->node < 0) vals.push_back(p->node);
-  }
+  EachObjectNode([&](int32_t n) {
+    if (n < 0) vals.push_back(n);
+  });
   if (vals.empty()) return;
   std::sort(vals.begin(), vals.end(), [](int32_t a, int32_t b) { return a > b; });
   vals.erase(std::unique(vals.begin(), vals.end()), vals.end());
@@ -603,26 +598,10 @@ void RealSameNames() {
     if (it == nameOf.end()) it = nameOf.emplace(n, Lower(NodeName(n))).first;
     first.emplace(it->second, n);
   };
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    visit(b->node);
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0) visit(p->node);
-  }
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    if (b->node > 0) b->node = first[nameOf[b->node]];
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0 && p->node > 0) p->node = first[nameOf[p->node]];
-  }
+  EachObjectNode(visit);
+  EachObjectNode([&](int32_t& n) {
+    if (n > 0) n = first[nameOf[n]];
+  });
 }
 
 void VirtualNameClash() {
@@ -635,16 +614,7 @@ void VirtualNameClash() {
       virt[(size_t)-n] = 1;
     }
   };
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    note(b->node);
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0) note(p->node);
-  }
+  EachObjectNode(note);
   std::sort(real.begin(), real.end());
   real.erase(std::unique(real.begin(), real.end()), real.end());
   const char* prefix = g_set.val[GRP_MAIN][S_VNP];

@@ -394,4 +394,14 @@ void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y) {
   *x = Clamp32(tx + dx);
   *y = Clamp32(ty + dy);
 }
+
+void PlaceBox(CktBox* b, int depth, int64_t dx, int64_t dy) {
+  int32_t x0 = b->left, y0 = b->bottom, x1 = b->right, y1 = b->top;
+  PlaceTransform(depth, dx, dy, &x0, &y0);
+  PlaceTransform(depth, dx, dy, &x1, &y1);
+  b->left = x0 < x1 ? x0 : x1;
+  b->right = x0 < x1 ? x1 : x0;
+  b->bottom = y0 < y1 ? y0 : y1;
+  b->top = y0 < y1 ? y1 : y0;
+}
 }  // namespace ckt

@@ -142,6 +142,8 @@ void InstanceFetch(int level, int32_t n);
 // Turns (x, y) by the orientations of entries depth down to 0 and adds
 // (dx, dy); the result is clamped to 32 bits.
 void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y);
+// Both corners of box b placed so, and put in order again.
+void PlaceBox(CktBox* b, int depth, int64_t dx, int64_t dy);
 
 }  // namespace ckt
 

@@ -180,6 +180,7 @@ void Browse(HWND d, int target, const char* filter, const char* title) {
 
 INT_PTR CALLBACK MainSetupProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
   const int n = sizeof kMain / sizeof kMain[0];
+  if (SatDlgCancel(d, msg, wp)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       FieldsInit(d, kMain, n);
@@ -221,14 +222,8 @@ INT_PTR CALLBACK MainSetupProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
           ckt::SetupApply(ckt::GRP_MAIN, 1);
           EndDialog(d, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(d, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(d, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -247,6 +242,8 @@ TableDlg g_tables[5];
 
 INT_PTR CALLBACK TableProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
   const TableDlg* t = (const TableDlg*)GetWindowLongPtrA(d, DWLP_USER);
+  if (msg == WM_COMMAND && !t) return FALSE;
+  if (SatDlgCancel(d, msg, wp)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(d, DWLP_USER, lp);
@@ -254,7 +251,6 @@ INT_PTR CALLBACK TableProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
       FieldsInit(d, t->fields, t->count);
       return TRUE;
     case WM_COMMAND:
-      if (!t) return FALSE;
       switch (LOWORD(wp)) {
         case IDC_LIST_CELL:
           if (t->firstName && DialogBoxParamA(SatWin.inst, "ANYLIST", d, AnyListProc, 0) == 1) {
@@ -279,14 +275,8 @@ INT_PTR CALLBACK TableProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
           ckt::SetupApply(t->group, 1);
           EndDialog(d, LOWORD(wp) == IDC_COMPARE ? 2 : 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(d, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(d, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -307,26 +297,24 @@ void TablesInit() {
   g_tables[4] = TableDlg{g_omit, 21, 6, 1100, 1119};
 }
 
+// The four values of a layer pair: edits 3010..3013, slots of sixteen each.
+const int kCapFirstSlot[4] = {2, 18, 34, 50};
+
 void CapShowPair(HWND d) {
   int n = App.capPair - 1;
   char num[8];
   snprintf(num, sizeof num, "%d", App.capPair);
   SetDlgItemTextA(d, 3100, num);
-  SetDlgItemTextA(d, 3010, Val(3, 2 + n));
-  SetDlgItemTextA(d, 3011, Val(3, 18 + n));
-  SetDlgItemTextA(d, 3012, Val(3, 34 + n));
-  SetDlgItemTextA(d, 3013, Val(3, 50 + n));
+  for (int k = 0; k < 4; k++) SetDlgItemTextA(d, 3010 + k, Val(3, kCapFirstSlot[k] + n));
 }
 
 void CapStorePair(HWND d) {
   int n = App.capPair - 1;
-  GetDlgItemTextA(d, 3010, ckt::g_set.val[3][2 + n], ckt::CKT_VALUE);
-  GetDlgItemTextA(d, 3011, ckt::g_set.val[3][18 + n], ckt::CKT_VALUE);
-  GetDlgItemTextA(d, 3012, ckt::g_set.val[3][34 + n], ckt::CKT_VALUE);
-  GetDlgItemTextA(d, 3013, ckt::g_set.val[3][50 + n], ckt::CKT_VALUE);
+  for (int k = 0; k < 4; k++) GetDlgItemTextA(d, 3010 + k, ckt::g_set.val[3][kCapFirstSlot[k] + n], ckt::CKT_VALUE);
 }
 
 INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
+  if (SatDlgCancel(d, msg, wp)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       const char* u = Val(3, 0);
@@ -356,19 +344,23 @@ INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
           EndDialog(d, 1);
           return TRUE;
         }
-        case IDCANCEL:
-          EndDialog(d, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(d, 0);
-      return TRUE;
   }
   return FALSE;
 }
 
 // ---- progress dialogs ----
+
+int AbortAsked(HWND d) { return MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_DISPLAY_NAME, MB_YESNO) == IDYES; }
+
+// The progress dialog is gone and the run may not go on.
+void CompileDisplayEnd(HWND d) {
+  if (d) DestroyWindow(d);
+  App.display1 = nullptr;
+  App.list1 = nullptr;
+  ckt::g_cktRun.abortFlag = 1;
+}
 
 INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
@@ -377,17 +369,11 @@ INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
       App.list1 = GetDlgItem(d, IDC_DISPLAY1_LIST);
       return TRUE;
     case WM_CLOSE:
-      if (MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_DISPLAY_NAME, MB_YESNO) == IDYES) {
-        DestroyWindow(d);
-        App.display1 = nullptr;
-        App.list1 = nullptr;
-        ckt::g_cktRun.abortFlag = 1;
-      }
+      if (AbortAsked(d)) CompileDisplayEnd(d);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDCANCEL) {
-        if (MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_DISPLAY_NAME, MB_YESNO) == IDYES)
-          ckt::g_cktRun.abortFlag = 1;
+        if (AbortAsked(d)) ckt::g_cktRun.abortFlag = 1;
         return TRUE;
       }
       return FALSE;
@@ -414,10 +400,7 @@ void Go(HWND main) {
   if (App.display1) SetDlgItemTextA(App.display1, 805, counts);
   ckt::CompileFinish(result, App.batch);
   ckt::StoreFreeAll();
-  if (App.display1) DestroyWindow(App.display1);
-  App.display1 = nullptr;
-  App.list1 = nullptr;
-  ckt::g_cktRun.abortFlag = 1;
+  CompileDisplayEnd(App.display1);
   if (App.batch) PostMessageA(main, WM_CLOSE, 0, 0);
 }
 
@@ -510,10 +493,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   char text[600];
   switch (msg) {
     case WM_CREATE: {
-      SatWin.main = hwnd;
-      HDC dc = GetDC(hwnd);
-      SelectObject(dc, GetStockObject(SYSTEM_FONT));
-      ReleaseDC(hwnd, dc);
+      SatMainCreate(hwnd);
       if (App.startFail) {
         ckt::g_cktRun.abortFlag = 1;
         snprintf(text, sizeof text,
@@ -546,14 +526,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CLOSE:
     case WM_DESTROY:
-      if ((App.display1 || App.display2) && !ckt::g_cktRun.abortFlag) return 0;
-      if (msg == WM_DESTROY && !SatWin.main) return 0;
-      SaveAndQuit(hwnd);
-      if (msg == WM_CLOSE) {
-        SatWin.main = nullptr;
-        DestroyWindow(hwnd);
-      }
-      return 0;
+      return SatMainClose(hwnd, msg, (App.display1 || App.display2) && !ckt::g_cktRun.abortFlag, SaveAndQuit);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
@@ -609,13 +582,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   ckt::NodesReset();
   TablesInit();
 
-  INITCOMMONCONTROLSEX icc;
-  icc.dwSize = sizeof icc;
-  icc.dwICC = 0xFF;
-  InitCommonControlsEx(&icc);
-  if (!GetCurrentDirectoryA(sizeof SatFrame.startFolder, SatFrame.startFolder)) SatFrame.startFolder[0] = 0;
-  ProgDrive();
-  WinMetricsInit();
+  SatWinStart();
   ckt::g_set.screenW = SatWin.fullW;
   ckt::g_set.screenH = SatWin.fullH;
   App.startFail = ckt::UsfMainRead("QUIL7.USF") ? 2 : 0;
@@ -623,27 +590,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   snprintf(App.cmdLine, sizeof App.cmdLine, "%s", cmdLine ? cmdLine : "");
   App.batch = CountTokens(App.cmdLine) >= 3;
 
-  WNDCLASSEXA wc;
-  memset(&wc, 0, sizeof wc);
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, "QUILCKT");
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  wc.lpszClassName = "QuilCkt7";
-  if (!RegisterClassExA(&wc)) return 1;
-  SatWin.accel = LoadAcceleratorsA(instance, "QUILCKTAC");
-  for (int i = 0; i < 10; ++i)
-    SatWin.bitmaps[i] = (HBITMAP)LoadImageA(instance, kButtons[i].bitmap, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
-
-  HWND main = CreateWindowExA(WS_EX_WINDOWEDGE, "QuilCkt7", SatWin.title,
-                              WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, 0, 0, CW_USEDEFAULT,
-                              CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND main = SatWinCreate(instance, MainWndProc);
   if (!main) return 1;
-  SatWin.main = main;
-  ToolbarPlace();
   {
     // Ten buttons: the window is as wide as the tool bar needs.
     RECT r, g;
@@ -675,10 +623,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
-  for (HBITMAP& b : SatWin.bitmaps) {
-    if (b) DeleteObject(b);
-    b = nullptr;
-  }
+  SatWinBitmapsFree();
   ckt::StoreFreeAll();
   return (int)m.wParam;
 }

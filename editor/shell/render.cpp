@@ -20,19 +20,18 @@ void RenderReset() {
   std::vector<double> wx, wy, ca, cb;
   std::vector<uint32_t> wv;
   std::vector<CanvasPt> dev;
-  wx.swap(Rd.wx);
-  wy.swap(Rd.wy);
-  wv.swap(Rd.wv);
-  dev.swap(Rd.dev);
-  ca.swap(Rd.clipA);
-  cb.swap(Rd.clipB);
+  // The work buffers keep their room: out before the reset, back after it.
+  auto trade = [&] {
+    wx.swap(Rd.wx);
+    wy.swap(Rd.wy);
+    wv.swap(Rd.wv);
+    dev.swap(Rd.dev);
+    ca.swap(Rd.clipA);
+    cb.swap(Rd.clipB);
+  };
+  trade();
   Rd = RenderState();
-  wx.swap(Rd.wx);
-  wy.swap(Rd.wy);
-  wv.swap(Rd.wv);
-  dev.swap(Rd.dev);
-  ca.swap(Rd.clipA);
-  cb.swap(Rd.clipB);
+  trade();
 }
 
 void DrawStateReset() {
@@ -376,6 +375,30 @@ static int ObjColour(int layer) {
   return c;
 }
 
+// An object out of the view is marked, while its own cell is drawn in
+// full, for a later redraw; one in it loses the mark. 1 when out.
+static int ViewMark(int32_t* rec, uint32_t flags, int out) {
+  if (out) {
+    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
+    return 1;
+  }
+  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
+  return 0;
+}
+
+// The colour, fill and line style of an object's layer; an erase pass
+// (for paths and texts) draws in colour 0 with solid lines.
+static void ObjLook(uint32_t flags, int erase, int* colour, int* fill, int* style) {
+  int layer = (int)(flags & FLAG_LAYER_MASK);
+  *colour = ObjColour(layer);
+  *fill = LyrFillIndex(layer);
+  *style = LyrLineStyle(layer);
+  if (erase) {
+    *colour = 0;
+    *style = 0;
+  }
+}
+
 // The level whose placement applies, for the length of one object.
 struct LevelScope {
   int save;
@@ -402,15 +425,9 @@ void DrawBox(int32_t n, int k) {
   }
   double L, B, R, T;
   RectToTop((double)l, (double)b, (double)r, (double)t, &L, &B, &R, &T);
-  if (MissesView(L, B, R, T)) {
-    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    return;
-  }
-  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
-  int layer = (int)(flags & FLAG_LAYER_MASK);
-  int colour = ObjColour(layer);
-  int fill = LyrFillIndex(layer);
-  int style = LyrLineStyle(layer);
+  if (ViewMark(rec, flags, MissesView(L, B, R, T))) return;
+  int colour, fill, style;
+  ObjLook(flags, 0, &colour, &fill, &style);
   // Corners in the top cell: (l,b), (l,t), (r,b), (r,t).
   double lbx, lby, ltx, lty, rbx, rby, rtx, rty;
   DrawToTop((double)l, (double)b, &lbx, &lby);
@@ -547,20 +564,15 @@ int PathOutline(const int32_t* xs, const int32_t* ys, const uint32_t* words, int
     }
   }
   // Right start, left points forward, right points backward.
+  auto out = [&](double x, double y, uint32_t v) {
+    Rd.wx.push_back(x);
+    Rd.wy.push_back(y);
+    Rd.wv.push_back(v);
+  };
   size_t k = rx.size();
-  Rd.wx.push_back(rx[0]);
-  Rd.wy.push_back(ry[0]);
-  Rd.wv.push_back(pw[0]);
-  for (size_t i = 0; i < k; ++i) {
-    Rd.wx.push_back(lx[i]);
-    Rd.wy.push_back(ly[i]);
-    Rd.wv.push_back(pw[i]);
-  }
-  for (size_t i = k; i-- > 1;) {
-    Rd.wx.push_back(rx[i]);
-    Rd.wy.push_back(ry[i]);
-    Rd.wv.push_back(pw[i]);
-  }
+  out(rx[0], ry[0], pw[0]);
+  for (size_t i = 0; i < k; ++i) out(lx[i], ly[i], pw[i]);
+  for (size_t i = k; i-- > 1;) out(rx[i], ry[i], pw[i]);
   return (int)Rd.wx.size();
 }
 
@@ -615,19 +627,9 @@ void DrawPathObj(int32_t n, int k) {
   double L, B, R, T;
   RectToTop((double)(minx - aw), (double)(miny - aw), (double)(maxx + aw), (double)(maxy + aw), &L,
             &B, &R, &T);
-  if (MissesView(L, B, R, T)) {
-    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    return;
-  }
-  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
-  int layer = (int)(flags & FLAG_LAYER_MASK);
-  int colour = ObjColour(layer);
-  int fill = LyrFillIndex(layer);
-  int style = LyrLineStyle(layer);
-  if (Rd.erasePass) {
-    colour = 0;
-    style = 0;
-  }
+  if (ViewMark(rec, flags, MissesView(L, B, R, T))) return;
+  int colour, fill, style;
+  ObjLook(flags, Rd.erasePass, &colour, &fill, &style);
   CanvasPaint pen = DrawPaint(colour, style, fill);
   CanvasPaint sel = DrawPaint(PAL_SELECT, 0, fill);
   int thin = width == 0 || (aw < smin && !Rd.ctrl);
@@ -749,19 +751,9 @@ void DrawTextObj(int32_t n, int k) {
   }
   double L, B, R, T;
   RectToTop(l, b, r, t, &L, &B, &R, &T);
-  if (MissesView(L, B, R, T) && !Rd.convertText) {
-    if (Rd.ownFull) rec[0] = (int32_t)(flags | OBJ_MARKED);
-    return;
-  }
-  if (Rd.ownFull) rec[0] = (int32_t)(flags & ~(uint32_t)OBJ_MARKED);
-  int layer = (int)(flags & FLAG_LAYER_MASK);
-  int colour = ObjColour(layer);
-  int fill = LyrFillIndex(layer);
-  int style = LyrLineStyle(layer);
-  if (Rd.erasePass) {
-    colour = 0;
-    style = 0;
-  }
+  if (ViewMark(rec, flags, MissesView(L, B, R, T) && !Rd.convertText)) return;
+  int colour, fill, style;
+  ObjLook(flags, Rd.erasePass, &colour, &fill, &style);
   if (!Rd.printing && (Rd.ownFull || Rd.ctrl || Rd.instErase))
     DrawMarker(MARKER_SMALL, x0, y0, (flags & PATH_SELECTED) && !Rd.erasePass ? PAL_SELECT : colour);
   CanvasPaint pen = DrawPaint(colour, style, fill);
@@ -826,28 +818,22 @@ static int OffShown(int layer) {
   return !LyrView.viewOverride && !LyrViewTest(layer);
 }
 
-void DrawMarkedBoxes(int pass) {
+// The selected objects of one kind: pass 1 all of them in the selection
+// colour only, pass 0 those on layers the view leaves out.
+static void DrawMarked(int pass, int32_t count, int32_t* (*recOf)(int32_t), uint32_t selBits,
+                       void (*draw)(int32_t, int)) {
   int saveSel = Rd.selOnly;
   if (pass) Rd.selOnly = 1;
-  for (int32_t i = 1; i <= Store.boxCount; ++i) {
+  for (int32_t i = 1; i <= count; ++i) {
     if (DrawAbortPoll(256)) break;
-    const int32_t* r = StoreBoxRec(i);
-    if (!r || !((uint32_t)r[0] & BOX_SEL_ALL)) continue;
+    const int32_t* r = recOf(i);
+    if (!r || !((uint32_t)r[0] & selBits)) continue;
     if (!pass && !OffShown((int)((uint32_t)r[0] & FLAG_LAYER_MASK))) continue;
-    DrawBox(i, -1);
+    draw(i, -1);
   }
   Rd.selOnly = saveSel;
 }
 
-void DrawMarkedPaths(int pass) {
-  int saveSel = Rd.selOnly;
-  if (pass) Rd.selOnly = 1;
-  for (int32_t i = 1; i <= Store.pathCount; ++i) {
-    if (DrawAbortPoll(256)) break;
-    const int32_t* r = StorePathRec(i);
-    if (!r || !((uint32_t)r[0] & PATH_SELECTED)) continue;
-    if (!pass && !OffShown((int)((uint32_t)r[0] & FLAG_LAYER_MASK))) continue;
-    DrawPathObj(i, -1);
-  }
-  Rd.selOnly = saveSel;
-}
+void DrawMarkedBoxes(int pass) { DrawMarked(pass, Store.boxCount, StoreBoxRec, BOX_SEL_ALL, DrawBox); }
+
+void DrawMarkedPaths(int pass) { DrawMarked(pass, Store.pathCount, StorePathRec, PATH_SELECTED, DrawPathObj); }

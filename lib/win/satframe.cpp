@@ -153,10 +153,7 @@ void SaveAndQuit(HWND hwnd) {
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: {
-      SatWin.main = hwnd;
-      HDC dc = GetDC(hwnd);
-      SelectObject(dc, GetStockObject(SYSTEM_FONT));
-      ReleaseDC(hwnd, dc);
+      SatMainCreate(hwnd);
       if (SatFrame.startFail) {
         SetupMissingShow();
       } else if (SatCrfRead()) {
@@ -169,14 +166,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
     case WM_DESTROY:
-      if (SatWin.display && !SatFrame.abortFlag) return 0;
-      if (msg == WM_DESTROY && !SatWin.main) return 0;
-      SaveAndQuit(hwnd);
-      if (msg == WM_CLOSE) {
-        SatWin.main = nullptr;
-        DestroyWindow(hwnd);
-      }
-      return 0;
+      return SatMainClose(hwnd, msg, SatWin.display && !SatFrame.abortFlag, SaveAndQuit);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
@@ -211,6 +201,73 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void SatMainCreate(HWND hwnd) {
+  SatWin.main = hwnd;
+  HDC dc = GetDC(hwnd);
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  ReleaseDC(hwnd, dc);
+}
+
+LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwnd)) {
+  if (busy) return 0;
+  if (msg == WM_DESTROY && !SatWin.main) return 0;
+  saveAndQuit(hwnd);
+  if (msg == WM_CLOSE) {
+    SatWin.main = nullptr;
+    DestroyWindow(hwnd);
+  }
+  return 0;
+}
+
+int SatDlgCancel(HWND dialog, UINT msg, WPARAM wParam) {
+  if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
+  EndDialog(dialog, 0);
+  return 1;
+}
+
+void SatWinStart() {
+  INITCOMMONCONTROLSEX icc;
+  icc.dwSize = sizeof icc;
+  icc.dwICC = 0xFF;
+  InitCommonControlsEx(&icc);
+  if (!GetCurrentDirectoryA(sizeof SatFrame.startFolder, SatFrame.startFolder)) SatFrame.startFolder[0] = '\0';
+  ProgDrive();
+  WinMetricsInit();
+}
+
+HWND SatWinCreate(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXA wc;
+  memset(&wc, 0, sizeof wc);
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, Prog().icon);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = Prog().className;
+  if (!RegisterClassExA(&wc)) return nullptr;
+  SatWin.accel = LoadAcceleratorsA(instance, Prog().accel);
+  for (int i = 0; i < Prog().buttonCount && i < 16; ++i)
+    SatWin.bitmaps[i] = (HBITMAP)LoadImageA(instance, Prog().buttons[i].bitmap, IMAGE_BITMAP, 0, 0,
+                                            LR_LOADMAP3DCOLORS);
+
+  HWND main = CreateWindowExA(WS_EX_WINDOWEDGE, Prog().className, SatWin.title,
+                              WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, 0, 0, CW_USEDEFAULT,
+                              CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (!main) return nullptr;
+  SatWin.main = main;
+  ToolbarPlace();
+  return main;
+}
+
+void SatWinBitmapsFree() {
+  for (HBITMAP& b : SatWin.bitmaps) {
+    if (b) DeleteObject(b);
+    b = nullptr;
+  }
+}
 
 void WinMetricsInit() {
   SatWin.capH = GetSystemMetrics(SM_CYCAPTION);
@@ -305,37 +362,11 @@ int SatWinMain(HINSTANCE instance, const SatWinProgram* win) {
   HostSet(&kFrameHost);
   SatDisplaySet(&kFrameDisplay);
 
-  INITCOMMONCONTROLSEX icc;
-  icc.dwSize = sizeof icc;
-  icc.dwICC = 0xFF;
-  InitCommonControlsEx(&icc);
-  if (!GetCurrentDirectoryA(sizeof SatFrame.startFolder, SatFrame.startFolder)) SatFrame.startFolder[0] = '\0';
-  ProgDrive();
-  WinMetricsInit();
+  SatWinStart();
   SatFrame.startFail = UsfMainRead();
 
-  WNDCLASSEXA wc;
-  memset(&wc, 0, sizeof wc);
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, Prog().icon);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  wc.lpszClassName = Prog().className;
-  if (!RegisterClassExA(&wc)) return 1;
-  SatWin.accel = LoadAcceleratorsA(instance, Prog().accel);
-  for (int i = 0; i < Prog().buttonCount && i < 16; ++i)
-    SatWin.bitmaps[i] = (HBITMAP)LoadImageA(instance, Prog().buttons[i].bitmap, IMAGE_BITMAP, 0, 0,
-                                            LR_LOADMAP3DCOLORS);
-
-  HWND main = CreateWindowExA(WS_EX_WINDOWEDGE, Prog().className, SatWin.title,
-                              WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, 0, 0, CW_USEDEFAULT,
-                              CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND main = SatWinCreate(instance, MainProc);
   if (!main) return 1;
-  SatWin.main = main;
-  ToolbarPlace();
   ShowWindow(main, SW_SHOWNORMAL);
   UpdateWindow(main);
   SetFocus(main);
@@ -347,9 +378,6 @@ int SatWinMain(HINSTANCE instance, const SatWinProgram* win) {
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
-  for (HBITMAP& b : SatWin.bitmaps) {
-    if (b) DeleteObject(b);
-    b = nullptr;
-  }
+  SatWinBitmapsFree();
   return (int)m.wParam;
 }

@@ -37,6 +37,22 @@ extern SatWinState SatWin;
 
 int SatWinMain(HINSTANCE instance, const SatWinProgram* win);
 
+// The pieces of SatWinMain and of its main window, for a program that keeps
+// its own window procedure and message loop around the frame's dialogs.
+// Start: common controls, start folder, program drive, metrics. Create: the
+// program table's window class, accelerators, button bitmaps, the window
+// and its tool bar; null when the class or the window fails.
+void SatWinStart();
+HWND SatWinCreate(HINSTANCE instance, WNDPROC proc);
+void SatWinBitmapsFree();
+// WM_CREATE: the main window and its font.
+void SatMainCreate(HWND hwnd);
+// WM_CLOSE and WM_DESTROY: nothing while busy (a run that may not be cut),
+// else saveAndQuit once, and a close destroys the window. Returns 0.
+LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwnd));
+// Cancel and closing end a modal dialog with 0: 1 when msg was one of them.
+int SatDlgCancel(HWND dialog, UINT msg, WPARAM wParam);
+
 void WinMetricsInit();
 int ProgDrive();
 int RunProgram(const char* program, const char* argument);

@@ -112,6 +112,7 @@ struct LdmAskState {
 LdmAskState LdmAsk;
 
 INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
@@ -136,14 +137,8 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         case 7:
           EndDialog(dialog, 7);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -214,6 +209,7 @@ void Browse(HWND dialog, int edit, const char* filter, const char* title) {
 }
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int k = 0; k < 10; ++k) SetDlgItemTextA(dialog, kEdits[k], UsfSlot(k));
@@ -240,9 +236,6 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           SetupApplyProc(1);
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
     case WM_DESTROY:
@@ -250,9 +243,6 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       GdsOutSelParse(UsfSlot(GK_FTR));
       Gp.setupNotDone = 0;
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -334,6 +324,7 @@ INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // ---- TEXT ---------------------------------------------------------------------
 
 INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int k = 0; k < GDSOUT_ROWS * 6; ++k) SetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k]);
@@ -345,14 +336,8 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GdsOutTextApply();
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -387,10 +372,13 @@ void DisplayInit(HWND dialog) {
   SetWindowTextA(dialog, title);
 }
 
+int AbortAsked(HWND dialog) {
+  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 // The progress dialog: as the frame's, but its own Cancel asks in the
 // dialog's own words (the Esc poll keeps the converter's older spelling).
 INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  static const char kQuestion[] = "Aborting Conversion ... OK?";
   switch (msg) {
     case WM_INITDIALOG:
       SatWin.display = dialog;
@@ -399,13 +387,12 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
-        if (MsgBoxShow(dialog, kQuestion, SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES)
-          SatFrame.abortFlag = 1;
+        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
         return TRUE;
       }
       return FALSE;
     case WM_CLOSE:
-      if (MsgBoxShow(dialog, kQuestion, SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+      if (AbortAsked(dialog)) {
         SatFrame.abortFlag = 1;
         DestroyWindow(dialog);
         SatWin.display = nullptr;

@@ -3,6 +3,7 @@
 #ifndef QUIL_TESTS_CKT_SUPPORT_H
 #define QUIL_TESTS_CKT_SUPPORT_H
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,6 +22,18 @@ using namespace ckt;
 
 // Layers of the test drawings.
 enum { L_ACTIVE = 2, L_POLY = 5, L_CONTACT = 6, L_METAL1 = 7, L_VIA = 8, L_METAL2 = 9, L_NODE = 10, L_CONN = 11 };
+
+// The whole of a file; empty when it cannot be read.
+inline std::string ReadAll(const std::string& path) {
+  std::string s;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return s;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+  fclose(f);
+  return s;
+}
 
 inline void SetValue(int group, int slot, const char* text) {
   snprintf(g_set.val[group][slot], CKT_VALUE, "%s", text);

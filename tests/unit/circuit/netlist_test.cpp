@@ -29,17 +29,6 @@ std::string Source() {
 std::string Fixture() { return Source() + "/tests/fixtures/circuit/netlist/"; }
 std::string Expected() { return Source() + "/tests/fixtures/circuit/netlist_expected/"; }
 
-std::string ReadAll(const std::string& path) {
-  std::string s;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return s;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-  fclose(f);
-  return s;
-}
-
 void WriteAll(const std::string& path, const std::string& s) {
   FILE* f = fopen(path.c_str(), "wb");
   ASSERT_TRUE(f);

@@ -8,17 +8,6 @@ namespace {
 
 using namespace ckttest;
 
-std::string ReadAll(const char* path) {
-  std::string s;
-  FILE* f = fopen(path, "r");
-  if (!f) return s;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-  fclose(f);
-  return s;
-}
-
 TEST(CktRun, ListIsCappedButTheLogKeepsEveryLine) {
   Engine e;
   char path[] = "/tmp/ckt_log_XXXXXX";

@@ -404,30 +404,24 @@ TEST(GdsOutConvert, MissingMainCellAndMap) {
   EXPECT_TRUE(Said(*run2.host, "LDM File is Incorrect or Missing ... Can't Continue"));
 }
 
+// The GDS file or the log on a full disk: the write fails, and is said.
 TEST(GdsOutConvert, FullDiskIsNotReportedComplete) {
-  RunDir run;
   FILE* probe = fopen("/dev/full", "wb");
   if (!probe) GTEST_SKIP() << "no /dev/full";
   fclose(probe);
-  WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
-  WriteText("TOP.ldm", "10,0,1\n");
-  ASSERT_EQ(symlink("/dev/full", "TOP.gds"), 0);
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
-  EXPECT_TRUE(Said(*run.host, "Unable to Write GDS File " + run.dir.path + "/TOP.gds ... Can't Continue"));
-  EXPECT_FALSE(Said(*run.host, "Completed"));
-}
-
-TEST(GdsOutConvert, FullDiskUnderTheLogIsNotReportedComplete) {
-  RunDir run;
-  FILE* probe = fopen("/dev/full", "wb");
-  if (!probe) GTEST_SKIP() << "no /dev/full";
-  fclose(probe);
-  WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
-  WriteText("TOP.ldm", "10,0,1\n");
-  ASSERT_EQ(symlink("/dev/full", "GdsOut.log"), 0);
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
-  EXPECT_TRUE(Said(*run.host, "Unable to Write Log File ... Can't Continue"));
-  EXPECT_FALSE(Said(*run.host, "Completed"));
+  const char* const files[] = {"TOP.gds", "GdsOut.log"};
+  for (const char* file : files) {
+    RunDir run;
+    WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
+    WriteText("TOP.ldm", "10,0,1\n");
+    ASSERT_EQ(symlink("/dev/full", file), 0) << file;
+    std::string message = strcmp(file, "TOP.gds") == 0
+                              ? "Unable to Write GDS File " + run.dir.path + "/TOP.gds ... Can't Continue"
+                              : "Unable to Write Log File ... Can't Continue";
+    EXPECT_EQ(GdsOutGo(), GO_ABORTED) << file;
+    EXPECT_TRUE(Said(*run.host, message)) << file;
+    EXPECT_FALSE(Said(*run.host, "Completed")) << file;
+  }
 }
 
 TEST(GdsOutConvert, TooManyCellsStops) {

@@ -12,31 +12,11 @@
 #include "satlib.h"
 #include "satsetup.h"
 #include "satutil.h"
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempFolder {
-  fs::path dir, old;
-  TempFolder() {
-    old = fs::current_path();
-    char tmpl[] = "/tmp/quilusfXXXXXX";
-    dir = mkdtemp(tmpl);
-    fs::current_path(dir);
-  }
-  ~TempFolder() {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
-  void Write(const std::string& name, const std::string& text) { std::ofstream(dir / name) << text; }
-  std::string Read(const std::string& name) {
-    std::ifstream f(dir / name);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
-};
 
 const char* const kKeys[] = {"mcn=", "ltc=", "flt=", "lft=", nullptr};
 const char* const kDefaults[] = {"?", "-", "Y", "0"};

@@ -13,25 +13,11 @@
 #include "q7tlcrw.h"
 #include "satlib.h"
 #include "satsetup.h"
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempFolder {
-  fs::path dir, old;
-  TempFolder() {
-    old = fs::current_path();
-    char tmpl[] = "/tmp/quiltlcXXXXXX";
-    dir = mkdtemp(tmpl);
-    fs::current_path(dir);
-  }
-  ~TempFolder() {
-    fs::current_path(old);
-    fs::remove_all(dir);
-  }
-  void Write(const std::string& name, const std::string& text) { std::ofstream(dir / name) << text; }
-};
 
 void Fresh() {
   TlcStoreReset();
