@@ -536,7 +536,10 @@ void PostHook(int what) {
   PostMessageA(Sw.main, what == CMD_POST_BACK ? WM_CMDBACK : WM_CMDRESUME, 0, 0);
 }
 
-void DoneHook(int) {
+void DoneHook(int mode) {
+  // Selection commands end with bit 0x08: their highlight is drawn at once,
+  // without waiting for a redraw.
+  if ((mode & 0x08) && !Sw.redrawing) DisplaySelectedDraw(Sw.dc);
   TogglePanelSync();
   TitleShow(0);
   DisplayPanesUpdate();

@@ -81,6 +81,26 @@ void DisplayDraw(HDC dc, int kind) {
              (long long)Rd.instsExpanded, ms);
 }
 
+void DisplaySelectedDraw(HDC dc) {
+  if (!dc || DrawAreaEmpty(View.area) || !Store.currentCell) return;
+  const DrawArea& a = View.area;
+  DrawViewSet(View.cxi, View.cyi, View.width, a.left, a.top, a.right, a.bottom, View.aspectSetup,
+              MainSetup.drawres, MainSetup.celldrawres);
+  Rd.togs = View.togs;
+  Rd.ctrl = KeyCtrlHeld();
+  Rd.drawAbort = 0;
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, a.left, a.top, a.right, a.bottom);
+  gCanvas.dc = dc;
+  gCanvas.wine = MainSetup.winemods != 0;
+  DrawCanvasSet(GdiCanvasMake(&gCanvas));
+  DrawMarkedBoxes(1);
+  DrawMarkedPaths(1);
+  GdiCanvasEnd(&gCanvas);
+  GdiFlush();
+  RestoreDC(dc, saved);
+}
+
 void DisplayPanesUpdate() {
   char text[1200];
   SelCounts c;

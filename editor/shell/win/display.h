@@ -11,6 +11,10 @@ void DisplayInit(HWND main);
 // hierarchy, grid and origin marker. kind 3 is the print-resolution preview.
 void DisplayDraw(HDC dc, int kind);
 
+// The selected boxes and paths drawn again in the selection colour, over
+// what is on the screen (command completion after a selection).
+void DisplaySelectedDraw(HDC dc);
+
 // Panes 602 (counts of the selection or of the cell) and 604 (depth window
 // and layer sets), as command completion leaves them.
 void DisplayPanesUpdate();

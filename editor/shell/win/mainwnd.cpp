@@ -130,6 +130,24 @@ void Paint(HWND hwnd) {
   CmdDone(0);
 }
 
+// The figure follows the running command: from the point before the one it
+// waits for to the cursor, a rectangle while that point closes a window. A
+// figure still on the screen is taken off before it changes, since only the
+// same figure drawn again removes it.
+void RubberSync() {
+  int kind = FIG_NONE, ax = 0, ay = 0;
+  if (View.step >= 2 && View.step <= 4) {
+    kind = CmdEngine.pointMode == 2 && View.step == 2 ? FIG_RECT : FIG_LINE;
+    ax = View.slot[View.step - 1].px;
+    ay = View.slot[View.step - 1].py;
+  }
+  if (kind == Rubber.kind && ax == Rubber.ax && ay == Rubber.ay) return;
+  RubberShow(0);
+  Rubber.kind = kind;
+  Rubber.ax = ax;
+  Rubber.ay = ay;
+}
+
 void MouseMove(HWND hwnd, int x, int y) {
   Sw.cursor.x = x;
   Sw.cursor.y = y;
@@ -142,6 +160,7 @@ void MouseMove(HWND hwnd, int x, int y) {
   if (GetForegroundWindow() == hwnd && inside) {
     CursorShowSys(0);
     CursorMarkMove(p.px, p.py);
+    RubberSync();
     if (Rubber.kind != FIG_NONE) {
       if (Rubber.shown) RubberMove();
       else RubberShow(1);
@@ -430,6 +449,7 @@ void Start(int index) {
 void Point(WPARAM wParam, LPARAM lParam) {
   int32_t x = (int32_t)(uint32_t)wParam, y = (int32_t)lParam;
   if (x > ROUND_LIMIT || x < -ROUND_LIMIT || y > ROUND_LIMIT || y < -ROUND_LIMIT) return;
+  RubberShow(0);  // drawn for the step that this point ends
   CmdPoint(x, y);
 }
 

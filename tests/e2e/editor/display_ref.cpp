@@ -12,7 +12,7 @@
 // point WX WY asked for prints "at WX WY pixel X Y screen R G B block R G B
 // whites N" (the block: the brightest components and the count of white
 // pixels over the 9 x 9 pixels around it). Exit 0
-// when nothing mismatched.
+// when nothing mismatched. The diff form (below) compares two screenshots.
 #include <unistd.h>
 
 #include <algorithm>
@@ -91,7 +91,39 @@ struct Box {
 
 }  // namespace
 
+// display_ref diff A.ppm B.ppm L,T,R,B OX OY: the pixels of the drawing area
+// (client rectangle L,T,R,B, client origin OX,OY on the screen) that differ
+// between two screenshots: "changed N box L T R B" and, per colour they
+// show in B, "colour R G B count N".
+static int Diff(char** argv) {
+  Image a, b;
+  int L, T, R, B;
+  if (!ReadPpm(argv[2], &a) || !ReadPpm(argv[3], &b) || a.w != b.w || a.h != b.h ||
+      sscanf(argv[4], "%d,%d,%d,%d", &L, &T, &R, &B) != 4)
+    return 2;
+  int ox = atoi(argv[5]), oy = atoi(argv[6]);
+  long changed = 0;
+  Box box{1 << 30, 1 << 30, -(1 << 30), -(1 << 30)};
+  std::vector<std::pair<int, long>> colours;
+  for (int y = T; y < B; ++y)
+    for (int x = L; x < R; ++x) {
+      int r1, g1, b1, r2, g2, b2;
+      if (!a.At(ox + x, oy + y, &r1, &g1, &b1) || !b.At(ox + x, oy + y, &r2, &g2, &b2)) continue;
+      if (r1 == r2 && g1 == g2 && b1 == b2) continue;
+      ++changed;
+      box = {std::min(box.l, x), std::min(box.t, y), std::max(box.r, x), std::max(box.b, y)};
+      int key = (r2 << 16) | (g2 << 8) | b2;
+      auto it = std::find_if(colours.begin(), colours.end(), [key](const std::pair<int, long>& c) { return c.first == key; });
+      if (it == colours.end()) colours.push_back({key, 1});
+      else ++it->second;
+    }
+  printf("changed %ld box %d %d %d %d\n", changed, box.l, box.t, box.r, box.b);
+  for (auto& c : colours) printf("colour %d %d %d count %ld\n", c.first >> 16, (c.first >> 8) & 255, c.first & 255, c.second);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 7 && strcmp(argv[1], "diff") == 0) return Diff(argv);
   if (argc < 12) {
     fprintf(stderr, "usage: display_ref DIR CELL CX CY WIDTH L,T,R,B TOGS FONT SHOT OX OY [WX WY]...\n");
     return 2;
