@@ -139,10 +139,15 @@ rubber)
   trace_wait '^handler Get' 2 || true
   sleep 0.5
   read -r mx my < <(px -500 12000)
-  # The mouse inside the area: cursor mark and rubber rectangle.
-  robot mouse QUIL7 $((el + 120)) $((ey + 90)) >/dev/null
-  sleep 0.3
-  robot mouse QUIL7 $((el + 160)) $((ey + 120)) >/dev/null
+  # The mouse inside the area of the foreground window: cursor mark and
+  # rubber rectangle.
+  robot front QUIL7 >/dev/null || fail "the editor is not the foreground window"
+  for d in 120,90 160,120; do
+    IFS=, read -r dx dy <<<"$d"
+    robot cursor-pos $((ox + el + dx)) $((oy + ey + dy)) >/dev/null
+    robot mouse QUIL7 $((el + dx)) $((ey + dy)) >/dev/null
+    sleep 0.3
+  done
   sleep 1
   during=$(shot during)
   d=$("$REF" diff "$before" "$during" "$area" "$ox" "$oy")

@@ -36,6 +36,7 @@
 //   ROBOT cursor-pos X Y                 put the mouse pointer at a screen point
 //   ROBOT mouse CLASS X Y                post WM_MOUSEMOVE at a client point
 //   ROBOT rclick CLASS X Y               post a right button press at a client point
+//   ROBOT front CLASS                    make the window the foreground window
 #include <windows.h>
 
 #include <cstdio>
@@ -400,6 +401,11 @@ int main(int argc, char** argv) {
     PostMessageA(w, (UINT)strtoul(argv[3], nullptr, 0), (WPARAM)strtoull(argv[4], nullptr, 0),
                  (LPARAM)strtoll(argv[5], nullptr, 0));
     return 0;
+  }
+  if (act == "front") {
+    SetForegroundWindow(w);
+    Sleep(100);
+    return GetForegroundWindow() == w ? 0 : 1;
   }
   if (act == "close") {
     PostMessageA(w, WM_CLOSE, 0, 0);
