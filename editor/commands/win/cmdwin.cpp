@@ -539,7 +539,12 @@ void PostHook(int what) {
 void DoneHook(int mode) {
   // Selection commands end with bit 0x08: their highlight is drawn at once,
   // without waiting for a redraw.
-  if ((mode & 0x08) && !Sw.redrawing) DisplaySelectedDraw(Sw.dc);
+  // The exclusive-or marks come off first, or drawing them again later
+  // would leave their inverse on the highlight.
+  if ((mode & 0x08) && !Sw.redrawing) {
+    CursorClear();
+    DisplaySelectedDraw(Sw.dc);
+  }
   TogglePanelSync();
   TitleShow(0);
   DisplayPanesUpdate();
