@@ -28,11 +28,23 @@ struct GridLevel {
 
 enum { kLevels = 6, kMostSpan = 4 };
 
+enum { kLayers = 512 };
+
+// The objects of one layer alone: a pass wants one or a few layers, and
+// the others would only be fetched to be rejected.
+struct LayerGrid {
+  GridLevel level[kLevels * kLevels];
+  std::vector<int> used;
+  std::vector<int32_t> srcBoxes, srcPaths;  // store order; paths: areas only
+};
+
 struct Grid {
   int built = 0;
   int64_t x0 = 0, y0 = 0;
   GridLevel level[kLevels * kLevels];
   std::vector<int> used;  // levels holding objects
+  std::vector<LayerGrid> layer;  // kLayers entries once built
+  std::vector<int> layersPresent;
   std::vector<int32_t> bl, bb, br, bt;  // bounds of boxes, 1-based
   std::vector<int32_t> pl, pb, pr, pt;  // bounds of paths; pl > pr when none
   std::vector<uint32_t> stampB, stampP;
@@ -53,8 +65,7 @@ int Meets(int32_t l, int32_t b, int32_t r, int32_t t, int32_t L, int32_t B, int3
 }
 
 // Candidates of the window in store order: boxes, paths.
-void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
-                std::vector<int32_t>& paths) {
+void QueryStart(std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
   Grid& g = g_grid;
   boxes.clear();
   paths.clear();
@@ -63,8 +74,15 @@ void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>
     std::fill(g.stampP.begin(), g.stampP.end(), 0);
     g.stamp = 1;
   }
-  for (int lv : g.used) {
-    const GridLevel& gl = g.level[lv];
+}
+
+// Adds the candidates of one set of levels (unsorted, no repeats within
+// the current stamp).
+void QueryLevels(const GridLevel* levels, const std::vector<int>& used, int32_t L, int32_t B, int32_t R,
+                 int32_t T, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = g_grid;
+  for (int lv : used) {
+    const GridLevel& gl = levels[lv];
     int ax, bx, ay, by;
     CellRange(L, R, g.x0, gl.cw, gl.gx, &ax, &bx);
     CellRange(B, T, g.y0, gl.ch, gl.gy, &ay, &by);
@@ -86,6 +104,26 @@ void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>
         }
       }
   }
+}
+
+void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
+                std::vector<int32_t>& paths) {
+  QueryStart(boxes, paths);
+  QueryLevels(g_grid.level, g_grid.used, L, B, R, T, boxes, paths);
+  std::sort(boxes.begin(), boxes.end());
+  std::sort(paths.begin(), paths.end());
+}
+
+// Candidates on the target layer (and, when merged, on the level's merged
+// layers): the same objects the full query gives once its layer test is
+// applied, in store order.
+void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, int level, int tgtLayer,
+                       std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = g_grid;
+  QueryStart(boxes, paths);
+  for (int l : g.layersPresent)
+    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1)))
+      QueryLevels(g.layer[l].level, g.layer[l].used, L, B, R, T, boxes, paths);
   std::sort(boxes.begin(), boxes.end());
   std::sort(paths.begin(), paths.end());
 }
@@ -96,7 +134,7 @@ void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t
   static std::vector<int32_t> boxes, paths;
   const EdgeSlot& w = g_scan.slot[0];
   int useIndex = g_nodes.useIndex && g_grid.built;
-  if (useIndex) IndexQuery(w.left, w.bottom, w.right, w.top, boxes, paths);
+  if (useIndex) IndexQueryTargets(w.left, w.bottom, w.right, w.top, merged, level, tgtLayer, boxes, paths);
   int32_t nb = useIndex ? (int32_t)boxes.size() : g_store->nb;
   for (int32_t k = 0; k < nb; k++) {
     if (CktStopped()) return;
@@ -138,6 +176,10 @@ int SignFits(int kind, int32_t n) {
 }  // namespace
 
 void IndexDrop() { g_grid = Grid(); }
+
+static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
+                       const std::vector<int8_t>& pathLevel);
 
 void IndexBuild() {
   IndexDrop();
@@ -210,8 +252,50 @@ void IndexBuild() {
     }
   for (int lv = 0; lv < kLevels * kLevels; lv++)
     if (filled[lv]) g.used.push_back(lv);
-  for (int lv : g.used) {
-    GridLevel& gl = g.level[lv];
+  std::vector<int32_t> allBoxes, allPaths;
+  for (int32_t i = 1; i <= nb; i++) allBoxes.push_back(i);
+  for (int32_t i = 1; i <= np; i++)
+    if (pathLevel[i] >= 0) allPaths.push_back(i);
+  FillLevels(g.level, g.used, allBoxes, allPaths, boxLevel, pathLevel);
+  // Per layer: paths that are texts never take part in tracing.
+  g.layer.assign(kLayers, LayerGrid());
+  std::vector<std::vector<int32_t>> lb(kLayers), lp(kLayers);
+  for (int32_t i = 1; i <= nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    lb[b->layer & 0x1ff].push_back(i);
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word < 0) continue;
+    if (PathIsArea(i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
+    if (pathLevel[i] >= 0) lp[p->word & 0x1ff].push_back(i);
+  }
+  for (int l = 0; l < kLayers; l++) {
+    if (lb[l].empty() && lp[l].empty()) continue;
+    g.layersPresent.push_back(l);
+    LayerGrid& lg = g.layer[l];
+    std::vector<int> lf(kLevels * kLevels, 0);
+    for (int32_t i : lb[l]) lf[boxLevel[i]] = 1;
+    for (int32_t i : lp[l]) lf[pathLevel[i]] = 1;
+    for (int lv = 0; lv < kLevels * kLevels; lv++)
+      if (lf[lv]) {
+        lg.used.push_back(lv);
+        lg.level[lv].cw = g.level[lv].cw; lg.level[lv].ch = g.level[lv].ch;
+        lg.level[lv].gx = g.level[lv].gx; lg.level[lv].gy = g.level[lv].gy;
+      }
+    FillLevels(lg.level, lg.used, lb[l], lp[l], boxLevel, pathLevel);
+    lg.srcBoxes = lb[l];
+  }
+}
+
+static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
+                       const std::vector<int8_t>& pathLevel) {
+  Grid& g = g_grid;
+  for (int lv : used) {
+    GridLevel& gl = levels[lv];
     int cells = gl.gx * gl.gy;
     std::vector<int32_t> counts(cells + 1, 0);
     for (int pass = 0; pass < 2; pass++) {
@@ -232,9 +316,9 @@ void IndexBuild() {
             else gl.items[gl.head[c] + counts[c]++] = code;
           }
       };
-      for (int32_t i = 1; i <= nb; i++)
+      for (int32_t i : boxIds)
         if (boxLevel[i] == lv) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-      for (int32_t i = 1; i <= np; i++)
+      for (int32_t i : pathIds)
         if (pathLevel[i] == lv) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
     }
   }
@@ -306,8 +390,17 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     }
     StatusLine2(status, 0);
     if (kind <= 1) p++;
-    for (int32_t i = 1; i <= g_store->nb; i++) {
-      if (i % 100 == 0 && AbortPoll(0)) break;
+    // With the index built, only the source layer's objects are visited
+    // (same order); the abort poll keeps its rate of once per 100 objects.
+    const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
+    int32_t nb = src ? (int32_t)src->srcBoxes.size() : g_store->nb;
+    int32_t polled = 0;
+    for (int32_t k = 0; k < nb; k++) {
+      int32_t i = src ? src->srcBoxes[k] : k + 1;
+      if (i / 100 != polled) {
+        polled = i / 100;
+        if (AbortPoll(0)) break;
+      }
       if (CktStopped()) break;
       CktBox* b = BoxRec(i);
       if (!b) break;
@@ -317,8 +410,14 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
       TargetsOf(kind, level, merged, tgtLayer, s, i, 0);
     }
     if (AbortPoll(0) || CktStopped()) return;
-    for (int32_t i = 1; i <= g_store->np; i++) {
-      if (i % 100 == 0 && AbortPoll(0)) break;
+    int32_t np = src ? (int32_t)src->srcPaths.size() : g_store->np;
+    polled = 0;
+    for (int32_t k = 0; k < np; k++) {
+      int32_t i = src ? src->srcPaths[k] : k + 1;
+      if (i / 100 != polled) {
+        polled = i / 100;
+        if (AbortPoll(0)) break;
+      }
       if (CktStopped()) break;
       CktPath* pr = PathRec(i);
       if (!pr) break;
@@ -401,7 +500,7 @@ void LineTargets(int kind, int layer, int32_t s) {
   static std::vector<int32_t> boxes, paths;
   const EdgeSlot& w = g_scan.slot[0];
   int useIndex = g_nodes.useIndex && g_grid.built;
-  if (useIndex) IndexQuery(w.left, w.bottom, w.right, w.top, boxes, paths);
+  if (useIndex) IndexQueryTargets(w.left, w.bottom, w.right, w.top, 0, 0, layer & 0x1ff, boxes, paths);
   int32_t np = useIndex ? (int32_t)paths.size() : g_store->np;
   for (int32_t k = 0; k < np; k++) {
     if (CktStopped()) return;
