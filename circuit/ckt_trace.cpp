@@ -130,7 +130,11 @@ void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, i
 
 const int32_t kNoBounds = 1;
 
-void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath) {
+// lazyBox: a source box whose ring is put into slot 0 only when some
+// target is tested against it (its bounds are there already); most visits
+// find every candidate on the source's node and test nothing.
+void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath,
+               int32_t lazyBox) {
   static std::vector<int32_t> boxes, paths;
   const EdgeSlot& w = g_scan.slot[0];
   int useIndex = g_nodes.useIndex && g_grid.built;
@@ -146,6 +150,10 @@ void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t
     if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
     int32_t d = b->node;
     if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (lazyBox) {
+      LoadBoxOutline(lazyBox, 0, 0);
+      lazyBox = 0;
+    }
     if (!LoadBoxOutline(i, 1, 1)) continue;
     if (!AreasOverlapOnRows(kind, i, 0, s)) AreasShareEdge(kind, i, 0, s);
   }
@@ -161,6 +169,10 @@ void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t
     if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
     int32_t d = p->node;
     if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (lazyBox) {
+      LoadBoxOutline(lazyBox, 0, 0);
+      lazyBox = 0;
+    }
     if (!LoadPathOutline(i, 1, 1, 0)) continue;
     if (!AreasOverlapOnRows(kind, i, 1, s)) AreasShareEdge(kind, i, 1, s);
   }
@@ -406,8 +418,10 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
       if (!b) break;
       if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
       int32_t s = b->node;
-      if (!LoadBoxOutline(i, 0, 0)) continue;
-      TargetsOf(kind, level, merged, tgtLayer, s, i, 0);
+      if (b->right <= b->left || b->top <= b->bottom) continue;
+      EdgeSlot& w = g_scan.slot[0];
+      w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
+      TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
     }
     if (AbortPoll(0) || CktStopped()) return;
     int32_t np = src ? (int32_t)src->srcPaths.size() : g_store->np;
@@ -425,7 +439,7 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
       if (!PathIsArea(i)) continue;
       int32_t s = pr->node;
       if (!LoadPathOutline(i, 0, 0, 0)) continue;
-      TargetsOf(kind, level, merged, tgtLayer, s, 0, i);
+      TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
     }
     if (AbortPoll(0) || CktStopped()) return;
     if (!g_nodes.passFlag) return;
