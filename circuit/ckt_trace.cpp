@@ -225,32 +225,39 @@ void IndexBuild() {
   while ((int64_t)side * side < count && side < 2048) side++;
   g.x0 = minX;
   g.y0 = minY;
-  for (int i = 0; i < kLevels; i++)
-    for (int j = 0; j < kLevels; j++) {
-      GridLevel& gl = g.level[i * kLevels + j];
-      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
-      gl.gx = (int)std::max<int64_t>(1, side / sx);
-      gl.gy = (int)std::max<int64_t>(1, side / sy);
-      gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
-      gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
-    }
+  // Cell sizes of a set of levels for a number of objects.
+  auto dims = [&](GridLevel* levels, int64_t objects) {
+    int sd = 1;
+    while ((int64_t)sd * sd < objects && sd < 2048) sd++;
+    for (int i = 0; i < kLevels; i++)
+      for (int j = 0; j < kLevels; j++) {
+        GridLevel& gl = levels[i * kLevels + j];
+        int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+        gl.gx = (int)std::max<int64_t>(1, sd / sx);
+        gl.gy = (int)std::max<int64_t>(1, sd / sy);
+        gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
+        gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
+      }
+  };
+  dims(g.level, side * (int64_t)side);
   // Level of an object: the finest each way where it spans few cells.
-  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) {
+  auto levelIn = [&](const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
     int li = kLevels - 1, lj = kLevels - 1;
     for (int i = 0; i < kLevels - 1; i++) {
-      const GridLevel& gl = g.level[i * kLevels];
+      const GridLevel& gl = levels[i * kLevels];
       int a0, a1;
       CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
       if (a1 - a0 + 1 <= kMostSpan) { li = i; break; }
     }
     for (int j = 0; j < kLevels - 1; j++) {
-      const GridLevel& gl = g.level[j];
+      const GridLevel& gl = levels[j];
       int a0, a1;
       CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
       if (a1 - a0 + 1 <= kMostSpan) { lj = j; break; }
     }
     return li * kLevels + lj;
   };
+  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) { return levelIn(g.level, l, b, r, t); };
   std::vector<int8_t> boxLevel(nb + 1, 0), pathLevel(np + 1, -1);
   std::vector<int> filled(kLevels * kLevels, 0);
   for (int32_t i = 1; i <= nb; i++) {
@@ -284,19 +291,25 @@ void IndexBuild() {
     if (PathIsArea(i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
     if (pathLevel[i] >= 0) lp[p->word & 0x1ff].push_back(i);
   }
+  // A layer's grid is sized for its own objects: one of few objects needs
+  // no more cells than it has objects. Each object has one layer, so the
+  // level tables are shared.
   for (int l = 0; l < kLayers; l++) {
     if (lb[l].empty() && lp[l].empty()) continue;
     g.layersPresent.push_back(l);
     LayerGrid& lg = g.layer[l];
+    dims(lg.level, (int64_t)(lb[l].size() + lp[l].size()));
     std::vector<int> lf(kLevels * kLevels, 0);
-    for (int32_t i : lb[l]) lf[boxLevel[i]] = 1;
-    for (int32_t i : lp[l]) lf[pathLevel[i]] = 1;
+    for (int32_t i : lb[l]) {
+      boxLevel[i] = (int8_t)levelIn(lg.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+      lf[boxLevel[i]] = 1;
+    }
+    for (int32_t i : lp[l]) {
+      pathLevel[i] = (int8_t)levelIn(lg.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      lf[pathLevel[i]] = 1;
+    }
     for (int lv = 0; lv < kLevels * kLevels; lv++)
-      if (lf[lv]) {
-        lg.used.push_back(lv);
-        lg.level[lv].cw = g.level[lv].cw; lg.level[lv].ch = g.level[lv].ch;
-        lg.level[lv].gx = g.level[lv].gx; lg.level[lv].gy = g.level[lv].gy;
-      }
+      if (lf[lv]) lg.used.push_back(lv);
     FillLevels(lg.level, lg.used, lb[l], lp[l], boxLevel, pathLevel);
     lg.srcBoxes = lb[l];
   }
