@@ -54,6 +54,9 @@ int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* res
 void LowerCacheForget();
 // On for a compile run (emptied either way).
 void LowerCacheUse(int on);
+// A lower cell's placements from the run's cache (as TlcReadC would read
+// them); 0 when the file must be read the ordinary way.
+int LowerCacheReadC(const char* name, int level, int* result);
 // Instance records of a cell into a bank.
 int TlcReadC(const char* name, int level);
 

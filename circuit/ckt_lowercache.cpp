@@ -31,6 +31,8 @@ struct Entry {
   int clean = 0;
   std::vector<Rec> recs;
   std::vector<int32_t> xy;  // boxes l, b, r, t; paths x0, y0, x1, y1, ...
+  int cParsed = 0, cClean = 0;  // the placements, parsed on first ask
+  std::vector<CktCellRec> cells;
 };
 
 std::unordered_map<std::string, Entry> g_cache;
@@ -78,7 +80,58 @@ void Parse(const std::string& path, Entry* e) {
   e->clean = clean;
 }
 
+void ParseC(const std::string& path, Entry* e) {
+  static TlcLineIn* in = nullptr;
+  if (!in) in = static_cast<TlcLineIn*>(calloc(1, sizeof(TlcLineIn)));
+  e->cells.clear();
+  e->cParsed = 1;
+  e->cClean = 0;
+  if (!in || !TlcLineOpenFile(in, path.c_str(), 1)) return;
+  int clean = 1;
+  CktCellRec rec;
+  const char* line;
+  while ((line = TlcLineGet(in)) != nullptr) {
+    if (TlcTagOf(line) != TLC_TAG_C) continue;
+    if (!ReadC(in, &rec)) {
+      clean = 0;
+      break;
+    }
+    e->cells.push_back(rec);
+  }
+  if (TlcLineClose(in)) clean = 0;
+  e->cClean = clean;
+}
+
+// The cache entry of a cell's file, parsed again when the file changed.
+Entry* EntryOf(const char* name) {
+  if (!g_on || !name || !name[0]) return nullptr;
+  std::string path;
+  struct stat st;
+  if (!FileOf(name, &path, &st)) return nullptr;
+  Entry& e = g_cache[path];
+  if (e.mtime != (int64_t)st.st_mtime || e.size != (int64_t)st.st_size) {
+    e.mtime = (int64_t)st.st_mtime;
+    e.size = (int64_t)st.st_size;
+    Parse(path, &e);
+    e.cParsed = 0;
+  }
+  if (!e.cParsed) ParseC(path, &e);
+  return &e;
+}
+
 }  // namespace
+
+int LowerCacheReadC(const char* name, int level, int* result) {
+  if (level < 0 || level > 23) return 0;
+  Entry* e = EntryOf(name);
+  if (!e || !e->cClean) return 0;
+  for (int b = level; b < CKT_BANKS; b++) freeCEL(b);
+  g_store->bankCount[level] = 0;
+  for (const CktCellRec& rec : e->cells)
+    if (!g_store->aLim) TlcMakeC(level, rec.name, rec.orient, rec.x, rec.y, rec.outline);
+  *result = 0;
+  return 1;
+}
 
 void LowerCacheForget() { g_cache.clear(); }
 void LowerCacheUse(int on) {
@@ -87,17 +140,9 @@ void LowerCacheUse(int on) {
 }
 
 int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* result) {
-  if (!g_on || !name || !name[0]) return 0;
-  std::string path;
-  struct stat st;
-  if (!FileOf(name, &path, &st)) return 0;
-  Entry& e = g_cache[path];
-  if (e.mtime != (int64_t)st.st_mtime || e.size != (int64_t)st.st_size) {
-    e.mtime = (int64_t)st.st_mtime;
-    e.size = (int64_t)st.st_size;
-    Parse(path, &e);
-  }
-  if (!e.clean) return 0;
+  Entry* ep = EntryOf(name);
+  if (!ep || !ep->clean) return 0;
+  Entry& e = *ep;
   std::vector<int32_t> xs, ys;
   for (const Rec& r : e.recs) {
     const int32_t* v = e.xy.data() + r.at;

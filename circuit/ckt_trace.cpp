@@ -28,11 +28,23 @@ struct GridLevel {
 
 enum { kLevels = 6, kMostSpan = 4 };
 
+enum { kLayers = 512 };
+
+// The objects of one layer alone: a pass wants one or a few layers, and
+// the others would only be fetched to be rejected.
+struct LayerGrid {
+  GridLevel level[kLevels * kLevels];
+  std::vector<int> used;
+  std::vector<int32_t> srcBoxes, srcPaths;  // store order; paths: areas only
+};
+
 struct Grid {
   int built = 0;
   int64_t x0 = 0, y0 = 0;
   GridLevel level[kLevels * kLevels];
   std::vector<int> used;  // levels holding objects
+  std::vector<LayerGrid> layer;  // kLayers entries once built
+  std::vector<int> layersPresent;
   std::vector<int32_t> bl, bb, br, bt;  // bounds of boxes, 1-based
   std::vector<int32_t> pl, pb, pr, pt;  // bounds of paths; pl > pr when none
   std::vector<uint32_t> stampB, stampP;
@@ -53,8 +65,7 @@ int Meets(int32_t l, int32_t b, int32_t r, int32_t t, int32_t L, int32_t B, int3
 }
 
 // Candidates of the window in store order: boxes, paths.
-void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
-                std::vector<int32_t>& paths) {
+void QueryStart(std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
   Grid& g = g_grid;
   boxes.clear();
   paths.clear();
@@ -63,8 +74,15 @@ void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>
     std::fill(g.stampP.begin(), g.stampP.end(), 0);
     g.stamp = 1;
   }
-  for (int lv : g.used) {
-    const GridLevel& gl = g.level[lv];
+}
+
+// Adds the candidates of one set of levels (unsorted, no repeats within
+// the current stamp).
+void QueryLevels(const GridLevel* levels, const std::vector<int>& used, int32_t L, int32_t B, int32_t R,
+                 int32_t T, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = g_grid;
+  for (int lv : used) {
+    const GridLevel& gl = levels[lv];
     int ax, bx, ay, by;
     CellRange(L, R, g.x0, gl.cw, gl.gx, &ax, &bx);
     CellRange(B, T, g.y0, gl.ch, gl.gy, &ay, &by);
@@ -86,17 +104,41 @@ void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>
         }
       }
   }
+}
+
+void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
+                std::vector<int32_t>& paths) {
+  QueryStart(boxes, paths);
+  QueryLevels(g_grid.level, g_grid.used, L, B, R, T, boxes, paths);
+  std::sort(boxes.begin(), boxes.end());
+  std::sort(paths.begin(), paths.end());
+}
+
+// Candidates on the target layer (and, when merged, on the level's merged
+// layers): the same objects the full query gives once its layer test is
+// applied, in store order.
+void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, int level, int tgtLayer,
+                       std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = g_grid;
+  QueryStart(boxes, paths);
+  for (int l : g.layersPresent)
+    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1)))
+      QueryLevels(g.layer[l].level, g.layer[l].used, L, B, R, T, boxes, paths);
   std::sort(boxes.begin(), boxes.end());
   std::sort(paths.begin(), paths.end());
 }
 
 const int32_t kNoBounds = 1;
 
-void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath) {
+// lazyBox: a source box whose ring is put into slot 0 only when some
+// target is tested against it (its bounds are there already); most visits
+// find every candidate on the source's node and test nothing.
+void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath,
+               int32_t lazyBox) {
   static std::vector<int32_t> boxes, paths;
   const EdgeSlot& w = g_scan.slot[0];
   int useIndex = g_nodes.useIndex && g_grid.built;
-  if (useIndex) IndexQuery(w.left, w.bottom, w.right, w.top, boxes, paths);
+  if (useIndex) IndexQueryTargets(w.left, w.bottom, w.right, w.top, merged, level, tgtLayer, boxes, paths);
   int32_t nb = useIndex ? (int32_t)boxes.size() : g_store->nb;
   for (int32_t k = 0; k < nb; k++) {
     if (CktStopped()) return;
@@ -108,6 +150,10 @@ void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t
     if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
     int32_t d = b->node;
     if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (lazyBox) {
+      LoadBoxOutline(lazyBox, 0, 0);
+      lazyBox = 0;
+    }
     if (!LoadBoxOutline(i, 1, 1)) continue;
     if (!AreasOverlapOnRows(kind, i, 0, s)) AreasShareEdge(kind, i, 0, s);
   }
@@ -123,6 +169,10 @@ void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t
     if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
     int32_t d = p->node;
     if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (lazyBox) {
+      LoadBoxOutline(lazyBox, 0, 0);
+      lazyBox = 0;
+    }
     if (!LoadPathOutline(i, 1, 1, 0)) continue;
     if (!AreasOverlapOnRows(kind, i, 1, s)) AreasShareEdge(kind, i, 1, s);
   }
@@ -138,6 +188,10 @@ int SignFits(int kind, int32_t n) {
 }  // namespace
 
 void IndexDrop() { g_grid = Grid(); }
+
+static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
+                       const std::vector<int8_t>& pathLevel);
 
 void IndexBuild() {
   IndexDrop();
@@ -171,32 +225,39 @@ void IndexBuild() {
   while ((int64_t)side * side < count && side < 2048) side++;
   g.x0 = minX;
   g.y0 = minY;
-  for (int i = 0; i < kLevels; i++)
-    for (int j = 0; j < kLevels; j++) {
-      GridLevel& gl = g.level[i * kLevels + j];
-      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
-      gl.gx = (int)std::max<int64_t>(1, side / sx);
-      gl.gy = (int)std::max<int64_t>(1, side / sy);
-      gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
-      gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
-    }
+  // Cell sizes of a set of levels for a number of objects.
+  auto dims = [&](GridLevel* levels, int64_t objects) {
+    int sd = 1;
+    while ((int64_t)sd * sd < objects && sd < 2048) sd++;
+    for (int i = 0; i < kLevels; i++)
+      for (int j = 0; j < kLevels; j++) {
+        GridLevel& gl = levels[i * kLevels + j];
+        int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+        gl.gx = (int)std::max<int64_t>(1, sd / sx);
+        gl.gy = (int)std::max<int64_t>(1, sd / sy);
+        gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
+        gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
+      }
+  };
+  dims(g.level, side * (int64_t)side);
   // Level of an object: the finest each way where it spans few cells.
-  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) {
+  auto levelIn = [&](const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
     int li = kLevels - 1, lj = kLevels - 1;
     for (int i = 0; i < kLevels - 1; i++) {
-      const GridLevel& gl = g.level[i * kLevels];
+      const GridLevel& gl = levels[i * kLevels];
       int a0, a1;
       CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
       if (a1 - a0 + 1 <= kMostSpan) { li = i; break; }
     }
     for (int j = 0; j < kLevels - 1; j++) {
-      const GridLevel& gl = g.level[j];
+      const GridLevel& gl = levels[j];
       int a0, a1;
       CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
       if (a1 - a0 + 1 <= kMostSpan) { lj = j; break; }
     }
     return li * kLevels + lj;
   };
+  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) { return levelIn(g.level, l, b, r, t); };
   std::vector<int8_t> boxLevel(nb + 1, 0), pathLevel(np + 1, -1);
   std::vector<int> filled(kLevels * kLevels, 0);
   for (int32_t i = 1; i <= nb; i++) {
@@ -210,8 +271,56 @@ void IndexBuild() {
     }
   for (int lv = 0; lv < kLevels * kLevels; lv++)
     if (filled[lv]) g.used.push_back(lv);
-  for (int lv : g.used) {
-    GridLevel& gl = g.level[lv];
+  std::vector<int32_t> allBoxes, allPaths;
+  for (int32_t i = 1; i <= nb; i++) allBoxes.push_back(i);
+  for (int32_t i = 1; i <= np; i++)
+    if (pathLevel[i] >= 0) allPaths.push_back(i);
+  FillLevels(g.level, g.used, allBoxes, allPaths, boxLevel, pathLevel);
+  // Per layer: paths that are texts never take part in tracing.
+  g.layer.assign(kLayers, LayerGrid());
+  std::vector<std::vector<int32_t>> lb(kLayers), lp(kLayers);
+  for (int32_t i = 1; i <= nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    lb[b->layer & 0x1ff].push_back(i);
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) break;
+    if (p->word < 0) continue;
+    if (PathIsArea(i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
+    if (pathLevel[i] >= 0) lp[p->word & 0x1ff].push_back(i);
+  }
+  // A layer's grid is sized for its own objects: one of few objects needs
+  // no more cells than it has objects. Each object has one layer, so the
+  // level tables are shared.
+  for (int l = 0; l < kLayers; l++) {
+    if (lb[l].empty() && lp[l].empty()) continue;
+    g.layersPresent.push_back(l);
+    LayerGrid& lg = g.layer[l];
+    dims(lg.level, (int64_t)(lb[l].size() + lp[l].size()));
+    std::vector<int> lf(kLevels * kLevels, 0);
+    for (int32_t i : lb[l]) {
+      boxLevel[i] = (int8_t)levelIn(lg.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+      lf[boxLevel[i]] = 1;
+    }
+    for (int32_t i : lp[l]) {
+      pathLevel[i] = (int8_t)levelIn(lg.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      lf[pathLevel[i]] = 1;
+    }
+    for (int lv = 0; lv < kLevels * kLevels; lv++)
+      if (lf[lv]) lg.used.push_back(lv);
+    FillLevels(lg.level, lg.used, lb[l], lp[l], boxLevel, pathLevel);
+    lg.srcBoxes = lb[l];
+  }
+}
+
+static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
+                       const std::vector<int8_t>& pathLevel) {
+  Grid& g = g_grid;
+  for (int lv : used) {
+    GridLevel& gl = levels[lv];
     int cells = gl.gx * gl.gy;
     std::vector<int32_t> counts(cells + 1, 0);
     for (int pass = 0; pass < 2; pass++) {
@@ -232,9 +341,9 @@ void IndexBuild() {
             else gl.items[gl.head[c] + counts[c]++] = code;
           }
       };
-      for (int32_t i = 1; i <= nb; i++)
+      for (int32_t i : boxIds)
         if (boxLevel[i] == lv) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-      for (int32_t i = 1; i <= np; i++)
+      for (int32_t i : pathIds)
         if (pathLevel[i] == lv) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
     }
   }
@@ -306,19 +415,36 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     }
     StatusLine2(status, 0);
     if (kind <= 1) p++;
-    for (int32_t i = 1; i <= g_store->nb; i++) {
-      if (i % 100 == 0 && AbortPoll(0)) break;
+    // With the index built, only the source layer's objects are visited
+    // (same order); the abort poll keeps its rate of once per 100 objects.
+    const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
+    int32_t nb = src ? (int32_t)src->srcBoxes.size() : g_store->nb;
+    int32_t polled = 0;
+    for (int32_t k = 0; k < nb; k++) {
+      int32_t i = src ? src->srcBoxes[k] : k + 1;
+      if (i / 100 != polled) {
+        polled = i / 100;
+        if (AbortPoll(0)) break;
+      }
       if (CktStopped()) break;
       CktBox* b = BoxRec(i);
       if (!b) break;
       if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
       int32_t s = b->node;
-      if (!LoadBoxOutline(i, 0, 0)) continue;
-      TargetsOf(kind, level, merged, tgtLayer, s, i, 0);
+      if (b->right <= b->left || b->top <= b->bottom) continue;
+      EdgeSlot& w = g_scan.slot[0];
+      w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
+      TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
     }
     if (AbortPoll(0) || CktStopped()) return;
-    for (int32_t i = 1; i <= g_store->np; i++) {
-      if (i % 100 == 0 && AbortPoll(0)) break;
+    int32_t np = src ? (int32_t)src->srcPaths.size() : g_store->np;
+    polled = 0;
+    for (int32_t k = 0; k < np; k++) {
+      int32_t i = src ? src->srcPaths[k] : k + 1;
+      if (i / 100 != polled) {
+        polled = i / 100;
+        if (AbortPoll(0)) break;
+      }
       if (CktStopped()) break;
       CktPath* pr = PathRec(i);
       if (!pr) break;
@@ -326,7 +452,7 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
       if (!PathIsArea(i)) continue;
       int32_t s = pr->node;
       if (!LoadPathOutline(i, 0, 0, 0)) continue;
-      TargetsOf(kind, level, merged, tgtLayer, s, 0, i);
+      TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
     }
     if (AbortPoll(0) || CktStopped()) return;
     if (!g_nodes.passFlag) return;
@@ -401,7 +527,7 @@ void LineTargets(int kind, int layer, int32_t s) {
   static std::vector<int32_t> boxes, paths;
   const EdgeSlot& w = g_scan.slot[0];
   int useIndex = g_nodes.useIndex && g_grid.built;
-  if (useIndex) IndexQuery(w.left, w.bottom, w.right, w.top, boxes, paths);
+  if (useIndex) IndexQueryTargets(w.left, w.bottom, w.right, w.top, 0, 0, layer & 0x1ff, boxes, paths);
   int32_t np = useIndex ? (int32_t)paths.size() : g_store->np;
   for (int32_t k = 0; k < np; k++) {
     if (CktStopped()) return;
