@@ -28,8 +28,6 @@ enum {
   IDC_NN_EDIT = 601, IDC_NN_STRUCT = 1061, IDC_NN_CELL = 1052, IDC_NN_NOTE = 1060,
   IDC_LDM_TEXT = 1004, IDC_LDM_LAYER = 1005,
   IDC_PROGRESS = 1000,
-  WM_GDS_CLOSE = WM_APP + 7,
-  TIMER_CLOSE = 7,
 };
 
 const char* const kKeys[] = {"cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
@@ -212,7 +210,7 @@ void GdsClosing(int result, char* text, size_t size) {
   Gp.lastResult = GdsInClosing(result, text, (int)size);
   // The command line asks for one run: the program ends after its message,
   // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) PostMessageA(SatWin.main, WM_GDS_CLOSE, 0, 0);
+  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) SatCloseAfterRun();
 }
 
 const SatProgram kProgram = {
@@ -383,62 +381,13 @@ void DisplayInit(HWND dialog) {
   SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
 }
 
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command};
-
-// ---- the main window's own rules ------------------------------------------------
-
-WNDPROC FrameProc = nullptr;
-HHOOK CreateHook = nullptr;
-
-void CloseWhenIdle(HWND hwnd) {
-  // The closing message and the progress dialog must be gone first.
-  if (SatWin.display) {
-    SetTimer(hwnd, TIMER_CLOSE, 100, nullptr);
-    return;
-  }
-  KillTimer(hwnd, TIMER_CLOSE);
-  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+void Created() {
+  if (Gp.argPending) SetupApplyProc(0);
 }
 
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_CREATE: {
-      LRESULT r = CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
-      if (Gp.argPending && !SatFrame.startFail) SetupApplyProc(0);
-      return r;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == ID_GO && !SatWin.display && Gp.setupNotDone) {
-        ErrorShow("??? ... Please do Setup first.");
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      // A conversion in its stride is not cut off, unless it was aborted.
-      if (SatWin.display && !SatFrame.abortFlag) return 0;
-      break;
-    case WM_GDS_CLOSE:
-      CloseWhenIdle(hwnd);
-      return 0;
-    case WM_TIMER:
-      if (wParam == TIMER_CLOSE) {
-        CloseWhenIdle(hwnd);
-        return 0;
-      }
-      break;
-  }
-  return CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
-}
+const char* GoRefused() { return Gp.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
 
-LRESULT CALLBACK CreateWatch(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && !FrameProc) {
-    HWND w = (HWND)wParam;
-    char cls[32];
-    if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, kProgram.className) == 0)
-      FrameProc = (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)MainProc);
-  }
-  return CallNextHookEx(CreateHook, code, wParam, lParam);
-}
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command, Created, GoRefused};
 
 }  // namespace
 
@@ -450,8 +399,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     CnvClip(Gp.arg, 0);
     if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
   }
-  CreateHook = SetWindowsHookExA(WH_CBT, CreateWatch, nullptr, GetCurrentThreadId());
-  int r = SatWinMain(instance, &kWin);
-  if (CreateHook) UnhookWindowsHookEx(CreateHook);
-  return r;
+  return SatWinMain(instance, &kWin);
 }
