@@ -108,6 +108,7 @@ AskState Ask;
 HWND Owner() { return SatWin.display ? SatWin.display : SatWin.main; }
 
 INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
@@ -130,14 +131,8 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         case 7:
           EndDialog(dialog, 7);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
   }
   return FALSE;
 }
@@ -154,6 +149,7 @@ int AskLdm(int gds, int datatype, int* tlc) {
 }
 
 INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   char text[200];
   switch (msg) {
     case WM_INITDIALOG:
@@ -172,14 +168,8 @@ INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried, sizeof Ask.tried);
           EndDialog(dialog, IDOK);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
   }
   return FALSE;
 }
@@ -249,6 +239,7 @@ void Browse(HWND dialog, int edit, const char* filter, const char* title) {
 }
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int k = 0; k < 9; ++k)
@@ -273,17 +264,11 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           SetupApplyProc(1);
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
     case WM_DESTROY:
       Gp.setupNotDone = 0;  // OK or not, Go may follow
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -291,6 +276,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // ---- TEXT and OMIT ----------------------------------------------------------------
 
 INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int r = 0; r < GDSIN_ROWS; ++r) {
@@ -317,19 +303,14 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GdsInTextApply();
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
 
 INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, GdsInSt.omit[i]);
@@ -350,14 +331,8 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           EndDialog(dialog, 1);
           return TRUE;
         }
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
