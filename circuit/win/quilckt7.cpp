@@ -40,7 +40,7 @@ SatProgram kProg = {
     CKT_DISPLAY_NAME, "QuilCkt7", "QUILCKT", "QUILCKTAC", "QUILCKT.HTM", nullptr, {0, 0}, kNoKeys, nullptr,
     nullptr, nullptr, nullptr, nullptr, kButtons, 10, &SatEditionEditor, "Aborting Compile ... OK ?",
 };
-const SatWinProgram kWin = {&kProg, nullptr, nullptr, nullptr, nullptr};
+const SatWinProgram kWin = {&kProg, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 struct Ckt7 {
   HWND display1 = nullptr, list1 = nullptr, display2 = nullptr, list2 = nullptr;

@@ -98,3 +98,13 @@ void CnvPathSplit(const char* path, char* drive, char* folder, char* name, char*
   CopyPart(name, base, (size_t)(dot - base));
   CopyPart(ext, dot, strlen(dot));
 }
+
+int CnvFileNamesCheck(const char* const* paths, int count) {
+  int faults = 0;
+  for (int k = 0; k < count; ++k) {
+    char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN];
+    CnvPathSplit(paths[k], d, f, n, e);
+    faults += FileNameCheck(n);
+  }
+  return faults;
+}

@@ -53,5 +53,7 @@ char* CnvClip(char* text, int n);
 // separator, or ""), name and extension (with its '.', or ""). Each part is
 // cut to fit its buffer of CNV_PATHLEN bytes.
 void CnvPathSplit(const char* path, char* drive, char* folder, char* name, char* ext);
+// The file-name faults of the setup's files, by their base names.
+int CnvFileNamesCheck(const char* const* paths, int count);
 
 #endif

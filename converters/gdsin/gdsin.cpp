@@ -131,11 +131,8 @@ int GdsInSetupApply(int check) {
   LyrSelParse(&s.sel, s.val[IK_LTA]);
   int faults = 0;
   if (check) {
-    const int files[2] = {IK_CFN, IK_LDF};
-    for (int k : files) {
-      CnvPathSplit(s.val[k], d, f, n, e);
-      faults += FileNameCheck(n);
-    }
+    const char* const files[2] = {s.val[IK_CFN], s.val[IK_LDF]};
+    faults += CnvFileNamesCheck(files, 2);
   }
   return faults;
 }

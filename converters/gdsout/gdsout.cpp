@@ -160,12 +160,8 @@ int GdsOutSetupApply(int check) {
 
   int faults = 0;
   if (check) {
-    const int files[3] = {GK_TFN, GK_GFN, GK_LDF};
-    for (int k : files) {
-      char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN];
-      CnvPathSplit(s.val[k], d, f, n, e);
-      faults += FileNameCheck(n);
-    }
+    const char* const files[3] = {s.val[GK_TFN], s.val[GK_GFN], s.val[GK_LDF]};
+    faults += CnvFileNamesCheck(files, 3);
   }
   return faults;
 }

@@ -48,7 +48,7 @@ SatProgram kProg = {
     {8190, 1000000}, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, kButtons, 5, &SatEditionEditor,
     "Aborting DRC ... OK ?\n\n You can Restart where you left off",
 };
-const SatWinProgram kWin = {&kProg, nullptr, nullptr, nullptr, nullptr};
+const SatWinProgram kWin = {&kProg, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 struct DrcWinState {
   HWND main = nullptr, display = nullptr, mapper = nullptr, viewer = nullptr;

@@ -85,7 +85,7 @@ void FlatDisplayInit(HWND dialog) {
   LogPut();
 }
 
-const SatWinProgram kFlatWin = {&FlatProgram, FlatSetupDlgProc, nullptr, FlatDisplayInit, nullptr};
+const SatWinProgram kFlatWin = {&FlatProgram, FlatSetupDlgProc, nullptr, FlatDisplayInit, nullptr, nullptr, nullptr};
 
 }  // namespace
 

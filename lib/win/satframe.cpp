@@ -19,6 +19,17 @@ const SatProgram& Prog() { return *SatWin.win->prog; }
 
 int GoId() { return Prog().buttons[Prog().buttonCount - 1].id; }
 
+enum { WM_SAT_CLOSE = WM_APP + 7, TIMER_SAT_CLOSE = 7 };
+
+void CloseWhenIdle(HWND hwnd) {
+  if (SatWin.display) {
+    SetTimer(hwnd, TIMER_SAT_CLOSE, 100, nullptr);
+    return;
+  }
+  KillTimer(hwnd, TIMER_SAT_CLOSE);
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
 int SlotOfKey(const char* key) {
   for (int i = 0; Prog().keys && i < SAT_SLOTS && Prog().keys[i]; ++i)
     if (strcmp(Prog().keys[i], key) == 0) return i;
@@ -162,8 +173,18 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       } else {
         UsfRead();
       }
+      if (!SatFrame.startFail && SatWin.win->created) SatWin.win->created();
       return 0;
     }
+    case WM_SAT_CLOSE:
+      CloseWhenIdle(hwnd);
+      return 0;
+    case WM_TIMER:
+      if (wParam == TIMER_SAT_CLOSE) {
+        CloseWhenIdle(hwnd);
+        return 0;
+      }
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_CLOSE:
     case WM_DESTROY:
       return SatMainClose(hwnd, msg, SatWin.display && !SatFrame.abortFlag, SaveAndQuit);
@@ -189,7 +210,11 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       } else if (id == ID_SETUP_CMD) {
         if (SatWin.win->setupProc) DialogBoxParamA(SatWin.inst, "SETUP", hwnd, SatWin.win->setupProc, 0);
       } else if (id == GoId()) {
-        CmdGo();
+        const char* refused = SatWin.win->goRefused ? SatWin.win->goRefused() : nullptr;
+        if (refused)
+          ErrorShow(refused);
+        else
+          CmdGo();
       } else if (SatWin.win->command) {
         SatWin.win->command(hwnd, id);
       }
@@ -352,6 +377,10 @@ void ToolbarPlace() {
     MoveWindow(SatWin.main, l, t, r - l, height, FALSE);
   else
     MoveWindow(SatWin.main, 3 * SatWin.frameW, height, width, height, FALSE);
+}
+
+void SatCloseAfterRun() {
+  if (SatWin.main) PostMessageA(SatWin.main, WM_SAT_CLOSE, 0, 0);
 }
 
 int SatWinMain(HINSTANCE instance, const SatWinProgram* win) {

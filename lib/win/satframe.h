@@ -16,6 +16,11 @@ struct SatWinProgram {
   DLGPROC displayProc;                // its DISPLAY dialog; null: SatDisplayProc
   void (*displayInit)(HWND dialog);   // caption and the like, on WM_INITDIALOG
   int (*command)(HWND main, int id);  // program buttons; 1 when handled
+  // Optional. created: after the main window read its settings, unless the
+  // start failed. goRefused: the message shown instead of Go while the
+  // program is not ready for a run, null when Go may go.
+  void (*created)();
+  const char* (*goRefused)();
 };
 
 struct SatWinState {
@@ -36,6 +41,9 @@ struct SatWinState {
 extern SatWinState SatWin;
 
 int SatWinMain(HINSTANCE instance, const SatWinProgram* win);
+// Closes the main window once the closing message and the progress dialog
+// are gone: a command line that asked for one run ends the program after it.
+void SatCloseAfterRun();
 
 // The pieces of SatWinMain and of its main window, for a program that keeps
 // its own window procedure and message loop around the frame's dialogs.

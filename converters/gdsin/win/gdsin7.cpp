@@ -28,8 +28,6 @@ enum {
   IDC_NN_EDIT = 601, IDC_NN_STRUCT = 1061, IDC_NN_CELL = 1052, IDC_NN_NOTE = 1060,
   IDC_LDM_TEXT = 1004, IDC_LDM_LAYER = 1005,
   IDC_PROGRESS = 1000,
-  WM_GDS_CLOSE = WM_APP + 7,
-  TIMER_CLOSE = 7,
 };
 
 const char* const kKeys[] = {"cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
@@ -110,6 +108,7 @@ AskState Ask;
 HWND Owner() { return SatWin.display ? SatWin.display : SatWin.main; }
 
 INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
@@ -132,14 +131,8 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         case 7:
           EndDialog(dialog, 7);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
   }
   return FALSE;
 }
@@ -156,6 +149,7 @@ int AskLdm(int gds, int datatype, int* tlc) {
 }
 
 INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   char text[200];
   switch (msg) {
     case WM_INITDIALOG:
@@ -174,14 +168,8 @@ INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried, sizeof Ask.tried);
           EndDialog(dialog, IDOK);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
   }
   return FALSE;
 }
@@ -212,7 +200,7 @@ void GdsClosing(int result, char* text, size_t size) {
   Gp.lastResult = GdsInClosing(result, text, (int)size);
   // The command line asks for one run: the program ends after its message,
   // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) PostMessageA(SatWin.main, WM_GDS_CLOSE, 0, 0);
+  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) SatCloseAfterRun();
 }
 
 const SatProgram kProgram = {
@@ -251,6 +239,7 @@ void Browse(HWND dialog, int edit, const char* filter, const char* title) {
 }
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int k = 0; k < 9; ++k)
@@ -275,17 +264,11 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           SetupApplyProc(1);
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
     case WM_DESTROY:
       Gp.setupNotDone = 0;  // OK or not, Go may follow
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -293,6 +276,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // ---- TEXT and OMIT ----------------------------------------------------------------
 
 INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int r = 0; r < GDSIN_ROWS; ++r) {
@@ -319,19 +303,14 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GdsInTextApply();
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
 
 INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, GdsInSt.omit[i]);
@@ -352,14 +331,8 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           EndDialog(dialog, 1);
           return TRUE;
         }
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
       }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -383,62 +356,13 @@ void DisplayInit(HWND dialog) {
   SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
 }
 
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command};
-
-// ---- the main window's own rules ------------------------------------------------
-
-WNDPROC FrameProc = nullptr;
-HHOOK CreateHook = nullptr;
-
-void CloseWhenIdle(HWND hwnd) {
-  // The closing message and the progress dialog must be gone first.
-  if (SatWin.display) {
-    SetTimer(hwnd, TIMER_CLOSE, 100, nullptr);
-    return;
-  }
-  KillTimer(hwnd, TIMER_CLOSE);
-  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+void Created() {
+  if (Gp.argPending) SetupApplyProc(0);
 }
 
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_CREATE: {
-      LRESULT r = CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
-      if (Gp.argPending && !SatFrame.startFail) SetupApplyProc(0);
-      return r;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == ID_GO && !SatWin.display && Gp.setupNotDone) {
-        ErrorShow("??? ... Please do Setup first.");
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      // A conversion in its stride is not cut off, unless it was aborted.
-      if (SatWin.display && !SatFrame.abortFlag) return 0;
-      break;
-    case WM_GDS_CLOSE:
-      CloseWhenIdle(hwnd);
-      return 0;
-    case WM_TIMER:
-      if (wParam == TIMER_CLOSE) {
-        CloseWhenIdle(hwnd);
-        return 0;
-      }
-      break;
-  }
-  return CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
-}
+const char* GoRefused() { return Gp.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
 
-LRESULT CALLBACK CreateWatch(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && !FrameProc) {
-    HWND w = (HWND)wParam;
-    char cls[32];
-    if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, kProgram.className) == 0)
-      FrameProc = (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)MainProc);
-  }
-  return CallNextHookEx(CreateHook, code, wParam, lParam);
-}
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command, Created, GoRefused};
 
 }  // namespace
 
@@ -450,8 +374,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     CnvClip(Gp.arg, 0);
     if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
   }
-  CreateHook = SetWindowsHookExA(WH_CBT, CreateWatch, nullptr, GetCurrentThreadId());
-  int r = SatWinMain(instance, &kWin);
-  if (CreateHook) UnhookWindowsHookEx(CreateHook);
-  return r;
+  return SatWinMain(instance, &kWin);
 }

@@ -24,8 +24,6 @@ enum {
   IDC_CLEAR = 600, IDC_SET = 601, IDC_NEXT = 603, IDC_PREV = 604,
   IDC_BOX0 = 1050, IDC_ALL = 1100,
   IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
-  WM_GDS_CLOSE = WM_APP + 7,
-  TIMER_CLOSE = 7,
 };
 
 const char* const kKeys[] = {"tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",
@@ -170,7 +168,7 @@ void GdsClosing(int result, char* text, size_t size) {
   Gp.lastResult = GdsOutClosing(result, text, (int)size);
   // The command line asks for one run: the program ends after its message,
   // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GO_ADDED) PostMessageA(SatWin.main, WM_GDS_CLOSE, 0, 0);
+  if (Gp.cmdLineMode && Gp.lastResult != GO_ADDED) SatCloseAfterRun();
 }
 
 const SatProgram kProgram = {
@@ -403,61 +401,17 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command};
-
-// ---- the main window's own rules ------------------------------------------------
-
-// The frame's window procedure; ours sees each message first.
-WNDPROC FrameProc = nullptr;
-HHOOK CreateHook = nullptr;
-
-void CloseWhenIdle(HWND hwnd) {
-  // The closing message and the progress dialog must be gone first.
-  if (SatWin.display) {
-    SetTimer(hwnd, TIMER_CLOSE, 100, nullptr);
-    return;
-  }
-  KillTimer(hwnd, TIMER_CLOSE);
-  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+// Without a settings file the frame completes nothing: the command line's
+// cell is taken here.
+void Created() {
+  if (Gp.argPending) SetupApplyProc(0);
 }
 
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_CREATE: {
-      LRESULT r = CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
-      // Without a settings file the frame completes nothing: the command
-      // line's cell is taken here.
-      if (Gp.argPending && !SatFrame.startFail) SetupApplyProc(0);
-      return r;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == ID_GO && !SatWin.display && (Gp.setupNotDone || Gp.layersNotDone)) {
-        ErrorShow("??? ... Please do Setup first and then Layers");
-        return 0;
-      }
-      break;
-    case WM_GDS_CLOSE:
-      CloseWhenIdle(hwnd);
-      return 0;
-    case WM_TIMER:
-      if (wParam == TIMER_CLOSE) {
-        CloseWhenIdle(hwnd);
-        return 0;
-      }
-      break;
-  }
-  return CallWindowProcA(FrameProc, hwnd, msg, wParam, lParam);
+const char* GoRefused() {
+  return (Gp.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
 }
 
-LRESULT CALLBACK CreateWatch(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && !FrameProc) {
-    HWND w = (HWND)wParam;
-    char cls[32];
-    if (GetClassNameA(w, cls, sizeof cls) && strcmp(cls, kProgram.className) == 0)
-      FrameProc = (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)MainProc);
-  }
-  return CallNextHookEx(CreateHook, code, wParam, lParam);
-}
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
 
 }  // namespace
 
@@ -469,8 +423,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     CnvClip(Gp.arg, 0);
     if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
   }
-  CreateHook = SetWindowsHookExA(WH_CBT, CreateWatch, nullptr, GetCurrentThreadId());
-  int r = SatWinMain(instance, &kWin);
-  if (CreateHook) UnhookWindowsHookEx(CreateHook);
-  return r;
+  return SatWinMain(instance, &kWin);
 }
