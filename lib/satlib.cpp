@@ -67,6 +67,25 @@ char* UsfSlot(int i) {
   return SatFrame.slots[i];
 }
 
+static int SlotKeyCount(int count) {
+  const char* const* keys = SatFrame.prog ? SatFrame.prog->keys : nullptr;
+  int n = 0;
+  while (keys && keys[n] && n < count && n < SAT_SLOTS) ++n;
+  return n;
+}
+
+void UsfSlotsToValues(char* values, int valueSize, int count) {
+  if (!values || valueSize <= 0) return;
+  for (int k = 0; k < SlotKeyCount(count); ++k)
+    snprintf(values + (size_t)k * (size_t)valueSize, (size_t)valueSize, "%s", SatFrame.slots[k]);
+}
+
+void UsfValuesToSlots(const char* values, int valueSize, int count) {
+  if (!values || valueSize <= 0) return;
+  for (int k = 0; k < SlotKeyCount(count); ++k)
+    snprintf(SatFrame.slots[k], SAT_SLOT_SIZE, "%.*s", valueSize, values + (size_t)k * (size_t)valueSize);
+}
+
 int MsgShow(const char* text, const char* caption, int type) {
   return HostMsgBox(text, caption, HOST_CAP_OWN, type);
 }

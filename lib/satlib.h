@@ -113,6 +113,11 @@ const SatEdition& SatEditionGet();
 
 // Slot of the program's key table; "" for a slot out of range.
 char* UsfSlot(int i);
+// An engine's own table of settings values (count entries of valueSize
+// bytes, in the order of the program's keys) from the slots, and back; as
+// many as the program table has keys, each cut to fit.
+void UsfSlotsToValues(char* values, int valueSize, int count);
+void UsfValuesToSlots(const char* values, int valueSize, int count);
 
 // Messages. Each returns the button pressed.
 int MsgShow(const char* text, const char* caption, int type);  // own caption

@@ -26,6 +26,15 @@ void PathUnquote(const char* arg, char* out, int outSize) {
   out[n] = 0;
 }
 
+int CnvArgTake(const char* cmdLine, char* arg, int argSize) {
+  if (!arg || argSize <= 0) return 0;
+  arg[0] = 0;
+  if (!cmdLine || !*cmdLine) return 0;
+  PathUnquote(cmdLine, arg, argSize);
+  CnvClip(arg, 0);
+  return arg[0] != 0;
+}
+
 int CrfMissing() {
   static const char* const names[] = {"QUIL7.CRF", "CELLS7.DBD", "CELLS6.DBD"};
   for (const char* name : names) {
@@ -97,6 +106,13 @@ void CnvPathSplit(const char* path, char* drive, char* folder, char* name, char*
   if (!dot) dot = base + strlen(base);
   CopyPart(name, base, (size_t)(dot - base));
   CopyPart(ext, dot, strlen(dot));
+}
+
+void CnvLdmCaption(const char* ldmPath, char* text, int size) {
+  if (!text || size <= 0) return;
+  char n[CNV_PATHLEN], e[CNV_PATHLEN];
+  CnvPathSplit(ldmPath, nullptr, nullptr, n, e);
+  snprintf(text, (size_t)size, "Building %s%s", n, e);
 }
 
 int CnvFileNamesCheck(const char* const* paths, int count) {

@@ -20,6 +20,10 @@ const char* PathUpper(const char* name);
 // (outSize bytes) without any double-quote character.
 void PathUnquote(const char* arg, char* out, int outSize);
 
+// The command line's file: unquoted, without trailing blanks, into arg
+// (argSize bytes). 1 when there is one.
+int CnvArgTake(const char* cmdLine, char* arg, int argSize);
+
 // 0 when the current folder holds a cell reference file (any of its three
 // names), else 1.
 int CrfMissing();
@@ -53,6 +57,9 @@ char* CnvClip(char* text, int n);
 // separator, or ""), name and extension (with its '.', or ""). Each part is
 // cut to fit its buffer of CNV_PATHLEN bytes.
 void CnvPathSplit(const char* path, char* drive, char* folder, char* name, char* ext);
+// "Building <name><ext>" of the map file at ldmPath into text (size
+// bytes): the caption of the question about a layer the map lacks.
+void CnvLdmCaption(const char* ldmPath, char* text, int size);
 // The file-name faults of the setup's files, by their base names.
 int CnvFileNamesCheck(const char* const* paths, int count);
 

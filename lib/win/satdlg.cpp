@@ -153,6 +153,31 @@ void FileSelInit(OPENFILENAMEA* ofn, char* file) {
   ofn->Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_READONLY;
 }
 
+void SatBrowse(HWND dialog, int edit, const char* filter, const char* title) {
+  OPENFILENAMEA ofn;
+  char file[SAT_PATH_SIZE];
+  FileSelInit(&ofn, file);
+  ofn.hwndOwner = dialog;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrTitle = title;
+  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+}
+
+void SatSlotsShow(HWND dialog, const int* edits, int editCount, const int* checks, int checkCount, int firstCheck) {
+  for (int k = 0; k < editCount; ++k)
+    if (edits[k] > 0) SetDlgItemTextA(dialog, edits[k], UsfSlot(k));
+  for (int k = 0; k < checkCount; ++k)
+    CheckDlgButton(dialog, checks[k], UsfSlot(firstCheck + k)[0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void SatSlotsTake(HWND dialog, const int* edits, int editCount, const int* checks, int checkCount, int firstCheck) {
+  for (int k = 0; k < editCount; ++k)
+    if (edits[k] > 0) GetDlgItemTextA(dialog, edits[k], UsfSlot(k), SAT_SLOT_SIZE);
+  for (int k = 0; k < checkCount; ++k)
+    snprintf(UsfSlot(firstCheck + k), SAT_SLOT_SIZE, "%s",
+             IsDlgButtonChecked(dialog, checks[k]) == BST_CHECKED ? "Y" : "N");
+}
+
 namespace {
 
 void ComboFill(HWND combo, char list[][SAT_PATH_SIZE]) {

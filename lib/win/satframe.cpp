@@ -72,7 +72,7 @@ int HostWinAbortPoll() {
   return MsgBoxShow(SatWin.main, q, SatDisplayName(), 0x124) == IDYES;
 }
 
-void HostWinPause(int ms) { PauseShow(SatWin.display ? SatWin.display : SatWin.main, ms); }
+void HostWinPause(int ms) { PauseShow(SatOwner(), ms); }
 
 const HostOps kFrameHost = {HostWinMsg, HostWinStatus, HostWinProgress, HostWinAbortPoll, HostWinPause};
 
@@ -244,6 +244,8 @@ LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwn
   }
   return 0;
 }
+
+HWND SatOwner() { return SatWin.display ? SatWin.display : SatWin.main; }
 
 int SatDlgCancel(HWND dialog, UINT msg, WPARAM wParam) {
   if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;

@@ -58,6 +58,9 @@ void SatMainCreate(HWND hwnd);
 // WM_CLOSE and WM_DESTROY: nothing while busy (a run that may not be cut),
 // else saveAndQuit once, and a close destroys the window. Returns 0.
 LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwnd));
+// The owner of a question asked during a run: the progress dialog while it
+// is up, else the main window.
+HWND SatOwner();
 // Cancel and closing end a modal dialog with 0: 1 when msg was one of them.
 int SatDlgCancel(HWND dialog, UINT msg, WPARAM wParam);
 
@@ -72,6 +75,13 @@ INT_PTR CALLBACK MsgBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 int PauseShow(HWND owner, int ms);
 INT_PTR CALLBACK PauseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 void FileSelInit(OPENFILENAMEA* ofn, char* file);
+// The open dialog for a SETUP edit: the chosen file goes into control edit.
+void SatBrowse(HWND dialog, int edit, const char* filter, const char* title);
+// A SETUP dialog's controls and the settings slots: edit edits[k] holds
+// slot k (an id <= 0 has none), check box checks[k] slot firstCheck + k as
+// "Y" or "N". Show fills the controls, Take the slots.
+void SatSlotsShow(HWND dialog, const int* edits, int editCount, const int* checks, int checkCount, int firstCheck);
+void SatSlotsTake(HWND dialog, const int* edits, int editCount, const int* checks, int checkCount, int firstCheck);
 INT_PTR CALLBACK RunnerProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AnyListProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK SatDisplayProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

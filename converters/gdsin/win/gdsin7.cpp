@@ -55,19 +55,8 @@ struct GdsInProgramState {
 };
 GdsInProgramState Gp;
 
-int KeyCount() {
-  int n = 0;
-  while (kKeys[n] && n < GDSIN_NKEYS && n < SAT_SLOTS) ++n;
-  return n;
-}
-
-void SlotsToEngine() {
-  for (int k = 0; k < KeyCount(); ++k) snprintf(GdsInSt.val[k], GDSIN_VALLEN, "%s", UsfSlot(k));
-}
-
-void EngineToSlots() {
-  for (int k = 0; k < KeyCount(); ++k) snprintf(UsfSlot(k), SAT_SLOT_SIZE, "%s", GdsInSt.val[k]);
-}
+void SlotsToEngine() { UsfSlotsToValues(&GdsInSt.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+void EngineToSlots() { UsfValuesToSlots(&GdsInSt.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
 
 void SetupApplyProc(int flag) {
   SlotsToEngine();
@@ -105,15 +94,12 @@ struct AskState {
 };
 AskState Ask;
 
-HWND Owner() { return SatWin.display ? SatWin.display : SatWin.main; }
-
 INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
-      char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
-      CnvPathSplit(GdsInSt.val[IK_LDF], d, f, n, e);
-      snprintf(text, sizeof text, "Building %s%s", n, e);
+      char text[2 * CNV_PATHLEN + 16];
+      CnvLdmCaption(GdsInSt.val[IK_LDF], text, sizeof text);
       SetWindowTextA(dialog, text);
       snprintf(text, sizeof text, "GDS Layer= %d  Datatype= %d is not in LDM File", Ask.gds, Ask.dt);
       SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
@@ -140,7 +126,7 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 int AskLdm(int gds, int datatype, int* tlc) {
   Ask.gds = gds;
   Ask.dt = datatype;
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", Owner(), LdmDlgProc, 0);
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, 0);
   if (r == IDOK) {
     *tlc = Ask.tlc;
     return HOST_IDYES;
@@ -177,7 +163,7 @@ INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 int AskNewName(const char* structName, char* tried) {
   Ask.structName = structName;
   snprintf(Ask.tried, sizeof Ask.tried, "%s", tried);
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "NEWNAME", Owner(), NewNameDlgProc, 0);
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "NEWNAME", SatOwner(), NewNameDlgProc, 0);
   if (r != IDOK) return 0;
   snprintf(tried, GDSIN_NAMELEN + 1, "%s", Ask.tried);
   return 1;
@@ -227,40 +213,25 @@ const SatProgram kProgram = {
 
 const int kEdits[] = {IDC_CFN, IDC_TPH, IDC_LDF, IDC_WR2, IDC_LTA, -1, IDC_LSU, IDC_LZL, IDC_MCL};
 const int kChecks[] = {IDC_CTX, IDC_COP, IDC_CBB, IDC_OMT, IDC_MLF, IDC_NAM, IDC_WTX, IDC_OLD};
-
-void Browse(HWND dialog, int edit, const char* filter, const char* title) {
-  OPENFILENAMEA ofn;
-  char file[CNV_PATHLEN] = "";
-  FileSelInit(&ofn, file);
-  ofn.hwndOwner = dialog;
-  ofn.lpstrFilter = filter;
-  ofn.lpstrTitle = title;
-  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
-}
+const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
+const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int k = 0; k < 9; ++k)
-        if (kEdits[k] > 0) SetDlgItemTextA(dialog, kEdits[k], UsfSlot(k));
-      for (int k = 0; k < 8; ++k)
-        CheckDlgButton(dialog, kChecks[k], UsfSlot(IK_CTX + k)[0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      SatSlotsShow(dialog, kEdits, kEditCount, kChecks, kCheckCount, IK_CTX);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_BROWSE_GDS:
-          Browse(dialog, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select");
+          SatBrowse(dialog, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select");
           return TRUE;
         case IDC_BROWSE_LDM:
-          Browse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
+          SatBrowse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
           return TRUE;
         case IDOK:
-          for (int k = 0; k < 9; ++k)
-            if (kEdits[k] > 0) GetDlgItemTextA(dialog, kEdits[k], UsfSlot(k), SAT_SLOT_SIZE);
-          for (int k = 0; k < 8; ++k)
-            snprintf(UsfSlot(IK_CTX + k), SAT_SLOT_SIZE, "%s",
-                     IsDlgButtonChecked(dialog, kChecks[k]) == BST_CHECKED ? "Y" : "N");
+          SatSlotsTake(dialog, kEdits, kEditCount, kChecks, kCheckCount, IK_CTX);
           SetupApplyProc(1);
           EndDialog(dialog, 1);
           return TRUE;
@@ -369,10 +340,6 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Comma
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsInReset();
   Gp = GdsInProgramState();
-  if (cmdLine && *cmdLine) {
-    PathUnquote(cmdLine, Gp.arg, sizeof Gp.arg);
-    CnvClip(Gp.arg, 0);
-    if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
-  }
+  if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
   return SatWinMain(instance, &kWin);
 }

@@ -53,19 +53,8 @@ struct GdsOutProgramState {
 };
 GdsOutProgramState Gp;
 
-int KeyCount() {
-  int n = 0;
-  while (kKeys[n] && n < GDSOUT_NKEYS && n < SAT_SLOTS) ++n;
-  return n;
-}
-
-void SlotsToEngine() {
-  for (int k = 0; k < KeyCount(); ++k) snprintf(GdsOutSt.val[k], GDSOUT_VALLEN, "%s", UsfSlot(k));
-}
-
-void EngineToSlots() {
-  for (int k = 0; k < KeyCount(); ++k) snprintf(UsfSlot(k), SAT_SLOT_SIZE, "%s", GdsOutSt.val[k]);
-}
+void SlotsToEngine() { UsfSlotsToValues(&GdsOutSt.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
+void EngineToSlots() { UsfValuesToSlots(&GdsOutSt.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
 
 void SetupApplyProc(int flag) {
   SlotsToEngine();
@@ -113,9 +102,8 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
-      char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN], text[2 * CNV_PATHLEN + 16];
-      CnvPathSplit(GdsOutSt.val[GK_LDF], d, f, n, e);
-      snprintf(text, sizeof text, "Building %s%s", n, e);
+      char text[2 * CNV_PATHLEN + 16];
+      CnvLdmCaption(GdsOutSt.val[GK_LDF], text, sizeof text);
       SetWindowTextA(dialog, text);
       snprintf(text, sizeof text, "TLC Layer= %d is not in LDM File", LdmAsk.tlc);
       SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
@@ -143,7 +131,7 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 int AskLdm(int tlcLayer, int* gds, int* datatype) {
   LdmAsk.tlc = tlcLayer;
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatWin.display ? SatWin.display : SatWin.main, LdmDlgProc, 0);
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, 0);
   if (r == IDOK) {
     *gds = LdmAsk.gds;
     *datatype = LdmAsk.dt;
@@ -195,24 +183,14 @@ const SatProgram kProgram = {
 
 const int kEdits[] = {IDC_TFN, IDC_GFN, IDC_LDF, IDC_WR2, IDC_LSB, IDC_LAM, IDC_CSU, IDC_MPW, IDC_DLN, IDC_FTR};
 const int kChecks[] = {IDC_DRO, IDC_LCN, IDC_CTX, IDC_MPP, IDC_DPU, IDC_WTX};
-
-void Browse(HWND dialog, int edit, const char* filter, const char* title) {
-  OPENFILENAMEA ofn;
-  char file[CNV_PATHLEN] = "";
-  FileSelInit(&ofn, file);
-  ofn.hwndOwner = dialog;
-  ofn.lpstrFilter = filter;
-  ofn.lpstrTitle = title;
-  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
-}
+const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
+const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int k = 0; k < 10; ++k) SetDlgItemTextA(dialog, kEdits[k], UsfSlot(k));
-      for (int k = 0; k < 6; ++k)
-        CheckDlgButton(dialog, kChecks[k], UsfSlot(GK_DRO + k)[0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      SatSlotsShow(dialog, kEdits, kEditCount, kChecks, kCheckCount, GK_DRO);
       EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
       return TRUE;
     case WM_COMMAND:
@@ -221,16 +199,13 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
           return TRUE;
         case IDC_BROWSE_TLC:
-          Browse(dialog, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select");
+          SatBrowse(dialog, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select");
           return TRUE;
         case IDC_BROWSE_LDM:
-          Browse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
+          SatBrowse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
           return TRUE;
         case IDOK:
-          for (int k = 0; k < 10; ++k) GetDlgItemTextA(dialog, kEdits[k], UsfSlot(k), SAT_SLOT_SIZE);
-          for (int k = 0; k < 6; ++k)
-            snprintf(UsfSlot(GK_DRO + k), SAT_SLOT_SIZE, "%s",
-                     IsDlgButtonChecked(dialog, kChecks[k]) == BST_CHECKED ? "Y" : "N");
+          SatSlotsTake(dialog, kEdits, kEditCount, kChecks, kCheckCount, GK_DRO);
           SetupApplyProc(1);
           EndDialog(dialog, 1);
           return TRUE;
@@ -418,10 +393,6 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsOutReset();
   Gp = GdsOutProgramState();
-  if (cmdLine && *cmdLine) {
-    PathUnquote(cmdLine, Gp.arg, sizeof Gp.arg);
-    CnvClip(Gp.arg, 0);
-    if (Gp.arg[0]) Gp.cmdLineMode = Gp.argPending = 1;
-  }
+  if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
   return SatWinMain(instance, &kWin);
 }

@@ -20,6 +20,39 @@ TEST(CnvCommon, PathUnquoteKeepsBlanks) {
   EXPECT_STREQ(small, "abcde");
 }
 
+TEST(CnvCommon, ArgTakeGivesTheFileOrNothing) {
+  struct Case {
+    const char* cmdLine;
+    int taken;
+    const char* arg;
+  } cases[] = {
+      {"\"C:\\My Chips\\top.gds\" ", 1, "C:\\My Chips\\top.gds"},
+      {"top.tlc", 1, "top.tlc"},
+      {"  \"\" ", 0, ""},
+      {"", 0, ""},
+      {nullptr, 0, ""},
+  };
+  for (const Case& c : cases) {
+    char arg[CNV_PATHLEN + 1] = "old";
+    EXPECT_EQ(CnvArgTake(c.cmdLine, arg, sizeof arg), c.taken) << (c.cmdLine ? c.cmdLine : "null");
+    EXPECT_STREQ(arg, c.arg);
+  }
+  char small[4];
+  EXPECT_EQ(CnvArgTake("abcdef", small, sizeof small), 1);
+  EXPECT_STREQ(small, "abc");
+}
+
+TEST(CnvCommon, LdmCaptionNamesTheMapFile) {
+  char text[40];
+  CnvLdmCaption("C:\\Work\\chip.ldm", text, sizeof text);
+  EXPECT_STREQ(text, "Building chip.ldm");
+  CnvLdmCaption("", text, sizeof text);
+  EXPECT_STREQ(text, "Building ");
+  char tiny[12];
+  CnvLdmCaption(std::string(300, 'x').c_str(), tiny, sizeof tiny);  // cut, never overrun
+  EXPECT_STREQ(tiny, "Building xx");
+}
+
 TEST(CnvCommon, LayerSelTextRanges) {
   struct Case {
     uint64_t mask;

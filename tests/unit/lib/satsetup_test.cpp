@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -229,4 +230,31 @@ TEST(Folder, FolderMakeSaysWhatHappened) {
             "One\n\nThis Program Should Run from a Drawing Folder");
   CrfMissingShow();
   EXPECT_EQ(HostRecordGet().messages.back().captionKind, HOST_CAP_ERROR);
+}
+
+TEST(UsfSlots, EngineValuesFollowTheProgramKeys) {
+  Fresh();
+  char vals[6][8];
+  memset(vals, 0, sizeof vals);
+  UsfSlotsToValues(&vals[0][0], 8, 6);  // only the table's four keys
+  EXPECT_STREQ(vals[0], "?");
+  EXPECT_STREQ(vals[2], "Y");
+  EXPECT_STREQ(vals[3], "0");
+  EXPECT_STREQ(vals[4], "");
+  snprintf(UsfSlot(1), SAT_SLOT_SIZE, "a longer value");
+  UsfSlotsToValues(&vals[0][0], 8, 2);  // cut to the engine's size
+  EXPECT_STREQ(vals[1], "a longe");
+  snprintf(vals[0], 8, "top");
+  snprintf(vals[3], 8, "12");
+  snprintf(vals[4], 8, "beyond");
+  UsfValuesToSlots(&vals[0][0], 8, 6);
+  EXPECT_STREQ(UsfSlot(0), "top");
+  EXPECT_STREQ(UsfSlot(3), "12");
+  EXPECT_STREQ(UsfSlot(4), "");  // no key, no slot
+  memset(vals[2], 'z', 8);       // an unterminated value is cut at its size
+  UsfValuesToSlots(&vals[0][0], 8, 3);
+  EXPECT_STREQ(UsfSlot(2), "zzzzzzzz");
+  snprintf(vals[1], 8, "new");
+  UsfValuesToSlots(&vals[0][0], 8, 1);  // fewer than the keys
+  EXPECT_STREQ(UsfSlot(1), "a longe");
 }
