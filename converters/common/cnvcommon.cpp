@@ -75,6 +75,44 @@ void CnvAbortPoll(int ms, int* abortFlag) {
   if ((!abortFlag || !*abortFlag) && ms > 0) HostPause(ms);
 }
 
+void CnvNow(struct tm* now, int fixed) {
+  if (fixed || !now) return;
+  time_t t = time(nullptr);
+  struct tm* lt = localtime(&t);
+  if (lt) *now = *lt;
+}
+
+void CnvTakeNow(struct tm* now, int fixed, char* date, int dateSize, char* clock, int clockSize) {
+  CnvNow(now, fixed);
+  snprintf(date, (size_t)dateSize, "%02d/%02d/%02d", now->tm_mon + 1, now->tm_mday, now->tm_year % 100);
+  snprintf(clock, (size_t)clockSize, "%02d:%02d:%02d", now->tm_hour, now->tm_min, now->tm_sec);
+}
+
+int CnvYesNo(char* value, int size) {
+  for (char* p = value; *p; ++p) *p = (char)toupper((unsigned char)*p);
+  if (value[0] == 'Y') return 1;
+  snprintf(value, (size_t)size, "N");
+  return 0;
+}
+
+int CnvFileClose(FILE** f) {
+  if (!*f) return 1;
+  int bad = ferror(*f) != 0;
+  if (fclose(*f) != 0) bad = 1;
+  *f = nullptr;
+  return !bad;
+}
+
+int CnvGo(int (*convert)(), int (*closing)(int converted, char* text, int size), int aborted) {
+  char msg[3 * CNV_PATHLEN];
+  int r = closing(convert(), msg, sizeof msg);
+  if (r == aborted)
+    HostError(msg);
+  else
+    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
+  return r;
+}
+
 char* CnvClip(char* text, int n) {
   if (!text) return text;
   size_t len = strlen(text);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
 #include "namecheck.h"  // FileNameCheck of the setup dialogs
 
@@ -45,6 +46,25 @@ void LayerSelText(char* text, int textSize, uint64_t mask, int offset);
 // returns nonzero on a Yes, which sets *abortFlag; unless aborted, a pause
 // of ms milliseconds keeps the windows painted.
 void CnvAbortPoll(int ms, int* abortFlag);
+
+// The wall clock into *now, unless fixed (a set time kept for byte-exact
+// comparisons).
+void CnvNow(struct tm* now, int fixed);
+// CnvNow, then its "mm/dd/yy" into date and "hh:mm:ss" into clock (each of
+// the given size) for the log heads.
+void CnvTakeNow(struct tm* now, int fixed, char* date, int dateSize, char* clock, int clockSize);
+
+// A "Y"/"N" setting: upper-cased; 1 when it begins with "Y", else it
+// becomes "N" (value holds size bytes).
+int CnvYesNo(char* value, int size);
+
+// Closes *f (when open) and forgets it: 0 when a write or the close failed.
+int CnvFileClose(FILE** f);
+
+// A run and its closing message: convert, closing fills the message from
+// its result and returns the outcome, shown as an error when it equals
+// aborted, else as the program's message. Returns the outcome.
+int CnvGo(int (*convert)(), int (*closing)(int converted, char* text, int size), int aborted);
 
 // 1 when the two names are equal without regard to case.
 int CnvSameName(const char* a, const char* b);

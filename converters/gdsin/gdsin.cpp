@@ -53,13 +53,7 @@ void GdsInReset() {
 
 // ---- settings ------------------------------------------------------------
 
-static int YesNo(int k) {
-  char* v = GdsInSt.val[k];
-  for (char* p = v; *p; ++p) *p = (char)toupper((unsigned char)*p);
-  if (v[0] == 'Y') return 1;
-  SetVal(k, "N");
-  return 0;
-}
+static int YesNo(int k) { return CnvYesNo(GdsInSt.val[k], GDSIN_VALLEN); }
 
 static int IntClamp(int k, int dflt, int lo, int hi) {
   int v = GdsInSt.val[k][0] ? atoi(GdsInSt.val[k]) : dflt;
@@ -219,17 +213,6 @@ void GdsProgress() {
 
 // ---- the run ---------------------------------------------------------------------
 
-static void TakeNow() {
-  GdsInState& s = GdsInSt;
-  if (!s.fixedNow) {
-    time_t t = time(nullptr);
-    struct tm* lt = localtime(&t);
-    if (lt) s.now = *lt;
-  }
-  snprintf(s.date, sizeof s.date, "%02d/%02d/%02d", s.now.tm_mon + 1, s.now.tm_mday, s.now.tm_year % 100);
-  snprintf(s.time, sizeof s.time, "%02d:%02d:%02d", s.now.tm_hour, s.now.tm_min, s.now.tm_sec);
-}
-
 static FILE* OutOpen(const char* name) {
   char path[2 * CNV_PATHLEN];
   snprintf(path, sizeof path, "%s%s", GdsInSt.outFolder, name);
@@ -278,7 +261,7 @@ static int LayersFile() {
 static int Run() {
   GdsInState& s = GdsInSt;
   // 1. A fresh run.
-  TakeNow();
+  CnvTakeNow(&s.now, s.fixedNow, s.date, sizeof s.date, s.time, sizeof s.time);
   s.nSt = 0;
   memset(s.hashName, 0, sizeof s.hashName);
   memset(s.hashUpper, 0, sizeof s.hashUpper);
@@ -394,14 +377,6 @@ static int Run() {
   return 1;
 }
 
-static int CloseFile(FILE** f) {
-  if (!*f) return 1;
-  int bad = ferror(*f) != 0;
-  if (fclose(*f) != 0) bad = 1;
-  *f = nullptr;
-  return !bad;
-}
-
 int GdsInConvert() {
   GdsInState& s = GdsInSt;
   int ok = Run() && !s.abort;
@@ -413,7 +388,7 @@ int GdsInConvert() {
     fclose(s.src.f);
     s.src.f = nullptr;
   }
-  if (!CloseFile(&s.listing) && ok) ok = GdsFail("Unable to Write Gds Text File ... Can't Continue");
+  if (!CnvFileClose(&s.listing) && ok) ok = GdsFail("Unable to Write Gds Text File ... Can't Continue");
   return ok && !s.abort;
 }
 
@@ -445,19 +420,11 @@ int GdsInClosing(int converted, char* text, int size) {
     }
   }
   if (s.log) fprintf(s.log, "\n%s\n", text);
-  if (!CloseFile(&s.log) && result != GI_ABORTED) {
+  if (!CnvFileClose(&s.log) && result != GI_ABORTED) {
     snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
     result = GI_ABORTED;
   }
   return result;
 }
 
-int GdsInGo() {
-  char msg[3 * CNV_PATHLEN];
-  int r = GdsInClosing(GdsInConvert(), msg, sizeof msg);
-  if (r == GI_ABORTED)
-    HostError(msg);
-  else
-    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-  return r;
-}
+int GdsInGo() { return CnvGo(GdsInConvert, GdsInClosing, GI_ABORTED); }

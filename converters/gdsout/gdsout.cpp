@@ -98,13 +98,7 @@ static void FileWithExt(int k, const char* ext) {
   PathTidy(GdsOutSt.val[k], GDSOUT_VALLEN);
 }
 
-static int YesNo(int k) {
-  char* v = GdsOutSt.val[k];
-  for (char* p = v; *p; ++p) *p = (char)toupper((unsigned char)*p);
-  if (v[0] == 'Y') return 1;
-  SetVal(k, "N");
-  return 0;
-}
+static int YesNo(int k) { return CnvYesNo(GdsOutSt.val[k], GDSOUT_VALLEN); }
 
 int GdsOutSetupApply(int check) {
   GdsOutState& s = GdsOutSt;
@@ -449,17 +443,6 @@ int GdsOutCellList() {
 
 // ---- the run --------------------------------------------------------------------------
 
-static void TakeNow() {
-  GdsOutState& s = GdsOutSt;
-  if (!s.fixedNow) {
-    time_t t = time(nullptr);
-    struct tm* lt = localtime(&t);
-    if (lt) s.now = *lt;
-  }
-  snprintf(s.date, sizeof s.date, "%02d/%02d/%02d", s.now.tm_mon + 1, s.now.tm_mday, s.now.tm_year % 100);
-  snprintf(s.time, sizeof s.time, "%02d:%02d:%02d", s.now.tm_hour, s.now.tm_min, s.now.tm_sec);
-}
-
 static int ConvertCell(const GdsCellEntry* e) {
   GdsOutState& s = GdsOutSt;
   TlcIn& in = GdsOutSt.in;
@@ -506,7 +489,7 @@ static int Run() {
   GdsOutState& s = GdsOutSt;
   char msg[3 * CNV_PATHLEN];
 
-  TakeNow();
+  CnvTakeNow(&s.now, s.fixedNow, s.date, sizeof s.date, s.time, sizeof s.time);
   s.cur = s.max = GdsCounts{0, 0, 0, 0};
   s.abort = 0;
   s.nCells = 0;
@@ -600,11 +583,7 @@ static int Run() {
     GdsOutList(e->name);
     r->counts = GdsCounts{0, 0, 0, 0};
     struct tm strNow = s.now;
-    if (!s.fixedNow) {
-      time_t t = time(nullptr);
-      struct tm* lt = localtime(&t);
-      if (lt) strNow = *lt;
-    }
+    CnvNow(&strNow, s.fixedNow);
     GdsWriteBgnStr(r, &strNow);
     GdsWriteStrName(r, CellCase(e->name));
     if (e->rank < 1 || e->rank > 24) {
@@ -637,18 +616,8 @@ static int CloseAll(int ok) {
     snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", s.val[GK_GFN]);
     ok = Fail(msg);
   }
-  if (s.rec.listing) {
-    int bad = ferror(s.rec.listing) != 0;
-    if (fclose(s.rec.listing) != 0) bad = 1;
-    s.rec.listing = nullptr;
-    if (bad && ok) ok = Fail("Unable to Write Gds Text File ... Can't Continue");
-  }
-  if (s.log) {
-    int bad = ferror(s.log) != 0;
-    if (fclose(s.log) != 0) bad = 1;
-    s.log = nullptr;
-    if (bad && ok) ok = Fail("Unable to Write Log File ... Can't Continue");
-  }
+  if (!CnvFileClose(&s.rec.listing) && ok) ok = Fail("Unable to Write Gds Text File ... Can't Continue");
+  if (!CnvFileClose(&s.log) && ok) ok = Fail("Unable to Write Log File ... Can't Continue");
   return ok;
 }
 
@@ -678,15 +647,7 @@ int GdsOutClosing(int converted, char* text, int size) {
   return GO_DONE;
 }
 
-int GdsOutGo() {
-  char msg[3 * CNV_PATHLEN];
-  int r = GdsOutClosing(GdsOutConvert(), msg, sizeof msg);
-  if (r == GO_ABORTED)
-    HostError(msg);
-  else
-    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-  return r;
-}
+int GdsOutGo() { return CnvGo(GdsOutConvert, GdsOutClosing, GO_ABORTED); }
 
 // ---- layer table ------------------------------------------------------------------
 

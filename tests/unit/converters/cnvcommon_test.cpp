@@ -53,6 +53,52 @@ TEST(CnvCommon, LdmCaptionNamesTheMapFile) {
   EXPECT_STREQ(tiny, "Building xx");
 }
 
+TEST(CnvCommon, YesNoSettings) {
+  struct Case {
+    const char* in;
+    int yes;
+    const char* out;
+  } cases[] = {{"y", 1, "Y"}, {"yes", 1, "YES"}, {"N", 0, "N"}, {"", 0, "N"}, {"maybe", 0, "N"}, {" Y", 0, "N"}};
+  for (const Case& c : cases) {
+    char v[8];
+    snprintf(v, sizeof v, "%s", c.in);
+    EXPECT_EQ(CnvYesNo(v, sizeof v), c.yes) << c.in;
+    EXPECT_STREQ(v, c.out);
+  }
+}
+
+TEST(CnvCommon, TakeNowKeepsASetTime) {
+  struct tm now = {};
+  now.tm_year = 126;
+  now.tm_mon = 11;
+  now.tm_mday = 9;
+  now.tm_hour = 7;
+  now.tm_min = 5;
+  now.tm_sec = 3;
+  char date[40], clock[40];
+  CnvTakeNow(&now, 1, date, sizeof date, clock, sizeof clock);
+  EXPECT_STREQ(date, "12/09/26");
+  EXPECT_STREQ(clock, "07:05:03");
+  CnvTakeNow(&now, 0, date, sizeof date, clock, sizeof clock);  // the clock's own time
+  EXPECT_NE(now.tm_year, 0);
+}
+
+TEST(CnvCommon, FileCloseForgetsTheFile) {
+  WorkDir dir;
+  FILE* f = nullptr;
+  EXPECT_EQ(CnvFileClose(&f), 1);  // nothing open
+  f = fopen("out.txt", "wt");
+  ASSERT_NE(f, nullptr);
+  fputs("text\n", f);
+  EXPECT_EQ(CnvFileClose(&f), 1);
+  EXPECT_EQ(f, nullptr);
+  f = fopen("out.txt", "rt");  // a write to a read-only stream fails
+  ASSERT_NE(f, nullptr);
+  fputs("more", f);
+  EXPECT_EQ(CnvFileClose(&f), 0);
+  EXPECT_EQ(f, nullptr);
+}
+
 TEST(CnvCommon, LayerSelTextRanges) {
   struct Case {
     uint64_t mask;
