@@ -28,6 +28,14 @@ int Modal(const char* tmpl, DLGPROC proc, LPARAM param) {
   return r < 0 ? 0 : (int)r;
 }
 
+// Cancel and closing end every dialog here with 0 (CMD_DLG_CANCEL): 1 when
+// msg was one of them.
+int DlgCancel(HWND dlg, UINT msg, WPARAM wParam) {
+  if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
+  EndDialog(dlg, 0);
+  return 1;
+}
+
 void Num(char* out, size_t size, double v, int digits) { snprintf(out, size, "%.*g", digits, v); }
 
 void SetNum(HWND dlg, int id, double v, int digits = 9) {
@@ -74,6 +82,7 @@ void HistoryDelete(char* list, int count, int width, const char* text) {
 }
 
 INT_PTR CALLBACK CmdProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   CmdDlg* d = (CmdDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -130,14 +139,8 @@ INT_PTR CALLBACK CmdProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
           SetDlgItemTextA(dlg, id, "");
           return TRUE;
         }
-        case 2:
-          EndDialog(dlg, CMD_DLG_CANCEL);
-          return TRUE;
       }
       break;
-    case WM_CLOSE:
-      EndDialog(dlg, CMD_DLG_CANCEL);
-      return TRUE;
   }
   return FALSE;
 }
@@ -160,6 +163,7 @@ struct TextDlg {
 int ListByName(HWND owner, char* out, size_t size);
 
 INT_PTR CALLBACK TextProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   TextDlg* d = (TextDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -187,14 +191,8 @@ INT_PTR CALLBACK TextProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
           if (ListByName(dlg, name, sizeof name)) SetDlgItemTextA(dlg, d->edit, name);
           return TRUE;
         }
-        case 2:
-          EndDialog(dlg, 0);
-          return TRUE;
       }
       break;
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -242,6 +240,7 @@ struct ListDlg {
 };
 
 INT_PTR CALLBACK ListProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   ListDlg* d = (ListDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG: {
@@ -282,14 +281,7 @@ INT_PTR CALLBACK ListProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndDialog(dlg, 1);
         return TRUE;
       }
-      if (LOWORD(wParam) == 2) {
-        EndDialog(dlg, 0);
-        return TRUE;
-      }
       break;
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -306,6 +298,7 @@ int ObjectList(char* out, size_t size) {
 
 // --- ARC, SPIRAL ------------------------------------------------------------
 INT_PTR CALLBACK ArcProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SetDlgItemTextA(dlg, 2023, strcmp(MainSetup.arcdir, "cw") == 0 ? "cw" : "ccw");
@@ -332,14 +325,8 @@ INT_PTR CALLBACK ArcProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
           EndDialog(dlg, 1);
           return TRUE;
         }
-        case 2:
-          EndDialog(dlg, 0);
-          return TRUE;
       }
       break;
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -367,6 +354,7 @@ void SpiralShow(HWND dlg) {
 }
 
 INT_PTR CALLBACK SpiralProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SpiralShow(dlg);
@@ -394,15 +382,8 @@ INT_PTR CALLBACK SpiralProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
         if (ok) EndDialog(dlg, 1);
         return TRUE;
       }
-      if (id == 2) {
-        EndDialog(dlg, 0);
-        return TRUE;
-      }
       break;
     }
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -415,6 +396,7 @@ struct PointDlg {
 };
 
 INT_PTR CALLBACK PointProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   PointDlg* d = (PointDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -435,14 +417,7 @@ INT_PTR CALLBACK PointProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndDialog(dlg, 1);
         return TRUE;
       }
-      if (LOWORD(wParam) == 2) {
-        EndDialog(dlg, 0);
-        return TRUE;
-      }
       break;
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
-      return TRUE;
   }
   return FALSE;
 }
@@ -454,6 +429,7 @@ void IncShow(HWND dlg, const PointDlg* d) {
 }
 
 INT_PTR CALLBACK IncProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   PointDlg* d = (PointDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -471,16 +447,10 @@ INT_PTR CALLBACK IncProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         case 1:
           EndDialog(dlg, 1);
           return TRUE;
-        case 2:
-          EndDialog(dlg, 0);
-          return TRUE;
         default:
           return FALSE;
       }
       IncShow(dlg, d);
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
       return TRUE;
   }
   return FALSE;
@@ -501,6 +471,7 @@ int PointDialog(int axis, double* x, double* y) {
 
 // --- NEWCELL ---------------------------------------------------------------
 INT_PTR CALLBACK NewCellProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(dlg, DWLP_USER, lParam);
@@ -514,14 +485,7 @@ INT_PTR CALLBACK NewCellProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndDialog(dlg, 1);
         return TRUE;
       }
-      if (LOWORD(wParam) == 2) {
-        EndDialog(dlg, 0);
-        return TRUE;
-      }
       break;
-    case WM_CLOSE:
-      EndDialog(dlg, 0);
-      return TRUE;
   }
   return FALSE;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command engine in the editor: a script run through the CMD dialog
 # builds a new cell that Save writes; lines from other programs run with
-# key-line rights; undo and redo; closing with unsaved changes.
+# key-line rights; undo and redo; Cancel on the dialogs; closing with
+# unsaved changes.
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../harness.sh"
 source "$here/../editor/quil7_lib.sh"
@@ -116,6 +117,27 @@ undo)
   sleep 0.5
   save_cell
   [ "$(box_lines)" = 11 ] || fail "Redo left $(box_lines) boxes"
+  ;;
+cancel)
+  # Cancel ends each dialog without its work, and the editor goes on.
+  kept=$(cat "$dir/NEWC.tlc")
+  for d in "77 Command Line" "18 Save Cell" "19 Load Cell"; do
+    id=${d%% *}
+    title=${d#* }
+    if [ "$id" = 77 ]; then
+      robot post QUIL7 1025 77 0 >/dev/null
+    else
+      robot command QUIL7 "$id" >/dev/null
+    fi
+    robot wait-dialog "$title" 10000 >/dev/null || fail "no '$title' dialog"
+    robot press "$title" Cancel >/dev/null || fail "no Cancel on '$title'"
+    wait_no_dialog "$title"
+  done
+  [ "$(cat "$dir/NEWC.tlc")" = "$kept" ] || fail "a cancelled dialog wrote the cell"
+  robot copydata QUIL7 "add 0 0 1 1" >/dev/null
+  trace_wait '^line key add 0 0 1 1$' 1 || fail "the editor stopped after the cancels: $(cat "$TRACE")"
+  save_cell
+  [ "$(box_lines)" = 1 ] || fail "expected one box, file: $(cat "$dir/NEWC.tlc")"
   ;;
 close)
   robot copydata QUIL7 "add 0 0 1 1" >/dev/null
