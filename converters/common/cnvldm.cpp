@@ -50,7 +50,7 @@ static int LdmLine(const char* p, int v[3]) {
   return n == 3;
 }
 
-int LdmMapRead(LdmMap* m, const char* path, const char* caption, const char* builtFrom) {
+int LdmMapRead(LdmMap* m, const char* path, const char* caption, const char* builtFrom, int maxNumber) {
   LdmMapClear(m);
   char d[CNV_PATHLEN], fo[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN], msg[2 * CNV_PATHLEN + 60];
   CnvPathSplit(path, d, fo, name, ext);
@@ -77,7 +77,7 @@ int LdmMapRead(LdmMap* m, const char* path, const char* caption, const char* bui
     if (*p == ';' || *p == '*' || !*p) continue;
     int v[3];
     // Entries out of range would map onto layers no file can hold.
-    if (!LdmLine(p, v) || v[0] < 0 || v[0] > 65535 || v[1] < 0 || v[1] > 65535 || v[2] < 1 || v[2] > 256) {
+    if (!LdmLine(p, v) || v[0] < 0 || v[0] > maxNumber || v[1] < 0 || v[1] > maxNumber || v[2] < 1 || v[2] > 256) {
       ok = 0;
       break;
     }

@@ -22,8 +22,10 @@ void LdmMapClear(LdmMap* m);
 // ... OK?" with the caption given; Yes writes the two header lines (built
 // from builtFrom) and leaves the map empty. 1 on success; 0 when the file
 // is refused, unreadable or holds a malformed or out-of-range entry (then
-// the map is empty). More than LDM_MAX entries stop the read with a message.
-int LdmMapRead(LdmMap* m, const char* path, const char* caption, const char* builtFrom);
+// the map is empty): a GDS layer or datatype above maxNumber (what the
+// converter's side of the map can hold), a TLC layer outside 1..256. More
+// than LDM_MAX entries stop the read with a message.
+int LdmMapRead(LdmMap* m, const char* path, const char* caption, const char* builtFrom, int maxNumber);
 
 // Writes every entry after the header lines; 1 when all reached the file.
 int LdmMapWrite(const LdmMap* m, const char* path, const char* builtFrom);

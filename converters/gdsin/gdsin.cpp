@@ -316,7 +316,7 @@ static int Run() {
   {
     char built[2 * CNV_PATHLEN];
     snprintf(built, sizeof built, "%s%s", s.gdsName, s.gdsExt);
-    if (!LdmMapRead(&s.ldm, s.val[IK_LDF], GdsInDisplayName, built))
+    if (!LdmMapRead(&s.ldm, s.val[IK_LDF], GdsInDisplayName, built, 65535))
       return GdsFail("LDM File is Incorrect or Missing ... Can't Continue");
   }
 

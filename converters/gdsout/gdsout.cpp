@@ -36,8 +36,7 @@ void GdsOutReset() {
   SetVal(GK_FTR, "-");
   for (int k = GK_DRO; k <= GK_WTX; ++k) SetVal(k, "N");
   LayerSetAll(&s.sel);
-  s.nLdm = 0;
-  s.ldmAdded = 0;
+  LdmMapClear(&s.ldm);
   s.nCells = 0;
   for (GdsLayerEntry& e : s.layers) {
     snprintf(e.name, sizeof e.name, "NONE");
@@ -493,8 +492,7 @@ static int Run() {
   s.cur = s.max = GdsCounts{0, 0, 0, 0};
   s.abort = 0;
   s.nCells = 0;
-  s.nLdm = 0;
-  s.ldmAdded = 0;
+  LdmMapClear(&s.ldm);
   GdsOutSetupApply(0);
   GdsOutTextApply();
   CnvPathSplit(s.val[GK_TFN], s.drive, s.folder, s.mainName, s.mainExt);
@@ -633,7 +631,7 @@ int GdsOutClosing(int converted, char* text, int size) {
     snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
     return GO_ABORTED;
   }
-  if (s.ldmAdded) {
+  if (s.ldm.added) {
     char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN];
     CnvPathSplit(s.val[GK_LDF], d, f, n, e);
     if (!LdmWrite(s.val[GK_LDF])) {

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "cnvcommon.h"
+#include "cnvldm.h"
 #include "cnvtlc.h"
 #include "gdsrec.h"
 #include "layerset.h"
@@ -17,7 +18,7 @@ enum {
   GDSOUT_NKEYS = 20,
   GDSOUT_VALLEN = 256,
   GDSOUT_MAXCELLS = 8190,
-  GDSOUT_MAXLDM = 256,
+  GDSOUT_MAXLDM = LDM_MAX,
   GDSOUT_ROWS = 4,
   GDSOUT_MAXVERTS = 200,  // polygons with more are reported
 };
@@ -37,10 +38,6 @@ struct GdsTextRow {
   double mag;
   double width;  // TLC physical units
   int vjust;     // T 0, C 4, B 8
-};
-
-struct GdsLdmEntry {
-  int gds, datatype, tlc;
 };
 
 // One entry of the layer table the LAYERS dialog shows.
@@ -70,9 +67,7 @@ struct GdsOutState {
   GdsLayerEntry layers[GDSOUT_LAYERS];
   int allLayers;  // the LAYERS dialog's "All Layers"
 
-  GdsLdmEntry ldm[GDSOUT_MAXLDM];
-  int nLdm;
-  int ldmAdded;
+  LdmMap ldm;  // added: the run appended entries
 
   GdsCellEntry cells[GDSOUT_MAXCELLS + 1];  // 1-based
   int nCells;

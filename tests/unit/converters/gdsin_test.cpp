@@ -581,6 +581,8 @@ TEST(GdsInElements, LayerMapFiles) {
       {"*LDM\n1,0\n", HOST_IDYES, false},      // two numbers only
       {"*LDM\n1,0,300\n", HOST_IDYES, false},  // no such TLC layer
       {"*LDM\n-1,0,5\n", HOST_IDYES, false},
+      {"*LDM\n40000,65535,5\n", HOST_IDYES, true},  // a stream file's numbers are unsigned
+      {"*LDM\n65536,0,5\n", HOST_IDYES, false},
       {nullptr, HOST_IDYES, true},
       {nullptr, HOST_IDNO, false},
   };

@@ -130,18 +130,18 @@ TEST(GdsOutLdm, ReadWriteAndCreate) {
   GdsOutReset();
   WriteText("a.ldm", "*LDM built from TOP.tlc\n; comment\n*gdslayer,datatype,tlclayer\n10,0,1\n 11 2 , 2\n\n");
   ASSERT_EQ(LdmRead("a.ldm"), 1);
-  ASSERT_EQ(GdsOutSt.nLdm, 2);
-  EXPECT_EQ(GdsOutSt.ldm[1].gds, 11);
-  EXPECT_EQ(GdsOutSt.ldm[1].datatype, 2);
-  EXPECT_EQ(GdsOutSt.ldm[1].tlc, 2);
+  ASSERT_EQ(GdsOutSt.ldm.n, 2);
+  EXPECT_EQ(GdsOutSt.ldm.e[1].gds, 11);
+  EXPECT_EQ(GdsOutSt.ldm.e[1].datatype, 2);
+  EXPECT_EQ(GdsOutSt.ldm.e[1].tlc, 2);
 
   struct Bad {
     const char* text;
-  } bad[] = {{"10,0\n"}, {"x,1,2\n"}, {"70000,0,1\n"}, {"1,0,300\n"}, {"-1,0,1\n"}};
+  } bad[] = {{"10,0\n"}, {"x,1,2\n"}, {"70000,0,1\n"}, {"40000,0,1\n"}, {"1,32768,1\n"}, {"1,0,300\n"}, {"-1,0,1\n"}};
   for (const Bad& b : bad) {
     WriteText("b.ldm", b.text);
     EXPECT_EQ(LdmRead("b.ldm"), 0) << b.text;
-    EXPECT_EQ(GdsOutSt.nLdm, 0);
+    EXPECT_EQ(GdsOutSt.ldm.n, 0);
   }
   std::string many;
   for (int i = 0; i < 257; ++i) many += std::to_string(i) + ",0,1\n";
@@ -158,14 +158,14 @@ TEST(GdsOutLdm, ReadWriteAndCreate) {
   EXPECT_EQ(LdmRead("new.ldm"), 1);  // the first answer is Yes
   EXPECT_EQ(ReadText("new.ldm"), "*LDM built from TOP.tlc\n*gdslayer,datatype,tlclayer\n");
 
-  GdsOutSt.nLdm = 0;
-  GdsOutSt.ldm[0] = {20, 1, 4};
-  GdsOutSt.ldm[1] = {21, 0, 9};
-  GdsOutSt.nLdm = 2;
+  GdsOutSt.ldm.n = 0;
+  GdsOutSt.ldm.e[0] = {20, 1, 4};
+  GdsOutSt.ldm.e[1] = {21, 0, 9};
+  GdsOutSt.ldm.n = 2;
   ASSERT_EQ(LdmWrite("new.ldm"), 1);
   ASSERT_EQ(LdmRead("new.ldm"), 1);
-  EXPECT_EQ(GdsOutSt.nLdm, 2);
-  EXPECT_EQ(GdsOutSt.ldm[1].gds, 21);
+  EXPECT_EQ(GdsOutSt.ldm.n, 2);
+  EXPECT_EQ(GdsOutSt.ldm.e[1].gds, 21);
   HostRecordRemove();
 }
 
@@ -188,20 +188,20 @@ TEST(GdsOutLdm, LookupAsksAndAppends) {
   EXPECT_EQ(LdmLookup(12, &g, &d), 1);
   EXPECT_EQ(g, 12);
   EXPECT_EQ(d, 0);
-  EXPECT_EQ(GdsOutSt.ldmAdded, 0);
+  EXPECT_EQ(GdsOutSt.ldm.added, 0);
   AskAnswer = HOST_IDYES;
   EXPECT_EQ(LdmLookup(12, &g, &d), 1);
   EXPECT_EQ(g, 256);
   EXPECT_EQ(d, 7);
   EXPECT_EQ(LdmLookup(12, &g, &d), 1);  // found now, no question
   EXPECT_EQ(AskCount, 2);
-  EXPECT_EQ(GdsOutSt.ldmAdded, 1);
+  EXPECT_EQ(GdsOutSt.ldm.added, 1);
   AskAnswer = HOST_IDCANCEL;
   EXPECT_EQ(LdmLookup(13, &g, &d), 0);
   EXPECT_EQ(GdsOutSt.abort, 1);
 
   GdsOutSt.abort = 0;
-  GdsOutSt.nLdm = GDSOUT_MAXLDM;
+  GdsOutSt.ldm.n = GDSOUT_MAXLDM;
   AskAnswer = HOST_IDYES;
   EXPECT_EQ(LdmLookup(200, &g, &d), 0);  // no row is written past the table
   EXPECT_EQ(GdsOutSt.abort, 1);
