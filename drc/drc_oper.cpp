@@ -94,6 +94,16 @@ int Retrieve(DrcMap& dst, const char* name) {
   return -2;
 }
 
+// R to S, then the saved map name to R. A failed push changes nothing: the
+// map is looked for first.
+int PushToR(const char* name) {
+  int tag = MapNameTag(name), found = 0;
+  for (const DrcMapSlot& s : DrcM.slot)
+    if (s.tag == tag && s.valid) found = 1;
+  if (found) MapCopy(DrcM.S, DrcM.R);
+  return Retrieve(DrcM.R, name);
+}
+
 void Display(const DrcMap& m, uint32_t colour, int pitch) {
   MapCopy(DrcM.D, m);
   DrcX.dispColour = colour;
@@ -234,25 +244,12 @@ int DrcOperatorRun(const DrcOpParsed& op) {
     case OP_RETS:
       HostStatus("Returning S Map ...");
       return Retrieve(DrcM.S, "S");
-    case OP_PUSH: {
+    case OP_PUSH:
       Status("Pushing Layer %s to R Map ...", op.name);
-      // Check first: a failed PUSH changes nothing.
-      int tag = MapNameTag(op.name), found = 0;
-      for (const DrcMapSlot& s : DrcM.slot)
-        if (s.tag == tag && s.valid) found = 1;
-      if (!found) return Retrieve(DrcM.R, op.name);
-      MapCopy(DrcM.S, DrcM.R);
-      return Retrieve(DrcM.R, op.name);
-    }
-    case OP_PUSHR: {
+      return PushToR(op.name);
+    case OP_PUSHR:
       HostStatus("Pushing R Map to S Map ...");
-      int found = 0;
-      for (const DrcMapSlot& s : DrcM.slot)
-        if (s.tag == 2 && s.valid) found = 1;
-      if (!found) return Retrieve(DrcM.R, "R");
-      MapCopy(DrcM.S, DrcM.R);
-      return Retrieve(DrcM.R, "R");
-    }
+      return PushToR("R");  // the saved R map: tag 2
     case OP_POPR:
       HostStatus("Poping S Map to R Map ...");
       MapCopy(DrcM.R, DrcM.S);

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "drc_oper.h"
 #include "drc_state.h"
 #include "host.h"
 #include "host_record.h"
@@ -348,6 +349,36 @@ TEST_F(MapTest, SavedMapsByName) {
   EXPECT_EQ(MapRetrieve(DrcM.S, "99"), 1);
   MapSlotsInvalidate();
   EXPECT_EQ(MapRetrieve(DrcM.S, "S"), 1);
+  HostRecordRemove();
+}
+
+TEST_F(MapTest, PushKeepsRInSAndTakesTheSavedMap) {
+  HostRecordInstall();
+  MapClear(DrcM.R);
+  MapPut(DrcM.R, 3, 3, 1);
+  ASSERT_EQ(MapSlotStore(DrcM.R, "5"), 0);
+  MapClear(DrcM.R);
+  MapPut(DrcM.R, 4, 4, 1);
+  ASSERT_EQ(MapSlotStore(DrcM.R, "R"), 0);
+  MapClear(DrcM.R);
+  MapPut(DrcM.R, 9, 9, 1);
+  MapClear(DrcM.S);
+  DrcOpParsed op = {OP_PUSH, 0, "5", 0};
+  EXPECT_EQ(DrcOperatorRun(op), 1);
+  EXPECT_EQ(MapGet(DrcM.S, 9, 9), 1);
+  EXPECT_EQ(MapGet(DrcM.R, 3, 3), 1);
+  EXPECT_EQ(MapGet(DrcM.R, 9, 9), 0);
+  op = {OP_PUSHR, 0, "", 0};
+  EXPECT_EQ(DrcOperatorRun(op), 1);
+  EXPECT_EQ(MapGet(DrcM.S, 3, 3), 1);
+  EXPECT_EQ(MapGet(DrcM.S, 9, 9), 0);
+  EXPECT_EQ(MapGet(DrcM.R, 4, 4), 1);
+  EXPECT_EQ(MapGet(DrcM.R, 3, 3), 0);
+  // A name never saved: a rule error, and both maps stay as they were.
+  op = {OP_PUSH, 0, "8", 0};
+  EXPECT_EQ(DrcOperatorRun(op), -2);
+  EXPECT_EQ(MapGet(DrcM.S, 3, 3), 1);
+  EXPECT_EQ(MapGet(DrcM.R, 4, 4), 1);
   HostRecordRemove();
 }
 

@@ -340,13 +340,23 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
 TEST_F(RunTest, SavedMapsAreRulesNotLeftovers) {
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
   Window("0", "0", "100", "20");
-  // PUSH of a layer never mapped in this area is a rule error, with the
-  // restart point at this area.
-  Rules("title=a\ndistance=1\nresolution=0.1\nop={\npush,7\ntestr\n}\n");
-  EXPECT_EQ(DrcGo(), 0);
-  EXPECT_EQ(rec->messages[0].text, "Map \"7\" was not Saved in this Area");
-  EXPECT_EQ(Visits().size(), 1u);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "-1.4um");
+  // PUSH of a layer never mapped in this area, or PUSHR before any MAPR, is
+  // a rule error, with the restart point at this area.
+  struct Push {
+    const char* op;
+    const char* message;
+  } pushes[] = {{"push,7", "Map \"7\" was not Saved in this Area"}, {"pushr", "Map \"R\" was not Saved in this Area"}};
+  for (const Push& p : pushes) {
+    Rules(std::string("title=a\ndistance=1\nresolution=0.1\nop={\n") + p.op + "\ntestr\n}\n");
+    rec->messages.clear();
+    Visits().clear();
+    DrcRestartClear();
+    EXPECT_EQ(DrcGo(), 0) << p.op;
+    ASSERT_FALSE(rec->messages.empty()) << p.op;
+    EXPECT_EQ(rec->messages[0].text, p.message);
+    EXPECT_EQ(Visits().size(), 1u) << p.op;
+    EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "-1.4um");
+  }
   // Seventeen names fill the table: an error, not a silent skip.
   std::string ops;
   for (int i = 1; i <= 17; ++i) ops += "map," + std::to_string(i) + "\n";
