@@ -279,6 +279,7 @@ struct ChecksParam {
 };
 
 INT_PTR CALLBACK ChecksProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       const ChecksParam* p = reinterpret_cast<const ChecksParam*>(lParam);
@@ -299,14 +300,7 @@ INT_PTR CALLBACK ChecksProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         if (i >= 0) EndDialog(dialog, i + 1);
         return TRUE;
       }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
     default:
       return FALSE;
   }
@@ -324,6 +318,12 @@ void SetupRead(HWND dialog) {
   for (int k = K_CLN; k <= K_WT; ++k) GetDlgItemTextA(dialog, 100 + k, DrcSet.v[k], 256);
   for (int k = K_ENH; k <= K_EPX; ++k)
     snprintf(DrcSet.v[k], 256, "%s", IsDlgButtonChecked(dialog, 100 + k) == BST_CHECKED ? "Y" : "N");
+}
+
+// Cancel and closing: the check window as it was when the dialog opened.
+void SetupCancel(HWND dialog) {
+  for (int k = K_CKL; k <= K_WT; ++k) memcpy(DrcSet.v[k], SavedPlace[k - K_CKL], 256);
+  EndDialog(dialog, 0);
 }
 
 void NameChecks() {
@@ -424,15 +424,13 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           DrcFileSelect(dialog);
           return TRUE;
         case IDCANCEL:
-          for (int k = K_CKL; k <= K_WT; ++k) memcpy(DrcSet.v[k], SavedPlace[k - K_CKL], 256);
-          EndDialog(dialog, 0);
+          SetupCancel(dialog);
           return TRUE;
         default:
           return FALSE;
       }
     case WM_CLOSE:
-      for (int k = K_CKL; k <= K_WT; ++k) memcpy(DrcSet.v[k], SavedPlace[k - K_CKL], 256);
-      EndDialog(dialog, 0);
+      SetupCancel(dialog);
       return TRUE;
     default:
       return FALSE;
@@ -460,6 +458,12 @@ void ViewerFree() {
   if (V.bmp) DeleteObject(V.bmp);
   V.mem = nullptr;
   V.bmp = nullptr;
+}
+
+void ViewerEnd(HWND dialog) {
+  ViewerFree();
+  W.viewer = nullptr;
+  EndDialog(dialog, 0);
 }
 
 int ViewerF() { return V.zoomOn ? W.zoom : 1; }
@@ -632,17 +636,13 @@ INT_PTR CALLBACK ViewerProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
           return TRUE;
         case IDOK:
         case IDCANCEL:
-          ViewerFree();
-          W.viewer = nullptr;
-          EndDialog(dialog, 0);
+          ViewerEnd(dialog);
           return TRUE;
         default:
           return FALSE;
       }
     case WM_CLOSE:
-      ViewerFree();
-      W.viewer = nullptr;
-      EndDialog(dialog, 0);
+      ViewerEnd(dialog);
       return TRUE;
     default:
       return FALSE;

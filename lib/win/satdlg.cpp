@@ -276,6 +276,7 @@ INT_PTR CALLBACK RunnerProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 INT_PTR CALLBACK AnyListProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       HWND list = GetDlgItem(dialog, IDC_ANYLIST);
@@ -303,14 +304,7 @@ INT_PTR CALLBACK AnyListProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         }
         return TRUE;
       }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
     default:
       return FALSE;
   }

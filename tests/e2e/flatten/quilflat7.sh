@@ -95,6 +95,17 @@ window)
   # The cell chooser of the settings dialog lists the drawing's cells.
   robot command QuilFlat7 12 >/dev/null
   robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
+  before=$(robot get-text "Process Setup" 100)
+  # Cancel leaves the cell field alone.
+  robot press "Process Setup" List >/dev/null
+  robot wait-dialog "Cell Collection" 20000 >/dev/null || fail "no cell list"
+  robot press "Cell Collection" Cancel >/dev/null || fail "no Cancel on the cell list"
+  for _ in $(seq 50); do
+    robot dialog-text "Cell Collection" >/dev/null 2>&1 || break
+    sleep 0.2
+  done
+  robot dialog-text "Cell Collection" >/dev/null 2>&1 && fail "the cell list stayed after Cancel"
+  [ "$(robot get-text "Process Setup" 100)" = "$before" ] || fail "Cancel changed the cell field"
   robot press "Process Setup" List >/dev/null
   robot wait-dialog "Cell Collection" 20000 >/dev/null || fail "no cell list"
   picked=$(robot list-pick "Cell Collection" 1000 3) || fail "no fourth cell in the list"
