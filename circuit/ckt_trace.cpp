@@ -1,6 +1,7 @@
 // Layer tracing: node numbers spread from object to touching object through
 // the trace table until nothing changes.
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -185,9 +186,281 @@ int SignFits(int kind, int32_t n) {
   return 1;
 }
 
+// Geometry is fixed while numbers spread, but the relaxation visits every
+// source again and again until nothing changes. So each object that can be
+// a source gets, once, the list of objects whose bounds meet its own on the
+// layers some pass traces its layer to (in store order, as the index gives
+// them), and each pair's touch test is made at most once. A visit that did
+// nothing is not repeated while neither the source's number nor the number
+// of anything on its list has changed: it would do nothing again. Visits
+// that are made happen in the same order with the same numbers as before,
+// so the results and the messages stay the same.
+typedef std::bitset<kLayers> LayerMask;
+
+struct PassSpec {
+  int kind, level, merged, src, tgt;
+};
+
+struct Contacts {
+  int built = 0;
+  std::vector<int32_t> headB, headP;  // CSR into item; boxes 1..nb, paths 1..np
+  std::vector<int32_t> item;          // box n as n, path n as -n
+  std::vector<uint8_t> touch;         // per item: 0 not tested, 1 touches, 2 apart
+  std::vector<int32_t> revHeadB, revHeadP, rev;  // who lists an object
+  std::vector<int16_t> layB, layP;
+  std::vector<uint8_t> srcStateP;  // path sources: 0 not tried, 1 outline loads, 2 not
+  std::vector<uint64_t> dirtyB, dirtyP;  // tick of the last change of the object or its contacts
+  uint64_t tick = 0;
+  // Per source: the layers (as bits, see bitOf) of the contacts a visit
+  // would act on with the numbers as they were at tick actAt - 1; a pass
+  // whose layers miss them all need not visit. Untested pairs count as
+  // acting, so every touch test is still made on the first visit that
+  // would have made it.
+  std::vector<uint64_t> actB, actP, actAtB, actAtP;
+  uint8_t bitOf[kLayers] = {};  // layer -> bit; layers past the 63rd share bit 63
+  std::vector<LayerMask> wanted;  // per source layer: the layers any pass traces it to
+};
+Contacts g_contacts;
+
+// The passes of one round of the relaxation, in their order (the rounds
+// repeat the same passes). up: levels 0..6, else 7..1.
+template <class F>
+void PassesOfLevel(int a, int i, int up, F&& pass) {
+  auto levelSteps = [&](int level) {
+    int mergedCount = 0;
+    for (int k = 0; k < CKT_LIST; k++)
+      if (g_set.merged[level][k]) mergedCount++;
+    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) pass(PassSpec{a, level, 0, g_set.traced[level][k], 0});
+    if (mergedCount > 1)
+      for (int k = 0; k < CKT_LIST && !CktStopped(); k++) pass(PassSpec{a, level, 1, g_set.merged[level][k], 0});
+  };
+  levelSteps(i);
+  if (up) {
+    for (int m = 0; m < CKT_LIST; m++)
+      for (int l = 0; l < CKT_LIST; l++)
+        if (g_set.traced[i][m] && g_set.insul[i][l]) pass(PassSpec{2, i, 0, g_set.traced[i][m], g_set.insul[i][l]});
+    for (int l = 0; l < CKT_LIST; l++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.traced[i + 1][l] && g_set.insul[i][m]) pass(PassSpec{3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]});
+    for (int n = 0; n < CKT_LIST; n++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.insul[i][n] && g_set.insul[i + 1][m]) pass(PassSpec{4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]});
+  } else {
+    int n = i;
+    for (int m = 0; m < CKT_LIST; m++)
+      for (int l = 0; l < CKT_LIST; l++)
+        if (g_set.traced[n][m] && g_set.insul[n - 1][l]) pass(PassSpec{2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]});
+    for (int l = 0; l < CKT_LIST; l++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) pass(PassSpec{3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]});
+    for (int l = 0; l < CKT_LIST; l++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.insul[n][l] && g_set.insul[n - 1][m]) pass(PassSpec{4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]});
+  }
+}
+
+// The layers a pass looks at for targets; an empty mask for a pass that
+// does nothing.
+LayerMask TargetMask(const PassSpec& p, int* srcLayer) {
+  LayerMask m;
+  *srcLayer = p.src;
+  if (p.src <= 0 || p.src >= kLayers) return m;
+  if (p.kind >= 2 && p.tgt == 0) return m;
+  int tgt = p.kind <= 1 ? p.src : p.tgt;
+  if (tgt > 0 && tgt < kLayers) m.set((size_t)tgt);
+  if (p.merged)
+    for (int l = 0; l < kLayers; l++)
+      if (TraceLayerIn(l, p.level, 1)) m.set((size_t)l);
+  return m;
+}
+
+int32_t NodeOf(int32_t code) {
+  if (code > 0) {
+    CktBox* b = BoxRec(code);
+    return b ? b->node : 0;
+  }
+  CktPath* p = PathRec(-code);
+  return p ? p->node : 0;
+}
+
+void ContactsDrop() { g_contacts = Contacts(); }
+
+void ContactsBuild() {
+  Contacts& c = g_contacts;
+  Grid& g = g_grid;
+  ContactsDrop();
+  c.wanted.assign(kLayers, LayerMask());
+  for (int up = 1; up >= 0; up--)
+    for (int i = up ? 0 : 7; up ? i <= 6 : i >= 1; i += up ? 1 : -1)
+      PassesOfLevel(0, i, up, [&](const PassSpec& p) {
+        int src;
+        LayerMask m = TargetMask(p, &src);
+        if (m.any()) c.wanted[(size_t)src] |= m;
+      });
+  int32_t nb = g_store->nb, np = g_store->np;
+  c.layB.assign(nb + 1, 0);
+  c.layP.assign(np + 1, -1);  // -1: never a target (text, line or no bounds)
+  for (int32_t i = 1; i <= nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) return;
+    c.layB[i] = (int16_t)(b->layer & 0x1ff);
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word >= 0 && g.pl[i] <= g.pr[i] && PathIsArea(i)) c.layP[i] = (int16_t)(p->word & 0x1ff);
+  }
+  c.headB.assign(nb + 2, 0);
+  c.headP.assign(np + 2, 0);
+  std::vector<int32_t> boxes, paths;
+  auto collect = [&](int32_t self, int isPath, int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
+    const LayerMask& want = c.wanted[(size_t)layer];
+    if (want.none()) return;
+    IndexQuery(l, b, r, t, boxes, paths);
+    for (int32_t j : boxes) {
+      if (!isPath && j == self) continue;
+      if (want.test((size_t)c.layB[j]) && g.br[j] > g.bl[j] && g.bt[j] > g.bb[j]) c.item.push_back(j);
+    }
+    for (int32_t j : paths) {
+      if (isPath && j == self) continue;
+      if (c.layP[j] >= 0 && want.test((size_t)c.layP[j])) c.item.push_back(-j);
+    }
+  };
+  for (int32_t i = 1; i <= nb; i++) {
+    c.headB[i] = (int32_t)c.item.size();
+    if (g.br[i] > g.bl[i] && g.bt[i] > g.bb[i]) collect(i, 0, c.layB[i], g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+  }
+  c.headB[nb + 1] = (int32_t)c.item.size();
+  for (int32_t i = 1; i <= np; i++) {
+    c.headP[i] = (int32_t)c.item.size();
+    if (c.layP[i] >= 0) collect(i, 1, c.layP[i], g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+  }
+  c.headP[np + 1] = (int32_t)c.item.size();
+  c.touch.assign(c.item.size(), 0);
+  // Who lists each object: a change of its number wakes them.
+  c.revHeadB.assign(nb + 2, 0);
+  c.revHeadP.assign(np + 2, 0);
+  for (int32_t code : c.item) (code > 0 ? c.revHeadB[code + 1] : c.revHeadP[-code + 1])++;
+  for (int32_t i = 1; i <= nb + 1; i++) c.revHeadB[i] += c.revHeadB[i - 1];
+  c.revHeadP[0] = c.revHeadB[nb + 1];
+  for (int32_t i = 1; i <= np + 1; i++) c.revHeadP[i] += c.revHeadP[i - 1];
+  c.rev.assign(c.item.size(), 0);
+  std::vector<int32_t> fillB(c.revHeadB.begin(), c.revHeadB.end()), fillP(c.revHeadP.begin(), c.revHeadP.end());
+  for (int32_t i = 1; i <= nb; i++)
+    for (int32_t k = c.headB[i]; k < c.headB[i + 1]; k++) {
+      int32_t code = c.item[k];
+      c.rev[code > 0 ? fillB[code]++ : fillP[-code]++] = i;
+    }
+  for (int32_t i = 1; i <= np; i++)
+    for (int32_t k = c.headP[i]; k < c.headP[i + 1]; k++) {
+      int32_t code = c.item[k];
+      c.rev[code > 0 ? fillB[code]++ : fillP[-code]++] = -i;
+    }
+  c.srcStateP.assign(np + 1, 0);
+  c.dirtyB.assign(nb + 1, 0);
+  c.dirtyP.assign(np + 1, 0);
+  c.actB.assign(nb + 1, 0);
+  c.actP.assign(np + 1, 0);
+  c.actAtB.assign(nb + 1, 0);
+  c.actAtP.assign(np + 1, 0);
+  int bits = 0;
+  for (int l : g.layersPresent) c.bitOf[l] = (uint8_t)std::min(bits++, 63);
+  c.built = 1;
+}
+
+void ContactsChanged(int32_t code) {
+  Contacts& c = g_contacts;
+  if (!c.built) return;
+  uint64_t t = ++c.tick;
+  int32_t from, to;
+  if (code > 0) {
+    if (code >= (int32_t)c.dirtyB.size()) return;
+    c.dirtyB[code] = t;
+    from = c.revHeadB[code];
+    to = c.revHeadB[code + 1];
+  } else {
+    if (-code >= (int32_t)c.dirtyP.size()) return;
+    c.dirtyP[-code] = t;
+    from = c.revHeadP[-code];
+    to = c.revHeadP[-code + 1];
+  }
+  for (int32_t k = from; k < to; k++) {
+    int32_t o = c.rev[k];
+    if (o > 0) c.dirtyB[o] = t;
+    else c.dirtyP[-o] = t;
+  }
+}
+
+// A visit merges into (or compares with) a touching contact of number d
+// only so.
+inline int Acts(int32_t s, int32_t d) {
+  return d != s && (d == 0 || (d < 0 && s > d) || (s > 0 && d > 0));
+}
+
+uint64_t MaskBits(const LayerMask& mask) {
+  uint64_t m = 0;
+  for (int l : g_grid.layersPresent)
+    if (mask.test((size_t)l)) m |= (uint64_t)1 << g_contacts.bitOf[l];
+  return m;
+}
+
+// The layers of source code's contacts a visit would act on now.
+uint64_t ActsNow(int32_t code, int32_t s) {
+  Contacts& c = g_contacts;
+  int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
+  int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
+  uint64_t m = 0;
+  for (int32_t k = from; k < to; k++) {
+    if (c.touch[k] == 2) continue;
+    int32_t j = c.item[k];
+    int32_t d = NodeOf(j);
+    // An untested pair whose numbers pass the visit's first check would be
+    // tested: it counts.
+    if (c.touch[k] == 0 ? !(d == s || (s < 0 && d < 0 && s < d)) : Acts(s, d))
+      m |= (uint64_t)1 << c.bitOf[j > 0 ? c.layB[j] : c.layP[-j]];
+  }
+  return m;
+}
+
+// One visit of source code (node s) over its contacts on the pass's
+// layers.
+void ContactsVisit(int kind, const LayerMask& mask, int32_t code, int32_t s) {
+  Contacts& c = g_contacts;
+  int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
+  int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
+  int srcLoaded = 0;
+  for (int32_t k = from; k < to; k++) {
+    if (CktStopped()) return;
+    int32_t j = c.item[k];
+    if (!mask.test((size_t)(j > 0 ? c.layB[j] : c.layP[-j]))) continue;
+    int32_t d = NodeOf(j);
+    if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    uint8_t t = c.touch[k];
+    if (t == 0 && code > 0 && j > 0) {
+      const Grid& g = g_grid;
+      t = BoxesTouch(g.bl[code], g.bb[code], g.br[code], g.bt[code], g.bl[j], g.bb[j], g.br[j], g.bt[j]) ? 1 : 2;
+      c.touch[k] = t;
+    } else if (t == 0) {
+      if (!srcLoaded) {
+        if (code > 0) LoadBoxOutline(code, 0, 0);
+        else LoadPathOutline(-code, 0, 0, 0);
+        srcLoaded = 1;
+      }
+      int loaded = j > 0 ? LoadBoxOutline(j, 1, 1) : LoadPathOutline(-j, 1, 1, 0);
+      t = loaded && (SlotsTouchRows() || SlotsTouchEdges()) ? 1 : 2;
+      c.touch[k] = t;
+    }
+    if (t != 1) continue;
+    AreaMerge(kind, j > 0 ? j : -j, j < 0, s);
+  }
+}
+
 }  // namespace
 
-void IndexDrop() { g_grid = Grid(); }
+void IndexDrop() {
+  g_grid = Grid();
+  ContactsDrop();
+}
 
 static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
                        const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
@@ -370,6 +643,7 @@ int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
     *d = s;
     g_nodes.passFlag = 1;
     g_nodes.cycleFlag = 1;
+    ContactsChanged(targetIsPath ? -target : target);
   }
   return 1;
 }
@@ -418,6 +692,16 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     // With the index built, only the source layer's objects are visited
     // (same order); the abort poll keeps its rate of once per 100 objects.
     const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
+    if (src && g_nodes.useIndex && !g_contacts.built) ContactsBuild();
+    Contacts& c = g_contacts;
+    int useContacts = src && c.built;
+    LayerMask mask;
+    uint64_t bits = 0;
+    if (useContacts) {
+      int sl;
+      mask = TargetMask(PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
+      bits = MaskBits(mask);
+    }
     int32_t nb = src ? (int32_t)src->srcBoxes.size() : g_store->nb;
     int32_t polled = 0;
     for (int32_t k = 0; k < nb; k++) {
@@ -427,11 +711,20 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
         if (AbortPoll(0)) break;
       }
       if (CktStopped()) break;
+      if (useContacts && c.dirtyB[i] < c.actAtB[i] && !(c.actB[i] & bits)) continue;
       CktBox* b = BoxRec(i);
       if (!b) break;
       if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
       int32_t s = b->node;
       if (b->right <= b->left || b->top <= b->bottom) continue;
+      if (useContacts) {
+        if (c.dirtyB[i] >= c.actAtB[i]) {
+          c.actB[i] = ActsNow(i, s);
+          c.actAtB[i] = c.tick + 1;
+        }
+        if (c.actB[i] & bits) ContactsVisit(kind, mask, i, s);
+        continue;
+      }
       EdgeSlot& w = g_scan.slot[0];
       w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
       TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
@@ -446,11 +739,24 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
         if (AbortPoll(0)) break;
       }
       if (CktStopped()) break;
+      if (useContacts && c.dirtyP[i] < c.actAtP[i] && !(c.actP[i] & bits)) continue;
       CktPath* pr = PathRec(i);
       if (!pr) break;
       if (pr->word < 0 || !SignFits(kind, pr->node) || (pr->word & 0x1ff) != srcLayer) continue;
       if (!PathIsArea(i)) continue;
       int32_t s = pr->node;
+      if (useContacts) {
+        // The outline that fails to load once never loads: geometry is fixed.
+        uint8_t& state = c.srcStateP[(size_t)i];
+        if (state == 0) state = LoadPathOutline(i, 0, 0, 0) ? 1 : 2;
+        if (state != 1) continue;
+        if (c.dirtyP[i] >= c.actAtP[i]) {
+          c.actP[i] = ActsNow(-i, s);
+          c.actAtP[i] = c.tick + 1;
+        }
+        if (c.actP[i] & bits) ContactsVisit(kind, mask, -i, s);
+        continue;
+      }
       if (!LoadPathOutline(i, 0, 0, 0)) continue;
       TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
     }
@@ -491,6 +797,12 @@ void IndexQueryPoint(int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vec
 void NodeRelax(int a) {
   int own = g_nodes.useIndex && !g_grid.built;
   if (own) IndexBuild();
+  // Numbers changed since the last relaxation without the contacts seeing
+  // it: every source is looked at afresh.
+  if (g_contacts.built) {
+    std::fill(g_contacts.actAtB.begin(), g_contacts.actAtB.end(), 0);
+    std::fill(g_contacts.actAtP.begin(), g_contacts.actAtP.end(), 0);
+  }
   do {
     g_nodes.cycleFlag = 0;
     for (int i = 0; i <= 6 && !CktStopped(); i++) {

@@ -162,6 +162,31 @@ TEST(CktScan, WidePathOfTheMostVerticesKeepsEveryPoint) {
   EXPECT_EQ(SlotsTouchRows(), 1);
 }
 
+// The worked-out test of two boxes against the ring walk in both row
+// methods, over every placement of a small box around a fixed one: apart,
+// a unit apart, abutting, corners, overlaps of one unit, containment.
+TEST(CktScan, BoxesTouchAgreesWithTheRingWalk) {
+  for (bool literal : {true, false}) {
+    Engine e(literal);
+    int32_t a = Box(L_METAL1, 0, 0, 6, 4);
+    ASSERT_EQ(LoadBoxOutline(a, 0, 0), 1);
+    int touching = 0, apart = 0;
+    for (int32_t l = -4; l <= 7; l++)
+      for (int32_t w = 1; w <= 8; w++)
+        for (int32_t b = -4; b <= 5; b++)
+          for (int32_t h = 1; h <= 6; h++) {
+            int32_t n = Box(L_METAL1, l, b, l + w, b + h);
+            ASSERT_EQ(LoadBoxOutline(n, 0, 1), 1);
+            int walk = SlotsTouchRows() || SlotsTouchEdges();
+            ASSERT_EQ(BoxesTouch(0, 0, 6, 4, l, b, l + w, b + h), walk)
+                << "box " << l << "," << b << " " << l + w << "," << b + h << (literal ? " (row by row)" : " (fast)");
+            (walk ? touching : apart)++;
+          }
+    EXPECT_GT(touching, 100);
+    EXPECT_GT(apart, 100);
+  }
+}
+
 // Fast touch test and spatial index against the row-by-row walk of every
 // object: random small layouts must end with the same node numbers.
 struct Layout {
