@@ -34,14 +34,15 @@ enum { kLayers = 512 };
 // The objects of one layer alone: a pass wants one or a few layers, and
 // the others would only be fetched to be rejected.
 struct LayerGrid {
-  GridLevel level[kLevels * kLevels];
+  std::vector<GridLevel> level;  // made when a query first asks for the layer
   std::vector<int> used;
   std::vector<int32_t> srcBoxes, srcPaths;  // store order; paths: areas only
+  std::vector<int32_t> gridPaths;           // paths with bounds, texts left out
 };
 
 struct Grid {
   int built = 0;
-  int64_t x0 = 0, y0 = 0;
+  int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // extent of all objects
   GridLevel level[kLevels * kLevels];
   std::vector<int> used;  // levels holding objects
   std::vector<LayerGrid> layer;  // kLayers entries once built
@@ -50,8 +51,89 @@ struct Grid {
   std::vector<int32_t> pl, pb, pr, pt;  // bounds of paths; pl > pr when none
   std::vector<uint32_t> stampB, stampP;
   uint32_t stamp = 0;
+  std::vector<int8_t> boxLevel, pathLevel;  // level of each object in its current grid
 };
 Grid g_grid;
+
+void LayerGridMake(int layer);
+
+void CellRange(int64_t lo, int64_t hi, int64_t origin, int64_t size, int n, int* a, int* b);
+
+// Cell sizes of a set of levels over the extent for a number of objects.
+void Dims(GridLevel* levels, int64_t objects) {
+  const Grid& g = g_grid;
+  int sd = 1;
+  while ((int64_t)sd * sd < objects && sd < 2048) sd++;
+  for (int i = 0; i < kLevels; i++)
+    for (int j = 0; j < kLevels; j++) {
+      GridLevel& gl = levels[i * kLevels + j];
+      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+      gl.gx = (int)std::max<int64_t>(1, sd / sx);
+      gl.gy = (int)std::max<int64_t>(1, sd / sy);
+      gl.cw = std::max<int64_t>(1, (g.x1 - g.x0) / gl.gx + 1);
+      gl.ch = std::max<int64_t>(1, (g.y1 - g.y0) / gl.gy + 1);
+    }
+}
+
+// Level of an object: the finest each way where it spans few cells.
+int LevelIn(const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
+  const Grid& g = g_grid;
+  int li = kLevels - 1, lj = kLevels - 1;
+  for (int i = 0; i < kLevels - 1; i++) {
+    const GridLevel& gl = levels[i * kLevels];
+    int a0, a1;
+    CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
+    if (a1 - a0 + 1 <= kMostSpan) {
+      li = i;
+      break;
+    }
+  }
+  for (int j = 0; j < kLevels - 1; j++) {
+    const GridLevel& gl = levels[j];
+    int a0, a1;
+    CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
+    if (a1 - a0 + 1 <= kMostSpan) {
+      lj = j;
+      break;
+    }
+  }
+  return li * kLevels + lj;
+}
+
+// Fills the cells of the used levels with the objects (each in the level
+// boxLevel/pathLevel give it), in store order within a cell.
+void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                const std::vector<int32_t>& pathIds) {
+  Grid& g = g_grid;
+  std::vector<std::vector<int32_t>> counts(kLevels * kLevels);
+  for (int lv : used) counts[lv].assign((size_t)levels[lv].gx * levels[lv].gy, 0);
+  for (int pass = 0; pass < 2; pass++) {
+    if (pass == 1)
+      for (int lv : used) {
+        GridLevel& gl = levels[lv];
+        int cells = gl.gx * gl.gy;
+        gl.head.assign(cells + 1, 0);
+        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[lv][c];
+        gl.items.assign(gl.head[cells], 0);
+        std::fill(counts[lv].begin(), counts[lv].end(), 0);
+      }
+    auto place = [&](int lv, int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
+      GridLevel& gl = levels[lv];
+      std::vector<int32_t>& cnt = counts[lv];
+      int ax, bx, ay, by;
+      CellRange(l, r, g.x0, gl.cw, gl.gx, &ax, &bx);
+      CellRange(b, t, g.y0, gl.ch, gl.gy, &ay, &by);
+      for (int cy = ay; cy <= by; cy++)
+        for (int cx = ax; cx <= bx; cx++) {
+          int c = cy * gl.gx + cx;
+          if (pass == 0) cnt[c]++;
+          else gl.items[gl.head[c] + cnt[c]++] = code;
+        }
+    };
+    for (int32_t i : boxIds) place(g.boxLevel[i], i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    for (int32_t i : pathIds) place(g.pathLevel[i], -i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+  }
+}
 
 void CellRange(int64_t lo, int64_t hi, int64_t origin, int64_t size, int n, int* a, int* b) {
   int64_t ia = (lo - origin) / size, ib = (hi - origin) / size;
@@ -123,8 +205,10 @@ void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, i
   Grid& g = g_grid;
   QueryStart(boxes, paths);
   for (int l : g.layersPresent)
-    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1)))
-      QueryLevels(g.layer[l].level, g.layer[l].used, L, B, R, T, boxes, paths);
+    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1))) {
+      if (g.layer[l].level.empty()) LayerGridMake(l);
+      QueryLevels(g.layer[l].level.data(), g.layer[l].used, L, B, R, T, boxes, paths);
+    }
   std::sort(boxes.begin(), boxes.end());
   std::sort(paths.begin(), paths.end());
 }
@@ -209,14 +293,21 @@ struct Contacts {
   std::vector<int32_t> revHeadB, revHeadP, rev;  // who lists an object
   std::vector<int16_t> layB, layP;
   std::vector<uint8_t> srcStateP;  // path sources: 0 not tried, 1 outline loads, 2 not
-  std::vector<uint64_t> dirtyB, dirtyP;  // tick of the last change of the object or its contacts
-  uint64_t tick = 0;
-  // Per source: the layers (as bits, see bitOf) of the contacts a visit
-  // would act on with the numbers as they were at tick actAt - 1; a pass
+  uint32_t tick = 0;
+  // Per source: dirty, the tick of the last change of its number or a
+  // contact's; act, the layers (as bits, see bitOf) of the contacts a visit
+  // would act on with the numbers as they were at tick actAt - 1. A pass
   // whose layers miss them all need not visit. Untested pairs count as
-  // acting, so every touch test is still made on the first visit that
-  // would have made it.
-  std::vector<uint64_t> actB, actP, actAtB, actAtP;
+  // acting, so every touch test is still made on the first visit that would
+  // have made it. The states lie in the order the passes walk them (by
+  // layer, boxes then paths, store order) so a pass reads them in a row.
+  struct SrcState {
+    uint32_t dirty, actAt;
+    uint64_t act;
+  };
+  std::vector<SrcState> st;
+  std::vector<int32_t> slotB, slotP;  // object -> its state; -1 for no source
+  std::vector<int32_t> baseB, baseP;  // per layer: slot of its first box, path
   uint8_t bitOf[kLayers] = {};  // layer -> bit; layers past the 63rd share bit 63
   std::vector<LayerMask> wanted;  // per source layer: the layers any pass traces it to
 };
@@ -274,14 +365,13 @@ LayerMask TargetMask(const PassSpec& p, int* srcLayer) {
   return m;
 }
 
-int32_t NodeOf(int32_t code) {
-  if (code > 0) {
-    CktBox* b = BoxRec(code);
-    return b ? b->node : 0;
-  }
-  CktPath* p = PathRec(-code);
-  return p ? p->node : 0;
+// Every object of the contacts is in the store, its page made.
+inline int32_t NodeOf(int32_t code) {
+  if (code > 0) return g_store->boxPage[(code - 1) / CKT_BOX_PER_PAGE][(code - 1) % CKT_BOX_PER_PAGE].node;
+  return g_store->pathPage[(-code - 1) / CKT_PATH_PER_PAGE][(-code - 1) % CKT_PATH_PER_PAGE].node;
 }
+
+inline int Stopped() { return g_cktRun.abortFlag || g_cktRun.oomFlag; }
 
 void ContactsDrop() { g_contacts = Contacts(); }
 
@@ -357,12 +447,19 @@ void ContactsBuild() {
       c.rev[code > 0 ? fillB[code]++ : fillP[-code]++] = -i;
     }
   c.srcStateP.assign(np + 1, 0);
-  c.dirtyB.assign(nb + 1, 0);
-  c.dirtyP.assign(np + 1, 0);
-  c.actB.assign(nb + 1, 0);
-  c.actP.assign(np + 1, 0);
-  c.actAtB.assign(nb + 1, 0);
-  c.actAtP.assign(np + 1, 0);
+  c.slotB.assign(nb + 1, -1);
+  c.slotP.assign(np + 1, -1);
+  c.baseB.assign(kLayers, 0);
+  c.baseP.assign(kLayers, 0);
+  int32_t slots = 0;
+  for (int l = 0; l < kLayers; l++) {
+    const LayerGrid& lg = g.layer[l];
+    c.baseB[l] = slots;
+    for (int32_t i : lg.srcBoxes) c.slotB[i] = slots++;
+    c.baseP[l] = slots;
+    for (int32_t i : lg.srcPaths) c.slotP[i] = slots++;
+  }
+  c.st.assign((size_t)slots, Contacts::SrcState{0, 0, 0});
   int bits = 0;
   for (int l : g.layersPresent) c.bitOf[l] = (uint8_t)std::min(bits++, 63);
   c.built = 1;
@@ -371,24 +468,28 @@ void ContactsBuild() {
 void ContactsChanged(int32_t code) {
   Contacts& c = g_contacts;
   if (!c.built) return;
-  uint64_t t = ++c.tick;
+  if (c.tick >= 0xfffffff0u) {
+    // Out of ticks: every source is looked at afresh from here.
+    for (Contacts::SrcState& ss : c.st) ss.dirty = ss.actAt = 0;
+    c.tick = 0;
+  }
+  uint32_t t = ++c.tick;
+  auto mark = [&](int32_t o) {
+    int32_t slot = o > 0 ? c.slotB[o] : c.slotP[-o];
+    if (slot >= 0) c.st[(size_t)slot].dirty = t;
+  };
   int32_t from, to;
   if (code > 0) {
-    if (code >= (int32_t)c.dirtyB.size()) return;
-    c.dirtyB[code] = t;
+    if (code >= (int32_t)c.slotB.size()) return;
     from = c.revHeadB[code];
     to = c.revHeadB[code + 1];
   } else {
-    if (-code >= (int32_t)c.dirtyP.size()) return;
-    c.dirtyP[-code] = t;
+    if (-code >= (int32_t)c.slotP.size()) return;
     from = c.revHeadP[-code];
     to = c.revHeadP[-code + 1];
   }
-  for (int32_t k = from; k < to; k++) {
-    int32_t o = c.rev[k];
-    if (o > 0) c.dirtyB[o] = t;
-    else c.dirtyP[-o] = t;
-  }
+  mark(code);
+  for (int32_t k = from; k < to; k++) mark(c.rev[k]);
 }
 
 // A visit merges into (or compares with) a touching contact of number d
@@ -430,7 +531,7 @@ void ContactsVisit(int kind, const LayerMask& mask, int32_t code, int32_t s) {
   int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
   int srcLoaded = 0;
   for (int32_t k = from; k < to; k++) {
-    if (CktStopped()) return;
+    if (Stopped()) return;
     int32_t j = c.item[k];
     if (!mask.test((size_t)(j > 0 ? c.layB[j] : c.layP[-j]))) continue;
     int32_t d = NodeOf(j);
@@ -455,6 +556,47 @@ void ContactsVisit(int kind, const LayerMask& mask, int32_t code, int32_t s) {
   }
 }
 
+// The source loops of one pass over the contacts: the same sources in the
+// same order as the walk without them, with the abort poll at the same
+// objects. 1 when the pass is to end the tracing.
+int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, int srcLayer) {
+  Contacts& c = g_contacts;
+  const LayerGrid& src = g_grid.layer[srcLayer];
+  for (int isPath = 0; isPath < 2; isPath++) {
+    const std::vector<int32_t>& list = isPath ? src.srcPaths : src.srcBoxes;
+    Contacts::SrcState* st = c.st.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
+    int32_t nextPoll = 100;
+    for (size_t k = 0; k < list.size(); k++) {
+      int32_t i = list[k];
+      if (i >= nextPoll) {
+        nextPoll = (i / 100 + 1) * 100;
+        if (AbortPoll(0)) break;
+      }
+      if (Stopped()) break;
+      Contacts::SrcState& ss = st[k];
+      if (ss.dirty < ss.actAt && !(ss.act & bits)) continue;
+      int32_t code = isPath ? -i : i;
+      int32_t s = NodeOf(code);
+      if (!SignFits(kind, s)) continue;
+      if (isPath) {
+        // An outline that fails to load once never loads: geometry is fixed.
+        uint8_t& state = c.srcStateP[(size_t)i];
+        if (state == 0) state = PathIsArea(i) && LoadPathOutline(i, 0, 0, 0) ? 1 : 2;
+        if (state != 1) continue;
+      } else if (g_grid.br[i] <= g_grid.bl[i] || g_grid.bt[i] <= g_grid.bb[i]) {
+        continue;
+      }
+      if (ss.dirty >= ss.actAt) {
+        ss.act = ActsNow(code, s);
+        ss.actAt = c.tick + 1;
+      }
+      if (ss.act & bits) ContactsVisit(kind, mask, code, s);
+    }
+    if (AbortPoll(0) || CktStopped()) return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 void IndexDrop() {
@@ -462,9 +604,6 @@ void IndexDrop() {
   ContactsDrop();
 }
 
-static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
-                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
-                       const std::vector<int8_t>& pathLevel);
 
 void IndexBuild() {
   IndexDrop();
@@ -493,134 +632,78 @@ void IndexBuild() {
     count++;
   }
   g.built = 1;
+  g.layer.assign(kLayers, LayerGrid());
   if (count == 0) return;
-  int side = 1;
-  while ((int64_t)side * side < count && side < 2048) side++;
   g.x0 = minX;
   g.y0 = minY;
-  // Cell sizes of a set of levels for a number of objects.
-  auto dims = [&](GridLevel* levels, int64_t objects) {
-    int sd = 1;
-    while ((int64_t)sd * sd < objects && sd < 2048) sd++;
-    for (int i = 0; i < kLevels; i++)
-      for (int j = 0; j < kLevels; j++) {
-        GridLevel& gl = levels[i * kLevels + j];
-        int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
-        gl.gx = (int)std::max<int64_t>(1, sd / sx);
-        gl.gy = (int)std::max<int64_t>(1, sd / sy);
-        gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
-        gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
-      }
-  };
-  dims(g.level, side * (int64_t)side);
-  // Level of an object: the finest each way where it spans few cells.
-  auto levelIn = [&](const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
-    int li = kLevels - 1, lj = kLevels - 1;
-    for (int i = 0; i < kLevels - 1; i++) {
-      const GridLevel& gl = levels[i * kLevels];
-      int a0, a1;
-      CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
-      if (a1 - a0 + 1 <= kMostSpan) { li = i; break; }
-    }
-    for (int j = 0; j < kLevels - 1; j++) {
-      const GridLevel& gl = levels[j];
-      int a0, a1;
-      CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
-      if (a1 - a0 + 1 <= kMostSpan) { lj = j; break; }
-    }
-    return li * kLevels + lj;
-  };
-  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) { return levelIn(g.level, l, b, r, t); };
-  std::vector<int8_t> boxLevel(nb + 1, 0), pathLevel(np + 1, -1);
+  g.x1 = maxX;
+  g.y1 = maxY;
+  Dims(g.level, count);
+  g.boxLevel.assign(nb + 1, 0);
+  g.pathLevel.assign(np + 1, -1);
   std::vector<int> filled(kLevels * kLevels, 0);
   for (int32_t i = 1; i <= nb; i++) {
-    boxLevel[i] = (int8_t)levelOf(g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-    filled[boxLevel[i]] = 1;
+    g.boxLevel[i] = (int8_t)LevelIn(g.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    filled[g.boxLevel[i]] = 1;
   }
   for (int32_t i = 1; i <= np; i++)
     if (g.pl[i] <= g.pr[i]) {
-      pathLevel[i] = (int8_t)levelOf(g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-      filled[pathLevel[i]] = 1;
+      g.pathLevel[i] = (int8_t)LevelIn(g.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      filled[g.pathLevel[i]] = 1;
     }
   for (int lv = 0; lv < kLevels * kLevels; lv++)
     if (filled[lv]) g.used.push_back(lv);
   std::vector<int32_t> allBoxes, allPaths;
+  allBoxes.reserve((size_t)nb);
   for (int32_t i = 1; i <= nb; i++) allBoxes.push_back(i);
   for (int32_t i = 1; i <= np; i++)
-    if (pathLevel[i] >= 0) allPaths.push_back(i);
-  FillLevels(g.level, g.used, allBoxes, allPaths, boxLevel, pathLevel);
-  // Per layer: paths that are texts never take part in tracing.
-  g.layer.assign(kLayers, LayerGrid());
-  std::vector<std::vector<int32_t>> lb(kLayers), lp(kLayers);
+    if (g.pathLevel[i] >= 0) allPaths.push_back(i);
+  FillLevels(g.level, g.used, allBoxes, allPaths);
+  // Per layer, the sources of the passes; a layer's own grid is made only
+  // when a query asks for it. Paths that are texts never take part.
+  CktBox* b = nullptr;
   for (int32_t i = 1; i <= nb; i++) {
-    CktBox* b = BoxRec(i);
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
     if (!b) break;
-    lb[b->layer & 0x1ff].push_back(i);
+    g.layer[b->layer & 0x1ff].srcBoxes.push_back(i);
   }
   for (int32_t i = 1; i <= np; i++) {
     CktPath* p = PathRec(i);
     if (!p) break;
     if (p->word < 0) continue;
     if (PathIsArea(i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
-    if (pathLevel[i] >= 0) lp[p->word & 0x1ff].push_back(i);
+    if (g.pathLevel[i] >= 0) g.layer[p->word & 0x1ff].gridPaths.push_back(i);
   }
-  // A layer's grid is sized for its own objects: one of few objects needs
-  // no more cells than it has objects. Each object has one layer, so the
-  // level tables are shared.
-  for (int l = 0; l < kLayers; l++) {
-    if (lb[l].empty() && lp[l].empty()) continue;
-    g.layersPresent.push_back(l);
-    LayerGrid& lg = g.layer[l];
-    dims(lg.level, (int64_t)(lb[l].size() + lp[l].size()));
-    std::vector<int> lf(kLevels * kLevels, 0);
-    for (int32_t i : lb[l]) {
-      boxLevel[i] = (int8_t)levelIn(lg.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-      lf[boxLevel[i]] = 1;
-    }
-    for (int32_t i : lp[l]) {
-      pathLevel[i] = (int8_t)levelIn(lg.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-      lf[pathLevel[i]] = 1;
-    }
-    for (int lv = 0; lv < kLevels * kLevels; lv++)
-      if (lf[lv]) lg.used.push_back(lv);
-    FillLevels(lg.level, lg.used, lb[l], lp[l], boxLevel, pathLevel);
-    lg.srcBoxes = lb[l];
-  }
+  for (int l = 0; l < kLayers; l++)
+    if (!g.layer[l].srcBoxes.empty() || !g.layer[l].gridPaths.empty()) g.layersPresent.push_back(l);
 }
 
-static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
-                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
-                       const std::vector<int8_t>& pathLevel) {
+namespace {
+
+// A layer's grid is sized for its own objects: one of few objects needs
+// no more cells than it has objects. Each object has one layer, so the
+// level tables are shared.
+void LayerGridMake(int l) {
   Grid& g = g_grid;
-  for (int lv : used) {
-    GridLevel& gl = levels[lv];
-    int cells = gl.gx * gl.gy;
-    std::vector<int32_t> counts(cells + 1, 0);
-    for (int pass = 0; pass < 2; pass++) {
-      if (pass == 1) {
-        gl.head.assign(cells + 1, 0);
-        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[c];
-        gl.items.assign(gl.head[cells], 0);
-        std::fill(counts.begin(), counts.end(), 0);
-      }
-      auto place = [&](int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
-        int ax, bx, ay, by;
-        CellRange(l, r, g.x0, gl.cw, gl.gx, &ax, &bx);
-        CellRange(b, t, g.y0, gl.ch, gl.gy, &ay, &by);
-        for (int cy = ay; cy <= by; cy++)
-          for (int cx = ax; cx <= bx; cx++) {
-            int c = cy * gl.gx + cx;
-            if (pass == 0) counts[c]++;
-            else gl.items[gl.head[c] + counts[c]++] = code;
-          }
-      };
-      for (int32_t i : boxIds)
-        if (boxLevel[i] == lv) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-      for (int32_t i : pathIds)
-        if (pathLevel[i] == lv) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-    }
+  LayerGrid& lg = g.layer[l];
+  lg.level.assign(kLevels * kLevels, GridLevel());
+  lg.used.clear();
+  Dims(lg.level.data(), (int64_t)(lg.srcBoxes.size() + lg.gridPaths.size()));
+  std::vector<int> lf(kLevels * kLevels, 0);
+  for (int32_t i : lg.srcBoxes) {
+    g.boxLevel[i] = (int8_t)LevelIn(lg.level.data(), g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    lf[g.boxLevel[i]] = 1;
   }
+  for (int32_t i : lg.gridPaths) {
+    g.pathLevel[i] = (int8_t)LevelIn(lg.level.data(), g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+    lf[g.pathLevel[i]] = 1;
+  }
+  for (int lv = 0; lv < kLevels * kLevels; lv++)
+    if (lf[lv]) lg.used.push_back(lv);
+  FillLevels(lg.level.data(), lg.used, lg.srcBoxes, lg.gridPaths);
 }
+
+}  // namespace
 
 int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
   (void)kind;
@@ -693,14 +776,20 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     // (same order); the abort poll keeps its rate of once per 100 objects.
     const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
     if (src && g_nodes.useIndex && !g_contacts.built) ContactsBuild();
-    Contacts& c = g_contacts;
-    int useContacts = src && c.built;
+    int useContacts = src && g_contacts.built;
     LayerMask mask;
     uint64_t bits = 0;
     if (useContacts) {
       int sl;
       mask = TargetMask(PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
       bits = MaskBits(mask);
+    }
+    if (useContacts) {
+      if (ContactsPass(kind, mask, bits, srcLayer)) return;
+      if (!g_nodes.passFlag) return;
+      if (kind <= 1 && p >= 100) return;
+      if (kind == 2 || kind == 3) return;
+      continue;
     }
     int32_t nb = src ? (int32_t)src->srcBoxes.size() : g_store->nb;
     int32_t polled = 0;
@@ -711,20 +800,11 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
         if (AbortPoll(0)) break;
       }
       if (CktStopped()) break;
-      if (useContacts && c.dirtyB[i] < c.actAtB[i] && !(c.actB[i] & bits)) continue;
       CktBox* b = BoxRec(i);
       if (!b) break;
       if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
       int32_t s = b->node;
       if (b->right <= b->left || b->top <= b->bottom) continue;
-      if (useContacts) {
-        if (c.dirtyB[i] >= c.actAtB[i]) {
-          c.actB[i] = ActsNow(i, s);
-          c.actAtB[i] = c.tick + 1;
-        }
-        if (c.actB[i] & bits) ContactsVisit(kind, mask, i, s);
-        continue;
-      }
       EdgeSlot& w = g_scan.slot[0];
       w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
       TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
@@ -739,24 +819,11 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
         if (AbortPoll(0)) break;
       }
       if (CktStopped()) break;
-      if (useContacts && c.dirtyP[i] < c.actAtP[i] && !(c.actP[i] & bits)) continue;
       CktPath* pr = PathRec(i);
       if (!pr) break;
       if (pr->word < 0 || !SignFits(kind, pr->node) || (pr->word & 0x1ff) != srcLayer) continue;
       if (!PathIsArea(i)) continue;
       int32_t s = pr->node;
-      if (useContacts) {
-        // The outline that fails to load once never loads: geometry is fixed.
-        uint8_t& state = c.srcStateP[(size_t)i];
-        if (state == 0) state = LoadPathOutline(i, 0, 0, 0) ? 1 : 2;
-        if (state != 1) continue;
-        if (c.dirtyP[i] >= c.actAtP[i]) {
-          c.actP[i] = ActsNow(-i, s);
-          c.actAtP[i] = c.tick + 1;
-        }
-        if (c.actP[i] & bits) ContactsVisit(kind, mask, -i, s);
-        continue;
-      }
       if (!LoadPathOutline(i, 0, 0, 0)) continue;
       TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
     }
@@ -799,10 +866,7 @@ void NodeRelax(int a) {
   if (own) IndexBuild();
   // Numbers changed since the last relaxation without the contacts seeing
   // it: every source is looked at afresh.
-  if (g_contacts.built) {
-    std::fill(g_contacts.actAtB.begin(), g_contacts.actAtB.end(), 0);
-    std::fill(g_contacts.actAtP.begin(), g_contacts.actAtP.end(), 0);
-  }
+  for (Contacts::SrcState& ss : g_contacts.st) ss.actAt = 0;
   do {
     g_nodes.cycleFlag = 0;
     for (int i = 0; i <= 6 && !CktStopped(); i++) {
@@ -880,20 +944,42 @@ void SchematicPasses(int kind) {
   if (own) IndexDrop();
 }
 
+// Counted after every sweep of the relaxation: one mark per number (the
+// virtual numbers are dense from -1 down) instead of sorting them all.
 int32_t VirtualNodesLeft() {
-  std::vector<int32_t> seen;
+  static std::vector<uint8_t> mark;
+  static std::vector<int32_t> seen;
+  seen.clear();
+  int32_t lowest = 0;
+  auto note = [&](int32_t n) {
+    if (n >= 0) return;
+    seen.push_back(n);
+    lowest = std::min(lowest, n);
+  };
+  CktBox* b = nullptr;
   for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
     if (!b) break;
-    if (b->node < 0) seen.push_back(b->node);
+    note(b->node);
   }
   for (int32_t i = 1; i <= g_store->np; i++) {
     CktPath* p = PathRec(i);
     if (!p) break;
-    if (p->word >= 0 && p->node < 0) seen.push_back(p->node);
+    if (p->word >= 0) note(p->node);
   }
-  std::sort(seen.begin(), seen.end());
-  return (int32_t)(std::unique(seen.begin(), seen.end()) - seen.begin());
+  int64_t range = -(int64_t)lowest;
+  if (range > 4 * (int64_t)seen.size() + 1024) {
+    std::sort(seen.begin(), seen.end());
+    return (int32_t)(std::unique(seen.begin(), seen.end()) - seen.begin());
+  }
+  mark.assign((size_t)range + 1, 0);
+  int32_t count = 0;
+  for (int32_t n : seen) {
+    uint8_t& m = mark[(size_t)(-(int64_t)n)];
+    count += !m;
+    m = 1;
+  }
+  return count;
 }
 
 }  // namespace ckt
