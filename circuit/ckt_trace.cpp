@@ -305,11 +305,25 @@ struct Contacts {
     uint32_t dirty, actAt;
     uint64_t act;
   };
+  // A source's number as of tick nodeAt - 1: most sources fail the sign a
+  // pass wants, and pass after pass would read the number again.
+  struct SrcNode {
+    int32_t node;
+    uint32_t nodeAt;
+  };
+  std::vector<SrcNode> sn;
   std::vector<SrcState> st;
   std::vector<int32_t> slotB, slotP;  // object -> its state; -1 for no source
   std::vector<int32_t> baseB, baseP;  // per layer: slot of its first box, path
   uint8_t bitOf[kLayers] = {};  // layer -> bit; layers past the 63rd share bit 63
   std::vector<LayerMask> wanted;  // per source layer: the layers any pass traces it to
+  int32_t nb = 0;
+  std::vector<int32_t> node;
+  // While the relaxation runs the numbers above are the ones that count;
+  // those changed go back to the store when it ends.
+  int live = 0;
+  std::vector<uint8_t> changed;
+  std::vector<int32_t> changes;
 };
 Contacts g_contacts;
 
@@ -365,15 +379,176 @@ LayerMask TargetMask(const PassSpec& p, int* srcLayer) {
   return m;
 }
 
-// Every object of the contacts is in the store, its page made.
-inline int32_t NodeOf(int32_t code) {
-  if (code > 0) return g_store->boxPage[(code - 1) / CKT_BOX_PER_PAGE][(code - 1) % CKT_BOX_PER_PAGE].node;
-  return g_store->pathPage[(-code - 1) / CKT_PATH_PER_PAGE][(-code - 1) % CKT_PATH_PER_PAGE].node;
+// The numbers as the store has them, one after another (boxes 1..nb, then
+// path n at nb + n): the passes read them far more often than they change.
+inline int32_t NodeOf(int32_t code) { return g_contacts.node[(size_t)(code > 0 ? code : g_contacts.nb - code)]; }
+
+void NodesMirror() {
+  Contacts& c = g_contacts;
+  int32_t nb = g_store->nb, np = g_store->np;
+  c.nb = nb;
+  c.node.assign((size_t)nb + np + 1, 0);
+  c.changed.assign((size_t)nb + np + 1, 0);
+  c.changes.clear();
+  c.live = 1;
+  CktBox* b = nullptr;
+  for (int32_t i = 1; i <= nb; i++) {
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+    if (!b) return;
+    c.node[(size_t)i] = b->node;
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word >= 0) c.node[(size_t)nb + i] = p->node;  // texts take no part
+  }
 }
+
+void NodesWriteBack() {
+  Contacts& c = g_contacts;
+  if (!c.live) return;
+  for (int32_t id : c.changes) {
+    if (id <= c.nb) {
+      CktBox* b = BoxRec(id);
+      if (b) b->node = c.node[(size_t)id];
+    } else {
+      CktPath* p = PathRec(id - c.nb);
+      if (p) p->node = c.node[(size_t)id];
+    }
+    c.changed[(size_t)id] = 0;
+  }
+  c.changes.clear();
+  c.live = 0;
+}
+
+// AreaMerge on the numbers of the relaxation.
+void ContactsMerge(int32_t code, int32_t s);
 
 inline int Stopped() { return g_cktRun.abortFlag || g_cktRun.oomFlag; }
 
 void ContactsDrop() { g_contacts = Contacts(); }
+
+// The lists of contacts, by pairs: objects sit in a uniform grid of about
+// one cell per object and a pair is met in the one cell that holds the
+// lower left corner of where their bounds meet. Objects that span many
+// cells (rails, wells) ask the index instead. Each list is then put in
+// store order, boxes first, as the index gives candidates.
+void ContactsCollect() {
+  Contacts& c = g_contacts;
+  Grid& g = g_grid;
+  int32_t nb = g_store->nb, np = g_store->np;
+  LayerMask anyWanted;
+  for (const LayerMask& m : c.wanted) anyWanted |= m;
+  struct Part {
+    int32_t code, l, b, r, t;
+    int32_t ax, bx, ay, by;  // its cells
+    int16_t layer;
+    uint8_t src, big;
+  };
+  std::vector<Part> part;
+  std::vector<int32_t> partB(nb + 1, -1), partP(np + 1, -1);
+  auto join = [&](int32_t code, int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
+    uint8_t src = c.wanted[(size_t)layer].any();
+    if (!src && !anyWanted.test((size_t)layer)) return;
+    (code > 0 ? partB[code] : partP[-code]) = (int32_t)part.size();
+    part.push_back(Part{code, l, b, r, t, 0, 0, 0, 0, (int16_t)layer, src, 0});
+  };
+  for (int32_t i = 1; i <= nb; i++)
+    if (g.br[i] > g.bl[i] && g.bt[i] > g.bb[i]) join(i, c.layB[i], g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+  for (int32_t i = 1; i <= np; i++)
+    if (c.layP[i] >= 0) join(-i, c.layP[i], g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+  std::vector<int32_t> owner, target;  // directed pairs
+  auto emit = [&](const Part& a, const Part& b) {
+    if (a.src && c.wanted[(size_t)a.layer].test((size_t)b.layer)) {
+      owner.push_back(a.code > 0 ? a.code : nb - a.code);
+      target.push_back(b.code);
+    }
+    if (b.src && c.wanted[(size_t)b.layer].test((size_t)a.layer)) {
+      owner.push_back(b.code > 0 ? b.code : nb - b.code);
+      target.push_back(a.code);
+    }
+  };
+  int32_t n = (int32_t)part.size();
+  if (n > 0) {
+    int side = 1;
+    while ((int64_t)side * side < n && side < 4096) side++;
+    // Any mapping that keeps order serves, as long as it is the same for
+    // every object: a product instead of a division.
+    double sx = side / ((double)(g.x1 - g.x0) + 1), sy = side / ((double)(g.y1 - g.y0) + 1);
+    auto cellX = [&](int32_t x) { return std::min(side - 1, std::max(0, (int)(((double)x - g.x0) * sx))); };
+    auto cellY = [&](int32_t y) { return std::min(side - 1, std::max(0, (int)(((double)y - g.y0) * sy))); };
+    std::vector<int32_t> head((size_t)side * side + 1, 0), cellOf;
+    std::vector<int32_t> big;
+    for (int pass = 0; pass < 2; pass++) {
+      if (pass == 1) {
+        for (size_t k = 1; k < head.size(); k++) head[k] += head[k - 1];
+        cellOf.assign((size_t)head.back(), 0);
+      }
+      for (int32_t k = 0; k < n; k++) {
+        Part& o = part[(size_t)k];
+        if (pass == 0) {
+          o.ax = cellX(o.l);
+          o.bx = cellX(o.r);
+          o.ay = cellY(o.b);
+          o.by = cellY(o.t);
+          if ((int64_t)(o.bx - o.ax + 1) * (o.by - o.ay + 1) > 16) {
+            o.big = 1;
+            big.push_back(k);
+          }
+        }
+        if (o.big) continue;
+        for (int cy = o.ay; cy <= o.by; cy++)
+          for (int cx = o.ax; cx <= o.bx; cx++) {
+            size_t cell = (size_t)cy * side + cx;
+            if (pass == 0) head[cell + 1]++;
+            else cellOf[(size_t)head[cell]++] = k;
+          }
+      }
+    }
+    // head[cell] is now the end of the cell's run, head[cell - 1] its start.
+    for (int cy = 0; cy < side; cy++)
+      for (int cx = 0; cx < side; cx++) {
+        size_t cell = (size_t)cy * side + cx;
+        int32_t from = cell ? head[cell - 1] : 0, to = head[cell];
+        for (int32_t p = from; p < to; p++)
+          for (int32_t q = p + 1; q < to; q++) {
+            const Part& a = part[(size_t)cellOf[(size_t)p]];
+            const Part& b = part[(size_t)cellOf[(size_t)q]];
+            if (std::max(a.ax, b.ax) != cx || std::max(a.ay, b.ay) != cy) continue;
+            if (Meets(a.l, a.b, a.r, a.t, b.l, b.b, b.r, b.t)) emit(a, b);
+          }
+      }
+    std::vector<int32_t> boxes, paths;
+    for (int32_t k : big) {
+      const Part& a = part[(size_t)k];
+      IndexQuery(a.l, a.b, a.r, a.t, boxes, paths);
+      auto with = [&](int32_t other) {
+        if (other < 0 || other == k) return;
+        const Part& b = part[(size_t)other];
+        if (b.big && other < k) return;  // met from the other side
+        emit(a, b);
+      };
+      for (int32_t j : boxes) with(partB[j]);
+      for (int32_t j : paths) with(partP[j]);
+    }
+  }
+  // Lists by owner (boxes 1..nb, then paths as nb + n), each in store order.
+  std::vector<int32_t> head((size_t)nb + np + 2, 0);
+  for (int32_t o : owner) head[(size_t)o + 1]++;
+  for (size_t k = 1; k < head.size(); k++) head[k] += head[k - 1];
+  c.item.assign(owner.size(), 0);
+  std::vector<int32_t> fill(head.begin(), head.end());
+  for (size_t k = 0; k < owner.size(); k++) c.item[(size_t)fill[(size_t)owner[k]]++] = target[k];
+  auto key = [nb](int32_t code) { return code > 0 ? code : nb - code; };
+  for (size_t o = 1; o + 1 < head.size(); o++)
+    if (head[o + 1] - head[o] > 1)
+      std::sort(c.item.begin() + head[o], c.item.begin() + head[o + 1],
+                [&](int32_t x, int32_t y) { return key(x) < key(y); });
+  c.headB.assign(head.begin(), head.begin() + nb + 2);
+  c.headP.assign((size_t)np + 2, 0);
+  for (int32_t i = 0; i <= np + 1; i++) c.headP[(size_t)i] = head[(size_t)(nb + i)];
+  c.headP[0] = 0;
+}
 
 void ContactsBuild() {
   Contacts& c = g_contacts;
@@ -400,32 +575,7 @@ void ContactsBuild() {
     if (!p) return;
     if (p->word >= 0 && g.pl[i] <= g.pr[i] && PathIsArea(i)) c.layP[i] = (int16_t)(p->word & 0x1ff);
   }
-  c.headB.assign(nb + 2, 0);
-  c.headP.assign(np + 2, 0);
-  std::vector<int32_t> boxes, paths;
-  auto collect = [&](int32_t self, int isPath, int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
-    const LayerMask& want = c.wanted[(size_t)layer];
-    if (want.none()) return;
-    IndexQuery(l, b, r, t, boxes, paths);
-    for (int32_t j : boxes) {
-      if (!isPath && j == self) continue;
-      if (want.test((size_t)c.layB[j]) && g.br[j] > g.bl[j] && g.bt[j] > g.bb[j]) c.item.push_back(j);
-    }
-    for (int32_t j : paths) {
-      if (isPath && j == self) continue;
-      if (c.layP[j] >= 0 && want.test((size_t)c.layP[j])) c.item.push_back(-j);
-    }
-  };
-  for (int32_t i = 1; i <= nb; i++) {
-    c.headB[i] = (int32_t)c.item.size();
-    if (g.br[i] > g.bl[i] && g.bt[i] > g.bb[i]) collect(i, 0, c.layB[i], g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-  }
-  c.headB[nb + 1] = (int32_t)c.item.size();
-  for (int32_t i = 1; i <= np; i++) {
-    c.headP[i] = (int32_t)c.item.size();
-    if (c.layP[i] >= 0) collect(i, 1, c.layP[i], g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-  }
-  c.headP[np + 1] = (int32_t)c.item.size();
+  ContactsCollect();
   c.touch.assign(c.item.size(), 0);
   // Who lists each object: a change of its number wakes them.
   c.revHeadB.assign(nb + 2, 0);
@@ -460,18 +610,29 @@ void ContactsBuild() {
     for (int32_t i : lg.srcPaths) c.slotP[i] = slots++;
   }
   c.st.assign((size_t)slots, Contacts::SrcState{0, 0, 0});
+  c.sn.assign((size_t)slots, Contacts::SrcNode{0, 0});
+  NodesMirror();
   int bits = 0;
   for (int l : g.layersPresent) c.bitOf[l] = (uint8_t)std::min(bits++, 63);
   c.built = 1;
 }
 
-void ContactsChanged(int32_t code) {
+void ContactsChanged(int32_t code, int32_t now) {
   Contacts& c = g_contacts;
   if (!c.built) return;
   if (c.tick >= 0xfffffff0u) {
     // Out of ticks: every source is looked at afresh from here.
     for (Contacts::SrcState& ss : c.st) ss.dirty = ss.actAt = 0;
+    for (Contacts::SrcNode& n : c.sn) n.nodeAt = 0;
     c.tick = 0;
+  }
+  size_t id = (size_t)(code > 0 ? code : c.nb - code);
+  if (id < c.node.size()) {
+    c.node[id] = now;
+    if (c.live && !c.changed[id]) {
+      c.changed[id] = 1;
+      c.changes.push_back((int32_t)id);
+    }
   }
   uint32_t t = ++c.tick;
   auto mark = [&](int32_t o) {
@@ -525,7 +686,7 @@ uint64_t ActsNow(int32_t code, int32_t s) {
 
 // One visit of source code (node s) over its contacts on the pass's
 // layers.
-void ContactsVisit(int kind, const LayerMask& mask, int32_t code, int32_t s) {
+void ContactsVisit(const LayerMask& mask, int32_t code, int32_t s) {
   Contacts& c = g_contacts;
   int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
   int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
@@ -552,7 +713,22 @@ void ContactsVisit(int kind, const LayerMask& mask, int32_t code, int32_t s) {
       c.touch[k] = t;
     }
     if (t != 1) continue;
-    AreaMerge(kind, j > 0 ? j : -j, j < 0, s);
+    ContactsMerge(j, s);
+  }
+}
+
+void ContactsMerge(int32_t code, int32_t s) {
+  if (s == 0) return;
+  int32_t d = NodeOf(code);
+  if (s > 0 && d > 0) {
+    RealNamesClash(s, d);
+    return;
+  }
+  if (d > 0) return;
+  if (d == 0 || (d < 0 && s > d)) {
+    g_nodes.passFlag = 1;
+    g_nodes.cycleFlag = 1;
+    ContactsChanged(code, s);
   }
 }
 
@@ -565,6 +741,7 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, int srcLayer) {
   for (int isPath = 0; isPath < 2; isPath++) {
     const std::vector<int32_t>& list = isPath ? src.srcPaths : src.srcBoxes;
     Contacts::SrcState* st = c.st.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
+    Contacts::SrcNode* sns = c.sn.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
     int32_t nextPoll = 100;
     for (size_t k = 0; k < list.size(); k++) {
       int32_t i = list[k];
@@ -576,7 +753,12 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, int srcLayer) {
       Contacts::SrcState& ss = st[k];
       if (ss.dirty < ss.actAt && !(ss.act & bits)) continue;
       int32_t code = isPath ? -i : i;
-      int32_t s = NodeOf(code);
+      Contacts::SrcNode& sn = sns[k];
+      if (ss.dirty >= sn.nodeAt) {
+        sn.node = NodeOf(code);
+        sn.nodeAt = c.tick + 1;
+      }
+      int32_t s = sn.node;
       if (!SignFits(kind, s)) continue;
       if (isPath) {
         // An outline that fails to load once never loads: geometry is fixed.
@@ -590,7 +772,7 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, int srcLayer) {
         ss.act = ActsNow(code, s);
         ss.actAt = c.tick + 1;
       }
-      if (ss.act & bits) ContactsVisit(kind, mask, code, s);
+      if (ss.act & bits) ContactsVisit(mask, code, s);
     }
     if (AbortPoll(0) || CktStopped()) return 1;
   }
@@ -726,7 +908,7 @@ int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
     *d = s;
     g_nodes.passFlag = 1;
     g_nodes.cycleFlag = 1;
-    ContactsChanged(targetIsPath ? -target : target);
+    ContactsChanged(targetIsPath ? -target : target, s);
   }
   return 1;
 }
@@ -750,7 +932,9 @@ int LineMerge(int kind, int32_t s, int32_t target) {
   return 1;
 }
 
-void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+namespace {
+// One pass of the relaxation, its numbers where the relaxation keeps them.
+void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
   if (CktStopped() || srcLayer == 0) return;
   if (kind >= 2 && tgtLayer == 0) return;
   if (kind <= 1) tgtLayer = srcLayer;
@@ -834,6 +1018,14 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
   }
 }
 
+}  // namespace
+
+void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+  if (g_contacts.built) NodesMirror();
+  PassWalk(kind, level, merged, srcLayer, tgtLayer);
+  NodesWriteBack();
+}
+
 namespace {
 int MergedCount(int level) {
   int n = 0;
@@ -843,9 +1035,9 @@ int MergedCount(int level) {
 }
 
 void LevelSteps(int a, int level) {
-  for (int k = 0; k < CKT_LIST && !CktStopped(); k++) ConnectPass(a, level, 0, g_set.traced[level][k], 0);
+  for (int k = 0; k < CKT_LIST && !CktStopped(); k++) PassWalk(a, level, 0, g_set.traced[level][k], 0);
   if (MergedCount(level) > 1)
-    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) ConnectPass(a, level, 1, g_set.merged[level][k], 0);
+    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) PassWalk(a, level, 1, g_set.merged[level][k], 0);
 }
 
 void RemainStatus() {
@@ -867,35 +1059,38 @@ void NodeRelax(int a) {
   // Numbers changed since the last relaxation without the contacts seeing
   // it: every source is looked at afresh.
   for (Contacts::SrcState& ss : g_contacts.st) ss.actAt = 0;
+  for (Contacts::SrcNode& n : g_contacts.sn) n.nodeAt = 0;
+  if (g_contacts.built) NodesMirror();
   do {
     g_nodes.cycleFlag = 0;
     for (int i = 0; i <= 6 && !CktStopped(); i++) {
       LevelSteps(a, i);
       for (int m = 0; m < CKT_LIST; m++)
         for (int l = 0; l < CKT_LIST; l++)
-          if (g_set.traced[i][m] && g_set.insul[i][l]) ConnectPass(2, i, 0, g_set.traced[i][m], g_set.insul[i][l]);
+          if (g_set.traced[i][m] && g_set.insul[i][l]) PassWalk(2, i, 0, g_set.traced[i][m], g_set.insul[i][l]);
       for (int l = 0; l < CKT_LIST; l++)
         for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.traced[i + 1][l] && g_set.insul[i][m]) ConnectPass(3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]);
+          if (g_set.traced[i + 1][l] && g_set.insul[i][m]) PassWalk(3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]);
       for (int n = 0; n < CKT_LIST; n++)
         for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[i][n] && g_set.insul[i + 1][m]) ConnectPass(4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]);
+          if (g_set.insul[i][n] && g_set.insul[i + 1][m]) PassWalk(4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]);
     }
     if (a == 1) RemainStatus();
     for (int n = 7; n >= 1 && !CktStopped(); n--) {
       LevelSteps(a, n);
       for (int m = 0; m < CKT_LIST; m++)
         for (int l = 0; l < CKT_LIST; l++)
-          if (g_set.traced[n][m] && g_set.insul[n - 1][l]) ConnectPass(2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]);
+          if (g_set.traced[n][m] && g_set.insul[n - 1][l]) PassWalk(2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]);
       for (int l = 0; l < CKT_LIST; l++)
         for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) ConnectPass(3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]);
+          if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) PassWalk(3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]);
       for (int l = 0; l < CKT_LIST; l++)
         for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[n][l] && g_set.insul[n - 1][m]) ConnectPass(4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]);
+          if (g_set.insul[n][l] && g_set.insul[n - 1][m]) PassWalk(4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]);
     }
     if (a == 1) RemainStatus();
   } while (!CktStopped() && g_nodes.cycleFlag);
+  NodesWriteBack();
   if (own) IndexDrop();
 }
 
@@ -956,16 +1151,20 @@ int32_t VirtualNodesLeft() {
     seen.push_back(n);
     lowest = std::min(lowest, n);
   };
-  CktBox* b = nullptr;
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
-    if (!b) break;
-    note(b->node);
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0) note(p->node);
+  if (g_contacts.live) {
+    for (size_t id = 1; id < g_contacts.node.size(); id++) note(g_contacts.node[id]);
+  } else {
+    CktBox* b = nullptr;
+    for (int32_t i = 1; i <= g_store->nb; i++) {
+      b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+      if (!b) break;
+      note(b->node);
+    }
+    for (int32_t i = 1; i <= g_store->np; i++) {
+      CktPath* p = PathRec(i);
+      if (!p) break;
+      if (p->word >= 0) note(p->node);
+    }
   }
   int64_t range = -(int64_t)lowest;
   if (range > 4 * (int64_t)seen.size() + 1024) {
