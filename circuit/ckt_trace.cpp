@@ -2,6 +2,7 @@
 // the trace table until nothing changes.
 #include <algorithm>
 #include <bitset>
+#include <map>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -301,18 +302,20 @@ struct Contacts {
   // acting, so every touch test is still made on the first visit that would
   // have made it. The states lie in the order the passes walk them (by
   // layer, boxes then paths, store order) so a pass reads them in a row.
+  // node: the source's number as of tick nodeAt - 1 (most sources fail the
+  // sign a pass wants, and pass after pass would read the number again).
   struct SrcState {
     uint32_t dirty, actAt;
     uint64_t act;
-  };
-  // A source's number as of tick nodeAt - 1: most sources fail the sign a
-  // pass wants, and pass after pass would read the number again.
-  struct SrcNode {
     int32_t node;
     uint32_t nodeAt;
   };
-  std::vector<SrcNode> sn;
   std::vector<SrcState> st;
+  // A pass that visited nothing visits nothing again while no source of its
+  // layer has changed: passes keep the tick of such a run.
+  std::vector<uint32_t> layerDirty;  // per layer: last tick a source of it changed
+  std::map<uint64_t, uint32_t> idleSince;
+  std::vector<int32_t> pollsB, pollsP;  // per layer: abort polls of a walk, -1 not counted yet
   std::vector<int32_t> slotB, slotP;  // object -> its state; -1 for no source
   std::vector<int32_t> baseB, baseP;  // per layer: slot of its first box, path
   uint8_t bitOf[kLayers] = {};  // layer -> bit; layers past the 63rd share bit 63
@@ -385,6 +388,11 @@ inline int32_t NodeOf(int32_t code) { return g_contacts.node[(size_t)(code > 0 ?
 
 void NodesMirror() {
   Contacts& c = g_contacts;
+  for (Contacts::SrcState& ss : c.st) {
+    if (ss.actAt != 0xffffffffu) ss.actAt = 0;  // dead sources stay dead
+    ss.nodeAt = 0;
+  }
+  c.idleSince.clear();
   int32_t nb = g_store->nb, np = g_store->np;
   c.nb = nb;
   c.node.assign((size_t)nb + np + 1, 0);
@@ -609,8 +617,10 @@ void ContactsBuild() {
     c.baseP[l] = slots;
     for (int32_t i : lg.srcPaths) c.slotP[i] = slots++;
   }
-  c.st.assign((size_t)slots, Contacts::SrcState{0, 0, 0});
-  c.sn.assign((size_t)slots, Contacts::SrcNode{0, 0});
+  c.st.assign((size_t)slots, Contacts::SrcState{0, 0, 0, 0, 0});
+  c.layerDirty.assign(kLayers, 0);
+  c.pollsB.assign(kLayers, -1);
+  c.pollsP.assign(kLayers, -1);
   NodesMirror();
   int bits = 0;
   for (int l : g.layersPresent) c.bitOf[l] = (uint8_t)std::min(bits++, 63);
@@ -622,8 +632,9 @@ void ContactsChanged(int32_t code, int32_t now) {
   if (!c.built) return;
   if (c.tick >= 0xfffffff0u) {
     // Out of ticks: every source is looked at afresh from here.
-    for (Contacts::SrcState& ss : c.st) ss.dirty = ss.actAt = 0;
-    for (Contacts::SrcNode& n : c.sn) n.nodeAt = 0;
+    for (Contacts::SrcState& ss : c.st) ss.dirty = ss.actAt = ss.nodeAt = 0;
+    std::fill(c.layerDirty.begin(), c.layerDirty.end(), 0);
+    c.idleSince.clear();
     c.tick = 0;
   }
   size_t id = (size_t)(code > 0 ? code : c.nb - code);
@@ -637,7 +648,9 @@ void ContactsChanged(int32_t code, int32_t now) {
   uint32_t t = ++c.tick;
   auto mark = [&](int32_t o) {
     int32_t slot = o > 0 ? c.slotB[o] : c.slotP[-o];
-    if (slot >= 0) c.st[(size_t)slot].dirty = t;
+    if (slot < 0) return;
+    c.st[(size_t)slot].dirty = t;
+    c.layerDirty[(size_t)(o > 0 ? c.layB[o] : c.layP[-o] >= 0 ? c.layP[-o] : PathRec(-o)->word & 0x1ff)] = t;
   };
   int32_t from, to;
   if (code > 0) {
@@ -735,13 +748,33 @@ void ContactsMerge(int32_t code, int32_t s) {
 // The source loops of one pass over the contacts: the same sources in the
 // same order as the walk without them, with the abort poll at the same
 // objects. 1 when the pass is to end the tracing.
-int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, int srcLayer) {
+int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, int srcLayer) {
   Contacts& c = g_contacts;
   const LayerGrid& src = g_grid.layer[srcLayer];
+  auto idle = c.idleSince.find(key);
+  if (idle != c.idleSince.end() && c.layerDirty[(size_t)srcLayer] <= idle->second) {
+    // Nothing to visit: only the abort polls the walk would make.
+    for (int isPath = 0; isPath < 2; isPath++) {
+      std::vector<int32_t>& polls = isPath ? c.pollsP : c.pollsB;
+      if (polls[(size_t)srcLayer] < 0) {
+        int32_t n = 0, nextPoll = 100;
+        for (int32_t i : isPath ? src.srcPaths : src.srcBoxes)
+          if (i >= nextPoll) {
+            nextPoll = (i / 100 + 1) * 100;
+            n++;
+          }
+        polls[(size_t)srcLayer] = n;
+      }
+      for (int32_t n = 0; n < polls[(size_t)srcLayer]; n++)
+        if (AbortPoll(0)) break;
+      if (AbortPoll(0) || CktStopped()) return 1;
+    }
+    return 0;
+  }
+  int visited = 0;
   for (int isPath = 0; isPath < 2; isPath++) {
     const std::vector<int32_t>& list = isPath ? src.srcPaths : src.srcBoxes;
     Contacts::SrcState* st = c.st.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
-    Contacts::SrcNode* sns = c.sn.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
     int32_t nextPoll = 100;
     for (size_t k = 0; k < list.size(); k++) {
       int32_t i = list[k];
@@ -753,29 +786,40 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, int srcLayer) {
       Contacts::SrcState& ss = st[k];
       if (ss.dirty < ss.actAt && !(ss.act & bits)) continue;
       int32_t code = isPath ? -i : i;
-      Contacts::SrcNode& sn = sns[k];
-      if (ss.dirty >= sn.nodeAt) {
-        sn.node = NodeOf(code);
-        sn.nodeAt = c.tick + 1;
+      if (ss.dirty >= ss.nodeAt) {
+        ss.node = NodeOf(code);
+        ss.nodeAt = c.tick + 1;
       }
-      int32_t s = sn.node;
+      int32_t s = ss.node;
       if (!SignFits(kind, s)) continue;
+      int dead = 0;
       if (isPath) {
         // An outline that fails to load once never loads: geometry is fixed.
         uint8_t& state = c.srcStateP[(size_t)i];
         if (state == 0) state = PathIsArea(i) && LoadPathOutline(i, 0, 0, 0) ? 1 : 2;
-        if (state != 1) continue;
-      } else if (g_grid.br[i] <= g_grid.bl[i] || g_grid.bt[i] <= g_grid.bb[i]) {
+        dead = state != 1;
+      } else {
+        dead = g_grid.br[i] <= g_grid.bl[i] || g_grid.bt[i] <= g_grid.bb[i];
+      }
+      if (dead) {
+        // Never a source: passed over at once from now on.
+        ss.act = 0;
+        ss.actAt = 0xffffffffu;
         continue;
       }
       if (ss.dirty >= ss.actAt) {
         ss.act = ActsNow(code, s);
         ss.actAt = c.tick + 1;
       }
-      if (ss.act & bits) ContactsVisit(mask, code, s);
+      if (ss.act & bits) {
+        visited = 1;
+        ContactsVisit(mask, code, s);
+      }
     }
     if (AbortPoll(0) || CktStopped()) return 1;
   }
+  if (visited) c.idleSince.erase(key);
+  else c.idleSince[key] = c.tick;
   return 0;
 }
 
@@ -969,7 +1013,9 @@ void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
       bits = MaskBits(mask);
     }
     if (useContacts) {
-      if (ContactsPass(kind, mask, bits, srcLayer)) return;
+      uint64_t key = (uint64_t)kind | (uint64_t)level << 4 | (uint64_t)merged << 8 | (uint64_t)srcLayer << 12 |
+                     (uint64_t)tgtLayer << 24;
+      if (ContactsPass(kind, mask, bits, key, srcLayer)) return;
       if (!g_nodes.passFlag) return;
       if (kind <= 1 && p >= 100) return;
       if (kind == 2 || kind == 3) return;
@@ -1058,8 +1104,6 @@ void NodeRelax(int a) {
   if (own) IndexBuild();
   // Numbers changed since the last relaxation without the contacts seeing
   // it: every source is looked at afresh.
-  for (Contacts::SrcState& ss : g_contacts.st) ss.actAt = 0;
-  for (Contacts::SrcNode& n : g_contacts.sn) n.nodeAt = 0;
   if (g_contacts.built) NodesMirror();
   do {
     g_nodes.cycleFlag = 0;
