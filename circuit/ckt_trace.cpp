@@ -23,6 +23,7 @@ namespace {
 // (supply rails) cost no more than small shapes.
 struct GridLevel {
   int64_t cw = 1, ch = 1;
+  double perX = 1, perY = 1;  // 1 / cw, 1 / ch
   int gx = 1, gy = 1;
   std::vector<int32_t> head;   // CSR offsets, gx * gy + 1
   std::vector<int32_t> items;  // encoded: box n as n, path n as -n
@@ -58,7 +59,7 @@ Grid g_grid;
 
 void LayerGridMake(int layer);
 
-void CellRange(int64_t lo, int64_t hi, int64_t origin, int64_t size, int n, int* a, int* b);
+void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b);
 
 // Cell sizes of a set of levels over the extent for a number of objects.
 void Dims(GridLevel* levels, int64_t objects) {
@@ -73,6 +74,8 @@ void Dims(GridLevel* levels, int64_t objects) {
       gl.gy = (int)std::max<int64_t>(1, sd / sy);
       gl.cw = std::max<int64_t>(1, (g.x1 - g.x0) / gl.gx + 1);
       gl.ch = std::max<int64_t>(1, (g.y1 - g.y0) / gl.gy + 1);
+      gl.perX = 1.0 / (double)gl.cw;
+      gl.perY = 1.0 / (double)gl.ch;
     }
 }
 
@@ -83,7 +86,7 @@ int LevelIn(const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t)
   for (int i = 0; i < kLevels - 1; i++) {
     const GridLevel& gl = levels[i * kLevels];
     int a0, a1;
-    CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
+    CellRange(l, r, g.x0, gl.perX, gl.gx, &a0, &a1);
     if (a1 - a0 + 1 <= kMostSpan) {
       li = i;
       break;
@@ -92,7 +95,7 @@ int LevelIn(const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t)
   for (int j = 0; j < kLevels - 1; j++) {
     const GridLevel& gl = levels[j];
     int a0, a1;
-    CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
+    CellRange(b, t, g.y0, gl.perY, gl.gy, &a0, &a1);
     if (a1 - a0 + 1 <= kMostSpan) {
       lj = j;
       break;
@@ -122,8 +125,8 @@ void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vect
       GridLevel& gl = levels[lv];
       std::vector<int32_t>& cnt = counts[lv];
       int ax, bx, ay, by;
-      CellRange(l, r, g.x0, gl.cw, gl.gx, &ax, &bx);
-      CellRange(b, t, g.y0, gl.ch, gl.gy, &ay, &by);
+      CellRange(l, r, g.x0, gl.perX, gl.gx, &ax, &bx);
+      CellRange(b, t, g.y0, gl.perY, gl.gy, &ay, &by);
       for (int cy = ay; cy <= by; cy++)
         for (int cx = ax; cx <= bx; cx++) {
           int c = cy * gl.gx + cx;
@@ -136,8 +139,11 @@ void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vect
   }
 }
 
-void CellRange(int64_t lo, int64_t hi, int64_t origin, int64_t size, int n, int* a, int* b) {
-  int64_t ia = (lo - origin) / size, ib = (hi - origin) / size;
+// Cells lo..hi falls in. A product by the cells per unit instead of a
+// division by the cell size: any mapping that keeps order serves, since
+// objects are put in and looked for the same way.
+void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b) {
+  int64_t ia = (int64_t)((double)(lo - origin) * perUnit), ib = (int64_t)((double)(hi - origin) * perUnit);
   if (lo < origin) ia = 0;
   if (hi < origin) ib = -1;
   *a = (int)std::max<int64_t>(0, std::min<int64_t>(n - 1, ia));
@@ -168,8 +174,8 @@ void QueryLevels(const GridLevel* levels, const std::vector<int>& used, int32_t 
   for (int lv : used) {
     const GridLevel& gl = levels[lv];
     int ax, bx, ay, by;
-    CellRange(L, R, g.x0, gl.cw, gl.gx, &ax, &bx);
-    CellRange(B, T, g.y0, gl.ch, gl.gy, &ay, &by);
+    CellRange(L, R, g.x0, gl.perX, gl.gx, &ax, &bx);
+    CellRange(B, T, g.y0, gl.perY, gl.gy, &ay, &by);
     for (int cy = ay; cy <= by; cy++)
       for (int cx = ax; cx <= bx; cx++) {
         int c = cy * gl.gx + cx;
@@ -454,6 +460,7 @@ void ContactsCollect() {
     uint8_t src, big;
   };
   std::vector<Part> part;
+  part.reserve((size_t)nb + np);
   std::vector<int32_t> partB(nb + 1, -1), partP(np + 1, -1);
   auto join = [&](int32_t code, int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
     uint8_t src = c.wanted[(size_t)layer].any();
@@ -466,6 +473,8 @@ void ContactsCollect() {
   for (int32_t i = 1; i <= np; i++)
     if (c.layP[i] >= 0) join(-i, c.layP[i], g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
   std::vector<int32_t> owner, target;  // directed pairs
+  owner.reserve(4 * ((size_t)nb + np));
+  target.reserve(4 * ((size_t)nb + np));
   auto emit = [&](const Part& a, const Part& b) {
     if (a.src && c.wanted[(size_t)a.layer].test((size_t)b.layer)) {
       owner.push_back(a.code > 0 ? a.code : nb - a.code);
