@@ -454,7 +454,7 @@ void ContactsCollect() {
   LayerMask anyWanted;
   for (const LayerMask& m : c.wanted) anyWanted |= m;
   struct Part {
-    int32_t code, l, b, r, t;
+    int32_t code;
     int32_t ax, bx, ay, by;  // its cells
     int16_t layer;
     uint8_t src, big;
@@ -462,19 +462,26 @@ void ContactsCollect() {
   std::vector<Part> part;
   part.reserve((size_t)nb + np);
   std::vector<int32_t> partB(nb + 1, -1), partP(np + 1, -1);
-  auto join = [&](int32_t code, int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
+  auto join = [&](int32_t code, int layer) {
     uint8_t src = c.wanted[(size_t)layer].any();
     if (!src && !anyWanted.test((size_t)layer)) return;
     (code > 0 ? partB[code] : partP[-code]) = (int32_t)part.size();
-    part.push_back(Part{code, l, b, r, t, 0, 0, 0, 0, (int16_t)layer, src, 0});
+    part.push_back(Part{code, 0, 0, 0, 0, (int16_t)layer, src, 0});
+  };
+  struct Bounds {
+    int32_t l, b, r, t;
+  };
+  auto bounds = [&](int32_t code) {
+    return code > 0 ? Bounds{g.bl[code], g.bb[code], g.br[code], g.bt[code]}
+                    : Bounds{g.pl[-code], g.pb[-code], g.pr[-code], g.pt[-code]};
   };
   for (int32_t i = 1; i <= nb; i++)
-    if (g.br[i] > g.bl[i] && g.bt[i] > g.bb[i]) join(i, c.layB[i], g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    if (g.br[i] > g.bl[i] && g.bt[i] > g.bb[i]) join(i, c.layB[i]);
   for (int32_t i = 1; i <= np; i++)
-    if (c.layP[i] >= 0) join(-i, c.layP[i], g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+    if (c.layP[i] >= 0) join(-i, c.layP[i]);
   std::vector<int32_t> owner, target;  // directed pairs
-  owner.reserve(4 * ((size_t)nb + np));
-  target.reserve(4 * ((size_t)nb + np));
+  owner.reserve(2 * ((size_t)nb + np));
+  target.reserve(2 * ((size_t)nb + np));
   auto emit = [&](const Part& a, const Part& b) {
     if (a.src && c.wanted[(size_t)a.layer].test((size_t)b.layer)) {
       owner.push_back(a.code > 0 ? a.code : nb - a.code);
@@ -504,10 +511,11 @@ void ContactsCollect() {
       for (int32_t k = 0; k < n; k++) {
         Part& o = part[(size_t)k];
         if (pass == 0) {
-          o.ax = cellX(o.l);
-          o.bx = cellX(o.r);
-          o.ay = cellY(o.b);
-          o.by = cellY(o.t);
+          Bounds ob = bounds(o.code);
+          o.ax = cellX(ob.l);
+          o.bx = cellX(ob.r);
+          o.ay = cellY(ob.b);
+          o.by = cellY(ob.t);
           if ((int64_t)(o.bx - o.ax + 1) * (o.by - o.ay + 1) > 16) {
             o.big = 1;
             big.push_back(k);
@@ -532,13 +540,15 @@ void ContactsCollect() {
             const Part& a = part[(size_t)cellOf[(size_t)p]];
             const Part& b = part[(size_t)cellOf[(size_t)q]];
             if (std::max(a.ax, b.ax) != cx || std::max(a.ay, b.ay) != cy) continue;
-            if (Meets(a.l, a.b, a.r, a.t, b.l, b.b, b.r, b.t)) emit(a, b);
+            Bounds ab = bounds(a.code), bb = bounds(b.code);
+            if (Meets(ab.l, ab.b, ab.r, ab.t, bb.l, bb.b, bb.r, bb.t)) emit(a, b);
           }
       }
     std::vector<int32_t> boxes, paths;
     for (int32_t k : big) {
       const Part& a = part[(size_t)k];
-      IndexQuery(a.l, a.b, a.r, a.t, boxes, paths);
+      Bounds ab = bounds(a.code);
+      IndexQuery(ab.l, ab.b, ab.r, ab.t, boxes, paths);
       auto with = [&](int32_t other) {
         if (other < 0 || other == k) return;
         const Part& b = part[(size_t)other];
