@@ -336,8 +336,10 @@ struct Contacts {
 };
 Contacts g_contacts;
 
-// The passes of one round of the relaxation, in their order (the rounds
-// repeat the same passes). up: levels 0..6, else 7..1.
+// The passes of level i in one round of the relaxation, in their order
+// (the rounds repeat the same passes): the level's conductors, then its
+// conductors to insulators and on. up: the rising sweep (levels 0..6),
+// else the falling one (7..1).
 template <class F>
 void PassesOfLevel(int a, int i, int up, F&& pass) {
   auto levelSteps = [&](int level) {
@@ -1092,19 +1094,6 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
 }
 
 namespace {
-int MergedCount(int level) {
-  int n = 0;
-  for (int k = 0; k < CKT_LIST; k++)
-    if (g_set.merged[level][k]) n++;
-  return n;
-}
-
-void LevelSteps(int a, int level) {
-  for (int k = 0; k < CKT_LIST && !CktStopped(); k++) PassWalk(a, level, 0, g_set.traced[level][k], 0);
-  if (MergedCount(level) > 1)
-    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) PassWalk(a, level, 1, g_set.merged[level][k], 0);
-}
-
 void RemainStatus() {
   char status[120];
   snprintf(status, sizeof status, "Connecting and Reducing Virtual Nodes ... %d Remain", (int)VirtualNodesLeft());
@@ -1124,33 +1113,12 @@ void NodeRelax(int a) {
   // Numbers changed since the last relaxation without the contacts seeing
   // it: every source is looked at afresh.
   if (g_contacts.built) NodesMirror();
+  auto walk = [](const PassSpec& p) { PassWalk(p.kind, p.level, p.merged, p.src, p.tgt); };
   do {
     g_nodes.cycleFlag = 0;
-    for (int i = 0; i <= 6 && !CktStopped(); i++) {
-      LevelSteps(a, i);
-      for (int m = 0; m < CKT_LIST; m++)
-        for (int l = 0; l < CKT_LIST; l++)
-          if (g_set.traced[i][m] && g_set.insul[i][l]) PassWalk(2, i, 0, g_set.traced[i][m], g_set.insul[i][l]);
-      for (int l = 0; l < CKT_LIST; l++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.traced[i + 1][l] && g_set.insul[i][m]) PassWalk(3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]);
-      for (int n = 0; n < CKT_LIST; n++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[i][n] && g_set.insul[i + 1][m]) PassWalk(4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]);
-    }
+    for (int i = 0; i <= 6 && !CktStopped(); i++) PassesOfLevel(a, i, 1, walk);
     if (a == 1) RemainStatus();
-    for (int n = 7; n >= 1 && !CktStopped(); n--) {
-      LevelSteps(a, n);
-      for (int m = 0; m < CKT_LIST; m++)
-        for (int l = 0; l < CKT_LIST; l++)
-          if (g_set.traced[n][m] && g_set.insul[n - 1][l]) PassWalk(2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]);
-      for (int l = 0; l < CKT_LIST; l++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) PassWalk(3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]);
-      for (int l = 0; l < CKT_LIST; l++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[n][l] && g_set.insul[n - 1][m]) PassWalk(4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]);
-    }
+    for (int n = 7; n >= 1 && !CktStopped(); n--) PassesOfLevel(a, n, 0, walk);
     if (a == 1) RemainStatus();
   } while (!CktStopped() && g_nodes.cycleFlag);
   NodesWriteBack();
