@@ -506,6 +506,13 @@ int VertexOnSegments(int segSlot, int vtxSlot) {
 
 int SlotsLinesTouch() { return SharedVertex() || VertexOnSegments(0, 1) || VertexOnSegments(1, 0); }
 
+int BoxesTouch(int32_t l0, int32_t b0, int32_t r0, int32_t t0, int32_t l1, int32_t b1, int32_t r1, int32_t t1) {
+  int xMeet = std::max(l0, l1) <= std::min(r0, r1), yMeet = std::max(b0, b1) <= std::min(t0, t1);
+  if (xMeet && std::max(b0, b1) < std::min(t0, t1)) return 1;
+  if (yMeet && (l0 == l1 || l0 == r1 || r0 == l1 || r0 == r1)) return 1;
+  return xMeet && (b0 == b1 || b0 == t1 || t0 == b1 || t0 == t1);
+}
+
 int AreasOverlapOnRows(int kind, int32_t target, int targetIsPath, int32_t srcNode) {
   if (!SlotsTouchRows()) return 0;
   return AreaMerge(kind, target, targetIsPath, srcNode);

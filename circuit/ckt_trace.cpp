@@ -1,6 +1,8 @@
 // Layer tracing: node numbers spread from object to touching object through
 // the trace table until nothing changes.
 #include <algorithm>
+#include <bitset>
+#include <map>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -21,6 +23,7 @@ namespace {
 // (supply rails) cost no more than small shapes.
 struct GridLevel {
   int64_t cw = 1, ch = 1;
+  double perX = 1, perY = 1;  // 1 / cw, 1 / ch
   int gx = 1, gy = 1;
   std::vector<int32_t> head;   // CSR offsets, gx * gy + 1
   std::vector<int32_t> items;  // encoded: box n as n, path n as -n
@@ -33,14 +36,15 @@ enum { kLayers = 512 };
 // The objects of one layer alone: a pass wants one or a few layers, and
 // the others would only be fetched to be rejected.
 struct LayerGrid {
-  GridLevel level[kLevels * kLevels];
+  std::vector<GridLevel> level;  // made when a query first asks for the layer
   std::vector<int> used;
   std::vector<int32_t> srcBoxes, srcPaths;  // store order; paths: areas only
+  std::vector<int32_t> gridPaths;           // paths with bounds, texts left out
 };
 
 struct Grid {
   int built = 0;
-  int64_t x0 = 0, y0 = 0;
+  int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // extent of all objects
   GridLevel level[kLevels * kLevels];
   std::vector<int> used;  // levels holding objects
   std::vector<LayerGrid> layer;  // kLayers entries once built
@@ -49,11 +53,97 @@ struct Grid {
   std::vector<int32_t> pl, pb, pr, pt;  // bounds of paths; pl > pr when none
   std::vector<uint32_t> stampB, stampP;
   uint32_t stamp = 0;
+  std::vector<int8_t> boxLevel, pathLevel;  // level of each object in its current grid
 };
 Grid g_grid;
 
-void CellRange(int64_t lo, int64_t hi, int64_t origin, int64_t size, int n, int* a, int* b) {
-  int64_t ia = (lo - origin) / size, ib = (hi - origin) / size;
+void LayerGridMake(int layer);
+
+void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b);
+
+// Cell sizes of a set of levels over the extent for a number of objects.
+void Dims(GridLevel* levels, int64_t objects) {
+  const Grid& g = g_grid;
+  int sd = 1;
+  while ((int64_t)sd * sd < objects && sd < 2048) sd++;
+  for (int i = 0; i < kLevels; i++)
+    for (int j = 0; j < kLevels; j++) {
+      GridLevel& gl = levels[i * kLevels + j];
+      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+      gl.gx = (int)std::max<int64_t>(1, sd / sx);
+      gl.gy = (int)std::max<int64_t>(1, sd / sy);
+      gl.cw = std::max<int64_t>(1, (g.x1 - g.x0) / gl.gx + 1);
+      gl.ch = std::max<int64_t>(1, (g.y1 - g.y0) / gl.gy + 1);
+      gl.perX = 1.0 / (double)gl.cw;
+      gl.perY = 1.0 / (double)gl.ch;
+    }
+}
+
+// Level of an object: the finest each way where it spans few cells.
+int LevelIn(const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
+  const Grid& g = g_grid;
+  int li = kLevels - 1, lj = kLevels - 1;
+  for (int i = 0; i < kLevels - 1; i++) {
+    const GridLevel& gl = levels[i * kLevels];
+    int a0, a1;
+    CellRange(l, r, g.x0, gl.perX, gl.gx, &a0, &a1);
+    if (a1 - a0 + 1 <= kMostSpan) {
+      li = i;
+      break;
+    }
+  }
+  for (int j = 0; j < kLevels - 1; j++) {
+    const GridLevel& gl = levels[j];
+    int a0, a1;
+    CellRange(b, t, g.y0, gl.perY, gl.gy, &a0, &a1);
+    if (a1 - a0 + 1 <= kMostSpan) {
+      lj = j;
+      break;
+    }
+  }
+  return li * kLevels + lj;
+}
+
+// Fills the cells of the used levels with the objects (each in the level
+// boxLevel/pathLevel give it), in store order within a cell.
+void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                const std::vector<int32_t>& pathIds) {
+  Grid& g = g_grid;
+  std::vector<std::vector<int32_t>> counts(kLevels * kLevels);
+  for (int lv : used) counts[lv].assign((size_t)levels[lv].gx * levels[lv].gy, 0);
+  for (int pass = 0; pass < 2; pass++) {
+    if (pass == 1)
+      for (int lv : used) {
+        GridLevel& gl = levels[lv];
+        int cells = gl.gx * gl.gy;
+        gl.head.assign(cells + 1, 0);
+        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[lv][c];
+        gl.items.assign(gl.head[cells], 0);
+        std::fill(counts[lv].begin(), counts[lv].end(), 0);
+      }
+    auto place = [&](int lv, int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
+      GridLevel& gl = levels[lv];
+      std::vector<int32_t>& cnt = counts[lv];
+      int ax, bx, ay, by;
+      CellRange(l, r, g.x0, gl.perX, gl.gx, &ax, &bx);
+      CellRange(b, t, g.y0, gl.perY, gl.gy, &ay, &by);
+      for (int cy = ay; cy <= by; cy++)
+        for (int cx = ax; cx <= bx; cx++) {
+          int c = cy * gl.gx + cx;
+          if (pass == 0) cnt[c]++;
+          else gl.items[gl.head[c] + cnt[c]++] = code;
+        }
+    };
+    for (int32_t i : boxIds) place(g.boxLevel[i], i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    for (int32_t i : pathIds) place(g.pathLevel[i], -i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+  }
+}
+
+// Cells lo..hi falls in. A product by the cells per unit instead of a
+// division by the cell size: any mapping that keeps order serves, since
+// objects are put in and looked for the same way.
+void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b) {
+  int64_t ia = (int64_t)((double)(lo - origin) * perUnit), ib = (int64_t)((double)(hi - origin) * perUnit);
   if (lo < origin) ia = 0;
   if (hi < origin) ib = -1;
   *a = (int)std::max<int64_t>(0, std::min<int64_t>(n - 1, ia));
@@ -84,8 +174,8 @@ void QueryLevels(const GridLevel* levels, const std::vector<int>& used, int32_t 
   for (int lv : used) {
     const GridLevel& gl = levels[lv];
     int ax, bx, ay, by;
-    CellRange(L, R, g.x0, gl.cw, gl.gx, &ax, &bx);
-    CellRange(B, T, g.y0, gl.ch, gl.gy, &ay, &by);
+    CellRange(L, R, g.x0, gl.perX, gl.gx, &ax, &bx);
+    CellRange(B, T, g.y0, gl.perY, gl.gy, &ay, &by);
     for (int cy = ay; cy <= by; cy++)
       for (int cx = ax; cx <= bx; cx++) {
         int c = cy * gl.gx + cx;
@@ -122,8 +212,10 @@ void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, i
   Grid& g = g_grid;
   QueryStart(boxes, paths);
   for (int l : g.layersPresent)
-    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1)))
-      QueryLevels(g.layer[l].level, g.layer[l].used, L, B, R, T, boxes, paths);
+    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1))) {
+      if (g.layer[l].level.empty()) LayerGridMake(l);
+      QueryLevels(g.layer[l].level.data(), g.layer[l].used, L, B, R, T, boxes, paths);
+    }
   std::sort(boxes.begin(), boxes.end());
   std::sort(paths.begin(), paths.end());
 }
@@ -185,13 +277,580 @@ int SignFits(int kind, int32_t n) {
   return 1;
 }
 
+// Geometry is fixed while numbers spread, but the relaxation visits every
+// source again and again until nothing changes. So each object that can be
+// a source gets, once, the list of objects whose bounds meet its own on the
+// layers some pass traces its layer to (in store order, as the index gives
+// them), and each pair's touch test is made at most once. A visit that did
+// nothing is not repeated while neither the source's number nor the number
+// of anything on its list has changed: it would do nothing again. Visits
+// that are made happen in the same order with the same numbers as before,
+// so the results and the messages stay the same.
+typedef std::bitset<kLayers> LayerMask;
+
+struct PassSpec {
+  int kind, level, merged, src, tgt;
+};
+
+struct Contacts {
+  int built = 0;
+  std::vector<int32_t> headB, headP;  // CSR into item; boxes 1..nb, paths 1..np
+  std::vector<int32_t> item;          // box n as n, path n as -n
+  std::vector<uint8_t> touch;         // per item: 0 not tested, 1 touches, 2 apart
+  std::vector<int32_t> revHeadB, revHeadP, rev;  // who lists an object
+  std::vector<int16_t> layB, layP;
+  std::vector<uint8_t> srcStateP;  // path sources: 0 not tried, 1 outline loads, 2 not
+  uint32_t tick = 0;
+  // Per source: dirty, the tick of the last change of its number or a
+  // contact's; act, the layers (as bits, see bitOf) of the contacts a visit
+  // would act on with the numbers as they were at tick actAt - 1. A pass
+  // whose layers miss them all need not visit. Untested pairs count as
+  // acting, so every touch test is still made on the first visit that would
+  // have made it. The states lie in the order the passes walk them (by
+  // layer, boxes then paths, store order) so a pass reads them in a row.
+  // node: the source's number as of tick nodeAt - 1 (most sources fail the
+  // sign a pass wants, and pass after pass would read the number again).
+  struct SrcState {
+    uint32_t dirty, actAt;
+    uint64_t act;
+    int32_t node;
+    uint32_t nodeAt;
+  };
+  std::vector<SrcState> st;
+  // A pass that visited nothing visits nothing again while no source of its
+  // layer has changed: passes keep the tick of such a run.
+  std::vector<uint32_t> layerDirty;  // per layer: last tick a source of it changed
+  std::map<uint64_t, uint32_t> idleSince;
+  std::vector<int32_t> pollsB, pollsP;  // per layer: abort polls of a walk, -1 not counted yet
+  std::vector<int32_t> slotB, slotP;  // object -> its state; -1 for no source
+  std::vector<int32_t> baseB, baseP;  // per layer: slot of its first box, path
+  uint8_t bitOf[kLayers] = {};  // layer -> bit; layers past the 63rd share bit 63
+  std::vector<LayerMask> wanted;  // per source layer: the layers any pass traces it to
+  int32_t nb = 0;
+  std::vector<int32_t> node;
+  // While the relaxation runs the numbers above are the ones that count;
+  // those changed go back to the store when it ends.
+  int live = 0;
+  std::vector<uint8_t> changed;
+  std::vector<int32_t> changes;
+};
+Contacts g_contacts;
+
+// The passes of level i in one round of the relaxation, in their order
+// (the rounds repeat the same passes): the level's conductors, then its
+// conductors to insulators and on. up: the rising sweep (levels 0..6),
+// else the falling one (7..1).
+template <class F>
+void PassesOfLevel(int a, int i, int up, F&& pass) {
+  auto levelSteps = [&](int level) {
+    int mergedCount = 0;
+    for (int k = 0; k < CKT_LIST; k++)
+      if (g_set.merged[level][k]) mergedCount++;
+    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) pass(PassSpec{a, level, 0, g_set.traced[level][k], 0});
+    if (mergedCount > 1)
+      for (int k = 0; k < CKT_LIST && !CktStopped(); k++) pass(PassSpec{a, level, 1, g_set.merged[level][k], 0});
+  };
+  levelSteps(i);
+  if (up) {
+    for (int m = 0; m < CKT_LIST; m++)
+      for (int l = 0; l < CKT_LIST; l++)
+        if (g_set.traced[i][m] && g_set.insul[i][l]) pass(PassSpec{2, i, 0, g_set.traced[i][m], g_set.insul[i][l]});
+    for (int l = 0; l < CKT_LIST; l++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.traced[i + 1][l] && g_set.insul[i][m]) pass(PassSpec{3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]});
+    for (int n = 0; n < CKT_LIST; n++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.insul[i][n] && g_set.insul[i + 1][m]) pass(PassSpec{4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]});
+  } else {
+    int n = i;
+    for (int m = 0; m < CKT_LIST; m++)
+      for (int l = 0; l < CKT_LIST; l++)
+        if (g_set.traced[n][m] && g_set.insul[n - 1][l]) pass(PassSpec{2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]});
+    for (int l = 0; l < CKT_LIST; l++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) pass(PassSpec{3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]});
+    for (int l = 0; l < CKT_LIST; l++)
+      for (int m = 0; m < CKT_LIST; m++)
+        if (g_set.insul[n][l] && g_set.insul[n - 1][m]) pass(PassSpec{4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]});
+  }
+}
+
+// The layers a pass looks at for targets; an empty mask for a pass that
+// does nothing.
+LayerMask TargetMask(const PassSpec& p, int* srcLayer) {
+  LayerMask m;
+  *srcLayer = p.src;
+  if (p.src <= 0 || p.src >= kLayers) return m;
+  if (p.kind >= 2 && p.tgt == 0) return m;
+  int tgt = p.kind <= 1 ? p.src : p.tgt;
+  if (tgt > 0 && tgt < kLayers) m.set((size_t)tgt);
+  if (p.merged)
+    for (int l = 0; l < kLayers; l++)
+      if (TraceLayerIn(l, p.level, 1)) m.set((size_t)l);
+  return m;
+}
+
+// The numbers as the store has them, one after another (boxes 1..nb, then
+// path n at nb + n): the passes read them far more often than they change.
+inline int32_t NodeOf(int32_t code) { return g_contacts.node[(size_t)(code > 0 ? code : g_contacts.nb - code)]; }
+
+void NodesMirror() {
+  Contacts& c = g_contacts;
+  for (Contacts::SrcState& ss : c.st) {
+    if (ss.actAt != 0xffffffffu) ss.actAt = 0;  // dead sources stay dead
+    ss.nodeAt = 0;
+  }
+  c.idleSince.clear();
+  int32_t nb = g_store->nb, np = g_store->np;
+  c.nb = nb;
+  c.node.assign((size_t)nb + np + 1, 0);
+  c.changed.assign((size_t)nb + np + 1, 0);
+  c.changes.clear();
+  c.live = 1;
+  CktBox* b = nullptr;
+  for (int32_t i = 1; i <= nb; i++) {
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+    if (!b) return;
+    c.node[(size_t)i] = b->node;
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word >= 0) c.node[(size_t)nb + i] = p->node;  // texts take no part
+  }
+}
+
+void NodesWriteBack() {
+  Contacts& c = g_contacts;
+  if (!c.live) return;
+  for (int32_t id : c.changes) {
+    if (id <= c.nb) {
+      CktBox* b = BoxRec(id);
+      if (b) b->node = c.node[(size_t)id];
+    } else {
+      CktPath* p = PathRec(id - c.nb);
+      if (p) p->node = c.node[(size_t)id];
+    }
+    c.changed[(size_t)id] = 0;
+  }
+  c.changes.clear();
+  c.live = 0;
+}
+
+// AreaMerge on the numbers of the relaxation.
+void ContactsMerge(int32_t code, int32_t s);
+
+inline int Stopped() { return g_cktRun.abortFlag || g_cktRun.oomFlag; }
+
+void ContactsDrop() { g_contacts = Contacts(); }
+
+// The lists of contacts, by pairs: objects sit in a uniform grid of about
+// one cell per object and a pair is met in the one cell that holds the
+// lower left corner of where their bounds meet. Objects that span many
+// cells (rails, wells) ask the index instead. Each list is then put in
+// store order, boxes first, as the index gives candidates.
+void ContactsCollect() {
+  Contacts& c = g_contacts;
+  Grid& g = g_grid;
+  int32_t nb = g_store->nb, np = g_store->np;
+  LayerMask anyWanted;
+  for (const LayerMask& m : c.wanted) anyWanted |= m;
+  struct Part {
+    int32_t code;
+    int32_t ax, bx, ay, by;  // its cells
+    int16_t layer;
+    uint8_t src, big;
+  };
+  std::vector<Part> part;
+  part.reserve((size_t)nb + np);
+  std::vector<int32_t> partB(nb + 1, -1), partP(np + 1, -1);
+  auto join = [&](int32_t code, int layer) {
+    uint8_t src = c.wanted[(size_t)layer].any();
+    if (!src && !anyWanted.test((size_t)layer)) return;
+    (code > 0 ? partB[code] : partP[-code]) = (int32_t)part.size();
+    part.push_back(Part{code, 0, 0, 0, 0, (int16_t)layer, src, 0});
+  };
+  struct Bounds {
+    int32_t l, b, r, t;
+  };
+  auto bounds = [&](int32_t code) {
+    return code > 0 ? Bounds{g.bl[code], g.bb[code], g.br[code], g.bt[code]}
+                    : Bounds{g.pl[-code], g.pb[-code], g.pr[-code], g.pt[-code]};
+  };
+  for (int32_t i = 1; i <= nb; i++)
+    if (g.br[i] > g.bl[i] && g.bt[i] > g.bb[i]) join(i, c.layB[i]);
+  for (int32_t i = 1; i <= np; i++)
+    if (c.layP[i] >= 0) join(-i, c.layP[i]);
+  std::vector<int32_t> owner, target;  // directed pairs
+  owner.reserve(2 * ((size_t)nb + np));
+  target.reserve(2 * ((size_t)nb + np));
+  auto emit = [&](const Part& a, const Part& b) {
+    if (a.src && c.wanted[(size_t)a.layer].test((size_t)b.layer)) {
+      owner.push_back(a.code > 0 ? a.code : nb - a.code);
+      target.push_back(b.code);
+    }
+    if (b.src && c.wanted[(size_t)b.layer].test((size_t)a.layer)) {
+      owner.push_back(b.code > 0 ? b.code : nb - b.code);
+      target.push_back(a.code);
+    }
+  };
+  int32_t n = (int32_t)part.size();
+  if (n > 0) {
+    int side = 1;
+    while ((int64_t)side * side < n && side < 4096) side++;
+    // Any mapping that keeps order serves, as long as it is the same for
+    // every object: a product instead of a division.
+    double sx = side / ((double)(g.x1 - g.x0) + 1), sy = side / ((double)(g.y1 - g.y0) + 1);
+    auto cellX = [&](int32_t x) { return std::min(side - 1, std::max(0, (int)(((double)x - g.x0) * sx))); };
+    auto cellY = [&](int32_t y) { return std::min(side - 1, std::max(0, (int)(((double)y - g.y0) * sy))); };
+    std::vector<int32_t> head((size_t)side * side + 1, 0), cellOf;
+    std::vector<int32_t> big;
+    for (int pass = 0; pass < 2; pass++) {
+      if (pass == 1) {
+        for (size_t k = 1; k < head.size(); k++) head[k] += head[k - 1];
+        cellOf.assign((size_t)head.back(), 0);
+      }
+      for (int32_t k = 0; k < n; k++) {
+        Part& o = part[(size_t)k];
+        if (pass == 0) {
+          Bounds ob = bounds(o.code);
+          o.ax = cellX(ob.l);
+          o.bx = cellX(ob.r);
+          o.ay = cellY(ob.b);
+          o.by = cellY(ob.t);
+          if ((int64_t)(o.bx - o.ax + 1) * (o.by - o.ay + 1) > 16) {
+            o.big = 1;
+            big.push_back(k);
+          }
+        }
+        if (o.big) continue;
+        for (int cy = o.ay; cy <= o.by; cy++)
+          for (int cx = o.ax; cx <= o.bx; cx++) {
+            size_t cell = (size_t)cy * side + cx;
+            if (pass == 0) head[cell + 1]++;
+            else cellOf[(size_t)head[cell]++] = k;
+          }
+      }
+    }
+    // head[cell] is now the end of the cell's run, head[cell - 1] its start.
+    for (int cy = 0; cy < side; cy++)
+      for (int cx = 0; cx < side; cx++) {
+        size_t cell = (size_t)cy * side + cx;
+        int32_t from = cell ? head[cell - 1] : 0, to = head[cell];
+        for (int32_t p = from; p < to; p++)
+          for (int32_t q = p + 1; q < to; q++) {
+            const Part& a = part[(size_t)cellOf[(size_t)p]];
+            const Part& b = part[(size_t)cellOf[(size_t)q]];
+            if (std::max(a.ax, b.ax) != cx || std::max(a.ay, b.ay) != cy) continue;
+            Bounds ab = bounds(a.code), bb = bounds(b.code);
+            if (Meets(ab.l, ab.b, ab.r, ab.t, bb.l, bb.b, bb.r, bb.t)) emit(a, b);
+          }
+      }
+    std::vector<int32_t> boxes, paths;
+    for (int32_t k : big) {
+      const Part& a = part[(size_t)k];
+      Bounds ab = bounds(a.code);
+      IndexQuery(ab.l, ab.b, ab.r, ab.t, boxes, paths);
+      auto with = [&](int32_t other) {
+        if (other < 0 || other == k) return;
+        const Part& b = part[(size_t)other];
+        if (b.big && other < k) return;  // met from the other side
+        emit(a, b);
+      };
+      for (int32_t j : boxes) with(partB[j]);
+      for (int32_t j : paths) with(partP[j]);
+    }
+  }
+  // Lists by owner (boxes 1..nb, then paths as nb + n), each in store order.
+  std::vector<int32_t> head((size_t)nb + np + 2, 0);
+  for (int32_t o : owner) head[(size_t)o + 1]++;
+  for (size_t k = 1; k < head.size(); k++) head[k] += head[k - 1];
+  c.item.assign(owner.size(), 0);
+  std::vector<int32_t> fill(head.begin(), head.end());
+  for (size_t k = 0; k < owner.size(); k++) c.item[(size_t)fill[(size_t)owner[k]]++] = target[k];
+  auto key = [nb](int32_t code) { return code > 0 ? code : nb - code; };
+  for (size_t o = 1; o + 1 < head.size(); o++)
+    if (head[o + 1] - head[o] > 1)
+      std::sort(c.item.begin() + head[o], c.item.begin() + head[o + 1],
+                [&](int32_t x, int32_t y) { return key(x) < key(y); });
+  c.headB.assign(head.begin(), head.begin() + nb + 2);
+  c.headP.assign((size_t)np + 2, 0);
+  for (int32_t i = 0; i <= np + 1; i++) c.headP[(size_t)i] = head[(size_t)(nb + i)];
+  c.headP[0] = 0;
+}
+
+void ContactsBuild() {
+  Contacts& c = g_contacts;
+  Grid& g = g_grid;
+  ContactsDrop();
+  c.wanted.assign(kLayers, LayerMask());
+  for (int up = 1; up >= 0; up--)
+    for (int i = up ? 0 : 7; up ? i <= 6 : i >= 1; i += up ? 1 : -1)
+      PassesOfLevel(0, i, up, [&](const PassSpec& p) {
+        int src;
+        LayerMask m = TargetMask(p, &src);
+        if (m.any()) c.wanted[(size_t)src] |= m;
+      });
+  int32_t nb = g_store->nb, np = g_store->np;
+  c.layB.assign(nb + 1, 0);
+  c.layP.assign(np + 1, -1);  // -1: never a target (text, line or no bounds)
+  for (int32_t i = 1; i <= nb; i++) {
+    CktBox* b = BoxRec(i);
+    if (!b) return;
+    c.layB[i] = (int16_t)(b->layer & 0x1ff);
+  }
+  for (int32_t i = 1; i <= np; i++) {
+    CktPath* p = PathRec(i);
+    if (!p) return;
+    if (p->word >= 0 && g.pl[i] <= g.pr[i] && PathIsArea(i)) c.layP[i] = (int16_t)(p->word & 0x1ff);
+  }
+  ContactsCollect();
+  c.touch.assign(c.item.size(), 0);
+  // Who lists each object: a change of its number wakes them.
+  c.revHeadB.assign(nb + 2, 0);
+  c.revHeadP.assign(np + 2, 0);
+  for (int32_t code : c.item) (code > 0 ? c.revHeadB[code + 1] : c.revHeadP[-code + 1])++;
+  for (int32_t i = 1; i <= nb + 1; i++) c.revHeadB[i] += c.revHeadB[i - 1];
+  c.revHeadP[0] = c.revHeadB[nb + 1];
+  for (int32_t i = 1; i <= np + 1; i++) c.revHeadP[i] += c.revHeadP[i - 1];
+  c.rev.assign(c.item.size(), 0);
+  std::vector<int32_t> fillB(c.revHeadB.begin(), c.revHeadB.end()), fillP(c.revHeadP.begin(), c.revHeadP.end());
+  for (int32_t i = 1; i <= nb; i++)
+    for (int32_t k = c.headB[i]; k < c.headB[i + 1]; k++) {
+      int32_t code = c.item[k];
+      c.rev[code > 0 ? fillB[code]++ : fillP[-code]++] = i;
+    }
+  for (int32_t i = 1; i <= np; i++)
+    for (int32_t k = c.headP[i]; k < c.headP[i + 1]; k++) {
+      int32_t code = c.item[k];
+      c.rev[code > 0 ? fillB[code]++ : fillP[-code]++] = -i;
+    }
+  c.srcStateP.assign(np + 1, 0);
+  c.slotB.assign(nb + 1, -1);
+  c.slotP.assign(np + 1, -1);
+  c.baseB.assign(kLayers, 0);
+  c.baseP.assign(kLayers, 0);
+  int32_t slots = 0;
+  for (int l = 0; l < kLayers; l++) {
+    const LayerGrid& lg = g.layer[l];
+    c.baseB[l] = slots;
+    for (int32_t i : lg.srcBoxes) c.slotB[i] = slots++;
+    c.baseP[l] = slots;
+    for (int32_t i : lg.srcPaths) c.slotP[i] = slots++;
+  }
+  c.st.assign((size_t)slots, Contacts::SrcState{0, 0, 0, 0, 0});
+  c.layerDirty.assign(kLayers, 0);
+  c.pollsB.assign(kLayers, -1);
+  c.pollsP.assign(kLayers, -1);
+  NodesMirror();
+  int bits = 0;
+  for (int l : g.layersPresent) c.bitOf[l] = (uint8_t)std::min(bits++, 63);
+  c.built = 1;
+}
+
+void ContactsChanged(int32_t code, int32_t now) {
+  Contacts& c = g_contacts;
+  if (!c.built) return;
+  if (c.tick >= 0xfffffff0u) {
+    // Out of ticks: every source is looked at afresh from here.
+    for (Contacts::SrcState& ss : c.st) ss.dirty = ss.actAt = ss.nodeAt = 0;
+    std::fill(c.layerDirty.begin(), c.layerDirty.end(), 0);
+    c.idleSince.clear();
+    c.tick = 0;
+  }
+  size_t id = (size_t)(code > 0 ? code : c.nb - code);
+  if (id < c.node.size()) {
+    c.node[id] = now;
+    if (c.live && !c.changed[id]) {
+      c.changed[id] = 1;
+      c.changes.push_back((int32_t)id);
+    }
+  }
+  uint32_t t = ++c.tick;
+  auto mark = [&](int32_t o) {
+    int32_t slot = o > 0 ? c.slotB[o] : c.slotP[-o];
+    if (slot < 0) return;
+    c.st[(size_t)slot].dirty = t;
+    c.layerDirty[(size_t)(o > 0 ? c.layB[o] : c.layP[-o] >= 0 ? c.layP[-o] : PathRec(-o)->word & 0x1ff)] = t;
+  };
+  int32_t from, to;
+  if (code > 0) {
+    if (code >= (int32_t)c.slotB.size()) return;
+    from = c.revHeadB[code];
+    to = c.revHeadB[code + 1];
+  } else {
+    if (-code >= (int32_t)c.slotP.size()) return;
+    from = c.revHeadP[-code];
+    to = c.revHeadP[-code + 1];
+  }
+  mark(code);
+  for (int32_t k = from; k < to; k++) mark(c.rev[k]);
+}
+
+// A visit merges into (or compares with) a touching contact of number d
+// only so.
+inline int Acts(int32_t s, int32_t d) {
+  return d != s && (d == 0 || (d < 0 && s > d) || (s > 0 && d > 0));
+}
+
+uint64_t MaskBits(const LayerMask& mask) {
+  uint64_t m = 0;
+  for (int l : g_grid.layersPresent)
+    if (mask.test((size_t)l)) m |= (uint64_t)1 << g_contacts.bitOf[l];
+  return m;
+}
+
+// The layers of source code's contacts a visit would act on now.
+uint64_t ActsNow(int32_t code, int32_t s) {
+  Contacts& c = g_contacts;
+  int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
+  int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
+  uint64_t m = 0;
+  for (int32_t k = from; k < to; k++) {
+    if (c.touch[k] == 2) continue;
+    int32_t j = c.item[k];
+    int32_t d = NodeOf(j);
+    // An untested pair whose numbers pass the visit's first check would be
+    // tested: it counts.
+    if (c.touch[k] == 0 ? !(d == s || (s < 0 && d < 0 && s < d)) : Acts(s, d))
+      m |= (uint64_t)1 << c.bitOf[j > 0 ? c.layB[j] : c.layP[-j]];
+  }
+  return m;
+}
+
+// One visit of source code (node s) over its contacts on the pass's
+// layers.
+void ContactsVisit(const LayerMask& mask, int32_t code, int32_t s) {
+  Contacts& c = g_contacts;
+  int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
+  int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
+  int srcLoaded = 0;
+  for (int32_t k = from; k < to; k++) {
+    if (Stopped()) return;
+    int32_t j = c.item[k];
+    if (!mask.test((size_t)(j > 0 ? c.layB[j] : c.layP[-j]))) continue;
+    int32_t d = NodeOf(j);
+    if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    uint8_t t = c.touch[k];
+    if (t == 0 && code > 0 && j > 0) {
+      const Grid& g = g_grid;
+      t = BoxesTouch(g.bl[code], g.bb[code], g.br[code], g.bt[code], g.bl[j], g.bb[j], g.br[j], g.bt[j]) ? 1 : 2;
+      c.touch[k] = t;
+    } else if (t == 0) {
+      if (!srcLoaded) {
+        if (code > 0) LoadBoxOutline(code, 0, 0);
+        else LoadPathOutline(-code, 0, 0, 0);
+        srcLoaded = 1;
+      }
+      int loaded = j > 0 ? LoadBoxOutline(j, 1, 1) : LoadPathOutline(-j, 1, 1, 0);
+      t = loaded && (SlotsTouchRows() || SlotsTouchEdges()) ? 1 : 2;
+      c.touch[k] = t;
+    }
+    if (t != 1) continue;
+    ContactsMerge(j, s);
+  }
+}
+
+void ContactsMerge(int32_t code, int32_t s) {
+  if (s == 0) return;
+  int32_t d = NodeOf(code);
+  if (s > 0 && d > 0) {
+    RealNamesClash(s, d);
+    return;
+  }
+  if (d > 0) return;
+  if (d == 0 || (d < 0 && s > d)) {
+    g_nodes.passFlag = 1;
+    g_nodes.cycleFlag = 1;
+    ContactsChanged(code, s);
+  }
+}
+
+// The source loops of one pass over the contacts: the same sources in the
+// same order as the walk without them, with the abort poll at the same
+// objects. 1 when the pass is to end the tracing.
+int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, int srcLayer) {
+  Contacts& c = g_contacts;
+  const LayerGrid& src = g_grid.layer[srcLayer];
+  auto idle = c.idleSince.find(key);
+  if (idle != c.idleSince.end() && c.layerDirty[(size_t)srcLayer] <= idle->second) {
+    // Nothing to visit: only the abort polls the walk would make.
+    for (int isPath = 0; isPath < 2; isPath++) {
+      std::vector<int32_t>& polls = isPath ? c.pollsP : c.pollsB;
+      if (polls[(size_t)srcLayer] < 0) {
+        int32_t n = 0, nextPoll = 100;
+        for (int32_t i : isPath ? src.srcPaths : src.srcBoxes)
+          if (i >= nextPoll) {
+            nextPoll = (i / 100 + 1) * 100;
+            n++;
+          }
+        polls[(size_t)srcLayer] = n;
+      }
+      for (int32_t n = 0; n < polls[(size_t)srcLayer]; n++)
+        if (AbortPoll(0)) break;
+      if (AbortPoll(0) || CktStopped()) return 1;
+    }
+    return 0;
+  }
+  int visited = 0;
+  for (int isPath = 0; isPath < 2; isPath++) {
+    const std::vector<int32_t>& list = isPath ? src.srcPaths : src.srcBoxes;
+    Contacts::SrcState* st = c.st.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
+    int32_t nextPoll = 100;
+    for (size_t k = 0; k < list.size(); k++) {
+      int32_t i = list[k];
+      if (i >= nextPoll) {
+        nextPoll = (i / 100 + 1) * 100;
+        if (AbortPoll(0)) break;
+      }
+      if (Stopped()) break;
+      Contacts::SrcState& ss = st[k];
+      if (ss.dirty < ss.actAt && !(ss.act & bits)) continue;
+      int32_t code = isPath ? -i : i;
+      if (ss.dirty >= ss.nodeAt) {
+        ss.node = NodeOf(code);
+        ss.nodeAt = c.tick + 1;
+      }
+      int32_t s = ss.node;
+      if (!SignFits(kind, s)) continue;
+      int dead = 0;
+      if (isPath) {
+        // An outline that fails to load once never loads: geometry is fixed.
+        uint8_t& state = c.srcStateP[(size_t)i];
+        if (state == 0) state = PathIsArea(i) && LoadPathOutline(i, 0, 0, 0) ? 1 : 2;
+        dead = state != 1;
+      } else {
+        dead = g_grid.br[i] <= g_grid.bl[i] || g_grid.bt[i] <= g_grid.bb[i];
+      }
+      if (dead) {
+        // Never a source: passed over at once from now on.
+        ss.act = 0;
+        ss.actAt = 0xffffffffu;
+        continue;
+      }
+      if (ss.dirty >= ss.actAt) {
+        ss.act = ActsNow(code, s);
+        ss.actAt = c.tick + 1;
+      }
+      if (ss.act & bits) {
+        visited = 1;
+        ContactsVisit(mask, code, s);
+      }
+    }
+    if (AbortPoll(0) || CktStopped()) return 1;
+  }
+  if (visited) c.idleSince.erase(key);
+  else c.idleSince[key] = c.tick;
+  return 0;
+}
+
 }  // namespace
 
-void IndexDrop() { g_grid = Grid(); }
+void IndexDrop() {
+  g_grid = Grid();
+  ContactsDrop();
+}
 
-static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
-                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
-                       const std::vector<int8_t>& pathLevel);
 
 void IndexBuild() {
   IndexDrop();
@@ -220,134 +879,78 @@ void IndexBuild() {
     count++;
   }
   g.built = 1;
+  g.layer.assign(kLayers, LayerGrid());
   if (count == 0) return;
-  int side = 1;
-  while ((int64_t)side * side < count && side < 2048) side++;
   g.x0 = minX;
   g.y0 = minY;
-  // Cell sizes of a set of levels for a number of objects.
-  auto dims = [&](GridLevel* levels, int64_t objects) {
-    int sd = 1;
-    while ((int64_t)sd * sd < objects && sd < 2048) sd++;
-    for (int i = 0; i < kLevels; i++)
-      for (int j = 0; j < kLevels; j++) {
-        GridLevel& gl = levels[i * kLevels + j];
-        int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
-        gl.gx = (int)std::max<int64_t>(1, sd / sx);
-        gl.gy = (int)std::max<int64_t>(1, sd / sy);
-        gl.cw = std::max<int64_t>(1, (maxX - minX) / gl.gx + 1);
-        gl.ch = std::max<int64_t>(1, (maxY - minY) / gl.gy + 1);
-      }
-  };
-  dims(g.level, side * (int64_t)side);
-  // Level of an object: the finest each way where it spans few cells.
-  auto levelIn = [&](const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
-    int li = kLevels - 1, lj = kLevels - 1;
-    for (int i = 0; i < kLevels - 1; i++) {
-      const GridLevel& gl = levels[i * kLevels];
-      int a0, a1;
-      CellRange(l, r, g.x0, gl.cw, gl.gx, &a0, &a1);
-      if (a1 - a0 + 1 <= kMostSpan) { li = i; break; }
-    }
-    for (int j = 0; j < kLevels - 1; j++) {
-      const GridLevel& gl = levels[j];
-      int a0, a1;
-      CellRange(b, t, g.y0, gl.ch, gl.gy, &a0, &a1);
-      if (a1 - a0 + 1 <= kMostSpan) { lj = j; break; }
-    }
-    return li * kLevels + lj;
-  };
-  auto levelOf = [&](int32_t l, int32_t b, int32_t r, int32_t t) { return levelIn(g.level, l, b, r, t); };
-  std::vector<int8_t> boxLevel(nb + 1, 0), pathLevel(np + 1, -1);
+  g.x1 = maxX;
+  g.y1 = maxY;
+  Dims(g.level, count);
+  g.boxLevel.assign(nb + 1, 0);
+  g.pathLevel.assign(np + 1, -1);
   std::vector<int> filled(kLevels * kLevels, 0);
   for (int32_t i = 1; i <= nb; i++) {
-    boxLevel[i] = (int8_t)levelOf(g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-    filled[boxLevel[i]] = 1;
+    g.boxLevel[i] = (int8_t)LevelIn(g.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    filled[g.boxLevel[i]] = 1;
   }
   for (int32_t i = 1; i <= np; i++)
     if (g.pl[i] <= g.pr[i]) {
-      pathLevel[i] = (int8_t)levelOf(g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-      filled[pathLevel[i]] = 1;
+      g.pathLevel[i] = (int8_t)LevelIn(g.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      filled[g.pathLevel[i]] = 1;
     }
   for (int lv = 0; lv < kLevels * kLevels; lv++)
     if (filled[lv]) g.used.push_back(lv);
   std::vector<int32_t> allBoxes, allPaths;
+  allBoxes.reserve((size_t)nb);
   for (int32_t i = 1; i <= nb; i++) allBoxes.push_back(i);
   for (int32_t i = 1; i <= np; i++)
-    if (pathLevel[i] >= 0) allPaths.push_back(i);
-  FillLevels(g.level, g.used, allBoxes, allPaths, boxLevel, pathLevel);
-  // Per layer: paths that are texts never take part in tracing.
-  g.layer.assign(kLayers, LayerGrid());
-  std::vector<std::vector<int32_t>> lb(kLayers), lp(kLayers);
+    if (g.pathLevel[i] >= 0) allPaths.push_back(i);
+  FillLevels(g.level, g.used, allBoxes, allPaths);
+  // Per layer, the sources of the passes; a layer's own grid is made only
+  // when a query asks for it. Paths that are texts never take part.
+  CktBox* b = nullptr;
   for (int32_t i = 1; i <= nb; i++) {
-    CktBox* b = BoxRec(i);
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
     if (!b) break;
-    lb[b->layer & 0x1ff].push_back(i);
+    g.layer[b->layer & 0x1ff].srcBoxes.push_back(i);
   }
   for (int32_t i = 1; i <= np; i++) {
     CktPath* p = PathRec(i);
     if (!p) break;
     if (p->word < 0) continue;
     if (PathIsArea(i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
-    if (pathLevel[i] >= 0) lp[p->word & 0x1ff].push_back(i);
+    if (g.pathLevel[i] >= 0) g.layer[p->word & 0x1ff].gridPaths.push_back(i);
   }
-  // A layer's grid is sized for its own objects: one of few objects needs
-  // no more cells than it has objects. Each object has one layer, so the
-  // level tables are shared.
-  for (int l = 0; l < kLayers; l++) {
-    if (lb[l].empty() && lp[l].empty()) continue;
-    g.layersPresent.push_back(l);
-    LayerGrid& lg = g.layer[l];
-    dims(lg.level, (int64_t)(lb[l].size() + lp[l].size()));
-    std::vector<int> lf(kLevels * kLevels, 0);
-    for (int32_t i : lb[l]) {
-      boxLevel[i] = (int8_t)levelIn(lg.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-      lf[boxLevel[i]] = 1;
-    }
-    for (int32_t i : lp[l]) {
-      pathLevel[i] = (int8_t)levelIn(lg.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-      lf[pathLevel[i]] = 1;
-    }
-    for (int lv = 0; lv < kLevels * kLevels; lv++)
-      if (lf[lv]) lg.used.push_back(lv);
-    FillLevels(lg.level, lg.used, lb[l], lp[l], boxLevel, pathLevel);
-    lg.srcBoxes = lb[l];
-  }
+  for (int l = 0; l < kLayers; l++)
+    if (!g.layer[l].srcBoxes.empty() || !g.layer[l].gridPaths.empty()) g.layersPresent.push_back(l);
 }
 
-static void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
-                       const std::vector<int32_t>& pathIds, const std::vector<int8_t>& boxLevel,
-                       const std::vector<int8_t>& pathLevel) {
+namespace {
+
+// A layer's grid is sized for its own objects: one of few objects needs
+// no more cells than it has objects. Each object has one layer, so the
+// level tables are shared.
+void LayerGridMake(int l) {
   Grid& g = g_grid;
-  for (int lv : used) {
-    GridLevel& gl = levels[lv];
-    int cells = gl.gx * gl.gy;
-    std::vector<int32_t> counts(cells + 1, 0);
-    for (int pass = 0; pass < 2; pass++) {
-      if (pass == 1) {
-        gl.head.assign(cells + 1, 0);
-        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[c];
-        gl.items.assign(gl.head[cells], 0);
-        std::fill(counts.begin(), counts.end(), 0);
-      }
-      auto place = [&](int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
-        int ax, bx, ay, by;
-        CellRange(l, r, g.x0, gl.cw, gl.gx, &ax, &bx);
-        CellRange(b, t, g.y0, gl.ch, gl.gy, &ay, &by);
-        for (int cy = ay; cy <= by; cy++)
-          for (int cx = ax; cx <= bx; cx++) {
-            int c = cy * gl.gx + cx;
-            if (pass == 0) counts[c]++;
-            else gl.items[gl.head[c] + counts[c]++] = code;
-          }
-      };
-      for (int32_t i : boxIds)
-        if (boxLevel[i] == lv) place(i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-      for (int32_t i : pathIds)
-        if (pathLevel[i] == lv) place(-i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-    }
+  LayerGrid& lg = g.layer[l];
+  lg.level.assign(kLevels * kLevels, GridLevel());
+  lg.used.clear();
+  Dims(lg.level.data(), (int64_t)(lg.srcBoxes.size() + lg.gridPaths.size()));
+  std::vector<int> lf(kLevels * kLevels, 0);
+  for (int32_t i : lg.srcBoxes) {
+    g.boxLevel[i] = (int8_t)LevelIn(lg.level.data(), g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    lf[g.boxLevel[i]] = 1;
   }
+  for (int32_t i : lg.gridPaths) {
+    g.pathLevel[i] = (int8_t)LevelIn(lg.level.data(), g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+    lf[g.pathLevel[i]] = 1;
+  }
+  for (int lv = 0; lv < kLevels * kLevels; lv++)
+    if (lf[lv]) lg.used.push_back(lv);
+  FillLevels(lg.level.data(), lg.used, lg.srcBoxes, lg.gridPaths);
 }
+
+}  // namespace
 
 int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
   (void)kind;
@@ -370,6 +973,7 @@ int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
     *d = s;
     g_nodes.passFlag = 1;
     g_nodes.cycleFlag = 1;
+    ContactsChanged(targetIsPath ? -target : target, s);
   }
   return 1;
 }
@@ -393,7 +997,9 @@ int LineMerge(int kind, int32_t s, int32_t target) {
   return 1;
 }
 
-void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+namespace {
+// One pass of the relaxation, its numbers where the relaxation keeps them.
+void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
   if (CktStopped() || srcLayer == 0) return;
   if (kind >= 2 && tgtLayer == 0) return;
   if (kind <= 1) tgtLayer = srcLayer;
@@ -418,6 +1024,24 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     // With the index built, only the source layer's objects are visited
     // (same order); the abort poll keeps its rate of once per 100 objects.
     const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
+    if (src && g_nodes.useIndex && !g_contacts.built) ContactsBuild();
+    int useContacts = src && g_contacts.built;
+    LayerMask mask;
+    uint64_t bits = 0;
+    if (useContacts) {
+      int sl;
+      mask = TargetMask(PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
+      bits = MaskBits(mask);
+    }
+    if (useContacts) {
+      uint64_t key = (uint64_t)kind | (uint64_t)level << 4 | (uint64_t)merged << 8 | (uint64_t)srcLayer << 12 |
+                     (uint64_t)tgtLayer << 24;
+      if (ContactsPass(kind, mask, bits, key, srcLayer)) return;
+      if (!g_nodes.passFlag) return;
+      if (kind <= 1 && p >= 100) return;
+      if (kind == 2 || kind == 3) return;
+      continue;
+    }
     int32_t nb = src ? (int32_t)src->srcBoxes.size() : g_store->nb;
     int32_t polled = 0;
     for (int32_t k = 0; k < nb; k++) {
@@ -461,20 +1085,15 @@ void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
   }
 }
 
+}  // namespace
+
+void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+  if (g_contacts.built) NodesMirror();
+  PassWalk(kind, level, merged, srcLayer, tgtLayer);
+  NodesWriteBack();
+}
+
 namespace {
-int MergedCount(int level) {
-  int n = 0;
-  for (int k = 0; k < CKT_LIST; k++)
-    if (g_set.merged[level][k]) n++;
-  return n;
-}
-
-void LevelSteps(int a, int level) {
-  for (int k = 0; k < CKT_LIST && !CktStopped(); k++) ConnectPass(a, level, 0, g_set.traced[level][k], 0);
-  if (MergedCount(level) > 1)
-    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) ConnectPass(a, level, 1, g_set.merged[level][k], 0);
-}
-
 void RemainStatus() {
   char status[120];
   snprintf(status, sizeof status, "Connecting and Reducing Virtual Nodes ... %d Remain", (int)VirtualNodesLeft());
@@ -491,35 +1110,18 @@ void IndexQueryPoint(int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vec
 void NodeRelax(int a) {
   int own = g_nodes.useIndex && !g_grid.built;
   if (own) IndexBuild();
+  // Numbers changed since the last relaxation without the contacts seeing
+  // it: every source is looked at afresh.
+  if (g_contacts.built) NodesMirror();
+  auto walk = [](const PassSpec& p) { PassWalk(p.kind, p.level, p.merged, p.src, p.tgt); };
   do {
     g_nodes.cycleFlag = 0;
-    for (int i = 0; i <= 6 && !CktStopped(); i++) {
-      LevelSteps(a, i);
-      for (int m = 0; m < CKT_LIST; m++)
-        for (int l = 0; l < CKT_LIST; l++)
-          if (g_set.traced[i][m] && g_set.insul[i][l]) ConnectPass(2, i, 0, g_set.traced[i][m], g_set.insul[i][l]);
-      for (int l = 0; l < CKT_LIST; l++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.traced[i + 1][l] && g_set.insul[i][m]) ConnectPass(3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]);
-      for (int n = 0; n < CKT_LIST; n++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[i][n] && g_set.insul[i + 1][m]) ConnectPass(4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]);
-    }
+    for (int i = 0; i <= 6 && !CktStopped(); i++) PassesOfLevel(a, i, 1, walk);
     if (a == 1) RemainStatus();
-    for (int n = 7; n >= 1 && !CktStopped(); n--) {
-      LevelSteps(a, n);
-      for (int m = 0; m < CKT_LIST; m++)
-        for (int l = 0; l < CKT_LIST; l++)
-          if (g_set.traced[n][m] && g_set.insul[n - 1][l]) ConnectPass(2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]);
-      for (int l = 0; l < CKT_LIST; l++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) ConnectPass(3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]);
-      for (int l = 0; l < CKT_LIST; l++)
-        for (int m = 0; m < CKT_LIST; m++)
-          if (g_set.insul[n][l] && g_set.insul[n - 1][m]) ConnectPass(4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]);
-    }
+    for (int n = 7; n >= 1 && !CktStopped(); n--) PassesOfLevel(a, n, 0, walk);
     if (a == 1) RemainStatus();
   } while (!CktStopped() && g_nodes.cycleFlag);
+  NodesWriteBack();
   if (own) IndexDrop();
 }
 
@@ -568,20 +1170,46 @@ void SchematicPasses(int kind) {
   if (own) IndexDrop();
 }
 
+// Counted after every sweep of the relaxation: one mark per number (the
+// virtual numbers are dense from -1 down) instead of sorting them all.
 int32_t VirtualNodesLeft() {
-  std::vector<int32_t> seen;
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    if (b->node < 0) seen.push_back(b->node);
+  static std::vector<uint8_t> mark;
+  static std::vector<int32_t> seen;
+  seen.clear();
+  int32_t lowest = 0;
+  auto note = [&](int32_t n) {
+    if (n >= 0) return;
+    seen.push_back(n);
+    lowest = std::min(lowest, n);
+  };
+  if (g_contacts.live) {
+    for (size_t id = 1; id < g_contacts.node.size(); id++) note(g_contacts.node[id]);
+  } else {
+    CktBox* b = nullptr;
+    for (int32_t i = 1; i <= g_store->nb; i++) {
+      b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+      if (!b) break;
+      note(b->node);
+    }
+    for (int32_t i = 1; i <= g_store->np; i++) {
+      CktPath* p = PathRec(i);
+      if (!p) break;
+      if (p->word >= 0) note(p->node);
+    }
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
-    if (!p) break;
-    if (p->word >= 0 && p->node < 0) seen.push_back(p->node);
+  int64_t range = -(int64_t)lowest;
+  if (range > 4 * (int64_t)seen.size() + 1024) {
+    std::sort(seen.begin(), seen.end());
+    return (int32_t)(std::unique(seen.begin(), seen.end()) - seen.begin());
   }
-  std::sort(seen.begin(), seen.end());
-  return (int32_t)(std::unique(seen.begin(), seen.end()) - seen.begin());
+  mark.assign((size_t)range + 1, 0);
+  int32_t count = 0;
+  for (int32_t n : seen) {
+    uint8_t& m = mark[(size_t)(-(int64_t)n)];
+    count += !m;
+    m = 1;
+  }
+  return count;
 }
 
 }  // namespace ckt

@@ -45,7 +45,7 @@ same)
   robot wait-dialog "Same Drawing" 30000 | grep -q "More than One Instance of QUIL on the Same Drawing" ||
     fail "no same-drawing refusal"
   robot press "Same Drawing" OK >/dev/null
-  wait_gone "$second" 15 || fail "second editor still running"
+  wait_gone "$second" 30 || fail "second editor still running"
   [ "$(stat -c %Y "$dir/QUIL7.USF")" = "$stamp" ] || fail "the refused editor wrote QUIL7.USF"
   [ "$(md5sum <"$dir/QUIL7.USF")" = "$before" ] || fail "QUIL7.USF changed"
   ! grep -q '^shutdown' "$dir/second.trace" || fail "the refused editor ran the shutdown"
@@ -68,7 +68,7 @@ stale)
   n=0
   until grep -q '^ready' "$TRACE" 2>/dev/null; do
     robot dialog-text "Same Drawing" >/dev/null 2>&1 && fail "refused a drawing with a stale quilrunning="
-    [ $n -ge 100 ] && fail "editor not ready"
+    [ $n -ge 300 ] && fail "editor not ready"
     sleep 0.2
     n=$((n + 1))
   done

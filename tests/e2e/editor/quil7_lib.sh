@@ -21,7 +21,7 @@ editor_ready() {
     for cap in "Empty Drawing" "No Cells" "No Layers"; do
       robot dialog-text "$cap" >/dev/null 2>&1 && robot press "$cap" OK >/dev/null
     done
-    [ $n -ge 60 ] && fail "editor not ready after 30 s"
+    [ $n -ge 120 ] && fail "editor not ready after 60 s"
     sleep 0.5
     n=$((n + 1))
   done

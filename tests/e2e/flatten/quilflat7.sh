@@ -191,7 +191,7 @@ sample|nested_klayout)
   robot command QuilFlat7 13 >/dev/null
   answer_until "Completed" >/dev/null || fail "no closing message; boxes: $(robot dialogs)"
   robot press QuilFlat OK >/dev/null
-  wait_file Quilflat.log 10 "^Use Import" || fail "log not finished"
+  wait_file Quilflat.log 30 "^Use Import" || fail "log not finished"
   [ -f Smsh_files/Top_smsh.tlc ] || fail "no smashed cell"
   mkdir -p cells && cp ./*.tlc cells/
   timeout 120 klayout -b -r "$QUIL_SOURCE/tests/e2e/flatten/klayout_flat.py" -rd drawing="$dir/cells" -rd cell=TOP \

@@ -162,6 +162,31 @@ TEST(CktScan, WidePathOfTheMostVerticesKeepsEveryPoint) {
   EXPECT_EQ(SlotsTouchRows(), 1);
 }
 
+// The worked-out test of two boxes against the ring walk in both row
+// methods, over every placement of a small box around a fixed one: apart,
+// a unit apart, abutting, corners, overlaps of one unit, containment.
+TEST(CktScan, BoxesTouchAgreesWithTheRingWalk) {
+  for (bool literal : {true, false}) {
+    Engine e(literal);
+    int32_t a = Box(L_METAL1, 0, 0, 6, 4);
+    ASSERT_EQ(LoadBoxOutline(a, 0, 0), 1);
+    int touching = 0, apart = 0;
+    for (int32_t l = -4; l <= 7; l++)
+      for (int32_t w = 1; w <= 8; w++)
+        for (int32_t b = -4; b <= 5; b++)
+          for (int32_t h = 1; h <= 6; h++) {
+            int32_t n = Box(L_METAL1, l, b, l + w, b + h);
+            ASSERT_EQ(LoadBoxOutline(n, 0, 1), 1);
+            int walk = SlotsTouchRows() || SlotsTouchEdges();
+            ASSERT_EQ(BoxesTouch(0, 0, 6, 4, l, b, l + w, b + h), walk)
+                << "box " << l << "," << b << " " << l + w << "," << b + h << (literal ? " (row by row)" : " (fast)");
+            (walk ? touching : apart)++;
+          }
+    EXPECT_GT(touching, 100);
+    EXPECT_GT(apart, 100);
+  }
+}
+
 // Fast touch test and spatial index against the row-by-row walk of every
 // object: random small layouts must end with the same node numbers.
 struct Layout {
@@ -172,7 +197,7 @@ struct Layout {
 
 Layout RandomLayout(std::mt19937& rng) {
   Layout lay;
-  std::uniform_int_distribution<int> coord(0, 40), size(0, 12), kind(0, 9), layerPick(0, 5), count(4, 24);
+  std::uniform_int_distribution<int> coord(0, 40), size(0, 12), kind(0, 9), layerPick(0, 5), count(4, 60);
   const int layers[] = {L_ACTIVE, L_POLY, L_METAL1, L_METAL1, L_CONTACT, L_VIA};
   int n = count(rng);
   for (int i = 0; i < n; i++) {
@@ -196,12 +221,20 @@ Layout RandomLayout(std::mt19937& rng) {
     }
     lay.layers.push_back(layers[layerPick(rng)]);
   }
-  int nt = size(rng) % 3;
+  // Now and then a rail across the whole layout: objects that span many
+  // cells of the contact grid take another way to their contacts.
+  if (kind(rng) < 3) {
+    int32_t y = coord(rng);
+    lay.objs.push_back(B(-5, y, 60, y + 1 + size(rng) % 3));
+    lay.layers.push_back(layers[layerPick(rng)]);
+  }
+  int nt = size(rng) % 6;
   for (int i = 0; i < nt; i++) lay.texts.push_back({coord(rng), coord(rng)});
   return lay;
 }
 
-std::vector<int32_t> Extract(const Layout& lay, bool literal) {
+// The numbers of every object, the error count and the messages in order.
+std::vector<int32_t> Extract(const Layout& lay, bool literal, std::string* messages) {
   Engine e(literal);
   StandardTrace();
   for (size_t i = 0; i < lay.objs.size(); i++) {
@@ -230,21 +263,27 @@ std::vector<int32_t> Extract(const Layout& lay, bool literal) {
   for (int32_t i = 1; i <= g_store->nb; i++) nodes.push_back(BoxNode(i));
   for (int32_t i = 1; i <= g_store->np; i++) nodes.push_back(PathNode(i));
   nodes.push_back(g_cktRun.errCount);
+  *messages = "";
+  for (const HostMessage& m : e.rec->messages) *messages += m.text + "\n";
   return nodes;
 }
 
 TEST(CktScan, FastTouchTestMatchesTheRowByRowMethod) {
   std::mt19937 rng(20261210);
-  int connected = 0;
+  int connected = 0, clashes = 0;
   for (int round = 0; round < 300; round++) {
     Layout lay = RandomLayout(rng);
-    std::vector<int32_t> slow = Extract(lay, true);
-    std::vector<int32_t> fast = Extract(lay, false);
+    std::string slowText, fastText;
+    std::vector<int32_t> slow = Extract(lay, true, &slowText);
+    std::vector<int32_t> fast = Extract(lay, false, &fastText);
     ASSERT_EQ(slow, fast) << "round " << round;
+    ASSERT_EQ(slowText, fastText) << "round " << round;
+    if (slowText.find("on the Same Node") != std::string::npos) clashes++;
     for (size_t i = 0; i + 1 < slow.size(); i++)
       if (slow[i] == -1 && i > 0) connected++;
   }
   EXPECT_GT(connected, 100);  // the layouts do connect things
+  EXPECT_GT(clashes, 10);      // and join differently named nodes
 }
 
 }  // namespace
