@@ -80,6 +80,9 @@ struct CktStore {
   // only the pages a cell used.
   int boxPages, pathPages, vtxPages, instPages[CKT_BANKS];
   int32_t bankCount[CKT_BANKS];
+  // Changed with every change of a bank to a value it never had before, so
+  // a reader can tell that a bank still holds what it put there.
+  uint32_t bankStamp[CKT_BANKS];
   int bLim, pLim, vLim, aLim;  // limit flags, cleared at the start of a run
   int limitHit;                // a limit was hit in this run
 
@@ -144,6 +147,16 @@ void InstanceFetch(int level, int32_t n);
 void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y);
 // Both corners of box b placed so, and put in order again.
 void PlaceBox(CktBox* b, int depth, int64_t dx, int64_t dy);
+
+// PlaceTransform's turns composed once, for placing many points the same
+// way: x' = a x + b y + dx, y' = c x + d y + dy, clamped to 32 bits.
+struct CktPlacing { int64_t a, b, c, d, dx, dy; };
+void PlacingOf(int depth, int64_t dx, int64_t dy, CktPlacing* t);
+inline void PlacingApply(const CktPlacing& t, int32_t x, int32_t y, int32_t* ox, int32_t* oy) {
+  int64_t px = t.a * x + t.b * y + t.dx, py = t.c * x + t.d * y + t.dy;
+  *ox = px > INT32_MAX ? INT32_MAX : px < INT32_MIN ? INT32_MIN : (int32_t)px;
+  *oy = py > INT32_MAX ? INT32_MAX : py < INT32_MIN ? INT32_MIN : (int32_t)py;
+}
 
 }  // namespace ckt
 
