@@ -211,6 +211,10 @@ int TlcReadCFrom(TlcLineIn* in, int level) {
 
 int TlcReadC(const char* name, int level) {
   if (!name || !name[0] || level < 0 || level > 23) return 1;
+  // The main cell's placements are read again after each lower cell's
+  // compile: within a run they come from the parsed copy.
+  int r;
+  if (LowerCacheReadC(name, level, &r)) return r;
   TlcLineIn* in = Source();
   // The bank is emptied first: a cell whose file is missing must not be
   // compiled with the instances of the cell read before it.

@@ -28,9 +28,9 @@ struct Rec {
 };
 
 struct Entry {
-  int found = 0;  // 0 not looked for yet, 1 file parsed, -1 no file
+  int found = 0;  // 0 not looked for yet, 1 file there, -1 no file
   std::string path;
-  int clean = 0;
+  int parsed = 0, clean = 0;  // the boxes and paths, parsed on first ask
   std::vector<Rec> recs;
   std::vector<int32_t> xy;      // boxes l, b, r, t; paths x0, y0, x1, y1, ...
   std::vector<int32_t> layers;  // each layer of the records once
@@ -82,6 +82,7 @@ void Parse(const std::string& path, Entry* e) {
   e->recs.clear();
   e->xy.clear();
   e->layers.clear();
+  e->parsed = 1;
   e->clean = 0;
   if (!in || !TlcLineOpenFile(in, path.c_str(), 1)) return;
   int clean = 1;
@@ -131,7 +132,9 @@ void ParseC(const std::string& path, Entry* e) {
   e->cClean = clean;
 }
 
-// The cache entry of a cell's file, parsed on the first ask of the run.
+// The cache entry of a cell's file, looked for on the first ask of the
+// run; what is asked for is parsed then (the main cell's placements are,
+// its boxes are not).
 Entry* EntryOf(const char* name) {
   if (!g_on || !name || !name[0]) return nullptr;
   Entry& e = g_cache[name];
@@ -141,8 +144,6 @@ Entry* EntryOf(const char* name) {
       return nullptr;
     }
     e.found = 1;
-    Parse(e.path, &e);
-    ParseC(e.path, &e);
   }
   return e.found > 0 ? &e : nullptr;
 }
@@ -152,6 +153,7 @@ Entry* EntryOf(const char* name) {
 int LowerCacheReadC(const char* name, int level, int* result) {
   if (level < 0 || level > 23) return 0;
   Entry* e = EntryOf(name);
+  if (e && !e->cParsed) ParseC(e->path, e);
   if (!e || !e->cClean) return 0;
   BankFill& fill = g_bankFill[level];
   // Kept only when the bank is whole: after a limit every later read leaves
@@ -183,6 +185,7 @@ void LowerCacheUse(int on) {
 
 int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* result) {
   Entry* ep = EntryOf(name);
+  if (ep && !ep->parsed) Parse(ep->path, ep);
   if (!ep || !ep->clean) return 0;
   Entry& e = *ep;
   static std::vector<int32_t> xs, ys;

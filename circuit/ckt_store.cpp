@@ -107,16 +107,16 @@ void StoreRunBegin() {
   g_store->limitHit = 0;
 }
 
-CktBox* BoxRec(int32_t n) {
+CktBox* BoxRecNew(int32_t n) {
   return PageGet(g_store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n, &g_store->boxPages);
 }
-CktPath* PathRec(int32_t n) {
+CktPath* PathRecNew(int32_t n) {
   return PageGet(g_store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n, &g_store->pathPages);
 }
-CktVertex* VtxRec(int32_t n) {
+CktVertex* VtxRecNew(int32_t n) {
   return PageGet(g_store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n, &g_store->vtxPages);
 }
-CktInst* InstRec(int bank, int32_t n) {
+CktInst* InstRecNew(int bank, int32_t n) {
   if (bank < 0 || bank >= CKT_BANKS || n > CKT_MAX_INSTANCES) return nullptr;
   return PageGet(g_store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n, &g_store->instPages[bank]);
 }

@@ -103,10 +103,44 @@ void StoreRunBegin();
 
 // Record access; allocates the page on first use. Null for an index out of
 // range or when the page cannot be had (which sets the out-of-memory flag).
-CktBox* BoxRec(int32_t n);
-CktPath* PathRec(int32_t n);
-CktVertex* VtxRec(int32_t n);
-CktInst* InstRec(int bank, int32_t n);
+// The tracing and loading ask for records hundreds of thousands of times:
+// a record on a page that exists is found inline, the rest out of line.
+CktBox* BoxRecNew(int32_t n);
+CktPath* PathRecNew(int32_t n);
+CktVertex* VtxRecNew(int32_t n);
+CktInst* InstRecNew(int bank, int32_t n);
+inline CktBox* BoxRec(int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (i >= 0 && i < (int64_t)CKT_BOX_PAGES * CKT_BOX_PER_PAGE) {
+    CktBox* page = g_store->boxPage[i / CKT_BOX_PER_PAGE];
+    if (page) return page + i % CKT_BOX_PER_PAGE;
+  }
+  return BoxRecNew(n);
+}
+inline CktPath* PathRec(int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (i >= 0 && i < (int64_t)CKT_PATH_PAGES * CKT_PATH_PER_PAGE) {
+    CktPath* page = g_store->pathPage[i / CKT_PATH_PER_PAGE];
+    if (page) return page + i % CKT_PATH_PER_PAGE;
+  }
+  return PathRecNew(n);
+}
+inline CktVertex* VtxRec(int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (i >= 0 && i < (int64_t)CKT_VTX_PAGES * CKT_VTX_PER_PAGE) {
+    CktVertex* page = g_store->vtxPage[i / CKT_VTX_PER_PAGE];
+    if (page) return page + i % CKT_VTX_PER_PAGE;
+  }
+  return VtxRecNew(n);
+}
+inline CktInst* InstRec(int bank, int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (bank >= 0 && bank < CKT_BANKS && i >= 0 && n <= CKT_MAX_INSTANCES) {
+    CktInst* page = g_store->instPage[bank][i / CKT_INST_PER_PAGE];
+    if (page) return page + i % CKT_INST_PER_PAGE;
+  }
+  return InstRecNew(bank, n);
+}
 // Field 0..3 of path n (word, width, first vertex, node); 0 when missing.
 int32_t PathGet(int field, int32_t n);
 // Field 0..2 of instance n of a bank; 0 when missing.
