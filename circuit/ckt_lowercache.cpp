@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -36,6 +37,10 @@ struct Entry {
   std::vector<int32_t> layers;  // each layer of the records once
   int cParsed = 0, cClean = 0;  // the placements, parsed on first ask
   std::vector<CktCellRec> cells;
+  // Each placement's cell looked up once: the collection does not change
+  // within a run, and the main cell's ten thousand placements are made
+  // again after each lower cell's compile.
+  std::vector<int32_t> cellIndex;
 };
 
 // Keyed by the cell name as asked. A run writes no cell files, so each
@@ -54,8 +59,20 @@ struct BankFill {
 };
 BankFill g_bankFill[CKT_BANKS];
 
-void BankFillsForget() {
+// The last few cells asked for: flattening an inverter asks for it, its
+// two transistors and it again, ten thousand times over.
+struct Recent {
+  char name[40];
+  Entry* entry;
+};
+Recent g_recent[4];
+int g_recentNext = 0;
+
+// Whatever points into the cache goes with it.
+void PointersForget() {
   for (BankFill& f : g_bankFill) f = BankFill{nullptr, 0};
+  for (Recent& r : g_recent) r = Recent{{0}, nullptr};
+  g_recentNext = 0;
 }
 
 int FileOf(const char* name, std::string* path) {
@@ -114,6 +131,7 @@ void ParseC(const std::string& path, Entry* e) {
   static TlcLineIn* in = nullptr;
   if (!in) in = static_cast<TlcLineIn*>(calloc(1, sizeof(TlcLineIn)));
   e->cells.clear();
+  e->cellIndex.clear();
   e->cParsed = 1;
   e->cClean = 0;
   if (!in || !TlcLineOpenFile(in, path.c_str(), 1)) return;
@@ -127,6 +145,7 @@ void ParseC(const std::string& path, Entry* e) {
       break;
     }
     e->cells.push_back(rec);
+    e->cellIndex.push_back(GetCinfo(rec.name));
   }
   if (TlcLineClose(in)) clean = 0;
   e->cClean = clean;
@@ -137,7 +156,15 @@ void ParseC(const std::string& path, Entry* e) {
 // its boxes are not).
 Entry* EntryOf(const char* name) {
   if (!g_on || !name || !name[0]) return nullptr;
+  for (const Recent& r : g_recent)
+    if (r.entry && strcmp(r.name, name) == 0) return r.entry->found > 0 ? r.entry : nullptr;
   Entry& e = g_cache[name];
+  if (strlen(name) < sizeof g_recent[0].name) {
+    Recent& r = g_recent[g_recentNext];
+    g_recentNext = (g_recentNext + 1) % 4;
+    snprintf(r.name, sizeof r.name, "%s", name);
+    r.entry = &e;
+  }
   if (!e.found) {
     if (!FileOf(name, &e.path)) {
       e.found = -1;
@@ -166,8 +193,10 @@ int LowerCacheReadC(const char* name, int level, int* result) {
   }
   for (int b = level; b < CKT_BANKS; b++) freeCEL(b);
   g_store->bankCount[level] = 0;
-  for (const CktCellRec& rec : e->cells)
-    if (!g_store->aLim) TlcMakeC(level, rec.name, rec.orient, rec.x, rec.y, rec.outline);
+  for (size_t i = 0; i < e->cells.size(); i++) {
+    const CktCellRec& rec = e->cells[i];
+    if (!g_store->aLim) TlcMakeCOf(level, e->cellIndex[i], rec.orient, rec.x, rec.y, rec.outline);
+  }
   fill = BankFill{e, g_store->bankStamp[level]};
   *result = 0;
   return 1;
@@ -175,11 +204,11 @@ int LowerCacheReadC(const char* name, int level, int* result) {
 
 void LowerCacheForget() {
   g_cache.clear();
-  BankFillsForget();
+  PointersForget();
 }
 void LowerCacheUse(int on) {
   g_cache.clear();
-  BankFillsForget();
+  PointersForget();
   g_on = on;
 }
 

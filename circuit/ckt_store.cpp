@@ -306,18 +306,22 @@ int TlcMakeT(int32_t layer, int32_t size, int orient, int32_t x, int32_t y, cons
   return 1;
 }
 
-int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline) {
+int TlcMakeCOf(int level, int32_t cell, int orient, int32_t x, int32_t y, int outline) {
   if (level < 0 || level >= CKT_BANKS) return 0;
   if (TlcALim(level)) return 0;
   CktInst* a = InstRec(level, g_store->bankCount[level] + 1);
   if (!a) return 0;
   g_store->bankCount[level]++;
   BankChanged(level);
-  int32_t idx = GetCinfo(name);
-  a->word = (idx & 0x3fff) | ((outline ? 1 : 0) << 15) | ((orient & 7) << 17);
+  a->word = (cell & 0x3fff) | ((outline ? 1 : 0) << 15) | ((orient & 7) << 17);
   a->x = x;
   a->y = y;
   return 1;
+}
+
+int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline) {
+  if (level < 0 || level >= CKT_BANKS) return 0;
+  return TlcMakeCOf(level, GetCinfo(name), orient, x, y, outline);
 }
 
 int PathIsText(int32_t n) {

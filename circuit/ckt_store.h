@@ -168,6 +168,9 @@ int TlcMakeB(int32_t layer, int32_t l, int32_t b, int32_t r, int32_t t);
 int TlcMakeP(int32_t layer, int32_t width, int nv, const int32_t* x, const int32_t* y);
 int TlcMakeT(int32_t layer, int32_t size, int orient, int32_t x, int32_t y, const char* text);
 int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline);
+// The same for a cell already looked up (its index in the collection, 0 for
+// an unknown one).
+int TlcMakeCOf(int level, int32_t cell, int orient, int32_t x, int32_t y, int outline);
 
 // Text helpers: 1 when path n is a text; its characters (at most maxVtx
 // character vertices) into out (size outSize).
