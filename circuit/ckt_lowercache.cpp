@@ -234,7 +234,7 @@ int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* res
       int32_t x0, y0, x1, y1;
       PlacingApply(t, v[0], v[1], &x0, &y0);
       PlacingApply(t, v[2], v[3], &x1, &y1);
-      TlcMakeB(r.layer, x0, y0, x1, y1);
+      if (!TlcMakeB(r.layer, x0, y0, x1, y1)) continue;
     } else {
       if (!traced[(size_t)r.slot] || g_store->pLim || g_store->vLim) continue;
       xs.resize((size_t)r.n);
