@@ -55,7 +55,7 @@ int g_on = 0;  // only within a compile run, which starts with an empty cache
 // again.
 struct BankFill {
   const Entry* entry;
-  uint32_t stamp;
+  uint64_t stamp;
 };
 BankFill g_bankFill[CKT_BANKS];
 

@@ -59,7 +59,7 @@ void CopyUpper(char* dst, int size, const char* src) {
   dst[i] = 0;
 }
 
-uint32_t g_bankTick = 0;  // never reset: a stamp is not given twice
+uint64_t g_bankTick = 0;  // never reset: a stamp is not given twice
 void BankChanged(int bank) { g_store->bankStamp[bank] = ++g_bankTick; }
 
 int32_t Clamp32(int64_t v) {

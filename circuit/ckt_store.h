@@ -82,7 +82,7 @@ struct CktStore {
   int32_t bankCount[CKT_BANKS];
   // Changed with every change of a bank to a value it never had before, so
   // a reader can tell that a bank still holds what it put there.
-  uint32_t bankStamp[CKT_BANKS];
+  uint64_t bankStamp[CKT_BANKS];
   int bLim, pLim, vLim, aLim;  // limit flags, cleared at the start of a run
   int limitHit;                // a limit was hit in this run
 
