@@ -85,11 +85,15 @@ int FileOf(const char* name, std::string* path) {
   return 0;
 }
 
-int SlotOf(Entry* e, int32_t layer) {
-  for (size_t i = 0; i < e->layers.size(); i++)
-    if (e->layers[i] == layer) return (int)i;
+// A file may use any number of layer values: looked up by hash, not by
+// walking the list.
+int SlotOf(Entry* e, std::unordered_map<int32_t, int>* slots, int32_t layer) {
+  auto it = slots->find(layer);
+  if (it != slots->end()) return it->second;
   e->layers.push_back(layer);
-  return (int)e->layers.size() - 1;
+  int slot = (int)e->layers.size() - 1;
+  slots->emplace(layer, slot);
+  return slot;
 }
 
 void Parse(const std::string& path, Entry* e) {
@@ -99,6 +103,7 @@ void Parse(const std::string& path, Entry* e) {
   e->recs.clear();
   e->xy.clear();
   e->layers.clear();
+  std::unordered_map<int32_t, int> slots;
   e->parsed = 1;
   e->clean = 0;
   if (!in || !TlcLineOpenFile(in, path.c_str(), 1)) return;
@@ -112,14 +117,14 @@ void Parse(const std::string& path, Entry* e) {
         clean = 0;
         break;
       }
-      e->recs.push_back(Rec{box.layer, 0, 1, 2, e->xy.size(), SlotOf(e, box.layer)});
+      e->recs.push_back(Rec{box.layer, 0, 1, 2, e->xy.size(), SlotOf(e, &slots, box.layer)});
       e->xy.insert(e->xy.end(), {box.left, box.bottom, box.right, box.top});
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path1)) {
         clean = 0;
         break;
       }
-      e->recs.push_back(Rec{path1.layer, path1.width, 0, path1.nv, e->xy.size(), SlotOf(e, path1.layer)});
+      e->recs.push_back(Rec{path1.layer, path1.width, 0, path1.nv, e->xy.size(), SlotOf(e, &slots, path1.layer)});
       for (int i = 0; i < path1.nv; i++) e->xy.insert(e->xy.end(), {path1.x[i], path1.y[i]});
     }
   }
