@@ -102,8 +102,7 @@ void LowerFlatten(int d) {
   if (p.rank >= 2 && d + 1 < CKT_BANKS && (d + 1 < g_nodes.levelDepth || anySmash)) {
     char name[33];
     snprintf(name, sizeof name, "%s", p.name);
-    int r;
-    if (!LowerCacheReadC(name, d + 1, &r)) TlcReadC(name, d + 1);
+    TlcReadC(name, d + 1);
     int32_t n = g_store->bankCount[d + 1];
     for (int32_t i = 1; i <= n && !CktStopped(); i++) {
       InstanceFetch(d + 1, i);

@@ -142,6 +142,8 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
   CktTextRec text;
   int bad = 0;
   const char* line;
+  CktPlacing t;
+  PlacingOf(depth, dx, dy, &t);
   while ((line = TlcLineGet(in)) != nullptr) {
     int tag = TlcTagOf(line);
     if (tag == TLC_TAG_B) {
@@ -151,12 +153,13 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
         continue;
       }
       if (!TraceTableLayer(box.layer) || g_store->bLim) continue;
-      if (!TlcMakeB(box.layer, box.left, box.bottom, box.right, box.top)) continue;
+      // A lower cell's box is placed before it is stored: the turns map a
+      // box onto a box, and TlcMakeB puts the corners in order.
       if (!own) {
-        CktBox* b = BoxRec(g_store->nb);
-        if (!b) continue;
-        PlaceBox(b, depth, dx, dy);
+        PlacingApply(t, box.left, box.bottom, &box.left, &box.bottom);
+        PlacingApply(t, box.right, box.top, &box.right, &box.top);
       }
+      if (!TlcMakeB(box.layer, box.left, box.bottom, box.right, box.top)) continue;
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path)) {
         ReadFailed("Path Record Read Error", !own);
@@ -164,13 +167,9 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
         continue;
       }
       if (!TraceTableLayer(path.layer) || g_store->pLim || g_store->vLim) continue;
-      int32_t firstVtx = g_store->nv + 1;
-      TlcMakeP(path.layer, path.width, path.nv, path.x, path.y);
       if (!own)
-        for (int32_t v = firstVtx; v <= g_store->nv; v++) {
-          CktVertex* vx = VtxRec(v);
-          if (vx) PlaceTransform(depth, dx, dy, &vx->x, &vx->y);
-        }
+        for (int v = 0; v < path.nv; v++) PlacingApply(t, path.x[v], path.y[v], &path.x[v], &path.y[v]);
+      TlcMakeP(path.layer, path.width, path.nv, path.x, path.y);
     } else if (tag == TLC_TAG_T && own) {
       if (!ReadT(in, &text)) {
         ReadFailed("Text Record Read Error", 0);
@@ -211,6 +210,10 @@ int TlcReadCFrom(TlcLineIn* in, int level) {
 
 int TlcReadC(const char* name, int level) {
   if (!name || !name[0] || level < 0 || level > 23) return 1;
+  // The main cell's placements are read again after each lower cell's
+  // compile: within a run they come from the parsed copy.
+  int r;
+  if (LowerCacheReadC(name, level, &r)) return r;
   TlcLineIn* in = Source();
   // The bank is emptied first: a cell whose file is missing must not be
   // compiled with the instances of the cell read before it.

@@ -1,11 +1,12 @@
 // Lower cells' boxes and paths parsed once per run: a cell placed ten
 // thousand times is flattened from memory instead of reading its file ten
-// thousand times. A file that changed, or one with a record that cannot be
-// read, is read the ordinary way (so its errors are reported as before).
+// thousand times. A missing file, or one with a record that cannot be read,
+// is read the ordinary way (so its errors are reported as before).
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,27 +25,75 @@ struct Rec {
   int box;               // 1 box (4 coordinates), 0 path
   int32_t n;             // points of a path
   size_t at;             // first coordinate in the entry's list
+  int slot;              // the record's layer in the entry's layer list
 };
 
 struct Entry {
-  int64_t mtime = 0, size = -1;
-  int clean = 0;
+  int found = 0;  // 0 not looked for yet, 1 file there, -1 no file
+  std::string path;
+  int parsed = 0, clean = 0;  // the boxes and paths, parsed on first ask
   std::vector<Rec> recs;
-  std::vector<int32_t> xy;  // boxes l, b, r, t; paths x0, y0, x1, y1, ...
+  std::vector<int32_t> xy;      // boxes l, b, r, t; paths x0, y0, x1, y1, ...
+  std::vector<int32_t> layers;  // each layer of the records once
   int cParsed = 0, cClean = 0;  // the placements, parsed on first ask
   std::vector<CktCellRec> cells;
+  // Each placement's cell looked up once: the collection does not change
+  // within a run, and the main cell's ten thousand placements are made
+  // again after each lower cell's compile.
+  std::vector<int32_t> cellIndex;
 };
 
+// Keyed by the cell name as asked. A run writes no cell files, so each
+// file is looked for once a run: a stat per placement cost a tenth of the
+// whole compile.
 std::unordered_map<std::string, Entry> g_cache;
 int g_on = 0;  // only within a compile run, which starts with an empty cache
 
-int FileOf(const char* name, std::string* path, struct stat* st) {
+// The bank each level was last filled from the cache with, and the bank's
+// stamp then: a cell read again into the same level (the same inverter
+// placed ten thousand times) keeps its placements instead of making them
+// again.
+struct BankFill {
+  const Entry* entry;
+  uint64_t stamp;
+};
+BankFill g_bankFill[CKT_BANKS];
+
+// The last few cells asked for: flattening an inverter asks for it, its
+// two transistors and it again, ten thousand times over.
+struct Recent {
+  char name[40];
+  Entry* entry;
+};
+Recent g_recent[4];
+int g_recentNext = 0;
+
+// Whatever points into the cache goes with it.
+void PointersForget() {
+  for (BankFill& f : g_bankFill) f = BankFill{nullptr, 0};
+  for (Recent& r : g_recent) r = Recent{{0}, nullptr};
+  g_recentNext = 0;
+}
+
+int FileOf(const char* name, std::string* path) {
   const char* exts[2] = {"TLC", "tlc"};
+  struct stat st;
   for (const char* ext : exts) {
     *path = std::string(g_store->folder) + name + "." + ext;
-    if (stat(path->c_str(), st) == 0) return 1;
+    if (stat(path->c_str(), &st) == 0) return 1;
   }
   return 0;
+}
+
+// A file may use any number of layer values: looked up by hash, not by
+// walking the list.
+int SlotOf(Entry* e, std::unordered_map<int32_t, int>* slots, int32_t layer) {
+  auto it = slots->find(layer);
+  if (it != slots->end()) return it->second;
+  e->layers.push_back(layer);
+  int slot = (int)e->layers.size() - 1;
+  slots->emplace(layer, slot);
+  return slot;
 }
 
 void Parse(const std::string& path, Entry* e) {
@@ -53,6 +102,9 @@ void Parse(const std::string& path, Entry* e) {
   if (!in) in = static_cast<TlcLineIn*>(calloc(1, sizeof(TlcLineIn)));
   e->recs.clear();
   e->xy.clear();
+  e->layers.clear();
+  std::unordered_map<int32_t, int> slots;
+  e->parsed = 1;
   e->clean = 0;
   if (!in || !TlcLineOpenFile(in, path.c_str(), 1)) return;
   int clean = 1;
@@ -65,14 +117,14 @@ void Parse(const std::string& path, Entry* e) {
         clean = 0;
         break;
       }
-      e->recs.push_back(Rec{box.layer, 0, 1, 2, e->xy.size()});
+      e->recs.push_back(Rec{box.layer, 0, 1, 2, e->xy.size(), SlotOf(e, &slots, box.layer)});
       e->xy.insert(e->xy.end(), {box.left, box.bottom, box.right, box.top});
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path1)) {
         clean = 0;
         break;
       }
-      e->recs.push_back(Rec{path1.layer, path1.width, 0, path1.nv, e->xy.size()});
+      e->recs.push_back(Rec{path1.layer, path1.width, 0, path1.nv, e->xy.size(), SlotOf(e, &slots, path1.layer)});
       for (int i = 0; i < path1.nv; i++) e->xy.insert(e->xy.end(), {path1.x[i], path1.y[i]});
     }
   }
@@ -84,6 +136,7 @@ void ParseC(const std::string& path, Entry* e) {
   static TlcLineIn* in = nullptr;
   if (!in) in = static_cast<TlcLineIn*>(calloc(1, sizeof(TlcLineIn)));
   e->cells.clear();
+  e->cellIndex.clear();
   e->cParsed = 1;
   e->cClean = 0;
   if (!in || !TlcLineOpenFile(in, path.c_str(), 1)) return;
@@ -97,26 +150,34 @@ void ParseC(const std::string& path, Entry* e) {
       break;
     }
     e->cells.push_back(rec);
+    e->cellIndex.push_back(GetCinfo(rec.name));
   }
   if (TlcLineClose(in)) clean = 0;
   e->cClean = clean;
 }
 
-// The cache entry of a cell's file, parsed again when the file changed.
+// The cache entry of a cell's file, looked for on the first ask of the
+// run; what is asked for is parsed then (the main cell's placements are,
+// its boxes are not).
 Entry* EntryOf(const char* name) {
   if (!g_on || !name || !name[0]) return nullptr;
-  std::string path;
-  struct stat st;
-  if (!FileOf(name, &path, &st)) return nullptr;
-  Entry& e = g_cache[path];
-  if (e.mtime != (int64_t)st.st_mtime || e.size != (int64_t)st.st_size) {
-    e.mtime = (int64_t)st.st_mtime;
-    e.size = (int64_t)st.st_size;
-    Parse(path, &e);
-    e.cParsed = 0;
+  for (const Recent& r : g_recent)
+    if (r.entry && strcmp(r.name, name) == 0) return r.entry->found > 0 ? r.entry : nullptr;
+  Entry& e = g_cache[name];
+  if (strlen(name) < sizeof g_recent[0].name) {
+    Recent& r = g_recent[g_recentNext];
+    g_recentNext = (g_recentNext + 1) % 4;
+    snprintf(r.name, sizeof r.name, "%s", name);
+    r.entry = &e;
   }
-  if (!e.cParsed) ParseC(path, &e);
-  return &e;
+  if (!e.found) {
+    if (!FileOf(name, &e.path)) {
+      e.found = -1;
+      return nullptr;
+    }
+    e.found = 1;
+  }
+  return e.found > 0 ? &e : nullptr;
 }
 
 }  // namespace
@@ -124,48 +185,67 @@ Entry* EntryOf(const char* name) {
 int LowerCacheReadC(const char* name, int level, int* result) {
   if (level < 0 || level > 23) return 0;
   Entry* e = EntryOf(name);
+  if (e && !e->cParsed) ParseC(e->path, e);
   if (!e || !e->cClean) return 0;
+  BankFill& fill = g_bankFill[level];
+  // Kept only when the bank is whole: after a limit every later read leaves
+  // it empty, and a page that could not be had left it short.
+  if (fill.entry == e && fill.stamp == g_store->bankStamp[level] && !g_store->aLim &&
+      g_store->bankCount[level] == (int32_t)e->cells.size()) {
+    for (int b = level + 1; b < CKT_BANKS; b++) freeCEL(b);
+    *result = 0;
+    return 1;
+  }
   for (int b = level; b < CKT_BANKS; b++) freeCEL(b);
   g_store->bankCount[level] = 0;
-  for (const CktCellRec& rec : e->cells)
-    if (!g_store->aLim) TlcMakeC(level, rec.name, rec.orient, rec.x, rec.y, rec.outline);
+  for (size_t i = 0; i < e->cells.size(); i++) {
+    const CktCellRec& rec = e->cells[i];
+    if (!g_store->aLim) TlcMakeCOf(level, e->cellIndex[i], rec.orient, rec.x, rec.y, rec.outline);
+  }
+  fill = BankFill{e, g_store->bankStamp[level]};
   *result = 0;
   return 1;
 }
 
-void LowerCacheForget() { g_cache.clear(); }
+void LowerCacheForget() {
+  g_cache.clear();
+  PointersForget();
+}
 void LowerCacheUse(int on) {
   g_cache.clear();
+  PointersForget();
   g_on = on;
 }
 
 int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* result) {
   Entry* ep = EntryOf(name);
+  if (ep && !ep->parsed) Parse(ep->path, ep);
   if (!ep || !ep->clean) return 0;
   Entry& e = *ep;
-  std::vector<int32_t> xs, ys;
+  static std::vector<int32_t> xs, ys;
+  static std::vector<char> traced;
+  // The trace table does not change within a call: each layer asked once.
+  traced.resize(e.layers.size());
+  for (size_t i = 0; i < e.layers.size(); i++) traced[i] = TraceTableLayer(e.layers[i]) ? 1 : 0;
+  CktPlacing t;
+  PlacingOf(depth, dx, dy, &t);
   for (const Rec& r : e.recs) {
     const int32_t* v = e.xy.data() + r.at;
     if (r.box) {
-      if (!TraceTableLayer(r.layer) || g_store->bLim) continue;
-      if (!TlcMakeB(r.layer, v[0], v[1], v[2], v[3])) continue;
-      CktBox* b = BoxRec(g_store->nb);
-      if (!b) continue;
-      PlaceBox(b, depth, dx, dy);
+      if (!traced[(size_t)r.slot] || g_store->bLim) continue;
+      // Placing the corners before storing gives the same box as placing
+      // the stored one: the turns map a box onto a box, and TlcMakeB puts
+      // the corners in order as PlaceBox would.
+      int32_t x0, y0, x1, y1;
+      PlacingApply(t, v[0], v[1], &x0, &y0);
+      PlacingApply(t, v[2], v[3], &x1, &y1);
+      if (!TlcMakeB(r.layer, x0, y0, x1, y1)) continue;
     } else {
-      if (!TraceTableLayer(r.layer) || g_store->pLim || g_store->vLim) continue;
+      if (!traced[(size_t)r.slot] || g_store->pLim || g_store->vLim) continue;
       xs.resize((size_t)r.n);
       ys.resize((size_t)r.n);
-      for (int32_t i = 0; i < r.n; i++) {
-        xs[(size_t)i] = v[2 * i];
-        ys[(size_t)i] = v[2 * i + 1];
-      }
-      int32_t firstVtx = g_store->nv + 1;
+      for (int32_t i = 0; i < r.n; i++) PlacingApply(t, v[2 * i], v[2 * i + 1], &xs[(size_t)i], &ys[(size_t)i]);
       TlcMakeP(r.layer, r.width, (int)r.n, xs.data(), ys.data());
-      for (int32_t k = firstVtx; k <= g_store->nv; k++) {
-        CktVertex* vx = VtxRec(k);
-        if (vx) PlaceTransform(depth, dx, dy, &vx->x, &vx->y);
-      }
     }
     if (CktStopped() && g_cktRun.oomFlag) break;
   }

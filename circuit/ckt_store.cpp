@@ -59,6 +59,9 @@ void CopyUpper(char* dst, int size, const char* src) {
   dst[i] = 0;
 }
 
+uint64_t g_bankTick = 0;  // never reset: a stamp is not given twice
+void BankChanged(int bank) { g_store->bankStamp[bank] = ++g_bankTick; }
+
 int32_t Clamp32(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
@@ -91,6 +94,7 @@ void freeCEL(int bank) {
   if (bank < 0 || bank >= CKT_BANKS) return;
   PagesFree(g_store->instPage[bank], &g_store->instPages[bank]);
   g_store->bankCount[bank] = 0;
+  BankChanged(bank);
 }
 
 void StoreFreeAll() {
@@ -103,16 +107,16 @@ void StoreRunBegin() {
   g_store->limitHit = 0;
 }
 
-CktBox* BoxRec(int32_t n) {
+CktBox* BoxRecNew(int32_t n) {
   return PageGet(g_store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n, &g_store->boxPages);
 }
-CktPath* PathRec(int32_t n) {
+CktPath* PathRecNew(int32_t n) {
   return PageGet(g_store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n, &g_store->pathPages);
 }
-CktVertex* VtxRec(int32_t n) {
+CktVertex* VtxRecNew(int32_t n) {
   return PageGet(g_store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n, &g_store->vtxPages);
 }
-CktInst* InstRec(int bank, int32_t n) {
+CktInst* InstRecNew(int bank, int32_t n) {
   if (bank < 0 || bank >= CKT_BANKS || n > CKT_MAX_INSTANCES) return nullptr;
   return PageGet(g_store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n, &g_store->instPages[bank]);
 }
@@ -302,17 +306,22 @@ int TlcMakeT(int32_t layer, int32_t size, int orient, int32_t x, int32_t y, cons
   return 1;
 }
 
-int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline) {
+int TlcMakeCOf(int level, int32_t cell, int orient, int32_t x, int32_t y, int outline) {
   if (level < 0 || level >= CKT_BANKS) return 0;
   if (TlcALim(level)) return 0;
   CktInst* a = InstRec(level, g_store->bankCount[level] + 1);
   if (!a) return 0;
   g_store->bankCount[level]++;
-  int32_t idx = GetCinfo(name);
-  a->word = (idx & 0x3fff) | ((outline ? 1 : 0) << 15) | ((orient & 7) << 17);
+  BankChanged(level);
+  a->word = (cell & 0x3fff) | ((outline ? 1 : 0) << 15) | ((orient & 7) << 17);
   a->x = x;
   a->y = y;
   return 1;
+}
+
+int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline) {
+  if (level < 0 || level >= CKT_BANKS) return 0;
+  return TlcMakeCOf(level, GetCinfo(name), orient, x, y, outline);
 }
 
 int PathIsText(int32_t n) {
@@ -393,6 +402,19 @@ void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y) {
   for (int k = depth; k >= 0; k--) OrientPoint(g_store->place[k].orient, tx, ty, &tx, &ty);
   *x = Clamp32(tx + dx);
   *y = Clamp32(ty + dy);
+}
+
+void PlacingOf(int depth, int64_t dx, int64_t dy, CktPlacing* t) {
+  // The images of the unit vectors are the columns; the turns are exact in
+  // 64 bits, so placing with them equals PlaceTransform point by point.
+  int64_t ax = 1, ay = 0, bx = 0, by = 1;
+  if (depth >= CKT_BANKS) depth = CKT_BANKS - 1;
+  for (int k = depth; k >= 0; k--) {
+    int o = g_store->place[k].orient;
+    OrientPoint(o, ax, ay, &ax, &ay);
+    OrientPoint(o, bx, by, &bx, &by);
+  }
+  *t = CktPlacing{ax, bx, ay, by, dx, dy};
 }
 
 void PlaceBox(CktBox* b, int depth, int64_t dx, int64_t dy) {

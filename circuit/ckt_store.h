@@ -80,6 +80,9 @@ struct CktStore {
   // only the pages a cell used.
   int boxPages, pathPages, vtxPages, instPages[CKT_BANKS];
   int32_t bankCount[CKT_BANKS];
+  // Changed with every change of a bank to a value it never had before, so
+  // a reader can tell that a bank still holds what it put there.
+  uint64_t bankStamp[CKT_BANKS];
   int bLim, pLim, vLim, aLim;  // limit flags, cleared at the start of a run
   int limitHit;                // a limit was hit in this run
 
@@ -100,10 +103,44 @@ void StoreRunBegin();
 
 // Record access; allocates the page on first use. Null for an index out of
 // range or when the page cannot be had (which sets the out-of-memory flag).
-CktBox* BoxRec(int32_t n);
-CktPath* PathRec(int32_t n);
-CktVertex* VtxRec(int32_t n);
-CktInst* InstRec(int bank, int32_t n);
+// The tracing and loading ask for records hundreds of thousands of times:
+// a record on a page that exists is found inline, the rest out of line.
+CktBox* BoxRecNew(int32_t n);
+CktPath* PathRecNew(int32_t n);
+CktVertex* VtxRecNew(int32_t n);
+CktInst* InstRecNew(int bank, int32_t n);
+inline CktBox* BoxRec(int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (i >= 0 && i < (int64_t)CKT_BOX_PAGES * CKT_BOX_PER_PAGE) {
+    CktBox* page = g_store->boxPage[i / CKT_BOX_PER_PAGE];
+    if (page) return page + i % CKT_BOX_PER_PAGE;
+  }
+  return BoxRecNew(n);
+}
+inline CktPath* PathRec(int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (i >= 0 && i < (int64_t)CKT_PATH_PAGES * CKT_PATH_PER_PAGE) {
+    CktPath* page = g_store->pathPage[i / CKT_PATH_PER_PAGE];
+    if (page) return page + i % CKT_PATH_PER_PAGE;
+  }
+  return PathRecNew(n);
+}
+inline CktVertex* VtxRec(int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (i >= 0 && i < (int64_t)CKT_VTX_PAGES * CKT_VTX_PER_PAGE) {
+    CktVertex* page = g_store->vtxPage[i / CKT_VTX_PER_PAGE];
+    if (page) return page + i % CKT_VTX_PER_PAGE;
+  }
+  return VtxRecNew(n);
+}
+inline CktInst* InstRec(int bank, int32_t n) {
+  int64_t i = (int64_t)n - 1;
+  if (bank >= 0 && bank < CKT_BANKS && i >= 0 && n <= CKT_MAX_INSTANCES) {
+    CktInst* page = g_store->instPage[bank][i / CKT_INST_PER_PAGE];
+    if (page) return page + i % CKT_INST_PER_PAGE;
+  }
+  return InstRecNew(bank, n);
+}
 // Field 0..3 of path n (word, width, first vertex, node); 0 when missing.
 int32_t PathGet(int field, int32_t n);
 // Field 0..2 of instance n of a bank; 0 when missing.
@@ -131,6 +168,9 @@ int TlcMakeB(int32_t layer, int32_t l, int32_t b, int32_t r, int32_t t);
 int TlcMakeP(int32_t layer, int32_t width, int nv, const int32_t* x, const int32_t* y);
 int TlcMakeT(int32_t layer, int32_t size, int orient, int32_t x, int32_t y, const char* text);
 int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline);
+// The same for a cell already looked up (its index in the collection, 0 for
+// an unknown one).
+int TlcMakeCOf(int level, int32_t cell, int orient, int32_t x, int32_t y, int outline);
 
 // Text helpers: 1 when path n is a text; its characters (at most maxVtx
 // character vertices) into out (size outSize).
@@ -144,6 +184,16 @@ void InstanceFetch(int level, int32_t n);
 void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y);
 // Both corners of box b placed so, and put in order again.
 void PlaceBox(CktBox* b, int depth, int64_t dx, int64_t dy);
+
+// PlaceTransform's turns composed once, for placing many points the same
+// way: x' = a x + b y + dx, y' = c x + d y + dy, clamped to 32 bits.
+struct CktPlacing { int64_t a, b, c, d, dx, dy; };
+void PlacingOf(int depth, int64_t dx, int64_t dy, CktPlacing* t);
+inline void PlacingApply(const CktPlacing& t, int32_t x, int32_t y, int32_t* ox, int32_t* oy) {
+  int64_t px = t.a * x + t.b * y + t.dx, py = t.c * x + t.d * y + t.dy;
+  *ox = px > INT32_MAX ? INT32_MAX : px < INT32_MIN ? INT32_MIN : (int32_t)px;
+  *oy = py > INT32_MAX ? INT32_MAX : py < INT32_MIN ? INT32_MIN : (int32_t)py;
+}
 
 }  // namespace ckt
 

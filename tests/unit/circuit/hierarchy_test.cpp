@@ -117,6 +117,72 @@ TEST(CktHierarchy, DepthLimitAndFullDepth) {
   }
 }
 
+// Everything the main cell was flattened to: each box, each path with its
+// points, in store order.
+std::vector<std::vector<int32_t>> g_geometry;
+void KeepGeometry(int32_t cell, int isMain) {
+  Keep(cell, isMain);
+  if (!isMain) return;
+  g_geometry.clear();
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    const CktBox* b = BoxRec(i);
+    g_geometry.push_back({b->layer, b->left, b->bottom, b->right, b->top});
+  }
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    const CktPath* p = PathRec(i);
+    std::vector<int32_t> v = {p->word, p->width};
+    for (int32_t k = p->first; k && v.size() < 4000; k = VtxRec(k)->next) {
+      v.push_back(VtxRec(k)->x);
+      v.push_back(VtxRec(k)->y);
+    }
+    g_geometry.push_back(v);
+  }
+}
+
+// The run's parsed copy of the lower cells must flatten exactly as reading
+// the files: every orientation at every level, a cell placed both directly
+// and inside others, the same cell placed again and again (its placements
+// kept) and other cells between.
+TEST(CktHierarchy, ParsedCopyFlattensAsTheFiles) {
+  cktfix::Drawing d;
+  d.Add("LEAF", 1, 0, 0, 20, 10)
+      .Box(7, 0, 0, 10, 10).Box(2, 12, 1, 20, 4).Path(9, 2, {{0, 0}, {15, 0}, {15, 8}})
+      .Text(11, 0, 0, "1").Text(11, 20, 4, "2");
+  d.Add("MID", 2, 0, 0, 40, 60)
+      .Inst("LEAF", 3, 20, 0).Inst("LEAF", 4, 0, 40).Box(7, 0, 0, 3, 50).Text(11, 0, 0, "1 A");
+  d.Add("OTHER", 2, 0, 0, 30, 30).Inst("LEAF", 6, 25, 5).Box(9, 0, 0, 30, 3).Text(11, 0, 1, "1 B");
+  d.Add("BIG", 3, 0, 0, 200, 200)
+      .Inst("MID", 5, 100, 0).Inst("OTHER", 0, 0, 100).Inst("MID", 2, 50, 150).Text(11, 100, 0, "1 C");
+  cktfix::Cell& top = d.Add("TOP", 4, 0, 0, 2000, 400);
+  top.Inst("MID", 0, 0, 0).Inst("MID", 1, 200, 0).Inst("LEAF", 7, 300, 0).Inst("OTHER", 0, 400, 0);
+  top.Inst("MID", 2, 500, 0).Inst("BIG", 3, 600, 0).Inst("BIG", 4, 900, 0).Inst("MID", 7, 1200, 0);
+  top.Box(7, 0, 380, 1300, 382).Text(10, 0, 381, "RAIL");
+  std::vector<std::vector<int32_t>> geometry[2];
+  std::vector<std::string> pins[2], messages[2];
+  for (int cached = 0; cached < 2; cached++) {
+    Engine e;
+    Folder f;
+    e.rec->answers.assign(100, HOST_IDNO);
+    LowerCacheUse(cached);
+    EXPECT_TRUE(d.Write(f.path));
+    snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
+    EXPECT_EQ(CrfRead(), 0);
+    StandardTrace();
+    g_extract.cellDone = KeepGeometry;
+    EXPECT_EQ(ExtractRun("TOP", nullptr), 1);
+    g_extract.cellDone = nullptr;
+    LowerCacheUse(0);
+    geometry[cached] = g_geometry;
+    pins[cached] = g_result.pins;
+    for (const HostMessage& m : e.rec->messages) messages[cached].push_back(m.text);
+  }
+  // A LEAF brings 3 objects, a MID 7, an OTHER 4, a BIG 18; TOP has 2.
+  EXPECT_EQ(geometry[0].size(), 2u + 4 * 7 + 3 + 4 + 2 * 18);
+  EXPECT_EQ(geometry[1], geometry[0]);
+  EXPECT_EQ(pins[1], pins[0]);
+  EXPECT_EQ(messages[1], messages[0]);
+}
+
 TEST(CktHierarchy, GlobalSymbolNamesWhatItIsPlacedOn) {
   Engine e;
   Folder f;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "ckt_load.h"
@@ -99,6 +101,74 @@ TEST(CktLoad, InstancesOfUnknownCellsAndOrientations) {
   EXPECT_EQ((getA(0, 0, 1) >> 15) & 1, 1);
   EXPECT_EQ(getA(0, 0, 2) & 0x3fff, 0);
   EXPECT_EQ(e.Count("Cell Record Read Error"), 1);
+}
+
+// The banks 0..3 as (count, then word x y of each placement).
+std::vector<int32_t> Banks() {
+  std::vector<int32_t> v;
+  for (int b = 0; b < 4; b++) {
+    v.push_back(g_store->bankCount[b]);
+    for (int32_t i = 1; i <= g_store->bankCount[b]; i++)
+      for (int f = 0; f < 3; f++) v.push_back(getA(b, f, i));
+  }
+  return v;
+}
+
+// Within a run a cell read again into the bank it fills keeps its
+// placements; whatever came between (another cell, a deeper read, a record
+// added, a limit reached, a file gone) must leave the banks exactly as the
+// reader without the run's copy leaves them.
+TEST(CktLoad, PlacementsKeptWithinARunEqualTheReadersBanks) {
+  char tmpl[] = "/tmp/ckt_load_XXXXXX";
+  std::string folder = std::string(mkdtemp(tmpl)) + "/";
+  auto write = [&](const char* name, const char* body) {
+    FILE* f = fopen((folder + name).c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "<TLC>\n%s</TLC>\n", body);
+    fclose(f);
+  };
+  write("A.tlc", "<C>\nLEAF\n0 1 2 0\n</C>\n<C>\nLEAF\n1 3 4 0\n</C>\n");
+  write("B.tlc", "<C>\nLEAF\n2 5 6 1\n</C>\n");
+  // Read the ordinary way (a record is broken), yet two placements as A.
+  write("BAD.tlc", "<C>\nLEAF\n4 8 9 0\n</C>\n<C>\nLEAF\n1\n</C>\n<C>\nB\n0 7 7 0\n</C>\n");
+  write("LEAF.tlc", "<B>\n7 0 0 1 1\n</B>\n");
+  std::vector<std::vector<int32_t>> seen[2];
+  for (int cached = 0; cached < 2; cached++) {
+    Engine e;
+    snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
+    CellTableAdd("LEAF", 1, 0, 0, 1, 1, 1, 0, 0, 0);
+    CellTableAdd("A", 2, 0, 0, 9, 9, 0, 0, 0, 2);
+    CellTableAdd("B", 2, 0, 0, 9, 9, 0, 0, 0, 1);
+    CellTableAdd("GONE", 2, 0, 0, 9, 9, 0, 0, 0, 1);
+    CellTableAdd("BAD", 2, 0, 0, 9, 9, 0, 0, 0, 3);
+    LowerCacheUse(cached);
+    std::vector<std::vector<int32_t>>& s = seen[cached];
+    TlcReadC("A", 1); s.push_back(Banks());
+    TlcReadC("A", 1); s.push_back(Banks());
+    TlcReadC("A", 2); s.push_back(Banks());
+    TlcReadC("A", 1); s.push_back(Banks());  // the deeper bank is emptied
+    TlcReadC("B", 1); s.push_back(Banks());
+    TlcReadC("A", 1); s.push_back(Banks());
+    TlcMakeC(1, "B", 0, 7, 7, 0);
+    TlcReadC("A", 1); s.push_back(Banks());
+    TlcReadC("A", 0); s.push_back(Banks());  // the same cell at two levels
+    TlcReadC("A", 1); s.push_back(Banks());
+    TlcReadC("GONE", 1); s.push_back(Banks());
+    TlcReadC("A", 1); s.push_back(Banks());
+    TlcReadC("BAD", 1); s.push_back(Banks());
+    TlcReadC("A", 1); s.push_back(Banks());
+    g_store->aLim = 1;  // after a limit every read leaves the bank empty
+    TlcReadC("A", 1); s.push_back(Banks());
+    EXPECT_EQ(e.Count("Cell GONE is in the Cell Reference File but its TLC File is Missing"), 1) << cached;
+    EXPECT_EQ(e.Count("Cell Record Read Error"), 1) << cached;
+    EXPECT_EQ(g_cktRun.errCount, 2) << cached;
+    LowerCacheUse(0);
+  }
+  ASSERT_EQ(seen[0].size(), seen[1].size());
+  for (size_t i = 0; i < seen[0].size(); i++) EXPECT_EQ(seen[1][i], seen[0][i]) << "step " << i;
+  EXPECT_EQ(seen[0][0][1], 2);  // bank 0 empty, bank 1 A's two
+  EXPECT_EQ(seen[0].back()[0 + 1 + 3 * 2], 0);  // bank 1 empty after the limit
+  std::filesystem::remove_all(folder);
 }
 
 struct CrfCase {

@@ -594,6 +594,14 @@ TEST(CktNetlist, LowerCellsAreReadAnewEachRun) {
   EXPECT_EQ(BoxRec(3)->right, 20);
   EXPECT_EQ(BoxRec(4)->layer, 9);
   LowerCacheUse(0);
+  // A file gone before the next run is missed, not served from a copy.
+  LowerCacheUse(1);
+  fs::remove(folder + "LOW.tlc");
+  EXPECT_EQ(TlcReadLower("LOW", 0, 0, 0), 1);
+  EXPECT_EQ(TlcReadLower("LOW", 0, 0, 0), 1);
+  EXPECT_EQ(g_store->nb, 4);
+  EXPECT_EQ(e.Count("Cell LOW is in the Cell Reference File but its TLC File is Missing"), 1);
+  LowerCacheUse(0);
   fs::remove_all(folder);
 }
 

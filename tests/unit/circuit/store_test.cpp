@@ -42,6 +42,17 @@ TEST(CktStore, PlacementStackTwoLevelsDeepForAllOrientations) {
       Apply(Mat(o0), ix, iy, &ox, &oy);
       EXPECT_EQ(x, ox + 1000) << o0 << " " << o1;
       EXPECT_EQ(y, oy + 2000) << o0 << " " << o1;
+      // Composed once for placing many points: the same places, clamped
+      // alike at both ends of the range.
+      for (int64_t dx : {(int64_t)g_store->accX, (int64_t)INT32_MAX - 5, (int64_t)INT32_MIN + 5}) {
+        int32_t px = 3, py = -4, qx, qy;
+        CktPlacing t;
+        PlacingOf(1, dx, -dx, &t);
+        PlacingApply(t, 3, -4, &qx, &qy);
+        PlaceTransform(1, dx, -dx, &px, &py);
+        EXPECT_EQ(qx, px) << o0 << " " << o1 << " " << dx;
+        EXPECT_EQ(qy, py) << o0 << " " << o1 << " " << dx;
+      }
       // The level-0 area is the cell's extent turned and moved.
       int64_t ax, ay, bx, by;
       Apply(Mat(o0), -10, -20, &ax, &ay);
