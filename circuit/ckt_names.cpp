@@ -212,9 +212,8 @@ int SuffixFitsPath(int32_t number, int32_t path) {
 
 // ---- point operations ----
 
-void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
-  static std::vector<int32_t> boxes, paths;
-  PointCandidates(x, y, mode == 3, boxes, paths);
+namespace {
+void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t y, int32_t k) {
   for (int32_t i : boxes) {
     if (CktStopped()) return;
     CktBox* b = BoxRec(i);
@@ -228,9 +227,7 @@ void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
   }
 }
 
-void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
-  static std::vector<int32_t> boxes, paths;
-  PointCandidates(x, y, mode == 3, boxes, paths);
+void AreaPathsAmong(const std::vector<int32_t>& paths, int mode, int32_t x, int32_t y, int32_t k) {
   for (int32_t i : paths) {
     if (CktStopped()) return;
     CktPath* p = PathRec(i);
@@ -247,6 +244,19 @@ void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
     if (!CrossingsOverlap() && !OnHorizontalEdge(x, y)) continue;
     PointHit(mode, k, &p->node, p->word & 0x1ff);
   }
+}
+}  // namespace
+
+void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, mode == 3, boxes, paths);
+  BoxesAmong(boxes, mode, x, y, k);
+}
+
+void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, mode == 3, boxes, paths);
+  AreaPathsAmong(paths, mode, x, y, k);
 }
 
 void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
@@ -284,30 +294,67 @@ void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
 
 // ---- tables ----
 
-void LowerConnectorsCollect(int32_t instance, int32_t cell) {
-  (void)cell;
-  int first = 1;
+namespace {
+// Connector texts of the cell whose objects the store holds, read once for
+// a run of placements of that cell (the caller reads a cell's objects only
+// when the cell changes): position in the cell, sequence number, layer
+// suffix; positioned 0 for a text without a position.
+struct LowerText {
+  int32_t x, y, seq, layer;
+  int positioned;
+};
+struct LowerTexts {
+  uint32_t generation = 0;
+  int32_t cell = -1, np = -1, nv = -1;
+  std::vector<LowerText> texts;
+};
+LowerTexts g_lowerTexts;
+
+const std::vector<LowerText>& LowerTextsOf(int32_t cell) {
+  LowerTexts& m = g_lowerTexts;
+  if (m.generation == g_nodesGeneration && m.cell == cell && m.np == g_store->np && m.nv == g_store->nv)
+    return m.texts;
+  m.generation = g_nodesGeneration;
+  m.cell = cell;
+  m.np = g_store->np;
+  m.nv = g_store->nv;
+  m.texts.clear();
   char text[CKT_TEXT_CHARS + 8];
   for (int32_t i = 1; i <= g_store->np; i++) {
     if (!TextOnLayer(i, g_set.col)) continue;
+    LowerText t{0, 0, 0, 0, 0};
+    if (TextPos(i, &t.x, &t.y)) {
+      t.positioned = 1;
+      TextOfPath(i, 10, text, sizeof text);
+      t.seq = FirstNumber(text);
+      t.layer = ConnectorLayerSuffix(text);
+    }
+    m.texts.push_back(t);
+  }
+  return m.texts;
+}
+}  // namespace
+
+void LowerConnectorsCollect(int32_t instance, int32_t cell) {
+  int first = 1;
+  for (const LowerText& t : LowerTextsOf(cell)) {
     if (g_nodes.devCount >= CKT_MAX_DEVICES) {
       char msg[200];
       snprintf(msg, sizeof msg, "There are More Than %d Lower Connectors on %s ", CKT_MAX_DEVICES, g_cktRun.cellName);
       ErrorCount(msg, 0);
       return;
     }
-    int32_t x, y;
-    if (!TextPos(i, &x, &y)) continue;
+    if (!t.positioned) continue;
+    int32_t x = t.x, y = t.y;
     const CktPlace& pl = g_store->place[0];
     PlaceTransform(0, pl.x, pl.y, &x, &y);
-    TextOfPath(i, 10, text, sizeof text);
     CktDevice& d = g_nodes.dev[g_nodes.devCount++];
     d.inst = instance;
     d.x = x;
     d.y = y;
-    d.seq = FirstNumber(text);
+    d.seq = t.seq;
     d.node = 0;
-    d.layer = ConnectorLayerSuffix(text);
+    d.layer = t.layer;
     if (first) g_nodes.devices++;
     first = 0;
   }
@@ -446,14 +493,17 @@ void ConnectorSearch(int32_t cell) {
 
 void PassBack() {
   StatusLine2("Passing Node Names back to Open or Virtual Connectors ", 1);
+  static std::vector<int32_t> boxes, paths;
   for (int32_t e = 0; e < g_nodes.devCount && !CktStopped(); e++) {
     CktDevice& d = g_nodes.dev[e];
     if (d.node > 0) continue;
     if (g_nodes.schematic) {
       LinesAtPoint(1, d.x, d.y, e);
     } else {
-      BoxesAtPoint(3, d.x, d.y, e);
-      AreaPathsAtPoint(3, d.x, d.y, e);
+      // One look-up of the candidates serves the boxes and the paths.
+      PointCandidates(d.x, d.y, 1, boxes, paths);
+      BoxesAmong(boxes, 3, d.x, d.y, e);
+      AreaPathsAmong(paths, 3, d.x, d.y, e);
     }
   }
 }
@@ -521,20 +571,37 @@ void SchematicVirtualNodesCreate() {
 
 namespace {
 // Hands f the node number of every box, then of every path that is not a
-// text (a text's word is negative), each by reference.
+// text (a text's word is negative), each by reference. The records of a
+// page lie side by side, so one look-up serves a page.
 template <class F>
 void EachObjectNode(F f) {
-  for (int32_t i = 1; i <= g_store->nb; i++) {
+  for (int32_t i = 1; i <= g_store->nb;) {
     CktBox* b = BoxRec(i);
     if (!b) break;
-    f(b->node);
+    int32_t run = std::min<int32_t>(g_store->nb - i + 1, CKT_BOX_PER_PAGE - (i - 1) % CKT_BOX_PER_PAGE);
+    for (int32_t k = 0; k < run; k++) f(b[k].node);
+    i += run;
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
+  for (int32_t i = 1; i <= g_store->np;) {
     CktPath* p = PathRec(i);
     if (!p) break;
-    if (p->word >= 0) f(p->node);
+    int32_t run = std::min<int32_t>(g_store->np - i + 1, CKT_PATH_PER_PAGE - (i - 1) % CKT_PATH_PER_PAGE);
+    for (int32_t k = 0; k < run; k++)
+      if (p[k].word >= 0) f(p[k].node);
+    i += run;
   }
 }
+
+// A value per node number: numbers 1..dense in a table, others in a map.
+struct NumberTable {
+  std::vector<int32_t> dense;
+  std::unordered_map<int32_t, int32_t> other;
+  explicit NumberTable(size_t size) : dense(size + 1, 0) {}
+  int32_t& operator[](int32_t n) {
+    if (n >= 0 && (size_t)n < dense.size()) return dense[(size_t)n];
+    return other[n];
+  }
+};
 }  // namespace
 
 int32_t LargestNodeBelow(int32_t limit) {
@@ -553,70 +620,108 @@ int32_t SmallestNode() {
 
 // The distinct virtual numbers, larger first, become -1, -2, ...; one pass
 // over the records with a table gives what renumbering value by value gives.
+// The table is indexed by magnitude, which the numbers made by the tracing
+// keep small; beyond that a sorted list serves.
 void VirtualCondense() {
   StatusLine2("Condensing and Sorting Virtual Nodes", 0);
   AbortPoll(10);
-  std::vector<int32_t> vals;
+  const int32_t kDense = 1 << 22;
+  std::vector<int32_t> to;  // new number by magnitude; 0 keeps the old
+  std::vector<int32_t> far;  // numbers of larger magnitude
   EachObjectNode([&](int32_t n) {
-    if (n < 0) vals.push_back(n);
+    if (n >= 0) return;
+    if (n < -kDense) {
+      far.push_back(n);
+      return;
+    }
+    size_t m = (size_t)-n;
+    if (m >= to.size()) to.resize(std::max(m + 1, to.size() * 2), 0);
+    to[m] = 1;
   });
-  if (vals.empty()) return;
-  std::sort(vals.begin(), vals.end(), [](int32_t a, int32_t b) { return a > b; });
-  vals.erase(std::unique(vals.begin(), vals.end()), vals.end());
-  if (vals.size() > (size_t)CKT_MAX_VIRTUAL) vals.resize(CKT_MAX_VIRTUAL);
-  std::unordered_map<int32_t, int32_t> to;
-  for (size_t k = 0; k < vals.size(); k++) to[vals[k]] = -(int32_t)(k + 1);
+  std::sort(far.begin(), far.end(), [](int32_t a, int32_t b) { return a > b; });
+  far.erase(std::unique(far.begin(), far.end()), far.end());
+  int32_t next = 0;
+  for (size_t m = 1; m < to.size(); m++) {
+    if (!to[m]) continue;
+    to[m] = next < CKT_MAX_VIRTUAL ? -++next : 0;
+  }
+  std::unordered_map<int32_t, int32_t> farTo;
+  for (int32_t n : far)
+    if (next < CKT_MAX_VIRTUAL) farTo[n] = -++next;
+  if (next == 0) return;
+  auto renumber = [&](int32_t& node) {
+    if (node >= 0) return;
+    if (node >= -kDense) {
+      int32_t v = (size_t)-node < to.size() ? to[(size_t)-node] : 0;
+      if (v) node = v;
+      return;
+    }
+    auto it = farTo.find(node);
+    if (it != farTo.end()) node = it->second;
+  };
   for (int32_t i = 1; i <= g_store->nb; i++) {
     if (i % 10 == 0 && CktStopped()) return;
     CktBox* b = BoxRec(i);
     if (!b) break;
-    auto it = b->node < 0 ? to.find(b->node) : to.end();
-    if (it != to.end()) b->node = it->second;
+    renumber(b->node);
   }
   for (int32_t i = 1; i <= g_store->np; i++) {
     if (i % 10 == 0 && CktStopped()) return;
     CktPath* p = PathRec(i);
     if (!p) break;
     if (p->word < 0) continue;
-    auto it = p->node < 0 ? to.find(p->node) : to.end();
-    if (it != to.end()) p->node = it->second;
+    renumber(p->node);
   }
 }
 
 // Objects whose real names are equal (ignoring case) take the number of the
 // first of them, boxes first. Only real numbers take part, for paths too:
 // a virtual path whose printed name happens to equal a real text keeps its
-// own net (the clash is reported by VirtualNameClash).
+// own net (the clash is reported by VirtualNameClash). Each distinct number
+// is named once, in the order the records first show it.
 void RealSameNames() {
   StatusLine2("Correcting Real Node Same Names", 0);
   AbortPoll(10);
-  std::unordered_map<int32_t, std::string> nameOf;
-  std::unordered_map<std::string, int32_t> first;
-  auto visit = [&](int32_t n) {
+  NumberTable to((size_t)std::max<int32_t>(g_store->np, 0));
+  std::vector<int32_t> met;
+  EachObjectNode([&](int32_t n) {
     if (n <= 0) return;
-    auto it = nameOf.find(n);
-    if (it == nameOf.end()) it = nameOf.emplace(n, Lower(NodeName(n))).first;
-    first.emplace(it->second, n);
-  };
-  EachObjectNode(visit);
+    int32_t& t = to[n];
+    if (t) return;
+    t = n;
+    met.push_back(n);
+  });
+  if (met.empty()) return;
+  std::unordered_map<std::string, int32_t> first;
+  for (int32_t n : met) to[n] = first.emplace(Lower(NodeName(n)), n).first->second;
   EachObjectNode([&](int32_t& n) {
-    if (n > 0) n = first[nameOf[n]];
+    if (n > 0) n = to[n];
   });
 }
 
 void VirtualNameClash() {
-  std::vector<int32_t> real;
+  // The distinct real numbers in ascending order: text numbers marked in a
+  // table, any larger ones sorted after them.
+  std::vector<char> realMark((size_t)std::max<int32_t>(g_store->np, 0) + 1, 0);
+  std::vector<int32_t> beyond;
   std::vector<char> virt;  // by magnitude, up to the condensed range
   auto note = [&](int32_t n) {
-    if (n > 0) real.push_back(n);
-    else if (n < 0 && n >= -CKT_MAX_VIRTUAL) {
+    if (n > 0) {
+      if ((size_t)n < realMark.size()) realMark[(size_t)n] = 1;
+      else beyond.push_back(n);
+    } else if (n < 0 && n >= -CKT_MAX_VIRTUAL) {
       if ((size_t)-n >= virt.size()) virt.resize((size_t)-n + 1, 0);
       virt[(size_t)-n] = 1;
     }
   };
   EachObjectNode(note);
-  std::sort(real.begin(), real.end());
-  real.erase(std::unique(real.begin(), real.end()), real.end());
+  if (virt.empty()) return;  // no virtual name to clash with
+  std::sort(beyond.begin(), beyond.end());
+  beyond.erase(std::unique(beyond.begin(), beyond.end()), beyond.end());
+  std::vector<int32_t> real;
+  for (size_t n = 1; n < realMark.size(); n++)
+    if (realMark[n]) real.push_back((int32_t)n);
+  real.insert(real.end(), beyond.begin(), beyond.end());
   const char* prefix = g_set.val[GRP_MAIN][S_VNP];
   size_t pl = strlen(prefix);
   for (int32_t n : real) {
@@ -678,25 +783,49 @@ void NoLowerCells(int32_t cell) {
 }
 
 namespace {
-// Groups of device entries with the same instance and sequence number, each
-// group in table order.
+// Groups of device entries with the same instance and sequence number, in
+// instance and sequence order, each group in table order. The entries are
+// put together by instance in one counting pass; only an instance's own
+// few entries are sorted.
 std::vector<std::vector<int32_t>> PinGroups() {
-  std::vector<int32_t> idx((size_t)g_nodes.devCount);
-  for (int32_t i = 0; i < g_nodes.devCount; i++) idx[(size_t)i] = i;
-  std::stable_sort(idx.begin(), idx.end(), [](int32_t a, int32_t b) {
-    const CktDevice &x = g_nodes.dev[a], &y = g_nodes.dev[b];
-    return x.inst != y.inst ? x.inst < y.inst : x.seq < y.seq;
-  });
+  int32_t n = g_nodes.devCount;
   std::vector<std::vector<int32_t>> groups;
+  if (n < 2) return groups;
+  int32_t top = 0, dense = 1;
+  for (int32_t i = 0; i < n; i++) {
+    int32_t k = g_nodes.dev[i].inst;
+    if (k < 0 || k > CKT_MAX_INSTANCES) dense = 0;
+    else top = std::max(top, k);
+  }
+  std::vector<int32_t> idx((size_t)n);
+  if (dense) {
+    std::vector<int32_t> start((size_t)top + 2, 0);
+    for (int32_t i = 0; i < n; i++) start[(size_t)g_nodes.dev[i].inst + 1]++;
+    for (size_t k = 1; k < start.size(); k++) start[k] += start[k - 1];
+    for (int32_t i = 0; i < n; i++) idx[(size_t)start[(size_t)g_nodes.dev[i].inst]++] = i;
+  } else {
+    for (int32_t i = 0; i < n; i++) idx[(size_t)i] = i;
+    std::stable_sort(idx.begin(), idx.end(),
+                     [](int32_t a, int32_t b) { return g_nodes.dev[a].inst < g_nodes.dev[b].inst; });
+  }
+  std::vector<std::pair<int32_t, int32_t>> run;  // sequence number, entry
   for (size_t k = 0; k < idx.size();) {
     size_t e = k + 1;
-    while (e < idx.size() && g_nodes.dev[idx[e]].inst == g_nodes.dev[idx[k]].inst &&
-           g_nodes.dev[idx[e]].seq == g_nodes.dev[idx[k]].seq)
-      e++;
+    while (e < idx.size() && g_nodes.dev[idx[e]].inst == g_nodes.dev[idx[k]].inst) e++;
     if (e - k > 1) {
-      std::vector<int32_t> g(idx.begin() + (long)k, idx.begin() + (long)e);
-      std::sort(g.begin(), g.end());
-      groups.push_back(g);
+      run.clear();
+      for (size_t i = k; i < e; i++) run.emplace_back(g_nodes.dev[idx[i]].seq, idx[i]);
+      std::sort(run.begin(), run.end());
+      for (size_t i = 0; i < run.size();) {
+        size_t j = i + 1;
+        while (j < run.size() && run[j].first == run[i].first) j++;
+        if (j - i > 1) {
+          std::vector<int32_t> g;
+          for (size_t m = i; m < j; m++) g.push_back(run[m].second);
+          groups.push_back(g);
+        }
+        i = j;
+      }
     }
     k = e;
   }
