@@ -116,6 +116,15 @@ void Build(TextCache& c, int layer, int32_t instances) {
   }
 }
 
+// Appends n bytes of s to buf (size bytes, *len used), cut to fit; keeps
+// it terminated.
+void Put(char* buf, size_t size, size_t* len, const char* s, size_t n) {
+  if (*len + n > size - 1) n = size - 1 - *len;
+  memcpy(buf + *len, s, n);
+  *len += n;
+  buf[*len] = 0;
+}
+
 }  // namespace
 
 void DeviceTextsForget() { g_gen++; }
@@ -134,7 +143,18 @@ const char* DeviceText(int layer, int32_t k, int32_t instances) {
   if (k == 0) return "";
   const InstBox& b = g_dev.inst[(size_t)k];
   if (b.rank < 2) return "?";
-  snprintf(buf, sizeof buf, "X_%d_%s", (int)k, g_store->cells[b.cell].name);
+  // "X_<k>_<cell>", put together without a formatted print: every
+  // placement of a cell without a device text asks for it.
+  char digits[16];
+  char* end = digits + sizeof digits;
+  char* first = end;
+  for (uint32_t v = (uint32_t)k; first == end || v; v /= 10) *--first = (char)('0' + v % 10);
+  size_t len = 0;
+  Put(buf, sizeof buf, &len, "X_", 2);
+  Put(buf, sizeof buf, &len, first, (size_t)(end - first));
+  Put(buf, sizeof buf, &len, "_", 1);
+  const char* name = g_store->cells[b.cell].name;
+  Put(buf, sizeof buf, &len, name, strnlen(name, sizeof g_store->cells[b.cell].name));
   return buf;
 }
 
@@ -147,7 +167,10 @@ const char* ParamText(int layer, int32_t k, int32_t instances) {
   const std::vector<int32_t>& ch = g_par.chosen[(size_t)k];
   if (ch.empty()) {
     if (k == 0) return "";
-    snprintf(buf, sizeof buf, "@%s", g_store->cells[g_par.inst[(size_t)k].cell].name);
+    const char* name = g_store->cells[g_par.inst[(size_t)k].cell].name;
+    size_t len = 0;
+    Put(buf, sizeof buf, &len, "@", 1);
+    Put(buf, sizeof buf, &len, name, strnlen(name, sizeof g_store->cells[0].name));
     return buf;
   }
   // Up to 64 texts, top first; equal heights keep their order.

@@ -218,11 +218,13 @@ void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t 
     if (CktStopped()) return;
     CktBox* b = BoxRec(i);
     if (!b) return;
+    // Most candidates of the index do not hold the point: they are passed
+    // over before their outline is made.
+    if (!(b->left <= x && x <= b->right && b->bottom <= y && y <= b->top)) continue;
     if (!ConductorLayer(b->layer)) continue;
     SetPoint(x, y);
     if (!LoadBoxOutline(i, 1, 1)) continue;
     if (mode == 0 && (HiddenLayer(b->layer) || !SuffixFitsBox(k, i))) continue;
-    if (!(b->left <= x && x <= b->right && b->bottom <= y && y <= b->top)) continue;
     PointHit(mode, k, &b->node, b->layer & 0x1ff);
   }
 }
@@ -659,18 +661,31 @@ void VirtualCondense() {
     auto it = farTo.find(node);
     if (it != farTo.end()) node = it->second;
   };
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    if (i % 10 == 0 && CktStopped()) return;
+  // Only a record look-up (out of memory) can stop the run here, so the
+  // stop is asked once per page; a stopped run still renumbers up to the
+  // tenth record, as a walk that asks every tenth record does.
+  int stopped = CktStopped();
+  for (int32_t i = 1; i <= g_store->nb;) {
+    if (stopped && i % 10 == 0) return;
     CktBox* b = BoxRec(i);
+    stopped = CktStopped();
     if (!b) break;
-    renumber(b->node);
+    int32_t run = std::min<int32_t>(g_store->nb - i + 1, CKT_BOX_PER_PAGE - (i - 1) % CKT_BOX_PER_PAGE);
+    for (int32_t k = 0; k < run; k++, i++) {
+      if (stopped && i % 10 == 0) return;
+      renumber(b[k].node);
+    }
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    if (i % 10 == 0 && CktStopped()) return;
+  for (int32_t i = 1; i <= g_store->np;) {
+    if (stopped && i % 10 == 0) return;
     CktPath* p = PathRec(i);
+    stopped = CktStopped();
     if (!p) break;
-    if (p->word < 0) continue;
-    renumber(p->node);
+    int32_t run = std::min<int32_t>(g_store->np - i + 1, CKT_PATH_PER_PAGE - (i - 1) % CKT_PATH_PER_PAGE);
+    for (int32_t k = 0; k < run; k++, i++) {
+      if (stopped && i % 10 == 0) return;
+      if (p[k].word >= 0) renumber(p[k].node);
+    }
   }
 }
 

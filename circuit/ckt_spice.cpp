@@ -154,6 +154,27 @@ bool TailLess(const std::string& a, const std::string& b) {
   return c != 0 ? c < 0 : a.size() < b.size();
 }
 
+// Sorts by the head keys, a byte at a time from the last (a counting pass
+// per byte, skipping the bytes every key shares): linear in the names,
+// which are many (a virtual node each) and mostly short.
+void HeadSort(std::vector<std::pair<uint64_t, int32_t>>& v) {
+  uint64_t all = ~(uint64_t)0, any = 0;
+  for (const auto& p : v) {
+    all &= p.first;
+    any |= p.first;
+  }
+  uint64_t varying = all ^ any;
+  std::vector<std::pair<uint64_t, int32_t>> out(v.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    if (!((varying >> shift) & 0xff)) continue;
+    size_t start[257] = {0};
+    for (const auto& p : v) start[((p.first >> shift) & 0xff) + 1]++;
+    for (int b = 1; b < 257; b++) start[b] += start[b - 1];
+    for (const auto& p : v) out[start[(p.first >> shift) & 0xff]++] = p;
+    v.swap(out);
+  }
+}
+
 // Ranks of names: the order of the texts (folded, bytes unsigned) as
 // integers, equal texts sharing one, so the sorts and the grouping compare
 // numbers. rank[i] of texts[i]; returns the number of distinct texts.
@@ -161,10 +182,18 @@ template <class Text>
 int32_t RankTexts(size_t n, Text text, std::vector<int32_t>& rank) {
   std::vector<std::pair<uint64_t, int32_t>> order(n);
   for (size_t i = 0; i < n; i++) order[i] = {HeadKey(text(i)), (int32_t)i};
-  std::sort(order.begin(), order.end(), [&](const std::pair<uint64_t, int32_t>& a, const std::pair<uint64_t, int32_t>& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return TailLess(text((size_t)a.second), text((size_t)b.second));
-  });
+  HeadSort(order);
+  // Names that share their first eight bytes are ordered by the rest.
+  for (size_t i = 0; i < n;) {
+    size_t j = i + 1;
+    while (j < n && order[j].first == order[i].first) j++;
+    if (j - i > 1)
+      std::stable_sort(order.begin() + (long)i, order.begin() + (long)j,
+                       [&](const std::pair<uint64_t, int32_t>& a, const std::pair<uint64_t, int32_t>& b) {
+                         return TailLess(text((size_t)a.second), text((size_t)b.second));
+                       });
+    i = j;
+  }
   rank.assign(n, 0);
   int32_t r = -1;
   for (size_t i = 0; i < n; i++) {
