@@ -67,9 +67,14 @@ void Build(TextCache& c, int layer, int32_t instances) {
   c.layer = layer;
   c.instances = instances;
   c.cellGen = g_gen;
-  c.inst.assign((size_t)instances + 1, InstBox{});
   c.chosen.assign((size_t)instances + 1, {});
-  for (int32_t j = 1; j <= instances; j++) {
+  // The boxes of the instances are the same for both layers: taken from
+  // the other cache when it holds them for this cell.
+  const TextCache& other = &c == &g_dev ? g_par : g_dev;
+  int copied = other.instances == instances && other.cellGen == g_gen && other.inst.size() == (size_t)instances + 1;
+  if (copied) c.inst = other.inst;
+  else c.inst.assign((size_t)instances + 1, InstBox{});
+  for (int32_t j = 1; j <= instances && !copied; j++) {
     InstanceFetch(0, j);
     const CktPlace& p = g_store->place[0];
     InstBox& b = c.inst[(size_t)j];

@@ -827,7 +827,11 @@ std::vector<std::vector<int32_t>> PinGroups() {
   for (size_t k = 0; k < idx.size();) {
     size_t e = k + 1;
     while (e < idx.size() && g_nodes.dev[idx[e]].inst == g_nodes.dev[idx[k]].inst) e++;
-    if (e - k > 1) {
+    // A few pins with distinct numbers (the usual case) form no group.
+    int repeated = e - k > 8;
+    for (size_t i = k; i < e && !repeated; i++)
+      for (size_t j = i + 1; j < e && !repeated; j++) repeated = g_nodes.dev[idx[i]].seq == g_nodes.dev[idx[j]].seq;
+    if (repeated) {
       run.clear();
       for (size_t i = k; i < e; i++) run.emplace_back(g_nodes.dev[idx[i]].seq, idx[i]);
       std::sort(run.begin(), run.end());

@@ -50,8 +50,9 @@ void BlankCheck(const char* what, const char* name, int32_t cell) {
 // entries sit in a deque, whose elements never move, so a name handed out
 // stays valid while more names are added.
 struct NameEntry {
-  std::string name, folded;
+  std::string name, folded;  // folded stays empty when equal to the name
   int32_t rank;
+  const std::string& Folded() const { return folded.empty() ? name : folded; }
 };
 
 enum { NAME_DENSE = 1 << 22 };  // numbers up to this magnitude use the tables
@@ -132,7 +133,11 @@ NameEntry& Named(int32_t node) {
   } else {
     e.name = NodeName(node);
   }
-  FoldInto(e.folded, e.name);
+  for (char c : e.name)
+    if (c >= 'A' && c <= 'Z') {
+      FoldInto(e.folded, e.name);
+      break;
+    }
   return e;
 }
 const std::string& NameOf(int32_t node) { return Named(node).name; }
@@ -208,7 +213,7 @@ int32_t RankTexts(size_t n, Text text, std::vector<int32_t>& rank) {
 void RanksBuild() {
   NameMemo& m = g_names;
   std::vector<int32_t> rank;
-  m.rankCount = RankTexts(m.entries.size(), [&](size_t i) -> const std::string& { return m.entries[i].folded; }, rank);
+  m.rankCount = RankTexts(m.entries.size(), [&](size_t i) -> const std::string& { return m.entries[i].Folded(); }, rank);
   for (size_t i = 0; i < m.entries.size(); i++) m.entries[i].rank = rank[i];
   m.ranked = 1;
 }
@@ -364,9 +369,9 @@ std::string ParamResolved(const char* param) {
 // a cell share one.
 std::unordered_map<std::string, std::string> g_paramAlias;
 
-const std::string& ParamAlias(const std::string& param) {
+const std::string& ParamAlias(const char* param) {
   auto it = g_paramAlias.find(param);
-  if (it == g_paramAlias.end()) it = g_paramAlias.emplace(param, ParamResolved(param.c_str())).first;
+  if (it == g_paramAlias.end()) it = g_paramAlias.emplace(param, ParamResolved(param)).first;
   return it->second;
 }
 
@@ -376,24 +381,23 @@ void Piece(const char* text) {
 }
 
 // A piece of a line kept in memory, wrapped as CktWrap wraps it, so a
-// whole line is printed at once.
-// A lead character (the blank before a node name) belongs to the piece.
-void LinePiece(std::string& line, int& column, const char* text, size_t len, char lead = 0) {
-  len += lead ? 1 : 0;
-  if (column + (int)len <= CKT_WRAP_COLUMN) {
-    column += (int)len;
-  } else if (len < 2) {
+// whole line is printed at once. The lead character (the blank before a
+// name) and the trailing one (the newline that ends a line) belong to the
+// piece; 0 for none.
+void LinePiece(std::string& line, int& column, char lead, const char* text, size_t len, char trail) {
+  size_t all = len + (lead ? 1 : 0) + (trail ? 1 : 0);
+  if (column + (int)all <= CKT_WRAP_COLUMN) {
+    column += (int)all;
+  } else if (all < 2) {
     line += '\n';
     column = 0;
   } else {
     line += "\n+";
-    column = (int)len;
+    column = (int)all;
   }
-  if (lead) {
-    line += lead;
-    len--;
-  }
+  if (lead) line += lead;
   line.append(text, len);
+  if (trail) line += trail;
 }
 
 // Stable order of the positions in order by key(position), 0 <= key <
@@ -501,7 +505,8 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
     WarningCount(buf);
   }
   BlankCheck("Device Text", text->c_str(), cell);
-  std::string line = *text;
+  static std::string line;  // kept between lines for its room
+  line = *text;
   int column = (int)text->size();
   int32_t lastPin = 0;
   int firstPin = 1;
@@ -517,20 +522,23 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
     lastPin = d.seq;
     const std::string& node = NameOf(d.node);
     BlankCheck("Node Name", node.c_str(), cell);
-    LinePiece(line, column, node.data(), node.size(), ' ');
+    LinePiece(line, column, ' ', node.data(), node.size(), 0);
   }
-  std::string param = ParamText(g_set.pml, k, instances);
+  const char* param = ParamText(g_set.pml, k, instances);
+  size_t paramLen;
   if (param[0] == '@') {
     const std::string& alias = ParamAlias(param);
-    if (place.rank == 1 && (strcasecmp(alias.c_str(), param.c_str() + 1) == 0 || alias == "?")) {
+    if (place.rank == 1 && (strcasecmp(alias.c_str(), param + 1) == 0 || alias == "?")) {
       snprintf(buf, sizeof buf, "There is a Possible Incorrect Parameter or Alias for Device Cell %s at X=%.*g Y=%.*g ",
                place.name, 9, Phys(place.x), 9, Phys(place.y));
       ErrorCount(buf, 0);
     }
-    param = alias;
+    param = alias.c_str();
+    paramLen = alias.size();
+  } else {
+    paramLen = strlen(param);
   }
-  param += '\n';
-  LinePiece(line, column, param.data(), param.size(), ' ');
+  LinePiece(line, column, ' ', param, paramLen, '\n');
   CktPrint(line.c_str());
   g_compile.column = column;
   g_compile.lines++;
@@ -671,10 +679,15 @@ int SortNodNodes() {
   NodeRanksPrepare();
   // By node name, then device text, then pin: the least significant key
   // first, each pass stable.
-  std::vector<int32_t> rank((size_t)n), order = Positions(n);
-  for (int32_t e = 0; e < n; e++) rank[(size_t)e] = NodeRank(g_nodes.dev[e].node);
-  KeyOrder(order, [](int32_t p) { return g_nodes.dev[p].seq; });
-  KeyOrder(order, [](int32_t p) { return DevKey(g_nodes.dev[p].inst); });
+  std::vector<int32_t> rank((size_t)n), dev((size_t)n), seq((size_t)n), order = Positions(n);
+  for (int32_t e = 0; e < n; e++) {
+    const CktDevice& d = g_nodes.dev[e];
+    rank[(size_t)e] = NodeRank(d.node);
+    dev[(size_t)e] = DevKey(d.inst);
+    seq[(size_t)e] = d.seq;
+  }
+  KeyOrder(order, [&](int32_t p) { return seq[(size_t)p]; });
+  KeyOrder(order, [&](int32_t p) { return dev[(size_t)p]; });
   KeyOrder(order, [&](int32_t p) { return rank[(size_t)p]; });
   DevicesReorder(order);
   SortShow("Sorting Device Node Order", n, 1);
