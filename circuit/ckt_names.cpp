@@ -213,28 +213,39 @@ int SuffixFitsPath(int32_t number, int32_t path) {
 // ---- point operations ----
 
 namespace {
-void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t y, int32_t k) {
+// Whether a layer is a conductor, asked once per layer in a run of point
+// operations (the trace table is searched for every ask otherwise).
+struct ConductorMemo {
+  int8_t known[512];
+  ConductorMemo() { memset(known, -1, sizeof known); }
+  int Is(int layer) {
+    int8_t& k = known[layer & 0x1ff];
+    if (k < 0) k = ConductorLayer(layer) ? 1 : 0;
+    return k;
+  }
+};
+
+void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t y, int32_t k, ConductorMemo& cond) {
   for (int32_t i : boxes) {
     if (CktStopped()) return;
     CktBox* b = BoxRec(i);
     if (!b) return;
-    // Most candidates of the index do not hold the point: they are passed
-    // over before their outline is made.
+    // A box holds the point when its closed area does and it has an area:
+    // what loading its outline clipped to the point would tell.
     if (!(b->left <= x && x <= b->right && b->bottom <= y && y <= b->top)) continue;
-    if (!ConductorLayer(b->layer)) continue;
-    SetPoint(x, y);
-    if (!LoadBoxOutline(i, 1, 1)) continue;
+    if (!cond.Is(b->layer)) continue;
+    if (b->right <= b->left || b->top <= b->bottom) continue;
     if (mode == 0 && (HiddenLayer(b->layer) || !SuffixFitsBox(k, i))) continue;
     PointHit(mode, k, &b->node, b->layer & 0x1ff);
   }
 }
 
-void AreaPathsAmong(const std::vector<int32_t>& paths, int mode, int32_t x, int32_t y, int32_t k) {
+void AreaPathsAmong(const std::vector<int32_t>& paths, int mode, int32_t x, int32_t y, int32_t k, ConductorMemo& cond) {
   for (int32_t i : paths) {
     if (CktStopped()) return;
     CktPath* p = PathRec(i);
     if (!p) return;
-    if (p->word < 0 || !ConductorLayer(p->word)) continue;
+    if (p->word < 0 || !cond.Is(p->word)) continue;
     SetPoint(x, y);
     if (!LoadPathOutline(i, 1, 1, 0)) continue;
     if (mode == 0 && (HiddenLayer(p->word) || !SuffixFitsPath(k, i))) continue;
@@ -252,13 +263,15 @@ void AreaPathsAmong(const std::vector<int32_t>& paths, int mode, int32_t x, int3
 void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
   static std::vector<int32_t> boxes, paths;
   PointCandidates(x, y, mode == 3, boxes, paths);
-  BoxesAmong(boxes, mode, x, y, k);
+  ConductorMemo cond;
+  BoxesAmong(boxes, mode, x, y, k, cond);
 }
 
 void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
   static std::vector<int32_t> boxes, paths;
   PointCandidates(x, y, mode == 3, boxes, paths);
-  AreaPathsAmong(paths, mode, x, y, k);
+  ConductorMemo cond;
+  AreaPathsAmong(paths, mode, x, y, k, cond);
 }
 
 void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
@@ -496,6 +509,7 @@ void ConnectorSearch(int32_t cell) {
 void PassBack() {
   StatusLine2("Passing Node Names back to Open or Virtual Connectors ", 1);
   static std::vector<int32_t> boxes, paths;
+  ConductorMemo cond;
   for (int32_t e = 0; e < g_nodes.devCount && !CktStopped(); e++) {
     CktDevice& d = g_nodes.dev[e];
     if (d.node > 0) continue;
@@ -504,8 +518,8 @@ void PassBack() {
     } else {
       // One look-up of the candidates serves the boxes and the paths.
       PointCandidates(d.x, d.y, 1, boxes, paths);
-      BoxesAmong(boxes, 3, d.x, d.y, e);
-      AreaPathsAmong(paths, 3, d.x, d.y, e);
+      BoxesAmong(boxes, 3, d.x, d.y, e, cond);
+      AreaPathsAmong(paths, 3, d.x, d.y, e, cond);
     }
   }
 }
@@ -813,7 +827,11 @@ std::vector<std::vector<int32_t>> PinGroups() {
     else top = std::max(top, k);
   }
   std::vector<int32_t> idx((size_t)n);
-  if (dense) {
+  int inOrder = 1;  // the entries come by instance already (they are collected so)
+  for (int32_t i = 1; i < n && inOrder; i++) inOrder = g_nodes.dev[i - 1].inst <= g_nodes.dev[i].inst;
+  if (inOrder) {
+    for (int32_t i = 0; i < n; i++) idx[(size_t)i] = i;
+  } else if (dense) {
     std::vector<int32_t> start((size_t)top + 2, 0);
     for (int32_t i = 0; i < n; i++) start[(size_t)g_nodes.dev[i].inst + 1]++;
     for (size_t k = 1; k < start.size(); k++) start[k] += start[k - 1];

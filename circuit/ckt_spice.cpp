@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -46,19 +45,20 @@ void BlankCheck(const char* what, const char* name, int32_t cell) {
 // Names of node numbers in the cell being written, each built once: the
 // sorts, counts and both files ask for them again and again. A node finds
 // its entry through a table indexed by the number itself (virtual numbers
-// by magnitude, text numbers, symbol numbers), so no lookup hashes; the
-// entries sit in a deque, whose elements never move, so a name handed out
-// stays valid while more names are added.
+// by magnitude, text numbers, symbol numbers), so no lookup hashes. An
+// entry handed out is valid until the next new name is made (the table of
+// entries may move then).
 struct NameEntry {
   std::string name, folded;  // folded stays empty when equal to the name
   int32_t rank;
+  int blank;  // the name holds a blank or tab
   const std::string& Folded() const { return folded.empty() ? name : folded; }
 };
 
 enum { NAME_DENSE = 1 << 22 };  // numbers up to this magnitude use the tables
 
 struct NameMemo {
-  std::deque<NameEntry> entries;
+  std::vector<NameEntry> entries;
   std::vector<int32_t> virt, real, sym;  // entry + 1; 0 while unnamed
   std::unordered_map<int32_t, int32_t> other;  // numbers beyond the tables
   int ranked = 1;  // every entry holds its rank
@@ -106,7 +106,7 @@ void FoldInto(std::string& out, const std::string& s) {
     if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
 }
 
-NameEntry& Named(int32_t node) {
+NameEntry& NamedNew(int32_t node) {
   NameMemo& m = g_names;
   int32_t& slot = SlotOf(node);
   if (slot) return m.entries[(size_t)slot - 1];
@@ -138,7 +138,21 @@ NameEntry& Named(int32_t node) {
       FoldInto(e.folded, e.name);
       break;
     }
+  e.blank = HasBlank(e.name.c_str());
   return e;
+}
+
+// The entry of a node, named on first use; the look-up of a named virtual
+// or text number is two loads.
+inline NameEntry& Named(int32_t node) {
+  NameMemo& m = g_names;
+  if (node < 0) {
+    uint64_t at = (uint64_t)(-(int64_t)node);
+    if (at < m.virt.size() && m.virt[at]) return m.entries[(size_t)m.virt[at] - 1];
+  } else if ((size_t)node < m.real.size() && m.real[(size_t)node]) {
+    return m.entries[(size_t)m.real[(size_t)node] - 1];
+  }
+  return NamedNew(node);
 }
 const std::string& NameOf(int32_t node) { return Named(node).name; }
 
@@ -245,6 +259,7 @@ struct DevTexts {
   int keyed = 0;           // ranks built too
   std::vector<std::string> text;  // 1-based
   std::vector<uint32_t> nameLen;
+  std::vector<char> blank;  // the text holds a blank or tab
   std::vector<int32_t> key;
 };
 DevTexts g_devTexts;
@@ -264,11 +279,13 @@ void DevTextsBuild() {
   t.key.clear();
   t.text.assign((size_t)n + 1, std::string());
   t.nameLen.assign((size_t)n + 1, 0);
+  t.blank.assign((size_t)n + 1, 0);
   for (int32_t k = 1; k <= n; k++) {
     std::string& s = t.text[(size_t)k];
     s = DeviceText(g_set.dvl, k, n);
     size_t cut = s.find_first_of(" \n");
     t.nameLen[(size_t)k] = (uint32_t)(cut == std::string::npos ? s.size() : cut);
+    t.blank[(size_t)k] = HasBlank(s.c_str()) ? 1 : 0;
   }
 }
 
@@ -417,11 +434,16 @@ void CountingOrder(std::vector<int32_t>& order, int32_t range, Key key) {
 template <class Key>
 void KeyOrder(std::vector<int32_t>& order, Key key) {
   if (order.empty()) return;
-  int64_t lo = key(order[0]), hi = lo;
+  int64_t lo = key(order[0]), hi = lo, last = lo;
+  int sorted = 1;  // the keys are in order already (the pins of a cell come so)
   for (int32_t p : order) {
-    lo = std::min<int64_t>(lo, key(p));
-    hi = std::max<int64_t>(hi, key(p));
+    int64_t v = key(p);
+    if (v < last) sorted = 0;
+    last = v;
+    lo = std::min<int64_t>(lo, v);
+    hi = std::max<int64_t>(hi, v);
   }
+  if (sorted) return;
   if (hi - lo < (int64_t)order.size() * 4 + 1024) {
     CountingOrder(order, (int32_t)(hi - lo + 1), [&](int32_t p) { return (int32_t)(key(p) - lo); });
     return;
@@ -496,15 +518,21 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
   if (instances == g_compile.instances) DevTextsBuild();
   std::string own;
   const std::string* text = &own;
-  if (k >= 1 && k <= instances && g_devTexts.instances == instances) text = &g_devTexts.text[(size_t)k];
-  else own = DeviceText(g_set.dvl, k, instances);
+  int blank;
+  if (k >= 1 && k <= instances && g_devTexts.instances == instances) {
+    text = &g_devTexts.text[(size_t)k];
+    blank = g_devTexts.blank[(size_t)k];
+  } else {
+    own = DeviceText(g_set.dvl, k, instances);
+    blank = HasBlank(own.c_str());
+  }
   if (place.rank < 2 && *text == "?") {
     // A line named "?" is no device to a simulator: the user hears of it.
     snprintf(buf, sizeof buf, "Device Cell %s at X=%.*g Y=%.*g has no Device Text", place.name, 9, Phys(place.x), 9,
              Phys(place.y));
     WarningCount(buf);
   }
-  BlankCheck("Device Text", text->c_str(), cell);
+  if (blank) BlankCheck("Device Text", text->c_str(), cell);
   static std::string line;  // kept between lines for its room
   line = *text;
   int column = (int)text->size();
@@ -520,9 +548,9 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
     if (!firstPin && d.seq == lastPin) continue;
     firstPin = 0;
     lastPin = d.seq;
-    const std::string& node = NameOf(d.node);
-    BlankCheck("Node Name", node.c_str(), cell);
-    LinePiece(line, column, ' ', node.data(), node.size(), 0);
+    const NameEntry& node = Named(d.node);
+    if (node.blank) BlankCheck("Node Name", node.name.c_str(), cell);
+    LinePiece(line, column, ' ', node.name.data(), node.name.size(), 0);
   }
   const char* param = ParamText(g_set.pml, k, instances);
   size_t paramLen;
@@ -803,6 +831,7 @@ void DeviceKeysForget() {
   g_devTexts.key.clear();
   g_devTexts.text.clear();
   g_devTexts.nameLen.clear();
+  g_devTexts.blank.clear();
   g_byInstStart.clear();
   g_byInst.clear();
   g_paramAlias.clear();
