@@ -68,6 +68,7 @@ struct NameMemo {
   std::string prefix;
   int prefixCut = 0;  // the prefix holds a ";": every virtual name is the prefix
   int prefixReady = 0;
+  int prefixBlank = 0;  // digits hold no blank: a virtual name has one when its prefix has
 };
 NameMemo g_names;
 
@@ -122,6 +123,7 @@ NameEntry& NamedNew(int32_t node) {
       size_t semi = m.prefix.find(';');
       m.prefixCut = semi != std::string::npos;
       if (m.prefixCut) m.prefix.resize(semi);
+      m.prefixBlank = HasBlank(m.prefix.c_str());
     }
     e.name = m.prefix;
     if (!m.prefixCut) {
@@ -138,7 +140,7 @@ NameEntry& NamedNew(int32_t node) {
       FoldInto(e.folded, e.name);
       break;
     }
-  e.blank = HasBlank(e.name.c_str());
+  e.blank = node < 0 ? m.prefixBlank : HasBlank(e.name.c_str());
   return e;
 }
 
@@ -194,41 +196,122 @@ void HeadSort(std::vector<std::pair<uint64_t, int32_t>>& v) {
   }
 }
 
-// Ranks of names: the order of the texts (folded, bytes unsigned) as
-// integers, equal texts sharing one, so the sorts and the grouping compare
-// numbers. rank[i] of texts[i]; returns the number of distinct texts.
+// The positions 0..n-1 in the order of their texts (folded, bytes
+// unsigned, as std::string compares them).
 template <class Text>
-int32_t RankTexts(size_t n, Text text, std::vector<int32_t>& rank) {
-  std::vector<std::pair<uint64_t, int32_t>> order(n);
-  for (size_t i = 0; i < n; i++) order[i] = {HeadKey(text(i)), (int32_t)i};
-  HeadSort(order);
+std::vector<int32_t> TextOrder(size_t n, Text text) {
+  std::vector<std::pair<uint64_t, int32_t>> keyed(n);
+  for (size_t i = 0; i < n; i++) keyed[i] = {HeadKey(text(i)), (int32_t)i};
+  HeadSort(keyed);
   // Names that share their first eight bytes are ordered by the rest.
   for (size_t i = 0; i < n;) {
     size_t j = i + 1;
-    while (j < n && order[j].first == order[i].first) j++;
+    while (j < n && keyed[j].first == keyed[i].first) j++;
     if (j - i > 1)
-      std::stable_sort(order.begin() + (long)i, order.begin() + (long)j,
+      std::stable_sort(keyed.begin() + (long)i, keyed.begin() + (long)j,
                        [&](const std::pair<uint64_t, int32_t>& a, const std::pair<uint64_t, int32_t>& b) {
                          return TailLess(text((size_t)a.second), text((size_t)b.second));
                        });
     i = j;
   }
-  rank.assign(n, 0);
+  std::vector<int32_t> order(n);
+  for (size_t i = 0; i < n; i++) order[i] = keyed[i].second;
+  return order;
+}
+
+// Ranks of names: the order of the texts as integers, equal texts sharing
+// one, so the sorts and the grouping compare numbers. rank[i] of the text
+// at i, from the positions in text order; differ(a, b) tells two positions
+// next to each other in that order apart. Returns the number of ranks.
+template <class Differ>
+int32_t RanksOfOrder(const std::vector<int32_t>& order, Differ differ, std::vector<int32_t>& rank) {
+  rank.assign(order.size(), 0);
   int32_t r = -1;
-  for (size_t i = 0; i < n; i++) {
-    if (i == 0 || order[i].first != order[i - 1].first ||
-        text((size_t)order[i].second) != text((size_t)order[i - 1].second))
-      r++;
-    rank[(size_t)order[i].second] = r;
+  for (size_t i = 0; i < order.size(); i++) {
+    if (i == 0 || differ(order[i - 1], order[i])) r++;
+    rank[(size_t)order[i]] = r;
   }
   return r + 1;
 }
 
+template <class Text>
+int32_t RankTexts(size_t n, Text text, std::vector<int32_t>& rank) {
+  std::vector<int32_t> order = TextOrder(n, text);
+  return RanksOfOrder(order, [&](int32_t a, int32_t b) { return text((size_t)a) != text((size_t)b); }, rank);
+}
+
+// The entries of the virtual numbers in name order, or empty when they
+// cannot be had without comparing names. A virtual name is the prefix and
+// the decimal digits of the magnitude, so the names sort as the digit
+// strings do: the magnitudes are walked in that (dictionary) order, 1, 10,
+// 100, ..., 11, ..., 2, ..., picking those present.
+std::vector<int32_t> VirtualOrder() {
+  NameMemo& m = g_names;
+  std::vector<int32_t> order;
+  if (!m.prefixReady || m.prefixCut) return order;
+  uint64_t top = 0, count = 0;
+  for (uint64_t v = 1; v < m.virt.size(); v++)
+    if (m.virt[v]) {
+      top = v;
+      count++;
+    }
+  if (count < 64 || top > 4 * count + 1024) return order;  // few or scattered: the sort serves
+  order.reserve(count);
+  uint64_t cur = 1;
+  for (uint64_t i = 0; i < top; i++) {
+    if (m.virt[cur]) order.push_back(m.virt[cur] - 1);
+    if (cur * 10 <= top) {
+      cur *= 10;
+    } else {
+      if (cur >= top) cur /= 10;
+      cur++;
+      while (cur % 10 == 0) cur /= 10;
+    }
+  }
+  return order;
+}
+
 void RanksBuild() {
   NameMemo& m = g_names;
+  size_t n = m.entries.size();
+  auto folded = [&](int32_t i) -> const std::string& { return m.entries[(size_t)i].Folded(); };
+  std::vector<int32_t> virt = VirtualOrder();
+  std::vector<int32_t> order;
+  std::vector<char> isVirt;
+  if (virt.empty()) {
+    order = TextOrder(n, [&](size_t i) -> const std::string& { return folded((int32_t)i); });
+  } else {
+    // The other names (real, symbol, unknown) are sorted and put in among
+    // the virtual ones, each after the virtual names below it.
+    isVirt.assign(n, 0);
+    for (int32_t e : virt) isVirt[(size_t)e] = 1;
+    std::vector<int32_t> rest;
+    for (size_t i = 0; i < n; i++)
+      if (!isVirt[i]) rest.push_back((int32_t)i);
+    std::vector<int32_t> restOrder =
+        TextOrder(rest.size(), [&](size_t i) -> const std::string& { return folded(rest[i]); });
+    order.reserve(n);
+    auto at = virt.begin();
+    for (int32_t k : restOrder) {
+      const std::string& name = folded(rest[(size_t)k]);
+      auto to = std::lower_bound(at, virt.end(), name,
+                                 [&](int32_t e, const std::string& s) { return folded(e) < s; });
+      order.insert(order.end(), at, to);
+      at = to;
+      order.push_back(rest[(size_t)k]);
+    }
+    order.insert(order.end(), at, virt.end());
+  }
   std::vector<int32_t> rank;
-  m.rankCount = RankTexts(m.entries.size(), [&](size_t i) -> const std::string& { return m.entries[i].Folded(); }, rank);
-  for (size_t i = 0; i < m.entries.size(); i++) m.entries[i].rank = rank[i];
+  m.rankCount = RanksOfOrder(
+      order,
+      [&](int32_t a, int32_t b) {
+        // Two virtual numbers never share a name.
+        if (!isVirt.empty() && isVirt[(size_t)a] && isVirt[(size_t)b]) return true;
+        return folded(a) != folded(b);
+      },
+      rank);
+  for (size_t i = 0; i < n; i++) m.entries[i].rank = rank[i];
   m.ranked = 1;
 }
 
