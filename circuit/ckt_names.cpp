@@ -728,7 +728,32 @@ void RealSameNames() {
   });
 }
 
+namespace {
+// The magnitude of a virtual node a name would be (prefix, then 1 to 6
+// digits not starting with 0, case ignored); 0 for none.
+long VirtualNameNumber(const char* name, const char* prefix, size_t pl) {
+  if (strncasecmp(name, prefix, pl) != 0) return 0;
+  const char* d = name + pl;
+  if (!*d || *d == '0' || strspn(d, "0123456789") != strlen(d) || strlen(d) > 6) return 0;
+  return atol(d);
+}
+}  // namespace
+
 void VirtualNameClash() {
+  const char* prefix = g_set.val[GRP_MAIN][S_VNP];
+  size_t pl = strlen(prefix);
+  // A real number is a text's or a symbol's (any other is named "?"). When
+  // none of those is named like a virtual node, which is usual, no clash
+  // can be and the objects need not be walked; the texts are asked first
+  // only while they are fewer than the boxes.
+  if (g_store->np < g_store->nb) {
+    int possible = 0;
+    for (int32_t t = 1; t <= g_store->np && !possible; t++)
+      possible = PathIsText(t) && VirtualNameNumber(NodeName(t), prefix, pl) != 0;
+    for (int32_t j = 1; j <= g_nodes.symCount && !possible; j++)
+      possible = VirtualNameNumber(NodeName(CKT_SYMBOL_BASE | j), prefix, pl) != 0;
+    if (!possible) return;
+  }
   // The distinct real numbers in ascending order: text numbers marked in a
   // table, any larger ones sorted after them.
   std::vector<char> realMark((size_t)std::max<int32_t>(g_store->np, 0) + 1, 0);
@@ -751,14 +776,10 @@ void VirtualNameClash() {
   for (size_t n = 1; n < realMark.size(); n++)
     if (realMark[n]) real.push_back((int32_t)n);
   real.insert(real.end(), beyond.begin(), beyond.end());
-  const char* prefix = g_set.val[GRP_MAIN][S_VNP];
-  size_t pl = strlen(prefix);
   for (int32_t n : real) {
     const char* name = NodeName(n);
-    if (strncasecmp(name, prefix, pl) != 0) continue;
-    const char* d = name + pl;
-    if (!*d || *d == '0' || strspn(d, "0123456789") != strlen(d) || strlen(d) > 6) continue;
-    long v = atol(d);
+    long v = VirtualNameNumber(name, prefix, pl);
+    if (v == 0) continue;
     if ((size_t)v < virt.size() && virt[(size_t)v]) {
       char msg[300];
       snprintf(msg, sizeof msg, "Cell %s has Real Node Text \"%s\" Equal to the Name of a Virtual Node ",

@@ -158,21 +158,41 @@ inline NameEntry& Named(int32_t node) {
 }
 const std::string& NameOf(int32_t node) { return Named(node).name; }
 
+// A byte of a name as the sorts see it; with Fold, capitals as small
+// letters (texts not folded beforehand).
+template <bool Fold>
+unsigned char SortByte(char c) {
+  return (unsigned char)(Fold && c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
 // The first eight bytes of a folded name as a number in byte order, so most
 // comparisons of the rank sort are one integer comparison. A shorter name
 // is padded with zero bytes, which no name holds.
+template <bool Fold = false>
 uint64_t HeadKey(const std::string& s) {
   uint64_t k = 0;
-  for (size_t i = 0; i < 8; i++) k = (k << 8) | (i < s.size() ? (unsigned char)s[i] : 0u);
+  for (size_t i = 0; i < 8; i++) k = (k << 8) | (i < s.size() ? SortByte<Fold>(s[i]) : 0u);
   return k;
 }
 
 // Byte order of the rest of two names whose first eight bytes are equal.
+template <bool Fold = false>
 bool TailLess(const std::string& a, const std::string& b) {
   if (a.size() <= 8 || b.size() <= 8) return a.size() < b.size();
-  size_t n = std::min(a.size(), b.size()) - 8;
-  int c = memcmp(a.data() + 8, b.data() + 8, n);
-  return c != 0 ? c < 0 : a.size() < b.size();
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 8; i < n; i++) {
+    unsigned char x = SortByte<Fold>(a[i]), y = SortByte<Fold>(b[i]);
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
+template <bool Fold>
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); i++)
+    if (SortByte<Fold>(a[i]) != SortByte<Fold>(b[i])) return false;
+  return true;
 }
 
 // Sorts by the head keys, a byte at a time from the last (a counting pass
@@ -198,10 +218,10 @@ void HeadSort(std::vector<std::pair<uint64_t, int32_t>>& v) {
 
 // The positions 0..n-1 in the order of their texts (folded, bytes
 // unsigned, as std::string compares them).
-template <class Text>
+template <bool Fold = false, class Text>
 std::vector<int32_t> TextOrder(size_t n, Text text) {
   std::vector<std::pair<uint64_t, int32_t>> keyed(n);
-  for (size_t i = 0; i < n; i++) keyed[i] = {HeadKey(text(i)), (int32_t)i};
+  for (size_t i = 0; i < n; i++) keyed[i] = {HeadKey<Fold>(text(i)), (int32_t)i};
   HeadSort(keyed);
   // Names that share their first eight bytes are ordered by the rest.
   for (size_t i = 0; i < n;) {
@@ -210,7 +230,7 @@ std::vector<int32_t> TextOrder(size_t n, Text text) {
     if (j - i > 1)
       std::stable_sort(keyed.begin() + (long)i, keyed.begin() + (long)j,
                        [&](const std::pair<uint64_t, int32_t>& a, const std::pair<uint64_t, int32_t>& b) {
-                         return TailLess(text((size_t)a.second), text((size_t)b.second));
+                         return TailLess<Fold>(text((size_t)a.second), text((size_t)b.second));
                        });
     i = j;
   }
@@ -232,12 +252,6 @@ int32_t RanksOfOrder(const std::vector<int32_t>& order, Differ differ, std::vect
     rank[(size_t)order[i]] = r;
   }
   return r + 1;
-}
-
-template <class Text>
-int32_t RankTexts(size_t n, Text text, std::vector<int32_t>& rank) {
-  std::vector<int32_t> order = TextOrder(n, text);
-  return RanksOfOrder(order, [&](int32_t a, int32_t b) { return text((size_t)a) != text((size_t)b); }, rank);
 }
 
 // The entries of the virtual numbers in name order, or empty when they
@@ -377,9 +391,11 @@ void DevKeysBuild() {
   DevTexts& t = g_devTexts;
   if (t.keyed) return;
   t.keyed = 1;
-  std::vector<std::string> folded(t.text.size());
-  for (size_t k = 0; k < t.text.size(); k++) FoldInto(folded[k], t.text[k]);
-  RankTexts(folded.size(), [&](size_t i) -> const std::string& { return folded[i]; }, t.key);
+  // Ordered as folded texts, folding byte by byte as they are compared.
+  std::vector<int32_t> order =
+      TextOrder<true>(t.text.size(), [&](size_t i) -> const std::string& { return t.text[i]; });
+  RanksOfOrder(
+      order, [&](int32_t a, int32_t b) { return !SameText<true>(t.text[(size_t)a], t.text[(size_t)b]); }, t.key);
   t.key[0] = -1;  // no instance
 }
 
@@ -469,9 +485,15 @@ std::string ParamResolved(const char* param) {
 // a cell share one.
 std::unordered_map<std::string, std::string> g_paramAlias;
 
+const std::string* g_lastAlias = nullptr;  // the alias asked for last, and its text
+std::string g_lastParam;
+
 const std::string& ParamAlias(const char* param) {
+  if (g_lastAlias && g_lastParam == param) return *g_lastAlias;
   auto it = g_paramAlias.find(param);
   if (it == g_paramAlias.end()) it = g_paramAlias.emplace(param, ParamResolved(param)).first;
+  g_lastParam = param;
+  g_lastAlias = &it->second;  // elements of the map stay where they are
   return it->second;
 }
 
@@ -650,7 +672,7 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
     paramLen = strlen(param);
   }
   LinePiece(line, column, ' ', param, paramLen, '\n');
-  CktPrint(line.c_str());
+  if (!g_compile.scriptPass && g_compile.cir) fwrite(line.data(), 1, line.size(), g_compile.cir);  // as CktPrint
   g_compile.column = column;
   g_compile.lines++;
 }
@@ -834,8 +856,17 @@ void NodWrite(int32_t cell) {
   int len = 0;
   DevTextsBuild();
   const DevTexts& dt = g_devTexts;
-  std::string out;
-  out.reserve((size_t)g_nodes.devCount * 16);
+  // The block is put together in one buffer, written at once; each piece
+  // makes room for itself first.
+  std::vector<char> out((size_t)g_nodes.devCount * 24 + 64);
+  size_t pos = 0;
+  auto room = [&](size_t n) {
+    if (pos + n > out.size()) out.resize(std::max(out.size() * 2, pos + n));
+  };
+  auto put = [&](const char* s, size_t n) {
+    memcpy(out.data() + pos, s, n);
+    pos += n;
+  };
   char num[24];
   char* end = num + sizeof num;
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
@@ -847,16 +878,18 @@ void NodWrite(int32_t cell) {
       started = 1;
       prev = folded;
       int32_t seq = (size_t)folded < hasSeq.size() && hasSeq[(size_t)folded] ? seqOf[(size_t)folded] : 0;
-      out += '\n';
-      out += node.name;
-      out += ':';
       char* at = DigitsBefore(end, (uint64_t)(seq < 0 ? -(int64_t)seq : seq));
       if (seq < 0) *--at = '-';
-      out.append(at, (size_t)(end - at));
-      out += '\n';
+      room(node.name.size() + (size_t)(end - at) + 3);
+      put("\n", 1);
+      put(node.name.data(), node.name.size());
+      put(":", 1);
+      put(at, (size_t)(end - at));
+      put("\n", 1);
       len = 0;
     } else if (len >= 101) {
-      out += '\n';
+      room(1);
+      put("\n", 1);
       len = 0;
     }
     const char* dev = "?";
@@ -868,14 +901,15 @@ void NodWrite(int32_t cell) {
     char* at = DigitsBefore(end, (uint64_t)(d.seq < 0 ? -(int64_t)d.seq : d.seq));
     if (d.seq < 0) *--at = '-';
     size_t numLen = (size_t)(end - at);
-    out += ' ';
-    out.append(dev, devLen);
-    out += '.';
-    out.append(at, numLen);
-    out += ' ';
+    room(devLen + numLen + 3);
+    put(" ", 1);
+    put(dev, devLen);
+    put(".", 1);
+    put(at, numLen);
+    put(" ", 1);
     len += (int)(devLen + numLen + 3);
   }
-  fwrite(out.data(), 1, out.size(), f);
+  fwrite(out.data(), 1, pos, f);
   // Every block is closed, also one of fewer than two entries: the readers
   // take "::" as its end.
   fputs("\n::\n", f);
@@ -918,6 +952,7 @@ void DeviceKeysForget() {
   g_byInstStart.clear();
   g_byInst.clear();
   g_paramAlias.clear();
+  g_lastAlias = nullptr;
 }
 
 void ByInstanceBuild() { ByInstBuild(); }
