@@ -1,6 +1,8 @@
 // Device and parameter texts of placed instances, and the parameter alias
 // file.
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -57,6 +59,93 @@ int Encloses(const InstBox& j, const InstBox& k) {
   return j.left < k.left && j.right > k.right && j.bottom < k.bottom && j.top > k.top;
 }
 
+uint64_t PointKey(int32_t x, int32_t y) { return ((uint64_t)(uint32_t)x << 32) | (uint32_t)y; }
+
+// The instances a text can concern: those whose area holds its point
+// (edges included) and those placed at it, found through a grid over the
+// instances' areas and a map of their origins instead of a look at every
+// instance for every text. An instance spanning many cells of the grid is
+// kept in a list asked for every point.
+struct InstIndex {
+  int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
+  int64_t gx = 1, gy = 1;
+  std::vector<int32_t> head, items, big;  // cells in rows: CSR offsets and instances
+  std::unordered_map<uint64_t, std::vector<int32_t>> origin;
+
+  // Cells lo..hi of one axis (lo >= start, so both are >= 0).
+  static void Range(int64_t lo, int64_t hi, int64_t start, int64_t size, int64_t* a, int64_t* b) {
+    *a = (lo - start) / size;
+    *b = (hi - start) / size;
+  }
+
+  void Build(const std::vector<InstBox>& inst) {
+    int32_t n = (int32_t)inst.size() - 1;
+    int64_t l = INT64_MAX, b = INT64_MAX, r = INT64_MIN, t = INT64_MIN;
+    for (int32_t j = 1; j <= n; j++) {
+      const InstBox& i = inst[(size_t)j];
+      l = std::min<int64_t>(l, i.left);
+      b = std::min<int64_t>(b, i.bottom);
+      r = std::max<int64_t>(r, i.right);
+      t = std::max<int64_t>(t, i.top);
+      origin[PointKey(i.x, i.y)].push_back(j);
+    }
+    int64_t side = 1;
+    while (side * side < n && side < 1024) side *= 2;
+    gx = gy = side;
+    x0 = l;
+    y0 = b;
+    cw = (r - l) / gx + 1;
+    ch = (t - b) / gy + 1;
+    head.assign((size_t)(gx * gy + 1), 0);
+    std::vector<int32_t> fill;
+    for (int pass = 0; pass < 2; pass++) {
+      for (int32_t j = 1; j <= n; j++) {
+        const InstBox& i = inst[(size_t)j];
+        if (i.left > i.right || i.bottom > i.top) continue;  // holds no point
+        int64_t ax, bx, ay, by;
+        Range(i.left, i.right, x0, cw, &ax, &bx);
+        Range(i.bottom, i.top, y0, ch, &ay, &by);
+        if ((bx - ax + 1) * (by - ay + 1) > 16) {
+          if (pass == 0) big.push_back(j);
+          continue;
+        }
+        for (int64_t cy = ay; cy <= by; cy++)
+          for (int64_t cx = ax; cx <= bx; cx++) {
+            size_t c = (size_t)(cy * gx + cx);
+            if (pass == 0) head[c + 1]++;
+            else items[(size_t)fill[c]++] = j;
+          }
+      }
+      if (pass == 0) {
+        for (size_t c = 1; c < head.size(); c++) head[c] += head[c - 1];
+        items.assign((size_t)head.back(), 0);
+        fill.assign(head.begin(), head.end() - 1);
+      }
+    }
+  }
+
+  // The instances to look at for a point, ascending.
+  void At(int32_t x, int32_t y, std::vector<int32_t>& out) const {
+    out.clear();
+    int64_t cx = (int64_t)x - x0, cy = (int64_t)y - y0;
+    if (cx >= 0 && cy >= 0 && cx / cw < gx && cy / ch < gy) {
+      size_t c = (size_t)((cy / ch) * gx + cx / cw);
+      out.insert(out.end(), items.begin() + head[c], items.begin() + head[c + 1]);
+    }
+    out.insert(out.end(), big.begin(), big.end());
+    auto o = origin.find(PointKey(x, y));
+    if (o != origin.end()) out.insert(out.end(), o->second.begin(), o->second.end());
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+  }
+
+  // The instances placed at a point, ascending; null for none.
+  const std::vector<int32_t>* PlacedAt(int32_t x, int32_t y) const {
+    auto o = origin.find(PointKey(x, y));
+    return o == origin.end() ? nullptr : &o->second;
+  }
+};
+
 // Which instance (or the cell itself, index 0) owns each text of the layer.
 // A text inside k belongs to k unless it lies strictly inside another
 // instance placed after the last one that strictly encloses k; a text on an
@@ -82,7 +171,12 @@ void Build(TextCache& c, int layer, int32_t instances) {
     int32_t flags = g_store->cells[p.cell].flags;
     b.flagged = (flags & (CELL_SYMBOL | CELL_DEVICE_NO_CONN | CELL_UPPER_NO_CONN)) ? 1 : 0;
   }
-  std::vector<int32_t> strict, cand;
+  // Many instances: an index tells the few each text can concern.
+  const int32_t kIndexFrom = 32;
+  InstIndex index;
+  if (instances >= kIndexFrom) index.Build(c.inst);
+  std::vector<int32_t> strict, cand, near, all;
+  for (int32_t j = 1; j < kIndexFrom && j <= instances; j++) all.push_back(j);
   for (int32_t t = 1; t <= g_store->np; t++) {
     if (t % 1000 == 0 && CktStopped()) return;
     int32_t x, y;
@@ -90,7 +184,8 @@ void Build(TextCache& c, int layer, int32_t instances) {
     strict.clear();
     cand.clear();
     int outsideAll = 1;
-    for (int32_t j = 1; j <= instances; j++) {
+    if (instances >= kIndexFrom) index.At(x, y, near);
+    for (int32_t j : instances >= kIndexFrom ? near : all) {
       const InstBox& b = c.inst[(size_t)j];
       if (InsideIncl(b, x, y) || (b.x == x && b.y == y)) cand.push_back(j);
       if (!b.flagged && InsideStrict(b, x, y)) {
@@ -111,11 +206,15 @@ void Build(TextCache& c, int layer, int32_t instances) {
           if (j != k && j > lastEncl && !Encloses(c.inst[(size_t)j], bk)) take = 0;
       }
       if (bk.x == x && bk.y == y) take = 1;
-      if (take)
-        for (int32_t j = 1; j <= instances && take; j++) {
+      // Another instance placed at the same point takes it from k.
+      if (take) {
+        const std::vector<int32_t>* placed = instances >= kIndexFrom ? index.PlacedAt(x, y) : &all;
+        for (size_t i = 0; placed && i < placed->size() && take; i++) {
+          int32_t j = (*placed)[i];
           const InstBox& bj = c.inst[(size_t)j];
           if (j != k && !bj.flagged && bj.x == x && bj.y == y) take = 0;
         }
+      }
       if (take) c.chosen[(size_t)k].push_back(t);
     }
   }
