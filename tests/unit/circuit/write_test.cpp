@@ -168,4 +168,47 @@ TEST(CktWrite, FinalChecksRenumber) {
   g_nodes.symCount = 0;
 }
 
+// Which placement a device text belongs to, the same whether the
+// placements are few (each looked at) or many (found through an index):
+// padding placements far away change nothing, one placed at the text's own
+// point takes it from the others.
+TEST(CktWrite, DeviceTextOwnerWithManyPlacements) {
+  struct Case {
+    const char* what;
+    int32_t x, y;
+    const char* texts[4];  // of instances 1..3 and of the cell itself
+    bool shareOrigin;      // a padding placement sits at the text's point
+  } cases[] = {
+      {"inside one instance", 5, 5, {"T", "?", "?", ""}, false},
+      {"on an edge of one", 0, 8, {"T", "?", "?", "T"}, false},
+      {"inside two that overlap", 12, 5, {"?", "?", "?", ""}, false},
+      {"on an origin on a neighbour's edge", 10, 0, {"?", "T", "?", "T"}, false},
+      {"on an origin shared by another placement", 10, 0, {"?", "?", "?", "T"}, true},
+      {"outside all", 100, 100, {"?", "?", "?", "T"}, false},
+      {"inside one enclosed by a big one", 45, 5, {"?", "?", "T", ""}, false},
+  };
+  for (const Case& k : cases)
+    for (int padding : {0, 40}) {
+      SCOPED_TRACE(std::string(k.what) + " padding " + std::to_string(padding));
+      Engine e;
+      CellTableAdd("DEV", 1, 0, 0, 15, 10, 0, 0, 0, 0);
+      CellTableAdd("BIG", 1, 0, 0, 60, 30, 0, 0, 0, 0);
+      CellTableAdd("TOP", 2, 0, 0, 200, 200, 0, 0, 0, 4 + padding);
+      TlcMakeC(0, "DEV", 0, 0, 0, 0);     // 0..15 x 0..10
+      TlcMakeC(0, "DEV", 0, 10, 0, 0);    // 10..25: overlaps the first
+      TlcMakeC(0, "DEV", 0, 40, 0, 0);    // 40..55 x 0..10, inside the fourth
+      TlcMakeC(0, "BIG", 0, 30, -10, 0);  // 30..90 x -10..20
+      for (int i = 0; i < padding; i++) {
+        bool here = k.shareOrigin && i == padding / 2;
+        TlcMakeC(0, "DEV", 0, here ? k.x : 5000 + 40 * (i % 8), here ? k.y : 5000 + 40 * (i / 8), 0);
+      }
+      Text(L_NODE, k.x, k.y, "T");
+      DeviceTextsForget();
+      int32_t n = 4 + padding;
+      if (k.shareOrigin && padding == 0) continue;  // needs the padding placement
+      for (int i = 1; i <= 3; i++) EXPECT_STREQ(DeviceText(L_NODE, i, n), k.texts[i - 1]) << i;
+      EXPECT_STREQ(DeviceText(L_NODE, 0, n), k.texts[3]);
+    }
+}
+
 }  // namespace
