@@ -2,7 +2,7 @@
 // file.
 #include <algorithm>
 #include <cctype>
-#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
