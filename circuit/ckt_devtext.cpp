@@ -70,81 +70,82 @@ struct InstIndex {
   int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
   int64_t gx = 1, gy = 1;
   std::vector<int32_t> head, items, big;  // cells in rows: CSR offsets and instances
-  std::unordered_map<uint64_t, std::vector<int32_t>> origin;
+  std::vector<std::pair<uint64_t, int32_t>> origin;  // (point, instance), sorted
+};
 
-  // Cells lo..hi of one axis (lo >= start, so both are >= 0).
-  static void Range(int64_t lo, int64_t hi, int64_t start, int64_t size, int64_t* a, int64_t* b) {
-    *a = (lo - start) / size;
-    *b = (hi - start) / size;
+// Cells lo..hi of one axis (lo >= start, so both are >= 0).
+void CellSpan(int64_t lo, int64_t hi, int64_t start, int64_t size, int64_t* a, int64_t* b) {
+  *a = (lo - start) / size;
+  *b = (hi - start) / size;
+}
+
+void InstIndexBuild(InstIndex& x, const std::vector<InstBox>& inst) {
+  int32_t n = (int32_t)inst.size() - 1;
+  int64_t l = INT64_MAX, b = INT64_MAX, r = INT64_MIN, t = INT64_MIN;
+  for (int32_t j = 1; j <= n; j++) {
+    const InstBox& i = inst[(size_t)j];
+    l = std::min<int64_t>(l, i.left);
+    b = std::min<int64_t>(b, i.bottom);
+    r = std::max<int64_t>(r, i.right);
+    t = std::max<int64_t>(t, i.top);
+    x.origin.emplace_back(PointKey(i.x, i.y), j);
   }
-
-  void Build(const std::vector<InstBox>& inst) {
-    int32_t n = (int32_t)inst.size() - 1;
-    int64_t l = INT64_MAX, b = INT64_MAX, r = INT64_MIN, t = INT64_MIN;
+  std::sort(x.origin.begin(), x.origin.end());
+  int64_t side = 1;
+  while (side * side < n && side < 1024) side *= 2;
+  x.gx = x.gy = side;
+  x.x0 = l;
+  x.y0 = b;
+  x.cw = (r - l) / x.gx + 1;
+  x.ch = (t - b) / x.gy + 1;
+  x.head.assign((size_t)(x.gx * x.gy + 1), 0);
+  std::vector<int32_t> fill;
+  for (int pass = 0; pass < 2; pass++) {
     for (int32_t j = 1; j <= n; j++) {
       const InstBox& i = inst[(size_t)j];
-      l = std::min<int64_t>(l, i.left);
-      b = std::min<int64_t>(b, i.bottom);
-      r = std::max<int64_t>(r, i.right);
-      t = std::max<int64_t>(t, i.top);
-      origin[PointKey(i.x, i.y)].push_back(j);
-    }
-    int64_t side = 1;
-    while (side * side < n && side < 1024) side *= 2;
-    gx = gy = side;
-    x0 = l;
-    y0 = b;
-    cw = (r - l) / gx + 1;
-    ch = (t - b) / gy + 1;
-    head.assign((size_t)(gx * gy + 1), 0);
-    std::vector<int32_t> fill;
-    for (int pass = 0; pass < 2; pass++) {
-      for (int32_t j = 1; j <= n; j++) {
-        const InstBox& i = inst[(size_t)j];
-        if (i.left > i.right || i.bottom > i.top) continue;  // holds no point
-        int64_t ax, bx, ay, by;
-        Range(i.left, i.right, x0, cw, &ax, &bx);
-        Range(i.bottom, i.top, y0, ch, &ay, &by);
-        if ((bx - ax + 1) * (by - ay + 1) > 16) {
-          if (pass == 0) big.push_back(j);
-          continue;
+      if (i.left > i.right || i.bottom > i.top) continue;  // holds no point
+      int64_t ax, bx, ay, by;
+      CellSpan(i.left, i.right, x.x0, x.cw, &ax, &bx);
+      CellSpan(i.bottom, i.top, x.y0, x.ch, &ay, &by);
+      if ((bx - ax + 1) * (by - ay + 1) > 16) {
+        if (pass == 0) x.big.push_back(j);
+        continue;
+      }
+      for (int64_t cy = ay; cy <= by; cy++)
+        for (int64_t cx = ax; cx <= bx; cx++) {
+          size_t c = (size_t)(cy * x.gx + cx);
+          if (pass == 0) x.head[c + 1]++;
+          else x.items[(size_t)fill[c]++] = j;
         }
-        for (int64_t cy = ay; cy <= by; cy++)
-          for (int64_t cx = ax; cx <= bx; cx++) {
-            size_t c = (size_t)(cy * gx + cx);
-            if (pass == 0) head[c + 1]++;
-            else items[(size_t)fill[c]++] = j;
-          }
-      }
-      if (pass == 0) {
-        for (size_t c = 1; c < head.size(); c++) head[c] += head[c - 1];
-        items.assign((size_t)head.back(), 0);
-        fill.assign(head.begin(), head.end() - 1);
-      }
+    }
+    if (pass == 0) {
+      for (size_t c = 1; c < x.head.size(); c++) x.head[c] += x.head[c - 1];
+      x.items.assign((size_t)x.head.back(), 0);
+      fill.assign(x.head.begin(), x.head.end() - 1);
     }
   }
+}
 
-  // The instances to look at for a point, ascending.
-  void At(int32_t x, int32_t y, std::vector<int32_t>& out) const {
-    out.clear();
-    int64_t cx = (int64_t)x - x0, cy = (int64_t)y - y0;
-    if (cx >= 0 && cy >= 0 && cx / cw < gx && cy / ch < gy) {
-      size_t c = (size_t)((cy / ch) * gx + cx / cw);
-      out.insert(out.end(), items.begin() + head[c], items.begin() + head[c + 1]);
-    }
-    out.insert(out.end(), big.begin(), big.end());
-    auto o = origin.find(PointKey(x, y));
-    if (o != origin.end()) out.insert(out.end(), o->second.begin(), o->second.end());
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
-  }
+// Appends the instances placed at a point, ascending.
+void InstIndexPlacedAt(const InstIndex& x, int32_t px, int32_t py, std::vector<int32_t>& out) {
+  uint64_t key = PointKey(px, py);
+  auto o = std::lower_bound(x.origin.begin(), x.origin.end(), std::make_pair(key, (int32_t)0));
+  for (; o != x.origin.end() && o->first == key; ++o) out.push_back(o->second);
+}
 
-  // The instances placed at a point, ascending; null for none.
-  const std::vector<int32_t>* PlacedAt(int32_t x, int32_t y) const {
-    auto o = origin.find(PointKey(x, y));
-    return o == origin.end() ? nullptr : &o->second;
+// The instances to look at for a point, ascending.
+void InstIndexAt(const InstIndex& x, int32_t px, int32_t py, std::vector<int32_t>& out) {
+  out.clear();
+  int64_t cx = (int64_t)px - x.x0, cy = (int64_t)py - x.y0;
+  if (cx >= 0 && cy >= 0 && cx / x.cw < x.gx && cy / x.ch < x.gy) {
+    size_t c = (size_t)((cy / x.ch) * x.gx + cx / x.cw);
+    out.insert(out.end(), x.items.begin() + x.head[c], x.items.begin() + x.head[c + 1]);
   }
-};
+  out.insert(out.end(), x.big.begin(), x.big.end());
+  InstIndexPlacedAt(x, px, py, out);
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+}
 
 // Which instance (or the cell itself, index 0) owns each text of the layer.
 // A text inside k belongs to k unless it lies strictly inside another
@@ -172,10 +173,12 @@ void Build(TextCache& c, int layer, int32_t instances) {
     b.flagged = (flags & (CELL_SYMBOL | CELL_DEVICE_NO_CONN | CELL_UPPER_NO_CONN)) ? 1 : 0;
   }
   // Many instances: an index tells the few each text can concern.
+  // Many instances: an index, made when the first text of the layer
+  // comes, tells the few each text can concern.
   const int32_t kIndexFrom = 32;
   InstIndex index;
-  if (instances >= kIndexFrom) index.Build(c.inst);
-  std::vector<int32_t> strict, cand, near, all;
+  int indexed = 0;
+  std::vector<int32_t> strict, cand, near, all, placed;
   for (int32_t j = 1; j < kIndexFrom && j <= instances; j++) all.push_back(j);
   for (int32_t t = 1; t <= g_store->np; t++) {
     if (t % 1000 == 0 && CktStopped()) return;
@@ -184,7 +187,11 @@ void Build(TextCache& c, int layer, int32_t instances) {
     strict.clear();
     cand.clear();
     int outsideAll = 1;
-    if (instances >= kIndexFrom) index.At(x, y, near);
+    if (instances >= kIndexFrom && !indexed) {
+      InstIndexBuild(index, c.inst);
+      indexed = 1;
+    }
+    if (instances >= kIndexFrom) InstIndexAt(index, x, y, near);
     for (int32_t j : instances >= kIndexFrom ? near : all) {
       const InstBox& b = c.inst[(size_t)j];
       if (InsideIncl(b, x, y) || (b.x == x && b.y == y)) cand.push_back(j);
@@ -208,9 +215,11 @@ void Build(TextCache& c, int layer, int32_t instances) {
       if (bk.x == x && bk.y == y) take = 1;
       // Another instance placed at the same point takes it from k.
       if (take) {
-        const std::vector<int32_t>* placed = instances >= kIndexFrom ? index.PlacedAt(x, y) : &all;
-        for (size_t i = 0; placed && i < placed->size() && take; i++) {
-          int32_t j = (*placed)[i];
+        placed.clear();
+        if (instances >= kIndexFrom) InstIndexPlacedAt(index, x, y, placed);
+        const std::vector<int32_t>& at = instances >= kIndexFrom ? placed : all;
+        for (size_t i = 0; i < at.size() && take; i++) {
+          int32_t j = at[i];
           const InstBox& bj = c.inst[(size_t)j];
           if (j != k && !bj.flagged && bj.x == x && bj.y == y) take = 0;
         }

@@ -216,14 +216,16 @@ namespace {
 // Whether a layer is a conductor, asked once per layer in a run of point
 // operations (the trace table is searched for every ask otherwise).
 struct ConductorMemo {
-  int8_t known[512];
-  ConductorMemo() { memset(known, -1, sizeof known); }
-  int Is(int layer) {
-    int8_t& k = known[layer & 0x1ff];
-    if (k < 0) k = ConductorLayer(layer) ? 1 : 0;
-    return k;
-  }
+  int8_t known[512];  // -1 not asked yet
 };
+
+void ConductorMemoReset(ConductorMemo& m) { memset(m.known, -1, sizeof m.known); }
+
+int ConductorKnown(ConductorMemo& m, int layer) {
+  int8_t& k = m.known[layer & 0x1ff];
+  if (k < 0) k = ConductorLayer(layer) ? 1 : 0;
+  return k;
+}
 
 void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t y, int32_t k, ConductorMemo& cond) {
   for (int32_t i : boxes) {
@@ -233,7 +235,7 @@ void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t 
     // A box holds the point when its closed area does and it has an area:
     // what loading its outline clipped to the point would tell.
     if (!(b->left <= x && x <= b->right && b->bottom <= y && y <= b->top)) continue;
-    if (!cond.Is(b->layer)) continue;
+    if (!ConductorKnown(cond, b->layer)) continue;
     if (b->right <= b->left || b->top <= b->bottom) continue;
     if (mode == 0 && (HiddenLayer(b->layer) || !SuffixFitsBox(k, i))) continue;
     PointHit(mode, k, &b->node, b->layer & 0x1ff);
@@ -245,7 +247,7 @@ void AreaPathsAmong(const std::vector<int32_t>& paths, int mode, int32_t x, int3
     if (CktStopped()) return;
     CktPath* p = PathRec(i);
     if (!p) return;
-    if (p->word < 0 || !cond.Is(p->word)) continue;
+    if (p->word < 0 || !ConductorKnown(cond, p->word)) continue;
     SetPoint(x, y);
     if (!LoadPathOutline(i, 1, 1, 0)) continue;
     if (mode == 0 && (HiddenLayer(p->word) || !SuffixFitsPath(k, i))) continue;
@@ -264,6 +266,7 @@ void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
   static std::vector<int32_t> boxes, paths;
   PointCandidates(x, y, mode == 3, boxes, paths);
   ConductorMemo cond;
+  ConductorMemoReset(cond);
   BoxesAmong(boxes, mode, x, y, k, cond);
 }
 
@@ -271,6 +274,7 @@ void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
   static std::vector<int32_t> boxes, paths;
   PointCandidates(x, y, mode == 3, boxes, paths);
   ConductorMemo cond;
+  ConductorMemoReset(cond);
   AreaPathsAmong(paths, mode, x, y, k, cond);
 }
 
@@ -510,6 +514,7 @@ void PassBack() {
   StatusLine2("Passing Node Names back to Open or Virtual Connectors ", 1);
   static std::vector<int32_t> boxes, paths;
   ConductorMemo cond;
+  ConductorMemoReset(cond);
   for (int32_t e = 0; e < g_nodes.devCount && !CktStopped(); e++) {
     CktDevice& d = g_nodes.dev[e];
     if (d.node > 0) continue;
@@ -612,12 +617,12 @@ void EachObjectNode(F f) {
 struct NumberTable {
   std::vector<int32_t> dense;
   std::unordered_map<int32_t, int32_t> other;
-  explicit NumberTable(size_t size) : dense(size + 1, 0) {}
-  int32_t& operator[](int32_t n) {
-    if (n >= 0 && (size_t)n < dense.size()) return dense[(size_t)n];
-    return other[n];
-  }
 };
+
+int32_t& NumberAt(NumberTable& t, int32_t n) {
+  if (n >= 0 && (size_t)n < t.dense.size()) return t.dense[(size_t)n];
+  return t.other[n];
+}
 }  // namespace
 
 int32_t LargestNodeBelow(int32_t limit) {
@@ -711,20 +716,21 @@ void VirtualCondense() {
 void RealSameNames() {
   StatusLine2("Correcting Real Node Same Names", 0);
   AbortPoll(10);
-  NumberTable to((size_t)std::max<int32_t>(g_store->np, 0));
+  NumberTable to;
+  to.dense.assign((size_t)std::max<int32_t>(g_store->np, 0) + 1, 0);
   std::vector<int32_t> met;
   EachObjectNode([&](int32_t n) {
     if (n <= 0) return;
-    int32_t& t = to[n];
+    int32_t& t = NumberAt(to, n);
     if (t) return;
     t = n;
     met.push_back(n);
   });
   if (met.empty()) return;
   std::unordered_map<std::string, int32_t> first;
-  for (int32_t n : met) to[n] = first.emplace(Lower(NodeName(n)), n).first->second;
+  for (int32_t n : met) NumberAt(to, n) = first.emplace(Lower(NodeName(n)), n).first->second;
   EachObjectNode([&](int32_t& n) {
-    if (n > 0) n = to[n];
+    if (n > 0) n = NumberAt(to, n);
   });
 }
 

@@ -52,8 +52,9 @@ struct NameEntry {
   std::string name, folded;  // folded stays empty when equal to the name
   int32_t rank;
   int blank;  // the name holds a blank or tab
-  const std::string& Folded() const { return folded.empty() ? name : folded; }
 };
+
+const std::string& FoldedOf(const NameEntry& e) { return e.folded.empty() ? e.name : e.folded; }
 
 enum { NAME_DENSE = 1 << 22 };  // numbers up to this magnitude use the tables
 
@@ -288,7 +289,7 @@ std::vector<int32_t> VirtualOrder() {
 void RanksBuild() {
   NameMemo& m = g_names;
   size_t n = m.entries.size();
-  auto folded = [&](int32_t i) -> const std::string& { return m.entries[(size_t)i].Folded(); };
+  auto folded = [&](int32_t i) -> const std::string& { return FoldedOf(m.entries[(size_t)i]); };
   std::vector<int32_t> virt = VirtualOrder();
   std::vector<int32_t> order;
   std::vector<char> isVirt;
