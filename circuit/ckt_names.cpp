@@ -821,7 +821,9 @@ int NodeTextClash(int32_t newNode, int32_t oldNode) {
 void ConnectorNameClash(int32_t pin, int32_t number) {
   if (pin < 0 || pin >= g_nodes.devCount) return;
   const CktDevice& d = g_nodes.dev[pin];
-  if (d.node <= 0) return;
+  // One number has one name: only a different number can clash (most
+  // objects at a pin are on its node already).
+  if (d.node <= 0 || d.node == number) return;
   std::string np = NodeName(d.node), nn = NodeName(number);
   if (strcasecmp(np.c_str(), nn.c_str()) == 0) return;
   char msg[400];
