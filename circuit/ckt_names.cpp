@@ -711,26 +711,20 @@ void VirtualCondense() {
 // Objects whose real names are equal (ignoring case) take the number of the
 // first of them, boxes first. Only real numbers take part, for paths too:
 // a virtual path whose printed name happens to equal a real text keeps its
-// own net (the clash is reported by VirtualNameClash). Each distinct number
-// is named once, in the order the records first show it.
+// own net (the clash is reported by VirtualNameClash). One walk: a number
+// is named when the records first show it, which is the order in which the
+// first of each name is met, and every record takes its number's first.
 void RealSameNames() {
   StatusLine2("Correcting Real Node Same Names", 0);
   AbortPoll(10);
-  NumberTable to;
+  NumberTable to;  // the number each real number becomes; 0 while unseen
   to.dense.assign((size_t)std::max<int32_t>(g_store->np, 0) + 1, 0);
-  std::vector<int32_t> met;
-  EachObjectNode([&](int32_t n) {
+  std::unordered_map<std::string, int32_t> first;
+  EachObjectNode([&](int32_t& n) {
     if (n <= 0) return;
     int32_t& t = NumberAt(to, n);
-    if (t) return;
-    t = n;
-    met.push_back(n);
-  });
-  if (met.empty()) return;
-  std::unordered_map<std::string, int32_t> first;
-  for (int32_t n : met) NumberAt(to, n) = first.emplace(Lower(NodeName(n)), n).first->second;
-  EachObjectNode([&](int32_t& n) {
-    if (n > 0) n = NumberAt(to, n);
+    if (!t) t = first.emplace(Lower(NodeName(n)), n).first->second;
+    n = t;
   });
 }
 
