@@ -33,7 +33,9 @@ struct TextCache {
   int32_t instances = -1;
   uint32_t cellGen = 0;
   std::vector<InstBox> inst;                 // 1-based
-  std::vector<std::vector<int32_t>> chosen;  // per instance, texts in record order
+  // Per instance, texts in record order; made when the first text is
+  // chosen (a cell without texts on the layer needs no list per instance).
+  std::vector<std::vector<int32_t>> chosen;
 };
 
 TextCache g_dev, g_par;
@@ -157,7 +159,7 @@ void Build(TextCache& c, int layer, int32_t instances) {
   c.layer = layer;
   c.instances = instances;
   c.cellGen = g_gen;
-  c.chosen.assign((size_t)instances + 1, {});
+  c.chosen.clear();
   // The boxes of the instances are the same for both layers: taken from
   // the other cache when it holds them for this cell.
   const TextCache& other = &c == &g_dev ? g_par : g_dev;
@@ -200,6 +202,7 @@ void Build(TextCache& c, int layer, int32_t instances) {
         outsideAll = 0;
       }
     }
+    if (c.chosen.empty()) c.chosen.resize((size_t)instances + 1);
     if (outsideAll) c.chosen[0].push_back(t);
     for (int32_t k : cand) {
       const InstBox& bk = c.inst[(size_t)k];
@@ -238,6 +241,12 @@ void Put(char* buf, size_t size, size_t* len, const char* s, size_t n) {
   buf[*len] = 0;
 }
 
+// The texts chosen for instance k (0: the cell itself).
+const std::vector<int32_t>& ChosenOf(const TextCache& c, int32_t k) {
+  static const std::vector<int32_t> none;
+  return (size_t)k < c.chosen.size() ? c.chosen[(size_t)k] : none;
+}
+
 }  // namespace
 
 void DeviceTextsForget() { g_gen++; }
@@ -248,7 +257,7 @@ const char* DeviceText(int layer, int32_t k, int32_t instances) {
   if (k > instances) return "?";
   Build(g_dev, layer, instances);
   if (CktStopped()) return "?";
-  const std::vector<int32_t>& ch = g_dev.chosen[(size_t)k];
+  const std::vector<int32_t>& ch = ChosenOf(g_dev, k);
   if (!ch.empty()) {
     snprintf(buf, sizeof buf, "%s", NodeName(ch.back()));
     return buf;
@@ -277,7 +286,7 @@ const char* ParamText(int layer, int32_t k, int32_t instances) {
   if (k > instances) return "?";
   Build(g_par, layer, instances);
   if (CktStopped()) return "?";
-  const std::vector<int32_t>& ch = g_par.chosen[(size_t)k];
+  const std::vector<int32_t>& ch = ChosenOf(g_par, k);
   if (ch.empty()) {
     if (k == 0) return "";
     const char* name = g_store->cells[g_par.inst[(size_t)k].cell].name;

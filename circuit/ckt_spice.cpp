@@ -343,6 +343,10 @@ int g_ranksReady = 0;  // the table's nodes are ranked for this cell
 void NodeRanksPrepare(const std::vector<int32_t>& more = {}) {
   if (g_ranksReady && more.empty()) return;
   g_ranksReady = 1;
+  // Room for a name per entry of the tables at most, so the names are not
+  // moved again and again as they come.
+  g_names.entries.reserve(g_names.entries.size() + (size_t)g_nodes.devCount + (size_t)g_nodes.connCount +
+                          (size_t)g_compile.nodeCount);
   for (int32_t n : more) Named(n);
   for (int32_t e = 0; e < g_nodes.devCount; e++) Named(g_nodes.dev[e].node);
   for (int32_t i = 0; i < g_nodes.connCount; i++) Named(g_nodes.conn[i].node);
