@@ -29,6 +29,11 @@ void FilesClose() {
   g_compile.cir = g_compile.nod = nullptr;
 }
 
+// Buffers of the circuit and node list files: a cell writes a line per
+// placement, and the stream's own small buffer would make a system call
+// every few lines.
+char g_cirBuf[1 << 16], g_nodBuf[1 << 16];
+
 std::string InFolder(const char* name) {
   if (!name[0] || name[0] == '/' || name[0] == '\\' || strchr(name, ':')) return name;
   return std::string(g_store->folder) + name;
@@ -195,6 +200,7 @@ int CompileRun() {
           g_cktRun.abortFlag = 1;
           break;
         }
+        setvbuf(g_compile.nod, g_nodBuf, _IOFBF, sizeof g_nodBuf);
         fprintf(g_compile.nod, "*** Node List of %s - QuilCkt  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
                 mc.name, CKT_VERSION, g_compile.date, g_compile.time);
       }
@@ -205,6 +211,7 @@ int CompileRun() {
         g_cktRun.abortFlag = 1;
         break;
       }
+      setvbuf(g_compile.cir, g_cirBuf, _IOFBF, sizeof g_cirBuf);
       fprintf(g_compile.cir, "*** Spice Circuit File of %s - QuilCkt  %s  %s  %s\n\n*Note: Read Text with Fixed Pitch Font\n",
               mc.name, CKT_VERSION, g_compile.date, g_compile.time);
       if (CopyOrAsk(g_set.val[GRP_MAIN][S_HFN], "Header File is Missing ... Continue or Cancel"))

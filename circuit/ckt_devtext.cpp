@@ -1,6 +1,8 @@
 // Device and parameter texts of placed instances, and the parameter alias
 // file.
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,7 +33,9 @@ struct TextCache {
   int32_t instances = -1;
   uint32_t cellGen = 0;
   std::vector<InstBox> inst;                 // 1-based
-  std::vector<std::vector<int32_t>> chosen;  // per instance, texts in record order
+  // Per instance, texts in record order; made when the first text is
+  // chosen (a cell without texts on the layer needs no list per instance).
+  std::vector<std::vector<int32_t>> chosen;
 };
 
 TextCache g_dev, g_par;
@@ -57,6 +61,94 @@ int Encloses(const InstBox& j, const InstBox& k) {
   return j.left < k.left && j.right > k.right && j.bottom < k.bottom && j.top > k.top;
 }
 
+uint64_t PointKey(int32_t x, int32_t y) { return ((uint64_t)(uint32_t)x << 32) | (uint32_t)y; }
+
+// The instances a text can concern: those whose area holds its point
+// (edges included) and those placed at it, found through a grid over the
+// instances' areas and a map of their origins instead of a look at every
+// instance for every text. An instance spanning many cells of the grid is
+// kept in a list asked for every point.
+struct InstIndex {
+  int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
+  int64_t gx = 1, gy = 1;
+  std::vector<int32_t> head, items, big;  // cells in rows: CSR offsets and instances
+  std::vector<std::pair<uint64_t, int32_t>> origin;  // (point, instance), sorted
+};
+
+// Cells lo..hi of one axis (lo >= start, so both are >= 0).
+void CellSpan(int64_t lo, int64_t hi, int64_t start, int64_t size, int64_t* a, int64_t* b) {
+  *a = (lo - start) / size;
+  *b = (hi - start) / size;
+}
+
+void InstIndexBuild(InstIndex& x, const std::vector<InstBox>& inst) {
+  int32_t n = (int32_t)inst.size() - 1;
+  int64_t l = INT64_MAX, b = INT64_MAX, r = INT64_MIN, t = INT64_MIN;
+  for (int32_t j = 1; j <= n; j++) {
+    const InstBox& i = inst[(size_t)j];
+    l = std::min<int64_t>(l, i.left);
+    b = std::min<int64_t>(b, i.bottom);
+    r = std::max<int64_t>(r, i.right);
+    t = std::max<int64_t>(t, i.top);
+    x.origin.emplace_back(PointKey(i.x, i.y), j);
+  }
+  std::sort(x.origin.begin(), x.origin.end());
+  int64_t side = 1;
+  while (side * side < n && side < 1024) side *= 2;
+  x.gx = x.gy = side;
+  x.x0 = l;
+  x.y0 = b;
+  x.cw = (r - l) / x.gx + 1;
+  x.ch = (t - b) / x.gy + 1;
+  x.head.assign((size_t)(x.gx * x.gy + 1), 0);
+  std::vector<int32_t> fill;
+  for (int pass = 0; pass < 2; pass++) {
+    for (int32_t j = 1; j <= n; j++) {
+      const InstBox& i = inst[(size_t)j];
+      if (i.left > i.right || i.bottom > i.top) continue;  // holds no point
+      int64_t ax, bx, ay, by;
+      CellSpan(i.left, i.right, x.x0, x.cw, &ax, &bx);
+      CellSpan(i.bottom, i.top, x.y0, x.ch, &ay, &by);
+      if ((bx - ax + 1) * (by - ay + 1) > 16) {
+        if (pass == 0) x.big.push_back(j);
+        continue;
+      }
+      for (int64_t cy = ay; cy <= by; cy++)
+        for (int64_t cx = ax; cx <= bx; cx++) {
+          size_t c = (size_t)(cy * x.gx + cx);
+          if (pass == 0) x.head[c + 1]++;
+          else x.items[(size_t)fill[c]++] = j;
+        }
+    }
+    if (pass == 0) {
+      for (size_t c = 1; c < x.head.size(); c++) x.head[c] += x.head[c - 1];
+      x.items.assign((size_t)x.head.back(), 0);
+      fill.assign(x.head.begin(), x.head.end() - 1);
+    }
+  }
+}
+
+// Appends the instances placed at a point, ascending.
+void InstIndexPlacedAt(const InstIndex& x, int32_t px, int32_t py, std::vector<int32_t>& out) {
+  uint64_t key = PointKey(px, py);
+  auto o = std::lower_bound(x.origin.begin(), x.origin.end(), std::make_pair(key, (int32_t)0));
+  for (; o != x.origin.end() && o->first == key; ++o) out.push_back(o->second);
+}
+
+// The instances to look at for a point, ascending.
+void InstIndexAt(const InstIndex& x, int32_t px, int32_t py, std::vector<int32_t>& out) {
+  out.clear();
+  int64_t cx = (int64_t)px - x.x0, cy = (int64_t)py - x.y0;
+  if (cx >= 0 && cy >= 0 && cx / x.cw < x.gx && cy / x.ch < x.gy) {
+    size_t c = (size_t)((cy / x.ch) * x.gx + cx / x.cw);
+    out.insert(out.end(), x.items.begin() + x.head[c], x.items.begin() + x.head[c + 1]);
+  }
+  out.insert(out.end(), x.big.begin(), x.big.end());
+  InstIndexPlacedAt(x, px, py, out);
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+}
+
 // Which instance (or the cell itself, index 0) owns each text of the layer.
 // A text inside k belongs to k unless it lies strictly inside another
 // instance placed after the last one that strictly encloses k; a text on an
@@ -67,9 +159,14 @@ void Build(TextCache& c, int layer, int32_t instances) {
   c.layer = layer;
   c.instances = instances;
   c.cellGen = g_gen;
-  c.inst.assign((size_t)instances + 1, InstBox{});
-  c.chosen.assign((size_t)instances + 1, {});
-  for (int32_t j = 1; j <= instances; j++) {
+  c.chosen.clear();
+  // The boxes of the instances are the same for both layers: taken from
+  // the other cache when it holds them for this cell.
+  const TextCache& other = &c == &g_dev ? g_par : g_dev;
+  int copied = other.instances == instances && other.cellGen == g_gen && other.inst.size() == (size_t)instances + 1;
+  if (copied) c.inst = other.inst;
+  else c.inst.assign((size_t)instances + 1, InstBox{});
+  for (int32_t j = 1; j <= instances && !copied; j++) {
     InstanceFetch(0, j);
     const CktPlace& p = g_store->place[0];
     InstBox& b = c.inst[(size_t)j];
@@ -77,7 +174,14 @@ void Build(TextCache& c, int layer, int32_t instances) {
     int32_t flags = g_store->cells[p.cell].flags;
     b.flagged = (flags & (CELL_SYMBOL | CELL_DEVICE_NO_CONN | CELL_UPPER_NO_CONN)) ? 1 : 0;
   }
-  std::vector<int32_t> strict, cand;
+  // Many instances: an index tells the few each text can concern.
+  // Many instances: an index, made when the first text of the layer
+  // comes, tells the few each text can concern.
+  const int32_t kIndexFrom = 32;
+  InstIndex index;
+  int indexed = 0;
+  std::vector<int32_t> strict, cand, near, all, placed;
+  for (int32_t j = 1; j < kIndexFrom && j <= instances; j++) all.push_back(j);
   for (int32_t t = 1; t <= g_store->np; t++) {
     if (t % 1000 == 0 && CktStopped()) return;
     int32_t x, y;
@@ -85,7 +189,12 @@ void Build(TextCache& c, int layer, int32_t instances) {
     strict.clear();
     cand.clear();
     int outsideAll = 1;
-    for (int32_t j = 1; j <= instances; j++) {
+    if (instances >= kIndexFrom && !indexed) {
+      InstIndexBuild(index, c.inst);
+      indexed = 1;
+    }
+    if (instances >= kIndexFrom) InstIndexAt(index, x, y, near);
+    for (int32_t j : instances >= kIndexFrom ? near : all) {
       const InstBox& b = c.inst[(size_t)j];
       if (InsideIncl(b, x, y) || (b.x == x && b.y == y)) cand.push_back(j);
       if (!b.flagged && InsideStrict(b, x, y)) {
@@ -93,6 +202,7 @@ void Build(TextCache& c, int layer, int32_t instances) {
         outsideAll = 0;
       }
     }
+    if (c.chosen.empty()) c.chosen.resize((size_t)instances + 1);
     if (outsideAll) c.chosen[0].push_back(t);
     for (int32_t k : cand) {
       const InstBox& bk = c.inst[(size_t)k];
@@ -106,14 +216,35 @@ void Build(TextCache& c, int layer, int32_t instances) {
           if (j != k && j > lastEncl && !Encloses(c.inst[(size_t)j], bk)) take = 0;
       }
       if (bk.x == x && bk.y == y) take = 1;
-      if (take)
-        for (int32_t j = 1; j <= instances && take; j++) {
+      // Another instance placed at the same point takes it from k.
+      if (take) {
+        placed.clear();
+        if (instances >= kIndexFrom) InstIndexPlacedAt(index, x, y, placed);
+        const std::vector<int32_t>& at = instances >= kIndexFrom ? placed : all;
+        for (size_t i = 0; i < at.size() && take; i++) {
+          int32_t j = at[i];
           const InstBox& bj = c.inst[(size_t)j];
           if (j != k && !bj.flagged && bj.x == x && bj.y == y) take = 0;
         }
+      }
       if (take) c.chosen[(size_t)k].push_back(t);
     }
   }
+}
+
+// Appends n bytes of s to buf (size bytes, *len used), cut to fit; keeps
+// it terminated.
+void Put(char* buf, size_t size, size_t* len, const char* s, size_t n) {
+  if (*len + n > size - 1) n = size - 1 - *len;
+  memcpy(buf + *len, s, n);
+  *len += n;
+  buf[*len] = 0;
+}
+
+// The texts chosen for instance k (0: the cell itself).
+const std::vector<int32_t>& ChosenOf(const TextCache& c, int32_t k) {
+  static const std::vector<int32_t> none;
+  return (size_t)k < c.chosen.size() ? c.chosen[(size_t)k] : none;
 }
 
 }  // namespace
@@ -126,7 +257,7 @@ const char* DeviceText(int layer, int32_t k, int32_t instances) {
   if (k > instances) return "?";
   Build(g_dev, layer, instances);
   if (CktStopped()) return "?";
-  const std::vector<int32_t>& ch = g_dev.chosen[(size_t)k];
+  const std::vector<int32_t>& ch = ChosenOf(g_dev, k);
   if (!ch.empty()) {
     snprintf(buf, sizeof buf, "%s", NodeName(ch.back()));
     return buf;
@@ -134,7 +265,18 @@ const char* DeviceText(int layer, int32_t k, int32_t instances) {
   if (k == 0) return "";
   const InstBox& b = g_dev.inst[(size_t)k];
   if (b.rank < 2) return "?";
-  snprintf(buf, sizeof buf, "X_%d_%s", (int)k, g_store->cells[b.cell].name);
+  // "X_<k>_<cell>", put together without a formatted print: every
+  // placement of a cell without a device text asks for it.
+  char digits[16];
+  char* end = digits + sizeof digits;
+  char* first = end;
+  for (uint32_t v = (uint32_t)k; first == end || v; v /= 10) *--first = (char)('0' + v % 10);
+  size_t len = 0;
+  Put(buf, sizeof buf, &len, "X_", 2);
+  Put(buf, sizeof buf, &len, first, (size_t)(end - first));
+  Put(buf, sizeof buf, &len, "_", 1);
+  const char* name = g_store->cells[b.cell].name;
+  Put(buf, sizeof buf, &len, name, strnlen(name, sizeof g_store->cells[b.cell].name));
   return buf;
 }
 
@@ -144,10 +286,13 @@ const char* ParamText(int layer, int32_t k, int32_t instances) {
   if (k > instances) return "?";
   Build(g_par, layer, instances);
   if (CktStopped()) return "?";
-  const std::vector<int32_t>& ch = g_par.chosen[(size_t)k];
+  const std::vector<int32_t>& ch = ChosenOf(g_par, k);
   if (ch.empty()) {
     if (k == 0) return "";
-    snprintf(buf, sizeof buf, "@%s", g_store->cells[g_par.inst[(size_t)k].cell].name);
+    const char* name = g_store->cells[g_par.inst[(size_t)k].cell].name;
+    size_t len = 0;
+    Put(buf, sizeof buf, &len, "@", 1);
+    Put(buf, sizeof buf, &len, name, strnlen(name, sizeof g_store->cells[0].name));
     return buf;
   }
   // Up to 64 texts, top first; equal heights keep their order.

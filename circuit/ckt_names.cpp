@@ -212,30 +212,42 @@ int SuffixFitsPath(int32_t number, int32_t path) {
 
 // ---- point operations ----
 
-void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
-  static std::vector<int32_t> boxes, paths;
-  PointCandidates(x, y, mode == 3, boxes, paths);
+namespace {
+// Whether a layer is a conductor, asked once per layer in a run of point
+// operations (the trace table is searched for every ask otherwise).
+struct ConductorMemo {
+  int8_t known[512];  // -1 not asked yet
+};
+
+void ConductorMemoReset(ConductorMemo& m) { memset(m.known, -1, sizeof m.known); }
+
+int ConductorKnown(ConductorMemo& m, int layer) {
+  int8_t& k = m.known[layer & 0x1ff];
+  if (k < 0) k = ConductorLayer(layer) ? 1 : 0;
+  return k;
+}
+
+void BoxesAmong(const std::vector<int32_t>& boxes, int mode, int32_t x, int32_t y, int32_t k, ConductorMemo& cond) {
   for (int32_t i : boxes) {
     if (CktStopped()) return;
     CktBox* b = BoxRec(i);
     if (!b) return;
-    if (!ConductorLayer(b->layer)) continue;
-    SetPoint(x, y);
-    if (!LoadBoxOutline(i, 1, 1)) continue;
-    if (mode == 0 && (HiddenLayer(b->layer) || !SuffixFitsBox(k, i))) continue;
+    // A box holds the point when its closed area does and it has an area:
+    // what loading its outline clipped to the point would tell.
     if (!(b->left <= x && x <= b->right && b->bottom <= y && y <= b->top)) continue;
+    if (!ConductorKnown(cond, b->layer)) continue;
+    if (b->right <= b->left || b->top <= b->bottom) continue;
+    if (mode == 0 && (HiddenLayer(b->layer) || !SuffixFitsBox(k, i))) continue;
     PointHit(mode, k, &b->node, b->layer & 0x1ff);
   }
 }
 
-void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
-  static std::vector<int32_t> boxes, paths;
-  PointCandidates(x, y, mode == 3, boxes, paths);
+void AreaPathsAmong(const std::vector<int32_t>& paths, int mode, int32_t x, int32_t y, int32_t k, ConductorMemo& cond) {
   for (int32_t i : paths) {
     if (CktStopped()) return;
     CktPath* p = PathRec(i);
     if (!p) return;
-    if (p->word < 0 || !ConductorLayer(p->word)) continue;
+    if (p->word < 0 || !ConductorKnown(cond, p->word)) continue;
     SetPoint(x, y);
     if (!LoadPathOutline(i, 1, 1, 0)) continue;
     if (mode == 0 && (HiddenLayer(p->word) || !SuffixFitsPath(k, i))) continue;
@@ -247,6 +259,23 @@ void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
     if (!CrossingsOverlap() && !OnHorizontalEdge(x, y)) continue;
     PointHit(mode, k, &p->node, p->word & 0x1ff);
   }
+}
+}  // namespace
+
+void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, mode == 3, boxes, paths);
+  ConductorMemo cond;
+  ConductorMemoReset(cond);
+  BoxesAmong(boxes, mode, x, y, k, cond);
+}
+
+void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
+  static std::vector<int32_t> boxes, paths;
+  PointCandidates(x, y, mode == 3, boxes, paths);
+  ConductorMemo cond;
+  ConductorMemoReset(cond);
+  AreaPathsAmong(paths, mode, x, y, k, cond);
 }
 
 void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
@@ -284,30 +313,67 @@ void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k) {
 
 // ---- tables ----
 
-void LowerConnectorsCollect(int32_t instance, int32_t cell) {
-  (void)cell;
-  int first = 1;
+namespace {
+// Connector texts of the cell whose objects the store holds, read once for
+// a run of placements of that cell (the caller reads a cell's objects only
+// when the cell changes): position in the cell, sequence number, layer
+// suffix; positioned 0 for a text without a position.
+struct LowerText {
+  int32_t x, y, seq, layer;
+  int positioned;
+};
+struct LowerTexts {
+  uint32_t generation = 0;
+  int32_t cell = -1, np = -1, nv = -1;
+  std::vector<LowerText> texts;
+};
+LowerTexts g_lowerTexts;
+
+const std::vector<LowerText>& LowerTextsOf(int32_t cell) {
+  LowerTexts& m = g_lowerTexts;
+  if (m.generation == g_nodesGeneration && m.cell == cell && m.np == g_store->np && m.nv == g_store->nv)
+    return m.texts;
+  m.generation = g_nodesGeneration;
+  m.cell = cell;
+  m.np = g_store->np;
+  m.nv = g_store->nv;
+  m.texts.clear();
   char text[CKT_TEXT_CHARS + 8];
   for (int32_t i = 1; i <= g_store->np; i++) {
     if (!TextOnLayer(i, g_set.col)) continue;
+    LowerText t{0, 0, 0, 0, 0};
+    if (TextPos(i, &t.x, &t.y)) {
+      t.positioned = 1;
+      TextOfPath(i, 10, text, sizeof text);
+      t.seq = FirstNumber(text);
+      t.layer = ConnectorLayerSuffix(text);
+    }
+    m.texts.push_back(t);
+  }
+  return m.texts;
+}
+}  // namespace
+
+void LowerConnectorsCollect(int32_t instance, int32_t cell) {
+  int first = 1;
+  for (const LowerText& t : LowerTextsOf(cell)) {
     if (g_nodes.devCount >= CKT_MAX_DEVICES) {
       char msg[200];
       snprintf(msg, sizeof msg, "There are More Than %d Lower Connectors on %s ", CKT_MAX_DEVICES, g_cktRun.cellName);
       ErrorCount(msg, 0);
       return;
     }
-    int32_t x, y;
-    if (!TextPos(i, &x, &y)) continue;
+    if (!t.positioned) continue;
+    int32_t x = t.x, y = t.y;
     const CktPlace& pl = g_store->place[0];
     PlaceTransform(0, pl.x, pl.y, &x, &y);
-    TextOfPath(i, 10, text, sizeof text);
     CktDevice& d = g_nodes.dev[g_nodes.devCount++];
     d.inst = instance;
     d.x = x;
     d.y = y;
-    d.seq = FirstNumber(text);
+    d.seq = t.seq;
     d.node = 0;
-    d.layer = ConnectorLayerSuffix(text);
+    d.layer = t.layer;
     if (first) g_nodes.devices++;
     first = 0;
   }
@@ -446,14 +512,19 @@ void ConnectorSearch(int32_t cell) {
 
 void PassBack() {
   StatusLine2("Passing Node Names back to Open or Virtual Connectors ", 1);
+  static std::vector<int32_t> boxes, paths;
+  ConductorMemo cond;
+  ConductorMemoReset(cond);
   for (int32_t e = 0; e < g_nodes.devCount && !CktStopped(); e++) {
     CktDevice& d = g_nodes.dev[e];
     if (d.node > 0) continue;
     if (g_nodes.schematic) {
       LinesAtPoint(1, d.x, d.y, e);
     } else {
-      BoxesAtPoint(3, d.x, d.y, e);
-      AreaPathsAtPoint(3, d.x, d.y, e);
+      // One look-up of the candidates serves the boxes and the paths.
+      PointCandidates(d.x, d.y, 1, boxes, paths);
+      BoxesAmong(boxes, 3, d.x, d.y, e, cond);
+      AreaPathsAmong(paths, 3, d.x, d.y, e, cond);
     }
   }
 }
@@ -521,19 +592,36 @@ void SchematicVirtualNodesCreate() {
 
 namespace {
 // Hands f the node number of every box, then of every path that is not a
-// text (a text's word is negative), each by reference.
+// text (a text's word is negative), each by reference. The records of a
+// page lie side by side, so one look-up serves a page.
 template <class F>
 void EachObjectNode(F f) {
-  for (int32_t i = 1; i <= g_store->nb; i++) {
+  for (int32_t i = 1; i <= g_store->nb;) {
     CktBox* b = BoxRec(i);
     if (!b) break;
-    f(b->node);
+    int32_t run = std::min<int32_t>(g_store->nb - i + 1, CKT_BOX_PER_PAGE - (i - 1) % CKT_BOX_PER_PAGE);
+    for (int32_t k = 0; k < run; k++) f(b[k].node);
+    i += run;
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
+  for (int32_t i = 1; i <= g_store->np;) {
     CktPath* p = PathRec(i);
     if (!p) break;
-    if (p->word >= 0) f(p->node);
+    int32_t run = std::min<int32_t>(g_store->np - i + 1, CKT_PATH_PER_PAGE - (i - 1) % CKT_PATH_PER_PAGE);
+    for (int32_t k = 0; k < run; k++)
+      if (p[k].word >= 0) f(p[k].node);
+    i += run;
   }
+}
+
+// A value per node number: numbers 1..dense in a table, others in a map.
+struct NumberTable {
+  std::vector<int32_t> dense;
+  std::unordered_map<int32_t, int32_t> other;
+};
+
+int32_t& NumberAt(NumberTable& t, int32_t n) {
+  if (n >= 0 && (size_t)n < t.dense.size()) return t.dense[(size_t)n];
+  return t.other[n];
 }
 }  // namespace
 
@@ -553,78 +641,145 @@ int32_t SmallestNode() {
 
 // The distinct virtual numbers, larger first, become -1, -2, ...; one pass
 // over the records with a table gives what renumbering value by value gives.
+// The table is indexed by magnitude, which the numbers made by the tracing
+// keep small; beyond that a sorted list serves.
 void VirtualCondense() {
   StatusLine2("Condensing and Sorting Virtual Nodes", 0);
   AbortPoll(10);
-  std::vector<int32_t> vals;
+  const int32_t kDense = 1 << 22;
+  std::vector<int32_t> to;  // new number by magnitude; 0 keeps the old
+  std::vector<int32_t> far;  // numbers of larger magnitude
   EachObjectNode([&](int32_t n) {
-    if (n < 0) vals.push_back(n);
+    if (n >= 0) return;
+    if (n < -kDense) {
+      far.push_back(n);
+      return;
+    }
+    size_t m = (size_t)-n;
+    if (m >= to.size()) to.resize(std::max(m + 1, to.size() * 2), 0);
+    to[m] = 1;
   });
-  if (vals.empty()) return;
-  std::sort(vals.begin(), vals.end(), [](int32_t a, int32_t b) { return a > b; });
-  vals.erase(std::unique(vals.begin(), vals.end()), vals.end());
-  if (vals.size() > (size_t)CKT_MAX_VIRTUAL) vals.resize(CKT_MAX_VIRTUAL);
-  std::unordered_map<int32_t, int32_t> to;
-  for (size_t k = 0; k < vals.size(); k++) to[vals[k]] = -(int32_t)(k + 1);
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    if (i % 10 == 0 && CktStopped()) return;
-    CktBox* b = BoxRec(i);
-    if (!b) break;
-    auto it = b->node < 0 ? to.find(b->node) : to.end();
-    if (it != to.end()) b->node = it->second;
+  std::sort(far.begin(), far.end(), [](int32_t a, int32_t b) { return a > b; });
+  far.erase(std::unique(far.begin(), far.end()), far.end());
+  int32_t next = 0;
+  for (size_t m = 1; m < to.size(); m++) {
+    if (!to[m]) continue;
+    to[m] = next < CKT_MAX_VIRTUAL ? -++next : 0;
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    if (i % 10 == 0 && CktStopped()) return;
+  std::unordered_map<int32_t, int32_t> farTo;
+  for (int32_t n : far)
+    if (next < CKT_MAX_VIRTUAL) farTo[n] = -++next;
+  if (next == 0) return;
+  auto renumber = [&](int32_t& node) {
+    if (node >= 0) return;
+    if (node >= -kDense) {
+      int32_t v = (size_t)-node < to.size() ? to[(size_t)-node] : 0;
+      if (v) node = v;
+      return;
+    }
+    auto it = farTo.find(node);
+    if (it != farTo.end()) node = it->second;
+  };
+  // Only a record look-up (out of memory) can stop the run here, so the
+  // stop is asked once per page; a stopped run still renumbers up to the
+  // tenth record, as a walk that asks every tenth record does.
+  int stopped = CktStopped();
+  for (int32_t i = 1; i <= g_store->nb;) {
+    if (stopped && i % 10 == 0) return;
+    CktBox* b = BoxRec(i);
+    stopped = CktStopped();
+    if (!b) break;
+    int32_t run = std::min<int32_t>(g_store->nb - i + 1, CKT_BOX_PER_PAGE - (i - 1) % CKT_BOX_PER_PAGE);
+    for (int32_t k = 0; k < run; k++, i++) {
+      if (stopped && i % 10 == 0) return;
+      renumber(b[k].node);
+    }
+  }
+  for (int32_t i = 1; i <= g_store->np;) {
+    if (stopped && i % 10 == 0) return;
     CktPath* p = PathRec(i);
+    stopped = CktStopped();
     if (!p) break;
-    if (p->word < 0) continue;
-    auto it = p->node < 0 ? to.find(p->node) : to.end();
-    if (it != to.end()) p->node = it->second;
+    int32_t run = std::min<int32_t>(g_store->np - i + 1, CKT_PATH_PER_PAGE - (i - 1) % CKT_PATH_PER_PAGE);
+    for (int32_t k = 0; k < run; k++, i++) {
+      if (stopped && i % 10 == 0) return;
+      if (p[k].word >= 0) renumber(p[k].node);
+    }
   }
 }
 
 // Objects whose real names are equal (ignoring case) take the number of the
 // first of them, boxes first. Only real numbers take part, for paths too:
 // a virtual path whose printed name happens to equal a real text keeps its
-// own net (the clash is reported by VirtualNameClash).
+// own net (the clash is reported by VirtualNameClash). One walk: a number
+// is named when the records first show it, which is the order in which the
+// first of each name is met, and every record takes its number's first.
 void RealSameNames() {
   StatusLine2("Correcting Real Node Same Names", 0);
   AbortPoll(10);
-  std::unordered_map<int32_t, std::string> nameOf;
+  NumberTable to;  // the number each real number becomes; 0 while unseen
+  to.dense.assign((size_t)std::max<int32_t>(g_store->np, 0) + 1, 0);
   std::unordered_map<std::string, int32_t> first;
-  auto visit = [&](int32_t n) {
-    if (n <= 0) return;
-    auto it = nameOf.find(n);
-    if (it == nameOf.end()) it = nameOf.emplace(n, Lower(NodeName(n))).first;
-    first.emplace(it->second, n);
-  };
-  EachObjectNode(visit);
   EachObjectNode([&](int32_t& n) {
-    if (n > 0) n = first[nameOf[n]];
+    if (n <= 0) return;
+    int32_t& t = NumberAt(to, n);
+    if (!t) t = first.emplace(Lower(NodeName(n)), n).first->second;
+    n = t;
   });
 }
 
+namespace {
+// The magnitude of a virtual node a name would be (prefix, then 1 to 6
+// digits not starting with 0, case ignored); 0 for none.
+long VirtualNameNumber(const char* name, const char* prefix, size_t pl) {
+  if (strncasecmp(name, prefix, pl) != 0) return 0;
+  const char* d = name + pl;
+  if (!*d || *d == '0' || strspn(d, "0123456789") != strlen(d) || strlen(d) > 6) return 0;
+  return atol(d);
+}
+}  // namespace
+
 void VirtualNameClash() {
-  std::vector<int32_t> real;
+  const char* prefix = g_set.val[GRP_MAIN][S_VNP];
+  size_t pl = strlen(prefix);
+  // A real number is a text's or a symbol's (any other is named "?"). When
+  // none of those is named like a virtual node, which is usual, no clash
+  // can be and the objects need not be walked; the texts are asked first
+  // only while they are fewer than the boxes.
+  if (g_store->np < g_store->nb) {
+    int possible = 0;
+    for (int32_t t = 1; t <= g_store->np && !possible; t++)
+      possible = PathIsText(t) && VirtualNameNumber(NodeName(t), prefix, pl) != 0;
+    for (int32_t j = 1; j <= g_nodes.symCount && !possible; j++)
+      possible = VirtualNameNumber(NodeName(CKT_SYMBOL_BASE | j), prefix, pl) != 0;
+    if (!possible) return;
+  }
+  // The distinct real numbers in ascending order: text numbers marked in a
+  // table, any larger ones sorted after them.
+  std::vector<char> realMark((size_t)std::max<int32_t>(g_store->np, 0) + 1, 0);
+  std::vector<int32_t> beyond;
   std::vector<char> virt;  // by magnitude, up to the condensed range
   auto note = [&](int32_t n) {
-    if (n > 0) real.push_back(n);
-    else if (n < 0 && n >= -CKT_MAX_VIRTUAL) {
+    if (n > 0) {
+      if ((size_t)n < realMark.size()) realMark[(size_t)n] = 1;
+      else beyond.push_back(n);
+    } else if (n < 0 && n >= -CKT_MAX_VIRTUAL) {
       if ((size_t)-n >= virt.size()) virt.resize((size_t)-n + 1, 0);
       virt[(size_t)-n] = 1;
     }
   };
   EachObjectNode(note);
-  std::sort(real.begin(), real.end());
-  real.erase(std::unique(real.begin(), real.end()), real.end());
-  const char* prefix = g_set.val[GRP_MAIN][S_VNP];
-  size_t pl = strlen(prefix);
+  if (virt.empty()) return;  // no virtual name to clash with
+  std::sort(beyond.begin(), beyond.end());
+  beyond.erase(std::unique(beyond.begin(), beyond.end()), beyond.end());
+  std::vector<int32_t> real;
+  for (size_t n = 1; n < realMark.size(); n++)
+    if (realMark[n]) real.push_back((int32_t)n);
+  real.insert(real.end(), beyond.begin(), beyond.end());
   for (int32_t n : real) {
     const char* name = NodeName(n);
-    if (strncasecmp(name, prefix, pl) != 0) continue;
-    const char* d = name + pl;
-    if (!*d || *d == '0' || strspn(d, "0123456789") != strlen(d) || strlen(d) > 6) continue;
-    long v = atol(d);
+    long v = VirtualNameNumber(name, prefix, pl);
+    if (v == 0) continue;
     if ((size_t)v < virt.size() && virt[(size_t)v]) {
       char msg[300];
       snprintf(msg, sizeof msg, "Cell %s has Real Node Text \"%s\" Equal to the Name of a Virtual Node ",
@@ -660,7 +815,9 @@ int NodeTextClash(int32_t newNode, int32_t oldNode) {
 void ConnectorNameClash(int32_t pin, int32_t number) {
   if (pin < 0 || pin >= g_nodes.devCount) return;
   const CktDevice& d = g_nodes.dev[pin];
-  if (d.node <= 0) return;
+  // One number has one name: only a different number can clash (most
+  // objects at a pin are on its node already).
+  if (d.node <= 0 || d.node == number) return;
   std::string np = NodeName(d.node), nn = NodeName(number);
   if (strcasecmp(np.c_str(), nn.c_str()) == 0) return;
   char msg[400];
@@ -678,25 +835,57 @@ void NoLowerCells(int32_t cell) {
 }
 
 namespace {
-// Groups of device entries with the same instance and sequence number, each
-// group in table order.
+// Groups of device entries with the same instance and sequence number, in
+// instance and sequence order, each group in table order. The entries are
+// put together by instance in one counting pass; only an instance's own
+// few entries are sorted.
 std::vector<std::vector<int32_t>> PinGroups() {
-  std::vector<int32_t> idx((size_t)g_nodes.devCount);
-  for (int32_t i = 0; i < g_nodes.devCount; i++) idx[(size_t)i] = i;
-  std::stable_sort(idx.begin(), idx.end(), [](int32_t a, int32_t b) {
-    const CktDevice &x = g_nodes.dev[a], &y = g_nodes.dev[b];
-    return x.inst != y.inst ? x.inst < y.inst : x.seq < y.seq;
-  });
+  int32_t n = g_nodes.devCount;
   std::vector<std::vector<int32_t>> groups;
+  if (n < 2) return groups;
+  int32_t top = 0, dense = 1;
+  for (int32_t i = 0; i < n; i++) {
+    int32_t k = g_nodes.dev[i].inst;
+    if (k < 0 || k > CKT_MAX_INSTANCES) dense = 0;
+    else top = std::max(top, k);
+  }
+  std::vector<int32_t> idx((size_t)n);
+  int inOrder = 1;  // the entries come by instance already (they are collected so)
+  for (int32_t i = 1; i < n && inOrder; i++) inOrder = g_nodes.dev[i - 1].inst <= g_nodes.dev[i].inst;
+  if (inOrder) {
+    for (int32_t i = 0; i < n; i++) idx[(size_t)i] = i;
+  } else if (dense) {
+    std::vector<int32_t> start((size_t)top + 2, 0);
+    for (int32_t i = 0; i < n; i++) start[(size_t)g_nodes.dev[i].inst + 1]++;
+    for (size_t k = 1; k < start.size(); k++) start[k] += start[k - 1];
+    for (int32_t i = 0; i < n; i++) idx[(size_t)start[(size_t)g_nodes.dev[i].inst]++] = i;
+  } else {
+    for (int32_t i = 0; i < n; i++) idx[(size_t)i] = i;
+    std::stable_sort(idx.begin(), idx.end(),
+                     [](int32_t a, int32_t b) { return g_nodes.dev[a].inst < g_nodes.dev[b].inst; });
+  }
+  std::vector<std::pair<int32_t, int32_t>> run;  // sequence number, entry
   for (size_t k = 0; k < idx.size();) {
     size_t e = k + 1;
-    while (e < idx.size() && g_nodes.dev[idx[e]].inst == g_nodes.dev[idx[k]].inst &&
-           g_nodes.dev[idx[e]].seq == g_nodes.dev[idx[k]].seq)
-      e++;
-    if (e - k > 1) {
-      std::vector<int32_t> g(idx.begin() + (long)k, idx.begin() + (long)e);
-      std::sort(g.begin(), g.end());
-      groups.push_back(g);
+    while (e < idx.size() && g_nodes.dev[idx[e]].inst == g_nodes.dev[idx[k]].inst) e++;
+    // A few pins with distinct numbers (the usual case) form no group.
+    int repeated = e - k > 8;
+    for (size_t i = k; i < e && !repeated; i++)
+      for (size_t j = i + 1; j < e && !repeated; j++) repeated = g_nodes.dev[idx[i]].seq == g_nodes.dev[idx[j]].seq;
+    if (repeated) {
+      run.clear();
+      for (size_t i = k; i < e; i++) run.emplace_back(g_nodes.dev[idx[i]].seq, idx[i]);
+      std::sort(run.begin(), run.end());
+      for (size_t i = 0; i < run.size();) {
+        size_t j = i + 1;
+        while (j < run.size() && run[j].first == run[i].first) j++;
+        if (j - i > 1) {
+          std::vector<int32_t> g;
+          for (size_t m = i; m < j; m++) g.push_back(run[m].second);
+          groups.push_back(g);
+        }
+        i = j;
+      }
     }
     k = e;
   }

@@ -19,20 +19,6 @@ namespace ckt {
 
 namespace {
 
-std::string Fold(const char* s) {
-  std::string r(s ? s : "");
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-  return r;
-}
-
-// Byte order of folded names, bytes taken unsigned.
-bool FoldLess(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return (unsigned char)x < (unsigned char)y;
-  });
-}
-
 double Phys(int32_t v) { return g_cktRun.scale > 0 ? v / g_cktRun.scale : v; }
 
 int HasBlank(const char* s) { return strpbrk(s, " \t") != nullptr; }
@@ -57,49 +43,297 @@ void BlankCheck(const char* what, const char* name, int32_t cell) {
 }
 
 // Names of node numbers in the cell being written, each built once: the
-// sorts, counts and both files ask for them again and again.
+// sorts, counts and both files ask for them again and again. A node finds
+// its entry through a table indexed by the number itself (virtual numbers
+// by magnitude, text numbers, symbol numbers), so no lookup hashes. An
+// entry handed out is valid until the next new name is made (the table of
+// entries may move then).
+struct NameEntry {
+  std::string name, folded;  // folded stays empty when equal to the name
+  int32_t rank;
+  int blank;  // the name holds a blank or tab
+};
+
+const std::string& FoldedOf(const NameEntry& e) { return e.folded.empty() ? e.name : e.folded; }
+
+enum { NAME_DENSE = 1 << 22 };  // numbers up to this magnitude use the tables
+
 struct NameMemo {
-  std::unordered_map<int32_t, std::pair<std::string, std::string>> names;  // name, folded
+  std::vector<NameEntry> entries;
+  std::vector<int32_t> virt, real, sym;  // entry + 1; 0 while unnamed
+  std::unordered_map<int32_t, int32_t> other;  // numbers beyond the tables
+  int ranked = 1;  // every entry holds its rank
+  int32_t rankCount = 0;
+  // Virtual names are the prefix and the magnitude, cut at a ";" like
+  // every node name; built here without a formatted print per node.
+  std::string prefix;
+  int prefixCut = 0;  // the prefix holds a ";": every virtual name is the prefix
+  int prefixReady = 0;
+  int prefixBlank = 0;  // digits hold no blank: a virtual name has one when its prefix has
 };
 NameMemo g_names;
 
-const std::pair<std::string, std::string>& Named(int32_t node) {
-  auto it = g_names.names.find(node);
-  if (it != g_names.names.end()) return it->second;
-  std::string n = NodeName(node);
-  std::string f = Fold(n.c_str());
-  return g_names.names.emplace(node, std::make_pair(n, f)).first->second;
+int32_t& SlotOf(int32_t node) {
+  NameMemo& m = g_names;
+  std::vector<int32_t>* table = nullptr;
+  size_t at = 0;
+  if (node < 0 && node >= -NAME_DENSE) {
+    table = &m.virt;
+    at = (size_t)-node;
+  } else if (node >= 0 && node <= NAME_DENSE) {
+    table = &m.real;
+    at = (size_t)node;
+  } else if (node > CKT_SYMBOL_BASE && node - CKT_SYMBOL_BASE < CKT_MAX_SYMBOLS) {
+    table = &m.sym;
+    at = (size_t)(node - CKT_SYMBOL_BASE);
+  } else {
+    return m.other[node];
+  }
+  if (at >= table->size()) table->resize(std::max(at + 1, table->size() * 2), 0);
+  return (*table)[at];
 }
-const std::string& NameOf(int32_t node) { return Named(node).first; }
-const std::string& FoldedName(int32_t node) { return Named(node).second; }
 
-// Order of the folded names as integers: equal names share a rank, so the
-// sorts and the grouping compare numbers.
-std::unordered_map<std::string, int32_t> g_rankOf;
-std::unordered_map<int32_t, int32_t> g_nodeRank;
+// Decimal digits of v written backwards from end; returns the first digit.
+char* DigitsBefore(char* end, uint64_t v) {
+  do {
+    *--end = (char)('0' + v % 10);
+    v /= 10;
+  } while (v);
+  return end;
+}
 
-void RanksBuild(const std::vector<std::string>& names) {
-  std::vector<std::string> all;
-  all.reserve(g_rankOf.size() + names.size());
-  for (auto& kv : g_rankOf) all.push_back(kv.first);
-  for (auto& n : names)
-    if (!g_rankOf.count(n)) all.push_back(n);
-  std::sort(all.begin(), all.end(), FoldLess);
-  all.erase(std::unique(all.begin(), all.end()), all.end());
-  g_rankOf.clear();
-  for (size_t i = 0; i < all.size(); i++) g_rankOf.emplace(all[i], (int32_t)i);
-  g_nodeRank.clear();
+void FoldInto(std::string& out, const std::string& s) {
+  out = s;
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+}
+
+NameEntry& NamedNew(int32_t node) {
+  NameMemo& m = g_names;
+  int32_t& slot = SlotOf(node);
+  if (slot) return m.entries[(size_t)slot - 1];
+  m.entries.emplace_back();
+  slot = (int32_t)m.entries.size();
+  NameEntry& e = m.entries.back();
+  e.rank = -1;
+  m.ranked = 0;
+  if (node < 0) {
+    if (!m.prefixReady) {
+      m.prefixReady = 1;
+      m.prefix = g_set.val[GRP_MAIN][S_VNP];
+      size_t semi = m.prefix.find(';');
+      m.prefixCut = semi != std::string::npos;
+      if (m.prefixCut) m.prefix.resize(semi);
+      m.prefixBlank = HasBlank(m.prefix.c_str());
+    }
+    e.name = m.prefix;
+    if (!m.prefixCut) {
+      char digits[24];
+      char* end = digits + sizeof digits;
+      char* first = DigitsBefore(end, (uint64_t)(-(int64_t)node));
+      e.name.append(first, (size_t)(end - first));
+    }
+  } else {
+    e.name = NodeName(node);
+  }
+  for (char c : e.name)
+    if (c >= 'A' && c <= 'Z') {
+      FoldInto(e.folded, e.name);
+      break;
+    }
+  e.blank = node < 0 ? m.prefixBlank : HasBlank(e.name.c_str());
+  return e;
+}
+
+// The entry of a node, named on first use; the look-up of a named virtual
+// or text number is two loads.
+inline NameEntry& Named(int32_t node) {
+  NameMemo& m = g_names;
+  if (node < 0) {
+    uint64_t at = (uint64_t)(-(int64_t)node);
+    if (at < m.virt.size() && m.virt[at]) return m.entries[(size_t)m.virt[at] - 1];
+  } else if ((size_t)node < m.real.size() && m.real[(size_t)node]) {
+    return m.entries[(size_t)m.real[(size_t)node] - 1];
+  }
+  return NamedNew(node);
+}
+const std::string& NameOf(int32_t node) { return Named(node).name; }
+
+// A byte of a name as the sorts see it; with Fold, capitals as small
+// letters (texts not folded beforehand).
+template <bool Fold>
+unsigned char SortByte(char c) {
+  return (unsigned char)(Fold && c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
+// The first eight bytes of a folded name as a number in byte order, so most
+// comparisons of the rank sort are one integer comparison. A shorter name
+// is padded with zero bytes, which no name holds.
+template <bool Fold = false>
+uint64_t HeadKey(const std::string& s) {
+  uint64_t k = 0;
+  for (size_t i = 0; i < 8; i++) k = (k << 8) | (i < s.size() ? SortByte<Fold>(s[i]) : 0u);
+  return k;
+}
+
+// Byte order of the rest of two names whose first eight bytes are equal.
+template <bool Fold = false>
+bool TailLess(const std::string& a, const std::string& b) {
+  if (a.size() <= 8 || b.size() <= 8) return a.size() < b.size();
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 8; i < n; i++) {
+    unsigned char x = SortByte<Fold>(a[i]), y = SortByte<Fold>(b[i]);
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
+template <bool Fold>
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); i++)
+    if (SortByte<Fold>(a[i]) != SortByte<Fold>(b[i])) return false;
+  return true;
+}
+
+// Sorts by the head keys, a byte at a time from the last (a counting pass
+// per byte, skipping the bytes every key shares): linear in the names,
+// which are many (a virtual node each) and mostly short.
+void HeadSort(std::vector<std::pair<uint64_t, int32_t>>& v) {
+  uint64_t all = ~(uint64_t)0, any = 0;
+  for (const auto& p : v) {
+    all &= p.first;
+    any |= p.first;
+  }
+  uint64_t varying = all ^ any;
+  std::vector<std::pair<uint64_t, int32_t>> out(v.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    if (!((varying >> shift) & 0xff)) continue;
+    size_t start[257] = {0};
+    for (const auto& p : v) start[((p.first >> shift) & 0xff) + 1]++;
+    for (int b = 1; b < 257; b++) start[b] += start[b - 1];
+    for (const auto& p : v) out[start[(p.first >> shift) & 0xff]++] = p;
+    v.swap(out);
+  }
+}
+
+// The positions 0..n-1 in the order of their texts (folded, bytes
+// unsigned, as std::string compares them).
+template <bool Fold = false, class Text>
+std::vector<int32_t> TextOrder(size_t n, Text text) {
+  std::vector<std::pair<uint64_t, int32_t>> keyed(n);
+  for (size_t i = 0; i < n; i++) keyed[i] = {HeadKey<Fold>(text(i)), (int32_t)i};
+  HeadSort(keyed);
+  // Names that share their first eight bytes are ordered by the rest.
+  for (size_t i = 0; i < n;) {
+    size_t j = i + 1;
+    while (j < n && keyed[j].first == keyed[i].first) j++;
+    if (j - i > 1)
+      std::stable_sort(keyed.begin() + (long)i, keyed.begin() + (long)j,
+                       [&](const std::pair<uint64_t, int32_t>& a, const std::pair<uint64_t, int32_t>& b) {
+                         return TailLess<Fold>(text((size_t)a.second), text((size_t)b.second));
+                       });
+    i = j;
+  }
+  std::vector<int32_t> order(n);
+  for (size_t i = 0; i < n; i++) order[i] = keyed[i].second;
+  return order;
+}
+
+// Ranks of names: the order of the texts as integers, equal texts sharing
+// one, so the sorts and the grouping compare numbers. rank[i] of the text
+// at i, from the positions in text order; differ(a, b) tells two positions
+// next to each other in that order apart. Returns the number of ranks.
+template <class Differ>
+int32_t RanksOfOrder(const std::vector<int32_t>& order, Differ differ, std::vector<int32_t>& rank) {
+  rank.assign(order.size(), 0);
+  int32_t r = -1;
+  for (size_t i = 0; i < order.size(); i++) {
+    if (i == 0 || differ(order[i - 1], order[i])) r++;
+    rank[(size_t)order[i]] = r;
+  }
+  return r + 1;
+}
+
+// The entries of the virtual numbers in name order, or empty when they
+// cannot be had without comparing names. A virtual name is the prefix and
+// the decimal digits of the magnitude, so the names sort as the digit
+// strings do: the magnitudes are walked in that (dictionary) order, 1, 10,
+// 100, ..., 11, ..., 2, ..., picking those present.
+std::vector<int32_t> VirtualOrder() {
+  NameMemo& m = g_names;
+  std::vector<int32_t> order;
+  if (!m.prefixReady || m.prefixCut) return order;
+  uint64_t top = 0, count = 0;
+  for (uint64_t v = 1; v < m.virt.size(); v++)
+    if (m.virt[v]) {
+      top = v;
+      count++;
+    }
+  if (count < 64 || top > 4 * count + 1024) return order;  // few or scattered: the sort serves
+  order.reserve(count);
+  uint64_t cur = 1;
+  for (uint64_t i = 0; i < top; i++) {
+    if (m.virt[cur]) order.push_back(m.virt[cur] - 1);
+    if (cur * 10 <= top) {
+      cur *= 10;
+    } else {
+      if (cur >= top) cur /= 10;
+      cur++;
+      while (cur % 10 == 0) cur /= 10;
+    }
+  }
+  return order;
+}
+
+void RanksBuild() {
+  NameMemo& m = g_names;
+  size_t n = m.entries.size();
+  auto folded = [&](int32_t i) -> const std::string& { return FoldedOf(m.entries[(size_t)i]); };
+  std::vector<int32_t> virt = VirtualOrder();
+  std::vector<int32_t> order;
+  std::vector<char> isVirt;
+  if (virt.empty()) {
+    order = TextOrder(n, [&](size_t i) -> const std::string& { return folded((int32_t)i); });
+  } else {
+    // The other names (real, symbol, unknown) are sorted and put in among
+    // the virtual ones, each after the virtual names below it.
+    isVirt.assign(n, 0);
+    for (int32_t e : virt) isVirt[(size_t)e] = 1;
+    std::vector<int32_t> rest;
+    for (size_t i = 0; i < n; i++)
+      if (!isVirt[i]) rest.push_back((int32_t)i);
+    std::vector<int32_t> restOrder =
+        TextOrder(rest.size(), [&](size_t i) -> const std::string& { return folded(rest[i]); });
+    order.reserve(n);
+    auto at = virt.begin();
+    for (int32_t k : restOrder) {
+      const std::string& name = folded(rest[(size_t)k]);
+      auto to = std::lower_bound(at, virt.end(), name,
+                                 [&](int32_t e, const std::string& s) { return folded(e) < s; });
+      order.insert(order.end(), at, to);
+      at = to;
+      order.push_back(rest[(size_t)k]);
+    }
+    order.insert(order.end(), at, virt.end());
+  }
+  std::vector<int32_t> rank;
+  m.rankCount = RanksOfOrder(
+      order,
+      [&](int32_t a, int32_t b) {
+        // Two virtual numbers never share a name.
+        if (!isVirt.empty() && isVirt[(size_t)a] && isVirt[(size_t)b]) return true;
+        return folded(a) != folded(b);
+      },
+      rank);
+  for (size_t i = 0; i < n; i++) m.entries[i].rank = rank[i];
+  m.ranked = 1;
 }
 
 int32_t NodeRank(int32_t node) {
-  auto it = g_nodeRank.find(node);
-  if (it != g_nodeRank.end()) return it->second;
-  auto r = g_rankOf.find(FoldedName(node));
-  if (r == g_rankOf.end()) {
-    RanksBuild({FoldedName(node)});
-    r = g_rankOf.find(FoldedName(node));
-  }
-  return g_nodeRank.emplace(node, r->second).first->second;
+  NameEntry& e = Named(node);
+  if (!g_names.ranked) RanksBuild();
+  return e.rank;
 }
 
 // Ranks of every node the device table, the connectors and the node list
@@ -109,44 +343,65 @@ int g_ranksReady = 0;  // the table's nodes are ranked for this cell
 void NodeRanksPrepare(const std::vector<int32_t>& more = {}) {
   if (g_ranksReady && more.empty()) return;
   g_ranksReady = 1;
-  std::unordered_set<int32_t> nodes(more.begin(), more.end());
-  for (int32_t e = 0; e < g_nodes.devCount; e++) nodes.insert(g_nodes.dev[e].node);
-  for (int32_t i = 0; i < g_nodes.connCount; i++) nodes.insert(g_nodes.conn[i].node);
-  for (int32_t i = 0; i < g_compile.nodeCount; i++) nodes.insert(g_compile.nodeList[i]);
-  std::vector<std::string> names;
-  for (int32_t n : nodes)
-    if (!g_rankOf.count(FoldedName(n))) names.push_back(FoldedName(n));
-  if (!names.empty()) RanksBuild(names);
+  // Room for a name per entry of the tables at most, so the names are not
+  // moved again and again as they come.
+  g_names.entries.reserve(g_names.entries.size() + (size_t)g_nodes.devCount + (size_t)g_nodes.connCount +
+                          (size_t)g_compile.nodeCount);
+  for (int32_t n : more) Named(n);
+  for (int32_t e = 0; e < g_nodes.devCount; e++) Named(g_nodes.dev[e].node);
+  for (int32_t i = 0; i < g_nodes.connCount; i++) Named(g_nodes.conn[i].node);
+  for (int32_t i = 0; i < g_compile.nodeCount; i++) Named(g_compile.nodeList[i]);
+  if (!g_names.ranked) RanksBuild();
 }
 
-// Rank of the folded device text of every instance of the cell, computed
-// once.
-std::vector<int32_t> g_devKey;
-std::vector<std::string> g_devName;  // device text up to its first blank or newline
-int32_t g_devKeyInstances = -1;
+// Device text of every instance of the cell, its name up to the first
+// blank or newline and the rank of its folded text, computed once.
+struct DevTexts {
+  int32_t instances = -1;  // texts built for this many instances
+  int keyed = 0;           // ranks built too
+  std::vector<std::string> text;  // 1-based
+  std::vector<uint32_t> nameLen;
+  std::vector<char> blank;  // the text holds a blank or tab
+  std::vector<int32_t> key;
+};
+DevTexts g_devTexts;
+const std::string g_unknownDevice = "?";
 
 int32_t DevKey(int32_t inst) {
-  if (inst < 0 || (size_t)inst >= g_devKey.size()) return -1;
-  return g_devKey[(size_t)inst];
+  if (inst < 0 || (size_t)inst >= g_devTexts.key.size()) return -1;
+  return g_devTexts.key[(size_t)inst];
+}
+
+void DevTextsBuild() {
+  DevTexts& t = g_devTexts;
+  int32_t n = g_compile.instances;
+  if (t.instances == n) return;
+  t.instances = n;
+  t.keyed = 0;
+  t.key.clear();
+  t.text.assign((size_t)n + 1, std::string());
+  t.nameLen.assign((size_t)n + 1, 0);
+  t.blank.assign((size_t)n + 1, 0);
+  for (int32_t k = 1; k <= n; k++) {
+    std::string& s = t.text[(size_t)k];
+    s = DeviceText(g_set.dvl, k, n);
+    size_t cut = s.find_first_of(" \n");
+    t.nameLen[(size_t)k] = (uint32_t)(cut == std::string::npos ? s.size() : cut);
+    t.blank[(size_t)k] = HasBlank(s.c_str()) ? 1 : 0;
+  }
 }
 
 void DevKeysBuild() {
-  int32_t n = g_compile.instances;
-  std::vector<std::string> text((size_t)n + 1);
-  g_devName.assign((size_t)n + 1, std::string());
-  for (int32_t k = 1; k <= n; k++) {
-    std::string t = DeviceText(g_set.dvl, k, n);
-    text[(size_t)k] = Fold(t.c_str());
-    g_devName[(size_t)k] = t.substr(0, t.find_first_of(" \n"));
-  }
-  std::vector<std::string> order(text.begin(), text.end());
-  std::sort(order.begin(), order.end(), FoldLess);
-  order.erase(std::unique(order.begin(), order.end()), order.end());
-  std::unordered_map<std::string, int32_t> rank;
-  for (size_t i = 0; i < order.size(); i++) rank.emplace(order[i], (int32_t)i);
-  g_devKey.assign((size_t)n + 1, -1);
-  for (int32_t k = 1; k <= n; k++) g_devKey[(size_t)k] = rank[text[(size_t)k]];
-  g_devKeyInstances = n;
+  DevTextsBuild();
+  DevTexts& t = g_devTexts;
+  if (t.keyed) return;
+  t.keyed = 1;
+  // Ordered as folded texts, folding byte by byte as they are compared.
+  std::vector<int32_t> order =
+      TextOrder<true>(t.text.size(), [&](size_t i) -> const std::string& { return t.text[i]; });
+  RanksOfOrder(
+      order, [&](int32_t a, int32_t b) { return !SameText<true>(t.text[(size_t)a], t.text[(size_t)b]); }, t.key);
+  t.key[0] = -1;  // no instance
 }
 
 void SortShow(const char* title, int32_t n, int done) {
@@ -156,12 +411,26 @@ void SortShow(const char* title, int32_t n, int done) {
   StatusLine2(msg, 1);
 }
 
-// Entries of each instance, in table order.
-std::unordered_map<int32_t, std::vector<int32_t>> g_byInst;
+// Entries of each instance, in table order: instance k's entries are
+// byInst[byInstStart[k] .. byInstStart[k + 1]).
+std::vector<int32_t> g_byInstStart, g_byInst;
 
 void ByInstBuild() {
+  g_byInstStart.clear();
   g_byInst.clear();
-  for (int32_t e = 0; e < g_nodes.devCount; e++) g_byInst[g_nodes.dev[e].inst].push_back(e);
+  int32_t top = 0;
+  for (int32_t e = 0; e < g_nodes.devCount; e++) {
+    int32_t k = g_nodes.dev[e].inst;
+    if (k < 0 || k > CKT_MAX_INSTANCES) return;  // the line scans the table instead
+    top = std::max(top, k);
+  }
+  if (g_nodes.devCount == 0) return;
+  g_byInstStart.assign((size_t)top + 2, 0);
+  for (int32_t e = 0; e < g_nodes.devCount; e++) g_byInstStart[(size_t)g_nodes.dev[e].inst + 1]++;
+  for (size_t k = 1; k < g_byInstStart.size(); k++) g_byInstStart[k] += g_byInstStart[k - 1];
+  g_byInst.resize((size_t)g_nodes.devCount);
+  std::vector<int32_t> fill(g_byInstStart.begin(), g_byInstStart.end() - 1);
+  for (int32_t e = 0; e < g_nodes.devCount; e++) g_byInst[(size_t)fill[(size_t)g_nodes.dev[e].inst]++] = e;
 }
 
 const char* ResolvePath(const char* name, char* out, size_t size) {
@@ -217,9 +486,91 @@ std::string ParamResolved(const char* param) {
   return PafLookupMemo(param + 1, ResolvePath(g_set.val[GRP_MAIN][S_PAF], path, sizeof path));
 }
 
+// Aliases of the parameter texts of the cell being written: most lines of
+// a cell share one.
+std::unordered_map<std::string, std::string> g_paramAlias;
+
+const std::string* g_lastAlias = nullptr;  // the alias asked for last, and its text
+std::string g_lastParam;
+
+const std::string& ParamAlias(const char* param) {
+  if (g_lastAlias && g_lastParam == param) return *g_lastAlias;
+  auto it = g_paramAlias.find(param);
+  if (it == g_paramAlias.end()) it = g_paramAlias.emplace(param, ParamResolved(param)).first;
+  g_lastParam = param;
+  g_lastAlias = &it->second;  // elements of the map stay where they are
+  return it->second;
+}
+
 void Piece(const char* text) {
   g_compile.column = CktWrap(g_compile.column, (int)strlen(text));
   CktPrint(text);
+}
+
+// A piece of a line kept in memory, wrapped as CktWrap wraps it, so a
+// whole line is printed at once. The lead character (the blank before a
+// name) and the trailing one (the newline that ends a line) belong to the
+// piece; 0 for none.
+void LinePiece(std::string& line, int& column, char lead, const char* text, size_t len, char trail) {
+  size_t all = len + (lead ? 1 : 0) + (trail ? 1 : 0);
+  if (column + (int)all <= CKT_WRAP_COLUMN) {
+    column += (int)all;
+  } else if (all < 2) {
+    line += '\n';
+    column = 0;
+  } else {
+    line += "\n+";
+    column = (int)all;
+  }
+  if (lead) line += lead;
+  line.append(text, len);
+  if (trail) line += trail;
+}
+
+// Stable order of the positions in order by key(position), 0 <= key <
+// range, in linear time: positions of equal keys keep their order.
+template <class Key>
+void CountingOrder(std::vector<int32_t>& order, int32_t range, Key key) {
+  std::vector<int32_t> start((size_t)range + 1, 0);
+  for (int32_t p : order) start[(size_t)key(p) + 1]++;
+  for (size_t k = 1; k < start.size(); k++) start[k] += start[k - 1];
+  std::vector<int32_t> out(order.size());
+  for (int32_t p : order) out[(size_t)start[(size_t)key(p)]++] = p;
+  order.swap(out);
+}
+
+// Stable order of the positions by an integer key of any range: counted
+// when the keys span little more than the positions, else merge sorted.
+template <class Key>
+void KeyOrder(std::vector<int32_t>& order, Key key) {
+  if (order.empty()) return;
+  int64_t lo = key(order[0]), hi = lo, last = lo;
+  int sorted = 1;  // the keys are in order already (the pins of a cell come so)
+  for (int32_t p : order) {
+    int64_t v = key(p);
+    if (v < last) sorted = 0;
+    last = v;
+    lo = std::min<int64_t>(lo, v);
+    hi = std::max<int64_t>(hi, v);
+  }
+  if (sorted) return;
+  if (hi - lo < (int64_t)order.size() * 4 + 1024) {
+    CountingOrder(order, (int32_t)(hi - lo + 1), [&](int32_t p) { return (int32_t)(key(p) - lo); });
+    return;
+  }
+  std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return key(a) < key(b); });
+}
+
+std::vector<int32_t> Positions(int32_t n) {
+  std::vector<int32_t> v((size_t)n);
+  for (int32_t i = 0; i < n; i++) v[(size_t)i] = i;
+  return v;
+}
+
+// The device table in the given order of its entries.
+void DevicesReorder(const std::vector<int32_t>& order) {
+  std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + order.size());
+  for (size_t e = 0; e < order.size(); e++) g_nodes.dev[e] = old[(size_t)order[e]];
 }
 
 }  // namespace
@@ -257,58 +608,77 @@ void SpiceSubcktLine(int32_t instances, int32_t cell) {
 
 void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
   std::vector<int32_t> scan;
-  const std::vector<int32_t>* entries;
-  auto it = g_byInst.find(k);
-  if (!g_byInst.empty() && it != g_byInst.end()) {
-    entries = &it->second;
+  const int32_t* first = nullptr;
+  const int32_t* last = nullptr;
+  if (k >= 0 && (size_t)k + 1 < g_byInstStart.size()) {
+    first = g_byInst.data() + g_byInstStart[(size_t)k];
+    last = g_byInst.data() + g_byInstStart[(size_t)k + 1];
   } else {
     for (int32_t e = 0; e < g_nodes.devCount; e++)
       if (g_nodes.dev[e].inst == k) scan.push_back(e);
-    entries = &scan;
+    first = scan.data();
+    last = first + scan.size();
   }
-  if (entries->empty()) return;
+  if (first == last) return;
   InstanceFetch(0, k);
   const CktPlace place = g_store->place[0];
   char buf[CKT_ALIAS_MAX + CKT_PARAM_MAX + 64];
-  std::string text = DeviceText(g_set.dvl, k, instances);
-  if (place.rank < 2 && text == "?") {
+  // The texts of the cell's instances are built once for the sorts and
+  // every line.
+  if (instances == g_compile.instances) DevTextsBuild();
+  std::string own;
+  const std::string* text = &own;
+  int blank;
+  if (k >= 1 && k <= instances && g_devTexts.instances == instances) {
+    text = &g_devTexts.text[(size_t)k];
+    blank = g_devTexts.blank[(size_t)k];
+  } else {
+    own = DeviceText(g_set.dvl, k, instances);
+    blank = HasBlank(own.c_str());
+  }
+  if (place.rank < 2 && *text == "?") {
     // A line named "?" is no device to a simulator: the user hears of it.
     snprintf(buf, sizeof buf, "Device Cell %s at X=%.*g Y=%.*g has no Device Text", place.name, 9, Phys(place.x), 9,
              Phys(place.y));
     WarningCount(buf);
   }
-  BlankCheck("Device Text", text.c_str(), cell);
-  CktPrint(text.c_str());
-  g_compile.column = (int)text.size();
+  if (blank) BlankCheck("Device Text", text->c_str(), cell);
+  static std::string line;  // kept between lines for its room
+  line = *text;
+  int column = (int)text->size();
   int32_t lastPin = 0;
-  int first = 1;
-  for (int32_t e : *entries) {
-    const CktDevice& d = g_nodes.dev[e];
+  int firstPin = 1;
+  for (const int32_t* at = first; at != last; at++) {
+    const CktDevice& d = g_nodes.dev[*at];
     if (d.node == 0) {
       snprintf(buf, sizeof buf, "Node Name %d in Device Line for %s in %s is Unknown ", (int)d.seq, place.name,
                g_store->cells[cell].name);
       if (ErrorCount(buf, 0)) break;
     }
-    if (!first && d.seq == lastPin) continue;
-    first = 0;
+    if (!firstPin && d.seq == lastPin) continue;
+    firstPin = 0;
     lastPin = d.seq;
-    const std::string& node = NameOf(d.node);
-    BlankCheck("Node Name", node.c_str(), cell);
-    snprintf(buf, sizeof buf, " %s", node.c_str());
-    Piece(buf);
+    const NameEntry& node = Named(d.node);
+    if (node.blank) BlankCheck("Node Name", node.name.c_str(), cell);
+    LinePiece(line, column, ' ', node.name.data(), node.name.size(), 0);
   }
-  std::string param = ParamText(g_set.pml, k, instances);
+  const char* param = ParamText(g_set.pml, k, instances);
+  size_t paramLen;
   if (param[0] == '@') {
-    std::string alias = ParamResolved(param.c_str());
-    if (place.rank == 1 && (strcasecmp(alias.c_str(), param.c_str() + 1) == 0 || alias == "?")) {
+    const std::string& alias = ParamAlias(param);
+    if (place.rank == 1 && (strcasecmp(alias.c_str(), param + 1) == 0 || alias == "?")) {
       snprintf(buf, sizeof buf, "There is a Possible Incorrect Parameter or Alias for Device Cell %s at X=%.*g Y=%.*g ",
                place.name, 9, Phys(place.x), 9, Phys(place.y));
       ErrorCount(buf, 0);
     }
-    param = alias;
+    param = alias.c_str();
+    paramLen = alias.size();
+  } else {
+    paramLen = strlen(param);
   }
-  snprintf(buf, sizeof buf, " %s\n", param.c_str());
-  Piece(buf);
+  LinePiece(line, column, ' ', param, paramLen, '\n');
+  if (!g_compile.scriptPass && g_compile.cir) fwrite(line.data(), 1, line.size(), g_compile.cir);  // as CktPrint
+  g_compile.column = column;
   g_compile.lines++;
 }
 
@@ -325,13 +695,14 @@ void NodeListCreate() {
       if (CktPath* p = PathRec(i)) objs.push_back(p->node);
   }
   NodeRanksPrepare(objs);
-  std::unordered_set<int32_t> seen;
+  std::vector<char> seen((size_t)g_names.rankCount + 1, 0);
   char msg[200];
   auto add = [&](int32_t node) -> int {
-    int32_t key = NodeRank(node);
-    if (seen.count(key)) return 1;
+    size_t key = (size_t)NodeRank(node);
+    if (key >= seen.size()) seen.resize(key + 1, 0);
+    if (seen[key]) return 1;
     if (g_compile.nodeCount >= CKT_NODE_LIST_MAX) return 0;
-    seen.insert(key);
+    seen[key] = 1;
     g_compile.nodeList[g_compile.nodeCount++] = node;
     return 1;
   };
@@ -367,7 +738,7 @@ void NodeListCreate() {
 void CountNodeKinds() {
   g_compile.kindReal = g_compile.kindVirtual = g_compile.kindSymbol = 0;
   NodeRanksPrepare();
-  std::vector<char> seen(g_rankOf.size() + 1, 0);
+  std::vector<char> seen((size_t)g_names.rankCount + 1, 0);
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     int32_t n = g_nodes.dev[e].node;
     size_t r = (size_t)NodeRank(n);
@@ -380,18 +751,20 @@ void CountNodeKinds() {
   }
 }
 
-// The sorts order by folded names with the keys computed once per entry.
-// Entries of equal keys keep their table order, so the pins of one
-// instance stay together even when two instances share a device text.
+// The sorts order by folded names with the keys computed once per entry,
+// each pass a stable counting sort. Entries of equal keys keep their table
+// order, so the pins of one instance stay together even when two instances
+// share a device text.
 int SortNodeList() {
   int32_t n = g_compile.nodeCount;
   if (n < 2) return 0;
   SortShow("Sorting Node List", n, 0);
   NodeRanksPrepare();
-  std::vector<std::pair<int32_t, int32_t>> v((size_t)n);
-  for (int32_t i = 0; i < n; i++) v[(size_t)i] = {NodeRank(g_compile.nodeList[i]), g_compile.nodeList[i]};
-  std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (int32_t i = 0; i < n; i++) g_compile.nodeList[i] = v[(size_t)i].second;
+  std::vector<int32_t> rank((size_t)n), order = Positions(n);
+  for (int32_t i = 0; i < n; i++) rank[(size_t)i] = NodeRank(g_compile.nodeList[i]);
+  KeyOrder(order, [&](int32_t p) { return rank[(size_t)p]; });
+  std::vector<int32_t> old(g_compile.nodeList, g_compile.nodeList + n);
+  for (int32_t i = 0; i < n; i++) g_compile.nodeList[i] = old[(size_t)order[(size_t)i]];
   SortShow("Sorting Node List", n, 1);
   return CktStopped();
 }
@@ -400,9 +773,10 @@ int SortDeviceNames() {
   int32_t n = g_nodes.devCount;
   if (n < 2) return 0;
   SortShow("Sorting Device and Subcircuit Names", n, 0);
-  if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
-  std::stable_sort(g_nodes.dev, g_nodes.dev + n,
-                   [](const CktDevice& a, const CktDevice& b) { return DevKey(a.inst) < DevKey(b.inst); });
+  DevKeysBuild();
+  std::vector<int32_t> order = Positions(n);
+  KeyOrder(order, [](int32_t p) { return DevKey(g_nodes.dev[p].inst); });
+  DevicesReorder(order);
   SortShow("Sorting Device and Subcircuit Names", n, 1);
   return CktStopped();
 }
@@ -413,14 +787,17 @@ int SortDevicePins() {
   int32_t n = g_nodes.devCount;
   if (n < 2) return 0;
   if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order", 1);
-  std::vector<int32_t> pos((size_t)n);
-  for (int32_t e = 0; e < n; e++) pos[(size_t)e] = e;
-  std::stable_sort(pos.begin(), pos.end(), [](int32_t a, int32_t b) { return g_nodes.dev[a].inst < g_nodes.dev[b].inst; });
+  std::vector<int32_t> pos = Positions(n);
+  KeyOrder(pos, [](int32_t p) { return g_nodes.dev[p].inst; });
   std::vector<CktDevice> group;
   for (size_t k = 0; k < pos.size();) {
     size_t e = k + 1;
-    while (e < pos.size() && g_nodes.dev[pos[e]].inst == g_nodes.dev[pos[k]].inst) e++;
-    if (e - k > 1) {
+    int sorted = 1;
+    while (e < pos.size() && g_nodes.dev[pos[e]].inst == g_nodes.dev[pos[k]].inst) {
+      if (g_nodes.dev[pos[e]].seq < g_nodes.dev[pos[e - 1]].seq) sorted = 0;
+      e++;
+    }
+    if (!sorted) {
       group.clear();
       for (size_t i = k; i < e; i++) group.push_back(g_nodes.dev[pos[i]]);
       std::stable_sort(group.begin(), group.end(), [](const CktDevice& a, const CktDevice& b) { return a.seq < b.seq; });
@@ -436,23 +813,21 @@ int SortNodNodes() {
   int32_t n = g_nodes.devCount;
   if (n < 2) return 0;
   SortShow("Sorting Node Names", n, 0);
-  if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
+  DevKeysBuild();
   NodeRanksPrepare();
-  struct Key {
-    int32_t node, dev, seq, index;
-  };
-  std::vector<Key> keys((size_t)n);
+  // By node name, then device text, then pin: the least significant key
+  // first, each pass stable.
+  std::vector<int32_t> rank((size_t)n), dev((size_t)n), seq((size_t)n), order = Positions(n);
   for (int32_t e = 0; e < n; e++) {
     const CktDevice& d = g_nodes.dev[e];
-    keys[(size_t)e] = {NodeRank(d.node), DevKey(d.inst), d.seq, e};
+    rank[(size_t)e] = NodeRank(d.node);
+    dev[(size_t)e] = DevKey(d.inst);
+    seq[(size_t)e] = d.seq;
   }
-  std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-    if (a.node != b.node) return a.node < b.node;
-    if (a.dev != b.dev) return a.dev < b.dev;
-    return a.seq < b.seq;
-  });
-  std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + n);
-  for (int32_t e = 0; e < n; e++) g_nodes.dev[e] = old[(size_t)keys[(size_t)e].index];
+  KeyOrder(order, [&](int32_t p) { return seq[(size_t)p]; });
+  KeyOrder(order, [&](int32_t p) { return dev[(size_t)p]; });
+  KeyOrder(order, [&](int32_t p) { return rank[(size_t)p]; });
+  DevicesReorder(order);
   SortShow("Sorting Device Node Order", n, 1);
   return CktStopped();
 }
@@ -469,40 +844,77 @@ void NodWrite(int32_t cell) {
   if (!f || g_compile.scriptPass) return;
   // The connectors' names once, first connector of a name winning.
   NodeRanksPrepare();
-  std::unordered_map<int32_t, int32_t> seqOf;
-  for (int32_t i = 0; i < g_nodes.connCount; i++) seqOf.emplace(NodeRank(g_nodes.conn[i].node), g_nodes.conn[i].seq);
+  std::vector<int32_t> seqOf((size_t)g_names.rankCount, 0);
+  std::vector<char> hasSeq((size_t)g_names.rankCount, 0);
+  for (int32_t i = 0; i < g_nodes.connCount; i++) {
+    size_t r = (size_t)NodeRank(g_nodes.conn[i].node);
+    if (r >= hasSeq.size()) {
+      seqOf.resize(r + 1, 0);
+      hasSeq.resize(r + 1, 0);
+    }
+    if (hasSeq[r]) continue;
+    hasSeq[r] = 1;
+    seqOf[r] = g_nodes.conn[i].seq;
+  }
   int32_t prev = -1;
   int started = 0;
   int len = 0;
-  if (g_devKeyInstances != g_compile.instances) DevKeysBuild();
-  std::string out;
+  DevTextsBuild();
+  const DevTexts& dt = g_devTexts;
+  // The block is put together in one buffer, written at once; each piece
+  // makes room for itself first.
+  std::vector<char> out((size_t)g_nodes.devCount * 24 + 64);
+  size_t pos = 0;
+  auto room = [&](size_t n) {
+    if (pos + n > out.size()) out.resize(std::max(out.size() * 2, pos + n));
+  };
+  auto put = [&](const char* s, size_t n) {
+    memcpy(out.data() + pos, s, n);
+    pos += n;
+  };
   char num[24];
+  char* end = num + sizeof num;
   for (int32_t e = 0; e < g_nodes.devCount; e++) {
     const CktDevice& d = g_nodes.dev[e];
-    int32_t folded = NodeRank(d.node);
+    const NameEntry& node = Named(d.node);
+    if (!g_names.ranked) RanksBuild();
+    int32_t folded = node.rank;
     if (!started || folded != prev) {
       started = 1;
       prev = folded;
-      auto it = seqOf.find(folded);
-      snprintf(num, sizeof num, ":%d\n", it == seqOf.end() ? 0 : (int)it->second);
-      out += "\n";
-      out += NameOf(d.node);
-      out += num;
+      int32_t seq = (size_t)folded < hasSeq.size() && hasSeq[(size_t)folded] ? seqOf[(size_t)folded] : 0;
+      char* at = DigitsBefore(end, (uint64_t)(seq < 0 ? -(int64_t)seq : seq));
+      if (seq < 0) *--at = '-';
+      room(node.name.size() + (size_t)(end - at) + 3);
+      put("\n", 1);
+      put(node.name.data(), node.name.size());
+      put(":", 1);
+      put(at, (size_t)(end - at));
+      put("\n", 1);
       len = 0;
     } else if (len >= 101) {
-      out += "\n";
+      room(1);
+      put("\n", 1);
       len = 0;
     }
-    const std::string& dev = (d.inst >= 1 && (size_t)d.inst < g_devName.size()) ? g_devName[(size_t)d.inst] : "?";
-    snprintf(num, sizeof num, "%d", (int)d.seq);
-    out += " ";
-    out += dev;
-    out += ".";
-    out += num;
-    out += " ";
-    len += (int)(dev.size() + strlen(num) + 3);
+    const char* dev = "?";
+    size_t devLen = 1;
+    if (d.inst >= 1 && d.inst <= dt.instances) {
+      dev = dt.text[(size_t)d.inst].data();
+      devLen = dt.nameLen[(size_t)d.inst];
+    }
+    char* at = DigitsBefore(end, (uint64_t)(d.seq < 0 ? -(int64_t)d.seq : d.seq));
+    if (d.seq < 0) *--at = '-';
+    size_t numLen = (size_t)(end - at);
+    room(devLen + numLen + 3);
+    put(" ", 1);
+    put(dev, devLen);
+    put(".", 1);
+    put(at, numLen);
+    put(" ", 1);
+    len += (int)(devLen + numLen + 3);
   }
-  fwrite(out.data(), 1, out.size(), f);
+  fwrite(out.data(), 1, pos, f);
   // Every block is closed, also one of fewer than two entries: the readers
   // take "::" as its end.
   fputs("\n::\n", f);
@@ -528,12 +940,24 @@ void ResultsTable(int isMain) {
 
 void DeviceKeysForget() {
   g_ranksReady = 0;
-  g_names.names.clear();
-  g_rankOf.clear();
-  g_nodeRank.clear();
-  g_devKey.clear();
-  g_devKeyInstances = -1;
+  g_names.entries.clear();
+  g_names.virt.clear();
+  g_names.real.clear();
+  g_names.sym.clear();
+  g_names.other.clear();
+  g_names.ranked = 1;
+  g_names.rankCount = 0;
+  g_names.prefixReady = 0;
+  g_devTexts.instances = -1;
+  g_devTexts.keyed = 0;
+  g_devTexts.key.clear();
+  g_devTexts.text.clear();
+  g_devTexts.nameLen.clear();
+  g_devTexts.blank.clear();
+  g_byInstStart.clear();
   g_byInst.clear();
+  g_paramAlias.clear();
+  g_lastAlias = nullptr;
 }
 
 void ByInstanceBuild() { ByInstBuild(); }
