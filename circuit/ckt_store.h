@@ -109,37 +109,31 @@ CktBox* BoxRecNew(int32_t n);
 CktPath* PathRecNew(int32_t n);
 CktVertex* VtxRecNew(int32_t n);
 CktInst* InstRecNew(int bank, int32_t n);
-inline CktBox* BoxRec(int32_t n) {
+// Record n of a paged table when its page exists, else null.
+template <typename T>
+inline T* PageRecMade(T* const* table, int64_t pages, int64_t perPage, int32_t n) {
   int64_t i = (int64_t)n - 1;
-  if (i >= 0 && i < (int64_t)CKT_BOX_PAGES * CKT_BOX_PER_PAGE) {
-    CktBox* page = g_store->boxPage[i / CKT_BOX_PER_PAGE];
-    if (page) return page + i % CKT_BOX_PER_PAGE;
-  }
-  return BoxRecNew(n);
+  if (i < 0 || i >= pages * perPage) return nullptr;
+  T* page = table[i / perPage];
+  return page ? page + i % perPage : nullptr;
+}
+inline CktBox* BoxRec(int32_t n) {
+  CktBox* r = PageRecMade(g_store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n);
+  return r ? r : BoxRecNew(n);
 }
 inline CktPath* PathRec(int32_t n) {
-  int64_t i = (int64_t)n - 1;
-  if (i >= 0 && i < (int64_t)CKT_PATH_PAGES * CKT_PATH_PER_PAGE) {
-    CktPath* page = g_store->pathPage[i / CKT_PATH_PER_PAGE];
-    if (page) return page + i % CKT_PATH_PER_PAGE;
-  }
-  return PathRecNew(n);
+  CktPath* r = PageRecMade(g_store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n);
+  return r ? r : PathRecNew(n);
 }
 inline CktVertex* VtxRec(int32_t n) {
-  int64_t i = (int64_t)n - 1;
-  if (i >= 0 && i < (int64_t)CKT_VTX_PAGES * CKT_VTX_PER_PAGE) {
-    CktVertex* page = g_store->vtxPage[i / CKT_VTX_PER_PAGE];
-    if (page) return page + i % CKT_VTX_PER_PAGE;
-  }
-  return VtxRecNew(n);
+  CktVertex* r = PageRecMade(g_store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n);
+  return r ? r : VtxRecNew(n);
 }
 inline CktInst* InstRec(int bank, int32_t n) {
-  int64_t i = (int64_t)n - 1;
-  if (bank >= 0 && bank < CKT_BANKS && i >= 0 && n <= CKT_MAX_INSTANCES) {
-    CktInst* page = g_store->instPage[bank][i / CKT_INST_PER_PAGE];
-    if (page) return page + i % CKT_INST_PER_PAGE;
-  }
-  return InstRecNew(bank, n);
+  CktInst* r = bank >= 0 && bank < CKT_BANKS && n <= CKT_MAX_INSTANCES
+                   ? PageRecMade(g_store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n)
+                   : nullptr;
+  return r ? r : InstRecNew(bank, n);
 }
 // Field 0..3 of path n (word, width, first vertex, node); 0 when missing.
 int32_t PathGet(int field, int32_t n);
