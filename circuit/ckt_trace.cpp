@@ -281,11 +281,12 @@ int SignFits(int kind, int32_t n) {
 // source again and again until nothing changes. So each object that can be
 // a source gets, once, the list of objects whose bounds meet its own on the
 // layers some pass traces its layer to (in store order, as the index gives
-// them), and each pair's touch test is made at most once. A visit that did
-// nothing is not repeated while neither the source's number nor the number
-// of anything on its list has changed: it would do nothing again. Visits
-// that are made happen in the same order with the same numbers as before,
-// so the results and the messages stay the same.
+// them), and each pair's touch test is made at most once. A source is not
+// visited while none of its contacts on the pass's layers could take its
+// number or be compared with it (known from the numbers as they were when
+// last looked at, and nothing on its list has changed since): the visit
+// would do nothing. Visits that are made happen in the same order with the
+// same numbers as before, so the results and the messages stay the same.
 typedef std::bitset<kLayers> LayerMask;
 
 struct PassSpec {
