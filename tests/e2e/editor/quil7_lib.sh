@@ -42,6 +42,22 @@ trace_wait() {
   return 0
 }
 
+# trace_settle: waits (at most 15 s) until the trace has not grown for a
+# second: the start-up's own Load and redraws are done.
+trace_settle() {
+  local n=0 last=-1 size
+  while [ $n -lt 150 ]; do
+    size=$(wc -c <"$TRACE" 2>/dev/null || echo 0)
+    if [ "$size" = "$last" ]; then
+      return 0
+    fi
+    last=$size
+    sleep 1
+    n=$((n + 10))
+  done
+  return 1
+}
+
 # area_centre: the drawing area's centre pixel from the last layout line.
 area_centre() {
   grep '^layout' "$TRACE" | tail -n1 | sed 's/.*area //' |

@@ -165,6 +165,8 @@ messages)
   # WM_USER+1 with an index outside the command table: any process can post
   # it; nothing happens. A point out of range is dropped; one in range is
   # the first point of Get, which waits for it from the start.
+  trace_wait '^load ' 1 || fail "the drawing was not loaded"
+  trace_settle || fail "the editor kept writing its trace"
   starts=$(trace_count '^start')
   handlers=$(trace_count '^handler')
   robot post QUIL7 1025 500 0 >/dev/null
