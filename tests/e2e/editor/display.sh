@@ -22,6 +22,8 @@ if [ "$case_name" = missing ]; then
 fi
 editor_ready
 trace_wait '^draw ' 1 || fail "nothing drawn: $(cat "$TRACE")"
+# The start-up's own redraws must not be taken for the zoom's.
+trace_settle || fail "the editor kept writing its trace"
 
 # TOP's outline with a margin, then the mouse off the drawing area.
 draws=$(trace_count '^draw ')

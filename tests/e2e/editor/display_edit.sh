@@ -91,6 +91,7 @@ if [ "$case_name" = newcell ]; then
 fi
 
 [ -n "$REF" ] || fail "no display_ref"
+trace_settle || fail "the editor kept writing its trace"
 draws=$(trace_count '^draw ')
 robot copydata QUIL7 "zoom -6.5,-5.5 26.5,15.75" >/dev/null || fail "zoom not delivered"
 trace_wait '^draw ' $((draws + 1)) || fail "no redraw after zoom"
