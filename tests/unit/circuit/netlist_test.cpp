@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ckt_compile.h"
+#include "ckt_outside.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
 #include "ckt_support.h"
@@ -93,44 +94,6 @@ TEST(CktNetlist, CompilesToTheHandCheckedFiles) {
     Golden(std::string(cell) + ".nod", c.nod);
     Golden(std::string(cell) + ".log", c.log);
   }
-}
-
-// Output of a shell command (stdout and stderr); its exit status in *rc.
-std::string Shell(const std::string& cmd, int* rc) {
-  std::string out;
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (!p) {
-    *rc = -1;
-    return out;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int st = pclose(p);
-  *rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return out;
-}
-
-bool Have(const char* tool) {
-  int rc;
-  Shell(std::string("command -v ") + tool, &rc);
-  return rc == 0;
-}
-
-// v(out) against the input sweep of ngspice's printed DC table.
-std::map<int, double> DcTable(const std::string& out) {
-  std::map<int, double> v;
-  std::regex row("^[0-9]+\\t([-+0-9.e]+)\\t([-+0-9.e]+)");
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t end = out.find('\n', start);
-    if (end == std::string::npos) end = out.size();
-    std::string line = out.substr(start, end - start);
-    std::smatch m;
-    if (std::regex_search(line, m, row)) v[(int)lround(std::stod(m[1]) * 10)] = std::stod(m[2]);
-    start = end + 1;
-  }
-  return v;
 }
 
 // The extracted netlists simulate: an inverter and an odd chain invert, an

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "ckt_compile.h"
+#include "ckt_outside.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
 #include "ckt_support.h"
@@ -98,44 +99,11 @@ TEST(CktSample, CompilesWithItsOwnSettings) {
   }
 }
 
-// Output of a shell command (stdout and stderr); its exit status in *rc.
-std::string Shell(const std::string& cmd, int* rc) {
-  std::string out;
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (!p) {
-    *rc = -1;
-    return out;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int st = pclose(p);
-  *rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return out;
-}
-
-// v(out) by tenths of a volt of the input, from ngspice's printed DC table.
-std::map<int, double> DcTable(const std::string& out) {
-  std::map<int, double> v;
-  std::regex row("^[0-9]+\\t([-+0-9.e]+)\\t([-+0-9.e]+)");
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t end = out.find('\n', start);
-    if (end == std::string::npos) end = out.size();
-    std::string line = out.substr(start, end - start);
-    std::smatch m;
-    if (std::regex_search(line, m, row)) v[(int)lround(std::stod(m[1]) * 10)] = std::stod(m[2]);
-    start = end + 1;
-  }
-  return v;
-}
-
 // The circuit files run as they are: the inverter and the chain of three
 // both invert, and the chain switches more sharply than one inverter.
 TEST(CktSample, NgspiceSeesInvertingCircuits) {
+  if (!Have("ngspice")) GTEST_SKIP() << "ngspice is not installed";
   int rc;
-  Shell("command -v ngspice", &rc);
-  if (rc != 0) GTEST_SKIP() << "ngspice is not installed";
   const double vdd = 3.3;
   std::map<int, double> curve[2];
   const char* cells[] = {"INV", "TOP"};
