@@ -158,24 +158,14 @@ void MainEnables(HWND d) {
   EnableWindow(GetDlgItem(d, 129), !Checked(d, 127));
 }
 
+// The frame's open dialog, the chosen file kept as the settings keep it.
 void Browse(HWND d, int target, const char* filter, const char* title) {
-  char file[MAX_PATH] = "";
-  OPENFILENAMEA ofn;
-  memset(&ofn, 0, sizeof ofn);
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = d;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.lpstrFilter = filter;
-  ofn.lpstrTitle = title;
-  ofn.lpstrInitialDir = SatFrame.startFolder;
-  ofn.Flags = OFN_HIDEREADONLY;
-  if (GetOpenFileNameA(&ofn)) {
-    char cut[ckt::CKT_VALUE];
-    snprintf(cut, sizeof cut, "%s", ckt::PathFix(file));
-    SetDlgItemTextA(d, target, cut);
-  }
-  SetCurrentDirectoryA(SatFrame.startFolder);
+  if (!SatBrowse(d, target, filter, title)) return;
+  char file[SAT_PATH_SIZE];
+  GetDlgItemTextA(d, target, file, sizeof file);
+  char cut[ckt::CKT_VALUE];
+  snprintf(cut, sizeof cut, "%s", ckt::PathFix(file));
+  SetDlgItemTextA(d, target, cut);
 }
 
 INT_PTR CALLBACK MainSetupProc(HWND d, UINT msg, WPARAM wp, LPARAM) {

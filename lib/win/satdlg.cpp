@@ -153,14 +153,16 @@ void FileSelInit(OPENFILENAMEA* ofn, char* file) {
   ofn->Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_READONLY;
 }
 
-void SatBrowse(HWND dialog, int edit, const char* filter, const char* title) {
+int SatBrowse(HWND dialog, int edit, const char* filter, const char* title) {
   OPENFILENAMEA ofn;
   char file[SAT_PATH_SIZE];
   FileSelInit(&ofn, file);
   ofn.hwndOwner = dialog;
   ofn.lpstrFilter = filter;
   ofn.lpstrTitle = title;
-  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, edit, file);
+  if (!GetOpenFileNameA(&ofn)) return 0;
+  SetDlgItemTextA(dialog, edit, file);
+  return 1;
 }
 
 void SatSlotsShow(HWND dialog, const int* edits, int editCount, const int* checks, int checkCount, int firstCheck) {

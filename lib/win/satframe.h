@@ -76,7 +76,8 @@ int PauseShow(HWND owner, int ms);
 INT_PTR CALLBACK PauseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 void FileSelInit(OPENFILENAMEA* ofn, char* file);
 // The open dialog for a SETUP edit: the chosen file goes into control edit.
-void SatBrowse(HWND dialog, int edit, const char* filter, const char* title);
+// 1 when a file was chosen.
+int SatBrowse(HWND dialog, int edit, const char* filter, const char* title);
 // A SETUP dialog's controls and the settings slots: edit edits[k] holds
 // slot k (an id <= 0 has none), check box checks[k] slot firstCheck + k as
 // "Y" or "N". Show fills the controls, Take the slots.
