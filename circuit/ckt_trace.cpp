@@ -222,19 +222,15 @@ void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, i
 
 const int32_t kNoBounds = 1;
 
-// lazyBox: a source box whose ring is put into slot 0 only when some
-// target is tested against it (its bounds are there already); most visits
-// find every candidate on the source's node and test nothing.
+// The walk over every object without the index (the reference the
+// contacts must match). lazyBox: a source box whose ring is put into slot 0
+// only when some target is tested against it (its bounds are there
+// already); most visits find every candidate on the source's node and test
+// nothing.
 void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath,
                int32_t lazyBox) {
-  static std::vector<int32_t> boxes, paths;
-  const EdgeSlot& w = g_scan.slot[0];
-  int useIndex = g_nodes.useIndex && g_grid.built;
-  if (useIndex) IndexQueryTargets(w.left, w.bottom, w.right, w.top, merged, level, tgtLayer, boxes, paths);
-  int32_t nb = useIndex ? (int32_t)boxes.size() : g_store->nb;
-  for (int32_t k = 0; k < nb; k++) {
+  for (int32_t i = 1; i <= g_store->nb; i++) {
     if (CktStopped()) return;
-    int32_t i = useIndex ? boxes[k] : k + 1;
     if (i == selfBox) continue;
     CktBox* b = BoxRec(i);
     if (!b) return;
@@ -249,10 +245,8 @@ void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t
     if (!LoadBoxOutline(i, 1, 1)) continue;
     if (!AreasOverlapOnRows(kind, i, 0, s)) AreasShareEdge(kind, i, 0, s);
   }
-  int32_t np = useIndex ? (int32_t)paths.size() : g_store->np;
-  for (int32_t k = 0; k < np; k++) {
+  for (int32_t i = 1; i <= g_store->np; i++) {
     if (CktStopped()) return;
-    int32_t i = useIndex ? paths[k] : k + 1;
     if (i == selfPath) continue;
     CktPath* p = PathRec(i);
     if (!p) return;
@@ -999,6 +993,44 @@ int LineMerge(int kind, int32_t s, int32_t target) {
 }
 
 namespace {
+// The source loops of one pass over every object, the abort poll once per
+// 100 objects. 1 when the pass is to end the tracing.
+int WalkPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+  int32_t polled = 0;
+  for (int32_t i = 1; i <= g_store->nb; i++) {
+    if (i / 100 != polled) {
+      polled = i / 100;
+      if (AbortPoll(0)) break;
+    }
+    if (CktStopped()) break;
+    CktBox* b = BoxRec(i);
+    if (!b) break;
+    if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
+    int32_t s = b->node;
+    if (b->right <= b->left || b->top <= b->bottom) continue;
+    EdgeSlot& w = g_scan.slot[0];
+    w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
+    TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
+  }
+  if (AbortPoll(0) || CktStopped()) return 1;
+  polled = 0;
+  for (int32_t i = 1; i <= g_store->np; i++) {
+    if (i / 100 != polled) {
+      polled = i / 100;
+      if (AbortPoll(0)) break;
+    }
+    if (CktStopped()) break;
+    CktPath* pr = PathRec(i);
+    if (!pr) break;
+    if (pr->word < 0 || !SignFits(kind, pr->node) || (pr->word & 0x1ff) != srcLayer) continue;
+    if (!PathIsArea(i)) continue;
+    int32_t s = pr->node;
+    if (!LoadPathOutline(i, 0, 0, 0)) continue;
+    TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
+  }
+  return AbortPoll(0) || CktStopped();
+}
+
 // One pass of the relaxation, its numbers where the relaxation keeps them.
 void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
   if (CktStopped() || srcLayer == 0) return;
@@ -1022,64 +1054,19 @@ void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     }
     StatusLine2(status, 0);
     if (kind <= 1) p++;
-    // With the index built, only the source layer's objects are visited
-    // (same order); the abort poll keeps its rate of once per 100 objects.
+    // With the index built the contacts serve (the source layer's objects
+    // in the same order); without it every object is walked.
     const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
     if (src && g_nodes.useIndex && !g_contacts.built) ContactsBuild();
-    int useContacts = src && g_contacts.built;
-    LayerMask mask;
-    uint64_t bits = 0;
-    if (useContacts) {
+    if (src && g_contacts.built) {
       int sl;
-      mask = TargetMask(PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
-      bits = MaskBits(mask);
-    }
-    if (useContacts) {
+      LayerMask mask = TargetMask(PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
       uint64_t key = (uint64_t)kind | (uint64_t)level << 4 | (uint64_t)merged << 8 | (uint64_t)srcLayer << 12 |
                      (uint64_t)tgtLayer << 24;
-      if (ContactsPass(kind, mask, bits, key, srcLayer)) return;
-      if (!g_nodes.passFlag) return;
-      if (kind <= 1 && p >= 100) return;
-      if (kind == 2 || kind == 3) return;
-      continue;
+      if (ContactsPass(kind, mask, MaskBits(mask), key, srcLayer)) return;
+    } else if (WalkPass(kind, level, merged, srcLayer, tgtLayer)) {
+      return;
     }
-    int32_t nb = src ? (int32_t)src->srcBoxes.size() : g_store->nb;
-    int32_t polled = 0;
-    for (int32_t k = 0; k < nb; k++) {
-      int32_t i = src ? src->srcBoxes[k] : k + 1;
-      if (i / 100 != polled) {
-        polled = i / 100;
-        if (AbortPoll(0)) break;
-      }
-      if (CktStopped()) break;
-      CktBox* b = BoxRec(i);
-      if (!b) break;
-      if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
-      int32_t s = b->node;
-      if (b->right <= b->left || b->top <= b->bottom) continue;
-      EdgeSlot& w = g_scan.slot[0];
-      w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
-      TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
-    }
-    if (AbortPoll(0) || CktStopped()) return;
-    int32_t np = src ? (int32_t)src->srcPaths.size() : g_store->np;
-    polled = 0;
-    for (int32_t k = 0; k < np; k++) {
-      int32_t i = src ? src->srcPaths[k] : k + 1;
-      if (i / 100 != polled) {
-        polled = i / 100;
-        if (AbortPoll(0)) break;
-      }
-      if (CktStopped()) break;
-      CktPath* pr = PathRec(i);
-      if (!pr) break;
-      if (pr->word < 0 || !SignFits(kind, pr->node) || (pr->word & 0x1ff) != srcLayer) continue;
-      if (!PathIsArea(i)) continue;
-      int32_t s = pr->node;
-      if (!LoadPathOutline(i, 0, 0, 0)) continue;
-      TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
-    }
-    if (AbortPoll(0) || CktStopped()) return;
     if (!g_nodes.passFlag) return;
     if (kind <= 1 && p >= 100) return;
     if (kind == 2 || kind == 3) return;
