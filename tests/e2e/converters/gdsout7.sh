@@ -52,11 +52,21 @@ cmdline)
   ;;
 abort)
   # Cancel in the progress dialog, confirmed: the run stops and says so.
-  quil_start GDSOUT7.EXE TOP.tlc
+  # The run pauses briefly after each cell, so a main cell of 300 leaf cells
+  # keeps it going for many seconds: the Cancel always lands mid-run, even
+  # on a loaded machine (the three-cell drawing could finish first).
+  for i in $(seq 1 300); do sed "s/^LEAF\$/L$i/" LEAF.tlc >"L$i.tlc"; done
+  {
+    sed -n '1,/<\/H>/p' TOP.tlc | sed 's/^TOP$/WIDE/'
+    for i in $(seq 1 300); do printf '<C>\nL%d\n0 %d 0 0\n</C>\n' "$i" $((i * 100)); done
+    printf '</TLC>\n'
+  } >WIDE.tlc
+  cp TOP.ldm WIDE.ldm
+  quil_start GDSOUT7.EXE WIDE.tlc
   pid=$QUIL_LAST_PID
   robot wait-class GdsOut7 30000 >/dev/null || fail "GdsOut window did not appear"
   robot command GdsOut7 15 >/dev/null || fail "Go not posted"
-  robot press "Creating TOP.gds" Cancel 10000 >/dev/null || fail "no progress dialog"
+  robot press "Creating WIDE.gds" Cancel 10000 >/dev/null || fail "no progress dialog"
   q=$(robot wait-dialog GdsOut 10000) || fail "no abort question"
   echo "$q" | grep -q "Aborting Conversion ... OK?" || fail "question: $q"
   robot press GdsOut Yes >/dev/null
