@@ -17,7 +17,7 @@
 //   ROBOT dialogs                        list dialog boxes: caption and texts
 //   ROBOT wait-dialog CAPTION [ms]       wait for a dialog box of that caption
 //   ROBOT dialog-text CAPTION            print a dialog box's texts
-//   ROBOT press CAPTION BUTTON [ms]      press the button with that text ('&' ignored)
+//   ROBOT press CAPTION BUTTON [ms]      press the button with that text ('&' ignored); returns once taken (2 s at most)
 //   ROBOT click CAPTION BUTTON [ms]      click it (BM_CLICK: check boxes and radio buttons change)
 //   ROBOT buttons CAPTION                 print each button: id, text, enabled/disabled, shown/hidden
 //   ROBOT esc-hold MS                     hold Esc down for MS milliseconds (async key state)
@@ -288,6 +288,11 @@ int main(int argc, char** argv) {
     // Posted as the dialog's own WM_COMMAND so the press works even when the
     // dialog runs a nested modal loop of its own.
     PostMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(s.found), BN_CLICKED), (LPARAM)s.found);
+    // Until the press is taken: the box is gone, or hidden, or a box of its
+    // own now stands over it. Otherwise a next wait for a box of the same
+    // caption could find this one again, still closing.
+    DWORD start = GetTickCount();
+    while (IsWindow(d) && IsWindowVisible(d) && IsWindowEnabled(d) && GetTickCount() - start < 2000) Sleep(20);
     printf("pressed: %s\n", argv[3]);
     return 0;
   }
