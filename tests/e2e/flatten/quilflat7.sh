@@ -20,19 +20,25 @@ box_text() {
 }
 
 # Answers the program's message boxes with OK until one holds $1; prints it.
+# A wait that finds no box presses nothing (a box coming just after must be
+# read, not answered unseen); a second abort question (Esc reaches both the
+# poll and the progress dialog) is answered Yes. 60 s in all.
 answer_until() {
-  local pat="$1" text n=0
-  while [ $n -lt 6 ]; do
-    text=$(box_text QuilFlat 20000) || return 1
+  local pat="$1" text start=$SECONDS
+  while [ $((SECONDS - start)) -lt 60 ]; do
+    text=$(box_text QuilFlat 5000)
+    [ -n "$text" ] || continue
     if printf '%s' "$text" | grep -q -- "$pat"; then
       printf '%s\n' "$text"
       return 0
     fi
-    note "answered: $text"
-    robot press QuilFlat OK >/dev/null
-    sleep 0.3
-    n=$((n + 1))
+    if [ "$text" = "Aborting ... OK?" ]; then
+      robot press QuilFlat Yes >/dev/null
+    else
+      robot press QuilFlat OK >/dev/null
+    fi
   done
+  echo "none in 60 s; last box: ${text:-none}; running: $(kill -0 "$pid" 2>/dev/null && echo yes || echo no)"
   return 1
 }
 
@@ -162,7 +168,7 @@ flatten|smash)
   if [ "$case_name" = flatten ]; then mode=Flatten; cell=Flat_files/Top_flat.tlc; else mode=Smash; cell=Smsh_files/Top_smsh.tlc; fi
   setup top "$mode"
   robot command QuilFlat7 13 >/dev/null
-  done_text=$(answer_until "Completed") || fail "no closing message; boxes: $(robot dialogs)"
+  done_text=$(answer_until "Completed") || fail "no closing message: $done_text; boxes: $(robot dialogs)"
   printf '%s\n' "$done_text" | grep -q "Bytes in TLC File" || fail "closing: $done_text"
   robot press QuilFlat OK >/dev/null
   wait_file Quilflat.log 10 "^Use Import" || fail "log not finished: $(cat Quilflat.log)"
@@ -217,7 +223,7 @@ abort)
   question=$(box_text QuilFlat 20000) || fail "no abort question"
   [ "$question" = "Aborting ... OK?" ] || fail "question: $question"
   robot press QuilFlat Yes >/dev/null
-  text=$(answer_until "Aborted") || fail "no aborted message: $(robot dialogs)"
+  text=$(answer_until "Aborted") || fail "no aborted message: $text $(robot dialogs)"
   [ "$text" = "Aborted ... Files may be Incomplete" ] || fail "closing: $text"
   robot press QuilFlat OK >/dev/null
   # The log is closed once the box is answered.
@@ -255,7 +261,7 @@ guards)
   printf '%s\n' "$buttons" | grep -q "^1 OK disabled shown" || fail "buttons: $buttons"
   printf '%s\n' "$buttons" | grep -q "^2 Cancel disabled shown" || fail "buttons: $buttons"
   robot press QuilFlat Yes >/dev/null
-  text=$(answer_until "Aborted") || fail "no aborted message: $(robot dialogs)"
+  text=$(answer_until "Aborted") || fail "no aborted message: $text $(robot dialogs)"
   robot press QuilFlat OK >/dev/null
   wait_file Quilflat.log 10 "^Aborted ... Files may be Incomplete" || fail "log: $(cat Quilflat.log)"
   [ ! -f Smsh_files/Big_smsh.tlc ] || fail "a half-written cell was left"
