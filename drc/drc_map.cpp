@@ -74,6 +74,26 @@ void RowLimit(uint64_t* out, int64_t last) {
 }
 
 // One-pixel moves of a whole row: E takes the pixel from the left.
+// z = a & ~b (& lim): where a run of a ends; whether any does.
+inline bool RunEnds(uint64_t* z, const uint64_t* a, const uint64_t* b, const uint64_t* lim, int nw) {
+  bool any = false;
+  for (int j = 0; j < nw; ++j) {
+    z[j] = a[j] & ~b[j] & (lim ? lim[j] : ~uint64_t(0));
+    any |= z[j] != 0;
+  }
+  return any;
+}
+
+// z &= ~t: the runs still open; whether any is.
+inline bool RunsLeft(uint64_t* z, const uint64_t* t, int nw) {
+  bool any = false;
+  for (int j = 0; j < nw; ++j) {
+    z[j] &= ~t[j];
+    any |= z[j] != 0;
+  }
+  return any;
+}
+
 inline uint64_t MoveE(const uint64_t* r, int j) { return (r[j] >> 1) | (j > 0 ? r[j - 1] << 63 : 0); }
 inline uint64_t MoveW(const uint64_t* r, int j, int nw) {
   return (r[j] << 1) | (j + 1 < nw ? r[j + 1] >> 63 : 0);
@@ -454,20 +474,11 @@ void MapGapGauge(const DrcMap& p, int64_t g, const DrcMap& dst) {
     const uint64_t* r = MapRow(p, y);
     uint64_t* o = MapRow(dst, y);
     RowGet(r, 1, t);
-    bool any = false;
-    for (int j = 0; j < nw; ++j) {
-      z[j] = r[j] & ~t[j] & lim[j];
-      any |= z[j] != 0;
-    }
+    bool any = RunEnds(z, r, t, lim, nw);
     for (int64_t k = 1; any && k < g; ++k) {
       if (k >= 2) {
         RowGet(r, k, t);
-        any = false;
-        for (int j = 0; j < nw; ++j) {
-          z[j] &= ~t[j];
-          any |= z[j] != 0;
-        }
-        if (!any) break;
+        if (!RunsLeft(z, t, nw)) break;
       }
       RowGet(r, k + 1, t);
       bool hit = false;
@@ -482,21 +493,9 @@ void MapGapGauge(const DrcMap& p, int64_t g, const DrcMap& dst) {
   for (int64_t y = 0; y <= (int64_t)h - 1 - g; ++y) {
     const uint64_t* r = MapRow(p, (int)y);
     const uint64_t* r1 = MapRow(p, (int)y + 1);
-    bool any = false;
-    for (int j = 0; j < nw; ++j) {
-      z[j] = r[j] & ~r1[j];
-      any |= z[j] != 0;
-    }
+    bool any = RunEnds(z, r, r1, nullptr, nw);
     for (int64_t k = 1; any && k < g; ++k) {
-      if (k >= 2) {
-        const uint64_t* rk = MapRow(p, (int)(y + k));
-        any = false;
-        for (int j = 0; j < nw; ++j) {
-          z[j] &= ~rk[j];
-          any |= z[j] != 0;
-        }
-        if (!any) break;
-      }
+      if (k >= 2 && !RunsLeft(z, MapRow(p, (int)(y + k)), nw)) break;
       const uint64_t* re = MapRow(p, (int)(y + k + 1));
       uint64_t* o = MapRow(dst, (int)(y + k / 2));
       for (int j = 0; j < nw; ++j) o[j] |= z[j] & re[j];
@@ -517,11 +516,7 @@ void FaceRows(const DrcMap& p, const DrcMap& q, int64_t g, const DrcMap& dst) {
     const uint64_t* qr = MapRow(q, y);
     uint64_t* o = MapRow(dst, y);
     RowGet(pr, 1, t);
-    bool any = false;
-    for (int j = 0; j < nw; ++j) {
-      z[j] = pr[j] & ~t[j] & lim[j];
-      any |= z[j] != 0;
-    }
+    bool any = RunEnds(z, pr, t, lim, nw);
     for (int64_t k = 0; any && k < g; ++k) {
       RowGet(qr, k, t);
       RowGet(qr, k + 1, e);
@@ -546,11 +541,7 @@ void FaceCols(const DrcMap& p, const DrcMap& q, int64_t g, const DrcMap& dst) {
   for (int64_t y = 0; y <= (int64_t)h - 1 - g; ++y) {
     const uint64_t* pr = MapRow(p, (int)y);
     const uint64_t* p1 = MapRow(p, (int)y + 1);
-    bool any = false;
-    for (int j = 0; j < nw; ++j) {
-      z[j] = pr[j] & ~p1[j];
-      any |= z[j] != 0;
-    }
+    bool any = RunEnds(z, pr, p1, nullptr, nw);
     for (int64_t k = 0; any && k < g; ++k) {
       const uint64_t* qk = MapRow(q, (int)(y + k));
       const uint64_t* qk1 = MapRow(q, (int)(y + k + 1));

@@ -490,33 +490,25 @@ static void RunEnd(int pending) {
   CmdEngine.lineBackupTaken = 0;
 }
 
-int CmdKeyLine(const char* line) {
+// A line handed in whole (a key's line or one typed), run once; `how` marks
+// which, for the commands that behave differently.
+static int LineHanded(const char* line, const char* tag, int CmdEngineState::*how) {
   if (!line || strlen(line) >= CMD_LINE_SIZE) {
     HostError("Command Line is Too Long");
     return 0;
   }
-  ShellTrace("line key %s", line);
+  ShellTrace("line%s %s", tag, line);
   int pending = CmdEngine.pending;
   LineSet(line);
-  CmdEngine.keyLine = 1;
+  CmdEngine.*how = 1;
   int r = LineRunOnce();
   RunEnd(pending);
   return r;
 }
 
-int CmdTypedLine(const char* line) {
-  if (!line || strlen(line) >= CMD_LINE_SIZE) {
-    HostError("Command Line is Too Long");
-    return 0;
-  }
-  ShellTrace("line %s", line);
-  int pending = CmdEngine.pending;
-  LineSet(line);
-  CmdEngine.typedLine = 1;
-  int r = LineRunOnce();
-  RunEnd(pending);
-  return r;
-}
+int CmdKeyLine(const char* line) { return LineHanded(line, " key", &CmdEngineState::keyLine); }
+
+int CmdTypedLine(const char* line) { return LineHanded(line, "", &CmdEngineState::typedLine); }
 
 int CmdScriptRun(const char* path) {
   FILE* f = path && path[0] ? fopen(path, "r") : nullptr;
