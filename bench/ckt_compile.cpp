@@ -25,16 +25,6 @@ using namespace ckt;
 
 namespace {
 
-int Print(const char* text, const char*, int, int type) {
-  fprintf(stderr, "message: %s\n", text);
-  return (type == HOST_YESNO || type == HOST_YESNOCANCEL) ? HOST_IDNO : HOST_IDOK;
-}
-void Quiet(const char*) {}
-void NoProgress(long, long) {}
-int NoAbort() { return 0; }
-void NoPause(int) {}
-const HostOps kOps = {Print, Quiet, NoProgress, NoAbort, NoPause};
-
 double Compile(const std::string& folder, int* errors, long* cirBytes) {
   CktRunReset();
   StoreReset();
@@ -66,7 +56,7 @@ double Compile(const std::string& folder, int* errors, long* cirBytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  HostSet(&kOps);
+  HostConsoleSet(stderr, HOST_IDNO);
   std::string keep;
   int best = 3;
   std::vector<int> sizes;

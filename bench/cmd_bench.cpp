@@ -17,6 +17,7 @@
 #include "layerview.h"
 #include "mainsetup.h"
 #include "pending.h"
+#include "../tests/support/cmd_fresh.h"
 #include "store.h"
 #include "undo.h"
 #include "view.h"
@@ -29,16 +30,7 @@ double Now() {
 }
 
 void Fresh() {
-  MainSetupReset();
-  MainSetup.scale = 1000;
-  CellTableReset();
-  StoreReset();
-  ViewReset();
-  View.togs = 0;
-  LayerViewReset();
-  LyrView.viewOverride = LyrView.openOverride = 1;
-  LyrActiveBuild();
-  CmdEngineReset();
+  CmdFreshState(0, 0);
   UndoReset();
   int top = CellFindAdd("TOP");
   CellTable.cells[top].rank = 1;

@@ -28,16 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Box(const char* text, const char*, int, int type) {
-  std::printf("message: %s\n", text);
-  return (type == HOST_YESNO || type == HOST_YESNOCANCEL) ? HOST_IDYES : HOST_IDOK;
-}
-void Status(const char*) {}
-void Progress(long, long) {}
-int Poll() { return 0; }
-void Pause(int) {}
-const HostOps kOps = {Box, Status, Progress, Poll, Pause};
-
 // GDSII records.
 struct Gds {
   FILE* f;
@@ -155,13 +145,8 @@ int main(int argc, char** argv) {
                                       "testr\n}\ntitle= Spacing\noperators= {\n map,1\n push,1\n expr\n testr\n}\n";
   if (!run) return 0;
 
-  HostSet(&kOps);
-  DrcSharedReset();
-  DrcMapReset();
-  DrcSetupReset();
-  DrcExecReset();
-  DrcRasterReset();
-  DrcRunReset();
+  HostConsoleSet(stdout, HOST_IDYES);
+  DrcEngineReset();
   DrcMemFinish(Drawing);
   DrcMemSource(Drawing);
   std::snprintf(DrcRunS.folder, sizeof DrcRunS.folder, "%s", dir.string().c_str());

@@ -111,6 +111,15 @@ void DrcRunReset() {
   DrcRunS.pauseMs = 10;
 }
 
+void DrcEngineReset() {
+  DrcSharedReset();
+  DrcMapReset();
+  DrcSetupReset();
+  DrcExecReset();
+  DrcRasterReset();
+  DrcRunReset();
+}
+
 void DrcLogPut(const char* text) {
   if (DrcRunS.log) std::fputs(text, DrcRunS.log);
 }

@@ -29,6 +29,9 @@ struct DrcRunState {
 extern DrcRunState DrcRunS;
 
 void DrcRunReset();
+// Every part of the engine back to its start: shared state, maps, settings,
+// operators, raster and run (the store is the program's own).
+void DrcEngineReset();
 // Writes a line to the open log (nothing when none is open).
 void DrcLogPut(const char* text);
 void LogHeader();

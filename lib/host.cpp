@@ -14,12 +14,29 @@ const HostOps kSilent = {SilentMsgBox, SilentStatus, SilentProgress, SilentAbort
 
 struct HostState {
   const HostOps* ops = &kSilent;
+  FILE* consoleOut = nullptr;
+  int consoleAnswer = HOST_IDYES;
 };
 HostState Host;
+
+int ConsoleMsgBox(const char* text, const char*, int kind, int type) {
+  const char* tag = kind == HOST_CAP_ERROR ? "error" : kind == HOST_CAP_WARNING ? "warning" : "note";
+  fprintf(Host.consoleOut ? Host.consoleOut : stderr, "%s: %s\n", tag, text);
+  if (type == HOST_YESNO || type == HOST_YESNOCANCEL) return Host.consoleAnswer;
+  return HOST_IDOK;
+}
+
+const HostOps kConsole = {ConsoleMsgBox, SilentStatus, SilentProgress, SilentAbortPoll, SilentPause};
 
 }  // namespace
 
 void HostSet(const HostOps* ops) { Host.ops = ops ? ops : &kSilent; }
+
+void HostConsoleSet(FILE* out, int answer) {
+  Host.consoleOut = out;
+  Host.consoleAnswer = answer;
+  Host.ops = &kConsole;
+}
 
 int HostMsgBox(const char* text, const char* caption, int captionKind, int type) {
   return Host.ops->msgbox(text ? text : "", caption, captionKind, type);

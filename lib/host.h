@@ -3,6 +3,8 @@
 #ifndef QUIL_LIB_HOST_H
 #define QUIL_LIB_HOST_H
 
+#include <cstdio>
+
 // Button sets of a message box (same values as the Win32 MB_ types, which the
 // stored settings and the dialogs already use).
 enum {
@@ -43,6 +45,10 @@ struct HostOps {
 // Installs the program's implementation; null restores the silent default
 // (every question answered by its first button, nothing shown).
 void HostSet(const HostOps* ops);
+// For the engines' command-line drivers: each message one line on out
+// ("error: ", "warning: " or "note: " before it), each question answered
+// with answer (HOST_IDYES or HOST_IDNO), nothing else shown.
+void HostConsoleSet(FILE* out, int answer);
 
 int HostMsgBox(const char* text, const char* caption, int captionKind, int type);
 int HostError(const char* text);    // "Error ..." caption, OK

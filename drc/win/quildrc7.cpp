@@ -795,12 +795,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   SatWin.win = &kWin;
   SatProgramSet(&kProg);
   HostSet(&kHost);
-  DrcSharedReset();
-  DrcMapReset();
-  DrcSetupReset();
-  DrcExecReset();
-  DrcRasterReset();
-  DrcRunReset();
+  DrcEngineReset();
   DrcStoreReset();
   DrcX.mapperShown = MapperShown;
   DrcRunS.areaDone = AreaDone;

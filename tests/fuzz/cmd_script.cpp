@@ -18,6 +18,7 @@
 #include "layerview.h"
 #include "mainsetup.h"
 #include "pending.h"
+#include "../support/cmd_fresh.h"
 #include "store.h"
 #include "view.h"
 
@@ -62,21 +63,7 @@ void Setup() {
 }
 
 void Fresh() {
-  MainSetupReset();
-  MainSetup.scale = 1000;
-  CellTableReset();
-  StoreReset();
-  ViewReset();
-  View.area.right = 800;
-  View.area.bottom = 600;
-  View.area.ox = 400;
-  View.area.oy = 300;
-  ViewUpdate();
-  View.togs = 0;
-  LayerViewReset();
-  LyrView.viewOverride = LyrView.openOverride = 1;
-  LyrActiveBuild();
-  CmdEngineReset();
+  CmdFreshState(800, 600);
   int low = CellFindAdd("LOW");
   CellTable.cells[low].rank = 1;
   CellTable.cells[low].r = CellTable.cells[low].t = 100;

@@ -22,33 +22,13 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-int Box(const char* text, const char* caption, int kind, int type) {
-  const char* cap = kind == HOST_CAP_ERROR ? "Error ..." : kind == HOST_CAP_WARNING ? "Warning ..." : caption;
-  std::printf("[%s] %s\n", cap ? cap : "QuilDrc", text);
-  return (type == HOST_YESNO || type == HOST_YESNOCANCEL) ? HOST_IDYES : HOST_IDOK;
-}
-void Status(const char*) {}
-void Progress(long, long) {}
-int Poll() { return 0; }
-void Pause(int) {}
-const HostOps kOps = {Box, Status, Progress, Poll, Pause};
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: drcrun FOLDER [--date D] [--time T] [ARGS...]\n");
     return 2;
   }
-  HostSet(&kOps);
-  DrcSharedReset();
-  DrcMapReset();
-  DrcSetupReset();
-  DrcExecReset();
-  DrcRasterReset();
-  DrcRunReset();
+  HostConsoleSet(stdout, HOST_IDYES);
+  DrcEngineReset();
   fs::path dir = argv[1];
   std::string args;
   for (int i = 2; i < argc; ++i) {

@@ -141,12 +141,7 @@ class RunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     rec = &HostRecordInstall();
-    DrcSharedReset();
-    DrcMapReset();
-    DrcSetupReset();
-    DrcExecReset();
-    DrcRasterReset();
-    DrcRunReset();
+    DrcEngineReset();
     dir = fs::temp_directory_path() / ("drcrun_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);

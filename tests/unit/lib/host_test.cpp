@@ -31,3 +31,25 @@ TEST(Host, AbortPollFiresFromTheScriptedPoll) {
 }
 
 }  // namespace
+
+// The command-line drivers read their messages from these lines and rely on
+// the answer given: the ckt benchmark answers No to go on past a counted error.
+TEST(Host, ConsoleWritesTaggedLinesAndAnswersAsSet) {
+  for (int answer : {HOST_IDYES, HOST_IDNO}) {
+    FILE* out = tmpfile();
+    ASSERT_NE(out, nullptr);
+    HostConsoleSet(out, answer);
+    EXPECT_EQ(HostError("Disk Full"), HOST_IDOK);
+    EXPECT_EQ(HostWarning("Scale"), HOST_IDOK);
+    EXPECT_EQ(HostAskYesNo("Abort?", "QuilCkt"), answer);
+    EXPECT_EQ(HostAskYesNoCancel("Save?", "QuilCkt"), answer);
+    EXPECT_EQ(HostAbortPoll(), 0);
+    rewind(out);
+    char text[256] = {0};
+    size_t n = fread(text, 1, sizeof text - 1, out);
+    text[n] = '\0';
+    EXPECT_STREQ(text, "error: Disk Full\nwarning: Scale\nnote: Abort?\nnote: Save?\n");
+    fclose(out);
+  }
+  HostSet(nullptr);
+}

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: gdsin_read <file.gds> [key=value ...]\n");
     return 2;
   }
-  tool::HostInstall();
+  HostConsoleSet(stderr, HOST_IDYES);
   GdsInReset();
   snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "%s", argv[1]);
   for (int i = 2; i < argc; ++i) {

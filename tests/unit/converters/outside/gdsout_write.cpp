@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: gdsout_write <main.tlc> [key=value ...]\n");
     return 2;
   }
-  tool::HostInstall();
+  HostConsoleSet(stderr, HOST_IDYES);
   GdsOutReset();
   snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s", argv[1]);
   for (int i = 2; i < argc; ++i) {

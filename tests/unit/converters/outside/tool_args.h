@@ -1,6 +1,5 @@
-// What the converters' command-line tools share: a host that writes every
-// message to stderr and answers Yes, and the key=value arguments that set
-// the engine's settings as the settings file would.
+// What the converters' command-line tools share: the key=value arguments
+// that set the engine's settings as the settings file would.
 #ifndef QUIL_TESTS_CONVERTERS_OUTSIDE_TOOL_ARGS_H
 #define QUIL_TESTS_CONVERTERS_OUTSIDE_TOOL_ARGS_H
 
@@ -10,20 +9,6 @@
 #include "host.h"
 
 namespace tool {
-
-inline int Print(const char* text, const char*, int kind, int type) {
-  fprintf(stderr, "%s: %s\n", kind == HOST_CAP_ERROR ? "error" : kind == HOST_CAP_WARNING ? "warning" : "note", text);
-  return (type == HOST_YESNO || type == HOST_YESNOCANCEL) ? HOST_IDYES : HOST_IDOK;
-}
-inline void Quiet(const char*) {}
-inline void NoProgress(long, long) {}
-inline int NoAbort() { return 0; }
-inline void NoPause(int) {}
-
-inline void HostInstall() {
-  static const HostOps kOps = {Print, Quiet, NoProgress, NoAbort, NoPause};
-  HostSet(&kOps);
-}
 
 // "key=value" whose key is keys[k] (each with its "="): the value into
 // values[k] (count entries of valueSize bytes). 1 when one matched.

@@ -18,6 +18,7 @@
 #include "cmdedit.h"
 #include "cmdengine.h"
 #include "cmdtable.h"
+#include "../../../support/cmd_fresh.h"
 #include "host.h"
 #include "host_record.h"
 #include "layerview.h"
@@ -45,29 +46,15 @@ struct CmdFixture : ::testing::Test {
     ASSERT_NE(getcwd(old, sizeof old), nullptr);
     ASSERT_NE(mkdtemp(dir), nullptr);
     ASSERT_EQ(chdir(dir), 0);
-    MainSetupReset();
-    MainSetup.scale = 1000;
+    CmdFreshState(1000, 800);
     MainSetup.bplayer = 1;
     MainSetup.tlayer = 2;
     MainSetup.twidth = 300;
     MainSetup.quilrunning = 1;
-    CellTableReset();
-    StoreReset();
     TlcLoadReset();
     TlcWriteReset();
     snprintf(TlcWrite.fixedDate, sizeof TlcWrite.fixedDate, "12/10/26");
     snprintf(TlcWrite.fixedTime, sizeof TlcWrite.fixedTime, "12:00:00");
-    ViewReset();
-    View.area.right = 1000;
-    View.area.bottom = 800;
-    View.area.ox = 500;
-    View.area.oy = 400;
-    ViewUpdate();
-    View.togs = 0;
-    LayerViewReset();
-    LyrView.viewOverride = LyrView.openOverride = 1;
-    LyrActiveBuild();
-    CmdEngineReset();
     CmdShell = CmdShellHooks();
     CmdShell.pane = [](int, const char* t) { Self()->panes.push_back(t); };
     UndoReset();
