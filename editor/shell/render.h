@@ -108,8 +108,8 @@ void DrawToDevice(double x, double y, double* dx, double* dy);
 int LyrFillIndex(int layer);
 int LyrLineStyle(int layer);
 int LyrColour(int layer);
-// The paint of colour c on the target in force (print mapping of Part of
-// the printer table, black and white, dark field).
+// The paint of colour c on the target in force (the printer's colour
+// mapping, black and white, dark field).
 CanvasPaint DrawPaint(int colour, int style, int fill);
 
 // Primitives in top-cell database coordinates; each is clipped and painted.
