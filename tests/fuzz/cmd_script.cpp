@@ -15,6 +15,7 @@
 #include "celltable.h"
 #include "cmdedit.h"
 #include "cmdengine.h"
+#include "fuzz_folder.h"
 #include "layerview.h"
 #include "mainsetup.h"
 #include "pending.h"
@@ -54,14 +55,6 @@ void Invariants() {
   for (int32_t i = 1; i <= Store.instCount[0]; ++i) Check(StoreCellRec(0, i) != nullptr);
 }
 
-void Setup() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  char tmpl[] = "/tmp/fuzz_cmd_XXXXXX";
-  if (!mkdtemp(tmpl) || chdir(tmpl) != 0) abort();
-}
-
 void Fresh() {
   CmdFreshState(800, 600);
   int low = CellFindAdd("LOW");
@@ -78,8 +71,10 @@ void Fresh() {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Setup();
+  FuzzFolderScope scratch;
   Fresh();
   std::string text(reinterpret_cast<const char*>(data), size);
   size_t at = 0;

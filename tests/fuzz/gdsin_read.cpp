@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_folder.h"
 #include "gdsin.h"
 #include "host.h"
 
 namespace {
 
-char Folder[256];
 int Named = 0;
 
 int NewName(const char*, char* tried) {
@@ -29,15 +29,13 @@ int Ldm(int gds, int datatype, int* tlc) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzFolderScope scratch;
   static bool once = false;
   if (!once) {
     HostSet(nullptr);  // every message answered with its first button
-    snprintf(Folder, sizeof Folder, "/tmp/gdsinfuzz.%d", (int)getpid());
-    char cmd[300];
-    snprintf(cmd, sizeof cmd, "mkdir -p %s", Folder);
-    if (system(cmd) != 0) abort();
-    if (chdir(Folder) != 0) abort();
     once = true;
   }
   GdsInReset();
