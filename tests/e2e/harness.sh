@@ -36,13 +36,15 @@ note() { echo "-- $*"; }
 # Ends every program this test started, by process id.
 quil_end_all() {
   local pid
+  # Tolerant of programs already gone: a caller running under set -e (the
+  # main job) must not turn a good run into a failure here.
   for pid in $QUIL_PIDS; do
-    kill "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
   done
   for pid in $QUIL_PIDS; do
     local n=0
     while kill -0 "$pid" 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
-    kill -9 "$pid" 2>/dev/null
+    kill -9 "$pid" 2>/dev/null || true
   done
   QUIL_PIDS=""
 }
