@@ -1,8 +1,8 @@
 // Files written whole through a scratch file in the same folder: the old
 // file is replaced only after every write and the close succeeded, so a
 // failed write never destroys it.
-#ifndef QUIL_EDITOR_STORE_SAFEWRITE_H
-#define QUIL_EDITOR_STORE_SAFEWRITE_H
+#ifndef QUIL_LIB_SAFEWRITE_H
+#define QUIL_LIB_SAFEWRITE_H
 
 #include <cstdio>
 
