@@ -21,6 +21,7 @@ struct PagedTable {
   static_assert(sizeof(T) * PerPage <= static_cast<size_t>(PageBytes), "a page holds its records");
   static_assert(MaxIndex >= 1 && static_cast<int64_t>(MaxIndex) <= static_cast<int64_t>(PerPage) * Pages,
                 "every index the table takes has a page");
+  using Record = T;
   T* page[Pages];
   int top;  // one past the highest page made, so freeing walks only what was used
 };
@@ -28,6 +29,7 @@ struct PagedTable {
 // A record of N 32-bit fields, as the stores keep boxes, paths and vertices.
 template <int N>
 struct PagedFields {
+  enum { FIELDS = N };
   int32_t f[N];
 };
 

@@ -31,8 +31,10 @@ TEST(PagedTable, IndicesLandOnTheirPageAndSlot) {
     EXPECT_EQ(failed, 0) << c.n;
     ASSERT_NE(f.t.page[c.page], nullptr) << c.n;
     EXPECT_EQ(r, f.t.page[c.page] + c.slot) << c.n;
-    for (int p = 0; p < 4; ++p)
-      if (p != c.page) EXPECT_EQ(f.t.page[p], nullptr) << c.n << " made page " << p;
+    for (int p = 0; p < 4; ++p) {
+      if (p == c.page) continue;
+      EXPECT_EQ(f.t.page[p], nullptr) << c.n << " made page " << p;
+    }
     EXPECT_EQ(f.t.top, c.page + 1) << c.n;
   }
 }
