@@ -16,31 +16,6 @@ CktStore* g_store = nullptr;
 
 namespace {
 
-template <typename T>
-T* PageGet(T** table, int pages, int perPage, int64_t n, int* highWater) {
-  if (n < 1) return nullptr;
-  int64_t page = (n - 1) / perPage;
-  if (page >= pages) return nullptr;
-  if (!table[page]) {
-    if (page + 1 > *highWater) *highWater = (int)page + 1;
-    table[page] = static_cast<T*>(calloc(1, CKT_PAGE_BYTES));
-    if (!table[page]) {
-      g_cktRun.oomFlag = 1;
-      return nullptr;
-    }
-  }
-  return table[page] + (n - 1) % perPage;
-}
-
-template <typename T>
-void PagesFree(T** table, int* highWater) {
-  for (int i = 0; i < *highWater; i++) {
-    free(table[i]);
-    table[i] = nullptr;
-  }
-  *highWater = 0;
-}
-
 // A hit is an error of the run that met it; the flags are cleared when the
 // next run starts, so a later run loads whole cells again.
 int LimitHit(int* flag, const char* text) {
@@ -84,15 +59,15 @@ void StoreReset() {
 }
 
 void StoreFreeObjs() {
-  PagesFree(g_store->boxPage, &g_store->boxPages);
-  PagesFree(g_store->pathPage, &g_store->pathPages);
-  PagesFree(g_store->vtxPage, &g_store->vtxPages);
+  PagedFree(g_store->boxPage);
+  PagedFree(g_store->pathPage);
+  PagedFree(g_store->vtxPage);
   g_store->nb = g_store->np = g_store->nv = g_store->nt = 0;
 }
 
 void freeCEL(int bank) {
   if (bank < 0 || bank >= CKT_BANKS) return;
-  PagesFree(g_store->instPage[bank], &g_store->instPages[bank]);
+  PagedFree(g_store->instPage[bank]);
   g_store->bankCount[bank] = 0;
   BankChanged(bank);
 }
@@ -107,18 +82,12 @@ void StoreRunBegin() {
   g_store->limitHit = 0;
 }
 
-CktBox* BoxRecNew(int32_t n) {
-  return PageGet(g_store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n, &g_store->boxPages);
-}
-CktPath* PathRecNew(int32_t n) {
-  return PageGet(g_store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n, &g_store->pathPages);
-}
-CktVertex* VtxRecNew(int32_t n) {
-  return PageGet(g_store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n, &g_store->vtxPages);
-}
+CktBox* BoxRecNew(int32_t n) { return PagedRec(g_store->boxPage, n, &g_cktRun.oomFlag); }
+CktPath* PathRecNew(int32_t n) { return PagedRec(g_store->pathPage, n, &g_cktRun.oomFlag); }
+CktVertex* VtxRecNew(int32_t n) { return PagedRec(g_store->vtxPage, n, &g_cktRun.oomFlag); }
 CktInst* InstRecNew(int bank, int32_t n) {
-  if (bank < 0 || bank >= CKT_BANKS || n > CKT_MAX_INSTANCES) return nullptr;
-  return PageGet(g_store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n, &g_store->instPages[bank]);
+  if (bank < 0 || bank >= CKT_BANKS) return nullptr;
+  return PagedRec(g_store->instPage[bank], n, &g_cktRun.oomFlag);
 }
 
 int32_t PathGet(int field, int32_t n) {
