@@ -645,7 +645,11 @@ int GdsOutClosing(int converted, char* text, int size) {
   return GO_DONE;
 }
 
-int GdsOutGo() { return CnvGo(GdsOutConvert, GdsOutClosing, GO_ABORTED); }
+int GdsOutGo() {
+  char text[3 * CNV_PATHLEN];
+  int result = GdsOutClosing(GdsOutConvert(), text, sizeof text);
+  return CnvGoShow(result, GO_ABORTED, text);
+}
 
 // ---- layer table ------------------------------------------------------------------
 

@@ -35,9 +35,13 @@ const char* const kKeys[] = {"cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "ls
 const char* const kDefaults[] = {"", "", "", "GdsIn.log", "-", "um", "1000", "255", "1", "N", "N",
                                  "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
 
+// The program's one conversion state: the dialogs and the run hooks reach it
+// here, as the frame calls them without a context.
+GdsInState Gi;
+
 SatUsfList kLists[] = {
-    {"font", GDSIN_FONTS, GDSIN_VALLEN, &GdsInSt.font[0][0]},
-    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &GdsInSt.omit[0][0]},
+    {"font", GDSIN_FONTS, GDSIN_VALLEN, &Gi.font[0][0]},
+    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &Gi.omit[0][0]},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -55,8 +59,8 @@ struct GdsInProgramState {
 };
 GdsInProgramState Gp;
 
-void SlotsToEngine() { UsfSlotsToValues(&GdsInSt.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&GdsInSt.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+void SlotsToEngine() { UsfSlotsToValues(&Gi.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+void EngineToSlots() { UsfValuesToSlots(&Gi.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
 
 void SetupApplyProc(int flag) {
   SlotsToEngine();
@@ -64,18 +68,18 @@ void SetupApplyProc(int flag) {
     // A GDS file on the command line: it replaces the stored one, and the
     // output folder and the map follow it.
     Gp.argPending = 0;
-    snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
-    GdsInSt.val[IK_TPH][0] = 0;
-    GdsInSt.val[IK_LDF][0] = 0;
+    snprintf(Gi.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
+    Gi.val[IK_TPH][0] = 0;
+    Gi.val[IK_LDF][0] = 0;
     Gp.setupNotDone = 0;
-    GdsInSetupApply(0);
-    GdsInTextApply();
+    GdsInSetupApply(&Gi, 0);
+    GdsInTextApply(&Gi);
     EngineToSlots();
     UsfWrite();
     return;
   }
-  GdsInSetupApply(flag == 1);
-  GdsInTextApply();
+  GdsInSetupApply(&Gi, flag == 1);
+  GdsInTextApply(&Gi);
   EngineToSlots();
 }
 
@@ -99,7 +103,7 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
       char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(GdsInSt.val[IK_LDF], text, sizeof text);
+      CnvLdmCaption(Gi.val[IK_LDF], text, sizeof text);
       SetWindowTextA(dialog, text);
       snprintf(text, sizeof text, "GDS Layer= %d  Datatype= %d is not in LDM File", Ask.gds, Ask.dt);
       SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
@@ -171,19 +175,19 @@ int AskNewName(const char* structName, char* tried) {
 
 int GdsRun() {
   SlotsToEngine();
-  GdsInSt.listLine = ListLine;
-  GdsInSt.counter = Counter;
-  GdsInSt.progress = Progress;
-  GdsInSt.ldmAsk = AskLdm;
-  GdsInSt.newName = AskNewName;
-  GdsInSt.extAbort = &SatFrame.abortFlag;
-  int ok = GdsInConvert();
+  Gi.listLine = ListLine;
+  Gi.counter = Counter;
+  Gi.progress = Progress;
+  Gi.ldmAsk = AskLdm;
+  Gi.newName = AskNewName;
+  Gi.extAbort = &SatFrame.abortFlag;
+  int ok = GdsInConvert(&Gi);
   EngineToSlots();  // "?" after a missing GDS file
   return ok;
 }
 
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsInClosing(result, text, (int)size);
+  Gp.lastResult = GdsInClosing(&Gi, result, text, (int)size);
   // The command line asks for one run: the program ends after its message,
   // unless the map grew and the user must look at it first.
   if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) SatCloseAfterRun();
@@ -251,27 +255,26 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       for (int r = 0; r < GDSIN_ROWS; ++r) {
-        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c]);
+        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, Gi.font[6 * r + c]);
         for (int c = 3; c < 6; ++c)
-          CheckDlgButton(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+          CheckDlgButton(dialog, 200 + 6 * r + c, Gi.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
       }
-      CheckRadioButton(dialog, IDC_CR, IDC_LF, GdsInSt.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
+      CheckRadioButton(dialog, IDC_CR, IDC_LF, Gi.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
           for (int r = 0; r < GDSIN_ROWS; ++r) {
-            for (int c = 0; c < 3; ++c)
-              GetDlgItemTextA(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c], GDSIN_VALLEN);
+            for (int c = 0; c < 3; ++c) GetDlgItemTextA(dialog, 200 + 6 * r + c, Gi.font[6 * r + c], GDSIN_VALLEN);
             for (int c = 3; c < 6; ++c)
-              snprintf(GdsInSt.font[6 * r + c], GDSIN_VALLEN, "%s",
+              snprintf(Gi.font[6 * r + c], GDSIN_VALLEN, "%s",
                        IsDlgButtonChecked(dialog, 200 + 6 * r + c) == BST_CHECKED ? "Y" : "N");
           }
-          snprintf(GdsInSt.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
+          snprintf(Gi.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
                    IsDlgButtonChecked(dialog, IDC_CR) == BST_CHECKED ? "Y" : "N");
           SlotsToEngine();
-          GdsInSetupApply(0);
-          GdsInTextApply();
+          GdsInSetupApply(&Gi, 0);
+          GdsInTextApply(&Gi);
           EndDialog(dialog, 1);
           return TRUE;
       }
@@ -284,7 +287,7 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, GdsInSt.omit[i]);
+      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, Gi.omit[i]);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -297,8 +300,8 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
             CnvClip(rows[n], 0);
             if (rows[n][0]) ++n;
           }
-          memset(GdsInSt.omit, 0, sizeof GdsInSt.omit);
-          for (int i = 0; i < n; ++i) snprintf(GdsInSt.omit[i], GDSIN_VALLEN, "%s", rows[i]);
+          memset(Gi.omit, 0, sizeof Gi.omit);
+          for (int i = 0; i < n; ++i) snprintf(Gi.omit[i], GDSIN_VALLEN, "%s", rows[i]);
           EndDialog(dialog, 1);
           return TRUE;
         }
@@ -338,7 +341,7 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Comma
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  GdsInReset();
+  GdsInReset(&Gi);
   Gp = GdsInProgramState();
   if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
   return SatWinMain(instance, &kWin);
