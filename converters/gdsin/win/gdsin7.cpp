@@ -37,11 +37,11 @@ const char* const kDefaults[] = {"", "", "", "GdsIn.log", "-", "um", "1000", "25
 
 // The program's one conversion state: the dialogs and the run hooks reach it
 // here, as the frame calls them without a context.
-GdsInState Gi;
+GdsInState Gin;
 
 SatUsfList kLists[] = {
-    {"font", GDSIN_FONTS, GDSIN_VALLEN, &Gi.font[0][0]},
-    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &Gi.omit[0][0]},
+    {"font", GDSIN_FONTS, GDSIN_VALLEN, &Gin.font[0][0]},
+    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &Gin.omit[0][0]},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -59,8 +59,8 @@ struct GdsInProgramState {
 };
 GdsInProgramState Gp;
 
-void SlotsToEngine() { UsfSlotsToValues(&Gi.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&Gi.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+void SlotsToEngine() { UsfSlotsToValues(&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+void EngineToSlots() { UsfValuesToSlots(&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
 
 void SetupApplyProc(int flag) {
   SlotsToEngine();
@@ -68,18 +68,18 @@ void SetupApplyProc(int flag) {
     // A GDS file on the command line: it replaces the stored one, and the
     // output folder and the map follow it.
     Gp.argPending = 0;
-    snprintf(Gi.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
-    Gi.val[IK_TPH][0] = 0;
-    Gi.val[IK_LDF][0] = 0;
+    snprintf(Gin.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
+    Gin.val[IK_TPH][0] = 0;
+    Gin.val[IK_LDF][0] = 0;
     Gp.setupNotDone = 0;
-    GdsInSetupApply(&Gi, 0);
-    GdsInTextApply(&Gi);
+    GdsInSetupApply(&Gin, 0);
+    GdsInTextApply(&Gin);
     EngineToSlots();
     UsfWrite();
     return;
   }
-  GdsInSetupApply(&Gi, flag == 1);
-  GdsInTextApply(&Gi);
+  GdsInSetupApply(&Gin, flag == 1);
+  GdsInTextApply(&Gin);
   EngineToSlots();
 }
 
@@ -103,7 +103,7 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
       char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(Gi.val[IK_LDF], text, sizeof text);
+      CnvLdmCaption(Gin.val[IK_LDF], text, sizeof text);
       SetWindowTextA(dialog, text);
       snprintf(text, sizeof text, "GDS Layer= %d  Datatype= %d is not in LDM File", Ask.gds, Ask.dt);
       SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
@@ -175,19 +175,19 @@ int AskNewName(const char* structName, char* tried) {
 
 int GdsRun() {
   SlotsToEngine();
-  Gi.listLine = ListLine;
-  Gi.counter = Counter;
-  Gi.progress = Progress;
-  Gi.ldmAsk = AskLdm;
-  Gi.newName = AskNewName;
-  Gi.extAbort = &SatFrame.abortFlag;
-  int ok = GdsInConvert(&Gi);
+  Gin.listLine = ListLine;
+  Gin.counter = Counter;
+  Gin.progress = Progress;
+  Gin.ldmAsk = AskLdm;
+  Gin.newName = AskNewName;
+  Gin.extAbort = &SatFrame.abortFlag;
+  int ok = GdsInConvert(&Gin);
   EngineToSlots();  // "?" after a missing GDS file
   return ok;
 }
 
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsInClosing(&Gi, result, text, (int)size);
+  Gp.lastResult = GdsInClosing(&Gin, result, text, (int)size);
   // The command line asks for one run: the program ends after its message,
   // unless the map grew and the user must look at it first.
   if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) SatCloseAfterRun();
@@ -255,26 +255,26 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       for (int r = 0; r < GDSIN_ROWS; ++r) {
-        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, Gi.font[6 * r + c]);
+        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, Gin.font[6 * r + c]);
         for (int c = 3; c < 6; ++c)
-          CheckDlgButton(dialog, 200 + 6 * r + c, Gi.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+          CheckDlgButton(dialog, 200 + 6 * r + c, Gin.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
       }
-      CheckRadioButton(dialog, IDC_CR, IDC_LF, Gi.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
+      CheckRadioButton(dialog, IDC_CR, IDC_LF, Gin.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
           for (int r = 0; r < GDSIN_ROWS; ++r) {
-            for (int c = 0; c < 3; ++c) GetDlgItemTextA(dialog, 200 + 6 * r + c, Gi.font[6 * r + c], GDSIN_VALLEN);
+            for (int c = 0; c < 3; ++c) GetDlgItemTextA(dialog, 200 + 6 * r + c, Gin.font[6 * r + c], GDSIN_VALLEN);
             for (int c = 3; c < 6; ++c)
-              snprintf(Gi.font[6 * r + c], GDSIN_VALLEN, "%s",
+              snprintf(Gin.font[6 * r + c], GDSIN_VALLEN, "%s",
                        IsDlgButtonChecked(dialog, 200 + 6 * r + c) == BST_CHECKED ? "Y" : "N");
           }
-          snprintf(Gi.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
+          snprintf(Gin.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
                    IsDlgButtonChecked(dialog, IDC_CR) == BST_CHECKED ? "Y" : "N");
           SlotsToEngine();
-          GdsInSetupApply(&Gi, 0);
-          GdsInTextApply(&Gi);
+          GdsInSetupApply(&Gin, 0);
+          GdsInTextApply(&Gin);
           EndDialog(dialog, 1);
           return TRUE;
       }
@@ -287,7 +287,7 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, Gi.omit[i]);
+      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, Gin.omit[i]);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -300,8 +300,8 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
             CnvClip(rows[n], 0);
             if (rows[n][0]) ++n;
           }
-          memset(Gi.omit, 0, sizeof Gi.omit);
-          for (int i = 0; i < n; ++i) snprintf(Gi.omit[i], GDSIN_VALLEN, "%s", rows[i]);
+          memset(Gin.omit, 0, sizeof Gin.omit);
+          for (int i = 0; i < n; ++i) snprintf(Gin.omit[i], GDSIN_VALLEN, "%s", rows[i]);
           EndDialog(dialog, 1);
           return TRUE;
         }
@@ -341,7 +341,7 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Comma
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  GdsInReset(&Gi);
+  GdsInReset(&Gin);
   Gp = GdsInProgramState();
   if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
   return SatWinMain(instance, &kWin);

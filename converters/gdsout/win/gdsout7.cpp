@@ -32,8 +32,12 @@ const char* const kKeys[] = {"tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "cs
 const char* const kDefaults[] = {"", "", "", "GdsOut.log", "0", "1.0", "1000", "0", "DEFAULT.DB", "-",
                                  "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
 
+// The program's one conversion state: the dialogs and the run hooks reach it
+// here, as the frame calls them without a context.
+GdsOutState Gout;
+
 SatUsfList kLists[] = {
-    {"font", GDSOUT_ROWS * 6, GDSOUT_VALLEN, &GdsOutSt.font[0][0]},
+    {"font", GDSOUT_ROWS * 6, GDSOUT_VALLEN, &Gout.font[0][0]},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -53,8 +57,8 @@ struct GdsOutProgramState {
 };
 GdsOutProgramState Gp;
 
-void SlotsToEngine() { UsfSlotsToValues(&GdsOutSt.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&GdsOutSt.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
+void SlotsToEngine() { UsfSlotsToValues(&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
+void EngineToSlots() { UsfValuesToSlots(&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
 
 void SetupApplyProc(int flag) {
   SlotsToEngine();
@@ -62,19 +66,19 @@ void SetupApplyProc(int flag) {
     // A main cell on the command line: it replaces the stored one, and the
     // output and map names follow it.
     Gp.argPending = 0;
-    snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s", Gp.arg);
-    GdsOutSt.val[GK_GFN][0] = 0;
-    GdsOutSt.val[GK_LDF][0] = 0;
+    snprintf(Gout.val[GK_TFN], GDSOUT_VALLEN, "%s", Gp.arg);
+    Gout.val[GK_GFN][0] = 0;
+    Gout.val[GK_LDF][0] = 0;
     Gp.setupNotDone = Gp.layersNotDone = 0;
-    GdsOutSetupApply(0);
-    GdsOutTextApply();
-    GdsOutSelParse(GdsOutSt.val[GK_FTR]);  // no Setup comes: the stored filter holds
+    GdsOutSetupApply(&Gout, 0);
+    GdsOutTextApply(&Gout);
+    GdsOutSelParse(&Gout, Gout.val[GK_FTR]);  // no Setup comes: the stored filter holds
     EngineToSlots();
     UsfWrite();
     return;
   }
-  GdsOutSetupApply(flag == 1);
-  GdsOutTextApply();
+  GdsOutSetupApply(&Gout, flag == 1);
+  GdsOutTextApply(&Gout);
   EngineToSlots();
 }
 
@@ -103,7 +107,7 @@ INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
       char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(GdsOutSt.val[GK_LDF], text, sizeof text);
+      CnvLdmCaption(Gout.val[GK_LDF], text, sizeof text);
       SetWindowTextA(dialog, text);
       snprintf(text, sizeof text, "TLC Layer= %d is not in LDM File", LdmAsk.tlc);
       SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
@@ -142,18 +146,18 @@ int AskLdm(int tlcLayer, int* gds, int* datatype) {
 
 int GdsRun() {
   SlotsToEngine();
-  GdsOutSt.listLine = ListLine;
-  GdsOutSt.scaleLine = ScaleLine;
-  GdsOutSt.showCounts = ShowCounts;
-  GdsOutSt.ldmAsk = AskLdm;
-  GdsOutSt.extAbort = &SatFrame.abortFlag;
-  int ok = GdsOutConvert();
+  Gout.listLine = ListLine;
+  Gout.scaleLine = ScaleLine;
+  Gout.showCounts = ShowCounts;
+  Gout.ldmAsk = AskLdm;
+  Gout.extAbort = &SatFrame.abortFlag;
+  int ok = GdsOutConvert(&Gout);
   EngineToSlots();  // "?.tlc" after a missing main cell
   return ok;
 }
 
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsOutClosing(result, text, (int)size);
+  Gp.lastResult = GdsOutClosing(&Gout, result, text, (int)size);
   // The command line asks for one run: the program ends after its message,
   // unless the map grew and the user must look at it first.
   if (Gp.cmdLineMode && Gp.lastResult != GO_ADDED) SatCloseAfterRun();
@@ -213,7 +217,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       return FALSE;
     case WM_DESTROY:
       // OK or not, the filter now decides the layers and Go may follow.
-      GdsOutSelParse(UsfSlot(GK_FTR));
+      GdsOutSelParse(&Gout, UsfSlot(GK_FTR));
       Gp.setupNotDone = 0;
       return FALSE;
   }
@@ -227,7 +231,7 @@ void LayersShow(HWND dialog) {
   snprintf(title, sizeof title, "Layer Table %d", Gp.page + 1);
   SetWindowTextA(dialog, title);
   for (int b = 0; b < 32; ++b) {
-    const GdsLayerEntry& e = GdsOutSt.layers[32 * Gp.page + b];
+    const GdsLayerEntry& e = Gout.layers[32 * Gp.page + b];
     HWND box = GetDlgItem(dialog, IDC_BOX0 + b);
     int layer = e.word & 0x1FF;
     char text[32];
@@ -238,10 +242,10 @@ void LayersShow(HWND dialog) {
   }
   int more = 0;
   for (int i = 32 * (Gp.page + 1); i < GDSOUT_LAYERS; ++i)
-    if (GdsOutSt.layers[i].word & 0x1FF) more = 1;
+    if (Gout.layers[i].word & 0x1FF) more = 1;
   EnableWindow(GetDlgItem(dialog, IDC_NEXT), Gp.page < 7 && more);
   EnableWindow(GetDlgItem(dialog, IDC_PREV), Gp.page > 0);
-  CheckDlgButton(dialog, IDC_ALL, GdsOutSt.allLayers ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_ALL, Gout.allLayers ? BST_CHECKED : BST_UNCHECKED);
 }
 
 INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
@@ -253,9 +257,9 @@ INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (id >= IDC_BOX0 && id < IDC_BOX0 + 32) {
-        int layer = GdsOutSt.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
+        int layer = Gout.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
         int on = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-        for (GdsLayerEntry& e : GdsOutSt.layers)
+        for (GdsLayerEntry& e : Gout.layers)
           if ((e.word & 0x1FF) == layer && layer)
             e.word = on ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
         LayersShow(dialog);
@@ -272,13 +276,13 @@ INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           return TRUE;
         case IDC_SET:
         case IDC_CLEAR:
-          for (GdsLayerEntry& e : GdsOutSt.layers)
+          for (GdsLayerEntry& e : Gout.layers)
             if (e.word & 0x1FF)
               e.word = id == IDC_SET ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
           LayersShow(dialog);
           return TRUE;
         case IDC_ALL:
-          GdsOutSt.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
+          Gout.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
           return TRUE;
         case IDOK:
         case IDCANCEL:
@@ -300,13 +304,13 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int k = 0; k < GDSOUT_ROWS * 6; ++k) SetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k]);
+      for (int k = 0; k < GDSOUT_ROWS * 6; ++k) SetDlgItemTextA(dialog, 200 + k, Gout.font[k]);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
-          for (int k = 0; k < GDSOUT_ROWS * 6; ++k) GetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k], GDSOUT_VALLEN);
-          GdsOutTextApply();
+          for (int k = 0; k < GDSOUT_ROWS * 6; ++k) GetDlgItemTextA(dialog, 200 + k, Gout.font[k], GDSOUT_VALLEN);
+          GdsOutTextApply(&Gout);
           EndDialog(dialog, 1);
           return TRUE;
       }
@@ -325,9 +329,9 @@ int Command(HWND main, int id) {
         return 1;
       }
       SlotsToEngine();
-      if (GdsOutLayersRead()) {
+      if (GdsOutLayersRead(&Gout)) {
         DialogBoxParamA(SatWin.inst, "LAYERS", main, LayersDlgProc, 0);
-        GdsOutLayersApply();
+        GdsOutLayersApply(&Gout);
         EngineToSlots();
       }
       Gp.layersNotDone = 0;
@@ -391,7 +395,7 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  GdsOutReset();
+  GdsOutReset(&Gout);
   Gp = GdsOutProgramState();
   if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
   return SatWinMain(instance, &kWin);

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -138,13 +137,7 @@ struct Gds {
   }
 };
 
-// A state of the reader's own for one test; it is large, so on the heap.
-struct InState {
-  std::unique_ptr<GdsInState> own{new GdsInState()};
-  GdsInState* st = own.get();
-  InState() { GdsInReset(st); }
-  ~InState() { GdsInReset(st); }
-};
+using InState = OwnState<GdsInState, GdsInReset>;
 
 struct InRun {
   InState state;
