@@ -480,9 +480,10 @@ static void ShowCounts(GdsOutState* st) {
   if (st->showCounts) st->showCounts(&st->cur, &st->max);
 }
 
-static int Run(GdsOutState* st) {
-  char msg[3 * CNV_PATHLEN];
-
+// A fresh run up to what the main cell's header gives: the settings, the
+// map, the units and the record writer's ratio. *metres: metres per GDS
+// user unit.
+static int RunCheck(GdsOutState* st, double* metres) {
   CnvTakeNow(&st->now, st->fixedNow, st->date, sizeof st->date, st->time, sizeof st->time);
   st->cur = st->max = GdsCounts{0, 0, 0, 0};
   st->abort = 0;
@@ -509,23 +510,23 @@ static int Run(GdsOutState* st) {
   if (!(st->hdr.scale > 0)) return Fail(st, "TLC Scale is Missing ... Can't Continue");
   st->tlcScale = st->hdr.scale;
   snprintf(st->tlcUnit, sizeof st->tlcUnit, "%s", st->hdr.unit);
-  double metres;
-  GdsUnitChoose(st->hdr.unit, st->gdsUnit, sizeof st->gdsUnit, &metres);
-  int isUm = strcmp(st->gdsUnit, "um") == 0;
+  GdsUnitChoose(st->hdr.unit, st->gdsUnit, sizeof st->gdsUnit, metres);
   st->ratio = st->csu * st->lambda / st->tlcScale;
   GdsRecReset(&st->rec);
   st->rec.lsb = st->lsb;
   st->rec.abortFlag = &st->abort;
   GdsRecRatio(&st->rec, st->ratio);
-  {
-    char line[300];
-    int n = snprintf(line, sizeof line, "TLC= %.*gunits/%s  GDS= %.*gunits/%s   GDS/TLC Scale Ratio= %.*g", 9,
-                     st->tlcScale, st->tlcUnit, 9, (double)st->csu, st->gdsUnit, 9, st->ratio);
-    if (isUm && n > 0 && n < (int)sizeof line)
-      snprintf(line + n, sizeof line - (size_t)n, "   Lambda= %.*g%s", 9, st->lambda, "um");
-    if (st->scaleLine) st->scaleLine(line);
-  }
+  char line[300];
+  int n = snprintf(line, sizeof line, "TLC= %.*gunits/%s  GDS= %.*gunits/%s   GDS/TLC Scale Ratio= %.*g", 9,
+                   st->tlcScale, st->tlcUnit, 9, (double)st->csu, st->gdsUnit, 9, st->ratio);
+  if (strcmp(st->gdsUnit, "um") == 0 && n > 0 && n < (int)sizeof line)
+    snprintf(line + n, sizeof line - (size_t)n, "   Lambda= %.*g%s", 9, st->lambda, "um");
+  if (st->scaleLine) st->scaleLine(line);
+  return 1;
+}
 
+// The log and the listing, each with its head.
+static int RunOpenLogs(GdsOutState* st) {
   st->log = fopen(st->val[GK_WR2], "wt");
   if (!st->log) return Fail(st, "Unable to Write Log File ... Can't Continue");
   fprintf(st->log, "*** TLC to GDS Conversion Log  %s  %s  %s\n\n", kVersion, st->date, st->time);
@@ -535,7 +536,7 @@ static int Run(GdsOutState* st) {
   fprintf(st->log, "GDS Scale: %.*g per %s\n", 9, (double)st->csu, st->gdsUnit);
   fprintf(st->log, "TLC Scale: %.*g per %s\n", 9, st->tlcScale, st->tlcUnit);
   fprintf(st->log, "GDS/TLC Scale Ratio: %.*g\n", 9, st->ratio);
-  if (isUm) fprintf(st->log, "Lambda: %.*g%s\n", 9, st->lambda, "um");
+  if (strcmp(st->gdsUnit, "um") == 0) fprintf(st->log, "Lambda: %.*g%s\n", 9, st->lambda, "um");
   fprintf(st->log, "Filtered Layers: %s\n\n", st->val[GK_FTR]);
 
   if (st->wtx) {
@@ -547,22 +548,24 @@ static int Run(GdsOutState* st) {
     fprintf(st->rec.listing, "  RL  RT  DT    Record  Data\n");
     fprintf(st->rec.listing, "------------------------------\n\n");
   }
+  return 1;
+}
 
-  if (st->ratio != std::floor(st->ratio) || st->ratio < 1)
-    HostWarning("Resolution may be lost ... GDS/TLC Scale Ratio is not Integral");
-  Poll(st, 500);
-  if (st->abort) return 0;
-
-  if (!GdsOutCellList(st)) return 0;
-
+// The stream file, after the log's table head.
+static int RunOpenStream(GdsOutState* st) {
   fprintf(st->log, "\nStructure      Boundaries  Paths       Text        Srefs\n");
   fprintf(st->log, "-----------------------------------------------------------\n");
   HostStatus("Writing GDS File ...");
   if (!GdsRecOpen(&st->rec, st->val[GK_GFN])) {
+    char msg[3 * CNV_PATHLEN];
     snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", st->val[GK_GFN]);
     return Fail(st, msg);
   }
+  return 1;
+}
 
+// The library: its head, one structure per listed cell, its end.
+static int RunWrite(GdsOutState* st, double metres) {
   GdsRec* r = &st->rec;
   GdsWriteHeader(r);
   GdsWriteBgnLib(r, &st->now);
@@ -580,6 +583,7 @@ static int Run(GdsOutState* st) {
     GdsWriteBgnStr(r, &strNow);
     GdsWriteStrName(r, CellCase(st, e->name));
     if (e->rank < 1 || e->rank > 24) {
+      char msg[3 * CNV_PATHLEN];
       snprintf(msg, sizeof msg, "%s Rank is Incorrect ... Can't Continue", e->name);
       return Fail(st, msg);
     }
@@ -598,6 +602,17 @@ static int Run(GdsOutState* st) {
   if (st->abort) return 0;
   GdsWriteEndLib(r);
   return 1;
+}
+
+static int Run(GdsOutState* st) {
+  double metres = 1e-6;
+  if (!RunCheck(st, &metres) || !RunOpenLogs(st)) return 0;
+  if (st->ratio != std::floor(st->ratio) || st->ratio < 1)
+    HostWarning("Resolution may be lost ... GDS/TLC Scale Ratio is not Integral");
+  Poll(st, 500);
+  if (st->abort) return 0;
+  if (!GdsOutCellList(st) || !RunOpenStream(st)) return 0;
+  return RunWrite(st, metres);
 }
 
 // Closes every file of the run; a failed close of the stream file or the

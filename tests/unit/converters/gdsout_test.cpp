@@ -409,6 +409,9 @@ TEST(GdsOutConvert, BadInputStopsAndIsNeverCompleted) {
     EXPECT_TRUE(Said(*run.host, c.message)) << c.name;
     EXPECT_FALSE(Said(*run.host, "Completed")) << c.name;
     EXPECT_EQ(run.host->messages.back().text, "Aborted ... Files may be Incomplete") << c.name;
+    // A run that gives up half-way leaves no file open behind it.
+    EXPECT_FALSE(st->rec.out) << c.name;
+    EXPECT_EQ(st->log, nullptr) << c.name;
   }
 }
 
