@@ -12,9 +12,13 @@
 #include "q7tlcrw.h"
 #include "satutil.h"
 
-const char* const GdsInKeys[GDSIN_NKEYS] = {
+const char* const GdsInKeys[GDSIN_NKEYS + 1] = {
     "cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
-    "cbb=", "omt=", "mlf=", "nam=", "wtx=", "old=", "lft=", "top=", "rgt=", "bot=",
+    "cbb=", "omt=", "mlf=", "nam=", "wtx=", "old=", "lft=", "top=", "rgt=", "bot=", nullptr,
+};
+const char* const GdsInDefaults[GDSIN_NKEYS + 1] = {
+    "",  "",  "",  "GdsIn.log", "-", "um", "1000", "255", "1", "N", "N",
+    "N", "N", "N", "N",         "N", "N",  "",     "",    "",  "",  nullptr,
 };
 const char* const GdsInDisplayName = "GdsIn";
 
@@ -29,13 +33,7 @@ void GdsInReset(GdsInState* st) {
   if (st->listing) fclose(st->listing);
   if (st->log) fclose(st->log);
   memset(st, 0, sizeof *st);
-  SetVal(st, IK_WR2, "GdsIn.log");
-  SetVal(st, IK_LTA, "-");
-  SetVal(st, IK_PUN, "um");
-  SetVal(st, IK_LSU, "1000");
-  SetVal(st, IK_LZL, "255");
-  SetVal(st, IK_MCL, "1");
-  for (int k = IK_CTX; k <= IK_OLD; ++k) SetVal(st, k, "N");
+  for (int k = 0; k < GDSIN_NKEYS; ++k) SetVal(st, k, GdsInDefaults[k]);
   LayerSetAll(&st->sel);
   st->tlcScale = 1000;
   st->lzl = 255;

@@ -33,7 +33,9 @@ enum {
   IK_CFN, IK_TPH, IK_LDF, IK_WR2, IK_LTA, IK_PUN, IK_LSU, IK_LZL, IK_MCL, IK_CTX, IK_COP,
   IK_CBB, IK_OMT, IK_MLF, IK_NAM, IK_WTX, IK_OLD, IK_LFT, IK_TOP, IK_RGT, IK_BOT,
 };
-extern const char* const GdsInKeys[GDSIN_NKEYS];
+// Keys and default values of the settings file, each list ended by a null.
+extern const char* const GdsInKeys[GDSIN_NKEYS + 1];
+extern const char* const GdsInDefaults[GDSIN_NKEYS + 1];
 extern const char* const GdsInDisplayName;  // "GdsIn"
 
 // Record types the conversion uses by name.

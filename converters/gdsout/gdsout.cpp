@@ -8,9 +8,13 @@
 #include "cnvcommon.h"
 #include "host.h"
 
-const char* const GdsOutKeys[GDSOUT_NKEYS] = {
-    "tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",
-    "dro=", "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=",
+const char* const GdsOutKeys[GDSOUT_NKEYS + 1] = {
+    "tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",  "dro=",
+    "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=", nullptr,
+};
+const char* const GdsOutDefaults[GDSOUT_NKEYS + 1] = {
+    "",  "",  "",  "GdsOut.log", "0", "1.0", "1000", "0", "DEFAULT.DB", "-",     "N",
+    "N", "N", "N", "N",          "N", "",    "",     "",  "",           nullptr,
 };
 const char* const GdsOutDisplayName = "GdsOut";
 
@@ -24,14 +28,7 @@ void GdsOutReset(GdsOutState* st) {
   GdsRecReset(&st->rec);
   memset(st->val, 0, sizeof st->val);
   memset(st->font, 0, sizeof st->font);
-  SetVal(st, GK_WR2, "GdsOut.log");
-  SetVal(st, GK_LSB, "0");
-  SetVal(st, GK_LAM, "1.0");
-  SetVal(st, GK_CSU, "1000");
-  SetVal(st, GK_MPW, "0");
-  SetVal(st, GK_DLN, "DEFAULT.DB");
-  SetVal(st, GK_FTR, "-");
-  for (int k = GK_DRO; k <= GK_WTX; ++k) SetVal(st, k, "N");
+  for (int k = 0; k < GDSOUT_NKEYS; ++k) SetVal(st, k, GdsOutDefaults[k]);
   LayerSetAll(&st->sel);
   LdmMapClear(&st->ldm);
   st->nCells = 0;

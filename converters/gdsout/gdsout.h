@@ -28,7 +28,9 @@ enum {
   GK_TFN, GK_GFN, GK_LDF, GK_WR2, GK_LSB, GK_LAM, GK_CSU, GK_MPW, GK_DLN, GK_FTR,
   GK_DRO, GK_LCN, GK_CTX, GK_MPP, GK_DPU, GK_WTX, GK_LFT, GK_TOP, GK_RGT, GK_BOT,
 };
-extern const char* const GdsOutKeys[GDSOUT_NKEYS];
+// Keys and default values of the settings file, each list ended by a null.
+extern const char* const GdsOutKeys[GDSOUT_NKEYS + 1];
+extern const char* const GdsOutDefaults[GDSOUT_NKEYS + 1];
 extern const char* const GdsOutDisplayName;  // "GdsOut"
 
 struct GdsTextRow {

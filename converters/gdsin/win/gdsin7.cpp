@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvwin.h"
 #include "gdsin.h"
 #include "host.h"
 #include "satframe.h"
@@ -30,11 +31,6 @@ enum {
   IDC_PROGRESS = 1000,
 };
 
-const char* const kKeys[] = {"cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
-                             "cbb=", "omt=", "mlf=", "nam=", "wtx=", "old=", "lft=", "top=", "rgt=", "bot=", nullptr};
-const char* const kDefaults[] = {"", "", "", "GdsIn.log", "-", "um", "1000", "255", "1", "N", "N",
-                                 "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
-
 // The program's one conversion state: the dialogs and the run hooks reach it
 // here, as the frame calls them without a context.
 GdsInState Gin;
@@ -50,37 +46,23 @@ const SatButton kButtons[] = {
     {ID_TEXT, "Text", "MTEXT"},       {ID_OMIT, "Omit", "MOMIT"},   {ID_GO, "Go", "MGO"},
 };
 
-struct GdsInProgramState {
-  int setupNotDone = 1;
-  int cmdLineMode = 0;
-  int argPending = 0;
-  char arg[CNV_PATHLEN + 1] = "";
-  int lastResult = GI_ABORTED;
-};
-GdsInProgramState Gp;
-
-void SlotsToEngine() { UsfSlotsToValues(&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+const CnvSlots kSlots = {&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS};
 
 void SetupApplyProc(int flag) {
-  SlotsToEngine();
-  if (Gp.argPending) {
-    // A GDS file on the command line: it replaces the stored one, and the
-    // output folder and the map follow it.
-    Gp.argPending = 0;
-    snprintf(Gin.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
-    Gin.val[IK_TPH][0] = 0;
-    Gin.val[IK_LDF][0] = 0;
-    Gp.setupNotDone = 0;
+  CnvSlotsToEngine(&kSlots);
+  // A GDS file on the command line replaces the stored one, and the output
+  // folder and the map follow it.
+  char* const stale[] = {Gin.val[IK_TPH], Gin.val[IK_LDF]};
+  if (CnvArgApply(Gin.val[IK_CFN], GDSIN_VALLEN, stale, 2)) {
     GdsInSetupApply(&Gin, 0);
     GdsInTextApply(&Gin);
-    EngineToSlots();
+    CnvEngineToSlots(&kSlots);
     UsfWrite();
     return;
   }
   GdsInSetupApply(&Gin, flag == 1);
   GdsInTextApply(&Gin);
-  EngineToSlots();
+  CnvEngineToSlots(&kSlots);
 }
 
 // ---- run --------------------------------------------------------------------
@@ -174,7 +156,7 @@ int AskNewName(const char* structName, char* tried) {
 }
 
 int GdsRun() {
-  SlotsToEngine();
+  CnvSlotsToEngine(&kSlots);
   Gin.listLine = ListLine;
   Gin.counter = Counter;
   Gin.progress = Progress;
@@ -182,15 +164,13 @@ int GdsRun() {
   Gin.newName = AskNewName;
   Gin.extAbort = &SatFrame.abortFlag;
   int ok = GdsInConvert(&Gin);
-  EngineToSlots();  // "?" after a missing GDS file
+  CnvEngineToSlots(&kSlots);  // "?" after a missing GDS file
   return ok;
 }
 
+// A grown map keeps a command-line run open: the user must look at it first.
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsInClosing(&Gin, result, text, (int)size);
-  // The command line asks for one run: the program ends after its message,
-  // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) SatCloseAfterRun();
+  CnvWinClosing(GdsInClosing(&Gin, result, text, (int)size), GI_ADDED);
 }
 
 const SatProgram kProgram = {
@@ -201,8 +181,8 @@ const SatProgram kProgram = {
     "CNVRTGDS.HTM",
     "%d Max GDS Structures\n\n%d Max Boundary Vertices",
     {GDSIN_MAXSTRUCT, GDSIN_MAXPTS},
-    kKeys,
-    kDefaults,
+    GdsInKeys,
+    GdsInDefaults,
     kLists,
     SetupApplyProc,
     GdsRun,
@@ -220,32 +200,14 @@ const int kChecks[] = {IDC_CTX, IDC_COP, IDC_CBB, IDC_OMT, IDC_MLF, IDC_NAM, IDC
 const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
 const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
+const CnvBrowse kBrowse[] = {
+    {IDC_BROWSE_GDS, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select"},
+    {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
+};
+const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, IK_CTX, kBrowse, 2, SetupApplyProc};
+
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatSlotsShow(dialog, kEdits, kEditCount, kChecks, kCheckCount, IK_CTX);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_BROWSE_GDS:
-          SatBrowse(dialog, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select");
-          return TRUE;
-        case IDC_BROWSE_LDM:
-          SatBrowse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
-          return TRUE;
-        case IDOK:
-          SatSlotsTake(dialog, kEdits, kEditCount, kChecks, kCheckCount, IK_CTX);
-          SetupApplyProc(1);
-          EndDialog(dialog, 1);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_DESTROY:
-      Gp.setupNotDone = 0;  // OK or not, Go may follow
-      return FALSE;
-  }
-  return FALSE;
+  return CnvSetupDlg(dialog, msg, wParam, &kSetup);
 }
 
 // ---- TEXT and OMIT ----------------------------------------------------------------
@@ -272,7 +234,7 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           }
           snprintf(Gin.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
                    IsDlgButtonChecked(dialog, IDC_CR) == BST_CHECKED ? "Y" : "N");
-          SlotsToEngine();
+          CnvSlotsToEngine(&kSlots);
           GdsInSetupApply(&Gin, 0);
           GdsInTextApply(&Gin);
           EndDialog(dialog, 1);
@@ -331,10 +293,10 @@ void DisplayInit(HWND dialog) {
 }
 
 void Created() {
-  if (Gp.argPending) SetupApplyProc(0);
+  if (CnvWin.argPending) SetupApplyProc(0);
 }
 
-const char* GoRefused() { return Gp.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
+const char* GoRefused() { return CnvWin.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
 
 const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command, Created, GoRefused};
 
@@ -342,7 +304,6 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Comma
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsInReset(&Gin);
-  Gp = GdsInProgramState();
-  if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
+  CnvWinStart(cmdLine, GI_ABORTED);
   return SatWinMain(instance, &kWin);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvwin.h"
 #include "gdsout.h"
 #include "host.h"
 #include "satframe.h"
@@ -26,12 +27,6 @@ enum {
   IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
 };
 
-const char* const kKeys[] = {"tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",
-                             "dro=", "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=",
-                             nullptr};
-const char* const kDefaults[] = {"", "", "", "GdsOut.log", "0", "1.0", "1000", "0", "DEFAULT.DB", "-",
-                                 "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
-
 // The program's one conversion state: the dialogs and the run hooks reach it
 // here, as the frame calls them without a context.
 GdsOutState Gout;
@@ -47,39 +42,30 @@ const SatButton kButtons[] = {
 };
 
 struct GdsOutProgramState {
-  int setupNotDone = 1;
   int layersNotDone = 1;
-  int cmdLineMode = 0;
-  int argPending = 0;
-  char arg[CNV_PATHLEN + 1] = "";
   int page = 0;  // LAYERS page 0..7
-  int lastResult = GO_ABORTED;
 };
 GdsOutProgramState Gp;
 
-void SlotsToEngine() { UsfSlotsToValues(&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
+const CnvSlots kSlots = {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS};
 
 void SetupApplyProc(int flag) {
-  SlotsToEngine();
-  if (Gp.argPending) {
-    // A main cell on the command line: it replaces the stored one, and the
-    // output and map names follow it.
-    Gp.argPending = 0;
-    snprintf(Gout.val[GK_TFN], GDSOUT_VALLEN, "%s", Gp.arg);
-    Gout.val[GK_GFN][0] = 0;
-    Gout.val[GK_LDF][0] = 0;
-    Gp.setupNotDone = Gp.layersNotDone = 0;
+  CnvSlotsToEngine(&kSlots);
+  // A main cell on the command line replaces the stored one, and the output
+  // and map names follow it.
+  char* const stale[] = {Gout.val[GK_GFN], Gout.val[GK_LDF]};
+  if (CnvArgApply(Gout.val[GK_TFN], GDSOUT_VALLEN, stale, 2)) {
+    Gp.layersNotDone = 0;
     GdsOutSetupApply(&Gout, 0);
     GdsOutTextApply(&Gout);
     GdsOutSelParse(&Gout, Gout.val[GK_FTR]);  // no Setup comes: the stored filter holds
-    EngineToSlots();
+    CnvEngineToSlots(&kSlots);
     UsfWrite();
     return;
   }
   GdsOutSetupApply(&Gout, flag == 1);
   GdsOutTextApply(&Gout);
-  EngineToSlots();
+  CnvEngineToSlots(&kSlots);
 }
 
 // ---- run --------------------------------------------------------------------
@@ -145,22 +131,20 @@ int AskLdm(int tlcLayer, int* gds, int* datatype) {
 }
 
 int GdsRun() {
-  SlotsToEngine();
+  CnvSlotsToEngine(&kSlots);
   Gout.listLine = ListLine;
   Gout.scaleLine = ScaleLine;
   Gout.showCounts = ShowCounts;
   Gout.ldmAsk = AskLdm;
   Gout.extAbort = &SatFrame.abortFlag;
   int ok = GdsOutConvert(&Gout);
-  EngineToSlots();  // "?.tlc" after a missing main cell
+  CnvEngineToSlots(&kSlots);  // "?.tlc" after a missing main cell
   return ok;
 }
 
+// A grown map keeps a command-line run open: the user must look at it first.
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsOutClosing(&Gout, result, text, (int)size);
-  // The command line asks for one run: the program ends after its message,
-  // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GO_ADDED) SatCloseAfterRun();
+  CnvWinClosing(GdsOutClosing(&Gout, result, text, (int)size), GO_ADDED);
 }
 
 const SatProgram kProgram = {
@@ -171,8 +155,8 @@ const SatProgram kProgram = {
     "CNVRTGDS.HTM",
     "%d Max TLC Cell List",
     {GDSOUT_MAXCELLS, 0},
-    kKeys,
-    kDefaults,
+    GdsOutKeys,
+    GdsOutDefaults,
     kLists,
     SetupApplyProc,
     GdsRun,
@@ -190,38 +174,27 @@ const int kChecks[] = {IDC_DRO, IDC_LCN, IDC_CTX, IDC_MPP, IDC_DPU, IDC_WTX};
 const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
 const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
+const CnvBrowse kBrowse[] = {
+    {IDC_BROWSE_TLC, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select"},
+    {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
+};
+const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, GK_DRO, kBrowse, 2, SetupApplyProc};
+
+// The polygon width only counts without the protocol.
+void MpwEnable(HWND dialog) {
+  EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
+}
+
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatSlotsShow(dialog, kEdits, kEditCount, kChecks, kCheckCount, GK_DRO);
-      EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_MPP:
-          EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
-          return TRUE;
-        case IDC_BROWSE_TLC:
-          SatBrowse(dialog, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select");
-          return TRUE;
-        case IDC_BROWSE_LDM:
-          SatBrowse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
-          return TRUE;
-        case IDOK:
-          SatSlotsTake(dialog, kEdits, kEditCount, kChecks, kCheckCount, GK_DRO);
-          SetupApplyProc(1);
-          EndDialog(dialog, 1);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_DESTROY:
-      // OK or not, the filter now decides the layers and Go may follow.
-      GdsOutSelParse(&Gout, UsfSlot(GK_FTR));
-      Gp.setupNotDone = 0;
-      return FALSE;
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDC_MPP) {
+    MpwEnable(dialog);
+    return TRUE;
   }
-  return FALSE;
+  // OK or not, the filter now decides the layers.
+  if (msg == WM_DESTROY) GdsOutSelParse(&Gout, UsfSlot(GK_FTR));
+  INT_PTR handled = CnvSetupDlg(dialog, msg, wParam, &kSetup);
+  if (msg == WM_INITDIALOG) MpwEnable(dialog);
+  return handled;
 }
 
 // ---- LAYERS -------------------------------------------------------------------
@@ -324,15 +297,15 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 int Command(HWND main, int id) {
   switch (id) {
     case ID_LAYERS:
-      if (Gp.setupNotDone) {
+      if (CnvWin.setupNotDone) {
         ErrorShow("??? ... Please do Setup first");
         return 1;
       }
-      SlotsToEngine();
+      CnvSlotsToEngine(&kSlots);
       if (GdsOutLayersRead(&Gout)) {
         DialogBoxParamA(SatWin.inst, "LAYERS", main, LayersDlgProc, 0);
         GdsOutLayersApply(&Gout);
-        EngineToSlots();
+        CnvEngineToSlots(&kSlots);
       }
       Gp.layersNotDone = 0;
       return 1;
@@ -383,11 +356,11 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // Without a settings file the frame completes nothing: the command line's
 // cell is taken here.
 void Created() {
-  if (Gp.argPending) SetupApplyProc(0);
+  if (CnvWin.argPending) SetupApplyProc(0);
 }
 
 const char* GoRefused() {
-  return (Gp.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
+  return (CnvWin.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
 }
 
 const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
@@ -397,6 +370,6 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsOutReset(&Gout);
   Gp = GdsOutProgramState();
-  if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
+  CnvWinStart(cmdLine, GO_ABORTED);
   return SatWinMain(instance, &kWin);
 }
