@@ -6,17 +6,21 @@
 #include "host.h"
 
 // The map's comment line names the main cell it was built from.
-static const char* BuiltFrom(GdsOutState* st) {
-  static char built[2 * CNV_PATHLEN];
-  snprintf(built, sizeof built, "%s%s", st->mainName, st->mainExt);
-  return built;
+static void BuiltFrom(const GdsOutState* st, char* built, size_t size) {
+  snprintf(built, size, "%s%s", st->mainName, st->mainExt);
 }
 
-int LdmWrite(GdsOutState* st, const char* path) { return LdmMapWrite(&st->ldm, path, BuiltFrom(st)); }
+int LdmWrite(GdsOutState* st, const char* path) {
+  char built[2 * CNV_PATHLEN];
+  BuiltFrom(st, built, sizeof built);
+  return LdmMapWrite(&st->ldm, path, built);
+}
 
 // A GDS layer or datatype is written as a signed 16-bit number.
 int LdmRead(GdsOutState* st, const char* path) {
-  return LdmMapRead(&st->ldm, path, GdsOutDisplayName, BuiltFrom(st), 32767);
+  char built[2 * CNV_PATHLEN];
+  BuiltFrom(st, built, sizeof built);
+  return LdmMapRead(&st->ldm, path, GdsOutDisplayName, built, 32767);
 }
 
 int LdmLookup(GdsOutState* st, int tlcLayer, int* gds, int* datatype) {
