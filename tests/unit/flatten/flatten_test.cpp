@@ -334,6 +334,20 @@ TEST_F(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
   }
 }
 
+TEST_F(Flatten, TheFramesHooksRunOnTheStateLastReset) {
+  Drawing d("nested");
+  std::unique_ptr<FlatState> earlier{new FlatState()};
+  FlatReset(earlier.get());
+  HostRecord* rec;
+  ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
+  EXPECT_EQ(st->total.boxes, 81);
+  EXPECT_STREQ(st->chosen, "TOP");
+  // The state reset before is left as it was.
+  EXPECT_EQ(earlier->total.boxes, 0);
+  EXPECT_EQ(earlier->chosen[0], 0);
+  EXPECT_EQ(earlier->areas, nullptr);
+}
+
 TEST_F(Flatten, RankOneCellGivesAnEmptyRankTwoFlatCell) {
   Drawing d("nested");
   HostRecord* rec;
