@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "host.h"
 #include "satframe.h"
 #include "satsetup.h"
 
@@ -58,4 +59,50 @@ INT_PTR CnvSetupDlg(HWND dialog, UINT msg, WPARAM wParam, const CnvSetup* setup)
       return FALSE;
   }
   return FALSE;
+}
+
+namespace {
+
+// The dialog's "No" button: the layer keeps its number.
+enum { LDM_KEEP = 7 };
+
+INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
+  CnvLdmAsk* ask = reinterpret_cast<CnvLdmAsk*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  switch (msg) {
+    case WM_INITDIALOG: {
+      ask = reinterpret_cast<CnvLdmAsk*>(lParam);
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      char caption[2 * CNV_PATHLEN + 16];
+      CnvLdmCaption(ask->ldmPath, caption, sizeof caption);
+      SetWindowTextA(dialog, caption);
+      SetDlgItemTextA(dialog, ask->textId, ask->text);
+      for (int i = 0; i < ask->fieldCount; ++i) SetDlgItemInt(dialog, ask->fieldIds[i], (UINT)ask->values[i], TRUE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (!ask) return FALSE;
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          BOOL ok;
+          for (int i = 0; i < ask->fieldCount; ++i)
+            ask->values[i] = (int)GetDlgItemInt(dialog, ask->fieldIds[i], &ok, TRUE);
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        case LDM_KEEP:
+          EndDialog(dialog, LDM_KEEP);
+          return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+int CnvLdmAskShow(CnvLdmAsk* ask) {
+  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, reinterpret_cast<LPARAM>(ask));
+  if (r == IDOK) return HOST_IDYES;
+  return r == LDM_KEEP ? HOST_IDNO : HOST_IDCANCEL;
 }

@@ -63,4 +63,18 @@ struct CnvSetup {
 // OK applying the settings, Cancel. TRUE when the message was handled.
 INT_PTR CnvSetupDlg(HWND dialog, UINT msg, WPARAM wParam, const CnvSetup* setup);
 
+// The question about a layer the map lacks, in the program's "LDM" dialog:
+// its caption built from the map's name, the question in textId, and up to
+// two number fields filled with values. HOST_IDYES with the values read
+// back, HOST_IDNO (the layer as it is) or HOST_IDCANCEL (the run ends).
+struct CnvLdmAsk {
+  const char* ldmPath;
+  int textId;
+  char text[120];
+  int fieldIds[2];
+  int values[2];
+  int fieldCount;
+};
+int CnvLdmAskShow(CnvLdmAsk* ask);
+
 #endif

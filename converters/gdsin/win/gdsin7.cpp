@@ -74,50 +74,17 @@ void Progress(int percent) {
 }
 
 struct AskState {
-  int gds, dt, tlc;
   const char* structName;
   char tried[GDSIN_NAMELEN + 1];
 };
 AskState Ask;
 
-INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG: {
-      char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(Gin.val[IK_LDF], text, sizeof text);
-      SetWindowTextA(dialog, text);
-      snprintf(text, sizeof text, "GDS Layer= %d  Datatype= %d is not in LDM File", Ask.gds, Ask.dt);
-      SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
-      SetDlgItemInt(dialog, IDC_LDM_LAYER, (UINT)(Ask.dt == 0 ? Ask.gds : 0), TRUE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: {
-          BOOL ok;
-          Ask.tlc = (int)GetDlgItemInt(dialog, IDC_LDM_LAYER, &ok, TRUE);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        }
-        case 7:
-          EndDialog(dialog, 7);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
 int AskLdm(int gds, int datatype, int* tlc) {
-  Ask.gds = gds;
-  Ask.dt = datatype;
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, 0);
-  if (r == IDOK) {
-    *tlc = Ask.tlc;
-    return HOST_IDYES;
-  }
-  return r == 7 ? HOST_IDNO : HOST_IDCANCEL;
+  CnvLdmAsk ask = {Gin.val[IK_LDF], IDC_LDM_TEXT, "", {IDC_LDM_LAYER, 0}, {datatype == 0 ? gds : 0, 0}, 1};
+  snprintf(ask.text, sizeof ask.text, "GDS Layer= %d  Datatype= %d is not in LDM File", gds, datatype);
+  int answer = CnvLdmAskShow(&ask);
+  if (answer == HOST_IDYES) *tlc = ask.values[0];
+  return answer;
 }
 
 INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {

@@ -83,51 +83,15 @@ void ShowCounts(const GdsCounts* cur, const GdsCounts* max) {
   }
 }
 
-struct LdmAskState {
-  int tlc, gds, dt;
-};
-LdmAskState LdmAsk;
-
-INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG: {
-      char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(Gout.val[GK_LDF], text, sizeof text);
-      SetWindowTextA(dialog, text);
-      snprintf(text, sizeof text, "TLC Layer= %d is not in LDM File", LdmAsk.tlc);
-      SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
-      SetDlgItemInt(dialog, IDC_LDM_LAYER, (UINT)LdmAsk.tlc, TRUE);
-      SetDlgItemInt(dialog, IDC_LDM_TYPE, 0, TRUE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: {
-          BOOL ok;
-          LdmAsk.gds = (int)GetDlgItemInt(dialog, IDC_LDM_LAYER, &ok, TRUE);
-          LdmAsk.dt = (int)GetDlgItemInt(dialog, IDC_LDM_TYPE, &ok, TRUE);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        }
-        case 7:
-          EndDialog(dialog, 7);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
 int AskLdm(int tlcLayer, int* gds, int* datatype) {
-  LdmAsk.tlc = tlcLayer;
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, 0);
-  if (r == IDOK) {
-    *gds = LdmAsk.gds;
-    *datatype = LdmAsk.dt;
-    return HOST_IDYES;
+  CnvLdmAsk ask = {Gout.val[GK_LDF], IDC_LDM_TEXT, "", {IDC_LDM_LAYER, IDC_LDM_TYPE}, {tlcLayer, 0}, 2};
+  snprintf(ask.text, sizeof ask.text, "TLC Layer= %d is not in LDM File", tlcLayer);
+  int answer = CnvLdmAskShow(&ask);
+  if (answer == HOST_IDYES) {
+    *gds = ask.values[0];
+    *datatype = ask.values[1];
   }
-  return r == 7 ? HOST_IDNO : HOST_IDCANCEL;
+  return answer;
 }
 
 int GdsRun() {
