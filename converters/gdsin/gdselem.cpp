@@ -687,6 +687,16 @@ int GdsStructEnd(GdsInState* st) {
   return st->abort ? 0 : 1;
 }
 
+// The current record's string up to its first null, as the listing shows
+// it (str holds GDSIN_STRLEN + 1 bytes).
+static void RecordText(const GdsInState* st, char* str) {
+  int n = st->rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : st->rl - 4;
+  int len = 0;
+  while (len < n && st->data[len]) ++len;
+  memcpy(str, st->data, (size_t)len);
+  str[len] = 0;
+}
+
 void GdsListRecord(GdsInState* st) {
   if (!st->listing) return;
   Lst(st, "  %02X  %02X  %02X    ", st->rl, st->rt, st->dt);
@@ -768,20 +778,12 @@ void GdsListRecord(GdsInState* st) {
     case GR_STRNAME:
     case GR_STRING:
     case 0x3A: {
-      int n = st->rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : st->rl - 4;
-      int len = 0;
-      while (len < n && st->data[len]) ++len;
-      memcpy(str, st->data, (size_t)len);
-      str[len] = 0;
+      RecordText(st, str);
       Lst(st, "%s %s%s\n", rule->name, str, Nul(str));
       return;
     }
     case GR_SNAME: {
-      int n = st->rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : st->rl - 4;
-      int len = 0;
-      while (len < n && st->data[len]) ++len;
-      memcpy(str, st->data, (size_t)len);
-      str[len] = 0;
+      RecordText(st, str);
       Lst(st, "SNAM %s%s\n", str, Nul(str));
       return;
     }
@@ -790,11 +792,7 @@ void GdsListRecord(GdsInState* st) {
     case 0x23:
     case 0x2C:
     case 0x37: {
-      int n = st->rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : st->rl - 4;
-      int len = 0;
-      while (len < n && st->data[len]) ++len;
-      memcpy(str, st->data, (size_t)len);
-      str[len] = 0;
+      RecordText(st, str);
       Lst(st, "*%s %s%s\n", rule->name, str, Nul(str));
       return;
     }
