@@ -251,15 +251,9 @@ void ScriptAbort() {
   CmdStart(0, 0);
 }
 
-static const int kImplemented[] = {ID_GET, ID_FGET, ID_TGET, ID_CGET, ID_AGET, ID_WGET, ID_PUT, ID_FPUT, ID_TPUT,
-                                   ID_CPUT, ID_APUT, ID_PBEG, ID_PEND, ID_OUTL, ID_FULL, 134, ID_ADD, ID_TEXT, ID_ARC,
-                                   131, 157, 163, 159, 26, 27, 22, 25, 23, 24, 28, 29, 30, 31, ID_CMD};
-
 int CmdImplemented(int index) {
   if (index < 0 || index >= CMD_COUNT) return 0;
-  for (int id : kImplemented)
-    if (id == CmdTable[index].id) return 1;
-  return 0;
+  return CmdTable[index].handler != nullptr;
 }
 
 // A command whose handler belongs to a later edition refuses at its start
@@ -279,78 +273,12 @@ static void NotYet(int index) {
 }
 
 static void Handler(int index) {
-  switch (CmdTable[index].id) {
-    case ID_GET:
-    case ID_TGET:
-    case ID_WGET:
-      HandlerGet();
-      return;
-    case ID_FGET:
-    case ID_AGET:
-    case ID_PBEG:
-    case ID_PEND:
-      HandlerFget();
-      return;
-    case ID_PUT:
-    case ID_TPUT:
-      HandlerPut();
-      return;
-    case ID_FPUT:
-      HandlerFput();
-      return;
-    case ID_CGET:
-      HandlerCget();
-      return;
-    case ID_CPUT:
-      HandlerCput();
-      return;
-    case ID_APUT:
-      HandlerAput();
-      return;
-    case ID_OUTL:
-    case ID_FULL:
-      HandlerOutlFull();
-      return;
-    case 134:
-      HandlerObj();
-      return;
-    case ID_ADD:
-      HandlerAdd();
-      return;
-    case ID_TEXT:
-      HandlerText();
-      return;
-    case ID_ARC:
-      HandlerArc();
-      return;
-    case 131:
-      HandlerLayr();
-      return;
-    case 157:
-      HandlerTlyr();
-      return;
-    case 163:
-      HandlerWdth();
-      return;
-    case 159:
-      HandlerTsiz();
-      return;
-    case 26:   // Fit
-    case 27:   // Cntr
-    case 22:   // Left
-    case 25:   // Right
-    case 23:   // Up
-    case 24:   // Dn
-    case 28:   // Xpnd
-    case 29:   // Zoom
-    case 30:   // Last
-    case 31:   // Draw
-      HandlerView();
-      return;
-    default:
-      NotYet(index);
-      CmdDone(CmdEngine.mode);
+  if (CmdTable[index].handler) {
+    CmdTable[index].handler();
+    return;
   }
+  NotYet(index);
+  CmdDone(CmdEngine.mode);
 }
 
 // --- command lines ---------------------------------------------------------
