@@ -8,11 +8,13 @@
 
 enum { CMD_COUNT = 78 };
 
+struct CmdEngineState;
+
 struct CmdEntry {
   const char* name;
   int32_t id;
   int32_t flags;
-  void (*handler)();
+  void (*handler)(CmdEngineState& st);
 };
 
 extern const CmdEntry CmdTable[CMD_COUNT];
