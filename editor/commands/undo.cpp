@@ -171,7 +171,7 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
   size_t got;
   int failed = 0;
   while ((got = fread(buf, 1, sizeof buf, in)) > 0)
-    if (fwrite(buf, 1, got, sw.f) != got) failed = 1;
+    if (fwrite(buf, 1, got, sw.f.get()) != got) failed = 1;
   if (ferror(in)) failed = 1;
   fclose(in);
   return SafeWriteCommit(&sw, failed);
