@@ -6,8 +6,10 @@
 
 #include <cstdio>
 
+#include "qfile.h"
+
 struct SafeWrite {
-  FILE* f;
+  QFile f;  // the scratch file while open
   char path[300];
   char scratch[310];
 };

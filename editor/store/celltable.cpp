@@ -93,13 +93,13 @@ int WriteList(const char* path) {
   }
   SafeWrite sw;
   if (!SafeWriteOpen(&sw, path)) return 0;
-  int bad = fprintf(sw.f, "%d\n", CellTable.count) < 0;
+  int bad = fprintf(sw.f.get(), "%d\n", CellTable.count) < 0;
   for (int i = 1; i <= CellTable.count && !bad; ++i) {
     const CellEntry& e = CellTable.cells[i];
-    bad = fprintf(sw.f, "%s\n%d %d %d %d %d %d %d %d %d\n", e.name, static_cast<int>(e.rank & 0x1F), e.l, e.b, e.r,
+    bad = fprintf(sw.f.get(), "%s\n%d %d %d %d %d %d %d %d %d\n", e.name, static_cast<int>(e.rank & 0x1F), e.l, e.b, e.r,
                   e.t, e.nb, e.np, e.nv, e.nc) < 0;
   }
-  if (!bad) bad = fprintf(sw.f, "\n") < 0;
+  if (!bad) bad = fprintf(sw.f.get(), "\n") < 0;
   return SafeWriteCommit(&sw, bad);
 }
 

@@ -84,6 +84,7 @@ struct StoreState {
   char tempFolder[260];          // where Swap.bpv lives ("" = the drawing folder)
 };
 
+// Global: the one object store of the cell being edited, shared by every part of the editor.
 extern StoreState Store;
 
 // Frees every page and clears all counts and cell numbers (also for tests).

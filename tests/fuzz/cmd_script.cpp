@@ -76,6 +76,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolder
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzFolderScope scratch;
   Fresh();
+  CmdEngineState st;
   std::string text(reinterpret_cast<const char*>(data), size);
   size_t at = 0;
   int lines = 0;
@@ -88,18 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.size() >= CMD_LINE_SIZE) line.resize(CMD_LINE_SIZE - 1);
     int src = line.empty() ? 0 : (unsigned char)line[0] % 3;
     if (src == 1)
-      CmdKeyLine(line.c_str());
+      CmdKeyLine(st, line.c_str());
     else
-      CmdTypedLine(line.c_str());
-    CmdPump(50);
+      CmdTypedLine(st, line.c_str());
+    CmdPump(st, 50);
     Invariants();
   }
   FILE* f = fopen("s.txt", "wb");
   if (f) {
     fwrite(data, 1, size, f);
     fclose(f);
-    CmdScriptRun("s.txt");
-    CmdPump(50);
+    CmdScriptRun(st, "s.txt");
+    CmdPump(st, 50);
     Invariants();
   }
   return 0;
