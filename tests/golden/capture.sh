@@ -47,7 +47,8 @@ set -u
 
 failed=0
 
-# mask_file FILE: dates and times out of the way, in place.
+# mask_file FILE: dates and times out of the way, in place (in GDSII
+# streams and in the listings of their records too).
 mask_file() {
   local f="$1"
   case "$f" in
@@ -57,6 +58,7 @@ mask_file() {
     if [ ! -s "$f" ] || grep -Iq . "$f"; then
       sed -E -i 's#[0-9]{2}/[0-9]{2}/[0-9]{2}#MM/DD/YY#g; s#[0-9]{2}:[0-9]{2}:[0-9]{2}#HH:MM:SS#g;
         s#[0-9]{1,2}-[A-Z][a-z]{2}-[0-9]{4}#DD-Mon-YYYY#g;
+        s#(BGNLIB|BGNSTR)( +-?[0-9]+){12}#\1 <dates>#;
         s#(Total Run Time:).*#\1 T#; s#(Final Compile Time:) [0-9]+ hr [0-9]+ min [0-9]+ sec#\1 T#' "$f"
     fi
     ;;
