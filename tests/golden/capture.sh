@@ -48,7 +48,8 @@ set -u
 failed=0
 
 # mask_file FILE: dates and times out of the way, in place (in GDSII
-# streams and in the listings of their records too).
+# streams and in the listings of their records too), and the programs'
+# folder, which the editor records and which is in the tree compared.
 mask_file() {
   local f="$1"
   case "$f" in
@@ -59,6 +60,7 @@ mask_file() {
       sed -E -i 's#[0-9]{2}/[0-9]{2}/[0-9]{2}#MM/DD/YY#g; s#[0-9]{2}:[0-9]{2}:[0-9]{2}#HH:MM:SS#g;
         s#[0-9]{1,2}-[A-Z][a-z]{2}-[0-9]{4}#DD-Mon-YYYY#g;
         s#(BGNLIB|BGNSTR)( +-?[0-9]+){12}#\1 <dates>#;
+        s#[A-Za-z]:\\[^ ]*\\build\\win64\\bin#<programs>#g;
         s#(Total Run Time:).*#\1 T#; s#(Final Compile Time:) [0-9]+ hr [0-9]+ min [0-9]+ sec#\1 T#' "$f"
     fi
     ;;
