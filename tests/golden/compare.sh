@@ -26,7 +26,7 @@ while IFS= read -r -d '' f; do
     echo "differs: $f"
     diff -u --label "A/$f" --label "B/$f" "$a/$f" "$b/$f" | head -n 40
   else
-    echo "differs: $f ($(cmp -l "$a/$f" "$b/$f" 2>/dev/null | wc -l) bytes; sizes $(stat -c %s "$a/$f") and $(stat -c %s "$b/$f"))"
+    echo "differs: $f ($(cmp -l "$a/$f" "$b/$f" 2>/dev/null | wc -l) bytes differ in the common length; sizes $(stat -c %s "$a/$f") and $(stat -c %s "$b/$f"))"
   fi
 done < <(cd "$a" && find . -type f -print0 | LC_ALL=C sort -z)
 if [ $rc -eq 0 ]; then
