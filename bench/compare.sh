@@ -105,10 +105,10 @@ awk -F'\t' '
     if (!(key in seen)) { seen[key] = 1; order[++n] = key }
     if (!((key, $1) in best) || v < best[key, $1]) best[key, $1] = v }
   END {
-    printf "%-48s %10s %10s %7s\n", "bench", "before", "after", "ratio"
+    printf "%-52s %10s %10s %7s\n", "bench", "before", "after", "ratio"
     for (i = 1; i <= n; i++) {
       k = order[i]; b = best[k, "before"]; a = best[k, "after"]
-      printf "%-48s %10.4f %10.4f %7s%s\n", k, b, a, (b > 0 ? sprintf("%.3f", a / b) : "-"), (b < 0.01 ? " *" : "")
+      printf "%-52s %10.4f %10.4f %7s%s\n", k, b, a, (b > 0 ? sprintf("%.3f", a / b) : "-"), (b < 0.01 ? " *" : "")
     }
     print "* under 10 ms: the bench prints too few digits for a ratio to tell 5%"
   }' "$results"
