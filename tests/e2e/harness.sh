@@ -82,6 +82,36 @@ robot() {
   return "${PIPESTATUS[0]}"
 }
 
+# robot_wait SECONDS ACTION ARGS...: a robot action that waits for a window
+# (wait-class, wait-dialog, press, click; no wait of its own given), tried
+# again in slices of 20 s until it succeeds or SECONDS have passed: on a
+# loaded machine a window can take minutes to come.
+robot_wait() {
+  local limit="$1" start=$SECONDS said
+  shift
+  while :; do
+    if said=$(robot "$@" 20000); then
+      printf '%s\n' "$said"
+      return 0
+    fi
+    if [ $((SECONDS - start)) -ge "$limit" ]; then
+      printf '%s\n' "$said"
+      return 1
+    fi
+  done
+}
+
+# dialog_gone CAPTION SECONDS: waits until no dialog box of that caption is
+# left (a pressed box can take a while to close); 1 when one stays.
+dialog_gone() {
+  local start=$SECONDS
+  while robot dialog-text "$1" >/dev/null 2>&1; do
+    [ $((SECONDS - start)) -ge "$2" ] && return 1
+    sleep 0.2
+  done
+  return 0
+}
+
 # wait_gone PID SECONDS: waits for a process to end; 1 when it did not.
 wait_gone() {
   local pid="$1" limit=$(($2 * 10)) n=0
