@@ -15,6 +15,7 @@
 #include "drc_setup.h"
 #include "drc_state.h"
 #include "host.h"
+#include "qfile.h"
 
 
 namespace {
@@ -76,8 +77,7 @@ void ReleaseAll(DrcState& st) {
 // Stops the run with the restart point at the area given. An area past the
 // end of its row is the first of the next row; past the last row, the
 // restart is the next check from its beginning.
-int Interrupt(DrcState& st, FILE* rules, int64_t left, int64_t bottom) {
-  if (rules) std::fclose(rules);
+int Interrupt(DrcState& st, int64_t left, int64_t bottom) {
   const DrcGeom& g = st.x.geo;
   if (left > g.winR) {
     left = g.winL - g.guard;
@@ -93,8 +93,7 @@ int Interrupt(DrcState& st, FILE* rules, int64_t left, int64_t bottom) {
   return 0;
 }
 
-int Refuse(DrcState& st, FILE* rules, const char* text) {
-  if (rules) std::fclose(rules);
+int Refuse(DrcState& st, const char* text) {
   DrcErrorShow(st, text);
   DrcLogPut(st, text);
   DrcLogPut(st, "\n");
@@ -205,16 +204,14 @@ int DrcRun(DrcState& st) {
     DrcErrorShow(st, t);
     return 0;
   }
-  FILE* rules = std::fopen(InFolder(st, st.set.v[K_CKF]).c_str(), "r");
+  QFile rules = QFileOpen(InFolder(st, st.set.v[K_CKF]).c_str(), "r");
   if (!rules || !st.set.v[K_CKF][0]) {
-    if (rules) std::fclose(rules);
     DrcErrorShow(st, "DRC File is Missing ... Can't Continue");
     std::snprintf(st.set.v[K_CKF], sizeof st.set.v[K_CKF], "?");
     return 0;
   }
   int mainCell = st.run.findCell ? st.run.findCell(st.run.src->ctx, st.set.v[K_CLN]) : 0;
   if (!mainCell) {
-    std::fclose(rules);
     DrcErrorShow(st, "Cell to Design Rule Check is Missing ... Can't Continue");
     std::snprintf(st.set.v[K_CLN], sizeof st.set.v[K_CLN], "?");
     return 0;
@@ -231,13 +228,11 @@ int DrcRun(DrcState& st) {
     char t[600];
     std::snprintf(t, sizeof t, "Unable to Write Log File %s ... Can't Continue", st.set.v[K_WR2]);
     if (LogNameRefused(st.set.v[K_WR2], st.set.v[K_CKF])) {
-      std::fclose(rules);
       DrcErrorShow(st, t);
       return 0;
     }
     st.run.log = std::fopen(InFolder(st, st.set.v[K_WR2]).c_str(), DrcFlag(st, K_ERS) ? "w" : "a");
     if (!st.run.log) {
-      std::fclose(rules);
       DrcErrorShow(st, t);
       return 0;
     }
@@ -246,18 +241,18 @@ int DrcRun(DrcState& st) {
   if (DrcFlag(st, K_EPX)) PcxDeleteOwn(st.run.folder, st.set.v[K_CLN]);
 
   DrcRuleSrc src;
-  DrcRuleSrcFile(&src, rules);
+  DrcRuleSrcFile(&src, rules.get());
   int csn = std::atoi(st.set.v[K_CSN]), cfn = std::atoi(st.set.v[K_CFN]);
   if (cfn < csn || cfn < 1) {
     char t[200];
     std::snprintf(t, sizeof t, "Check Finish %d is before Check Start %d ... Can't Continue", cfn, csn);
-    return Refuse(st, rules, t);
+    return Refuse(st, t);
   }
   while (st.chk.counter < csn - 1) {
     if (DrcCheckRead(st.chk, &src) == -1 && !st.chk.anything) {
       char t[200];
       std::snprintf(t, sizeof t, "Check Start %d is beyond the last Check of the DRC File ... Can't Continue", csn);
-      return Refuse(st, rules, t);
+      return Refuse(st, t);
     }
   }
   if (csn != st.chk.counter + 1) DrcRestartClear(st);
@@ -270,7 +265,7 @@ int DrcRun(DrcState& st) {
       if (checksRun == 0) {
         char t[200];
         std::snprintf(t, sizeof t, "Check %d is not in the DRC File ... Can't Continue", st.chk.counter);
-        return Refuse(st, rules, t);
+        return Refuse(st, t);
       }
       char t[200];
       std::snprintf(t, sizeof t, "\nCheck Finish %d is beyond the last Check %d\n", cfn, st.chk.counter - 1);
@@ -280,17 +275,17 @@ int DrcRun(DrcState& st) {
     char t[1200];
     if (!st.chk.title[0]) {
       std::snprintf(t, sizeof t, "Check %d has no Title ... Can't Continue", st.chk.counter);
-      return Refuse(st, rules, t);
+      return Refuse(st, t);
     }
     if (st.chk.fault[0]) {
       std::snprintf(t, sizeof t, "Check %d: %s ... Can't Continue", st.chk.counter, st.chk.fault);
-      return Refuse(st, rules, t);
+      return Refuse(st, t);
     }
     for (int i = 0; i < st.chk.nops; ++i) {
       DrcOpParsed op;
       if (DrcOperatorParse(st.chk.op[i], &op) != 0) {
         std::snprintf(t, sizeof t, "Syntax Error: \"%s\"", st.chk.op[i]);
-        return Refuse(st, rules, t);
+        return Refuse(st, t);
       }
     }
     ++checksRun;
@@ -310,7 +305,7 @@ int DrcRun(DrcState& st) {
                       "for this Distance and Resolution\n\nTry a Lower Resolution.",
                       st.chk.counter, st.chk.title, 6, st.x.geo.distance, st.g.physunit, 6, st.x.geo.resolution,
                       st.g.physunit, st.maps.mapw, st.maps.maph);
-        return Refuse(st, rules, t);
+        return Refuse(st, t);
       }
       MapFree(st);
       LayerMapFree(st);
@@ -341,11 +336,10 @@ int DrcRun(DrcState& st) {
     if (st.x.geo.totalAreas >= DRC_AREA_CAP) {
       std::snprintf(t, sizeof t, "Check %d  %s\nThe Checking Window needs %d Areas or more ... Can't Continue",
                     st.chk.counter, st.chk.title, (int)DRC_AREA_CAP);
-      return Refuse(st, rules, t);
+      return Refuse(st, t);
     }
     if (!MapAlloc(st)) {
       st.g.stopCode = DRC_STOP_MEMORY;
-      std::fclose(rules);
       ReleaseAll(st);
       return 0;
     }
@@ -378,7 +372,7 @@ int DrcRun(DrcState& st) {
         bool interrupted = false;
         for (int i = 0; i < st.chk.nops; ++i) {
           int u = DrcOperator(st, i);
-          if (st.g.stopCode) return Interrupt(st, rules, left, bottom);
+          if (st.g.stopCode) return Interrupt(st, left, bottom);
           if (u == -1) {
             std::snprintf(t, sizeof t, "Syntax Error: \"%s\"", st.chk.op[i]);
             DrcErrorShow(st, t);
@@ -403,7 +397,7 @@ int DrcRun(DrcState& st) {
         if (st.mapper.created) MapperFree(st);
         if (st.run.areaDone) st.run.areaDone(st);
         DrcPausePoll(st, st.run.pauseMs);
-        if (interrupted) return Interrupt(st, rules, left, bottom);
+        if (interrupted) return Interrupt(st, left, bottom);
         if (DrcFlag(st, K_ENH) && st.x.pcxFiles >= st.set.fileLimit && st.x.pcxFiles > st.run.lastLimitAsk) {
           st.run.lastLimitAsk = st.x.pcxFiles;
           if (HostMsgBox("PCX Map Files exceed Limit ... Continue?", nullptr, HOST_CAP_WARNING, HOST_YESNO) !=
@@ -413,18 +407,17 @@ int DrcRun(DrcState& st) {
         st.run.areasDone++;
         left += st.x.geo.stepX;
         if (areaNo++ % 5 == 0) HostPause(10);
-        if (st.g.abortFlag) return Interrupt(st, rules, left, bottom);
+        if (st.g.abortFlag) return Interrupt(st, left, bottom);
       }
       left = st.x.geo.winL - st.x.geo.guard;
       bottom += st.x.geo.stepY;
-      if (st.g.abortFlag) return Interrupt(st, rules, left, bottom);
+      if (st.g.abortFlag) return Interrupt(st, left, bottom);
       HostPause(10);
     }
     DrcRestartClear(st);
     DrcOverrideClear(st);
     ReleaseAll(st);
   }
-  std::fclose(rules);
   ReleaseAll(st);
   DrcRestartClear(st);
   DrcOverrideClear(st);

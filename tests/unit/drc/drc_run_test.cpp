@@ -136,6 +136,17 @@ TEST(Settings, NormalisationAndFile) {
   fs::remove(path);
 }
 
+// Files this process holds open: a run that gives up must not keep its
+// rule file.
+int OpenFiles() {
+  int n = 0;
+  for (auto& e : fs::directory_iterator("/proc/self/fd")) {
+    (void)e;
+    ++n;
+  }
+  return n;
+}
+
 // A run in a temporary drawing folder over an in-memory drawing.
 class RunTest : public ::testing::Test {
  protected:
@@ -316,6 +327,7 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
       {"title=a\nop={testr}\n", "2", "2", "Check 2 is not in the DRC File ... Can't Continue"},
       {"title=a\nop={testr}\n", "2", "1", "Check Finish 1 is before Check Start 2 ... Can't Continue"},
   };
+  const int open = OpenFiles();
   for (auto& c : cases) {
     Rules(c.rules);
     Set(K_CSN, c.csn);
@@ -323,6 +335,7 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
     Visits().clear();
     rec->messages.clear();
     EXPECT_EQ(DrcGo(st), 0) << c.rules;
+    EXPECT_EQ(OpenFiles(), open) << c.rules;
     EXPECT_TRUE(Visits().empty()) << c.rules;
     ASSERT_FALSE(rec->messages.empty());
     EXPECT_EQ(rec->messages[0].text, c.message) << c.rules;
@@ -339,6 +352,7 @@ TEST_F(RunTest, SavedMapsAreRulesNotLeftovers) {
     const char* op;
     const char* message;
   } pushes[] = {{"push,7", "Map \"7\" was not Saved in this Area"}, {"pushr", "Map \"R\" was not Saved in this Area"}};
+  const int open = OpenFiles();
   for (const Push& p : pushes) {
     Rules(std::string("title=a\ndistance=1\nresolution=0.1\nop={\n") + p.op + "\ntestr\n}\n");
     rec->messages.clear();
@@ -348,6 +362,7 @@ TEST_F(RunTest, SavedMapsAreRulesNotLeftovers) {
     ASSERT_FALSE(rec->messages.empty()) << p.op;
     EXPECT_EQ(rec->messages[0].text, p.message);
     EXPECT_EQ(Visits().size(), 1u) << p.op;
+    EXPECT_EQ(OpenFiles(), open) << p.op;
     EXPECT_EQ(std::string(st.set.v[K_CKL]), "-1.4um");
   }
   // Seventeen names fill the table: an error, not a silent skip.
@@ -364,10 +379,12 @@ TEST_F(RunTest, LogFileNamesThatWouldDestroyInputAreRefused) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
   Window("0", "0", "20", "20");
+  const int open = OpenFiles();
   for (const char* name : {"rules.drc", "RULES.DRC", "TOP.tlc", "nofolder/x.log"}) {
     Set(K_WR2, name);
     rec->messages.clear();
     EXPECT_EQ(DrcGo(st), 0) << name;
+    EXPECT_EQ(OpenFiles(), open) << name;
     EXPECT_EQ(rec->messages[0].text, std::string("Unable to Write Log File ") + name + " ... Can't Continue");
   }
   std::ifstream f(dir / "rules.drc");
