@@ -63,8 +63,21 @@ void DrcExecReset(DrcState& st);
 // abort (Yes sets the abort flag); then pauses |ms|.
 void DrcPausePoll(DrcState& st, int ms);
 
+// How an operator is run: the status line it shows first and the function
+// doing its work with the argument of its row (map, mode).
+enum { DRC_STATUS_NONE, DRC_STATUS_TEXT, DRC_STATUS_NUMBER, DRC_STATUS_NAME };
+struct DrcOperatorRule {
+  int code;
+  int status;        // DRC_STATUS_*: text as it stands, with op.n, with op.name
+  const char* text;
+  int (*run)(DrcState& st, const DrcOpParsed& op, int arg);
+  int arg;
+};
+// The row of an operator code; null for a code outside the table.
+const DrcOperatorRule* DrcOperatorRuleOf(int code);
+
 // Executes op: 1 go on, 0 end this area's list, -1 syntax error, -2 rule
-// error (text in DrcX.ruleError).
+// error (text in st.x.ruleError).
 int DrcOperatorRun(DrcState& st, const DrcOpParsed& op);
 // Parses and executes line i of the current check.
 int DrcOperator(DrcState& st, int i);

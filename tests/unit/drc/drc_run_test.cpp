@@ -72,6 +72,91 @@ TEST(Operators, ParseNamesAliasesAndArguments) {
   EXPECT_EQ(DrcColour("?"), 0u);
 }
 
+// Every operator shows its own status line first and answers as its rule
+// says, on an area whose R map is set inside its edge, S clear, and both
+// saved.
+TEST(Operators, StatusLinesAndAnswers) {
+  HostRecord& rec = HostRecordInstall();
+  DrcState st;
+  ASSERT_EQ(MapAlloc(st), 1);
+  fs::path dir = fs::temp_directory_path() / ("drcops_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  std::snprintf(st.x.folder, sizeof st.x.folder, "%s", dir.string().c_str());
+  std::strcpy(st.x.cell, "TOP");
+  st.x.checkNo = 1;
+  st.x.geo.pixUnits = 1;
+  st.x.geo.pixelSize = 1;
+  st.x.geo.guard = 5;
+  std::strcpy(st.set.v[K_ENP], "N");
+  struct Case {
+    const char* line;
+    const char* status;  // "" none
+    int result;
+  } cases[] = {
+      {"map,3", "Mapping Layer 3 ...", 1},
+      {"map,0", "Mapping Layer 0 ...", 1},
+      {"mapr", "Saving R Map ...", 1},
+      {"maps", "Saving S Map ...", 1},
+      {"retr", "Returning R Map ...", 1},
+      {"rets", "Returning S Map ...", 1},
+      {"push,7", "Pushing Layer 7 to R Map ...", -2},
+      {"pushr", "Pushing R Map to S Map ...", 1},
+      {"popr", "Poping S Map to R Map ...", 1},
+      {"swprs", "Swapping R and S Maps ...", 1},
+      {"jrc", "Testing R Map for All Zeros ...", 1},
+      {"jrs", "Testing R Map for All Ones ...", 0},
+      {"testr", "Testing Results Map ...", 1},
+      {"expr", "Expanding R Map ...", 1},
+      {"exprs", "Expanding R and S Maps ...", 1},
+      {"explrs", "Expanding R and S Maps Long ...", 1},
+      {"gagr", "Gauging R Map ...", 1},
+      {"gagrs", "Gauging R Map to S Map ...", 1},
+      {"notr", "NOTing R Map ...", 1},
+      {"andrs", "ANDing R and S Maps ...", 1},
+      {"orrs", "ORing R and S Maps ...", 1},
+      {"xorrs", "XORing R and S Maps...", 1},
+      {"clr", "Clearing R Map ...", 1},
+      {"str", "Setting R Map ...", 1},
+      {"dsp,R,g,1", "Displaying Maps ...", 1},
+      {"dsp,5,g,1", "Displaying Maps ...", -2},
+      {"dspr,r,1", "Displaying Maps ...", 1},
+      {"dsps,c,2", "Displaying Maps ...", 1},
+      {"dblr", "Doubling Results Map ...", 1},
+      {"pause", "", 1},
+      {"hcpy", "Copying Map to TOP_1_1.pcx ...", 1},
+      {"size,1", "Sizing 1 ...", 1},
+      {"ovrlap,1", "OverLapping 1 ...", 1},
+  };
+  for (auto& c : cases) {
+    MapClear(st, st.maps.R);
+    MapNot(st, st.maps.R);
+    MapEdgeClear(st, st.maps.R);
+    MapClear(st, st.maps.S);
+    MapSlotsInvalidate(st);
+    MapSlotStore(st, st.maps.R, "R");
+    MapSlotStore(st, st.maps.S, "S");
+    rec.statuses.clear();
+    DrcOpParsed op;
+    ASSERT_EQ(DrcOperatorParse(c.line, &op), 0) << c.line;
+    EXPECT_EQ(DrcOperatorRun(st, op), c.result) << c.line;
+    if (c.status[0]) {
+      ASSERT_FALSE(rec.statuses.empty()) << c.line;
+      EXPECT_EQ(rec.statuses[0], c.status) << c.line;
+    } else {
+      EXPECT_TRUE(rec.statuses.empty()) << c.line;
+    }
+  }
+  EXPECT_EQ(rec.statuses.size(), 1u);  // the last one, OVRLAP
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
+  // A code outside the table is a syntax error, not a crash.
+  DrcOpParsed bad;
+  std::memset(&bad, 0, sizeof bad);
+  bad.code = OP_COUNT;
+  EXPECT_EQ(DrcOperatorRun(st, bad), -1);
+  HostRecordRemove();
+  fs::remove_all(dir);
+}
+
 TEST(Settings, NormalisationAndFile) {
   DrcState st;
   EXPECT_EQ(std::string(st.set.v[K_CKL]), "");  // no restart point by default
