@@ -67,6 +67,7 @@ struct DrcWinState {
   int zoom = 1;  // kept between openings
 };
 DrcWinState W;
+DrcState Drc;  // the program's one rule-checker state
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -103,7 +104,7 @@ void TimeShow() {
     DrcTimeText(t, sizeof t, secs);
     Line(504, t);
   }
-  DrcMapsText(t, sizeof t);
+  DrcMapsText(Drc, t, sizeof t);
   Line(506, t);
 }
 
@@ -114,7 +115,7 @@ void RegionPicture() {
   RECT r;
   GetClientRect(box, &r);
   HDC dc = GetDC(box);
-  const DrcGeom& g = DrcX.geo;
+  const DrcGeom& g = Drc.x.geo;
   double rw = (double)(g.winR - g.winL), rh = (double)(g.winT - g.winB);
   if (rw <= 0 || rh <= 0) {
     ReleaseDC(box, dc);
@@ -134,8 +135,8 @@ void RegionPicture() {
   int l = px((double)g.winL) - 1, t = py((double)g.winT) - 1, rr = px((double)g.winR) + 1, b = py((double)g.winB) + 1;
   Rectangle(dc, l, t, rr, b);
   SelectObject(dc, W.green);
-  int al = px((double)(DrcX.areaL + g.guard)), ar = px((double)(DrcX.areaR - g.guard));
-  int at = py((double)(DrcX.areaT - g.guard)), ab = py((double)(DrcX.areaB + g.guard));
+  int al = px((double)(Drc.x.areaL + g.guard)), ar = px((double)(Drc.x.areaR - g.guard));
+  int at = py((double)(Drc.x.areaT - g.guard)), ab = py((double)(Drc.x.areaB + g.guard));
   al = al < l + 1 ? l + 1 : al;
   ar = ar > rr - 1 ? rr - 1 : ar;
   at = at < t + 1 ? t + 1 : at;
@@ -150,15 +151,15 @@ void RegionPicture() {
 
 void HostProgressShow(long done, long) {
   if (!W.display) return;
-  if (DrcChk.counter != W.lastCheck) {
-    W.lastCheck = DrcChk.counter;
+  if (Drc.chk.counter != W.lastCheck) {
+    W.lastCheck = Drc.chk.counter;
     W.checkStart = std::chrono::steady_clock::now();
-    W.areasAtCheck = DrcRunS.areasDone;
+    W.areasAtCheck = Drc.run.areasDone;
   }
-  double ms = DrcRunS.areasDone > 0 ? Seconds(W.checkStart) * 1000.0 / (double)DrcRunS.areasDone : 0;
+  double ms = Drc.run.areasDone > 0 ? Seconds(W.checkStart) * 1000.0 / (double)Drc.run.areasDone : 0;
   char t[600];
   for (int id : {501, 502, 503, 505}) {
-    DrcDisplayLine(id, t, sizeof t, ms);
+    DrcDisplayLine(Drc, id, t, sizeof t, ms);
     Line(id, t);
   }
   (void)done;
@@ -175,7 +176,7 @@ const HostOps kHost = {HostMsg, HostStatusText, HostProgressShow, HostAbortKey, 
 // ---- MAPPER: the off-screen picture of the engine on screen ----
 
 void MapperBlit(HDC dc) {
-  const DrcMapper& m = DrcMapperImg;
+  const DrcMapper& m = Drc.mapper;
   if (!m.created || !m.pix) return;
   struct {
     BITMAPINFOHEADER h;
@@ -202,7 +203,7 @@ void MapperBlit(HDC dc) {
 INT_PTR CALLBACK MapperProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
-      const DrcMapper& m = DrcMapperImg;
+      const DrcMapper& m = Drc.mapper;
       int lh = m.lh, w = m.w, hm = m.hm;
       RECT r = {0, 0, w, hm + 4 * lh};
       AdjustWindowRectEx(&r, (DWORD)GetWindowLongA(dialog, GWL_STYLE), FALSE,
@@ -228,21 +229,21 @@ INT_PTR CALLBACK MapperProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
   }
 }
 
-void MapperShown() {
+void MapperShown(DrcState&) {
   if (!W.mapper) {
     W.mapper = CreateDialogParamA(SatWin.inst, "MAPPER", W.display ? W.display : W.main, MapperProc, 0);
     if (!W.mapper) return;
   }
   char t[400];
   for (int id = 501; id <= 503; ++id) {
-    DrcMapperLine(id, t, sizeof t);
+    DrcMapperLine(Drc, id, t, sizeof t);
     SetDlgItemTextA(W.mapper, id, t);
   }
   InvalidateRect(W.mapper, nullptr, FALSE);
   UpdateWindow(W.mapper);
 }
 
-void AreaDone() {
+void AreaDone(DrcState&) {
   if (W.mapper) {
     DestroyWindow(W.mapper);
     W.mapper = nullptr;
@@ -264,7 +265,7 @@ INT_PTR CALLBACK DisplayProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       if (LOWORD(wParam) != IDCANCEL) return FALSE;
       [[fallthrough]];
     case WM_CLOSE:
-      if (MsgBoxShow(dialog, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) DrcG.abortFlag = 1;
+      if (MsgBoxShow(dialog, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) Drc.g.abortFlag = 1;
       return TRUE;
     default:
       return FALSE;
@@ -289,7 +290,7 @@ INT_PTR CALLBACK ChecksProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
       DrcRuleSrc src;
       DrcRuleSrcFile(&src, p->file);
       HWND list = GetDlgItem(dialog, IDC_CHECKS_LIST);
-      DrcChecksList(&src, [](void* ctx, const char* line) {
+      DrcChecksList(Drc, &src, [](void* ctx, const char* line) {
         SendMessageA(static_cast<HWND>(ctx), LB_ADDSTRING, 0, (LPARAM)line);
       }, list);
       return TRUE;
@@ -311,23 +312,23 @@ INT_PTR CALLBACK ChecksProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 char SavedPlace[6][256];
 
 void SetupFill(HWND dialog, int first, int last) {
-  for (int k = first; k <= last; ++k) SetDlgItemTextA(dialog, 100 + k, DrcSet.v[k]);
+  for (int k = first; k <= last; ++k) SetDlgItemTextA(dialog, 100 + k, Drc.set.v[k]);
 }
 
 void SetupRead(HWND dialog) {
-  for (int k = K_CLN; k <= K_WT; ++k) GetDlgItemTextA(dialog, 100 + k, DrcSet.v[k], 256);
+  for (int k = K_CLN; k <= K_WT; ++k) GetDlgItemTextA(dialog, 100 + k, Drc.set.v[k], 256);
   for (int k = K_ENH; k <= K_EPX; ++k)
-    snprintf(DrcSet.v[k], 256, "%s", IsDlgButtonChecked(dialog, 100 + k) == BST_CHECKED ? "Y" : "N");
+    snprintf(Drc.set.v[k], 256, "%s", IsDlgButtonChecked(dialog, 100 + k) == BST_CHECKED ? "Y" : "N");
 }
 
 // Cancel and closing: the check window as it was when the dialog opened.
 void SetupCancel(HWND dialog) {
-  for (int k = K_CKL; k <= K_WT; ++k) memcpy(DrcSet.v[k], SavedPlace[k - K_CKL], 256);
+  for (int k = K_CKL; k <= K_WT; ++k) memcpy(Drc.set.v[k], SavedPlace[k - K_CKL], 256);
   EndDialog(dialog, 0);
 }
 
 void NameChecks() {
-  if (DrcSet.v[K_CLN][0] && !CellNameCheck(DrcSet.v[K_CLN], 0)) CellExists(DrcSet.v[K_CLN], 0);
+  if (Drc.set.v[K_CLN][0] && !CellNameCheck(Drc.set.v[K_CLN], 0)) CellExists(Drc.set.v[K_CLN], 0);
 }
 
 void SetupEnable(HWND dialog) {
@@ -360,8 +361,8 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_INITDIALOG:
       SetupFill(dialog, K_CLN, K_WT);
       for (int k = K_ENH; k <= K_EPX; ++k)
-        CheckDlgButton(dialog, 100 + k, DrcSet.v[k][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
-      for (int k = K_CKL; k <= K_WT; ++k) memcpy(SavedPlace[k - K_CKL], DrcSet.v[k], 256);
+        CheckDlgButton(dialog, 100 + k, Drc.set.v[k][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      for (int k = K_CKL; k <= K_WT; ++k) memcpy(SavedPlace[k - K_CKL], Drc.set.v[k], 256);
       SetupEnable(dialog);
       return TRUE;
     case WM_COMMAND:
@@ -372,7 +373,7 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           return TRUE;
         case IDOK:
           SetupRead(dialog);
-          DrcSetupApply(1);
+          DrcSetupApply(Drc, 1);
           NameChecks();
           EndDialog(dialog, 1);
           return TRUE;
@@ -381,20 +382,20 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GetDlgItemTextA(dialog, 100, name, sizeof name);
           int i = GetCinfo(name);
           if (i) {
-            double sc = DrcG.scale > 0 ? DrcG.scale : 1000;
-            DrcSet.pending = 1;
-            DrcSet.pendL = Cells.cell[i].l / sc;
-            DrcSet.pendR = Cells.cell[i].r / sc;
-            DrcSet.pendB = Cells.cell[i].b / sc;
-            DrcSet.pendT = Cells.cell[i].t / sc;
+            double sc = Drc.g.scale > 0 ? Drc.g.scale : 1000;
+            Drc.set.pending = 1;
+            Drc.set.pendL = Cells.cell[i].l / sc;
+            Drc.set.pendR = Cells.cell[i].r / sc;
+            Drc.set.pendB = Cells.cell[i].b / sc;
+            Drc.set.pendT = Cells.cell[i].t / sc;
           }
         }
           [[fallthrough]];
         case IDC_RESET:
-          DrcX.pcxSeq = 0;
-          DrcSet.v[K_CKL][0] = 0;
-          DrcSet.v[K_CKB][0] = 0;
-          DrcSetupApply(1);
+          Drc.x.pcxSeq = 0;
+          Drc.set.v[K_CKL][0] = 0;
+          Drc.set.v[K_CKB][0] = 0;
+          DrcSetupApply(Drc, 1);
           SetupFill(dialog, K_CKL, LOWORD(wParam) == IDC_FIT ? K_WT : K_CKB);
           return TRUE;
         case IDC_LIST:
@@ -406,7 +407,7 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GetDlgItemTextA(dialog, 101, name, sizeof name);
           FILE* f = fopen(name, "r");
           if (!f) {
-            DrcErrorShow("DRC File is Missing ... Can't Continue");
+            DrcErrorShow(Drc, "DRC File is Missing ... Can't Continue");
             return TRUE;
           }
           ChecksParam p = {f, name};
@@ -577,7 +578,7 @@ void Locate() {
   HWND editor = FindWindowA("QUIL7", nullptr);
   if (!editor) return;
   char text[200];
-  DrcZoomText(text, sizeof text, V.info.areaL, V.info.areaB, V.info.areaR, V.info.areaT, DrcG.scale);
+  DrcZoomText(text, sizeof text, V.info.areaL, V.info.areaB, V.info.areaR, V.info.areaT, Drc.g.scale);
   COPYDATASTRUCT cds;
   cds.dwData = 0;
   cds.cbData = (DWORD)strlen(text) + 1;
@@ -658,15 +659,15 @@ void SaveAndQuit(HWND hwnd) {
   W.dotted = W.grey = W.green = nullptr;
   RECT r;
   GetWindowRect(hwnd, &r);
-  snprintf(DrcSet.v[K_LFT], 256, "%d", (int)r.left);
-  snprintf(DrcSet.v[K_TOP], 256, "%d", (int)r.top);
-  snprintf(DrcSet.v[K_RGT], 256, "%d", (int)r.right);
-  snprintf(DrcSet.v[K_BOT], 256, "%d", (int)r.bottom);
+  snprintf(Drc.set.v[K_LFT], 256, "%d", (int)r.left);
+  snprintf(Drc.set.v[K_TOP], 256, "%d", (int)r.top);
+  snprintf(Drc.set.v[K_RGT], 256, "%d", (int)r.right);
+  snprintf(Drc.set.v[K_BOT], 256, "%d", (int)r.bottom);
   for (int i = 0; i < DRC_RECENT; ++i) {
-    memcpy(DrcSet.rdp[i], SatFrame.recentApp[i], sizeof DrcSet.rdp[i]);
-    memcpy(DrcSet.rdf[i], SatFrame.recentFile[i], sizeof DrcSet.rdf[i]);
+    memcpy(Drc.set.rdp[i], SatFrame.recentApp[i], sizeof Drc.set.rdp[i]);
+    memcpy(Drc.set.rdf[i], SatFrame.recentFile[i], sizeof Drc.set.rdf[i]);
   }
-  if (!W.noMainSetup) DrcUsfWrite("QuilDrc.usf");
+  if (!W.noMainSetup) DrcUsfWrite(Drc, "QuilDrc.usf");
   PostQuitMessage(0);
 }
 
@@ -684,7 +685,7 @@ void CmdGo() {
   W.shownSecs = -1;
   W.lastCheck = 0;
   DrcStoreReset();
-  DrcGo();
+  DrcGo(Drc);
   ShowWindow(W.main, SW_RESTORE);
   if (W.mapper) DestroyWindow(W.mapper);
   W.mapper = nullptr;
@@ -715,12 +716,12 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         W.noMainSetup = 1;
         CrfMissingShow();
       } else {
-        DrcUsfRead("QuilDrc.usf");
+        DrcUsfRead(Drc, "QuilDrc.usf");
         for (int i = 0; i < DRC_RECENT; ++i) {
-          memcpy(SatFrame.recentApp[i], DrcSet.rdp[i], sizeof DrcSet.rdp[i]);
-          memcpy(SatFrame.recentFile[i], DrcSet.rdf[i], sizeof DrcSet.rdf[i]);
+          memcpy(SatFrame.recentApp[i], Drc.set.rdp[i], sizeof Drc.set.rdp[i]);
+          memcpy(SatFrame.recentFile[i], Drc.set.rdf[i], sizeof Drc.set.rdf[i]);
         }
-        DrcApplyArguments(W.args);
+        DrcApplyArguments(Drc, W.args);
       }
       return 0;
     case WM_CLOSE:
@@ -730,7 +731,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // saves its restart point, and the window closes after it.
         if (!W.closePending && msg == WM_CLOSE &&
             MsgBoxShow(W.display ? W.display : hwnd, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) {
-          DrcG.abortFlag = 1;
+          Drc.g.abortFlag = 1;
           W.closePending = 1;
         }
         return 0;
@@ -795,12 +796,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   SatWin.win = &kWin;
   SatProgramSet(&kProg);
   HostSet(&kHost);
-  DrcEngineReset();
+  DrcEngineReset(Drc);
   DrcStoreReset();
-  DrcX.mapperShown = MapperShown;
-  DrcRunS.areaDone = AreaDone;
-  DrcRunS.src = DrcStoreSource();
-  DrcRunS.findCell = DrcStoreFind;
+  Drc.x.mapperShown = MapperShown;
+  Drc.run.areaDone = AreaDone;
+  Drc.run.src = DrcStoreSource(Drc);
+  Drc.run.findCell = DrcStoreFind;
   snprintf(W.args, sizeof W.args, "%s", args ? args : "");
 
   INITCOMMONCONTROLSEX icc;
@@ -812,10 +813,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   ProgDrive();
   WinMetricsInit();
   W.noMainSetup = UsfMainRead();
-  DrcG.scale = SatSetup.scale;
-  DrcG.wineMode = SatSetup.winemods;
-  snprintf(DrcG.physunit, sizeof DrcG.physunit, "%s", SatSetup.physunit);
-  DrcRunS.pauseMs = SatSetup.winemods ? 20 : 10;
+  Drc.g.scale = SatSetup.scale;
+  Drc.g.wineMode = SatSetup.winemods;
+  snprintf(Drc.g.physunit, sizeof Drc.g.physunit, "%s", SatSetup.physunit);
+  Drc.run.pauseMs = SatSetup.winemods ? 20 : 10;
 
   WNDCLASSEXA wc;
   memset(&wc, 0, sizeof wc);
@@ -842,7 +843,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   if (!main) return 1;
   W.main = SatWin.main = main;
   ToolbarPlace();
-  int l = atoi(DrcSet.v[K_LFT]), t = atoi(DrcSet.v[K_TOP]), r = atoi(DrcSet.v[K_RGT]);
+  int l = atoi(Drc.set.v[K_LFT]), t = atoi(Drc.set.v[K_TOP]), r = atoi(Drc.set.v[K_RGT]);
   if (l > 0 && t > 0 && r > l) {
     RECT wr;
     GetWindowRect(main, &wr);
@@ -865,6 +866,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
     if (b) DeleteObject(b);
     b = nullptr;
   }
-  DrcMapReset();
+  DrcMapReset(Drc);
   return (int)m.wParam;
 }
