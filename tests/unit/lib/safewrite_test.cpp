@@ -28,7 +28,7 @@ std::string ReadText(const fs::path& p) {
 int WriteThrough(const std::string& path, const std::string& text, int failed) {
   SafeWrite sw;
   if (!SafeWriteOpen(&sw, path.c_str())) return -1;
-  int bad = fwrite(text.data(), 1, text.size(), sw.f) != text.size();
+  int bad = fwrite(text.data(), 1, text.size(), sw.f.get()) != text.size();
   return SafeWriteCommit(&sw, failed || bad);
 }
 
@@ -51,13 +51,15 @@ TEST(SafeWrite, ReplacesOnlyAWholeNewFile) {
     if (c.oldThere) t.Write("A.tlc", "old");
     EXPECT_EQ(WriteThrough("A.tlc", "new", c.failed), c.result) << c.what;
     EXPECT_EQ(fs::exists("A.tlc"), c.after != nullptr) << c.what;
-    if (c.after) EXPECT_EQ(ReadText("A.tlc"), c.after) << c.what;
+    if (c.after) {
+      EXPECT_EQ(ReadText("A.tlc"), c.after) << c.what;
+    }
     EXPECT_FALSE(fs::exists("A.tlc.tmp")) << c.what;
   }
   SafeWrite sw;
   EXPECT_EQ(SafeWriteOpen(&sw, ""), 0);
   EXPECT_EQ(SafeWriteOpen(&sw, std::string(400, 'a').c_str()), 0);  // path too long: nothing opened
-  EXPECT_EQ(sw.f, nullptr);
+  EXPECT_FALSE(sw.f);
 }
 
 TEST(SafeWrite, FullDiskKeepsTheOldFile) {
