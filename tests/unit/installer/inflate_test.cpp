@@ -299,7 +299,9 @@ TEST(Inflate, ForbiddenStreamsGiveTheirCodes) {
   for (const Case& c : cases) {
     Outcome o = Decode(c.stream);
     EXPECT_EQ(o.code, c.code) << c.what;
-    if (c.headerFault) EXPECT_TRUE(o.out.empty()) << c.what;
+    if (c.headerFault) {
+      EXPECT_TRUE(o.out.empty()) << c.what;
+    }
   }
 }
 
