@@ -9,8 +9,8 @@
 #include "q7tlcrw.h"
 #include "satutil.h"
 
-const SatEdition SatEditionEditor = {1, 1, 0};
-const SatEdition SatEditionPlain = {0, 0, 1};
+const SatEdition SatEditionEditor = {1, 1, 0, 0};
+const SatEdition SatEditionPlain = {0, 0, 1, 1};
 
 SatSetupState SatSetup;
 SatFrameState SatFrame;

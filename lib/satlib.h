@@ -27,6 +27,7 @@ struct SatEdition {
   int hideUnusedButtons;     // MSGBOX hides the buttons a type does not use (else greys them)
   int runnerRestoresFolder;  // RUNNER sets the start folder back after it ends
   int pauseAfterReadError;   // the TLC reader pauses after showing a record error
+  int runNeedsApp;           // Run refuses an empty application instead of starting it
 };
 extern const SatEdition SatEditionEditor;
 extern const SatEdition SatEditionPlain;
