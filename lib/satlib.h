@@ -8,8 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#define SAT_VERSION "7.0.91"
-#define SAT_RELEASE "beta2"
+#include "version.h"
 
 enum {
   SAT_PATH_SIZE = 260,
