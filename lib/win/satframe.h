@@ -59,8 +59,6 @@ struct SatWinState {
   int capH = 0, menuBtnW = 0, menuBtnH = 0, capBtnW = 0, capBtnH = 0, menuH = 0;
   int frameW = 0, frameH = 0, fullW = 0, fullH = 0, screenW = 0, screenH = 0, edgeW = 0, edgeH = 0;
   int charW = 8, charMaxW = 8, charH = 16;
-  char msgCaption[SAT_TEXT_SIZE] = "";
-  char msgText[SAT_TEXT_SIZE] = "";
   char cmdLine[2 * SAT_PATH_SIZE + 8] = "";
   int goAtStart = 0;  // a command line asked for a run: Go once the window shows
 };
@@ -87,9 +85,7 @@ void ToolbarPlace();
 INT_PTR CALLBACK ToolbarProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 int MsgBoxShow(HWND owner, const char* text, const char* caption, UINT type);
-INT_PTR CALLBACK MsgBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 int PauseShow(HWND owner, int ms);
-INT_PTR CALLBACK PauseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 void FileSelInit(OPENFILENAMEA* ofn, char* file);
 // The open dialog for a SETUP edit: the chosen file goes into control edit.
 // 1 when a file was chosen.
