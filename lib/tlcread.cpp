@@ -45,19 +45,6 @@ void CloseCell(int* error) {
 
 }  // namespace
 
-void TlcRighteousBox(tlcbox* b) {
-  if (b->l > b->r) {
-    int32_t t = b->l;
-    b->l = b->r;
-    b->r = t;
-  }
-  if (b->b > b->t) {
-    int32_t t = b->b;
-    b->b = b->t;
-    b->t = t;
-  }
-}
-
 int ReadB() {
   int64_t v[5];
   if (!TlcReadInts(&In, v, 5) || !Fits32(v[0])) return 0;
