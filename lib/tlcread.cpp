@@ -65,7 +65,7 @@ int ReadB() {
 // A path longer than the record holds is refused, not cut.
 int ReadP() {
   const TlcRecRules r = Rules();
-  return TlcParsePath(&In, &r, &TLCp) == TLC_REC_OK ? 1 : 0;
+  return TlcParsePath(&In, &r, &TLCp, nullptr) == TLC_REC_OK ? 1 : 0;
 }
 
 const char* getCDATAtext(const char* line) {

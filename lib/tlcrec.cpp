@@ -91,7 +91,7 @@ int TlcParseBox(TlcLineIn* in, const TlcRecRules* rules, tlcbox* b) {
   return TLC_REC_OK;
 }
 
-int TlcParsePath(TlcLineIn* in, const TlcRecRules* rules, tlcpath* p) {
+int TlcParsePath(TlcLineIn* in, const TlcRecRules* rules, tlcpath* p, int32_t* announced) {
   int64_t v[3];
   if (!TlcReadInts(in, v, 3)) return TLC_REC_BAD;
   if (!In(v[0], rules->layerMin, rules->layerMax) || !In(v[1], rules->sizeMin, rules->sizeMax) ||
@@ -101,6 +101,7 @@ int TlcParsePath(TlcLineIn* in, const TlcRecRules* rules, tlcpath* p) {
   if (!TlcReadPoints(in, v[2], keep, p->x, p->y, rules->coordMax)) return TLC_REC_BAD;
   p->lyr = (int32_t)v[0];
   p->w = (int32_t)v[1];
+  if (announced) *announced = (int32_t)v[2];
   if (v[2] > keep) {
     p->nv = keep;
     return TLC_REC_LONG;

@@ -102,7 +102,9 @@ enum {
 int TlcParseHeader(TlcLineIn* in, const TlcRecRules* rules, tlchdr* h);
 int TlcParseCell(TlcLineIn* in, const TlcRecRules* rules, tlccel* c);
 int TlcParseBox(TlcLineIn* in, const TlcRecRules* rules, tlcbox* b);
-int TlcParsePath(TlcLineIn* in, const TlcRecRules* rules, tlcpath* p);
+// *announced (may be null): the point count the record gave, for a message
+// about a path cut short.
+int TlcParsePath(TlcLineIn* in, const TlcRecRules* rules, tlcpath* p, int32_t* announced);
 int TlcParseText(TlcLineIn* in, const TlcRecRules* rules, tlctext* t);
 
 // Orders a box's corners: l <= r and b <= t.

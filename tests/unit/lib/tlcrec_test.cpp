@@ -154,12 +154,14 @@ TEST(TlcRec, PathPointsAndLimits) {
     Src s(c.text + "<T>\n");
     auto p = std::make_unique<tlcpath>();
     p->lyr = p->w = p->nv = -9;
-    EXPECT_EQ(TlcParsePath(s.in.get(), &c.rules, p.get()), c.status);
+    int32_t announced = -9;
+    EXPECT_EQ(TlcParsePath(s.in.get(), &c.rules, p.get(), &announced), c.status);
     if (c.status == TLC_REC_BAD) {
       EXPECT_EQ(p->lyr, -9);
       EXPECT_EQ(p->nv, -9);
     } else {
       EXPECT_EQ(p->nv, c.nv);
+      EXPECT_EQ(announced, std::stoi(c.text.substr(c.text.find(' ', 2) + 1)));
       for (int i = 0; i < c.nv; ++i) {
         ASSERT_EQ(p->x[i], i) << i;
         ASSERT_EQ(p->y[i], -i) << i;
@@ -182,7 +184,7 @@ TEST(TlcRec, PathPointsAndLimits) {
     Src s(w.text);
     auto p = std::make_unique<tlcpath>();
     const TlcRecRules rules = Wide();
-    EXPECT_EQ(TlcParsePath(s.in.get(), &rules, p.get()), w.status);
+    EXPECT_EQ(TlcParsePath(s.in.get(), &rules, p.get(), nullptr), w.status);
     if (w.status == TLC_REC_OK) {
       EXPECT_EQ(p->x[0], 536870913);
       EXPECT_EQ(p->y[0], -2147483647);
