@@ -54,7 +54,20 @@ void CellFileMissing(const char* name) {
   ErrorCount(msg, 0);
 }
 
-int Fits32(int64_t v) { return v >= -TLC_COORD_MAX && v <= TLC_COORD_MAX; }
+// What the extractor reads: layers 0 and up, widths, sizes and coordinates
+// within +-2^29, up to 1040 path points (a longer path is refused), any
+// orientation code (masked) and outline flag (nonzero is set).
+const TlcRecRules CktRules = {
+    0, INT32_MAX,                    // layers
+    -TLC_COORD_MAX, TLC_COORD_MAX,   // widths and sizes
+    -TLC_COORD_MAX, TLC_COORD_MAX,   // coordinates
+    1, CKT_PATH_VERTICES,            // points of a path
+    4,                               // o x y r
+    1, 1, 1,                         // instance codes, outline nonzero, text codes
+    TLC_ORIENT_MASK,
+    0,                               // texts never read like openings
+    0,                               // (no header is read)
+};
 
 int ReadObjs(const char* name, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
   if (!name || !name[0]) return 1;
@@ -75,66 +88,13 @@ int ReadObjs(const char* name, int own, int keepTexts, int64_t dx, int64_t dy, i
 
 }  // namespace
 
-void TlcRighteousBox(CktBoxRec* r) {
-  if (r->right < r->left) { int32_t s = r->left; r->left = r->right; r->right = s; }
-  if (r->top < r->bottom) { int32_t s = r->bottom; r->bottom = r->top; r->top = s; }
-}
+int ReadB(TlcLineIn* in, CktBoxRec* r) { return TlcParseBox(in, &CktRules, r) == TLC_REC_OK ? 1 : 0; }
 
-int ReadB(TlcLineIn* in, CktBoxRec* r) {
-  int64_t v[5];
-  if (!TlcReadInts(in, v, 5)) return 0;
-  if (v[0] < 0 || v[0] > 0x7fffffff) return 0;
-  for (int k = 1; k < 5; k++)
-    if (!Fits32(v[k])) return 0;
-  *r = CktBoxRec{(int32_t)v[0], (int32_t)v[1], (int32_t)v[2], (int32_t)v[3], (int32_t)v[4]};
-  TlcRighteousBox(r);
-  return 1;
-}
+int ReadP(TlcLineIn* in, CktPathRec* r) { return TlcParsePath(in, &CktRules, r, nullptr) == TLC_REC_OK ? 1 : 0; }
 
-// A vertex count outside 1..1040 does not fit the record: the record is
-// refused (its points are still read past, so the next record is found).
-int ReadP(TlcLineIn* in, CktPathRec* r) {
-  int64_t v[3];
-  if (!TlcReadInts(in, v, 3)) return 0;
-  if (v[0] < 0 || v[0] > 0x7fffffff || !Fits32(v[1])) return 0;
-  if (v[2] < 1) return 0;
-  int ok = TlcReadPoints(in, v[2], CKT_PATH_VERTICES, r->x, r->y, TLC_COORD_MAX);
-  if (!ok || v[2] > CKT_PATH_VERTICES) return 0;
-  r->layer = (int32_t)v[0];
-  r->width = (int32_t)v[1];
-  r->nv = (int)v[2];
-  return 1;
-}
+int ReadT(TlcLineIn* in, CktTextRec* r) { return TlcParseText(in, &CktRules, r) == TLC_REC_OK ? 1 : 0; }
 
-int ReadT(TlcLineIn* in, CktTextRec* r) {
-  int64_t v[4], p[2];
-  if (!TlcReadInts(in, v, 4)) return 0;
-  if (!TlcReadInts(in, p, 2)) return 0;
-  const char* line = TlcReadDataLine(in);
-  if (!line) return 0;
-  if (v[0] < 0 || v[0] > 0x7fffffff || !Fits32(v[1]) || !Fits32(p[0]) || !Fits32(p[1])) return 0;
-  r->layer = (int32_t)v[0];
-  r->size = (int32_t)v[1];
-  r->orient = (int)(v[3] & 7);
-  r->x = (int32_t)p[0];
-  r->y = (int32_t)p[1];
-  TlcTextOfLine(line, r->text, CKT_TEXT_CHARS);
-  return 1;
-}
-
-int ReadC(TlcLineIn* in, CktCellRec* r) {
-  const char* line = TlcReadDataLine(in);
-  if (!line) return 0;
-  TlcCopyCut(r->name, line, TLC_NAME_MAX, 1);
-  int64_t v[4];
-  if (!TlcReadInts(in, v, 4)) return 0;
-  if (!Fits32(v[1]) || !Fits32(v[2])) return 0;
-  r->orient = (int)(v[0] & 7);
-  r->x = (int32_t)v[1];
-  r->y = (int32_t)v[2];
-  r->outline = v[3] ? 1 : 0;
-  return 1;
-}
+int ReadC(TlcLineIn* in, CktCellRec* r) { return TlcParseCell(in, &CktRules, r) == TLC_REC_OK ? 1 : 0; }
 
 int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
   static CktPathRec path;
@@ -152,33 +112,33 @@ int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t d
         bad = 1;
         continue;
       }
-      if (!TraceTableLayer(box.layer) || g_store->bLim) continue;
+      if (!TraceTableLayer(box.lyr) || g_store->bLim) continue;
       // A lower cell's box is placed before it is stored: the turns map a
       // box onto a box, and TlcMakeB puts the corners in order.
       if (!own) {
-        PlacingApply(t, box.left, box.bottom, &box.left, &box.bottom);
-        PlacingApply(t, box.right, box.top, &box.right, &box.top);
+        PlacingApply(t, box.l, box.b, &box.l, &box.b);
+        PlacingApply(t, box.r, box.t, &box.r, &box.t);
       }
-      if (!TlcMakeB(box.layer, box.left, box.bottom, box.right, box.top)) continue;
+      if (!TlcMakeB(box.lyr, box.l, box.b, box.r, box.t)) continue;
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path)) {
         ReadFailed("Path Record Read Error", !own);
         bad = 1;
         continue;
       }
-      if (!TraceTableLayer(path.layer) || g_store->pLim || g_store->vLim) continue;
+      if (!TraceTableLayer(path.lyr) || g_store->pLim || g_store->vLim) continue;
       if (!own)
         for (int v = 0; v < path.nv; v++) PlacingApply(t, path.x[v], path.y[v], &path.x[v], &path.y[v]);
-      TlcMakeP(path.layer, path.width, path.nv, path.x, path.y);
+      TlcMakeP(path.lyr, path.w, path.nv, path.x, path.y);
     } else if (tag == TLC_TAG_T && own) {
       if (!ReadT(in, &text)) {
         ReadFailed("Text Record Read Error", 0);
         bad = 1;
         continue;
       }
-      if (!TextLayer(text.layer) || g_store->pLim || g_store->vLim) continue;
+      if (!TextLayer(text.lyr) || g_store->pLim || g_store->vLim) continue;
       int32_t nt = g_store->nt;
-      TlcMakeT(text.layer, text.size, text.orient, text.x, text.y, text.text);
+      TlcMakeT(text.lyr, text.size, text.o, text.x, text.y, text.text);
       if (keepTexts == 2) g_store->nt = nt;
     }
     if (CktStopped() && g_cktRun.oomFlag) break;
@@ -203,7 +163,7 @@ int TlcReadCFrom(TlcLineIn* in, int level) {
       ReadFailed("Cell Record Read Error", 0);
       continue;
     }
-    if (!g_store->aLim) TlcMakeC(level, rec.name, rec.orient, rec.x, rec.y, rec.outline);
+    if (!g_store->aLim) TlcMakeC(level, rec.name, rec.o, rec.x, rec.y, rec.r);
   }
   return 0;
 }

@@ -5,28 +5,16 @@
 
 #include <cstdint>
 
-#include "tlcline.h"
+#include "tlcrec.h"
 
 namespace ckt {
 
-struct CktBoxRec { int32_t layer, left, bottom, right, top; };
-struct CktPathRec {
-  int32_t layer, width;
-  int nv;
-  int32_t x[1040], y[1040];
-};
-struct CktTextRec {
-  int32_t layer, size;
-  int orient;
-  int32_t x, y;
-  char text[81];
-};
-struct CktCellRec {
-  char name[33];
-  int orient;
-  int32_t x, y;
-  int outline;
-};
+// The records are the library's; an instance's r is the extractor's
+// outline flag, 1 for any nonzero value.
+typedef tlcbox CktBoxRec;
+typedef tlcpath CktPathRec;
+typedef tlctext CktTextRec;
+typedef tlccel CktCellRec;
 
 // Cell collection from QUIL7.CRF (else CELLS7.DBD, CELLS6.DBD) in the store's
 // folder; 0 read, 1 no file. At most 8190 cells are kept (a warning says so)
@@ -35,12 +23,13 @@ int CrfRead();
 // The same from one file.
 int CrfReadFile(const char* path);
 
-// Record readers after their tag line; 1 when read.
+// Record readers after their tag line; 1 when read. A path of more than
+// 1040 points is refused.
 int ReadB(TlcLineIn* in, CktBoxRec* r);
 int ReadP(TlcLineIn* in, CktPathRec* r);
 int ReadT(TlcLineIn* in, CktTextRec* r);
 int ReadC(TlcLineIn* in, CktCellRec* r);
-void TlcRighteousBox(CktBoxRec* r);
+using ::TlcRighteousBox;
 
 // The compiled cell's own objects (store freed first); 0 when read cleanly.
 int TlcReadBPV(const char* name);

@@ -117,14 +117,14 @@ void Parse(const std::string& path, Entry* e) {
         clean = 0;
         break;
       }
-      e->recs.push_back(Rec{box.layer, 0, 1, 2, e->xy.size(), SlotOf(e, &slots, box.layer)});
-      e->xy.insert(e->xy.end(), {box.left, box.bottom, box.right, box.top});
+      e->recs.push_back(Rec{box.lyr, 0, 1, 2, e->xy.size(), SlotOf(e, &slots, box.lyr)});
+      e->xy.insert(e->xy.end(), {box.l, box.b, box.r, box.t});
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path1)) {
         clean = 0;
         break;
       }
-      e->recs.push_back(Rec{path1.layer, path1.width, 0, path1.nv, e->xy.size(), SlotOf(e, &slots, path1.layer)});
+      e->recs.push_back(Rec{path1.lyr, path1.w, 0, path1.nv, e->xy.size(), SlotOf(e, &slots, path1.lyr)});
       for (int i = 0; i < path1.nv; i++) e->xy.insert(e->xy.end(), {path1.x[i], path1.y[i]});
     }
   }
@@ -200,7 +200,7 @@ int LowerCacheReadC(const char* name, int level, int* result) {
   g_store->bankCount[level] = 0;
   for (size_t i = 0; i < e->cells.size(); i++) {
     const CktCellRec& rec = e->cells[i];
-    if (!g_store->aLim) TlcMakeCOf(level, e->cellIndex[i], rec.orient, rec.x, rec.y, rec.outline);
+    if (!g_store->aLim) TlcMakeCOf(level, e->cellIndex[i], rec.o, rec.x, rec.y, rec.r);
   }
   fill = BankFill{e, g_store->bankStamp[level]};
   *result = 0;

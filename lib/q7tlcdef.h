@@ -6,14 +6,10 @@
 
 #include <cstdint>
 
+#include "tlcrec.h"
+
 enum {
-  NAMLEN = 32,        // cell name characters
-  PVSIZ = 1040,       // path vertices a record may carry
-  TXTLEN = 80,        // text characters as read
-  NRANK = 23,         // deepest depth of the cell-reference store
-  TLC_VERSION_LEN = 16,
-  TLC_UNIT_LEN = 16,
-  TLC_STAMP_LEN = 8,  // date and time
+  NRANK = 23,  // deepest depth of the cell-reference store
 };
 
 // Store limits and layout: 8192-byte blocks, records of 32-bit fields.
@@ -42,37 +38,6 @@ constexpr uint32_t TXHB = 0x80000000u;  // the path is a text; vertex holds char
 inline int32_t ORHB(int o) { return (int32_t)((uint32_t)(o & 7) << 17); }
 inline int32_t OTHB(int r) { return (int32_t)((uint32_t)(r & 1) << 15); }
 inline int32_t CNHB(int index) { return index & 0x3fff; }
-
-struct tlchdr {
-  char name[NAMLEN + 1];
-  char ver1[TLC_VERSION_LEN + 1];
-  char ver2[TLC_VERSION_LEN + 1];
-  double scale;
-  char unit[TLC_UNIT_LEN + 1];
-  char date[TLC_STAMP_LEN + 1];
-  char time[TLC_STAMP_LEN + 1];
-  int32_t rank, l, b, r, t;
-  int32_t nb, np, nv, nc;
-};
-
-struct tlccel {
-  char name[NAMLEN + 1];
-  int32_t o, x, y, r;
-};
-
-struct tlcbox {
-  int32_t lyr, l, b, r, t;
-};
-
-struct tlcpath {
-  int32_t lyr, w, nv;
-  int32_t x[PVSIZ], y[PVSIZ];
-};
-
-struct tlctext {
-  int32_t lyr, size, nv, o, x, y;
-  char text[TXTLEN + 1];
-};
 
 // The current records.
 extern tlchdr TLCh;

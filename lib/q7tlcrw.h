@@ -62,7 +62,6 @@ void OrientXY(int o, int32_t* x, int32_t* y);
 // ---- reading ---------------------------------------------------------
 
 extern FILE* rTLCfile;
-void TlcRighteousBox(tlcbox* b);
 int ReadB();
 int ReadP();
 int ReadT();

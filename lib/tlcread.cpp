@@ -17,8 +17,20 @@ namespace {
 // The reader's line source: one cell file at a time.
 TlcLineIn In;
 
-bool Coord(int64_t v) { return v >= -TLC_COORD_MAX && v <= TLC_COORD_MAX; }
-bool Fits32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
+// What the satellites' reader accepts: 32-bit layers, widths and sizes,
+// coordinates within +-2^29, up to 1040 path points (a longer path is
+// refused), any instance code, a text's orientation as written.
+TlcRecRules Rules() {
+  TlcRecRules r{};
+  r.layerMin = INT32_MIN, r.layerMax = INT32_MAX;
+  r.sizeMin = INT32_MIN, r.sizeMax = INT32_MAX;
+  r.coordMin = -TLC_COORD_MAX, r.coordMax = TLC_COORD_MAX;
+  r.pathMin = 1, r.pathMax = PVSIZ;
+  r.cellFields = TlcStore.cellNoOutline ? 3 : 4;
+  r.cellCodesAny = 1;
+  r.textOrient = TLC_ORIENT_KEEP;
+  return r;
+}
 
 void RecordError(const char* text) {
   if (SatEditionGet().pauseAfterReadError)
@@ -45,46 +57,15 @@ void CloseCell(int* error) {
 
 }  // namespace
 
-void TlcRighteousBox(tlcbox* b) {
-  if (b->l > b->r) {
-    int32_t t = b->l;
-    b->l = b->r;
-    b->r = t;
-  }
-  if (b->b > b->t) {
-    int32_t t = b->b;
-    b->b = b->t;
-    b->t = t;
-  }
-}
-
 int ReadB() {
-  int64_t v[5];
-  if (!TlcReadInts(&In, v, 5) || !Fits32(v[0])) return 0;
-  for (int k = 1; k < 5; ++k)
-    if (!Coord(v[k])) return 0;
-  TLCb.lyr = (int32_t)v[0];
-  TLCb.l = (int32_t)v[1];
-  TLCb.b = (int32_t)v[2];
-  TLCb.r = (int32_t)v[3];
-  TLCb.t = (int32_t)v[4];
-  TlcRighteousBox(&TLCb);
-  return 1;
+  const TlcRecRules r = Rules();
+  return TlcParseBox(&In, &r, &TLCb) == TLC_REC_OK ? 1 : 0;
 }
 
-// Every pair the record announces is consumed, so the next record starts
-// where it should; a count the buffer can't hold fails the record.
+// A path longer than the record holds is refused, not cut.
 int ReadP() {
-  int64_t h[3];
-  if (!TlcReadInts(&In, h, 3) || !Fits32(h[0]) || !Fits32(h[1])) return 0;
-  TLCp.lyr = (int32_t)h[0];
-  TLCp.w = (int32_t)h[1];
-  TLCp.nv = 0;
-  int64_t nv = h[2];
-  if (!TlcReadPoints(&In, nv, PVSIZ, TLCp.x, TLCp.y, TLC_COORD_MAX)) return 0;
-  if (nv < 1 || nv > PVSIZ) return 0;
-  TLCp.nv = (int32_t)nv;
-  return 1;
+  const TlcRecRules r = Rules();
+  return TlcParsePath(&In, &r, &TLCp, nullptr) == TLC_REC_OK ? 1 : 0;
 }
 
 const char* getCDATAtext(const char* line) {
@@ -95,37 +76,14 @@ const char* getCDATAtext(const char* line) {
 }
 
 int ReadT() {
-  int64_t h[4], p[2];
-  if (!TlcReadInts(&In, h, 4) || !TlcReadInts(&In, p, 2)) return 0;
-  for (int k = 0; k < 4; ++k)
-    if (!Fits32(h[k])) return 0;
-  if (!Coord(p[0]) || !Coord(p[1])) return 0;
-  const char* line = TlcReadDataLine(&In);
-  if (!line) return 0;
-  TLCt.lyr = (int32_t)h[0];
-  TLCt.size = (int32_t)h[1];
-  TLCt.nv = (int32_t)h[2];
-  TLCt.o = (int32_t)h[3];
-  TLCt.x = (int32_t)p[0];
-  TLCt.y = (int32_t)p[1];
-  TlcTextOfLine(line, TLCt.text, TXTLEN);
-  return 1;
+  const TlcRecRules r = Rules();
+  return TlcParseText(&In, &r, &TLCt) == TLC_REC_OK ? 1 : 0;
 }
 
 int ReadC(int level) {
   if (level < 0 || level > NRANK + 1) return 0;
-  const char* line = TlcReadDataLine(&In);
-  if (!line) return 0;
-  tlccel& c = TLCc[level];
-  TlcCopyCut(c.name, line, NAMLEN, 1);
-  int64_t v[4] = {0, 0, 0, 0};
-  int want = TlcStore.cellNoOutline ? 3 : 4;
-  if (!TlcReadInts(&In, v, want) || !Coord(v[1]) || !Coord(v[2])) return 0;
-  c.o = (int32_t)(v[0] & 7);
-  c.x = (int32_t)v[1];
-  c.y = (int32_t)v[2];
-  c.r = (int32_t)(v[3] & 1);
-  return 1;
+  const TlcRecRules r = Rules();
+  return TlcParseCell(&In, &r, &TLCc[level]) == TLC_REC_OK ? 1 : 0;
 }
 
 int TlcReadBPVSource() {

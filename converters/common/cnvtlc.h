@@ -6,54 +6,21 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "tlcline.h"
+#include "tlcrec.h"
 
 enum {
-  CNV_PVSIZ = 1040,  // vertices a TLC path record may carry
-  CNV_TEXTLEN = 80,  // characters of a text as read
+  CNV_PVSIZ = PVSIZ,   // vertices a TLC path record may carry
+  CNV_TEXTLEN = TXTLEN,  // characters of a text as read
 };
 
-struct CnvHdr {
-  char name[33];
-  char ver1[17];
-  char ver2[17];
-  double scale;
-  char unit[17];
-  char date[9];
-  char time[9];
-  int rank;
-  int32_t l, b, r, t;
-  int32_t nb, np, nv, nc;
-};
+typedef tlchdr CnvHdr;
+typedef tlccel CnvCell;  // r is not read (always 0)
+typedef tlcbox CnvBox;
+typedef tlctext CnvText;
 
-struct CnvCell {
-  char name[33];
-  int o;
-  int32_t x, y;
-};
-
-struct CnvBox {
-  int lyr;
-  int32_t l, b, r, t;
-};
-
-// One spare place so that an open polygon of a full record can be closed.
-struct CnvPath {
-  int lyr;
-  int32_t w;
-  int nv;
+// The record's spare place lets an open polygon of a full record be closed.
+struct CnvPath : tlcpath {
   int cut;  // the record held more than CNV_PVSIZ vertices (it fails to read)
-  int32_t x[CNV_PVSIZ + 1];
-  int32_t y[CNV_PVSIZ + 1];
-};
-
-struct CnvText {
-  int lyr;
-  int32_t size;
-  int nv;
-  int o;
-  int32_t x, y;
-  char text[CNV_TEXTLEN + 1];
 };
 
 // The cell file being read. Large (a line source with its buffer): keep it

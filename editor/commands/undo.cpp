@@ -128,19 +128,19 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
           TlcBoxRec& r = TlcRec.box;
           if (r.l > r.r) std::swap(r.l, r.r);
           if (r.b > r.t) std::swap(r.b, r.t);
-          layerOp(&r.layer, TlcWriteBox);
+          layerOp(&r.lyr, TlcWriteBox);
         } else {
           HostError("Box Record Read Error");
         }
         break;
       case TLC_TAG_P: {
         int cut = 0;
-        if (TlcReadPath(0, &cut) && !cut) layerOp(&TlcRec.path.layer, TlcWritePath);
+        if (TlcReadPath(0, &cut) && !cut) layerOp(&TlcRec.path.lyr, TlcWritePath);
         else HostError("Path Record Read Error");
         break;
       }
       case TLC_TAG_T:
-        if (TlcReadText(0)) layerOp(&TlcRec.text.layer, TlcWriteText);
+        if (TlcReadText(0)) layerOp(&TlcRec.text.lyr, TlcWriteText);
         else HostError("Text Record Read Error");
         break;
       case TLC_TAG_NONE:

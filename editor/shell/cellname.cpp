@@ -24,8 +24,8 @@ static int EmptyCellWrite(const CellEntry* e) {
   TlcHeaderRec& h = TlcRec.hdr;
   memset(&h, 0, sizeof h);
   snprintf(h.name, sizeof h.name, "%.*s", (int)sizeof h.name - 1, e->name);
-  snprintf(h.version1, sizeof h.version1, "%s", TLC_VERSION);
-  snprintf(h.version2, sizeof h.version2, "%s", TLC_VERSION);
+  snprintf(h.ver1, sizeof h.ver1, "%s", TLC_VERSION);
+  snprintf(h.ver2, sizeof h.ver2, "%s", TLC_VERSION);
   h.scale = MainSetup.scale;
   snprintf(h.unit, sizeof h.unit, "%.*s", (int)sizeof h.unit - 1, MainSetup.physunit);
   TlcNow(h.date, h.time);

@@ -21,9 +21,20 @@ TlcLineIn* Input() {
   return TlcLoad.in;
 }
 
-bool Int32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
-bool Coord(int64_t v) { return v >= -TLC_COORD_MAX && v <= TLC_COORD_MAX; }
-bool Layer(int64_t v) { return v >= 1 && v <= LAYER_MAX; }
+// What the editor reads: layers 1..256, 32-bit widths, sizes and codes,
+// coordinates within +-2^29, the first 1024 points of a longer path, text
+// orientations 0..7 only, and old-form texts that read like an opening.
+const TlcRecRules Rules = {
+    1, LAYER_MAX,                     // layers
+    INT32_MIN, INT32_MAX,             // widths and sizes
+    -TLC_COORD_MAX, TLC_COORD_MAX,    // coordinates
+    1, TLC_PATH_MAX,                  // points of a path
+    4,                                // o x y r
+    0, 0, 0,                          // instance codes, outline bit, text codes
+    TLC_ORIENT_CHECK,
+    1,                                // bare texts may read "=C"
+    0,                                // counts are never negative
+};
 
 void Widen(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   if (x0 > x1) std::swap(x0, x1);
@@ -32,13 +43,6 @@ void Widen(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   if (y0 < TlcLoad.ext[1]) TlcLoad.ext[1] = y0;
   if (x1 > TlcLoad.ext[2]) TlcLoad.ext[2] = x1;
   if (y1 > TlcLoad.ext[3]) TlcLoad.ext[3] = y1;
-}
-
-int ReadNameLine(char* out, int max, int upper) {
-  const char* l = TlcReadDataLine(Input());
-  if (!l) return 0;
-  TlcCopyCut(out, l, max, upper);
-  return 1;
 }
 
 void Message(const char* text, int warning) {
@@ -62,7 +66,7 @@ int AddBox() {
   }
   Store.boxCount++;
   const TlcBoxRec& b = TlcRec.box;
-  r[0] = b.layer;
+  r[0] = b.lyr;
   r[1] = b.l;
   r[2] = b.b;
   r[3] = b.r;
@@ -119,8 +123,8 @@ int AddPath() {
   if (!p) return 0;
   int32_t index = Store.pathCount;
   const TlcPathRec& q = TlcRec.path;
-  p[0] = q.layer;
-  p[1] = q.width;
+  p[0] = q.lyr;
+  p[1] = q.w;
   p[2] = 0;
   if (Store.vertexCount >= VERTEX_LIMIT) {
     VertexLimitHit();
@@ -138,7 +142,7 @@ int AddText() {
   if (!p) return 0;
   int32_t index = Store.pathCount;
   const TlcTextRec& t = TlcRec.text;
-  p[0] = static_cast<int32_t>(static_cast<uint32_t>(t.layer) | (static_cast<uint32_t>(t.o) << ORIENT_SHIFT) | TEXT_BIT);
+  p[0] = static_cast<int32_t>(static_cast<uint32_t>(t.lyr) | (static_cast<uint32_t>(t.o) << ORIENT_SHIFT) | TEXT_BIT);
   p[1] = t.size;
   p[2] = 0;
   if (Store.vertexCount >= VERTEX_LIMIT) {
@@ -311,47 +315,13 @@ int TlcClose() {
 }
 
 int TlcReadHeader(int widen) {
-  TlcLineIn* in = Input();
-  TlcHeaderRec& h = TlcRec.hdr;
-  if (!ReadNameLine(h.name, TLC_NAME_MAX, 1)) return 0;
-  if (!ReadNameLine(h.version1, TLC_VERSION_MAX, 0)) return 0;
-  if (!ReadNameLine(h.version2, TLC_VERSION_MAX, 0)) return 0;
-  const char* l = TlcReadDataLine(in);
-  double scale = 0;
-  if (!l || !TlcNextDouble(l, &scale) || !(scale > 0)) return 0;
-  h.scale = scale;
-  if (!ReadNameLine(h.unit, TLC_VERSION_MAX, 0)) return 0;
-  if (!ReadNameLine(h.date, TLC_DATE_MAX, 0)) return 0;
-  if (!ReadNameLine(h.time, TLC_DATE_MAX, 0)) return 0;
-  int64_t v[5], c[4];
-  if (!TlcReadInts(in, v, 5) || !TlcReadInts(in, c, 4)) return 0;
-  for (int64_t x : v)
-    if (!Int32(x)) return 0;
-  for (int64_t x : c)
-    if (x < 0 || x > INT32_MAX) return 0;
-  h.rank = static_cast<int32_t>(v[0]);
-  h.l = static_cast<int32_t>(v[1]);
-  h.b = static_cast<int32_t>(v[2]);
-  h.r = static_cast<int32_t>(v[3]);
-  h.t = static_cast<int32_t>(v[4]);
-  h.nb = static_cast<int32_t>(c[0]);
-  h.np = static_cast<int32_t>(c[1]);
-  h.nv = static_cast<int32_t>(c[2]);
-  h.nc = static_cast<int32_t>(c[3]);
   (void)widen;
-  return 1;
+  return TlcParseHeader(Input(), &Rules, &TlcRec.hdr) == TLC_REC_OK ? 1 : 0;
 }
 
 int TlcReadCell(int widen) {
   TlcCellRec& c = TlcRec.cel;
-  if (!ReadNameLine(c.name, TLC_NAME_MAX, 1)) return 0;
-  int64_t v[4];
-  if (!TlcReadInts(Input(), v, 4)) return 0;
-  if (!Int32(v[0]) || !Coord(v[1]) || !Coord(v[2]) || !Int32(v[3])) return 0;
-  c.o = static_cast<int32_t>(v[0] & 7);
-  c.x = static_cast<int32_t>(v[1]);
-  c.y = static_cast<int32_t>(v[2]);
-  c.r = static_cast<int32_t>(v[3] & 1);
+  if (TlcParseCell(Input(), &Rules, &c) != TLC_REC_OK) return 0;
   if (widen) {
     const CellEntry* e = CellEntryOf(CellFind(c.name));
     if (e)
@@ -363,67 +333,35 @@ int TlcReadCell(int widen) {
 }
 
 int TlcReadBox(int widen) {
-  int64_t v[5];
-  if (!TlcReadInts(Input(), v, 5)) return 0;
-  if (!Layer(v[0]) || !Coord(v[1]) || !Coord(v[2]) || !Coord(v[3]) || !Coord(v[4])) return 0;
   TlcBoxRec& b = TlcRec.box;
-  b.layer = static_cast<int32_t>(v[0]);
-  b.l = static_cast<int32_t>(v[1] < v[3] ? v[1] : v[3]);
-  b.r = static_cast<int32_t>(v[1] < v[3] ? v[3] : v[1]);
-  b.b = static_cast<int32_t>(v[2] < v[4] ? v[2] : v[4]);
-  b.t = static_cast<int32_t>(v[2] < v[4] ? v[4] : v[2]);
+  if (TlcParseBox(Input(), &Rules, &b) != TLC_REC_OK) return 0;
   if (widen) Widen(b.l, b.b, b.r, b.t);
   return 1;
 }
 
 int TlcReadPath(int widen, int* truncated) {
   if (truncated) *truncated = 0;
-  TlcLineIn* in = Input();
-  int64_t v[3];
-  if (!TlcReadInts(in, v, 3)) return 0;
-  if (!Layer(v[0]) || !Int32(v[1]) || v[2] < 1 || v[2] > INT32_MAX) return 0;
   TlcPathRec& p = TlcRec.path;
-  p.layer = static_cast<int32_t>(v[0]);
-  p.width = static_cast<int32_t>(v[1]);
-  if (!TlcReadPoints(in, v[2], TLC_PATH_MAX, p.x, p.y, TLC_COORD_MAX)) return 0;
-  p.nv = static_cast<int32_t>(v[2] > TLC_PATH_MAX ? int64_t(TLC_PATH_MAX) : v[2]);
-  if (v[2] > TLC_PATH_MAX) {
+  int32_t announced = 0;
+  int st = TlcParsePath(Input(), &Rules, &p, &announced);
+  if (st == TLC_REC_BAD) return 0;
+  if (st == TLC_REC_LONG) {
     char msg[160];
     snprintf(msg, sizeof msg, "Path Vertex Count of %d exceeds Limit of %d ... Path will be Truncated",
-             static_cast<int>(v[2]), TLC_PATH_MAX);
+             static_cast<int>(announced), TLC_PATH_MAX);
     HostError(msg);
     if (truncated) *truncated = 1;
   }
   if (widen) {
-    int64_t half = p.width / 2;
+    int64_t half = p.w / 2;
     for (int i = 0; i < p.nv; ++i) Widen(p.x[i] - half, p.y[i] - half, p.x[i] + half, p.y[i] + half);
   }
   return 1;
 }
 
 int TlcReadText(int widen) {
-  TlcLineIn* in = Input();
-  int64_t v[4], xy[2];
-  if (!TlcReadInts(in, v, 4)) return 0;
-  if (!Layer(v[0]) || !Int32(v[1]) || !Int32(v[2]) || v[3] < 0 || v[3] > 7) return 0;
-  if (!TlcReadInts(in, xy, 2) || !Coord(xy[0]) || !Coord(xy[1])) return 0;
-  // In the old form a text stands bare and may read "=C": it is still a
-  // text. A "<B>" line is a record's opening (new-form texts are always
-  // wrapped), so it is given back and the text is missing.
-  const char* line = TlcLineGet(in);
-  if (!line) return 0;
-  if (line[0] == '<' && TlcTagOf(line) != TLC_TAG_NONE) {
-    TlcLineUnget(in);
-    return 0;
-  }
   TlcTextRec& t = TlcRec.text;
-  t.layer = static_cast<int32_t>(v[0]);
-  t.size = static_cast<int32_t>(v[1]);
-  t.nv = static_cast<int32_t>(v[2]);
-  t.o = static_cast<int32_t>(v[3]);
-  t.x = static_cast<int32_t>(xy[0]);
-  t.y = static_cast<int32_t>(xy[1]);
-  TlcTextOfLine(line, t.text, TLC_TEXT_MAX);
+  if (TlcParseText(Input(), &Rules, &t) != TLC_REC_OK) return 0;
   if (widen) {
     int64_t len = static_cast<int64_t>(strlen(t.text));
     Widen(t.x, t.y, t.x + len * t.size / 3 * 2, int64_t(t.y) + t.size);
@@ -467,8 +405,8 @@ void TlcSkipRecord(int tag) {
 int TlcHeaderScan() {
   TlcHeaderRec& h = TlcRec.hdr;
   h.scale = MainSetup.scale;
-  snprintf(h.version1, sizeof h.version1, "%s", TLC_VERSION);
-  snprintf(h.version2, sizeof h.version2, "%s", TLC_VERSION);
+  snprintf(h.ver1, sizeof h.ver1, "%s", TLC_VERSION);
+  snprintf(h.ver2, sizeof h.ver2, "%s", TLC_VERSION);
   TlcCopyCut(h.unit, MainSetup.physunit, TLC_VERSION_MAX, 0);
   TlcNow(h.date, h.time);
   h.rank = 24;

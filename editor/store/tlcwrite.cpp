@@ -175,7 +175,7 @@ void TextOf(int32_t index, int64_t dx, int64_t dy) {
   const int32_t* p = StorePathRec(index);
   const int32_t* v = StoreVertexRec(p[2]);
   TlcTextRec& t = TlcRec.text;
-  t.layer = p[0] & FLAG_LAYER_MASK;
+  t.lyr = p[0] & FLAG_LAYER_MASK;
   t.size = p[1];
   t.o = Orient(p[0]);
   t.x = static_cast<int32_t>((v ? v[1] : 0) + dx);
@@ -308,8 +308,8 @@ void TlcWriteHeader() {
   const TlcHeaderRec& h = TlcRec.hdr;
   Open('H');
   PutTextLine(h.name);
-  PutTextLine(h.version1);
-  PutTextLine(h.version2);
+  PutTextLine(h.ver1);
+  PutTextLine(h.ver2);
   Printf("%.*g\n", 9, h.scale);
   PutTextLine(h.unit);
   PutTextLine(h.date);
@@ -350,7 +350,7 @@ void TlcWriteBox() {
   if (b.l > b.r) std::swap(b.l, b.r);
   if (b.b > b.t) std::swap(b.b, b.t);
   Open('B');
-  int64_t v[5] = {b.layer, b.l, b.b, b.r, b.t};
+  int64_t v[5] = {b.lyr, b.l, b.b, b.r, b.t};
   PutInts(v, 5);
   Close('B');
 }
@@ -359,7 +359,7 @@ void TlcWritePath() {
   const TlcPathRec& p = TlcRec.path;
   int n = p.nv < 0 ? 0 : p.nv > TLC_PATH_MAX ? TLC_PATH_MAX : p.nv;
   Open('P');
-  int64_t v[3] = {p.layer, p.width, n};
+  int64_t v[3] = {p.lyr, p.w, n};
   PutInts(v, 3);
   for (int i = 0; i < n; ++i) {
     PutInt(p.x[i]);
@@ -374,7 +374,7 @@ void TlcWritePath() {
 void TlcWriteText() {
   const TlcTextRec& t = TlcRec.text;
   Open('T');
-  int64_t v[4] = {t.layer, t.size, t.nv, t.o};
+  int64_t v[4] = {t.lyr, t.size, t.nv, t.o};
   PutInts(v, 4);
   int64_t xy[2] = {t.x, t.y};
   PutInts(xy, 2);
@@ -400,7 +400,7 @@ void TlcWriteText() {
 void TlcWriteMissing(const char* name) {
   TlcTextRec& t = TlcRec.text;
   int layer = MainSetup.mctlayer;
-  t.layer = (layer >= 1 && layer <= LAYER_MAX) ? layer : LAYER_MAX;
+  t.lyr = (layer >= 1 && layer <= LAYER_MAX) ? layer : LAYER_MAX;
   t.size = ScaleInt();
   t.o = 0;
   t.x = TlcRec.cel.x;
@@ -413,8 +413,8 @@ void TlcWriteMissing(const char* name) {
 void TlcWriteMissingHeader(const char* name) {
   TlcHeaderRec& h = TlcRec.hdr;
   TlcCopyCut(h.name, name, TLC_NAME_MAX, 1);
-  snprintf(h.version1, sizeof h.version1, "%s", TLC_VERSION);
-  snprintf(h.version2, sizeof h.version2, "%s", TLC_VERSION);
+  snprintf(h.ver1, sizeof h.ver1, "%s", TLC_VERSION);
+  snprintf(h.ver2, sizeof h.ver2, "%s", TLC_VERSION);
   h.scale = MainSetup.scale;
   TlcCopyCut(h.unit, MainSetup.physunit, TLC_VERSION_MAX, 0);
   TlcNow(h.date, h.time);
@@ -496,8 +496,8 @@ void CellWriteRun(const char* cellName, const CellWritePlan& plan) {
     TlcWriteLayers();
     TlcHeaderRec& h = TlcRec.hdr;
     TlcCopyCut(h.name, cellName, TLC_NAME_MAX, 1);
-    snprintf(h.version1, sizeof h.version1, "%s", TLC_VERSION);
-    snprintf(h.version2, sizeof h.version2, "%s", TLC_VERSION);
+    snprintf(h.ver1, sizeof h.ver1, "%s", TLC_VERSION);
+    snprintf(h.ver2, sizeof h.ver2, "%s", TLC_VERSION);
     h.scale = MainSetup.scale;
     TlcCopyCut(h.unit, MainSetup.physunit, TLC_VERSION_MAX, 0);
     snprintf(h.date, sizeof h.date, "%s", date);
@@ -544,7 +544,7 @@ void CellWriteRun(const char* cellName, const CellWritePlan& plan) {
       continue;
     }
     TlcBoxRec& b = TlcRec.box;
-    b.layer = q[0] & FLAG_LAYER_MASK;
+    b.lyr = q[0] & FLAG_LAYER_MASK;
     b.l = q[1];
     b.b = q[2];
     b.r = q[3];
@@ -560,7 +560,7 @@ void CellWriteRun(const char* cellName, const CellWritePlan& plan) {
       if (script)
       {
         char n1[32], n2[32], n3[32];
-        Printf("\n*text%d\ntlyr %d\ntsiz %s\ntext %s %s %s\n", ++TlcWrite.scriptCounts[3], t.layer,
+        Printf("\n*text%d\ntlyr %d\ntsiz %s\ntext %s %s %s\n", ++TlcWrite.scriptCounts[3], t.lyr,
                ScriptNum(t.size, s, n1, sizeof n1), ScriptNum(t.x, s, n2, sizeof n2), ScriptNum(t.y, s, n3, sizeof n3),
                t.text);
       }
@@ -574,13 +574,13 @@ void CellWriteRun(const char* cellName, const CellWritePlan& plan) {
     // nothing to write and no record that could be read back.
     if (count == 0) continue;
     TlcPathRec& q = TlcRec.path;
-    q.layer = p[0] & FLAG_LAYER_MASK;
-    q.width = p[1];
+    q.lyr = p[0] & FLAG_LAYER_MASK;
+    q.w = p[1];
     q.nv = count;
     if (script) {
       char n1[32], n2[32];
-      Printf("\n*path%d\nobj p\nlayr %d\nwdth %s\n", ++TlcWrite.scriptCounts[2], q.layer,
-             ScriptNum(q.width, s, n1, sizeof n1));
+      Printf("\n*path%d\nobj p\nlayr %d\nwdth %s\n", ++TlcWrite.scriptCounts[2], q.lyr,
+             ScriptNum(q.w, s, n1, sizeof n1));
       for (int k = 0; k < count; ++k)
         Printf("add %s %s\n", ScriptNum(q.x[k], s, n1, sizeof n1), ScriptNum(q.y[k], s, n2, sizeof n2));
       Puts("aput\n");
@@ -750,7 +750,7 @@ void CopyRun(const char* cellName, const CopyPlan& plan) {
     const int32_t* q = StoreBoxRec(i);
     if (!q || !(q[0] & BOX_SEL_ALL)) continue;
     TlcBoxRec& b = TlcRec.box;
-    b.layer = q[0] & FLAG_LAYER_MASK;
+    b.lyr = q[0] & FLAG_LAYER_MASK;
     b.l = static_cast<int32_t>(q[1] + dx);
     b.b = static_cast<int32_t>(q[2] + dy);
     b.r = static_cast<int32_t>(q[3] + dx);
@@ -775,8 +775,8 @@ void CopyRun(const char* cellName, const CopyPlan& plan) {
       continue;
     }
     TlcPathRec& q = TlcRec.path;
-    q.layer = p[0] & FLAG_LAYER_MASK;
-    q.width = p[1];
+    q.lyr = p[0] & FLAG_LAYER_MASK;
+    q.w = p[1];
     q.nv = count;
     for (int k = 0; k < count; ++k) {
       q.x[k] = static_cast<int32_t>(q.x[k] + dx);
@@ -788,8 +788,8 @@ void CopyRun(const char* cellName, const CopyPlan& plan) {
   if (!plan.cell) {
     TlcHeaderRec& h = TlcRec.hdr;
     TlcCopyCut(h.name, cellName, TLC_NAME_MAX, 1);
-    snprintf(h.version1, sizeof h.version1, "%s", TLC_VERSION);
-    snprintf(h.version2, sizeof h.version2, "%s", TLC_VERSION);
+    snprintf(h.ver1, sizeof h.ver1, "%s", TLC_VERSION);
+    snprintf(h.ver2, sizeof h.ver2, "%s", TLC_VERSION);
     h.scale = MainSetup.scale;
     TlcCopyCut(h.unit, MainSetup.physunit, TLC_VERSION_MAX, 0);
     TlcNow(h.date, h.time);

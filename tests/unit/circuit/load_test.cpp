@@ -213,3 +213,57 @@ TEST(CktLoad, CellReferenceListIsCappedAtTheTableSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// The extractor's readers accept what its own files hold and the other
+// programs refuse (layer 0, any orientation code, any outline value) and
+// refuse what the others take (widths past 2^29, paths past 1040 points).
+TEST(CktLoad, RecordReadersTakeTheExtractorsNumbers) {
+  struct Case {
+    const char* what;
+    char kind;
+    std::string text;
+    int ok;
+    int32_t field;  // box and path: layer; text: orientation; instance: outline
+  };
+  std::string points;
+  for (int i = 0; i < 1041; i++) points += "1 1\n";
+  const Case cases[] = {
+      {"layer 0 box", 'B', "0 0 0 5 5\n", 1, 0},
+      {"negative layer box", 'B', "-1 0 0 5 5\n", 0, 0},
+      {"corner past 2^29", 'B', "1 0 0 536870913 5\n", 0, 0},
+      {"1040 points", 'P', "3 10 1040\n" + points.substr(4), 1, 3},
+      {"1041 points refused", 'P', "3 10 1041\n" + points, 0, 0},
+      {"no points", 'P', "3 10 0\n", 0, 0},
+      {"width past 2^29", 'P', "3 536870913 1\n0 0\n", 0, 0},
+      {"orientation masked", 'T', "2 10 2 9\n0 0\nA\n", 1, 1},
+      {"orientation past 32 bits", 'T', "2 10 2 4294967306\n0 0\nA\n", 1, 2},
+      {"size past 2^29", 'T', "2 536870913 2 0\n0 0\nA\n", 0, 0},
+      {"outline 2 is set", 'C', "INV\n0 0 0 2\n", 1, 1},
+      {"outline missing", 'C', "INV\n0 0 0\n", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    static TlcLineIn in;
+    TlcLineOpenMem(&in, c.text.data(), c.text.size(), 1);
+    static CktPathRec p;
+    CktBoxRec b{};
+    CktTextRec t{};
+    CktCellRec r{};
+    int ok = 0, field = 0;
+    switch (c.kind) {
+      case 'B': ok = ReadB(&in, &b), field = b.lyr; break;
+      case 'P': ok = ReadP(&in, &p), field = p.lyr; break;
+      case 'T': ok = ReadT(&in, &t), field = t.o; break;
+      default: ok = ReadC(&in, &r), field = r.r; break;
+    }
+    TlcLineClose(&in);
+    EXPECT_EQ(ok, c.ok);
+    if (ok) {
+      EXPECT_EQ(field, c.field);
+    }
+  }
+}
+
+}  // namespace
