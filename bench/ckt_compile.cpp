@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "../tests/fixtures/circuit/ckt_fixture.h"
 #include "ckt_compile.h"
+#include "ckt_state.h"
 #include "ckt_load.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
@@ -26,30 +28,32 @@ using namespace ckt;
 namespace {
 
 double Compile(const std::string& folder, int* errors, long* cirBytes) {
-  CktRunReset();
-  StoreReset();
-  SetupDefaults();
-  ScanReset();
-  g_nodes.useIndex = 1;
-  NodesReset();
-  CompileReset();
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-  CrfRead();
+  // Each run on a fresh state of its own, as the program starts one.
+  std::unique_ptr<CktState> own(new CktState());
+  CktState& st = *own;
+  StoreReset(st);
+  SetupDefaults(st);
+  ScanReset(st);
+  st.nodes.useIndex = 1;
+  NodesReset(st);
+  CompileReset(st);
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+  CrfRead(st);
   const char* keys[] = {"cfn=TOP", "con0_0=2 5", "con1_0=7", "con2_0=9", "ins0=6", "ins1=8", "nnl=10",
                         "col=11",  "dvl=12",     "pml=13",   "paf=bench.paf", "cnl=N", getenv("CKT_BENCH_ALD") ? getenv("CKT_BENCH_ALD") : "ald=Y"};
   for (const char* k : keys) {
     std::vector<char> buf(k, k + strlen(k) + 1);
-    UsfReadLine(buf.data());
+    UsfReadLine(st, buf.data());
   }
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
   auto t0 = std::chrono::steady_clock::now();
-  int ok = CompileRun();
-  CompileFinish(ok, 1);
+  int ok = CompileRun(st);
+  CompileFinish(st, ok, 1);
   auto t1 = std::chrono::steady_clock::now();
-  *errors = ok ? g_cktRun.errCount : -1;
+  *errors = ok ? st.run.errCount : -1;
   std::error_code ec;
   *cirBytes = (long)std::filesystem::file_size(folder + "TOP.cir", ec);
-  StoreFreeAll();
+  StoreFreeAll(st);
   return std::chrono::duration<double>(t1 - t0).count();
 }
 
