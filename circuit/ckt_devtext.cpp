@@ -15,6 +15,7 @@
 #include "ckt_run.h"
 #include "ckt_settings.h"
 #include "ckt_store.h"
+#include "qfile.h"
 
 namespace ckt {
 
@@ -361,8 +362,9 @@ const char* PafLookup(const char* name, const char* path) {
   static char same[CKT_VALUE + 8];
   snprintf(same, sizeof same, "%s", name ? name : "");
   if (!path || !path[0]) return same;
-  FILE* f = fopen(path, "r");
-  if (!f) return same;
+  QFile file = QFileOpen(path, "r");
+  if (!file) return same;
+  FILE* f = file.get();
   char buf[CKT_ALIAS_NAME + 1];
   size_t n = 0;
   int c;
@@ -386,7 +388,6 @@ const char* PafLookup(const char* name, const char* path) {
         while ((c = getc(f)) != EOF && c != '>' && len < CKT_ALIAS_MAX)
           if (c != '\r') text[len++] = (char)c;
         text[len] = 0;
-        fclose(f);
         return len ? text : "?";
       }
       // The bracketed text of an entry that does not match holds no names:
@@ -404,7 +405,6 @@ const char* PafLookup(const char* name, const char* path) {
       }
     }
   }
-  fclose(f);
   return same;
 }
 
