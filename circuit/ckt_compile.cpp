@@ -111,18 +111,10 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   if (isMain) st.compile.connectorsOnMain = st.nodes.connCount;
 }
 
-}  // namespace
-
-void CompileReset(CktState& st) {
-  FilesClose(st);
-  int32_t* list = st.compile.nodeList;
-  void (*shown)(CktState&, int32_t, int) = st.compile.cellShown;
-  memset(&st.compile, 0, sizeof st.compile);
-  st.compile.nodeList = list;
-  st.compile.cellShown = shown;
-}
-
-int CompileRun(CktState& st) {
+// The start of a run and its checks: the run's date and time, counters and
+// per-run memories cleared, the node list's memory, the main cell in the
+// collection. The main cell's index, or 0 when the run cannot start.
+int32_t CompileCheck(CktState& st) {
   FilesClose(st);
   if (st.run.log) {
     fclose(st.run.log);
@@ -151,21 +143,22 @@ int CompileRun(CktState& st) {
     return 0;
   }
 
-  char msg[600];
   char mainName[CKT_VALUE];
   snprintf(mainName, sizeof mainName, "%s", st.set.val[GRP_MAIN][S_CFN]);
   int32_t main = GetCinfo(st, mainName);
   if (!main) {
+    char msg[600];
     snprintf(msg, sizeof msg, "Cell %.200s is Missing ... Can't Continue", mainName);
     HostError(msg);
     st.run.abortFlag = 1;
     snprintf(st.set.val[GRP_MAIN][S_CFN], CKT_VALUE, "?");
     return 0;
   }
-  st.compile.mainCell = main;
-  st.extract.mainCell = main;
-  const CktCell& mc = st.store->cells[main];
+  return main;
+}
 
+// The compile log with its title; 0 when it cannot be written.
+int CompileOpenLog(CktState& st, const CktCell& mc) {
   st.run.log = fopen(InFolder(st, st.set.val[GRP_MAIN][S_WR2]).c_str(), "w");
   if (!st.run.log) {
     HostError("Unable to Write Log File ... Can't Continue");
@@ -174,6 +167,98 @@ int CompileRun(CktState& st) {
   }
   fprintf(st.run.log, "*** Compile Log for %s  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n", mc.name,
           CKT_VERSION, st.compile.date, st.compile.time);
+  return 1;
+}
+
+// The node list file (when wanted) and the circuit file with their titles,
+// then the header file; 0 when a file cannot be written. A header file the
+// user gives up on leaves the files open and the run aborted.
+int CompileOpenFiles(CktState& st, const CktCell& mc) {
+  char name[100];
+  if (st.set.flag[S_WNF]) {
+    snprintf(name, sizeof name, "%s.nod", mc.name);
+    st.compile.nod = fopen(InFolder(st, name).c_str(), "w");
+    if (!st.compile.nod) {
+      HostError("Unable to Write NOD File ... Can't Continue");
+      st.run.abortFlag = 1;
+      return 0;
+    }
+    setvbuf(st.compile.nod, st.compile.nodBuf, _IOFBF, sizeof st.compile.nodBuf);
+    fprintf(st.compile.nod, "*** Node List of %s - QuilCkt  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
+            mc.name, CKT_VERSION, st.compile.date, st.compile.time);
+  }
+  snprintf(name, sizeof name, "%s.cir", mc.name);
+  st.compile.cir = fopen(InFolder(st, name).c_str(), "w");
+  if (!st.compile.cir) {
+    HostError("Unable to Write CIR File ... Can't Continue");
+    st.run.abortFlag = 1;
+    return 0;
+  }
+  setvbuf(st.compile.cir, st.compile.cirBuf, _IOFBF, sizeof st.compile.cirBuf);
+  fprintf(st.compile.cir, "*** Spice Circuit File of %s - QuilCkt  %s  %s  %s\n\n*Note: Read Text with Fixed Pitch Font\n",
+          mc.name, CKT_VERSION, st.compile.date, st.compile.time);
+  if (CopyOrAsk(st, st.set.val[GRP_MAIN][S_HFN], "Header File is Missing ... Continue or Cancel"))
+    st.run.abortFlag = 1;
+  return 1;
+}
+
+// One pass over the hierarchy: the script pass (1) or the Spice pass (0).
+// -1 when the run stops, 1 when it is finished, 0 when the Spice pass
+// follows.
+int CompilePass(CktState& st, int32_t main, int pass) {
+  const CktCell& mc = st.store->cells[main];
+  st.compile.scriptPass = st.extract.scriptPass = pass;
+  LogPut(st, pass ? "\n\n**** Start of Script Compile ****\n" : "\n\n**** Start of Spice Compile ****\n");
+  StatusLine2(st, pass ? "Compiling Connector Script File" : "Compiling Spice Circuit File", 0);
+  if (!pass && !CompileOpenFiles(st, mc)) return -1;
+  if (!CktStopped(st)) {
+    GlobalSymbols(st, main);
+    StatusLine(st, "Starting Recursive Compile", 1);
+  }
+  if (!CktStopped(st) && (mc.nc == 0 || (mc.flags & CELL_RANK_MASK) < 2)) {
+    HostError("No Lower Cells in Main Cell");
+    st.run.abortFlag = 1;
+    return -1;
+  }
+  if (!CktStopped(st)) {
+    TlcReadC(st, mc.name, 0);
+    st.extract.depthCounter = 0;
+    memcpy(st.extract.hierName[0], mc.name, sizeof st.extract.hierName[0] - 1);
+    st.extract.hierName[0][sizeof st.extract.hierName[0] - 1] = 0;
+    if (CellCompile(st, main, st.store->bankCount[0], 1) < 0) st.run.abortFlag = 1;
+  }
+  if (!pass && !CktStopped(st)) {
+    if (CopyOrAsk(st, st.set.val[GRP_MAIN][S_FFN], "Footer File is Missing ... Continue or Cancel"))
+      st.run.abortFlag = 1;
+    CktPrint(st, "\n.END\n");
+  }
+  if (st.run.oomFlag) {
+    HostError("Fatal Object Manager Error");
+    return -1;
+  }
+  if (st.run.abortFlag) return -1;
+  if (!pass) return 1;
+  for (int32_t i = 1; i <= st.store->cellCount; i++) st.store->cells[i].flags &= ~CELL_COMPILED;
+  return st.set.flag[S_CSO] ? 1 : 0;
+}
+
+}  // namespace
+
+void CompileReset(CktState& st) {
+  FilesClose(st);
+  int32_t* list = st.compile.nodeList;
+  void (*shown)(CktState&, int32_t, int) = st.compile.cellShown;
+  memset(&st.compile, 0, sizeof st.compile);
+  st.compile.nodeList = list;
+  st.compile.cellShown = shown;
+}
+
+int CompileRun(CktState& st) {
+  int32_t main = CompileCheck(st);
+  if (!main) return 0;
+  st.compile.mainCell = main;
+  st.extract.mainCell = main;
+  if (!CompileOpenLog(st, st.store->cells[main])) return 0;
 
   // The program's hook shows the counters; the writing follows it.
   if (st.extract.cellDone != CellWrite) st.compile.cellShown = st.extract.cellDone;
@@ -182,68 +267,9 @@ int CompileRun(CktState& st) {
   int scriptWanted = st.set.flag[S_WAR] || st.set.flag[S_WAV];
   int result = 0;
   for (int pass = scriptWanted ? 1 : 0; pass >= 0; pass--) {
-    st.compile.scriptPass = st.extract.scriptPass = pass;
-    LogPut(st, pass ? "\n\n**** Start of Script Compile ****\n" : "\n\n**** Start of Spice Compile ****\n");
-    StatusLine2(st, pass ? "Compiling Connector Script File" : "Compiling Spice Circuit File", 0);
-    if (!pass) {
-      if (st.set.flag[S_WNF]) {
-        snprintf(msg, sizeof msg, "%s.nod", mc.name);
-        st.compile.nod = fopen(InFolder(st, msg).c_str(), "w");
-        if (!st.compile.nod) {
-          HostError("Unable to Write NOD File ... Can't Continue");
-          st.run.abortFlag = 1;
-          break;
-        }
-        setvbuf(st.compile.nod, st.compile.nodBuf, _IOFBF, sizeof st.compile.nodBuf);
-        fprintf(st.compile.nod, "*** Node List of %s - QuilCkt  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
-                mc.name, CKT_VERSION, st.compile.date, st.compile.time);
-      }
-      snprintf(msg, sizeof msg, "%s.cir", mc.name);
-      st.compile.cir = fopen(InFolder(st, msg).c_str(), "w");
-      if (!st.compile.cir) {
-        HostError("Unable to Write CIR File ... Can't Continue");
-        st.run.abortFlag = 1;
-        break;
-      }
-      setvbuf(st.compile.cir, st.compile.cirBuf, _IOFBF, sizeof st.compile.cirBuf);
-      fprintf(st.compile.cir, "*** Spice Circuit File of %s - QuilCkt  %s  %s  %s\n\n*Note: Read Text with Fixed Pitch Font\n",
-              mc.name, CKT_VERSION, st.compile.date, st.compile.time);
-      if (CopyOrAsk(st, st.set.val[GRP_MAIN][S_HFN], "Header File is Missing ... Continue or Cancel"))
-        st.run.abortFlag = 1;
-    }
-    if (!CktStopped(st)) {
-      GlobalSymbols(st, main);
-      StatusLine(st, "Starting Recursive Compile", 1);
-    }
-    if (!CktStopped(st) && (mc.nc == 0 || (mc.flags & CELL_RANK_MASK) < 2)) {
-      HostError("No Lower Cells in Main Cell");
-      st.run.abortFlag = 1;
-      break;
-    }
-    if (!CktStopped(st)) {
-      TlcReadC(st, mc.name, 0);
-      st.extract.depthCounter = 0;
-      memcpy(st.extract.hierName[0], mc.name, sizeof st.extract.hierName[0] - 1);
-      st.extract.hierName[0][sizeof st.extract.hierName[0] - 1] = 0;
-      if (CellCompile(st, main, st.store->bankCount[0], 1) < 0) st.run.abortFlag = 1;
-    }
-    if (!pass && !CktStopped(st)) {
-      if (CopyOrAsk(st, st.set.val[GRP_MAIN][S_FFN], "Footer File is Missing ... Continue or Cancel"))
-        st.run.abortFlag = 1;
-      CktPrint(st, "\n.END\n");
-    }
-    if (st.run.oomFlag) {
-      HostError("Fatal Object Manager Error");
-      break;
-    }
-    if (st.run.abortFlag) break;
-    if (!pass) {
-      result = 1;
-      break;
-    }
-    for (int32_t i = 1; i <= st.store->cellCount; i++) st.store->cells[i].flags &= ~CELL_COMPILED;
-    if (st.set.flag[S_CSO]) {
-      result = 1;
+    int r = CompilePass(st, main, pass);
+    if (r != 0) {
+      result = r > 0;
       break;
     }
   }
