@@ -116,10 +116,7 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
 // collection. The main cell's index, or 0 when the run cannot start.
 int32_t CompileCheck(CktState& st) {
   FilesClose(st);
-  if (st.run.log) {
-    fclose(st.run.log);
-    st.run.log = nullptr;
-  }
+  QFileClose(&st.run.log);
   time_t now = time(nullptr);
   st.compile.start = (int64_t)now;
   strftime(st.compile.date, sizeof st.compile.date, "%m/%d/%y", localtime(&now));
@@ -159,13 +156,13 @@ int32_t CompileCheck(CktState& st) {
 
 // The compile log with its title; 0 when it cannot be written.
 int CompileOpenLog(CktState& st, const CktCell& mc) {
-  st.run.log = fopen(InFolder(st, st.set.val[GRP_MAIN][S_WR2]).c_str(), "w");
+  st.run.log = QFileOpen(InFolder(st, st.set.val[GRP_MAIN][S_WR2]).c_str(), "w");
   if (!st.run.log) {
     HostError("Unable to Write Log File ... Can't Continue");
     st.run.abortFlag = 1;
     return 0;
   }
-  fprintf(st.run.log, "*** Compile Log for %s  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n", mc.name,
+  fprintf(st.run.log.get(), "*** Compile Log for %s  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n", mc.name,
           CKT_VERSION, st.compile.date, st.compile.time);
   return 1;
 }
@@ -297,14 +294,11 @@ const char* CompileFinish(CktState& st, int result, int batch) {
   FilesClose(st);
   LowerCacheUse(st, 0);
   int show = st.run.warnCount || st.run.errCount || !batch || !result;
-  if (!result && st.run.log) fprintf(st.run.log, "\n%d Warnings  %d Errors\n", st.run.warnCount, st.run.errCount);
+  if (!result && st.run.log) fprintf(st.run.log.get(), "\n%d Warnings  %d Errors\n", st.run.warnCount, st.run.errCount);
   // The log always ends with the outcome, also when no box is shown.
   if (show) ErrLogBox(st, text);
   else LogPut(st, "\n"), LogPut(st, text), LogPut(st, "\n\n");
-  if (st.run.log) {
-    fclose(st.run.log);
-    st.run.log = nullptr;
-  }
+  QFileClose(&st.run.log);
   return text;
 }
 

@@ -305,7 +305,7 @@ int ExtractRun(CktState& st, const char* mainName, const char* logPath) {
   }
   st.extract.mainCell = main;
   if (logPath) {
-    st.run.log = fopen(logPath, "w");
+    st.run.log = QFileOpen(logPath, "w");
     if (!st.run.log) {
       HostError("Unable to Write Log File ... Can't Continue");
       st.run.abortFlag = 1;
@@ -315,7 +315,7 @@ int ExtractRun(CktState& st, const char* mainName, const char* logPath) {
     char date[16], tim[16];
     strftime(date, sizeof date, "%m/%d/%y", localtime(&now));
     strftime(tim, sizeof tim, "%H:%M:%S", localtime(&now));
-    fprintf(st.run.log, "*** Compile Log for %s  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
+    fprintf(st.run.log.get(), "*** Compile Log for %s  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
             st.store->cells[main].name, CKT_VERSION, date, tim);
     LogPut(st, "\n\n**** Start of Spice Compile ****\n");
   }
@@ -339,10 +339,7 @@ int ExtractRun(CktState& st, const char* mainName, const char* logPath) {
   snprintf(msg, sizeof msg, "%s ... %d Warnings  %d Errors", result ? "Extraction Finished" : "Aborted",
            st.run.warnCount, st.run.errCount);
   LogList(st, msg, 3);
-  if (st.run.log) {
-    fclose(st.run.log);
-    st.run.log = nullptr;
-  }
+  QFileClose(&st.run.log);
   return result;
 }
 

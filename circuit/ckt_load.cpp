@@ -36,7 +36,7 @@ int OpenCell(CktState& st, TlcLineIn* in, const char* name) {
 // A record that cannot be read: the user sees it, the run counts it.
 void ReadFailed(CktState& st, const char* text, int abortRun) {
   st.run.errCount++;
-  if (st.run.log) fprintf(st.run.log, "\nERROR ... %s\n", text);
+  if (st.run.log) fprintf(st.run.log.get(), "\nERROR ... %s\n", text);
   HostError(text);
   HostPause(20);
   if (abortRun) st.run.abortFlag = 1;

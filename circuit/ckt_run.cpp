@@ -14,11 +14,10 @@ const int kListCap = 20000;
 }
 
 void CktRunReset(CktState& st) {
-  if (st.run.log) fclose(st.run.log);
   void (*add)(const char*) = st.run.listAdd;
   void (*clear)() = st.run.listClear;
   void (*status2)(const char*) = st.run.status2;
-  memset(&st.run, 0, sizeof st.run);
+  st.run = CktRun();  // all zero; an open log is closed
   st.run.status2 = status2;
   st.run.listAdd = add;
   st.run.listClear = clear;
@@ -38,12 +37,12 @@ void CktRunBegin(CktState& st) {
 int CktStopped(CktState& st) { return st.run.abortFlag || st.run.oomFlag; }
 
 void LogPut(CktState& st, const char* text) {
-  if (st.run.log && text) fputs(text, st.run.log);
+  if (st.run.log && text) fputs(text, st.run.log.get());
 }
 
 int ErrorCount(CktState& st, const char* text, int fatal) {
   st.run.errCount++;
-  if (st.run.log) fprintf(st.run.log, "\nERROR ... %s\n", text);
+  if (st.run.log) fprintf(st.run.log.get(), "\nERROR ... %s\n", text);
   char counts[64];
   snprintf(counts, sizeof counts, "%d Warnings  %d Errors", st.run.warnCount, st.run.errCount);
   HostStatus(counts);
@@ -63,7 +62,7 @@ int ErrorCount(CktState& st, const char* text, int fatal) {
 
 void WarningCount(CktState& st, const char* text) {
   st.run.warnCount++;
-  if (st.run.log) fprintf(st.run.log, "\nWARNING ... %s\n", text);
+  if (st.run.log) fprintf(st.run.log.get(), "\nWARNING ... %s\n", text);
   LogList(st, text, 1);
 }
 
@@ -80,15 +79,15 @@ void LogList(CktState& st, const char* text, int mode) {
     if (st.run.listAdd) st.run.listAdd(text);
     else HostStatus(text);
   }
-  if ((mode == 2 || mode == 3) && st.run.log) fprintf(st.run.log, "%s\n", text);
+  if ((mode == 2 || mode == 3) && st.run.log) fprintf(st.run.log.get(), "%s\n", text);
   if (mode == 4) {
-    if (st.run.log) fprintf(st.run.log, "\n%s\n\n", text);
+    if (st.run.log) fprintf(st.run.log.get(), "\n%s\n\n", text);
     HostMsgBox(text, CKT_DISPLAY_NAME, HOST_CAP_OWN, HOST_OK);
   }
 }
 
 void ErrLogBox(CktState& st, const char* text) {
-  if (st.run.log) fprintf(st.run.log, "\n%s\n\n", text);
+  if (st.run.log) fprintf(st.run.log.get(), "\n%s\n\n", text);
   HostMsgBox(text, CKT_DISPLAY_NAME, HOST_CAP_OWN, HOST_OK);
 }
 

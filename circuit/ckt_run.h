@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "qfile.h"
+
 namespace ckt {
 
 struct CktState;
@@ -20,7 +22,7 @@ struct CktRun {
   int oomFlag;
   int warnCount;
   int errCount;
-  FILE* log;            // compile log, null when none is open
+  QFile log;            // compile log, empty when none is open
   int pollEverySecond;  // the program polls at most once a second; tests every time
   int64_t lastPollSecond;
   double scale;         // database units per physical unit (QUIL7.USF)

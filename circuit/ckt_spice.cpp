@@ -930,7 +930,7 @@ void NodWrite(CktState& st, int32_t cell) {
 }
 
 void ResultsTable(CktState& st, int isMain) {
-  FILE* f = st.run.log;
+  FILE* f = st.run.log.get();
   if (!f) return;
   fputs("\nCompile Results:\n", f);
   if (isMain) fprintf(f, "%6s%25s%34s", "", "Main Circuit Nodes", "Lower Cell Connection Types\n");

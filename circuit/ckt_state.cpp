@@ -7,14 +7,14 @@
 namespace ckt {
 
 CktState::CktState()
-    : store(nullptr),
+    : run(),
+      store(nullptr),
       devText(CktDevTextStateNew()),
       lowerCache(CktLowerCacheStateNew()),
       names(CktNamesStateNew()),
       spice(CktSpiceStateNew()),
       storeIndex(CktStoreIndexStateNew()),
       trace(CktTraceStateNew()) {
-  memset(&run, 0, sizeof run);
   memset(&set, 0, sizeof set);
   memset(&nodes, 0, sizeof nodes);
   memset(&scan, 0, sizeof scan);
@@ -26,7 +26,6 @@ CktState::CktState()
 CktState::~CktState() {
   if (compile.cir) fclose(compile.cir);
   if (compile.nod) fclose(compile.nod);
-  if (run.log) fclose(run.log);
   free(compile.nodeList);
   free(nodes.dev);
   free(nodes.conn);

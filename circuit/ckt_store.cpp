@@ -62,7 +62,7 @@ void PagesFree(T** table, int* highWater) {
 // next run starts, so a later run loads whole cells again.
 int LimitHit(CktState& st, int* flag, const char* text) {
   st.run.errCount++;
-  if (st.run.log) fprintf(st.run.log, "\nERROR ... %s\n", text);
+  if (st.run.log) fprintf(st.run.log.get(), "\nERROR ... %s\n", text);
   HostWarning(text);
   HostPause(20);
   *flag = 1;

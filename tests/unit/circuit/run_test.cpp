@@ -14,10 +14,9 @@ TEST(CktRun, ListIsCappedButTheLogKeepsEveryLine) {
   char path[] = "/tmp/ckt_log_XXXXXX";
   int fd = mkstemp(path);
   ASSERT_GE(fd, 0);
-  st.run.log = fdopen(fd, "w");
+  st.run.log = QFile(fdopen(fd, "w"));
   for (int i = 0; i < 20100; i++) LogList(st, ("line " + std::to_string(i)).c_str(), 3);
-  fclose(st.run.log);
-  st.run.log = nullptr;
+  QFileClose(&st.run.log);
   std::string log = ReadAll(path);
   EXPECT_NE(log.find("line 20099\n"), std::string::npos);
   EXPECT_EQ(e.rec->statuses.size(), 20001u);  // the list stops at its cap
@@ -30,7 +29,7 @@ TEST(CktRun, CountedErrorsAskWhetherToAbort) {
   char path[] = "/tmp/ckt_log_XXXXXX";
   int fd = mkstemp(path);
   ASSERT_GE(fd, 0);
-  st.run.log = fdopen(fd, "w");
+  st.run.log = QFile(fdopen(fd, "w"));
   e.rec->answers = {HOST_IDNO, HOST_IDYES};
   EXPECT_EQ(ErrorCount(st, "First", 0), 0);
   EXPECT_EQ(st.run.abortFlag, 0);
@@ -44,8 +43,7 @@ TEST(CktRun, CountedErrorsAskWhetherToAbort) {
   CktRunBegin(st);
   EXPECT_EQ(ErrorCount(st, "Broken", 1), 1);
   EXPECT_EQ(e.rec->messages[2].caption, "Fatal Error ...");
-  fclose(st.run.log);
-  st.run.log = nullptr;
+  QFileClose(&st.run.log);
   EXPECT_NE(ReadAll(path).find("\nERROR ... First\n"), std::string::npos);
   remove(path);
 }
