@@ -23,9 +23,8 @@ namespace ckt {
 namespace {
 
 void FilesClose(CktState& st) {
-  if (st.compile.cir) fclose(st.compile.cir);
-  if (st.compile.nod) fclose(st.compile.nod);
-  st.compile.cir = st.compile.nod = nullptr;
+  QFileClose(&st.compile.cir);
+  QFileClose(&st.compile.nod);
 }
 
 std::string InFolder(CktState& st, const char* name) {
@@ -74,7 +73,7 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   std::string title = "\n*** " + Title(st, cell) + " ***\n";
   CktPrint(st, title.c_str());
   StatusLine(st, "Writing Spice Circuit File", 1);
-  if (st.compile.nod) fprintf(st.compile.nod, "\n[%s]", c.name);
+  if (st.compile.nod) fprintf(st.compile.nod.get(), "\n[%s]", c.name);
   SpiceSubcktLine(st, st.compile.instances, cell);
   if (CktStopped(st)) return;
 
@@ -174,25 +173,25 @@ int CompileOpenFiles(CktState& st, const CktCell& mc) {
   char name[100];
   if (st.set.flag[S_WNF]) {
     snprintf(name, sizeof name, "%s.nod", mc.name);
-    st.compile.nod = fopen(InFolder(st, name).c_str(), "w");
+    st.compile.nod = QFileOpen(InFolder(st, name).c_str(), "w");
     if (!st.compile.nod) {
       HostError("Unable to Write NOD File ... Can't Continue");
       st.run.abortFlag = 1;
       return 0;
     }
-    setvbuf(st.compile.nod, st.compile.nodBuf, _IOFBF, sizeof st.compile.nodBuf);
-    fprintf(st.compile.nod, "*** Node List of %s - QuilCkt  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
+    setvbuf(st.compile.nod.get(), st.nodBuf, _IOFBF, sizeof st.nodBuf);
+    fprintf(st.compile.nod.get(), "*** Node List of %s - QuilCkt  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
             mc.name, CKT_VERSION, st.compile.date, st.compile.time);
   }
   snprintf(name, sizeof name, "%s.cir", mc.name);
-  st.compile.cir = fopen(InFolder(st, name).c_str(), "w");
+  st.compile.cir = QFileOpen(InFolder(st, name).c_str(), "w");
   if (!st.compile.cir) {
     HostError("Unable to Write CIR File ... Can't Continue");
     st.run.abortFlag = 1;
     return 0;
   }
-  setvbuf(st.compile.cir, st.compile.cirBuf, _IOFBF, sizeof st.compile.cirBuf);
-  fprintf(st.compile.cir, "*** Spice Circuit File of %s - QuilCkt  %s  %s  %s\n\n*Note: Read Text with Fixed Pitch Font\n",
+  setvbuf(st.compile.cir.get(), st.cirBuf, _IOFBF, sizeof st.cirBuf);
+  fprintf(st.compile.cir.get(), "*** Spice Circuit File of %s - QuilCkt  %s  %s  %s\n\n*Note: Read Text with Fixed Pitch Font\n",
           mc.name, CKT_VERSION, st.compile.date, st.compile.time);
   if (CopyOrAsk(st, st.set.val[GRP_MAIN][S_HFN], "Header File is Missing ... Continue or Cancel"))
     st.run.abortFlag = 1;
@@ -245,7 +244,7 @@ void CompileReset(CktState& st) {
   FilesClose(st);
   int32_t* list = st.compile.nodeList;
   void (*shown)(CktState&, int32_t, int) = st.compile.cellShown;
-  memset(&st.compile, 0, sizeof st.compile);
+  st.compile = CktCompile();
   st.compile.nodeList = list;
   st.compile.cellShown = shown;
 }
@@ -273,8 +272,8 @@ int CompileRun(CktState& st) {
   st.extract.cellDone = st.compile.cellShown;
   st.compile.scriptPass = st.extract.scriptPass = 0;
   LowerCacheUse(st, 0);
-  if (st.compile.cir) fflush(st.compile.cir);
-  if (st.compile.nod) fflush(st.compile.nod);
+  if (st.compile.cir) fflush(st.compile.cir.get());
+  if (st.compile.nod) fflush(st.compile.nod.get());
   return result;
 }
 

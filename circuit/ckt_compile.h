@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "qfile.h"
+
 namespace ckt {
 
 struct CktState;
@@ -22,8 +24,8 @@ enum {
 };
 
 struct CktCompile {
-  FILE* cir;  // Spice circuit file, open during the Spice pass
-  FILE* nod;  // node list file, open during the Spice pass when wanted
+  QFile cir;  // Spice circuit file, open during the Spice pass
+  QFile nod;  // node list file, open during the Spice pass when wanted
   int scriptPass;
   int column;  // column of the line being written to the circuit file
   char date[12], time[12];
@@ -38,10 +40,6 @@ struct CktCompile {
   int32_t nodeCount;
   // The program's per-cell hook (counters), called before the writing.
   void (*cellShown)(CktState& st, int32_t cell, int main);
-  // Buffers of the circuit and node list files: a cell writes a line per
-  // placement, and the stream's own small buffer would make a system call
-  // every few lines.
-  char cirBuf[1 << 16], nodBuf[1 << 16];
 };
 
 

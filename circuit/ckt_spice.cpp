@@ -458,7 +458,7 @@ const char* ResolvePath(CktState& st, const char* name, char* out, size_t size) 
 
 void CktPrint(CktState& st, const char* text) {
   if (st.compile.scriptPass || !st.compile.cir || !text) return;
-  fputs(text, st.compile.cir);
+  fputs(text, st.compile.cir.get());
 }
 
 int CktWrap(CktState& st, int column, int len) {
@@ -686,7 +686,7 @@ void SpiceDeviceLine(CktState& st, int32_t k, int32_t instances, int32_t cell) {
     paramLen = strlen(param);
   }
   LinePiece(line, column, ' ', param, paramLen, '\n');
-  if (!st.compile.scriptPass && st.compile.cir) fwrite(line.data(), 1, line.size(), st.compile.cir);  // as CktPrint
+  if (!st.compile.scriptPass && st.compile.cir) fwrite(line.data(), 1, line.size(), st.compile.cir.get());  // as CktPrint
   st.compile.column = column;
   st.compile.lines++;
 }
@@ -849,7 +849,7 @@ int32_t NodConnectorSeq(CktState& st, const char* name) {
 
 void NodWrite(CktState& st, int32_t cell) {
   (void)cell;
-  FILE* f = st.compile.nod;
+  FILE* f = st.compile.nod.get();
   if (!f || st.compile.scriptPass) return;
   // The connectors' names once, first connector of a name winning.
   NodeRanksPrepare(st);

@@ -9,6 +9,7 @@ namespace ckt {
 CktState::CktState()
     : run(),
       store(nullptr),
+      compile(),
       devText(CktDevTextStateNew()),
       lowerCache(CktLowerCacheStateNew()),
       names(CktNamesStateNew()),
@@ -19,13 +20,10 @@ CktState::CktState()
   memset(&nodes, 0, sizeof nodes);
   memset(&scan, 0, sizeof scan);
   memset(&extract, 0, sizeof extract);
-  memset(&compile, 0, sizeof compile);
   CktRunReset(*this);
 }
 
 CktState::~CktState() {
-  if (compile.cir) fclose(compile.cir);
-  if (compile.nod) fclose(compile.nod);
   free(compile.nodeList);
   free(nodes.dev);
   free(nodes.conn);

@@ -50,6 +50,10 @@ struct CktState {
   CktScan scan;
   CktExtract extract;
   CktCompile compile;
+  // Buffers of the circuit and node list files: a cell writes a line per
+  // placement, and the stream's own small buffer would make a system call
+  // every few lines.
+  char cirBuf[1 << 16], nodBuf[1 << 16];
   std::unique_ptr<CktDevTextState, CktPartFree> devText;
   std::unique_ptr<CktLowerCacheState, CktPartFree> lowerCache;
   std::unique_ptr<CktNamesState, CktPartFree> names;

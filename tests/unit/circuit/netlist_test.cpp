@@ -190,13 +190,12 @@ TEST(CktNetlist, LinesWrapAtColumnHundred) {
   int fd = mkstemp(tmpl);
   ASSERT_GE(fd, 0);
   for (const Case& k : cases) {
-    st.compile.cir = fdopen(dup(fd), "w+");
+    st.compile.cir = QFile(fdopen(dup(fd), "w+"));
     ASSERT_TRUE(st.compile.cir);
     st.compile.scriptPass = 0;
     EXPECT_EQ(CktWrap(st, k.column, k.len), k.result);
-    fflush(st.compile.cir);
-    fclose(st.compile.cir);
-    st.compile.cir = nullptr;
+    fflush(st.compile.cir.get());
+    QFileClose(&st.compile.cir);
     std::string got = ReadAll(tmpl);
     EXPECT_EQ(got, k.written) << k.column << "+" << k.len;
     if (ftruncate(fd, 0) != 0) ADD_FAILURE();
@@ -267,14 +266,13 @@ TEST(CktNetlist, NodeBlocksAreAlwaysClosed) {
   char tmpl[] = "/tmp/ckt_nod_XXXXXX";
   int fd = mkstemp(tmpl);
   ASSERT_GE(fd, 0);
-  st.compile.nod = fdopen(fd, "w");
+  st.compile.nod = QFile(fdopen(fd, "w"));
   st.nodes.devCount = 0;
   NodWrite(st, 1);
   st.nodes.dev[0] = CktDevice{1, 0, 0, 2, -3, 0};
   st.nodes.devCount = 1;
   NodWrite(st, 1);
-  fclose(st.compile.nod);
-  st.compile.nod = nullptr;
+  QFileClose(&st.compile.nod);
   EXPECT_EQ(ReadAll(tmpl), "\n::\n\nvn3:0\n ?.2 \n::\n");
   remove(tmpl);
 }

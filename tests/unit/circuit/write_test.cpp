@@ -136,10 +136,9 @@ TEST(CktWrite, DeviceSortsKeepTableOrderOnTies) {
   char tmpl[] = "/tmp/ckt_write_XXXXXX";
   int fd = mkstemp(tmpl);
   ASSERT_GE(fd, 0);
-  st.compile.nod = fdopen(fd, "w");
+  st.compile.nod = QFile(fdopen(fd, "w"));
   NodWrite(st, 2);
-  fclose(st.compile.nod);
-  st.compile.nod = nullptr;
+  QFileClose(&st.compile.nod);
   EXPECT_EQ(ReadAll(tmpl), "\nQ:0\n A.2  B.1 \nvn1:0\n ?.1  a.2  B.2 \nvn2:0\n A.1  a.1 \n::\n");
   remove(tmpl);
 }
