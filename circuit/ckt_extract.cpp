@@ -124,7 +124,10 @@ void LowerLoad(CktState& st) {
   AbortPoll(st, 10);
 }
 
-int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
+namespace {
+
+// The cell's run settings (rules, level depth) and its heading in the log.
+void CellExtractStart(CktState& st, int32_t cell) {
   CktCell& c = st.store->cells[cell];
   snprintf(st.run.cellName, sizeof st.run.cellName, "%s", c.name);
   int rank = c.flags & CELL_RANK_MASK;
@@ -141,7 +144,13 @@ int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
   snprintf(msg, sizeof msg, "Using %s Rules at Level Depth %d\n", st.nodes.schematic ? "Schematic" : "Layout", depth);
   LogPut(st, "\nMessages:\n");
   LogPut(st, msg);
+}
 
+// The lower cells' connectors, then the cell's own, smashed and lower
+// geometry into the store; -1 when the run stops.
+int CellLoad(CktState& st, int32_t cell, int32_t n) {
+  const CktCell& c = st.store->cells[cell];
+  char msg[300];
   StatusLine(st, "Searching for Devices", 1);
   int32_t inStore = -1;  // the store still holds this cell's objects
   for (int32_t j = 1; j <= n && !CktStopped(st); j++) {
@@ -187,8 +196,12 @@ int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
     LogList(st, msg, st.set.flag[S_SOC] ? 3 : 2);
   }
   if (CktStopped(st)) return -1;
-  if (st.nodes.useIndex) IndexBuild(st);
+  return 0;
+}
 
+// Node numbers and names from the loaded geometry, then the checks of the
+// connectors and pins; -1 when the run stops.
+int CellTrace(CktState& st, int32_t cell, int32_t n) {
   StatusLine(st, "Searching for Real Nodes", 1);
   RealNodesSearch(st);
   StatusLine(st, "Searching for Symbol Nodes", 1);
@@ -196,7 +209,7 @@ int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
   StatusLine(st, "Searching for Connectors", 1);
   ConnectorSearch(st, cell);
   ConnectorNumberTwice(st, cell);
-  if (CktStopped(st)) { IndexDrop(st); return -1; }
+  if (CktStopped(st)) return -1;
 
   if (st.nodes.schematic) {
     SchematicPasses(st, 0);
@@ -212,7 +225,7 @@ int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
     StatusLine(st, "Connecting and Reducing Virtual Nodes", 1);
     NodeRelax(st, 1);
   }
-  if (CktStopped(st)) { IndexDrop(st); return -1; }
+  if (CktStopped(st)) return -1;
 
   StatusLine(st, "Doing Final Sorts and Checks before Writing Spice File", 1);
   RealSameNames(st);
@@ -226,8 +239,21 @@ int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
   OpenPins(st);
   StatusLine(st, "Checking for Same Connector Sequence Numbers", 0);
   ShortedPins(st);
-  if (CktStopped(st)) { IndexDrop(st); return -1; }
+  return CktStopped(st) ? -1 : 0;
+}
 
+}  // namespace
+
+int CellExtract(CktState& st, int32_t cell, int32_t n, int isMain) {
+  CellExtractStart(st, cell);
+  if (CellLoad(st, cell, n) < 0) return -1;
+  if (st.nodes.useIndex) IndexBuild(st);
+  if (CellTrace(st, cell, n) < 0) {
+    IndexDrop(st);
+    return -1;
+  }
+  CktCell& c = st.store->cells[cell];
+  char msg[300];
   if (st.scan.overflow) {
     // Points or crossings beyond the outline buffers were dropped: some
     // connection of this cell may be missing.
