@@ -11,12 +11,12 @@
 
 #include "../tests/fixtures/circuit/ckt_fixture.h"
 #include "ckt_extract.h"
-#include "ckt_state.h"
 #include "ckt_load.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 using namespace ckt;

@@ -14,12 +14,12 @@
 
 #include "../tests/fixtures/circuit/ckt_fixture.h"
 #include "ckt_compile.h"
-#include "ckt_state.h"
 #include "ckt_load.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 

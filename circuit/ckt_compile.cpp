@@ -2,7 +2,6 @@
 // pass (when connector scripts are wanted) and a Spice pass, and the
 // writing of every compiled cell's blocks while its nodes are in the store.
 #include "ckt_compile.h"
-#include "ckt_state.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +14,7 @@
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "ckt_compile.h"
-#include "ckt_state.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "qfile.h"
 

@@ -1,5 +1,4 @@
 #include "ckt_extract.h"
-#include "ckt_state.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 

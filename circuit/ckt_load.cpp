@@ -1,5 +1,4 @@
 #include "ckt_load.h"
-#include "ckt_state.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +6,7 @@
 
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 #include "namecheck.h"

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "ckt_load.h"
-#include "ckt_state.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 namespace ckt {

@@ -1,10 +1,10 @@
 #include "ckt_run.h"
-#include "ckt_state.h"
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
+#include "ckt_state.h"
 #include "host.h"
 
 namespace ckt {

@@ -1,5 +1,4 @@
 #include "ckt_scan.h"
-#include "ckt_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +7,7 @@
 
 #include "ckt_nodes.h"
 #include "ckt_run.h"
+#include "ckt_state.h"
 
 namespace ckt {
 

@@ -1,5 +1,4 @@
 #include "ckt_settings.h"
-#include "ckt_state.h"
 
 #include <cctype>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "ckt_run.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 #include "namecheck.h"

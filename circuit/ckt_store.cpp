@@ -1,5 +1,4 @@
 #include "ckt_store.h"
-#include "ckt_state.h"
 
 #include <cctype>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <unordered_map>
 
 #include "ckt_run.h"
+#include "ckt_state.h"
 #include "host.h"
 #include "orient.h"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "ckt_load.h"
-#include "ckt_state.h"
 #include "ckt_run.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 using namespace ckt;

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "ckt_run.h"
-#include "ckt_state.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 using namespace ckt;

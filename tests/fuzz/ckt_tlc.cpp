@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "ckt_load.h"
-#include "ckt_state.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 using namespace ckt;

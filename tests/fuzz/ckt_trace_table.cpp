@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "ckt_nodes.h"
-#include "ckt_state.h"
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 using namespace ckt;
