@@ -57,32 +57,34 @@ int main() {
   if (!mkdtemp(tmpl) || chdir(tmpl) != 0) return 1;
   for (int n : {2500, 5000, 10000}) {
     Fresh();
+    CmdEngineState st;
     FILE* f = fopen("adds.txt", "w");
     fprintf(f, "obj b\n");
     for (int i = 0; i < n; ++i) fprintf(f, "add %d %d %d.5 %d.5\n", i % 100, i / 100, i % 100, i / 100);
     fclose(f);
     double t = Now();
-    if (!CmdScriptRun("adds.txt") || Store.boxCount != n) return 2;
-    CmdPump();
+    if (!CmdScriptRun(st, "adds.txt") || Store.boxCount != n) return 2;
+    CmdPump(st);
     Report("script of box adds", n, Now() - t);
   }
   for (int n : {250000, 500000, 1000000}) {
     Fresh();
+    CmdEngineState st;
     Boxes(n);
     double t = Now();
-    CmdStart(CmdIndexByName("Fget"), 0);
-    CmdPoint(-1, -1);
-    CmdPoint(2000000, 2000000);
+    CmdStart(st, CmdIndexByName("Fget"), 0);
+    CmdPoint(st, -1, -1);
+    CmdPoint(st, 2000000, 2000000);
     double sel = Now() - t;
     if ((StoreBoxGet(0, n) & BOX_SEL_ALL) != BOX_SEL_ALL) return 3;
     t = Now();
-    CmdStart(CmdIndexByName("Aput"), 0);
+    CmdStart(st, CmdIndexByName("Aput"), 0);
     double unsel = Now() - t;
     if (StoreBoxGet(0, n) & BOX_SEL_ALL) return 4;
     Report("select all (Fget)", n, sel);
     Report("unselect (Aput)", n, unsel);
     t = Now();
-    UndoSave(4);
+    UndoSave(st, 4);
     double backup = Now() - t;
     t = Now();
     if (CellSave(Cell.number) != 0) return 5;

@@ -146,25 +146,25 @@ int main(int argc, char** argv) {
   if (!run) return 0;
 
   HostConsoleSet(stdout, HOST_IDYES);
-  DrcEngineReset();
+  static DrcState st;
   DrcMemFinish(Drawing);
   DrcMemSource(Drawing);
-  std::snprintf(DrcRunS.folder, sizeof DrcRunS.folder, "%s", dir.string().c_str());
-  DrcRunS.src = &Drawing.src;
-  DrcRunS.findCell = [](void* ctx, const char* name) { return DrcMemFind(*static_cast<DrcMemDrawing*>(ctx), name); };
+  std::snprintf(st.run.folder, sizeof st.run.folder, "%s", dir.string().c_str());
+  st.run.src = &Drawing.src;
+  st.run.findCell = [](void* ctx, const char* name) { return DrcMemFind(*static_cast<DrcMemDrawing*>(ctx), name); };
   const char* set[][2] = {{"cln=", "TOP"}, {"ckf=", "rules.drc"}, {"csn=", "1"},  {"cfn=", "2"},
                           {"msz=", "4"},   {"wl=", "0"},          {"wb=", "0"},   {"wr=", "300"},
                           {"wt=", "300"},  {"enh=", "N"},         {"enp=", "N"}};
   for (auto& kv : set)
     for (int k = 0; k < K_COUNT; ++k)
-      if (!std::strcmp(DrcKeyName[k], kv[0])) std::snprintf(DrcSet.v[k], 256, "%s", kv[1]);
-  DrcSetupApply(0);
+      if (!std::strcmp(DrcKeyName[k], kv[0])) std::snprintf(st.set.v[k], 256, "%s", kv[1]);
+  DrcSetupApply(st, 0);
   auto t0 = std::chrono::steady_clock::now();
-  int r = DrcGo();
+  int r = DrcGo(st);
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
-  std::printf("boxes=%ld result=%d maps=%d areas=%lld drc_seconds=%.2f peak_rss_mb=%.1f\n", count, r, DrcX.mapsRun,
-              (long long)DrcRunS.areaVisits, secs, ru.ru_maxrss / 1024.0);
+  std::printf("boxes=%ld result=%d maps=%d areas=%lld drc_seconds=%.2f peak_rss_mb=%.1f\n", count, r, st.x.mapsRun,
+              (long long)st.run.areaVisits, secs, ru.ru_maxrss / 1024.0);
   return r == 1 ? 0 : 1;
 }

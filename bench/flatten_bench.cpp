@@ -23,6 +23,8 @@
 
 namespace fs = std::filesystem;
 
+static FlatState State;  // holds the cell list: not on the stack
+
 int main(int argc, char** argv) {
   fs::path dir;
   if (argc > 1) {
@@ -51,7 +53,8 @@ int main(int argc, char** argv) {
   std::ofstream("QUIL7.CRF") << "2\nB100\n1 0 0 97 97 100 0 0 0\nARRAY\n2 0 0 20000 20000 0 0 0 10000\n\n";
   std::ofstream("QUIL7.USF") << "scale=1000\nphysunit=um\n";
 
-  FlatReset();
+  FlatState* st = &State;
+  FlatReset(st);
   SatSetupReset();
   TlcStoreReset();
   CellInfoReset();
@@ -62,21 +65,21 @@ int main(int argc, char** argv) {
   }
   snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "ARRAY");
   snprintf(UsfSlot(FLAT_FLT), SAT_SLOT_SIZE, "N");
-  SetupApply(0);
+  SetupApply(st, 0);
   auto t0 = std::chrono::steady_clock::now();
   int ok = SatGoRun();
   auto t1 = std::chrono::steady_clock::now();
   double secs = std::chrono::duration<double>(t1 - t0).count();
-  long long bytes = SatFileSize(Flat.outPath);
+  long long bytes = SatFileSize(st->outPath);
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
-  printf("result %d, boxes written %lld\n", ok, (long long)Flat.total.boxes);
-  printf("time %.3f s, %.3f s per million boxes\n", secs, secs / (Flat.total.boxes / 1e6));
+  printf("result %d, boxes written %lld\n", ok, (long long)st->total.boxes);
+  printf("time %.3f s, %.3f s per million boxes\n", secs, secs / (st->total.boxes / 1e6));
   printf("TLC written %lld bytes, %.1f MB/s\n", bytes, bytes / 1e6 / secs);
   printf("peak memory %.1f MB\n", ru.ru_maxrss / 1024.0);
   if (argc <= 1) {
     fs::current_path("/");
     fs::remove_all(dir);
   }
-  return ok && Flat.total.boxes == 1000000 ? 0 : 1;
+  return ok && st->total.boxes == 1000000 ? 0 : 1;
 }

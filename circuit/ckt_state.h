@@ -71,21 +71,19 @@ struct CktState {
 
 // The store's record access, defined here where the state is whole.
 inline CktBox* BoxRec(CktState& st, int32_t n) {
-  CktBox* r = PageRecMade(st.store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n);
+  CktBox* r = PagedFind(st.store->boxPage, n);
   return r ? r : BoxRecNew(st, n);
 }
 inline CktPath* PathRec(CktState& st, int32_t n) {
-  CktPath* r = PageRecMade(st.store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n);
+  CktPath* r = PagedFind(st.store->pathPage, n);
   return r ? r : PathRecNew(st, n);
 }
 inline CktVertex* VtxRec(CktState& st, int32_t n) {
-  CktVertex* r = PageRecMade(st.store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n);
+  CktVertex* r = PagedFind(st.store->vtxPage, n);
   return r ? r : VtxRecNew(st, n);
 }
 inline CktInst* InstRec(CktState& st, int bank, int32_t n) {
-  CktInst* r = bank >= 0 && bank < CKT_BANKS && n <= CKT_MAX_INSTANCES
-                   ? PageRecMade(st.store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n)
-                   : nullptr;
+  CktInst* r = bank >= 0 && bank < CKT_BANKS ? PagedFind(st.store->instPage[bank], n) : nullptr;
   return r ? r : InstRecNew(st, bank, n);
 }
 

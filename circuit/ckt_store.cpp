@@ -33,31 +33,6 @@ void CktPartFree::operator()(CktStoreIndexState* p) const { delete p; }
 
 namespace {
 
-template <typename T>
-T* PageGet(CktState& st, T** table, int pages, int perPage, int64_t n, int* highWater) {
-  if (n < 1) return nullptr;
-  int64_t page = (n - 1) / perPage;
-  if (page >= pages) return nullptr;
-  if (!table[page]) {
-    if (page + 1 > *highWater) *highWater = (int)page + 1;
-    table[page] = static_cast<T*>(calloc(1, CKT_PAGE_BYTES));
-    if (!table[page]) {
-      st.run.oomFlag = 1;
-      return nullptr;
-    }
-  }
-  return table[page] + (n - 1) % perPage;
-}
-
-template <typename T>
-void PagesFree(T** table, int* highWater) {
-  for (int i = 0; i < *highWater; i++) {
-    free(table[i]);
-    table[i] = nullptr;
-  }
-  *highWater = 0;
-}
-
 // A hit is an error of the run that met it; the flags are cleared when the
 // next run starts, so a later run loads whole cells again.
 int LimitHit(CktState& st, int* flag, const char* text) {
@@ -100,15 +75,15 @@ void StoreReset(CktState& st) {
 }
 
 void StoreFreeObjs(CktState& st) {
-  PagesFree(st.store->boxPage, &st.store->boxPages);
-  PagesFree(st.store->pathPage, &st.store->pathPages);
-  PagesFree(st.store->vtxPage, &st.store->vtxPages);
+  PagedFree(st.store->boxPage);
+  PagedFree(st.store->pathPage);
+  PagedFree(st.store->vtxPage);
   st.store->nb = st.store->np = st.store->nv = st.store->nt = 0;
 }
 
 void freeCEL(CktState& st, int bank) {
   if (bank < 0 || bank >= CKT_BANKS) return;
-  PagesFree(st.store->instPage[bank], &st.store->instPages[bank]);
+  PagedFree(st.store->instPage[bank]);
   st.store->bankCount[bank] = 0;
   BankChanged(st, bank);
 }
@@ -123,18 +98,12 @@ void StoreRunBegin(CktState& st) {
   st.store->limitHit = 0;
 }
 
-CktBox* BoxRecNew(CktState& st, int32_t n) {
-  return PageGet(st, st.store->boxPage, CKT_BOX_PAGES, CKT_BOX_PER_PAGE, n, &st.store->boxPages);
-}
-CktPath* PathRecNew(CktState& st, int32_t n) {
-  return PageGet(st, st.store->pathPage, CKT_PATH_PAGES, CKT_PATH_PER_PAGE, n, &st.store->pathPages);
-}
-CktVertex* VtxRecNew(CktState& st, int32_t n) {
-  return PageGet(st, st.store->vtxPage, CKT_VTX_PAGES, CKT_VTX_PER_PAGE, n, &st.store->vtxPages);
-}
+CktBox* BoxRecNew(CktState& st, int32_t n) { return PagedRec(st.store->boxPage, n, &st.run.oomFlag); }
+CktPath* PathRecNew(CktState& st, int32_t n) { return PagedRec(st.store->pathPage, n, &st.run.oomFlag); }
+CktVertex* VtxRecNew(CktState& st, int32_t n) { return PagedRec(st.store->vtxPage, n, &st.run.oomFlag); }
 CktInst* InstRecNew(CktState& st, int bank, int32_t n) {
-  if (bank < 0 || bank >= CKT_BANKS || n > CKT_MAX_INSTANCES) return nullptr;
-  return PageGet(st, st.store->instPage[bank], CKT_INST_PAGES, CKT_INST_PER_PAGE, n, &st.store->instPages[bank]);
+  if (bank < 0 || bank >= CKT_BANKS) return nullptr;
+  return PagedRec(st.store->instPage[bank], n, &st.run.oomFlag);
 }
 
 int32_t PathGet(CktState& st, int field, int32_t n) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "pagedtable.h"
+
 namespace ckt {
 
 struct CktState;
@@ -73,14 +75,11 @@ struct CktStore {
   char curName[36];                  // last cell found by GetCinfo
   int32_t curIndex, curRank;
 
-  CktBox* boxPage[CKT_BOX_PAGES];
-  CktPath* pathPage[CKT_PATH_PAGES];
-  CktVertex* vtxPage[CKT_VTX_PAGES];
-  CktInst* instPage[CKT_BANKS][CKT_INST_PAGES];
+  PagedTable<CktBox, CKT_PAGE_BYTES, CKT_BOX_PER_PAGE, CKT_BOX_PAGES> boxPage;
+  PagedTable<CktPath, CKT_PAGE_BYTES, CKT_PATH_PER_PAGE, CKT_PATH_PAGES> pathPage;
+  PagedTable<CktVertex, CKT_PAGE_BYTES, CKT_VTX_PER_PAGE, CKT_VTX_PAGES> vtxPage;
+  PagedTable<CktInst, CKT_PAGE_BYTES, CKT_INST_PER_PAGE, CKT_INST_PAGES, CKT_MAX_INSTANCES> instPage[CKT_BANKS];
   int32_t nb, np, nv, nt;
-  // One past the highest page ever made in each table, so freeing walks
-  // only the pages a cell used.
-  int boxPages, pathPages, vtxPages, instPages[CKT_BANKS];
   int32_t bankCount[CKT_BANKS];
   // Changed with every change of a bank to a value it never had before, so
   // a reader can tell that a bank still holds what it put there.
@@ -110,14 +109,6 @@ CktBox* BoxRecNew(CktState& st, int32_t n);
 CktPath* PathRecNew(CktState& st, int32_t n);
 CktVertex* VtxRecNew(CktState& st, int32_t n);
 CktInst* InstRecNew(CktState& st, int bank, int32_t n);
-// Record n of a paged table when its page exists, else null.
-template <typename T>
-inline T* PageRecMade(T* const* table, int64_t pages, int64_t perPage, int32_t n) {
-  int64_t i = (int64_t)n - 1;
-  if (i < 0 || i >= pages * perPage) return nullptr;
-  T* page = table[i / perPage];
-  return page ? page + i % perPage : nullptr;
-}
 // Defined with the state (ckt_state.h), whose store they read.
 inline CktBox* BoxRec(CktState& st, int32_t n);
 inline CktPath* PathRec(CktState& st, int32_t n);

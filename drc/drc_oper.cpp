@@ -13,7 +13,6 @@
 #include "drc_state.h"
 #include "host.h"
 
-DrcExec DrcX;
 
 const DrcOpName DrcOpNames[] = {
     {"MAP", OP_MAP},       {"MAPR", OP_MAPR},     {"SAVR", OP_MAPR},     {"MAPS", OP_MAPS},
@@ -86,45 +85,45 @@ uint32_t ColourArg(const char* t) {
   return DrcColour(t);
 }
 
-bool Stopped() { return DrcG.abortFlag || DrcG.stopCode; }
+bool Stopped(DrcState& st) { return st.g.abortFlag || st.g.stopCode; }
 
-int Retrieve(DrcMap& dst, const char* name) {
-  if (MapRetrieve(dst, name) == 0) return 1;
-  std::snprintf(DrcX.ruleError, sizeof DrcX.ruleError, "Map \"%s\" was not Saved in this Area", name);
+int Retrieve(DrcState& st, DrcMap& dst, const char* name) {
+  if (MapRetrieve(st, dst, name) == 0) return 1;
+  std::snprintf(st.x.ruleError, sizeof st.x.ruleError, "Map \"%s\" was not Saved in this Area", name);
   return -2;
 }
 
 // R to S, then the saved map name to R. A failed push changes nothing: the
 // map is looked for first.
-int PushToR(const char* name) {
+int PushToR(DrcState& st, const char* name) {
   int tag = MapNameTag(name), found = 0;
-  for (const DrcMapSlot& s : DrcM.slot)
+  for (const DrcMapSlot& s : st.maps.slot)
     if (s.tag == tag && s.valid) found = 1;
-  if (found) MapCopy(DrcM.S, DrcM.R);
-  return Retrieve(DrcM.R, name);
+  if (found) MapCopy(st, st.maps.S, st.maps.R);
+  return Retrieve(st, st.maps.R, name);
 }
 
-void Display(const DrcMap& m, uint32_t colour, int pitch) {
-  MapCopy(DrcM.D, m);
-  DrcX.dispColour = colour;
-  DrcX.dispPitch = pitch;
-  if (!DrcMapperImg.created) {
-    int a = (int)(DrcX.geo.guard / (DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1) / DrcM.k);
-    MapperCreate(a);
-    DrcPausePoll(10);
+void Display(DrcState& st, const DrcMap& m, uint32_t colour, int pitch) {
+  MapCopy(st, st.maps.D, m);
+  st.x.dispColour = colour;
+  st.x.dispPitch = pitch;
+  if (!st.mapper.created) {
+    int a = (int)(st.x.geo.guard / (st.x.geo.pixUnits > 0 ? st.x.geo.pixUnits : 1) / st.maps.k);
+    MapperCreate(st, a);
+    DrcPausePoll(st, 10);
   }
-  MapperPaint(DrcM.D, colour, pitch);
-  if (DrcX.mapperShown) DrcX.mapperShown();
-  DrcPausePoll(10);
+  MapperPaint(st, st.maps.D, colour, pitch);
+  if (st.x.mapperShown) st.x.mapperShown(st);
+  DrcPausePoll(st, 10);
 }
 
-void Rasterise(int layer) {
-  DrcRas.layer = layer;
-  DrcRas.areaL = DrcX.areaL;
-  DrcRas.areaB = DrcX.areaB;
-  DrcRas.areaR = DrcX.areaR;
-  DrcRas.areaT = DrcX.areaT;
-  DrcRas.res = DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1;
+void Rasterise(DrcState& st, int layer) {
+  st.ras.layer = layer;
+  st.ras.areaL = st.x.areaL;
+  st.ras.areaB = st.x.areaB;
+  st.ras.areaR = st.x.areaR;
+  st.ras.areaT = st.x.areaT;
+  st.ras.res = st.x.geo.pixUnits > 0 ? st.x.geo.pixUnits : 1;
 }
 
 void Status(const char* fmt, const char* s = nullptr, int n = 0) {
@@ -151,15 +150,15 @@ uint32_t DrcColour(const char* text) {
   }
 }
 
-void DrcExecReset() {
-  std::memset(&DrcX, 0, sizeof DrcX);
-  std::strcpy(DrcX.mapFile, "No File");
+void DrcExecReset(DrcState& st) {
+  std::memset(&st.x, 0, sizeof st.x);
+  std::strcpy(st.x.mapFile, "No File");
 }
 
-void DrcPausePoll(int ms) {
+void DrcPausePoll(DrcState& st, int ms) {
   if (HostAbortPoll()) {
     if (HostAskYesNo("Abort DRC ... OK ?\n\n You can restart where you left off", "Pause ...") == HOST_IDYES)
-      DrcG.abortFlag = 1;
+      st.g.abortFlag = 1;
   }
   HostPause(ms < 0 ? -ms : ms);
 }
@@ -213,189 +212,223 @@ int DrcOperatorParse(const char* line, DrcOpParsed* op) {
   return 0;
 }
 
-int DrcOperatorRun(const DrcOpParsed& op) {
-  switch (op.code) {
-    case OP_MAP:
-      Status("Mapping Layer %d ...", nullptr, op.n);
-      if (op.n == 0) MapSlotStore(DrcM.R, "R");
-      else if (op.n == -1) MapSlotStore(DrcM.S, "S");
-      else {
-        MapCopy(DrcM.KR, DrcM.R);
-        MapCopy(DrcM.KS, DrcM.S);
-        Rasterise(op.n);
-        MapMainCell();
-        MapEdgeClear(DrcM.W);
-        if (!Stopped()) MapSlotStore(DrcM.W, op.name);
-        MapCopy(DrcM.R, DrcM.KR);
-        MapCopy(DrcM.S, DrcM.KS);
-      }
-      return 1;
-    case OP_MAPR:
-      HostStatus("Saving R Map ...");
-      MapSlotStore(DrcM.R, "R");
-      return 1;
-    case OP_MAPS:
-      HostStatus("Saving S Map ...");
-      MapSlotStore(DrcM.S, "S");
-      return 1;
-    case OP_RETR:
-      HostStatus("Returning R Map ...");
-      return Retrieve(DrcM.R, "R");
-    case OP_RETS:
-      HostStatus("Returning S Map ...");
-      return Retrieve(DrcM.S, "S");
-    case OP_PUSH:
-      Status("Pushing Layer %s to R Map ...", op.name);
-      return PushToR(op.name);
-    case OP_PUSHR:
-      HostStatus("Pushing R Map to S Map ...");
-      return PushToR("R");  // the saved R map: tag 2
-    case OP_POPR:
-      HostStatus("Poping S Map to R Map ...");
-      MapCopy(DrcM.R, DrcM.S);
-      return 1;
-    case OP_SWPRS:
-      HostStatus("Swapping R and S Maps ...");
-      MapSwap(DrcM.R, DrcM.S);
-      MapEdgeClear(DrcM.R);
-      MapEdgeClear(DrcM.S);
-      return 1;
-    case OP_JRC:
-      HostStatus("Testing R Map for All Zeros ...");
-      return MapAnySet(DrcM.R) ? 1 : 0;
-    case OP_JRS:
-      HostStatus("Testing R Map for All Ones ...");
-      return MapAnyClear(DrcM.R) ? 1 : 0;
-    case OP_JRN: {
-      HostStatus("Testing Results Map ...");
-      int m = (int)std::trunc((double)DrcX.geo.guard / (DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1));
-      if (!MapGuardClip(DrcM.R, m)) return 0;
-      DrcX.mapsRun++;
-      DrcX.mapsCheck++;
-      HostStatus("Reporting ...");
-      DrcX.areaResults = 1;
-      return 1;
-    }
-    case OP_EXPR:
-      HostStatus("Expanding R Map ...");
-      DrcExpand(0, op.n, DrcX.geo.N);
-      return 1;
-    case OP_EXPRS:
-      HostStatus("Expanding R and S Maps ...");
-      DrcExpand(1, op.n, DrcX.geo.N);
-      return 1;
-    case OP_EXPLRS:
-      HostStatus("Expanding R and S Maps Long ...");
-      DrcExpand(2, op.n, DrcX.geo.N);
-      return 1;
-    case OP_GAGR:
-      HostStatus("Gauging R Map ...");
-      DrcGauge(0, op.n, DrcX.geo.N);
-      return 1;
-    case OP_GAGRS:
-      HostStatus("Gauging R Map to S Map ...");
-      DrcGauge(1, op.n, DrcX.geo.N);
-      return 1;
-    case OP_NOTR:
-      HostStatus("NOTing R Map ...");
-      MapNot(DrcM.R);
-      MapEdgeClear(DrcM.R);
-      return 1;
-    case OP_ANDRS:
-      HostStatus("ANDing R and S Maps ...");
-      MapAnd(DrcM.R, DrcM.S);
-      MapEdgeClear(DrcM.R);
-      return 1;
-    case OP_ORRS:
-      HostStatus("ORing R and S Maps ...");
-      MapOr(DrcM.R, DrcM.S);
-      MapEdgeClear(DrcM.R);
-      return 1;
-    case OP_XORRS:
-      HostStatus("XORing R and S Maps...");
-      MapXor(DrcM.R, DrcM.S);
-      MapEdgeClear(DrcM.R);
-      return 1;
-    case OP_CLR:
-      HostStatus("Clearing R Map ...");
-      MapClear(DrcM.R);
-      return 1;
-    case OP_STR:
-      HostStatus("Setting R Map ...");
-      MapClear(DrcM.R);
-      MapNot(DrcM.R);
-      MapEdgeClear(DrcM.R);
-      return 1;
-    case OP_DSP: {
-      HostStatus("Displaying Maps ...");
-      int r = Retrieve(DrcM.W, op.name);
-      if (r != 1) return r;
-      Display(DrcM.W, op.colour, op.n);
-      return 1;
-    }
-    case OP_DSPR:
-      HostStatus("Displaying Maps ...");
-      Display(DrcM.R, op.colour, op.n);
-      return 1;
-    case OP_DSPS:
-      HostStatus("Displaying Maps ...");
-      Display(DrcM.S, op.colour, op.n);
-      return 1;
-    case OP_DBLR:
-      HostStatus("Doubling Results Map ...");
-      return 1;
-    case OP_PAUSE:
-      if (DrcFlag(K_ENP)) DrcPausePoll(DrcSet.pauseSeconds * 1000);
-      return 1;
-    case OP_HCPY: {
-      if (!DrcFlag(K_ENH)) return 1;
-      DrcX.pcxSeq++;
-      std::snprintf(DrcX.mapFile, sizeof DrcX.mapFile, "%s_%d_%d.pcx", DrcX.cell, DrcX.checkNo, DrcX.pcxSeq);
-      Status("Copying Map to %s ...", DrcX.mapFile);
-      if (!DrcMapperImg.created) {
-        int a = (int)(DrcX.geo.guard / (DrcX.geo.pixUnits > 0 ? DrcX.geo.pixUnits : 1) / DrcM.k);
-        MapperCreate(a);
-      }
-      char path[600];
-      if (DrcX.folder[0]) std::snprintf(path, sizeof path, "%s/%s", DrcX.folder, DrcX.mapFile);
-      else std::snprintf(path, sizeof path, "%s", DrcX.mapFile);
-      auto clamp32 = [](int64_t v) {
-        return (int32_t)(v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : v));
-      };
-      if (PcxWrite(path, 0, 0, DrcMapperImg.copyW, DrcMapperImg.copyRows, clamp32(DrcX.areaL), clamp32(DrcX.areaB),
-                   clamp32(DrcX.areaR), clamp32(DrcX.areaT)))
-        DrcX.pcxFiles++;
-      return 1;
-    }
-    case OP_OVRLAP: {
-      Status("OverLapping %d ...", nullptr, op.n);
-      DrcGeom& g = DrcX.geo;
-      g.distUnits = g.pixUnits;
-      g.guard = (int64_t)DrcRound(5 * g.pixUnits);
-      g.stepX = (int64_t)DrcRound(DrcM.mapw * g.pixelSize - 2.0 * g.guard);
-      g.stepY = (int64_t)DrcRound(DrcM.maph * g.pixelSize - 2.0 * g.guard);
-      Rasterise(op.n);
-      DrcRas.overlap = 1;
-      MapMainCell();
-      DrcRas.overlap = 0;
-      MapEdgeClear(DrcM.W);
-      MapCopy(DrcM.S, DrcM.W);
-      MapEdgeClear(DrcM.R);
-      return 1;
-    }
-    case OP_SIZE:
-      Status("Sizing %d ...", nullptr, op.n);
-      Rasterise(op.n);
-      MapSized(DrcX.geo.N);
-      return 1;
-    default:
-      return -1;
+namespace {
+
+// ---- the operators: each works on the maps of the current area and
+// returns 1 go on, 0 end this area's list, -2 rule error ----
+
+int OpMap(DrcState& st, const DrcOpParsed& op, int) {
+  if (op.n == 0) MapSlotStore(st, st.maps.R, "R");
+  else if (op.n == -1) MapSlotStore(st, st.maps.S, "S");
+  else {
+    MapCopy(st, st.maps.KR, st.maps.R);
+    MapCopy(st, st.maps.KS, st.maps.S);
+    Rasterise(st, op.n);
+    MapMainCell(st);
+    MapEdgeClear(st, st.maps.W);
+    if (!Stopped(st)) MapSlotStore(st, st.maps.W, op.name);
+    MapCopy(st, st.maps.R, st.maps.KR);
+    MapCopy(st, st.maps.S, st.maps.KS);
   }
+  return 1;
 }
 
-int DrcOperator(int i) {
-  if (i < 0 || i >= DrcChk.nops) return -1;
+// which: 0 the R map, 1 the S map.
+int OpSave(DrcState& st, const DrcOpParsed&, int which) {
+  MapSlotStore(st, which ? st.maps.S : st.maps.R, which ? "S" : "R");
+  return 1;
+}
+
+int OpReturn(DrcState& st, const DrcOpParsed&, int which) {
+  return Retrieve(st, which ? st.maps.S : st.maps.R, which ? "S" : "R");
+}
+
+int OpPush(DrcState& st, const DrcOpParsed& op, int) { return PushToR(st, op.name); }
+
+int OpPushR(DrcState& st, const DrcOpParsed&, int) {
+  return PushToR(st, "R");  // the saved R map: tag 2
+}
+
+int OpPop(DrcState& st, const DrcOpParsed&, int) {
+  MapCopy(st, st.maps.R, st.maps.S);
+  return 1;
+}
+
+int OpSwap(DrcState& st, const DrcOpParsed&, int) {
+  MapSwap(st.maps.R, st.maps.S);
+  MapEdgeClear(st, st.maps.R);
+  MapEdgeClear(st, st.maps.S);
+  return 1;
+}
+
+int OpGoOnIfAnySet(DrcState& st, const DrcOpParsed&, int) { return MapAnySet(st, st.maps.R) ? 1 : 0; }
+
+int OpGoOnIfAnyClear(DrcState& st, const DrcOpParsed&, int) { return MapAnyClear(st, st.maps.R) ? 1 : 0; }
+
+int OpResults(DrcState& st, const DrcOpParsed&, int) {
+  int m = (int)std::trunc((double)st.x.geo.guard / (st.x.geo.pixUnits > 0 ? st.x.geo.pixUnits : 1));
+  if (!MapGuardClip(st, st.maps.R, m)) return 0;
+  st.x.mapsRun++;
+  st.x.mapsCheck++;
+  HostStatus("Reporting ...");
+  st.x.areaResults = 1;
+  return 1;
+}
+
+int OpExpand(DrcState& st, const DrcOpParsed& op, int mode) {
+  DrcExpand(st, mode, op.n, st.x.geo.N);
+  return 1;
+}
+
+int OpGauge(DrcState& st, const DrcOpParsed& op, int mode) {
+  DrcGauge(st, mode, op.n, st.x.geo.N);
+  return 1;
+}
+
+int OpNot(DrcState& st, const DrcOpParsed&, int) {
+  MapNot(st, st.maps.R);
+  MapEdgeClear(st, st.maps.R);
+  return 1;
+}
+
+// R = R op S; mode 0 AND, 1 OR, 2 XOR.
+int OpCombine(DrcState& st, const DrcOpParsed&, int mode) {
+  if (mode == 0) MapAnd(st, st.maps.R, st.maps.S);
+  else if (mode == 1) MapOr(st, st.maps.R, st.maps.S);
+  else MapXor(st, st.maps.R, st.maps.S);
+  MapEdgeClear(st, st.maps.R);
+  return 1;
+}
+
+int OpClear(DrcState& st, const DrcOpParsed&, int) {
+  MapClear(st, st.maps.R);
+  return 1;
+}
+
+int OpSet(DrcState& st, const DrcOpParsed&, int) {
+  MapClear(st, st.maps.R);
+  MapNot(st, st.maps.R);
+  MapEdgeClear(st, st.maps.R);
+  return 1;
+}
+
+int OpDisplaySaved(DrcState& st, const DrcOpParsed& op, int) {
+  int r = Retrieve(st, st.maps.W, op.name);
+  if (r != 1) return r;
+  Display(st, st.maps.W, op.colour, op.n);
+  return 1;
+}
+
+int OpDisplay(DrcState& st, const DrcOpParsed& op, int which) {
+  Display(st, which ? st.maps.S : st.maps.R, op.colour, op.n);
+  return 1;
+}
+
+int OpNothing(DrcState&, const DrcOpParsed&, int) { return 1; }
+
+int OpPause(DrcState& st, const DrcOpParsed&, int) {
+  if (DrcFlag(st, K_ENP)) DrcPausePoll(st, st.set.pauseSeconds * 1000);
+  return 1;
+}
+
+int OpCopy(DrcState& st, const DrcOpParsed&, int) {
+  if (!DrcFlag(st, K_ENH)) return 1;
+  st.x.pcxSeq++;
+  std::snprintf(st.x.mapFile, sizeof st.x.mapFile, "%s_%d_%d.pcx", st.x.cell, st.x.checkNo, st.x.pcxSeq);
+  Status("Copying Map to %s ...", st.x.mapFile);
+  if (!st.mapper.created) {
+    int a = (int)(st.x.geo.guard / (st.x.geo.pixUnits > 0 ? st.x.geo.pixUnits : 1) / st.maps.k);
+    MapperCreate(st, a);
+  }
+  char path[600];
+  if (st.x.folder[0]) std::snprintf(path, sizeof path, "%s/%s", st.x.folder, st.x.mapFile);
+  else std::snprintf(path, sizeof path, "%s", st.x.mapFile);
+  auto clamp32 = [](int64_t v) { return (int32_t)(v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : v)); };
+  if (PcxWrite(st, path, 0, 0, st.mapper.copyW, st.mapper.copyRows, clamp32(st.x.areaL), clamp32(st.x.areaB),
+               clamp32(st.x.areaR), clamp32(st.x.areaT)))
+    st.x.pcxFiles++;
+  return 1;
+}
+
+int OpOverlap(DrcState& st, const DrcOpParsed& op, int) {
+  DrcGeom& g = st.x.geo;
+  g.distUnits = g.pixUnits;
+  g.guard = (int64_t)DrcRound(5 * g.pixUnits);
+  g.stepX = (int64_t)DrcRound(st.maps.mapw * g.pixelSize - 2.0 * g.guard);
+  g.stepY = (int64_t)DrcRound(st.maps.maph * g.pixelSize - 2.0 * g.guard);
+  Rasterise(st, op.n);
+  st.ras.overlap = 1;
+  MapMainCell(st);
+  st.ras.overlap = 0;
+  MapEdgeClear(st, st.maps.W);
+  MapCopy(st, st.maps.S, st.maps.W);
+  MapEdgeClear(st, st.maps.R);
+  return 1;
+}
+
+int OpSize(DrcState& st, const DrcOpParsed& op, int) {
+  Rasterise(st, op.n);
+  MapSized(st, st.x.geo.N);
+  return 1;
+}
+
+// In DrcOpCode order.
+const DrcOperatorRule kOperators[OP_COUNT] = {
+    {OP_MAP, DRC_STATUS_NUMBER, "Mapping Layer %d ...", OpMap, 0},
+    {OP_MAPR, DRC_STATUS_TEXT, "Saving R Map ...", OpSave, 0},
+    {OP_MAPS, DRC_STATUS_TEXT, "Saving S Map ...", OpSave, 1},
+    {OP_RETR, DRC_STATUS_TEXT, "Returning R Map ...", OpReturn, 0},
+    {OP_RETS, DRC_STATUS_TEXT, "Returning S Map ...", OpReturn, 1},
+    {OP_PUSH, DRC_STATUS_NAME, "Pushing Layer %s to R Map ...", OpPush, 0},
+    {OP_PUSHR, DRC_STATUS_TEXT, "Pushing R Map to S Map ...", OpPushR, 0},
+    {OP_POPR, DRC_STATUS_TEXT, "Poping S Map to R Map ...", OpPop, 0},
+    {OP_SWPRS, DRC_STATUS_TEXT, "Swapping R and S Maps ...", OpSwap, 0},
+    {OP_JRC, DRC_STATUS_TEXT, "Testing R Map for All Zeros ...", OpGoOnIfAnySet, 0},
+    {OP_JRS, DRC_STATUS_TEXT, "Testing R Map for All Ones ...", OpGoOnIfAnyClear, 0},
+    {OP_JRN, DRC_STATUS_TEXT, "Testing Results Map ...", OpResults, 0},
+    {OP_EXPR, DRC_STATUS_TEXT, "Expanding R Map ...", OpExpand, 0},
+    {OP_EXPRS, DRC_STATUS_TEXT, "Expanding R and S Maps ...", OpExpand, 1},
+    {OP_EXPLRS, DRC_STATUS_TEXT, "Expanding R and S Maps Long ...", OpExpand, 2},
+    {OP_GAGR, DRC_STATUS_TEXT, "Gauging R Map ...", OpGauge, 0},
+    {OP_GAGRS, DRC_STATUS_TEXT, "Gauging R Map to S Map ...", OpGauge, 1},
+    {OP_NOTR, DRC_STATUS_TEXT, "NOTing R Map ...", OpNot, 0},
+    {OP_ANDRS, DRC_STATUS_TEXT, "ANDing R and S Maps ...", OpCombine, 0},
+    {OP_ORRS, DRC_STATUS_TEXT, "ORing R and S Maps ...", OpCombine, 1},
+    {OP_XORRS, DRC_STATUS_TEXT, "XORing R and S Maps...", OpCombine, 2},
+    {OP_CLR, DRC_STATUS_TEXT, "Clearing R Map ...", OpClear, 0},
+    {OP_STR, DRC_STATUS_TEXT, "Setting R Map ...", OpSet, 0},
+    {OP_DSP, DRC_STATUS_TEXT, "Displaying Maps ...", OpDisplaySaved, 0},
+    {OP_DSPR, DRC_STATUS_TEXT, "Displaying Maps ...", OpDisplay, 0},
+    {OP_DSPS, DRC_STATUS_TEXT, "Displaying Maps ...", OpDisplay, 1},
+    {OP_DBLR, DRC_STATUS_TEXT, "Doubling Results Map ...", OpNothing, 0},
+    {OP_PAUSE, DRC_STATUS_NONE, nullptr, OpPause, 0},
+    {OP_HCPY, DRC_STATUS_NONE, nullptr, OpCopy, 0},  // its line names the map file
+    {OP_OVRLAP, DRC_STATUS_NUMBER, "OverLapping %d ...", OpOverlap, 0},
+    {OP_SIZE, DRC_STATUS_NUMBER, "Sizing %d ...", OpSize, 0},
+};
+
+}  // namespace
+
+const DrcOperatorRule* DrcOperatorRuleOf(int code) {
+  if (code < 0 || code >= OP_COUNT || kOperators[code].code != code) return nullptr;
+  return &kOperators[code];
+}
+
+int DrcOperatorRun(DrcState& st, const DrcOpParsed& op) {
+  const DrcOperatorRule* rule = DrcOperatorRuleOf(op.code);
+  if (!rule) return -1;
+  switch (rule->status) {
+    case DRC_STATUS_TEXT: HostStatus(rule->text); break;
+    case DRC_STATUS_NUMBER: Status(rule->text, nullptr, op.n); break;
+    case DRC_STATUS_NAME: Status(rule->text, op.name); break;
+    default: break;
+  }
+  return rule->run(st, op, rule->arg);
+}
+
+int DrcOperator(DrcState& st, int i) {
+  if (i < 0 || i >= st.chk.nops) return -1;
   DrcOpParsed op;
-  if (DrcOperatorParse(DrcChk.op[i], &op) != 0) return -1;
-  return DrcOperatorRun(op);
+  if (DrcOperatorParse(st.chk.op[i], &op) != 0) return -1;
+  return DrcOperatorRun(st, op);
 }

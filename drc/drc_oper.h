@@ -8,6 +8,8 @@
 
 #include "drc_geom.h"
 
+struct DrcState;
+
 enum DrcOpCode {
   OP_MAP, OP_MAPR, OP_MAPS, OP_RETR, OP_RETS, OP_PUSH, OP_PUSHR, OP_POPR, OP_SWPRS, OP_JRC, OP_JRS,
   OP_JRN, OP_EXPR, OP_EXPRS, OP_EXPLRS, OP_GAGR, OP_GAGRS, OP_NOTR, OP_ANDRS, OP_ORRS, OP_XORRS,
@@ -26,6 +28,7 @@ struct DrcOpName {
   const char* name;
   int code;
 };
+// A global because it is a constant table, the same for every run.
 extern const DrcOpName DrcOpNames[];
 extern const int DrcOpNameCount;
 
@@ -52,20 +55,31 @@ struct DrcExec {
   char ruleError[200];              // text of a rule error (-2)
   // Called after a display operator painted the MAPPER picture (the program
   // shows it); null natively.
-  void (*mapperShown)();
+  void (*mapperShown)(DrcState& st);
 };
 
-extern DrcExec DrcX;
-
-void DrcExecReset();
+void DrcExecReset(DrcState& st);
 // The Escape poll with pause of every long loop: an Escape asks whether to
 // abort (Yes sets the abort flag); then pauses |ms|.
-void DrcPausePoll(int ms);
+void DrcPausePoll(DrcState& st, int ms);
+
+// How an operator is run: the status line it shows first and the function
+// doing its work with the argument of its row (map, mode).
+enum { DRC_STATUS_NONE, DRC_STATUS_TEXT, DRC_STATUS_NUMBER, DRC_STATUS_NAME };
+struct DrcOperatorRule {
+  int code;
+  int status;        // DRC_STATUS_*: text as it stands, with op.n, with op.name
+  const char* text;
+  int (*run)(DrcState& st, const DrcOpParsed& op, int arg);
+  int arg;
+};
+// The row of an operator code; null for a code outside the table.
+const DrcOperatorRule* DrcOperatorRuleOf(int code);
 
 // Executes op: 1 go on, 0 end this area's list, -1 syntax error, -2 rule
-// error (text in DrcX.ruleError).
-int DrcOperatorRun(const DrcOpParsed& op);
+// error (text in st.x.ruleError).
+int DrcOperatorRun(DrcState& st, const DrcOpParsed& op);
 // Parses and executes line i of the current check.
-int DrcOperator(int i);
+int DrcOperator(DrcState& st, int i);
 
 #endif

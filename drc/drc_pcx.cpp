@@ -9,9 +9,9 @@
 #include <system_error>
 #include <vector>
 
+#include "drc_state.h"
 #include "host.h"
 
-DrcMapper DrcMapperImg;
 
 const uint8_t PcxPalette[16][3] = {
     {0, 0, 0},     {0, 0, 191},   {0, 191, 0},   {0, 191, 191}, {191, 0, 0},   {191, 0, 191},
@@ -33,19 +33,19 @@ namespace {
 
 const int kWhite = 15;
 
-void Put(int x, int y, int idx) {
-  DrcMapper& m = DrcMapperImg;
+void Put(DrcState& st, int x, int y, int idx) {
+  DrcMapper& m = st.mapper;
   if (x < 0 || y < 0 || x >= m.w || y >= m.h) return;
   m.pix[(size_t)y * m.w + x] = (uint8_t)idx;
 }
 
 // Outline of a GDI-style rectangle: left .. right - 1, top .. bottom - 1.
-void Frame(int l, int t, int r, int b, bool dotted) {
+void Frame(DrcState& st, int l, int t, int r, int b, bool dotted) {
   int n = 0;
   auto dot = [&](int x, int y) {
     bool on = !dotted || (n / 3) % 2 == 0;
     ++n;
-    Put(x, y, on ? kWhite : 0);
+    Put(st, x, y, on ? kWhite : 0);
   };
   for (int x = l; x < r; ++x) dot(x, t);
   for (int y = t; y < b; ++y) dot(r - 1, y);
@@ -104,12 +104,12 @@ bool HeaderOfFile(const std::filesystem::path& p) {
 
 }  // namespace
 
-int MapperCreate(int a) {
-  DrcMapper& m = DrcMapperImg;
-  MapperFree();
-  int k = DrcM.k;
-  m.w = DrcM.mapw / k + 32;
-  m.hm = DrcM.maph / k + 16;
+int MapperCreate(DrcState& st, int a) {
+  DrcMapper& m = st.mapper;
+  MapperFree(st);
+  int k = st.maps.k;
+  m.w = st.maps.mapw / k + 32;
+  m.hm = st.maps.maph / k + 16;
   m.lh = 16;
   m.copyW = m.w - 1;
   m.copyRows = 3 * m.lh + m.lh / 2 + m.hm + 2;
@@ -117,34 +117,34 @@ int MapperCreate(int a) {
   if (m.copyRows > m.h) m.h = m.copyRows;
   m.pix = static_cast<uint8_t*>(std::calloc((size_t)m.w * m.h, 1));
   if (!m.pix) return 0;
-  Frame(8, 8, m.w - 16, m.hm - 8, false);
+  Frame(st, 8, 8, m.w - 16, m.hm - 8, false);
   if (a < 0) a = 0;
-  if (8 + a < m.w - a - 16 && 8 + a < m.hm - a - 8) Frame(8 + a, 8 + a, m.w - a - 16, m.hm - a - 8, true);
+  if (8 + a < m.w - a - 16 && 8 + a < m.hm - a - 8) Frame(st, 8 + a, 8 + a, m.w - a - 16, m.hm - a - 8, true);
   m.created = 1;
   return 1;
 }
 
-void MapperFree() {
-  std::free(DrcMapperImg.pix);
-  std::memset(&DrcMapperImg, 0, sizeof DrcMapperImg);
+void MapperFree(DrcState& st) {
+  std::free(st.mapper.pix);
+  std::memset(&st.mapper, 0, sizeof st.mapper);
 }
 
-int BlockAnySet(const DrcMap& d, int x, int y) {
-  int k = DrcM.k;
-  for (int v = y; v < y + k && v < DrcM.maph; ++v)
-    for (int u = x; u < x + k && u < DrcM.mapw; ++u)
-      if (MapGet(d, u, v)) return 1;
+int BlockAnySet(const DrcState& st, const DrcMap& d, int x, int y) {
+  int k = st.maps.k;
+  for (int v = y; v < y + k && v < st.maps.maph; ++v)
+    for (int u = x; u < x + k && u < st.maps.mapw; ++u)
+      if (MapGet(st, d, u, v)) return 1;
   return 0;
 }
 
-void MapperPaint(const DrcMap& d, uint32_t rgb, int pitch) {
-  DrcMapper& m = DrcMapperImg;
+void MapperPaint(DrcState& st, const DrcMap& d, uint32_t rgb, int pitch) {
+  DrcMapper& m = st.mapper;
   if (!m.created) return;
-  int k = DrcM.k, p = pitch < 1 ? 1 : pitch;
+  int k = st.maps.k, p = pitch < 1 ? 1 : pitch;
   int idx = PcxIndexOf(rgb);
-  for (int i = 0; i <= (DrcM.maph - 1) / k; ++i) {
+  for (int i = 0; i <= (st.maps.maph - 1) / k; ++i) {
     if (i >= m.hm) break;
-    for (int j = 0; j <= (DrcM.mapw - 1) / k - 1; ++j) {
+    for (int j = 0; j <= (st.maps.mapw - 1) / k - 1; ++j) {
       bool admit;
       if (p % 2) {
         int dd = p == 1 ? 1 : p - 1;
@@ -152,7 +152,7 @@ void MapperPaint(const DrcMap& d, uint32_t rgb, int pitch) {
       } else {
         admit = (i + j) % p == 0 && (j - i) % p == 0;
       }
-      if (admit && BlockAnySet(d, k * j, k * i)) Put(16 + j, m.hm - 8 - i, idx);
+      if (admit && BlockAnySet(st, d, k * j, k * i)) Put(st, 16 + j, m.hm - 8 - i, idx);
     }
   }
 }
@@ -176,7 +176,7 @@ int PcxRunEncode(const uint8_t* line, int n, uint8_t* out) {
   return o;
 }
 
-int PcxWrite(const char* path, int left, int top, int width, int rows, int32_t areaL, int32_t areaB,
+int PcxWrite(const DrcState& st, const char* path, int left, int top, int width, int rows, int32_t areaL, int32_t areaB,
              int32_t areaR, int32_t areaT) {
   FILE* f = std::fopen(path, "wb");
   if (!f) {
@@ -206,7 +206,7 @@ int PcxWrite(const char* path, int left, int top, int width, int rows, int32_t a
   std::fwrite(h, 1, 128, f);
   uint8_t plane[4][PCX_MAX_BPL];
   uint8_t code[2 * PCX_MAX_BPL];
-  const DrcMapper& m = DrcMapperImg;
+  const DrcMapper& m = st.mapper;
   for (int i = 0; i < rows; ++i) {
     std::memset(plane, 0, sizeof plane);
     for (int j = 0; j < 8 * n; ++j) {

@@ -9,11 +9,14 @@
 
 #include "drc_map.h"
 
+struct DrcState;
+
 enum { PCX_MAX_BPL = 128, PCX_MAX_ROWS = 16384 };
 
 // Palette index of an RGB colour (0x00BBGGRR): blue, green, red not 0 give
 // planes 0, 1, 2; any component above 224 plane 3.
 int PcxIndexOf(uint32_t rgb);
+// A global because it is a constant table, the same for every run.
 extern const uint8_t PcxPalette[16][3];
 
 // The MAPPER picture: one palette index a pixel, row 0 at the top.
@@ -24,19 +27,17 @@ struct DrcMapper {
   uint8_t* pix;
 };
 
-extern DrcMapper DrcMapperImg;
-
 // Builds the empty picture for the current map size with the guard band of a
 // pixels (frame, dotted guard-band line). 1, or 0 without memory.
-int MapperCreate(int a);
-void MapperFree();
+int MapperCreate(DrcState& st, int a);
+void MapperFree(DrcState& st);
 // Paints map d with the colour and pitch into the picture.
-void MapperPaint(const DrcMap& d, uint32_t rgb, int pitch);
-int BlockAnySet(const DrcMap& d, int x, int y);
+void MapperPaint(DrcState& st, const DrcMap& d, uint32_t rgb, int pitch);
+int BlockAnySet(const DrcState& st, const DrcMap& d, int x, int y);
 
 // Writes a map file of width / 8 * 8 pixels and `rows` rows from the
 // picture at (left, top). 1, or 0 after "Can't Open Map File".
-int PcxWrite(const char* path, int left, int top, int width, int rows, int32_t areaL, int32_t areaB,
+int PcxWrite(const DrcState& st, const char* path, int left, int top, int width, int rows, int32_t areaL, int32_t areaB,
              int32_t areaR, int32_t areaT);
 // One plane line in the run-length code into out (at most 2 n bytes).
 int PcxRunEncode(const uint8_t* line, int n, uint8_t* out);

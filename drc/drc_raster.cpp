@@ -10,27 +10,13 @@
 #include "host.h"
 #include "orient.h"
 
-DrcRaster DrcRas;
 
 namespace {
 
 const double kPi = 3.14159265358979323846;
 
-// Grid index of the loaded cell's boxes and paths by their bounding boxes in
-// cell coordinates, so that an area visits only the objects near it. The
-// maps do not depend on the order in which objects are filled.
-struct ObjIndex {
-  int cell = 0;
-  int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
-  int gx = 0, gy = 0;
-  int32_t nb = 0, np = 0;
-  std::vector<int32_t> start, items;
-  std::vector<uint32_t> stamp;
-  uint32_t epoch = 0;
-};
-ObjIndex Index;
 
-bool Stopped() { return DrcG.abortFlag || DrcG.stopCode; }
+bool Stopped(DrcState& st) { return st.g.abortFlag || st.g.stopCode; }
 
 void Orient(int code, int64_t* x, int64_t* y) {
   if ((code & 7) == 0) return;
@@ -40,49 +26,49 @@ void Orient(int code, int64_t* x, int64_t* y) {
   *y = oy;
 }
 
-void PixelOf(int64_t x, int64_t y, int64_t* px, int64_t* py) {
-  *px = DrcNearest((double)(x - DrcRas.areaL) / DrcRas.res);
-  *py = DrcNearest((double)(y - DrcRas.areaB) / DrcRas.res);
+void PixelOf(DrcState& st, int64_t x, int64_t y, int64_t* px, int64_t* py) {
+  *px = DrcNearest((double)(x - st.ras.areaL) / st.ras.res);
+  *py = DrcNearest((double)(y - st.ras.areaB) / st.ras.res);
 }
 
-void AppendPixel(int64_t x, int64_t y) {
+void AppendPixel(DrcState& st, int64_t x, int64_t y) {
   int64_t px, py;
-  PixelOf(x, y, &px, &py);
-  int n = DrcRas.npix;
-  if (n > 0 && DrcRas.pixX[n - 1] == px && DrcRas.pixY[n - 1] == py) return;
+  PixelOf(st, x, y, &px, &py);
+  int n = st.ras.npix;
+  if (n > 0 && st.ras.pixX[n - 1] == px && st.ras.pixY[n - 1] == py) return;
   if (n >= DRC_POINTS) return;  // cannot happen: the lists hold the widest path
-  DrcRas.pixX[n] = px;
-  DrcRas.pixY[n] = py;
-  DrcRas.npix = n + 1;
+  st.ras.pixX[n] = px;
+  st.ras.pixY[n] = py;
+  st.ras.npix = n + 1;
 }
 
-void AppendPoint(int64_t x, int64_t y) {
-  if (DrcRas.npt >= DRC_POINTS) return;
-  DrcRas.ptX[DrcRas.npt] = x;
-  DrcRas.ptY[DrcRas.npt] = y;
-  DrcRas.npt++;
+void AppendPoint(DrcState& st, int64_t x, int64_t y) {
+  if (st.ras.npt >= DRC_POINTS) return;
+  st.ras.ptX[st.ras.npt] = x;
+  st.ras.ptY[st.ras.npt] = y;
+  st.ras.npt++;
 }
 
-void PixelList() {
-  DrcRas.npix = 0;
-  for (int i = 0; i < DrcRas.npt; ++i) AppendPixel(DrcRas.ptX[i], DrcRas.ptY[i]);
+void PixelList(DrcState& st) {
+  st.ras.npix = 0;
+  for (int i = 0; i < st.ras.npt; ++i) AppendPixel(st, st.ras.ptX[i], st.ras.ptY[i]);
 }
 
-void PathRing() {
-  DrcRas.npix = 0;
-  int n = DrcRas.npt;
+void PathRing(DrcState& st) {
+  st.ras.npix = 0;
+  int n = st.ras.npt;
   if (n < 4) return;
-  AppendPixel(DrcRas.ptX[0], DrcRas.ptY[0]);
-  AppendPixel(DrcRas.ptX[1], DrcRas.ptY[1]);
-  for (int i = 3; i < n; i += 2) AppendPixel(DrcRas.ptX[i], DrcRas.ptY[i]);
+  AppendPixel(st, st.ras.ptX[0], st.ras.ptY[0]);
+  AppendPixel(st, st.ras.ptX[1], st.ras.ptY[1]);
+  for (int i = 3; i < n; i += 2) AppendPixel(st, st.ras.ptX[i], st.ras.ptY[i]);
   int lastEven = (n - 1) % 2 == 0 ? n - 1 : n - 2;
-  for (int i = lastEven; i >= 0; i -= 2) AppendPixel(DrcRas.ptX[i], DrcRas.ptY[i]);
+  for (int i = lastEven; i >= 0; i -= 2) AppendPixel(st, st.ras.ptX[i], st.ras.ptY[i]);
 }
 
 inline int Sign(int64_t v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 
-void PolyFill(bool closure) {
-  DrcRaster& r = DrcRas;
+void PolyFill(DrcState& st, bool closure) {
+  DrcRaster& r = st.ras;
   if (closure && (r.npt < 1 || r.ptX[0] != r.ptX[r.npt - 1] || r.ptY[0] != r.ptY[r.npt - 1])) return;
   if (r.npix < 1) return;
   int n = r.npix;
@@ -100,16 +86,16 @@ void PolyFill(bool closure) {
     xmin = std::min(xmin, X[i]);
     xmax = std::max(xmax, X[i]);
   }
-  const int mapw = DrcM.mapw, maph = DrcM.maph;
+  const int mapw = st.maps.mapw, maph = st.maps.maph;
   // Row -1 is walked without drawing so that a top edge lying on row 0 is
   // left out as everywhere else.
   int64_t y0 = std::max<int64_t>(ymin, -1), y1 = std::min<int64_t>(ymax, maph - 1);
   if (y0 > y1 || xmax < 0 || xmin >= mapw) return;
   int w0 = (int)(std::max<int64_t>(xmin, 0) >> 6), w1 = (int)(std::min<int64_t>(xmax, mapw - 1) >> 6);
-  uint64_t* span = MapRow(DrcM.W, maph);
-  uint64_t* edge = MapRow(DrcM.W, maph + 1);
-  uint64_t* flatRow = MapRow(DrcM.W, maph + 2);
-  uint64_t* drawn = DrcM.tmp[0];
+  uint64_t* span = MapRow(st.maps, st.maps.W, maph);
+  uint64_t* edge = MapRow(st.maps, st.maps.W, maph + 1);
+  uint64_t* flatRow = MapRow(st.maps, st.maps.W, maph + 2);
+  uint64_t* drawn = st.maps.tmp[0];
   for (int j = w0; j <= w1; ++j) span[j] = 0;
 
   // Direction of the last edge before edge k whose ends differ in y.
@@ -123,8 +109,8 @@ void PolyFill(bool closure) {
   }
 
   for (int64_t row = y0; row <= y1; ++row) {
-    uint64_t* wr = row >= 0 ? MapRow(DrcM.W, (int)row) : nullptr;
-    uint64_t* rr = (row >= 0 && r.overlap) ? MapRow(DrcM.R, (int)row) : nullptr;
+    uint64_t* wr = row >= 0 ? MapRow(st.maps, st.maps.W, (int)row) : nullptr;
+    uint64_t* rr = (row >= 0 && r.overlap) ? MapRow(st.maps, st.maps.R, (int)row) : nullptr;
     int nf = 0;
     for (int k = 0; k < edges && nf + 2 <= DRC_CROSS; ++k)
       if (Y[k] == row && Y[k + 1] == row) {
@@ -135,7 +121,7 @@ void PolyFill(bool closure) {
     for (int j = w0; j <= w1; ++j) drawn[j] = 0;
     for (int f = 0; f < nf; f += 2) {
       for (int j = w0; j <= w1; ++j) edge[j] = 0;
-      SpanSet(edge, r.flat[f], r.flat[f + 1]);
+      SpanSet(st, edge, r.flat[f], r.flat[f + 1]);
       for (int j = w0; j <= w1; ++j) {
         uint64_t t = edge[j] & ~span[j];
         drawn[j] |= t;
@@ -161,7 +147,7 @@ void PolyFill(bool closure) {
       }
     }
     std::sort(r.cross, r.cross + nc);
-    for (int c = 0; c + 1 < nc; c += 2) SpanSet(span, r.cross[c], r.cross[c + 1]);
+    for (int c = 0; c + 1 < nc; c += 2) SpanSet(st, span, r.cross[c], r.cross[c + 1]);
     if (wr)
       for (int j = w0; j <= w1; ++j) {
         uint64_t t = span[j] & ~flatRow[j];
@@ -175,9 +161,9 @@ void PolyFill(bool closure) {
   r.objects++;
 }
 
-void CornersXform(int depth, int64_t* l, int64_t* b, int64_t* rr, int64_t* t) {
+void CornersXform(DrcState& st, int depth, int64_t* l, int64_t* b, int64_t* rr, int64_t* t) {
   for (int n = depth; n >= 0; --n) {
-    int o = DrcRas.stack[n].orient;
+    int o = st.ras.stack[n].orient;
     if (o) {
       Orient(o, l, b);
       Orient(o, rr, t);
@@ -185,51 +171,51 @@ void CornersXform(int depth, int64_t* l, int64_t* b, int64_t* rr, int64_t* t) {
   }
   if (*l > *rr) std::swap(*l, *rr);
   if (*b > *t) std::swap(*b, *t);
-  *l += DrcRas.offX;
-  *rr += DrcRas.offX;
-  *b += DrcRas.offY;
-  *t += DrcRas.offY;
+  *l += st.ras.offX;
+  *rr += st.ras.offX;
+  *b += st.ras.offY;
+  *t += st.ras.offY;
 }
 
-void PlaceXform(int depth, int64_t* x, int64_t* y) {
-  for (int n = depth; n >= 0; --n) Orient(DrcRas.stack[n].orient, x, y);
-  *x += DrcRas.offX;
-  *y += DrcRas.offY;
+void PlaceXform(DrcState& st, int depth, int64_t* x, int64_t* y) {
+  for (int n = depth; n >= 0; --n) Orient(st.ras.stack[n].orient, x, y);
+  *x += st.ras.offX;
+  *y += st.ras.offY;
 }
 
-void StorePoint(double x, double y) { AppendPoint(DrcNearest(x), DrcNearest(y)); }
+void StorePoint(DrcState& st, double x, double y) { AppendPoint(st, DrcNearest(x), DrcNearest(y)); }
 
 // Outline points of one segment P0-P1 (P2 the next vertex when present).
-void PathOutline(int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
+void PathOutline(DrcState& st, int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
                  int64_t y1, int64_t x2, int64_t y2) {
-  DrcRaster& r = DrcRas;
+  DrcRaster& r = st.ras;
   double t = (x1 == x0) ? (y1 > y0 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y1 - y0), (double)(x1 - x0));
   double u = a * std::sin(t), v = a * std::cos(t);
   if (first) {
     int64_t rx = DrcNearest(x0 + u), ry = DrcNearest(y0 - v);
     int64_t lx = DrcNearest(x0 - u), ly = DrcNearest(y0 + v);
     if (extended) {
-      AppendPoint(DrcNearest(rx - v), DrcNearest(ry - u));
-      AppendPoint(DrcNearest(lx - v), DrcNearest(ly - u));
+      AppendPoint(st, DrcNearest(rx - v), DrcNearest(ry - u));
+      AppendPoint(st, DrcNearest(lx - v), DrcNearest(ly - u));
     } else {
-      AppendPoint(rx, ry);
-      AppendPoint(lx, ly);
+      AppendPoint(st, rx, ry);
+      AppendPoint(st, lx, ly);
     }
   } else if (r.joinMark) {
     double g = r.joinSign;
-    StorePoint(x0 + u - g * v, y0 - v - g * u);
-    StorePoint(x0 - u + g * v, y0 + v + g * u);
+    StorePoint(st, x0 + u - g * v, y0 - v - g * u);
+    StorePoint(st, x0 - u + g * v, y0 + v + g * u);
     r.joinMark = 0;
   }
   if (!hasNext) {
     int64_t rx = DrcNearest(x1 + u), ry = DrcNearest(y1 - v);
     int64_t lx = DrcNearest(x1 - u), ly = DrcNearest(y1 + v);
     if (extended) {
-      AppendPoint(DrcNearest(rx + v), DrcNearest(ry + u));
-      AppendPoint(DrcNearest(lx + v), DrcNearest(ly + u));
+      AppendPoint(st, DrcNearest(rx + v), DrcNearest(ry + u));
+      AppendPoint(st, DrcNearest(lx + v), DrcNearest(ly + u));
     } else {
-      AppendPoint(rx, ry);
-      AppendPoint(lx, ly);
+      AppendPoint(st, rx, ry);
+      AppendPoint(st, lx, ly);
     }
     return;
   }
@@ -247,12 +233,12 @@ void PathOutline(int64_t a, bool first, bool hasNext, bool extended, int64_t x0,
     r.joinMark = 1;
     r.joinSign = g;
   }
-  StorePoint(x1 + u + D * std::cos(t), y1 - v + D * std::sin(t));
-  StorePoint(x1 - u - D * std::cos(t), y1 + v - D * std::sin(t));
+  StorePoint(st, x1 + u + D * std::cos(t), y1 - v + D * std::sin(t));
+  StorePoint(st, x1 - u - D * std::cos(t), y1 + v - D * std::sin(t));
 }
 
-void PathFetch(const DrcPathRec& p, int depth, int32_t w) {
-  DrcRaster& r = DrcRas;
+void PathFetch(DrcState& st, const DrcPathRec& p, int depth, int32_t w) {
+  DrcRaster& r = st.ras;
   r.npt = 0;
   r.joinMark = 0;
   int nv = std::min<int32_t>(p.nv, DRC_MAXV);
@@ -265,40 +251,40 @@ void PathFetch(const DrcPathRec& p, int depth, int32_t w) {
       int64_t x1 = p.xy[2 * i + 2], y1 = p.xy[2 * i + 3];
       bool next = i + 2 < nv;
       int64_t x2 = next ? p.xy[2 * i + 4] : 0, y2 = next ? p.xy[2 * i + 5] : 0;
-      PlaceXform(depth, &x0, &y0);
-      PlaceXform(depth, &x1, &y1);
-      if (next) PlaceXform(depth, &x2, &y2);
-      PathOutline(a, first, next, w < 0, x0, y0, x1, y1, x2, y2);
+      PlaceXform(st, depth, &x0, &y0);
+      PlaceXform(st, depth, &x1, &y1);
+      if (next) PlaceXform(st, depth, &x2, &y2);
+      PathOutline(st, a, first, next, w < 0, x0, y0, x1, y1, x2, y2);
       first = false;
     } else {
-      PlaceXform(depth, &x0, &y0);
-      AppendPoint(x0, y0);
+      PlaceXform(st, depth, &x0, &y0);
+      AppendPoint(st, x0, y0);
     }
   }
   if (m == 0 && nv > 0) {
     int64_t x = p.xy[2 * (nv - 1)], y = p.xy[2 * (nv - 1) + 1];
-    PlaceXform(depth, &x, &y);
-    AppendPoint(x, y);
+    PlaceXform(st, depth, &x, &y);
+    AppendPoint(st, x, y);
   }
 }
 
-void SetOffset(int depth) {
-  DrcRas.offX = DrcRas.offY = 0;
+void SetOffset(DrcState& st, int depth) {
+  st.ras.offX = st.ras.offY = 0;
   for (int n = 0; n <= depth; ++n) {
-    DrcRas.offX += DrcRas.stack[n].x;
-    DrcRas.offY += DrcRas.stack[n].y;
+    st.ras.offX += st.ras.stack[n].x;
+    st.ras.offY += st.ras.stack[n].y;
   }
 }
 
-void ReadError(const char* cell, int code) {
+void ReadError(DrcState& st, const char* cell, int code) {
   HostMsgBox(cell, "TLC Read Error ...", HOST_CAP_OWN, HOST_OK);
   HostPause(20);
-  DrcG.stopCode = code;
+  st.g.stopCode = code;
 }
 
-void IndexBuild(int cell) {
-  ObjIndex& x = Index;
-  const DrcCellSource* s = DrcRas.src;
+void IndexBuild(DrcState& st, int cell) {
+  DrcObjIndex& x = st.index;
+  const DrcCellSource* s = st.ras.src;
   x.cell = cell;
   x.nb = s->boxCount(s->ctx);
   x.np = s->pathCount(s->ctx);
@@ -367,20 +353,20 @@ void IndexBuild(int cell) {
   x.epoch = 0;
 }
 
-void InverseXform(int depth, int64_t* px, int64_t* py) {
-  *px -= DrcRas.offX;
-  *py -= DrcRas.offY;
-  for (int n = 0; n <= depth; ++n) Orient(OrientInverse(DrcRas.stack[n].orient), px, py);
+void InverseXform(DrcState& st, int depth, int64_t* px, int64_t* py) {
+  *px -= st.ras.offX;
+  *py -= st.ras.offY;
+  for (int n = 0; n <= depth; ++n) Orient(OrientInverse(st.ras.stack[n].orient), px, py);
 }
 
-void MapAllObjects(int depth) {
-  const DrcCellSource* s = DrcRas.src;
-  ObjIndex& x = Index;
-  if (x.cell == DrcRas.loadedCell && x.cell != 0 && x.gx > 0) {
+void MapAllObjects(DrcState& st, int depth) {
+  const DrcCellSource* s = st.ras.src;
+  DrcObjIndex& x = st.index;
+  if (x.cell == st.ras.loadedCell && x.cell != 0 && x.gx > 0) {
     // The area in the cell's own coordinates.
-    int64_t ax0 = DrcRas.areaL, ay0 = DrcRas.areaB, ax1 = DrcRas.areaR, ay1 = DrcRas.areaT;
-    InverseXform(depth, &ax0, &ay0);
-    InverseXform(depth, &ax1, &ay1);
+    int64_t ax0 = st.ras.areaL, ay0 = st.ras.areaB, ax1 = st.ras.areaR, ay1 = st.ras.areaT;
+    InverseXform(st, depth, &ax0, &ay0);
+    InverseXform(st, depth, &ax1, &ay1);
     if (ax0 > ax1) std::swap(ax0, ax1);
     if (ay0 > ay1) std::swap(ay0, ay1);
     int64_t u0 = (ax0 - x.x0) / x.cw - 1, u1 = (ax1 - x.x0) / x.cw + 1;
@@ -402,13 +388,13 @@ void MapAllObjects(int depth) {
           int32_t i = x.items[(size_t)q];
           if (x.stamp[(size_t)i] == x.epoch) continue;
           x.stamp[(size_t)i] = x.epoch;
-          if (Stopped()) return;
+          if (Stopped(st)) return;
           if (i < x.nb) {
             s->box(s->ctx, i + 1, &b);
-            MapBox(b, depth);
+            MapBox(st, b, depth);
           } else {
             s->path(s->ctx, i - x.nb + 1, &p);
-            MapPath(p, depth);
+            MapPath(st, p, depth);
           }
         }
       }
@@ -416,32 +402,32 @@ void MapAllObjects(int depth) {
   }
   int32_t nb = s->boxCount(s->ctx);
   DrcBoxRec b;
-  for (int32_t i = 1; i <= nb && !Stopped(); ++i) {
+  for (int32_t i = 1; i <= nb && !Stopped(st); ++i) {
     s->box(s->ctx, i, &b);
-    MapBox(b, depth);
+    MapBox(st, b, depth);
   }
   int32_t np = s->pathCount(s->ctx);
   DrcPathRec p;
-  for (int32_t i = 1; i <= np && !Stopped(); ++i) {
+  for (int32_t i = 1; i <= np && !Stopped(st); ++i) {
     s->path(s->ctx, i, &p);
-    MapPath(p, depth);
+    MapPath(st, p, depth);
   }
 }
 
-bool LoadObjects(int cell, const char* name) {
-  if (cell == DrcRas.loadedCell) return true;
-  DrcRas.loadedCell = 0;
-  if (DrcRas.src->readObjects(DrcRas.src->ctx, name) != 0) {
-    ReadError(name, DRC_STOP_BP_READ);
+bool LoadObjects(DrcState& st, int cell, const char* name) {
+  if (cell == st.ras.loadedCell) return true;
+  st.ras.loadedCell = 0;
+  if (st.ras.src->readObjects(st.ras.src->ctx, name) != 0) {
+    ReadError(st, name, DRC_STOP_BP_READ);
     return false;
   }
-  DrcRas.loadedCell = cell;
-  IndexBuild(cell);
+  st.ras.loadedCell = cell;
+  IndexBuild(st, cell);
   return true;
 }
 
-void PlaceStackPush(int d, int32_t i) {
-  DrcRaster& r = DrcRas;
+void PlaceStackPush(DrcState& st, int d, int32_t i) {
+  DrcRaster& r = st.ras;
   const DrcCellSource* s = r.src;
   DrcInstRec in = {0, 0, 0};
   s->inst(s->ctx, d, i, &in);
@@ -484,11 +470,11 @@ void PlaceStackPush(int d, int32_t i) {
   r.inArea = rr >= r.areaL && l <= r.areaR && b <= r.areaT && t >= r.areaB;
 }
 
-void MapInstances(int d) {
-  DrcRaster& r = DrcRas;
+void MapInstances(DrcState& st, int d) {
+  DrcRaster& r = st.ras;
   const DrcCellSource* s = r.src;
   for (int32_t i = 1; i <= s->instCount(s->ctx, d); ++i) {
-    PlaceStackPush(d, i);
+    PlaceStackPush(st, d, i);
     DrcPlace& e = r.stack[d];
     if (!r.inArea || e.rank <= 0) continue;
     DrcCellInfo info;
@@ -496,38 +482,38 @@ void MapInstances(int d) {
     s->cellInfo(s->ctx, e.cell, &info);
     if (info.nInst > 0) {
       if (d + 1 >= DRC_LEVELS || s->readInstances(s->ctx, e.name, d + 1) != 0) {
-        ReadError(e.name, DRC_STOP_C_READ);
+        ReadError(st, e.name, DRC_STOP_C_READ);
         break;
       }
-      MapInstances(d + 1);
+      MapInstances(st, d + 1);
     }
-    if (Stopped()) break;
-    if (!LoadObjects(e.cell, e.name)) break;
-    SetOffset(d);
-    MapAllObjects(d);
-    if (Stopped()) break;
+    if (Stopped(st)) break;
+    if (!LoadObjects(st, e.cell, e.name)) break;
+    SetOffset(st, d);
+    MapAllObjects(st, d);
+    if (Stopped(st)) break;
   }
 }
 
 }  // namespace
 
-void DrcRasterReset() {
-  Index = ObjIndex();
-  std::memset(&DrcRas, 0, sizeof DrcRas);
-  DrcRas.res = 1;
+void DrcRasterReset(DrcState& st) {
+  st.index = DrcObjIndex();
+  std::memset(&st.ras, 0, sizeof st.ras);
+  st.ras.res = 1;
 }
 
-void DrcRasterForget() {
-  DrcRas.loadedCell = 0;
-  Index = ObjIndex();
+void DrcRasterForget(DrcState& st) {
+  st.ras.loadedCell = 0;
+  st.index = DrcObjIndex();
 }
 
 int64_t DrcNearest(double v) { return (int64_t)(v >= 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
 
-void SpanSet(uint64_t* row, int64_t x0, int64_t x1) {
+void SpanSet(const DrcState& st, uint64_t* row, int64_t x0, int64_t x1) {
   if (x0 > x1) std::swap(x0, x1);
   if (x0 < 0) x0 = 0;
-  if (x1 > DrcM.mapw) x1 = DrcM.mapw;
+  if (x1 > st.maps.mapw) x1 = st.maps.mapw;
   if (x0 >= x1) return;
   int64_t last = x1 - 1;
   int64_t j0 = x0 >> 6, j1 = last >> 6;
@@ -542,34 +528,34 @@ void SpanSet(uint64_t* row, int64_t x0, int64_t x1) {
   row[j1] |= m1;
 }
 
-void MapBox(const DrcBoxRec& bx, int depth) {
-  DrcRaster& r = DrcRas;
-  if ((bx.layer & 0x1ff) != r.layer || DrcG.abortFlag) return;
+void MapBox(DrcState& st, const DrcBoxRec& bx, int depth) {
+  DrcRaster& r = st.ras;
+  if ((bx.layer & 0x1ff) != r.layer || st.g.abortFlag) return;
   int64_t l = bx.l, b = bx.b, rr = bx.r, t = bx.t;
-  CornersXform(depth, &l, &b, &rr, &t);
+  CornersXform(st, depth, &l, &b, &rr, &t);
   if (rr < r.areaL || l > r.areaR || t < r.areaB || b > r.areaT) return;
   {
     // What the polygon fill makes of a box, without walking its edges: rows
     // pb .. pt - 1, its one row when flat.
     int64_t pl, pb, pr, pt;
-    PixelOf(l, b, &pl, &pb);
-    PixelOf(rr, t, &pr, &pt);
+    PixelOf(st, l, b, &pl, &pb);
+    PixelOf(st, rr, t, &pr, &pt);
     if (pl == pr) return;
     int64_t y0 = pb, y1 = pt - 1;
     if (pt == pb) y1 = pb;
     y0 = std::max<int64_t>(y0, 0);
-    y1 = std::min<int64_t>(y1, DrcM.maph - 1);
+    y1 = std::min<int64_t>(y1, st.maps.maph - 1);
     if (y0 > y1) return;
-    int64_t c0 = std::max<int64_t>(pl, 0), c1 = std::min<int64_t>(pr, DrcM.mapw);
+    int64_t c0 = std::max<int64_t>(pl, 0), c1 = std::min<int64_t>(pr, st.maps.mapw);
     if (c0 >= c1) return;
     int w0 = (int)(c0 >> 6), w1 = (int)((c1 - 1) >> 6);
-    uint64_t* tmp = MapRow(DrcM.W, DrcM.maph);
+    uint64_t* tmp = MapRow(st.maps, st.maps.W, st.maps.maph);
     for (int j = w0; j <= w1; ++j) tmp[j] = 0;
-    SpanSet(tmp, c0, c1);
+    SpanSet(st, tmp, c0, c1);
     for (int64_t y = y0; y <= y1; ++y) {
-      uint64_t* wr = MapRow(DrcM.W, (int)y);
+      uint64_t* wr = MapRow(st.maps, st.maps.W, (int)y);
       if (r.overlap) {
-        uint64_t* rw = MapRow(DrcM.R, (int)y);
+        uint64_t* rw = MapRow(st.maps, st.maps.R, (int)y);
         for (int j = w0; j <= w1; ++j) rw[j] |= tmp[j] & wr[j];
       }
       for (int j = w0; j <= w1; ++j) wr[j] |= tmp[j];
@@ -578,9 +564,9 @@ void MapBox(const DrcBoxRec& bx, int depth) {
   }
 }
 
-void MapPath(const DrcPathRec& p, int depth) {
-  DrcRaster& r = DrcRas;
-  if ((int)(p.word0 & 0x1ff) != r.layer || DrcG.abortFlag) return;
+void MapPath(DrcState& st, const DrcPathRec& p, int depth) {
+  DrcRaster& r = st.ras;
+  if ((int)(p.word0 & 0x1ff) != r.layer || st.g.abortFlag) return;
   if (p.word0 & 0x80000000u) return;
   if (p.nv < 2 || !p.xy) return;
   int nv = std::min<int32_t>(p.nv, DRC_MAXV);
@@ -591,48 +577,48 @@ void MapPath(const DrcPathRec& p, int depth) {
     b = std::min<int64_t>(b, p.xy[2 * i + 1]);
     t = std::max<int64_t>(t, p.xy[2 * i + 1]);
   }
-  CornersXform(depth, &l, &b, &rr, &t);
+  CornersXform(st, depth, &l, &b, &rr, &t);
   int64_t w = p.width, m = w < 0 ? -w : w;
   if (rr + m < r.areaL || l - m > r.areaR || t + m < r.areaB || b - m > r.areaT) return;
-  PathFetch(p, depth, p.width);
+  PathFetch(st, p, depth, p.width);
   if (r.sizeMode && !(w == 0 && r.npt == 5)) return;
-  if (m > 0) PathRing();
-  else PixelList();
-  PolyFill(m == 0);
+  if (m > 0) PathRing(st);
+  else PixelList(st);
+  PolyFill(st, m == 0);
 }
 
-void MapMainCell() {
-  DrcRaster& r = DrcRas;
+void MapMainCell(DrcState& st) {
+  DrcRaster& r = st.ras;
   const DrcCellSource* s = r.src;
-  MapClear(DrcM.W);
+  MapClear(st, st.maps.W);
   if (!s) return;
   DrcCellInfo info;
   std::memset(&info, 0, sizeof info);
   if (s->cellInfo(s->ctx, r.mainCell, &info) != 0) {
-    ReadError("?", DRC_STOP_BP_READ);
+    ReadError(st, "?", DRC_STOP_BP_READ);
     return;
   }
   if (info.nInst > 0) {
     if (s->readInstances(s->ctx, info.name, 0) != 0) {
-      ReadError(info.name, DRC_STOP_C_READ);
+      ReadError(st, info.name, DRC_STOP_C_READ);
       return;
     }
-    MapInstances(0);
+    MapInstances(st, 0);
   }
-  if (Stopped()) return;
-  if (!LoadObjects(r.mainCell, info.name)) return;
+  if (Stopped(st)) return;
+  if (!LoadObjects(st, r.mainCell, info.name)) return;
   r.offX = r.offY = 0;
-  MapAllObjects(-1);
+  MapAllObjects(st, -1);
 }
 
-void MapSized(int64_t g) {
-  MapClear(DrcM.R);
-  MapClear(DrcM.W);
-  DrcRas.sizeMode = 1;
-  MapMainCell();
-  DrcRas.sizeMode = 0;
-  MapEdgeClear(DrcM.W);
-  MapSizeMark(DrcM.W, g);
-  MapCopy(DrcM.S, DrcM.W);
-  MapEdgeClear(DrcM.R);
+void MapSized(DrcState& st, int64_t g) {
+  MapClear(st, st.maps.R);
+  MapClear(st, st.maps.W);
+  st.ras.sizeMode = 1;
+  MapMainCell(st);
+  st.ras.sizeMode = 0;
+  MapEdgeClear(st, st.maps.W);
+  MapSizeMark(st, st.maps.W, g);
+  MapCopy(st, st.maps.S, st.maps.W);
+  MapEdgeClear(st, st.maps.R);
 }

@@ -5,6 +5,9 @@
 #define QUIL_DRC_RASTER_H
 
 #include <cstdint>
+#include <vector>
+
+struct DrcState;
 
 enum {
   DRC_MAXV = 1040,                    // vertices of a path record
@@ -90,23 +93,34 @@ struct DrcRaster {
   int64_t objects;  // objects filled since the last reset (figures)
 };
 
-extern DrcRaster DrcRas;
+// Grid index of the loaded cell's boxes and paths by their bounding boxes in
+// cell coordinates, so that an area visits only the objects near it. The
+// maps do not depend on the order in which objects are filled.
+struct DrcObjIndex {
+  int cell = 0;
+  int64_t x0 = 0, y0 = 0, cw = 1, ch = 1;
+  int gx = 0, gy = 0;
+  int32_t nb = 0, np = 0;
+  std::vector<int32_t> start, items;
+  std::vector<uint32_t> stamp;
+  uint32_t epoch = 0;
+};
 
-void DrcRasterReset();
+void DrcRasterReset(DrcState& st);
 // The loaded-cell memory: forget it so the next walk reads every cell anew.
-void DrcRasterForget();
+void DrcRasterForget(DrcState& st);
 
 int64_t DrcNearest(double v);
 
 // One record at placement depth (-1 main cell).
-void MapBox(const DrcBoxRec& b, int depth);
-void MapPath(const DrcPathRec& p, int depth);
+void MapBox(DrcState& st, const DrcBoxRec& b, int depth);
+void MapPath(DrcState& st, const DrcPathRec& p, int depth);
 // Sets pixels min(x0,x1) .. max(x0,x1) - 1 of a row, clipped.
-void SpanSet(uint64_t* row, int64_t x0, int64_t x1);
+void SpanSet(const DrcState& st, uint64_t* row, int64_t x0, int64_t x1);
 
 // Walk of the current layer over the main cell into W (clears W first).
-void MapMainCell();
+void MapMainCell(DrcState& st);
 // The rasterising step of SIZE with gauge width g.
-void MapSized(int64_t g);
+void MapSized(DrcState& st, int64_t g);
 
 #endif

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-DrcCheckRec DrcChk;
 
 void DrcRuleSrcFile(DrcRuleSrc* s, FILE* f) {
   std::memset(s, 0, sizeof *s);
@@ -66,8 +65,8 @@ void Trim(char* t) {
   while (n > 0 && (t[n - 1] == ' ' || t[n - 1] == '\t')) t[--n] = 0;
 }
 
-void Fault(const char* text) {
-  if (!DrcChk.fault[0]) std::snprintf(DrcChk.fault, sizeof DrcChk.fault, "%s", text);
+void Fault(DrcCheckRec& chk, const char* text) {
+  if (!chk.fault[0]) std::snprintf(chk.fault, sizeof chk.fault, "%s", text);
 }
 
 bool Kept(int cls, int c) {
@@ -75,17 +74,17 @@ bool Kept(int cls, int c) {
 }
 
 // The OPERATORS list after its "{" or "<".
-void ReadOperators(DrcRuleSrc* s) {
+void ReadOperators(DrcCheckRec& chk, DrcRuleSrc* s) {
   char line[DRC_OPMAX + 1];
   size_t n = 0;
   bool tooLong = false;
   auto store = [&]() {
     line[n] = 0;
     if (tooLong) {
-      Fault("Operator Line Longer than 100 Characters");
+      Fault(chk, "Operator Line Longer than 100 Characters");
     } else if (n > 0) {
-      if (DrcChk.nops < DRC_OPS) std::snprintf(DrcChk.op[DrcChk.nops++], DRC_OPLEN, "%s", line);
-      else Fault("More than 100 Operator Lines in Check");
+      if (chk.nops < DRC_OPS) std::snprintf(chk.op[chk.nops++], DRC_OPLEN, "%s", line);
+      else Fault(chk, "More than 100 Operator Lines in Check");
     }
     n = 0;
     tooLong = false;
@@ -152,25 +151,25 @@ int DrcCharClass(DrcRuleSrc* s) {
   return c;
 }
 
-void DrcCheckReset() { std::memset(&DrcChk, 0, sizeof DrcChk); }
+void DrcCheckReset(DrcCheckRec& chk) { std::memset(&chk, 0, sizeof chk); }
 
-int DrcCheckRead(DrcRuleSrc* s) {
-  DrcChk.counter++;
-  DrcChk.title[0] = 0;
-  DrcChk.nops = 0;
-  DrcChk.resolutionGiven = 0;
-  DrcChk.ckl[0] = DrcChk.ckb[0] = 0;
-  DrcChk.locationGiven = 0;
-  DrcChk.anything = 0;
-  DrcChk.reachedEof = 0;
-  DrcChk.fault[0] = 0;
+int DrcCheckRead(DrcCheckRec& chk, DrcRuleSrc* s) {
+  chk.counter++;
+  chk.title[0] = 0;
+  chk.nops = 0;
+  chk.resolutionGiven = 0;
+  chk.ckl[0] = chk.ckb[0] = 0;
+  chk.locationGiven = 0;
+  chk.anything = 0;
+  chk.reachedEof = 0;
+  chk.fault[0] = 0;
 
   char key[8];
   size_t kn = 0;  // characters of the keyword seen (only two count)
   for (;;) {
     int c = DrcCharClass(s);
     if (s->eof) {
-      DrcChk.reachedEof = 1;
+      chk.reachedEof = 1;
       return -1;
     }
     int cls = s->cls;
@@ -193,19 +192,19 @@ int DrcCheckRead(DrcRuleSrc* s) {
       RestOfLine(s, v, sizeof v);
       size_t n = std::strlen(v);
       if (n > DRC_TITLE - 2) n = DRC_TITLE - 2;  // 99 characters
-      std::memcpy(DrcChk.title, v, n);
-      DrcChk.title[n] = 0;
-      DrcChk.anything = 1;
+      std::memcpy(chk.title, v, n);
+      chk.title[n] = 0;
+      chk.anything = 1;
     } else if (k0 == 'R' && k1 == 'E') {
-      DrcChk.RESOLUTION = Value(s);
-      DrcChk.resolutionGiven = 1;
-      DrcChk.anything = 1;
+      chk.RESOLUTION = Value(s);
+      chk.resolutionGiven = 1;
+      chk.anything = 1;
     } else if (k0 == 'D' && k1 == 'I') {
-      DrcChk.DISTANCE = Value(s);
-      DrcChk.anything = 1;
+      chk.DISTANCE = Value(s);
+      chk.anything = 1;
     } else if (k0 == 'G' && k1 == 'U') {
-      DrcChk.GUARDBAND = Value(s);
-      DrcChk.anything = 1;
+      chk.GUARDBAND = Value(s);
+      chk.anything = 1;
     } else if (k0 == 'L' && k1 == 'O') {
       char v[DRC_VALUE];
       RestOfLine(s, v, sizeof v);
@@ -215,30 +214,30 @@ int DrcCheckRead(DrcRuleSrc* s) {
         char* second = comma + 1;
         char* next = std::strchr(second, ',');
         if (next) *next = 0;
-        std::snprintf(DrcChk.ckb, sizeof DrcChk.ckb, "%s", second);
+        std::snprintf(chk.ckb, sizeof chk.ckb, "%s", second);
       }
-      std::snprintf(DrcChk.ckl, sizeof DrcChk.ckl, "%s", v);
-      Trim(DrcChk.ckl);
-      Trim(DrcChk.ckb);
-      DrcChk.locationGiven = 1;
-      DrcChk.anything = 1;
+      std::snprintf(chk.ckl, sizeof chk.ckl, "%s", v);
+      Trim(chk.ckl);
+      Trim(chk.ckb);
+      chk.locationGiven = 1;
+      chk.anything = 1;
     } else if (k0 == 'O' && k1 == 'P') {
-      DrcChk.anything = 1;
+      chk.anything = 1;
       for (;;) {
         DrcCharClass(s);
         if (s->eof) {
-          DrcChk.reachedEof = 1;
-          Fault("OPERATORS without \"{\"");
+          chk.reachedEof = 1;
+          Fault(chk, "OPERATORS without \"{\"");
           return 0;
         }
         if (s->cls == CC_OPEN || s->cls == CC_OPEN2) break;
         if (s->cls == CC_LETTER) {
-          Fault("OPERATORS without \"{\"");
+          Fault(chk, "OPERATORS without \"{\"");
           return 0;
         }
       }
-      ReadOperators(s);
-      if (s->eof) DrcChk.reachedEof = 1;
+      ReadOperators(chk, s);
+      if (s->eof) chk.reachedEof = 1;
       return 1;
     } else {
       // Unknown keyword or a comment line: its value goes with it.

@@ -51,12 +51,10 @@ struct DrcCheckRec {
   char fault[160];               // first fault in this check's text, "" none
 };
 
-extern DrcCheckRec DrcChk;
-
 // Starts a new rule file: counter 0, persisting values 0.
-void DrcCheckReset();
+void DrcCheckReset(DrcCheckRec& chk);
 // 1 a check with an OPERATORS list; 0 a letter came before the list's "{";
 // -1 the end of the file came first.
-int DrcCheckRead(DrcRuleSrc* s);
+int DrcCheckRead(DrcCheckRec& chk, DrcRuleSrc* s);
 
 #endif

@@ -15,8 +15,8 @@
 #include "drc_setup.h"
 #include "drc_state.h"
 #include "host.h"
+#include "qfile.h"
 
-DrcRunState DrcRunS;
 
 namespace {
 
@@ -27,7 +27,7 @@ double Now() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool Stopped() { return DrcG.abortFlag || DrcG.stopCode; }
+bool Stopped(DrcState& st) { return st.g.abortFlag || st.g.stopCode; }
 
 void Lower(std::string& s) {
   for (char& c : s) c = (char)std::tolower((unsigned char)c);
@@ -48,108 +48,105 @@ bool LogNameRefused(const char* log, const char* rules) {
   return l.size() >= 4 && l.compare(l.size() - 4, 4, ".tlc") == 0;
 }
 
-std::string InFolder(const char* name) {
-  if (!DrcRunS.folder[0]) return name;
+std::string InFolder(DrcState& st, const char* name) {
+  if (!st.run.folder[0]) return name;
   if (name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':')) return name;
-  return std::string(DrcRunS.folder) + "/" + name;
+  return std::string(st.run.folder) + "/" + name;
 }
 
-const char* DistMarker() { return DrcX.geo.notWhole ? "?" : ""; }
-const char* ResMarker() {
-  if (DrcX.geo.resChanged) return "*";
-  return DrcSet.v[K_RES][0] ? "?" : "";
+const char* DistMarker(DrcState& st) { return st.x.geo.notWhole ? "?" : ""; }
+const char* ResMarker(DrcState& st) {
+  if (st.x.geo.resChanged) return "*";
+  return st.set.v[K_RES][0] ? "?" : "";
 }
 
-void Final(const char* text) {
+void Final(DrcState& st, const char* text) {
   std::string t = std::string("\n") + text + "\n\n";
-  DrcLogPut(t.c_str());
-  if (DrcRunS.log) std::fflush(DrcRunS.log);
+  DrcLogPut(st, t.c_str());
+  if (st.run.log) std::fflush(st.run.log);
   HostMsgBox(text, "QuilDrc", HOST_CAP_OWN, HOST_OK);
 }
 
-void ReleaseAll() {
-  LayerMapFree();
-  MapFree();
-  MapperFree();
+void ReleaseAll(DrcState& st) {
+  LayerMapFree(st);
+  MapFree(st);
+  MapperFree(st);
 }
 
-// Stops the run with the restart point at the area given.
 // Stops the run with the restart point at the area given. An area past the
 // end of its row is the first of the next row; past the last row, the
 // restart is the next check from its beginning.
-int Interrupt(FILE* rules, int64_t left, int64_t bottom) {
-  if (rules) std::fclose(rules);
-  const DrcGeom& g = DrcX.geo;
+int Interrupt(DrcState& st, int64_t left, int64_t bottom) {
+  const DrcGeom& g = st.x.geo;
   if (left > g.winR) {
     left = g.winL - g.guard;
     bottom += g.stepY;
   }
   if (bottom > g.winT) {
-    DrcRestartSave(0, 0, DrcChk.counter + 1);
-    DrcRestartClear();
+    DrcRestartSave(st, 0, 0, st.chk.counter + 1);
+    DrcRestartClear(st);
   } else {
-    DrcRestartSave((double)left / DrcG.scale, (double)bottom / DrcG.scale, DrcChk.counter);
+    DrcRestartSave(st, (double)left / st.g.scale, (double)bottom / st.g.scale, st.chk.counter);
   }
-  ReleaseAll();
+  ReleaseAll(st);
   return 0;
 }
 
-int Refuse(FILE* rules, const char* text) {
-  if (rules) std::fclose(rules);
-  DrcErrorShow(text);
-  DrcLogPut(text);
-  DrcLogPut("\n");
-  ReleaseAll();
+int Refuse(DrcState& st, const char* text) {
+  DrcErrorShow(st, text);
+  DrcLogPut(st, text);
+  DrcLogPut(st, "\n");
+  ReleaseAll(st);
   return 0;
 }
 
 }  // namespace
 
-void DrcRunReset() {
-  if (DrcRunS.log) std::fclose(DrcRunS.log);
-  std::memset(&DrcRunS, 0, sizeof DrcRunS);
-  DrcRunS.pauseMs = 10;
+void DrcRunReset(DrcState& st) {
+  if (st.run.log) std::fclose(st.run.log);
+  std::memset(&st.run, 0, sizeof st.run);
+  st.run.pauseMs = 10;
 }
 
-void DrcEngineReset() {
-  DrcSharedReset();
-  DrcMapReset();
-  DrcSetupReset();
-  DrcExecReset();
-  DrcRasterReset();
-  DrcRunReset();
+void DrcEngineReset(DrcState& st) {
+  DrcSharedReset(st);
+  DrcMapReset(st);
+  DrcSetupReset(st);
+  DrcExecReset(st);
+  DrcRasterReset(st);
+  DrcRunReset(st);
 }
 
-void DrcLogPut(const char* text) {
-  if (DrcRunS.log) std::fputs(text, DrcRunS.log);
+void DrcLogPut(const DrcState& st, const char* text) {
+  if (st.run.log) std::fputs(text, st.run.log);
 }
 
-void LogHeader() {
+void LogHeader(DrcState& st) {
   char t[600];
-  std::snprintf(t, sizeof t, "*** QUIL Design Rule Check Map Log  %s  %s  %s\n\n", kVersion, DrcRunS.dateText,
-                DrcRunS.timeText);
-  DrcLogPut(t);
-  std::snprintf(t, sizeof t, "** DRC File  %s\n\n", DrcSet.v[K_CKF]);
-  DrcLogPut(t);
-  DrcLogPut("Note: Read Text with Fixed Pitch Font\n\n");
-  std::snprintf(t, sizeof t, "** Cell:  %s\n", DrcSet.v[K_CLN]);
-  DrcLogPut(t);
+  std::snprintf(t, sizeof t, "*** QUIL Design Rule Check Map Log  %s  %s  %s\n\n", kVersion, st.run.dateText,
+                st.run.timeText);
+  DrcLogPut(st, t);
+  std::snprintf(t, sizeof t, "** DRC File  %s\n\n", st.set.v[K_CKF]);
+  DrcLogPut(st, t);
+  DrcLogPut(st, "Note: Read Text with Fixed Pitch Font\n\n");
+  std::snprintf(t, sizeof t, "** Cell:  %s\n", st.set.v[K_CLN]);
+  DrcLogPut(st, t);
 }
 
-void LogCheckHeader() {
-  const DrcGeom& g = DrcX.geo;
+void LogCheckHeader(DrcState& st) {
+  const DrcGeom& g = st.x.geo;
   char t[700];
-  std::snprintf(t, sizeof t, "\nCheck %d: %s\n", DrcChk.counter, DrcChk.title);
-  DrcLogPut(t);
+  std::snprintf(t, sizeof t, "\nCheck %d: %s\n", st.chk.counter, st.chk.title);
+  DrcLogPut(st, t);
   std::snprintf(t, sizeof t,
                 "Distance= %.*g%s%s   Resolution= %.*g%s%s   Dist/Res= %.*g   Rescale= %.*g   Map= %dx%d\n\n", 6,
-                g.distance, DrcG.physunit, DistMarker(), 6, g.resolution, DrcG.physunit, ResMarker(), 6,
-                g.pixUnits > 0 ? g.distUnits / g.pixUnits : 0.0, 6, DrcNum(K_RSCL), DrcM.mapw, DrcM.maph);
-  DrcLogPut(t);
-  DrcLogPut("Areas Mapped:\n");
+                g.distance, st.g.physunit, DistMarker(st), 6, g.resolution, st.g.physunit, ResMarker(st), 6,
+                g.pixUnits > 0 ? g.distUnits / g.pixUnits : 0.0, 6, DrcNum(st, K_RSCL), st.maps.mapw, st.maps.maph);
+  DrcLogPut(st, t);
+  DrcLogPut(st, "Areas Mapped:\n");
 }
 
-void DrcApplyArguments(const char* args) {
+void DrcApplyArguments(DrcState& st, const char* args) {
   enum { TOKENS = 14, TOKLEN = 32 };
   char tok[TOKENS + 1][TOKLEN + 1];
   int n = 1;  // tokens are numbered from 1
@@ -166,292 +163,366 @@ void DrcApplyArguments(const char* args) {
     ++n;
   }
   if (n < 2) return;
-  if (DrcRunS.findCell && DrcRunS.src && DrcRunS.findCell(DrcRunS.src->ctx, tok[1]))
-    std::snprintf(DrcSet.v[K_CLN], sizeof DrcSet.v[K_CLN], "%s", tok[1]);
+  if (st.run.findCell && st.run.src && st.run.findCell(st.run.src->ctx, tok[1]))
+    std::snprintf(st.set.v[K_CLN], sizeof st.set.v[K_CLN], "%s", tok[1]);
   if (n >= 5) {
     double x = std::atof(tok[2]), y = std::atof(tok[3]), w = std::atof(tok[4]);
-    DrcSet.pending = 1;
-    DrcSet.pendL = x - 0.5 * w;
-    DrcSet.pendR = x + 0.5 * w;
-    DrcSet.pendB = y - 0.4 * w;
-    DrcSet.pendT = y + 0.4 * w;
+    st.set.pending = 1;
+    st.set.pendL = x - 0.5 * w;
+    st.set.pendR = x + 0.5 * w;
+    st.set.pendB = y - 0.4 * w;
+    st.set.pendT = y + 0.4 * w;
   }
-  DrcSetupApply(1);
+  DrcSetupApply(st, 1);
 }
 
-int DrcRun() {
-  DrcRunState& st = DrcRunS;
-  if (!st.dateText[0] || !st.timeText[0]) {
+namespace {
+
+// ---- check: a clean start and the settings that must hold ----
+
+void RunBegin(DrcState& st) {
+  if (!st.run.dateText[0] || !st.run.timeText[0]) {
     std::time_t now = std::time(nullptr);
     std::tm* tm = std::localtime(&now);
     if (tm) {
-      std::strftime(st.dateText, sizeof st.dateText, "%d-%b-%Y", tm);
-      std::strftime(st.timeText, sizeof st.timeText, "%H:%M:%S", tm);
+      std::strftime(st.run.dateText, sizeof st.run.dateText, "%d-%b-%Y", tm);
+      std::strftime(st.run.timeText, sizeof st.run.timeText, "%H:%M:%S", tm);
     }
   }
-  st.startSeconds = Now();
-  st.lastLimitAsk = 0;
-  DrcX.pcxFiles = 0;
-  DrcX.mapsRun = 0;
-  DrcG.stopCode = 0;
-  DrcG.abortFlag = 0;
-  LayerMapFree();
-  MapperFree();
+  st.run.startSeconds = Now();
+  st.run.lastLimitAsk = 0;
+  st.x.pcxFiles = 0;
+  st.x.mapsRun = 0;
+  st.g.stopCode = 0;
+  st.g.abortFlag = 0;
+  LayerMapFree(st);
+  MapperFree(st);
   // A second run maps the cells as they are now, not as a first run saw them.
-  DrcRasterForget();
-  DrcCheckReset();
-
-  if (!(DrcG.scale > 0)) {
-    char t[160];
-    std::snprintf(t, sizeof t, "Drawing Scale %g is not Positive ... Can't Continue", DrcG.scale);
-    DrcErrorShow(t);
-    return 0;
-  }
-  FILE* rules = std::fopen(InFolder(DrcSet.v[K_CKF]).c_str(), "r");
-  if (!rules || !DrcSet.v[K_CKF][0]) {
-    if (rules) std::fclose(rules);
-    DrcErrorShow("DRC File is Missing ... Can't Continue");
-    std::snprintf(DrcSet.v[K_CKF], sizeof DrcSet.v[K_CKF], "?");
-    return 0;
-  }
-  int mainCell = st.findCell ? st.findCell(st.src->ctx, DrcSet.v[K_CLN]) : 0;
-  if (!mainCell) {
-    std::fclose(rules);
-    DrcErrorShow("Cell to Design Rule Check is Missing ... Can't Continue");
-    std::snprintf(DrcSet.v[K_CLN], sizeof DrcSet.v[K_CLN], "?");
-    return 0;
-  }
-  std::snprintf(DrcX.cell, sizeof DrcX.cell, "%s", DrcSet.v[K_CLN]);
-  DrcRas.src = st.src;
-  DrcRas.mainCell = mainCell;
-
-  // The log: never the rule file or a cell file, and a log that cannot be
-  // opened stops the run rather than being written to.
-  if (st.log) std::fclose(st.log);
-  st.log = nullptr;
-  {
-    char t[600];
-    std::snprintf(t, sizeof t, "Unable to Write Log File %s ... Can't Continue", DrcSet.v[K_WR2]);
-    if (LogNameRefused(DrcSet.v[K_WR2], DrcSet.v[K_CKF])) {
-      std::fclose(rules);
-      DrcErrorShow(t);
-      return 0;
-    }
-    st.log = std::fopen(InFolder(DrcSet.v[K_WR2]).c_str(), DrcFlag(K_ERS) ? "w" : "a");
-    if (!st.log) {
-      std::fclose(rules);
-      DrcErrorShow(t);
-      return 0;
-    }
-  }
-  LogHeader();
-  if (DrcFlag(K_EPX)) PcxDeleteOwn(st.folder, DrcSet.v[K_CLN]);
-
-  DrcRuleSrc src;
-  DrcRuleSrcFile(&src, rules);
-  int csn = std::atoi(DrcSet.v[K_CSN]), cfn = std::atoi(DrcSet.v[K_CFN]);
-  if (cfn < csn || cfn < 1) {
-    char t[200];
-    std::snprintf(t, sizeof t, "Check Finish %d is before Check Start %d ... Can't Continue", cfn, csn);
-    return Refuse(rules, t);
-  }
-  while (DrcChk.counter < csn - 1) {
-    if (DrcCheckRead(&src) == -1 && !DrcChk.anything) {
-      char t[200];
-      std::snprintf(t, sizeof t, "Check Start %d is beyond the last Check of the DRC File ... Can't Continue", csn);
-      return Refuse(rules, t);
-    }
-  }
-  if (csn != DrcChk.counter + 1) DrcRestartClear();
-
-  int checksRun = 0;
-  while (DrcChk.counter < cfn) {
-    DrcChk.GUARDBAND = 0;
-    int r = DrcCheckRead(&src);
-    if (r == -1 && !DrcChk.anything) {
-      if (checksRun == 0) {
-        char t[200];
-        std::snprintf(t, sizeof t, "Check %d is not in the DRC File ... Can't Continue", DrcChk.counter);
-        return Refuse(rules, t);
-      }
-      char t[200];
-      std::snprintf(t, sizeof t, "\nCheck Finish %d is beyond the last Check %d\n", cfn, DrcChk.counter - 1);
-      DrcLogPut(t);
-      break;
-    }
-    char t[1200];
-    if (!DrcChk.title[0]) {
-      std::snprintf(t, sizeof t, "Check %d has no Title ... Can't Continue", DrcChk.counter);
-      return Refuse(rules, t);
-    }
-    if (DrcChk.fault[0]) {
-      std::snprintf(t, sizeof t, "Check %d: %s ... Can't Continue", DrcChk.counter, DrcChk.fault);
-      return Refuse(rules, t);
-    }
-    for (int i = 0; i < DrcChk.nops; ++i) {
-      DrcOpParsed op;
-      if (DrcOperatorParse(DrcChk.op[i], &op) != 0) {
-        std::snprintf(t, sizeof t, "Syntax Error: \"%s\"", DrcChk.op[i]);
-        return Refuse(rules, t);
-      }
-    }
-    ++checksRun;
-    if (DrcChk.locationGiven) {
-      std::snprintf(DrcSet.v[K_CKL], sizeof DrcSet.v[K_CKL], "%s", DrcChk.ckl);
-      std::snprintf(DrcSet.v[K_CKB], sizeof DrcSet.v[K_CKB], "%s", DrcChk.ckb);
-    }
-    DrcX.mapsCheck = 0;
-    int m = std::atoi(DrcSet.v[K_MSZ]);
-    int k = m >= 2 ? 1 << (m - 1) : 1;
-    st.mapDoubled = 0;
-    DrcGeomInput in;
-    for (;;) {
-      if (k > 8) {
-        std::snprintf(t, sizeof t,
-                      "Check %d  %s\nDistance= %.*g%s  Resolution= %.*g%s  Map= %dx%d\n\nMap size will be too large "
-                      "for this Distance and Resolution\n\nTry a Lower Resolution.",
-                      DrcChk.counter, DrcChk.title, 6, DrcX.geo.distance, DrcG.physunit, 6, DrcX.geo.resolution,
-                      DrcG.physunit, DrcM.mapw, DrcM.maph);
-        return Refuse(rules, t);
-      }
-      MapFree();
-      LayerMapFree();
-      DrcMapSize(k);
-      in.scale = DrcG.scale;
-      in.winLeft = DrcNum(K_WL);
-      in.winBottom = DrcNum(K_WB);
-      in.winRight = DrcNum(K_WR);
-      in.winTop = DrcNum(K_WT);
-      in.rescale = DrcNum(K_RSCL);
-      in.res = DrcSet.v[K_RES];
-      in.dis = DrcSet.v[K_DIS];
-      in.arp = DrcNum(K_ARP);
-      in.ckl = DrcSet.v[K_CKL];
-      in.ckb = DrcSet.v[K_CKB];
-      in.DISTANCE = DrcChk.DISTANCE;
-      in.RESOLUTION = DrcChk.RESOLUTION;
-      in.GUARDBAND = DrcChk.GUARDBAND;
-      in.resolutionGiven = DrcChk.resolutionGiven;
-      in.mapw = DrcM.mapw;
-      in.maph = DrcM.maph;
-      DrcPixelGeometry(in, &DrcX.geo);
-      if (DrcX.geo.stepX >= 2 * DrcX.geo.guard && DrcX.geo.stepY >= 2 * DrcX.geo.guard) break;
-      k *= 2;
-      st.mapDoubled = 1;
-    }
-    st.k = k;
-    if (DrcX.geo.totalAreas >= DRC_AREA_CAP) {
-      std::snprintf(t, sizeof t, "Check %d  %s\nThe Checking Window needs %d Areas or more ... Can't Continue",
-                    DrcChk.counter, DrcChk.title, (int)DRC_AREA_CAP);
-      return Refuse(rules, t);
-    }
-    if (!MapAlloc()) {
-      DrcG.stopCode = DRC_STOP_MEMORY;
-      std::fclose(rules);
-      ReleaseAll();
-      return 0;
-    }
-    LogCheckHeader();
-    if (DrcX.geo.restartIgnored) {
-      std::snprintf(t, sizeof t, "Restart Point %s, %s lies outside the Checking Window ... Ignored\n",
-                    DrcSet.v[K_CKL], DrcSet.v[K_CKB]);
-      DrcLogPut(t);
-    }
-    // Map files of this check continue after those already on disk.
-    DrcX.checkNo = DrcChk.counter;
-    DrcX.pcxSeq = PcxHighestSeq(st.folder, DrcX.cell, DrcX.checkNo);
-    std::snprintf(DrcX.folder, sizeof DrcX.folder, "%s", st.folder);
-    st.areasDone = 0;
-    int64_t left = DrcX.geo.areaL, bottom = DrcX.geo.areaB;
-    int64_t areaNo = 0;
-    while (DrcX.geo.winT >= bottom) {
-      while (DrcX.geo.winR >= left) {
-        const DrcGeom& g = DrcX.geo;
-        DrcX.areaL = left;
-        DrcX.areaB = bottom;
-        DrcX.areaR = left + 2 * g.guard + g.stepX;
-        DrcX.areaT = bottom + 2 * g.guard + g.stepY;
-        HostProgress((long)(g.totalAreas - DrcAreaCount(g, bottom, left)), (long)g.totalAreas);
-        DrcX.areaResults = 0;
-        std::strcpy(DrcX.mapFile, "No File");
-        MapClear(DrcM.R);
-        MapSlotsInvalidate();
-        st.areaVisits++;
-        bool interrupted = false;
-        for (int i = 0; i < DrcChk.nops; ++i) {
-          int u = DrcOperator(i);
-          if (DrcG.stopCode) return Interrupt(rules, left, bottom);
-          if (u == -1) {
-            std::snprintf(t, sizeof t, "Syntax Error: \"%s\"", DrcChk.op[i]);
-            DrcErrorShow(t);
-          } else if (u == -2) {
-            DrcErrorShow(DrcX.ruleError);
-          }
-          if (DrcG.abortFlag) {
-            interrupted = true;
-            break;
-          }
-          if (u == 0) break;
-        }
-        // An area whose list did not finish is checked again on restart, so
-        // it is not logged now.
-        if (DrcX.areaResults && !interrupted) {
-          std::snprintf(t, sizeof t, "Area: L= %.*g B= %.*g R= %.*g T= %.*g   Map File: %s\n", 5,
-                        (double)DrcX.areaL / DrcG.scale, 5, (double)DrcX.areaB / DrcG.scale, 5,
-                        (double)DrcX.areaR / DrcG.scale, 5, (double)DrcX.areaT / DrcG.scale, DrcX.mapFile);
-          DrcLogPut(t);
-        }
-        if (st.log) std::fflush(st.log);
-        if (DrcMapperImg.created) MapperFree();
-        if (st.areaDone) st.areaDone();
-        DrcPausePoll(st.pauseMs);
-        if (interrupted) return Interrupt(rules, left, bottom);
-        if (DrcFlag(K_ENH) && DrcX.pcxFiles >= DrcSet.fileLimit && DrcX.pcxFiles > st.lastLimitAsk) {
-          st.lastLimitAsk = DrcX.pcxFiles;
-          if (HostMsgBox("PCX Map Files exceed Limit ... Continue?", nullptr, HOST_CAP_WARNING, HOST_YESNO) !=
-              HOST_IDYES)
-            DrcG.abortFlag = 1;
-        }
-        st.areasDone++;
-        left += DrcX.geo.stepX;
-        if (areaNo++ % 5 == 0) HostPause(10);
-        if (DrcG.abortFlag) return Interrupt(rules, left, bottom);
-      }
-      left = DrcX.geo.winL - DrcX.geo.guard;
-      bottom += DrcX.geo.stepY;
-      if (DrcG.abortFlag) return Interrupt(rules, left, bottom);
-      HostPause(10);
-    }
-    DrcRestartClear();
-    DrcOverrideClear();
-    ReleaseAll();
-  }
-  std::fclose(rules);
-  ReleaseAll();
-  DrcRestartClear();
-  DrcOverrideClear();
-  DrcX.pcxSeq = 0;
-  return Stopped() ? 0 : 1;
+  DrcRasterForget(st);
+  DrcCheckReset(st.chk);
 }
 
-int DrcGo() {
-  int r = DrcRun();
+bool ScaleOk(DrcState& st) {
+  if (st.g.scale > 0) return true;
+  char t[160];
+  std::snprintf(t, sizeof t, "Drawing Scale %g is not Positive ... Can't Continue", st.g.scale);
+  DrcErrorShow(st, t);
+  return false;
+}
+
+// ---- open: rule file, main cell, log ----
+
+QFile RulesOpen(DrcState& st) {
+  QFile rules = QFileOpen(InFolder(st, st.set.v[K_CKF]).c_str(), "r");
+  if (rules && st.set.v[K_CKF][0]) return rules;
+  DrcErrorShow(st, "DRC File is Missing ... Can't Continue");
+  std::snprintf(st.set.v[K_CKF], sizeof st.set.v[K_CKF], "?");
+  return QFile();
+}
+
+bool MainCellOpen(DrcState& st) {
+  int mainCell = st.run.findCell ? st.run.findCell(st.run.src->ctx, st.set.v[K_CLN]) : 0;
+  if (!mainCell) {
+    DrcErrorShow(st, "Cell to Design Rule Check is Missing ... Can't Continue");
+    std::snprintf(st.set.v[K_CLN], sizeof st.set.v[K_CLN], "?");
+    return false;
+  }
+  std::snprintf(st.x.cell, sizeof st.x.cell, "%s", st.set.v[K_CLN]);
+  st.ras.src = st.run.src;
+  st.ras.mainCell = mainCell;
+  return true;
+}
+
+// The log: never the rule file or a cell file, and a log that cannot be
+// opened stops the run rather than being written to.
+bool LogOpen(DrcState& st) {
+  if (st.run.log) std::fclose(st.run.log);
+  st.run.log = nullptr;
+  char t[600];
+  std::snprintf(t, sizeof t, "Unable to Write Log File %s ... Can't Continue", st.set.v[K_WR2]);
+  if (LogNameRefused(st.set.v[K_WR2], st.set.v[K_CKF])) {
+    DrcErrorShow(st, t);
+    return false;
+  }
+  st.run.log = std::fopen(InFolder(st, st.set.v[K_WR2]).c_str(), DrcFlag(st, K_ERS) ? "w" : "a");
+  if (!st.run.log) {
+    DrcErrorShow(st, t);
+    return false;
+  }
+  return true;
+}
+
+// ---- run: the checks csn= .. cfn=, each over its areas ----
+
+// Reads up to the check before csn=.
+bool RangeStart(DrcState& st, DrcRuleSrc* src, int csn, int cfn) {
+  char t[200];
+  if (cfn < csn || cfn < 1) {
+    std::snprintf(t, sizeof t, "Check Finish %d is before Check Start %d ... Can't Continue", cfn, csn);
+    return Refuse(st, t);
+  }
+  while (st.chk.counter < csn - 1) {
+    if (DrcCheckRead(st.chk, src) == -1 && !st.chk.anything) {
+      std::snprintf(t, sizeof t, "Check Start %d is beyond the last Check of the DRC File ... Can't Continue", csn);
+      return Refuse(st, t);
+    }
+  }
+  if (csn != st.chk.counter + 1) DrcRestartClear(st);
+  return true;
+}
+
+// Reads the next check and checks its text: 1 to be run, 0 the file ended
+// after at least one check (noted in the log), -1 refused.
+int CheckNext(DrcState& st, DrcRuleSrc* src, int cfn, int checksRun) {
+  st.chk.GUARDBAND = 0;
+  int r = DrcCheckRead(st.chk, src);
+  char t[1200];
+  if (r == -1 && !st.chk.anything) {
+    if (checksRun == 0) {
+      std::snprintf(t, sizeof t, "Check %d is not in the DRC File ... Can't Continue", st.chk.counter);
+      Refuse(st, t);
+      return -1;
+    }
+    std::snprintf(t, sizeof t, "\nCheck Finish %d is beyond the last Check %d\n", cfn, st.chk.counter - 1);
+    DrcLogPut(st, t);
+    return 0;
+  }
+  if (!st.chk.title[0]) {
+    std::snprintf(t, sizeof t, "Check %d has no Title ... Can't Continue", st.chk.counter);
+    Refuse(st, t);
+    return -1;
+  }
+  if (st.chk.fault[0]) {
+    std::snprintf(t, sizeof t, "Check %d: %s ... Can't Continue", st.chk.counter, st.chk.fault);
+    Refuse(st, t);
+    return -1;
+  }
+  for (int i = 0; i < st.chk.nops; ++i) {
+    DrcOpParsed op;
+    if (DrcOperatorParse(st.chk.op[i], &op) != 0) {
+      std::snprintf(t, sizeof t, "Syntax Error: \"%s\"", st.chk.op[i]);
+      Refuse(st, t);
+      return -1;
+    }
+  }
+  return 1;
+}
+
+// The smallest map factor from msz= up whose areas leave room for the guard
+// band on both sides.
+bool MapSizeFit(DrcState& st) {
+  int m = std::atoi(st.set.v[K_MSZ]);
+  int k = m >= 2 ? 1 << (m - 1) : 1;
+  st.run.mapDoubled = 0;
+  DrcGeomInput in;
+  for (;;) {
+    if (k > 8) {
+      char t[1200];
+      std::snprintf(t, sizeof t,
+                    "Check %d  %s\nDistance= %.*g%s  Resolution= %.*g%s  Map= %dx%d\n\nMap size will be too large "
+                    "for this Distance and Resolution\n\nTry a Lower Resolution.",
+                    st.chk.counter, st.chk.title, 6, st.x.geo.distance, st.g.physunit, 6, st.x.geo.resolution,
+                    st.g.physunit, st.maps.mapw, st.maps.maph);
+      return Refuse(st, t);
+    }
+    MapFree(st);
+    LayerMapFree(st);
+    DrcMapSize(st, k);
+    in.scale = st.g.scale;
+    in.winLeft = DrcNum(st, K_WL);
+    in.winBottom = DrcNum(st, K_WB);
+    in.winRight = DrcNum(st, K_WR);
+    in.winTop = DrcNum(st, K_WT);
+    in.rescale = DrcNum(st, K_RSCL);
+    in.res = st.set.v[K_RES];
+    in.dis = st.set.v[K_DIS];
+    in.arp = DrcNum(st, K_ARP);
+    in.ckl = st.set.v[K_CKL];
+    in.ckb = st.set.v[K_CKB];
+    in.DISTANCE = st.chk.DISTANCE;
+    in.RESOLUTION = st.chk.RESOLUTION;
+    in.GUARDBAND = st.chk.GUARDBAND;
+    in.resolutionGiven = st.chk.resolutionGiven;
+    in.mapw = st.maps.mapw;
+    in.maph = st.maps.maph;
+    DrcPixelGeometry(in, &st.x.geo);
+    if (st.x.geo.stepX >= 2 * st.x.geo.guard && st.x.geo.stepY >= 2 * st.x.geo.guard) break;
+    k *= 2;
+    st.run.mapDoubled = 1;
+  }
+  st.run.k = k;
+  return true;
+}
+
+// Geometry, maps and log header of the check just read; false stops the run.
+bool CheckPrepare(DrcState& st) {
+  if (st.chk.locationGiven) {
+    std::snprintf(st.set.v[K_CKL], sizeof st.set.v[K_CKL], "%s", st.chk.ckl);
+    std::snprintf(st.set.v[K_CKB], sizeof st.set.v[K_CKB], "%s", st.chk.ckb);
+  }
+  st.x.mapsCheck = 0;
+  if (!MapSizeFit(st)) return false;
+  char t[1200];
+  if (st.x.geo.totalAreas >= DRC_AREA_CAP) {
+    std::snprintf(t, sizeof t, "Check %d  %s\nThe Checking Window needs %d Areas or more ... Can't Continue",
+                  st.chk.counter, st.chk.title, (int)DRC_AREA_CAP);
+    return Refuse(st, t);
+  }
+  if (!MapAlloc(st)) {
+    st.g.stopCode = DRC_STOP_MEMORY;
+    ReleaseAll(st);
+    return false;
+  }
+  LogCheckHeader(st);
+  if (st.x.geo.restartIgnored) {
+    std::snprintf(t, sizeof t, "Restart Point %s, %s lies outside the Checking Window ... Ignored\n",
+                  st.set.v[K_CKL], st.set.v[K_CKB]);
+    DrcLogPut(st, t);
+  }
+  // Map files of this check continue after those already on disk.
+  st.x.checkNo = st.chk.counter;
+  st.x.pcxSeq = PcxHighestSeq(st.run.folder, st.x.cell, st.x.checkNo);
+  std::snprintf(st.x.folder, sizeof st.x.folder, "%s", st.run.folder);
+  st.run.areasDone = 0;
+  return true;
+}
+
+void AreaEnter(DrcState& st, int64_t left, int64_t bottom) {
+  const DrcGeom& g = st.x.geo;
+  st.x.areaL = left;
+  st.x.areaB = bottom;
+  st.x.areaR = left + 2 * g.guard + g.stepX;
+  st.x.areaT = bottom + 2 * g.guard + g.stepY;
+  HostProgress((long)(g.totalAreas - DrcAreaCount(g, bottom, left)), (long)g.totalAreas);
+  st.x.areaResults = 0;
+  std::strcpy(st.x.mapFile, "No File");
+  MapClear(st, st.maps.R);
+  MapSlotsInvalidate(st);
+  st.run.areaVisits++;
+}
+
+// The check's operator list on the current area: 0 the list ended, 1 the
+// abort flag cut it short, -1 a stop code.
+int AreaOperators(DrcState& st) {
+  for (int i = 0; i < st.chk.nops; ++i) {
+    int u = DrcOperator(st, i);
+    if (st.g.stopCode) return -1;
+    if (u == -1) {
+      char t[200];
+      std::snprintf(t, sizeof t, "Syntax Error: \"%s\"", st.chk.op[i]);
+      DrcErrorShow(st, t);
+    } else if (u == -2) {
+      DrcErrorShow(st, st.x.ruleError);
+    }
+    if (st.g.abortFlag) return 1;
+    if (u == 0) break;
+  }
+  return 0;
+}
+
+void AreaLeave(DrcState& st, bool interrupted) {
+  // An area whose list did not finish is checked again on restart, so it is
+  // not logged now.
+  if (st.x.areaResults && !interrupted) {
+    char t[600];
+    std::snprintf(t, sizeof t, "Area: L= %.*g B= %.*g R= %.*g T= %.*g   Map File: %s\n", 5,
+                  (double)st.x.areaL / st.g.scale, 5, (double)st.x.areaB / st.g.scale, 5,
+                  (double)st.x.areaR / st.g.scale, 5, (double)st.x.areaT / st.g.scale, st.x.mapFile);
+    DrcLogPut(st, t);
+  }
+  if (st.run.log) std::fflush(st.run.log);
+  if (st.mapper.created) MapperFree(st);
+  if (st.run.areaDone) st.run.areaDone(st);
+  DrcPausePoll(st, st.run.pauseMs);
+}
+
+void FileLimitAsk(DrcState& st) {
+  if (DrcFlag(st, K_ENH) && st.x.pcxFiles >= st.set.fileLimit && st.x.pcxFiles > st.run.lastLimitAsk) {
+    st.run.lastLimitAsk = st.x.pcxFiles;
+    if (HostMsgBox("PCX Map Files exceed Limit ... Continue?", nullptr, HOST_CAP_WARNING, HOST_YESNO) != HOST_IDYES)
+      st.g.abortFlag = 1;
+  }
+}
+
+// Every area of the check, row by row; 1 done, 0 interrupted (the restart
+// point saved).
+int CheckAreas(DrcState& st) {
+  int64_t left = st.x.geo.areaL, bottom = st.x.geo.areaB;
+  int64_t areaNo = 0;
+  while (st.x.geo.winT >= bottom) {
+    while (st.x.geo.winR >= left) {
+      AreaEnter(st, left, bottom);
+      int r = AreaOperators(st);
+      if (r < 0) return Interrupt(st, left, bottom);
+      AreaLeave(st, r == 1);
+      if (r == 1) return Interrupt(st, left, bottom);
+      FileLimitAsk(st);
+      st.run.areasDone++;
+      left += st.x.geo.stepX;
+      if (areaNo++ % 5 == 0) HostPause(10);
+      if (st.g.abortFlag) return Interrupt(st, left, bottom);
+    }
+    left = st.x.geo.winL - st.x.geo.guard;
+    bottom += st.x.geo.stepY;
+    if (st.g.abortFlag) return Interrupt(st, left, bottom);
+    HostPause(10);
+  }
+  return 1;
+}
+
+int ChecksRun(DrcState& st, DrcRuleSrc* src, int cfn) {
+  int checksRun = 0;
+  while (st.chk.counter < cfn) {
+    int r = CheckNext(st, src, cfn, checksRun);
+    if (r < 0) return 0;
+    if (r == 0) break;
+    ++checksRun;
+    if (!CheckPrepare(st) || !CheckAreas(st)) return 0;
+    DrcRestartClear(st);
+    DrcOverrideClear(st);
+    ReleaseAll(st);
+  }
+  ReleaseAll(st);
+  DrcRestartClear(st);
+  DrcOverrideClear(st);
+  st.x.pcxSeq = 0;
+  return Stopped(st) ? 0 : 1;
+}
+
+}  // namespace
+
+int DrcRun(DrcState& st) {
+  RunBegin(st);
+  if (!ScaleOk(st)) return 0;
+  QFile rules = RulesOpen(st);
+  if (!rules || !MainCellOpen(st) || !LogOpen(st)) return 0;
+  LogHeader(st);
+  if (DrcFlag(st, K_EPX)) PcxDeleteOwn(st.run.folder, st.set.v[K_CLN]);
+  DrcRuleSrc src;
+  DrcRuleSrcFile(&src, rules.get());
+  int csn = std::atoi(st.set.v[K_CSN]), cfn = std::atoi(st.set.v[K_CFN]);
+  if (!RangeStart(st, &src, csn, cfn)) return 0;
+  return ChecksRun(st, &src, cfn);
+}
+
+int DrcGo(DrcState& st) {
+  int r = DrcRun(st);
   char text[300];
   if (!r) {
-    if (DrcG.stopCode == DRC_STOP_MEMORY) DrcErrorShow("Not Enough Memory for Maps");
-    else if (DrcG.stopCode == DRC_STOP_BP_READ) DrcErrorShow("TLC File BP Records Failed");
-    else if (DrcG.stopCode == DRC_STOP_C_READ) DrcErrorShow("TLC File C Records Failed");
+    if (st.g.stopCode == DRC_STOP_MEMORY) DrcErrorShow(st, "Not Enough Memory for Maps");
+    else if (st.g.stopCode == DRC_STOP_BP_READ) DrcErrorShow(st, "TLC File BP Records Failed");
+    else if (st.g.stopCode == DRC_STOP_C_READ) DrcErrorShow(st, "TLC File C Records Failed");
     std::snprintf(text, sizeof text, "Aborted ... DRC may be Incomplete");
   } else {
-    int secs = (int)(Now() - DrcRunS.startSeconds);
+    int secs = (int)(Now() - st.run.startSeconds);
     std::snprintf(text, sizeof text, "DRC Completed ...  %d Total Maps\n\nTotal Run Time:  %dhr %dmin %dsec",
-                  DrcX.mapsRun, secs / 3600, secs / 60 % 60, secs % 60);
+                  st.x.mapsRun, secs / 3600, secs / 60 % 60, secs % 60);
   }
-  Final(text);
-  if (DrcRunS.log) {
-    std::fclose(DrcRunS.log);
-    DrcRunS.log = nullptr;
+  Final(st, text);
+  if (st.run.log) {
+    std::fclose(st.run.log);
+    st.run.log = nullptr;
   }
-  ReleaseAll();
+  ReleaseAll(st);
   return r;
 }

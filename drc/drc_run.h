@@ -8,6 +8,8 @@
 
 #include "drc_raster.h"
 
+struct DrcState;
+
 struct DrcRunState {
   const DrcCellSource* src;  // where cells come from
   // Finds a cell of the collection by name; 1-based index or 0.
@@ -23,28 +25,27 @@ struct DrcRunState {
   int64_t areaVisits;        // areas run in this program (tests, figures)
   int lastLimitAsk;
   // Called when an area's list ended (the program updates DISPLAY); may be null.
-  void (*areaDone)();
+  void (*areaDone)(DrcState& st);
+  DrcCellSource storeSrc;    // the record store's source, its context this state
 };
 
-extern DrcRunState DrcRunS;
-
-void DrcRunReset();
+void DrcRunReset(DrcState& st);
 // Every part of the engine back to its start: shared state, maps, settings,
 // operators, raster and run (the store is the program's own).
-void DrcEngineReset();
+void DrcEngineReset(DrcState& st);
 // Writes a line to the open log (nothing when none is open).
-void DrcLogPut(const char* text);
-void LogHeader();
-void LogCheckHeader();
+void DrcLogPut(const DrcState& st, const char* text);
+void LogHeader(DrcState& st);
+void LogCheckHeader(DrcState& st);
 // The editor's argument form "cell cx cy w": at most 14 tokens of at most 32
 // characters; token 1 becomes the cell when the collection holds it, and with
 // four tokens the window centred on (cx, cy), w wide and 0.8 w high, is
 // applied (with name checks).
-void DrcApplyArguments(const char* args);
+void DrcApplyArguments(DrcState& st, const char* args);
 // One run over the checks csn= .. cfn=; 1 all done, 0 aborted or failed.
-int DrcRun();
+int DrcRun(DrcState& st);
 // Go: the run, then the final text (appended to the log, shown), releases.
 // Returns DrcRun's result.
-int DrcGo();
+int DrcGo(DrcState& st);
 
 #endif

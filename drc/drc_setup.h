@@ -3,6 +3,8 @@
 #ifndef QUIL_DRC_SETUP_H
 #define QUIL_DRC_SETUP_H
 
+struct DrcState;
+
 enum DrcKey {
   K_CLN, K_CKF, K_WR2, K_CSN, K_CFN, K_HCL, K_PTM, K_RSCL, K_RES, K_DIS, K_ARP, K_MSZ, K_CKL,
   K_CKB, K_WL, K_WB, K_WR, K_WT, K_ENH, K_ENP, K_ERS, K_EPX, K_LFT, K_TOP, K_RGT, K_BOT, K_COUNT,
@@ -22,26 +24,26 @@ struct DrcSettings {
   char owner[1400];
 };
 
-extern DrcSettings DrcSet;
+// A global because it is a constant table, the same for every run.
 extern const char* const DrcKeyName[K_COUNT];
 
-void DrcSetupReset();           // the defaults
+void DrcSetupReset(DrcState& st);           // the defaults
 // Reads the file; 0 when missing (defaults stay), else 1.
-int DrcUsfRead(const char* path);
+int DrcUsfRead(DrcState& st, const char* path);
 // Applies, then writes; 1 when the file cannot be created, else 0.
-int DrcUsfWrite(const char* path);
+int DrcUsfWrite(DrcState& st, const char* path);
 // Normalises the record (scale and unit from the shared state). Name checks
 // are the program's (it shows their messages); here they are skipped.
-void DrcSetupApply(int nameChecks);
+void DrcSetupApply(DrcState& st, int nameChecks);
 // "Y" or "y" exactly.
-int DrcFlag(int key);
+int DrcFlag(const DrcState& st, int key);
 // Value with 9 significant digits and the physical unit; empty stays empty.
-void DrcFieldNormalise(int key);
-double DrcNum(int key);
+void DrcFieldNormalise(DrcState& st, int key);
+double DrcNum(const DrcState& st, int key);
 // The restart point: the current area's left and bottom and the check in
 // progress; cleared after a complete run.
-void DrcRestartSave(double left, double bottom, int check);
-void DrcRestartClear();
-void DrcOverrideClear();
+void DrcRestartSave(DrcState& st, double left, double bottom, int check);
+void DrcRestartClear(DrcState& st);
+void DrcOverrideClear(DrcState& st);
 
 #endif

@@ -4,15 +4,21 @@
 
 #include "host.h"
 
-DrcShared DrcG;
+DrcState::DrcState() { DrcEngineReset(*this); }
 
-void DrcSharedReset() {
-  std::memset(&DrcG, 0, sizeof DrcG);
-  DrcG.scale = 1000.0;
-  std::strcpy(DrcG.physunit, "um");
+DrcState::~DrcState() {
+  MapperFree(*this);
+  DrcMapReset(*this);
+  if (run.log) std::fclose(run.log);
 }
 
-void DrcErrorShow(const char* text) {
-  DrcG.abortFlag = 1;
+void DrcSharedReset(DrcState& st) {
+  std::memset(&st.g, 0, sizeof st.g);
+  st.g.scale = 1000.0;
+  std::strcpy(st.g.physunit, "um");
+}
+
+void DrcErrorShow(DrcState& st, const char* text) {
+  st.g.abortFlag = 1;
   HostError(text);
 }

@@ -1,9 +1,19 @@
-// State the rule checker's modules share during a run: the drawing's scale
-// and unit, the abort flag and the stop code.
+// The rule checker's state: the drawing's scale and unit, the abort flag and
+// the stop code every module reads, and DrcState, the one object holding
+// every module's part of a run. The program (or a test) owns the instance and
+// hands it to each entry point as `st`.
 #ifndef QUIL_DRC_STATE_H
 #define QUIL_DRC_STATE_H
 
 #include <cstdint>
+
+#include "drc_map.h"
+#include "drc_oper.h"
+#include "drc_pcx.h"
+#include "drc_raster.h"
+#include "drc_rules.h"
+#include "drc_run.h"
+#include "drc_setup.h"
 
 // Stop codes of a run.
 enum {
@@ -21,12 +31,29 @@ struct DrcShared {
   int wineMode;          // winemods= of the main setup
 };
 
-extern DrcShared DrcG;
+struct DrcState {
+  DrcShared g{};
+  DrcSettings set{};
+  DrcMapSet maps{};
+  DrcCheckRec chk{};     // the check read last from the rule file
+  DrcExec x{};
+  DrcRaster ras{};
+  DrcObjIndex index;     // grid index of the loaded cell's objects
+  DrcMapper mapper{};
+  DrcRunState run{};
+
+  // Every part at its start, as DrcEngineReset leaves it.
+  DrcState();
+  // Releases the maps and the picture and closes an open log.
+  ~DrcState();
+  DrcState(const DrcState&) = delete;
+  DrcState& operator=(const DrcState&) = delete;
+};
 
 // Defaults: scale 1000, unit "um", flags clear.
-void DrcSharedReset();
+void DrcSharedReset(DrcState& st);
 
 // Shows text captioned "Error ..." and sets the abort flag.
-void DrcErrorShow(const char* text);
+void DrcErrorShow(DrcState& st, const char* text);
 
 #endif

@@ -26,10 +26,10 @@ int CellInfoS(void*, int index, DrcCellInfo* out) {
   return 0;
 }
 
-int ReadObjectsS(void*, const char* cell) {
+int ReadObjectsS(void* ctx, const char* cell) {
   ++Reads;
   int r = TlcReadBPV(cell);
-  if (TlcStore.oomFlag) DrcG.stopCode = DRC_STOP_MEMORY;
+  if (TlcStore.oomFlag) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
   return r ? 1 : 0;
 }
 
@@ -62,9 +62,9 @@ void PathS(void*, int32_t i, DrcPathRec* out) {
   out->nv = n;
 }
 
-int ReadInstancesS(void*, const char* cell, int level) {
+int ReadInstancesS(void* ctx, const char* cell, int level) {
   int r = TlcReadC(cell, level);
-  if (TlcStore.oomFlag) DrcG.stopCode = DRC_STOP_MEMORY;
+  if (TlcStore.oomFlag) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
   return r ? 1 : 0;
 }
 
@@ -81,7 +81,12 @@ const DrcCellSource kSource = {nullptr,    CellInfoS,      ReadObjectsS, BoxCoun
 
 }  // namespace
 
-const DrcCellSource* DrcStoreSource() { return &kSource; }
+const DrcCellSource* DrcStoreSource(DrcState& st) {
+  // The callbacks report a store out of memory in this state's stop code.
+  st.run.storeSrc = kSource;
+  st.run.storeSrc.ctx = &st;
+  return &st.run.storeSrc;
+}
 
 int DrcStoreFind(void*, const char* name) { return GetCinfo(name); }
 

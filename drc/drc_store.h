@@ -6,8 +6,14 @@
 
 #include "drc_raster.h"
 
-// A source reading "<cell>.TLC" files through the satellites' store.
-const DrcCellSource* DrcStoreSource();
+struct DrcState;
+
+// The record store is one per program, so this adapter's vertex buffer and
+// read count stay globals beside it.
+
+// A source reading "<cell>.TLC" files through the satellites' store. Its
+// context is st, whose stop code hears of a store out of memory.
+const DrcCellSource* DrcStoreSource(DrcState& st);
 // Cell-table index of a name (case ignored), 0 when absent.
 int DrcStoreFind(void* ctx, const char* name);
 // Object reads since the last reset (tests and figures).

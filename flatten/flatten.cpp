@@ -14,9 +14,11 @@
 #include "satutil.h"
 #include "tlcline.h"
 
-FlatState Flat;
-
 namespace {
+
+// The instance the program table's hooks work on: the frame calls them
+// without a context, so FlatReset binds the caller's state here.
+FlatState* Bound = nullptr;
 
 const char* const kKeys[] = {"mcn=", "ffp=", "wr2=", "ltc=", "flt=", "sms=", "kat=", "old=",
                              "nly=", "cly=", "dly=", "ply=", "lft=", "top=", "rgt=", "bot=", nullptr};
@@ -29,25 +31,6 @@ const SatButton kButtons[] = {
     {SAT_ID_SETUP, "Setup", "MSETUP"},
     {FLAT_ID_GO, "Go", "MGO"},
 };
-
-struct CellListEntry {
-  char name[NAMLEN + 1];
-  int rank;
-  int added;
-};
-
-struct DevArea {
-  int32_t x, y;
-  int o, cell;
-};
-
-struct FlatRun {
-  CellListEntry list[FLAT_LIST_MAX + 1];
-  DevArea* areas = nullptr;
-  signed char conText[CELL_INFO_MAX + 1];  // -1 not known yet
-  LayerSet layers = {};  // the "Layers to Convert" filter
-};
-FlatRun Run;
 
 int CellRank(int index) {
   return (index >= 1 && index <= Cells.count) ? (Cells.cell[index].flags & 0x1f) : 0;
@@ -81,29 +64,29 @@ int RefsKnown(const char* name, int d) {
   return 1;
 }
 
-void Counters(int final) {
+void Counters(FlatState* st, int final) {
   if (!final && !SatDisplayShown()) return;  // nobody to show them to
   char t[32];
-  int64_t objects = Flat.total.boxes + Flat.total.paths + Flat.total.texts;
+  int64_t objects = st->total.boxes + st->total.paths + st->total.texts;
   if (final || objects % 10 == 0) {
-    snprintf(t, sizeof t, "%lld", (long long)Flat.total.boxes);
+    snprintf(t, sizeof t, "%lld", (long long)st->total.boxes);
     CounterShow(FLAT_ID_BOXES, t);
-    snprintf(t, sizeof t, "%lld", (long long)Flat.total.paths);
+    snprintf(t, sizeof t, "%lld", (long long)st->total.paths);
     CounterShow(FLAT_ID_PATHS, t);
-    snprintf(t, sizeof t, "%lld", (long long)Flat.total.texts);
+    snprintf(t, sizeof t, "%lld", (long long)st->total.texts);
     CounterShow(FLAT_ID_TEXTS, t);
-    snprintf(t, sizeof t, "%lld", (long long)Flat.total.vertices);
+    snprintf(t, sizeof t, "%lld", (long long)st->total.vertices);
     CounterShow(FLAT_ID_VERTICES, t);
   }
-  if (final || Flat.total.cells % 10 == 0) {
-    snprintf(t, sizeof t, "%lld", (long long)Flat.total.cells);
+  if (final || st->total.cells % 10 == 0) {
+    snprintf(t, sizeof t, "%lld", (long long)st->total.cells);
     CounterShow(FLAT_ID_CELLS, t);
   }
 }
 
 // Maps a point of the cell walked at depth d to the chosen cell: each
 // placement from the innermost out.
-int PointXform(int d, int32_t* x, int32_t* y) {
+int PointXform(FlatState* st, int d, int32_t* x, int32_t* y) {
   int64_t px = *x, py = *y;
   for (int k = d - 1; k >= 0; --k) {
     int64_t ox, oy;
@@ -112,7 +95,7 @@ int PointXform(int d, int32_t* x, int32_t* y) {
     py = oy + TLCc[k].y;
   }
   if (px < -TLC_COORD_MAX || px > TLC_COORD_MAX || py < -TLC_COORD_MAX || py > TLC_COORD_MAX) {
-    ErrorShowF("Flattened Coordinates Exceed the Drawing Range in %s ... Can't Continue", Flat.chosen);
+    ErrorShowF("Flattened Coordinates Exceed the Drawing Range in %s ... Can't Continue", st->chosen);
     return 0;
   }
   *x = (int32_t)px;
@@ -127,54 +110,54 @@ int OrientUp(int d, int o) {
   return o & 7;
 }
 
-int FlatWriteB(int d) {
+int FlatWriteB(FlatState* st, int d) {
   if (d > 0) {
     int32_t x1 = TLCb.l, y1 = TLCb.b, x2 = TLCb.r, y2 = TLCb.t;
-    if (!PointXform(d, &x1, &y1) || !PointXform(d, &x2, &y2)) return 0;
+    if (!PointXform(st, d, &x1, &y1) || !PointXform(st, d, &x2, &y2)) return 0;
     TLCb.l = x1 < x2 ? x1 : x2;
     TLCb.r = x1 < x2 ? x2 : x1;
     TLCb.b = y1 < y2 ? y1 : y2;
     TLCb.t = y1 < y2 ? y2 : y1;
   }
   WriteB();
-  Flat.depth[d].boxes++;
-  Flat.total.boxes++;
-  Counters(0);
+  st->depth[d].boxes++;
+  st->total.boxes++;
+  Counters(st, 0);
   return 1;
 }
 
-int FlatWriteP(int d) {
+int FlatWriteP(FlatState* st, int d) {
   if (d > 0)
     for (int32_t i = 0; i < TLCp.nv; ++i)
-      if (!PointXform(d, &TLCp.x[i], &TLCp.y[i])) return 0;
+      if (!PointXform(st, d, &TLCp.x[i], &TLCp.y[i])) return 0;
   WriteP();
-  Flat.depth[d].paths++;
-  Flat.total.paths++;
-  Flat.depth[d].vertices += TLCp.nv;
-  Flat.total.vertices += TLCp.nv;
-  Counters(0);
+  st->depth[d].paths++;
+  st->total.paths++;
+  st->depth[d].vertices += TLCp.nv;
+  st->total.vertices += TLCp.nv;
+  Counters(st, 0);
   return 1;
 }
 
-int FlatWriteT(int d) {
-  if (d > 0 && !PointXform(d, &TLCt.x, &TLCt.y)) return 0;
+int FlatWriteT(FlatState* st, int d) {
+  if (d > 0 && !PointXform(st, d, &TLCt.x, &TLCt.y)) return 0;
   TLCt.o = OrientUp(d, TLCt.o);
   int len = (int)strlen(TLCt.text);
   TLCt.nv = len > 0 ? (len - 1) / 8 + 2 : 2;
   WriteT();
-  Flat.depth[d].texts++;
-  Flat.total.texts++;
-  Flat.depth[d].vertices += TLCt.nv;
-  Flat.total.vertices += TLCt.nv;
-  Counters(0);
+  st->depth[d].texts++;
+  st->total.texts++;
+  st->depth[d].vertices += TLCt.nv;
+  st->total.vertices += TLCt.nv;
+  Counters(st, 0);
   return 1;
 }
 
 // A kept device reference at depth d: its place through the placements
 // above it, its orientation composed by the same rule.
-int FlatWriteC(int d) {
+int FlatWriteC(FlatState* st, int d) {
   int32_t x = TLCc[d].x, y = TLCc[d].y;
-  if (!PointXform(d, &x, &y)) return 0;
+  if (!PointXform(st, d, &x, &y)) return 0;
   tlccel& out = TLCc[FLAT_DEPTH_MAX + 1];
   memcpy(out.name, TLCc[d].name, sizeof out.name);
   out.o = OrientUp(d, TLCc[d].o);
@@ -182,28 +165,28 @@ int FlatWriteC(int d) {
   out.y = y;
   out.r = 0;
   WriteC(FLAT_DEPTH_MAX + 1);
-  Flat.depth[d].cells++;
-  Flat.total.cells++;
-  Counters(0);
+  st->depth[d].cells++;
+  st->total.cells++;
+  Counters(st, 0);
   return 1;
 }
 
-int HasConText(int index) {
+int HasConText(FlatState* st, int index) {
   if (index < 1 || index > CELL_INFO_MAX) return 0;
-  if (Run.conText[index] >= 0) return Run.conText[index];
+  if (st->conText[index] >= 0) return st->conText[index];
   if (TlcReadBPV(CellName(index))) return -1;
   int found = 0;
   for (int32_t p = 1; p <= TlcStore.nP && !found; ++p) {
     int32_t w = getP(0, p);
-    if (w < 1 && (w & 0x1ff) == Flat.conLyr) found = 1;
+    if (w < 1 && (w & 0x1ff) == st->conLyr) found = 1;
   }
-  Run.conText[index] = (signed char)found;
+  st->conText[index] = (signed char)found;
   return found;
 }
 
-int InDevArea(int32_t x, int32_t y) {
-  for (int i = 0; i < Flat.devAreas; ++i) {
-    const DevArea& a = Run.areas[i];
+int InDevArea(FlatState* st, int32_t x, int32_t y) {
+  for (int i = 0; i < st->devAreas; ++i) {
+    const FlatDevArea& a = st->areas[i];
     const CellInfo& c = Cells.cell[a.cell];
     int64_t x1, y1, x2, y2;
     OrientPoint(a.o, c.l, c.b, &x1, &y1);
@@ -215,22 +198,22 @@ int InDevArea(int32_t x, int32_t y) {
   return 0;
 }
 
-int ListFind(const char* name) {
-  for (int i = 1; i <= Flat.listCount; ++i)
-    if (SatStricmp(Run.list[i].name, name) == 0) return i;
+int ListFind(FlatState* st, const char* name) {
+  for (int i = 1; i <= st->listCount; ++i)
+    if (SatStricmp(st->list[i].name, name) == 0) return i;
   return 0;
 }
 
-int FlatListAdd() {
+int FlatListAdd(FlatState* st) {
   for (int32_t k = 1; k <= TlcStore.nA[0]; ++k) {
     int ci = getA(0, 0, k) & 0x3fff;
     const char* name = CellName(ci);
-    if (ListFind(name)) continue;
-    if (Flat.listCount >= FLAT_LIST_MAX) {
+    if (ListFind(st, name)) continue;
+    if (st->listCount >= FLAT_LIST_MAX) {
       ErrorShowF("Too Many Cells in the Hierarchy ... %d Max TLC Cells ... Can't Continue", FLAT_LIST_MAX);
       return 0;
     }
-    CellListEntry& e = Run.list[++Flat.listCount];
+    FlatListEntry& e = st->list[++st->listCount];
     snprintf(e.name, sizeof e.name, "%s", name);
     for (char* p = e.name; *p; ++p) *p = (char)toupper((unsigned char)*p);
     e.rank = CellRank(ci);
@@ -249,46 +232,46 @@ void FlatLogTitle(const char* title) {
   LogPut();
 }
 
-void FlatLogCounts(const char* name) {
+void FlatLogCounts(FlatState* st, const char* name) {
   snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "%-34s%-10lld%-10lld%-10lld%-10lld%-10lld\n", name,
-           (long long)Flat.total.boxes, (long long)Flat.total.paths, (long long)Flat.total.texts,
-           (long long)Flat.total.vertices, (long long)Flat.total.cells);
+           (long long)st->total.boxes, (long long)st->total.paths, (long long)st->total.texts,
+           (long long)st->total.vertices, (long long)st->total.cells);
   LogPut();
 }
 
-int TextWanted(int depth) {
-  if (!Flat.flatten) return 1;
+int TextWanted(FlatState* st, int depth) {
+  if (!st->flatten) return 1;
   int lyr = TLCt.lyr;
-  if (lyr == Flat.nodeLyr) return depth == 0 || Flat.keepAll || InDevArea(TLCt.x, TLCt.y);
-  if (lyr == Flat.devLyr) {
-    if (!InDevArea(TLCt.x, TLCt.y)) return 0;
+  if (lyr == st->nodeLyr) return depth == 0 || st->keepAll || InDevArea(st, TLCt.x, TLCt.y);
+  if (lyr == st->devLyr) {
+    if (!InDevArea(st, TLCt.x, TLCt.y)) return 0;
     char renamed[TXTLEN + 1];
     char first[2] = {TLCt.text[0], '\0'};
-    snprintf(renamed, sizeof renamed, "%s_%d", first, ++Flat.devTextNumber);
+    snprintf(renamed, sizeof renamed, "%s_%d", first, ++st->devTextNumber);
     snprintf(TLCt.text, sizeof TLCt.text, "%s", renamed);
     return 1;
   }
-  if (lyr == Flat.paramLyr) return InDevArea(TLCt.x, TLCt.y);
-  if (lyr == Flat.conLyr) return 0;
+  if (lyr == st->paramLyr) return InDevArea(st, TLCt.x, TLCt.y);
+  if (lyr == st->conLyr) return 0;
   return 1;
 }
 
 // Writes the boxes, paths and texts of the store, read for the cell walked
 // at depth.
-int WriteObjects(int depth) {
+int WriteObjects(FlatState* st, int depth) {
   for (int32_t n = 1; n <= TlcStore.nB; ++n) {
     TLCb.lyr = getB(0, n);
-    if (!LyrSelTest(&Run.layers, TLCb.lyr)) continue;
+    if (!LyrSelTest(&st->layers, TLCb.lyr)) continue;
     TLCb.l = getB(1, n);
     TLCb.b = getB(2, n);
     TLCb.r = getB(3, n);
     TLCb.t = getB(4, n);
-    if (!FlatWriteB(depth)) return 0;
+    if (!FlatWriteB(st, depth)) return 0;
   }
   for (int32_t n = 1; n <= TlcStore.nP; ++n) {
     int32_t w = getP(0, n);
     int lyr = w & 0x1ff;
-    if (!LyrSelTest(&Run.layers, lyr)) continue;
+    if (!LyrSelTest(&st->layers, lyr)) continue;
     int32_t v = getP(2, n);
     if (w >= 1) {
       TLCp.lyr = lyr;
@@ -300,7 +283,7 @@ int WriteObjects(int depth) {
         TLCp.nv++;
         v = getV(3, v);
       }
-      if (TLCp.nv > 0 && !FlatWriteP(depth)) return 0;
+      if (TLCp.nv > 0 && !FlatWriteP(st, depth)) return 0;
     } else {
       TLCt.lyr = lyr;
       TLCt.size = getP(1, n);
@@ -308,7 +291,7 @@ int WriteObjects(int depth) {
       TLCt.x = getV(1, v);
       TLCt.y = getV(2, v);
       TlcTextGet(n, TLCt.text, sizeof TLCt.text);
-      if (TextWanted(depth) && !FlatWriteT(depth)) return 0;
+      if (TextWanted(st, depth) && !FlatWriteT(st, depth)) return 0;
     }
   }
   return 1;
@@ -316,45 +299,44 @@ int WriteObjects(int depth) {
 
 }  // namespace
 
-int FlattenCell(const char* name, int depth) {
+int FlattenCell(FlatState* st, const char* name, int depth) {
   if (Aborted()) return 0;
   if (depth > FLAT_DEPTH_MAX) {
-    ErrorShowF("Cell Hierarchy Deeper than %d Levels below %s ... Can't Continue", FLAT_DEPTH_MAX + 1,
-               Flat.chosen);
+    ErrorShowF("Cell Hierarchy Deeper than %d Levels below %s ... Can't Continue", FLAT_DEPTH_MAX + 1, st->chosen);
     return 0;
   }
-  Flat.depth[depth] = FlatCounts();
-  Flat.devAreas = 0;
+  st->depth[depth] = FlatCounts();
+  st->devAreas = 0;
   AbortPoll(10);
   if (Aborted()) return 0;
   int rank = CellRank(GetCinfo(name));
   if (rank > 1) {
     if (TlcReadC(name, depth)) return ReadFailed(name);
     if (!RefsKnown(name, depth)) return 0;
-    if (Flat.flatten) {
+    if (st->flatten) {
       for (int32_t k = 1; k <= TlcStore.nA[depth]; ++k) {
         int32_t word = getA(depth, 0, k);
         int ci = word & 0x3fff;
         if (CellRank(ci) != 1) continue;
-        int has = HasConText(ci);
+        int has = HasConText(st, ci);
         if (has < 0) return ReadFailed(CellName(ci));
         if (!has) continue;
-        if (Flat.devAreas >= FLAT_DEVAREA_MAX) {
+        if (st->devAreas >= FLAT_DEVAREA_MAX) {
           ErrorShow("Cell Info Table is Full ... Can't Continue");
           return 0;
         }
-        DevArea& a = Run.areas[Flat.devAreas++];
+        FlatDevArea& a = st->areas[st->devAreas++];
         a.x = getA(depth, 1, k);
         a.y = getA(depth, 2, k);
         a.o = (word >> 17) & 7;
         a.cell = ci;
       }
     }
-  } else if (Flat.flatten) {
+  } else if (st->flatten) {
     return 1;  // device cells stay placed references
   }
   if (TlcReadBPV(name)) return ReadFailed(name);
-  if (!WriteObjects(depth)) return 0;
+  if (!WriteObjects(st, depth)) return 0;
   if (rank <= 1) return 1;
   for (int32_t k = 1; k <= TlcStore.nA[depth]; ++k) {
     if (Aborted()) return 0;
@@ -367,50 +349,55 @@ int FlattenCell(const char* name, int depth) {
     c.y = getA(depth, 2, k);
     c.r = 0;
     int childRank = CellRank(ci);
-    if (Flat.flatten && childRank == 1) {
-      if (!FlatWriteC(depth)) return 0;
+    if (st->flatten && childRank == 1) {
+      if (!FlatWriteC(st, depth)) return 0;
     } else if (childRank > 0) {
       char child[NAMLEN + 1];
       snprintf(child, sizeof child, "%s", c.name);
-      if (!FlattenCell(child, depth + 1)) return 0;
+      if (!FlattenCell(st, child, depth + 1)) return 0;
     }
   }
   return 1;
 }
 
-void FlatReset() {
+void FlatReset(FlatState* st) {
+  Bound = st;
   SatProgramSet(&FlatProgram);
-  free(Run.areas);
-  Run.areas = nullptr;
-  Flat = FlatState();
+  free(st->areas);
+  memset(st, 0, sizeof *st);
+  st->flatten = 1;
+  st->nodeLyr = 1;
+  st->conLyr = 2;
+  st->devLyr = 3;
+  st->paramLyr = 4;
 }
 
-void SetupApply(int flag) {
+void SetupApply(FlatState* st, int flag) {
   char* mcn = UsfSlot(FLAT_MCN);
   for (char* p = mcn; *p; ++p) *p = (char)toupper((unsigned char)*p);
   if (flag == 1) {
     // A name that can't be a cell can't exist either: one report is enough.
     if (!CellNameCheck(mcn, 0)) CellExists(mcn, 0);
   }
-  Flat.flatten = UsfFlag(FLAT_FLT);
-  Flat.keepAll = UsfFlag(FLAT_KAT);
+  st->flatten = UsfFlag(FLAT_FLT);
+  st->keepAll = UsfFlag(FLAT_KAT);
   WriteOldTlc = UsfFlag(FLAT_OLD);
   char* ffp = UsfSlot(FLAT_FFP);
-  if (!ffp[0]) snprintf(ffp, SAT_SLOT_SIZE, "%s", Flat.flatten ? ".\\Flat_files\\" : ".\\Smsh_files");
+  if (!ffp[0]) snprintf(ffp, SAT_SLOT_SIZE, "%s", st->flatten ? ".\\Flat_files\\" : ".\\Smsh_files");
   char folder[SAT_PATH_SIZE];
   if (!PathFixTo(folder, sizeof folder, ffp) || !PathSlash(folder, sizeof folder)) folder[0] = '\0';
-  snprintf(Flat.outFolder, sizeof Flat.outFolder, "%s", folder);
+  snprintf(st->outFolder, sizeof st->outFolder, "%s", folder);
   TlcOutputSet(folder);
   char name[SAT_PATH_SIZE];
   if (!PathFixTo(name, sizeof name, mcn)) name[0] = '\0';
-  if (!SatFormat(Flat.outPath, sizeof Flat.outPath, "%s%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, name,
-                 Flat.flatten ? "_flat" : "_smsh"))
-    Flat.outPath[0] = '\0';
+  if (!SatFormat(st->outPath, sizeof st->outPath, "%s%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, name,
+                 st->flatten ? "_flat" : "_smsh"))
+    st->outPath[0] = '\0';
   char* ltc = UsfSlot(FLAT_LTC);
   if (!ltc[0]) snprintf(ltc, SAT_SLOT_SIZE, "-");
-  LyrSelParse(&Run.layers, ltc);
+  LyrSelParse(&st->layers, ltc);
   const char* dflt[4] = {"1", "2", "3", "4"};
-  int* lyr[4] = {&Flat.nodeLyr, &Flat.conLyr, &Flat.devLyr, &Flat.paramLyr};
+  int* lyr[4] = {&st->nodeLyr, &st->conLyr, &st->devLyr, &st->paramLyr};
   for (int k = 0; k < 4; ++k) {
     char* s = UsfSlot(FLAT_NLY + k);
     if (!s[0]) snprintf(s, SAT_SLOT_SIZE, "%s", dflt[k]);
@@ -424,27 +411,29 @@ void SetupApply(int flag) {
   SatRectFit(FLAT_LFT, FLAT_TOP, FLAT_RGT, FLAT_BOT);
 }
 
-int FlattenRun() {
-  SatDateTime(Flat.date, Flat.timeText);
-  Flat.total = FlatCounts();
-  for (auto& d : Flat.depth) d = FlatCounts();
-  Flat.devTextNumber = 0;
-  Flat.devAreas = 0;
-  Flat.listCount = 0;
-  memset(Run.conText, -1, sizeof Run.conText);
+// A fresh run: counters cleared, then the settings and the chosen cell
+// checked and the output folder made.
+static int RunCheck(FlatState* st) {
+  SatDateTime(st->date, st->timeText);
+  st->total = FlatCounts();
+  for (auto& d : st->depth) d = FlatCounts();
+  st->devTextNumber = 0;
+  st->devAreas = 0;
+  st->listCount = 0;
+  memset(st->conText, -1, sizeof st->conText);
   TlcLimitsReset();
   SatFrame.abortFlag = 0;
-  if (!Run.areas) Run.areas = static_cast<DevArea*>(calloc(FLAT_DEVAREA_MAX, sizeof(DevArea)));
-  if (!Run.areas) {
+  if (!st->areas) st->areas = static_cast<FlatDevArea*>(calloc(FLAT_DEVAREA_MAX, sizeof(FlatDevArea)));
+  if (!st->areas) {
     ErrorShow("Unable to Allocate Enough Memory");
     return 0;
   }
   const char* mcn = UsfSlot(FLAT_MCN);
-  if (!Flat.outFolder[0] || !Flat.outPath[0]) {
+  if (!st->outFolder[0] || !st->outPath[0]) {
     ErrorShow("Path of Cell Files is too Long ... Can't Continue");
     return 0;
   }
-  if (Flat.flatten && !PathDiffer("", Flat.outFolder)) {
+  if (st->flatten && !PathDiffer("", st->outFolder)) {
     ErrorShow("Cell Files will be written to the Drawing Folder ... Can't Continue");
     return 0;
   }
@@ -452,121 +441,150 @@ int FlattenRun() {
     ErrorShowF("Cell \"%s\" does Not Exist ... Can't Continue", mcn);
     return 0;
   }
-  if (!FolderMake(Flat.outFolder)) return 0;
+  if (!FolderMake(st->outFolder)) return 0;
+  return 1;
+}
 
-  Flat.listCount = 1;
-  snprintf(Run.list[1].name, sizeof Run.list[1].name, "%s", mcn);
-  Run.list[1].added = 0;
+// The cell list: the chosen cell and every cell below it, by rank.
+static int RunList(FlatState* st) {
+  const char* mcn = UsfSlot(FLAT_MCN);
+  st->listCount = 1;
+  snprintf(st->list[1].name, sizeof st->list[1].name, "%s", mcn);
+  st->list[1].added = 0;
   char text[SAT_TEXT_SIZE];
-  for (int i = 1; i <= Flat.listCount; ++i) {
+  for (int i = 1; i <= st->listCount; ++i) {
     if (Aborted()) return 0;
-    CellListEntry& e = Run.list[i];
+    FlatListEntry& e = st->list[i];
     snprintf(text, sizeof text, "Reading %s ...", e.name);
     StatusShow(FLAT_ID_OPERATION, text);
     e.rank = CellRank(GetCinfo(e.name));
     if (e.rank >= 2) {
       if (TlcReadC(e.name, 0)) return ReadFailed(e.name);
-      if (!RefsKnown(e.name, 0) || !FlatListAdd()) return 0;
+      if (!RefsKnown(e.name, 0) || !FlatListAdd(st)) return 0;
     }
     AbortPoll(10);
   }
   if (Aborted()) return 0;
   StatusShow(FLAT_ID_OPERATION, "Sorting Cells ...");
-  int n = Flat.listCount;
+  int n = st->listCount;
   for (int k = 1; k < n; ++k)
     for (int j = k + 1; j <= n; ++j)
-      if (Run.list[j].rank < Run.list[k].rank) std::swap(Run.list[j], Run.list[k]);
+      if (st->list[j].rank < st->list[k].rank) std::swap(st->list[j], st->list[k]);
   AbortPoll(10);
   if (Aborted()) return 0;
+  return 1;
+}
 
+static int RunLogOpen(FlatState* st) {
   char logName[SAT_PATH_SIZE];
   if (!PathFixTo(logName, sizeof logName, UsfSlot(FLAT_WR2)) || !LogOpen(logName)) {
     ErrorShow("Unable to Write Log File ... Can't Continue");
     return 0;
   }
-  LogHeader("QuilFlat Conversion Log", Flat.date, Flat.timeText);
-  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "Flat/Smashed TLC File Name: %s\n\n", Flat.outPath);
+  LogHeader("QuilFlat Conversion Log", st->date, st->timeText);
+  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "Flat/Smashed TLC File Name: %s\n\n", st->outPath);
   LogPut();
+  return 1;
+}
 
+// A device cell below the chosen one, copied as it is into the output folder.
+static int CopyDeviceCell(FlatListEntry& e) {
+  StatusShow(FLAT_ID_OPERATION, "Writing Device Cells ...");
+  char src[SAT_PATH_SIZE], dst[SAT_PATH_SIZE], raw[SAT_PATH_SIZE];
+  if (!SatFormat(raw, sizeof raw, "%s.tlc", e.name) || !PathFixTo(src, sizeof src, raw)) src[0] = '\0';
+  LogList(src, 3);
+  if (e.rank != 1) return 1;
+  if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, e.name) ||
+      !PathFixTo(dst, sizeof dst, raw)) {
+    ErrorShowF("Path of %s is too Long ... Can't Continue", e.name);
+    return 0;
+  }
+  StatusShow(FLAT_ID_TARGET, dst);
+  if (!SatCopyFile(src, dst)) {
+    if (SatFileSize(src) < 0)
+      ErrorShowF("%s.tlc File is Missing ... Can't Continue", e.name);
+    else
+      ErrorShowF("Unable to Write %s ... Can't Continue", dst);
+    return 0;
+  }
+  return 1;
+}
+
+// The chosen cell: the one output cell.
+static int WriteChosen(FlatState* st, FlatListEntry& e) {
+  StatusShow(FLAT_ID_OPERATION, st->flatten ? "Writing Flat Cell File ..." : "Writing Smashed Cell File ...");
+  char outName[NAMLEN + 1];
+  if (!SatFormat(outName, sizeof outName, "%s%s", e.name, st->flatten ? "_FLAT" : "_SMSH")) {
+    // A name the cell files could not hold whole.
+    ErrorShowF("Cellname \"%s%s\" is too Long ... Can't Continue", e.name, st->flatten ? "_FLAT" : "_SMSH");
+    return 0;
+  }
+  FlatLogTitle(
+      st->flatten
+          ? "\nFlattened Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells"
+          : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
+  StatusShow(FLAT_ID_TARGET, st->outPath);
+  const char* failText = st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
+  if (!SatTlcCreate(outName)) {
+    ErrorShow(failText);
+    return 0;
+  }
+  snprintf(st->chosen, sizeof st->chosen, "%s", e.name);
+  if (!FlattenCell(st, e.name, 0)) {
+    TlcAbandon();
+    return 0;
+  }
+  memset(&TLCh, 0, sizeof TLCh);
+  snprintf(TLCh.name, sizeof TLCh.name, "%s", outName);
+  TLCh.scale = SatSetup.scale;
+  snprintf(TLCh.unit, sizeof TLCh.unit, "%s", SatSetup.physunit);
+  SatDateTime(TLCh.date, TLCh.time);
+  TLCh.rank = st->flatten ? 2 : 1;
+  TLCh.nb = (int32_t)st->total.boxes;
+  TLCh.np = (int32_t)(st->total.paths + st->total.texts);
+  TLCh.nv = (int32_t)st->total.vertices;
+  TLCh.nc = (int32_t)st->total.cells;
+  WriteH();
+  if (!TlcWriteClose()) {
+    SatRemove(TlcWriter.path);
+    ErrorShow(failText);
+    return 0;
+  }
+  Counters(st, 1);
+  FlatLogCounts(st, outName);
+  AbortPoll(10);
+  return 1;
+}
+
+int FlattenRun(FlatState* st) {
+  if (!RunCheck(st) || !RunList(st) || !RunLogOpen(st)) return 0;
+  int n = st->listCount;
   StatusShow(FLAT_ID_OPERATION, "Writing Flat Cells ...");
   for (int i = 1; i <= n; ++i) {
     if (Aborted()) return 0;
-    CellListEntry& e = Run.list[i];
-    if (i < n && !Flat.flatten) continue;
-    if (i < n) {
-      StatusShow(FLAT_ID_OPERATION, "Writing Device Cells ...");
-      char src[SAT_PATH_SIZE], dst[SAT_PATH_SIZE], raw[SAT_PATH_SIZE];
-      if (!SatFormat(raw, sizeof raw, "%s.tlc", e.name) || !PathFixTo(src, sizeof src, raw)) src[0] = '\0';
-      LogList(src, 3);
-      if (e.rank != 1) continue;
-      if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, e.name) ||
-          !PathFixTo(dst, sizeof dst, raw)) {
-        ErrorShowF("Path of %s is too Long ... Can't Continue", e.name);
-        return 0;
-      }
-      StatusShow(FLAT_ID_TARGET, dst);
-      if (!SatCopyFile(src, dst)) {
-        if (SatFileSize(src) < 0)
-          ErrorShowF("%s.tlc File is Missing ... Can't Continue", e.name);
-        else
-          ErrorShowF("Unable to Write %s ... Can't Continue", dst);
-        return 0;
-      }
-      continue;
-    }
-    // The chosen cell: the one output cell.
-    StatusShow(FLAT_ID_OPERATION, Flat.flatten ? "Writing Flat Cell File ..." : "Writing Smashed Cell File ...");
-    char outName[NAMLEN + 1];
-    if (!SatFormat(outName, sizeof outName, "%s%s", e.name, Flat.flatten ? "_FLAT" : "_SMSH")) {
-      // A name the cell files could not hold whole.
-      ErrorShowF("Cellname \"%s%s\" is too Long ... Can't Continue", e.name, Flat.flatten ? "_FLAT" : "_SMSH");
-      return 0;
-    }
-    FlatLogTitle(Flat.flatten
-                     ? "\nFlattened Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells"
-                     : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
-    StatusShow(FLAT_ID_TARGET, Flat.outPath);
-    const char* failText = Flat.flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
-    if (!SatTlcCreate(outName)) {
-      ErrorShow(failText);
-      return 0;
-    }
-    snprintf(Flat.chosen, sizeof Flat.chosen, "%s", e.name);
-    if (!FlattenCell(e.name, 0)) {
-      TlcAbandon();
-      return 0;
-    }
-    memset(&TLCh, 0, sizeof TLCh);
-    snprintf(TLCh.name, sizeof TLCh.name, "%s", outName);
-    TLCh.scale = SatSetup.scale;
-    snprintf(TLCh.unit, sizeof TLCh.unit, "%s", SatSetup.physunit);
-    SatDateTime(TLCh.date, TLCh.time);
-    TLCh.rank = Flat.flatten ? 2 : 1;
-    TLCh.nb = (int32_t)Flat.total.boxes;
-    TLCh.np = (int32_t)(Flat.total.paths + Flat.total.texts);
-    TLCh.nv = (int32_t)Flat.total.vertices;
-    TLCh.nc = (int32_t)Flat.total.cells;
-    WriteH();
-    if (!TlcWriteClose()) {
-      SatRemove(TlcWriter.path);
-      ErrorShow(failText);
-      return 0;
-    }
-    Counters(1);
-    FlatLogCounts(outName);
-    AbortPoll(10);
+    FlatListEntry& e = st->list[i];
+    if (i < n && !st->flatten) continue;
+    if (i < n ? !CopyDeviceCell(e) : !WriteChosen(st, e)) return 0;
   }
   return Aborted() ? 0 : 1;
 }
 
-void FlatClosing(int result, char* text, size_t size) {
+void FlatClosing(FlatState* st, int result, char* text, size_t size) {
   if (!result) {
     snprintf(text, size, "Aborted ... Files may be Incomplete");
     return;
   }
   snprintf(text, size, "Completed ... %lld Bytes in TLC File\n\nUse Import to Register Cell in Drawing",
-           SatFileSize(Flat.outPath));
+           SatFileSize(st->outPath));
 }
+
+namespace {
+
+void HookSetupApply(int flag) { SetupApply(Bound, flag); }
+int HookRun() { return FlattenRun(Bound); }
+void HookClosing(int result, char* text, size_t size) { FlatClosing(Bound, result, text, size); }
+
+}  // namespace
 
 const SatProgram FlatProgram = {
     "QuilFlat",
@@ -579,9 +597,9 @@ const SatProgram FlatProgram = {
     kKeys,
     kDefaults,
     nullptr,
-    SetupApply,
-    FlattenRun,
-    FlatClosing,
+    HookSetupApply,
+    HookRun,
+    HookClosing,
     kButtons,
     (int)(sizeof kButtons / sizeof kButtons[0]),
     &SatEditionPlain,

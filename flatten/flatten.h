@@ -6,8 +6,10 @@
 
 #include <cstdint>
 
+#include "layerset.h"
 #include "q7tlcdef.h"
 #include "satlib.h"
+#include "satsetup.h"
 
 // Settings slots, in the order of the settings file.
 enum {
@@ -37,32 +39,50 @@ struct FlatCounts {
   int64_t boxes, paths, texts, vertices, cells;
 };
 
+struct FlatListEntry {
+  char name[NAMLEN + 1];
+  int rank;
+  int added;
+};
+
+struct FlatDevArea {
+  int32_t x, y;
+  int o, cell;
+};
+
 struct FlatState {
   // Derived from the settings by SetupApply.
-  int flatten = 1;
-  int keepAll = 0;
-  int nodeLyr = 1, conLyr = 2, devLyr = 3, paramLyr = 4;
-  char outPath[SAT_PATH_SIZE] = "";
-  char outFolder[SAT_PATH_SIZE] = "";
+  int flatten;
+  int keepAll;
+  int nodeLyr, conLyr, devLyr, paramLyr;
+  char outPath[SAT_PATH_SIZE];
+  char outFolder[SAT_PATH_SIZE];
+  LayerSet layers;  // the "Layers to Convert" filter
   // Run data.
-  int listCount = 0;
-  char date[9] = "", timeText[9] = "";
-  FlatCounts total = {};
-  FlatCounts depth[FLAT_DEPTH_MAX + 2] = {};
-  int devTextNumber = 0;
-  int devAreas = 0;
-  char chosen[NAMLEN + 1] = "";  // the cell being flattened
+  int listCount;
+  char date[9], timeText[9];
+  FlatCounts total;
+  FlatCounts depth[FLAT_DEPTH_MAX + 2];
+  int devTextNumber;
+  int devAreas;
+  char chosen[NAMLEN + 1];  // the cell being flattened
+  FlatListEntry list[FLAT_LIST_MAX + 1];
+  FlatDevArea* areas;                      // FLAT_DEVAREA_MAX, taken by the first run
+  signed char conText[CELL_INFO_MAX + 1];  // -1 not known yet
 };
-extern FlatState Flat;
 
-// The flattener's program table (display name "QuilFlat").
+// The flattener's program table (display name "QuilFlat"); its hooks run on
+// the state FlatReset was given last.
 extern const SatProgram FlatProgram;
 
-void FlatReset();  // settings to their defaults, run state cleared
-void SetupApply(int flag);
-int FlattenRun();
-int FlattenCell(const char* name, int depth);
+// Settings to their defaults, run state cleared, and st bound to the program
+// table. The state starts zeroed (static, or new FlatState()); it holds the
+// cell list, so it does not belong on the stack.
+void FlatReset(FlatState* st);
+void SetupApply(FlatState* st, int flag);
+int FlattenRun(FlatState* st);
+int FlattenCell(FlatState* st, const char* name, int depth);
 // Closing message of a run.
-void FlatClosing(int result, char* text, size_t size);
+void FlatClosing(FlatState* st, int result, char* text, size_t size);
 
 #endif

@@ -51,7 +51,9 @@ int Check(const char* name, int starAllowed, bool fileWording, bool show) {
   int faults = 0;
   for (const char* p = name; *p; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (c < 0x20 || c >= 0x80) {
+    // DEL too: the line reader strips it from the end of a stored name, so a
+    // name holding it would come back as another cell's.
+    if (c < 0x20 || c >= 0x7f) {
       snprintf(msg, sizeof msg, "Illegal Character \"0x%02x\" in %s", c, noun);
     } else if (strchr(kIllegal, c)) {
       snprintf(msg, sizeof msg, "Illegal Character \"%c\" in %s", c, noun);

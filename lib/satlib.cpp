@@ -9,8 +9,8 @@
 #include "q7tlcrw.h"
 #include "satutil.h"
 
-const SatEdition SatEditionEditor = {1, 1, 0};
-const SatEdition SatEditionPlain = {0, 0, 1};
+const SatEdition SatEditionEditor = {1, 1, 0, 0};
+const SatEdition SatEditionPlain = {0, 0, 1, 1};
 
 SatSetupState SatSetup;
 SatFrameState SatFrame;
@@ -258,7 +258,7 @@ int LogNote(const char* text) {
 }
 
 void LogHeader(const char* title, const char* date, const char* timeText) {
-  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "*** %s  %s  %s  %s\n\n", title, SAT_VERSION,
+  snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "*** %s  %s  %s  %s\n\n", title, QUIL_VERSION,
            date, timeText);
   LogPut();
   snprintf(SatFrame.logLine, sizeof SatFrame.logLine, "Note: Read Text with Fixed Pitch Font\n\n");

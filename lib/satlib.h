@@ -8,8 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#define SAT_VERSION "7.0.91"
-#define SAT_RELEASE "beta2"
+#include "version.h"
 
 enum {
   SAT_PATH_SIZE = 260,
@@ -27,6 +26,7 @@ struct SatEdition {
   int hideUnusedButtons;     // MSGBOX hides the buttons a type does not use (else greys them)
   int runnerRestoresFolder;  // RUNNER sets the start folder back after it ends
   int pauseAfterReadError;   // the TLC reader pauses after showing a record error
+  int runNeedsApp;           // Run refuses an empty application instead of starting it
 };
 extern const SatEdition SatEditionEditor;
 extern const SatEdition SatEditionPlain;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host.h"
+#include "namecheck.h"
 #include "satlib.h"
 #include "satutil.h"
 
@@ -220,8 +221,13 @@ int SatCrfRead() {
   int valid = 0, tooMany = 0;
   for (int i = 0; i < announced; ++i) {
     if (!fgets(line, sizeof line, f)) break;
+    // The whole name is checked before it is cut to size: a name becomes a
+    // file name, so one that leaves the drawing, names a device or only
+    // matches another cell after the cut must never reach a path.
     char name[NAMLEN + 1];
-    snprintf(name, sizeof name, "%s", strclip(line, NAMLEN));
+    strclip(line, 0);
+    bool nameOk = strlen(line) <= NAMLEN && CellNameValid(line);
+    snprintf(name, sizeof name, "%.*s", (int)NAMLEN, line);
     if (!fgets(line, sizeof line, f)) break;
     if (valid >= CELL_INFO_MAX) {
       tooMany = 1;
@@ -242,7 +248,7 @@ int SatCrfRead() {
       v[got++] = (int32_t)(n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : n);
       p = end;
     }
-    if (got < 1 || v[0] < 1 || v[0] > 24) continue;  // a bad entry is left out, not kept in place
+    if (!nameOk || got < 1 || v[0] < 1 || v[0] > 24) continue;  // a bad entry is left out, not kept in place
     c.flags = v[0];
     int32_t* fields[8] = {&c.l, &c.b, &c.r, &c.t, &c.nb, &c.np, &c.nv, &c.nc};
     for (int k = 1; k < got; ++k) *fields[k - 1] = v[k];
@@ -322,6 +328,10 @@ int FolderMake(const char* path) {
       return 1;
     case 1:
       return 1;
+    case SAT_MKDIR_DENIED:
+      snprintf(text, sizeof text, "Folder %s can't be Created ... the Drawing Folder can't be Written", path);
+      ErrorShow(text);
+      return 0;
     default:
       snprintf(text, sizeof text, "Folder %s is Invalid", path);
       ErrorShow(text);

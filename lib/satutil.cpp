@@ -279,8 +279,9 @@ int SatMkdir(const char* path) {
   std::string p = HostPath(path);
   if (mkdir(p.c_str(), 0777) == 0) return 0;
 #endif
-  if (errno == EEXIST) return 1;
-  return 2;
+  if (errno == EEXIST) return SAT_MKDIR_THERE;
+  if (errno == EACCES || errno == EPERM || errno == EROFS) return SAT_MKDIR_DENIED;
+  return SAT_MKDIR_INVALID;
 }
 
 int SatRemove(const char* path) {

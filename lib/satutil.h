@@ -48,7 +48,9 @@ int SatStricmp(const char* a, const char* b);
 // are matched without regard to case, as the programs expect.
 FILE* SatOpen(const char* path, const char* mode);
 // Creates one folder: 0 made, 1 it exists already, 2 invalid (a part of the
-// path is missing or the name is bad).
+// path is missing or the name is bad), 3 the folder it goes in can't be
+// written (read-only drawing or no permission).
+enum { SAT_MKDIR_MADE = 0, SAT_MKDIR_THERE = 1, SAT_MKDIR_INVALID = 2, SAT_MKDIR_DENIED = 3 };
 int SatMkdir(const char* path);
 int SatRemove(const char* path);
 // Size of a file in bytes, -1 when it can't be had.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host.h"
+#include "pagedtable.h"
 #include "q7tlcrw.h"
 #include "satlib.h"
 #include "satsetup.h"
@@ -18,56 +19,24 @@ tlccel TLCc[NRANK + 2];
 
 namespace {
 
+template <int Fields, int PerBlock, int Blocks, int32_t Max>
+using BlockTable = PagedTable<PagedFields<Fields>, TLC_BLOCK_BYTES, PerBlock, Blocks, Max>;
+
 struct Blocks {
-  int32_t* box[TLCS_BOX_BLOCKS];
-  int32_t* path[TLCS_PATH_BLOCKS];
-  int32_t* vert[TLCS_VERT_BLOCKS];
-  int32_t* cel[NRANK + 1][TLCS_CEL_BLOCKS];
-  // One past the highest block made in each table, so freeing a small cell
-  // does not walk every slot of the table.
-  int boxTop, pathTop, vertTop, celTop[NRANK + 1];
+  BlockTable<TLCS_BOX_FIELDS, TLCS_BOX_PER_BLOCK, TLCS_BOX_BLOCKS, BMAX> box;
+  BlockTable<TLCS_PATH_FIELDS, TLCS_PATH_PER_BLOCK, TLCS_PATH_BLOCKS, PMAX> path;
+  BlockTable<TLCS_VERT_FIELDS, TLCS_VERT_PER_BLOCK, TLCS_VERT_BLOCKS, VMAX> vert;
+  BlockTable<TLCS_CEL_FIELDS, TLCS_CEL_PER_BLOCK, TLCS_CEL_BLOCKS, AMAX> cel[NRANK + 1];
 };
 Blocks Store;
 
-int* TopOf(int32_t** table) {
-  if (table == Store.box) return &Store.boxTop;
-  if (table == Store.path) return &Store.pathTop;
-  if (table == Store.vert) return &Store.vertTop;
-  for (int d = 0; d <= NRANK; ++d)
-    if (table == Store.cel[d]) return &Store.celTop[d];
-  return nullptr;
-}
-
-int32_t* Block(int32_t** table, int count, int i) {
-  if (i < 0 || i >= count) return nullptr;
-  if (!table[i]) {
-    table[i] = static_cast<int32_t*>(calloc(1, TLC_BLOCK_BYTES));
-    if (!table[i]) {
-      TlcStore.oomFlag = 1;
-      return nullptr;
-    }
-    int* top = TopOf(table);
-    if (top && *top < i + 1) *top = i + 1;
-  }
-  return table[i];
-}
-
-int32_t* Field(int32_t** table, int blocks, int perBlock, int fields, int32_t limit, int field,
-               int32_t n) {
-  if (n < 1 || n > limit || field < 0 || field >= fields) return nullptr;
-  int32_t* b = Block(table, blocks, (int)((n - 1) / perBlock));
-  if (!b) return nullptr;
-  return b + ((n - 1) % perBlock) * fields + field;
-}
-
-void FreeTable(int32_t** table, int count) {
-  int* top = TopOf(table);
-  int n = top ? *top : count;
-  for (int i = 0; i < n && i < count; ++i) {
-    free(table[i]);
-    table[i] = nullptr;
-  }
-  if (top) *top = 0;
+// The field of record n; null for n outside 1..the store's limit, a field
+// outside the record, or a block that can't be had.
+template <typename Table>
+int32_t* Field(Table& table, int field, int32_t n) {
+  if (field < 0 || field >= Table::Record::FIELDS) return nullptr;
+  auto* r = PagedRec(table, n, &TlcStore.oomFlag);
+  return r ? r->f + field : nullptr;
 }
 
 int Limit(int32_t count, int32_t limit, int* flag, const char* what) {
@@ -82,15 +51,15 @@ int Limit(int32_t count, int32_t limit, int* flag, const char* what) {
 }  // namespace
 
 void freeBPV() {
-  FreeTable(Store.box, TLCS_BOX_BLOCKS);
-  FreeTable(Store.path, TLCS_PATH_BLOCKS);
-  FreeTable(Store.vert, TLCS_VERT_BLOCKS);
+  PagedFree(Store.box);
+  PagedFree(Store.path);
+  PagedFree(Store.vert);
   TlcStore.nB = TlcStore.nP = TlcStore.nV = 0;
 }
 
 void freeCEL(int depth) {
   if (depth < 0 || depth > NRANK) return;
-  FreeTable(Store.cel[depth], TLCS_CEL_BLOCKS);
+  PagedFree(Store.cel[depth]);
   TlcStore.nA[depth] = 0;
 }
 
@@ -115,53 +84,53 @@ int TlcLimitHit() {
          TlcStore.oomFlag;
 }
 
-int allocB(int i) { return Block(Store.box, TLCS_BOX_BLOCKS, i) != nullptr; }
-int allocP(int i) { return Block(Store.path, TLCS_PATH_BLOCKS, i) != nullptr; }
-int allocV(int i) { return Block(Store.vert, TLCS_VERT_BLOCKS, i) != nullptr; }
+int allocB(int i) { return PagedPage(Store.box, i, &TlcStore.oomFlag) != nullptr; }
+int allocP(int i) { return PagedPage(Store.path, i, &TlcStore.oomFlag) != nullptr; }
+int allocV(int i) { return PagedPage(Store.vert, i, &TlcStore.oomFlag) != nullptr; }
 int allocA(int depth, int i) {
   if (depth < 0 || depth > NRANK) return 0;
-  return Block(Store.cel[depth], TLCS_CEL_BLOCKS, i) != nullptr;
+  return PagedPage(Store.cel[depth], i, &TlcStore.oomFlag) != nullptr;
 }
 
 int32_t getB(int field, int32_t n) {
-  int32_t* p = Field(Store.box, TLCS_BOX_BLOCKS, TLCS_BOX_PER_BLOCK, TLCS_BOX_FIELDS, BMAX, field, n);
+  int32_t* p = Field(Store.box, field, n);
   return p ? *p : 0;
 }
 int32_t getP(int field, int32_t n) {
-  int32_t* p = Field(Store.path, TLCS_PATH_BLOCKS, TLCS_PATH_PER_BLOCK, TLCS_PATH_FIELDS, PMAX, field, n);
+  int32_t* p = Field(Store.path, field, n);
   return p ? *p : 0;
 }
 int32_t getV(int field, int32_t n) {
-  int32_t* p = Field(Store.vert, TLCS_VERT_BLOCKS, TLCS_VERT_PER_BLOCK, TLCS_VERT_FIELDS, VMAX, field, n);
+  int32_t* p = Field(Store.vert, field, n);
   return p ? *p : 0;
 }
 int32_t getA(int depth, int field, int32_t n) {
   if (depth < 0 || depth > NRANK) return 0;
-  int32_t* p = Field(Store.cel[depth], TLCS_CEL_BLOCKS, TLCS_CEL_PER_BLOCK, TLCS_CEL_FIELDS, AMAX, field, n);
+  int32_t* p = Field(Store.cel[depth], field, n);
   return p ? *p : 0;
 }
 
 int putB(int32_t value, int field, int32_t n) {
-  int32_t* p = Field(Store.box, TLCS_BOX_BLOCKS, TLCS_BOX_PER_BLOCK, TLCS_BOX_FIELDS, BMAX, field, n);
+  int32_t* p = Field(Store.box, field, n);
   if (!p) return 0;
   *p = value;
   return 1;
 }
 int putP(int32_t value, int field, int32_t n) {
-  int32_t* p = Field(Store.path, TLCS_PATH_BLOCKS, TLCS_PATH_PER_BLOCK, TLCS_PATH_FIELDS, PMAX, field, n);
+  int32_t* p = Field(Store.path, field, n);
   if (!p) return 0;
   *p = value;
   return 1;
 }
 int putV(int32_t value, int field, int32_t n) {
-  int32_t* p = Field(Store.vert, TLCS_VERT_BLOCKS, TLCS_VERT_PER_BLOCK, TLCS_VERT_FIELDS, VMAX, field, n);
+  int32_t* p = Field(Store.vert, field, n);
   if (!p) return 0;
   *p = value;
   return 1;
 }
 int putA(int32_t value, int depth, int field, int32_t n) {
   if (depth < 0 || depth > NRANK) return 0;
-  int32_t* p = Field(Store.cel[depth], TLCS_CEL_BLOCKS, TLCS_CEL_PER_BLOCK, TLCS_CEL_FIELDS, AMAX, field, n);
+  int32_t* p = Field(Store.cel[depth], field, n);
   if (!p) return 0;
   *p = value;
   return 1;

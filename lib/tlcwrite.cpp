@@ -73,7 +73,7 @@ int SatTlcCreate(const char* name) {
 
 void WriteH() {
   Open('H');
-  Put("%s\n%s\n%s\n%.*g\n%s\n%s\n%s\n", TLCh.name, SAT_VERSION, SAT_VERSION, 9, TLCh.scale, TLCh.unit,
+  Put("%s\n%s\n%s\n%.*g\n%s\n%s\n%s\n", TLCh.name, QUIL_VERSION, QUIL_VERSION, 9, TLCh.scale, TLCh.unit,
       TLCh.date, TLCh.time);
   Put("%d %d %d %d %d\n", (int)TLCh.rank, (int)TLCh.l, (int)TLCh.b, (int)TLCh.r, (int)TLCh.t);
   Put("%d %d %d %d\n", (int)TLCh.nb, (int)TLCh.np, (int)TLCh.nv, (int)TLCh.nc);

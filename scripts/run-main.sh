@@ -27,9 +27,12 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 bash tests/e2e/session.sh start
-trap 'bash "$top/tests/e2e/session.sh" stop' EXIT
 source tests/e2e/harness.sh
 source tests/e2e/editor/quil7_lib.sh
+# After the sourcing: the harness sets its own exit trap (ending the programs
+# it started), which would otherwise replace this one and leave Xvfb and the
+# wineserver running.
+trap 'quil_end_all; bash "$top/tests/e2e/session.sh" stop' EXIT
 editor_start "$drawing"
 robot wait-class QUIL7 60000 >/dev/null || fail "the editor window did not appear"
 # Past the start-up hints, then the window's first paint.
@@ -39,3 +42,4 @@ screenshot "$out/quil7.png"
 echo "screenshot: $out/quil7.png"
 robot close QUIL7 >/dev/null || true
 wait_gone "$EDITOR_PID" 10 || echo "editor did not close; ended by its id"
+exit 0

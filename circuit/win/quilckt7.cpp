@@ -2,12 +2,10 @@
 // frame's dialogs. Its settings (seven groups) and its runs are the
 // platform-free engine's; this file is the windows around them.
 #include <windows.h>
-#include <commctrl.h>
 #include <commdlg.h>
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "ckt_compile.h"
 #include "ckt_extract.h"
@@ -38,14 +36,17 @@ const SatButton kButtons[] = {
 const char* const kNoKeys[] = {nullptr};
 
 SatProgram kProg = {
-    CKT_DISPLAY_NAME, "QuilCkt7", "QUILCKT", "QUILCKTAC", "QUILCKT.HTM", nullptr, {0, 0}, kNoKeys, nullptr,
-    nullptr, nullptr, nullptr, nullptr, kButtons, 10, &SatEditionEditor, "Aborting Compile ... OK ?",
+    CKT_DISPLAY_NAME, "QuilCkt7", "QUILCKT", "QUILCKTAC", "QUILCKT.HTM",
+    "Max Nodes: \n  %d on a Single Cell\n\nMax Connectors:\n  25000 on a Single Cell\n  50000 Total on all Lower "
+    "Cells  \n\nMax Virtual Nodes:\n  100000 Total on all Conductors  \n\nMax Cell Collection: 8190 Cells\n\nMax "
+    "Objects/Cell:\n    5000000 Boxes\n    2500000 Paths\n    12500000 Vertices\n    %d Cells",
+    {25000, 1000000}, kNoKeys, nullptr, nullptr, nullptr, nullptr, nullptr, kButtons, 10, &SatEditionEditor,
+    "Aborting Compile ... OK ?",
 };
-const SatWinProgram kWin = {&kProg, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
+// The frame's main window and DISPLAY1 (SatWin.display and its list) with
+// the extractor's own run state.
 struct Ckt7 {
-  HWND display1 = nullptr, list1 = nullptr, display2 = nullptr, list2 = nullptr;
-  int startFail = 0;
   int batch = 0;  // three tokens given: run Go and close
   char cmdLine[1024] = "";
   int capPair = 1;
@@ -66,26 +67,26 @@ int HostMsg(const char* text, const char* caption, int kind, int type) {
   return MsgBoxShow(SatWin.main, text, cap, (UINT)type);
 }
 void HostStat(const char* text) {
-  if (App.display1) SetDlgItemTextA(App.display1, 500, text);
+  if (SatWin.display) SetDlgItemTextA(SatWin.display, 500, text);
 }
 void HostProg(long, long) {}
 int HostPoll() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) ? 1 : 0; }
-void HostPauseMs(int ms) { PauseShow(App.display1 ? App.display1 : SatWin.main, ms); }
+void HostPauseMs(int ms) { PauseShow(SatOwner(), ms); }
 const HostOps kHost = {HostMsg, HostStat, HostProg, HostPoll, HostPauseMs};
 
 void Status2(const char* text) {
-  if (App.display1) SetDlgItemTextA(App.display1, 501, text);
+  if (SatWin.display) SetDlgItemTextA(SatWin.display, 501, text);
 }
 
 void SetNum(int id, int v) {
   char b[16];
   snprintf(b, sizeof b, "%d", v);
-  if (App.display1) SetDlgItemTextA(App.display1, id, b);
+  if (SatWin.display) SetDlgItemTextA(SatWin.display, id, b);
 }
 
 // The counters of a cell just extracted.
 void CountersShow(ckt::CktState& st, int32_t, int isMain) {
-  if (!App.display1) return;
+  if (!SatWin.display) return;
   const ckt::CktNodes& n = st.nodes;
   int real = n.pinReal + n.pinDirect;
   // The node row counts distinct node names by kind.
@@ -101,21 +102,21 @@ void CountersShow(ckt::CktState& st, int32_t, int isMain) {
   SetNum(518, n.pinVirtual);
   SetNum(519, n.pinSymbol);
   SetNum(520, real + n.pinVirtual + n.pinSymbol);
-  SetDlgItemTextA(App.display1, 1099, isMain ? "Main Cell Nodes" : "Subcircuit Nodes");
+  SetDlgItemTextA(SatWin.display, 1099, isMain ? "Main Cell Nodes" : "Subcircuit Nodes");
   char b[40];
   snprintf(b, sizeof b, "Level Depth is %d", n.levelDepth);
-  SetDlgItemTextA(App.display1, 804, b);
+  SetDlgItemTextA(SatWin.display, 804, b);
   snprintf(b, sizeof b, "%d Warnings  %d Errors", Ckt.run.warnCount, Ckt.run.errCount);
-  SetDlgItemTextA(App.display1, 805, b);
+  SetDlgItemTextA(SatWin.display, 805, b);
 }
 
 void ListAdd(const char* text) {
-  if (!App.list1) return;
-  LRESULT i = SendMessageA(App.list1, LB_ADDSTRING, 0, (LPARAM)text);
-  if (i >= 0) SendMessageA(App.list1, LB_SETTOPINDEX, (WPARAM)i, 0);
+  if (!SatWin.displayList) return;
+  LRESULT i = SendMessageA(SatWin.displayList, LB_ADDSTRING, 0, (LPARAM)text);
+  if (i >= 0) SendMessageA(SatWin.displayList, LB_SETTOPINDEX, (WPARAM)i, 0);
 }
 void ListClear() {
-  if (App.list1) SendMessageA(App.list1, LB_RESETCONTENT, 0, 0);
+  if (SatWin.displayList) SendMessageA(SatWin.displayList, LB_RESETCONTENT, 0, 0);
 }
 
 // ---- dialogs ----
@@ -349,16 +350,16 @@ int AbortAsked(HWND d) { return MsgBoxShow(d, "Aborting Compile ... OK ?", CKT_D
 // The progress dialog is gone and the run may not go on.
 void CompileDisplayEnd(HWND d) {
   if (d) DestroyWindow(d);
-  App.display1 = nullptr;
-  App.list1 = nullptr;
+  SatWin.display = nullptr;
+  SatWin.displayList = nullptr;
   Ckt.run.abortFlag = 1;
 }
 
 INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
-      App.display1 = d;
-      App.list1 = GetDlgItem(d, IDC_DISPLAY1_LIST);
+      SatWin.display = d;
+      SatWin.displayList = GetDlgItem(d, IDC_DISPLAY1_LIST);
       return TRUE;
     case WM_CLOSE:
       if (AbortAsked(d)) CompileDisplayEnd(d);
@@ -375,36 +376,25 @@ INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
 
 void Go(HWND main) {
   CreateDialogParamA(SatWin.inst, "DISPLAY1", main, CompileDisplayProc, 0);
-  if (!App.display1) {
+  if (!SatWin.display) {
     HostError("Unable to Show the Progress Dialog");
     return;
   }
-  ShowWindow(App.display1, SW_SHOWNORMAL);
-  SetFocus(App.display1);
-  SetWindowTextA(App.display1, "Compiling ...");
-  SetDlgItemTextA(App.display1, 800, Ckt.set.flag[ckt::S_SCH] ? "Using Schematic Rules" : "Using Layout Rules");
-  SetDlgItemTextA(App.display1, 801, "No Antenna Rules");
-  SetDlgItemTextA(App.display1, 802, "Compiling Spice Circuit File");
+  ShowWindow(SatWin.display, SW_SHOWNORMAL);
+  SetFocus(SatWin.display);
+  SetWindowTextA(SatWin.display, "Compiling ...");
+  SetDlgItemTextA(SatWin.display, 800, Ckt.set.flag[ckt::S_SCH] ? "Using Schematic Rules" : "Using Layout Rules");
+  SetDlgItemTextA(SatWin.display, 801, "No Antenna Rules");
+  SetDlgItemTextA(SatWin.display, 802, "Compiling Spice Circuit File");
   int result = ckt::CompileRun(Ckt);
   ShowWindow(main, SW_RESTORE);
   char counts[64];
   snprintf(counts, sizeof counts, "%d Warnings  %d Errors", Ckt.run.warnCount, Ckt.run.errCount);
-  if (App.display1) SetDlgItemTextA(App.display1, 805, counts);
+  if (SatWin.display) SetDlgItemTextA(SatWin.display, 805, counts);
   ckt::CompileFinish(Ckt, result, App.batch);
   ckt::StoreFreeAll(Ckt);
-  CompileDisplayEnd(App.display1);
+  CompileDisplayEnd(SatWin.display);
   if (App.batch) PostMessageA(main, WM_CLOSE, 0, 0);
-}
-
-void ShowAllocation(HWND main) {
-  char text[800];
-  snprintf(text, sizeof text,
-           "Version %s %s\n\nMax Nodes: \n  %d on a Single Cell\n\nMax Connectors:\n  %d on a Single Cell\n  %d Total on all "
-           "Lower Cells  \n\nMax Virtual Nodes:\n  %d Total on all Conductors  \n\nMax Cell Collection: %d Cells\n\nMax "
-           "Objects/Cell:\n    %d Boxes\n    %d Paths\n    %d Vertices\n    %d Cells%s",
-           CKT_VERSION, CKT_VERSION2, 25000, 25000, 50000, 100000, 8190, 5000000, 2500000, 12500000, 1000000,
-           SatSetup.winemods ? "\n\nWine Mode is On" : "");
-  MsgBoxShow(main, text, "Allocation", 0);
 }
 
 void ShowMemory(HWND main) {
@@ -416,7 +406,9 @@ void ShowMemory(HWND main) {
   MsgBoxShow(main, text, "Memory Diagnostic Information", 0);
 }
 
-void SaveAndQuit(HWND hwnd) {
+// ---- main window: the frame's, with the extractor's settings and run ----
+
+void SettingsSave(HWND hwnd) {
   RECT r;
   if (GetWindowRect(hwnd, &r)) {
     char b[16];
@@ -429,119 +421,108 @@ void SaveAndQuit(HWND hwnd) {
     snprintf(b, sizeof b, "%ld", (long)r.bottom);
     SetVal(0, ckt::S_BOT, b);
   }
-  if (!App.startFail) {
+  if (!SatFrame.startFail) {
     for (int i = 0; i < 16; i++) {
       snprintf(Ckt.set.rdp[i], 260, "%s", SatFrame.recentApp[i]);
       snprintf(Ckt.set.rdf[i], 260, "%s", SatFrame.recentFile[i]);
     }
     ckt::UsfWrite(Ckt, "QuilCkt.usf");
   }
-  PostQuitMessage(0);
 }
 
-void Command(HWND hwnd, int id) {
-  char prog[MAX_PATH], arg[MAX_PATH];
+int Command(HWND hwnd, int id) {
   switch (id) {
-    case 10:
-      snprintf(prog, sizeof prog, "%s\\QUIL7\\HELPRUN7.EXE", SatFrame.progDrive);
-      snprintf(arg, sizeof arg, "%s\\QUIL7\\HELP\\QUILHELP.CHM::/QUILCKT.HTM", SatFrame.progDrive);
-      if (!RunProgram(prog, arg)) HostError("Can't Find Help");
-      break;
-    case 11:
-      if (DialogBoxParamA(SatWin.inst, "RUNNER", hwnd, RunnerProc, 0) == 1 &&
-          !RunProgram(SatFrame.curApp, SatFrame.curFile))
-        HostError("Can't Find Application");
-      SatWin.runner = nullptr;
-      break;
     case ID_LVS:
       if (DialogBoxParamA(SatWin.inst, "LVSSETUP", hwnd, TableProc, (LPARAM)&g_tables[0]) == 2)
         ckt::ErrLogBox(Ckt, "The Node List Compare is not Part of this Version");
-      break;
+      return 1;
     case ID_SETUP:
       DialogBoxParamA(SatWin.inst, "MAINSETUP", hwnd, MainSetupProc, 0);
-      break;
+      return 1;
     case ID_TRACE:
       DialogBoxParamA(SatWin.inst, "TRACE", hwnd, TableProc, (LPARAM)&g_tables[1]);
-      break;
+      return 1;
     case ID_CAP:
       DialogBoxParamA(SatWin.inst, "CAP", hwnd, CapProc, 0);
-      break;
+      return 1;
     case ID_ANT:
       DialogBoxParamA(SatWin.inst, "ANT", hwnd, TableProc, (LPARAM)&g_tables[2]);
-      break;
+      return 1;
     case ID_SMASH:
       DialogBoxParamA(SatWin.inst, "SMASH", hwnd, TableProc, (LPARAM)&g_tables[3]);
-      break;
+      return 1;
     case ID_OMIT:
       DialogBoxParamA(SatWin.inst, "OMIT", hwnd, TableProc, (LPARAM)&g_tables[4]);
-      break;
+      return 1;
     case ID_GO:
       Go(hwnd);
-      break;
+      return 1;
+  }
+  return 0;
+}
+
+int Message(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+  if (msg != WM_CHAR || wp != 4) return 0;
+  ShowMemory(hwnd);
+  return 1;
+}
+
+// The extractor's own main setup reader decides whether the start failed.
+void Started() {
+  Ckt.set.screenW = SatWin.fullW;
+  Ckt.set.screenH = SatWin.fullH;
+  SatFrame.startFail = ckt::UsfMainRead(Ckt, "QUIL7.USF") ? 1 : 0;
+  if (SatFrame.startFail) Ckt.run.abortFlag = 1;
+  SatWin.goAtStart = App.batch;
+}
+
+// The engine's cell reference file, then the frame's cell list for ANYLIST.
+int CrfRead() {
+  if (ckt::CrfRead(Ckt)) {
+    Ckt.run.abortFlag = 1;
+    return 1;
+  }
+  SatCrfRead();
+  return 0;
+}
+
+void SettingsRead() {
+  ckt::UsfRead(Ckt, "QuilCkt.usf");
+  for (int i = 0; i < 16; i++) {
+    snprintf(SatFrame.recentApp[i], SAT_PATH_SIZE, "%s", Ckt.set.rdp[i]);
+    snprintf(SatFrame.recentFile[i], SAT_PATH_SIZE, "%s", Ckt.set.rdf[i]);
   }
 }
 
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  char text[600];
-  switch (msg) {
-    case WM_CREATE: {
-      SatMainCreate(hwnd);
-      if (App.startFail) {
-        Ckt.run.abortFlag = 1;
-        snprintf(text, sizeof text,
-                 "The Current Folder is %s\n\nThe Main Setup File is Missing\n\nStart a QUIL Drawing to Create One\n\n"
-                 "This Program Should Run from a Drawing Folder",
-                 SatFrame.startFolder);
-        HostError(text);
-      } else if (ckt::CrfRead(Ckt)) {
-        App.startFail = 1;
-        Ckt.run.abortFlag = 1;
-        snprintf(text, sizeof text,
-                 "The Current Folder is %s\n\nThe Cell Reference File is Missing and is not a Drawing Folder\n\n"
-                 "This Program Should Run from a Drawing Folder",
-                 SatFrame.startFolder);
-        HostError(text);
-      } else {
-        SatCrfRead();  // the cell list of ANYLIST
-        ckt::UsfRead(Ckt, "QuilCkt.usf");
-        for (int i = 0; i < 16; i++) {
-          snprintf(SatFrame.recentApp[i], SAT_PATH_SIZE, "%s", Ckt.set.rdp[i]);
-          snprintf(SatFrame.recentFile[i], SAT_PATH_SIZE, "%s", Ckt.set.rdf[i]);
-        }
-        if (App.batch) {
-          ckt::SetupBatchTokens(Ckt, App.cmdLine);
-          ckt::SetupApply(Ckt, ckt::GRP_MAIN, 0);
-          ckt::UsfWrite(Ckt, "QuilCkt.usf");
-        }
-      }
-      return 0;
-    }
-    case WM_CLOSE:
-    case WM_DESTROY:
-      return SatMainClose(hwnd, msg, (App.display1 || App.display2) && !Ckt.run.abortFlag, SaveAndQuit);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_CHAR:
-      if (wp == 1) {
-        ShowAllocation(hwnd);
-        return 0;
-      }
-      if (wp == 4) {
-        ShowMemory(hwnd);
-        return 0;
-      }
-      return DefWindowProcA(hwnd, msg, wp, lp);
-    case WM_COMMAND:
-      if (App.display1 || App.display2) return 0;
-      Command(hwnd, LOWORD(wp));
-      return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+void Created() {
+  if (!App.batch) return;
+  ckt::SetupBatchTokens(Ckt, App.cmdLine);
+  ckt::SetupApply(Ckt, ckt::GRP_MAIN, 0);
+  ckt::UsfWrite(Ckt, "QuilCkt.usf");
 }
+
+// Ten buttons: the window is as wide as the tool bar needs.
+void Placed(HWND main) {
+  RECT r, g;
+  GetWindowRect(main, &r);
+  int goW = 40;
+  HWND go = SatWin.toolbar ? GetDlgItem(SatWin.toolbar, ID_GO) : nullptr;
+  if (go && GetWindowRect(go, &g)) goW = g.right - g.left;
+  int width = goW * 284 / 24;
+  int byTitle = goW + (int)strlen(SatWin.title) * SatWin.charW + 4 * SatWin.capBtnW;
+  if (byTitle > width) width = byTitle;
+  int x = 3 * SatWin.frameW, y = r.top;
+  if (Ckt.set.winLeft > 0 && Ckt.set.winTop > 0 && Ckt.set.winRight > Ckt.set.winLeft) {
+    x = Ckt.set.winLeft;
+    y = Ckt.set.winTop;
+    width = Ckt.set.winRight - Ckt.set.winLeft;
+  }
+  MoveWindow(main, x, y, width, r.bottom - r.top, FALSE);
+}
+
+int CloseRefused(HWND, UINT) { return SatWin.display && !Ckt.run.abortFlag; }
+
+void Ended() { ckt::StoreFreeAll(Ckt); }
 
 int CountTokens(const char* s) {
   int n = 0;
@@ -554,14 +535,27 @@ int CountTokens(const char* s) {
   return n;
 }
 
+SatWinProgram WinTable() {
+  SatWinProgram w = {};
+  w.prog = &kProg;
+  w.command = Command;
+  w.created = Created;
+  w.host = &kHost;
+  w.started = Started;
+  w.crfRead = CrfRead;
+  w.settingsRead = SettingsRead;
+  w.settingsSave = SettingsSave;
+  w.placed = Placed;
+  w.message = Message;
+  w.closeRefused = CloseRefused;
+  w.ended = Ended;
+  return w;
+}
+const SatWinProgram kWin = WinTable();
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  SatWin = SatWinState();
-  SatWin.inst = instance;
-  SatWin.win = &kWin;
-  SatProgramSet(&kProg);
-  HostSet(&kHost);
   ckt::CktRunReset(Ckt);
   ckt::StoreReset(Ckt);
   ckt::SetupDefaults(Ckt);  // the working variables are valid before any file is read
@@ -573,49 +567,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   Ckt.nodes.useIndex = 1;
   ckt::NodesReset(Ckt);
   TablesInit();
-
-  SatWinStart();
-  Ckt.set.screenW = SatWin.fullW;
-  Ckt.set.screenH = SatWin.fullH;
-  App.startFail = ckt::UsfMainRead(Ckt, "QUIL7.USF") ? 2 : 0;
-  ::UsfMainRead();  // message box and tool bar options of the common dialogs
   snprintf(App.cmdLine, sizeof App.cmdLine, "%s", cmdLine ? cmdLine : "");
   App.batch = CountTokens(App.cmdLine) >= 3;
-
-  HWND main = SatWinCreate(instance, MainWndProc);
-  if (!main) return 1;
-  {
-    // Ten buttons: the window is as wide as the tool bar needs.
-    RECT r, g;
-    GetWindowRect(main, &r);
-    int goW = 40;
-    HWND go = SatWin.toolbar ? GetDlgItem(SatWin.toolbar, ID_GO) : nullptr;
-    if (go && GetWindowRect(go, &g)) goW = g.right - g.left;
-    int width = goW * 284 / 24;
-    int byTitle = goW + (int)strlen(SatWin.title) * SatWin.charW + 4 * SatWin.capBtnW;
-    if (byTitle > width) width = byTitle;
-    int x = 3 * SatWin.frameW, y = r.top;
-    if (Ckt.set.winLeft > 0 && Ckt.set.winTop > 0 && Ckt.set.winRight > Ckt.set.winLeft) {
-      x = Ckt.set.winLeft;
-      y = Ckt.set.winTop;
-      width = Ckt.set.winRight - Ckt.set.winLeft;
-    }
-    MoveWindow(main, x, y, width, r.bottom - r.top, FALSE);
-  }
-  ShowWindow(main, SW_SHOWNORMAL);
-  UpdateWindow(main);
-  SetFocus(main);
-  if (App.batch && !App.startFail) PostMessageA(main, WM_COMMAND, ID_GO, 0);
-
-  MSG m;
-  while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-    if (App.display2 && IsDialogMessageA(App.display2, &m)) continue;
-    if (App.display1 && IsDialogMessageA(App.display1, &m)) continue;
-    if (SatWin.accel && SatWin.main && TranslateAcceleratorA(SatWin.main, SatWin.accel, &m)) continue;
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-  SatWinBitmapsFree();
-  ckt::StoreFreeAll(Ckt);
-  return (int)m.wParam;
+  return SatWinMain(instance, &kWin);
 }

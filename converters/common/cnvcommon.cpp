@@ -103,14 +103,12 @@ int CnvFileClose(FILE** f) {
   return !bad;
 }
 
-int CnvGo(int (*convert)(), int (*closing)(int converted, char* text, int size), int aborted) {
-  char msg[3 * CNV_PATHLEN];
-  int r = closing(convert(), msg, sizeof msg);
-  if (r == aborted)
-    HostError(msg);
+int CnvGoShow(int outcome, int aborted, const char* text) {
+  if (outcome == aborted)
+    HostError(text);
   else
-    HostMsgBox(msg, nullptr, HOST_CAP_PROGRAM, HOST_OK);
-  return r;
+    HostMsgBox(text, nullptr, HOST_CAP_PROGRAM, HOST_OK);
+  return outcome;
 }
 
 char* CnvClip(char* text, int n) {

@@ -61,10 +61,9 @@ int CnvYesNo(char* value, int size);
 // Closes *f (when open) and forgets it: 0 when a write or the close failed.
 int CnvFileClose(FILE** f);
 
-// A run and its closing message: convert, closing fills the message from
-// its result and returns the outcome, shown as an error when it equals
+// The closing message of a run: shown as an error when the outcome equals
 // aborted, else as the program's message. Returns the outcome.
-int CnvGo(int (*convert)(), int (*closing)(int converted, char* text, int size), int aborted);
+int CnvGoShow(int outcome, int aborted, const char* text);
 
 // 1 when the two names are equal without regard to case.
 int CnvSameName(const char* a, const char* b);

@@ -11,76 +11,72 @@
 
 namespace {
 
-void Lst(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-void Lst(const char* fmt, ...) {
-  GdsInState& s = GdsInSt;
-  if (!s.listing) return;
+void Lst(GdsInState* st, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void Lst(GdsInState* st, const char* fmt, ...) {
+  if (!st->listing) return;
   va_list ap;
   va_start(ap, fmt);
-  vfprintf(s.listing, fmt, ap);
+  vfprintf(st->listing, fmt, ap);
   va_end(ap);
 }
 
 const char* Nul(const char* text) { return (strlen(text) & 1) ? "[NUL]" : ""; }
 
-void Note(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-void Note(const char* fmt, ...) {
+void Note(GdsInState* st, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void Note(GdsInState* st, const char* fmt, ...) {
   char text[1200];
   va_list ap;
   va_start(ap, fmt);
   vsnprintf(text, sizeof text, fmt, ap);
   va_end(ap);
-  GdsInList(text);
+  GdsInList(st, text);
 }
 
-double Phys(int32_t v) { return (double)v / GdsInSt.tlcScale; }
+double Phys(GdsInState* st, int32_t v) { return (double)v / st->tlcScale; }
 
-void LayerUse(int layer) {
-  GdsInState& s = GdsInSt;
-  for (int i = 0; i < s.nLayers; ++i)
-    if (s.layers[i] == layer) return;
-  if (s.nLayers < 256) s.layers[s.nLayers++] = layer;
+void LayerUse(GdsInState* st, int layer) {
+  for (int i = 0; i < st->nLayers; ++i)
+    if (st->layers[i] == layer) return;
+  if (st->nLayers < 256) st->layers[st->nLayers++] = layer;
 }
 
 int32_t Clamp32(int64_t v) { return v > INT32_MAX ? INT32_MAX : (int32_t)v; }
 
 // TLC layer of a GDS layer and datatype: the map, or the user's answer.
 // 0 drops the element; -1 ends the run.
-int LdmLookup(int gds, int datatype) {
-  GdsInState& s = GdsInSt;
-  for (int i = 0; i < s.ldm.n; ++i)
-    if (s.ldm.e[i].gds == gds && s.ldm.e[i].datatype == datatype) return s.ldm.e[i].tlc;
+int LdmLookup(GdsInState* st, int gds, int datatype) {
+  for (int i = 0; i < st->ldm.n; ++i)
+    if (st->ldm.e[i].gds == gds && st->ldm.e[i].datatype == datatype) return st->ldm.e[i].tlc;
   int tlc = datatype == 0 ? gds : 0;
-  int answer = s.ldmAsk ? s.ldmAsk(gds, datatype, &tlc) : HOST_IDNO;
+  int answer = st->ldmAsk ? st->ldmAsk(gds, datatype, &tlc) : HOST_IDNO;
   if (answer == HOST_IDYES) {
     if (tlc < 1) tlc = 1;
     if (tlc > 256) tlc = 256;
-    if (!LdmMapAdd(&s.ldm, gds, datatype, tlc)) {
+    if (!LdmMapAdd(&st->ldm, gds, datatype, tlc)) {
       char msg[80];
       snprintf(msg, sizeof msg, "Too Many Layers in LDM File (Max %d) ... Can't Continue", LDM_MAX);
-      GdsFail(msg);
+      GdsFail(st, msg);
       return -1;
     }
-    s.ldm.added = 1;
+    st->ldm.added = 1;
     return tlc;
   }
   if (answer == HOST_IDNO) {
     if (gds < 1 || gds > 256) {
-      Note("GDS Layer %d Datatype %d has no TLC Layer ... Element Dropped in %s", gds, datatype, s.curName);
+      Note(st, "GDS Layer %d Datatype %d has no TLC Layer ... Element Dropped in %s", gds, datatype, st->curName);
       return 0;
     }
     return gds;
   }
-  s.abort = 1;
+  st->abort = 1;
   return -1;
 }
 
 // Moves point (x, y) away from (px, py) by ext along their segment.
-int Extend(int32_t* x, int32_t* y, int32_t px, int32_t py, int32_t ext, int layer) {
-  GdsInState& s = GdsInSt;
+int Extend(GdsInState* st, int32_t* x, int32_t* y, int32_t px, int32_t py, int32_t ext, int layer) {
   double dx = (double)*x - px, dy = (double)*y - py;
   if (dx == 0 && dy == 0) {
-    Note("Vertex Coincidence at X=%.*g Y=%.*g L=%d in %s", 9, Phys(*x), 9, Phys(*y), layer, s.curName);
+    Note(st, "Vertex Coincidence at X=%.*g Y=%.*g L=%d in %s", 9, Phys(st, *x), 9, Phys(st, *y), layer, st->curName);
     return 0;
   }
   double a = std::atan2(dy, dx);
@@ -151,18 +147,16 @@ int IsBox(const GdsElement& e) {
   return hv || vh;
 }
 
-void GeometryNotes(const GdsElement& e, int ref) {
-  GdsInState& s = GdsInSt;
-  if (e.clamped) Note("Coordinates Held to the TLC Limit of %d in %s", 0x20000000, s.curName);
-  if (ref && e.mag != 1.0) Note("Magnification %g Ignored in %s", e.mag, s.curName);
-  if (e.strans & 0x0006) Note("Absolute Magnification or Angle Flag Ignored in %s", s.curName);
+void GeometryNotes(GdsInState* st, const GdsElement& e, int ref) {
+  if (e.clamped) Note(st, "Coordinates Held to the TLC Limit of %d in %s", 0x20000000, st->curName);
+  if (ref && e.mag != 1.0) Note(st, "Magnification %g Ignored in %s", e.mag, st->curName);
+  if (e.strans & 0x0006) Note(st, "Absolute Magnification or Angle Flag Ignored in %s", st->curName);
 }
 
-int WriteMarker(int32_t x, int32_t y, const char* name) {
-  GdsInState& s = GdsInSt;
-  LayerUse(s.mcl);
-  TLCt.lyr = s.mcl;
-  TLCt.size = Clamp32((int64_t)std::llround(s.tlcScale));
+int WriteMarker(GdsInState* st, int32_t x, int32_t y, const char* name) {
+  LayerUse(st, st->mcl);
+  TLCt.lyr = st->mcl;
+  TLCt.size = Clamp32((int64_t)std::llround(st->tlcScale));
   TLCt.o = 0;
   TLCt.x = x;
   TLCt.y = y;
@@ -170,44 +164,43 @@ int WriteMarker(int32_t x, int32_t y, const char* name) {
   int len = (int)strlen(TLCt.text);
   TLCt.nv = (len - 1) / 8 + 2;
   WriteT();
-  s.cellCount.texts += 1;
-  s.cellCount.vertices += TLCt.nv;
+  st->cellCount.texts += 1;
+  st->cellCount.vertices += TLCt.nv;
   return 1;
 }
 
-int Reference(const GdsElement& e) {
-  GdsInState& s = GdsInSt;
+int Reference(GdsInState* st, const GdsElement& e) {
   if (e.n < 1) {
-    Note("Cell Reference without Points Dropped in %s", s.curName);
+    Note(st, "Cell Reference without Points Dropped in %s", st->curName);
     return 1;
   }
-  int i = GdsStructFind(e.sname);
+  int i = GdsStructFind(st, e.sname);
   int cols = 1, rows = 1;
   if (e.kind == GE_AREF) {
     cols = e.cols;
     rows = e.rows;
     if (cols < 1 || rows < 1) {
-      Note("Array of %d Columns and %d Rows Dropped in %s", cols, rows, s.curName);
+      Note(st, "Array of %d Columns and %d Rows Dropped in %s", cols, rows, st->curName);
       return 1;
     }
     // Checked before anything is written: one record could ask for far
     // more instances than a drawing may hold.
     int64_t want = (int64_t)cols * rows;
-    int64_t left = i ? (int64_t)AMAX - s.total.cells - s.cellCount.cells
-                     : (int64_t)PMAX - s.total.paths - s.total.texts - s.cellCount.paths - s.cellCount.texts;
+    int64_t left = i ? (int64_t)AMAX - st->total.cells - st->cellCount.cells
+                     : (int64_t)PMAX - st->total.paths - st->total.texts - st->cellCount.paths - st->cellCount.texts;
     if (want > left) {
       char msg[200];
       snprintf(msg, sizeof msg, "Array Structure of %d x %d in %s exceeds the Drawing Limit ... Can't Continue", cols,
-               rows, s.curName);
-      return GdsFail(msg);
+               rows, st->curName);
+      return GdsFail(st, msg);
     }
   }
-  if (!i) Note("Structure %s is Missing ... Text Marker Added", e.sname);
-  GeometryNotes(e, 1);
+  if (!i) Note(st, "Structure %s is Missing ... Text Marker Added", e.sname);
+  GeometryNotes(st, e, 1);
   int32_t cx = 0, cy = 0, rx = 0, ry = 0;
   if (e.kind == GE_AREF) {
     if (e.n < 3) {
-      Note("Array Structure with %d Points Dropped in %s", e.n, s.curName);
+      Note(st, "Array Structure with %d Points Dropped in %s", e.n, st->curName);
       return 1;
     }
     if (cols > 1) {
@@ -222,46 +215,45 @@ int Reference(const GdsElement& e) {
   for (int c = 0; c < cols; ++c)
     for (int r = 0; r < rows; ++r) {
       if (!i) {
-        WriteMarker(e.x[0], e.y[0], e.sname);
+        WriteMarker(st, e.x[0], e.y[0], e.sname);
         continue;
       }
       int64_t x = (int64_t)e.x[0] + (int64_t)c * cx + (int64_t)r * rx;
       int64_t y = (int64_t)e.y[0] + (int64_t)c * cy + (int64_t)r * ry;
       tlccel& t = TLCc[0];
-      snprintf(t.name, sizeof t.name, "%s", s.st[i].cell);
+      snprintf(t.name, sizeof t.name, "%s", st->structs[i].cell);
       t.o = e.orient & 7;
       t.x = (int32_t)(x > 0x20000000 ? 0x20000000 : x < -0x20000000 ? -0x20000000 : x);
       t.y = (int32_t)(y > 0x20000000 ? 0x20000000 : y < -0x20000000 ? -0x20000000 : y);
       t.r = 0;
       WriteC(0);
-      s.cellCount.cells += 1;
+      st->cellCount.cells += 1;
     }
   if (e.kind == GE_AREF)
-    Note("Array Structure Found in GDS, %d x %d Stepping of %s Substituted", cols, rows,
-         i ? s.st[i].cell : e.sname);
+    Note(st, "Array Structure Found in GDS, %d x %d Stepping of %s Substituted", cols, rows,
+         i ? st->structs[i].cell : e.sname);
   return 1;
 }
 
-int Text(const GdsElement& e) {
-  GdsInState& s = GdsInSt;
-  if (!s.ctx) return 1;
+int Text(GdsInState* st, const GdsElement& e) {
+  if (!st->ctx) return 1;
   if (e.n < 1) {
-    Note("Text without Points Dropped in %s", s.curName);
+    Note(st, "Text without Points Dropped in %s", st->curName);
     return 1;
   }
   int layer = e.layer;
   if (layer < 1 || layer > 256) {
-    Note("Text Layer %d is out of Range 1-256 ... Text Dropped in %s", layer, s.curName);
+    Note(st, "Text Layer %d is out of Range 1-256 ... Text Dropped in %s", layer, st->curName);
     return 1;
   }
-  if (!LyrSelTest(&s.sel, layer)) return 1;
-  LayerUse(layer);
+  if (!LyrSelTest(&st->sel, layer)) return 1;
+  LayerUse(st, layer);
   int row = -1;
   for (int k = 0; k < GDSIN_ROWS && row < 0; ++k)
-    if (s.rows[k].font >= 0 && s.rows[k].font == e.font) row = k;
+    if (st->rows[k].font >= 0 && st->rows[k].font == e.font) row = k;
   for (int k = 0; k < GDSIN_ROWS && row < 0; ++k)
-    if (s.rows[k].texttype >= 0 && s.rows[k].texttype == e.texttype) row = k;
-  const GdsTextRowIn& tr = s.rows[row < 0 ? 0 : row];
+    if (st->rows[k].texttype >= 0 && st->rows[k].texttype == e.texttype) row = k;
+  const GdsTextRowIn& tr = st->rows[row < 0 ? 0 : row];
   double h = row < 0 ? 15 : tr.size;
   if (tr.mag) h = std::trunc(h * e.mag);
   if (!(h >= 0)) h = 0;
@@ -275,9 +267,9 @@ int Text(const GdsElement& e) {
     if (e.vjust == 0) offset = -hi;
     if (e.vjust == 1) offset = -hi / 2;
   }
-  if (e.clamped || (e.strans & 0x0006)) GeometryNotes(e, 0);
-  char delim = s.delimCR ? '\r' : '\n';
-  char other = s.delimCR ? '\n' : '\r';
+  if (e.clamped || (e.strans & 0x0006)) GeometryNotes(st, e, 0);
+  char delim = st->delimCR ? '\r' : '\n';
+  char other = st->delimCR ? '\n' : '\r';
   const char* p = e.text;
   while (*p) {
     char line[GDSIN_STRLEN + 1];
@@ -301,42 +293,41 @@ int Text(const GdsElement& e) {
     memcpy(TLCt.text, line, (size_t)n + 1);
     TLCt.nv = (n - 1) / 8 + 2;
     WriteT();
-    s.cellCount.texts += 1;
-    s.cellCount.vertices += TLCt.nv;
+    st->cellCount.texts += 1;
+    st->cellCount.vertices += TLCt.nv;
     offset -= hi * 16 / 15;
   }
   return 1;
 }
 
-int Boundary(GdsElement& e) {
-  GdsInState& s = GdsInSt;
+int Boundary(GdsInState* st, GdsElement& e) {
   if (e.n < 1) {
     // A path record without vertices would not read back.
-    Note("%s without Points Dropped in %s", e.isPath ? "Path" : "Boundary", s.curName);
+    Note(st, "%s without Points Dropped in %s", e.isPath ? "Path" : "Boundary", st->curName);
     return 1;
   }
   if (e.n == 1) return 1;
-  int tlc = LdmLookup(e.layer, e.datatype);
+  int tlc = LdmLookup(st, e.layer, e.datatype);
   if (tlc < 0) return 0;
-  if (tlc == 0 || !LyrSelTest(&s.sel, tlc)) return 1;
-  LayerUse(tlc);
-  GeometryNotes(e, 0);
-  if (s.cbb && IsBox(e)) {
+  if (tlc == 0 || !LyrSelTest(&st->sel, tlc)) return 1;
+  LayerUse(st, tlc);
+  GeometryNotes(st, e, 0);
+  if (st->cbb && IsBox(e)) {
     TLCb.lyr = tlc;
     TLCb.l = e.x[0] < e.x[2] ? e.x[0] : e.x[2];
     TLCb.b = e.y[0] < e.y[2] ? e.y[0] : e.y[2];
     TLCb.r = e.x[0] < e.x[2] ? e.x[2] : e.x[0];
     TLCb.t = e.y[0] < e.y[2] ? e.y[2] : e.y[0];
     BoxOut();
-    s.cellCount.boxes += 1;
+    st->cellCount.boxes += 1;
     return 1;
   }
   int sign = e.sign;
   if (e.isPath && e.pathType == 4 && e.n >= 2) {
     // The custom extensions become the ends themselves, so the path stays
     // flush: extending it by half its width as well would grow it.
-    Extend(&e.x[0], &e.y[0], e.x[1], e.y[1], e.bgnExt, tlc);
-    Extend(&e.x[e.n - 1], &e.y[e.n - 1], e.x[e.n - 2], e.y[e.n - 2], e.endExt, tlc);
+    Extend(st, &e.x[0], &e.y[0], e.x[1], e.y[1], e.bgnExt, tlc);
+    Extend(st, &e.x[e.n - 1], &e.y[e.n - 1], e.x[e.n - 2], e.y[e.n - 2], e.endExt, tlc);
     sign = 1;
   }
   TLCp.lyr = tlc;
@@ -344,17 +335,16 @@ int Boundary(GdsElement& e) {
   TLCp.nv = e.n;
   memcpy(TLCp.x, e.x, sizeof(int32_t) * (size_t)e.n);
   memcpy(TLCp.y, e.y, sizeof(int32_t) * (size_t)e.n);
-  if (s.cop && TLCp.w == 0 && (e.x[0] != e.x[e.n - 1] || e.y[0] != e.y[e.n - 1]))
-    Note("Open Poly at X=%.*g Y=%.*g L=%d in %s", 9, Phys(e.x[0]), 9, Phys(e.y[0]), tlc, s.curName);
+  if (st->cop && TLCp.w == 0 && (e.x[0] != e.x[e.n - 1] || e.y[0] != e.y[e.n - 1]))
+    Note(st, "Open Poly at X=%.*g Y=%.*g L=%d in %s", 9, Phys(st, e.x[0]), 9, Phys(st, e.y[0]), tlc, st->curName);
   WriteP();
-  s.cellCount.paths += 1;
-  s.cellCount.vertices += e.n;
+  st->cellCount.paths += 1;
+  st->cellCount.vertices += e.n;
   return 1;
 }
 
-void PathType(int type) {
-  GdsInState& s = GdsInSt;
-  GdsElement& e = s.el;
+void PathType(GdsInState* st, int type) {
+  GdsElement& e = st->el;
   e.pathType = type;
   switch (type) {
     case 0:
@@ -365,22 +355,22 @@ void PathType(int type) {
       break;
     case 1:
       e.sign = -1;
-      Note("Round Path End Type ...\n\nChanged to Extended in %s", s.curName);
+      Note(st, "Round Path End Type ...\n\nChanged to Extended in %s", st->curName);
       break;
     case 4:
       e.sign = -1;
-      Note("Custom Path End Type ...\n\nChanged to Extended in %s", s.curName);
+      Note(st, "Custom Path End Type ...\n\nChanged to Extended in %s", st->curName);
       break;
     default:
-      Note("Illegal Path End Type= %d in %s", type, s.curName);
+      Note(st, "Illegal Path End Type= %d in %s", type, st->curName);
       e.pathType = 0;
       e.sign = 1;
       break;
   }
 }
 
-void Angle(double a) {
-  GdsElement& e = GdsInSt.el;
+void Angle(GdsInState* st, double a) {
+  GdsElement& e = st->el;
   e.angle = a;
   double b = std::fmod(a, 360.0);
   if (b < 0) b += 360;
@@ -390,7 +380,7 @@ void Angle(double a) {
       return;
     }
   if (b <= 0.1 || b >= 359.9) return;
-  Note("Angle %g is not a Multiple of 90 ... Ignored in %s", a, GdsInSt.curName);
+  Note(st, "Angle %g is not a Multiple of 90 ... Ignored in %s", a, st->curName);
 }
 
 // Element-level records while the structure is omitted: data dropped.
@@ -400,71 +390,70 @@ int ElementLevel(int rt) {
 }
 
 // One record of the conversion pass; 0 ends the pass.
-int ConvRecord() {
-  GdsInState& s = GdsInSt;
-  GdsElement& e = s.el;
-  if (s.omitted && ElementLevel(s.rt)) return GdsSkip();
-  if (!GdsReadData()) return 0;
-  GdsListRecord();
-  switch (s.rt) {
+int ConvRecord(GdsInState* st) {
+  GdsElement& e = st->el;
+  if (st->omitted && ElementLevel(st->rt)) return GdsSkip(st);
+  if (!GdsReadData(st)) return 0;
+  GdsListRecord(st);
+  switch (st->rt) {
     case GR_ENDLIB:
-      s.passEnded = 1;
+      st->passEnded = 1;
       return 0;
     case GR_BGNSTR:
-      GdsProgress();
+      GdsProgress(st);
       return 1;
     case GR_STRNAME: {
       char name[GDSIN_NAMELEN + 1];
-      GdsString(name, GDSIN_NAMELEN);
-      return GdsStructStart(name);
+      GdsString(st, name, GDSIN_NAMELEN);
+      return GdsStructStart(st, name);
     }
     case GR_ENDSTR:
-      return GdsStructEnd();
+      return GdsStructEnd(st);
     case GR_BOUNDARY:
     case GR_BOX:
-      GdsElementReset();
+      GdsElementReset(st);
       e.kind = GE_BOUNDARY;
       return 1;
     case GR_PATH:
-      GdsElementReset();
+      GdsElementReset(st);
       e.kind = GE_BOUNDARY;
       e.isPath = 1;
       e.sign = 1;
       return 1;
     case GR_SREF:
-      GdsElementReset();
+      GdsElementReset(st);
       e.kind = GE_SREF;
       return 1;
     case GR_AREF:
-      GdsElementReset();
+      GdsElementReset(st);
       e.kind = GE_AREF;
       return 1;
     case GR_TEXT:
-      GdsElementReset();
+      GdsElementReset(st);
       e.kind = GE_TEXT;
       return 1;
     case GR_LAYER:
-      e.layer = GdsReadInt2(0);
+      e.layer = GdsReadInt2(st, 0);
       return 1;
     case GR_DATATYPE:
-      e.datatype = GdsReadInt2(0);
+      e.datatype = GdsReadInt2(st, 0);
       return 1;
     case GR_TEXTTYPE:
-      e.texttype = GdsReadInt2(0);
+      e.texttype = GdsReadInt2(st, 0);
       return 1;
     case GR_WIDTH: {
-      int32_t w = GdsCoord(GdsInt4(0), &e.clamped);
+      int32_t w = GdsCoord(st, GdsInt4(st, 0), &e.clamped);
       e.width = w < 0 ? -w : w;
       return 1;
     }
     case GR_BGNEXTN:
-      e.bgnExt = GdsCoord(GdsInt4(0), &e.clamped);
+      e.bgnExt = GdsCoord(st, GdsInt4(st, 0), &e.clamped);
       return 1;
     case GR_ENDEXTN:
-      e.endExt = GdsCoord(GdsInt4(0), &e.clamped);
+      e.endExt = GdsCoord(st, GdsInt4(st, 0), &e.clamped);
       return 1;
     case GR_XY: {
-      int n = (s.rl - 4) / 8;
+      int n = (st->rl - 4) / 8;
       if (n > GDSIN_MAXPTS) {
         char msg[300];
         snprintf(msg, sizeof msg,
@@ -472,51 +461,51 @@ int ConvRecord() {
                  "Truncated\n\nUse Shorter Sections in the Original Boundary",
                  n, GDSIN_MAXPTS);
         HostWarning(msg);
-        if (s.log) fprintf(s.log, "%s\n", msg);
+        if (st->log) fprintf(st->log, "%s\n", msg);
         n = GDSIN_MAXPTS;
       }
       for (int i = 0; i < n; ++i) {
-        e.x[i] = GdsCoord(GdsInt4(2 * i), &e.clamped);
-        e.y[i] = GdsCoord(GdsInt4(2 * i + 1), &e.clamped);
+        e.x[i] = GdsCoord(st, GdsInt4(st, 2 * i), &e.clamped);
+        e.y[i] = GdsCoord(st, GdsInt4(st, 2 * i + 1), &e.clamped);
       }
       e.n = n;
       return 1;
     }
     case GR_ENDEL: {
-      int ok = GdsElementEnd();
-      GdsElementReset();
+      int ok = GdsElementEnd(st);
+      GdsElementReset(st);
       return ok;
     }
     case GR_SNAME:
-      GdsString(e.sname, GDSIN_NAMELEN);
+      GdsString(st, e.sname, GDSIN_NAMELEN);
       return 1;
     case GR_COLROW:
-      e.cols = GdsReadInt2(0);
-      e.rows = GdsReadInt2(1);
+      e.cols = GdsReadInt2(st, 0);
+      e.rows = GdsReadInt2(st, 1);
       return 1;
     case GR_PRESENTATION: {
-      int v = GdsReadInt2(0);
+      int v = GdsReadInt2(st, 0);
       e.font = (v >> 4) & 3;
       e.vjust = (v >> 2) & 3;
       return 1;
     }
     case GR_STRING:
-      GdsString(e.text, GDSIN_STRLEN);
+      GdsString(st, e.text, GDSIN_STRLEN);
       return 1;
     case GR_STRANS: {
-      int v = GdsReadInt2(0);
+      int v = GdsReadInt2(st, 0);
       e.strans = v;
       if (v & 0x8000) e.orient |= 4;
       return 1;
     }
     case GR_MAG:
-      e.mag = GdsReal8At(0);
+      e.mag = GdsReal8At(st, 0);
       return 1;
     case GR_ANGLE:
-      Angle(GdsReal8At(0));
+      Angle(st, GdsReal8At(st, 0));
       return 1;
     case GR_PATHTYPE:
-      PathType(GdsReadInt2(0));
+      PathType(st, GdsReadInt2(st, 0));
       return 1;
     default:
       return 1;
@@ -525,8 +514,8 @@ int ConvRecord() {
 
 }  // namespace
 
-void GdsElementReset() {
-  GdsElement& e = GdsInSt.el;
+void GdsElementReset(GdsInState* st) {
+  GdsElement& e = st->el;
   e.kind = GE_NONE;
   e.isPath = 0;
   e.layer = 1;
@@ -547,104 +536,99 @@ void GdsElementReset() {
   e.clamped = 0;
 }
 
-int GdsElementEnd() {
-  GdsInState& s = GdsInSt;
-  GdsElement& e = s.el;
-  if (!s.cellOpen) return GdsFail("GDS Element outside a Structure ... Can't Continue");
-  if (e.layer == 0) e.layer = s.lzl;
+int GdsElementEnd(GdsInState* st) {
+  GdsElement& e = st->el;
+  if (!st->cellOpen) return GdsFail(st, "GDS Element outside a Structure ... Can't Continue");
+  if (e.layer == 0) e.layer = st->lzl;
   switch (e.kind) {
     case GE_BOUNDARY:
-      return Boundary(e);
+      return Boundary(st, e);
     case GE_SREF:
     case GE_AREF:
-      return Reference(e);
+      return Reference(st, e);
     case GE_TEXT:
-      return Text(e);
+      return Text(st, e);
     default:
       return 1;
   }
 }
 
-int GdsStructStart(const char* name) {
-  GdsInState& s = GdsInSt;
-  snprintf(s.curName, sizeof s.curName, "%s", name);
-  s.omitted = 0;
+int GdsStructStart(GdsInState* st, const char* name) {
+  snprintf(st->curName, sizeof st->curName, "%s", name);
+  st->omitted = 0;
   for (int i = 0; i < GDSIN_OMITS; ++i)
-    if (s.omit[i][0] && strcmp(s.omit[i], name) == 0) s.omitted = 1;
-  if (s.omitted) return 1;
-  if (s.cellOpen) return GdsFail("GDS Structure is not Ended before the Next ... Can't Continue");
-  s.cur = GdsStructFind(name);
-  if (!s.cur) return GdsFail("GDS Structure is not in the Structure Table ... Can't Continue");
-  GdsStruct& st = s.st[s.cur];
-  if (st.written) {
+    if (st->omit[i][0] && strcmp(st->omit[i], name) == 0) st->omitted = 1;
+  if (st->omitted) return 1;
+  if (st->cellOpen) return GdsFail(st, "GDS Structure is not Ended before the Next ... Can't Continue");
+  st->cur = GdsStructFind(st, name);
+  if (!st->cur) return GdsFail(st, "GDS Structure is not in the Structure Table ... Can't Continue");
+  GdsStruct& gs = st->structs[st->cur];
+  if (gs.written) {
     // A second definition would write over the cell of the first.
-    Note("Structure %s is Defined Again ... Second Definition Skipped", name);
-    s.omitted = 1;
+    Note(st, "Structure %s is Defined Again ... Second Definition Skipped", name);
+    st->omitted = 1;
     return 1;
   }
-  st.written = 1;
-  s.cellCount = GdsInCounts{0, 0, 0, 0, 0};
+  gs.written = 1;
+  st->cellCount = GdsInCounts{0, 0, 0, 0, 0};
   char text[80];
-  snprintf(text, sizeof text, "%d", st.rank);
-  GdsCounter(502, text);
-  snprintf(text, sizeof text, "%s.tlc", st.cell);
-  GdsCounter(519, text);
-  GdsPoll(500);
-  if (s.abort) return 0;
-  GdsInList(text);
-  if (!SatTlcCreate(st.cell)) return GdsFail("Unable to Write TLC File ... Can't Continue");
-  s.cellOpen = 1;
-  GdsElementReset();
+  snprintf(text, sizeof text, "%d", gs.rank);
+  GdsCounter(st, 502, text);
+  snprintf(text, sizeof text, "%s.tlc", gs.cell);
+  GdsCounter(st, 519, text);
+  GdsPoll(st, 500);
+  if (st->abort) return 0;
+  GdsInList(st, text);
+  if (!SatTlcCreate(gs.cell)) return GdsFail(st, "Unable to Write TLC File ... Can't Continue");
+  st->cellOpen = 1;
+  GdsElementReset(st);
   return 1;
 }
 
-static void Limits() {
-  GdsInState& s = GdsInSt;
+static void Limits(GdsInState* st) {
   struct {
     int64_t v, lim;
     const char* text;
   } checks[] = {
-      {s.total.boxes, BMAX, "Box Count exceeds Drawing Limit ... Continue?"},
-      {s.total.paths + s.total.texts, PMAX, "Path Count exceeds Drawing Limit ... Continue?"},
-      {s.total.vertices, VMAX, "Vertex Count exceeds Drawing Limit ... Continue?"},
-      {s.total.cells, AMAX, "Cell Count exceeds Drawing Limit ... Continue?"},
+      {st->total.boxes, BMAX, "Box Count exceeds Drawing Limit ... Continue?"},
+      {st->total.paths + st->total.texts, PMAX, "Path Count exceeds Drawing Limit ... Continue?"},
+      {st->total.vertices, VMAX, "Vertex Count exceeds Drawing Limit ... Continue?"},
+      {st->total.cells, AMAX, "Cell Count exceeds Drawing Limit ... Continue?"},
   };
   for (auto& c : checks) {
-    if (s.abort) return;
-    if (c.v >= c.lim && HostMsgBox(c.text, nullptr, HOST_CAP_ERROR, HOST_YESNO) != HOST_IDYES) s.abort = 1;
+    if (st->abort) return;
+    if (c.v >= c.lim && HostMsgBox(c.text, nullptr, HOST_CAP_ERROR, HOST_YESNO) != HOST_IDYES) st->abort = 1;
   }
 }
 
-static void Resolution() {
-  GdsInState& s = GdsInSt;
-  double d = (double)s.div;
-  long a = std::lround(s.G / d);
+static void Resolution(GdsInState* st) {
+  double d = (double)st->div;
+  long a = std::lround(st->G / d);
   char msg[300];
   if (a == 0) {
-    Note("Dimension is Too Small for GDS Resolution in %s", s.curName);
+    Note(st, "Dimension is Too Small for GDS Resolution in %s", st->curName);
   } else {
     snprintf(msg, sizeof msg, "Min Feature= %.*g%s   Scales: GDS= %.*gunits/%s  TLC= %.*gunits/%s", 9,
-             (double)s.minDiv / s.G, s.unit, 9, s.G, s.unit, 9, s.tlcScale, s.unit);
-    GdsCounter(1001, msg);
-    int64_t scale = (int64_t)s.tlcScale;
-    if (d / s.G * s.tlcScale < 0.9999 || scale % a != 0)
-      Note("Resolution may be Lost ...\n\nQUIL Units must be Multiple of %ld", a);
+             (double)st->minDiv / st->G, st->unit, 9, st->G, st->unit, 9, st->tlcScale, st->unit);
+    GdsCounter(st, 1001, msg);
+    int64_t scale = (int64_t)st->tlcScale;
+    if (d / st->G * st->tlcScale < 0.9999 || scale % a != 0)
+      Note(st, "Resolution may be Lost ...\n\nQUIL Units must be Multiple of %ld", a);
   }
-  s.div = s.cap;
+  st->div = st->cap;
 }
 
-int GdsStructEnd() {
-  GdsInState& s = GdsInSt;
-  if (s.omitted) return 1;
-  if (!s.cellOpen) return GdsFail("GDS Structure End without its Start ... Can't Continue");
-  const GdsStruct& st = s.st[s.cur];
-  GdsInCounts& c = s.cellCount;
-  snprintf(TLCh.name, sizeof TLCh.name, "%s", st.cell);
-  TLCh.scale = s.tlcScale;
-  snprintf(TLCh.unit, sizeof TLCh.unit, "%s", s.unit);
-  snprintf(TLCh.date, sizeof TLCh.date, "%.8s", s.date);
-  snprintf(TLCh.time, sizeof TLCh.time, "%.8s", s.time);
-  TLCh.rank = st.rank;
+int GdsStructEnd(GdsInState* st) {
+  if (st->omitted) return 1;
+  if (!st->cellOpen) return GdsFail(st, "GDS Structure End without its Start ... Can't Continue");
+  const GdsStruct& gs = st->structs[st->cur];
+  GdsInCounts& c = st->cellCount;
+  snprintf(TLCh.name, sizeof TLCh.name, "%s", gs.cell);
+  TLCh.scale = st->tlcScale;
+  snprintf(TLCh.unit, sizeof TLCh.unit, "%s", st->unit);
+  snprintf(TLCh.date, sizeof TLCh.date, "%.8s", st->date);
+  snprintf(TLCh.time, sizeof TLCh.time, "%.8s", st->time);
+  TLCh.rank = gs.rank;
   TLCh.l = 0;
   TLCh.b = 0;
   TLCh.r = 100;
@@ -653,153 +637,154 @@ int GdsStructEnd() {
   TLCh.np = Clamp32(c.paths + c.texts);
   TLCh.nv = Clamp32(c.vertices);
   TLCh.nc = Clamp32(c.cells);
-  s.total.boxes += c.boxes;
-  s.total.paths += c.paths;
-  s.total.texts += c.texts;
-  s.total.vertices += c.vertices;
-  s.total.cells += c.cells;
-  GdsInCounts& m = s.maxCount;
+  st->total.boxes += c.boxes;
+  st->total.paths += c.paths;
+  st->total.texts += c.texts;
+  st->total.vertices += c.vertices;
+  st->total.cells += c.cells;
+  GdsInCounts& m = st->maxCount;
   if (c.boxes > m.boxes) m.boxes = c.boxes;
   if (c.paths > m.paths) m.paths = c.paths;
   if (c.texts > m.texts) m.texts = c.texts;
   if (c.vertices > m.vertices) m.vertices = c.vertices;
   if (c.cells > m.cells) m.cells = c.cells;
-  if (st.rank > s.highestRank) s.highestRank = st.rank;
-  if (s.counter) {
+  if (gs.rank > st->highestRank) st->highestRank = gs.rank;
+  if (st->counter) {
     const int64_t v[10] = {c.boxes, c.paths, c.texts, c.vertices, c.cells,
                            m.boxes, m.paths, m.texts, m.vertices, m.cells};
     char text[32];
     for (int k = 0; k < 5; ++k) {
       snprintf(text, sizeof text, "%lld", (long long)v[k]);
-      s.counter(503 + k, text);
+      st->counter(503 + k, text);
       snprintf(text, sizeof text, "%lld", (long long)v[5 + k]);
-      s.counter(509 + k, text);
+      st->counter(509 + k, text);
     }
-    snprintf(text, sizeof text, "%d", s.highestRank);
-    s.counter(508, text);
+    snprintf(text, sizeof text, "%d", st->highestRank);
+    st->counter(508, text);
   }
-  GdsPoll(50);
-  if (s.log)
-    fprintf(s.log, "%-20s%-6d%-8lld%-8lld%-8lld%-8lld%-8lld\n", "", st.rank, (long long)c.boxes, (long long)c.paths,
+  GdsPoll(st, 50);
+  if (st->log)
+    fprintf(st->log, "%-20s%-6d%-8lld%-8lld%-8lld%-8lld%-8lld\n", "", gs.rank, (long long)c.boxes, (long long)c.paths,
             (long long)c.texts, (long long)c.vertices, (long long)c.cells);
   WriteH();
-  if (!s.omt) {
+  if (!st->omt) {
     FILE* f = TlcWriter.file;
     if (f) {
-      int bad = fprintf(f, s.old ? "=L\n%d\n" : "<L>\n%d\n", s.nLayers) < 0;
-      for (int i = 0; i < s.nLayers; ++i)
-        if (fprintf(f, "GDS%d %d\n", s.layers[i], s.layers[i]) < 0) bad = 1;
-      if (!s.old && fprintf(f, "</L>\n") < 0) bad = 1;
+      int bad = fprintf(f, st->old ? "=L\n%d\n" : "<L>\n%d\n", st->nLayers) < 0;
+      for (int i = 0; i < st->nLayers; ++i)
+        if (fprintf(f, "GDS%d %d\n", st->layers[i], st->layers[i]) < 0) bad = 1;
+      if (!st->old && fprintf(f, "</L>\n") < 0) bad = 1;
       if (bad) TlcWriter.failed = 1;
     }
   }
-  s.cellOpen = 0;
-  if (!TlcWriteClose()) return GdsFail("Unable to Write TLC File ... Can't Continue");
-  ++s.files;
-  Resolution();
-  GdsProgress();
-  Limits();
-  s.cur = 0;
-  return s.abort ? 0 : 1;
+  st->cellOpen = 0;
+  if (!TlcWriteClose()) return GdsFail(st, "Unable to Write TLC File ... Can't Continue");
+  ++st->files;
+  Resolution(st);
+  GdsProgress(st);
+  Limits(st);
+  st->cur = 0;
+  return st->abort ? 0 : 1;
 }
 
-void GdsListRecord() {
-  GdsInState& s = GdsInSt;
-  if (!s.listing) return;
-  Lst("  %02X  %02X  %02X    ", s.rl, s.rt, s.dt);
+// The current record's string up to its first null, as the listing shows
+// it (str holds GDSIN_STRLEN + 1 bytes).
+static void RecordText(const GdsInState* st, char* str) {
+  int n = st->rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : st->rl - 4;
+  int len = 0;
+  while (len < n && st->data[len]) ++len;
+  memcpy(str, st->data, (size_t)len);
+  str[len] = 0;
+}
+
+void GdsListRecord(GdsInState* st) {
+  if (!st->listing) return;
+  Lst(st, "  %02X  %02X  %02X    ", st->rl, st->rt, st->dt);
   char str[GDSIN_STRLEN + 1];
   int clamped = 0;
-  const GdsRecordRule* rule = GdsRecordRuleOf(s.rt);
-  switch (s.rt) {
+  const GdsRecordRule* rule = GdsRecordRuleOf(st->rt);
+  switch (st->rt) {
     case GR_BGNLIB:
-      Lst("BGNLIB ");
-      for (int k = 0; k < 12; ++k) Lst("%d ", GdsReadInt2(k));
-      Lst("\n");
+      Lst(st, "BGNLIB ");
+      for (int k = 0; k < 12; ++k) Lst(st, "%d ", GdsReadInt2(st, k));
+      Lst(st, "\n");
       return;
     case GR_UNITS:
-      Lst("UNITS %g %g\n", GdsReal8At(0), GdsReal8At(1));
+      Lst(st, "UNITS %g %g\n", GdsReal8At(st, 0), GdsReal8At(st, 1));
       return;
     case GR_LAYER:
     case GR_DATATYPE:
     case GR_TEXTTYPE:
     case GR_PATHTYPE:
-      Lst("%s %d\n", rule->name, GdsReadInt2(0));
+      Lst(st, "%s %d\n", rule->name, GdsReadInt2(st, 0));
       return;
     default:
       break;
   }
-  switch (s.rt) {
+  switch (st->rt) {
     case 0x22:
     case 0x2A:
     case 0x2B:
     case 0x2E:
     case 0x39:
     case 0x3B:
-      Lst("*%s %d\n", rule->name, GdsReadInt2(0));
+      Lst(st, "*%s %d\n", rule->name, GdsReadInt2(st, 0));
       return;
     case 0x26:
-      Lst("*EFLAGS %02X\n", GdsReadInt2(0));
+      Lst(st, "*EFLAGS %02X\n", GdsReadInt2(st, 0));
       return;
     case 0x2F:
-      Lst("*PLEX %d\n", GdsReadInt4Raw(0));
+      Lst(st, "*PLEX %d\n", GdsReadInt4Raw(st, 0));
       return;
     case GR_WIDTH:
     case GR_BGNEXTN:
     case GR_ENDEXTN: {
-      int32_t v = GdsCoord(GdsReadInt4Raw(0), &clamped);
-      Lst("%s %d\n", rule->name, s.rt == GR_WIDTH && v < 0 ? -v : v);
+      int32_t v = GdsCoord(st, GdsReadInt4Raw(st, 0), &clamped);
+      Lst(st, "%s %d\n", rule->name, st->rt == GR_WIDTH && v < 0 ? -v : v);
       return;
     }
     case GR_XY: {
-      int n = (s.rl - 4) / 8;
+      int n = (st->rl - 4) / 8;
       for (int i = 0; i < n; ++i)
-        Lst(i == 0 ? "%2s%8d%8d\n" : "%18s%8d%8d\n", i == 0 ? "XY" : "", GdsCoord(GdsReadInt4Raw(2 * i), &clamped),
-            GdsCoord(GdsReadInt4Raw(2 * i + 1), &clamped));
-      if (n == 0) Lst("XY\n");
+        Lst(st, i == 0 ? "%2s%8d%8d\n" : "%18s%8d%8d\n", i == 0 ? "XY" : "",
+            GdsCoord(st, GdsReadInt4Raw(st, 2 * i), &clamped), GdsCoord(st, GdsReadInt4Raw(st, 2 * i + 1), &clamped));
+      if (n == 0) Lst(st, "XY\n");
       return;
     }
     case GR_COLROW:
-      Lst("COLROW %d %d\n", GdsReadInt2(0), GdsReadInt2(1));
+      Lst(st, "COLROW %d %d\n", GdsReadInt2(st, 0), GdsReadInt2(st, 1));
       return;
     case GR_PRESENTATION: {
-      int v = GdsReadInt2(0);
-      Lst("PRESENTATION %02X font=%d vert=%d horz=%d\n", v, (v >> 4) & 3, (v >> 2) & 3, v & 3);
+      int v = GdsReadInt2(st, 0);
+      Lst(st, "PRESENTATION %02X font=%d vert=%d horz=%d\n", v, (v >> 4) & 3, (v >> 2) & 3, v & 3);
       return;
     }
     case GR_STRANS: {
-      int v = GdsReadInt2(0);
-      Lst("STRANS %02X ref=%d absmag=%d absang=%d\n", v, (v >> 15) & 1, (v >> 2) & 1, (v >> 1) & 1);
+      int v = GdsReadInt2(st, 0);
+      Lst(st, "STRANS %02X ref=%d absmag=%d absang=%d\n", v, (v >> 15) & 1, (v >> 2) & 1, (v >> 1) & 1);
       return;
     }
     case GR_MAG:
     case GR_ANGLE:
-      Lst("%s %g\n", rule->name, GdsReal8At(0));
+      Lst(st, "%s %g\n", rule->name, GdsReal8At(st, 0));
       return;
     case GR_NODE:
-      Lst("*NODE\n");
+      Lst(st, "*NODE\n");
       return;
     case 0x38:
-      Lst("*ENDMASKS\n");
+      Lst(st, "*ENDMASKS\n");
       return;
     case GR_LIBNAME:
     case GR_STRNAME:
     case GR_STRING:
     case 0x3A: {
-      int n = s.rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : s.rl - 4;
-      int len = 0;
-      while (len < n && s.data[len]) ++len;
-      memcpy(str, s.data, (size_t)len);
-      str[len] = 0;
-      Lst("%s %s%s\n", rule->name, str, Nul(str));
+      RecordText(st, str);
+      Lst(st, "%s %s%s\n", rule->name, str, Nul(str));
       return;
     }
     case GR_SNAME: {
-      int n = s.rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : s.rl - 4;
-      int len = 0;
-      while (len < n && s.data[len]) ++len;
-      memcpy(str, s.data, (size_t)len);
-      str[len] = 0;
-      Lst("SNAM %s%s\n", str, Nul(str));
+      RecordText(st, str);
+      Lst(st, "SNAM %s%s\n", str, Nul(str));
       return;
     }
     case 0x1F:
@@ -807,41 +792,36 @@ void GdsListRecord() {
     case 0x23:
     case 0x2C:
     case 0x37: {
-      int n = s.rl - 4 > GDSIN_STRLEN ? GDSIN_STRLEN : s.rl - 4;
-      int len = 0;
-      while (len < n && s.data[len]) ++len;
-      memcpy(str, s.data, (size_t)len);
-      str[len] = 0;
-      Lst("*%s %s%s\n", rule->name, str, Nul(str));
+      RecordText(st, str);
+      Lst(st, "*%s %s%s\n", rule->name, str, Nul(str));
       return;
     }
     default:
       if (rule->name)
-        Lst("%s\n", rule->name);
+        Lst(st, "%s\n", rule->name);
       else
-        Lst("??? Unknown Record Type %02X ... Check a GDSII Format Reference\n", s.rt);
+        Lst(st, "??? Unknown Record Type %02X ... Check a GDSII Format Reference\n", st->rt);
       return;
   }
 }
 
-int GdsConvertPass() {
-  GdsInState& s = GdsInSt;
-  GdsSourceRewind(&s.src);
-  s.firstHeader = 1;
-  s.passEnded = 0;
-  s.omitted = 0;
-  s.cellOpen = 0;
-  s.div = s.cap;
-  GdsElementReset();
-  while (GdsReadHeader()) {
-    if (!ConvRecord()) break;
-    GdsPoll(0);
-    if (s.abort) break;
+int GdsConvertPass(GdsInState* st) {
+  GdsSourceRewind(&st->src);
+  st->firstHeader = 1;
+  st->passEnded = 0;
+  st->omitted = 0;
+  st->cellOpen = 0;
+  st->div = st->cap;
+  GdsElementReset(st);
+  while (GdsReadHeader(st)) {
+    if (!ConvRecord(st)) break;
+    GdsPoll(st, 0);
+    if (st->abort) break;
   }
-  if (s.cellOpen) {
+  if (st->cellOpen) {
     // A cell cut short must not pass for a whole one.
     TlcAbandon();
-    s.cellOpen = 0;
+    st->cellOpen = 0;
   }
-  return s.passEnded && !s.abort;
+  return st->passEnded && !st->abort;
 }

@@ -25,13 +25,12 @@ void Upper(char* out, const char* in, size_t size) {
 
 // Finds in one of the hash tables; key: 0 exact name, 1 name without case,
 // 2 cell name.
-int Find(int32_t* table, const char* name, int key) {
-  GdsInState& s = GdsInSt;
+int Find(GdsInState* st, int32_t* table, const char* name, int key) {
   uint32_t h = Hash(name, key == 1);
   for (int probe = 0; probe < GDSIN_HASH; ++probe) {
     int32_t i = table[(h + (uint32_t)probe) & (GDSIN_HASH - 1)];
     if (i == 0) return 0;
-    const GdsStruct& e = s.st[i];
+    const GdsStruct& e = st->structs[i];
     if (key == 0 && strcmp(e.name, name) == 0) return i;
     if (key == 1 && CnvSameName(e.name, name)) return i;
     if (key == 2 && strcmp(e.cell, name) == 0) return i;
@@ -50,14 +49,14 @@ void Insert(int32_t* table, const char* name, int key, int index) {
   }
 }
 
-int Omitted(const char* name) {
+int Omitted(GdsInState* st, const char* name) {
   for (int i = 0; i < GDSIN_OMITS; ++i)
-    if (GdsInSt.omit[i][0] && strcmp(GdsInSt.omit[i], name) == 0) return 1;
+    if (st->omit[i][0] && strcmp(st->omit[i], name) == 0) return 1;
   return 0;
 }
 
-void LogText(const char* text) {
-  if (GdsInSt.log) fputs(text, GdsInSt.log);
+void LogText(GdsInState* st, const char* text) {
+  if (st->log) fputs(text, st->log);
 }
 
 void RankWarn(GdsStruct& e) {
@@ -73,211 +72,207 @@ void RankWarn(GdsStruct& e) {
 }
 
 // One record of a hierarchy pass; 0 ends the pass (ENDLIB or a stop).
-int HierRecord() {
-  GdsInState& s = GdsInSt;
+int HierRecord(GdsInState* st) {
   char name[GDSIN_NAMELEN + 1], msg[200];
-  switch (s.rt) {
+  switch (st->rt) {
     case GR_HEADER:
-      if (!GdsSkip()) return 0;
-      snprintf(msg, sizeof msg, "Building Hierarchy ... Pass %d", s.pass);
-      GdsCounter(500, msg);
-      GdsPoll(500);
+      if (!GdsSkip(st)) return 0;
+      snprintf(msg, sizeof msg, "Building Hierarchy ... Pass %d", st->pass);
+      GdsCounter(st, 500, msg);
+      GdsPoll(st, 500);
       return 1;
     case GR_BGNLIB: {
-      if (!GdsReadData()) return 0;
-      if (s.pass == 1) {
-        int y = GdsReadInt2(0);
+      if (!GdsReadData(st)) return 0;
+      if (st->pass == 1) {
+        int y = GdsReadInt2(st, 0);
         if (y < 1900) y += 1900;
-        snprintf(msg, sizeof msg, "GDS Date is %d-%d-%d  %d:%02d:%02d", GdsReadInt2(1), GdsReadInt2(2), y,
-                 GdsReadInt2(3), GdsReadInt2(4), GdsReadInt2(5));
-        GdsInList(msg);
+        snprintf(msg, sizeof msg, "GDS Date is %d-%d-%d  %d:%02d:%02d", GdsReadInt2(st, 1), GdsReadInt2(st, 2), y,
+                 GdsReadInt2(st, 3), GdsReadInt2(st, 4), GdsReadInt2(st, 5));
+        GdsInList(st, msg);
       }
       return 1;
     }
     case GR_LIBNAME: {
-      if (s.rl >= 1024) return GdsFail("GDS Data Type is Wrong");
-      if (!GdsReadData()) return 0;
-      if (s.pass == 1) {
+      if (st->rl >= 1024) return GdsFail(st, "GDS Data Type is Wrong");
+      if (!GdsReadData(st)) return 0;
+      if (st->pass == 1) {
         char lib[GDSIN_STRLEN + 1];
-        GdsString(lib, GDSIN_STRLEN);
+        GdsString(st, lib, GDSIN_STRLEN);
         char text[GDSIN_STRLEN + 40];
         snprintf(text, sizeof text, "Library Name is %s", lib);
-        GdsInList(text);
+        GdsInList(st, text);
       }
       return 1;
     }
     case GR_UNITS: {
-      if (!GdsReadData()) return 0;
-      if (!GdsUnitsSet(GdsReal8At(0), GdsReal8At(1), s.pass == 1)) return 0;
-      if (s.pass == 1) {
-        snprintf(msg, sizeof msg, "Scales: GDS= %.*g Database Units per %s  TLC= %.*g per %s", 9, s.G, s.unit, 9,
-                 s.tlcScale, s.unit);
-        GdsInList(msg);
-        LogText("\nHierachy Build:\n\n");
-        LogText("Lower Structure Rank --> Higher Cell New Rank\n");
-        LogText("-------------------------------------------------\n\n");
+      if (!GdsReadData(st)) return 0;
+      if (!GdsUnitsSet(st, GdsReal8At(st, 0), GdsReal8At(st, 1), st->pass == 1)) return 0;
+      if (st->pass == 1) {
+        snprintf(msg, sizeof msg, "Scales: GDS= %.*g Database Units per %s  TLC= %.*g per %s", 9, st->G, st->unit, 9,
+                 st->tlcScale, st->unit);
+        GdsInList(st, msg);
+        LogText(st, "\nHierachy Build:\n\n");
+        LogText(st, "Lower Structure Rank --> Higher Cell New Rank\n");
+        LogText(st, "-------------------------------------------------\n\n");
       }
       return 1;
     }
     case GR_BGNSTR:
-      if (!GdsSkip()) return 0;
-      GdsProgress();
+      if (!GdsSkip(st)) return 0;
+      GdsProgress(st);
       return 1;
     case GR_STRNAME: {
-      if (!GdsReadData()) return 0;
-      GdsString(name, GDSIN_NAMELEN);
-      s.highRank = 0;
-      s.cur = 0;
-      s.omitted = Omitted(name);
-      snprintf(s.curName, sizeof s.curName, "%s", name);
-      if (s.omitted) return 1;
-      if (s.pass == 2) {
-        int other = Find(s.hashUpper, name, 1);
-        if (other && strcmp(s.st[other].name, name) != 0) {
+      if (!GdsReadData(st)) return 0;
+      GdsString(st, name, GDSIN_NAMELEN);
+      st->highRank = 0;
+      st->cur = 0;
+      st->omitted = Omitted(st, name);
+      snprintf(st->curName, sizeof st->curName, "%s", name);
+      if (st->omitted) return 1;
+      if (st->pass == 2) {
+        int other = Find(st, st->hashUpper, name, 1);
+        if (other && strcmp(st->structs[other].name, name) != 0) {
           char text[200];
           snprintf(text, sizeof text,
                    "%s <- ? -> %s\n\nMore than one Structure with the same uppercase name has been found\n\nContinue "
                    "or Abort with ESC.",
-                   s.st[other].name, name);
+                   st->structs[other].name, name);
           HostWarning(text);
         }
       }
-      int i = Find(s.hashName, name, 0);
-      if (i && s.st[i].defined == s.pass) {
+      int i = Find(st, st->hashName, name, 0);
+      if (i && st->structs[i].defined == st->pass) {
         // A second definition is not converted, so it does not rank either.
-        s.omitted = 1;
+        st->omitted = 1;
         return 1;
       }
       if (!i) {
-        if (s.nSt >= GDSIN_MAXSTRUCT - 1) {
-          s.nSt = GDSIN_MAXSTRUCT;
-          return GdsFail("Too Many Structures (cells) in GDS File");
+        if (st->nSt >= GDSIN_MAXSTRUCT - 1) {
+          st->nSt = GDSIN_MAXSTRUCT;
+          return GdsFail(st, "Too Many Structures (cells) in GDS File");
         }
-        i = ++s.nSt;
-        GdsStruct& e = s.st[i];
+        i = ++st->nSt;
+        GdsStruct& e = st->structs[i];
         memset(&e, 0, sizeof e);
         snprintf(e.name, sizeof e.name, "%s", name);
         e.rank = 1;
-        Insert(s.hashName, name, 0, i);
-        if (!Find(s.hashUpper, name, 1)) Insert(s.hashUpper, name, 1, i);
-        s.changed = 1;
+        Insert(st->hashName, name, 0, i);
+        if (!Find(st, st->hashUpper, name, 1)) Insert(st->hashUpper, name, 1, i);
+        st->changed = 1;
       }
-      s.st[i].defined = s.pass;
-      s.cur = i;
-      s.curRank = s.st[i].rank;
-      if (s.curRank > GDSIN_MAXRANK) {
-        s.curRank = GDSIN_MAXRANK;
-        RankWarn(s.st[i]);
+      st->structs[i].defined = st->pass;
+      st->cur = i;
+      st->curRank = st->structs[i].rank;
+      if (st->curRank > GDSIN_MAXRANK) {
+        st->curRank = GDSIN_MAXRANK;
+        RankWarn(st->structs[i]);
       }
-      snprintf(msg, sizeof msg, "Structure: %.32s  Present rank: %d", name, s.curRank);
-      GdsCounter(519, msg);
+      snprintf(msg, sizeof msg, "Structure: %.32s  Present rank: %d", name, st->curRank);
+      GdsCounter(st, 519, msg);
       return 1;
     }
     case GR_SNAME: {
-      if (!GdsReadData()) return 0;
-      if (s.omitted || s.pass == 1 || !s.cur) return 1;
-      GdsString(name, GDSIN_NAMELEN);
-      int i = Find(s.hashName, name, 0);
+      if (!GdsReadData(st)) return 0;
+      if (st->omitted || st->pass == 1 || !st->cur) return 1;
+      GdsString(st, name, GDSIN_NAMELEN);
+      int i = Find(st, st->hashName, name, 0);
       if (!i) return 1;
-      int r = s.st[i].rank;
-      if (r > s.highRank) s.highRank = r;
-      if (s.highRank >= s.curRank) {
-        int want = s.highRank + 1;
+      int r = st->structs[i].rank;
+      if (r > st->highRank) st->highRank = r;
+      if (st->highRank >= st->curRank) {
+        int want = st->highRank + 1;
         // A cycle would raise the ranks pass after pass: they stop at the
         // highest rank instead.
         if (want > GDSIN_MAXRANK) {
           want = GDSIN_MAXRANK;
-          RankWarn(s.st[s.cur]);
+          RankWarn(st->structs[st->cur]);
         }
-        if (want != s.curRank) {
-          s.curRank = want;
-          s.changed = 1;
-          if (s.log) fprintf(s.log, "%s %d --> %s %d\n", name, r, s.curName, want);
+        if (want != st->curRank) {
+          st->curRank = want;
+          st->changed = 1;
+          if (st->log) fprintf(st->log, "%s %d --> %s %d\n", name, r, st->curName, want);
         }
       }
       return 1;
     }
     case GR_ENDSTR:
-      if (!GdsSkip()) return 0;
-      if (!s.omitted && s.cur) s.st[s.cur].rank = s.curRank;
-      s.cur = 0;
-      GdsProgress();
+      if (!GdsSkip(st)) return 0;
+      if (!st->omitted && st->cur) st->structs[st->cur].rank = st->curRank;
+      st->cur = 0;
+      GdsProgress(st);
       return 1;
     case GR_ENDLIB:
-      s.passEnded = 1;
+      st->passEnded = 1;
       return 0;
     default:
-      return GdsSkip();
+      return GdsSkip(st);
   }
 }
 
 }  // namespace
 
-int GdsStructFind(const char* name) { return name ? Find(GdsInSt.hashName, name, 0) : 0; }
+int GdsStructFind(GdsInState* st, const char* name) { return name ? Find(st, st->hashName, name, 0) : 0; }
 
-int GdsHierarchy() {
-  GdsInState& s = GdsInSt;
-  s.changed = 1;
-  s.pass = 0;
+int GdsHierarchy(GdsInState* st) {
+  st->changed = 1;
+  st->pass = 0;
   // The pass count does not hang on HEADER records: a file without one
   // still ends its passes.
-  while (s.changed && s.pass < 25 && !s.abort) {
-    s.changed = 0;
-    ++s.pass;
-    GdsSourceRewind(&s.src);
-    s.firstHeader = 1;
-    s.passEnded = 0;
-    s.cur = 0;
-    s.omitted = 0;
-    while (GdsReadHeader()) {
-      if (!HierRecord()) break;
-      GdsPoll(0);
-      if (s.abort) break;
+  while (st->changed && st->pass < 25 && !st->abort) {
+    st->changed = 0;
+    ++st->pass;
+    GdsSourceRewind(&st->src);
+    st->firstHeader = 1;
+    st->passEnded = 0;
+    st->cur = 0;
+    st->omitted = 0;
+    while (GdsReadHeader(st)) {
+      if (!HierRecord(st)) break;
+      GdsPoll(st, 0);
+      if (st->abort) break;
     }
-    if (s.abort || !s.passEnded) return 0;
-    GdsPoll(500);
+    if (st->abort || !st->passEnded) return 0;
+    GdsPoll(st, 500);
   }
-  return s.abort ? 0 : 1;
+  return st->abort ? 0 : 1;
 }
 
-int GdsNameBad(const char* name) {
-  GdsInState& s = GdsInSt;
+int GdsNameBad(GdsInState* st, const char* name) {
   if (!name || !name[0] || strlen(name) > GDSIN_NAMELEN) return 1;
   for (const unsigned char* p = (const unsigned char*)name; *p; ++p)
     if (*p < 0x21 || *p >= 0x80 || strchr(" \"*+'`./:;<=>?\\|()%", *p)) return 1;
   if (!CellNameValid(name)) return 1;
   char up[GDSIN_NAMELEN + 1];
   Upper(up, name, sizeof up);
-  if (Find(s.hashCell, up, 2)) return 1;
-  if (s.nSt > GDSIN_MAXSTRUCT) return 1;
+  if (Find(st, st->hashCell, up, 2)) return 1;
+  if (st->nSt > GDSIN_MAXSTRUCT) return 1;
   return 0;
 }
 
-int GdsCellNames() {
-  GdsInState& s = GdsInSt;
-  GdsCounter(500, "Making Cell Names ...");
-  GdsPoll(50);
-  if (s.abort) return 0;
-  for (int i = 1; i <= s.nSt; ++i) {
-    GdsStruct& e = s.st[i];
+int GdsCellNames(GdsInState* st) {
+  GdsCounter(st, 500, "Making Cell Names ...");
+  GdsPoll(st, 50);
+  if (st->abort) return 0;
+  for (int i = 1; i <= st->nSt; ++i) {
+    GdsStruct& e = st->structs[i];
     char tried[GDSIN_NAMELEN + 1];
     snprintf(tried, sizeof tried, "%s", e.name);
-    while (GdsNameBad(tried)) {
+    while (GdsNameBad(st, tried)) {
       char up[GDSIN_NAMELEN + 1];
       Upper(up, tried, sizeof up);
       snprintf(tried, sizeof tried, "%s", up);
-      if (!s.newName || !s.newName(e.name, tried)) {
+      if (!st->newName || !st->newName(e.name, tried)) {
         snprintf(e.cell, sizeof e.cell, "NONAME");
-        s.abort = 1;
+        st->abort = 1;
         return 0;
       }
       tried[GDSIN_NAMELEN] = 0;
     }
     Upper(e.cell, tried, sizeof e.cell);
-    Insert(s.hashCell, e.cell, 2, i);
+    Insert(st->hashCell, e.cell, 2, i);
     char msg[100];
     snprintf(msg, sizeof msg, "Structure %s --> Cell %s", e.name, e.cell);
-    GdsCounter(519, msg);
+    GdsCounter(st, 519, msg);
   }
   return 1;
 }

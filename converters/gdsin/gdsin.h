@@ -33,7 +33,9 @@ enum {
   IK_CFN, IK_TPH, IK_LDF, IK_WR2, IK_LTA, IK_PUN, IK_LSU, IK_LZL, IK_MCL, IK_CTX, IK_COP,
   IK_CBB, IK_OMT, IK_MLF, IK_NAM, IK_WTX, IK_OLD, IK_LFT, IK_TOP, IK_RGT, IK_BOT,
 };
-extern const char* const GdsInKeys[GDSIN_NKEYS];
+// Keys and default values of the settings file, each list ended by a null.
+extern const char* const GdsInKeys[GDSIN_NKEYS + 1];
+extern const char* const GdsInDefaults[GDSIN_NKEYS + 1];
 extern const char* const GdsInDisplayName;  // "GdsIn"
 
 // Record types the conversion uses by name.
@@ -162,7 +164,7 @@ struct GdsInState {
   int64_t cap, div, minDiv;
 
   // Structures.
-  GdsStruct* st;     // 1-based, GDSIN_MAXSTRUCT + 1 entries
+  GdsStruct structs[GDSIN_MAXSTRUCT + 2];  // 1-based
   int nSt;
   int32_t hashName[GDSIN_HASH];
   int32_t hashUpper[GDSIN_HASH];
@@ -193,16 +195,16 @@ struct GdsInState {
   void (*progress)(int percent);
 };
 
-extern GdsInState GdsInSt;
-
-// Defaults in every slot, tables emptied, hooks removed.
-void GdsInReset();
+// Defaults in every slot, tables emptied, hooks removed. The state is large
+// (megabytes): the program keeps one static instance, tests allocate theirs;
+// it must start zeroed, since open files it holds are closed here.
+void GdsInReset(GdsInState* st);
 
 // Completes the settings as the SETUP dialog's OK does; with check the GDS
 // and LDM names are checked too. Returns the number of names that failed.
-int GdsInSetupApply(int check);
+int GdsInSetupApply(GdsInState* st, int check);
 // Completes the text rows (and writes the completed values back).
-void GdsInTextApply();
+void GdsInTextApply(GdsInState* st);
 
 // The stream reader on a file already open or on bytes in memory.
 void GdsSourceFile(GdsSource* s, FILE* f);
@@ -210,47 +212,47 @@ void GdsSourceMem(GdsSource* s, const unsigned char* data, int64_t size);
 void GdsSourceRewind(GdsSource* s);
 
 // Record header; 1 read, 0 stopped (message shown, abort set).
-int GdsReadHeader();
+int GdsReadHeader(GdsInState* st);
 // Data of the current record (after the header).
-int GdsSkip();
-int GdsReadInt2(int k);            // the k-th two-byte value (record data read)
-int32_t GdsReadInt4Raw(int k);
+int GdsSkip(GdsInState* st);
+int GdsReadInt2(GdsInState* st, int k);  // the k-th two-byte value (record data read)
+int32_t GdsReadInt4Raw(GdsInState* st, int k);
 // Reads the record's data into the data buffer; 1 when all was read.
-int GdsReadData();
+int GdsReadData(GdsInState* st);
 // String of the current record, cut to max characters with a message.
-void GdsString(char* out, int max);
+void GdsString(GdsInState* st, char* out, int max);
 // Four-byte value k of the data read, counted into the resolution divisor.
-int32_t GdsInt4(int k);
+int32_t GdsInt4(GdsInState* st, int k);
 // A GDS coordinate in TLC database units, rounded and held to the TLC range.
-int32_t GdsCoord(int32_t v, int* clamped);
+int32_t GdsCoord(GdsInState* st, int32_t v, int* clamped);
 
 // Units from the two reals of a UNITS record; 0 with the message when they
 // can't be used.
-int GdsUnitsSet(double userPerDb, double metresPerDb, int firstPass);
+int GdsUnitsSet(GdsInState* st, double userPerDb, double metresPerDb, int firstPass);
 
 // Resolution divisor after a value v.
-void GdsDivisorAdd(int32_t v);
+void GdsDivisorAdd(GdsInState* st, int32_t v);
 
 // Hierarchy passes and the cell names; 1 on success.
-int GdsHierarchy();
-int GdsCellNames();
+int GdsHierarchy(GdsInState* st);
+int GdsCellNames(GdsInState* st);
 // 1 when the name is unusable as a cell name now.
-int GdsNameBad(const char* name);
+int GdsNameBad(GdsInState* st, const char* name);
 // Index of the structure with this exact name, 0 when absent.
-int GdsStructFind(const char* name);
+int GdsStructFind(GdsInState* st, const char* name);
 
 // The conversion pass; 1 on success.
-int GdsConvertPass();
+int GdsConvertPass(GdsInState* st);
 
 // The whole conversion; 1 when it completed.
-int GdsInConvert();
+int GdsInConvert(GdsInState* st);
 // The closing of a run: writes the extended map, fills text with the
 // message; GI_DONE, GI_ADDED or GI_ABORTED.
-int GdsInClosing(int converted, char* text, int size);
+int GdsInClosing(GdsInState* st, int converted, char* text, int size);
 // Convert, then the closing message shown. GI_DONE, GI_ADDED or GI_ABORTED.
-int GdsInGo();
+int GdsInGo(GdsInState* st);
 
 // Notes to the message list and the log.
-void GdsInList(const char* text);
+void GdsInList(GdsInState* st, const char* text);
 
 #endif

@@ -76,14 +76,14 @@ size_t Take(GdsSource* s, unsigned char* out, size_t n) {
   return got;
 }
 
-int ReadPastEnd() {
-  return GdsFail("GDS File Read Past End\n\nEDLIB Record is Missing nor Stream may be Corrupted ... Can't Continue");
+int ReadPastEnd(GdsInState* st) {
+  return GdsFail(st,
+                 "GDS File Read Past End\n\nEDLIB Record is Missing nor Stream may be Corrupted ... Can't Continue");
 }
 
-int Bytes(unsigned char* out, size_t n) {
-  GdsInState& s = GdsInSt;
-  if (s.abort) return 0;
-  if (Take(&s.src, out, n) != n) return ReadPastEnd();
+int Bytes(GdsInState* st, unsigned char* out, size_t n) {
+  if (st->abort) return 0;
+  if (Take(&st->src, out, n) != n) return ReadPastEnd(st);
   return 1;
 }
 
@@ -143,85 +143,79 @@ void GdsSourceRewind(GdsSource* s) {
   s->bufLen = s->bufPos = 0;
 }
 
-int GdsReadHeader() {
-  GdsInState& s = GdsInSt;
-  if (s.abort) return 0;
+int GdsReadHeader(GdsInState* st) {
+  if (st->abort) return 0;
   unsigned char b[4];
-  s.recPos = s.src.pos;
-  s.rl = s.rt = s.dt = 0;
+  st->recPos = st->src.pos;
+  st->rl = st->rt = st->dt = 0;
   int rl;
-  if (!s.firstHeader && !s.src.mem && s.src.bufLen - s.src.bufPos >= 4) {
+  if (!st->firstHeader && !st->src.mem && st->src.bufLen - st->src.bufPos >= 4) {
     // The usual case: the whole header lies in the buffer.
-    memcpy(b, s.src.buf + s.src.bufPos, 4);
-    s.src.bufPos += 4;
-    s.src.pos += 4;
+    memcpy(b, st->src.buf + st->src.bufPos, 4);
+    st->src.bufPos += 4;
+    st->src.pos += 4;
     rl = (b[0] << 8) | b[1];
   } else {
-    if (!Bytes(b, 2)) return 0;
+    if (!Bytes(st, b, 2)) return 0;
     rl = (b[0] << 8) | b[1];
-    if (s.firstHeader) {
+    if (st->firstHeader) {
       // Tape-era files may start with null padding.
       int nulls = 0;
       while (rl == 0) {
-        if (++nulls > 100) return GdsFail("Too Many Nulls in GDS Header ... Can't Continue");
-        s.recPos = s.src.pos;
-        if (!Bytes(b, 2)) return 0;
+        if (++nulls > 100) return GdsFail(st, "Too Many Nulls in GDS Header ... Can't Continue");
+        st->recPos = st->src.pos;
+        if (!Bytes(st, b, 2)) return 0;
         rl = (b[0] << 8) | b[1];
       }
-      s.firstHeader = 0;
+      st->firstHeader = 0;
     }
-    if (!Bytes(b + 2, 2)) return 0;
+    if (!Bytes(st, b + 2, 2)) return 0;
   }
-  s.rl = rl;
-  s.rt = b[2];
-  s.dt = b[3];
-  if (s.rt > 60) return GdsFail("Too Many Nulls in GDS Header ... Can't Continue");
-  if (s.dt > 6) return GdsFail("Data Type Error ... Can't Continue");
+  st->rl = rl;
+  st->rt = b[2];
+  st->dt = b[3];
+  if (st->rt > 60) return GdsFail(st, "Too Many Nulls in GDS Header ... Can't Continue");
+  if (st->dt > 6) return GdsFail(st, "Data Type Error ... Can't Continue");
   int what = 0;
-  if (!GdsRecordCheck(s.rl, s.rt, s.dt, &what)) {
+  if (!GdsRecordCheck(st->rl, st->rt, st->dt, &what)) {
     char msg[120];
-    snprintf(msg, sizeof msg, "GDS %s is Wrong: RL=%X  RT=%X  DT=%X", what == 1 ? "Record Length" : "Data Type", s.rl,
-             s.rt, s.dt);
-    return GdsFail(msg);
+    snprintf(msg, sizeof msg, "GDS %s is Wrong: RL=%X  RT=%X  DT=%X", what == 1 ? "Record Length" : "Data Type", st->rl,
+             st->rt, st->dt);
+    return GdsFail(st, msg);
   }
   return 1;
 }
 
-int GdsSkip() {
-  GdsInState& s = GdsInSt;
-  if (s.abort) return 0;
-  size_t n = (size_t)(s.rl - 4);
-  if (Take(&s.src, nullptr, n) != n) return ReadPastEnd();
+int GdsSkip(GdsInState* st) {
+  if (st->abort) return 0;
+  size_t n = (size_t)(st->rl - 4);
+  if (Take(&st->src, nullptr, n) != n) return ReadPastEnd(st);
   return 1;
 }
 
-int GdsReadData() {
-  GdsInState& s = GdsInSt;
-  size_t n = (size_t)(s.rl - 4);
-  if (n > sizeof s.data - 1) n = sizeof s.data - 1;
-  if (!Bytes(s.data, n)) return 0;
-  s.data[n] = 0;
+int GdsReadData(GdsInState* st) {
+  size_t n = (size_t)(st->rl - 4);
+  if (n > sizeof st->data - 1) n = sizeof st->data - 1;
+  if (!Bytes(st, st->data, n)) return 0;
+  st->data[n] = 0;
   return 1;
 }
 
-int GdsReadInt2(int k) {
-  GdsInState& s = GdsInSt;
-  if (4 + 2 * (k + 1) > s.rl) return 0;
-  return (s.data[2 * k] << 8) | s.data[2 * k + 1];
+int GdsReadInt2(GdsInState* st, int k) {
+  if (4 + 2 * (k + 1) > st->rl) return 0;
+  return (st->data[2 * k] << 8) | st->data[2 * k + 1];
 }
 
-int32_t GdsReadInt4Raw(int k) {
-  GdsInState& s = GdsInSt;
-  if (4 + 4 * (k + 1) > s.rl) return 0;
-  const unsigned char* p = s.data + 4 * k;
+int32_t GdsReadInt4Raw(GdsInState* st, int k) {
+  if (4 + 4 * (k + 1) > st->rl) return 0;
+  const unsigned char* p = st->data + 4 * k;
   return (int32_t)(((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3]);
 }
 
-void GdsDivisorAdd(int32_t v) {
-  GdsInState& s = GdsInSt;
+void GdsDivisorAdd(GdsInState* st, int32_t v) {
   if (v == 0) return;
   int64_t a = v < 0 ? -(int64_t)v : v;
-  int64_t d = s.div;
+  int64_t d = st->div;
   if (d > 1) {
     int64_t x = a, y = d;
     while (y) {
@@ -231,39 +225,37 @@ void GdsDivisorAdd(int32_t v) {
     }
     d = x;
   }
-  if (d > s.cap) d = s.cap;
+  if (d > st->cap) d = st->cap;
   if (d < 1) d = 1;
-  s.div = d;
-  if (d < s.minDiv) s.minDiv = d;
+  st->div = d;
+  if (d < st->minDiv) st->minDiv = d;
 }
 
-int32_t GdsInt4(int k) {
-  int32_t v = GdsReadInt4Raw(k);
-  GdsDivisorAdd(v);
+int32_t GdsInt4(GdsInState* st, int k) {
+  int32_t v = GdsReadInt4Raw(st, k);
+  GdsDivisorAdd(st, v);
   return v;
 }
 
-double GdsReal8At(int k) { return GdsReal8Read(GdsInSt.data + 8 * k); }
+double GdsReal8At(GdsInState* st, int k) { return GdsReal8Read(st->data + 8 * k); }
 
-void GdsString(char* out, int max) {
-  GdsInState& s = GdsInSt;
-  int n = s.rl - 4;
+void GdsString(GdsInState* st, char* out, int max) {
+  int n = st->rl - 4;
   if (n > GDSIN_STRLEN) n = GDSIN_STRLEN;
   int len = 0;
-  while (len < n && s.data[len]) ++len;
+  while (len < n && st->data[len]) ++len;
   if (len > max) {
     char msg[80];
-    snprintf(msg, sizeof msg, "String Data Length Exceeds Allocation in %s", s.curName);
-    GdsInList(msg);
+    snprintf(msg, sizeof msg, "String Data Length Exceeds Allocation in %s", st->curName);
+    GdsInList(st, msg);
     len = max;
   }
-  memcpy(out, s.data, (size_t)len);
+  memcpy(out, st->data, (size_t)len);
   out[len] = 0;
 }
 
-int32_t GdsCoord(int32_t v, int* clamped) {
-  GdsInState& s = GdsInSt;
-  double r = (double)v * s.f;
+int32_t GdsCoord(GdsInState* st, int32_t v, int* clamped) {
+  double r = (double)v * st->f;
   r = r < 0 ? -std::floor(-r + 0.5) : std::floor(r + 0.5);
   const double lim = (double)0x20000000;
   if (r > lim) {
@@ -279,20 +271,19 @@ int32_t GdsCoord(int32_t v, int* clamped) {
   return (int32_t)r;
 }
 
-int GdsUnitsSet(double userPerDb, double metresPerDb, int firstPass) {
-  GdsInState& s = GdsInSt;
+int GdsUnitsSet(GdsInState* st, double userPerDb, double metresPerDb, int firstPass) {
   // A zero or negative unit would divide by zero below.
   if (!(userPerDb > 0) || !std::isfinite(userPerDb) || !std::isfinite(metresPerDb) ||
       !std::isfinite(1.0 / userPerDb))
-    return GdsFail("GDS Units are Incorrect ... Can't Continue");
-  s.G = 1.0 / userPerDb;
-  s.metres = metresPerDb * s.G;
-  snprintf(s.unit, sizeof s.unit, "um");
-  double m = s.metres;
+    return GdsFail(st, "GDS Units are Incorrect ... Can't Continue");
+  st->G = 1.0 / userPerDb;
+  st->metres = metresPerDb * st->G;
+  snprintf(st->unit, sizeof st->unit, "um");
+  double m = st->metres;
   if (m > 9.999e-10 && m < 1.1111e-9) {
-    snprintf(s.unit, sizeof s.unit, "nm");
+    snprintf(st->unit, sizeof st->unit, "nm");
   } else if (m > 2.539746e-5 && m < 2.822194e-5) {
-    snprintf(s.unit, sizeof s.unit, "mil");
+    snprintf(st->unit, sizeof st->unit, "mil");
   } else if (!(m > 9.999e-7 && m < 1.1111e-6) && firstPass) {
     char msg[200];
     snprintf(msg, sizeof msg,
@@ -301,12 +292,12 @@ int GdsUnitsSet(double userPerDb, double metresPerDb, int firstPass) {
              9, m != 0 ? 1.0 / m : 0.0);
     HostWarning(msg);
   }
-  if (s.G < 100000) {
-    int64_t c = (int64_t)s.G;
+  if (st->G < 100000) {
+    int64_t c = (int64_t)st->G;
     // A cap of zero would make every divisor zero.
-    s.cap = c < 1 ? 1 : c;
+    st->cap = c < 1 ? 1 : c;
   }
-  s.f = s.tlcScale / s.G;
-  s.unitsSeen = 1;
+  st->f = st->tlcScale / st->G;
+  st->unitsSeen = 1;
   return 1;
 }

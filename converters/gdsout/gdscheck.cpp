@@ -13,27 +13,27 @@ namespace {
 const double kPi = 3.1415926;
 
 // "X=.. Y=.. L=.." of a point in TLC physical units.
-void Where(char* out, size_t size, int32_t x, int32_t y, int layer) {
-  double sc = GdsOutSt.tlcScale > 0 ? GdsOutSt.tlcScale : 1;
+void Where(GdsOutState* st, char* out, size_t size, int32_t x, int32_t y, int layer) {
+  double sc = st->tlcScale > 0 ? st->tlcScale : 1;
   snprintf(out, size, "X=%.*g Y=%.*g L=%d", 9, x / sc, 9, y / sc, layer);
 }
 
 // A note "<what> at X=.. Y=.. L=.. in <cell>".
-void Note(const char* what, int32_t x, int32_t y, int layer) {
+void Note(GdsOutState* st, const char* what, int32_t x, int32_t y, int layer) {
   char where[96], msg[256];
-  Where(where, sizeof where, x, y, layer);
-  snprintf(msg, sizeof msg, "%s at %s in %s", what, where, GdsOutSt.curCell);
-  GdsOutList(msg);
+  Where(st, where, sizeof where, x, y, layer);
+  snprintf(msg, sizeof msg, "%s at %s in %s", what, where, st->curCell);
+  GdsOutList(st, msg);
 }
 
 // The protocol question "<what> at X=.. Y=.. L=..\n\n<question>"; 1 on OK,
 // 0 on Cancel (the conversion ends).
-int Ask(const char* what, const char* question, int32_t x, int32_t y, int layer) {
+int Ask(GdsOutState* st, const char* what, const char* question, int32_t x, int32_t y, int layer) {
   char where[96], msg[256];
-  Where(where, sizeof where, x, y, layer);
+  Where(st, where, sizeof where, x, y, layer);
   snprintf(msg, sizeof msg, "%s at %s\n\n%s", what, where, question);
   if (HostMsgBox(msg, nullptr, HOST_CAP_WARNING, HOST_OKCANCEL) == HOST_IDOK) return 1;
-  GdsOutSt.abort = 1;
+  st->abort = 1;
   return 0;
 }
 
@@ -45,34 +45,34 @@ double Turn(double ax, double ay, double bx, double by) {
 }
 
 // Checks the corner at vertex j between i -> j and j -> k.
-void Corner(const CnvPath* p, int i, int j, int k, int closing) {
+void Corner(GdsOutState* st, const CnvPath* p, int i, int j, int k, int closing) {
   double ax = (double)p->x[j] - p->x[i], ay = (double)p->y[j] - p->y[i];
   double bx = (double)p->x[k] - p->x[j], by = (double)p->y[k] - p->y[j];
   if ((ax == 0 && ay == 0) || (bx == 0 && by == 0)) {
-    Note("Duplicate Vertices", p->x[j], p->y[j], p->lyr);
+    Note(st, "Duplicate Vertices", p->x[j], p->y[j], p->lyr);
     return;
   }
   if (Turn(ax, ay, bx, by) > 1.571) {
     if (closing)
-      Note("Acute Poly Angle when Closed", p->x[0], p->y[0], p->lyr);
+      Note(st, "Acute Poly Angle when Closed", p->x[0], p->y[0], p->lyr);
     else
-      Note("Acute Poly/Path Angle in Poly", p->x[j], p->y[j], p->lyr);
+      Note(st, "Acute Poly/Path Angle in Poly", p->x[j], p->y[j], p->lyr);
   }
 }
 
-void AngleCheck(const CnvPath* p) {
-  for (int i = 0; i + 2 < p->nv; ++i) Corner(p, i, i + 1, i + 2, 0);
+void AngleCheck(GdsOutState* st, const CnvPath* p) {
+  for (int i = 0; i + 2 < p->nv; ++i) Corner(st, p, i, i + 1, i + 2, 0);
 }
 
 // After a polygon was closed: the two corners the closing made.
-void ClosingAngleCheck(const CnvPath* p) {
+void ClosingAngleCheck(GdsOutState* st, const CnvPath* p) {
   int n = p->nv;
   if (n < 4) return;
-  Corner(p, n - 3, n - 2, n - 1, 1);
-  Corner(p, n - 2, 0, 1, 1);
+  Corner(st, p, n - 3, n - 2, n - 1, 1);
+  Corner(st, p, n - 2, 0, 1, 1);
 }
 
-void CirculationCheck(const CnvPath* p) {
+void CirculationCheck(GdsOutState* st, const CnvPath* p) {
   int n = p->nv;
   if (n < 4 || p->x[0] != p->x[n - 1] || p->y[0] != p->y[n - 1]) return;
   // Distinct corners, the closing repeat of the first left out.
@@ -94,28 +94,27 @@ void CirculationCheck(const CnvPath* p) {
     }
   }
   double s = std::fabs(sum);
-  if (!(s > 6.220353447 && s < 6.346017153)) Note("Poly Circulation not 360 deg", p->x[0], p->y[0], p->lyr);
+  if (!(s > 6.220353447 && s < 6.346017153)) Note(st, "Poly Circulation not 360 deg", p->x[0], p->y[0], p->lyr);
 }
 
 }  // namespace
 
-int GdsCheckBox(const CnvBox* b) {
+int GdsCheckBox(GdsOutState* st, const CnvBox* b) {
   if (b->l != b->r && b->b != b->t) return 1;
-  if (!GdsOutSt.mpp) {
-    Note("Crushed Box", b->l, b->b, b->lyr);
+  if (!st->mpp) {
+    Note(st, "Crushed Box", b->l, b->b, b->lyr);
     return 1;
   }
-  if (!Ask("Crushed Box", "Remove or Cancel Conversion?", b->l, b->b, b->lyr)) return 0;
-  Note("Crushed Box Removed", b->l, b->b, b->lyr);
+  if (!Ask(st, "Crushed Box", "Remove or Cancel Conversion?", b->l, b->b, b->lyr)) return 0;
+  Note(st, "Crushed Box Removed", b->l, b->b, b->lyr);
   return 0;
 }
 
-int GdsCheckPath(CnvPath* p) {
-  GdsOutState& s = GdsOutSt;
+int GdsCheckPath(GdsOutState* st, CnvPath* p) {
   int i = 1;
   while (i < p->nv) {
     if (p->x[i] == p->x[i - 1] && p->y[i] == p->y[i - 1]) {
-      Note("Duplicate Vertex Removed", p->x[i], p->y[i], p->lyr);
+      Note(st, "Duplicate Vertex Removed", p->x[i], p->y[i], p->lyr);
       memmove(&p->x[i], &p->x[i + 1], sizeof p->x[0] * (size_t)(p->nv - i - 1));
       memmove(&p->y[i], &p->y[i + 1], sizeof p->y[0] * (size_t)(p->nv - i - 1));
       --p->nv;
@@ -128,55 +127,55 @@ int GdsCheckPath(CnvPath* p) {
   if (n > GDSOUT_MAXVERTS) {
     char what[64];
     snprintf(what, sizeof what, "More than %d Vertices in Poly", GDSOUT_MAXVERTS);
-    Note(what, x0, y0, p->lyr);
+    Note(st, what, x0, y0, p->lyr);
   }
   if (n <= 1) {
-    Note("Single Point Removed", x0, y0, p->lyr);
+    Note(st, "Single Point Removed", x0, y0, p->lyr);
     return GCHK_DROP;
   }
   int closed = p->x[n - 1] == x0 && p->y[n - 1] == y0;
-  if (!s.mpp) {
+  if (!st->mpp) {
     if (p->w != 0) return GCHK_WRITE;
     if (n == 2) {
-      Note("Poly Line Segment Changed to Path", x0, y0, p->lyr);
+      Note(st, "Poly Line Segment Changed to Path", x0, y0, p->lyr);
       return GCHK_ASPATH;
     }
     if (n == 3 && closed) {
-      Note("Folded Poly", x0, y0, p->lyr);
+      Note(st, "Folded Poly", x0, y0, p->lyr);
       return GCHK_DROP;
     }
     if (!closed) {
-      Note("Open Poly Changed to Path", x0, y0, p->lyr);
+      Note(st, "Open Poly Changed to Path", x0, y0, p->lyr);
       return GCHK_ASPATH;
     }
     return GCHK_WRITE;
   }
 
-  AngleCheck(p);
-  if (p->w == 0) CirculationCheck(p);
+  AngleCheck(st, p);
+  if (p->w == 0) CirculationCheck(st, p);
   if (p->w != 0) return GCHK_WRITE;
   if (n == 2) {
-    if (!Ask("Line Segment", "Remove or Cancel Conversion?", x0, y0, p->lyr)) return GCHK_DROP;
-    Note("Line Segment Removed", x0, y0, p->lyr);
+    if (!Ask(st, "Line Segment", "Remove or Cancel Conversion?", x0, y0, p->lyr)) return GCHK_DROP;
+    Note(st, "Line Segment Removed", x0, y0, p->lyr);
     return GCHK_DROP;
   }
   if (n == 3 && closed) {
-    if (!Ask("Folded Poly", "Remove or Cancel Conversion?", x0, y0, p->lyr)) return GCHK_DROP;
+    if (!Ask(st, "Folded Poly", "Remove or Cancel Conversion?", x0, y0, p->lyr)) return GCHK_DROP;
     char where[96], msg[256];
-    Where(where, sizeof where, x0, y0, p->lyr);
-    snprintf(msg, sizeof msg, "Folded Poly Removed at %sin %s", where, s.curCell);
-    GdsOutList(msg);
+    Where(st, where, sizeof where, x0, y0, p->lyr);
+    snprintf(msg, sizeof msg, "Folded Poly Removed at %sin %s", where, st->curCell);
+    GdsOutList(st, msg);
     return GCHK_DROP;
   }
   if (!closed) {
-    if (!Ask("Open Poly", "Close or Cancel Conversion?", x0, y0, p->lyr)) return GCHK_DROP;
+    if (!Ask(st, "Open Poly", "Close or Cancel Conversion?", x0, y0, p->lyr)) return GCHK_DROP;
     // The record keeps one spare place, so even a full one can be closed.
     if (n < CNV_PVSIZ + 1) {
-      Note("Open Poly Closed", x0, y0, p->lyr);
+      Note(st, "Open Poly Closed", x0, y0, p->lyr);
       p->x[n] = x0;
       p->y[n] = y0;
       p->nv = n + 1;
-      ClosingAngleCheck(p);
+      ClosingAngleCheck(st, p);
     }
     return GCHK_WRITE;
   }

@@ -6,41 +6,46 @@
 #include "host.h"
 
 // The map's comment line names the main cell it was built from.
-static const char* BuiltFrom() {
-  static char built[2 * CNV_PATHLEN];
-  snprintf(built, sizeof built, "%s%s", GdsOutSt.mainName, GdsOutSt.mainExt);
-  return built;
+static void BuiltFrom(const GdsOutState* st, char* built, size_t size) {
+  snprintf(built, size, "%s%s", st->mainName, st->mainExt);
 }
 
-int LdmWrite(const char* path) { return LdmMapWrite(&GdsOutSt.ldm, path, BuiltFrom()); }
+int LdmWrite(GdsOutState* st, const char* path) {
+  char built[2 * CNV_PATHLEN];
+  BuiltFrom(st, built, sizeof built);
+  return LdmMapWrite(&st->ldm, path, built);
+}
 
 // A GDS layer or datatype is written as a signed 16-bit number.
-int LdmRead(const char* path) { return LdmMapRead(&GdsOutSt.ldm, path, GdsOutDisplayName, BuiltFrom(), 32767); }
+int LdmRead(GdsOutState* st, const char* path) {
+  char built[2 * CNV_PATHLEN];
+  BuiltFrom(st, built, sizeof built);
+  return LdmMapRead(&st->ldm, path, GdsOutDisplayName, built, 32767);
+}
 
-int LdmLookup(int tlcLayer, int* gds, int* datatype) {
-  GdsOutState& s = GdsOutSt;
-  for (int i = 0; i < s.ldm.n; ++i)
-    if (s.ldm.e[i].tlc == tlcLayer) {
-      *gds = s.ldm.e[i].gds;
-      *datatype = s.ldm.e[i].datatype;
+int LdmLookup(GdsOutState* st, int tlcLayer, int* gds, int* datatype) {
+  for (int i = 0; i < st->ldm.n; ++i)
+    if (st->ldm.e[i].tlc == tlcLayer) {
+      *gds = st->ldm.e[i].gds;
+      *datatype = st->ldm.e[i].datatype;
       return 1;
     }
   int g = tlcLayer, d = 0;
-  int answer = s.ldmAsk ? s.ldmAsk(tlcLayer, &g, &d) : HOST_IDNO;
+  int answer = st->ldmAsk ? st->ldmAsk(tlcLayer, &g, &d) : HOST_IDNO;
   if (answer == HOST_IDYES) {
-    if (s.ldm.n >= GDSOUT_MAXLDM) {
+    if (st->ldm.n >= GDSOUT_MAXLDM) {
       char msg[80];
       snprintf(msg, sizeof msg, "Too Many Layers in LDM File (Max %d) ... Can't Continue", GDSOUT_MAXLDM);
       HostError(msg);
-      s.abort = 1;
+      st->abort = 1;
       return 0;
     }
     if (g < 0) g = 0;
     if (g > 256) g = 256;
     if (d < 0) d = 0;
     if (d > 63) d = 63;
-    LdmMapAdd(&s.ldm, g, d, tlcLayer);
-    s.ldm.added = 1;
+    LdmMapAdd(&st->ldm, g, d, tlcLayer);
+    st->ldm.added = 1;
     *gds = g;
     *datatype = d;
     return 1;
@@ -50,6 +55,6 @@ int LdmLookup(int tlcLayer, int* gds, int* datatype) {
     *datatype = 0;
     return 1;
   }
-  s.abort = 1;
+  st->abort = 1;
   return 0;
 }

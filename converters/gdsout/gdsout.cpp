@@ -8,64 +8,58 @@
 #include "cnvcommon.h"
 #include "host.h"
 
-GdsOutState GdsOutSt;
-
-const char* const GdsOutKeys[GDSOUT_NKEYS] = {
-    "tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",
-    "dro=", "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=",
+const char* const GdsOutKeys[GDSOUT_NKEYS + 1] = {
+    "tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",  "dro=",
+    "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=", nullptr,
+};
+const char* const GdsOutDefaults[GDSOUT_NKEYS + 1] = {
+    "",  "",  "",  "GdsOut.log", "0", "1.0", "1000", "0", "DEFAULT.DB", "-",     "N",
+    "N", "N", "N", "N",          "N", "",    "",     "",  "",           nullptr,
 };
 const char* const GdsOutDisplayName = "GdsOut";
 
 static const char* const kVersion = "7.0.91";
 
-static void SetVal(int k, const char* text) {
-  snprintf(GdsOutSt.val[k], GDSOUT_VALLEN, "%s", text ? text : "");
+static void SetVal(GdsOutState* st, int k, const char* text) {
+  snprintf(st->val[k], GDSOUT_VALLEN, "%s", text ? text : "");
 }
 
-void GdsOutReset() {
-  GdsOutState& s = GdsOutSt;
-  GdsRecReset(&s.rec);
-  memset(s.val, 0, sizeof s.val);
-  memset(s.font, 0, sizeof s.font);
-  SetVal(GK_WR2, "GdsOut.log");
-  SetVal(GK_LSB, "0");
-  SetVal(GK_LAM, "1.0");
-  SetVal(GK_CSU, "1000");
-  SetVal(GK_MPW, "0");
-  SetVal(GK_DLN, "DEFAULT.DB");
-  SetVal(GK_FTR, "-");
-  for (int k = GK_DRO; k <= GK_WTX; ++k) SetVal(k, "N");
-  LayerSetAll(&s.sel);
-  LdmMapClear(&s.ldm);
-  s.nCells = 0;
-  for (GdsLayerEntry& e : s.layers) {
+void GdsOutReset(GdsOutState* st) {
+  GdsRecReset(&st->rec);
+  memset(st->val, 0, sizeof st->val);
+  memset(st->font, 0, sizeof st->font);
+  for (int k = 0; k < GDSOUT_NKEYS; ++k) SetVal(st, k, GdsOutDefaults[k]);
+  LayerSetAll(&st->sel);
+  LdmMapClear(&st->ldm);
+  st->nCells = 0;
+  for (GdsLayerEntry& e : st->layers) {
     snprintf(e.name, sizeof e.name, "NONE");
     e.word = 0;
   }
-  s.allLayers = 0;
-  s.cur = s.max = GdsCounts{0, 0, 0, 0};
-  s.abort = 0;
-  s.lambda = 1.0;
-  s.csu = 1000;
-  s.mpw = 2;
-  s.lsb = 0;
-  s.lcn = s.ctx = s.mpp = s.dpu = s.wtx = s.dro = 0;
-  s.tlcScale = 1;
-  snprintf(s.tlcUnit, sizeof s.tlcUnit, "um");
-  snprintf(s.gdsUnit, sizeof s.gdsUnit, "um");
-  s.ratio = 1;
-  s.drive[0] = s.folder[0] = s.mainName[0] = s.mainExt[0] = 0;
-  s.curCell[0] = 0;
-  s.date[0] = s.time[0] = 0;
-  memset(&s.now, 0, sizeof s.now);
-  s.fixedNow = 0;
-  s.log = nullptr;
-  s.extAbort = nullptr;
-  s.ldmAsk = nullptr;
-  s.listLine = nullptr;
-  s.scaleLine = nullptr;
-  s.showCounts = nullptr;
-  GdsOutTextApply();
+  st->allLayers = 0;
+  st->cur = st->max = GdsCounts{0, 0, 0, 0};
+  st->abort = 0;
+  st->lambda = 1.0;
+  st->csu = 1000;
+  st->mpw = 2;
+  st->lsb = 0;
+  st->lcn = st->ctx = st->mpp = st->dpu = st->wtx = st->dro = 0;
+  st->tlcScale = 1;
+  snprintf(st->tlcUnit, sizeof st->tlcUnit, "um");
+  snprintf(st->gdsUnit, sizeof st->gdsUnit, "um");
+  st->ratio = 1;
+  st->drive[0] = st->folder[0] = st->mainName[0] = st->mainExt[0] = 0;
+  st->curCell[0] = 0;
+  st->date[0] = st->time[0] = 0;
+  memset(&st->now, 0, sizeof st->now);
+  st->fixedNow = 0;
+  st->log = nullptr;
+  st->extAbort = nullptr;
+  st->ldmAsk = nullptr;
+  st->listLine = nullptr;
+  st->scaleLine = nullptr;
+  st->showCounts = nullptr;
+  GdsOutTextApply(st);
 }
 
 // ---- settings ------------------------------------------------------------
@@ -86,84 +80,82 @@ static void PathTidy(char* p, int size) {
 
 // Forces extension ext onto slot k, or derives it from the TLC file when
 // the slot is empty.
-static void FileWithExt(int k, const char* ext) {
+static void FileWithExt(GdsOutState* st, int k, const char* ext) {
   char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], old[CNV_PATHLEN];
-  const char* from = GdsOutSt.val[k][0] ? GdsOutSt.val[k] : GdsOutSt.val[GK_TFN];
+  const char* from = st->val[k][0] ? st->val[k] : st->val[GK_TFN];
   if (!*from) return;
   CnvPathSplit(from, drive, folder, name, old);
   char out[3 * CNV_PATHLEN + 8];
   snprintf(out, sizeof out, "%s%s%s%s", drive, folder, name, ext);
-  SetVal(k, out);
-  PathTidy(GdsOutSt.val[k], GDSOUT_VALLEN);
+  SetVal(st, k, out);
+  PathTidy(st->val[k], GDSOUT_VALLEN);
 }
 
-static int YesNo(int k) { return CnvYesNo(GdsOutSt.val[k], GDSOUT_VALLEN); }
+static int YesNo(GdsOutState* st, int k) { return CnvYesNo(st->val[k], GDSOUT_VALLEN); }
 
-int GdsOutSetupApply(int check) {
-  GdsOutState& s = GdsOutSt;
+int GdsOutSetupApply(GdsOutState* st, int check) {
   char buf[64];
-  if (s.val[GK_TFN][0]) {
-    PathTidy(s.val[GK_TFN], GDSOUT_VALLEN);
-    FileWithExt(GK_TFN, ".tlc");
+  if (st->val[GK_TFN][0]) {
+    PathTidy(st->val[GK_TFN], GDSOUT_VALLEN);
+    FileWithExt(st, GK_TFN, ".tlc");
   }
-  FileWithExt(GK_GFN, ".gds");
-  FileWithExt(GK_LDF, ".ldm");
-  if (!s.val[GK_WR2][0]) SetVal(GK_WR2, "GdsOut.log");
+  FileWithExt(st, GK_GFN, ".gds");
+  FileWithExt(st, GK_LDF, ".ldm");
+  if (!st->val[GK_WR2][0]) SetVal(st, GK_WR2, "GdsOut.log");
 
-  s.lsb = atoi(s.val[GK_LSB]);
-  snprintf(buf, sizeof buf, "%d", s.lsb);
-  SetVal(GK_LSB, buf);
+  st->lsb = atoi(st->val[GK_LSB]);
+  snprintf(buf, sizeof buf, "%d", st->lsb);
+  SetVal(st, GK_LSB, buf);
 
-  double lam = s.val[GK_LAM][0] ? std::fabs(atof(s.val[GK_LAM])) : 1.0;
+  double lam = st->val[GK_LAM][0] ? std::fabs(atof(st->val[GK_LAM])) : 1.0;
   if (lam < 0.01) lam = 0.01;
   if (lam > 100) lam = 100;
-  s.lambda = lam;
+  st->lambda = lam;
   snprintf(buf, sizeof buf, "%.9g", lam);
-  SetVal(GK_LAM, buf);
+  SetVal(st, GK_LAM, buf);
 
   // D divides the UNITS values: never below 1.
-  int csu = s.val[GK_CSU][0] ? std::abs(atoi(s.val[GK_CSU])) : 1000;
+  int csu = st->val[GK_CSU][0] ? std::abs(atoi(st->val[GK_CSU])) : 1000;
   if (csu < 1) csu = 1;
-  s.csu = csu;
+  st->csu = csu;
   snprintf(buf, sizeof buf, "%d", csu);
-  SetVal(GK_CSU, buf);
+  SetVal(st, GK_CSU, buf);
 
-  int mpw = std::abs(atoi(s.val[GK_MPW]));
+  int mpw = std::abs(atoi(st->val[GK_MPW]));
   if (mpw < 2) mpw = 2;
   if (mpw > 10000) mpw = 10000;
-  s.mpw = mpw;
+  st->mpw = mpw;
   snprintf(buf, sizeof buf, "%d", mpw);
-  SetVal(GK_MPW, buf);
+  SetVal(st, GK_MPW, buf);
 
   char dln[16];
-  snprintf(dln, sizeof dln, "%.8s", s.val[GK_DLN][0] ? s.val[GK_DLN] : "DEFAULT.DB");
+  snprintf(dln, sizeof dln, "%.8s", st->val[GK_DLN][0] ? st->val[GK_DLN] : "DEFAULT.DB");
   for (char* p = dln; *p; ++p) *p = (char)toupper((unsigned char)*p);
   char* dot = strchr(dln, '.');
   if (dot) *dot = 0;
   snprintf(buf, sizeof buf, "%s.DB", dln);
-  SetVal(GK_DLN, buf);
+  SetVal(st, GK_DLN, buf);
 
-  if (!s.val[GK_FTR][0]) SetVal(GK_FTR, "-");
-  s.dro = YesNo(GK_DRO);
-  s.lcn = YesNo(GK_LCN);
-  s.ctx = YesNo(GK_CTX);
-  s.mpp = YesNo(GK_MPP);
-  s.dpu = YesNo(GK_DPU);
-  s.wtx = YesNo(GK_WTX);
+  if (!st->val[GK_FTR][0]) SetVal(st, GK_FTR, "-");
+  st->dro = YesNo(st, GK_DRO);
+  st->lcn = YesNo(st, GK_LCN);
+  st->ctx = YesNo(st, GK_CTX);
+  st->mpp = YesNo(st, GK_MPP);
+  st->dpu = YesNo(st, GK_DPU);
+  st->wtx = YesNo(st, GK_WTX);
 
   int faults = 0;
   if (check) {
-    const char* const files[3] = {s.val[GK_TFN], s.val[GK_GFN], s.val[GK_LDF]};
+    const char* const files[3] = {st->val[GK_TFN], st->val[GK_GFN], st->val[GK_LDF]};
     faults += CnvFileNamesCheck(files, 3);
   }
   return faults;
 }
 
-void GdsOutTextApply() {
-  GdsOutState& s = GdsOutSt;
+void GdsOutTextApply(GdsOutState* st) {
   for (int r = 0; r < GDSOUT_ROWS; ++r) {
-    char(*t)[GDSOUT_VALLEN] = &s.font[6 * r];
-    GdsTextRow& row = s.rows[r];
+    char(*t)[GDSOUT_VALLEN] = &st->font[6 * r];
+    GdsTextRow& row = st->rows[r];
     row.size = t[0][0] ? std::fabs(atof(t[0])) : r + 1;
     if (row.size == 0) row.size = 1;
     row.font = t[1][0] ? atoi(t[1]) : r;
@@ -190,10 +182,10 @@ void GdsOutTextApply() {
 
 // ---- layer selection -------------------------------------------------------
 
-int GdsOutSelTest(int n) { return LyrSelTest(&GdsOutSt.sel, n); }
+int GdsOutSelTest(GdsOutState* st, int n) { return LyrSelTest(&st->sel, n); }
 
-void GdsOutSelParse(const char* text) {
-  if (text) LyrSelParse(&GdsOutSt.sel, text);
+void GdsOutSelParse(GdsOutState* st, const char* text) {
+  if (text) LyrSelParse(&st->sel, text);
 }
 
 // ---- units ------------------------------------------------------------------
@@ -225,20 +217,20 @@ void GdsUnitChoose(const char* tlcUnit, char* gdsUnit, int gdsUnitSize, double* 
 // ---- messages and log -------------------------------------------------------
 
 // The abort poll of the run: Esc, or the program's own flag.
-static void Poll(int ms) {
-  CnvAbortPoll(ms, &GdsOutSt.abort);
-  if (GdsOutSt.extAbort && *GdsOutSt.extAbort) GdsOutSt.abort = 1;
+static void Poll(GdsOutState* st, int ms) {
+  CnvAbortPoll(ms, &st->abort);
+  if (st->extAbort && *st->extAbort) st->abort = 1;
 }
 
-void GdsOutList(const char* text) {
-  if (GdsOutSt.listLine) GdsOutSt.listLine(text);
-  if (GdsOutSt.log) fprintf(GdsOutSt.log, "%s\n", text);
+void GdsOutList(GdsOutState* st, const char* text) {
+  if (st->listLine) st->listLine(text);
+  if (st->log) fprintf(st->log, "%s\n", text);
 }
 
 // A "... Can't Continue" message: shown, and the run ends.
-static int Fail(const char* text) {
+static int Fail(GdsOutState* st, const char* text) {
   HostError(text);
-  GdsOutSt.abort = 1;
+  st->abort = 1;
   return 0;
 }
 
@@ -250,10 +242,10 @@ static void Status(const char* before, const char* name, const char* after) {
 
 // ---- elements -----------------------------------------------------------------
 
-static const char* CellCase(const char* name) {
+static const char* CellCase(GdsOutState* st, const char* name) {
   static char buf[36];
   snprintf(buf, sizeof buf, "%s", name);
-  if (GdsOutSt.lcn)
+  if (st->lcn)
     for (char* p = buf; *p; ++p) *p = (char)tolower((unsigned char)*p);
   return buf;
 }
@@ -264,25 +256,24 @@ static void StransAngle(GdsRec* r, int o, int withMag, double mag) {
   GdsWriteAngle(r, 90.0 * (o & 3));
 }
 
-int GdsOutSref(const CnvCell* c) {
-  GdsRec* r = &GdsOutSt.rec;
+int GdsOutSref(GdsOutState* st, const CnvCell* c) {
+  GdsRec* r = &st->rec;
   GdsWriteSref(r);
-  GdsWriteSName(r, CellCase(c->name));
+  GdsWriteSName(r, CellCase(st, c->name));
   StransAngle(r, c->o, 1, 1.0);
   if (!GdsWriteXY(r, &c->x, &c->y, 1)) return 0;
   GdsWriteEndEl(r);
   return 1;
 }
 
-int GdsOutBox(const CnvBox* b) {
-  GdsOutState& s = GdsOutSt;
-  if (!GdsOutSelTest(b->lyr)) return 1;
+int GdsOutBox(GdsOutState* st, const CnvBox* b) {
+  if (!GdsOutSelTest(st, b->lyr)) return 1;
   int gl, dt;
-  if (!LdmLookup(b->lyr, &gl, &dt)) return 0;
-  if (!GdsCheckBox(b)) return s.abort ? 0 : 1;
+  if (!LdmLookup(st, b->lyr, &gl, &dt)) return 0;
+  if (!GdsCheckBox(st, b)) return st->abort ? 0 : 1;
   int32_t x[5] = {b->l, b->r, b->r, b->l, b->l};
   int32_t y[5] = {b->b, b->b, b->t, b->t, b->b};
-  GdsRec* r = &s.rec;
+  GdsRec* r = &st->rec;
   GdsWriteBoundary(r);
   GdsWriteLayer(r, gl);
   GdsWriteDatatype(r, dt);
@@ -291,15 +282,14 @@ int GdsOutBox(const CnvBox* b) {
   return 1;
 }
 
-int GdsOutPath(CnvPath* p) {
-  GdsOutState& s = GdsOutSt;
-  if (!GdsOutSelTest(p->lyr)) return 1;
+int GdsOutPath(GdsOutState* st, CnvPath* p) {
+  if (!GdsOutSelTest(st, p->lyr)) return 1;
   int gl, dt;
-  if (!LdmLookup(p->lyr, &gl, &dt)) return 0;
-  int how = GdsCheckPath(p);
-  if (s.abort) return 0;
+  if (!LdmLookup(st, p->lyr, &gl, &dt)) return 0;
+  int how = GdsCheckPath(st, p);
+  if (st->abort) return 0;
   if (how == GCHK_DROP) return 1;
-  GdsRec* r = &s.rec;
+  GdsRec* r = &st->rec;
   if (p->w == 0 && how != GCHK_ASPATH) {
     GdsWriteBoundary(r);
     GdsWriteLayer(r, gl);
@@ -310,11 +300,11 @@ int GdsOutPath(CnvPath* p) {
     GdsWriteDatatype(r, dt);
     GdsWritePathType(r, p->w < 0 ? 2 : 0);
     if (how == GCHK_ASPATH) {
-      GdsWriteWidth(r, s.mpw);
+      GdsWriteWidth(r, st->mpw);
     } else {
       int64_t w = GdsScale(r, p->w);
       if (w < 0) w = -w;
-      if (w > INT32_MAX) return Fail("Path Width in GDS Record exceeds 32 Bits ... Can't Continue");
+      if (w > INT32_MAX) return Fail(st, "Path Width in GDS Record exceeds 32 Bits ... Can't Continue");
       GdsWriteWidth(r, (int32_t)w);
     }
   }
@@ -323,20 +313,19 @@ int GdsOutPath(CnvPath* p) {
   return 1;
 }
 
-int GdsOutText(const CnvText* t) {
-  GdsOutState& s = GdsOutSt;
-  if (!s.ctx || !GdsOutSelTest(t->lyr)) return 1;
+int GdsOutText(GdsOutState* st, const CnvText* t) {
+  if (!st->ctx || !GdsOutSelTest(st, t->lyr)) return 1;
   int gl, dt;
-  if (!LdmLookup(t->lyr, &gl, &dt)) return 0;
+  if (!LdmLookup(st, t->lyr, &gl, &dt)) return 0;
   double size = std::fabs((double)t->size);
   int row = 0;
   for (int k = 0; k < GDSOUT_ROWS; ++k) {
-    double nominal = s.tlcScale * s.rows[k].size;
+    double nominal = st->tlcScale * st->rows[k].size;
     if (0.75 * nominal < size && size < 1.25 * nominal) row = k;
   }
-  const GdsTextRow& tr = s.rows[row];
-  GdsRec* r = &s.rec;
-  double w = tr.width * s.tlcScale * s.ratio;
+  const GdsTextRow& tr = st->rows[row];
+  GdsRec* r = &st->rec;
+  double w = tr.width * st->tlcScale * st->ratio;
   if (w > INT32_MAX) w = INT32_MAX;
   GdsWriteText(r);
   GdsWriteLayer(r, gl);
@@ -353,311 +342,330 @@ int GdsOutText(const CnvText* t) {
 
 // ---- cell list ------------------------------------------------------------------
 
-static int CellFind(const char* name) {
-  for (int i = 1; i <= GdsOutSt.nCells; ++i)
-    if (CnvSameName(GdsOutSt.cells[i].name, name)) return i;
+static int CellFind(GdsOutState* st, const char* name) {
+  for (int i = 1; i <= st->nCells; ++i)
+    if (CnvSameName(st->cells[i].name, name)) return i;
   return 0;
 }
 
-static int CellAdd(const char* name) {
-  GdsOutState& s = GdsOutSt;
-  if (s.nCells >= GDSOUT_MAXCELLS) {
+static int CellAdd(GdsOutState* st, const char* name) {
+  if (st->nCells >= GDSOUT_MAXCELLS) {
     char msg[80];
     snprintf(msg, sizeof msg, "Too Many Cells (Max %d) ... Can't Continue", GDSOUT_MAXCELLS);
-    return Fail(msg);
+    return Fail(st, msg);
   }
-  ++s.nCells;
-  snprintf(s.cells[s.nCells].name, sizeof s.cells[s.nCells].name, "%s", PathUpper(name));
-  s.cells[s.nCells].rank = 0;
+  ++st->nCells;
+  snprintf(st->cells[st->nCells].name, sizeof st->cells[st->nCells].name, "%s", PathUpper(name));
+  st->cells[st->nCells].rank = 0;
   return 1;
 }
 
-static int HeaderOf(TlcIn* in, const char* name) {
+static int HeaderOf(GdsOutState* st, TlcIn* in, const char* name) {
   (void)name;
   // A file without a header would leave the previous cell's values behind.
-  if (!TlcReadH(in, &GdsOutSt.hdr)) return Fail("Header Record Read Error ... Can't Continue");
+  if (!TlcReadH(in, &st->hdr)) return Fail(st, "Header Record Read Error ... Can't Continue");
   return 1;
 }
 
-int GdsOutCellList() {
-  GdsOutState& s = GdsOutSt;
-  s.nCells = 0;
-  if (!CellAdd(s.mainName)) return 0;
-  for (int p = 1; p <= s.nCells && !s.abort; ++p) {
-    Status("Reading ", s.cells[p].name, ".tlc ...");
-    TlcIn& in = GdsOutSt.in;
-    if (!TlcOpenRead(&in, s.drive, s.folder, s.cells[p].name)) {
+int GdsOutCellList(GdsOutState* st) {
+  st->nCells = 0;
+  if (!CellAdd(st, st->mainName)) return 0;
+  for (int p = 1; p <= st->nCells && !st->abort; ++p) {
+    Status("Reading ", st->cells[p].name, ".tlc ...");
+    TlcIn& in = st->in;
+    if (!TlcOpenRead(&in, st->drive, st->folder, st->cells[p].name)) {
       char msg[CNV_PATHLEN];
-      snprintf(msg, sizeof msg, "%s.TLC File is Missing ... Can't Continue", s.cells[p].name);
-      return Fail(msg);
+      snprintf(msg, sizeof msg, "%s.TLC File is Missing ... Can't Continue", st->cells[p].name);
+      return Fail(st, msg);
     }
-    if (!HeaderOf(&in, s.cells[p].name)) {
+    if (!HeaderOf(st, &in, st->cells[p].name)) {
       TlcCloseRead(&in);
       return 0;
     }
-    if (s.dpu && s.hdr.scale != s.tlcScale) {
+    if (st->dpu && st->hdr.scale != st->tlcScale) {
       char msg[CNV_PATHLEN];
-      snprintf(msg, sizeof msg, "Scale Units of %.*g do not Agree in %s.tlc", 9, s.hdr.scale, s.cells[p].name);
-      if (s.log) fprintf(s.log, "%s\n", msg);
+      snprintf(msg, sizeof msg, "Scale Units of %.*g do not Agree in %s.tlc", 9, st->hdr.scale, st->cells[p].name);
+      if (st->log) fprintf(st->log, "%s\n", msg);
     }
-    s.cells[p].rank = s.hdr.rank;
+    st->cells[p].rank = st->hdr.rank;
     TlcRewind(&in);
     const char* line;
     while ((line = TlcNextLine(&in)) != nullptr) {
       if (TlcLineKind(line) != TLC_CELL) continue;
-      if (!ReadC(&in, &s.cell)) {
+      if (!ReadC(&in, &st->cell)) {
         TlcCloseRead(&in);
-        return Fail("Cell Record Read Error ... Can't Continue");
+        return Fail(st, "Cell Record Read Error ... Can't Continue");
       }
-      if (!CellNameValid(s.cell.name)) {
+      if (!CellNameValid(st->cell.name)) {
         // The name becomes a file path: "..\\x" must not reach outside.
         char msg[CNV_PATHLEN];
-        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", s.cell.name,
-                 s.cells[p].name);
+        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", st->cell.name,
+                 st->cells[p].name);
         TlcCloseRead(&in);
-        return Fail(msg);
+        return Fail(st, msg);
       }
-      if (!CellFind(s.cell.name) && !CellAdd(s.cell.name)) {
+      if (!CellFind(st, st->cell.name) && !CellAdd(st, st->cell.name)) {
         TlcCloseRead(&in);
         return 0;
       }
     }
     TlcCloseRead(&in);
   }
-  if (s.abort) return 0;
+  if (st->abort) return 0;
   HostStatus("Sorting Cell List ...");
   // Insertion sort: cells of equal rank keep the order in which they were
   // found (an exchange sort would not).
-  for (int i = 2; i <= s.nCells; ++i) {
-    GdsCellEntry e = s.cells[i];
+  for (int i = 2; i <= st->nCells; ++i) {
+    GdsCellEntry e = st->cells[i];
     int j = i - 1;
-    while (j >= 1 && (s.dro ? s.cells[j].rank < e.rank : s.cells[j].rank > e.rank)) {
-      s.cells[j + 1] = s.cells[j];
+    while (j >= 1 && (st->dro ? st->cells[j].rank < e.rank : st->cells[j].rank > e.rank)) {
+      st->cells[j + 1] = st->cells[j];
       --j;
     }
-    s.cells[j + 1] = e;
+    st->cells[j + 1] = e;
   }
   return 1;
 }
 
 // ---- the run --------------------------------------------------------------------------
 
-static int ConvertCell(const GdsCellEntry* e) {
-  GdsOutState& s = GdsOutSt;
-  TlcIn& in = GdsOutSt.in;
-  if (!TlcOpenRead(&in, s.drive, s.folder, e->name)) {
+static int ConvertCell(GdsOutState* st, const GdsCellEntry* e) {
+  TlcIn& in = st->in;
+  if (!TlcOpenRead(&in, st->drive, st->folder, e->name)) {
     char msg[CNV_PATHLEN];
     snprintf(msg, sizeof msg, "%s.TLC File is Missing ... Can't Continue", e->name);
-    return Fail(msg);
+    return Fail(st, msg);
   }
   const char* line;
   int ok = 1;
-  while (ok && !s.abort && (line = TlcNextLine(&in)) != nullptr) {
+  while (ok && !st->abort && (line = TlcNextLine(&in)) != nullptr) {
     switch (TlcLineKind(line)) {
       case TLC_CELL:
-        if (!ReadC(&in, &s.cell)) ok = Fail("Cell Record Read Error ... Can't Continue");
-        else ok = GdsOutSref(&s.cell);
+        if (!ReadC(&in, &st->cell))
+          ok = Fail(st, "Cell Record Read Error ... Can't Continue");
+        else
+          ok = GdsOutSref(st, &st->cell);
         break;
       case TLC_BOX:
-        if (!ReadB(&in, &s.box)) ok = Fail("Box Record Read Error ... Can't Continue");
-        else ok = GdsOutBox(&s.box);
+        if (!ReadB(&in, &st->box))
+          ok = Fail(st, "Box Record Read Error ... Can't Continue");
+        else
+          ok = GdsOutBox(st, &st->box);
         break;
       case TLC_PATH:
-        if (!ReadP(&in, &s.path)) ok = Fail("Path Record Read Error ... Can't Continue");
-        else ok = GdsOutPath(&s.path);
+        if (!ReadP(&in, &st->path))
+          ok = Fail(st, "Path Record Read Error ... Can't Continue");
+        else
+          ok = GdsOutPath(st, &st->path);
         break;
       case TLC_TEXT:
-        if (!ReadT(&in, &s.text)) ok = Fail("Text Record Read Error ... Can't Continue");
-        else ok = GdsOutText(&s.text);
+        if (!ReadT(&in, &st->text))
+          ok = Fail(st, "Text Record Read Error ... Can't Continue");
+        else
+          ok = GdsOutText(st, &st->text);
         break;
       default:
         break;
     }
   }
   TlcCloseRead(&in);
-  if (!ok) s.abort = 1;
-  return s.abort ? 0 : 1;
+  if (!ok) st->abort = 1;
+  return st->abort ? 0 : 1;
 }
 
-static void ShowCounts() {
-  GdsOutState& s = GdsOutSt;
-  if (s.showCounts) s.showCounts(&s.cur, &s.max);
+static void ShowCounts(GdsOutState* st) {
+  if (st->showCounts) st->showCounts(&st->cur, &st->max);
 }
 
-static int Run() {
-  GdsOutState& s = GdsOutSt;
-  char msg[3 * CNV_PATHLEN];
+// A fresh run up to what the main cell's header gives: the settings, the
+// map, the units and the record writer's ratio. *metres: metres per GDS
+// user unit.
+static int RunCheck(GdsOutState* st, double* metres) {
+  CnvTakeNow(&st->now, st->fixedNow, st->date, sizeof st->date, st->time, sizeof st->time);
+  st->cur = st->max = GdsCounts{0, 0, 0, 0};
+  st->abort = 0;
+  st->nCells = 0;
+  LdmMapClear(&st->ldm);
+  GdsOutSetupApply(st, 0);
+  GdsOutTextApply(st);
+  CnvPathSplit(st->val[GK_TFN], st->drive, st->folder, st->mainName, st->mainExt);
 
-  CnvTakeNow(&s.now, s.fixedNow, s.date, sizeof s.date, s.time, sizeof s.time);
-  s.cur = s.max = GdsCounts{0, 0, 0, 0};
-  s.abort = 0;
-  s.nCells = 0;
-  LdmMapClear(&s.ldm);
-  GdsOutSetupApply(0);
-  GdsOutTextApply();
-  CnvPathSplit(s.val[GK_TFN], s.drive, s.folder, s.mainName, s.mainExt);
+  if (!LdmRead(st, st->val[GK_LDF])) return Fail(st, "LDM File is Incorrect or Missing ... Can't Continue");
 
-  if (!LdmRead(s.val[GK_LDF])) return Fail("LDM File is Incorrect or Missing ... Can't Continue");
-
-  Status("Reading ", s.mainName, ".tlc ...");
-  Poll(500);
-  if (s.abort) return 0;
-  TlcIn& in = GdsOutSt.in;
-  if (!s.mainName[0] || !TlcOpenRead(&in, s.drive, s.folder, s.mainName)) {
-    SetVal(GK_TFN, "?.tlc");
-    return Fail("Main TLC file is Missing ... Can't Continue");
+  Status("Reading ", st->mainName, ".tlc ...");
+  Poll(st, 500);
+  if (st->abort) return 0;
+  TlcIn& in = st->in;
+  if (!st->mainName[0] || !TlcOpenRead(&in, st->drive, st->folder, st->mainName)) {
+    SetVal(st, GK_TFN, "?.tlc");
+    return Fail(st, "Main TLC file is Missing ... Can't Continue");
   }
-  int hok = TlcReadH(&in, &s.hdr);
+  int hok = TlcReadH(&in, &st->hdr);
   TlcCloseRead(&in);
-  if (!hok) return Fail("Header Record Read Error ... Can't Continue");
+  if (!hok) return Fail(st, "Header Record Read Error ... Can't Continue");
 
-  if (!(s.hdr.scale > 0)) return Fail("TLC Scale is Missing ... Can't Continue");
-  s.tlcScale = s.hdr.scale;
-  snprintf(s.tlcUnit, sizeof s.tlcUnit, "%s", s.hdr.unit);
-  double metres;
-  GdsUnitChoose(s.hdr.unit, s.gdsUnit, sizeof s.gdsUnit, &metres);
-  int isUm = strcmp(s.gdsUnit, "um") == 0;
-  s.ratio = s.csu * s.lambda / s.tlcScale;
-  GdsRecReset(&s.rec);
-  s.rec.lsb = s.lsb;
-  s.rec.abortFlag = &s.abort;
-  GdsRecRatio(&s.rec, s.ratio);
-  {
-    char line[300];
-    int n = snprintf(line, sizeof line, "TLC= %.*gunits/%s  GDS= %.*gunits/%s   GDS/TLC Scale Ratio= %.*g", 9,
-                     s.tlcScale, s.tlcUnit, 9, (double)s.csu, s.gdsUnit, 9, s.ratio);
-    if (isUm && n > 0 && n < (int)sizeof line)
-      snprintf(line + n, sizeof line - (size_t)n, "   Lambda= %.*g%s", 9, s.lambda, "um");
-    if (s.scaleLine) s.scaleLine(line);
+  if (!(st->hdr.scale > 0)) return Fail(st, "TLC Scale is Missing ... Can't Continue");
+  st->tlcScale = st->hdr.scale;
+  snprintf(st->tlcUnit, sizeof st->tlcUnit, "%s", st->hdr.unit);
+  GdsUnitChoose(st->hdr.unit, st->gdsUnit, sizeof st->gdsUnit, metres);
+  st->ratio = st->csu * st->lambda / st->tlcScale;
+  GdsRecReset(&st->rec);
+  st->rec.lsb = st->lsb;
+  st->rec.abortFlag = &st->abort;
+  GdsRecRatio(&st->rec, st->ratio);
+  char line[300];
+  int n = snprintf(line, sizeof line, "TLC= %.*gunits/%s  GDS= %.*gunits/%s   GDS/TLC Scale Ratio= %.*g", 9,
+                   st->tlcScale, st->tlcUnit, 9, (double)st->csu, st->gdsUnit, 9, st->ratio);
+  if (strcmp(st->gdsUnit, "um") == 0 && n > 0 && n < (int)sizeof line)
+    snprintf(line + n, sizeof line - (size_t)n, "   Lambda= %.*g%s", 9, st->lambda, "um");
+  if (st->scaleLine) st->scaleLine(line);
+  return 1;
+}
+
+// The log and the listing, each with its head.
+static int RunOpenLogs(GdsOutState* st) {
+  st->log = fopen(st->val[GK_WR2], "wt");
+  if (!st->log) return Fail(st, "Unable to Write Log File ... Can't Continue");
+  fprintf(st->log, "*** TLC to GDS Conversion Log  %s  %s  %s\n\n", kVersion, st->date, st->time);
+  fprintf(st->log, "Note: Read Text with Fixed Pitch Font\n\n");
+  fprintf(st->log, "GDS File Name: %s\n", st->val[GK_GFN]);
+  fprintf(st->log, "GDS Library Drawing Name: %s\n", st->val[GK_DLN]);
+  fprintf(st->log, "GDS Scale: %.*g per %s\n", 9, (double)st->csu, st->gdsUnit);
+  fprintf(st->log, "TLC Scale: %.*g per %s\n", 9, st->tlcScale, st->tlcUnit);
+  fprintf(st->log, "GDS/TLC Scale Ratio: %.*g\n", 9, st->ratio);
+  if (strcmp(st->gdsUnit, "um") == 0) fprintf(st->log, "Lambda: %.*g%s\n", 9, st->lambda, "um");
+  fprintf(st->log, "Filtered Layers: %s\n\n", st->val[GK_FTR]);
+
+  if (st->wtx) {
+    st->rec.listing = fopen("GdsWrite.txt", "wt");
+    if (!st->rec.listing) return Fail(st, "Unable to Write Gds Text File ... Can't Continue");
+    fprintf(st->rec.listing, "*** TLC to GDS Conversion  %s  %s  %s\n\n", kVersion, st->date, st->time);
+    fprintf(st->rec.listing, "Note: Read Text with Fixed Pitch Font\n\n");
+    fprintf(st->rec.listing, "GDS File Name: %s\n\n", st->val[GK_GFN]);
+    fprintf(st->rec.listing, "  RL  RT  DT    Record  Data\n");
+    fprintf(st->rec.listing, "------------------------------\n\n");
   }
+  return 1;
+}
 
-  s.log = fopen(s.val[GK_WR2], "wt");
-  if (!s.log) return Fail("Unable to Write Log File ... Can't Continue");
-  fprintf(s.log, "*** TLC to GDS Conversion Log  %s  %s  %s\n\n", kVersion, s.date, s.time);
-  fprintf(s.log, "Note: Read Text with Fixed Pitch Font\n\n");
-  fprintf(s.log, "GDS File Name: %s\n", s.val[GK_GFN]);
-  fprintf(s.log, "GDS Library Drawing Name: %s\n", s.val[GK_DLN]);
-  fprintf(s.log, "GDS Scale: %.*g per %s\n", 9, (double)s.csu, s.gdsUnit);
-  fprintf(s.log, "TLC Scale: %.*g per %s\n", 9, s.tlcScale, s.tlcUnit);
-  fprintf(s.log, "GDS/TLC Scale Ratio: %.*g\n", 9, s.ratio);
-  if (isUm) fprintf(s.log, "Lambda: %.*g%s\n", 9, s.lambda, "um");
-  fprintf(s.log, "Filtered Layers: %s\n\n", s.val[GK_FTR]);
-
-  if (s.wtx) {
-    s.rec.listing = fopen("GdsWrite.txt", "wt");
-    if (!s.rec.listing) return Fail("Unable to Write Gds Text File ... Can't Continue");
-    fprintf(s.rec.listing, "*** TLC to GDS Conversion  %s  %s  %s\n\n", kVersion, s.date, s.time);
-    fprintf(s.rec.listing, "Note: Read Text with Fixed Pitch Font\n\n");
-    fprintf(s.rec.listing, "GDS File Name: %s\n\n", s.val[GK_GFN]);
-    fprintf(s.rec.listing, "  RL  RT  DT    Record  Data\n");
-    fprintf(s.rec.listing, "------------------------------\n\n");
-  }
-
-  if (s.ratio != std::floor(s.ratio) || s.ratio < 1)
-    HostWarning("Resolution may be lost ... GDS/TLC Scale Ratio is not Integral");
-  Poll(500);
-  if (s.abort) return 0;
-
-  if (!GdsOutCellList()) return 0;
-
-  fprintf(s.log, "\nStructure      Boundaries  Paths       Text        Srefs\n");
-  fprintf(s.log, "-----------------------------------------------------------\n");
+// The stream file, after the log's table head.
+static int RunOpenStream(GdsOutState* st) {
+  fprintf(st->log, "\nStructure      Boundaries  Paths       Text        Srefs\n");
+  fprintf(st->log, "-----------------------------------------------------------\n");
   HostStatus("Writing GDS File ...");
-  if (!GdsRecOpen(&s.rec, s.val[GK_GFN])) {
-    snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", s.val[GK_GFN]);
-    return Fail(msg);
+  if (!GdsRecOpen(&st->rec, st->val[GK_GFN])) {
+    char msg[3 * CNV_PATHLEN];
+    snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", st->val[GK_GFN]);
+    return Fail(st, msg);
   }
+  return 1;
+}
 
-  GdsRec* r = &s.rec;
+// The library: its head, one structure per listed cell, its end.
+static int RunWrite(GdsOutState* st, double metres) {
+  GdsRec* r = &st->rec;
   GdsWriteHeader(r);
-  GdsWriteBgnLib(r, &s.now);
-  GdsWriteLibName(r, s.val[GK_DLN]);
-  GdsWriteUnits(r, 1.0 / s.csu, (1.0 / s.csu) * metres);
+  GdsWriteBgnLib(r, &st->now);
+  GdsWriteLibName(r, st->val[GK_DLN]);
+  GdsWriteUnits(r, 1.0 / st->csu, (1.0 / st->csu) * metres);
 
-  for (int i = 1; i <= s.nCells && !s.abort; ++i) {
-    const GdsCellEntry* e = &s.cells[i];
-    snprintf(s.curCell, sizeof s.curCell, "%s", e->name);
+  for (int i = 1; i <= st->nCells && !st->abort; ++i) {
+    const GdsCellEntry* e = &st->cells[i];
+    snprintf(st->curCell, sizeof st->curCell, "%s", e->name);
     Status("Converting ", e->name, " ...");
-    GdsOutList(e->name);
+    GdsOutList(st, e->name);
     r->counts = GdsCounts{0, 0, 0, 0};
-    struct tm strNow = s.now;
-    CnvNow(&strNow, s.fixedNow);
+    struct tm strNow = st->now;
+    CnvNow(&strNow, st->fixedNow);
     GdsWriteBgnStr(r, &strNow);
-    GdsWriteStrName(r, CellCase(e->name));
+    GdsWriteStrName(r, CellCase(st, e->name));
     if (e->rank < 1 || e->rank > 24) {
+      char msg[3 * CNV_PATHLEN];
       snprintf(msg, sizeof msg, "%s Rank is Incorrect ... Can't Continue", e->name);
-      return Fail(msg);
+      return Fail(st, msg);
     }
-    if (!ConvertCell(e)) return 0;
+    if (!ConvertCell(st, e)) return 0;
     GdsWriteEndStr(r);
-    s.cur = r->counts;
-    if (s.cur.boundaries > s.max.boundaries) s.max.boundaries = s.cur.boundaries;
-    if (s.cur.paths > s.max.paths) s.max.paths = s.cur.paths;
-    if (s.cur.texts > s.max.texts) s.max.texts = s.cur.texts;
-    if (s.cur.srefs > s.max.srefs) s.max.srefs = s.cur.srefs;
-    ShowCounts();
-    Poll(50);
-    fprintf(s.log, "%-16s%-12ld%-12ld%-12ld%-12ld\n", " ", (long)s.cur.boundaries, (long)s.cur.paths,
-            (long)s.cur.texts, (long)s.cur.srefs);
+    st->cur = r->counts;
+    if (st->cur.boundaries > st->max.boundaries) st->max.boundaries = st->cur.boundaries;
+    if (st->cur.paths > st->max.paths) st->max.paths = st->cur.paths;
+    if (st->cur.texts > st->max.texts) st->max.texts = st->cur.texts;
+    if (st->cur.srefs > st->max.srefs) st->max.srefs = st->cur.srefs;
+    ShowCounts(st);
+    Poll(st, 50);
+    fprintf(st->log, "%-16s%-12ld%-12ld%-12ld%-12ld\n", " ", (long)st->cur.boundaries, (long)st->cur.paths,
+            (long)st->cur.texts, (long)st->cur.srefs);
   }
-  if (s.abort) return 0;
+  if (st->abort) return 0;
   GdsWriteEndLib(r);
   return 1;
 }
 
+static int Run(GdsOutState* st) {
+  double metres = 1e-6;
+  if (!RunCheck(st, &metres) || !RunOpenLogs(st)) return 0;
+  if (st->ratio != std::floor(st->ratio) || st->ratio < 1)
+    HostWarning("Resolution may be lost ... GDS/TLC Scale Ratio is not Integral");
+  Poll(st, 500);
+  if (st->abort) return 0;
+  if (!GdsOutCellList(st) || !RunOpenStream(st)) return 0;
+  return RunWrite(st, metres);
+}
+
 // Closes every file of the run; a failed close of the stream file or the
 // listing makes an otherwise complete run a failure.
-static int CloseAll(int ok) {
-  GdsOutState& s = GdsOutSt;
+static int CloseAll(GdsOutState* st, int ok) {
   char msg[CNV_PATHLEN + 60];
-  if (s.rec.out && !GdsRecClose(&s.rec) && ok) {
-    snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", s.val[GK_GFN]);
-    ok = Fail(msg);
+  if (st->rec.out && !GdsRecClose(&st->rec) && ok) {
+    snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", st->val[GK_GFN]);
+    ok = Fail(st, msg);
   }
-  if (!CnvFileClose(&s.rec.listing) && ok) ok = Fail("Unable to Write Gds Text File ... Can't Continue");
-  if (!CnvFileClose(&s.log) && ok) ok = Fail("Unable to Write Log File ... Can't Continue");
+  if (!CnvFileClose(&st->rec.listing) && ok) ok = Fail(st, "Unable to Write Gds Text File ... Can't Continue");
+  if (!CnvFileClose(&st->log) && ok) ok = Fail(st, "Unable to Write Log File ... Can't Continue");
   return ok;
 }
 
-int GdsOutConvert() {
-  int ok = Run();
-  ok = CloseAll(ok && !GdsOutSt.abort);
-  return ok && !GdsOutSt.abort;
+int GdsOutConvert(GdsOutState* st) {
+  int ok = Run(st);
+  ok = CloseAll(st, ok && !st->abort);
+  return ok && !st->abort;
 }
 
-int GdsOutClosing(int converted, char* text, int size) {
-  GdsOutState& s = GdsOutSt;
+int GdsOutClosing(GdsOutState* st, int converted, char* text, int size) {
   if (!converted) {
     snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
     return GO_ABORTED;
   }
-  if (s.ldm.added) {
+  if (st->ldm.added) {
     char d[CNV_PATHLEN], f[CNV_PATHLEN], n[CNV_PATHLEN], e[CNV_PATHLEN];
-    CnvPathSplit(s.val[GK_LDF], d, f, n, e);
-    if (!LdmWrite(s.val[GK_LDF])) {
+    CnvPathSplit(st->val[GK_LDF], d, f, n, e);
+    if (!LdmWrite(st, st->val[GK_LDF])) {
       snprintf(text, (size_t)size, "Unable to Write LDM File %s%s", n, e);
       return GO_ABORTED;
     }
     snprintf(text, (size_t)size, "Layers have been Added to the LDM File %s%s ... Run GdsOut Again", n, e);
     return GO_ADDED;
   }
-  snprintf(text, (size_t)size, "Completed ...\n\n%lld Bytes in GDS File %s", (long long)s.rec.bytes, s.val[GK_GFN]);
+  snprintf(text, (size_t)size, "Completed ...\n\n%lld Bytes in GDS File %s", (long long)st->rec.bytes, st->val[GK_GFN]);
   return GO_DONE;
 }
 
-int GdsOutGo() { return CnvGo(GdsOutConvert, GdsOutClosing, GO_ABORTED); }
+int GdsOutGo(GdsOutState* st) {
+  char text[3 * CNV_PATHLEN];
+  int result = GdsOutClosing(st, GdsOutConvert(st), text, sizeof text);
+  return CnvGoShow(result, GO_ABORTED, text);
+}
 
 // ---- layer table ------------------------------------------------------------------
 
-int GdsOutLayersRead() {
-  GdsOutState& s = GdsOutSt;
-  for (GdsLayerEntry& e : s.layers) {
+int GdsOutLayersRead(GdsOutState* st) {
+  for (GdsLayerEntry& e : st->layers) {
     snprintf(e.name, sizeof e.name, "NONE");
     e.word = 0;
   }
   char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN];
-  CnvPathSplit(s.val[GK_TFN], drive, folder, name, ext);
-  TlcIn& in = GdsOutSt.in;
+  CnvPathSplit(st->val[GK_TFN], drive, folder, name, ext);
+  TlcIn& in = st->in;
   if (!name[0] || !TlcOpenRead(&in, drive, folder, name)) {
     HostError("Main TLC File is Missing ... No Layers Read");
     return 0;
@@ -676,8 +684,8 @@ int GdsOutLayersRead() {
       if (sscanf(line, "%255s %d", lname, &num) != 2) continue;
       num &= 0x1FF;
       if (num < 1 || num > 256) continue;
-      snprintf(s.layers[n].name, sizeof s.layers[n].name, "%.8s", lname);
-      s.layers[n].word = num | (GdsOutSelTest(num) ? GDSOUT_LAYER_SELECTED : 0);
+      snprintf(st->layers[n].name, sizeof st->layers[n].name, "%.8s", lname);
+      st->layers[n].word = num | (GdsOutSelTest(st, num) ? GDSOUT_LAYER_SELECTED : 0);
       ++n;
     }
     break;
@@ -690,17 +698,16 @@ int GdsOutLayersRead() {
   return 1;
 }
 
-void GdsOutLayersApply() {
-  GdsOutState& s = GdsOutSt;
-  if (s.allLayers) {
-    LayerSetAll(&s.sel);
+void GdsOutLayersApply(GdsOutState* st) {
+  if (st->allLayers) {
+    LayerSetAll(&st->sel);
   } else {
-    LayerSetClear(&s.sel);
-    for (const GdsLayerEntry& e : s.layers)
-      if (e.word & GDSOUT_LAYER_SELECTED) LyrSelSet(&s.sel, e.word & 0x1FF);
+    LayerSetClear(&st->sel);
+    for (const GdsLayerEntry& e : st->layers)
+      if (e.word & GDSOUT_LAYER_SELECTED) LyrSelSet(&st->sel, e.word & 0x1FF);
   }
   char text[1100];
-  LyrSetText(&s.sel, text, sizeof text);
+  LyrSetText(&st->sel, text, sizeof text);
   CnvClip(text, 255);
-  if (text[0]) SetVal(GK_FTR, text);
+  if (text[0]) SetVal(st, GK_FTR, text);
 }

@@ -28,7 +28,9 @@ enum {
   GK_TFN, GK_GFN, GK_LDF, GK_WR2, GK_LSB, GK_LAM, GK_CSU, GK_MPW, GK_DLN, GK_FTR,
   GK_DRO, GK_LCN, GK_CTX, GK_MPP, GK_DPU, GK_WTX, GK_LFT, GK_TOP, GK_RGT, GK_BOT,
 };
-extern const char* const GdsOutKeys[GDSOUT_NKEYS];
+// Keys and default values of the settings file, each list ended by a null.
+extern const char* const GdsOutKeys[GDSOUT_NKEYS + 1];
+extern const char* const GdsOutDefaults[GDSOUT_NKEYS + 1];
 extern const char* const GdsOutDisplayName;  // "GdsOut"
 
 struct GdsTextRow {
@@ -110,66 +112,66 @@ struct GdsOutState {
   GdsRec rec;
 };
 
-extern GdsOutState GdsOutSt;
-
-// Defaults in every slot, tables emptied, hooks removed.
-void GdsOutReset();
+// Defaults in every slot, tables emptied, hooks removed. The state is large
+// (its output buffer alone is a megabyte): the program keeps one static
+// instance, tests allocate theirs.
+void GdsOutReset(GdsOutState* st);
 
 // Completes the settings as the SETUP dialog's OK does; with check the three
 // file names are checked too. Returns the number of names that failed.
-int GdsOutSetupApply(int check);
+int GdsOutSetupApply(GdsOutState* st, int check);
 // Completes the four text rows from their texts (and writes the completed
 // values back into the texts).
-void GdsOutTextApply();
+void GdsOutTextApply(GdsOutState* st);
 
 // Layer selection.
-void GdsOutSelParse(const char* text);
-int GdsOutSelTest(int layer);
+void GdsOutSelParse(GdsOutState* st, const char* text);
+int GdsOutSelTest(GdsOutState* st, int layer);
 
 // The main cell's layer record into the layer table, each entry flagged as
 // the selection holds it. 1 when layers were read; 0 after its message.
-int GdsOutLayersRead();
+int GdsOutLayersRead(GdsOutState* st);
 // The selection again from the table (every layer with allLayers), and its
 // range text into ftr=.
-void GdsOutLayersApply();
+void GdsOutLayersApply(GdsOutState* st);
 
 // The closing of a run: on success writes the extended map or counts the
 // bytes; fills text with the message and gives GO_DONE, GO_ADDED or
 // GO_ABORTED.
-int GdsOutClosing(int converted, char* text, int size);
+int GdsOutClosing(GdsOutState* st, int converted, char* text, int size);
 
 // LDM layer map: read (creating an empty map after asking when the file is
 // missing), write, look a TLC layer up. Each returns 1 on success.
-int LdmRead(const char* path);
-int LdmWrite(const char* path);
-int LdmLookup(int tlcLayer, int* gds, int* datatype);
+int LdmRead(GdsOutState* st, const char* path);
+int LdmWrite(GdsOutState* st, const char* path);
+int LdmLookup(GdsOutState* st, int tlcLayer, int* gds, int* datatype);
 
 // GDS unit from a TLC physical unit: "um", "mil" or "nm" and metres per
 // unit; unknown units warn and give "um".
 void GdsUnitChoose(const char* tlcUnit, char* gdsUnit, int gdsUnitSize, double* metres);
 
 // The checks before a box or path record is written. A box: 1 write, 0 drop.
-int GdsCheckBox(const CnvBox* b);
-int GdsCheckPath(CnvPath* p);
+int GdsCheckBox(GdsOutState* st, const CnvBox* b);
+int GdsCheckPath(GdsOutState* st, CnvPath* p);
 
 // One element each (the checks included); 0 when the conversion stops.
-int GdsOutBox(const CnvBox* b);
-int GdsOutPath(CnvPath* p);
-int GdsOutText(const CnvText* t);
-int GdsOutSref(const CnvCell* c);
+int GdsOutBox(GdsOutState* st, const CnvBox* b);
+int GdsOutPath(GdsOutState* st, CnvPath* p);
+int GdsOutText(GdsOutState* st, const CnvText* t);
+int GdsOutSref(GdsOutState* st, const CnvCell* c);
 
 // Builds the cell list from the main cell (closed over all references and
 // sorted by rank). 1 on success.
-int GdsOutCellList();
+int GdsOutCellList(GdsOutState* st);
 
 // The whole conversion; 1 when it completed.
-int GdsOutConvert();
+int GdsOutConvert(GdsOutState* st);
 
 // The Go command after its dialog is up: converts, writes the extended LDM
 // file and shows the closing message. GO_DONE, GO_ADDED or GO_ABORTED.
-int GdsOutGo();
+int GdsOutGo(GdsOutState* st);
 
 // Notes to the message list and the log.
-void GdsOutList(const char* text);
+void GdsOutList(GdsOutState* st, const char* text);
 
 #endif

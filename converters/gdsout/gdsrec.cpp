@@ -6,7 +6,7 @@
 #include "host.h"
 
 void GdsRecReset(GdsRec* r) {
-  r->out = nullptr;
+  r->out = QFile();
   r->bytes = 0;
   r->ioError = 0;
   r->listing = nullptr;
@@ -20,12 +20,12 @@ void GdsRecReset(GdsRec* r) {
 
 static void Flush(GdsRec* r) {
   if (r->used == 0) return;
-  if (!r->out || fwrite(r->buf, 1, r->used, r->out) != r->used) r->ioError = 1;
+  if (!r->out || fwrite(r->buf, 1, r->used, r->out.get()) != r->used) r->ioError = 1;
   r->used = 0;
 }
 
 int GdsRecOpen(GdsRec* r, const char* path) {
-  r->out = (path && *path) ? fopen(path, "wb") : nullptr;
+  r->out = (path && *path) ? QFileOpen(path, "wb") : QFile();
   r->bytes = 0;
   r->ioError = 0;
   r->used = 0;
@@ -35,9 +35,7 @@ int GdsRecOpen(GdsRec* r, const char* path) {
 int GdsRecClose(GdsRec* r) {
   if (!r->out) return 0;
   Flush(r);
-  if (fflush(r->out) != 0 || ferror(r->out)) r->ioError = 1;
-  if (fclose(r->out) != 0) r->ioError = 1;
-  r->out = nullptr;
+  if (!QFileClose(&r->out)) r->ioError = 1;
   return r->ioError ? 0 : 1;
 }
 

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "qfile.h"
+
 enum {
   GDS_OUTBUF = 1 << 20,
   GDS_MAXPOINTS = 8191,  // the most points one XY record can hold
@@ -19,7 +21,7 @@ struct GdsCounts {
 };
 
 struct GdsRec {
-  FILE* out;
+  QFile out;         // closed with the record writer on every path out
   int64_t bytes;     // everything written, equals the file size
   int ioError;       // a write or the close failed
   FILE* listing;     // GdsWrite.txt, or null
@@ -33,7 +35,7 @@ struct GdsRec {
   unsigned char buf[GDS_OUTBUF];
 };
 
-// Clears the state (files are not closed).
+// Clears the state; a stream file still open is closed unchecked.
 void GdsRecReset(GdsRec* r);
 
 // Opens the stream file; 1 on success.

@@ -2,7 +2,6 @@
 // rasteriser, operators, run driver) is platform-free; this is its window,
 // dialogs and map viewer.
 #include <windows.h>
-#include <commctrl.h>
 #include <commdlg.h>
 
 #include <chrono>
@@ -48,17 +47,14 @@ SatProgram kProg = {
     {8190, 1000000}, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, kButtons, 5, &SatEditionEditor,
     "Aborting DRC ... OK ?\n\n You can Restart where you left off",
 };
-const SatWinProgram kWin = {&kProg, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
+// The frame's main window and DISPLAY (SatWin) with the checker's own
+// windows and run state.
 struct DrcWinState {
-  HWND main = nullptr, display = nullptr, mapper = nullptr, viewer = nullptr;
-  HACCEL accel = nullptr;
+  HWND mapper = nullptr, viewer = nullptr;
   HPEN dotted = nullptr, grey = nullptr, green = nullptr;
-  int noMainSetup = 0;
   int running = 0;
   int closePending = 0;
   char args[512] = "";
-  char folder[MAX_PATH] = "";
   std::chrono::steady_clock::time_point start, checkStart;
   int shownSecs = -1;
   int lastCheck = 0;
@@ -67,6 +63,7 @@ struct DrcWinState {
   int zoom = 1;  // kept between openings
 };
 DrcWinState W;
+DrcState Drc;  // the program's one rule-checker state
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -83,16 +80,16 @@ int HostMsg(const char* text, const char* caption, int kind, int type) {
     case HOST_CAP_OWN: if (caption) cap = caption; break;
     default: break;
   }
-  if (W.main && kind != HOST_CAP_PROGRAM) ShowWindow(W.main, SW_RESTORE);
-  return MsgBoxShow(W.display ? W.display : W.main, text, cap, (UINT)type | icon);
+  if (SatWin.main && kind != HOST_CAP_PROGRAM) ShowWindow(SatWin.main, SW_RESTORE);
+  return MsgBoxShow(SatOwner(), text, cap, (UINT)type | icon);
 }
 
 void HostStatusText(const char*) {
-  if (W.display) SetWindowTextA(W.display, "Scanning Areas ...");
+  if (SatWin.display) SetWindowTextA(SatWin.display, "Scanning Areas ...");
 }
 
 void Line(int id, const char* text) {
-  if (W.display) SetDlgItemTextA(W.display, id, text);
+  if (SatWin.display) SetDlgItemTextA(SatWin.display, id, text);
 }
 
 void TimeShow() {
@@ -103,18 +100,18 @@ void TimeShow() {
     DrcTimeText(t, sizeof t, secs);
     Line(504, t);
   }
-  DrcMapsText(t, sizeof t);
+  DrcMapsText(Drc, t, sizeof t);
   Line(506, t);
 }
 
 void RegionPicture() {
-  if (!W.display) return;
-  HWND box = GetDlgItem(W.display, 507);
+  if (!SatWin.display) return;
+  HWND box = GetDlgItem(SatWin.display, 507);
   if (!box) return;
   RECT r;
   GetClientRect(box, &r);
   HDC dc = GetDC(box);
-  const DrcGeom& g = DrcX.geo;
+  const DrcGeom& g = Drc.x.geo;
   double rw = (double)(g.winR - g.winL), rh = (double)(g.winT - g.winB);
   if (rw <= 0 || rh <= 0) {
     ReleaseDC(box, dc);
@@ -134,8 +131,8 @@ void RegionPicture() {
   int l = px((double)g.winL) - 1, t = py((double)g.winT) - 1, rr = px((double)g.winR) + 1, b = py((double)g.winB) + 1;
   Rectangle(dc, l, t, rr, b);
   SelectObject(dc, W.green);
-  int al = px((double)(DrcX.areaL + g.guard)), ar = px((double)(DrcX.areaR - g.guard));
-  int at = py((double)(DrcX.areaT - g.guard)), ab = py((double)(DrcX.areaB + g.guard));
+  int al = px((double)(Drc.x.areaL + g.guard)), ar = px((double)(Drc.x.areaR - g.guard));
+  int at = py((double)(Drc.x.areaT - g.guard)), ab = py((double)(Drc.x.areaB + g.guard));
   al = al < l + 1 ? l + 1 : al;
   ar = ar > rr - 1 ? rr - 1 : ar;
   at = at < t + 1 ? t + 1 : at;
@@ -149,16 +146,16 @@ void RegionPicture() {
 }
 
 void HostProgressShow(long done, long) {
-  if (!W.display) return;
-  if (DrcChk.counter != W.lastCheck) {
-    W.lastCheck = DrcChk.counter;
+  if (!SatWin.display) return;
+  if (Drc.chk.counter != W.lastCheck) {
+    W.lastCheck = Drc.chk.counter;
     W.checkStart = std::chrono::steady_clock::now();
-    W.areasAtCheck = DrcRunS.areasDone;
+    W.areasAtCheck = Drc.run.areasDone;
   }
-  double ms = DrcRunS.areasDone > 0 ? Seconds(W.checkStart) * 1000.0 / (double)DrcRunS.areasDone : 0;
+  double ms = Drc.run.areasDone > 0 ? Seconds(W.checkStart) * 1000.0 / (double)Drc.run.areasDone : 0;
   char t[600];
   for (int id : {501, 502, 503, 505}) {
-    DrcDisplayLine(id, t, sizeof t, ms);
+    DrcDisplayLine(Drc, id, t, sizeof t, ms);
     Line(id, t);
   }
   (void)done;
@@ -168,14 +165,14 @@ void HostProgressShow(long done, long) {
 
 int HostAbortKey() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) ? 1 : 0; }
 
-void HostPauseFor(int ms) { PauseShow(W.display ? W.display : W.main, ms); }
+void HostPauseFor(int ms) { PauseShow(SatOwner(), ms); }
 
 const HostOps kHost = {HostMsg, HostStatusText, HostProgressShow, HostAbortKey, HostPauseFor};
 
 // ---- MAPPER: the off-screen picture of the engine on screen ----
 
 void MapperBlit(HDC dc) {
-  const DrcMapper& m = DrcMapperImg;
+  const DrcMapper& m = Drc.mapper;
   if (!m.created || !m.pix) return;
   struct {
     BITMAPINFOHEADER h;
@@ -202,14 +199,14 @@ void MapperBlit(HDC dc) {
 INT_PTR CALLBACK MapperProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
-      const DrcMapper& m = DrcMapperImg;
+      const DrcMapper& m = Drc.mapper;
       int lh = m.lh, w = m.w, hm = m.hm;
       RECT r = {0, 0, w, hm + 4 * lh};
       AdjustWindowRectEx(&r, (DWORD)GetWindowLongA(dialog, GWL_STYLE), FALSE,
                          (DWORD)GetWindowLongA(dialog, GWL_EXSTYLE));
       // Below the DISPLAY dialog, so that neither hides the other.
       RECT below = {0, 0, 0, 0};
-      if (W.display) GetWindowRect(W.display, &below);
+      if (SatWin.display) GetWindowRect(SatWin.display, &below);
       SetWindowPos(dialog, nullptr, below.left, below.bottom, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
       for (int i = 0; i < 3; ++i) MoveWindow(GetDlgItem(dialog, 501 + i), 8, hm + 4 + i * lh, w, lh, FALSE);
       return TRUE;
@@ -228,21 +225,21 @@ INT_PTR CALLBACK MapperProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
   }
 }
 
-void MapperShown() {
+void MapperShown(DrcState&) {
   if (!W.mapper) {
-    W.mapper = CreateDialogParamA(SatWin.inst, "MAPPER", W.display ? W.display : W.main, MapperProc, 0);
+    W.mapper = CreateDialogParamA(SatWin.inst, "MAPPER", SatOwner(), MapperProc, 0);
     if (!W.mapper) return;
   }
   char t[400];
   for (int id = 501; id <= 503; ++id) {
-    DrcMapperLine(id, t, sizeof t);
+    DrcMapperLine(Drc, id, t, sizeof t);
     SetDlgItemTextA(W.mapper, id, t);
   }
   InvalidateRect(W.mapper, nullptr, FALSE);
   UpdateWindow(W.mapper);
 }
 
-void AreaDone() {
+void AreaDone(DrcState&) {
   if (W.mapper) {
     DestroyWindow(W.mapper);
     W.mapper = nullptr;
@@ -255,7 +252,7 @@ void AreaDone() {
 INT_PTR CALLBACK DisplayProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
-      W.display = dialog;
+      SatWin.display = dialog;
       return TRUE;
     case WM_WINDOWPOSCHANGED:
       RegionPicture();
@@ -264,7 +261,7 @@ INT_PTR CALLBACK DisplayProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       if (LOWORD(wParam) != IDCANCEL) return FALSE;
       [[fallthrough]];
     case WM_CLOSE:
-      if (MsgBoxShow(dialog, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) DrcG.abortFlag = 1;
+      if (MsgBoxShow(dialog, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) Drc.g.abortFlag = 1;
       return TRUE;
     default:
       return FALSE;
@@ -289,7 +286,7 @@ INT_PTR CALLBACK ChecksProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
       DrcRuleSrc src;
       DrcRuleSrcFile(&src, p->file);
       HWND list = GetDlgItem(dialog, IDC_CHECKS_LIST);
-      DrcChecksList(&src, [](void* ctx, const char* line) {
+      DrcChecksList(Drc, &src, [](void* ctx, const char* line) {
         SendMessageA(static_cast<HWND>(ctx), LB_ADDSTRING, 0, (LPARAM)line);
       }, list);
       return TRUE;
@@ -311,23 +308,23 @@ INT_PTR CALLBACK ChecksProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 char SavedPlace[6][256];
 
 void SetupFill(HWND dialog, int first, int last) {
-  for (int k = first; k <= last; ++k) SetDlgItemTextA(dialog, 100 + k, DrcSet.v[k]);
+  for (int k = first; k <= last; ++k) SetDlgItemTextA(dialog, 100 + k, Drc.set.v[k]);
 }
 
 void SetupRead(HWND dialog) {
-  for (int k = K_CLN; k <= K_WT; ++k) GetDlgItemTextA(dialog, 100 + k, DrcSet.v[k], 256);
+  for (int k = K_CLN; k <= K_WT; ++k) GetDlgItemTextA(dialog, 100 + k, Drc.set.v[k], 256);
   for (int k = K_ENH; k <= K_EPX; ++k)
-    snprintf(DrcSet.v[k], 256, "%s", IsDlgButtonChecked(dialog, 100 + k) == BST_CHECKED ? "Y" : "N");
+    snprintf(Drc.set.v[k], 256, "%s", IsDlgButtonChecked(dialog, 100 + k) == BST_CHECKED ? "Y" : "N");
 }
 
 // Cancel and closing: the check window as it was when the dialog opened.
 void SetupCancel(HWND dialog) {
-  for (int k = K_CKL; k <= K_WT; ++k) memcpy(DrcSet.v[k], SavedPlace[k - K_CKL], 256);
+  for (int k = K_CKL; k <= K_WT; ++k) memcpy(Drc.set.v[k], SavedPlace[k - K_CKL], 256);
   EndDialog(dialog, 0);
 }
 
 void NameChecks() {
-  if (DrcSet.v[K_CLN][0] && !CellNameCheck(DrcSet.v[K_CLN], 0)) CellExists(DrcSet.v[K_CLN], 0);
+  if (Drc.set.v[K_CLN][0] && !CellNameCheck(Drc.set.v[K_CLN], 0)) CellExists(Drc.set.v[K_CLN], 0);
 }
 
 void SetupEnable(HWND dialog) {
@@ -345,14 +342,14 @@ void DrcFileSelect(HWND dialog) {
       "DRC Files\0*.drc\0GDS Files\0*.gds\0LDM Files\0*.ldm\0CIF Files\0*.cif\0DXF Files\0*.dxf\0LOG Files\0*.log\0";
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof file;
-  ofn.lpstrInitialDir = W.folder;
+  ofn.lpstrInitialDir = SatFrame.startFolder;
   ofn.lpstrTitle = "DRC File Select";
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
   if (GetOpenFileNameA(&ofn)) {
     file[255] = 0;
     SetDlgItemTextA(dialog, 101, file);
   }
-  SetCurrentDirectoryA(W.folder);
+  SetCurrentDirectoryA(SatFrame.startFolder);
 }
 
 INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
@@ -360,8 +357,8 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_INITDIALOG:
       SetupFill(dialog, K_CLN, K_WT);
       for (int k = K_ENH; k <= K_EPX; ++k)
-        CheckDlgButton(dialog, 100 + k, DrcSet.v[k][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
-      for (int k = K_CKL; k <= K_WT; ++k) memcpy(SavedPlace[k - K_CKL], DrcSet.v[k], 256);
+        CheckDlgButton(dialog, 100 + k, Drc.set.v[k][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+      for (int k = K_CKL; k <= K_WT; ++k) memcpy(SavedPlace[k - K_CKL], Drc.set.v[k], 256);
       SetupEnable(dialog);
       return TRUE;
     case WM_COMMAND:
@@ -372,7 +369,7 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           return TRUE;
         case IDOK:
           SetupRead(dialog);
-          DrcSetupApply(1);
+          DrcSetupApply(Drc, 1);
           NameChecks();
           EndDialog(dialog, 1);
           return TRUE;
@@ -381,20 +378,20 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GetDlgItemTextA(dialog, 100, name, sizeof name);
           int i = GetCinfo(name);
           if (i) {
-            double sc = DrcG.scale > 0 ? DrcG.scale : 1000;
-            DrcSet.pending = 1;
-            DrcSet.pendL = Cells.cell[i].l / sc;
-            DrcSet.pendR = Cells.cell[i].r / sc;
-            DrcSet.pendB = Cells.cell[i].b / sc;
-            DrcSet.pendT = Cells.cell[i].t / sc;
+            double sc = Drc.g.scale > 0 ? Drc.g.scale : 1000;
+            Drc.set.pending = 1;
+            Drc.set.pendL = Cells.cell[i].l / sc;
+            Drc.set.pendR = Cells.cell[i].r / sc;
+            Drc.set.pendB = Cells.cell[i].b / sc;
+            Drc.set.pendT = Cells.cell[i].t / sc;
           }
         }
           [[fallthrough]];
         case IDC_RESET:
-          DrcX.pcxSeq = 0;
-          DrcSet.v[K_CKL][0] = 0;
-          DrcSet.v[K_CKB][0] = 0;
-          DrcSetupApply(1);
+          Drc.x.pcxSeq = 0;
+          Drc.set.v[K_CKL][0] = 0;
+          Drc.set.v[K_CKB][0] = 0;
+          DrcSetupApply(Drc, 1);
           SetupFill(dialog, K_CKL, LOWORD(wParam) == IDC_FIT ? K_WT : K_CKB);
           return TRUE;
         case IDC_LIST:
@@ -406,7 +403,7 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           GetDlgItemTextA(dialog, 101, name, sizeof name);
           FILE* f = fopen(name, "r");
           if (!f) {
-            DrcErrorShow("DRC File is Missing ... Can't Continue");
+            DrcErrorShow(Drc, "DRC File is Missing ... Can't Continue");
             return TRUE;
           }
           ChecksParam p = {f, name};
@@ -496,7 +493,7 @@ int ViewerOpen(HWND dialog) {
   ofn.lpstrFilter = "PCX Files\0*.pcx\0";
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof file;
-  ofn.lpstrInitialDir = W.folder;
+  ofn.lpstrInitialDir = SatFrame.startFolder;
   ofn.lpstrTitle = "Open Map File";
   ofn.lpstrDefExt = "pcx";
   ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
@@ -539,7 +536,7 @@ int ViewerOpen(HWND dialog) {
   free(pix);
   ViewerRanges(dialog);
   SetWindowTextA(dialog, V.path);
-  SetCurrentDirectoryA(W.folder);
+  SetCurrentDirectoryA(SatFrame.startFolder);
   return 1;
 }
 
@@ -577,7 +574,7 @@ void Locate() {
   HWND editor = FindWindowA("QUIL7", nullptr);
   if (!editor) return;
   char text[200];
-  DrcZoomText(text, sizeof text, V.info.areaL, V.info.areaB, V.info.areaR, V.info.areaT, DrcG.scale);
+  DrcZoomText(text, sizeof text, V.info.areaL, V.info.areaB, V.info.areaR, V.info.areaT, Drc.g.scale);
   COPYDATASTRUCT cds;
   cds.dwData = 0;
   cds.cbData = (DWORD)strlen(text) + 1;
@@ -649,222 +646,142 @@ INT_PTR CALLBACK ViewerProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
   }
 }
 
-// ---- main window ----
+// ---- main window: the frame's, with the checker's settings and run ----
 
-void SaveAndQuit(HWND hwnd) {
+void SettingsSave(HWND hwnd) {
   if (W.dotted) DeleteObject(W.dotted);
   if (W.grey) DeleteObject(W.grey);
   if (W.green) DeleteObject(W.green);
   W.dotted = W.grey = W.green = nullptr;
   RECT r;
   GetWindowRect(hwnd, &r);
-  snprintf(DrcSet.v[K_LFT], 256, "%d", (int)r.left);
-  snprintf(DrcSet.v[K_TOP], 256, "%d", (int)r.top);
-  snprintf(DrcSet.v[K_RGT], 256, "%d", (int)r.right);
-  snprintf(DrcSet.v[K_BOT], 256, "%d", (int)r.bottom);
+  snprintf(Drc.set.v[K_LFT], 256, "%d", (int)r.left);
+  snprintf(Drc.set.v[K_TOP], 256, "%d", (int)r.top);
+  snprintf(Drc.set.v[K_RGT], 256, "%d", (int)r.right);
+  snprintf(Drc.set.v[K_BOT], 256, "%d", (int)r.bottom);
   for (int i = 0; i < DRC_RECENT; ++i) {
-    memcpy(DrcSet.rdp[i], SatFrame.recentApp[i], sizeof DrcSet.rdp[i]);
-    memcpy(DrcSet.rdf[i], SatFrame.recentFile[i], sizeof DrcSet.rdf[i]);
+    memcpy(Drc.set.rdp[i], SatFrame.recentApp[i], sizeof Drc.set.rdp[i]);
+    memcpy(Drc.set.rdf[i], SatFrame.recentFile[i], sizeof Drc.set.rdf[i]);
   }
-  if (!W.noMainSetup) DrcUsfWrite("QuilDrc.usf");
-  PostQuitMessage(0);
+  if (!SatFrame.startFail) DrcUsfWrite(Drc, "QuilDrc.usf");
 }
 
-void CmdGo() {
-  W.display = CreateDialogParamA(SatWin.inst, "DISPLAY", W.main, DisplayProc, 0);
-  if (!W.display) return;
-  RECT below;
-  if (GetWindowRect(W.main, &below))
-    SetWindowPos(W.display, nullptr, below.left, below.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  ShowWindow(W.display, SW_SHOWNORMAL);
-  SetFocus(W.display);
-  PauseShow(W.display, 10);
-  W.running = 1;
-  W.start = std::chrono::steady_clock::now();
-  W.shownSecs = -1;
-  W.lastCheck = 0;
-  DrcStoreReset();
-  DrcGo();
-  ShowWindow(W.main, SW_RESTORE);
-  if (W.mapper) DestroyWindow(W.mapper);
-  W.mapper = nullptr;
-  DestroyWindow(W.display);
-  W.display = nullptr;
-  DrcStoreReset();
-  W.running = 0;
-  if (W.closePending) SaveAndQuit(W.main);
-}
-
-void CtrlA() {
-  char text[600];
-  snprintf(text, sizeof text,
-           "Version %s %s\n\nMax Cell Collection: %d Cells\n\nMax Objects/Cell:\n    %d Boxes\n    %d Paths\n    %d "
-           "Vertices\n    %d Cells%s",
-           SAT_VERSION, SAT_RELEASE, 8190, 5000000, 2500000, 12500000, 1000000,
-           SatSetup.winemods ? "\n\nWine Mode is On" : "");
-  MsgBoxShow(W.main, text, "Allocation", 0);
-}
-
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_CREATE:
-      W.main = SatWin.main = hwnd;
-      if (W.noMainSetup) {
-        SetupMissingShow();
-      } else if (SatCrfRead()) {
-        W.noMainSetup = 1;
-        CrfMissingShow();
-      } else {
-        DrcUsfRead("QuilDrc.usf");
-        for (int i = 0; i < DRC_RECENT; ++i) {
-          memcpy(SatFrame.recentApp[i], DrcSet.rdp[i], sizeof DrcSet.rdp[i]);
-          memcpy(SatFrame.recentFile[i], DrcSet.rdf[i], sizeof DrcSet.rdf[i]);
-        }
-        DrcApplyArguments(W.args);
-      }
-      return 0;
-    case WM_CLOSE:
-    case WM_DESTROY:
-      if (W.running) {
-        // Closing during a run: confirmed, the run stops at its next test,
-        // saves its restart point, and the window closes after it.
-        if (!W.closePending && msg == WM_CLOSE &&
-            MsgBoxShow(W.display ? W.display : hwnd, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) {
-          DrcG.abortFlag = 1;
-          W.closePending = 1;
-        }
-        return 0;
-      }
-      if (msg == WM_DESTROY && !W.main) return 0;
-      SaveAndQuit(hwnd);
-      if (msg == WM_CLOSE) {
-        W.main = nullptr;
-        DestroyWindow(hwnd);
-      }
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_CHAR:
-      if (wParam == 1) {
-        CtrlA();
-        return 0;
-      }
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_COMMAND: {
-      if (W.running) return 0;
-      switch (LOWORD(wParam)) {
-        case CMD_HELP: {
-          char prog[MAX_PATH], arg[MAX_PATH];
-          snprintf(prog, sizeof prog, "%s\\QUIL7\\HELPRUN7.EXE", SatFrame.progDrive);
-          snprintf(arg, sizeof arg, "%s\\QUIL7\\HELP\\QUILHELP.CHM::/QUILDRC.HTM", SatFrame.progDrive);
-          if (!RunProgram(prog, arg)) HostError("Can't Find Help");
-          return 0;
-        }
-        case CMD_RUN:
-          if (DialogBoxParamA(SatWin.inst, "RUNNER", hwnd, RunnerProc, 0) == 1 &&
-              !RunProgram(SatFrame.curApp, SatFrame.curFile))
-            HostError("Can't Find Application");
-          return 0;
-        case CMD_VIEW:
-          DialogBoxParamA(SatWin.inst, "VIEWER", hwnd, ViewerProc, 0);
-          return 0;
-        case CMD_SETUP:
-          DialogBoxParamA(SatWin.inst, "SETUP1", hwnd, SetupProc, 0);
-          return 0;
-        case CMD_GO:
-          if (!W.noMainSetup) CmdGo();
-          return 0;
-        default:
-          return 0;
-      }
-    }
-    default:
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+void SettingsRead() {
+  DrcUsfRead(Drc, "QuilDrc.usf");
+  for (int i = 0; i < DRC_RECENT; ++i) {
+    memcpy(SatFrame.recentApp[i], Drc.set.rdp[i], sizeof Drc.set.rdp[i]);
+    memcpy(SatFrame.recentFile[i], Drc.set.rdf[i], sizeof Drc.set.rdf[i]);
   }
 }
 
-}  // namespace
+void Created() { DrcApplyArguments(Drc, W.args); }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
-  SatWin = SatWinState();
-  SatWin.inst = instance;
-  SatWin.win = &kWin;
-  SatProgramSet(&kProg);
-  HostSet(&kHost);
-  DrcEngineReset();
-  DrcStoreReset();
-  DrcX.mapperShown = MapperShown;
-  DrcRunS.areaDone = AreaDone;
-  DrcRunS.src = DrcStoreSource();
-  DrcRunS.findCell = DrcStoreFind;
-  snprintf(W.args, sizeof W.args, "%s", args ? args : "");
-
-  INITCOMMONCONTROLSEX icc;
-  icc.dwSize = sizeof icc;
-  icc.dwICC = 0xFF;
-  InitCommonControlsEx(&icc);
-  if (!GetCurrentDirectoryA(sizeof W.folder, W.folder)) W.folder[0] = 0;
-  snprintf(SatFrame.startFolder, sizeof SatFrame.startFolder, "%s", W.folder);
-  ProgDrive();
-  WinMetricsInit();
-  W.noMainSetup = UsfMainRead();
-  DrcG.scale = SatSetup.scale;
-  DrcG.wineMode = SatSetup.winemods;
-  snprintf(DrcG.physunit, sizeof DrcG.physunit, "%s", SatSetup.physunit);
-  DrcRunS.pauseMs = SatSetup.winemods ? 20 : 10;
-
-  WNDCLASSEXA wc;
-  memset(&wc, 0, sizeof wc);
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, "QUILDRC");
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  wc.lpszClassName = "QuilDrc7";
-  if (!RegisterClassExA(&wc)) return 1;
-  W.accel = LoadAcceleratorsA(instance, "QUILDRCAC");
+void Started() {
+  Drc.g.scale = SatSetup.scale;
+  Drc.g.wineMode = SatSetup.winemods;
+  snprintf(Drc.g.physunit, sizeof Drc.g.physunit, "%s", SatSetup.physunit);
+  Drc.run.pauseMs = SatSetup.winemods ? 20 : 10;
   W.dotted = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
   W.grey = CreatePen(PS_SOLID, 1, RGB(127, 127, 127));
   W.green = CreatePen(PS_SOLID, 1, RGB(0, 255, 0));
-  for (int i = 0; i < 5; ++i)
-    SatWin.bitmaps[i] =
-        (HBITMAP)LoadImageA(instance, kButtons[i].bitmap, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+}
 
-  HWND main = CreateWindowExA(WS_EX_WINDOWEDGE, "QuilDrc7", SatWin.title,
-                              WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, 0, 0, CW_USEDEFAULT,
-                              CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-  if (!main) return 1;
-  W.main = SatWin.main = main;
-  ToolbarPlace();
-  int l = atoi(DrcSet.v[K_LFT]), t = atoi(DrcSet.v[K_TOP]), r = atoi(DrcSet.v[K_RGT]);
+// The saved rectangle's place and width; the tool bar gave the height.
+void Placed(HWND main) {
+  int l = atoi(Drc.set.v[K_LFT]), t = atoi(Drc.set.v[K_TOP]), r = atoi(Drc.set.v[K_RGT]);
   if (l > 0 && t > 0 && r > l) {
     RECT wr;
     GetWindowRect(main, &wr);
     MoveWindow(main, l, t, r - l, wr.bottom - wr.top, FALSE);
   }
-  ShowWindow(main, SW_SHOWNORMAL);
-  UpdateWindow(main);
-  SetFocus(main);
+}
 
-  MSG m;
-  while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-    if (W.mapper && IsDialogMessageA(W.mapper, &m)) continue;
-    if (W.display && IsDialogMessageA(W.display, &m)) continue;
-    if (W.viewer && IsDialogMessageA(W.viewer, &m)) continue;
-    if (W.accel && W.main && TranslateAcceleratorA(W.main, W.accel, &m)) continue;
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
+void CmdGo() {
+  SatWin.display = CreateDialogParamA(SatWin.inst, "DISPLAY", SatWin.main, DisplayProc, 0);
+  if (!SatWin.display) return;
+  RECT below;
+  if (GetWindowRect(SatWin.main, &below))
+    SetWindowPos(SatWin.display, nullptr, below.left, below.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(SatWin.display, SW_SHOWNORMAL);
+  SetFocus(SatWin.display);
+  PauseShow(SatWin.display, 10);
+  W.running = 1;
+  W.start = std::chrono::steady_clock::now();
+  W.shownSecs = -1;
+  W.lastCheck = 0;
+  DrcStoreReset();
+  DrcGo(Drc);
+  ShowWindow(SatWin.main, SW_RESTORE);
+  if (W.mapper) DestroyWindow(W.mapper);
+  W.mapper = nullptr;
+  DestroyWindow(SatWin.display);
+  SatWin.display = nullptr;
+  DrcStoreReset();
+  W.running = 0;
+  if (W.closePending) SatMainQuit();
+}
+
+int Command(HWND hwnd, int id) {
+  switch (id) {
+    case CMD_VIEW:
+      DialogBoxParamA(SatWin.inst, "VIEWER", hwnd, ViewerProc, 0);
+      return 1;
+    case CMD_SETUP:
+      DialogBoxParamA(SatWin.inst, "SETUP1", hwnd, SetupProc, 0);
+      return 1;
+    case CMD_GO:
+      if (!SatFrame.startFail) CmdGo();
+      return 1;
+    default:
+      return 0;
   }
-  for (HBITMAP& b : SatWin.bitmaps) {
-    if (b) DeleteObject(b);
-    b = nullptr;
+}
+
+int Busy() { return W.running; }
+
+// Closing during a run: confirmed, the run stops at its next test, saves
+// its restart point, and the window closes after it.
+int CloseRefused(HWND hwnd, UINT msg) {
+  if (!W.running) return 0;
+  if (!W.closePending && msg == WM_CLOSE &&
+      MsgBoxShow(SatWin.display ? SatWin.display : hwnd, kProg.abortQuestion, "QuilDrc", MB_YESNO) == IDYES) {
+    Drc.g.abortFlag = 1;
+    W.closePending = 1;
   }
-  DrcMapReset();
-  return (int)m.wParam;
+  return 1;
+}
+
+void Ended() { DrcMapReset(Drc); }
+
+HWND* const kDialogs[] = {&W.mapper, &SatWin.display, &W.viewer, nullptr};
+
+SatWinProgram WinTable() {
+  SatWinProgram w = {};
+  w.prog = &kProg;
+  w.command = Command;
+  w.created = Created;
+  w.host = &kHost;
+  w.started = Started;
+  w.settingsRead = SettingsRead;
+  w.settingsSave = SettingsSave;
+  w.placed = Placed;
+  w.busy = Busy;
+  w.closeRefused = CloseRefused;
+  w.dialogs = kDialogs;
+  w.ended = Ended;
+  return w;
+}
+const SatWinProgram kWin = WinTable();
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
+  DrcEngineReset(Drc);
+  DrcStoreReset();
+  Drc.x.mapperShown = MapperShown;
+  Drc.run.areaDone = AreaDone;
+  Drc.run.src = DrcStoreSource(Drc);
+  Drc.run.findCell = DrcStoreFind;
+  snprintf(W.args, sizeof W.args, "%s", args ? args : "");
+  return SatWinMain(instance, &kWin);
 }

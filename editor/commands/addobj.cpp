@@ -223,7 +223,7 @@ static int RefuseCount(int total) {
   return 0;
 }
 
-int ArcInsert(int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw) {
+int ArcInsert(CmdEngineState& st, int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw) {
   int32_t s, next, path;
   if (!SelVertexFind(&s, &next, &path)) return 0;
   n = std::abs(n);
@@ -268,7 +268,7 @@ int ArcInsert(int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw) {
     HostError("Vertex Limit Exceeded");
     return 0;
   }
-  UndoSave(4, 1);
+  UndoSave(st, 4, 1);
   int32_t at = s;
   for (int i = 0; i < add; ++i) {
     if (!VertexInsert(at, pts[2 * i], pts[2 * i + 1])) break;
@@ -377,7 +377,7 @@ int SpiralVertexCount() {
   return (int)pts.size() / 2;
 }
 
-int SpiralMake() {
+int SpiralMake(CmdEngineState& st) {
   std::vector<int32_t> pts;
   int r = SpiralPoints(&pts);
   int count = (int)pts.size() / 2;
@@ -391,7 +391,7 @@ int SpiralMake() {
     return 0;
   }
   if (StoreVertexLim() != 0 || StorePathLim() != 0) return 0;
-  UndoSave(4, 1);
+  UndoSave(st, 4, 1);
   SelClearAll();
   int32_t p = PathStart(MainSetup.bplayer, MainSetup.pwidth, pts[0], pts[1]);
   if (!p) return 0;
@@ -405,17 +405,17 @@ int SpiralMake() {
 
 // --- handlers -----------------------------------------------------------------
 
-static int LineArgsGiven() { return CmdEngine.typedLine || CmdEngine.scriptRunning; }
+static int LineArgsGiven(CmdEngineState& st) { return st.typedLine || st.scriptRunning; }
 
-static void NoCell() {
+static void NoCell(CmdEngineState& st) {
   HostError("No Cell is Present\n\nYou must Load an Existing Cell or use Load to create a New Cell");
-  CmdEngine.scriptStop = 1;
-  CmdStart(0, 0);
+  st.scriptStop = 1;
+  CmdStart(st, 0, 0);
 }
 
 // The first word of the line's arguments.
-static int FirstArg(char* out, size_t size) {
-  const char* p = CmdEngine.lineArgs;
+static int FirstArg(CmdEngineState& st, char* out, size_t size) {
+  const char* p = st.lineArgs;
   while (*p == ' ' || *p == ',') ++p;
   size_t n = 0;
   while (p[n] && p[n] != ' ' && p[n] != ',') ++n;
@@ -427,47 +427,47 @@ static int FirstArg(char* out, size_t size) {
 
 static int CellFindFn(const char* name) { return CellFind(name); }
 
-static void ObjKindFrom(char* name, size_t size) {
+static void ObjKindFrom(CmdEngineState& st, char* name, size_t size) {
   int cell = 0;
   int kind = ObjKindSet(name, size, CellFindFn, &cell);
-  CmdEngine.objKind = kind == OBJ_CELL ? 3 : kind == OBJ_PATH ? 2 : 1;
-  CmdEngine.objCell = cell;
+  st.objKind = kind == OBJ_CELL ? 3 : kind == OBJ_PATH ? 2 : 1;
+  st.objCell = cell;
   snprintf(MainSetup.objname, sizeof MainSetup.objname, "%s", name);
 }
 
-void HandlerObjKindLoad() {
+void HandlerObjKindLoad(CmdEngineState& st) {
   char name[CELL_NAME_SIZE + 4] = "B";
   size_t n = strlen(MainSetup.objname);
   if (n > 0 && n < sizeof name) memcpy(name, MainSetup.objname, n + 1);
-  ObjKindFrom(name, sizeof name);
+  ObjKindFrom(st, name, sizeof name);
 }
 
-void HandlerObj() {
+void HandlerObj(CmdEngineState& st) {
   char name[CELL_NAME_SIZE + 4] = "";
-  if (LineArgsGiven()) {
-    if (!FirstArg(name, sizeof name)) snprintf(name, sizeof name, "?");
-    ObjKindFrom(name, sizeof name);
+  if (LineArgsGiven(st)) {
+    if (!FirstArg(st, name, sizeof name)) snprintf(name, sizeof name, "?");
+    ObjKindFrom(st, name, sizeof name);
   } else if (CmdShell.objectList && CmdShell.objectList(name, sizeof name) && name[0]) {
-    ObjKindFrom(name, sizeof name);
+    ObjKindFrom(st, name, sizeof name);
   }
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
-static int ArgOrient() {
+static int ArgOrient(CmdEngineState& st) {
   char tok[16];
-  if (!LineArgsGiven() || !FirstArg(tok, sizeof tok)) return 0;
+  if (!LineArgsGiven(st) || !FirstArg(st, tok, sizeof tok)) return 0;
   long o = strtol(tok, nullptr, 10);
   return (int)(((o % 8) + 8) % 8);
 }
 
-void HandlerAdd() {
+void HandlerAdd(CmdEngineState& st) {
   if (Cell.rank == 0) {
-    NoCell();
+    NoCell(st);
     return;
   }
-  if (CmdEngine.objKind == 0) HandlerObjKindLoad();
-  if (CmdEngine.abort && View.step > 0) {
-    CmdDone(CmdEngine.mode);
+  if (st.objKind == 0) HandlerObjKindLoad(st);
+  if (st.abort && View.step > 0) {
+    CmdDone(st, st.mode);
     return;
   }
   int32_t v, next, path;
@@ -480,17 +480,17 @@ void HandlerAdd() {
       if (CmdShell.pane) CmdShell.pane(600, " Add (Vtx.)");
       return;
     }
-    if (CmdGuardVisible()) {
-      CmdDone(CmdEngine.mode);
+    if (CmdGuardVisible(st)) {
+      CmdDone(st, st.mode);
       return;
     }
-    UndoSave(4);
+    UndoSave(st, 4);
     VertexInsert(v, View.slot[2].x, View.slot[2].y);
     RedrawRequest(1);
-    CmdDone(CmdEngine.mode);
+    CmdDone(st, st.mode);
     return;
   }
-  int kind = CmdEngine.objKind;
+  int kind = st.objKind;
   if (View.step == 0) {
     View.togs |= 0x1;
     View.step = 1;
@@ -503,34 +503,34 @@ void HandlerAdd() {
     if (CmdShell.pane) CmdShell.pane(600, " Add Box (Pt.2)");
     return;
   }
-  if (kind == 3 ? CmdGuardCells() : CmdGuardVisible()) {
-    CmdDone(CmdEngine.mode);
+  if (kind == 3 ? CmdGuardCells(st) : CmdGuardVisible(st)) {
+    CmdDone(st, st.mode);
     return;
   }
   if (kind == 1) {
     if (StoreBoxLim() == 0) {
-      UndoSave(4);
+      UndoSave(st, 4);
       BoxAdd(MainSetup.bplayer, View.slot[1].x, View.slot[1].y, View.slot[2].x, View.slot[2].y);
     }
   } else if (kind == 2) {
     if (StoreVertexLim() == 0 && StorePathLim() == 0) {
-      UndoSave(4);
+      UndoSave(st, 4);
       PathStart(MainSetup.bplayer, MainSetup.pwidth, View.slot[1].x, View.slot[1].y);
     }
   } else {
-    const CellEntry* e = CellEntryOf(CmdEngine.objCell);
+    const CellEntry* e = CellEntryOf(st.objCell);
     if (e && StoreCellLim() == 0) {
       if ((e->rank & 0x1f) >= Cell.rank) {
-        InstAdd(CmdEngine.objCell, 0, 0, 0);  // reports the rank
-        CmdEngine.scriptStop = 1;
+        InstAdd(st.objCell, 0, 0, 0);  // reports the rank
+        st.scriptStop = 1;
       } else {
-        UndoSave(4);
-        InstAdd(CmdEngine.objCell, ArgOrient(), View.slot[1].x, View.slot[1].y);
+        UndoSave(st, 4);
+        InstAdd(st.objCell, ArgOrient(st), View.slot[1].x, View.slot[1].y);
       }
     }
   }
   RedrawRequest(1);
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
 // The text of the first text on an active layer whose reference point is
@@ -545,20 +545,20 @@ static int32_t TextAt(int32_t x, int32_t y) {
   return 0;
 }
 
-void HandlerText() {
+void HandlerText(CmdEngineState& st) {
   if (Cell.rank == 0) {
-    NoCell();
+    NoCell(st);
     return;
   }
   if (View.step == 0) {
     View.togs |= 0x1;
     View.step = 1;
     if (CmdShell.pane) CmdShell.pane(600, " Text Ref. Pt.");
-    CmdDone(0x80);
+    CmdDone(st, 0x80);
     return;
   }
-  if (CmdEngine.abort || View.step != 1) {
-    CmdDone(CmdEngine.mode);
+  if (st.abort || View.step != 1) {
+    CmdDone(st, st.mode);
     return;
   }
   int32_t x = View.slot[1].x, y = View.slot[1].y;
@@ -567,19 +567,19 @@ void HandlerText() {
   int orient = 0;
   char text[CMD_LINE_SIZE + 8] = "";
   int32_t edited = 0;
-  if (LineArgsGiven()) {
-    snprintf(text, sizeof text, "%s", CmdEngine.lineArgs);
+  if (LineArgsGiven(st)) {
+    snprintf(text, sizeof text, "%s", st.lineArgs);
     size_t n = strlen(text);
     while (n > 0 && text[n - 1] == ' ') text[--n] = '\0';
     if (n > CMD_TEXT_MAX) {
       HostError("Text is longer than 64 Characters");
-      CmdEngine.scriptStop = 1;
-      CmdDone(CmdEngine.mode);
+      st.scriptStop = 1;
+      CmdDone(st, st.mode);
       return;
     }
   } else {
-    if (CmdGuardVisible()) {
-      CmdDone(CmdEngine.mode);
+    if (CmdGuardVisible(st)) {
+      CmdDone(st, st.mode);
       return;
     }
     edited = TextAt(x, y);
@@ -592,41 +592,41 @@ void HandlerText() {
     }
     // The old text stays until a new one is given: Cancel loses nothing.
     if (!CmdShell.textDialog || !CmdShell.textDialog(text, CMD_TEXT_MAX + 1)) {
-      CmdDone(CmdEngine.mode);
+      CmdDone(st, st.mode);
       return;
     }
   }
   if (!text[0]) {
-    CmdDone(CmdEngine.mode);
+    CmdDone(st, st.mode);
     return;
   }
   if (StorePathLim() == 0 && StoreVertexLim() == 0) {
-    UndoSave(4);
+    UndoSave(st, 4);
     if (edited) PathDelete(edited);
     TextAdd(layer, size, orient, x, y, text);
   }
   RedrawRequest(1);
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
-void HandlerArc() {
+void HandlerArc(CmdEngineState& st) {
   if (Cell.rank == 0) {
-    NoCell();
+    NoCell(st);
     return;
   }
-  if (CmdGuardVisible()) {
-    CmdDone(CmdEngine.mode);
+  if (CmdGuardVisible(st)) {
+    CmdDone(st, st.mode);
     return;
   }
   int32_t s, next, path;
   if (!SelVertexFind(&s, &next, &path)) {
-    if (CmdShell.spiralDialog && CmdShell.spiralDialog()) SpiralMake();
+    if (CmdShell.spiralDialog && CmdShell.spiralDialog()) SpiralMake(st);
     RedrawRequest(1);
-    CmdDone(CmdEngine.mode);
+    CmdDone(st, st.mode);
     return;
   }
-  if (CmdEngine.abort && View.step > 0) {
-    CmdDone(CmdEngine.mode);
+  if (st.abort && View.step > 0) {
+    CmdDone(st, st.mode);
     return;
   }
   switch (View.step) {
@@ -645,7 +645,7 @@ void HandlerArc() {
     case 3:
       break;
     default:
-      CmdDone(CmdEngine.mode);
+      CmdDone(st, st.mode);
       return;
   }
   if (CmdShell.arcDialog && CmdShell.arcDialog()) {
@@ -653,66 +653,66 @@ void HandlerArc() {
     int ccw = strcmp(MainSetup.arcdir, "ccw") == 0;
     int cw = strcmp(MainSetup.arcdir, "cw") == 0;
     if (n <= PATH_VERTEX_MAX && (cw || ccw))
-      ArcInsert(View.slot[2].x, View.slot[2].y, View.slot[3].x, View.slot[3].y, n, ccw);
+      ArcInsert(st, View.slot[2].x, View.slot[2].y, View.slot[3].x, View.slot[3].y, n, ccw);
   }
   RedrawRequest(1);
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
-static int LayerArg(int* layer) {
+static int LayerArg(CmdEngineState& st, int* layer) {
   char tok[24];
-  if (!FirstArg(tok, sizeof tok)) return 0;
+  if (!FirstArg(st, tok, sizeof tok)) return 0;
   long v = strtol(tok, nullptr, 10);
   *layer = v < 1 ? 1 : v > 256 ? 256 : (int)v;
   return 1;
 }
 
-static void LayerCommand(int32_t* key) {
+static void LayerCommand(CmdEngineState& st, int32_t* key) {
   int layer;
-  if (LineArgsGiven()) {
-    if (LayerArg(&layer)) *key = layer;
+  if (LineArgsGiven(st)) {
+    if (LayerArg(st, &layer)) *key = layer;
   } else if (CmdShell.layerDialog && CmdShell.layerDialog(*key, &layer)) {
     *key = layer < 1 ? 1 : layer > 256 ? 256 : layer;
   }
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
-void HandlerLayr() { LayerCommand(&MainSetup.bplayer); }
-void HandlerTlyr() { LayerCommand(&MainSetup.tlayer); }
+void HandlerLayr(CmdEngineState& st) { LayerCommand(st, &MainSetup.bplayer); }
+void HandlerTlyr(CmdEngineState& st) { LayerCommand(st, &MainSetup.tlayer); }
 
 // A length argument in physical units; 0 (reported) when not a number in
 // range.
-static int LengthArg(int32_t* out) {
+static int LengthArg(CmdEngineState& st, int32_t* out) {
   char tok[CMD_LINE_SIZE];
   double v;
   char* end = nullptr;
-  if (!FirstArg(tok, sizeof tok) || (v = strtod(tok, &end), end == tok || *end) ||
+  if (!FirstArg(st, tok, sizeof tok) || (v = strtod(tok, &end), end == tok || *end) ||
       !CmdCoordConvert(v, MainSetup.scale, out)) {
     HostError("Number is Missing or Out of Range");
-    CmdEngine.scriptStop = 1;
+    st.scriptStop = 1;
     return 0;
   }
   return 1;
 }
 
-void HandlerWdth() {
+void HandlerWdth(CmdEngineState& st) {
   int32_t w;
-  if (LineArgsGiven()) {
-    if (LengthArg(&w)) MainSetup.pwidth = w;
+  if (LineArgsGiven(st)) {
+    if (LengthArg(st, &w)) MainSetup.pwidth = w;
   } else if (CmdShell.widthDialog && CmdShell.widthDialog(MainSetup.pwidth, &w)) {
     MainSetup.pwidth = w;
   }
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
-void HandlerTsiz() {
+void HandlerTsiz(CmdEngineState& st) {
   int32_t s;
-  if (LineArgsGiven()) {
-    if (LengthArg(&s)) MainSetup.twidth = TextSizeRound(s);
+  if (LineArgsGiven(st)) {
+    if (LengthArg(st, &s)) MainSetup.twidth = TextSizeRound(s);
   } else if (CmdShell.sizeDialog && CmdShell.sizeDialog(MainSetup.twidth, &s)) {
     MainSetup.twidth = TextSizeRound(s);
   }
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
 static void LastViewSave() {
@@ -727,8 +727,8 @@ static void ViewRedraw() {
   RedrawRequest(1);
 }
 
-void HandlerView() {
-  int id = CmdTable[CmdEngine.current].id;
+void HandlerView(CmdEngineState& st) {
+  int id = CmdTable[st.current].id;
   int ctrl = CmdShell.ctrlHeld ? CmdShell.ctrlHeld() : 0;
   switch (id) {
     case 31:  // Draw
@@ -772,7 +772,7 @@ void HandlerView() {
       break;
     }
     case 27:  // Cntr
-      if (CmdEngine.abort) break;
+      if (st.abort) break;
       if (View.step == 0) {
         View.step = 1;
         if (CmdShell.pane) CmdShell.pane(600, " Cntr Pt.");
@@ -784,17 +784,17 @@ void HandlerView() {
       ViewRedraw();
       break;
     case 29:  // Zoom
-      if (CmdEngine.abort) break;
+      if (st.abort) break;
       if (View.step == 0) {
         View.togs &= ~(uint32_t)0x1;
         View.step = 1;
-        CmdPrompt(1);
+        CmdPrompt(st, 1);
         return;
       }
       if (View.step == 1) {
         View.step = 2;
-        CmdEngine.pointMode = 2;
-        CmdPrompt(1);
+        st.pointMode = 2;
+        CmdPrompt(st, 1);
         return;
       }
       LastViewSave();
@@ -803,7 +803,7 @@ void HandlerView() {
       View.rubberShown = 0;
       break;
   }
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }
 
 // --- dialog rules ---------------------------------------------------------------

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+struct CmdEngineState;
+
 enum { PATH_VERTEX_MAX = 1024 };
 
 // The selection window, corners normalised, bounds inclusive.
@@ -33,12 +35,12 @@ void SelWindowPaths(const SelWindow& w, int kind, int id);
 void UnselWindowPaths(const SelWindow& w, int kind, int id);
 void PathSelSync(int32_t path);
 // The Get and Put cores at step 2 (shift: Shift held).
-void SelGetCore(const SelWindow& w, int id, int shift);
+void SelGetCore(CmdEngineState& st, const SelWindow& w, int id, int shift);
 void SelPutCore(const SelWindow& w, int id, int shift);
 // The instance pass. mode 0 select, 1 unselect, 7 outline (want: the
 // outline state wanted). overlap: a double click's point test. Returns the
 // number changed. Asks NOCELL when nothing changed and askCell is set.
-int CellInstApply(const SelWindow& w, int mode, int want, int overlap, int askCell);
+int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, int overlap, int askCell);
 // Extent of level-0 instance i in the current cell.
 void InstExtent(int32_t i, int32_t ext[4]);
 void SelClearAll();
@@ -60,35 +62,35 @@ int TextAdd(int layer, int32_t size, int orient, int32_t x, int32_t y, const cha
 int InstAdd(int cell, int orient, int32_t x, int32_t y);
 // The vertices of an arc from selected vertex S about c to e (segments n,
 // ccw 1 or 0) inserted after S: 1 done, 0 refused without change.
-int ArcInsert(int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw);
+int ArcInsert(CmdEngineState& st, int32_t cx, int32_t cy, int32_t ex, int32_t ey, int n, int ccw);
 // The spiral of the current spiral settings: 1 made, 0 refused.
-int SpiralMake();
+int SpiralMake(CmdEngineState& st);
 // Vertices the spiral settings would make (for the limit check).
 int SpiralVertexCount();
 // Deletes path p and its vertices (the vertex store kept dense).
 void PathDelete(int32_t p);
 
 // --- handlers -----------------------------------------------------------------
-void HandlerGet();      // Get, Tget, Wget
-void HandlerFget();     // Fget, Aget, Pbeg, Pend
-void HandlerPut();      // Put, Tput
-void HandlerFput();
-void HandlerCget();
-void HandlerCput();
-void HandlerAput();
-void HandlerOutlFull();
-void HandlerObj();
+void HandlerGet(CmdEngineState& st);      // Get, Tget, Wget
+void HandlerFget(CmdEngineState& st);     // Fget, Aget, Pbeg, Pend
+void HandlerPut(CmdEngineState& st);      // Put, Tput
+void HandlerFput(CmdEngineState& st);
+void HandlerCget(CmdEngineState& st);
+void HandlerCput(CmdEngineState& st);
+void HandlerAput(CmdEngineState& st);
+void HandlerOutlFull(CmdEngineState& st);
+void HandlerObj(CmdEngineState& st);
 // Add's object kind from objname= (box when it names nothing usable).
-void HandlerObjKindLoad();
-void HandlerAdd();
-void HandlerText();
-void HandlerArc();
-void HandlerLayr();
-void HandlerTlyr();
-void HandlerWdth();
-void HandlerTsiz();
+void HandlerObjKindLoad(CmdEngineState& st);
+void HandlerAdd(CmdEngineState& st);
+void HandlerText(CmdEngineState& st);
+void HandlerArc(CmdEngineState& st);
+void HandlerLayr(CmdEngineState& st);
+void HandlerTlyr(CmdEngineState& st);
+void HandlerWdth(CmdEngineState& st);
+void HandlerTsiz(CmdEngineState& st);
 // View commands of the table that this engine carries out.
-void HandlerView();
+void HandlerView(CmdEngineState& st);
 
 // Dialog rules. SPIRAL's OK over the spiral keys: 1 when the dialog may
 // close (both radii non-zero). ARC: 1 when the segment count is accepted,

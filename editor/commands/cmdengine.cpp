@@ -20,9 +20,6 @@
 #include "view.h"
 
 CmdShellHooks CmdShell = {};
-CmdEngineState CmdEngine;
-
-void CmdEngineReset() { CmdEngine = CmdEngineState(); }
 
 static int ShiftHeld() { return CmdShell.shiftHeld ? CmdShell.shiftHeld() : 0; }
 
@@ -32,71 +29,71 @@ void RedrawRequest(int kind) {
   if (CmdShell.redraw) CmdShell.redraw(kind);
 }
 
-static void Post(int what) {
+static void Post(CmdEngineState& st, int what) {
   if (CmdShell.post) {
     CmdShell.post(what);
     return;
   }
   // Equal requests in a row do what one does.
-  if (CmdEngine.queued > 0 && CmdEngine.queue[CmdEngine.queued - 1] == what) return;
-  if (CmdEngine.queued < (int)(sizeof CmdEngine.queue / sizeof CmdEngine.queue[0]))
-    CmdEngine.queue[CmdEngine.queued++] = what;
+  if (st.queued > 0 && st.queue[st.queued - 1] == what) return;
+  if (st.queued < (int)(sizeof st.queue / sizeof st.queue[0]))
+    st.queue[st.queued++] = what;
   else
-    ++CmdEngine.queueDropped;
+    ++st.queueDropped;
 }
 
-int CmdPump(int limit) {
+int CmdPump(CmdEngineState& st, int limit) {
   int run = 0;
-  while (CmdEngine.queued > 0 && run < limit) {
-    int what = CmdEngine.queue[0];
-    --CmdEngine.queued;
-    memmove(CmdEngine.queue, CmdEngine.queue + 1, sizeof CmdEngine.queue[0] * CmdEngine.queued);
+  while (st.queued > 0 && run < limit) {
+    int what = st.queue[0];
+    --st.queued;
+    memmove(st.queue, st.queue + 1, sizeof st.queue[0] * st.queued);
     if (what == CMD_POST_RESTART)
-      CmdRestart();
+      CmdRestart(st);
     else
-      CmdStepBack();
+      CmdStepBack(st);
     ++run;
   }
   return run;
 }
 
-void CmdStateSave() {
-  CmdState& s = CmdEngine.saved;
+void CmdStateSave(CmdEngineState& st) {
+  CmdState& s = st.saved;
   for (int i = 0; i < 5; ++i) s.slot[i] = View.slot[i];
   s.step = View.step;
-  s.pointMode = CmdEngine.pointMode;
-  s.dx = CmdEngine.dx;
-  s.dy = CmdEngine.dy;
-  s.current = CmdEngine.current;
-  s.mode = CmdEngine.mode;
+  s.pointMode = st.pointMode;
+  s.dx = st.dx;
+  s.dy = st.dy;
+  s.current = st.current;
+  s.mode = st.mode;
   s.togs = View.togs;
-  s.keyLine = CmdEngine.keyLine;
-  s.doubleClick = CmdEngine.doubleClick;
+  s.keyLine = st.keyLine;
+  s.doubleClick = st.doubleClick;
   View.rubberShown = 0;
-  CmdEngine.stateSaved = 1;
+  st.stateSaved = 1;
 }
 
-void CmdStateRestore() {
-  const CmdState& s = CmdEngine.saved;
+void CmdStateRestore(CmdEngineState& st) {
+  const CmdState& s = st.saved;
   for (int i = 0; i < 5; ++i) {
     View.slot[i] = s.slot[i];
     // The view may have changed while the state was kept.
     ViewToScreen(View.slot[i].x, View.slot[i].y, &View.slot[i].px, &View.slot[i].py);
   }
   View.step = s.step;
-  CmdEngine.pointMode = s.pointMode;
-  CmdEngine.dx = s.dx;
-  CmdEngine.dy = s.dy;
-  CmdEngine.current = s.current;
-  CmdEngine.mode = s.mode;
+  st.pointMode = s.pointMode;
+  st.dx = s.dx;
+  st.dy = s.dy;
+  st.current = s.current;
+  st.mode = s.mode;
   View.togs = s.togs;
-  CmdEngine.keyLine = s.keyLine;
-  CmdEngine.doubleClick = s.doubleClick;
-  CmdEngine.stateSaved = 0;
+  st.keyLine = s.keyLine;
+  st.doubleClick = s.doubleClick;
+  st.stateSaved = 0;
 }
 
-void CmdPrompt(int flag) {
-  const char* name = CmdTable[CmdEngine.current].name;
+void CmdPrompt(CmdEngineState& st, int flag) {
+  const char* name = CmdTable[st.current].name;
   if (flag && ShiftHeld()) {
     static const char* const twins[][2] = {{"Get", "Put"},   {"Fget", "Fput"}, {"Tget", "Tput"},
                                            {"Cget", "Cput"}, {"Outl", "Full"}};
@@ -112,55 +109,55 @@ void CmdPrompt(int flag) {
   if (CmdShell.pane) CmdShell.pane(600, text);
 }
 
-static void Handler(int index);
-static void NotYet(int index);
+static void Handler(CmdEngineState& st, int index);
+static void NotYet(CmdEngineState& st, int index);
 
-void CmdHandlerCall() {
-  if (CmdEngine.current < 0 || CmdEngine.current >= CMD_COUNT) return;
-  ShellTrace("handler %s", CmdTable[CmdEngine.current].name);
-  Handler(CmdEngine.current);
+void CmdHandlerCall(CmdEngineState& st) {
+  if (st.current < 0 || st.current >= CMD_COUNT) return;
+  ShellTrace("handler %s", CmdTable[st.current].name);
+  Handler(st, st.current);
 }
 
 // The step-0 call of a command just started (traced as its start).
-static void HandlerFirst() {
-  if (CmdEngine.current >= 0 && CmdEngine.current < CMD_COUNT) Handler(CmdEngine.current);
+static void HandlerFirst(CmdEngineState& st) {
+  if (st.current >= 0 && st.current < CMD_COUNT) Handler(st, st.current);
 }
 
-void CmdStart(int index, int ctrl) {
+void CmdStart(CmdEngineState& st, int index, int ctrl) {
   if (index < 0 || index >= CMD_COUNT) return;
   const CmdEntry& e = CmdTable[index];
   ShellTrace("start %s%s", e.name, ctrl ? " ctrl" : "");
   if (ctrl && e.id == ID_MOV) {
-    CmdIncMove();
+    CmdIncMove(st);
     return;
   }
   if (e.id == ID_CMD) {
-    CmdRun();
+    CmdRun(st);
     return;
   }
   if (!CmdImplemented(index)) {
-    NotYet(index);
+    NotYet(st, index);
     return;
   }
   int kind = CmdKind(index);
   if (kind == 0) {
-    if (!CmdEngine.stateSaved) CmdStateSave();
+    if (!st.stateSaved) CmdStateSave(st);
   } else if (kind == 2) {
-    CmdEngine.pending = index;
+    st.pending = index;
     // A new point command replaces whatever a view command had kept.
-    CmdEngine.stateSaved = 0;
+    st.stateSaved = 0;
   }
-  CmdEngine.mode = CmdMode(index);
-  CmdEngine.current = index;
-  CmdEngine.doubleClick = 0;
-  CmdEngine.abort = 0;
+  st.mode = CmdMode(index);
+  st.current = index;
+  st.doubleClick = 0;
+  st.abort = 0;
   View.step = 0;
-  CmdEngine.pointMode = 0;
+  st.pointMode = 0;
   if (CmdShell.done) CmdShell.done(0x20);
-  HandlerFirst();
+  HandlerFirst(st);
 }
 
-void CmdPoint(int32_t x, int32_t y) {
+void CmdPoint(CmdEngineState& st, int32_t x, int32_t y) {
   int step = View.step;
   if (step >= 1 && step <= 4) {
     ViewPoint& s = View.slot[step];
@@ -168,57 +165,57 @@ void CmdPoint(int32_t x, int32_t y) {
     s.y = y;
     ViewToScreen(x, y, &s.px, &s.py);
     if (step == 2 || step == 4) {
-      CmdEngine.dx = x - View.slot[step - 1].x;
-      CmdEngine.dy = y - View.slot[step - 1].y;
+      st.dx = x - View.slot[step - 1].x;
+      st.dy = y - View.slot[step - 1].y;
     }
-    if (step == 2 && CmdEngine.pointMode == 2) {
+    if (step == 2 && st.pointMode == 2) {
       ViewPoint& a = View.slot[1];
       ViewPoint& b = View.slot[2];
       if (a.x > b.x) std::swap(a.x, b.x), std::swap(a.px, b.px);
       if (a.y > b.y) std::swap(a.y, b.y), std::swap(a.py, b.py);
     }
   }
-  CmdHandlerCall();
+  CmdHandlerCall(st);
 }
 
-void CmdDoubleClick() {
+void CmdDoubleClick(CmdEngineState& st) {
   if (View.step != 2) return;
   View.slot[2] = View.slot[1];
-  CmdEngine.dx = CmdEngine.dy = 0;
-  CmdEngine.doubleClick = 1;
-  CmdHandlerCall();
+  st.dx = st.dy = 0;
+  st.doubleClick = 1;
+  CmdHandlerCall(st);
 }
 
-void CmdRestart() {
-  CmdEngine.current = CmdEngine.pending;
-  CmdStart(CmdEngine.pending, 0);
+void CmdRestart(CmdEngineState& st) {
+  st.current = st.pending;
+  CmdStart(st, st.pending, 0);
 }
 
-void CmdStepBack() {
+void CmdStepBack(CmdEngineState& st) {
   View.step = View.step - 1 <= 0 ? 0 : View.step - 1;
-  CmdHandlerCall();
+  CmdHandlerCall(st);
 }
 
-void CmdDone(int mode) {
+void CmdDone(CmdEngineState& st, int mode) {
   if (!(mode & 0x80)) View.togs &= ~(uint32_t)TOG_SNAP;
   if (CmdShell.done) CmdShell.done(mode);
   if (mode & 0x02) {
-    Post(CMD_POST_RESTART);
+    Post(st, CMD_POST_RESTART);
   } else if (mode & 0x01) {
-    if (CmdEngine.stateSaved) {
-      CmdStateRestore();
-      Post(CMD_POST_BACK);
+    if (st.stateSaved) {
+      CmdStateRestore(st);
+      Post(st, CMD_POST_BACK);
     } else {
-      Post(CMD_POST_RESTART);
+      Post(st, CMD_POST_RESTART);
     }
   }
 }
 
-static int TypedOrScript() { return CmdEngine.typedLine || CmdEngine.scriptRunning; }
+static int TypedOrScript(CmdEngineState& st) { return st.typedLine || st.scriptRunning; }
 
-int CmdGuardVisible() {
-  if (TypedOrScript()) return 0;
-  int id = CmdTable[CmdEngine.current].id;
+int CmdGuardVisible(CmdEngineState& st) {
+  if (TypedOrScript(st)) return 0;
+  int id = CmdTable[st.current].id;
   if (MainSetup.topdepth > 0) {
     HostError("Command is blocked because some Depth Levels may not be Visible");
     return 1;
@@ -233,10 +230,10 @@ int CmdGuardVisible() {
   return 0;
 }
 
-int CmdGuardCells() {
-  if (TypedOrScript()) return 0;
+int CmdGuardCells(CmdEngineState& st) {
+  if (TypedOrScript(st)) return 0;
   if (!(View.togs & 0x8) && MainSetup.topdepth <= 1 && MainSetup.botdepth != 0) return 0;
-  int id = CmdTable[CmdEngine.current].id;
+  int id = CmdTable[st.current].id;
   static const int pass[] = {127, 122, 156, 140, 139};
   for (int p : pass)
     if (p == id) return 0;
@@ -244,113 +241,41 @@ int CmdGuardCells() {
   return 1;
 }
 
-void ScriptAbort() {
+void ScriptAbort(CmdEngineState& st) {
   HostMsgBox("Aput and Get sent to clear Command\n\nUse Undo to return to Original Drawing", "Script Aborted",
              HOST_CAP_OWN, HOST_OK);
-  CmdStart(CmdIndexByName("Aput"), 0);
-  CmdStart(0, 0);
+  CmdStart(st, CmdIndexByName("Aput"), 0);
+  CmdStart(st, 0, 0);
 }
-
-static const int kImplemented[] = {ID_GET, ID_FGET, ID_TGET, ID_CGET, ID_AGET, ID_WGET, ID_PUT, ID_FPUT, ID_TPUT,
-                                   ID_CPUT, ID_APUT, ID_PBEG, ID_PEND, ID_OUTL, ID_FULL, 134, ID_ADD, ID_TEXT, ID_ARC,
-                                   131, 157, 163, 159, 26, 27, 22, 25, 23, 24, 28, 29, 30, 31, ID_CMD};
 
 int CmdImplemented(int index) {
   if (index < 0 || index >= CMD_COUNT) return 0;
-  for (int id : kImplemented)
-    if (id == CmdTable[index].id) return 1;
-  return 0;
+  return CmdTable[index].handler != nullptr;
 }
 
 // A command whose handler belongs to a later edition refuses at its start
 // and changes nothing: the command that waited goes on waiting.
-static void NotYet(int index) {
+static void NotYet(CmdEngineState& st, int index) {
   char msg[96];
   snprintf(msg, sizeof msg, "%s is not available in this Edition", CmdTable[index].name);
   // A typed line or a script is told why it stopped; a button or key only
   // shows it in the prompt pane, so that nothing waits on a message box.
-  if (CmdEngine.typedLine || CmdEngine.scriptRunning) {
+  if (st.typedLine || st.scriptRunning) {
     HostError(msg);
-    CmdEngine.scriptStop = 1;
+    st.scriptStop = 1;
   } else if (CmdShell.pane) {
     CmdShell.pane(600, msg);
   }
   ShellTrace("refused %s", CmdTable[index].name);
 }
 
-static void Handler(int index) {
-  switch (CmdTable[index].id) {
-    case ID_GET:
-    case ID_TGET:
-    case ID_WGET:
-      HandlerGet();
-      return;
-    case ID_FGET:
-    case ID_AGET:
-    case ID_PBEG:
-    case ID_PEND:
-      HandlerFget();
-      return;
-    case ID_PUT:
-    case ID_TPUT:
-      HandlerPut();
-      return;
-    case ID_FPUT:
-      HandlerFput();
-      return;
-    case ID_CGET:
-      HandlerCget();
-      return;
-    case ID_CPUT:
-      HandlerCput();
-      return;
-    case ID_APUT:
-      HandlerAput();
-      return;
-    case ID_OUTL:
-    case ID_FULL:
-      HandlerOutlFull();
-      return;
-    case 134:
-      HandlerObj();
-      return;
-    case ID_ADD:
-      HandlerAdd();
-      return;
-    case ID_TEXT:
-      HandlerText();
-      return;
-    case ID_ARC:
-      HandlerArc();
-      return;
-    case 131:
-      HandlerLayr();
-      return;
-    case 157:
-      HandlerTlyr();
-      return;
-    case 163:
-      HandlerWdth();
-      return;
-    case 159:
-      HandlerTsiz();
-      return;
-    case 26:   // Fit
-    case 27:   // Cntr
-    case 22:   // Left
-    case 25:   // Right
-    case 23:   // Up
-    case 24:   // Dn
-    case 28:   // Xpnd
-    case 29:   // Zoom
-    case 30:   // Last
-    case 31:   // Draw
-      HandlerView();
-      return;
-    default:
-      NotYet(index);
-      CmdDone(CmdEngine.mode);
+static void Handler(CmdEngineState& st, int index) {
+  if (CmdTable[index].handler) {
+    CmdTable[index].handler(st);
+    return;
   }
+  NotYet(st, index);
+  CmdDone(st, st.mode);
 }
 
 // --- command lines ---------------------------------------------------------
@@ -380,8 +305,8 @@ static int NumberToken(const char* tok, double* v) {
   return end != tok && *end == '\0';
 }
 
-int CmdLineRun() {
-  char* line = CmdEngine.lineBuf;
+int CmdLineRun(CmdEngineState& st, const char* line) {
+  if (!line) return 0;
   size_t len = strlen(line);
   if (len <= 1 || line[0] == ';' || line[0] == '*') return 1;
   // Tokens at blanks and commas; the tail after the coordinates is kept
@@ -405,7 +330,7 @@ int CmdLineRun() {
   int index = CmdIndexByName(name);
   char upper[CMD_LINE_SIZE];
   for (size_t i = 0; i <= strlen(name); ++i) upper[i] = (char)toupper((unsigned char)name[i]);
-  if (CmdEngine.keyLine) {
+  if (st.keyLine) {
     if (index < 0 || !CmdKeyAllowed(index)) {
       ErrorF("%s is not available as an Fkey", upper);
       return 0;
@@ -421,15 +346,15 @@ int CmdLineRun() {
         if (strcmp(b, CmdTable[index].name) == 0) ok = 1;
       if (!ok) {
         ErrorF("%s is not avaiable as a Build Command", upper);
-        ScriptAbort();
+        ScriptAbort(st);
         return 0;
       }
     }
   }
   int n = CmdCoords(index);
   if (CmdTable[index].id == ID_ADD) {
-    if (CmdEngine.objKind == 0) HandlerObjKindLoad();
-    if (CmdEngine.objKind == 1) n *= 2;
+    if (st.objKind == 0) HandlerObjKindLoad(st);
+    if (st.objKind == 1) n *= 2;
   }
   int32_t coords[16];
   int count = 0;
@@ -450,7 +375,7 @@ int CmdLineRun() {
     }
     ++count;
   }
-  if (!CmdEngine.keyLine && count != n) {
+  if (!st.keyLine && count != n) {
     char msg[200];
     snprintf(msg, sizeof msg, "%s has the Wrong Number of X,Y Coordinate Arguments\n\n%d were Expected but %d were Found",
              CmdTable[index].name, n, count);
@@ -458,70 +383,65 @@ int CmdLineRun() {
     return 0;
   }
   skipSep();
-  snprintf(CmdEngine.lineArgs, sizeof CmdEngine.lineArgs, "%s", p);
-  CmdEngine.lineArgCount = count;
-  CmdStart(index, 0);
+  snprintf(st.lineArgs, sizeof st.lineArgs, "%s", p);
+  st.lineArgCount = count;
+  CmdStart(st, index, 0);
   // A refused command's points must not reach the command that waits.
   if (!CmdImplemented(index)) return 0;
-  for (int i = 0; i < count; i += 2) CmdPoint(coords[i], i + 1 < count ? coords[i + 1] : 0);
-  CmdEngine.lineArgs[0] = '\0';
+  for (int i = 0; i < count; i += 2) CmdPoint(st, coords[i], i + 1 < count ? coords[i + 1] : 0);
+  st.lineArgs[0] = '\0';
   return 1;
 }
 
-static void LineSet(const char* line) {
-  snprintf(CmdEngine.lineBuf, sizeof CmdEngine.lineBuf, "%s", line ? line : "");
-}
-
-// Runs the line buffer with the Cmd running flag set; one undo backup at
-// most for the whole line.
-static int LineRunOnce() {
-  int pending = CmdEngine.pending;
-  CmdEngine.cmdRunning = 1;
-  CmdEngine.lineBackupTaken = 0;
-  int r = CmdLineRun();
-  CmdEngine.pending = pending;
+// Runs a line with the Cmd running flag set; one undo backup at most for
+// the whole line.
+static int LineRunOnce(CmdEngineState& st, const char* line) {
+  int pending = st.pending;
+  st.cmdRunning = 1;
+  st.lineBackupTaken = 0;
+  int r = CmdLineRun(st, line);
+  st.pending = pending;
   return r;
 }
 
-static void RunEnd(int pending) {
-  CmdEngine.pending = pending;
-  CmdEngine.typedLine = CmdEngine.scriptRunning = CmdEngine.keyLine = CmdEngine.scriptStop = 0;
-  CmdEngine.cmdRunning = 0;
-  CmdEngine.lineBackupTaken = 0;
+static void RunEnd(CmdEngineState& st, int pending) {
+  st.pending = pending;
+  st.typedLine = st.scriptRunning = st.keyLine = st.scriptStop = 0;
+  st.cmdRunning = 0;
+  st.lineBackupTaken = 0;
 }
 
 // A line handed in whole (a key's line or one typed), run once; `how` marks
 // which, for the commands that behave differently.
-static int LineHanded(const char* line, const char* tag, int CmdEngineState::*how) {
+static int LineHanded(CmdEngineState& st, const char* line, const char* tag, int CmdEngineState::*how) {
   if (!line || strlen(line) >= CMD_LINE_SIZE) {
     HostError("Command Line is Too Long");
     return 0;
   }
   ShellTrace("line%s %s", tag, line);
-  int pending = CmdEngine.pending;
-  LineSet(line);
-  CmdEngine.*how = 1;
-  int r = LineRunOnce();
-  RunEnd(pending);
+  int pending = st.pending;
+  st.*how = 1;
+  int r = LineRunOnce(st, line);
+  RunEnd(st, pending);
   return r;
 }
 
-int CmdKeyLine(const char* line) { return LineHanded(line, " key", &CmdEngineState::keyLine); }
+int CmdKeyLine(CmdEngineState& st, const char* line) { return LineHanded(st, line, " key", &CmdEngineState::keyLine); }
 
-int CmdTypedLine(const char* line) { return LineHanded(line, "", &CmdEngineState::typedLine); }
+int CmdTypedLine(CmdEngineState& st, const char* line) { return LineHanded(st, line, "", &CmdEngineState::typedLine); }
 
-int CmdScriptRun(const char* path) {
+int CmdScriptRun(CmdEngineState& st, const char* path) {
   FILE* f = path && path[0] ? fopen(path, "r") : nullptr;
   if (!f) {
     HostError("File is Missing");
     return 0;
   }
-  int pending = CmdEngine.pending;
-  CmdEngine.scriptStop = 0;
-  CmdEngine.cmdRunning = 0;
-  UndoSave(4);  // one backup for the whole script
-  CmdEngine.cmdRunning = 1;
-  CmdEngine.lineBackupTaken = 1;
+  int pending = st.pending;
+  st.scriptStop = 0;
+  st.cmdRunning = 0;
+  UndoSave(st, 4);  // one backup for the whole script
+  st.cmdRunning = 1;
+  st.lineBackupTaken = 1;
   if (MainSetup.winemods) HostPause(20);
   int done = 1;
   char buf[CMD_LINE_SIZE + 2];
@@ -545,33 +465,31 @@ int CmdScriptRun(const char* path) {
       done = 0;
       break;
     }
-    LineSet(buf);
-    CmdEngine.scriptRunning = 1;
+    st.scriptRunning = 1;
     if (MainSetup.cmdstep && n > 0) {
       if (HostMsgBox(buf, "Script Command Line", HOST_CAP_OWN, HOST_OKCANCEL) == HOST_IDCANCEL) {
-        ScriptAbort();
+        ScriptAbort(st);
         done = 0;
         break;
       }
     }
-    if (!CmdLineRun()) {
+    if (!CmdLineRun(st, buf)) {
       done = 0;
       break;
     }
-    if (CmdEngine.scriptStop) {
+    if (st.scriptStop) {
       done = 0;
       break;
     }
-    CmdEngine.lineBuf[0] = '\0';
   }
   fclose(f);
-  RunEnd(pending);
+  RunEnd(st, pending);
   return done;
 }
 
-int Cmd(const char* line) {
-  if (CmdEngine.keyLine) return CmdKeyLine(line);
-  return CmdTypedLine(line);
+int Cmd(CmdEngineState& st, const char* line) {
+  if (st.keyLine) return CmdKeyLine(st, line);
+  return CmdTypedLine(st, line);
 }
 
 static void HistoryPush(char list[][CMD_LINE_SIZE], int count, const char* text) {
@@ -601,16 +519,16 @@ static void FileHistoryPush(const char* text) {
   snprintf(MainSetup.scriptfile[0], sizeof MainSetup.scriptfile[0], "%s", keep);
 }
 
-void CmdRun() {
+void CmdRun(CmdEngineState& st) {
   if (!CmdShell.cmdDialog) return;
   char line[CMD_LINE_SIZE] = "", file[CMD_SCRIPT_PATH] = "";
   int r = CmdShell.cmdDialog(line, sizeof line, file, sizeof file);
   if (r == CMD_DLG_LINE && line[0]) {
     HistoryPush(MainSetup.cmdline, CMDLINE_MAX, line);
-    CmdTypedLine(line);
+    CmdTypedLine(st, line);
   } else if (r == CMD_DLG_SCRIPT && file[0]) {
     FileHistoryPush(file);
-    CmdScriptRun(file);
+    CmdScriptRun(st, file);
   }
 }
 
@@ -626,35 +544,35 @@ const char* CmdNavLine(int id) {
   }
 }
 
-int CmdFKey(int id) {
+int CmdFKey(CmdEngineState& st, int id) {
   int n = id - 1400;
   if (n < 0 || n >= FKEY_MAX || n >= MainSetup.fkeyCount || !MainSetup.fkeys[n][0]) return 0;
   char line[CMD_LINE_SIZE];
   snprintf(line, sizeof line, "%s", MainSetup.fkeys[n]);
-  return CmdKeyLine(line);
+  return CmdKeyLine(st, line);
 }
 
-void CmdTypedPoint(int axis) {
-  if (CmdEngine.wantsZeroPoint) CmdPoint(0, 0);
-  double x = CmdEngine.lastTypedX, y = CmdEngine.lastTypedY;
+void CmdTypedPoint(CmdEngineState& st, int axis) {
+  if (st.wantsZeroPoint) CmdPoint(st, 0, 0);
+  double x = st.lastTypedX, y = st.lastTypedY;
   if (!CmdShell.pointDialog || !CmdShell.pointDialog(axis, &x, &y)) return;
   int32_t px, py;
   if (!CmdCoordConvert(x, MainSetup.scale, &px) || !CmdCoordConvert(y, MainSetup.scale, &py)) {
     HostError("Point is Out of Range");
     return;
   }
-  CmdEngine.lastTypedX = x;
-  CmdEngine.lastTypedY = y;
-  CmdPoint(px, py);
+  st.lastTypedX = x;
+  st.lastTypedY = y;
+  CmdPoint(st, px, py);
 }
 
-void CmdIncMove() {
+void CmdIncMove(CmdEngineState& st) {
   double dx = 0, dy = 0;
   if (!CmdShell.pointDialog || !CmdShell.pointDialog(3, &dx, &dy)) return;
   char line[CMD_LINE_SIZE];
   int n = snprintf(line, sizeof line, "MOV 0 0 %.*g %.*g", 9, dx / MainSetup.scale, 9, dy / MainSetup.scale);
   if (n < 0 || n >= (int)sizeof line) return;
-  CmdKeyLine(line);
+  CmdKeyLine(st, line);
 }
 
 int CmdAskCellName(char* name, size_t size) {

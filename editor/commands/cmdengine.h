@@ -5,12 +5,12 @@
 // through CmdShell and the user through the host seam.
 //
 // The window's messages map to calls:
-//   WM_USER+1 (index)  -> CmdStart(index, ctrl)
-//   WM_USER+3          -> CmdRestart()
-//   WM_USER+4          -> CmdStepBack()
-//   WM_USER+6 (x, y)   -> CmdPoint(x, y)
-//   double click       -> CmdDoubleClick()
-//   Esc                -> CmdAbortSet() then CmdHandlerCall()
+//   WM_USER+1 (index)  -> CmdStart(st, index, ctrl)
+//   WM_USER+3          -> CmdRestart(st)
+//   WM_USER+4          -> CmdStepBack(st)
+//   WM_USER+6 (x, y)   -> CmdPoint(st, x, y)
+//   double click       -> CmdDoubleClick(st)
+//   Esc                -> CmdAbortSet() then CmdHandlerCall(st)
 // The engine asks for WM_USER+3 and WM_USER+4 through CmdShell.post; without
 // a window they wait in a queue that CmdPump runs.
 #ifndef QUIL_EDITOR_COMMANDS_CMDENGINE_H
@@ -24,7 +24,7 @@
 enum {
   CMD_POST_RESTART = 3,  // WM_USER+3
   CMD_POST_BACK = 4,     // WM_USER+4
-  CMD_LINE_SIZE = 80,    // the command-line buffer: 79 characters and the NUL
+  CMD_LINE_SIZE = 80,    // a command line: 79 characters and the NUL
   CMD_SCRIPT_PATH = 260,
   CMD_TEXT_MAX = 64,     // characters of a text
   CMD_COORD_LIMIT = 536870912,  // 2^29 database units
@@ -70,6 +70,7 @@ struct CmdShellHooks {
   // PKEY/PKEX (axis 0/1) and INCMOV (axis 3): physical units; 1 OK.
   int (*pointDialog)(int axis, double* x, double* y);
 };
+// Global: the one window installs the hooks once at its creation.
 extern CmdShellHooks CmdShell;
 
 // The per-command state that CmdStateSave keeps while a view command runs.
@@ -85,6 +86,8 @@ struct CmdState {
   int doubleClick;
 };
 
+// The engine's run state. The program owns one and hands it to every entry
+// point; a test or a benchmark makes its own (a new object is a fresh start).
 struct CmdEngineState {
   int current = 0;     // index of the command whose handler runs (Get)
   int pending = 0;     // last started point command
@@ -108,7 +111,6 @@ struct CmdEngineState {
   // handlers that take arguments from a line.
   char lineArgs[CMD_LINE_SIZE] = "";
   int lineArgCount = 0;     // numbers read from the line
-  char lineBuf[CMD_LINE_SIZE] = "";
 
   // Object kind of Add: 1 box, 2 path, 3 instance of objCell.
   int objKind = 0;          // 0: not yet taken from objname=
@@ -122,61 +124,57 @@ struct CmdEngineState {
   // The last typed point of PKEY/PKEX (physical units).
   double lastTypedX = 0, lastTypedY = 0;
 };
-extern CmdEngineState CmdEngine;
-
-// Clears the engine (and its hooks' queue) for a new drawing or a test.
-void CmdEngineReset();
 
 // --- dispatch -------------------------------------------------------------
-void CmdStart(int index, int ctrl);
+void CmdStart(CmdEngineState& st, int index, int ctrl);
 // 1 when this edition carries out the command (the others refuse).
 int CmdImplemented(int index);
-void CmdPoint(int32_t x, int32_t y);
-void CmdDoubleClick();
-void CmdRestart();
-void CmdStepBack();
+void CmdPoint(CmdEngineState& st, int32_t x, int32_t y);
+void CmdDoubleClick(CmdEngineState& st);
+void CmdRestart(CmdEngineState& st);
+void CmdStepBack(CmdEngineState& st);
 // The current command's handler (after a point, Esc, a step back).
-void CmdHandlerCall();
+void CmdHandlerCall(CmdEngineState& st);
 // Handler step end: the shell's part, then restart or resume by the mode.
-void CmdDone(int mode);
+void CmdDone(CmdEngineState& st, int mode);
 // Runs the posted messages that wait in the engine's own queue (no window);
 // the number run. Stops after limit messages.
-int CmdPump(int limit = 1000);
+int CmdPump(CmdEngineState& st, int limit = 1000);
 // " %s  (Pt.%d)" into pane 600; flag 1 shows a Shift-held twin's name.
-void CmdPrompt(int flag);
+void CmdPrompt(CmdEngineState& st, int flag);
 // Guards: 1 (reported) when the edit must not run.
-int CmdGuardVisible();
-int CmdGuardCells();
-void ScriptAbort();
+int CmdGuardVisible(CmdEngineState& st);
+int CmdGuardCells(CmdEngineState& st);
+void ScriptAbort(CmdEngineState& st);
 void RedrawRequest(int kind);
-void CmdStateSave();
-void CmdStateRestore();
+void CmdStateSave(CmdEngineState& st);
+void CmdStateRestore(CmdEngineState& st);
 
 // --- command lines ---------------------------------------------------------
-// Parses and runs the line buffer under the current flags: 1 run or
-// skipped, 0 refused (reported).
-int CmdLineRun();
+// Parses and runs one line (at most CMD_LINE_SIZE - 1 characters) under the
+// current flags: 1 run or skipped, 0 refused (reported).
+int CmdLineRun(CmdEngineState& st, const char* line);
 // A key line (F-key, navigation key, WM_COPYDATA, INCMOV): key-line rules.
-int CmdKeyLine(const char* line);
+int CmdKeyLine(CmdEngineState& st, const char* line);
 // A typed line (what the CMD dialog hands back).
-int CmdTypedLine(const char* line);
+int CmdTypedLine(CmdEngineState& st, const char* line);
 // Runs a script file; 1 when it ran to its end, 0 when it stopped early or
 // did not open.
-int CmdScriptRun(const char* path);
-// The handler of Cmd: the line buffer as a key line while the key-line flag
-// is set, else the CMD dialog. Kept for the shell's stand-in signature:
-// Cmd(line) runs line as a key line when the key-line flag is set, else as
-// a typed line.
-int Cmd(const char* line);
-void CmdRun();
+int CmdScriptRun(CmdEngineState& st, const char* path);
+// Cmd(st, line) runs line as a key line when the key-line flag is set, else
+// as a typed line (the rule checker's and other programs' lines).
+int Cmd(CmdEngineState& st, const char* line);
+// The handler of Cmd: the CMD dialog, then the line typed or the script
+// chosen.
+void CmdRun(CmdEngineState& st);
 // The fixed line of a navigation accelerator id (40043..40050), or null.
 const char* CmdNavLine(int id);
 // F-key id 1400..1410: runs its line as a key line; 0 when none is defined.
-int CmdFKey(int id);
+int CmdFKey(CmdEngineState& st, int id);
 // Y and X keys (axis 0 PKEY, 1 PKEX): asks for a point and sends it.
-void CmdTypedPoint(int axis);
+void CmdTypedPoint(CmdEngineState& st, int axis);
 // Ctrl+Mov: the INCMOV dialog's displacement as "MOV 0 0 dx dy".
-void CmdIncMove();
+void CmdIncMove(CmdEngineState& st);
 
 // Physical units to database units as lines and dialogs convert them:
 // RoundNear(v x scale); 0 for a non-finite value or one beyond +-2^29.

@@ -1,6 +1,6 @@
-// The editor's command table: names, button or menu ids and flag words.
-// The handlers arrive with the command engine; the shell already needs the
-// table to route buttons, accelerators and key lines.
+// The editor's command table: names, button or menu ids, flag words and
+// handlers. A new command is one line here; a null handler marks a command
+// this edition does not carry out (it refuses at its start).
 #ifndef QUIL_EDITOR_COMMANDS_CMDTABLE_H
 #define QUIL_EDITOR_COMMANDS_CMDTABLE_H
 
@@ -8,10 +8,13 @@
 
 enum { CMD_COUNT = 78 };
 
+struct CmdEngineState;
+
 struct CmdEntry {
   const char* name;
   int32_t id;
   int32_t flags;
+  void (*handler)(CmdEngineState& st);
 };
 
 extern const CmdEntry CmdTable[CMD_COUNT];

@@ -150,9 +150,9 @@ void UnselWindowPaths(const SelWindow& w, int kind, int id) {
 
 static int SkipsBoxes(int id) { return id == ID_PBEG || id == ID_PEND || id == ID_TGET || id == ID_TPUT; }
 
-void SelGetCore(const SelWindow& w, int id, int shift) {
+void SelGetCore(CmdEngineState& st, const SelWindow& w, int id, int shift) {
   int kind = (id == ID_GET || id == ID_TGET || id == ID_WGET) ? 0 : 1;
-  if (id == ID_WGET || id == ID_AGET) CellInstApply(w, 0, 0, CmdEngine.doubleClick, 0);
+  if (id == ID_WGET || id == ID_AGET) CellInstApply(st, w, 0, 0, st.doubleClick, 0);
   if (!shift) {
     if (!SkipsBoxes(id)) SelWindowBoxes(w, kind);
     SelWindowPaths(w, kind, id);
@@ -217,9 +217,9 @@ static int ApplyOne(int32_t* c, int mode, int want) {
   return 0;
 }
 
-int CellInstApply(const SelWindow& w, int mode, int want, int overlap, int askCell) {
+int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, int overlap, int askCell) {
   if (Cell.rank < 2) return 0;
-  if (CmdGuardCells()) return 0;
+  if (CmdGuardCells(st)) return 0;
   int changed = 0;
   for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
     int32_t* c = StoreCellRec(0, i);
@@ -267,24 +267,24 @@ void SelClearAll() {
 // --- handlers -----------------------------------------------------------------
 
 static int Shift() { return CmdShell.shiftHeld ? CmdShell.shiftHeld() : 0; }
-static int CurrentId() { return CmdTable[CmdEngine.current].id; }
+static int CurrentId(CmdEngineState& st) { return CmdTable[st.current].id; }
 
 // The two-point window protocol; 1 at step 2 with the window ready.
-static int WindowSteps(SelWindow* w) {
-  if (CmdEngine.abort && View.step > 0) {
-    CmdDone(CmdEngine.mode);
+static int WindowSteps(CmdEngineState& st, SelWindow* w) {
+  if (st.abort && View.step > 0) {
+    CmdDone(st, st.mode);
     return 0;
   }
   switch (View.step) {
     case 0:
       View.togs &= ~(uint32_t)0x1;
       View.step = 1;
-      CmdPrompt(1);
+      CmdPrompt(st, 1);
       return 0;
     case 1:
       View.step = 2;
-      CmdEngine.pointMode = 2;
-      CmdPrompt(1);
+      st.pointMode = 2;
+      CmdPrompt(st, 1);
       return 0;
     case 2:
       w->x1 = std::min(View.slot[1].x, View.slot[2].x);
@@ -294,66 +294,66 @@ static int WindowSteps(SelWindow* w) {
       View.rubberShown = 0;
       return 1;
     default:
-      CmdDone(CmdEngine.mode);
+      CmdDone(st, st.mode);
       return 0;
   }
 }
 
-static void GetFamily() {
+static void GetFamily(CmdEngineState& st) {
   SelWindow w;
-  if (!WindowSteps(&w)) return;
-  int id = CurrentId();
+  if (!WindowSteps(st, &w)) return;
+  int id = CurrentId(st);
   int shift = Shift();
-  if (!CmdGuardVisible()) SelGetCore(w, id, shift);
-  CmdEngine.doubleClick = 0;
-  CmdDone(CmdEngine.mode);
+  if (!CmdGuardVisible(st)) SelGetCore(st, w, id, shift);
+  st.doubleClick = 0;
+  CmdDone(st, st.mode);
 }
 
-void HandlerGet() { GetFamily(); }
-void HandlerFget() { GetFamily(); }
+void HandlerGet(CmdEngineState& st) { GetFamily(st); }
+void HandlerFget(CmdEngineState& st) { GetFamily(st); }
 
-static void PutFamily() {
+static void PutFamily(CmdEngineState& st) {
   SelWindow w;
-  if (!WindowSteps(&w)) return;
-  int id = CurrentId();
+  if (!WindowSteps(st, &w)) return;
+  int id = CurrentId(st);
   // The Put family passes only the guard for objects that may be hidden.
-  if (!CmdGuardVisible()) SelPutCore(w, id, Shift());
-  CmdEngine.doubleClick = 0;
-  CmdDone(CmdEngine.mode);
+  if (!CmdGuardVisible(st)) SelPutCore(w, id, Shift());
+  st.doubleClick = 0;
+  CmdDone(st, st.mode);
 }
 
-void HandlerPut() { PutFamily(); }
-void HandlerFput() { PutFamily(); }
+void HandlerPut(CmdEngineState& st) { PutFamily(st); }
+void HandlerFput(CmdEngineState& st) { PutFamily(st); }
 
-void HandlerCget() {
+void HandlerCget(CmdEngineState& st) {
   SelWindow w;
-  if (!WindowSteps(&w)) return;
-  CellInstApply(w, Shift() ? 1 : 0, 0, CmdEngine.doubleClick, 1);
-  CmdEngine.doubleClick = 0;
-  CmdDone(CmdEngine.mode);
+  if (!WindowSteps(st, &w)) return;
+  CellInstApply(st, w, Shift() ? 1 : 0, 0, st.doubleClick, 1);
+  st.doubleClick = 0;
+  CmdDone(st, st.mode);
 }
 
-void HandlerCput() {
+void HandlerCput(CmdEngineState& st) {
   SelWindow w;
-  if (!WindowSteps(&w)) return;
-  CellInstApply(w, Shift() ? 0 : 1, 0, CmdEngine.doubleClick, 1);
-  CmdEngine.doubleClick = 0;
-  CmdDone(CmdEngine.mode);
+  if (!WindowSteps(st, &w)) return;
+  CellInstApply(st, w, Shift() ? 0 : 1, 0, st.doubleClick, 1);
+  st.doubleClick = 0;
+  CmdDone(st, st.mode);
 }
 
-void HandlerOutlFull() {
+void HandlerOutlFull(CmdEngineState& st) {
   SelWindow w;
-  if (!WindowSteps(&w)) return;
-  int want = CurrentId() == ID_OUTL ? 1 : 0;
+  if (!WindowSteps(st, &w)) return;
+  int want = CurrentId(st) == ID_OUTL ? 1 : 0;
   if (Shift()) want = !want;
-  UndoSave(4);
-  CellInstApply(w, 7, want, CmdEngine.doubleClick, 1);
-  CmdEngine.doubleClick = 0;
-  CmdDone(CmdEngine.mode);
+  UndoSave(st, 4);
+  CellInstApply(st, w, 7, want, st.doubleClick, 1);
+  st.doubleClick = 0;
+  CmdDone(st, st.mode);
 }
 
-void HandlerAput() {
+void HandlerAput(CmdEngineState& st) {
   SelClearAll();
   RedrawRequest(1);
-  CmdDone(CmdEngine.mode);
+  CmdDone(st, st.mode);
 }

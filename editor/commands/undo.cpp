@@ -171,7 +171,7 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
   size_t got;
   int failed = 0;
   while ((got = fread(buf, 1, sizeof buf, in)) > 0)
-    if (fwrite(buf, 1, got, sw.f) != got) failed = 1;
+    if (fwrite(buf, 1, got, sw.f.get()) != got) failed = 1;
   if (ferror(in)) failed = 1;
   fclose(in);
   return SafeWriteCommit(&sw, failed);
@@ -230,7 +230,7 @@ static int PushWrite(const char* stem) {
   return 0;
 }
 
-void UndoSave(int kind, int always) {
+void UndoSave(CmdEngineState& st, int kind, int always) {
   if (!Cell.name[0]) return;
   switch (kind) {
     case 1:
@@ -252,9 +252,9 @@ void UndoSave(int kind, int always) {
       // Every change marks the cell; a line or script keeps one backup for
       // all the changes it makes.
       Cell.modified = 1;
-      if (CmdEngine.cmdRunning && !always) {
-        if (CmdEngine.lineBackupTaken) return;
-        CmdEngine.lineBackupTaken = 1;
+      if (st.cmdRunning && !always) {
+        if (st.lineBackupTaken) return;
+        st.lineBackupTaken = 1;
       }
       PushWrite(kUndo);
       TitleForm(5);
@@ -277,7 +277,7 @@ int BackupLoad(const char* name) {
   return 0;
 }
 
-int BackupRestore(int kind) {
+int BackupRestore(CmdEngineState& st, int kind) {
   static const char* const files[] = {"", "Loadbkup", "Undobkup0", "Redobkup0", "Undobkup0"};
   if (kind < 1 || kind > 4) return 0;
   if (!BackupAsk(files[kind], kind)) return 0;
@@ -297,13 +297,13 @@ int BackupRestore(int kind) {
   if (kind <= 2) {
     if (BackupLoad(files[kind]) != 0) return 0;
     if (kind == 1) TitleForm(10);
-    CmdStart(0, 0);
+    CmdStart(st, 0, 0);
     return 1;
   }
   const char* from = kind == 3 ? kRedo : kUndo;
   const char* to = kind == 3 ? kUndo : kRedo;
   int pushed = 0;
-  if (Cell.rank != 0 && (kind == 4 || !CmdEngine.cmdRunning)) {
+  if (Cell.rank != 0 && (kind == 4 || !st.cmdRunning)) {
     if (PushWrite(to) != 0) return 0;
     pushed = 1;
   }

@@ -4,6 +4,8 @@
 #ifndef QUIL_EDITOR_COMMANDS_UNDO_H
 #define QUIL_EDITOR_COMMANDS_UNDO_H
 
+struct CmdEngineState;
+
 enum { BACKUP_SLOTS = 10 };
 
 struct UndoState {
@@ -12,6 +14,7 @@ struct UndoState {
   int noUndo = 0;       // the last Undo found no file
   int lastTitleForm = 0;  // the busy title form last shown (tests)
 };
+// Global: the one drawing's undo and redo stacks, shared by the engine and the window.
 extern UndoState Undo;
 
 void UndoReset();
@@ -34,13 +37,13 @@ int TlcLayerRewrite(int a, int b, const char* name, int kind);
 // kind 1 load backup, 2 undo slot 0 in place, 3 redo push, 4 undo push.
 // Edits call it with 4 before changing the cell; always (1) takes the
 // backup also while a script runs.
-void UndoSave(int kind, int always = 0);
+void UndoSave(CmdEngineState& st, int kind, int always = 0);
 void BackupStackPush(const char* stem);
 void BackupStackPop(const char* stem);
 // 0 loaded, 1 failed.
 int BackupLoad(const char* name);
 // 1 restored, 0 not.
-int BackupRestore(int kind);
+int BackupRestore(CmdEngineState& st, int kind);
 // Deletes both stacks, the swap file and the copy file.
 void BackupFilesDelete();
 // The current cell to its own file, then the cell table: 1 done, 0 failed

@@ -20,6 +20,7 @@ struct LayerViewState {
   int openOverride;  // 1: every layer is open
 };
 
+// Global: the one drawing's layer sets, read by the engine, renderer and window.
 extern LayerViewState LyrView;
 
 void LayerViewReset();

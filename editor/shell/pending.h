@@ -18,6 +18,7 @@ struct CurrentCell {
   int modified = 0;
   char recall[RECALL_MAX][40] = {};  // most recently loaded first
 };
+// Global: the cell being edited, shared by every part of the editor.
 extern CurrentCell Cell;
 
 // Takes equal entries out of the recall list and puts name in front.
@@ -58,7 +59,6 @@ void CellNoneSet();
 int CellSavePrompt(int closing, int endSession);  // 0 when the user cancelled
 
 // Undo and redo files, System Mode, Import, Export, Organize, help.
-int BackupRestore(int kind);
 void BackupFilesDelete();
 int SystemModeRun();
 int ImportRun();

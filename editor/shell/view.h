@@ -68,6 +68,7 @@ struct ViewState {
   int justDrawn = 0;
 };
 
+// Global: the one drawing window's view, read by the engine, renderer and window.
 extern ViewState View;
 
 enum : uint32_t {

@@ -34,15 +34,18 @@ void Preset(CellEntry* e) {
 std::unique_ptr<TlcLineIn> NewSource() { return std::unique_ptr<TlcLineIn>(new TlcLineIn); }
 
 // Opens the first list of names that exists in folder (may be "").
+const char* const kListFiles[] = {"QUIL7.CRF", "CELLS7.DBD", "CELLS6.DBD"};
+
+// Returns 1 + the index in kListFiles of the list opened, 0 when none.
 int OpenList(TlcLineIn* in, const char* folder, int names, int tlcMode) {
-  static const char* const files[] = {"QUIL7.CRF", "CELLS7.DBD", "CELLS6.DBD"};
+  const char* const* files = kListFiles;
   for (int i = 0; i < names; ++i) {
     char path[400];
     int n = snprintf(path, sizeof path, "%s%s", folder, files[i]);
     if (n < 0 || static_cast<size_t>(n) >= sizeof path) return 0;
     if (TlcLineOpenFile(in, path, tlcMode)) {
       in->maxChars = TLC_LINE_LIMIT;
-      return 1;
+      return i + 1;
     }
   }
   return 0;
@@ -90,13 +93,13 @@ int WriteList(const char* path) {
   }
   SafeWrite sw;
   if (!SafeWriteOpen(&sw, path)) return 0;
-  int bad = fprintf(sw.f, "%d\n", CellTable.count) < 0;
+  int bad = fprintf(sw.f.get(), "%d\n", CellTable.count) < 0;
   for (int i = 1; i <= CellTable.count && !bad; ++i) {
     const CellEntry& e = CellTable.cells[i];
-    bad = fprintf(sw.f, "%s\n%d %d %d %d %d %d %d %d %d\n", e.name, static_cast<int>(e.rank & 0x1F), e.l, e.b, e.r,
+    bad = fprintf(sw.f.get(), "%s\n%d %d %d %d %d %d %d %d %d\n", e.name, static_cast<int>(e.rank & 0x1F), e.l, e.b, e.r,
                   e.t, e.nb, e.np, e.nv, e.nc) < 0;
   }
-  if (!bad) bad = fprintf(sw.f, "\n") < 0;
+  if (!bad) bad = fprintf(sw.f.get(), "\n") < 0;
   return SafeWriteCommit(&sw, bad);
 }
 
@@ -149,7 +152,9 @@ int CellNumberForInstance(const char* name) {
 
 int CrfRead() {
   auto in = NewSource();
-  if (!OpenList(in.get(), "", 3, 0)) return 0;
+  int opened = OpenList(in.get(), "", 3, 0);
+  if (!opened) return 0;
+  const char* file = kListFiles[opened - 1];
   const char* line = TlcLineGet(in.get());
   int64_t announced = 0;
   bool countOk = line && TlcNextInt(line, &announced) && announced >= 0;
@@ -171,12 +176,24 @@ int CrfRead() {
     // could never be loaded or saved under it.
     if (!ParseData(line, &e, &rank) || strlen(name) > CELL_NAME_MAX || !CellNameValid(name)) continue;
     TlcCopyCut(e.name, name, CELL_NAME_MAX, 1);
+    // Names differing only in case are one cell file: a second entry would
+    // be saved over the first one's.
+    bool twice = false;
+    for (int k = 1; k <= count && !twice; ++k) twice = SameName(CellTable.cells[k].name, e.name);
+    if (twice) {
+      char msg[160];
+      snprintf(msg, sizeof msg, "Cell %s is Listed Twice in %s ... the First Entry is Kept", e.name, file);
+      HostWarning(msg);
+      continue;
+    }
     CellTable.cells[++count] = e;
   }
   TlcLineClose(in.get());
   CellTable.count = count;
   if (!countOk || count < announced) {
-    HostError("Cells7.crf File Error ... Keeping Valid Cells");
+    char msg[80];
+    snprintf(msg, sizeof msg, "%s File Error ... Keeping Valid Cells", file);
+    HostError(msg);
     return 2;
   }
   return 1;

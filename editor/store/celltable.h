@@ -35,6 +35,7 @@ struct CellTableState {
   int unresolvedCount;
 };
 
+// Global: the one drawing's cell table, shared by every part of the editor.
 extern CellTableState CellTable;
 
 void CellTableReset();

@@ -124,6 +124,7 @@ struct MainSetupState {
   char rdf[RECENT_MAX][SETUP_PATH_SIZE];
 };
 
+// Global: the one drawing's setup file, read and written by every part of the editor.
 extern MainSetupState MainSetup;
 
 // Restores every setting to its built-in default (also used by tests).

@@ -14,33 +14,21 @@ StoreState Store;
 
 namespace {
 
-int32_t* PageOf(int32_t** pages, int pageCount, int perPage, int fields, int32_t indexMax, int32_t index, int* high) {
-  if (index < 1 || index > indexMax) return nullptr;
-  int32_t n = index - 1;
-  int p = n / perPage;
-  if (p >= pageCount) return nullptr;
-  if (!pages[p]) {
-    // Zero-filled so that an untouched record reads as nothing at all.
-    pages[p] = static_cast<int32_t*>(calloc(1, STORE_PAGE_BYTES));
-    if (!pages[p]) {
-      Store.failed = 1;
-      return nullptr;
-    }
+// The record's fields, its page made on first use (counted for the figures).
+template <typename Table>
+int32_t* RecOf(Table& table, int32_t index) {
+  auto* r = PagedFind(table, index);
+  if (!r) {
+    r = PagedRec(table, index, &Store.failed);
+    if (!r) return nullptr;
     Store.pagesMade++;
-    if (p >= *high) *high = p + 1;
   }
-  return pages[p] + static_cast<size_t>(n % perPage) * fields;
+  return r->f;
 }
 
-void FreePages(int32_t** pages, int* high) {
-  for (int i = 0; i < *high; ++i) {
-    if (pages[i]) {
-      free(pages[i]);
-      pages[i] = nullptr;
-      Store.pagesMade--;
-    }
-  }
-  *high = 0;
+template <typename Table>
+void FreePages(Table& table) {
+  Store.pagesMade -= PagedFree(table);
 }
 
 int Limit(int32_t count, int32_t limit, const char* message, int32_t* (*rec)(int32_t)) {
@@ -69,18 +57,12 @@ void StoreReset() {
   Store.tempFolder[0] = 0;
 }
 
-int32_t* StoreBoxRec(int32_t index) {
-  return PageOf(Store.boxPages, BOX_PAGES, BOX_PER_PAGE, BOX_FIELDS, BOX_INDEX_MAX, index, &Store.pageHigh[0]);
-}
-int32_t* StorePathRec(int32_t index) {
-  return PageOf(Store.pathPages, PATH_PAGES, PATH_PER_PAGE, PATH_FIELDS, PATH_INDEX_MAX, index, &Store.pageHigh[1]);
-}
-int32_t* StoreVertexRec(int32_t index) {
-  return PageOf(Store.vertexPages, VERTEX_PAGES, VERTEX_PER_PAGE, VERTEX_FIELDS, VERTEX_INDEX_MAX, index, &Store.pageHigh[2]);
-}
+int32_t* StoreBoxRec(int32_t index) { return RecOf(Store.boxPages, index); }
+int32_t* StorePathRec(int32_t index) { return RecOf(Store.pathPages, index); }
+int32_t* StoreVertexRec(int32_t index) { return RecOf(Store.vertexPages, index); }
 int32_t* StoreCellRec(int level, int32_t index) {
   if (level < 0 || level >= STORE_LEVELS) return nullptr;
-  return PageOf(Store.instPages[level], INST_PAGES, INST_PER_PAGE, INST_FIELDS, INST_INDEX_MAX, index, &Store.pageHigh[3 + level]);
+  return RecOf(Store.instPages[level], index);
 }
 
 int32_t StoreBoxGet(int field, int32_t index) {
@@ -138,14 +120,14 @@ int StoreVertexLim() { return Limit(Store.vertexCount, VERTEX_LIMIT, "Vertex Lim
 int StoreCellLim() { return Limit(Store.instCount[0], INST_LIMIT, "Cell Limit Exceeded", Level0Rec); }
 
 void StoreFreeObjs() {
-  FreePages(Store.boxPages, &Store.pageHigh[0]);
-  FreePages(Store.pathPages, &Store.pageHigh[1]);
-  FreePages(Store.vertexPages, &Store.pageHigh[2]);
+  FreePages(Store.boxPages);
+  FreePages(Store.pathPages);
+  FreePages(Store.vertexPages);
 }
 
 void StoreFreeLevel(int level) {
   if (level < 0 || level >= STORE_LEVELS) return;
-  FreePages(Store.instPages[level], &Store.pageHigh[3 + level]);
+  FreePages(Store.instPages[level]);
 }
 
 void StoreFreeAll() {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "pagedtable.h"
+
 enum {
   STORE_PAGE_BYTES = 8192,
 
@@ -57,11 +59,17 @@ enum : uint32_t {
   INST_SELECTED = 0x10000,
 };
 
+using StoreBoxTable = PagedTable<PagedFields<BOX_FIELDS>, STORE_PAGE_BYTES, BOX_PER_PAGE, BOX_PAGES, BOX_INDEX_MAX>;
+using StorePathTable = PagedTable<PagedFields<PATH_FIELDS>, STORE_PAGE_BYTES, PATH_PER_PAGE, PATH_PAGES, PATH_INDEX_MAX>;
+using StoreVertexTable =
+    PagedTable<PagedFields<VERTEX_FIELDS>, STORE_PAGE_BYTES, VERTEX_PER_PAGE, VERTEX_PAGES, VERTEX_INDEX_MAX>;
+using StoreInstTable = PagedTable<PagedFields<INST_FIELDS>, STORE_PAGE_BYTES, INST_PER_PAGE, INST_PAGES, INST_INDEX_MAX>;
+
 struct StoreState {
-  int32_t* boxPages[BOX_PAGES];
-  int32_t* pathPages[PATH_PAGES];
-  int32_t* vertexPages[VERTEX_PAGES];
-  int32_t* instPages[STORE_LEVELS][INST_PAGES];
+  StoreBoxTable boxPages;
+  StorePathTable pathPages;
+  StoreVertexTable vertexPages;
+  StoreInstTable instPages[STORE_LEVELS];
   int32_t boxCount;
   int32_t pathCount;
   int32_t vertexCount;
@@ -73,12 +81,10 @@ struct StoreState {
   int failed;                    // a page could not be made
   int limFlag;                   // result of the last capacity check
   int64_t pagesMade;             // pages allocated so far (for tests and figures)
-  // One past the highest page made of each table (boxes, paths, vertices,
-  // then the levels), so that freeing looks at no more than was used.
-  int pageHigh[3 + STORE_LEVELS];
   char tempFolder[260];          // where Swap.bpv lives ("" = the drawing folder)
 };
 
+// Global: the one object store of the cell being edited, shared by every part of the editor.
 extern StoreState Store;
 
 // Frees every page and clears all counts and cell numbers (also for tests).

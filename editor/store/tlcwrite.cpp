@@ -12,6 +12,7 @@
 #include "host.h"
 #include "mainsetup.h"
 #include "namecheck.h"
+#include "qfile.h"
 #include "store.h"
 
 TlcWriteState TlcWrite;
@@ -20,7 +21,7 @@ namespace {
 
 void Flush() {
   if (!TlcWrite.open || !TlcWrite.out.f) return;
-  if (TlcWrite.used && fwrite(TlcWrite.buf, 1, TlcWrite.used, TlcWrite.out.f) != TlcWrite.used) TlcWrite.ioError = 1;
+  if (TlcWrite.used && fwrite(TlcWrite.buf, 1, TlcWrite.used, TlcWrite.out.f.get()) != TlcWrite.used) TlcWrite.ioError = 1;
   TlcWrite.used = 0;
 }
 
@@ -244,7 +245,7 @@ void TlcWriteReset() {
     SafeWriteCommit(&TlcWrite.out, 1);
     TlcWrite.open = 0;
   }
-  memset(&TlcWrite, 0, sizeof TlcWrite);
+  TlcWrite = TlcWriteState();
 }
 
 void TlcNow(char date[TLC_DATE_MAX + 1], char tm[TLC_DATE_MAX + 1]) {
@@ -432,39 +433,57 @@ void TlcWriteMissingHeader(const char* name) {
   TlcWriteHeader();
 }
 
-int TlcWriteCell(const char* stem, const char* cellName) {
-  for (int& c : TlcWrite.scriptCounts) c = 0;
-  TlcWrite.lastWriteFailed = 0;
-  bool script = TlcWrite.scriptFlag != 0;
-  TlcWrite.scriptFlag = 0;
-  if (!cellName || !cellName[0] || !stem || !stem[0]) {
-    TlcWrite.lastWriteFailed = 1;
-    return 1;
-  }
+namespace {
+
+// What the cell writer settled before touching a file.
+struct CellWritePlan {
+  const CellEntry* e;
+  int rank;
+  bool script;
+};
+
+// The checks of the cell writer: the cell is in the table with a rank in
+// range and every object can be written. 1 to go on, 0 refused (reported).
+int CellWriteCheck(const char* cellName, CellWritePlan* plan) {
   const CellEntry* e = CellEntryOf(CellFind(cellName));
   if (!e) {
     Fail("Cell %s is not in the Cell Table ... Cell not Saved", cellName);
-    return 1;
+    return 0;
   }
   // The rank is bits 0-4 of the rank word; Organize may keep more above.
   int rank = e->rank & 0x1F;
   if (rank == 0) rank = 1;
   if (rank > 24) {
     Fail("Rank of %s is outside 1..24 ... Cell not Saved", cellName);
-    return 1;
+    return 0;
   }
-  if (!CheckObjects(cellName, rank > 1, false)) return 1;
+  if (!CheckObjects(cellName, rank > 1, false)) return 0;
+  plan->e = e;
+  plan->rank = rank;
+  return 1;
+}
+
+// The cell writer's output file, "<stem>.tlc" or "<stem>.txt" for a script.
+int CellWriteOpen(const char* stem, const CellWritePlan& plan) {
   char path[400];
-  int n = snprintf(path, sizeof path, "%s%s", stem, script ? ".txt" : ".tlc");
+  int n = snprintf(path, sizeof path, "%s%s", stem, plan.script ? ".txt" : ".tlc");
   if (n < 0 || static_cast<size_t>(n) >= sizeof path) {
     TlcWrite.lastWriteFailed = 1;
-    return 1;
+    return 0;
   }
   TlcPathTidy(path);
   if (!BeginFile(path)) {
     Fail("Unable to Write %s File", path);
-    return 1;
+    return 0;
   }
+  return 1;
+}
+
+// Every object of the store to the open file, as records or script lines.
+void CellWriteRun(const char* cellName, const CellWritePlan& plan) {
+  const CellEntry* e = plan.e;
+  int rank = plan.rank;
+  bool script = plan.script;
   char date[TLC_DATE_MAX + 1], tm[TLC_DATE_MAX + 1];
   TlcNow(date, tm);
   double s = Scale();
@@ -573,6 +592,23 @@ int TlcWriteCell(const char* stem, const char* cellName) {
     Puts("\nfit\n");
   else if (!OldForm())
     Puts("</TLC>\n");
+}
+
+
+}  // namespace
+
+int TlcWriteCell(const char* stem, const char* cellName) {
+  for (int& c : TlcWrite.scriptCounts) c = 0;
+  TlcWrite.lastWriteFailed = 0;
+  CellWritePlan plan = {};
+  plan.script = TlcWrite.scriptFlag != 0;
+  TlcWrite.scriptFlag = 0;
+  if (!cellName || !cellName[0] || !stem || !stem[0]) {
+    TlcWrite.lastWriteFailed = 1;
+    return 1;
+  }
+  if (!CellWriteCheck(cellName, &plan) || !CellWriteOpen(stem, plan)) return 1;
+  CellWriteRun(cellName, plan);
   if (EndFile() != 0) {
     TlcWrite.lastWriteFailed = 1;
     return 1;
@@ -580,21 +616,33 @@ int TlcWriteCell(const char* stem, const char* cellName) {
   return 0;
 }
 
-int CopyWrite(const char* cellName) {
-  TlcWrite.lastWriteFailed = 0;
+namespace {
+
+// What Copy settled before touching a file: the offset in database units,
+// the cell appended to (0: a new cell) and the rank of the cell written.
+struct CopyPlan {
+  int64_t dx, dy;
+  int cell;
+  int rank;
+};
+
+// The checks of Copy: a valid name, an offset and a rank in range, every
+// selected object writable and still in range when moved. 1 to go on, 0
+// refused (reported).
+int CopyCheck(const char* cellName, CopyPlan* plan) {
   if (!cellName || !cellName[0]) {
     TlcWrite.lastWriteFailed = 1;
-    return 1;
+    return 0;
   }
   if (CellNameCheck(cellName, 0) != 0) {
     TlcWrite.lastWriteFailed = 1;
-    return 1;
+    return 0;
   }
   double s = MainSetup.scale;
   double fx = TlcWrite.copyDx * s, fy = TlcWrite.copyDy * s;
   if (!(fx > -4.0 * TLC_COORD_MAX && fx < 4.0 * TLC_COORD_MAX && fy > -4.0 * TLC_COORD_MAX && fy < 4.0 * TLC_COORD_MAX)) {
     Fail("Copy Offset out of Range ... %s not Written", cellName);
-    return 1;
+    return 0;
   }
   int64_t dx = static_cast<int64_t>(fx), dy = static_cast<int64_t>(fy);
   int cell = CellFind(cellName);
@@ -612,9 +660,9 @@ int CopyWrite(const char* cellName) {
   }
   if (rank < 1 || rank > 24) {
     Fail("Rank of %s would be outside 1..24 ... Copy not Written", cellName);
-    return 1;
+    return 0;
   }
-  if (!CheckObjects(cellName, true, true)) return 1;
+  if (!CheckObjects(cellName, true, true)) return 0;
   // Every shifted coordinate must stay in the drawing's range.
   auto inRange = [&](int64_t x, int64_t y) {
     return x + dx >= -TLC_COORD_MAX && x + dx <= TLC_COORD_MAX && y + dy >= -TLC_COORD_MAX && y + dy <= TLC_COORD_MAX;
@@ -641,29 +689,46 @@ int CopyWrite(const char* cellName) {
   }
   if (!range) {
     Fail("Copy Offset Moves Objects out of Range ... %s not Written", cellName);
-    return 1;
+    return 0;
   }
+  plan->dx = dx;
+  plan->dy = dy;
+  plan->cell = cell;
+  plan->rank = rank;
+  return 1;
+}
+
+// Copy's output file: a new cell starts with its prolog and layers; an
+// existing one is appended to, its old records copied first.
+int CopyOpen(const char* cellName, const CopyPlan& plan) {
   char path[64];
   snprintf(path, sizeof path, "%s.tlc", cellName);
   TlcPathTidy(path);
   if (!BeginFile(path)) {
     Fail("Unable to Write %s File", path);
-    return 1;
+    return 0;
   }
-  if (cell) {
+  if (plan.cell) {
     // Appending: the old records come first, copied into the scratch file.
-    FILE* old = fopen(path, "rb");
+    QFile old = QFileOpen(path, "rb");
     if (old) {
       char chunk[8192];
       size_t got;
-      while ((got = fread(chunk, 1, sizeof chunk, old)) > 0) Put(chunk, got);
-      if (ferror(old)) TlcWrite.ioError = 1;
-      fclose(old);
+      while ((got = fread(chunk, 1, sizeof chunk, old.get())) > 0) Put(chunk, got);
+      if (ferror(old.get())) TlcWrite.ioError = 1;
     }
   } else {
     if (!OldForm()) Puts("<?xml version=\"1.0\"?>\n<TLC>\n");
     TlcWriteLayers();
   }
+  return 1;
+}
+
+// The selected objects, moved by the offset, to the open file; a new cell
+// gets its header after them.
+void CopyRun(const char* cellName, const CopyPlan& plan) {
+  int64_t dx = plan.dx, dy = plan.dy;
+  int rank = plan.rank;
   int32_t nc = 0, nb = 0, np = 0;
   int64_t nv = 0;
   for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
@@ -720,7 +785,7 @@ int CopyWrite(const char* cellName) {
     TlcWritePath();
     nv += count;
   }
-  if (!cell) {
+  if (!plan.cell) {
     TlcHeaderRec& h = TlcRec.hdr;
     TlcCopyCut(h.name, cellName, TLC_NAME_MAX, 1);
     snprintf(h.version1, sizeof h.version1, "%s", TLC_VERSION);
@@ -740,6 +805,15 @@ int CopyWrite(const char* cellName) {
     TlcWriteHeader();
   }
   if (!OldForm()) Puts("</TLC>\n");
+}
+
+}  // namespace
+
+int CopyWrite(const char* cellName) {
+  TlcWrite.lastWriteFailed = 0;
+  CopyPlan plan = {};
+  if (!CopyCheck(cellName, &plan) || !CopyOpen(cellName, plan)) return 1;
+  CopyRun(cellName, plan);
   if (EndFile() != 0) {
     TlcWrite.lastWriteFailed = 1;
     return 1;

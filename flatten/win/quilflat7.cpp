@@ -11,6 +11,9 @@
 
 namespace {
 
+// The program's one flattener state.
+FlatState Flat;
+
 enum {
   IDC_CELL = 100, IDC_PATH = 101, IDC_LOG = 102, IDC_LAYERS = 103,
   IDC_FLATTEN = 104, IDC_SMASH = 105, IDC_KEEPALL = 106, IDC_OLDTLC = 107,
@@ -57,7 +60,7 @@ INT_PTR CALLBACK FlatSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) 
           for (int k = 0; k < 4; ++k)
             snprintf(UsfSlot(FLAT_FLT + k), SAT_SLOT_SIZE, "%s",
                      IsDlgButtonChecked(dialog, kChecks[k]) == BST_CHECKED ? "Y" : "N");
-          SetupApply(1);
+          SetupApply(&Flat, 1);
           EndDialog(dialog, 1);
           return TRUE;
         }
@@ -90,6 +93,6 @@ const SatWinProgram kFlatWin = {&FlatProgram, FlatSetupDlgProc, nullptr, FlatDis
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  FlatReset();
+  FlatReset(&Flat);
   return SatWinMain(instance, &kFlatWin);
 }

@@ -1,142 +1,25 @@
-// The common dialogs: MSGBOX, PAUSE, RUNNER, ANYLIST and the base DISPLAY.
+// The common dialogs: MSGBOX and PAUSE as the frame binds them, RUNNER,
+// ANYLIST and the base DISPLAY.
 #include <cstdio>
 #include <cstring>
 
+#include "msgbox.h"
 #include "satframe.h"
 #include "satres.h"
 #include "satsetup.h"
 #include "satutil.h"
 
-namespace {
-
-const int kMsgButtons[4] = {IDC_MSG_YES, IDC_MSG_NO, IDOK, IDCANCEL};
-
-// Longest line (characters + 1) and the number of line breaks.
-void MsgTextMeasure(const char* text, int* longest, int* breaks) {
-  int len = 0;
-  *longest = 0;
-  *breaks = 0;
-  for (const char* p = text;; ++p) {
-    if (*p == '\n' || *p == '\0') {
-      if (len + 1 > *longest) *longest = len + 1;
-      len = 0;
-      if (!*p) break;
-      ++*breaks;
-    } else {
-      ++len;
-    }
-  }
-}
-
-void MsgBoxSize(HWND dialog) {
-  int longest, breaks;
-  MsgTextMeasure(SatWin.msgText, &longest, &breaks);
-  RECT dr;
-  GetWindowRect(dialog, &dr);
-  int w = dr.right - dr.left;
-  int need = (int)(0.9 * SatWin.charW * longest) + 4 * SatWin.edgeW;
-  if (need < w) need = w;
-  int addH = (int)(0.9 * breaks * SatWin.charH);
-  int shift = (need - w) / 2;
-  for (int id : kMsgButtons) {
-    HWND b = GetDlgItem(dialog, id);
-    RECT r;
-    GetWindowRect(b, &r);
-    MapWindowPoints(nullptr, dialog, (POINT*)&r, 2);
-    SetWindowPos(b, nullptr, r.left + shift, r.top + addH, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  }
-  HWND t = GetDlgItem(dialog, IDC_MSG_TEXT);
-  RECT tr;
-  GetWindowRect(t, &tr);
-  MapWindowPoints(nullptr, dialog, (POINT*)&tr, 2);
-  RECT cr;
-  GetClientRect(dialog, &cr);
-  int clientW = cr.right + (need - w);
-  SetWindowPos(t, nullptr, 0, 0, clientW - tr.left, tr.bottom - tr.top + addH, SWP_NOMOVE | SWP_NOZORDER);
-  SetWindowTextA(t, SatWin.msgText);
-  SetWindowPos(dialog, nullptr, dr.left - shift, dr.top - addH / 2, need, dr.bottom - dr.top + addH, SWP_NOZORDER);
-}
-
-}  // namespace
-
 int MsgBoxShow(HWND owner, const char* text, const char* caption, UINT type) {
-  if (SatSetup.stdmsgbox || SatSetup.winemods)
-    return MessageBoxA(owner, text ? text : "Error ...", caption ? caption : "Error ...", type);
-  snprintf(SatWin.msgCaption, sizeof SatWin.msgCaption, "%s", caption ? caption : "Error ...");
-  snprintf(SatWin.msgText, sizeof SatWin.msgText, "%s", text ? text : "Error ...");
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "MSGBOX", SatWin.main, MsgBoxProc, (LPARAM)(type & 7));
-  return r < 0 ? IDCANCEL : (int)r;
-}
-
-INT_PTR CALLBACK MsgBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      int type = (int)lParam;
-      int on[4] = {0, 0, 0, 0};  // Yes, No, OK, Cancel
-      switch (type) {
-        case 0: on[2] = 1; break;
-        case 1: on[2] = on[3] = 1; break;
-        case 3: on[0] = on[1] = on[3] = 1; break;
-        case 4: on[0] = on[1] = 1; break;
-        default:
-          snprintf(SatWin.msgText, sizeof SatWin.msgText, "Message Type is Unknown ???");
-          on[2] = 1;
-          break;
-      }
-      HWND first = nullptr;
-      for (int k = 0; k < 4; ++k) {
-        HWND b = GetDlgItem(dialog, kMsgButtons[k]);
-        if (SatEditionGet().hideUnusedButtons)
-          ShowWindow(b, on[k] ? SW_SHOW : SW_HIDE);
-        else
-          EnableWindow(b, on[k] ? TRUE : FALSE);
-        if (on[k] && !first) first = b;
-      }
-      SetWindowTextA(dialog, SatWin.msgCaption);
-      MsgBoxSize(dialog);
-      if (first) SetFocus(first);
-      return FALSE;
-    }
-    case WM_COMMAND: {
-      int id = LOWORD(wParam);
-      if (id == IDOK || id == IDCANCEL || id == IDC_MSG_YES || id == IDC_MSG_NO) {
-        // Esc on a box without Cancel must not answer a question it never asked.
-        if (!IsWindowEnabled(GetDlgItem(dialog, id)) || !IsWindowVisible(GetDlgItem(dialog, id))) return TRUE;
-        EndDialog(dialog, id);
-        return TRUE;
-      }
-      return FALSE;
-    }
-    default:
-      return FALSE;
-  }
+  MsgBoxBinding b = {SatWin.inst,  SatWin.main,  SatSetup.stdmsgbox || SatSetup.winemods,
+                     SatWin.charW, SatWin.charH, SatWin.edgeW,
+                     SatEditionGet().hideUnusedButtons, 0};
+  int r = MsgBoxRun(b, owner, text, caption, type);
+  return r < 0 ? IDCANCEL : r;
 }
 
 int PauseShow(HWND owner, int ms) {
   if (ms < 0) ms = -ms;
-  return (int)DialogBoxParamA(SatWin.inst, "PAUSE", owner ? owner : SatWin.main, PauseProc, (LPARAM)ms);
-}
-
-INT_PTR CALLBACK PauseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SetTimer(dialog, 1, (UINT)lParam, nullptr);
-      return TRUE;
-    case WM_TIMER:
-      if (wParam == 1) {
-        KillTimer(dialog, 1);
-        EndDialog(dialog, 0);
-      }
-      return TRUE;
-    case WM_COMMAND:
-      if (wParam == IDCANCEL) {
-        KillTimer(dialog, 1);
-        EndDialog(dialog, 1);
-      }
-      return TRUE;
-    default:
-      return FALSE;
-  }
+  return PauseRun(SatWin.inst, owner ? owner : SatWin.main, ms);
 }
 
 void FileSelInit(OPENFILENAMEA* ofn, char* file) {

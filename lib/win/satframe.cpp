@@ -10,10 +10,16 @@
 #include "satres.h"
 #include "satsetup.h"
 #include "satutil.h"
+#include "version.h"
 
 SatWinState SatWin;
 
 namespace {
+
+void MainCreate(HWND hwnd);
+// WM_CLOSE and WM_DESTROY: nothing while refused (a run that may not be
+// cut), else saveAndQuit once, and a close destroys the window. Returns 0.
+LRESULT MainClose(HWND hwnd, UINT msg, int refused, void (*saveAndQuit)(HWND hwnd));
 
 const SatProgram& Prog() { return *SatWin.win->prog; }
 
@@ -113,7 +119,7 @@ void CmdHelp() {
 void CmdRun() {
   INT_PTR r = DialogBoxParamA(SatWin.inst, "RUNNER", SatWin.main, RunnerProc, 0);
   if (r == 1) {
-    if (!SatFrame.curApp[0])
+    if (!SatFrame.curApp[0] && SatEditionGet().runNeedsApp)
       ErrorShow("No Application Given");
     else if (!RunProgram(SatFrame.curApp, SatFrame.curFile))
       ErrorShow("Can't Find Application");
@@ -145,31 +151,45 @@ void CtrlA() {
   char limits[SAT_TEXT_SIZE];
   snprintf(limits, sizeof limits, Prog().limitsText ? Prog().limitsText : "", Prog().limits[0], Prog().limits[1]);
   char text[SAT_TEXT_SIZE];
-  snprintf(text, sizeof text, "Version %s %s\n\n%s%s", SAT_VERSION, SAT_RELEASE, limits,
+  snprintf(text, sizeof text, "Version %s %s\n\n%s%s", QUIL_VERSION, QUIL_VERSION_TAG, limits,
            SatSetup.winemods ? "\n\nWine Mode is On" : "");
   MsgBoxShow(SatWin.main, text, "Allocation", 0);
 }
 
 void SaveAndQuit(HWND hwnd) {
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  SlotSetInt("lft=", r.left);
-  SlotSetInt("top=", r.top);
-  SlotSetInt("rgt=", r.right);
-  SlotSetInt("bot=", r.bottom);
-  if (!SatFrame.startFail) UsfWrite();
+  if (SatWin.win->settingsSave) {
+    SatWin.win->settingsSave(hwnd);
+  } else {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    SlotSetInt("lft=", r.left);
+    SlotSetInt("top=", r.top);
+    SlotSetInt("rgt=", r.right);
+    SlotSetInt("bot=", r.bottom);
+    if (!SatFrame.startFail) UsfWrite();
+  }
   PostQuitMessage(0);
 }
 
+int Busy() { return SatWin.win->busy ? SatWin.win->busy() : SatWin.display != nullptr; }
+
+int CloseRefused(HWND hwnd, UINT msg) {
+  if (SatWin.win->closeRefused) return SatWin.win->closeRefused(hwnd, msg);
+  return SatWin.display && !SatFrame.abortFlag;
+}
+
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (SatWin.win->message && SatWin.win->message(hwnd, msg, wParam, lParam)) return 0;
   switch (msg) {
     case WM_CREATE: {
-      SatMainCreate(hwnd);
+      MainCreate(hwnd);
       if (SatFrame.startFail) {
         SetupMissingShow();
-      } else if (SatCrfRead()) {
+      } else if (SatWin.win->crfRead ? SatWin.win->crfRead() : SatCrfRead()) {
         SatFrame.startFail = 1;
         CrfMissingShow();
+      } else if (SatWin.win->settingsRead) {
+        SatWin.win->settingsRead();
       } else {
         UsfRead();
       }
@@ -187,7 +207,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_CLOSE:
     case WM_DESTROY:
-      return SatMainClose(hwnd, msg, SatWin.display && !SatFrame.abortFlag, SaveAndQuit);
+      return MainClose(hwnd, msg, CloseRefused(hwnd, msg), SaveAndQuit);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
@@ -201,12 +221,14 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_COMMAND: {
-      if (SatWin.display) return 0;  // a run is going
+      if (Busy()) return 0;  // a run is going
       int id = LOWORD(wParam);
       if (id == ID_HELP_CMD) {
         CmdHelp();
       } else if (id == ID_RUN_CMD) {
         CmdRun();
+      } else if (SatWin.win->command && SatWin.win->command(hwnd, id)) {
+        // the program's own button
       } else if (id == ID_SETUP_CMD) {
         if (SatWin.win->setupProc) DialogBoxParamA(SatWin.inst, "SETUP", hwnd, SatWin.win->setupProc, 0);
       } else if (id == GoId()) {
@@ -215,8 +237,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
           ErrorShow(refused);
         else
           CmdGo();
-      } else if (SatWin.win->command) {
-        SatWin.win->command(hwnd, id);
       }
       return 0;
     }
@@ -225,17 +245,15 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-}  // namespace
-
-void SatMainCreate(HWND hwnd) {
+void MainCreate(HWND hwnd) {
   SatWin.main = hwnd;
   HDC dc = GetDC(hwnd);
   SelectObject(dc, GetStockObject(SYSTEM_FONT));
   ReleaseDC(hwnd, dc);
 }
 
-LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwnd)) {
-  if (busy) return 0;
+LRESULT MainClose(HWND hwnd, UINT msg, int refused, void (*saveAndQuit)(HWND hwnd)) {
+  if (refused) return 0;
   if (msg == WM_DESTROY && !SatWin.main) return 0;
   saveAndQuit(hwnd);
   if (msg == WM_CLOSE) {
@@ -245,15 +263,8 @@ LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwn
   return 0;
 }
 
-HWND SatOwner() { return SatWin.display ? SatWin.display : SatWin.main; }
-
-int SatDlgCancel(HWND dialog, UINT msg, WPARAM wParam) {
-  if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
-  EndDialog(dialog, 0);
-  return 1;
-}
-
-void SatWinStart() {
+// Start: common controls, start folder, program drive, metrics.
+void WinStart() {
   INITCOMMONCONTROLSEX icc;
   icc.dwSize = sizeof icc;
   icc.dwICC = 0xFF;
@@ -263,7 +274,9 @@ void SatWinStart() {
   WinMetricsInit();
 }
 
-HWND SatWinCreate(HINSTANCE instance, WNDPROC proc) {
+// The program table's window class, accelerators, button bitmaps, the
+// window and its tool bar; null when the class or the window fails.
+HWND WinCreate(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXA wc;
   memset(&wc, 0, sizeof wc);
   wc.cbSize = sizeof wc;
@@ -289,11 +302,21 @@ HWND SatWinCreate(HINSTANCE instance, WNDPROC proc) {
   return main;
 }
 
-void SatWinBitmapsFree() {
+void BitmapsFree() {
   for (HBITMAP& b : SatWin.bitmaps) {
     if (b) DeleteObject(b);
     b = nullptr;
   }
+}
+
+}  // namespace
+
+HWND SatOwner() { return SatWin.display ? SatWin.display : SatWin.main; }
+
+int SatDlgCancel(HWND dialog, UINT msg, WPARAM wParam) {
+  if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
+  EndDialog(dialog, 0);
+  return 1;
 }
 
 void WinMetricsInit() {
@@ -321,7 +344,7 @@ void WinMetricsInit() {
     SatWin.charH = tm.tmHeight;
   }
   if (dc) ReleaseDC(nullptr, dc);
-  snprintf(SatWin.title, sizeof SatWin.title, "%s %s %s", SatDisplayName(), SAT_VERSION, SAT_RELEASE);
+  snprintf(SatWin.title, sizeof SatWin.title, "%s %s %s", SatDisplayName(), QUIL_VERSION, QUIL_VERSION_TAG);
 }
 
 int ProgDrive() { return ProgDriveFrom(GetCommandLineA(), SatFrame.progDrive); }
@@ -385,30 +408,48 @@ void SatCloseAfterRun() {
   if (SatWin.main) PostMessageA(SatWin.main, WM_SAT_CLOSE, 0, 0);
 }
 
+void SatMainQuit() { SaveAndQuit(SatWin.main); }
+
+namespace {
+
+// The program's modeless dialogs take their own keys first.
+int DialogMessage(MSG* m) {
+  if (!SatWin.win->dialogs) return SatWin.display && IsDialogMessageA(SatWin.display, m);
+  for (HWND* const* d = SatWin.win->dialogs; *d; ++d)
+    if (**d && IsDialogMessageA(**d, m)) return 1;
+  return 0;
+}
+
+}  // namespace
+
 int SatWinMain(HINSTANCE instance, const SatWinProgram* win) {
   SatWin = SatWinState();
   SatWin.inst = instance;
   SatWin.win = win;
   SatProgramSet(win->prog);
-  HostSet(&kFrameHost);
+  HostSet(win->host ? win->host : &kFrameHost);
   SatDisplaySet(&kFrameDisplay);
 
-  SatWinStart();
+  WinStart();
   SatFrame.startFail = UsfMainRead();
+  if (win->started) win->started();
 
-  HWND main = SatWinCreate(instance, MainProc);
+  HWND main = WinCreate(instance, MainProc);
   if (!main) return 1;
+  if (win->placed) win->placed(main);
   ShowWindow(main, SW_SHOWNORMAL);
   UpdateWindow(main);
   SetFocus(main);
+  if (SatWin.goAtStart && !SatFrame.startFail) PostMessageA(main, WM_COMMAND, (WPARAM)GoId(), 0);
 
   MSG m;
   while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-    if (SatWin.display && IsDialogMessageA(SatWin.display, &m)) continue;
+    if (DialogMessage(&m)) continue;
     if (SatWin.accel && SatWin.main && TranslateAcceleratorA(SatWin.main, SatWin.accel, &m)) continue;
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
-  SatWinBitmapsFree();
+  BitmapsFree();
+  if (win->ended) win->ended();
   return (int)m.wParam;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "host.h"
 #include "satlib.h"
 
 struct SatWinProgram {
@@ -15,12 +16,36 @@ struct SatWinProgram {
   DLGPROC setupProc;                  // the program's SETUP dialog
   DLGPROC displayProc;                // its DISPLAY dialog; null: SatDisplayProc
   void (*displayInit)(HWND dialog);   // caption and the like, on WM_INITDIALOG
-  int (*command)(HWND main, int id);  // program buttons; 1 when handled
+  // Program buttons, asked before the frame's Setup and Go: 1 when handled.
+  int (*command)(HWND main, int id);
   // Optional. created: after the main window read its settings, unless the
   // start failed. goRefused: the message shown instead of Go while the
   // program is not ready for a run, null when Go may go.
   void (*created)();
   const char* (*goRefused)();
+  // Optional, for the programs that carry more than the common frame (the
+  // rule checker, the extractor); null keeps the frame's own way.
+  const HostOps* host = nullptr;  // the program's message seam instead of the frame's
+  // After the main setup file was read, before the window is made: the
+  // start-up failure flag and SatWin.goAtStart may be set here.
+  void (*started)() = nullptr;
+  int (*crfRead)() = nullptr;  // the start-up check of the cell reference file: 1 missing
+  // The program's own settings file, read at creation and written with the
+  // window rectangle at close, instead of the settings slots.
+  void (*settingsRead)() = nullptr;
+  void (*settingsSave)(HWND main) = nullptr;
+  void (*placed)(HWND main) = nullptr;  // after the tool bar placed the window, before it shows
+  // First look at a main window message: 1 when handled (the result is 0).
+  int (*message)(HWND main, UINT msg, WPARAM wParam, LPARAM lParam) = nullptr;
+  int (*busy)() = nullptr;  // commands are ignored while it gives 1; null: while DISPLAY exists
+  // WM_CLOSE or WM_DESTROY during a run: 1 when refused (a program may ask
+  // its close question here); null: refused while DISPLAY exists and the
+  // abort flag is clear.
+  int (*closeRefused)(HWND main, UINT msg) = nullptr;
+  // The modeless dialogs that see the messages first, in order, ended by a
+  // null; null: DISPLAY alone.
+  HWND* const* dialogs = nullptr;
+  void (*ended)() = nullptr;  // after the message loop
 };
 
 struct SatWinState {
@@ -34,9 +59,8 @@ struct SatWinState {
   int capH = 0, menuBtnW = 0, menuBtnH = 0, capBtnW = 0, capBtnH = 0, menuH = 0;
   int frameW = 0, frameH = 0, fullW = 0, fullH = 0, screenW = 0, screenH = 0, edgeW = 0, edgeH = 0;
   int charW = 8, charMaxW = 8, charH = 16;
-  char msgCaption[SAT_TEXT_SIZE] = "";
-  char msgText[SAT_TEXT_SIZE] = "";
   char cmdLine[2 * SAT_PATH_SIZE + 8] = "";
+  int goAtStart = 0;  // a command line asked for a run: Go once the window shows
 };
 extern SatWinState SatWin;
 
@@ -44,20 +68,10 @@ int SatWinMain(HINSTANCE instance, const SatWinProgram* win);
 // Closes the main window once the closing message and the progress dialog
 // are gone: a command line that asked for one run ends the program after it.
 void SatCloseAfterRun();
+// Saves the settings and ends the message loop at once, the window left as
+// it is (a close asked for during a run, once the run is over).
+void SatMainQuit();
 
-// The pieces of SatWinMain and of its main window, for a program that keeps
-// its own window procedure and message loop around the frame's dialogs.
-// Start: common controls, start folder, program drive, metrics. Create: the
-// program table's window class, accelerators, button bitmaps, the window
-// and its tool bar; null when the class or the window fails.
-void SatWinStart();
-HWND SatWinCreate(HINSTANCE instance, WNDPROC proc);
-void SatWinBitmapsFree();
-// WM_CREATE: the main window and its font.
-void SatMainCreate(HWND hwnd);
-// WM_CLOSE and WM_DESTROY: nothing while busy (a run that may not be cut),
-// else saveAndQuit once, and a close destroys the window. Returns 0.
-LRESULT SatMainClose(HWND hwnd, UINT msg, int busy, void (*saveAndQuit)(HWND hwnd));
 // The owner of a question asked during a run: the progress dialog while it
 // is up, else the main window.
 HWND SatOwner();
@@ -71,9 +85,7 @@ void ToolbarPlace();
 INT_PTR CALLBACK ToolbarProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 int MsgBoxShow(HWND owner, const char* text, const char* caption, UINT type);
-INT_PTR CALLBACK MsgBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 int PauseShow(HWND owner, int ms);
-INT_PTR CALLBACK PauseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 void FileSelInit(OPENFILENAMEA* ofn, char* file);
 // The open dialog for a SETUP edit: the chosen file goes into control edit.
 // 1 when a file was chosen.

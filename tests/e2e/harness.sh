@@ -36,13 +36,15 @@ note() { echo "-- $*"; }
 # Ends every program this test started, by process id.
 quil_end_all() {
   local pid
+  # Tolerant of programs already gone: a caller running under set -e (the
+  # main job) must not turn a good run into a failure here.
   for pid in $QUIL_PIDS; do
-    kill "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
   done
   for pid in $QUIL_PIDS; do
     local n=0
     while kill -0 "$pid" 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
-    kill -9 "$pid" 2>/dev/null
+    kill -9 "$pid" 2>/dev/null || true
   done
   QUIL_PIDS=""
 }
@@ -78,6 +80,36 @@ quil_start() {
 robot() {
   timeout 60 "$WINE" "$QUIL_BIN/ROBOT.EXE" "$@" </dev/null 2>/dev/null | tr -d '\r'
   return "${PIPESTATUS[0]}"
+}
+
+# robot_wait SECONDS ACTION ARGS...: a robot action that waits for a window
+# (wait-class, wait-dialog, press, click; no wait of its own given), tried
+# again in slices of 20 s until it succeeds or SECONDS have passed: on a
+# loaded machine a window can take minutes to come.
+robot_wait() {
+  local limit="$1" start=$SECONDS said
+  shift
+  while :; do
+    if said=$(robot "$@" 20000); then
+      printf '%s\n' "$said"
+      return 0
+    fi
+    if [ $((SECONDS - start)) -ge "$limit" ]; then
+      printf '%s\n' "$said"
+      return 1
+    fi
+  done
+}
+
+# dialog_gone CAPTION SECONDS: waits until no dialog box of that caption is
+# left (a pressed box can take a while to close); 1 when one stays.
+dialog_gone() {
+  local start=$SECONDS
+  while robot dialog-text "$1" >/dev/null 2>&1; do
+    [ $((SECONDS - start)) -ge "$2" ] && return 1
+    sleep 0.2
+  done
+  return 0
 }
 
 # wait_gone PID SECONDS: waits for a process to end; 1 when it did not.

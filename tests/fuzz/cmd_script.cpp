@@ -15,6 +15,7 @@
 #include "celltable.h"
 #include "cmdedit.h"
 #include "cmdengine.h"
+#include "fuzz_folder.h"
 #include "layerview.h"
 #include "mainsetup.h"
 #include "pending.h"
@@ -54,14 +55,6 @@ void Invariants() {
   for (int32_t i = 1; i <= Store.instCount[0]; ++i) Check(StoreCellRec(0, i) != nullptr);
 }
 
-void Setup() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  char tmpl[] = "/tmp/fuzz_cmd_XXXXXX";
-  if (!mkdtemp(tmpl) || chdir(tmpl) != 0) abort();
-}
-
 void Fresh() {
   CmdFreshState(800, 600);
   int low = CellFindAdd("LOW");
@@ -78,9 +71,12 @@ void Fresh() {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Setup();
+  FuzzFolderScope scratch;
   Fresh();
+  CmdEngineState st;
   std::string text(reinterpret_cast<const char*>(data), size);
   size_t at = 0;
   int lines = 0;
@@ -93,18 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.size() >= CMD_LINE_SIZE) line.resize(CMD_LINE_SIZE - 1);
     int src = line.empty() ? 0 : (unsigned char)line[0] % 3;
     if (src == 1)
-      CmdKeyLine(line.c_str());
+      CmdKeyLine(st, line.c_str());
     else
-      CmdTypedLine(line.c_str());
-    CmdPump(50);
+      CmdTypedLine(st, line.c_str());
+    CmdPump(st, 50);
     Invariants();
   }
   FILE* f = fopen("s.txt", "wb");
   if (f) {
     fwrite(data, 1, size, f);
     fclose(f);
-    CmdScriptRun("s.txt");
-    CmdPump(50);
+    CmdScriptRun(st, "s.txt");
+    CmdPump(st, 50);
     Invariants();
   }
   return 0;

@@ -7,17 +7,10 @@
 #include <unistd.h>
 
 #include "celltable.h"
+#include "fuzz_folder.h"
 #include "store.h"
 
 namespace {
-
-void Setup() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  char tmpl[] = "/tmp/fuzz_crf_XXXXXX";
-  if (!mkdtemp(tmpl) || chdir(tmpl) != 0) abort();
-}
 
 void Check(bool ok) {
   if (!ok) __builtin_trap();
@@ -25,8 +18,10 @@ void Check(bool ok) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Setup();
+  FuzzFolderScope scratch;
   FILE* f = fopen("QUIL7.CRF", "wb");
   if (!f) return 0;
   fwrite(data, 1, size, f);

@@ -8,17 +8,18 @@
 #include "drc_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  DrcCheckReset();
+  static DrcCheckRec chk;
+  DrcCheckReset(chk);
   DrcRuleSrc s;
   DrcRuleSrcMem(&s, reinterpret_cast<const char*>(data), size);
   for (int i = 0; i < 10000; ++i) {
-    int r = DrcCheckRead(&s);
-    for (int k = 0; k < DrcChk.nops; ++k) {
-      if (std::strlen(DrcChk.op[k]) > DRC_OPMAX) __builtin_trap();
+    int r = DrcCheckRead(chk, &s);
+    for (int k = 0; k < chk.nops; ++k) {
+      if (std::strlen(chk.op[k]) > DRC_OPMAX) __builtin_trap();
       DrcOpParsed op;
-      DrcOperatorParse(DrcChk.op[k], &op);
+      DrcOperatorParse(chk.op[k], &op);
     }
-    if (std::strlen(DrcChk.title) >= DRC_TITLE) __builtin_trap();
+    if (std::strlen(chk.title) >= DRC_TITLE) __builtin_trap();
     if (r == -1) break;
   }
   return 0;

@@ -9,13 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_folder.h"
 #include "gdsin.h"
 #include "host.h"
 
 namespace {
 
-char Folder[256];
 int Named = 0;
+// One state for every input; static, as it is megabytes large.
+GdsInState State;
 
 int NewName(const char*, char* tried) {
   snprintf(tried, GDSIN_NAMELEN + 1, "FZ%d", ++Named);
@@ -29,35 +31,34 @@ int Ldm(int gds, int datatype, int* tlc) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzFolderScope scratch;
   static bool once = false;
   if (!once) {
     HostSet(nullptr);  // every message answered with its first button
-    snprintf(Folder, sizeof Folder, "/tmp/gdsinfuzz.%d", (int)getpid());
-    char cmd[300];
-    snprintf(cmd, sizeof cmd, "mkdir -p %s", Folder);
-    if (system(cmd) != 0) abort();
-    if (chdir(Folder) != 0) abort();
     once = true;
   }
-  GdsInReset();
-  snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "fuzz.gds");
-  snprintf(GdsInSt.val[IK_TPH], GDSIN_VALLEN, "out/");
-  snprintf(GdsInSt.val[IK_LDF], GDSIN_VALLEN, "fuzz.ldm");
+  GdsInState* st = &State;
+  GdsInReset(st);
+  snprintf(st->val[IK_CFN], GDSIN_VALLEN, "fuzz.gds");
+  snprintf(st->val[IK_TPH], GDSIN_VALLEN, "out/");
+  snprintf(st->val[IK_LDF], GDSIN_VALLEN, "fuzz.ldm");
   const int flags[] = {IK_CTX, IK_COP, IK_CBB, IK_MLF, IK_NAM, IK_WTX};
-  for (int k : flags) snprintf(GdsInSt.val[k], GDSIN_VALLEN, "Y");
-  if (size > 0 && (data[0] & 1)) snprintf(GdsInSt.val[IK_OLD], GDSIN_VALLEN, "Y");
-  snprintf(GdsInSt.omit[0], GDSIN_VALLEN, "OMITTED");
-  snprintf(GdsInSt.font[1], GDSIN_VALLEN, "-");
-  snprintf(GdsInSt.font[3], GDSIN_VALLEN, "Y");
-  snprintf(GdsInSt.font[5], GDSIN_VALLEN, "Y");
-  GdsInSt.newName = NewName;
-  GdsInSt.ldmAsk = Ldm;
+  for (int k : flags) snprintf(st->val[k], GDSIN_VALLEN, "Y");
+  if (size > 0 && (data[0] & 1)) snprintf(st->val[IK_OLD], GDSIN_VALLEN, "Y");
+  snprintf(st->omit[0], GDSIN_VALLEN, "OMITTED");
+  snprintf(st->font[1], GDSIN_VALLEN, "-");
+  snprintf(st->font[3], GDSIN_VALLEN, "Y");
+  snprintf(st->font[5], GDSIN_VALLEN, "Y");
+  st->newName = NewName;
+  st->ldmAsk = Ldm;
   Named = 0;
   remove("fuzz.ldm");
-  GdsSourceMem(&GdsInSt.src, data, (int64_t)size);
+  GdsSourceMem(&st->src, data, (int64_t)size);
   char text[1200];
-  GdsInClosing(GdsInConvert(), text, sizeof text);
-  GdsInSt.src.mem = nullptr;
+  GdsInClosing(st, GdsInConvert(st), text, sizeof text);
+  st->src.mem = nullptr;
   return 0;
 }

@@ -1,6 +1,7 @@
 // Any bytes as a font file: reading takes whole files only, and walking the
 // glyphs never leaves a glyph's slot whatever its bytes hold.
 #include "font.h"
+#include "fuzz_folder.h"
 #include "mainsetup.h"
 
 #include <unistd.h>
@@ -12,16 +13,15 @@
 
 namespace {
 
-char g_path[64];
-
-const char* ScratchPath() {
-  if (!g_path[0]) snprintf(g_path, sizeof g_path, "/tmp/tff_read_fuzz_%d.tff", static_cast<int>(getpid()));
-  return g_path;
-}
+// In the scratch folder, which is current while an input runs.
+const char* ScratchPath() { return "fuzz.tff"; }
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzFolderScope scratch;
   FILE* f = fopen(ScratchPath(), "wb");
   if (!f) abort();
   if (size) fwrite(data, 1, size, f);

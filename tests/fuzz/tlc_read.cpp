@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "celltable.h"
+#include "fuzz_folder.h"
 #include "mainsetup.h"
 #include "store.h"
 #include "tlcread.h"
@@ -20,8 +21,6 @@ void Setup() {
   static bool done = false;
   if (done) return;
   done = true;
-  char tmpl[] = "/tmp/fuzz_tlc_XXXXXX";
-  if (!mkdtemp(tmpl) || chdir(tmpl) != 0) abort();
   snprintf(TlcWrite.fixedDate, sizeof TlcWrite.fixedDate, "01/01/26");
   snprintf(TlcWrite.fixedTime, sizeof TlcWrite.fixedTime, "00:00:00");
 }
@@ -63,7 +62,10 @@ std::string ReadAll(const char* path) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return FuzzFolderInitialize(argc, argv); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzFolderScope scratch;
   Setup();
   StoreReset();
   CellTableReset();

@@ -1,11 +1,11 @@
-// The editor's engine as a fresh start leaves it, for the command tests,
-// the command fuzzer and the command benchmark: setup, cell table, store,
-// view and engine cleared, scale 1000, every layer active.
+// The editor as a fresh start leaves it, for the command tests, the command
+// fuzzer and the command benchmark: setup, cell table, store and view
+// cleared, scale 1000, every layer active. The command engine's state is the
+// caller's own object, fresh when made.
 #ifndef QUIL_TESTS_SUPPORT_CMD_FRESH_H
 #define QUIL_TESTS_SUPPORT_CMD_FRESH_H
 
 #include "celltable.h"
-#include "cmdengine.h"
 #include "layerview.h"
 #include "mainsetup.h"
 #include "store.h"
@@ -30,7 +30,6 @@ inline void CmdFreshState(int width, int height) {
   LayerViewReset();
   LyrView.viewOverride = LyrView.openOverride = 1;
   LyrActiveBuild();
-  CmdEngineReset();
 }
 
 #endif

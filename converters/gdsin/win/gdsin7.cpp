@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvwin.h"
 #include "gdsin.h"
 #include "host.h"
 #include "satframe.h"
@@ -30,14 +31,13 @@ enum {
   IDC_PROGRESS = 1000,
 };
 
-const char* const kKeys[] = {"cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
-                             "cbb=", "omt=", "mlf=", "nam=", "wtx=", "old=", "lft=", "top=", "rgt=", "bot=", nullptr};
-const char* const kDefaults[] = {"", "", "", "GdsIn.log", "-", "um", "1000", "255", "1", "N", "N",
-                                 "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
+// The program's one conversion state: the dialogs and the run hooks reach it
+// here, as the frame calls them without a context.
+GdsInState Gin;
 
 SatUsfList kLists[] = {
-    {"font", GDSIN_FONTS, GDSIN_VALLEN, &GdsInSt.font[0][0]},
-    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &GdsInSt.omit[0][0]},
+    {"font", GDSIN_FONTS, GDSIN_VALLEN, &Gin.font[0][0]},
+    {"omit", GDSIN_OMITS, GDSIN_VALLEN, &Gin.omit[0][0]},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -46,37 +46,23 @@ const SatButton kButtons[] = {
     {ID_TEXT, "Text", "MTEXT"},       {ID_OMIT, "Omit", "MOMIT"},   {ID_GO, "Go", "MGO"},
 };
 
-struct GdsInProgramState {
-  int setupNotDone = 1;
-  int cmdLineMode = 0;
-  int argPending = 0;
-  char arg[CNV_PATHLEN + 1] = "";
-  int lastResult = GI_ABORTED;
-};
-GdsInProgramState Gp;
-
-void SlotsToEngine() { UsfSlotsToValues(&GdsInSt.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&GdsInSt.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS); }
+const CnvSlots kSlots = {&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS};
 
 void SetupApplyProc(int flag) {
-  SlotsToEngine();
-  if (Gp.argPending) {
-    // A GDS file on the command line: it replaces the stored one, and the
-    // output folder and the map follow it.
-    Gp.argPending = 0;
-    snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "%s", Gp.arg);
-    GdsInSt.val[IK_TPH][0] = 0;
-    GdsInSt.val[IK_LDF][0] = 0;
-    Gp.setupNotDone = 0;
-    GdsInSetupApply(0);
-    GdsInTextApply();
-    EngineToSlots();
+  CnvSlotsToEngine(&kSlots);
+  // A GDS file on the command line replaces the stored one, and the output
+  // folder and the map follow it.
+  char* const stale[] = {Gin.val[IK_TPH], Gin.val[IK_LDF]};
+  if (CnvArgApply(Gin.val[IK_CFN], GDSIN_VALLEN, stale, 2)) {
+    GdsInSetupApply(&Gin, 0);
+    GdsInTextApply(&Gin);
+    CnvEngineToSlots(&kSlots);
     UsfWrite();
     return;
   }
-  GdsInSetupApply(flag == 1);
-  GdsInTextApply();
-  EngineToSlots();
+  GdsInSetupApply(&Gin, flag == 1);
+  GdsInTextApply(&Gin);
+  CnvEngineToSlots(&kSlots);
 }
 
 // ---- run --------------------------------------------------------------------
@@ -88,50 +74,17 @@ void Progress(int percent) {
 }
 
 struct AskState {
-  int gds, dt, tlc;
   const char* structName;
   char tried[GDSIN_NAMELEN + 1];
 };
 AskState Ask;
 
-INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG: {
-      char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(GdsInSt.val[IK_LDF], text, sizeof text);
-      SetWindowTextA(dialog, text);
-      snprintf(text, sizeof text, "GDS Layer= %d  Datatype= %d is not in LDM File", Ask.gds, Ask.dt);
-      SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
-      SetDlgItemInt(dialog, IDC_LDM_LAYER, (UINT)(Ask.dt == 0 ? Ask.gds : 0), TRUE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: {
-          BOOL ok;
-          Ask.tlc = (int)GetDlgItemInt(dialog, IDC_LDM_LAYER, &ok, TRUE);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        }
-        case 7:
-          EndDialog(dialog, 7);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
 int AskLdm(int gds, int datatype, int* tlc) {
-  Ask.gds = gds;
-  Ask.dt = datatype;
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, 0);
-  if (r == IDOK) {
-    *tlc = Ask.tlc;
-    return HOST_IDYES;
-  }
-  return r == 7 ? HOST_IDNO : HOST_IDCANCEL;
+  CnvLdmAsk ask = {Gin.val[IK_LDF], IDC_LDM_TEXT, "", {IDC_LDM_LAYER, 0}, {datatype == 0 ? gds : 0, 0}, 1};
+  snprintf(ask.text, sizeof ask.text, "GDS Layer= %d  Datatype= %d is not in LDM File", gds, datatype);
+  int answer = CnvLdmAskShow(&ask);
+  if (answer == HOST_IDYES) *tlc = ask.values[0];
+  return answer;
 }
 
 INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
@@ -170,23 +123,21 @@ int AskNewName(const char* structName, char* tried) {
 }
 
 int GdsRun() {
-  SlotsToEngine();
-  GdsInSt.listLine = ListLine;
-  GdsInSt.counter = Counter;
-  GdsInSt.progress = Progress;
-  GdsInSt.ldmAsk = AskLdm;
-  GdsInSt.newName = AskNewName;
-  GdsInSt.extAbort = &SatFrame.abortFlag;
-  int ok = GdsInConvert();
-  EngineToSlots();  // "?" after a missing GDS file
+  CnvSlotsToEngine(&kSlots);
+  Gin.listLine = ListLine;
+  Gin.counter = Counter;
+  Gin.progress = Progress;
+  Gin.ldmAsk = AskLdm;
+  Gin.newName = AskNewName;
+  Gin.extAbort = &SatFrame.abortFlag;
+  int ok = GdsInConvert(&Gin);
+  CnvEngineToSlots(&kSlots);  // "?" after a missing GDS file
   return ok;
 }
 
+// A grown map keeps a command-line run open: the user must look at it first.
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsInClosing(result, text, (int)size);
-  // The command line asks for one run: the program ends after its message,
-  // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GI_ADDED) SatCloseAfterRun();
+  CnvWinClosing(GdsInClosing(&Gin, result, text, (int)size), GI_ADDED);
 }
 
 const SatProgram kProgram = {
@@ -197,8 +148,8 @@ const SatProgram kProgram = {
     "CNVRTGDS.HTM",
     "%d Max GDS Structures\n\n%d Max Boundary Vertices",
     {GDSIN_MAXSTRUCT, GDSIN_MAXPTS},
-    kKeys,
-    kDefaults,
+    GdsInKeys,
+    GdsInDefaults,
     kLists,
     SetupApplyProc,
     GdsRun,
@@ -216,32 +167,14 @@ const int kChecks[] = {IDC_CTX, IDC_COP, IDC_CBB, IDC_OMT, IDC_MLF, IDC_NAM, IDC
 const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
 const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
+const CnvBrowse kBrowse[] = {
+    {IDC_BROWSE_GDS, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select"},
+    {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
+};
+const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, IK_CTX, kBrowse, 2, SetupApplyProc};
+
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatSlotsShow(dialog, kEdits, kEditCount, kChecks, kCheckCount, IK_CTX);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_BROWSE_GDS:
-          SatBrowse(dialog, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select");
-          return TRUE;
-        case IDC_BROWSE_LDM:
-          SatBrowse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
-          return TRUE;
-        case IDOK:
-          SatSlotsTake(dialog, kEdits, kEditCount, kChecks, kCheckCount, IK_CTX);
-          SetupApplyProc(1);
-          EndDialog(dialog, 1);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_DESTROY:
-      Gp.setupNotDone = 0;  // OK or not, Go may follow
-      return FALSE;
-  }
-  return FALSE;
+  return CnvSetupDlg(dialog, msg, wParam, &kSetup);
 }
 
 // ---- TEXT and OMIT ----------------------------------------------------------------
@@ -251,27 +184,26 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       for (int r = 0; r < GDSIN_ROWS; ++r) {
-        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c]);
+        for (int c = 0; c < 3; ++c) SetDlgItemTextA(dialog, 200 + 6 * r + c, Gin.font[6 * r + c]);
         for (int c = 3; c < 6; ++c)
-          CheckDlgButton(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
+          CheckDlgButton(dialog, 200 + 6 * r + c, Gin.font[6 * r + c][0] == 'Y' ? BST_CHECKED : BST_UNCHECKED);
       }
-      CheckRadioButton(dialog, IDC_CR, IDC_LF, GdsInSt.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
+      CheckRadioButton(dialog, IDC_CR, IDC_LF, Gin.font[GDSIN_ROWS * 6][0] == 'Y' ? IDC_CR : IDC_LF);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
           for (int r = 0; r < GDSIN_ROWS; ++r) {
-            for (int c = 0; c < 3; ++c)
-              GetDlgItemTextA(dialog, 200 + 6 * r + c, GdsInSt.font[6 * r + c], GDSIN_VALLEN);
+            for (int c = 0; c < 3; ++c) GetDlgItemTextA(dialog, 200 + 6 * r + c, Gin.font[6 * r + c], GDSIN_VALLEN);
             for (int c = 3; c < 6; ++c)
-              snprintf(GdsInSt.font[6 * r + c], GDSIN_VALLEN, "%s",
+              snprintf(Gin.font[6 * r + c], GDSIN_VALLEN, "%s",
                        IsDlgButtonChecked(dialog, 200 + 6 * r + c) == BST_CHECKED ? "Y" : "N");
           }
-          snprintf(GdsInSt.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
+          snprintf(Gin.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
                    IsDlgButtonChecked(dialog, IDC_CR) == BST_CHECKED ? "Y" : "N");
-          SlotsToEngine();
-          GdsInSetupApply(0);
-          GdsInTextApply();
+          CnvSlotsToEngine(&kSlots);
+          GdsInSetupApply(&Gin, 0);
+          GdsInTextApply(&Gin);
           EndDialog(dialog, 1);
           return TRUE;
       }
@@ -284,7 +216,7 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, GdsInSt.omit[i]);
+      for (int i = 0; i < GDSIN_OMITS; ++i) SetDlgItemTextA(dialog, IDC_OMIT0 + i, Gin.omit[i]);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -297,8 +229,8 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
             CnvClip(rows[n], 0);
             if (rows[n][0]) ++n;
           }
-          memset(GdsInSt.omit, 0, sizeof GdsInSt.omit);
-          for (int i = 0; i < n; ++i) snprintf(GdsInSt.omit[i], GDSIN_VALLEN, "%s", rows[i]);
+          memset(Gin.omit, 0, sizeof Gin.omit);
+          for (int i = 0; i < n; ++i) snprintf(Gin.omit[i], GDSIN_VALLEN, "%s", rows[i]);
           EndDialog(dialog, 1);
           return TRUE;
         }
@@ -328,18 +260,17 @@ void DisplayInit(HWND dialog) {
 }
 
 void Created() {
-  if (Gp.argPending) SetupApplyProc(0);
+  if (CnvWin.argPending) SetupApplyProc(0);
 }
 
-const char* GoRefused() { return Gp.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
+const char* GoRefused() { return CnvWin.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
 
 const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command, Created, GoRefused};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  GdsInReset();
-  Gp = GdsInProgramState();
-  if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
+  GdsInReset(&Gin);
+  CnvWinStart(cmdLine, GI_ABORTED);
   return SatWinMain(instance, &kWin);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvwin.h"
 #include "gdsout.h"
 #include "host.h"
 #include "satframe.h"
@@ -26,14 +27,12 @@ enum {
   IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
 };
 
-const char* const kKeys[] = {"tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",
-                             "dro=", "lcn=", "ctx=", "mpp=", "dpu=", "wtx=", "lft=", "top=", "rgt=", "bot=",
-                             nullptr};
-const char* const kDefaults[] = {"", "", "", "GdsOut.log", "0", "1.0", "1000", "0", "DEFAULT.DB", "-",
-                                 "N", "N", "N", "N", "N", "N", "", "", "", "", nullptr};
+// The program's one conversion state: the dialogs and the run hooks reach it
+// here, as the frame calls them without a context.
+GdsOutState Gout;
 
 SatUsfList kLists[] = {
-    {"font", GDSOUT_ROWS * 6, GDSOUT_VALLEN, &GdsOutSt.font[0][0]},
+    {"font", GDSOUT_ROWS * 6, GDSOUT_VALLEN, &Gout.font[0][0]},
     {nullptr, 0, 0, nullptr},
 };
 
@@ -43,39 +42,30 @@ const SatButton kButtons[] = {
 };
 
 struct GdsOutProgramState {
-  int setupNotDone = 1;
   int layersNotDone = 1;
-  int cmdLineMode = 0;
-  int argPending = 0;
-  char arg[CNV_PATHLEN + 1] = "";
   int page = 0;  // LAYERS page 0..7
-  int lastResult = GO_ABORTED;
 };
 GdsOutProgramState Gp;
 
-void SlotsToEngine() { UsfSlotsToValues(&GdsOutSt.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
-void EngineToSlots() { UsfValuesToSlots(&GdsOutSt.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS); }
+const CnvSlots kSlots = {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS};
 
 void SetupApplyProc(int flag) {
-  SlotsToEngine();
-  if (Gp.argPending) {
-    // A main cell on the command line: it replaces the stored one, and the
-    // output and map names follow it.
-    Gp.argPending = 0;
-    snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s", Gp.arg);
-    GdsOutSt.val[GK_GFN][0] = 0;
-    GdsOutSt.val[GK_LDF][0] = 0;
-    Gp.setupNotDone = Gp.layersNotDone = 0;
-    GdsOutSetupApply(0);
-    GdsOutTextApply();
-    GdsOutSelParse(GdsOutSt.val[GK_FTR]);  // no Setup comes: the stored filter holds
-    EngineToSlots();
+  CnvSlotsToEngine(&kSlots);
+  // A main cell on the command line replaces the stored one, and the output
+  // and map names follow it.
+  char* const stale[] = {Gout.val[GK_GFN], Gout.val[GK_LDF]};
+  if (CnvArgApply(Gout.val[GK_TFN], GDSOUT_VALLEN, stale, 2)) {
+    Gp.layersNotDone = 0;
+    GdsOutSetupApply(&Gout, 0);
+    GdsOutTextApply(&Gout);
+    GdsOutSelParse(&Gout, Gout.val[GK_FTR]);  // no Setup comes: the stored filter holds
+    CnvEngineToSlots(&kSlots);
     UsfWrite();
     return;
   }
-  GdsOutSetupApply(flag == 1);
-  GdsOutTextApply();
-  EngineToSlots();
+  GdsOutSetupApply(&Gout, flag == 1);
+  GdsOutTextApply(&Gout);
+  CnvEngineToSlots(&kSlots);
 }
 
 // ---- run --------------------------------------------------------------------
@@ -93,70 +83,32 @@ void ShowCounts(const GdsCounts* cur, const GdsCounts* max) {
   }
 }
 
-struct LdmAskState {
-  int tlc, gds, dt;
-};
-LdmAskState LdmAsk;
-
-INT_PTR CALLBACK LdmDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG: {
-      char text[2 * CNV_PATHLEN + 16];
-      CnvLdmCaption(GdsOutSt.val[GK_LDF], text, sizeof text);
-      SetWindowTextA(dialog, text);
-      snprintf(text, sizeof text, "TLC Layer= %d is not in LDM File", LdmAsk.tlc);
-      SetDlgItemTextA(dialog, IDC_LDM_TEXT, text);
-      SetDlgItemInt(dialog, IDC_LDM_LAYER, (UINT)LdmAsk.tlc, TRUE);
-      SetDlgItemInt(dialog, IDC_LDM_TYPE, 0, TRUE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: {
-          BOOL ok;
-          LdmAsk.gds = (int)GetDlgItemInt(dialog, IDC_LDM_LAYER, &ok, TRUE);
-          LdmAsk.dt = (int)GetDlgItemInt(dialog, IDC_LDM_TYPE, &ok, TRUE);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        }
-        case 7:
-          EndDialog(dialog, 7);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
 int AskLdm(int tlcLayer, int* gds, int* datatype) {
-  LdmAsk.tlc = tlcLayer;
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "LDM", SatOwner(), LdmDlgProc, 0);
-  if (r == IDOK) {
-    *gds = LdmAsk.gds;
-    *datatype = LdmAsk.dt;
-    return HOST_IDYES;
+  CnvLdmAsk ask = {Gout.val[GK_LDF], IDC_LDM_TEXT, "", {IDC_LDM_LAYER, IDC_LDM_TYPE}, {tlcLayer, 0}, 2};
+  snprintf(ask.text, sizeof ask.text, "TLC Layer= %d is not in LDM File", tlcLayer);
+  int answer = CnvLdmAskShow(&ask);
+  if (answer == HOST_IDYES) {
+    *gds = ask.values[0];
+    *datatype = ask.values[1];
   }
-  return r == 7 ? HOST_IDNO : HOST_IDCANCEL;
+  return answer;
 }
 
 int GdsRun() {
-  SlotsToEngine();
-  GdsOutSt.listLine = ListLine;
-  GdsOutSt.scaleLine = ScaleLine;
-  GdsOutSt.showCounts = ShowCounts;
-  GdsOutSt.ldmAsk = AskLdm;
-  GdsOutSt.extAbort = &SatFrame.abortFlag;
-  int ok = GdsOutConvert();
-  EngineToSlots();  // "?.tlc" after a missing main cell
+  CnvSlotsToEngine(&kSlots);
+  Gout.listLine = ListLine;
+  Gout.scaleLine = ScaleLine;
+  Gout.showCounts = ShowCounts;
+  Gout.ldmAsk = AskLdm;
+  Gout.extAbort = &SatFrame.abortFlag;
+  int ok = GdsOutConvert(&Gout);
+  CnvEngineToSlots(&kSlots);  // "?.tlc" after a missing main cell
   return ok;
 }
 
+// A grown map keeps a command-line run open: the user must look at it first.
 void GdsClosing(int result, char* text, size_t size) {
-  Gp.lastResult = GdsOutClosing(result, text, (int)size);
-  // The command line asks for one run: the program ends after its message,
-  // unless the map grew and the user must look at it first.
-  if (Gp.cmdLineMode && Gp.lastResult != GO_ADDED) SatCloseAfterRun();
+  CnvWinClosing(GdsOutClosing(&Gout, result, text, (int)size), GO_ADDED);
 }
 
 const SatProgram kProgram = {
@@ -167,8 +119,8 @@ const SatProgram kProgram = {
     "CNVRTGDS.HTM",
     "%d Max TLC Cell List",
     {GDSOUT_MAXCELLS, 0},
-    kKeys,
-    kDefaults,
+    GdsOutKeys,
+    GdsOutDefaults,
     kLists,
     SetupApplyProc,
     GdsRun,
@@ -186,38 +138,27 @@ const int kChecks[] = {IDC_DRO, IDC_LCN, IDC_CTX, IDC_MPP, IDC_DPU, IDC_WTX};
 const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
 const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
+const CnvBrowse kBrowse[] = {
+    {IDC_BROWSE_TLC, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select"},
+    {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
+};
+const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, GK_DRO, kBrowse, 2, SetupApplyProc};
+
+// The polygon width only counts without the protocol.
+void MpwEnable(HWND dialog) {
+  EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
+}
+
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatSlotsShow(dialog, kEdits, kEditCount, kChecks, kCheckCount, GK_DRO);
-      EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_MPP:
-          EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
-          return TRUE;
-        case IDC_BROWSE_TLC:
-          SatBrowse(dialog, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select");
-          return TRUE;
-        case IDC_BROWSE_LDM:
-          SatBrowse(dialog, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select");
-          return TRUE;
-        case IDOK:
-          SatSlotsTake(dialog, kEdits, kEditCount, kChecks, kCheckCount, GK_DRO);
-          SetupApplyProc(1);
-          EndDialog(dialog, 1);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_DESTROY:
-      // OK or not, the filter now decides the layers and Go may follow.
-      GdsOutSelParse(UsfSlot(GK_FTR));
-      Gp.setupNotDone = 0;
-      return FALSE;
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDC_MPP) {
+    MpwEnable(dialog);
+    return TRUE;
   }
-  return FALSE;
+  // OK or not, the filter now decides the layers.
+  if (msg == WM_DESTROY) GdsOutSelParse(&Gout, UsfSlot(GK_FTR));
+  INT_PTR handled = CnvSetupDlg(dialog, msg, wParam, &kSetup);
+  if (msg == WM_INITDIALOG) MpwEnable(dialog);
+  return handled;
 }
 
 // ---- LAYERS -------------------------------------------------------------------
@@ -227,7 +168,7 @@ void LayersShow(HWND dialog) {
   snprintf(title, sizeof title, "Layer Table %d", Gp.page + 1);
   SetWindowTextA(dialog, title);
   for (int b = 0; b < 32; ++b) {
-    const GdsLayerEntry& e = GdsOutSt.layers[32 * Gp.page + b];
+    const GdsLayerEntry& e = Gout.layers[32 * Gp.page + b];
     HWND box = GetDlgItem(dialog, IDC_BOX0 + b);
     int layer = e.word & 0x1FF;
     char text[32];
@@ -238,10 +179,10 @@ void LayersShow(HWND dialog) {
   }
   int more = 0;
   for (int i = 32 * (Gp.page + 1); i < GDSOUT_LAYERS; ++i)
-    if (GdsOutSt.layers[i].word & 0x1FF) more = 1;
+    if (Gout.layers[i].word & 0x1FF) more = 1;
   EnableWindow(GetDlgItem(dialog, IDC_NEXT), Gp.page < 7 && more);
   EnableWindow(GetDlgItem(dialog, IDC_PREV), Gp.page > 0);
-  CheckDlgButton(dialog, IDC_ALL, GdsOutSt.allLayers ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_ALL, Gout.allLayers ? BST_CHECKED : BST_UNCHECKED);
 }
 
 INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
@@ -253,9 +194,9 @@ INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (id >= IDC_BOX0 && id < IDC_BOX0 + 32) {
-        int layer = GdsOutSt.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
+        int layer = Gout.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
         int on = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-        for (GdsLayerEntry& e : GdsOutSt.layers)
+        for (GdsLayerEntry& e : Gout.layers)
           if ((e.word & 0x1FF) == layer && layer)
             e.word = on ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
         LayersShow(dialog);
@@ -272,13 +213,13 @@ INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           return TRUE;
         case IDC_SET:
         case IDC_CLEAR:
-          for (GdsLayerEntry& e : GdsOutSt.layers)
+          for (GdsLayerEntry& e : Gout.layers)
             if (e.word & 0x1FF)
               e.word = id == IDC_SET ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
           LayersShow(dialog);
           return TRUE;
         case IDC_ALL:
-          GdsOutSt.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
+          Gout.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
           return TRUE;
         case IDOK:
         case IDCANCEL:
@@ -300,13 +241,13 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
-      for (int k = 0; k < GDSOUT_ROWS * 6; ++k) SetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k]);
+      for (int k = 0; k < GDSOUT_ROWS * 6; ++k) SetDlgItemTextA(dialog, 200 + k, Gout.font[k]);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
-          for (int k = 0; k < GDSOUT_ROWS * 6; ++k) GetDlgItemTextA(dialog, 200 + k, GdsOutSt.font[k], GDSOUT_VALLEN);
-          GdsOutTextApply();
+          for (int k = 0; k < GDSOUT_ROWS * 6; ++k) GetDlgItemTextA(dialog, 200 + k, Gout.font[k], GDSOUT_VALLEN);
+          GdsOutTextApply(&Gout);
           EndDialog(dialog, 1);
           return TRUE;
       }
@@ -320,15 +261,15 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 int Command(HWND main, int id) {
   switch (id) {
     case ID_LAYERS:
-      if (Gp.setupNotDone) {
+      if (CnvWin.setupNotDone) {
         ErrorShow("??? ... Please do Setup first");
         return 1;
       }
-      SlotsToEngine();
-      if (GdsOutLayersRead()) {
+      CnvSlotsToEngine(&kSlots);
+      if (GdsOutLayersRead(&Gout)) {
         DialogBoxParamA(SatWin.inst, "LAYERS", main, LayersDlgProc, 0);
-        GdsOutLayersApply();
-        EngineToSlots();
+        GdsOutLayersApply(&Gout);
+        CnvEngineToSlots(&kSlots);
       }
       Gp.layersNotDone = 0;
       return 1;
@@ -379,11 +320,11 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // Without a settings file the frame completes nothing: the command line's
 // cell is taken here.
 void Created() {
-  if (Gp.argPending) SetupApplyProc(0);
+  if (CnvWin.argPending) SetupApplyProc(0);
 }
 
 const char* GoRefused() {
-  return (Gp.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
+  return (CnvWin.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
 }
 
 const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
@@ -391,8 +332,8 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  GdsOutReset();
+  GdsOutReset(&Gout);
   Gp = GdsOutProgramState();
-  if (CnvArgTake(cmdLine, Gp.arg, sizeof Gp.arg)) Gp.cmdLineMode = Gp.argPending = 1;
+  CnvWinStart(cmdLine, GO_ABORTED);
   return SatWinMain(instance, &kWin);
 }

@@ -9,123 +9,11 @@
 
 #include "host.h"
 #include "mainsetup.h"
+#include "msgbox.h"
 #include "shellwin.h"
 #include "view.h"
 
 namespace {
-
-struct MsgBoxData {
-  char caption[1024];
-  char text[1024];
-  int type;
-};
-
-struct MsgMeasure {
-  int longest = 0;  // characters of the longest line plus one
-  int breaks = 0;
-};
-
-MsgMeasure MsgTextMeasure(const char* text) {
-  MsgMeasure m;
-  int run = 0;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\n') {
-      ++m.breaks;
-      run = 0;
-    } else if (++run + 1 > m.longest) {
-      m.longest = run + 1;
-    }
-  }
-  return m;
-}
-
-void MoveCtl(HWND dlg, int id, int dx, int dy) {
-  HWND c = GetDlgItem(dlg, id);
-  if (!c) return;
-  RECT r;
-  GetWindowRect(c, &r);
-  MapWindowPoints(nullptr, dlg, (POINT*)&r, 2);
-  SetWindowPos(c, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-INT_PTR CALLBACK MsgBoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      MsgBoxData* d = reinterpret_cast<MsgBoxData*>(lParam);
-      int type = d->type & 7;
-      int on[4] = {0, 0, 0, 0};  // Yes, No, OK, Cancel
-      switch (type) {
-        case 0: on[2] = 1; break;
-        case 1: on[2] = on[3] = 1; break;
-        case 3: on[0] = on[1] = on[3] = 1; break;
-        case 4: on[0] = on[1] = 1; break;
-        default:
-          snprintf(d->text, sizeof d->text, "Message Type is Unknown ???");
-          on[2] = 1;
-          break;
-      }
-      const int ids[4] = {6, 7, IDOK, IDCANCEL};
-      for (int i = 0; i < 4; ++i) EnableWindow(GetDlgItem(dlg, ids[i]), on[i]);
-      SetWindowTextA(dlg, d->caption);
-      MsgMeasure m = MsgTextMeasure(d->text);
-      RECT wr;
-      GetWindowRect(dlg, &wr);
-      int w = wr.right - wr.left;
-      int need = (int)(0.9 * Sw.charWidth * m.longest + 4 * GetSystemMetrics(SM_CXEDGE));
-      if (need < w) need = w;
-      int added = (int)(0.9 * m.breaks * Sw.lineHeight);
-      int shift = (need - w) / 2;
-      for (int id : ids) MoveCtl(dlg, id, shift, added);
-      HWND t = GetDlgItem(dlg, 1240);
-      RECT tr;
-      GetWindowRect(t, &tr);
-      MapWindowPoints(nullptr, dlg, (POINT*)&tr, 2);
-      SetWindowPos(t, nullptr, 0, 0, need - tr.left - 2 * GetSystemMetrics(SM_CXEDGE),
-                   tr.bottom - tr.top + added, SWP_NOMOVE | SWP_NOZORDER);
-      SetWindowTextA(t, d->text);
-      SetWindowPos(dlg, nullptr, wr.left - shift, wr.top - added / 2, need, wr.bottom - wr.top + added,
-                   SWP_NOZORDER);
-      for (int i = 0; i < 4; ++i)
-        if (on[i]) {
-          SetFocus(GetDlgItem(dlg, ids[i]));
-          break;
-        }
-      return FALSE;
-    }
-    case WM_COMMAND: {
-      int id = LOWORD(wParam);
-      if (id == IDOK || id == IDCANCEL || id == 6 || id == 7) {
-        if (id == IDCANCEL && !IsWindowEnabled(GetDlgItem(dlg, IDCANCEL))) return TRUE;
-        EndDialog(dlg, id);
-        return TRUE;
-      }
-      return FALSE;
-    }
-  }
-  return FALSE;
-}
-
-INT_PTR CALLBACK PauseProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SetTimer(dlg, 1, (UINT)lParam, nullptr);
-      return TRUE;
-    case WM_TIMER:
-      if (wParam == 1) {
-        KillTimer(dlg, 1);
-        EndDialog(dlg, 0);
-      }
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        KillTimer(dlg, 1);
-        EndDialog(dlg, 1);
-        return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
 
 int HostBox(const char* text, const char* caption, int kind, int type) {
   const char* cap = kProgramTitle;
@@ -372,18 +260,12 @@ INT_PTR CALLBACK LogoProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INI
 int MsgBoxShow(HWND owner, const char* text, const char* caption, int type) {
   if (!text) text = "Error ...";
   if (!caption) caption = "Error ...";
-  int r;
+  MsgBoxBinding b = {Sw.inst,       Sw.main,       Sw.stdMsgBox || Sw.wineMode,
+                     Sw.charWidth,  Sw.lineHeight, GetSystemMetrics(SM_CXEDGE),
+                     0,             1};
   Sw.modalDepth++;
-  if (Sw.stdMsgBox || Sw.wineMode) {
-    r = MessageBoxA(owner, text, caption, (UINT)type);
-  } else {
-    MsgBoxData d;
-    snprintf(d.caption, sizeof d.caption, "%s", caption);
-    snprintf(d.text, sizeof d.text, "%s", text);
-    d.type = type & 7;
-    r = (int)DialogBoxParamA(Sw.inst, "MSGBOX", Sw.main, MsgBoxProc, (LPARAM)&d);
-    if (r <= 0) r = MessageBoxA(owner, text, caption, (UINT)type);  // template missing
-  }
+  int r = MsgBoxRun(b, owner, text, caption, (UINT)type);
+  if (!b.plain && r <= 0) r = MessageBoxA(owner, text, caption, (UINT)type);  // template missing
   Sw.modalDepth--;
   return r;
 }
@@ -405,7 +287,7 @@ int WarningAsk(const char* text) { return MsgBoxWait(Sw.main, text, "Warning ...
 
 int PauseShow(int ms) {
   Sw.modalDepth++;
-  INT_PTR r = DialogBoxParamA(Sw.inst, "PAUSE", Sw.main, PauseProc, (LPARAM)(ms < 1 ? 1 : ms));
+  int r = PauseRun(Sw.inst, Sw.main, ms < 1 ? 1 : ms);
   Sw.modalDepth--;
   return r == 1 ? 1 : 0;
 }

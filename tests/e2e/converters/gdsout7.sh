@@ -155,17 +155,20 @@ added)
   wait_gone "$pid" 20 || fail "GdsOut did not close"
   ;;
 refused)
-  # Without a command line, Go waits for Setup and Layers.
+  # Without a command line, Go waits for Setup and Layers. The window is
+  # closed only once the refusal is gone: a close taken by the message
+  # box's modal loop would be lost.
   quil_start GDSOUT7.EXE
   pid=$QUIL_LAST_PID
-  robot wait-class GdsOut7 30000 >/dev/null || fail "GdsOut window did not appear"
+  robot_wait 180 wait-class GdsOut7 >/dev/null || fail "GdsOut window did not appear"
   robot command GdsOut7 15 >/dev/null || fail "Go not posted"
-  robot wait-dialog "Error ..." 30000 >/dev/null || fail "Go was not refused"
+  robot_wait 120 wait-dialog "Error ..." >/dev/null || fail "Go was not refused"
   robot dialog-text "Error ..." | grep -q "??? ... Please do Setup first and then Layers" || fail "wrong refusal"
   robot press "Error ..." OK >/dev/null
+  dialog_gone "Error ..." 60 || fail "the refusal stays after OK"
   [ ! -f TOP.gds ] || fail "a GDS file was written"
   robot close GdsOut7 >/dev/null
-  wait_gone "$pid" 20 || fail "GdsOut did not close"
+  wait_gone "$pid" 60 || fail "GdsOut did not close"
   ;;
 *)
   fail "unknown case $case_name"

@@ -28,14 +28,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   HostConsoleSet(stdout, HOST_IDYES);
-  DrcEngineReset();
+  static DrcState st;  // the run's one state, as the program holds it
   fs::path dir = argv[1];
   std::string args;
   for (int i = 2; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--date") && i + 1 < argc) {
-      std::snprintf(DrcRunS.dateText, sizeof DrcRunS.dateText, "%s", argv[++i]);
+      std::snprintf(st.run.dateText, sizeof st.run.dateText, "%s", argv[++i]);
     } else if (!std::strcmp(argv[i], "--time") && i + 1 < argc) {
-      std::snprintf(DrcRunS.timeText, sizeof DrcRunS.timeText, "%s", argv[++i]);
+      std::snprintf(st.run.timeText, sizeof st.run.timeText, "%s", argv[++i]);
     } else {
       args += std::string(args.empty() ? "" : " ") + argv[i];
     }
@@ -45,15 +45,15 @@ int main(int argc, char** argv) {
     std::printf("not a drawing folder: %s\n", dir.c_str());
     return 1;
   }
-  DrcG.scale = SatSetup.scale;
-  std::snprintf(DrcG.physunit, sizeof DrcG.physunit, "%s", SatSetup.physunit);
+  st.g.scale = SatSetup.scale;
+  std::snprintf(st.g.physunit, sizeof st.g.physunit, "%s", SatSetup.physunit);
   DrcStoreReset();
-  DrcUsfRead("QuilDrc.usf");
-  DrcRunS.src = DrcStoreSource();
-  DrcRunS.findCell = DrcStoreFind;
-  DrcApplyArguments(args.c_str());
-  int r = DrcGo();
-  DrcUsfWrite("QuilDrc.usf");
-  DrcMapReset();
+  DrcUsfRead(st, "QuilDrc.usf");
+  st.run.src = DrcStoreSource(st);
+  st.run.findCell = DrcStoreFind;
+  DrcApplyArguments(st, args.c_str());
+  int r = DrcGo(st);
+  DrcUsfWrite(st, "QuilDrc.usf");
+  DrcMapReset(st);
   return r == 1 ? 0 : 1;
 }

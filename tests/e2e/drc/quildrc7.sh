@@ -19,7 +19,7 @@ case "$case_name" in resume | close) args="TOP 100 50 600" ;; esac
 cd "$dir" || fail "no work folder"
 quil_start QUILDRC7.EXE $args
 pid=$QUIL_LAST_PID
-robot wait-class QuilDrc7 30000 >/dev/null || fail "rule checker window did not appear"
+robot_wait 180 wait-class QuilDrc7 >/dev/null || fail "rule checker window did not appear"
 [ "$(robot title QuilDrc7)" = "QuilDrc 7.0.91 beta2" ] || fail "title is '$(robot title QuilDrc7)'"
 
 case "$case_name" in
@@ -44,26 +44,35 @@ resume)
   # second run resumes there. Together they log exactly the areas of one
   # uninterrupted run.
   robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
-  wait_file QuilDrc.log 60 "^Area: " || fail "the run logs no area"
-  robot esc-hold 1500 >/dev/null
-  robot wait-dialog "Pause ..." 30000 >/dev/null || fail "no abort question: $(robot dialogs)"
+  wait_file QuilDrc.log 120 "^Area: " || fail "the run logs no area"
+  # The run looks at Esc between its tests: on a loaded machine one hold
+  # can fall between two looks, so Esc is held again until it asks.
+  start=$SECONDS
+  until robot wait-dialog "Pause ..." 2000 >/dev/null; do
+    grep -q "DRC Completed" QuilDrc.log && fail "the run completed before Esc was seen"
+    [ $((SECONDS - start)) -ge 120 ] && fail "no abort question: $(robot dialogs)"
+    robot esc-hold 1500 >/dev/null
+  done
   robot press "Pause ..." Yes >/dev/null || fail "Yes not pressed"
-  robot press QuilDrc OK 30000 >/dev/null || fail "no closing message: $(robot dialogs)"
+  dialog_gone "Pause ..." 60 || fail "the abort question stays"
+  robot_wait 180 press QuilDrc OK >/dev/null || fail "no closing message: $(robot dialogs)"
   grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
+  dialog_gone QuilDrc 60 || fail "the closing message stays"
   robot close QuilDrc7 >/dev/null
-  wait_gone "$pid" 20 || fail "rule checker still running after WM_CLOSE"
+  wait_gone "$pid" 60 || fail "rule checker still running after WM_CLOSE"
   tr -d '\r' <QuilDrc.usf | grep -q '^ckl=.\+um$' || fail "no restart point saved: $(grep '^ck' QuilDrc.usf)"
   saved="$(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
   cp QuilDrc.log first.log
   sed -i 's/^ers=.*/ers=N/' QuilDrc.usf
   quil_start QUILDRC7.EXE $args
   pid=$QUIL_LAST_PID
-  robot wait-class QuilDrc7 30000 >/dev/null || fail "second start"
+  robot_wait 180 wait-class QuilDrc7 >/dev/null || fail "second start"
   robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
   wait_file QuilDrc.log 300 "DRC Completed" || fail "the resumed run did not complete"
-  robot press QuilDrc OK 10000 >/dev/null || fail "no closing message"
+  robot_wait 120 press QuilDrc OK >/dev/null || fail "no closing message"
+  dialog_gone QuilDrc 60 || fail "the closing message stays"
   robot close QuilDrc7 >/dev/null
-  wait_gone "$pid" 20 || fail "rule checker still running after WM_CLOSE"
+  wait_gone "$pid" 60 || fail "rule checker still running after WM_CLOSE"
   areas() { tr -d '\r' <"$1" | grep -e '^Area: ' -e '^Check ' | sed 's/Map File: .*//'; }
   # The resumed log holds both runs (ers=N); their area lines, check by check.
   merged=$(tr -d '\r' <QuilDrc.log | awk '/^Check /{c=$0} /^Area: /{sub(/Map File: .*/,""); print c " | " $0}' | sort -u)

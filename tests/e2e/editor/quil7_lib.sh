@@ -14,18 +14,19 @@ editor_start() {
   EDITOR_PID=$QUIL_LAST_PID
 }
 
-# editor_ready: waits for the message loop, answering a start-up hint.
+# editor_ready: waits for the message loop, answering a start-up hint. Each
+# look for a hint starts the robot under Wine: the bound is in seconds of
+# the clock, generous for a loaded machine.
 editor_ready() {
-  local n=0 cap
+  local start=$SECONDS cap
   while ! grep -q '^ready' "$TRACE" 2>/dev/null; do
     for cap in "Empty Drawing" "No Cells" "No Layers"; do
       robot dialog-text "$cap" >/dev/null 2>&1 && robot press "$cap" OK >/dev/null
     done
-    [ $n -ge 120 ] && fail "editor not ready after 60 s"
+    [ $((SECONDS - start)) -ge 180 ] && fail "editor not ready after 180 s"
     sleep 0.5
-    n=$((n + 1))
   done
-  robot wait-class QUIL7 10000 >/dev/null || fail "no editor window"
+  robot_wait 60 wait-class QUIL7 >/dev/null || fail "no editor window"
 }
 
 # trace_count PATTERN: lines of the trace matching a pattern.
@@ -66,5 +67,5 @@ area_centre() {
 
 editor_close() {
   robot close QUIL7 >/dev/null || fail "close not posted"
-  wait_gone "$EDITOR_PID" 15 || fail "editor still running 15 s after WM_CLOSE"
+  wait_gone "$EDITOR_PID" 60 || fail "editor still running 60 s after WM_CLOSE"
 }

@@ -22,10 +22,11 @@ box_text() {
 # Answers the program's message boxes with OK until one holds $1; prints it.
 # A wait that finds no box presses nothing (a box coming just after must be
 # read, not answered unseen); a second abort question (Esc reaches both the
-# poll and the progress dialog) is answered Yes. 60 s in all.
+# poll and the progress dialog) is answered Yes. 180 s in all: a loaded
+# machine can be slow.
 answer_until() {
   local pat="$1" text start=$SECONDS
-  while [ $((SECONDS - start)) -lt 60 ]; do
+  while [ $((SECONDS - start)) -lt 180 ]; do
     text=$(box_text QuilFlat 5000)
     [ -n "$text" ] || continue
     if printf '%s' "$text" | grep -q -- "$pat"; then
@@ -38,7 +39,7 @@ answer_until() {
       robot press QuilFlat OK >/dev/null
     fi
   done
-  echo "none in 60 s; last box: ${text:-none}; running: $(kill -0 "$pid" 2>/dev/null && echo yes || echo no)"
+  echo "none in 180 s; last box: ${text:-none}; running: $(kill -0 "$pid" 2>/dev/null && echo yes || echo no)"
   return 1
 }
 
@@ -61,7 +62,7 @@ same_log() {
 start_flat() {
   quil_start QUILFLAT7.EXE
   pid=$QUIL_LAST_PID
-  robot wait-class QuilFlat7 30000 >/dev/null || fail "QuilFlat7 window did not appear"
+  robot_wait 180 wait-class QuilFlat7 >/dev/null || fail "QuilFlat7 window did not appear"
 }
 
 # A cell BIG placing MID 3000 times: a run long enough to stop by hand.
@@ -75,14 +76,15 @@ big_cell() {
   mv crf.new QUIL7.CRF
 }
 
+# The settings are taken once the dialog is gone: Go posted while it still
+# stands would run inside its modal loop, before its OK.
 setup() {  # setup CELL MODE(Flatten|Smash)
   robot command QuilFlat7 12 >/dev/null
-  robot wait-dialog "Process Setup" 20000 >/dev/null || fail "no setup dialog"
+  robot_wait 120 wait-dialog "Process Setup" >/dev/null || fail "no setup dialog"
   robot set-text "Process Setup" 100 "$1" || fail "cell field"
   robot click "Process Setup" "$2" >/dev/null || fail "no $2 button"
   robot press "Process Setup" OK >/dev/null || fail "no OK"
-  robot gone-class "#none#" 10 >/dev/null
-  sleep 0.5
+  dialog_gone "Process Setup" 60 || fail "the setup dialog stays after OK"
 }
 
 case "$case_name" in
@@ -197,16 +199,17 @@ sample|nested_klayout)
   robot command QuilFlat7 13 >/dev/null
   answer_until "Completed" >/dev/null || fail "no closing message; boxes: $(robot dialogs)"
   robot press QuilFlat OK >/dev/null
-  wait_file Quilflat.log 30 "^Use Import" || fail "log not finished"
+  wait_file Quilflat.log 120 "^Use Import" || fail "log not finished"
   [ -f Smsh_files/Top_smsh.tlc ] || fail "no smashed cell"
   mkdir -p cells && cp ./*.tlc cells/
-  timeout 120 klayout -b -r "$QUIL_SOURCE/tests/e2e/flatten/klayout_flat.py" -rd drawing="$dir/cells" -rd cell=TOP \
+  timeout 300 klayout -b -r "$QUIL_SOURCE/tests/e2e/flatten/klayout_flat.py" -rd drawing="$dir/cells" -rd cell=TOP \
     -rd smashed="$dir/Smsh_files/Top_smsh.tlc" -rd report="$dir/klayout.txt" >klayout.out 2>&1 ||
     fail "klayout failed: $(cat klayout.out)"
   grep -q '^ok [1-9]' klayout.txt || fail "klayout: $(cat klayout.txt)"
   note "klayout: $(cat klayout.txt)"
+  dialog_gone QuilFlat 60 || fail "the closing message stays"
   robot close QuilFlat7 >/dev/null
-  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  wait_gone "$pid" 60 || fail "still running after WM_CLOSE"
   ;;
 abort)
   dir=$(fixture_drawing flat_abort nested)

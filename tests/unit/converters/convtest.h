@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,16 @@ struct WorkDir {
     std::string cmd = "rm -rf '" + path + "'";
     if (path.rfind("/tmp/convtest", 0) == 0) (void)!system(cmd.c_str());
   }
+};
+
+// A converter's state owned by one test: reset on the way in and out, and on
+// the heap, as the states hold megabyte buffers.
+template <typename State, void (*Reset)(State*)>
+struct OwnState {
+  std::unique_ptr<State> own{new State()};
+  State* st = own.get();
+  OwnState() { Reset(st); }
+  ~OwnState() { Reset(st); }
 };
 
 inline void WriteText(const std::string& name, const std::string& text) {

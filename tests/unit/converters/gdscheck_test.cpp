@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "convtest.h"
 #include "gdsout.h"
 #include "host.h"
 #include "host_record.h"
 
 namespace {
+
+using OutState = OwnState<GdsOutState, GdsOutReset>;
 
 struct Listed {
   static std::vector<std::string>& lines() {
@@ -18,12 +21,12 @@ struct Listed {
   static void Add(const char* t) { lines().push_back(t); }
 };
 
-void Prepare(int protocol) {
-  GdsOutReset();
-  GdsOutSt.mpp = protocol;
-  GdsOutSt.tlcScale = 1000;
-  snprintf(GdsOutSt.curCell, sizeof GdsOutSt.curCell, "TOP");
-  GdsOutSt.listLine = Listed::Add;
+void Prepare(GdsOutState* st, int protocol) {
+  GdsOutReset(st);
+  st->mpp = protocol;
+  st->tlcScale = 1000;
+  snprintf(st->curCell, sizeof st->curCell, "TOP");
+  st->listLine = Listed::Add;
   Listed::lines().clear();
 }
 
@@ -44,6 +47,8 @@ bool Has(const std::vector<std::string>& v, const std::string& s) {
 }
 
 TEST(GdsCheckPath, TableOfShapes) {
+  OutState own;
+  auto* st = own.st;
   using P = std::vector<std::pair<int, int>>;
   const P square = {{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}, {0, 0}};
   const P openSquare = {{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}};
@@ -90,14 +95,14 @@ TEST(GdsCheckPath, TableOfShapes) {
       {"protocol: right-angle path", 1, 100, {{0, 0}, {1000, 0}, {1000, 1000}}, {}, GCHK_WRITE, 3, {}, {"Acute"}, 0},
   };
   for (const Case& c : cases) {
-    Prepare(c.protocol);
+    Prepare(st, c.protocol);
     HostRecord& host = HostRecordInstall();
     for (int a : c.answers) host.answers.push_back(a);
     static CnvPath p;
     Fill(&p, c.w, c.pts);
-    EXPECT_EQ(GdsCheckPath(&p), c.want) << c.name;
+    EXPECT_EQ(GdsCheckPath(st, &p), c.want) << c.name;
     EXPECT_EQ(p.nv, c.wantNv) << c.name;
-    EXPECT_EQ(GdsOutSt.abort, c.wantAbort) << c.name;
+    EXPECT_EQ(st->abort, c.wantAbort) << c.name;
     for (const auto& n : c.notes) EXPECT_TRUE(Has(Listed::lines(), n)) << c.name << ": " << n;
     for (const auto& n : c.absent) EXPECT_FALSE(Has(Listed::lines(), n)) << c.name << ": " << n;
     EXPECT_TRUE(host.answers.empty()) << c.name << ": a question was not asked";
@@ -106,11 +111,13 @@ TEST(GdsCheckPath, TableOfShapes) {
 }
 
 TEST(GdsCheckPath, ProtocolQuestionTexts) {
-  Prepare(1);
+  OutState own;
+  auto* st = own.st;
+  Prepare(st, 1);
   HostRecord& host = HostRecordInstall();
   static CnvPath p;
   Fill(&p, 0, {{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}});
-  GdsCheckPath(&p);
+  GdsCheckPath(st, &p);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Open Poly at X=0 Y=0 L=5\n\nClose or Cancel Conversion?");
   EXPECT_EQ(host.messages[0].type, HOST_OKCANCEL);
@@ -119,7 +126,9 @@ TEST(GdsCheckPath, ProtocolQuestionTexts) {
 }
 
 TEST(GdsCheckPath, AFullRecordCanStillBeClosed) {
-  Prepare(1);
+  OutState own;
+  auto* st = own.st;
+  Prepare(st, 1);
   HostRecordInstall();
   static CnvPath p;
   p.lyr = 1;
@@ -129,7 +138,7 @@ TEST(GdsCheckPath, AFullRecordCanStillBeClosed) {
     p.x[i] = (i + 1) / 2 * 10;
     p.y[i] = i / 2 * 10;
   }
-  EXPECT_EQ(GdsCheckPath(&p), GCHK_WRITE);
+  EXPECT_EQ(GdsCheckPath(st, &p), GCHK_WRITE);
   EXPECT_EQ(p.nv, CNV_PVSIZ + 1);
   EXPECT_EQ(p.x[CNV_PVSIZ], p.x[0]);
   EXPECT_TRUE(Has(Listed::lines(), "More than 200 Vertices in Poly"));
@@ -137,6 +146,8 @@ TEST(GdsCheckPath, AFullRecordCanStillBeClosed) {
 }
 
 TEST(GdsCheckBox, CrushedBoxes) {
+  OutState own;
+  auto* st = own.st;
   struct Case {
     int protocol;
     CnvBox b;
@@ -151,11 +162,11 @@ TEST(GdsCheckBox, CrushedBoxes) {
       {1, {3, 0, 100, 1000, 100}, HOST_IDCANCEL, 0, nullptr, 1},
   };
   for (const Case& c : cases) {
-    Prepare(c.protocol);
+    Prepare(st, c.protocol);
     HostRecord& host = HostRecordInstall();
     if (c.answer) host.answers.push_back(c.answer);
-    EXPECT_EQ(GdsCheckBox(&c.b), c.want);
-    EXPECT_EQ(GdsOutSt.abort, c.abort);
+    EXPECT_EQ(GdsCheckBox(st, &c.b), c.want);
+    EXPECT_EQ(st->abort, c.abort);
     if (c.note) {
       EXPECT_TRUE(Has(Listed::lines(), c.note)) << c.note;
     }

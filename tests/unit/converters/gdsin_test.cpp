@@ -137,34 +137,37 @@ struct Gds {
   }
 };
 
+using InState = OwnState<GdsInState, GdsInReset>;
+
 struct InRun {
+  InState state;
+  GdsInState* st = state.st;
   WorkDir dir;
   HostRecord* host;
   int closing = -1;
   char closingText[600] = "";
   InRun() {
     host = &HostRecordInstall();
-    GdsInReset();
-    GdsInSt.fixedNow = 1;
-    GdsInSt.now.tm_year = 126;
-    GdsInSt.now.tm_mon = 0;
-    GdsInSt.now.tm_mday = 2;
-    snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "top.gds");
-    snprintf(GdsInSt.val[IK_CBB], GDSIN_VALLEN, "Y");
-    snprintf(GdsInSt.val[IK_CTX], GDSIN_VALLEN, "Y");
+    st->fixedNow = 1;
+    st->now.tm_year = 126;
+    st->now.tm_mon = 0;
+    st->now.tm_mday = 2;
+    snprintf(st->val[IK_CFN], GDSIN_VALLEN, "top.gds");
+    snprintf(st->val[IK_CBB], GDSIN_VALLEN, "Y");
+    snprintf(st->val[IK_CTX], GDSIN_VALLEN, "Y");
     WriteText("Top.ldm", "*LDM built from top.gds\n*gdslayer,datatype,tlclayer\n");
   }
   ~InRun() {
-    GdsInReset();
+    GdsInReset(st);
     HostRecordRemove();
   }
   int Go(const Gds& g) {
     WriteText("top.gds", g.b);
-    int ok = GdsInConvert();
+    int ok = GdsInConvert(st);
     if (!ok && getenv("GDSIN_TEST_VERBOSE"))
       for (const auto& m : host->messages) fprintf(stderr, "message: %s\n", m.text.c_str());
     // The closing ends the log.
-    closing = GdsInClosing(ok, closingText, sizeof closingText);
+    closing = GdsInClosing(st, ok, closingText, sizeof closingText);
     return ok;
   }
   // Cell files are named as the tidied path gives them.
@@ -250,56 +253,60 @@ TEST(GdsInRecords, EightByteReals) {
 }
 
 TEST(GdsInRecords, ResolutionDivisor) {
+  InState own;
+  GdsInState* st = own.st;
   HostRecordInstall();
-  GdsInReset();
-  GdsInSt.tlcScale = 1000;
-  ASSERT_TRUE(GdsUnitsSet(0.001, 1e-9, 1));
-  EXPECT_EQ(GdsInSt.cap, 1000);  // G below 100000 caps the divisor
+  GdsInReset(st);
+  st->tlcScale = 1000;
+  ASSERT_TRUE(GdsUnitsSet(st, 0.001, 1e-9, 1));
+  EXPECT_EQ(st->cap, 1000);  // G below 100000 caps the divisor
   struct Step {
     int32_t v;
     int64_t div, minDiv;
   } steps[] = {{0, 100000, 100000}, {5000, 1000, 1000}, {-250, 250, 250}, {100, 50, 50}, {7, 1, 1}, {9000, 1, 1}};
-  GdsInSt.div = GdsInSt.minDiv = 100000;
+  st->div = st->minDiv = 100000;
   for (const Step& s : steps) {
-    GdsDivisorAdd(s.v);
-    EXPECT_EQ(GdsInSt.div, s.div) << s.v;
-    EXPECT_EQ(GdsInSt.minDiv, s.minDiv) << s.v;
+    GdsDivisorAdd(st, s.v);
+    EXPECT_EQ(st->div, s.div) << s.v;
+    EXPECT_EQ(st->minDiv, s.minDiv) << s.v;
   }
-  GdsInReset();
-  GdsInSt.tlcScale = 1;
-  ASSERT_TRUE(GdsUnitsSet(1.0, 1e-6, 1));
+  GdsInReset(st);
+  st->tlcScale = 1;
+  ASSERT_TRUE(GdsUnitsSet(st, 1.0, 1e-6, 1));
   int clamped = 0;
-  EXPECT_EQ(GdsCoord(600000000, &clamped), 536870912);
+  EXPECT_EQ(GdsCoord(st, 600000000, &clamped), 536870912);
   EXPECT_EQ(clamped, 1);
   clamped = 0;
-  EXPECT_EQ(GdsCoord(-600000000, &clamped), -536870912);
-  GdsInSt.f = 0.5;
-  EXPECT_EQ(GdsCoord(3, nullptr), 2);  // halves away from zero
-  EXPECT_EQ(GdsCoord(-3, nullptr), -2);
+  EXPECT_EQ(GdsCoord(st, -600000000, &clamped), -536870912);
+  st->f = 0.5;
+  EXPECT_EQ(GdsCoord(st, 3, nullptr), 2);  // halves away from zero
+  EXPECT_EQ(GdsCoord(st, -3, nullptr), -2);
   HostRecordRemove();
 }
 
 TEST(GdsInRecords, UnitsThatCantBeUsedStop) {
+  InState own;
+  GdsInState* st = own.st;
   HostRecord& h = HostRecordInstall();
   for (double user : {0.0, -0.001}) {
-    GdsInReset();
-    EXPECT_FALSE(GdsUnitsSet(user, 1e-9, 1));
-    EXPECT_EQ(GdsInSt.abort, 1);
+    GdsInReset(st);
+    EXPECT_FALSE(GdsUnitsSet(st, user, 1e-9, 1));
+    EXPECT_EQ(st->abort, 1);
     ASSERT_FALSE(h.messages.empty());
     EXPECT_EQ(h.messages.back().text, "GDS Units are Incorrect ... Can't Continue");
   }
   // A database unit larger than the user unit keeps a divisor of at least 1.
-  GdsInReset();
-  EXPECT_TRUE(GdsUnitsSet(10.0, 1e-5, 0));
-  EXPECT_EQ(GdsInSt.cap, 1);
+  GdsInReset(st);
+  EXPECT_TRUE(GdsUnitsSet(st, 10.0, 1e-5, 0));
+  EXPECT_EQ(st->cap, 1);
   struct Unit {
     double metres;
     const char* name;
   } units[] = {{1e-9, "um"}, {1e-12, "nm"}, {2.54e-8, "mil"}};
   for (const Unit& u : units) {
-    GdsInReset();
-    ASSERT_TRUE(GdsUnitsSet(0.001, u.metres, 1));
-    EXPECT_STREQ(GdsInSt.unit, u.name);
+    GdsInReset(st);
+    ASSERT_TRUE(GdsUnitsSet(st, 0.001, u.metres, 1));
+    EXPECT_STREQ(st->unit, u.name);
   }
   HostRecordRemove();
 }
@@ -308,6 +315,7 @@ TEST(GdsInRecords, UnitsThatCantBeUsedStop) {
 
 TEST(GdsInHierarchy, RanksOfStructuresListedTopDown) {
   InRun r;
+  GdsInState* st = r.st;
   Gds g;
   g.Lib();
   g.Begin("TOP").Sref("MID", 0, 0).End();
@@ -316,17 +324,18 @@ TEST(GdsInHierarchy, RanksOfStructuresListedTopDown) {
   g.Begin("OTHER").Boundary(1, 0, Rect(0, 0, 10, 10)).End();
   g.EndLib();
   ASSERT_TRUE(r.Go(g));
-  ASSERT_EQ(GdsInSt.nSt, 4);
+  ASSERT_EQ(st->nSt, 4);
   const char* names[] = {"TOP", "MID", "LEAF", "OTHER"};
   int ranks[] = {3, 2, 1, 1};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_STREQ(GdsInSt.st[i + 1].name, names[i]);
-    EXPECT_EQ(GdsInSt.st[i + 1].rank, ranks[i]) << names[i];
+    EXPECT_STREQ(st->structs[i + 1].name, names[i]);
+    EXPECT_EQ(st->structs[i + 1].rank, ranks[i]) << names[i];
   }
-  EXPECT_EQ(GdsInSt.pass, 4);  // top-down order needs one pass per level, then one without change
+  EXPECT_EQ(st->pass, 4);  // top-down order needs one pass per level, then one without change
   EXPECT_NE(r.Cell("TOP").find("3 0 0 100 100"), std::string::npos);
   // Bottom-up, the same ranks come in fewer passes.
   InRun r2;
+  st = r2.st;
   Gds u;
   u.Lib();
   u.Begin("LEAF").Boundary(1, 0, Rect(0, 0, 10, 10)).End();
@@ -334,29 +343,31 @@ TEST(GdsInHierarchy, RanksOfStructuresListedTopDown) {
   u.Begin("TOP").Sref("MID", 0, 0).End();
   u.EndLib();
   ASSERT_TRUE(r2.Go(u));
-  EXPECT_EQ(GdsInSt.st[3].rank, 3);
-  EXPECT_EQ(GdsInSt.pass, 3);
+  EXPECT_EQ(st->structs[3].rank, 3);
+  EXPECT_EQ(st->pass, 3);
 }
 
 TEST(GdsInHierarchy, RecursiveStructuresStopAtTheHighestRank) {
   InRun r;
+  GdsInState* st = r.st;
   Gds g;
   g.Lib();
   g.Begin("MID").Sref("LEAF", 0, 0).End();
   g.Begin("LEAF").Sref("MID", 0, 0).End();
   g.EndLib();
   ASSERT_TRUE(r.Go(g));
-  EXPECT_EQ(GdsInSt.st[1].rank, 24);
-  EXPECT_EQ(GdsInSt.st[2].rank, 24);
-  EXPECT_LE(GdsInSt.pass, 25);
+  EXPECT_EQ(st->structs[1].rank, 24);
+  EXPECT_EQ(st->structs[2].rank, 24);
+  EXPECT_LE(st->pass, 25);
   EXPECT_TRUE(r.Said("Maximum Rank of 24 has been reached in"));
 }
 
 TEST(GdsInHierarchy, NamesThatDifferOnlyInCase) {
   InRun r;
+  GdsInState* st = r.st;
   static std::vector<std::string> asked;
   asked.clear();
-  GdsInSt.newName = [](const char* structName, char* tried) {
+  st->newName = [](const char* structName, char* tried) {
     asked.push_back(std::string(structName) + "|" + tried);
     snprintf(tried, 33, "%s_2", structName);
     for (char* p = tried; *p; ++p)
@@ -374,17 +385,19 @@ TEST(GdsInHierarchy, NamesThatDifferOnlyInCase) {
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[0], "ABC|ABC");
   EXPECT_EQ(asked[1], "my cell|MY CELL");  // the suggestion is the name in capitals
-  EXPECT_STREQ(GdsInSt.st[1].cell, "ABC");
-  EXPECT_STREQ(GdsInSt.st[2].cell, "ABC_2");
-  EXPECT_STREQ(GdsInSt.st[3].cell, "MY_CELL_2");
+  EXPECT_STREQ(st->structs[1].cell, "ABC");
+  EXPECT_STREQ(st->structs[2].cell, "ABC_2");
+  EXPECT_STREQ(st->structs[3].cell, "MY_CELL_2");
   std::string top = r.Cell("MY_CELL_2");
   EXPECT_NE(top.find("<C>\nABC\n0 0 0 0\n</C>"), std::string::npos);
   EXPECT_NE(top.find("<C>\nABC_2\n0 5 5 0\n</C>"), std::string::npos);
 }
 
 TEST(GdsInHierarchy, NameCheck) {
+  InState own;
+  GdsInState* st = own.st;
   HostRecordInstall();
-  GdsInReset();
+  GdsInReset(st);
   struct Case {
     std::string name;
     int bad;
@@ -393,32 +406,34 @@ TEST(GdsInHierarchy, NameCheck) {
       {"p(1)", 1},      {"50%", 1},                {"CON", 1},                 {"con", 1}, {"ok_name-2", 0},
       {"\x80" "abc", 1}, {"tab\there", 1},         {"Loadbkup", 1},            {"B", 1},   {"LPT1", 1},
   };
-  for (const Case& c : cases) EXPECT_EQ(GdsNameBad(c.name.c_str()), c.bad) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(GdsNameBad(st, c.name.c_str()), c.bad) << c.name;
   HostRecordRemove();
 }
 
 TEST(GdsInHierarchy, AbortedNewNameEndsTheRun) {
   InRun r;
+  GdsInState* st = r.st;
   Gds g;
   g.Lib();
   g.Begin("bad.name").Boundary(1, 0, Rect(0, 0, 10, 10)).End();
   g.EndLib();
   EXPECT_FALSE(r.Go(g));  // no dialog to ask: the run is aborted
-  EXPECT_STREQ(GdsInSt.st[1].cell, "NONAME");
+  EXPECT_STREQ(st->structs[1].cell, "NONAME");
 }
 
 TEST(GdsInHierarchy, OmittedStructureBecomesMarker) {
   InRun r;
-  snprintf(GdsInSt.omit[3], GDSIN_VALLEN, "SKIP");
-  snprintf(GdsInSt.val[IK_MCL], GDSIN_VALLEN, "7");
+  GdsInState* st = r.st;
+  snprintf(st->omit[3], GDSIN_VALLEN, "SKIP");
+  snprintf(st->val[IK_MCL], GDSIN_VALLEN, "7");
   Gds g;
   g.Lib();
   g.Begin("TOP").Sref("SKIP", 100, 200).End();
   g.Begin("SKIP").Boundary(1, 0, Rect(0, 0, 10, 10)).End();
   g.EndLib();
   ASSERT_TRUE(r.Go(g));
-  EXPECT_EQ(GdsInSt.nSt, 1);
-  EXPECT_EQ(GdsInSt.st[1].rank, 1);
+  EXPECT_EQ(st->nSt, 1);
+  EXPECT_EQ(st->structs[1].rank, 1);
   EXPECT_NE(r.Cell("TOP").find("<T>\n7 1000 2 0\n100 200\n<![CDATA[<<SKIP>>]]>\n</T>"), std::string::npos);
   EXPECT_NE(r.Log().find("Structure SKIP is Missing ... Text Marker Added"), std::string::npos);
   EXPECT_EQ(r.Cell("SKIP"), "");
@@ -452,7 +467,8 @@ TEST(GdsInElements, RectanglesBecomeBoxesInEveryWinding) {
 
 TEST(GdsInElements, PathTypesAndWidths) {
   InRun r;
-  snprintf(GdsInSt.val[IK_LSU], GDSIN_VALLEN, "2000");  // f = 2
+  GdsInState* st = r.st;
+  snprintf(st->val[IK_LSU], GDSIN_VALLEN, "2000");  // f = 2
   Gds g;
   g.Lib();
   g.Begin("TOP");
@@ -508,10 +524,11 @@ TEST(GdsInElements, ReferencesInAllOrientationsAndArrays) {
 
 TEST(GdsInElements, TextsWithPresentationAndMagnification) {
   InRun r;
+  GdsInState* st = r.st;
   // Row 1 (font 1): 0.1 um, magnification and justification applied.
   const char* row1[] = {"0.1", "1", "-", "Y", "N", "Y"};
-  for (int c = 0; c < 6; ++c) snprintf(GdsInSt.font[6 + c], GDSIN_VALLEN, "%s", row1[c]);
-  snprintf(GdsInSt.font[0], GDSIN_VALLEN, "0.007");
+  for (int c = 0; c < 6; ++c) snprintf(st->font[6 + c], GDSIN_VALLEN, "%s", row1[c]);
+  snprintf(st->font[0], GDSIN_VALLEN, "0.007");
   Gds g;
   g.Lib();
   g.Begin("TOP");
@@ -552,9 +569,10 @@ TEST(GdsInElements, LayersRecordGrowsOverTheCells) {
 
 TEST(GdsInElements, MissingLayersAskAndGrowTheMap) {
   InRun r;
+  GdsInState* st = r.st;
   static int asks;
   asks = 0;
-  GdsInSt.ldmAsk = [](int gds, int dt, int* tlc) -> int {
+  st->ldmAsk = [](int gds, int dt, int* tlc) -> int {
     ++asks;
     *tlc = gds * 10 + dt;
     return HOST_IDYES;
@@ -664,6 +682,7 @@ TEST(GdsInBadInput, LeadingNullsAndLongStrings) {
 
 TEST(GdsInBadInput, StructureDefinedTwiceKeepsItsFirstCell) {
   InRun r;
+  GdsInState* st = r.st;
   Gds g;
   g.Lib();
   g.Begin("TOP").Sref("SUB", 0, 0).End();
@@ -671,9 +690,9 @@ TEST(GdsInBadInput, StructureDefinedTwiceKeepsItsFirstCell) {
   g.Begin("SUB").Boundary(1, 0, Rect(0, 0, 7, 7)).Sref("TOP", 0, 0).End();
   g.EndLib();
   ASSERT_TRUE(r.Go(g));
-  EXPECT_EQ(GdsInSt.files, 2);
-  EXPECT_EQ(GdsInSt.st[1].rank, 2);  // the second definition's reference does not count
-  EXPECT_EQ(GdsInSt.st[2].rank, 1);
+  EXPECT_EQ(st->files, 2);
+  EXPECT_EQ(st->structs[1].rank, 2);  // the second definition's reference does not count
+  EXPECT_EQ(st->structs[2].rank, 1);
   std::string sub = r.Cell("SUB");
   EXPECT_NE(sub.find("<B>\n1 0 0 5 5\n</B>"), std::string::npos) << sub;
   EXPECT_EQ(sub.find("1 0 0 7 7"), std::string::npos) << sub;
@@ -693,7 +712,8 @@ TEST(GdsInBadInput, HugeArrayIsRefusedBeforeExpansion) {
 
 TEST(GdsInBadInput, ChangesToTheGeometryAreLogged) {
   InRun r;
-  snprintf(GdsInSt.val[IK_LSU], GDSIN_VALLEN, "1");
+  GdsInState* st = r.st;
+  snprintf(st->val[IK_LSU], GDSIN_VALLEN, "1");
   Gds g;
   g.Lib(1.0, 1e-6);
   g.Begin("TOP");
@@ -720,7 +740,8 @@ TEST(GdsInBadInput, ChangesToTheGeometryAreLogged) {
 
 TEST(GdsInRun, OutputFolderMustNotBeTheDrawingFolder) {
   InRun r;
-  snprintf(GdsInSt.val[IK_TPH], GDSIN_VALLEN, ".\\");
+  GdsInState* st = r.st;
+  snprintf(st->val[IK_TPH], GDSIN_VALLEN, ".\\");
   Gds g;
   g.Lib().EndLib();
   EXPECT_FALSE(r.Go(g));
@@ -730,9 +751,10 @@ TEST(GdsInRun, OutputFolderMustNotBeTheDrawingFolder) {
 
 TEST(GdsInRun, FilesOfARun) {
   InRun r;
-  snprintf(GdsInSt.val[IK_MLF], GDSIN_VALLEN, "Y");
-  snprintf(GdsInSt.val[IK_NAM], GDSIN_VALLEN, "Y");
-  snprintf(GdsInSt.val[IK_WTX], GDSIN_VALLEN, "Y");
+  GdsInState* st = r.st;
+  snprintf(st->val[IK_MLF], GDSIN_VALLEN, "Y");
+  snprintf(st->val[IK_NAM], GDSIN_VALLEN, "Y");
+  snprintf(st->val[IK_WTX], GDSIN_VALLEN, "Y");
   Gds g;
   g.Lib();
   g.Begin("TOP").Boundary(3, 0, Rect(0, 0, 5, 5)).Sref("SUB", 1, 2).End();
@@ -769,8 +791,9 @@ TEST(GdsInRun, OldFormAndOmittedLayersRecord) {
   };
   for (const Case& c : cases) {
     InRun r;
-    snprintf(GdsInSt.val[IK_OLD], GDSIN_VALLEN, "%s", c.old);
-    snprintf(GdsInSt.val[IK_OMT], GDSIN_VALLEN, "%s", c.omt);
+    GdsInState* st = r.st;
+    snprintf(st->val[IK_OLD], GDSIN_VALLEN, "%s", c.old);
+    snprintf(st->val[IK_OMT], GDSIN_VALLEN, "%s", c.omt);
     Gds g;
     g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).End().EndLib();
     ASSERT_TRUE(r.Go(g));
@@ -783,34 +806,36 @@ TEST(GdsInRun, OldFormAndOmittedLayersRecord) {
 }
 
 TEST(GdsInRun, SetupCompletion) {
+  InState own;
+  GdsInState* st = own.st;
   HostRecordInstall();
-  GdsInReset();
-  snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "c:\\chips\\top.strm");
-  snprintf(GdsInSt.val[IK_LSU], GDSIN_VALLEN, "-0");
-  snprintf(GdsInSt.val[IK_LZL], GDSIN_VALLEN, "999");
-  GdsInSt.val[IK_MCL][0] = 0;
-  snprintf(GdsInSt.val[IK_CTX], GDSIN_VALLEN, "yes");
-  GdsInSetupApply(0);
-  EXPECT_STREQ(GdsInSt.val[IK_CFN], "C:\\Chips\\Top.gds");
-  EXPECT_STREQ(GdsInSt.val[IK_TPH], ".\\Top_files\\");
-  EXPECT_STREQ(GdsInSt.val[IK_LDF], "C:\\Chips\\Top.ldm");
-  EXPECT_STREQ(GdsInSt.val[IK_LSU], "1");
-  EXPECT_STREQ(GdsInSt.val[IK_LZL], "256");
-  EXPECT_STREQ(GdsInSt.val[IK_MCL], "1");
-  EXPECT_STREQ(GdsInSt.val[IK_CTX], "YES");
-  EXPECT_EQ(GdsInSt.ctx, 1);
+  GdsInReset(st);
+  snprintf(st->val[IK_CFN], GDSIN_VALLEN, "c:\\chips\\top.strm");
+  snprintf(st->val[IK_LSU], GDSIN_VALLEN, "-0");
+  snprintf(st->val[IK_LZL], GDSIN_VALLEN, "999");
+  st->val[IK_MCL][0] = 0;
+  snprintf(st->val[IK_CTX], GDSIN_VALLEN, "yes");
+  GdsInSetupApply(st, 0);
+  EXPECT_STREQ(st->val[IK_CFN], "C:\\Chips\\Top.gds");
+  EXPECT_STREQ(st->val[IK_TPH], ".\\Top_files\\");
+  EXPECT_STREQ(st->val[IK_LDF], "C:\\Chips\\Top.ldm");
+  EXPECT_STREQ(st->val[IK_LSU], "1");
+  EXPECT_STREQ(st->val[IK_LZL], "256");
+  EXPECT_STREQ(st->val[IK_MCL], "1");
+  EXPECT_STREQ(st->val[IK_CTX], "YES");
+  EXPECT_EQ(st->ctx, 1);
   // Text rows: empty size is the row number, "-" matches nothing.
-  GdsInSt.tlcScale = 1000;
-  snprintf(GdsInSt.font[6 * 2 + 1], GDSIN_VALLEN, "-");
-  snprintf(GdsInSt.font[6 * 2 + 2], GDSIN_VALLEN, "999");
-  snprintf(GdsInSt.font[6 * 3 + 0], GDSIN_VALLEN, "-0.0001");
-  GdsInTextApply();
-  EXPECT_EQ(GdsInSt.rows[0].size, 1000);
-  EXPECT_EQ(GdsInSt.rows[2].font, -1);
-  EXPECT_EQ(GdsInSt.rows[2].texttype, 256);
-  EXPECT_EQ(GdsInSt.rows[3].size, 1);
-  EXPECT_STREQ(GdsInSt.font[6 * 3], "0.001");
-  GdsInReset();
+  st->tlcScale = 1000;
+  snprintf(st->font[6 * 2 + 1], GDSIN_VALLEN, "-");
+  snprintf(st->font[6 * 2 + 2], GDSIN_VALLEN, "999");
+  snprintf(st->font[6 * 3 + 0], GDSIN_VALLEN, "-0.0001");
+  GdsInTextApply(st);
+  EXPECT_EQ(st->rows[0].size, 1000);
+  EXPECT_EQ(st->rows[2].font, -1);
+  EXPECT_EQ(st->rows[2].texttype, 256);
+  EXPECT_EQ(st->rows[3].size, 1);
+  EXPECT_STREQ(st->font[6 * 3], "0.001");
+  GdsInReset(st);
   HostRecordRemove();
 }
 

@@ -12,18 +12,22 @@
 
 namespace {
 
+using OutState = OwnState<GdsOutState, GdsOutReset>;
+
 // A run set up in a fresh folder: settings pointing at TOP.tlc there.
 struct RunDir {
+  OutState state;
+  GdsOutState* st = state.st;
   WorkDir dir;
   HostRecord* host;
   RunDir() {
     host = &HostRecordInstall();
-    GdsOutReset();
-    GdsOutSt.fixedNow = 1;
-    GdsOutSt.now.tm_year = 126;
-    GdsOutSt.now.tm_mon = 0;
-    GdsOutSt.now.tm_mday = 2;
-    snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s/TOP.tlc", dir.path.c_str());
+    GdsOutReset(st);
+    st->fixedNow = 1;
+    st->now.tm_year = 126;
+    st->now.tm_mon = 0;
+    st->now.tm_mday = 2;
+    snprintf(st->val[GK_TFN], GDSOUT_VALLEN, "%s/TOP.tlc", dir.path.c_str());
   }
   ~RunDir() { HostRecordRemove(); }
   std::vector<GdsRecordSeen> Records() { return GdsRecords(ReadBytes(dir.path + "/TOP.gds")); }
@@ -43,6 +47,8 @@ bool Said(const HostRecord& h, const std::string& s) {
 }
 
 TEST(GdsOutSetup, CompletionOfTheSettings) {
+  OutState own;
+  auto* st = own.st;
   WorkDir dir;
   HostRecordInstall();
   struct Case {
@@ -65,107 +71,115 @@ TEST(GdsOutSetup, CompletionOfTheSettings) {
       {GK_WR2, "", "GdsOut.log"},
   };
   for (const Case& c : cases) {
-    GdsOutReset();
-    snprintf(GdsOutSt.val[c.key], GDSOUT_VALLEN, "%s", c.typed);
-    GdsOutSetupApply(0);
-    EXPECT_STREQ(GdsOutSt.val[c.key], c.want) << GdsOutKeys[c.key] << c.typed;
+    GdsOutReset(st);
+    snprintf(st->val[c.key], GDSOUT_VALLEN, "%s", c.typed);
+    GdsOutSetupApply(st, 0);
+    EXPECT_STREQ(st->val[c.key], c.want) << GdsOutKeys[c.key] << c.typed;
   }
-  GdsOutReset();
-  snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "c:\\work\\chip\\top.cel");
-  snprintf(GdsOutSt.val[GK_LDF], GDSOUT_VALLEN, "d:\\maps\\fab.txt");
-  GdsOutSetupApply(0);
-  EXPECT_STREQ(GdsOutSt.val[GK_TFN], "C:\\Work\\Chip\\Top.tlc");
-  EXPECT_STREQ(GdsOutSt.val[GK_GFN], "C:\\Work\\Chip\\Top.gds");
-  EXPECT_STREQ(GdsOutSt.val[GK_LDF], "D:\\Maps\\Fab.ldm");
-  EXPECT_EQ(GdsOutSt.csu, 1000);
+  GdsOutReset(st);
+  snprintf(st->val[GK_TFN], GDSOUT_VALLEN, "c:\\work\\chip\\top.cel");
+  snprintf(st->val[GK_LDF], GDSOUT_VALLEN, "d:\\maps\\fab.txt");
+  GdsOutSetupApply(st, 0);
+  EXPECT_STREQ(st->val[GK_TFN], "C:\\Work\\Chip\\Top.tlc");
+  EXPECT_STREQ(st->val[GK_GFN], "C:\\Work\\Chip\\Top.gds");
+  EXPECT_STREQ(st->val[GK_LDF], "D:\\Maps\\Fab.ldm");
+  EXPECT_EQ(st->csu, 1000);
   HostRecordRemove();
 }
 
 TEST(GdsOutSetup, FileNamesAreCheckedOnOk) {
+  OutState own;
+  auto* st = own.st;
   HostRecord& h = HostRecordInstall();
-  GdsOutReset();
-  snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "C:\\Chip\\con.tlc");
-  EXPECT_EQ(GdsOutSetupApply(1), 3);  // the GDS and LDM names follow the TLC name
+  GdsOutReset(st);
+  snprintf(st->val[GK_TFN], GDSOUT_VALLEN, "C:\\Chip\\con.tlc");
+  EXPECT_EQ(GdsOutSetupApply(st, 1), 3);  // the GDS and LDM names follow the TLC name
   EXPECT_TRUE(Said(h, "Reserved or Incorrect Filename \"Con\""));
   HostRecordRemove();
 }
 
 TEST(GdsOutText, RowsAreCompleted) {
-  GdsOutReset();
+  OutState own;
+  auto* st = own.st;
+  GdsOutReset(st);
   const char* typed[6] = {"-2", "7", "99", "0", "5", "c"};
-  for (int c = 0; c < 6; ++c) snprintf(GdsOutSt.font[6 + c], GDSOUT_VALLEN, "%s", typed[c]);
-  GdsOutTextApply();
-  EXPECT_EQ(GdsOutSt.rows[0].size, 1);
-  EXPECT_EQ(GdsOutSt.rows[0].font, 0);
-  EXPECT_EQ(GdsOutSt.rows[0].vjust, 8);
-  EXPECT_EQ(GdsOutSt.rows[3].size, 4);
-  EXPECT_EQ(GdsOutSt.rows[3].font, 3);
-  const GdsTextRow& r = GdsOutSt.rows[1];
+  for (int c = 0; c < 6; ++c) snprintf(st->font[6 + c], GDSOUT_VALLEN, "%s", typed[c]);
+  GdsOutTextApply(st);
+  EXPECT_EQ(st->rows[0].size, 1);
+  EXPECT_EQ(st->rows[0].font, 0);
+  EXPECT_EQ(st->rows[0].vjust, 8);
+  EXPECT_EQ(st->rows[3].size, 4);
+  EXPECT_EQ(st->rows[3].font, 3);
+  const GdsTextRow& r = st->rows[1];
   EXPECT_EQ(r.size, 2);
   EXPECT_EQ(r.font, 3);
   EXPECT_EQ(r.texttype, 63);
   EXPECT_EQ(r.mag, 0.001);
   EXPECT_EQ(r.width, 2);  // at most the size
   EXPECT_EQ(r.vjust, 4);
-  EXPECT_STREQ(GdsOutSt.font[6 + 5], "C");
+  EXPECT_STREQ(st->font[6 + 5], "C");
 }
 
 TEST(GdsOutLayers, SelectionTexts) {
-  GdsOutReset();
-  GdsOutSelParse("1-3 7 250-");
-  EXPECT_TRUE(GdsOutSelTest(2));
-  EXPECT_FALSE(GdsOutSelTest(4));
-  EXPECT_TRUE(GdsOutSelTest(7));
-  EXPECT_TRUE(GdsOutSelTest(256));
-  EXPECT_FALSE(GdsOutSelTest(249));
-  GdsOutSelParse("0 300");
-  EXPECT_FALSE(GdsOutSelTest(1));
-  GdsOutSelParse("");
-  EXPECT_FALSE(GdsOutSelTest(1));  // an empty text keeps the previous set
+  OutState own;
+  auto* st = own.st;
+  GdsOutReset(st);
+  GdsOutSelParse(st, "1-3 7 250-");
+  EXPECT_TRUE(GdsOutSelTest(st, 2));
+  EXPECT_FALSE(GdsOutSelTest(st, 4));
+  EXPECT_TRUE(GdsOutSelTest(st, 7));
+  EXPECT_TRUE(GdsOutSelTest(st, 256));
+  EXPECT_FALSE(GdsOutSelTest(st, 249));
+  GdsOutSelParse(st, "0 300");
+  EXPECT_FALSE(GdsOutSelTest(st, 1));
+  GdsOutSelParse(st, "");
+  EXPECT_FALSE(GdsOutSelTest(st, 1));  // an empty text keeps the previous set
 }
 
 TEST(GdsOutLdm, ReadWriteAndCreate) {
+  OutState own;
+  auto* st = own.st;
   WorkDir dir;
   HostRecord& h = HostRecordInstall();
-  GdsOutReset();
+  GdsOutReset(st);
   WriteText("a.ldm", "*LDM built from TOP.tlc\n; comment\n*gdslayer,datatype,tlclayer\n10,0,1\n 11 2 , 2\n\n");
-  ASSERT_EQ(LdmRead("a.ldm"), 1);
-  ASSERT_EQ(GdsOutSt.ldm.n, 2);
-  EXPECT_EQ(GdsOutSt.ldm.e[1].gds, 11);
-  EXPECT_EQ(GdsOutSt.ldm.e[1].datatype, 2);
-  EXPECT_EQ(GdsOutSt.ldm.e[1].tlc, 2);
+  ASSERT_EQ(LdmRead(st, "a.ldm"), 1);
+  ASSERT_EQ(st->ldm.n, 2);
+  EXPECT_EQ(st->ldm.e[1].gds, 11);
+  EXPECT_EQ(st->ldm.e[1].datatype, 2);
+  EXPECT_EQ(st->ldm.e[1].tlc, 2);
 
   struct Bad {
     const char* text;
   } bad[] = {{"10,0\n"}, {"x,1,2\n"}, {"70000,0,1\n"}, {"40000,0,1\n"}, {"1,32768,1\n"}, {"1,0,300\n"}, {"-1,0,1\n"}};
   for (const Bad& b : bad) {
     WriteText("b.ldm", b.text);
-    EXPECT_EQ(LdmRead("b.ldm"), 0) << b.text;
-    EXPECT_EQ(GdsOutSt.ldm.n, 0);
+    EXPECT_EQ(LdmRead(st, "b.ldm"), 0) << b.text;
+    EXPECT_EQ(st->ldm.n, 0);
   }
   std::string many;
   for (int i = 0; i < 257; ++i) many += std::to_string(i) + ",0,1\n";
   WriteText("c.ldm", many);
-  EXPECT_EQ(LdmRead("c.ldm"), 0);
+  EXPECT_EQ(LdmRead(st, "c.ldm"), 0);
   EXPECT_TRUE(Said(h, "Too Many Entries in LDM File c.ldm (Max 256)"));
 
-  snprintf(GdsOutSt.mainName, sizeof GdsOutSt.mainName, "TOP");
-  snprintf(GdsOutSt.mainExt, sizeof GdsOutSt.mainExt, ".tlc");
+  snprintf(st->mainName, sizeof st->mainName, "TOP");
+  snprintf(st->mainExt, sizeof st->mainExt, ".tlc");
   h.answers.push_back(HOST_IDNO);
-  EXPECT_EQ(LdmRead("new.ldm"), 0);
+  EXPECT_EQ(LdmRead(st, "new.ldm"), 0);
   EXPECT_EQ(ReadText("new.ldm"), "");
   EXPECT_TRUE(Said(h, "LDM File new.ldm will be Created ... OK?"));
-  EXPECT_EQ(LdmRead("new.ldm"), 1);  // the first answer is Yes
+  EXPECT_EQ(LdmRead(st, "new.ldm"), 1);  // the first answer is Yes
   EXPECT_EQ(ReadText("new.ldm"), "*LDM built from TOP.tlc\n*gdslayer,datatype,tlclayer\n");
 
-  GdsOutSt.ldm.n = 0;
-  GdsOutSt.ldm.e[0] = {20, 1, 4};
-  GdsOutSt.ldm.e[1] = {21, 0, 9};
-  GdsOutSt.ldm.n = 2;
-  ASSERT_EQ(LdmWrite("new.ldm"), 1);
-  ASSERT_EQ(LdmRead("new.ldm"), 1);
-  EXPECT_EQ(GdsOutSt.ldm.n, 2);
-  EXPECT_EQ(GdsOutSt.ldm.e[1].gds, 21);
+  st->ldm.n = 0;
+  st->ldm.e[0] = {20, 1, 4};
+  st->ldm.e[1] = {21, 0, 9};
+  st->ldm.n = 2;
+  ASSERT_EQ(LdmWrite(st, "new.ldm"), 1);
+  ASSERT_EQ(LdmRead(st, "new.ldm"), 1);
+  EXPECT_EQ(st->ldm.n, 2);
+  EXPECT_EQ(st->ldm.e[1].gds, 21);
   HostRecordRemove();
 }
 
@@ -179,32 +193,34 @@ int Ask(int, int* gds, int* dt) {
 }
 
 TEST(GdsOutLdm, LookupAsksAndAppends) {
+  OutState own;
+  auto* st = own.st;
   HostRecordInstall();
-  GdsOutReset();
-  GdsOutSt.ldmAsk = Ask;
+  GdsOutReset(st);
+  st->ldmAsk = Ask;
   AskCount = 0;
   int g, d;
   AskAnswer = HOST_IDNO;
-  EXPECT_EQ(LdmLookup(12, &g, &d), 1);
+  EXPECT_EQ(LdmLookup(st, 12, &g, &d), 1);
   EXPECT_EQ(g, 12);
   EXPECT_EQ(d, 0);
-  EXPECT_EQ(GdsOutSt.ldm.added, 0);
+  EXPECT_EQ(st->ldm.added, 0);
   AskAnswer = HOST_IDYES;
-  EXPECT_EQ(LdmLookup(12, &g, &d), 1);
+  EXPECT_EQ(LdmLookup(st, 12, &g, &d), 1);
   EXPECT_EQ(g, 256);
   EXPECT_EQ(d, 7);
-  EXPECT_EQ(LdmLookup(12, &g, &d), 1);  // found now, no question
+  EXPECT_EQ(LdmLookup(st, 12, &g, &d), 1);  // found now, no question
   EXPECT_EQ(AskCount, 2);
-  EXPECT_EQ(GdsOutSt.ldm.added, 1);
+  EXPECT_EQ(st->ldm.added, 1);
   AskAnswer = HOST_IDCANCEL;
-  EXPECT_EQ(LdmLookup(13, &g, &d), 0);
-  EXPECT_EQ(GdsOutSt.abort, 1);
+  EXPECT_EQ(LdmLookup(st, 13, &g, &d), 0);
+  EXPECT_EQ(st->abort, 1);
 
-  GdsOutSt.abort = 0;
-  GdsOutSt.ldm.n = GDSOUT_MAXLDM;
+  st->abort = 0;
+  st->ldm.n = GDSOUT_MAXLDM;
   AskAnswer = HOST_IDYES;
-  EXPECT_EQ(LdmLookup(200, &g, &d), 0);  // no row is written past the table
-  EXPECT_EQ(GdsOutSt.abort, 1);
+  EXPECT_EQ(LdmLookup(st, 200, &g, &d), 0);  // no row is written past the table
+  EXPECT_EQ(st->abort, 1);
   EXPECT_TRUE(Said(HostRecordGet(), "Too Many Layers in LDM File (Max 256) ... Can't Continue"));
   HostRecordRemove();
 }
@@ -244,46 +260,49 @@ void Hierarchy() {
 
 TEST(GdsOutCells, ListClosedOverReferencesAndSortedByRank) {
   RunDir run;
+  auto* st = run.st;
   Hierarchy();
-  GdsOutSetupApply(0);
-  CnvPathSplit(GdsOutSt.val[GK_TFN], GdsOutSt.drive, GdsOutSt.folder, GdsOutSt.mainName, GdsOutSt.mainExt);
-  GdsOutSt.tlcScale = 1000;
-  ASSERT_EQ(GdsOutCellList(), 1);
-  ASSERT_EQ(GdsOutSt.nCells, 3);  // names differing only in case are one cell
-  EXPECT_STREQ(GdsOutSt.cells[1].name, "INV");
-  EXPECT_STREQ(GdsOutSt.cells[2].name, "MID");
-  EXPECT_STREQ(GdsOutSt.cells[3].name, "TOP");
-  GdsOutSt.dro = 1;
-  ASSERT_EQ(GdsOutCellList(), 1);
-  EXPECT_STREQ(GdsOutSt.cells[1].name, "TOP");
-  EXPECT_STREQ(GdsOutSt.cells[3].name, "INV");
+  GdsOutSetupApply(st, 0);
+  CnvPathSplit(st->val[GK_TFN], st->drive, st->folder, st->mainName, st->mainExt);
+  st->tlcScale = 1000;
+  ASSERT_EQ(GdsOutCellList(st), 1);
+  ASSERT_EQ(st->nCells, 3);  // names differing only in case are one cell
+  EXPECT_STREQ(st->cells[1].name, "INV");
+  EXPECT_STREQ(st->cells[2].name, "MID");
+  EXPECT_STREQ(st->cells[3].name, "TOP");
+  st->dro = 1;
+  ASSERT_EQ(GdsOutCellList(st), 1);
+  EXPECT_STREQ(st->cells[1].name, "TOP");
+  EXPECT_STREQ(st->cells[3].name, "INV");
 }
 
 TEST(GdsOutCells, EqualRanksKeepTheirOrderOfDiscovery) {
   RunDir run;
+  auto* st = run.st;
   WriteText("TOP.tlc", TlcCell("TOP", 3, "<C>\nAA\n0 0 0 0\n</C>\n<C>\nBB\n0 0 0 0\n</C>\n"));
   WriteText("AA.tlc", TlcCell("AA", 2, "<C>\nCC\n0 0 0 0\n</C>\n"));
   WriteText("BB.tlc", TlcCell("BB", 2, ""));
   WriteText("CC.tlc", TlcCell("CC", 1, ""));
-  GdsOutSetupApply(0);
-  CnvPathSplit(GdsOutSt.val[GK_TFN], GdsOutSt.drive, GdsOutSt.folder, GdsOutSt.mainName, GdsOutSt.mainExt);
-  ASSERT_EQ(GdsOutCellList(), 1);
+  GdsOutSetupApply(st, 0);
+  CnvPathSplit(st->val[GK_TFN], st->drive, st->folder, st->mainName, st->mainExt);
+  ASSERT_EQ(GdsOutCellList(st), 1);
   std::vector<std::string> order;
-  for (int i = 1; i <= GdsOutSt.nCells; ++i) order.push_back(GdsOutSt.cells[i].name);
+  for (int i = 1; i <= st->nCells; ++i) order.push_back(st->cells[i].name);
   EXPECT_EQ(order, (std::vector<std::string>{"CC", "AA", "BB", "TOP"}));
-  GdsOutSt.dro = 1;
-  ASSERT_EQ(GdsOutCellList(), 1);
+  st->dro = 1;
+  ASSERT_EQ(GdsOutCellList(st), 1);
   order.clear();
-  for (int i = 1; i <= GdsOutSt.nCells; ++i) order.push_back(GdsOutSt.cells[i].name);
+  for (int i = 1; i <= st->nCells; ++i) order.push_back(st->cells[i].name);
   EXPECT_EQ(order, (std::vector<std::string>{"TOP", "AA", "BB", "CC"}));
 }
 
 TEST(GdsOutConvert, SmallHierarchyRecords) {
   RunDir run;
+  auto* st = run.st;
   Hierarchy();
-  snprintf(GdsOutSt.val[GK_CTX], GDSOUT_VALLEN, "Y");
-  snprintf(GdsOutSt.val[GK_WTX], GDSOUT_VALLEN, "Y");
-  ASSERT_EQ(GdsOutGo(), GO_DONE);
+  snprintf(st->val[GK_CTX], GDSOUT_VALLEN, "Y");
+  snprintf(st->val[GK_WTX], GDSOUT_VALLEN, "Y");
+  ASSERT_EQ(GdsOutGo(st), GO_DONE);
   auto recs = run.Records();
   ASSERT_FALSE(recs.empty());
   EXPECT_EQ(recs.front().type, 0x00);
@@ -292,7 +311,7 @@ TEST(GdsOutConvert, SmallHierarchyRecords) {
   EXPECT_EQ(Names(recs, 0x12), (std::vector<std::string>{"INV", "MID", "MID", "INV"}));
   EXPECT_EQ(Names(recs, 0x02), (std::vector<std::string>{"DEFAULT.DB"}));
   int64_t size = (int64_t)ReadBytes(run.dir.path + "/TOP.gds").size();
-  EXPECT_EQ(size, GdsOutSt.rec.bytes);
+  EXPECT_EQ(size, st->rec.bytes);
   EXPECT_EQ(run.host->messages.back().text,
             "Completed ...\n\n" + std::to_string(size) + " Bytes in GDS File " + run.dir.path + "/TOP.gds");
 
@@ -333,9 +352,10 @@ TEST(GdsOutConvert, SmallHierarchyRecords) {
 
 TEST(GdsOutConvert, RatioTruncatesAndWarns) {
   RunDir run;
+  auto* st = run.st;
   WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 3 3 10 10\n</B>\n", 400));
   WriteText("TOP.ldm", "10,0,1\n");
-  ASSERT_EQ(GdsOutGo(), GO_DONE);  // ratio 1000 / 400 = 2.5
+  ASSERT_EQ(GdsOutGo(st), GO_DONE);  // ratio 1000 / 400 = 2.5
   EXPECT_TRUE(Said(*run.host, "Resolution may be lost ... GDS/TLC Scale Ratio is not Integral"));
   auto recs = run.Records();
   for (const auto& r : recs)
@@ -347,12 +367,13 @@ TEST(GdsOutConvert, RatioTruncatesAndWarns) {
 
 TEST(GdsOutConvert, LayersAddedToTheMap) {
   RunDir run;
+  auto* st = run.st;
   WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n4 0 0 10 10\n</B>\n<B>\n4 0 0 20 20\n</B>\n"));
   WriteText("TOP.ldm", "10,0,1\n");
-  GdsOutSt.ldmAsk = Ask;
+  st->ldmAsk = Ask;
   AskAnswer = HOST_IDYES;
   AskCount = 0;
-  EXPECT_EQ(GdsOutGo(), GO_ADDED);
+  EXPECT_EQ(GdsOutGo(st), GO_ADDED);
   EXPECT_EQ(AskCount, 1);
   EXPECT_EQ(ReadText("TOP.ldm"), "*LDM built from TOP.tlc\n*gdslayer,datatype,tlclayer\n10,0,1\n256,7,4\n");
   EXPECT_TRUE(Said(*run.host, "Layers have been Added to the LDM File TOP.ldm ... Run GdsOut Again"));
@@ -379,28 +400,34 @@ TEST(GdsOutConvert, BadInputStopsAndIsNeverCompleted) {
   };
   for (const Case& c : cases) {
     RunDir run;
+    auto* st = run.st;
     WriteText("TOP.tlc", c.top);
     if (!c.other.empty()) WriteText("SUB.tlc", c.other);
     WriteText("TOP.ldm", "10,0,1\n");
-    snprintf(GdsOutSt.val[GK_CTX], GDSOUT_VALLEN, "Y");
-    EXPECT_EQ(GdsOutGo(), GO_ABORTED) << c.name;
+    snprintf(st->val[GK_CTX], GDSOUT_VALLEN, "Y");
+    EXPECT_EQ(GdsOutGo(st), GO_ABORTED) << c.name;
     EXPECT_TRUE(Said(*run.host, c.message)) << c.name;
     EXPECT_FALSE(Said(*run.host, "Completed")) << c.name;
     EXPECT_EQ(run.host->messages.back().text, "Aborted ... Files may be Incomplete") << c.name;
+    // A run that gives up half-way leaves no file open behind it.
+    EXPECT_FALSE(st->rec.out) << c.name;
+    EXPECT_EQ(st->log, nullptr) << c.name;
   }
 }
 
 TEST(GdsOutConvert, MissingMainCellAndMap) {
   RunDir run;
+  auto* st = run.st;
   WriteText("TOP.ldm", "10,0,1\n");
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  EXPECT_EQ(GdsOutGo(st), GO_ABORTED);
   EXPECT_TRUE(Said(*run.host, "Main TLC file is Missing ... Can't Continue"));
-  EXPECT_STREQ(GdsOutSt.val[GK_TFN], "?.tlc");
+  EXPECT_STREQ(st->val[GK_TFN], "?.tlc");
 
   RunDir run2;
+  st = run2.st;
   WriteText("TOP.tlc", TlcCell("TOP", 1, ""));
   WriteText("TOP.ldm", "10,0\n");
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  EXPECT_EQ(GdsOutGo(st), GO_ABORTED);
   EXPECT_TRUE(Said(*run2.host, "LDM File is Incorrect or Missing ... Can't Continue"));
 }
 
@@ -412,13 +439,14 @@ TEST(GdsOutConvert, FullDiskIsNotReportedComplete) {
   const char* const files[] = {"TOP.gds", "GdsOut.log"};
   for (const char* file : files) {
     RunDir run;
+    auto* st = run.st;
     WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
     WriteText("TOP.ldm", "10,0,1\n");
     ASSERT_EQ(symlink("/dev/full", file), 0) << file;
     std::string message = strcmp(file, "TOP.gds") == 0
                               ? "Unable to Write GDS File " + run.dir.path + "/TOP.gds ... Can't Continue"
                               : "Unable to Write Log File ... Can't Continue";
-    EXPECT_EQ(GdsOutGo(), GO_ABORTED) << file;
+    EXPECT_EQ(GdsOutGo(st), GO_ABORTED) << file;
     EXPECT_TRUE(Said(*run.host, message)) << file;
     EXPECT_FALSE(Said(*run.host, "Completed")) << file;
   }
@@ -426,12 +454,13 @@ TEST(GdsOutConvert, FullDiskIsNotReportedComplete) {
 
 TEST(GdsOutConvert, TooManyCellsStops) {
   RunDir run;
+  auto* st = run.st;
   std::string refs;
   for (int i = 0; i < GDSOUT_MAXCELLS; ++i) refs += "<C>\nC" + std::to_string(i) + "\n0 0 0 0\n</C>\n";
   WriteText("TOP.tlc", TlcCell("TOP", 2, refs));
   for (int i = 0; i < GDSOUT_MAXCELLS; ++i) WriteText("C" + std::to_string(i) + ".tlc", TlcCell("C", 1, ""));
   WriteText("TOP.ldm", "10,0,1\n");
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  EXPECT_EQ(GdsOutGo(st), GO_ABORTED);
   EXPECT_TRUE(Said(*run.host, "Too Many Cells (Max 8190) ... Can't Continue"));
 }
 
@@ -441,31 +470,32 @@ namespace {
 
 TEST(GdsOutLayers, TableFromTheMainCellAndBack) {
   RunDir run;
+  auto* st = run.st;
   WriteText("TOP.tlc", "<TLC>\n<L>\n4\nmet1 1\npoly 2\nverylongname 9\nwire 70\n</L>\n" +
                            TlcCell("TOP", 1, "").substr(22));
-  GdsOutSetupApply(0);
-  GdsOutSelParse("2-9");
-  ASSERT_EQ(GdsOutLayersRead(), 1);
-  EXPECT_STREQ(GdsOutSt.layers[0].name, "met1");
-  EXPECT_EQ(GdsOutSt.layers[0].word, 1);
-  EXPECT_EQ(GdsOutSt.layers[1].word, 2 | GDSOUT_LAYER_SELECTED);
-  EXPECT_STREQ(GdsOutSt.layers[2].name, "verylong");
-  EXPECT_STREQ(GdsOutSt.layers[4].name, "NONE");
-  GdsOutSt.layers[3].word |= GDSOUT_LAYER_SELECTED;
-  GdsOutSt.layers[2].word &= ~GDSOUT_LAYER_SELECTED;
-  GdsOutLayersApply();
-  EXPECT_STREQ(GdsOutSt.val[GK_FTR], "2 70");
-  EXPECT_TRUE(GdsOutSelTest(70));
-  EXPECT_FALSE(GdsOutSelTest(9));
-  GdsOutSt.allLayers = 1;
-  GdsOutLayersApply();
-  EXPECT_STREQ(GdsOutSt.val[GK_FTR], "1-64 65-128 129-192 193-256");  // one range per mask
+  GdsOutSetupApply(st, 0);
+  GdsOutSelParse(st, "2-9");
+  ASSERT_EQ(GdsOutLayersRead(st), 1);
+  EXPECT_STREQ(st->layers[0].name, "met1");
+  EXPECT_EQ(st->layers[0].word, 1);
+  EXPECT_EQ(st->layers[1].word, 2 | GDSOUT_LAYER_SELECTED);
+  EXPECT_STREQ(st->layers[2].name, "verylong");
+  EXPECT_STREQ(st->layers[4].name, "NONE");
+  st->layers[3].word |= GDSOUT_LAYER_SELECTED;
+  st->layers[2].word &= ~GDSOUT_LAYER_SELECTED;
+  GdsOutLayersApply(st);
+  EXPECT_STREQ(st->val[GK_FTR], "2 70");
+  EXPECT_TRUE(GdsOutSelTest(st, 70));
+  EXPECT_FALSE(GdsOutSelTest(st, 9));
+  st->allLayers = 1;
+  GdsOutLayersApply(st);
+  EXPECT_STREQ(st->val[GK_FTR], "1-64 65-128 129-192 193-256");  // one range per mask
 
   WriteText("TOP.tlc", TlcCell("TOP", 1, ""));
-  EXPECT_EQ(GdsOutLayersRead(), 0);
+  EXPECT_EQ(GdsOutLayersRead(st), 0);
   EXPECT_TRUE(Said(*run.host, "No Layers in Main TLC File"));
-  snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s/NOPE.tlc", run.dir.path.c_str());
-  EXPECT_EQ(GdsOutLayersRead(), 0);
+  snprintf(st->val[GK_TFN], GDSOUT_VALLEN, "%s/NOPE.tlc", run.dir.path.c_str());
+  EXPECT_EQ(GdsOutLayersRead(st), 0);
   EXPECT_TRUE(Said(*run.host, "Main TLC File is Missing ... No Layers Read"));
 }
 
@@ -475,16 +505,17 @@ namespace {
 
 TEST(GdsOutText, RowChosenBySize) {
   RunDir run;
+  auto* st = run.st;
   const char* rows[] = {"1", "0", "5", "1", "0", "B", "2", "2", "6", "0.5", "1", "C"};
-  for (int k = 0; k < 12; ++k) snprintf(GdsOutSt.font[k], GDSOUT_VALLEN, "%s", rows[k]);
+  for (int k = 0; k < 12; ++k) snprintf(st->font[k], GDSOUT_VALLEN, "%s", rows[k]);
   std::string texts = "<T>\n4 1900 2 5\n10 20\n<![CDATA[ROW1]]>\n</T>\n"   // within 25 % of 2 um
                       "<T>\n4 5000 2 0\n30 40\n<![CDATA[NONE]]>\n</T>\n"  // fits no row: row 0
                       "<T>\n4 -1100 2 3\n50 60\nOLD\n</T>\n";
   WriteText("TOP.tlc", TlcCell("TOP", 1, texts));
   WriteText("TOP.ldm", "7,9,4\n");
-  snprintf(GdsOutSt.val[GK_CTX], GDSOUT_VALLEN, "Y");
-  snprintf(GdsOutSt.val[GK_LCN], GDSOUT_VALLEN, "Y");
-  ASSERT_EQ(GdsOutGo(), GO_DONE);
+  snprintf(st->val[GK_CTX], GDSOUT_VALLEN, "Y");
+  snprintf(st->val[GK_LCN], GDSOUT_VALLEN, "Y");
+  ASSERT_EQ(GdsOutGo(st), GO_DONE);
   auto recs = run.Records();
   struct Seen {
     std::string text;
@@ -528,17 +559,19 @@ TEST(GdsOutText, RowChosenBySize) {
 
 TEST(GdsOutConvert, EscapeAbortsTheRun) {
   RunDir run;
+  auto* st = run.st;
   WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
   WriteText("TOP.ldm", "10,0,1\n");
   run.host->abortAfterPolls = 0;
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  EXPECT_EQ(GdsOutGo(st), GO_ABORTED);
   EXPECT_EQ(run.host->messages.back().text, "Aborted ... Files may be Incomplete");
   int flag = 1;
   RunDir run2;
+  st = run2.st;
   WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
   WriteText("TOP.ldm", "10,0,1\n");
-  GdsOutSt.extAbort = &flag;  // the program's progress dialog was cancelled
-  EXPECT_EQ(GdsOutGo(), GO_ABORTED);
+  st->extAbort = &flag;  // the program's progress dialog was cancelled
+  EXPECT_EQ(GdsOutGo(st), GO_ABORTED);
 }
 
 }  // namespace

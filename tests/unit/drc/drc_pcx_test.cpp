@@ -35,19 +35,14 @@ std::vector<uint8_t> FileBytes(const std::string& p) {
 class PcxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DrcSharedReset();
-    DrcMapReset();
-    ASSERT_EQ(MapAlloc(), 1);
+    ASSERT_EQ(MapAlloc(st), 1);
     dir = fs::temp_directory_path() / ("drcpcx_" + std::to_string(::getpid()));
     fs::create_directories(dir);
   }
-  void TearDown() override {
-    MapperFree();
-    DrcMapReset();
-    fs::remove_all(dir);
-  }
+  void TearDown() override { fs::remove_all(dir); }
   std::string P(const char* name) { return (dir / name).string(); }
   fs::path dir;
+  DrcState st;
 };
 
 TEST_F(PcxTest, RunLengthCode) {
@@ -61,13 +56,13 @@ TEST_F(PcxTest, RunLengthCode) {
 }
 
 TEST_F(PcxTest, WriteThenReadBackTheMapperPicture) {
-  ASSERT_EQ(MapperCreate(14), 1);
-  EXPECT_EQ(DrcMapperImg.w, 544);
-  EXPECT_EQ(DrcMapperImg.hm, 336);
-  MapClear(DrcM.D);
-  for (int x = 100; x < 140; ++x) MapPut(DrcM.D, x, 50, 1);
-  MapperPaint(DrcM.D, 0x0000FF, 1);
-  ASSERT_EQ(PcxWrite(P("T_1_1.pcx").c_str(), 0, 0, 700, 300, -1000, 2, 3000000, -7), 1);
+  ASSERT_EQ(MapperCreate(st, 14), 1);
+  EXPECT_EQ(st.mapper.w, 544);
+  EXPECT_EQ(st.mapper.hm, 336);
+  MapClear(st, st.maps.D);
+  for (int x = 100; x < 140; ++x) MapPut(st, st.maps.D, x, 50, 1);
+  MapperPaint(st, st.maps.D, 0x0000FF, 1);
+  ASSERT_EQ(PcxWrite(st, P("T_1_1.pcx").c_str(), 0, 0, 700, 300, -1000, 2, 3000000, -7), 1);
   std::vector<uint8_t> b = FileBytes(P("T_1_1.pcx"));
   ASSERT_GE(b.size(), 128u);
   EXPECT_EQ(b[0], 10);
@@ -95,7 +90,7 @@ TEST_F(PcxTest, WriteThenReadBackTheMapperPicture) {
   EXPECT_EQ(pix[(size_t)8 * 696 + 8], 15);  // the white frame
   for (int y = 0; y < 300; ++y)
     for (int x = 0; x < 696; ++x) {
-      int want = (x < DrcMapperImg.w && y < DrcMapperImg.h) ? DrcMapperImg.pix[(size_t)y * DrcMapperImg.w + x] : 0;
+      int want = (x < st.mapper.w && y < st.mapper.h) ? st.mapper.pix[(size_t)y * st.mapper.w + x] : 0;
       ASSERT_EQ(pix[(size_t)y * 696 + x], want) << x << "," << y;
     }
   std::free(pix);
@@ -152,9 +147,9 @@ TEST_F(PcxTest, BadFilesAreRefusedWithBounds) {
 }
 
 TEST_F(PcxTest, OnlyOwnMapFilesAreDeleted) {
-  ASSERT_EQ(MapperCreate(4), 1);
+  ASSERT_EQ(MapperCreate(st, 4), 1);
   for (const char* n : {"TOP_1_1.pcx", "top_2_13.PCX", "TOP_3_2.pcx", "OTHER_1_1.pcx"})
-    ASSERT_EQ(PcxWrite(P(n).c_str(), 0, 0, 64, 8, 0, 0, 1, 1), 1);
+    ASSERT_EQ(PcxWrite(st, P(n).c_str(), 0, 0, 64, 8, 0, 0, 1, 1), 1);
   {
     std::ofstream(P("TOP_9_9.pcx")) << "a picture of the user's";
     std::ofstream(P("holiday.pcx")) << "x";
@@ -171,15 +166,15 @@ TEST_F(PcxTest, OnlyOwnMapFilesAreDeleted) {
 }
 
 TEST_F(PcxTest, PitchPatterns) {
-  ASSERT_EQ(MapperCreate(0), 1);
-  MapClear(DrcM.D);
-  MapNot(DrcM.D);
-  auto count = [](int pitch) {
-    MapperCreate(0);
-    MapperPaint(DrcM.D, 0x00FF00, pitch);
+  ASSERT_EQ(MapperCreate(st, 0), 1);
+  MapClear(st, st.maps.D);
+  MapNot(st, st.maps.D);
+  auto count = [this](int pitch) {
+    MapperCreate(st, 0);
+    MapperPaint(st, st.maps.D, 0x00FF00, pitch);
     int n = 0;
     for (int i = 0; i < 40; ++i)
-      for (int j = 0; j < 40; ++j) n += DrcMapperImg.pix[(size_t)(DrcMapperImg.hm - 8 - i) * DrcMapperImg.w + 16 + j] == 10;
+      for (int j = 0; j < 40; ++j) n += st.mapper.pix[(size_t)(st.mapper.hm - 8 - i) * st.mapper.w + 16 + j] == 10;
     return n;
   };
   EXPECT_EQ(count(1), 1600);

@@ -17,63 +17,60 @@ namespace {
 class RasterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DrcSharedReset();
-    DrcMapReset();
-    ASSERT_EQ(MapAlloc(), 1);
-    DrcRasterReset();
+    ASSERT_EQ(MapAlloc(st), 1);
     Area(0, 0, 1);
-    DrcRas.layer = 1;
-    MapClear(DrcM.W);
-    MapClear(DrcM.R);
+    st.ras.layer = 1;
+    MapClear(st, st.maps.W);
+    MapClear(st, st.maps.R);
   }
-  void TearDown() override { DrcMapReset(); }
-  static void Area(int64_t l, int64_t b, double res) {
-    DrcRas.areaL = l;
-    DrcRas.areaB = b;
-    DrcRas.res = res;
-    DrcRas.areaR = l + (int64_t)(DrcM.mapw * res);
-    DrcRas.areaT = b + (int64_t)(DrcM.maph * res);
+  void Area(int64_t l, int64_t b, double res) {
+    st.ras.areaL = l;
+    st.ras.areaB = b;
+    st.ras.res = res;
+    st.ras.areaR = l + (int64_t)(st.maps.mapw * res);
+    st.ras.areaT = b + (int64_t)(st.maps.maph * res);
   }
-  static void Path(std::vector<int32_t> xy, int32_t width, int layer = 1) {
+  void Path(std::vector<int32_t> xy, int32_t width, int layer = 1) {
     DrcPathRec p = {(uint32_t)layer, width, (int32_t)(xy.size() / 2), xy.data()};
-    MapPath(p, -1);
+    MapPath(st, p, -1);
   }
-  static std::string Rows(int x0, int x1, int y0, int y1) {
+  std::string Rows(int x0, int x1, int y0, int y1) {
     std::string s;
     for (int y = y1; y >= y0; --y) {
-      for (int x = x0; x <= x1; ++x) s += MapGet(DrcM.W, x, y) ? '#' : '.';
+      for (int x = x0; x <= x1; ++x) s += MapGet(st, st.maps.W, x, y) ? '#' : '.';
       s += '\n';
     }
     return s;
   }
-  static bool OnlyRect(int l, int b, int r, int t) {  // pixels l..r-1, b..t-1
-    return MapCount(DrcM.W) == (int64_t)(r - l) * (t - b) && MapGet(DrcM.W, l, b) && MapGet(DrcM.W, r - 1, t - 1);
+  bool OnlyRect(int l, int b, int r, int t) {  // pixels l..r-1, b..t-1
+    return MapCount(st, st.maps.W) == (int64_t)(r - l) * (t - b) && MapGet(st, st.maps.W, l, b) && MapGet(st, st.maps.W, r - 1, t - 1);
   }
+  DrcState st;
 };
 
 TEST_F(RasterTest, BoxesKeepLeftAndBottomEdges) {
-  MapBox({1, 0, 0, 10, 10}, -1);
+  MapBox(st, {1, 0, 0, 10, 10}, -1);
   EXPECT_TRUE(OnlyRect(0, 0, 10, 10));
-  MapClear(DrcM.W);
-  MapBox({2, 0, 0, 10, 10}, -1);  // another layer
-  EXPECT_EQ(MapCount(DrcM.W), 0);
-  MapBox({1, 3, 4, 9, 4}, -1);  // bottom and top on one row: that row
-  EXPECT_EQ(MapCount(DrcM.W), 6);
-  EXPECT_EQ(MapGet(DrcM.W, 3, 4), 1);
-  MapClear(DrcM.W);
-  MapBox({1, 5, 0, 5, 9}, -1);  // left and right on one column: nothing
-  EXPECT_EQ(MapCount(DrcM.W), 0);
-  MapBox({1, 3, 4, 9, 5}, -1);  // one row high: that row, not its top edge too
-  EXPECT_EQ(MapCount(DrcM.W), 6);
-  EXPECT_EQ(MapGet(DrcM.W, 3, 5), 0);
-  MapClear(DrcM.W);
+  MapClear(st, st.maps.W);
+  MapBox(st, {2, 0, 0, 10, 10}, -1);  // another layer
+  EXPECT_EQ(MapCount(st, st.maps.W), 0);
+  MapBox(st, {1, 3, 4, 9, 4}, -1);  // bottom and top on one row: that row
+  EXPECT_EQ(MapCount(st, st.maps.W), 6);
+  EXPECT_EQ(MapGet(st, st.maps.W, 3, 4), 1);
+  MapClear(st, st.maps.W);
+  MapBox(st, {1, 5, 0, 5, 9}, -1);  // left and right on one column: nothing
+  EXPECT_EQ(MapCount(st, st.maps.W), 0);
+  MapBox(st, {1, 3, 4, 9, 5}, -1);  // one row high: that row, not its top edge too
+  EXPECT_EQ(MapCount(st, st.maps.W), 6);
+  EXPECT_EQ(MapGet(st, st.maps.W, 3, 5), 0);
+  MapClear(st, st.maps.W);
   Path({3, 4, 9, 4, 9, 5, 3, 5, 3, 4}, 0);
-  EXPECT_EQ(MapCount(DrcM.W), 6);
-  MapClear(DrcM.W);
+  EXPECT_EQ(MapCount(st, st.maps.W), 6);
+  MapClear(st, st.maps.W);
   // An L whose foot is one row high.
   Path({0, 0, 10, 0, 10, 1, 2, 1, 2, 6, 0, 6, 0, 0}, 0);
-  EXPECT_EQ(MapCount(DrcM.W), 10 + 5 * 2);
-  MapClear(DrcM.W);
+  EXPECT_EQ(MapCount(st, st.maps.W), 10 + 5 * 2);
+  MapClear(st, st.maps.W);
 }
 
 TEST_F(RasterTest, RandomBoxesMatchThePixelRule) {
@@ -81,22 +78,22 @@ TEST_F(RasterTest, RandomBoxesMatchThePixelRule) {
   std::uniform_int_distribution<int> c(-400, 1400), s(1, 300);
   Area(-50, -30, 2.5);
   for (int i = 0; i < 200; ++i) {
-    MapClear(DrcM.W);
+    MapClear(st, st.maps.W);
     int l = c(rng), b = c(rng), r = l + s(rng), t = b + s(rng);
-    MapBox({1, l, b, r, t}, -1);
+    MapBox(st, {1, l, b, r, t}, -1);
     auto px = [](double v) { return DrcNearest(v); };
     int64_t pl = px((l + 50) / 2.5), pr = px((r + 50) / 2.5), pb = px((b + 30) / 2.5), pt = px((t + 30) / 2.5);
-    int64_t cl = std::max<int64_t>(pl, 0), cr = std::min<int64_t>(pr, DrcM.mapw);
-    int64_t cb = std::max<int64_t>(pb, 0), ct = std::min<int64_t>(pt, DrcM.maph);
+    int64_t cl = std::max<int64_t>(pl, 0), cr = std::min<int64_t>(pr, st.maps.mapw);
+    int64_t cb = std::max<int64_t>(pb, 0), ct = std::min<int64_t>(pt, st.maps.maph);
     int64_t want = (cr > cl && ct > cb) ? (cr - cl) * (ct - cb) : 0;
     // Flat: its one row.
-    if (pb == pt && pb >= 0 && pb < DrcM.maph && cr > cl) want = cr - cl;
-    ASSERT_EQ(MapCount(DrcM.W), want) << l << " " << b << " " << r << " " << t;
+    if (pb == pt && pb >= 0 && pb < st.maps.maph && cr > cl) want = cr - cl;
+    ASSERT_EQ(MapCount(st, st.maps.W), want) << l << " " << b << " " << r << " " << t;
     // The same rectangle as a closed polygon goes through the general fill.
-    std::vector<uint64_t> box(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
-    MapClear(DrcM.W);
+    std::vector<uint64_t> box(st.maps.W.w, st.maps.W.w + (size_t)st.maps.stride * st.maps.maph);
+    MapClear(st, st.maps.W);
     Path({l, b, r, b, r, t, l, t, l, b}, 0);
-    std::vector<uint64_t> poly(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
+    std::vector<uint64_t> poly(st.maps.W.w, st.maps.W.w + (size_t)st.maps.stride * st.maps.maph);
     ASSERT_TRUE(box == poly) << l << " " << b << " " << r << " " << t;
   }
 }
@@ -115,9 +112,9 @@ TEST_F(RasterTest, PolygonsDiamondAndOpenLines) {
             "...####....\n"
             "....##.....\n"
             "...........\n");
-  MapClear(DrcM.W);
+  MapClear(st, st.maps.W);
   Path({5, 0, 10, 5, 5, 10, 0, 5}, 0);  // not closed: a line, nothing
-  EXPECT_EQ(MapCount(DrcM.W), 0);
+  EXPECT_EQ(MapCount(st, st.maps.W), 0);
   Path({0, 0, 10, 0, 10, 10, 0, 10, 0, 0}, 0);  // a closed square fills
   EXPECT_TRUE(OnlyRect(0, 0, 10, 10));
 }
@@ -126,10 +123,10 @@ TEST_F(RasterTest, WidePathEnds) {
   Area(-100, -100, 1);
   Path({0, 0, 10, 0}, 4);
   EXPECT_TRUE(OnlyRect(100, 98, 110, 102));  // x 0..9, y -2..1
-  MapClear(DrcM.W);
+  MapClear(st, st.maps.W);
   Path({0, 0, 10, 0}, -4);
   EXPECT_TRUE(OnlyRect(98, 98, 112, 102));  // x -2..11
-  MapClear(DrcM.W);
+  MapClear(st, st.maps.W);
   Path({0, 0, 0, 10}, 5);  // odd width loses one unit
   EXPECT_TRUE(OnlyRect(98, 100, 102, 110));
 }
@@ -137,15 +134,15 @@ TEST_F(RasterTest, WidePathEnds) {
 TEST_F(RasterTest, MitresOfBends) {
   Area(-100, -100, 1);
   Path({0, 0, 10, 0, 10, 10}, 4);
-  EXPECT_EQ(DrcRas.npt, 6);  // one mitre point on each side
+  EXPECT_EQ(st.ras.npt, 6);  // one mitre point on each side
   // The L covers its two legs including the outer corner square.
-  EXPECT_EQ(MapGet(DrcM.W, 100 + 11, 100 - 2), 1);
-  EXPECT_EQ(MapGet(DrcM.W, 100 + 12, 100 - 2), 0);
-  MapClear(DrcM.W);
+  EXPECT_EQ(MapGet(st, st.maps.W, 100 + 11, 100 - 2), 1);
+  EXPECT_EQ(MapGet(st, st.maps.W, 100 + 12, 100 - 2), 0);
+  MapClear(st, st.maps.W);
   Path({0, 0, 20, 0, 0, 4}, 4);  // sharper than 90 degrees: clipped join
-  EXPECT_EQ(DrcRas.npt, 8);
+  EXPECT_EQ(st.ras.npt, 8);
   // A path of the largest vertex count is drawn to its last vertex.
-  MapClear(DrcM.W);
+  MapClear(st, st.maps.W);
   std::vector<int32_t> zig;
   for (int i = 0; i < DRC_MAXV; ++i) {
     zig.push_back(i / 2 * 2);
@@ -153,28 +150,28 @@ TEST_F(RasterTest, MitresOfBends) {
   }
   Area(-100, -100, 4);
   Path(zig, 2);
-  EXPECT_EQ(DrcRas.npt, 4 * (DRC_MAXV - 1) - 2 + 2);
-  EXPECT_EQ(DrcRas.ptX[DrcRas.npt - 1], 1038 - 1);  // the last vertex's end
-  EXPECT_EQ(DrcRas.ptY[DrcRas.npt - 1], 300);
+  EXPECT_EQ(st.ras.npt, 4 * (DRC_MAXV - 1) - 2 + 2);
+  EXPECT_EQ(st.ras.ptX[st.ras.npt - 1], 1038 - 1);  // the last vertex's end
+  EXPECT_EQ(st.ras.ptY[st.ras.npt - 1], 300);
 }
 
 TEST_F(RasterTest, SizeModeAndOverlapRecording) {
-  DrcRas.sizeMode = 1;
+  st.ras.sizeMode = 1;
   Path({0, 0, 10, 0}, 4);
   Path({0, 0, 10, 0, 10, 10, 5, 15, 0, 10, 0, 0}, 0);  // six vertices
-  EXPECT_EQ(MapCount(DrcM.W), 0);
+  EXPECT_EQ(MapCount(st, st.maps.W), 0);
   Path({0, 0, 10, 0, 10, 10, 0, 10, 0, 0}, 0);
-  MapBox({1, 20, 20, 30, 30}, -1);
-  EXPECT_EQ(MapCount(DrcM.W), 200);
-  DrcRas.sizeMode = 0;
-  MapClear(DrcM.W);
-  DrcRas.overlap = 1;
-  MapBox({1, 0, 0, 10, 10}, -1);
-  MapBox({1, 5, 5, 15, 15}, -1);
-  DrcRas.overlap = 0;
-  EXPECT_EQ(MapCount(DrcM.R), 25);
-  EXPECT_EQ(MapGet(DrcM.R, 5, 5), 1);
-  EXPECT_EQ(MapCount(DrcM.W), 175);
+  MapBox(st, {1, 20, 20, 30, 30}, -1);
+  EXPECT_EQ(MapCount(st, st.maps.W), 200);
+  st.ras.sizeMode = 0;
+  MapClear(st, st.maps.W);
+  st.ras.overlap = 1;
+  MapBox(st, {1, 0, 0, 10, 10}, -1);
+  MapBox(st, {1, 5, 5, 15, 15}, -1);
+  st.ras.overlap = 0;
+  EXPECT_EQ(MapCount(st, st.maps.R), 25);
+  EXPECT_EQ(MapGet(st, st.maps.R, 5, 5), 1);
+  EXPECT_EQ(MapCount(st, st.maps.W), 175);
 }
 
 // A cell A with a box, a path and a polygon, placed in all eight
@@ -250,23 +247,23 @@ TEST_F(RasterTest, HierarchyOfEightOrientationsEqualsItsFlatCopy) {
   for (double res : {10.0, 13.0}) {
     Area(-1500, -1500, res);
     DrcMemSource(d);
-    DrcRas.src = &d.src;
-    DrcRas.mainCell = top;
-    DrcRasterForget();
-    MapMainCell();
-    std::vector<uint64_t> hier(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
-    int64_t hierCount = MapCount(DrcM.W);
+    st.ras.src = &d.src;
+    st.ras.mainCell = top;
+    DrcRasterForget(st);
+    MapMainCell(st);
+    std::vector<uint64_t> hier(st.maps.W.w, st.maps.W.w + (size_t)st.maps.stride * st.maps.maph);
+    int64_t hierCount = MapCount(st, st.maps.W);
     DrcMemSource(f);
-    DrcRas.src = &f.src;
-    DrcRas.mainCell = flat;
-    DrcRasterForget();
-    MapMainCell();
-    std::vector<uint64_t> flatMap(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
+    st.ras.src = &f.src;
+    st.ras.mainCell = flat;
+    DrcRasterForget(st);
+    MapMainCell(st);
+    std::vector<uint64_t> flatMap(st.maps.W.w, st.maps.W.w + (size_t)st.maps.stride * st.maps.maph);
     EXPECT_GT(hierCount, 300);
-    EXPECT_EQ(MapCount(DrcM.W), hierCount) << res;
+    EXPECT_EQ(MapCount(st, st.maps.W), hierCount) << res;
     EXPECT_TRUE(hier == flatMap) << res;
   }
-  EXPECT_EQ(DrcG.stopCode, 0);
+  EXPECT_EQ(st.g.stopCode, 0);
 }
 
 TEST_F(RasterTest, WalkReadsCellsOnceAndSkipsWhatMissesTheArea) {
@@ -282,17 +279,17 @@ TEST_F(RasterTest, WalkReadsCellsOnceAndSkipsWhatMissesTheArea) {
                 "<C>\nA\n0 90000 0 0\n</C>\n<C>\nGHOST\n0 0 0 0\n</C>\n");
   DrcMemFinish(d);
   DrcMemSource(d);
-  DrcRas.src = &d.src;
-  DrcRas.mainCell = top;
-  DrcRasterForget();
-  MapMainCell();
+  st.ras.src = &d.src;
+  st.ras.mainCell = top;
+  DrcRasterForget(st);
+  MapMainCell(st);
   // A, A (no re-read), B, A again, the main cell; the far A and the unknown
   // cell are never read.
   EXPECT_EQ(d.reads, 4);
-  EXPECT_EQ(MapCount(DrcM.W), 3 * 100 + 25);
+  EXPECT_EQ(MapCount(st, st.maps.W), 3 * 100 + 25);
   // A second walk after Forget reads again (a changed cell is never stale).
-  DrcRasterForget();
-  MapMainCell();
+  DrcRasterForget(st);
+  MapMainCell(st);
   EXPECT_EQ(d.reads, 8);
 
   // 25 levels: the cell at level 24 is refused with stop code 3.
@@ -305,11 +302,11 @@ TEST_F(RasterTest, WalkReadsCellsOnceAndSkipsWhatMissesTheArea) {
   }
   DrcMemFinish(deep);
   DrcMemSource(deep);
-  DrcRas.src = &deep.src;
-  DrcRas.mainCell = DrcMemFind(deep, "L25");
-  DrcRasterForget();
-  MapMainCell();
-  EXPECT_EQ(DrcG.stopCode, DRC_STOP_C_READ);
+  st.ras.src = &deep.src;
+  st.ras.mainCell = DrcMemFind(deep, "L25");
+  DrcRasterForget(st);
+  MapMainCell(st);
+  EXPECT_EQ(st.g.stopCode, DRC_STOP_C_READ);
   ASSERT_FALSE(rec.messages.empty());
   EXPECT_EQ(rec.messages.back().caption, "TLC Read Error ...");
   EXPECT_EQ(rec.messages.back().text, "L1");

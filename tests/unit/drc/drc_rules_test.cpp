@@ -17,15 +17,15 @@ struct Read {
   std::string fault;
 };
 
-std::vector<Read> ReadAll(const std::string& text, int maxChecks = 20) {
-  DrcCheckReset();
+std::vector<Read> ReadAll(DrcCheckRec& chk, const std::string& text, int maxChecks = 20) {
+  DrcCheckReset(chk);
   DrcRuleSrc s;
   DrcRuleSrcMem(&s, text.data(), text.size());
   std::vector<Read> out;
   for (int i = 0; i < maxChecks; ++i) {
-    int r = DrcCheckRead(&s);
-    Read rd{r, DrcChk.title, {}, DrcChk.fault};
-    for (int k = 0; k < DrcChk.nops; ++k) rd.ops.push_back(DrcChk.op[k]);
+    int r = DrcCheckRead(chk, &s);
+    Read rd{r, chk.title, {}, chk.fault};
+    for (int k = 0; k < chk.nops; ++k) rd.ops.push_back(chk.op[k]);
     out.push_back(rd);
     if (r == -1) break;
   }
@@ -50,7 +50,8 @@ const char* kRules =
     "op=<testr> \n";
 
 TEST(RuleFile, ChecksReadWithTheirQuirks) {
-  auto r = ReadAll(kRules);
+  DrcCheckRec chk;
+  auto r = ReadAll(chk, kRules);
   ASSERT_GE(r.size(), 3u);
   EXPECT_EQ(r[0].result, 1);
   EXPECT_EQ(r[0].title, " 1.1 Well width");
@@ -63,30 +64,32 @@ TEST(RuleFile, ChecksReadWithTheirQuirks) {
   EXPECT_EQ(r[2].title, "");
   // Values of the second check; DISTANCE persists, RESOLUTION too, but only
   // the first check has its own RESOLUTION line.
-  ReadAll(kRules, 1);
-  EXPECT_DOUBLE_EQ(DrcChk.DISTANCE, 12);
-  EXPECT_DOUBLE_EQ(DrcChk.RESOLUTION, 0.5);
-  EXPECT_EQ(DrcChk.resolutionGiven, 1);
-  ReadAll(kRules, 2);
-  EXPECT_DOUBLE_EQ(DrcChk.DISTANCE, 3);
-  EXPECT_DOUBLE_EQ(DrcChk.GUARDBAND, 2);
-  EXPECT_EQ(DrcChk.resolutionGiven, 0);
-  EXPECT_EQ(std::string(DrcChk.ckl), "-5.5");
-  EXPECT_EQ(std::string(DrcChk.ckb), "7");
-  EXPECT_EQ(DrcChk.counter, 2);
+  ReadAll(chk, kRules, 1);
+  EXPECT_DOUBLE_EQ(chk.DISTANCE, 12);
+  EXPECT_DOUBLE_EQ(chk.RESOLUTION, 0.5);
+  EXPECT_EQ(chk.resolutionGiven, 1);
+  ReadAll(chk, kRules, 2);
+  EXPECT_DOUBLE_EQ(chk.DISTANCE, 3);
+  EXPECT_DOUBLE_EQ(chk.GUARDBAND, 2);
+  EXPECT_EQ(chk.resolutionGiven, 0);
+  EXPECT_EQ(std::string(chk.ckl), "-5.5");
+  EXPECT_EQ(std::string(chk.ckb), "7");
+  EXPECT_EQ(chk.counter, 2);
 }
 
 TEST(RuleFile, KeywordSpellings) {
+  DrcCheckRec chk;
   for (const char* kw : {"Distance", "DI", "dist", "d i s t", "DiStAnCe"}) {
-    auto r = ReadAll(std::string(kw) + "= 10\n");
-    EXPECT_DOUBLE_EQ(DrcChk.DISTANCE, 10) << kw;
+    auto r = ReadAll(chk, std::string(kw) + "= 10\n");
+    EXPECT_DOUBLE_EQ(chk.DISTANCE, 10) << kw;
     EXPECT_EQ(r.back().result, -1);
   }
-  ReadAll(";distance= 10\n*distance= 11\n");
-  EXPECT_DOUBLE_EQ(DrcChk.DISTANCE, 0);
+  ReadAll(chk, ";distance= 10\n*distance= 11\n");
+  EXPECT_DOUBLE_EQ(chk.DISTANCE, 0);
 }
 
 TEST(RuleFile, OperatorListEdges) {
+  DrcCheckRec chk;
   struct Case {
     std::string text;
     int result;
@@ -105,7 +108,7 @@ TEST(RuleFile, OperatorListEdges) {
       {"title=a\nop={\n\n   ;c\n  *c\nclr}\n", 1, {"clr"}, ""},
   };
   for (auto& c : cases) {
-    auto r = ReadAll(c.text, 1);
+    auto r = ReadAll(chk, c.text, 1);
     EXPECT_EQ(r[0].result, c.result) << c.text;
     EXPECT_EQ(r[0].ops, c.ops) << c.text;
     EXPECT_EQ(r[0].fault, c.fault) << c.text;
@@ -113,38 +116,40 @@ TEST(RuleFile, OperatorListEdges) {
 }
 
 TEST(RuleFile, OverlongLinesAndTooManyLinesAreRefused) {
+  DrcCheckRec chk;
   std::string longLine = "title=a\nop={\nmap," + std::string(120, '1') + "\nclr}\n";
-  auto r = ReadAll(longLine, 1);
+  auto r = ReadAll(chk, longLine, 1);
   EXPECT_EQ(r[0].fault, "Operator Line Longer than 100 Characters");
   EXPECT_EQ(r[0].ops, (std::vector<std::string>{"clr"}));  // the rest is not a new line
 
   std::string exact = "title=a\nop={\n" + std::string(100, 'a') + "\n}";
-  r = ReadAll(exact, 1);
+  r = ReadAll(chk, exact, 1);
   EXPECT_EQ(r[0].fault, "");
   ASSERT_EQ(r[0].ops.size(), 1u);
 
   std::string many = "title=a\nop={\n";
   for (int i = 0; i < 101; ++i) many += "clr\n";
   many += "}\n";
-  r = ReadAll(many, 1);
+  r = ReadAll(chk, many, 1);
   EXPECT_EQ(r[0].fault, "More than 100 Operator Lines in Check");
   EXPECT_EQ(r[0].ops.size(), 100u);
 }
 
 TEST(RuleFile, TitlesAndLocationEdges) {
-  auto r = ReadAll("title=" + std::string(150, 'T') + "=notakeyword\nop={clr}", 1);
+  DrcCheckRec chk;
+  auto r = ReadAll(chk, "title=" + std::string(150, 'T') + "=notakeyword\nop={clr}", 1);
   EXPECT_EQ(r[0].title.size(), 99u);
   EXPECT_EQ(r[0].ops, (std::vector<std::string>{"clr"}));
-  ReadAll("location= 12\n", 1);
-  EXPECT_EQ(std::string(DrcChk.ckl), "12");
-  EXPECT_EQ(std::string(DrcChk.ckb), "");
+  ReadAll(chk, "location= 12\n", 1);
+  EXPECT_EQ(std::string(chk.ckl), "12");
+  EXPECT_EQ(std::string(chk.ckb), "");
   // A check without OPERATORS at the end of the file keeps its title.
-  r = ReadAll("title=last one\n");
+  r = ReadAll(chk, "title=last one\n");
   EXPECT_EQ(r[0].result, -1);
   EXPECT_EQ(r[0].title, "last one");
-  EXPECT_EQ(DrcChk.anything, 1);
+  EXPECT_EQ(chk.anything, 1);
   // CRLF line ends do not reach titles or operator lines.
-  r = ReadAll("title=crlf\r\nop={\r\nnotr\r\n}\r\n", 1);
+  r = ReadAll(chk, "title=crlf\r\nop={\r\nnotr\r\n}\r\n", 1);
   EXPECT_EQ(r[0].title, "crlf");
   EXPECT_EQ(r[0].ops, (std::vector<std::string>{"notr"}));
 }
@@ -254,11 +259,13 @@ TEST(PixelGeometry, RestartPointAndAreaCount) {
 
 }  // namespace
 
+#include "drc_state.h"
 #include "drc_text.h"
 
 namespace {
 
 TEST(Texts, ZoomTimeAndChecksList) {
+  DrcState st;
   char t[200];
   DrcZoomText(t, sizeof t, 0, 0, 50000, 20000, 1000);
   EXPECT_STREQ(t, "zoom 0,0 50,20");
@@ -270,7 +277,7 @@ TEST(Texts, ZoomTimeAndChecksList) {
   DrcRuleSrc s;
   DrcRuleSrcMem(&s, rules.data(), rules.size());
   std::vector<std::string> lines;
-  int n = DrcChecksList(&s, [](void* ctx, const char* line) {
+  int n = DrcChecksList(st, &s, [](void* ctx, const char* line) {
     static_cast<std::vector<std::string>*>(ctx)->push_back(line);
   }, &lines);
   EXPECT_EQ(n, 2);  // the third runs into the end of the file

@@ -72,11 +72,95 @@ TEST(Operators, ParseNamesAliasesAndArguments) {
   EXPECT_EQ(DrcColour("?"), 0u);
 }
 
+// Every operator shows its own status line first and answers as its rule
+// says, on an area whose R map is set inside its edge, S clear, and both
+// saved.
+TEST(Operators, StatusLinesAndAnswers) {
+  HostRecord& rec = HostRecordInstall();
+  DrcState st;
+  ASSERT_EQ(MapAlloc(st), 1);
+  fs::path dir = fs::temp_directory_path() / ("drcops_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  std::snprintf(st.x.folder, sizeof st.x.folder, "%s", dir.string().c_str());
+  std::strcpy(st.x.cell, "TOP");
+  st.x.checkNo = 1;
+  st.x.geo.pixUnits = 1;
+  st.x.geo.pixelSize = 1;
+  st.x.geo.guard = 5;
+  std::strcpy(st.set.v[K_ENP], "N");
+  struct Case {
+    const char* line;
+    const char* status;  // "" none
+    int result;
+  } cases[] = {
+      {"map,3", "Mapping Layer 3 ...", 1},
+      {"map,0", "Mapping Layer 0 ...", 1},
+      {"mapr", "Saving R Map ...", 1},
+      {"maps", "Saving S Map ...", 1},
+      {"retr", "Returning R Map ...", 1},
+      {"rets", "Returning S Map ...", 1},
+      {"push,7", "Pushing Layer 7 to R Map ...", -2},
+      {"pushr", "Pushing R Map to S Map ...", 1},
+      {"popr", "Poping S Map to R Map ...", 1},
+      {"swprs", "Swapping R and S Maps ...", 1},
+      {"jrc", "Testing R Map for All Zeros ...", 1},
+      {"jrs", "Testing R Map for All Ones ...", 0},
+      {"testr", "Testing Results Map ...", 1},
+      {"expr", "Expanding R Map ...", 1},
+      {"exprs", "Expanding R and S Maps ...", 1},
+      {"explrs", "Expanding R and S Maps Long ...", 1},
+      {"gagr", "Gauging R Map ...", 1},
+      {"gagrs", "Gauging R Map to S Map ...", 1},
+      {"notr", "NOTing R Map ...", 1},
+      {"andrs", "ANDing R and S Maps ...", 1},
+      {"orrs", "ORing R and S Maps ...", 1},
+      {"xorrs", "XORing R and S Maps...", 1},
+      {"clr", "Clearing R Map ...", 1},
+      {"str", "Setting R Map ...", 1},
+      {"dsp,R,g,1", "Displaying Maps ...", 1},
+      {"dsp,5,g,1", "Displaying Maps ...", -2},
+      {"dspr,r,1", "Displaying Maps ...", 1},
+      {"dsps,c,2", "Displaying Maps ...", 1},
+      {"dblr", "Doubling Results Map ...", 1},
+      {"pause", "", 1},
+      {"hcpy", "Copying Map to TOP_1_1.pcx ...", 1},
+      {"size,1", "Sizing 1 ...", 1},
+      {"ovrlap,1", "OverLapping 1 ...", 1},
+  };
+  for (auto& c : cases) {
+    MapClear(st, st.maps.R);
+    MapNot(st, st.maps.R);
+    MapEdgeClear(st, st.maps.R);
+    MapClear(st, st.maps.S);
+    MapSlotsInvalidate(st);
+    MapSlotStore(st, st.maps.R, "R");
+    MapSlotStore(st, st.maps.S, "S");
+    rec.statuses.clear();
+    DrcOpParsed op;
+    ASSERT_EQ(DrcOperatorParse(c.line, &op), 0) << c.line;
+    EXPECT_EQ(DrcOperatorRun(st, op), c.result) << c.line;
+    if (c.status[0]) {
+      ASSERT_FALSE(rec.statuses.empty()) << c.line;
+      EXPECT_EQ(rec.statuses[0], c.status) << c.line;
+    } else {
+      EXPECT_TRUE(rec.statuses.empty()) << c.line;
+    }
+  }
+  EXPECT_EQ(rec.statuses.size(), 1u);  // the last one, OVRLAP
+  EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
+  // A code outside the table is a syntax error, not a crash.
+  DrcOpParsed bad;
+  std::memset(&bad, 0, sizeof bad);
+  bad.code = OP_COUNT;
+  EXPECT_EQ(DrcOperatorRun(st, bad), -1);
+  HostRecordRemove();
+  fs::remove_all(dir);
+}
+
 TEST(Settings, NormalisationAndFile) {
-  DrcSharedReset();
-  DrcSetupReset();
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");  // no restart point by default
-  EXPECT_EQ(std::string(DrcSet.v[K_CKB]), "");
+  DrcState st;
+  EXPECT_EQ(std::string(st.set.v[K_CKL]), "");  // no restart point by default
+  EXPECT_EQ(std::string(st.set.v[K_CKB]), "");
   struct Case {
     int key;
     const char* in;
@@ -90,50 +174,62 @@ TEST(Settings, NormalisationAndFile) {
       {K_PTM, "", K_PTM, "1"},
   };
   for (auto& c : cases) {
-    DrcSetupReset();
-    std::snprintf(DrcSet.v[K_WL], 256, "5");
-    std::snprintf(DrcSet.v[c.key], 256, "%s", c.in);
-    DrcSetupApply(0);
-    EXPECT_EQ(std::string(DrcSet.v[c.outKey]), c.out) << DrcKeyName[c.key] << c.in;
+    DrcState cs;
+    std::snprintf(cs.set.v[K_WL], 256, "5");
+    std::snprintf(cs.set.v[c.key], 256, "%s", c.in);
+    DrcSetupApply(cs, 0);
+    EXPECT_EQ(std::string(cs.set.v[c.outKey]), c.out) << DrcKeyName[c.key] << c.in;
   }
-  DrcSetupReset();
-  std::snprintf(DrcSet.v[K_ENH], 256, "yes");
-  DrcSetupApply(0);
-  EXPECT_EQ(DrcFlag(K_ENH), 0);
+  {
+    DrcState cs;
+    std::snprintf(cs.set.v[K_ENH], 256, "yes");
+    DrcSetupApply(cs, 0);
+    EXPECT_EQ(DrcFlag(cs, K_ENH), 0);
+  }
 
   std::string path = (fs::temp_directory_path() / ("QuilDrc_" + std::to_string(getpid()) + ".usf")).string();
   {
     std::ofstream f(path);
     f << "RES=0.25um\ncln=top\nckl=12.5um\nckb=-3um\nwl=0um\nwr=50um\nrdp3=notepad.exe\nbogus line\n";
   }
-  DrcSetupReset();
-  ASSERT_EQ(DrcUsfRead(path.c_str()), 1);
-  EXPECT_DOUBLE_EQ(DrcNum(K_RES), 0.25);
-  EXPECT_EQ(std::string(DrcSet.v[K_CLN]), "TOP");
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "12.5um");  // kept when nothing changed
-  EXPECT_EQ(std::string(DrcSet.rdp[3]), "notepad.exe");
-  ASSERT_EQ(DrcUsfWrite(path.c_str()), 0);
-  DrcSetupReset();
-  ASSERT_EQ(DrcUsfRead(path.c_str()), 1);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKB]), "-3um");
+  ASSERT_EQ(DrcUsfRead(st, path.c_str()), 1);
+  EXPECT_DOUBLE_EQ(DrcNum(st, K_RES), 0.25);
+  EXPECT_EQ(std::string(st.set.v[K_CLN]), "TOP");
+  EXPECT_EQ(std::string(st.set.v[K_CKL]), "12.5um");  // kept when nothing changed
+  EXPECT_EQ(std::string(st.set.rdp[3]), "notepad.exe");
+  ASSERT_EQ(DrcUsfWrite(st, path.c_str()), 0);
+  DrcState back;  // the file read into a fresh state
+  ASSERT_EQ(DrcUsfRead(back, path.c_str()), 1);
+  EXPECT_EQ(std::string(back.set.v[K_CKB]), "-3um");
   // A new window from the command line clears the restart point.
-  DrcSet.pending = 1;
-  DrcSet.pendL = 0;
-  DrcSet.pendB = 0;
-  DrcSet.pendR = 60;
-  DrcSet.pendT = 100;
-  DrcSetupApply(1);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
-  EXPECT_EQ(std::string(DrcSet.v[K_WR]), "60um");
+  back.set.pending = 1;
+  back.set.pendL = 0;
+  back.set.pendB = 0;
+  back.set.pendR = 60;
+  back.set.pendT = 100;
+  DrcSetupApply(back, 1);
+  EXPECT_EQ(std::string(back.set.v[K_CKL]), "");
+  EXPECT_EQ(std::string(back.set.v[K_WR]), "60um");
   // So does another cell; the same values again do not.
-  DrcRestartSave(1.5, 2, 1);
-  DrcSetupApply(1);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "1.5um");
-  std::snprintf(DrcSet.v[K_CLN], 256, "OTHER");
-  DrcSetupApply(1);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
-  EXPECT_EQ(DrcUsfRead("/nonexistent/QuilDrc.usf"), 0);
+  DrcRestartSave(back, 1.5, 2, 1);
+  DrcSetupApply(back, 1);
+  EXPECT_EQ(std::string(back.set.v[K_CKL]), "1.5um");
+  std::snprintf(back.set.v[K_CLN], 256, "OTHER");
+  DrcSetupApply(back, 1);
+  EXPECT_EQ(std::string(back.set.v[K_CKL]), "");
+  EXPECT_EQ(DrcUsfRead(back, "/nonexistent/QuilDrc.usf"), 0);
   fs::remove(path);
+}
+
+// Files this process holds open: a run that gives up must not keep its
+// rule file.
+int OpenFiles() {
+  int n = 0;
+  for (auto& e : fs::directory_iterator("/proc/self/fd")) {
+    (void)e;
+    ++n;
+  }
+  return n;
 }
 
 // A run in a temporary drawing folder over an in-memory drawing.
@@ -141,19 +237,18 @@ class RunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     rec = &HostRecordInstall();
-    DrcEngineReset();
     dir = fs::temp_directory_path() / ("drcrun_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    std::snprintf(DrcRunS.folder, sizeof DrcRunS.folder, "%s", dir.string().c_str());
-    std::strcpy(DrcRunS.dateText, "10-Dec-2026");
-    std::strcpy(DrcRunS.timeText, "12:00:00");
+    std::snprintf(st.run.folder, sizeof st.run.folder, "%s", dir.string().c_str());
+    std::strcpy(st.run.dateText, "10-Dec-2026");
+    std::strcpy(st.run.timeText, "12:00:00");
     top = DrcMemAddCell(d, "TOP");
-    DrcRunS.src = &d.src;
-    DrcRunS.findCell = [](void* ctx, const char* name) {
+    st.run.src = &d.src;
+    st.run.findCell = [](void* ctx, const char* name) {
       return DrcMemFind(*static_cast<DrcMemDrawing*>(ctx), name);
     };
-    DrcRunS.areaDone = [] { Visits().push_back({DrcX.areaL, DrcX.areaB}); };
+    st.run.areaDone = [](DrcState& s) { Visits().push_back({s.x.areaL, s.x.areaB}); };
     Visits().clear();
     Set(K_CLN, "TOP");
     Set(K_CKF, "rules.drc");
@@ -161,8 +256,6 @@ class RunTest : public ::testing::Test {
     Set(K_MSZ, "1");
   }
   void TearDown() override {
-    DrcRunReset();
-    DrcMapReset();
     HostRecordRemove();
     fs::remove_all(dir);
   }
@@ -170,7 +263,7 @@ class RunTest : public ::testing::Test {
     static std::vector<std::pair<int64_t, int64_t>> v;
     return v;
   }
-  static void Set(int key, const char* v) { std::snprintf(DrcSet.v[key], 256, "%s", v); }
+  void Set(int key, const char* v) { std::snprintf(st.set.v[key], 256, "%s", v); }
   void Rules(const std::string& text) { std::ofstream(dir / "rules.drc") << text; }
   void Geometry(const char* tlc) {
     top = DrcMemAddCell(d, "TOP");
@@ -183,7 +276,7 @@ class RunTest : public ::testing::Test {
     Set(K_WB, b);
     Set(K_WR, r);
     Set(K_WT, t);
-    DrcSetupApply(0);
+    DrcSetupApply(st, 0);
   }
   std::string Log() {
     std::ifstream f(dir / "QuilDrc.log");
@@ -199,6 +292,7 @@ class RunTest : public ::testing::Test {
       if (line.rfind("Area: ", 0) == 0) out.push_back(line);
     return out;
   }
+  DrcState st;
   HostRecord* rec;
   fs::path dir;
   DrcMemDrawing d;
@@ -216,13 +310,13 @@ TEST_F(RunTest, NegativeWindowLogsItsSpacingError) {
   // Two boxes 0.5 apart, everything in negative coordinates.
   Geometry("<B>\n1 -40000 -30000 -35000 -20000\n</B>\n<B>\n1 -34500 -30000 -30000 -20000\n</B>\n");
   Window("-60", "-40", "-10", "-5");
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   std::vector<std::string> a = AreaLines();
   ASSERT_EQ(a.size(), 1u);
   EXPECT_EQ(a[0], "Area: L= -61.4 B= -41.4 R= -10.2 T= -9.4   Map File: TOP_1_1.pcx");
   EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
   EXPECT_NE(Log().find("DRC Completed ...  1 Total Maps"), std::string::npos);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+  EXPECT_EQ(std::string(st.set.v[K_CKL]), "");
   EXPECT_GT(Visits().size(), 1u);
 }
 
@@ -231,7 +325,7 @@ TEST_F(RunTest, AbortedRunResumesAtTheAreaItStoppedIn) {
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 155000 95000\n</B>\n"
            "<B>\n1 155500 90000 160000 95000\n</B>\n");
   Window("0", "0", "200", "100");
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   std::vector<std::pair<int64_t, int64_t>> all = Visits();
   std::vector<std::string> allLines = AreaLines();
   ASSERT_EQ(all.size(), 20u);
@@ -244,10 +338,10 @@ TEST_F(RunTest, AbortedRunResumesAtTheAreaItStoppedIn) {
   Set(K_CSN, "1");
   rec->abortAfterPolls = 6;
   rec->polls = 0;
-  ASSERT_EQ(DrcGo(), 0);
+  ASSERT_EQ(DrcGo(st), 0);
   ASSERT_EQ(Visits().size(), 4u);  // three finished, the fourth interrupted
-  EXPECT_NE(std::string(DrcSet.v[K_CKL]), "");
-  EXPECT_EQ(std::string(DrcSet.v[K_CSN]), "1");
+  EXPECT_NE(std::string(st.set.v[K_CKL]), "");
+  EXPECT_EQ(std::string(st.set.v[K_CSN]), "1");
   std::vector<std::pair<int64_t, int64_t>> first = Visits();
   EXPECT_NE(Log().find("Aborted ... DRC may be Incomplete"), std::string::npos);
 
@@ -256,12 +350,12 @@ TEST_F(RunTest, AbortedRunResumesAtTheAreaItStoppedIn) {
   rec->abortAfterPolls = -1;
   Set(K_ENP, "N");
   Set(K_ERS, "N");
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   std::vector<std::pair<int64_t, int64_t>> second = Visits();
   std::vector<std::pair<int64_t, int64_t>> joined(first.begin(), first.end() - 1);
   joined.insert(joined.end(), second.begin(), second.end());
   EXPECT_EQ(joined, all);
-  EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+  EXPECT_EQ(std::string(st.set.v[K_CKL]), "");
 }
 
 // Escape answered after an area's list finished: at the end of a row the
@@ -272,27 +366,27 @@ TEST_F(RunTest, AbortAfterTheLastAreaOfARowOrCheck) {
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 150500 95000\n</B>\n");
   Window("0", "0", "200", "100");
   Set(K_CFN, "2");
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   std::vector<std::pair<int64_t, int64_t>> all = Visits();
   ASSERT_EQ(all.size(), 40u);  // 5 x 4 areas, two checks
   // Each area polls once, after its list: poll n ends area n + 1.
   for (int stop : {4, 9, 19, 23}) {
     SCOPED_TRACE(stop);
     Visits().clear();
-    DrcRestartClear();
+    DrcRestartClear(st);
     Set(K_CSN, "1");
     rec->abortAfterPolls = stop;
     rec->polls = 0;
-    ASSERT_EQ(DrcGo(), 0);
+    ASSERT_EQ(DrcGo(st), 0);
     std::vector<std::pair<int64_t, int64_t>> first = Visits();
     ASSERT_EQ(first.size(), (size_t)stop + 1);
     if (stop == 19) {
-      EXPECT_EQ(std::string(DrcSet.v[K_CSN]), "2");
-      EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "");
+      EXPECT_EQ(std::string(st.set.v[K_CSN]), "2");
+      EXPECT_EQ(std::string(st.set.v[K_CKL]), "");
     }
     Visits().clear();
     rec->abortAfterPolls = -1;
-    ASSERT_EQ(DrcGo(), 1);
+    ASSERT_EQ(DrcGo(st), 1);
     std::vector<std::pair<int64_t, int64_t>> joined = first;
     joined.insert(joined.end(), Visits().begin(), Visits().end());
     EXPECT_EQ(joined, all);
@@ -318,13 +412,15 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
       {"title=a\nop={testr}\n", "2", "2", "Check 2 is not in the DRC File ... Can't Continue"},
       {"title=a\nop={testr}\n", "2", "1", "Check Finish 1 is before Check Start 2 ... Can't Continue"},
   };
+  const int open = OpenFiles();
   for (auto& c : cases) {
     Rules(c.rules);
     Set(K_CSN, c.csn);
     Set(K_CFN, c.cfn);
     Visits().clear();
     rec->messages.clear();
-    EXPECT_EQ(DrcGo(), 0) << c.rules;
+    EXPECT_EQ(DrcGo(st), 0) << c.rules;
+    EXPECT_EQ(OpenFiles(), open) << c.rules;
     EXPECT_TRUE(Visits().empty()) << c.rules;
     ASSERT_FALSE(rec->messages.empty());
     EXPECT_EQ(rec->messages[0].text, c.message) << c.rules;
@@ -341,24 +437,26 @@ TEST_F(RunTest, SavedMapsAreRulesNotLeftovers) {
     const char* op;
     const char* message;
   } pushes[] = {{"push,7", "Map \"7\" was not Saved in this Area"}, {"pushr", "Map \"R\" was not Saved in this Area"}};
+  const int open = OpenFiles();
   for (const Push& p : pushes) {
     Rules(std::string("title=a\ndistance=1\nresolution=0.1\nop={\n") + p.op + "\ntestr\n}\n");
     rec->messages.clear();
     Visits().clear();
-    DrcRestartClear();
-    EXPECT_EQ(DrcGo(), 0) << p.op;
+    DrcRestartClear(st);
+    EXPECT_EQ(DrcGo(st), 0) << p.op;
     ASSERT_FALSE(rec->messages.empty()) << p.op;
     EXPECT_EQ(rec->messages[0].text, p.message);
     EXPECT_EQ(Visits().size(), 1u) << p.op;
-    EXPECT_EQ(std::string(DrcSet.v[K_CKL]), "-1.4um");
+    EXPECT_EQ(OpenFiles(), open) << p.op;
+    EXPECT_EQ(std::string(st.set.v[K_CKL]), "-1.4um");
   }
   // Seventeen names fill the table: an error, not a silent skip.
   std::string ops;
   for (int i = 1; i <= 17; ++i) ops += "map," + std::to_string(i) + "\n";
   Rules("title=a\ndistance=1\nresolution=0.1\nop={\n" + ops + "}\n");
   rec->messages.clear();
-  DrcRestartClear();
-  EXPECT_EQ(DrcGo(), 0);
+  DrcRestartClear(st);
+  EXPECT_EQ(DrcGo(st), 0);
   EXPECT_EQ(rec->messages[0].text, "Saved Map Table Full (16 Maps) ... Can't Continue");
 }
 
@@ -366,10 +464,12 @@ TEST_F(RunTest, LogFileNamesThatWouldDestroyInputAreRefused) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
   Window("0", "0", "20", "20");
+  const int open = OpenFiles();
   for (const char* name : {"rules.drc", "RULES.DRC", "TOP.tlc", "nofolder/x.log"}) {
     Set(K_WR2, name);
     rec->messages.clear();
-    EXPECT_EQ(DrcGo(), 0) << name;
+    EXPECT_EQ(DrcGo(st), 0) << name;
+    EXPECT_EQ(OpenFiles(), open) << name;
     EXPECT_EQ(rec->messages[0].text, std::string("Unable to Write Log File ") + name + " ... Can't Continue");
   }
   std::ifstream f(dir / "rules.drc");
@@ -383,8 +483,8 @@ TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
   Window("0", "0", "20", "20");
   Set(K_ERS, "N");
-  ASSERT_EQ(DrcGo(), 1);
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   // The log names both files; the second run did not overwrite the first.
   std::vector<std::string> a = AreaLines();
   ASSERT_EQ(a.size(), 2u);
@@ -393,7 +493,7 @@ TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
   EXPECT_TRUE(fs::exists(dir / "TOP_1_2.pcx"));
   // Erasing old map files starts the numbering again.
   Set(K_EPX, "Y");
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   EXPECT_FALSE(fs::exists(dir / "TOP_1_2.pcx"));
   EXPECT_TRUE(fs::exists(dir / "TOP_1_1.pcx"));
 }
@@ -402,8 +502,8 @@ TEST_F(RunTest, ANonPositiveScaleIsRefused) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
   Window("0", "0", "20", "20");
-  DrcG.scale = 0;
-  EXPECT_EQ(DrcGo(), 0);
+  st.g.scale = 0;
+  EXPECT_EQ(DrcGo(st), 0);
   EXPECT_EQ(rec->messages[0].text, "Drawing Scale 0 is not Positive ... Can't Continue");
   EXPECT_TRUE(Visits().empty());
 }
@@ -412,10 +512,10 @@ TEST_F(RunTest, ASecondRunMapsTheEditedCell) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
   Window("0", "0", "20", "20");
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   EXPECT_EQ(AreaLines().size(), 1u);
   d.cells[top - 1].boxes[1].l = 7000;  // the gap is 2 now
-  ASSERT_EQ(DrcGo(), 1);
+  ASSERT_EQ(DrcGo(st), 1);
   EXPECT_EQ(AreaLines().size(), 0u);
 }
 

@@ -25,10 +25,7 @@ class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     HostRecordInstall();
-    DrcSharedReset();
-    DrcMapReset();
-    ASSERT_EQ(MapAlloc(), 1);
-    DrcRasterReset();
+    ASSERT_EQ(MapAlloc(st), 1);
     DrcStoreReset();
     old = fs::current_path();
     dir = fs::temp_directory_path() / ("drcstore_" + std::to_string(getpid()));
@@ -40,7 +37,6 @@ class StoreTest : public ::testing::Test {
     fs::current_path(old);
     fs::remove_all(dir);
     DrcStoreReset();
-    DrcMapReset();
     HostRecordRemove();
   }
   // Writes the cells as TLC files and the cell reference list, and keeps the
@@ -62,14 +58,15 @@ class StoreTest : public ::testing::Test {
     ASSERT_EQ(SatCrfRead(), 0);
   }
   std::vector<uint64_t> Walk(const DrcCellSource* src, int mainCell) {
-    DrcRas.src = src;
-    DrcRas.mainCell = mainCell;
-    DrcRasterForget();
-    MapMainCell();
-    return std::vector<uint64_t>(DrcM.W.w, DrcM.W.w + (size_t)DrcM.stride * DrcM.maph);
+    st.ras.src = src;
+    st.ras.mainCell = mainCell;
+    DrcRasterForget(st);
+    MapMainCell(st);
+    return std::vector<uint64_t>(st.maps.W.w, st.maps.W.w + (size_t)st.maps.stride * st.maps.maph);
   }
   fs::path old, dir;
   DrcMemDrawing mem;
+  DrcState st;
 };
 
 TEST_F(StoreTest, TlcFilesWalkLikeTheirMemoryCopy) {
@@ -86,33 +83,33 @@ TEST_F(StoreTest, TlcFilesWalkLikeTheirMemoryCopy) {
           {"TOP", top}});
   DrcMemSource(mem);
   for (int layer : {1, 2}) {
-    DrcRas.layer = layer;
-    DrcRas.areaL = -1500;
-    DrcRas.areaB = -1500;
-    DrcRas.res = 10;
-    DrcRas.areaR = -1500 + 5120;
-    DrcRas.areaT = -1500 + 3200;
+    st.ras.layer = layer;
+    st.ras.areaL = -1500;
+    st.ras.areaB = -1500;
+    st.ras.res = 10;
+    st.ras.areaR = -1500 + 5120;
+    st.ras.areaT = -1500 + 3200;
     int topIndex = DrcStoreFind(nullptr, "top");
     ASSERT_GT(topIndex, 0);
-    std::vector<uint64_t> fromStore = Walk(DrcStoreSource(), topIndex);
-    int64_t count = MapCount(DrcM.W);
+    std::vector<uint64_t> fromStore = Walk(DrcStoreSource(st), topIndex);
+    int64_t count = MapCount(st, st.maps.W);
     std::vector<uint64_t> fromMemory = Walk(&mem.src, DrcMemFind(mem, "TOP"));
     EXPECT_GT(count, 0) << layer;
-    EXPECT_EQ(MapCount(DrcM.W), count) << layer;
+    EXPECT_EQ(MapCount(st, st.maps.W), count) << layer;
     EXPECT_TRUE(fromStore == fromMemory) << layer;
   }
-  EXPECT_EQ(DrcG.stopCode, 0);
+  EXPECT_EQ(st.g.stopCode, 0);
 }
 
 TEST_F(StoreTest, MissingCellFilesStopTheWalk) {
   Cells3({{"A", "<B>\n1 0 0 40 10\n</B>\n"}, {"TOP", "<C>\nA\n0 0 0 0\n</C>\n"}});
   fs::remove(dir / "A.TLC");
-  DrcRas.layer = 1;
-  DrcRas.res = 1;
-  DrcRas.areaR = 512;
-  DrcRas.areaT = 320;
-  Walk(DrcStoreSource(), DrcStoreFind(nullptr, "TOP"));
-  EXPECT_EQ(DrcG.stopCode, DRC_STOP_BP_READ);
+  st.ras.layer = 1;
+  st.ras.res = 1;
+  st.ras.areaR = 512;
+  st.ras.areaT = 320;
+  Walk(DrcStoreSource(st), DrcStoreFind(nullptr, "TOP"));
+  EXPECT_EQ(st.g.stopCode, DRC_STOP_BP_READ);
   ASSERT_FALSE(HostRecordGet().messages.empty());
   EXPECT_EQ(HostRecordGet().messages.back().text, "A");
   EXPECT_EQ(HostRecordGet().messages.back().caption, "TLC Read Error ...");

@@ -1,5 +1,7 @@
 // The flattener engine run natively on small drawings, checked against the
 // reference flattener and against the rules for circuit texts.
+#include "flatten.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "flatref.h"
-#include "flatten.h"
 #include "host.h"
 #include "host_record.h"
 #include "q7tlcrw.h"
@@ -59,8 +61,8 @@ struct FlatRunResult {
 };
 
 // Starts the program as the frame does and presses Go once.
-int Go(const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
-  FlatReset();
+int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
+  FlatReset(st);
   SatSetupReset();
   TlcStoreReset();
   CellInfoReset();
@@ -69,7 +71,7 @@ int Go(const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
   EXPECT_EQ(UsfMainRead(), 0);
   EXPECT_EQ(SatCrfRead(), 0);
   for (auto& kv : settings) snprintf(UsfSlot(kv.first), SAT_SLOT_SIZE, "%s", kv.second.c_str());
-  SetupApply(0);
+  SetupApply(st, 0);
   return SatGoRun();
 }
 
@@ -89,10 +91,19 @@ std::string LastMessage(const HostRecord& r) { return r.messages.empty() ? "" : 
 
 }  // namespace
 
-TEST(Flatten, SmashEqualsMatrixReference) {
+// Each test owns the flattener's state; it holds the cell list, so it lives
+// on the heap.
+class Flatten : public ::testing::Test {
+ protected:
+  std::unique_ptr<FlatState> state{new FlatState()};
+  FlatState* st = state.get();
+  ~Flatten() override { FlatReset(st); }  // gives back the device-area table
+};
+
+TEST_F(Flatten, SmashEqualsMatrixReference) {
   Drawing d("nested");
   HostRecord* rec;
-  ASSERT_EQ(Go({{FLAT_MCN, "top"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
+  ASSERT_EQ(Go(st, {{FLAT_MCN, "top"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
   RefCell out = RefParse("Smsh_files/Top_smsh.tlc");
   RefOut got = RefOfCell(out);
   RefOut want = RefFlatten(".", "TOP", Ranks(), false);
@@ -109,10 +120,10 @@ TEST(Flatten, SmashEqualsMatrixReference) {
   EXPECT_EQ(rec->messages.back().text.rfind("Completed ... ", 0), 0u);
 }
 
-TEST(Flatten, FlattenKeepsDeviceCellsPlacedAsTheMatricesSay) {
+TEST_F(Flatten, FlattenKeepsDeviceCellsPlacedAsTheMatricesSay) {
   Drawing d("nested");
   HostRecord* rec;
-  ASSERT_EQ(Go({{FLAT_MCN, "TOP"}}, &rec), 1) << LastMessage(*rec);
+  ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}}, &rec), 1) << LastMessage(*rec);
   RefCell out = RefParse("Flat_files/Top_flat.tlc");
   RefOut got = RefOfCell(out);
   RefOut want = RefFlatten(".", "TOP", Ranks(), true);
@@ -129,11 +140,11 @@ TEST(Flatten, FlattenKeepsDeviceCellsPlacedAsTheMatricesSay) {
   EXPECT_EQ(Slurp("Flat_files/Nmos.tlc"), Slurp("NMOS.tlc"));
 }
 
-TEST(Flatten, SampleTopCellEqualsMatrixReferenceInBothModes) {
+TEST_F(Flatten, SampleTopCellEqualsMatrixReferenceInBothModes) {
   for (bool smash : {false, true}) {
     Drawing d("sample");
     HostRecord* rec;
-    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, smash ? "N" : "Y"}}, &rec), 1) << LastMessage(*rec);
+    ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, smash ? "N" : "Y"}}, &rec), 1) << LastMessage(*rec);
     RefCell out = RefParse(smash ? "Smsh_files/Top_smsh.tlc" : "Flat_files/Top_flat.tlc");
     RefOut got = RefOfCell(out);
     RefOut want = RefFlatten(".", "TOP", Ranks(), !smash);
@@ -148,7 +159,7 @@ TEST(Flatten, SampleTopCellEqualsMatrixReferenceInBothModes) {
   }
 }
 
-TEST(Flatten, CircuitTextsFollowTheirLayerRules) {
+TEST_F(Flatten, CircuitTextsFollowTheirLayerRules) {
   Drawing d("nested");
   struct Case {
     const char* keepAll;
@@ -168,7 +179,7 @@ TEST(Flatten, CircuitTextsFollowTheirLayerRules) {
   };
   for (const Case& c : cases) {
     HostRecord* rec;
-    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_KAT, c.keepAll}}, &rec), 1) << LastMessage(*rec);
+    ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_KAT, c.keepAll}}, &rec), 1) << LastMessage(*rec);
     RefCell out = RefParse("Flat_files/Top_flat.tlc");
     std::vector<std::string> texts;
     for (auto& t : out.texts) texts.push_back(t.text);
@@ -177,10 +188,10 @@ TEST(Flatten, CircuitTextsFollowTheirLayerRules) {
   }
 }
 
-TEST(Flatten, LayerFilterDropsEveryKindOfObject) {
+TEST_F(Flatten, LayerFilterDropsEveryKindOfObject) {
   Drawing d("nested");
   HostRecord* rec;
-  ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, "N"}, {FLAT_LTC, "5-6 9"}}, &rec), 1) << LastMessage(*rec);
+  ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, "N"}, {FLAT_LTC, "5-6 9"}}, &rec), 1) << LastMessage(*rec);
   RefCell out = RefParse("Smsh_files/Top_smsh.tlc");
   for (auto& b : out.boxes) EXPECT_TRUE(b.lyr == 5 || b.lyr == 9) << b.lyr;
   for (auto& p : out.paths) EXPECT_EQ(p.lyr, 6);
@@ -189,18 +200,18 @@ TEST(Flatten, LayerFilterDropsEveryKindOfObject) {
   EXPECT_EQ(out.paths.size(), 64u);
 }
 
-TEST(Flatten, RefusesToWriteIntoTheDrawingFolder) {
+TEST_F(Flatten, RefusesToWriteIntoTheDrawingFolder) {
   Drawing d("nested");
   HostRecord* rec;
-  EXPECT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\"}}, &rec), 0);
+  EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\"}}, &rec), 0);
   EXPECT_TRUE(HasMessage(*rec, "Cell Files will be written to the Drawing Folder ... Can't Continue"));
   EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete");
   // Smash may write there.
-  EXPECT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
+  EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FFP, ".\\"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
   EXPECT_TRUE(fs::exists("Top_smsh.tlc"));
 }
 
-TEST(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
+TEST_F(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
   struct Case {
     const char* name;
     void (*spoil)();
@@ -226,7 +237,7 @@ TEST(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
       Drawing d("nested");
       c.spoil();
       HostRecord* rec;
-      EXPECT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 0) << c.name;
+      EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 0) << c.name;
       EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << LastMessage(*rec);
       EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << c.name;
       EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << c.name;
@@ -237,7 +248,7 @@ TEST(Flatten, BrokenDrawingsStopTheRunAndLeaveNoOutputCell) {
   }
 }
 
-TEST(Flatten, SettingsThatCannotWorkStopBeforeWriting) {
+TEST_F(Flatten, SettingsThatCannotWorkStopBeforeWriting) {
   struct Case {
     const char* name;
     std::map<int, std::string> settings;
@@ -253,14 +264,14 @@ TEST(Flatten, SettingsThatCannotWorkStopBeforeWriting) {
   for (const Case& c : cases) {
     Drawing d("nested");
     HostRecord* rec;
-    EXPECT_EQ(Go(c.settings, &rec), 0) << c.name;
+    EXPECT_EQ(Go(st, c.settings, &rec), 0) << c.name;
     EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << ::testing::PrintToString(HostRecordTexts());
     EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << c.name;
     EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << c.name;
   }
 }
 
-TEST(Flatten, DeviceAreaTableFullStopsTheRun) {
+TEST_F(Flatten, DeviceAreaTableFullStopsTheRun) {
   struct Case {
     const char* name;
     int devices;    // distinct device cells placed in TOP
@@ -284,13 +295,13 @@ TEST(Flatten, DeviceAreaTableFullStopsTheRun) {
     top.close();
     std::ofstream("D0.tlc") << "<T>\n2 15 2 0\n0 0\n<![CDATA[C]]>\n</T>\n";  // a connector text
     HostRecord* rec;
-    EXPECT_EQ(Go({{FLAT_MCN, "BIGTOP"}}, &rec), 0) << c.name;
+    EXPECT_EQ(Go(st, {{FLAT_MCN, "BIGTOP"}}, &rec), 0) << c.name;
     EXPECT_TRUE(HasMessage(*rec, c.message)) << c.name << ": " << ::testing::PrintToString(HostRecordTexts());
     EXPECT_FALSE(fs::exists("Flat_files/Bigtop_flat.tlc")) << c.name;
   }
 }
 
-TEST(Flatten, CoordinatesBeyondTheDrawingRangeStopTheRun) {
+TEST_F(Flatten, CoordinatesBeyondTheDrawingRangeStopTheRun) {
   Drawing d("nested");
   std::ofstream("FAR.tlc") << "<C>\nMID\n0 536870500 0 0\n</C>\n";
   std::string list = Slurp("QUIL7.CRF");
@@ -298,16 +309,16 @@ TEST(Flatten, CoordinatesBeyondTheDrawingRangeStopTheRun) {
   list.erase(list.find_last_not_of('\n') + 1);
   std::ofstream("QUIL7.CRF") << list << "\nFAR\n3 0 0 1 1 0 0 0 1\n";
   HostRecord* rec;
-  EXPECT_EQ(Go({{FLAT_MCN, "FAR"}, {FLAT_FLT, "N"}}, &rec), 0);
+  EXPECT_EQ(Go(st, {{FLAT_MCN, "FAR"}, {FLAT_FLT, "N"}}, &rec), 0);
   EXPECT_TRUE(HasMessage(*rec, "Flattened Coordinates Exceed the Drawing Range in FAR ... Can't Continue"))
       << ::testing::PrintToString(HostRecordTexts());
   EXPECT_FALSE(fs::exists("Smsh_files/Far_smsh.tlc"));
 }
 
-TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
+TEST_F(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
   for (int poll : {0, 3, 12}) {
     Drawing d("nested");
-    FlatReset();
+    FlatReset(st);
     SatSetupReset();
     TlcStoreReset();
     CellInfoReset();
@@ -316,17 +327,31 @@ TEST(Flatten, EscDuringTheRunAbortsWithoutADoneCell) {
     UsfMainRead();
     SatCrfRead();
     snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
-    SetupApply(0);
+    SetupApply(st, 0);
     EXPECT_EQ(SatGoRun(), 0) << poll;
     EXPECT_EQ(LastMessage(r), "Aborted ... Files may be Incomplete");
     EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << poll;
   }
 }
 
-TEST(Flatten, RankOneCellGivesAnEmptyRankTwoFlatCell) {
+TEST_F(Flatten, TheFramesHooksRunOnTheStateLastReset) {
+  Drawing d("nested");
+  std::unique_ptr<FlatState> earlier{new FlatState()};
+  FlatReset(earlier.get());
+  HostRecord* rec;
+  ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, "N"}}, &rec), 1) << LastMessage(*rec);
+  EXPECT_EQ(st->total.boxes, 81);
+  EXPECT_STREQ(st->chosen, "TOP");
+  // The state reset before is left as it was.
+  EXPECT_EQ(earlier->total.boxes, 0);
+  EXPECT_EQ(earlier->chosen[0], 0);
+  EXPECT_EQ(earlier->areas, nullptr);
+}
+
+TEST_F(Flatten, RankOneCellGivesAnEmptyRankTwoFlatCell) {
   Drawing d("nested");
   HostRecord* rec;
-  ASSERT_EQ(Go({{FLAT_MCN, "LEAF"}}, &rec), 1) << LastMessage(*rec);
+  ASSERT_EQ(Go(st, {{FLAT_MCN, "LEAF"}}, &rec), 1) << LastMessage(*rec);
   RefCell out = RefParse("Flat_files/Leaf_flat.tlc");
   EXPECT_EQ(out.hdrRank, 2);
   EXPECT_TRUE(out.boxes.empty() && out.paths.empty() && out.texts.empty() && out.insts.empty());
@@ -337,7 +362,7 @@ TEST(Flatten, RankOneCellGivesAnEmptyRankTwoFlatCell) {
   EXPECT_EQ(LastMessage(*rec), want.str());
 }
 
-TEST(Flatten, HierarchyDeeperThanTheStoreIsRefused) {
+TEST_F(Flatten, HierarchyDeeperThanTheStoreIsRefused) {
   struct Case {
     int cells;  // a chain C1 (rank 1) .. Cn placing each other
     int result;
@@ -355,7 +380,7 @@ TEST(Flatten, HierarchyDeeperThanTheStoreIsRefused) {
     crf.close();
     HostRecord* rec;
     std::string top = "C" + std::to_string(c.cells);
-    EXPECT_EQ(Go({{FLAT_MCN, top}, {FLAT_FLT, "N"}}, &rec), c.result) << LastMessage(*rec);
+    EXPECT_EQ(Go(st, {{FLAT_MCN, top}, {FLAT_FLT, "N"}}, &rec), c.result) << LastMessage(*rec);
     if (c.result) {
       RefCell out = RefParse("Smsh_files/" + std::string("C") + std::to_string(c.cells) + "_smsh.tlc");
       EXPECT_EQ(out.boxes.size(), (size_t)c.cells);
@@ -366,10 +391,10 @@ TEST(Flatten, HierarchyDeeperThanTheStoreIsRefused) {
   }
 }
 
-TEST(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
+TEST_F(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   Drawing d("nested");
   HostRecord* rec;
-  FlatReset();
+  FlatReset(st);
   SatSetupReset();
   TlcStoreReset();
   CellInfoReset();
@@ -378,7 +403,7 @@ TEST(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   SatCrfRead();
   snprintf(UsfSlot(FLAT_MCN), SAT_SLOT_SIZE, "TOP");
   snprintf(UsfSlot(FLAT_FLT), SAT_SLOT_SIZE, "N");
-  SetupApply(0);
+  SetupApply(st, 0);
   TlcStore.limB = 2;  // MID holds one box, TOP one: fine; no cell holds three
   EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
   TlcStore.limB = 0;  // now every box is refused
@@ -390,24 +415,24 @@ TEST(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   EXPECT_EQ(RefParse("Smsh_files/Top_smsh.tlc").boxes.size(), 81u);
 }
 
-TEST(Flatten, FullDiskFailsTheRun) {
+TEST_F(Flatten, FullDiskFailsTheRun) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   Drawing d("nested");
   fs::create_directory("Flat_files");
   fs::create_symlink("/dev/full", "Flat_files/Top_flat.tlc");
   HostRecord* rec;
-  EXPECT_EQ(Go({{FLAT_MCN, "TOP"}}, &rec), 0);
+  EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}}, &rec), 0);
   EXPECT_TRUE(HasMessage(*rec, "Unable to Write Flat TLC File")) << LastMessage(*rec);
   EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete");
 }
 
-TEST(Flatten, OutputMatchesTheStoredExpectation) {
+TEST_F(Flatten, OutputMatchesTheStoredExpectation) {
   // The stored files are what the Wine test compares the program's output
   // with; dates and times aside they must not drift.
   for (const char* mode : {"Y", "N"}) {
     Drawing d("nested");
     HostRecord* rec;
-    ASSERT_EQ(Go({{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 1) << LastMessage(*rec);
+    ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 1) << LastMessage(*rec);
     std::string sub = mode[0] == 'Y' ? "flatten" : "smash";
     fs::path exp = fs::path(Source()) / "tests/fixtures/flatten/expected" / sub;
     std::string cell = mode[0] == 'Y' ? "Flat_files/Top_flat.tlc" : "Smsh_files/Top_smsh.tlc";

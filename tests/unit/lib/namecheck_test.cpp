@@ -30,6 +30,7 @@ TEST_F(NameCheck, FaultsAreEachReportedAndTheCheckGoesOn) {
       {"A B.", 0, 1, {"Illegal Character \" \" in Cellname", "Illegal Character \".\" in Cellname"}},
       {"con", 0, 1, {"Reserved or Incorrect Cellname \"con\""}},
       {"A\x01" "B\xe9", 0, 1, {"Illegal Character \"0x01\" in Cellname", "Illegal Character \"0xe9\" in Cellname"}},
+      {"AB\x7f", 0, 1, {"Illegal Character \"0x7f\" in Cellname"}},
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456", 0, 1, {"Cellname \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456\" is too Long"}},
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZ012345", 0, 0, {}},
   };

@@ -6,13 +6,17 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "host.h"
 #include "host_record.h"
 #include "satlib.h"
 #include "satsetup.h"
 #include "satutil.h"
+#include "small_fs.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -211,6 +215,24 @@ TEST(Crf, CellListIsReadWithItsChecks) {
   EXPECT_EQ(SatCrfRead(), 1);
 }
 
+// Names that would lead a path out of the drawing folder, onto a device, or
+// onto another cell once cut: each entry is dropped (the list warns) and the
+// good entry after it is kept.
+TEST(Crf, HostileNamesNeverEnterTheCellList) {
+  const std::string hostile[] = {"..\\LEAF", "../LEAF", "C:\\x", "\\\\server\\x", "CON", "nul", "COM1", "AUX",
+                                 "a:b", "a*", "a?", std::string("A\x01") + "B", "A\x7f" "B",
+                                 std::string(33, 'L'), ""};
+  for (const std::string& name : hostile) {
+    TempFolder t;
+    t.Write("QUIL7.CRF", "2\n" + name + "\n1 0 0 1 1\nGOOD\n1 0 0 1 1\n");
+    Fresh();
+    EXPECT_EQ(SatCrfRead(), 0);
+    ASSERT_EQ(Cells.count, 1) << name;
+    EXPECT_STREQ(Cells.cell[1].name, "GOOD") << name;
+    EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"CELLS7.CRF File Error ... Keeping Valid Cells"}) << name;
+  }
+}
+
 TEST(Folder, FolderMakeSaysWhatHappened) {
   TempFolder t;
   Fresh();
@@ -223,6 +245,19 @@ TEST(Folder, FolderMakeSaysWhatHappened) {
   EXPECT_EQ(HostRecordTexts().back(), "Folder .\\No\\Such\\ is Invalid");
   EXPECT_EQ(SatFrame.abortFlag, 1);
   EXPECT_EQ(FolderMake(""), 1);
+  {
+    // A read-only drawing: the folder can't be made there, and the message
+    // says so rather than calling the name invalid.
+    MountedFolder ro(64);
+    if (ro.mounted && ro.MakeReadOnly()) {
+      std::string dir = ro.path + "/X_files/";
+      EXPECT_EQ(FolderMake(dir.c_str()), 0);
+      EXPECT_EQ(HostRecordTexts().back(),
+                "Folder " + dir + " can't be Created ... the Drawing Folder can't be Written");
+    } else {
+      std::cout << "read-only case skipped: " << (ro.mounted ? "remount refused" : ro.reason) << "\n";
+    }
+  }
   snprintf(SatFrame.startFolder, sizeof SatFrame.startFolder, "C:\\Work");
   SetupMissingShow();
   EXPECT_EQ(HostRecordTexts().back(),

@@ -10,21 +10,24 @@
 #include "gdsin.h"
 #include "tool_args.h"
 
+static GdsInState State;  // megabytes: not on the stack
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     fprintf(stderr, "usage: gdsin_read <file.gds> [key=value ...]\n");
     return 2;
   }
   HostConsoleSet(stderr, HOST_IDYES);
-  GdsInReset();
-  snprintf(GdsInSt.val[IK_CFN], GDSIN_VALLEN, "%s", argv[1]);
+  GdsInState* st = &State;
+  GdsInReset(st);
+  snprintf(st->val[IK_CFN], GDSIN_VALLEN, "%s", argv[1]);
   for (int i = 2; i < argc; ++i) {
-    tool::KeyTake(argv[i], GdsInKeys, GDSIN_NKEYS, &GdsInSt.val[0][0], GDSIN_VALLEN);
-    tool::SlotTake(argv[i], "font", GDSIN_FONTS, &GdsInSt.font[0][0], GDSIN_VALLEN);
-    tool::SlotTake(argv[i], "omit", GDSIN_OMITS, &GdsInSt.omit[0][0], GDSIN_VALLEN);
+    tool::KeyTake(argv[i], GdsInKeys, GDSIN_NKEYS, &st->val[0][0], GDSIN_VALLEN);
+    tool::SlotTake(argv[i], "font", GDSIN_FONTS, &st->font[0][0], GDSIN_VALLEN);
+    tool::SlotTake(argv[i], "omit", GDSIN_OMITS, &st->omit[0][0], GDSIN_VALLEN);
   }
-  GdsInSetupApply(0);
-  int r = GdsInGo();
-  printf("%d files\n", GdsInSt.files);
+  GdsInSetupApply(st, 0);
+  int r = GdsInGo(st);
+  printf("%d files\n", st->files);
   return r == GI_DONE ? 0 : 1;
 }

@@ -8,21 +8,24 @@
 #include "gdsout.h"
 #include "tool_args.h"
 
+static GdsOutState State;  // its output buffer is a megabyte: not on the stack
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     fprintf(stderr, "usage: gdsout_write <main.tlc> [key=value ...]\n");
     return 2;
   }
   HostConsoleSet(stderr, HOST_IDYES);
-  GdsOutReset();
-  snprintf(GdsOutSt.val[GK_TFN], GDSOUT_VALLEN, "%s", argv[1]);
+  GdsOutState* st = &State;
+  GdsOutReset(st);
+  snprintf(st->val[GK_TFN], GDSOUT_VALLEN, "%s", argv[1]);
   for (int i = 2; i < argc; ++i) {
-    tool::KeyTake(argv[i], GdsOutKeys, GDSOUT_NKEYS, &GdsOutSt.val[0][0], GDSOUT_VALLEN);
-    tool::SlotTake(argv[i], "font", GDSOUT_ROWS * 6, &GdsOutSt.font[0][0], GDSOUT_VALLEN);
+    tool::KeyTake(argv[i], GdsOutKeys, GDSOUT_NKEYS, &st->val[0][0], GDSOUT_VALLEN);
+    tool::SlotTake(argv[i], "font", GDSOUT_ROWS * 6, &st->font[0][0], GDSOUT_VALLEN);
   }
-  GdsOutSetupApply(0);
-  GdsOutSelParse(GdsOutSt.val[GK_FTR]);
-  int r = GdsOutGo();
-  printf("%lld bytes\n", (long long)GdsOutSt.rec.bytes);
+  GdsOutSetupApply(st, 0);
+  GdsOutSelParse(st, st->val[GK_FTR]);
+  int r = GdsOutGo(st);
+  printf("%lld bytes\n", (long long)st->rec.bytes);
   return r == GO_DONE ? 0 : 1;
 }

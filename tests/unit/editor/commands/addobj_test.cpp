@@ -101,9 +101,9 @@ TEST_F(Adding, EditingATextKeepsItUntilOk) {
   };
   int32_t size = StorePathGet(1, 1);
   auto clickText = [&] {
-    CmdStart(CmdIndexByName("Text"), 0);
-    CmdPoint(1000, 1000);
-    CmdPump();
+    CmdStart(st, CmdIndexByName("Text"), 0);
+    CmdPoint(st, 1000, 1000);
+    CmdPump(st);
   };
   answer = 0;  // Cancel: the text stays, nothing backed up
   clickText();
@@ -174,10 +174,10 @@ struct Arcs : Adding {
     MainSetup.arcsegs = segs;
     snprintf(MainSetup.arcdir, sizeof MainSetup.arcdir, "%s", dir);
     CmdShell.arcDialog = [] { return 1; };
-    CmdStart(CmdIndexByName("Arc"), 0);
-    CmdPoint(cx, cy);
-    CmdPoint(ex, ey);
-    CmdPump();
+    CmdStart(st, CmdIndexByName("Arc"), 0);
+    CmdPoint(st, cx, cy);
+    CmdPoint(st, ex, ey);
+    CmdPump(st);
   }
 };
 
@@ -231,8 +231,8 @@ TEST_F(Arcs, Spirals) {
     MainSetup.xarcradius = MainSetup.yarcradius = 10;
     MainSetup.arcpitch = 2;
     MainSetup.xarcctr = MainSetup.yarcctr = 0;
-    CmdStart(CmdIndexByName("Arc"), 0);
-    CmdPump();
+    CmdStart(st, CmdIndexByName("Arc"), 0);
+    CmdPump(st);
     ASSERT_EQ(Store.pathCount, 1) << c.type;
     EXPECT_EQ(PathVertexCount(1), c.vertices) << c.type;
     EXPECT_EQ(StoreInvariants(), "") << c.type;
@@ -244,7 +244,7 @@ TEST_F(Arcs, Spirals) {
   MainSetup.spiraltype = 2;
   MainSetup.arcturns = 1;
   MainSetup.turnsegs = 1024;
-  CmdStart(CmdIndexByName("Arc"), 0);
+  CmdStart(st, CmdIndexByName("Arc"), 0);
   EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"Path Vertex Count exceeds Limit of 1024"});
   EXPECT_EQ(Store.pathCount, 0);
   EXPECT_EQ(Store.vertexCount, 0);

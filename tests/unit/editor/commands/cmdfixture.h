@@ -35,6 +35,7 @@ struct CmdFixture : ::testing::Test {
   char old[512] = "";
   HostRecord* rec = nullptr;
   std::vector<std::string> panes;
+  CmdEngineState st;  // the engine under test, fresh for each test
 
   static CmdFixture*& Self() {
     static CmdFixture* s = nullptr;
@@ -84,19 +85,19 @@ struct CmdFixture : ::testing::Test {
 
   // Runs a line as typed, then the restarts it posted.
   int Typed(const char* line) {
-    int r = CmdTypedLine(line);
-    CmdPump();
+    int r = CmdTypedLine(st, line);
+    CmdPump(st);
     return r;
   }
   int Key(const char* line) {
-    int r = CmdKeyLine(line);
-    CmdPump();
+    int r = CmdKeyLine(st, line);
+    CmdPump(st);
     return r;
   }
   int Script(const std::string& text, const char* name = "s.txt") {
     WriteFile(name, text);
-    int r = CmdScriptRun(name);
-    CmdPump();
+    int r = CmdScriptRun(st, name);
+    CmdPump(st);
     return r;
   }
 

@@ -45,7 +45,7 @@ TEST_F(LineCmd, AcceptanceAndMessages) {
   };
   for (const Case& c : cases) {
     rec->messages.clear();
-    CmdEngineReset();
+    st = CmdEngineState();
     EXPECT_EQ(RunAs(*this, c.src, c.line), c.ok) << c.line;
     EXPECT_EQ(LastMessage(), c.message) << c.line;
   }
@@ -70,13 +70,13 @@ TEST_F(LineCmd, PointsGoToNearestWithHalvesAwayFromZero) {
 TEST_F(LineCmd, KeyLineWithFewerNumbersSendsWhatItHas) {
   // point 1 from the first pair, point 2 as (third number, 0): the window
   // is normalised, the delta keeps the signed difference.
-  ASSERT_EQ(CmdKeyLine("get 1 2 3"), 1);
+  ASSERT_EQ(CmdKeyLine(st, "get 1 2 3"), 1);
   EXPECT_EQ(View.slot[1].x, 1000);
   EXPECT_EQ(View.slot[1].y, 0);
   EXPECT_EQ(View.slot[2].x, 3000);
   EXPECT_EQ(View.slot[2].y, 2000);
-  EXPECT_EQ(CmdEngine.dx, 2000);
-  EXPECT_EQ(CmdEngine.dy, -2000);
+  EXPECT_EQ(st.dx, 2000);
+  EXPECT_EQ(st.dy, -2000);
 }
 
 TEST_F(LineCmd, ZoomLineOfTheRuleChecker) {
@@ -84,7 +84,7 @@ TEST_F(LineCmd, ZoomLineOfTheRuleChecker) {
   EXPECT_DOUBLE_EQ(View.cx, 50000);
   EXPECT_DOUBLE_EQ(View.cy, 50000);
   EXPECT_DOUBLE_EQ(View.width, 110000);
-  EXPECT_EQ(CmdTable[CmdEngine.current].id, 127);  // Get again afterwards
+  EXPECT_EQ(CmdTable[st.current].id, 127);  // Get again afterwards
 }
 
 TEST_F(LineCmd, BuildModeRefusesOtherCommandsAndAborts) {
@@ -99,12 +99,12 @@ TEST_F(LineCmd, BuildModeRefusesOtherCommandsAndAborts) {
 
 TEST_F(LineCmd, ScriptsSkipCommentsStopAtARefusedLineAndRestorePending) {
   MakeCurrent("TOP", 1);
-  CmdStart(CmdIndexByName("Fget"), 0);
-  ASSERT_EQ(CmdEngine.pending, 1);
+  CmdStart(st, CmdIndexByName("Fget"), 0);
+  ASSERT_EQ(st.pending, 1);
   EXPECT_EQ(Script("; c\n* c\n\nobj b\nadd 0 0 1 1\nget 1 2 3\nadd 2 2 3 3\n"), 0);
   EXPECT_EQ(Store.boxCount, 1);  // before the refused line: done; after: not
-  EXPECT_EQ(CmdEngine.pending, 1);  // Fget pending again
-  EXPECT_EQ(CmdEngine.current, 1);
+  EXPECT_EQ(st.pending, 1);  // Fget pending again
+  EXPECT_EQ(st.current, 1);
   EXPECT_EQ(View.step, 1);
   EXPECT_EQ(Exists("Undobkup0.tlc"), true);  // undoable
 }
@@ -135,7 +135,7 @@ TEST_F(LineCmd, StepModeCancelAborts) {
 }
 
 TEST_F(LineCmd, MissingScriptFile) {
-  EXPECT_EQ(CmdScriptRun("nothere.txt"), 0);
+  EXPECT_EQ(CmdScriptRun(st, "nothere.txt"), 0);
   EXPECT_EQ(LastMessage(), "File is Missing");
 }
 
@@ -143,12 +143,12 @@ TEST_F(LineCmd, FKeysAndNavigationKeys) {
   MainSetup.fkeyCount = 2;
   snprintf(MainSetup.fkeys[0], sizeof MainSetup.fkeys[0], "print");
   snprintf(MainSetup.fkeys[1], sizeof MainSetup.fkeys[1], "xpnd");
-  EXPECT_EQ(CmdFKey(1400), 0);
+  EXPECT_EQ(CmdFKey(st, 1400), 0);
   EXPECT_EQ(LastMessage(), "PRINT is not available as an Fkey");
   double w = View.width;
-  EXPECT_EQ(CmdFKey(1401), 1);
+  EXPECT_EQ(CmdFKey(st, 1401), 1);
   EXPECT_DOUBLE_EQ(View.width, w * 1.5);
-  EXPECT_EQ(CmdFKey(1402), 0);  // beyond the defined count
+  EXPECT_EQ(CmdFKey(st, 1402), 0);  // beyond the defined count
   EXPECT_STREQ(CmdNavLine(40045), "Cntr 0 0");
   EXPECT_STREQ(CmdNavLine(40043), "Del");
   EXPECT_EQ(CmdNavLine(40048), nullptr);
@@ -168,20 +168,20 @@ TEST_F(LineCmd, TypedPointsAndIncrementalMove) {
     *y = gy;
     return 1;
   };
-  CmdStart(CmdIndexByName("Cntr"), 0);
+  CmdStart(st, CmdIndexByName("Cntr"), 0);
   gx = 2.5;
   gy = -1;
-  CmdTypedPoint(0);
+  CmdTypedPoint(st, 0);
   EXPECT_DOUBLE_EQ(View.cx, 2500);
   EXPECT_DOUBLE_EQ(View.cy, -1000);
-  CmdPump();
+  CmdPump(st);
   gx = INFINITY;
-  CmdStart(CmdIndexByName("Cntr"), 0);
-  CmdTypedPoint(1);
+  CmdStart(st, CmdIndexByName("Cntr"), 0);
+  CmdTypedPoint(st, 1);
   EXPECT_EQ(LastMessage(), "Point is Out of Range");
   // Ctrl with Mov forms the key line "MOV 0 0 1.5 -0.02"; Mov is for later,
   // so the line refuses cleanly, but it did reach the line runner.
-  CmdStart(CmdIndexByName("Mov"), 1);
+  CmdStart(st, CmdIndexByName("Mov"), 1);
   EXPECT_EQ(panes.back(), "Mov is not available in this Edition");
 }
 
@@ -191,7 +191,7 @@ TEST_F(LineCmd, HistoriesKeepTheirWidths) {
     snprintf(f, size, "%s", file.c_str());
     return (int)CMD_DLG_SCRIPT;
   };
-  CmdRun();
+  CmdRun(st);
   EXPECT_EQ(std::string(MainSetup.scriptfile[0]), file);
   EXPECT_EQ(LastMessage(), "File is Missing");
   CmdShell.cmdDialog = [](char* l, size_t size, char*, size_t) {
@@ -200,7 +200,7 @@ TEST_F(LineCmd, HistoriesKeepTheirWidths) {
   };
   snprintf(MainSetup.cmdline[3], sizeof MainSetup.cmdline[3], "fit");
   snprintf(MainSetup.cmdline[0], sizeof MainSetup.cmdline[0], "zoom");
-  CmdRun();
+  CmdRun(st);
   EXPECT_STREQ(MainSetup.cmdline[0], "Fit");
   EXPECT_STREQ(MainSetup.cmdline[1], "zoom");
   EXPECT_STRNE(MainSetup.cmdline[3], "fit");  // the old equal entry is gone

@@ -46,23 +46,23 @@ TEST(CmdLineStub, ZoomLineFromTheRuleCheckerSetsTheView) {
   View.area.right = 1000;
   View.area.bottom = 1000;
   View.area.ox = View.area.oy = 500;
-  CmdEngineReset();
+  CmdEngineState st;
   CmdShell.redraw = CountRedraw;
   redraws = 0;
-  CmdEngine.keyLine = 1;
-  EXPECT_EQ(Cmd("zoom 0,0 100,100"), 1);
+  st.keyLine = 1;
+  EXPECT_EQ(Cmd(st, "zoom 0,0 100,100"), 1);
   EXPECT_DOUBLE_EQ(View.cx, 50000);
   EXPECT_DOUBLE_EQ(View.cy, 50000);
   EXPECT_DOUBLE_EQ(View.width, 110000);
   EXPECT_GT(redraws, 0);
   // Bad numbers and out-of-range points change nothing.
-  EXPECT_EQ(Cmd("zoom 0,0 100"), 0);
-  EXPECT_EQ(Cmd("zoom 0,0 1e30,1"), 0);
-  EXPECT_EQ(Cmd("zoom nan,0 1,1"), 0);
+  EXPECT_EQ(Cmd(st, "zoom 0,0 100"), 0);
+  EXPECT_EQ(Cmd(st, "zoom 0,0 1e30,1"), 0);
+  EXPECT_EQ(Cmd(st, "zoom nan,0 1,1"), 0);
   EXPECT_DOUBLE_EQ(View.width, 110000);
   // Print may not stand on a key line.
-  EXPECT_EQ(Cmd("Print"), 0);
-  EXPECT_EQ(Cmd("Fit"), 1);
+  EXPECT_EQ(Cmd(st, "Print"), 0);
+  EXPECT_EQ(Cmd(st, "Fit"), 1);
 }
 
 }  // namespace

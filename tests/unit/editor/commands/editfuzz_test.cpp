@@ -34,7 +34,7 @@ TEST_F(EditFuzz, RandomSequencesKeepTheStoreWhole) {
       case 2:
       case 3: {
         line = "add " + coord() + " " + coord();
-        if (CmdEngine.objKind == 1) line += " " + coord() + " " + coord();
+        if (st.objKind == 1) line += " " + coord() + " " + coord();
         if (num(0, 3) == 0) line += " " + std::to_string(num(-9, 20));
         break;
       }
@@ -47,10 +47,10 @@ TEST_F(EditFuzz, RandomSequencesKeepTheStoreWhole) {
         snprintf(MainSetup.arcdir, sizeof MainSetup.arcdir, "%s", num(0, 1) ? "cw" : "ccw");
         MainSetup.arcsegs = num(1, 40);
         MainSetup.spiraltype = num(0, 5);
-        CmdStart(CmdIndexByName("Arc"), 0);
-        CmdPoint(num(-5000, 5000), num(-5000, 5000));
-        CmdPoint(num(-5000, 5000), num(-5000, 5000));
-        CmdPump();
+        CmdStart(st, CmdIndexByName("Arc"), 0);
+        CmdPoint(st, num(-5000, 5000), num(-5000, 5000));
+        CmdPoint(st, num(-5000, 5000), num(-5000, 5000));
+        CmdPump(st);
         break;
       case 8: line = std::string("layr ") + std::to_string(num(-5, 300)); break;
       case 9: line = "wdth " + coord(); break;

@@ -5,10 +5,10 @@ namespace {
 struct Select : CmdFixture {
   // Runs a window command over (x1, y1)-(x2, y2) with the mouse.
   void Window(const char* name, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    CmdStart(CmdIndexByName(name), 0);
-    CmdPoint(x1, y1);
-    CmdPoint(x2, y2);
-    CmdPump();
+    CmdStart(st, CmdIndexByName(name), 0);
+    CmdPoint(st, x1, y1);
+    CmdPoint(st, x2, y2);
+    CmdPump(st);
   }
   std::vector<int> SelectedVertices(int32_t p) {
     std::vector<int> out;
@@ -151,9 +151,9 @@ TEST_F(Inst, WindowsDoubleClickAndNocell) {
   Window("Wget", 95, 95, 105, 105);  // Wget never asks
   EXPECT_EQ(asked, 1);
   // A double click as the second point picks the instance under the point.
-  CmdStart(CmdIndexByName("Cget"), 0);
-  CmdPoint(105, 110);
-  CmdDoubleClick();
+  CmdStart(st, CmdIndexByName("Cget"), 0);
+  CmdPoint(st, 105, 110);
+  CmdDoubleClick(st);
   EXPECT_EQ(Sel(1), 1);
   EXPECT_EQ(Sel(2), 0);
 }
@@ -167,7 +167,7 @@ TEST_F(Inst, OutlineAndAputAndRankOne) {
   EXPECT_NE(StoreCellGet(0, 0, 2) & INST_OUTLINE, 0);
   Window("Aget", 0, 0, 1000, 1000);
   EXPECT_EQ(Sel(1) + Sel(2), 2);
-  CmdStart(CmdIndexByName("Aput"), 0);
+  CmdStart(st, CmdIndexByName("Aput"), 0);
   EXPECT_EQ(Sel(1) + Sel(2), 0);
   Cell.rank = 1;  // in a cell of rank 1 the instance pass does nothing
   Window("Cget", 0, 0, 1000, 1000);

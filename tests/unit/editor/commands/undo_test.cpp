@@ -40,21 +40,21 @@ TEST_F(Undoing, UndoAndRedo) {
   ASSERT_EQ(Typed("add 0 0 1 1"), 1);
   ASSERT_EQ(Typed("add 2 0 3 1"), 1);
   ASSERT_EQ(Typed("add 4 0 5 1"), 1);
-  ASSERT_EQ(BackupRestore(4), 1);
+  ASSERT_EQ(BackupRestore(st, 4), 1);
   EXPECT_EQ(Store.boxCount, 2);
-  ASSERT_EQ(BackupRestore(4), 1);
+  ASSERT_EQ(BackupRestore(st, 4), 1);
   EXPECT_EQ(Store.boxCount, 1);
   EXPECT_TRUE(Exists("Redobkup1.tlc"));
-  ASSERT_EQ(BackupRestore(3), 1);
+  ASSERT_EQ(BackupRestore(st, 3), 1);
   EXPECT_EQ(Store.boxCount, 2);
   EXPECT_EQ(FirstBoxLeft(), 2000);
-  ASSERT_EQ(BackupRestore(3), 1);
+  ASSERT_EQ(BackupRestore(st, 3), 1);
   EXPECT_EQ(Store.boxCount, 3);
-  EXPECT_EQ(BackupRestore(3), 0);
+  EXPECT_EQ(BackupRestore(st, 3), 0);
   EXPECT_EQ(LastMessage(), "No More Redo ...");
   EXPECT_EQ(rec->messages.back().caption, "Redo");
   // Undo all the way: then "No More Undo ...".
-  while (BackupRestore(4)) {
+  while (BackupRestore(st, 4)) {
   }
   EXPECT_EQ(Store.boxCount, 0);
   EXPECT_EQ(LastMessage(), "No More Undo ...");
@@ -69,7 +69,7 @@ TEST_F(Undoing, AFailedLoadLeavesStacksAndCellAsTheyWere) {
             "<?xml version=\"1.0\"?>\n<TLC>\n<H>\nTOP\n7.0.91\n7.0.91\n1000\num\n12/10/26\n12:00:00\n1 0 0 1 1\n0 0 0 "
             "0\n</H>\n<B>\n1 0 0\n</B>\n</TLC>\n");
   std::string before0 = ReadFile("Undobkup0.tlc"), before1 = ReadFile("Undobkup1.tlc");
-  EXPECT_EQ(BackupRestore(4), 0);
+  EXPECT_EQ(BackupRestore(st, 4), 0);
   EXPECT_EQ(ReadFile("Undobkup0.tlc"), before0);
   EXPECT_EQ(ReadFile("Undobkup1.tlc"), before1);
   EXPECT_FALSE(Exists("Redobkup0.tlc"));
@@ -96,7 +96,7 @@ TEST_F(Undoing, EveryKindOfLineMarksTheCellWithOneBackup) {
   ASSERT_EQ(Script("add 3 3 4 4\nadd 5 5 6 6\nobj p\nadd 0 0\nadd 1 1\naput\n"), 1);
   EXPECT_TRUE(Exists("Undobkup2.tlc"));
   EXPECT_FALSE(Exists("Undobkup3.tlc"));
-  ASSERT_EQ(BackupRestore(4), 1);
+  ASSERT_EQ(BackupRestore(st, 4), 1);
   EXPECT_EQ(Store.boxCount, 2);
   EXPECT_EQ(Store.pathCount, 0);
 }
@@ -261,8 +261,8 @@ TEST_F(Undoing, SaveAsScriptReplaysIntoAnEqualCell) {
   PathStart(9, 0, 0, 0);
   PathDelete(1);
   ASSERT_EQ(Store.pathCount, 0);
-  ASSERT_EQ(CmdScriptRun("TOPSCR.txt"), 1);
-  CmdPump();
+  ASSERT_EQ(CmdScriptRun(st, "TOPSCR.txt"), 1);
+  CmdPump(st);
   ASSERT_EQ(TlcWriteCell("TOP", "TOP"), 0);
   EXPECT_EQ(ReadFile("TOP.tlc"), original);
 }
@@ -294,8 +294,8 @@ TEST_F(SampleScript, InverterRoundTrip) {
   StoreReset();
   MakeCurrent("INV", CellTable.cells[inv].rank & 0x1f);
   Cell.name[0] = '\0';  // no undo files in the way
-  ASSERT_EQ(CmdScriptRun("INVS.txt"), 1) << LastMessage();
-  CmdPump();
+  ASSERT_EQ(CmdScriptRun(st, "INVS.txt"), 1) << LastMessage();
+  CmdPump(st);
   ASSERT_EQ(TlcWriteCell("INVB", "INV"), 0);
   // The script language carries neither a text's orientation nor a size
   // that is not a multiple of 15 (Tsiz rounds): those two fields of the

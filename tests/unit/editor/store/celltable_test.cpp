@@ -33,7 +33,7 @@ void ExpectTable(const std::vector<Want>& want) {
 }
 
 TEST_F(CellTableFile, ReadCases) {
-  const std::string drop = "Cells7.crf File Error ... Keeping Valid Cells";
+  const std::string drop = "QUIL7.CRF File Error ... Keeping Valid Cells";
   struct Case {
     const char* what;
     const char* file;
@@ -57,6 +57,10 @@ TEST_F(CellTableFile, ReadCases) {
       {"value past 32 bits", "1\nA\n1 0 0 4294967296 1\n", 2, {}, {drop}},
       {"count not a number", "x\nA\n1\n", 2, {}, {drop}},
       {"name longer than 32", "1\nABCDEFGHIJKLMNOPQRSTUVWXYZ0123456\n1\n", 2, {}, {drop}},
+      {"DEL in a name", "2\nAB\x7f" "C\n1\nOK\n1\n", 2, {{"OK", 1, 0, 0, 1, 1, 0, 0, 0, 0}}, {drop}},
+      {"same name in another case", "3\nabc\n1\nABC\n2\nD\n1\n", 2,
+       {{"ABC", 1, 0, 0, 1, 1, 0, 0, 0, 0}, {"D", 1, 0, 0, 1, 1, 0, 0, 0, 0}},
+       {"Cell ABC is Listed Twice in QUIL7.CRF ... the First Entry is Kept", drop}},
   };
   for (const Case& c : cases) {
     HostRecordInstall();
@@ -71,6 +75,15 @@ TEST_F(CellTableFile, OlderNamesAreReadWhenTheListIsMissing) {
   EXPECT_EQ(CrfRead(), 0);
   WriteFile("CELLS6.DBD", "1\nSIX\n1\n");
   EXPECT_EQ(CrfRead(), 1);
+  {
+    // A fault is reported against the list actually read.
+    HostRecordInstall();
+    WriteFile("CELLS6.DBD", "2\nSIX\n1\n");
+    EXPECT_EQ(CrfRead(), 2);
+    EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"CELLS6.DBD File Error ... Keeping Valid Cells"});
+    WriteFile("CELLS6.DBD", "1\nSIX\n1\n");
+    EXPECT_EQ(CrfRead(), 1);
+  }
   ExpectTable({{"SIX", 1, 0, 0, 1, 1, 0, 0, 0, 0}});
   WriteFile("CELLS7.DBD", "1\nSEVEN\n1\n");
   EXPECT_EQ(CrfRead(), 1);

@@ -16,22 +16,22 @@ TEST_F(StorePages, RecordsLandOnThePagesTheirIndexGives) {
   struct Case {
     const char* kind;
     int32_t* (*rec)(int32_t);
-    int32_t* const* pages;
+    const void* (*page)(int);
     int32_t last, next;  // last index of page 0, first of page 1
   } cases[] = {
-      {"box", StoreBoxRec, Store.boxPages, 409, 410},
-      {"path", StorePathRec, Store.pathPages, 682, 683},
-      {"vertex", StoreVertexRec, Store.vertexPages, 512, 513},
+      {"box", StoreBoxRec, [](int i) -> const void* { return Store.boxPages.page[i]; }, 409, 410},
+      {"path", StorePathRec, [](int i) -> const void* { return Store.pathPages.page[i]; }, 682, 683},
+      {"vertex", StoreVertexRec, [](int i) -> const void* { return Store.vertexPages.page[i]; }, 512, 513},
   };
   for (const Case& c : cases) {
     StoreReset();
     ASSERT_NE(c.rec(c.last), nullptr) << c.kind;
-    EXPECT_NE(c.pages[0], nullptr) << c.kind;
-    EXPECT_EQ(c.pages[1], nullptr) << c.kind;
+    EXPECT_NE(c.page(0), nullptr) << c.kind;
+    EXPECT_EQ(c.page(1), nullptr) << c.kind;
     ASSERT_NE(c.rec(c.next), nullptr) << c.kind;
-    EXPECT_NE(c.pages[1], nullptr) << c.kind;
-    EXPECT_EQ(c.rec(1), c.pages[0]) << c.kind;
-    EXPECT_EQ(c.rec(c.next), c.pages[1]) << c.kind;
+    EXPECT_NE(c.page(1), nullptr) << c.kind;
+    EXPECT_EQ(static_cast<const void*>(c.rec(1)), c.page(0)) << c.kind;
+    EXPECT_EQ(static_cast<const void*>(c.rec(c.next)), c.page(1)) << c.kind;
     EXPECT_EQ(Store.pagesMade, 2) << c.kind;
   }
   StoreReset();
@@ -41,8 +41,8 @@ TEST_F(StorePages, RecordsLandOnThePagesTheirIndexGives) {
   EXPECT_EQ(StorePathGet(2, 683), 8);
   EXPECT_EQ(Store.pagesMade, 2);
   ASSERT_NE(StoreCellRec(5, 683), nullptr);
-  EXPECT_NE(Store.instPages[5][1], nullptr);
-  EXPECT_EQ(Store.instPages[0][1], nullptr);
+  EXPECT_NE(Store.instPages[5].page[1], nullptr);
+  EXPECT_EQ(Store.instPages[0].page[1], nullptr);
 }
 
 TEST_F(StorePages, AGetterMakesThePageOnceAndIsZero) {

@@ -370,7 +370,7 @@ TEST_F(TlcFile, InstanceLimitIsTheLevelBeingLoaded) {
   ASSERT_EQ(CellInstLoad(sub, 2), 0);
   EXPECT_EQ(Store.instCount[3], 0);
   EXPECT_EQ(Store.levelCell[3], 0);
-  EXPECT_EQ(Store.instPages[3][0], nullptr);
+  EXPECT_EQ(Store.instPages[3].page[0], nullptr);
   EXPECT_EQ(TlcReadInsts("SUB", 24), 1);
 }
 

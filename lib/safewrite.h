@@ -1,13 +1,15 @@
 // Files written whole through a scratch file in the same folder: the old
 // file is replaced only after every write and the close succeeded, so a
 // failed write never destroys it.
-#ifndef QUIL_EDITOR_STORE_SAFEWRITE_H
-#define QUIL_EDITOR_STORE_SAFEWRITE_H
+#ifndef QUIL_LIB_SAFEWRITE_H
+#define QUIL_LIB_SAFEWRITE_H
 
 #include <cstdio>
 
+#include "qfile.h"
+
 struct SafeWrite {
-  FILE* f;
+  QFile f;  // the scratch file while open
   char path[300];
   char scratch[310];
 };

@@ -8,6 +8,7 @@
 #include "cmdengine.h"
 #include "cmdtable.h"
 #include "cmdwin.h"
+#include "editorcmd.h"
 #include "undo.h"
 #include "display.h"
 #include "drawres.h"
@@ -23,13 +24,13 @@ namespace {
 int IndexOf(const char* name) { return CmdIndexByName(name); }
 
 const char* CurrentName() {
-  int i = CmdEngine.current;
+  int i = EditorCmd.current;
   return i >= 0 && i < CMD_COUNT ? CmdTable[i].name : "";
 }
 
 // The shell's share of a handler step's end: toggles and title fresh.
 void Completion(int mode) {
-  CmdDone(mode);
+  CmdDone(EditorCmd, mode);
   DisplayPanesUpdate();
   TogglePanelSync();
   TitleShow(0);
@@ -38,9 +39,9 @@ void Completion(int mode) {
 
 // Runs a command line as a key line (F-keys, navigation keys, other programs).
 void KeyLineRun(const char* line) {
-  CmdEngine.keyLine = 1;
-  Cmd(line);
-  CmdEngine.keyLine = 0;
+  EditorCmd.keyLine = 1;
+  Cmd(EditorCmd, line);
+  EditorCmd.keyLine = 0;
 }
 
 void PostDraw() { PostMessageA(Sw.main, WM_COMMAND, ID_DRAW, 0); }
@@ -105,7 +106,7 @@ void Redraw() {
   Sw.noRedraw = 0;
   Sw.redrawing = 0;
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
-  CmdDone(0);
+  CmdDone(EditorCmd, 0);
 }
 
 void Paint(HWND hwnd) {
@@ -127,7 +128,7 @@ void Paint(HWND hwnd) {
   Sw.noRedraw = 0;
   Sw.redrawKind = 0;
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
-  CmdDone(0);
+  CmdDone(EditorCmd, 0);
 }
 
 // The figure follows the running command: from the point before the one it
@@ -137,7 +138,7 @@ void Paint(HWND hwnd) {
 void RubberSync() {
   int kind = FIG_NONE, ax = 0, ay = 0;
   if (View.step >= 2 && View.step <= 4) {
-    kind = CmdEngine.pointMode == 2 && View.step == 2 ? FIG_RECT : FIG_LINE;
+    kind = EditorCmd.pointMode == 2 && View.step == 2 ? FIG_RECT : FIG_LINE;
     ax = View.slot[View.step - 1].px;
     ay = View.slot[View.step - 1].py;
   }
@@ -191,7 +192,7 @@ void ShiftPoll() {
 }
 
 void TypedPoint(int axis) {
-  if (CmdEngine.wantsZeroPoint) SendMessageA(Sw.main, WM_CMDPOINT, 0, 0);
+  if (EditorCmd.wantsZeroPoint) SendMessageA(Sw.main, WM_CMDPOINT, 0, 0);
   double x = 0, y = 0;
   if (!CmdAskPoint(axis, &x, &y)) return;
   int32_t dx, dy;
@@ -237,9 +238,9 @@ void Char(int ch) {
       return;
     case 27:
       Sw.cmdAbort = 1;
-      CmdEngine.abort = 1;
+      EditorCmd.abort = 1;
       ShellTrace("escape");
-      CmdHandlerCall();
+      CmdHandlerCall(EditorCmd);
       return;
     case ' ':
     case 'z':
@@ -359,7 +360,7 @@ void Command(int id) {
       return;
     case 16:
     case 17:
-      BackupRestore(id == 17 ? 3 : (KeyCtrlHeld() ? 1 : 4));
+      BackupRestore(EditorCmd, id == 17 ? 3 : (KeyCtrlHeld() ? 1 : 4));
       PostDraw();
       CursorClear();
       Completion(0x02);
@@ -420,7 +421,7 @@ void Command(int id) {
 void CopyData(const COPYDATASTRUCT* cds) {
   // A line arriving while a dialog, a script or a redraw runs would re-enter
   // code that is not done; the sender gets no answer either way.
-  if (Sw.modalDepth > 0 || CmdEngine.scriptRunning || Sw.redrawing || !Sw.started) {
+  if (Sw.modalDepth > 0 || EditorCmd.scriptRunning || Sw.redrawing || !Sw.started) {
     ShellTrace("copydata ignored: busy");
     return;
   }
@@ -443,14 +444,14 @@ void Start(int index) {
   }
   Sw.cmdAbort = 0;
   Sw.drawAbort = 0;
-  CmdStart(index, KeyCtrlHeld());
+  CmdStart(EditorCmd, index, KeyCtrlHeld());
 }
 
 void Point(WPARAM wParam, LPARAM lParam) {
   int32_t x = (int32_t)(uint32_t)wParam, y = (int32_t)lParam;
   if (x > ROUND_LIMIT || x < -ROUND_LIMIT || y > ROUND_LIMIT || y < -ROUND_LIMIT) return;
   RubberShow(0);  // drawn for the step that this point ends
-  CmdPoint(x, y);
+  CmdPoint(EditorCmd, x, y);
 }
 
 }  // namespace
@@ -528,7 +529,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_LBUTTONDBLCLK:
       if (View.step == 2) {
         Sw.doubleClick = 1;
-        CmdDoubleClick();
+        CmdDoubleClick(EditorCmd);
       }
       return 0;
     case WM_RBUTTONDOWN:
@@ -549,12 +550,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       Start((int)wParam);
       return 0;
     case WM_CMDRESUME:
-      CmdEngine.current = CmdEngine.pending;
-      SendMessageA(hwnd, WM_CMDSTART, (WPARAM)CmdEngine.pending, 0);
+      EditorCmd.current = EditorCmd.pending;
+      SendMessageA(hwnd, WM_CMDSTART, (WPARAM)EditorCmd.pending, 0);
       return 0;
     case WM_CMDBACK:
       View.step = View.step < 2 ? 0 : View.step - 1;
-      CmdHandlerCall();
+      CmdHandlerCall(EditorCmd);
       return 0;
     case WM_CMDPOINT:
       Point(wParam, lParam);

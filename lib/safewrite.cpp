@@ -3,21 +3,20 @@
 #include <cstring>
 
 int SafeWriteOpen(SafeWrite* sw, const char* path) {
-  sw->f = nullptr;
+  sw->f = QFile();
   sw->path[0] = sw->scratch[0] = 0;
   if (!path || !path[0]) return 0;
   int n = snprintf(sw->path, sizeof sw->path, "%s", path);
   if (n < 0 || static_cast<size_t>(n) >= sizeof sw->path) return 0;
   snprintf(sw->scratch, sizeof sw->scratch, "%s.tmp", path);
-  sw->f = fopen(sw->scratch, "wb");
+  sw->f = QFileOpen(sw->scratch, "wb");
   return sw->f ? 1 : 0;
 }
 
 int SafeWriteCommit(SafeWrite* sw, int failed) {
   if (!sw->f) return 0;
-  if (fflush(sw->f) != 0 || ferror(sw->f)) failed = 1;
-  if (fclose(sw->f) != 0) failed = 1;
-  sw->f = nullptr;
+  if (fflush(sw->f.get()) != 0) failed = 1;
+  if (!QFileClose(&sw->f)) failed = 1;
   if (failed) {
     remove(sw->scratch);
     return 0;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "cmdengine.h"
+#include "editorcmd.h"
 #include "drawres.h"
 #include "pending.h"
 #include "mainsetup.h"
@@ -20,6 +21,7 @@
 #include "view.h"
 
 ShellWinState Sw;
+CmdEngineState EditorCmd;
 
 namespace {
 
