@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 using namespace ckt;
@@ -22,32 +24,34 @@ using namespace ckt;
 namespace {
 
 double Extract(const cktfix::Drawing& d, int* boxes, int* errors) {
+  // Each run on a fresh state of its own, as the program starts one.
+  std::unique_ptr<CktState> own(new CktState());
+  CktState& st = *own;
   char tmpl[] = "/tmp/ckt_bench_XXXXXX";
   std::string folder = std::string(mkdtemp(tmpl)) + "/";
   d.Write(folder);
-  CktRunReset();
-  StoreReset();
-  SetupDefaults();
-  ScanReset();
-  g_nodes.useIndex = 1;
-  NodesReset();
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-  CrfRead();
+  StoreReset(st);
+  SetupDefaults(st);
+  ScanReset(st);
+  st.nodes.useIndex = 1;
+  NodesReset(st);
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+  CrfRead(st);
   const char* keys[][2] = {{"con0_0=", "2 5"}, {"con1_0=", "7"}, {"con2_0=", "9"}, {"ins0=", "6"},
                            {"ins1=", "8"},     {"nnl=", "10"},   {"col=", "11"}};
   for (auto& k : keys) {
     std::string line = std::string(k[0]) + k[1];
     std::vector<char> buf(line.begin(), line.end());
     buf.push_back(0);
-    UsfReadLine(buf.data());
+    UsfReadLine(st, buf.data());
   }
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
   auto t0 = std::chrono::steady_clock::now();
-  int ok = ExtractRun("TOP", nullptr);
+  int ok = ExtractRun(st, "TOP", nullptr);
   auto t1 = std::chrono::steady_clock::now();
-  *boxes = g_store->nb;
-  *errors = ok ? g_cktRun.errCount : -1;
-  StoreFreeAll();
+  *boxes = st.store->nb;
+  *errors = ok ? st.run.errCount : -1;
+  StoreFreeAll(st);
   std::filesystem::remove_all(folder);
   return std::chrono::duration<double>(t1 - t0).count();
 }

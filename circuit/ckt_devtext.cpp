@@ -13,7 +13,9 @@
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
+#include "qfile.h"
 
 namespace ckt {
 
@@ -38,13 +40,24 @@ struct TextCache {
   std::vector<std::vector<int32_t>> chosen;
 };
 
-TextCache g_dev, g_par;
-uint32_t g_gen = 1;
+}  // namespace
 
-int TextAt(int32_t path, int layer, int32_t* x, int32_t* y) {
-  CktPath* p = PathRec(path);
+struct CktDevTextState {
+  TextCache dev, par;
+  uint32_t gen = 1;
+  // Results of the alias lookups of a run: the file is read once per alias.
+  std::unordered_map<std::string, std::string> pafMemo;
+};
+
+CktDevTextState* CktDevTextStateNew() { return new CktDevTextState(); }
+void CktPartFree::operator()(CktDevTextState* p) const { delete p; }
+
+namespace {
+
+int TextAt(CktState& st, int32_t path, int layer, int32_t* x, int32_t* y) {
+  CktPath* p = PathRec(st, path);
   if (!p || p->word >= 0 || (p->word & 0x1ff) != layer || !p->first) return 0;
-  CktVertex* v = VtxRec(p->first);
+  CktVertex* v = VtxRec(st, p->first);
   if (!v) return 0;
   *x = v->x;
   *y = v->y;
@@ -154,24 +167,24 @@ void InstIndexAt(const InstIndex& x, int32_t px, int32_t py, std::vector<int32_t
 // instance placed after the last one that strictly encloses k; a text on an
 // instance's origin belongs to it unless another instance has the same
 // origin.
-void Build(TextCache& c, int layer, int32_t instances) {
-  if (c.layer == layer && c.instances == instances && c.cellGen == g_gen) return;
+void Build(CktState& st, TextCache& c, int layer, int32_t instances) {
+  if (c.layer == layer && c.instances == instances && c.cellGen == st.devText->gen) return;
   c.layer = layer;
   c.instances = instances;
-  c.cellGen = g_gen;
+  c.cellGen = st.devText->gen;
   c.chosen.clear();
   // The boxes of the instances are the same for both layers: taken from
   // the other cache when it holds them for this cell.
-  const TextCache& other = &c == &g_dev ? g_par : g_dev;
-  int copied = other.instances == instances && other.cellGen == g_gen && other.inst.size() == (size_t)instances + 1;
+  const TextCache& other = &c == &st.devText->dev ? st.devText->par : st.devText->dev;
+  int copied = other.instances == instances && other.cellGen == st.devText->gen && other.inst.size() == (size_t)instances + 1;
   if (copied) c.inst = other.inst;
   else c.inst.assign((size_t)instances + 1, InstBox{});
   for (int32_t j = 1; j <= instances && !copied; j++) {
-    InstanceFetch(0, j);
-    const CktPlace& p = g_store->place[0];
+    InstanceFetch(st, 0, j);
+    const CktPlace& p = st.store->place[0];
     InstBox& b = c.inst[(size_t)j];
     b = InstBox{p.left, p.bottom, p.right, p.top, p.x, p.y, p.cell, p.rank, 0};
-    int32_t flags = g_store->cells[p.cell].flags;
+    int32_t flags = st.store->cells[p.cell].flags;
     b.flagged = (flags & (CELL_SYMBOL | CELL_DEVICE_NO_CONN | CELL_UPPER_NO_CONN)) ? 1 : 0;
   }
   // Many instances: an index tells the few each text can concern.
@@ -182,10 +195,10 @@ void Build(TextCache& c, int layer, int32_t instances) {
   int indexed = 0;
   std::vector<int32_t> strict, cand, near, all, placed;
   for (int32_t j = 1; j < kIndexFrom && j <= instances; j++) all.push_back(j);
-  for (int32_t t = 1; t <= g_store->np; t++) {
-    if (t % 1000 == 0 && CktStopped()) return;
+  for (int32_t t = 1; t <= st.store->np; t++) {
+    if (t % 1000 == 0 && CktStopped(st)) return;
     int32_t x, y;
-    if (!TextAt(t, layer, &x, &y)) continue;
+    if (!TextAt(st, t, layer, &x, &y)) continue;
     strict.clear();
     cand.clear();
     int outsideAll = 1;
@@ -249,21 +262,21 @@ const std::vector<int32_t>& ChosenOf(const TextCache& c, int32_t k) {
 
 }  // namespace
 
-void DeviceTextsForget() { g_gen++; }
+void DeviceTextsForget(CktState& st) { st.devText->gen++; }
 
-const char* DeviceText(int layer, int32_t k, int32_t instances) {
+const char* DeviceText(CktState& st, int layer, int32_t k, int32_t instances) {
   static char buf[CKT_VALUE + 64];
   if (k < 0) return "Lower Cell Number Error";
   if (k > instances) return "?";
-  Build(g_dev, layer, instances);
-  if (CktStopped()) return "?";
-  const std::vector<int32_t>& ch = ChosenOf(g_dev, k);
+  Build(st, st.devText->dev, layer, instances);
+  if (CktStopped(st)) return "?";
+  const std::vector<int32_t>& ch = ChosenOf(st.devText->dev, k);
   if (!ch.empty()) {
-    snprintf(buf, sizeof buf, "%s", NodeName(ch.back()));
+    snprintf(buf, sizeof buf, "%s", NodeName(st, ch.back()));
     return buf;
   }
   if (k == 0) return "";
-  const InstBox& b = g_dev.inst[(size_t)k];
+  const InstBox& b = st.devText->dev.inst[(size_t)k];
   if (b.rank < 2) return "?";
   // "X_<k>_<cell>", put together without a formatted print: every
   // placement of a cell without a device text asks for it.
@@ -275,24 +288,24 @@ const char* DeviceText(int layer, int32_t k, int32_t instances) {
   Put(buf, sizeof buf, &len, "X_", 2);
   Put(buf, sizeof buf, &len, first, (size_t)(end - first));
   Put(buf, sizeof buf, &len, "_", 1);
-  const char* name = g_store->cells[b.cell].name;
-  Put(buf, sizeof buf, &len, name, strnlen(name, sizeof g_store->cells[b.cell].name));
+  const char* name = st.store->cells[b.cell].name;
+  Put(buf, sizeof buf, &len, name, strnlen(name, sizeof st.store->cells[b.cell].name));
   return buf;
 }
 
-const char* ParamText(int layer, int32_t k, int32_t instances) {
+const char* ParamText(CktState& st, int layer, int32_t k, int32_t instances) {
   static char buf[CKT_PARAM_MAX + CKT_VALUE + 8];
   if (k < 0) return "Lower Cell Number Error";
   if (k > instances) return "?";
-  Build(g_par, layer, instances);
-  if (CktStopped()) return "?";
-  const std::vector<int32_t>& ch = ChosenOf(g_par, k);
+  Build(st, st.devText->par, layer, instances);
+  if (CktStopped(st)) return "?";
+  const std::vector<int32_t>& ch = ChosenOf(st.devText->par, k);
   if (ch.empty()) {
     if (k == 0) return "";
-    const char* name = g_store->cells[g_par.inst[(size_t)k].cell].name;
+    const char* name = st.store->cells[st.devText->par.inst[(size_t)k].cell].name;
     size_t len = 0;
     Put(buf, sizeof buf, &len, "@", 1);
-    Put(buf, sizeof buf, &len, name, strnlen(name, sizeof g_store->cells[0].name));
+    Put(buf, sizeof buf, &len, name, strnlen(name, sizeof st.store->cells[0].name));
     return buf;
   }
   // Up to 64 texts, top first; equal heights keep their order.
@@ -301,7 +314,7 @@ const char* ParamText(int layer, int32_t k, int32_t instances) {
   std::vector<int32_t> ty(t.size());
   for (size_t i = 0; i < t.size(); i++) {
     int32_t x;
-    TextAt(t[i], layer, &x, &ty[i]);
+    TextAt(st, t[i], layer, &x, &ty[i]);
   }
   for (size_t i = 0; i + 1 < t.size(); i++)
     for (size_t j = i + 1; j < t.size(); j++)
@@ -313,7 +326,7 @@ const char* ParamText(int layer, int32_t k, int32_t instances) {
   size_t len = 0;
   for (size_t i = 0; i < t.size(); i++) {
     if (len >= CKT_PARAM_MAX) break;
-    const char* s = NodeName(t[i]);
+    const char* s = NodeName(st, t[i]);
     int n = snprintf(buf + len, sizeof buf - len, "%s%s", (i > 0 && (s[0] == '+' || s[0] == '*')) ? "\n" : "", s);
     if (n < 0) break;
     len += (size_t)n;
@@ -333,18 +346,13 @@ int PafCharClass(FILE* f, int* c) {
   return PAF_IGNORED;
 }
 
-namespace {
-// Results of the lookups of a run: the file is read once per alias.
-std::unordered_map<std::string, std::string> g_pafMemo;
-}  // namespace
+void PafForget(CktState& st) { st.devText->pafMemo.clear(); }
 
-void PafForget() { g_pafMemo.clear(); }
-
-const char* PafLookupMemo(const char* name, const char* path) {
+const char* PafLookupMemo(CktState& st, const char* name, const char* path) {
   static std::string keep;
   std::string key = std::string(path ? path : "") + '\x01' + (name ? name : "");
-  auto it = g_pafMemo.find(key);
-  if (it == g_pafMemo.end()) it = g_pafMemo.emplace(key, PafLookup(name, path)).first;
+  auto it = st.devText->pafMemo.find(key);
+  if (it == st.devText->pafMemo.end()) it = st.devText->pafMemo.emplace(key, PafLookup(name, path)).first;
   keep = it->second;
   return keep.c_str();
 }
@@ -354,8 +362,9 @@ const char* PafLookup(const char* name, const char* path) {
   static char same[CKT_VALUE + 8];
   snprintf(same, sizeof same, "%s", name ? name : "");
   if (!path || !path[0]) return same;
-  FILE* f = fopen(path, "r");
-  if (!f) return same;
+  QFile file = QFileOpen(path, "r");
+  if (!file) return same;
+  FILE* f = file.get();
   char buf[CKT_ALIAS_NAME + 1];
   size_t n = 0;
   int c;
@@ -379,7 +388,6 @@ const char* PafLookup(const char* name, const char* path) {
         while ((c = getc(f)) != EOF && c != '>' && len < CKT_ALIAS_MAX)
           if (c != '\r') text[len++] = (char)c;
         text[len] = 0;
-        fclose(f);
         return len ? text : "?";
       }
       // The bracketed text of an entry that does not match holds no names:
@@ -397,7 +405,6 @@ const char* PafLookup(const char* name, const char* path) {
       }
     }
   }
-  fclose(f);
   return same;
 }
 

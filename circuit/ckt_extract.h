@@ -8,12 +8,14 @@
 
 namespace ckt {
 
+struct CktState;
+
 struct CktExtract {
   int32_t mainCell;
   int depthCounter;
   int32_t smashedCells, lowerCells, symbolInstances;
   // Called after each cell's extraction while its nodes are in the store.
-  void (*cellDone)(int32_t cell, int main);
+  void (*cellDone)(CktState& st, int32_t cell, int main);
   // The first pass of a compile that writes connector scripts only.
   int scriptPass;
   // Names of the cells from the main cell (level 0) down to the one being
@@ -21,26 +23,25 @@ struct CktExtract {
   char hierName[24][33];
 };
 
-extern CktExtract g_extract;
 
-int CellSmashed(int32_t cell);
-int CellOmitted(int32_t cell);
+int CellSmashed(CktState& st, int32_t cell);
+int CellOmitted(CktState& st, int32_t cell);
 
 // Flags of every cell and the global symbol table.
-void GlobalSymbols(int32_t mainCell);
+void GlobalSymbols(CktState& st, int32_t mainCell);
 
-void SmashLoad(int32_t instances);
-void LowerLoad();
-void LowerFlatten(int depth);
+void SmashLoad(CktState& st, int32_t instances);
+void LowerLoad(CktState& st);
+void LowerFlatten(CktState& st, int depth);
 
 // One cell whose instances are in bank 0: 1 done, 0 not needed, -1 stop.
-int CellExtract(int32_t cell, int32_t instances, int isMain);
-int CellCompile(int32_t cell, int32_t instances, int isMain);
+int CellExtract(CktState& st, int32_t cell, int32_t instances, int isMain);
+int CellCompile(CktState& st, int32_t cell, int32_t instances, int isMain);
 
 // The whole run for the main cell (cell collection and settings in place);
 // logPath null writes no log. 1 finished, 0 aborted or failed. The store
 // keeps the main cell's nodes until StoreFreeAll.
-int ExtractRun(const char* mainName, const char* logPath);
+int ExtractRun(CktState& st, const char* mainName, const char* logPath);
 
 }  // namespace ckt
 

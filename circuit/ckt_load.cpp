@@ -6,6 +6,7 @@
 
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 #include "namecheck.h"
@@ -21,37 +22,37 @@ TlcLineIn* Source() {
   return in;
 }
 
-int OpenCell(TlcLineIn* in, const char* name) {
+int OpenCell(CktState& st, TlcLineIn* in, const char* name) {
   if (!name || !name[0]) return 0;
   char path[400];
   const char* exts[2] = {"TLC", "tlc"};
   for (const char* ext : exts) {
-    snprintf(path, sizeof path, "%s%s.%s", g_store->folder, name, ext);
+    snprintf(path, sizeof path, "%s%s.%s", st.store->folder, name, ext);
     if (TlcLineOpenFile(in, path, 1)) return 1;
   }
   return 0;
 }
 
 // A record that cannot be read: the user sees it, the run counts it.
-void ReadFailed(const char* text, int abortRun) {
-  g_cktRun.errCount++;
-  if (g_cktRun.log) fprintf(g_cktRun.log, "\nERROR ... %s\n", text);
+void ReadFailed(CktState& st, const char* text, int abortRun) {
+  st.run.errCount++;
+  if (st.run.log) fprintf(st.run.log.get(), "\nERROR ... %s\n", text);
   HostError(text);
   HostPause(20);
-  if (abortRun) g_cktRun.abortFlag = 1;
+  if (abortRun) st.run.abortFlag = 1;
 }
 
 // A listed cell whose file cannot be opened would give open pins or lost
 // geometry without a word: a counted error naming it, once a run.
-void CellFileMissing(const char* name) {
-  int32_t i = GetCinfo(name);
+void CellFileMissing(CktState& st, const char* name) {
+  int32_t i = GetCinfo(st, name);
   if (!i) return;
-  CktCell& c = g_store->cells[i];
+  CktCell& c = st.store->cells[i];
   if (c.flags & CELL_FILE_MISSING) return;
   c.flags |= CELL_FILE_MISSING;
   char msg[200];
   snprintf(msg, sizeof msg, "Cell %s is in the Cell Reference File but its TLC File is Missing ", c.name);
-  ErrorCount(msg, 0);
+  ErrorCount(st, msg, 0);
 }
 
 // What the extractor reads: layers 0 and up, widths, sizes and coordinates
@@ -69,19 +70,19 @@ const TlcRecRules CktRules = {
     0,                               // (no header is read)
 };
 
-int ReadObjs(const char* name, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
+int ReadObjs(CktState& st, const char* name, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
   if (!name || !name[0]) return 1;
   TlcLineIn* in = Source();
   if (own) {
-    int32_t nt = g_store->nt;
-    StoreFreeObjs();
-    if (keepTexts == 2) g_store->nt = nt;
+    int32_t nt = st.store->nt;
+    StoreFreeObjs(st);
+    if (keepTexts == 2) st.store->nt = nt;
   }
-  if (!OpenCell(in, name)) {
-    CellFileMissing(name);
+  if (!OpenCell(st, in, name)) {
+    CellFileMissing(st, name);
     return 1;
   }
-  int bad = TlcReadObjsFrom(in, own, keepTexts, dx, dy, depth);
+  int bad = TlcReadObjsFrom(st, in, own, keepTexts, dx, dy, depth);
   if (TlcLineClose(in)) bad = 1;
   return bad;
 }
@@ -96,99 +97,99 @@ int ReadT(TlcLineIn* in, CktTextRec* r) { return TlcParseText(in, &CktRules, r) 
 
 int ReadC(TlcLineIn* in, CktCellRec* r) { return TlcParseCell(in, &CktRules, r) == TLC_REC_OK ? 1 : 0; }
 
-int TlcReadObjsFrom(TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
+int TlcReadObjsFrom(CktState& st, TlcLineIn* in, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
   static CktPathRec path;
   CktBoxRec box;
   CktTextRec text;
   int bad = 0;
   const char* line;
   CktPlacing t;
-  PlacingOf(depth, dx, dy, &t);
+  PlacingOf(st, depth, dx, dy, &t);
   while ((line = TlcLineGet(in)) != nullptr) {
     int tag = TlcTagOf(line);
     if (tag == TLC_TAG_B) {
       if (!ReadB(in, &box)) {
-        ReadFailed("Box Record Read Error", !own);
+        ReadFailed(st, "Box Record Read Error", !own);
         bad = 1;
         continue;
       }
-      if (!TraceTableLayer(box.lyr) || g_store->bLim) continue;
+      if (!TraceTableLayer(st, box.lyr) || st.store->bLim) continue;
       // A lower cell's box is placed before it is stored: the turns map a
       // box onto a box, and TlcMakeB puts the corners in order.
       if (!own) {
         PlacingApply(t, box.l, box.b, &box.l, &box.b);
         PlacingApply(t, box.r, box.t, &box.r, &box.t);
       }
-      if (!TlcMakeB(box.lyr, box.l, box.b, box.r, box.t)) continue;
+      if (!TlcMakeB(st, box.lyr, box.l, box.b, box.r, box.t)) continue;
     } else if (tag == TLC_TAG_P) {
       if (!ReadP(in, &path)) {
-        ReadFailed("Path Record Read Error", !own);
+        ReadFailed(st, "Path Record Read Error", !own);
         bad = 1;
         continue;
       }
-      if (!TraceTableLayer(path.lyr) || g_store->pLim || g_store->vLim) continue;
+      if (!TraceTableLayer(st, path.lyr) || st.store->pLim || st.store->vLim) continue;
       if (!own)
         for (int v = 0; v < path.nv; v++) PlacingApply(t, path.x[v], path.y[v], &path.x[v], &path.y[v]);
-      TlcMakeP(path.lyr, path.w, path.nv, path.x, path.y);
+      TlcMakeP(st, path.lyr, path.w, path.nv, path.x, path.y);
     } else if (tag == TLC_TAG_T && own) {
       if (!ReadT(in, &text)) {
-        ReadFailed("Text Record Read Error", 0);
+        ReadFailed(st, "Text Record Read Error", 0);
         bad = 1;
         continue;
       }
-      if (!TextLayer(text.lyr) || g_store->pLim || g_store->vLim) continue;
-      int32_t nt = g_store->nt;
-      TlcMakeT(text.lyr, text.size, text.o, text.x, text.y, text.text);
-      if (keepTexts == 2) g_store->nt = nt;
+      if (!TextLayer(st, text.lyr) || st.store->pLim || st.store->vLim) continue;
+      int32_t nt = st.store->nt;
+      TlcMakeT(st, text.lyr, text.size, text.o, text.x, text.y, text.text);
+      if (keepTexts == 2) st.store->nt = nt;
     }
-    if (CktStopped() && g_cktRun.oomFlag) break;
+    if (CktStopped(st) && st.run.oomFlag) break;
   }
   return bad;
 }
 
-int TlcReadBPV(const char* name) { return ReadObjs(name, 1, 1, 0, 0, 0); }
-int TlcReadCellObjs(const char* name) { return ReadObjs(name, 1, 2, 0, 0, 0); }
-int TlcReadLower(const char* name, int64_t dx, int64_t dy, int depth) {
+int TlcReadBPV(CktState& st, const char* name) { return ReadObjs(st, name, 1, 1, 0, 0, 0); }
+int TlcReadCellObjs(CktState& st, const char* name) { return ReadObjs(st, name, 1, 2, 0, 0, 0); }
+int TlcReadLower(CktState& st, const char* name, int64_t dx, int64_t dy, int depth) {
   int r;
-  if (LowerCacheRead(name, dx, dy, depth, &r)) return r;
-  return ReadObjs(name, 0, 0, dx, dy, depth);
+  if (LowerCacheRead(st, name, dx, dy, depth, &r)) return r;
+  return ReadObjs(st, name, 0, 0, dx, dy, depth);
 }
 
-int TlcReadCFrom(TlcLineIn* in, int level) {
+int TlcReadCFrom(CktState& st, TlcLineIn* in, int level) {
   CktCellRec rec;
   const char* line;
   while ((line = TlcLineGet(in)) != nullptr) {
     if (TlcTagOf(line) != TLC_TAG_C) continue;
     if (!ReadC(in, &rec)) {
-      ReadFailed("Cell Record Read Error", 0);
+      ReadFailed(st, "Cell Record Read Error", 0);
       continue;
     }
-    if (!g_store->aLim) TlcMakeC(level, rec.name, rec.o, rec.x, rec.y, rec.r);
+    if (!st.store->aLim) TlcMakeC(st, level, rec.name, rec.o, rec.x, rec.y, rec.r);
   }
   return 0;
 }
 
-int TlcReadC(const char* name, int level) {
+int TlcReadC(CktState& st, const char* name, int level) {
   if (!name || !name[0] || level < 0 || level > 23) return 1;
   // The main cell's placements are read again after each lower cell's
   // compile: within a run they come from the parsed copy.
   int r;
-  if (LowerCacheReadC(name, level, &r)) return r;
+  if (LowerCacheReadC(st, name, level, &r)) return r;
   TlcLineIn* in = Source();
   // The bank is emptied first: a cell whose file is missing must not be
   // compiled with the instances of the cell read before it.
-  for (int b = level; b < CKT_BANKS; b++) freeCEL(b);
-  g_store->bankCount[level] = 0;
-  if (!OpenCell(in, name)) {
-    CellFileMissing(name);
+  for (int b = level; b < CKT_BANKS; b++) freeCEL(st, b);
+  st.store->bankCount[level] = 0;
+  if (!OpenCell(st, in, name)) {
+    CellFileMissing(st, name);
     return 1;
   }
-  TlcReadCFrom(in, level);
+  TlcReadCFrom(st, in, level);
   return TlcLineClose(in) ? 1 : 0;
 }
 
-int CrfReadFrom(TlcLineIn* in) {
-  CellTableClear();
+int CrfReadFrom(CktState& st, TlcLineIn* in) {
+  CellTableClear(st);
   const char* line = TlcLineGet(in);
   int64_t count = 0;
   if (line) TlcParseInts(line, &count, 1);
@@ -216,32 +217,32 @@ int CrfReadFrom(TlcLineIn* in) {
       if (v[k] < INT32_MIN || v[k] > INT32_MAX) ok = 0;
     if (!ok) continue;
     valid++;
-    if (g_store->cellCount < CKT_MAX_CELLS)
-      CellTableAdd(name, (int)v[0], (int32_t)v[1], (int32_t)v[2], (int32_t)v[3], (int32_t)v[4], (int32_t)v[5],
+    if (st.store->cellCount < CKT_MAX_CELLS)
+      CellTableAdd(st, name, (int)v[0], (int32_t)v[1], (int32_t)v[2], (int32_t)v[3], (int32_t)v[4], (int32_t)v[5],
                    (int32_t)v[6], (int32_t)v[7], (int32_t)v[8]);
   }
   if (valid != count) HostWarning("Wrong Number of Cells was Read ... Keeping Original Cells");
   return 0;
 }
 
-int CrfReadFile(const char* path) {
+int CrfReadFile(CktState& st, const char* path) {
   TlcLineIn* in = Source();
   if (!TlcLineOpenFile(in, path, 0)) return 1;
   in->maxChars = 1022;
-  CrfReadFrom(in);
+  CrfReadFrom(st, in);
   TlcLineClose(in);
   return 0;
 }
 
-int CrfRead() {
+int CrfRead(CktState& st) {
   const char* names[3] = {"QUIL7.CRF", "CELLS7.DBD", "CELLS6.DBD"};
   char path[400];
   for (const char* n : names) {
-    snprintf(path, sizeof path, "%s%s", g_store->folder, n);
+    snprintf(path, sizeof path, "%s%s", st.store->folder, n);
     FILE* f = fopen(path, "rb");
     if (!f) continue;
     fclose(f);
-    return CrfReadFile(path);
+    return CrfReadFile(st, path);
   }
   return 1;
 }

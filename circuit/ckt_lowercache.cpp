@@ -14,6 +14,7 @@
 #include "ckt_load.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 namespace ckt {
@@ -43,12 +44,6 @@ struct Entry {
   std::vector<int32_t> cellIndex;
 };
 
-// Keyed by the cell name as asked. A run writes no cell files, so each
-// file is looked for once a run: a stat per placement cost a tenth of the
-// whole compile.
-std::unordered_map<std::string, Entry> g_cache;
-int g_on = 0;  // only within a compile run, which starts with an empty cache
-
 // The bank each level was last filled from the cache with, and the bank's
 // stamp then: a cell read again into the same level (the same inverter
 // placed ten thousand times) keeps its placements instead of making them
@@ -57,7 +52,6 @@ struct BankFill {
   const Entry* entry;
   uint64_t stamp;
 };
-BankFill g_bankFill[CKT_BANKS];
 
 // The last few cells asked for: flattening an inverter asks for it, its
 // two transistors and it again, ten thousand times over.
@@ -65,22 +59,38 @@ struct Recent {
   char name[40];
   Entry* entry;
 };
-Recent g_recent[4];
-int g_recentNext = 0;
+
+}  // namespace
+
+struct CktLowerCacheState {
+  // Keyed by the cell name as asked. A run writes no cell files, so each
+  // file is looked for once a run: a stat per placement cost a tenth of the
+  // whole compile.
+  std::unordered_map<std::string, Entry> cache;
+  int on = 0;  // only within a compile run, which starts with an empty cache
+  BankFill bankFill[CKT_BANKS] = {};
+  Recent recent[4] = {};
+  int recentNext = 0;
+};
+
+CktLowerCacheState* CktLowerCacheStateNew() { return new CktLowerCacheState(); }
+void CktPartFree::operator()(CktLowerCacheState* p) const { delete p; }
+
+namespace {
 
 // Whatever points into the cache goes with it.
-void PointersForget() {
-  for (BankFill& f : g_bankFill) f = BankFill{nullptr, 0};
-  for (Recent& r : g_recent) r = Recent{{0}, nullptr};
-  g_recentNext = 0;
+void PointersForget(CktState& st) {
+  for (BankFill& f : st.lowerCache->bankFill) f = BankFill{nullptr, 0};
+  for (Recent& r : st.lowerCache->recent) r = Recent{{0}, nullptr};
+  st.lowerCache->recentNext = 0;
 }
 
-int FileOf(const char* name, std::string* path) {
+int FileOf(CktState& st, const char* name, std::string* path) {
   const char* exts[2] = {"TLC", "tlc"};
-  struct stat st;
+  struct stat info;
   for (const char* ext : exts) {
-    *path = std::string(g_store->folder) + name + "." + ext;
-    if (stat(path->c_str(), &st) == 0) return 1;
+    *path = std::string(st.store->folder) + name + "." + ext;
+    if (stat(path->c_str(), &info) == 0) return 1;
   }
   return 0;
 }
@@ -132,7 +142,7 @@ void Parse(const std::string& path, Entry* e) {
   e->clean = clean;
 }
 
-void ParseC(const std::string& path, Entry* e) {
+void ParseC(CktState& st, const std::string& path, Entry* e) {
   static TlcLineIn* in = nullptr;
   if (!in) in = static_cast<TlcLineIn*>(calloc(1, sizeof(TlcLineIn)));
   e->cells.clear();
@@ -150,7 +160,7 @@ void ParseC(const std::string& path, Entry* e) {
       break;
     }
     e->cells.push_back(rec);
-    e->cellIndex.push_back(GetCinfo(rec.name));
+    e->cellIndex.push_back(GetCinfo(st, rec.name));
   }
   if (TlcLineClose(in)) clean = 0;
   e->cClean = clean;
@@ -159,19 +169,19 @@ void ParseC(const std::string& path, Entry* e) {
 // The cache entry of a cell's file, looked for on the first ask of the
 // run; what is asked for is parsed then (the main cell's placements are,
 // its boxes are not).
-Entry* EntryOf(const char* name) {
-  if (!g_on || !name || !name[0]) return nullptr;
-  for (const Recent& r : g_recent)
+Entry* EntryOf(CktState& st, const char* name) {
+  if (!st.lowerCache->on || !name || !name[0]) return nullptr;
+  for (const Recent& r : st.lowerCache->recent)
     if (r.entry && strcmp(r.name, name) == 0) return r.entry->found > 0 ? r.entry : nullptr;
-  Entry& e = g_cache[name];
-  if (strlen(name) < sizeof g_recent[0].name) {
-    Recent& r = g_recent[g_recentNext];
-    g_recentNext = (g_recentNext + 1) % 4;
+  Entry& e = st.lowerCache->cache[name];
+  if (strlen(name) < sizeof st.lowerCache->recent[0].name) {
+    Recent& r = st.lowerCache->recent[st.lowerCache->recentNext];
+    st.lowerCache->recentNext = (st.lowerCache->recentNext + 1) % 4;
     snprintf(r.name, sizeof r.name, "%s", name);
     r.entry = &e;
   }
   if (!e.found) {
-    if (!FileOf(name, &e.path)) {
+    if (!FileOf(st, name, &e.path)) {
       e.found = -1;
       return nullptr;
     }
@@ -182,43 +192,43 @@ Entry* EntryOf(const char* name) {
 
 }  // namespace
 
-int LowerCacheReadC(const char* name, int level, int* result) {
+int LowerCacheReadC(CktState& st, const char* name, int level, int* result) {
   if (level < 0 || level > 23) return 0;
-  Entry* e = EntryOf(name);
-  if (e && !e->cParsed) ParseC(e->path, e);
+  Entry* e = EntryOf(st, name);
+  if (e && !e->cParsed) ParseC(st, e->path, e);
   if (!e || !e->cClean) return 0;
-  BankFill& fill = g_bankFill[level];
+  BankFill& fill = st.lowerCache->bankFill[level];
   // Kept only when the bank is whole: after a limit every later read leaves
   // it empty, and a page that could not be had left it short.
-  if (fill.entry == e && fill.stamp == g_store->bankStamp[level] && !g_store->aLim &&
-      g_store->bankCount[level] == (int32_t)e->cells.size()) {
-    for (int b = level + 1; b < CKT_BANKS; b++) freeCEL(b);
+  if (fill.entry == e && fill.stamp == st.store->bankStamp[level] && !st.store->aLim &&
+      st.store->bankCount[level] == (int32_t)e->cells.size()) {
+    for (int b = level + 1; b < CKT_BANKS; b++) freeCEL(st, b);
     *result = 0;
     return 1;
   }
-  for (int b = level; b < CKT_BANKS; b++) freeCEL(b);
-  g_store->bankCount[level] = 0;
+  for (int b = level; b < CKT_BANKS; b++) freeCEL(st, b);
+  st.store->bankCount[level] = 0;
   for (size_t i = 0; i < e->cells.size(); i++) {
     const CktCellRec& rec = e->cells[i];
-    if (!g_store->aLim) TlcMakeCOf(level, e->cellIndex[i], rec.o, rec.x, rec.y, rec.r);
+    if (!st.store->aLim) TlcMakeCOf(st, level, e->cellIndex[i], rec.o, rec.x, rec.y, rec.r);
   }
-  fill = BankFill{e, g_store->bankStamp[level]};
+  fill = BankFill{e, st.store->bankStamp[level]};
   *result = 0;
   return 1;
 }
 
-void LowerCacheForget() {
-  g_cache.clear();
-  PointersForget();
+void LowerCacheForget(CktState& st) {
+  st.lowerCache->cache.clear();
+  PointersForget(st);
 }
-void LowerCacheUse(int on) {
-  g_cache.clear();
-  PointersForget();
-  g_on = on;
+void LowerCacheUse(CktState& st, int on) {
+  st.lowerCache->cache.clear();
+  PointersForget(st);
+  st.lowerCache->on = on;
 }
 
-int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* result) {
-  Entry* ep = EntryOf(name);
+int LowerCacheRead(CktState& st, const char* name, int64_t dx, int64_t dy, int depth, int* result) {
+  Entry* ep = EntryOf(st, name);
   if (ep && !ep->parsed) Parse(ep->path, ep);
   if (!ep || !ep->clean) return 0;
   Entry& e = *ep;
@@ -226,28 +236,28 @@ int LowerCacheRead(const char* name, int64_t dx, int64_t dy, int depth, int* res
   static std::vector<char> traced;
   // The trace table does not change within a call: each layer asked once.
   traced.resize(e.layers.size());
-  for (size_t i = 0; i < e.layers.size(); i++) traced[i] = TraceTableLayer(e.layers[i]) ? 1 : 0;
+  for (size_t i = 0; i < e.layers.size(); i++) traced[i] = TraceTableLayer(st, e.layers[i]) ? 1 : 0;
   CktPlacing t;
-  PlacingOf(depth, dx, dy, &t);
+  PlacingOf(st, depth, dx, dy, &t);
   for (const Rec& r : e.recs) {
     const int32_t* v = e.xy.data() + r.at;
     if (r.box) {
-      if (!traced[(size_t)r.slot] || g_store->bLim) continue;
+      if (!traced[(size_t)r.slot] || st.store->bLim) continue;
       // Placing the corners before storing gives the same box as placing
       // the stored one: the turns map a box onto a box, and TlcMakeB puts
       // the corners in order as PlaceBox would.
       int32_t x0, y0, x1, y1;
       PlacingApply(t, v[0], v[1], &x0, &y0);
       PlacingApply(t, v[2], v[3], &x1, &y1);
-      if (!TlcMakeB(r.layer, x0, y0, x1, y1)) continue;
+      if (!TlcMakeB(st, r.layer, x0, y0, x1, y1)) continue;
     } else {
-      if (!traced[(size_t)r.slot] || g_store->pLim || g_store->vLim) continue;
+      if (!traced[(size_t)r.slot] || st.store->pLim || st.store->vLim) continue;
       xs.resize((size_t)r.n);
       ys.resize((size_t)r.n);
       for (int32_t i = 0; i < r.n; i++) PlacingApply(t, v[2 * i], v[2 * i + 1], &xs[(size_t)i], &ys[(size_t)i]);
-      TlcMakeP(r.layer, r.width, (int)r.n, xs.data(), ys.data());
+      TlcMakeP(st, r.layer, r.width, (int)r.n, xs.data(), ys.data());
     }
-    if (CktStopped() && g_cktRun.oomFlag) break;
+    if (CktStopped(st) && st.run.oomFlag) break;
   }
   *result = 0;
   return 1;

@@ -9,6 +9,11 @@
 
 namespace ckt {
 
+struct CktState;
+
+// The candidate lists of the point operations and tracing stay function
+// statics: scratch room reused by each call, holding nothing between calls.
+
 enum {
   CKT_SYMBOL_BASE = 0x8000000,
   CKT_MAX_SYMBOLS = 64,  // entries 1..63
@@ -42,82 +47,81 @@ struct CktNodes {
   int32_t pinReal, pinDirect, pinVirtual, pinSymbol;
 };
 
-extern CktNodes g_nodes;
 
 // Empties the tables (allocates them on first use).
-void NodesReset();
+void NodesReset(CktState& st);
 
 // Tracing.
-int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s);
-int LineMerge(int kind, int32_t s, int32_t target);
-void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer);
-void NodeRelax(int kind);
-void LineTargets(int kind, int layer, int32_t s);
+int AreaMerge(CktState& st, int kind, int32_t target, int targetIsPath, int32_t s);
+int LineMerge(CktState& st, int kind, int32_t s, int32_t target);
+void ConnectPass(CktState& st, int kind, int level, int merged, int srcLayer, int tgtLayer);
+void NodeRelax(CktState& st, int kind);
+void LineTargets(CktState& st, int kind, int layer, int32_t s);
 // Schematic line passes: kind 0 real numbers, 1 virtual numbers.
-void SchematicPasses(int kind);
-int32_t VirtualNodesLeft();
+void SchematicPasses(CktState& st, int kind);
+int32_t VirtualNodesLeft(CktState& st);
 
 // Spatial index over the loaded boxes and paths (geometry is fixed while
 // numbers spread); candidates come back in store order.
-void IndexBuild();
-void IndexDrop();
-int IndexBuilt();
+void IndexBuild(CktState& st);
+void IndexDrop(CktState& st);
+int IndexBuilt(CktState& st);
 // Candidates whose bounds hold the point, in store order.
-void IndexQueryPoint(int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vector<int32_t>& paths);
+void IndexQueryPoint(CktState& st, int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vector<int32_t>& paths);
 
 // Virtual nodes.
-void VirtualNodesCreate();
-void SchematicVirtualNodesCreate();
-void VirtualCondense();
-int32_t LargestNodeBelow(int32_t limit);
-int32_t SmallestNode();
-void RealSameNames();
+void VirtualNodesCreate(CktState& st);
+void SchematicVirtualNodesCreate(CktState& st);
+void VirtualCondense(CktState& st);
+int32_t LargestNodeBelow(CktState& st, int32_t limit);
+int32_t SmallestNode(CktState& st);
+void RealSameNames(CktState& st);
 // A real node name equal to the name of a virtual node present: counted
 // error (two nets would print as one).
-void VirtualNameClash();
+void VirtualNameClash(CktState& st);
 
 // Names of node numbers (static buffer, overwritten by the next call).
-const char* NodeName(int32_t node);
-const char* NodeNameFull(int32_t node);
+const char* NodeName(CktState& st, int32_t node);
+const char* NodeNameFull(CktState& st, int32_t node);
 int32_t FirstNumber(const char* text);
-int ConnectorAt(int32_t x, int32_t y);
+int ConnectorAt(CktState& st, int32_t x, int32_t y);
 int ConnectorLayerSuffix(const char* text);
-int SuffixFitsBox(int32_t number, int32_t box);
-int SuffixFitsPath(int32_t number, int32_t path);
+int SuffixFitsBox(CktState& st, int32_t number, int32_t box);
+int SuffixFitsPath(CktState& st, int32_t number, int32_t path);
 
 // Point operations (modes: 0 naming, 1 pin, 2 connector, 3 lower pin).
-void BoxesAtPoint(int mode, int32_t x, int32_t y, int32_t k);
-void AreaPathsAtPoint(int mode, int32_t x, int32_t y, int32_t k);
-void LinesAtPoint(int mode, int32_t x, int32_t y, int32_t k);
+void BoxesAtPoint(CktState& st, int mode, int32_t x, int32_t y, int32_t k);
+void AreaPathsAtPoint(CktState& st, int mode, int32_t x, int32_t y, int32_t k);
+void LinesAtPoint(CktState& st, int mode, int32_t x, int32_t y, int32_t k);
 
-void LowerConnectorsCollect(int32_t instance, int32_t cell);
-void SymbolsOnConnectors(int32_t instances);
-void RealNamesOnConnectors();
-void RealNodesSearch();
-void SymbolNodesSearch(int32_t instances);
-void ConnectorSearch(int32_t cell);
-void PassBack();
-void ConnectorNodesCapture();
-void ConnectionKinds();
-void DeviceTableRelease();
+void LowerConnectorsCollect(CktState& st, int32_t instance, int32_t cell);
+void SymbolsOnConnectors(CktState& st, int32_t instances);
+void RealNamesOnConnectors(CktState& st);
+void RealNodesSearch(CktState& st);
+void SymbolNodesSearch(CktState& st, int32_t instances);
+void ConnectorSearch(CktState& st, int32_t cell);
+void PassBack(CktState& st);
+void ConnectorNodesCapture(CktState& st);
+void ConnectionKinds(CktState& st);
+void DeviceTableRelease(CktState& st);
 
 // Global symbol table: adds entry (cell, text); a cell beyond the 63rd is
 // a counted error. 1 when added.
-int SymbolAdd(int32_t cell, const char* text);
+int SymbolAdd(CktState& st, int32_t cell, const char* text);
 
 // Diagnostics (counted errors).
-void NoLowerCells(int32_t cell);
-void LowerConnectorTwice(int32_t cell);
-void ConnectorNumberTwice(int32_t cell);
-int RealNamesClash(int32_t a, int32_t b);
-int NodeTextClash(int32_t newNode, int32_t oldNode);
-void ConnectorNameClash(int32_t pin, int32_t number);
-void NoNodeConnector(int32_t cell);
-void ConnectorsSameNode(int32_t cell);
-void OpenPins();
-void ShortedPins();
-void NodeTextReport(int32_t cell);
-void ConnectorTextReport(int32_t cell);
+void NoLowerCells(CktState& st, int32_t cell);
+void LowerConnectorTwice(CktState& st, int32_t cell);
+void ConnectorNumberTwice(CktState& st, int32_t cell);
+int RealNamesClash(CktState& st, int32_t a, int32_t b);
+int NodeTextClash(CktState& st, int32_t newNode, int32_t oldNode);
+void ConnectorNameClash(CktState& st, int32_t pin, int32_t number);
+void NoNodeConnector(CktState& st, int32_t cell);
+void ConnectorsSameNode(CktState& st, int32_t cell);
+void OpenPins(CktState& st);
+void ShortedPins(CktState& st);
+void NodeTextReport(CktState& st, int32_t cell);
+void ConnectorTextReport(CktState& st, int32_t cell);
 
 }  // namespace ckt
 

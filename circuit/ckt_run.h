@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "qfile.h"
+
 namespace ckt {
+
+struct CktState;
 
 #define CKT_DISPLAY_NAME "QuilCkt"
 #define CKT_VERSION "7.0.91"
@@ -18,7 +22,7 @@ struct CktRun {
   int oomFlag;
   int warnCount;
   int errCount;
-  FILE* log;            // compile log, null when none is open
+  QFile log;            // compile log, empty when none is open
   int pollEverySecond;  // the program polls at most once a second; tests every time
   int64_t lastPollSecond;
   double scale;         // database units per physical unit (QUIL7.USF)
@@ -34,43 +38,42 @@ struct CktRun {
   void (*status2)(const char* text);  // the second status line, when shown apart
 };
 
-extern CktRun g_cktRun;
 
 // Back to the start state (closes the log); for tests and program start.
-void CktRunReset();
+void CktRunReset(CktState& st);
 
 // Starts a run: clears counts and flags (abort, out of memory).
-void CktRunBegin();
+void CktRunBegin(CktState& st);
 
 // Counted error: the counter grows, the log gets "\nERROR ... %s\n" and the
 // user is asked "Abort Compile ?" (fatal: OK only, abort flag set). Returns
 // 1 when the run is to stop.
-int ErrorCount(const char* text, int fatal);
+int ErrorCount(CktState& st, const char* text, int fatal);
 
 // Warning of a run: the warning counter and "\nWARNING ... %s\n" in the log.
-void WarningCount(const char* text);
+void WarningCount(CktState& st, const char* text);
 
 // Message output: mode 0 clears the list, 1 adds to it, 3 adds and writes
 // "%s\n" to the log, 2 log only, 4 "\n%s\n\n" to the log and shown with the
 // program's caption. The list is capped at 20,000 lines; the log never is.
-void LogList(const char* text, int mode);
+void LogList(CktState& st, const char* text, int mode);
 
 // "\n%s\n\n" to the log and the text shown with the program's caption.
-void ErrLogBox(const char* text);
+void ErrLogBox(CktState& st, const char* text);
 
 // Writes text to the open log (nothing without one).
-void LogPut(const char* text);
+void LogPut(CktState& st, const char* text);
 
 // Status lines; with poll the abort poll runs and its result is returned.
-int StatusLine(const char* text, int poll);
-int StatusLine2(const char* text, int poll);
+int StatusLine(CktState& st, const char* text, int poll);
+int StatusLine2(CktState& st, const char* text, int poll);
 
 // Asks the host whether Escape was pressed; a confirmed abort sets the abort
 // flag. Pauses |ms|. Returns nonzero when the run is to stop.
-int AbortPoll(int ms);
+int AbortPoll(CktState& st, int ms);
 
 // Nonzero when the abort or the out-of-memory flag is set.
-int CktStopped();
+int CktStopped(CktState& st);
 
 }  // namespace ckt
 

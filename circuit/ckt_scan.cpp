@@ -7,10 +7,10 @@
 
 #include "ckt_nodes.h"
 #include "ckt_run.h"
+#include "ckt_state.h"
 
 namespace ckt {
 
-CktScan g_scan;
 
 namespace {
 
@@ -28,24 +28,24 @@ double SegAngle(double xa, double ya, double xb, double yb) {
   return atan2(yb - ya, xb - xa);
 }
 
-void OutPut(int i, double x, double y) {
+void OutPut(CktState& st, int i, double x, double y) {
   if (i < 0 || i >= CKT_OUTLINE_MAX + 8) {
-    g_scan.overflow = 1;
+    st.scan.overflow = 1;
     return;
   }
-  g_scan.outX[i] = Snap(x);
-  g_scan.outY[i] = Snap(y);
+  st.scan.outX[i] = Snap(x);
+  st.scan.outY[i] = Snap(y);
 }
 
 int Sign(int64_t v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
 
 // Crossings of a ring with the row at doubled height y2 (2y for row y,
 // 2y + 1 for the half row above it), or of a column when column is set.
-void Crossings(int s, int64_t y2, int column) {
-  EdgeSlot& e = g_scan.slot[s];
-  int32_t* out = g_scan.cross[s];
+void Crossings(CktState& st, int s, int64_t y2, int column) {
+  EdgeSlot& e = st.scan.slot[s];
+  int32_t* out = st.scan.cross[s];
   int n = 0;
-  g_scan.crossLast[s] = -1;
+  st.scan.crossLast[s] = -1;
   if (e.last < 1) return;
   const int32_t* X = column ? e.y : e.x;
   const int32_t* Y = column ? e.x : e.y;
@@ -54,7 +54,7 @@ void Crossings(int s, int64_t y2, int column) {
   if (!prev) return;
   for (int i = 0; i < e.last; i++) {
     if (n >= CKT_OUTLINE_MAX) {
-      g_scan.overflow = 1;
+      st.scan.overflow = 1;
       break;
     }
     if (i > 0) {
@@ -75,15 +75,15 @@ void Crossings(int s, int64_t y2, int column) {
       }
     }
   }
-  g_scan.crossLast[s] = n - 1;
+  st.scan.crossLast[s] = n - 1;
 }
 
-int RowMeets(int64_t y2) {
-  Crossings(0, y2, 0);
-  Crossings(1, y2, 0);
-  CrossingSort(0);
-  CrossingSort(1);
-  return CrossingsOverlap();
+int RowMeets(CktState& st, int64_t y2) {
+  Crossings(st, 0, y2, 0);
+  Crossings(st, 1, y2, 0);
+  CrossingSort(st, 0);
+  CrossingSort(st, 1);
+  return CrossingsOverlap(st);
 }
 
 int InClosedSpans(const int32_t* spans, int lastS, int32_t v) {
@@ -93,9 +93,9 @@ int InClosedSpans(const int32_t* spans, int lastS, int32_t v) {
 }
 
 // A non-vertical edge of either ring spans the open band (a, b).
-int SlantInBand(int32_t a, int32_t b) {
+int SlantInBand(CktState& st, int32_t a, int32_t b) {
   for (int s = 0; s < 2; s++) {
-    const EdgeSlot& e = g_scan.slot[s];
+    const EdgeSlot& e = st.scan.slot[s];
     for (int i = 0; i < e.last; i++) {
       int32_t lo = std::min(e.y[i], e.y[i + 1]), hi = std::max(e.y[i], e.y[i + 1]);
       if (lo <= a && hi >= b && e.x[i] != e.x[i + 1]) return 1;
@@ -113,26 +113,26 @@ int RangesMeet(int32_t a0, int32_t a1, int32_t b0, int32_t b1) {
 
 }  // namespace
 
-void ScanReset() {
-  int literal = g_scan.literal;
-  memset(&g_scan, 0, sizeof g_scan);
-  g_scan.literal = literal;
-  g_scan.crossLast[0] = g_scan.crossLast[1] = -1;
+void ScanReset(CktState& st) {
+  int literal = st.scan.literal;
+  memset(&st.scan, 0, sizeof st.scan);
+  st.scan.literal = literal;
+  st.scan.crossLast[0] = st.scan.crossLast[1] = -1;
 }
 
-int EdgeListStart(int slot) {
-  EdgeSlot& e = g_scan.slot[slot];
-  e.x[0] = g_scan.outX[0]; e.y[0] = g_scan.outY[0];
-  e.x[1] = g_scan.outX[1]; e.y[1] = g_scan.outY[1];
+int EdgeListStart(CktState& st, int slot) {
+  EdgeSlot& e = st.scan.slot[slot];
+  e.x[0] = st.scan.outX[0]; e.y[0] = st.scan.outY[0];
+  e.x[1] = st.scan.outX[1]; e.y[1] = st.scan.outY[1];
   e.last = 1;
   return slot;
 }
 
-void EdgeListAppend(int32_t x, int32_t y, int slot) {
-  EdgeSlot& e = g_scan.slot[slot];
+void EdgeListAppend(CktState& st, int32_t x, int32_t y, int slot) {
+  EdgeSlot& e = st.scan.slot[slot];
   if (e.x[e.last] != x || e.y[e.last] != y) {
     if (e.last >= CKT_OUTLINE_MAX) {
-      g_scan.overflow = 1;
+      st.scan.overflow = 1;
       return;
     }
     e.last++;
@@ -141,72 +141,72 @@ void EdgeListAppend(int32_t x, int32_t y, int slot) {
   e.y[e.last] = y;
 }
 
-void OutlineEdgeAppend(int j, int slot) {
-  EdgeSlot& e = g_scan.slot[slot];
+void OutlineEdgeAppend(CktState& st, int j, int slot) {
+  EdgeSlot& e = st.scan.slot[slot];
   if (e.last >= CKT_OUTLINE_MAX) {
-    g_scan.overflow = 1;
+    st.scan.overflow = 1;
     return;
   }
-  EdgeListAppend(e.x[e.last], e.y[e.last], slot);
-  EdgeListAppend(g_scan.outX[j], g_scan.outY[j], slot);
+  EdgeListAppend(st, e.x[e.last], e.y[e.last], slot);
+  EdgeListAppend(st, st.scan.outX[j], st.scan.outY[j], slot);
 }
 
-void PolygonToEdgeList(int slot) {
-  EdgeListStart(slot);
-  for (int i = 1; i <= g_scan.outLast - 1; i++) {
-    if (g_scan.slot[slot].last >= CKT_OUTLINE_MAX) {
-      g_scan.overflow = 1;
+void PolygonToEdgeList(CktState& st, int slot) {
+  EdgeListStart(st, slot);
+  for (int i = 1; i <= st.scan.outLast - 1; i++) {
+    if (st.scan.slot[slot].last >= CKT_OUTLINE_MAX) {
+      st.scan.overflow = 1;
       break;
     }
-    EdgeListAppend(g_scan.outX[i], g_scan.outY[i], slot);
-    EdgeListAppend(g_scan.outX[i + 1], g_scan.outY[i + 1], slot);
+    EdgeListAppend(st, st.scan.outX[i], st.scan.outY[i], slot);
+    EdgeListAppend(st, st.scan.outX[i + 1], st.scan.outY[i + 1], slot);
   }
 }
 
-void PathOutlineToEdgeList(int slot) {
-  int last = g_scan.outLast;
+void PathOutlineToEdgeList(CktState& st, int slot) {
+  int last = st.scan.outLast;
   if (last < 3) return;
-  EdgeListStart(slot);
-  for (int j = 3; j <= last; j += 2) OutlineEdgeAppend(j, slot);
-  for (int i = last - 1; i >= 0; i -= 2) OutlineEdgeAppend(i, slot);
+  EdgeListStart(st, slot);
+  for (int j = 3; j <= last; j += 2) OutlineEdgeAppend(st, j, slot);
+  for (int i = last - 1; i >= 0; i -= 2) OutlineEdgeAppend(st, i, slot);
 }
 
-int PathSegmentOffsets(double h, int first, int hasNext, int extended) {
-  double x0 = g_scan.x0, y0 = g_scan.y0, x1 = g_scan.x1, y1 = g_scan.y1;
+int PathSegmentOffsets(CktState& st, double h, int first, int hasNext, int extended) {
+  double x0 = st.scan.x0, y0 = st.scan.y0, x1 = st.scan.x1, y1 = st.scan.y1;
   double a = SegAngle(x0, y0, x1, y1);
   double p = h * sin(a), q = h * cos(a);
-  int last = g_scan.outLast;
+  int last = st.scan.outLast;
   if (first) {
     double rx = x0 + p, ry = y0 - q, lx = x0 - p, ly = y0 + q;
     if (extended) {
       rx = Snap(rx) - q; ry = Snap(ry) - p;
       lx = Snap(lx) - q; ly = Snap(ly) - p;
     }
-    OutPut(last, rx, ry);
-    OutPut(last + 1, lx, ly);
+    OutPut(st, last, rx, ry);
+    OutPut(st, last + 1, lx, ly);
     last += 1;
-  } else if (g_scan.clip) {
-    double k = g_scan.cornerSign;
-    OutPut(last + 1, x0 + p - q * k, y0 - q - p * k);
-    OutPut(last + 2, x0 - p + q * k, y0 + q + p * k);
+  } else if (st.scan.clip) {
+    double k = st.scan.cornerSign;
+    OutPut(st, last + 1, x0 + p - q * k, y0 - q - p * k);
+    OutPut(st, last + 2, x0 - p + q * k, y0 + q + p * k);
     last += 2;
-    g_scan.clip = 0;
+    st.scan.clip = 0;
   }
   double rx, ry, lx, ly;
   if (hasNext) {
-    double b = SegAngle(x1, y1, g_scan.x2, g_scan.y2);
+    double b = SegAngle(x1, y1, st.scan.x2, st.scan.y2);
     double t = (b - a) / 2;
     double m;
     if (cos(t) == 0) {
       m = 2 * h;
-      g_scan.cornerSign = 0;
+      st.scan.cornerSign = 0;
     } else {
       m = h * sin(t) / cos(t);
-      g_scan.cornerSign = m > 0 ? 1 : m < 0 ? -1 : 0;
+      st.scan.cornerSign = m > 0 ? 1 : m < 0 ? -1 : 0;
     }
     if (fabs(m) > h) {
-      g_scan.clip = 1;
-      m = h * g_scan.cornerSign;
+      st.scan.clip = 1;
+      m = h * st.scan.cornerSign;
     }
     rx = x1 + p + m * cos(a); ry = y1 - q + m * sin(a);
     lx = x1 - p - m * cos(a); ly = y1 + q - m * sin(a);
@@ -217,34 +217,34 @@ int PathSegmentOffsets(double h, int first, int hasNext, int extended) {
       lx = Snap(lx) + q; ly = Snap(ly) + p;
     }
   }
-  OutPut(last + 1, rx, ry);
-  OutPut(last + 2, lx, ly);
+  OutPut(st, last + 1, rx, ry);
+  OutPut(st, last + 2, lx, ly);
   return last + 2;
 }
 
-void PathOutline(int32_t path, int32_t width) {
-  g_scan.outLast = 0;
-  g_scan.clip = 0;
-  g_scan.cornerSign = 0;
-  CktPath* p = PathRec(path);
+void PathOutline(CktState& st, int32_t path, int32_t width) {
+  st.scan.outLast = 0;
+  st.scan.clip = 0;
+  st.scan.cornerSign = 0;
+  CktPath* p = PathRec(st, path);
   if (!p || !p->first) return;
   int32_t vi = p->first;
   if (width == 0) {
     int i = 0;
     int guard = 0;
     while (vi && guard++ <= CKT_PATH_VERTICES) {
-      CktVertex* v = VtxRec(vi);
+      CktVertex* v = VtxRec(st, vi);
       if (!v) break;
       if (i >= CKT_OUTLINE_MAX) {
-        g_scan.overflow = 1;
+        st.scan.overflow = 1;
         break;
       }
-      g_scan.outX[i] = v->x;
-      g_scan.outY[i] = v->y;
+      st.scan.outX[i] = v->x;
+      st.scan.outY[i] = v->y;
       i++;
       vi = v->next;
     }
-    g_scan.outLast = i > 0 ? i - 1 : 0;
+    st.scan.outLast = i > 0 ? i - 1 : 0;
     return;
   }
   double h = fabs((double)width) * 0.5;
@@ -252,76 +252,76 @@ void PathOutline(int32_t path, int32_t width) {
   int first = 1;
   int guard = 0;
   while (vi && guard++ <= CKT_PATH_VERTICES) {
-    CktVertex* v = VtxRec(vi);
+    CktVertex* v = VtxRec(st, vi);
     if (!v || !v->next) break;
-    CktVertex* w = VtxRec(v->next);
+    CktVertex* w = VtxRec(st, v->next);
     if (!w) break;
-    if (g_scan.outLast >= CKT_OUTLINE_MAX - 4) {
-      g_scan.overflow = 1;
+    if (st.scan.outLast >= CKT_OUTLINE_MAX - 4) {
+      st.scan.overflow = 1;
       break;
     }
-    g_scan.x0 = v->x; g_scan.y0 = v->y;
-    g_scan.x1 = w->x; g_scan.y1 = w->y;
-    CktVertex* u = w->next ? VtxRec(w->next) : nullptr;
-    if (u) { g_scan.x2 = u->x; g_scan.y2 = u->y; }
-    g_scan.outLast = PathSegmentOffsets(h, first, u != nullptr, extended);
+    st.scan.x0 = v->x; st.scan.y0 = v->y;
+    st.scan.x1 = w->x; st.scan.y1 = w->y;
+    CktVertex* u = w->next ? VtxRec(st, w->next) : nullptr;
+    if (u) { st.scan.x2 = u->x; st.scan.y2 = u->y; }
+    st.scan.outLast = PathSegmentOffsets(st, h, first, u != nullptr, extended);
     first = 0;
     vi = v->next;
   }
 }
 
-int LoadBoxOutline(int32_t box, int clip, int slot) {
-  CktBox* b = BoxRec(box);
+int LoadBoxOutline(CktState& st, int32_t box, int clip, int slot) {
+  CktBox* b = BoxRec(st, box);
   if (!b) return 0;
-  EdgeSlot& e = g_scan.slot[slot];
+  EdgeSlot& e = st.scan.slot[slot];
   e.left = b->left; e.bottom = b->bottom; e.right = b->right; e.top = b->top;
   if (b->right <= b->left || b->top <= b->bottom) return 0;
   if (clip) {
-    const EdgeSlot& w = g_scan.slot[0];
+    const EdgeSlot& w = st.scan.slot[0];
     if (b->right < w.left || b->left > w.right || b->top < w.bottom || b->bottom > w.top) return 0;
   }
-  g_scan.outX[0] = b->left;  g_scan.outY[0] = b->bottom;
-  g_scan.outX[1] = b->right; g_scan.outY[1] = b->bottom;
-  g_scan.outX[2] = b->right; g_scan.outY[2] = b->top;
-  g_scan.outX[3] = b->left;  g_scan.outY[3] = b->top;
-  g_scan.outX[4] = b->left;  g_scan.outY[4] = b->bottom;
-  g_scan.outLast = 4;
-  PolygonToEdgeList(slot);
+  st.scan.outX[0] = b->left;  st.scan.outY[0] = b->bottom;
+  st.scan.outX[1] = b->right; st.scan.outY[1] = b->bottom;
+  st.scan.outX[2] = b->right; st.scan.outY[2] = b->top;
+  st.scan.outX[3] = b->left;  st.scan.outY[3] = b->top;
+  st.scan.outX[4] = b->left;  st.scan.outY[4] = b->bottom;
+  st.scan.outLast = 4;
+  PolygonToEdgeList(st, slot);
   return 1;
 }
 
-int LoadPathOutline(int32_t path, int clip, int slot, int openAllowed) {
-  CktPath* p = PathRec(path);
+int LoadPathOutline(CktState& st, int32_t path, int clip, int slot, int openAllowed) {
+  CktPath* p = PathRec(st, path);
   if (!p || p->word < 0 || !p->first) return 0;
-  CktVertex* v0 = VtxRec(p->first);
+  CktVertex* v0 = VtxRec(st, p->first);
   if (!v0 || !v0->next) return 0;
-  EdgeSlot& e = g_scan.slot[slot];
-  PathBounds(path, &e.left, &e.bottom, &e.right, &e.top);
+  EdgeSlot& e = st.scan.slot[slot];
+  PathBounds(st, path, &e.left, &e.bottom, &e.right, &e.top);
   if (clip) {
-    const EdgeSlot& s0 = g_scan.slot[0];
+    const EdgeSlot& s0 = st.scan.slot[0];
     if (e.right < s0.left || e.left > s0.right || e.top < s0.bottom || e.bottom > s0.top) return 0;
   }
-  PathOutline(path, p->width);
+  PathOutline(st, path, p->width);
   if (p->width == 0) {
-    int closed = g_scan.outX[0] == g_scan.outX[g_scan.outLast] && g_scan.outY[0] == g_scan.outY[g_scan.outLast];
+    int closed = st.scan.outX[0] == st.scan.outX[st.scan.outLast] && st.scan.outY[0] == st.scan.outY[st.scan.outLast];
     if (!closed && !openAllowed) return 0;
-    PolygonToEdgeList(slot);
+    PolygonToEdgeList(st, slot);
   } else {
-    if (g_scan.outLast < 3) return 0;
-    PathOutlineToEdgeList(slot);
-    if (e.x[e.last] != e.x[0] || e.y[e.last] != e.y[0]) EdgeListAppend(e.x[0], e.y[0], slot);
+    if (st.scan.outLast < 3) return 0;
+    PathOutlineToEdgeList(st, slot);
+    if (e.x[e.last] != e.x[0] || e.y[e.last] != e.y[0]) EdgeListAppend(st, e.x[0], e.y[0], slot);
   }
   return 1;
 }
 
-int PathBounds(int32_t path, int32_t* l, int32_t* b, int32_t* r, int32_t* t) {
-  CktPath* p = PathRec(path);
+int PathBounds(CktState& st, int32_t path, int32_t* l, int32_t* b, int32_t* r, int32_t* t) {
+  CktPath* p = PathRec(st, path);
   if (!p || p->word < 0 || !p->first) return 0;
   int64_t minX = 0x20000000, minY = 0x20000000, maxX = -0x20000000, maxY = -0x20000000;
   int32_t vi = p->first;
   int guard = 0, count = 0;
   while (vi && guard++ <= CKT_PATH_VERTICES) {
-    CktVertex* v = VtxRec(vi);
+    CktVertex* v = VtxRec(st, vi);
     if (!v) break;
     count++;
     minX = std::min<int64_t>(minX, v->x); maxX = std::max<int64_t>(maxX, v->x);
@@ -335,62 +335,62 @@ int PathBounds(int32_t path, int32_t* l, int32_t* b, int32_t* r, int32_t* t) {
   return count >= 2;
 }
 
-int PathIsArea(int32_t path) {
-  CktPath* p = PathRec(path);
+int PathIsArea(CktState& st, int32_t path) {
+  CktPath* p = PathRec(st, path);
   if (!p || p->word < 0) return 0;
   if (p->width != 0) return 1;
-  CktVertex* f = VtxRec(p->first);
+  CktVertex* f = VtxRec(st, p->first);
   if (!f) return 0;
   CktVertex* v = f;
   int guard = 0;
   while (v->next && guard++ <= CKT_PATH_VERTICES) {
-    CktVertex* n = VtxRec(v->next);
+    CktVertex* n = VtxRec(st, v->next);
     if (!n) break;
     v = n;
   }
   return v != f && v->x == f->x && v->y == f->y;
 }
 
-void ScanRowCrossings(int slot, int32_t y) { Crossings(slot, 2 * (int64_t)y, 0); }
-void ScanHalfRowCrossings(int slot, int32_t y) { Crossings(slot, 2 * (int64_t)y + 1, 0); }
-void ScanColumnCrossings(int slot, int32_t x) { Crossings(slot, 2 * (int64_t)x, 1); }
+void ScanRowCrossings(CktState& st, int slot, int32_t y) { Crossings(st, slot, 2 * (int64_t)y, 0); }
+void ScanHalfRowCrossings(CktState& st, int slot, int32_t y) { Crossings(st, slot, 2 * (int64_t)y + 1, 0); }
+void ScanColumnCrossings(CktState& st, int slot, int32_t x) { Crossings(st, slot, 2 * (int64_t)x, 1); }
 
-void CrossingSort(int slot) {
-  int n = g_scan.crossLast[slot] + 1;
-  if (n > 1) std::sort(g_scan.cross[slot], g_scan.cross[slot] + n);
+void CrossingSort(CktState& st, int slot) {
+  int n = st.scan.crossLast[slot] + 1;
+  if (n > 1) std::sort(st.scan.cross[slot], st.scan.cross[slot] + n);
 }
 
-int CrossingsOverlap() {
-  int l0 = g_scan.crossLast[0], l1 = g_scan.crossLast[1];
+int CrossingsOverlap(CktState& st) {
+  int l0 = st.scan.crossLast[0], l1 = st.scan.crossLast[1];
   if (l0 < 1 || l1 < 1) return 0;
   for (int i = 0; i <= l0; i++)
-    if (InClosedSpans(g_scan.cross[1], l1, g_scan.cross[0][i])) return 1;
+    if (InClosedSpans(st.scan.cross[1], l1, st.scan.cross[0][i])) return 1;
   for (int i = 0; i <= l1; i++)
-    if (InClosedSpans(g_scan.cross[0], l0, g_scan.cross[1][i])) return 1;
+    if (InClosedSpans(st.scan.cross[0], l0, st.scan.cross[1][i])) return 1;
   return 0;
 }
 
-int64_t SpanOverlapLength() {
-  int l0 = g_scan.crossLast[0], l1 = g_scan.crossLast[1];
+int64_t SpanOverlapLength(CktState& st) {
+  int l0 = st.scan.crossLast[0], l1 = st.scan.crossLast[1];
   if (l0 < 1 || l1 < 1) return 0;
   int64_t sum = 0;
   for (int i = 0; i + 1 <= l0; i += 2)
     for (int j = 0; j + 1 <= l1; j += 2) {
-      int64_t lo = std::max(g_scan.cross[0][i], g_scan.cross[1][j]);
-      int64_t hi = std::min(g_scan.cross[0][i + 1], g_scan.cross[1][j + 1]);
+      int64_t lo = std::max(st.scan.cross[0][i], st.scan.cross[1][j]);
+      int64_t hi = std::min(st.scan.cross[0][i + 1], st.scan.cross[1][j + 1]);
       if (hi > lo) sum += hi - lo;
     }
   return sum;
 }
 
-int CrossingsInSpans() {
-  int l0 = g_scan.crossLast[0], l1 = g_scan.crossLast[1];
+int CrossingsInSpans(CktState& st) {
+  int l0 = st.scan.crossLast[0], l1 = st.scan.crossLast[1];
   if (l0 < 1 || l1 < 1) return 0;
   int count = 0;
   for (int a = 0; a < 2; a++) {
-    const int32_t* spans = g_scan.cross[a];
+    const int32_t* spans = st.scan.cross[a];
     int ls = a ? l1 : l0;
-    const int32_t* pts = g_scan.cross[1 - a];
+    const int32_t* pts = st.scan.cross[1 - a];
     int lp = a ? l0 : l1;
     for (int i = 0; i <= lp; i++)
       for (int k = 0; k + 1 <= ls; k += 2)
@@ -399,8 +399,8 @@ int CrossingsInSpans() {
   return count;
 }
 
-double EdgeListLength() {
-  const EdgeSlot& e = g_scan.slot[0];
+double EdgeListLength(CktState& st) {
+  const EdgeSlot& e = st.scan.slot[0];
   double sum = 0;
   for (int i = 0; i < e.last; i++) {
     double dx = (double)e.x[i + 1] - e.x[i], dy = (double)e.y[i + 1] - e.y[i];
@@ -409,8 +409,8 @@ double EdgeListLength() {
   return sum;
 }
 
-int OnHorizontalEdge(int32_t x, int32_t y) {
-  const EdgeSlot& e = g_scan.slot[1];
+int OnHorizontalEdge(CktState& st, int32_t x, int32_t y) {
+  const EdgeSlot& e = st.scan.slot[1];
   for (int i = 0; i < e.last; i++)
     if (e.y[i] == y && e.y[i + 1] == y && RangesMeet(e.x[i], e.x[i + 1], x, x)) return 1;
   return 0;
@@ -422,16 +422,16 @@ int OnHorizontalEdge(int32_t x, int32_t y) {
 // single unit. The fast form tests one row per band between vertex heights
 // where every edge crossing the band is vertical (all rows of such a band
 // have the same crossings) and walks the other bands row by row.
-int SlotsTouchRows() {
-  const EdgeSlot& a = g_scan.slot[0];
-  const EdgeSlot& b = g_scan.slot[1];
+int SlotsTouchRows(CktState& st) {
+  const EdgeSlot& a = st.scan.slot[0];
+  const EdgeSlot& b = st.scan.slot[1];
   int64_t lo = std::max(a.bottom, b.bottom), hi = std::min(a.top, b.top);
   if (lo > hi) return 0;
-  if (g_scan.literal) {
+  if (st.scan.literal) {
     for (int64_t y = lo; y <= hi; y++)
-      if (RowMeets(2 * y)) return 1;
+      if (RowMeets(st, 2 * y)) return 1;
     for (int64_t y = lo; y < hi; y++)
-      if (RowMeets(2 * y + 1)) return 1;
+      if (RowMeets(st, 2 * y + 1)) return 1;
     return 0;
   }
   static std::vector<int32_t> ys;
@@ -445,24 +445,24 @@ int SlotsTouchRows() {
   std::sort(ys.begin(), ys.end());
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   for (int32_t y : ys)
-    if (RowMeets(2 * (int64_t)y)) return 1;
+    if (RowMeets(st, 2 * (int64_t)y)) return 1;
   for (size_t k = 0; k + 1 < ys.size(); k++) {
     int64_t y0 = ys[k], y1 = ys[k + 1];
-    if (!SlantInBand((int32_t)y0, (int32_t)y1)) {
-      if (RowMeets(y1 - y0 >= 2 ? 2 * (y0 + 1) : 2 * y0 + 1)) return 1;
+    if (!SlantInBand(st, (int32_t)y0, (int32_t)y1)) {
+      if (RowMeets(st, y1 - y0 >= 2 ? 2 * (y0 + 1) : 2 * y0 + 1)) return 1;
       continue;
     }
     for (int64_t y = y0 + 1; y < y1; y++)
-      if (RowMeets(2 * y)) return 1;
+      if (RowMeets(st, 2 * y)) return 1;
     for (int64_t y = y0; y < y1; y++)
-      if (RowMeets(2 * y + 1)) return 1;
+      if (RowMeets(st, 2 * y + 1)) return 1;
   }
   return 0;
 }
 
-int SlotsTouchEdges() {
-  const EdgeSlot& a = g_scan.slot[0];
-  const EdgeSlot& b = g_scan.slot[1];
+int SlotsTouchEdges(CktState& st) {
+  const EdgeSlot& a = st.scan.slot[0];
+  const EdgeSlot& b = st.scan.slot[1];
   for (int pass = 0; pass < 2; pass++) {  // vertical edges, then horizontal
     for (int i = 0; i < a.last; i++) {
       int av = pass == 0 ? a.x[i] == a.x[i + 1] : a.y[i] == a.y[i + 1];
@@ -482,18 +482,18 @@ int SlotsTouchEdges() {
 }
 
 namespace {
-int SharedVertex() {
-  const EdgeSlot& a = g_scan.slot[0];
-  const EdgeSlot& b = g_scan.slot[1];
+int SharedVertex(CktState& st) {
+  const EdgeSlot& a = st.scan.slot[0];
+  const EdgeSlot& b = st.scan.slot[1];
   for (int i = 0; i <= a.last; i++)
     for (int j = 0; j <= b.last; j++)
       if (a.x[i] == b.x[j] && a.y[i] == b.y[j]) return 1;
   return 0;
 }
 
-int VertexOnSegments(int segSlot, int vtxSlot) {
-  const EdgeSlot& s = g_scan.slot[segSlot];
-  const EdgeSlot& v = g_scan.slot[vtxSlot];
+int VertexOnSegments(CktState& st, int segSlot, int vtxSlot) {
+  const EdgeSlot& s = st.scan.slot[segSlot];
+  const EdgeSlot& v = st.scan.slot[vtxSlot];
   for (int i = 0; i < s.last; i++) {
     for (int j = 0; j <= v.last; j++) {
       if (s.x[i] == s.x[i + 1] && v.x[j] == s.x[i] && RangesMeet(s.y[i], s.y[i + 1], v.y[j], v.y[j])) return 1;
@@ -504,7 +504,7 @@ int VertexOnSegments(int segSlot, int vtxSlot) {
 }
 }  // namespace
 
-int SlotsLinesTouch() { return SharedVertex() || VertexOnSegments(0, 1) || VertexOnSegments(1, 0); }
+int SlotsLinesTouch(CktState& st) { return SharedVertex(st) || VertexOnSegments(st, 0, 1) || VertexOnSegments(st, 1, 0); }
 
 int BoxesTouch(int32_t l0, int32_t b0, int32_t r0, int32_t t0, int32_t l1, int32_t b1, int32_t r1, int32_t t1) {
   int xMeet = std::max(l0, l1) <= std::min(r0, r1), yMeet = std::max(b0, b1) <= std::min(t0, t1);
@@ -513,24 +513,24 @@ int BoxesTouch(int32_t l0, int32_t b0, int32_t r0, int32_t t0, int32_t l1, int32
   return xMeet && (b0 == b1 || b0 == t1 || t0 == b1 || t0 == t1);
 }
 
-int AreasOverlapOnRows(int kind, int32_t target, int targetIsPath, int32_t srcNode) {
-  if (!SlotsTouchRows()) return 0;
-  return AreaMerge(kind, target, targetIsPath, srcNode);
+int AreasOverlapOnRows(CktState& st, int kind, int32_t target, int targetIsPath, int32_t srcNode) {
+  if (!SlotsTouchRows(st)) return 0;
+  return AreaMerge(st, kind, target, targetIsPath, srcNode);
 }
 
-int AreasShareEdge(int kind, int32_t target, int targetIsPath, int32_t srcNode) {
-  if (!SlotsTouchEdges()) return 0;
-  return AreaMerge(kind, target, targetIsPath, srcNode);
+int AreasShareEdge(CktState& st, int kind, int32_t target, int targetIsPath, int32_t srcNode) {
+  if (!SlotsTouchEdges(st)) return 0;
+  return AreaMerge(st, kind, target, targetIsPath, srcNode);
 }
 
-int LinesShareVertex(int kind, int32_t srcNode, int32_t target) {
-  if (!SharedVertex()) return 0;
-  return LineMerge(kind, srcNode, target);
+int LinesShareVertex(CktState& st, int kind, int32_t srcNode, int32_t target) {
+  if (!SharedVertex(st)) return 0;
+  return LineMerge(st, kind, srcNode, target);
 }
 
-int VertexOnLine(int kind, int32_t srcNode, int32_t target, int segSlot, int vtxSlot) {
-  if (!VertexOnSegments(segSlot, vtxSlot)) return 0;
-  return LineMerge(kind, srcNode, target);
+int VertexOnLine(CktState& st, int kind, int32_t srcNode, int32_t target, int segSlot, int vtxSlot) {
+  if (!VertexOnSegments(st, segSlot, vtxSlot)) return 0;
+  return LineMerge(st, kind, srcNode, target);
 }
 
 }  // namespace ckt

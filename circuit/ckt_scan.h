@@ -10,6 +10,8 @@
 
 namespace ckt {
 
+struct CktState;
+
 // A wide path of the most vertices a record holds adds up to four points a
 // segment; the buffers hold that with room to spare.
 enum { CKT_OUTLINE_MAX = 4 * CKT_PATH_VERTICES + 32 };
@@ -35,41 +37,40 @@ struct CktScan {
   int literal;   // 1: walk every row (the reference the fast test must match)
 };
 
-extern CktScan g_scan;
 
-void ScanReset();
+void ScanReset(CktState& st);
 
-int EdgeListStart(int slot);
-void EdgeListAppend(int32_t x, int32_t y, int slot);
-void OutlineEdgeAppend(int j, int slot);
-void PolygonToEdgeList(int slot);
-void PathOutlineToEdgeList(int slot);
-int PathSegmentOffsets(double half, int first, int hasNext, int extended);
-void PathOutline(int32_t path, int32_t width);
-int LoadBoxOutline(int32_t box, int clip, int slot);
-int LoadPathOutline(int32_t path, int clip, int slot, int openAllowed);
-int PathIsArea(int32_t path);
+int EdgeListStart(CktState& st, int slot);
+void EdgeListAppend(CktState& st, int32_t x, int32_t y, int slot);
+void OutlineEdgeAppend(CktState& st, int j, int slot);
+void PolygonToEdgeList(CktState& st, int slot);
+void PathOutlineToEdgeList(CktState& st, int slot);
+int PathSegmentOffsets(CktState& st, double half, int first, int hasNext, int extended);
+void PathOutline(CktState& st, int32_t path, int32_t width);
+int LoadBoxOutline(CktState& st, int32_t box, int clip, int slot);
+int LoadPathOutline(CktState& st, int32_t path, int clip, int slot, int openAllowed);
+int PathIsArea(CktState& st, int32_t path);
 // The bounding box a path's outline is clipped by: vertex extremes (taken
 // from +-2^29 starting values) widened by |width|. 0 for a path without
 // two vertices or a text.
-int PathBounds(int32_t path, int32_t* l, int32_t* b, int32_t* r, int32_t* t);
+int PathBounds(CktState& st, int32_t path, int32_t* l, int32_t* b, int32_t* r, int32_t* t);
 
 // Crossings of a slot's ring with row y (ScanRowCrossings) or with the half
 // row y + 1/2 (ScanHalfRowCrossings); column x with the roles exchanged.
-void ScanRowCrossings(int slot, int32_t y);
-void ScanHalfRowCrossings(int slot, int32_t y);
-void ScanColumnCrossings(int slot, int32_t x);
-void CrossingSort(int slot);
-int CrossingsOverlap();
-int64_t SpanOverlapLength();
-int CrossingsInSpans();
-double EdgeListLength();
-int OnHorizontalEdge(int32_t x, int32_t y);
+void ScanRowCrossings(CktState& st, int slot, int32_t y);
+void ScanHalfRowCrossings(CktState& st, int slot, int32_t y);
+void ScanColumnCrossings(CktState& st, int slot, int32_t x);
+void CrossingSort(CktState& st, int slot);
+int CrossingsOverlap(CktState& st);
+int64_t SpanOverlapLength(CktState& st);
+int CrossingsInSpans(CktState& st);
+double EdgeListLength(CktState& st);
+int OnHorizontalEdge(CktState& st, int32_t x, int32_t y);
 
 // Pure touch predicates of slots 0 and 1 (no merge).
-int SlotsTouchRows();
-int SlotsTouchEdges();
-int SlotsLinesTouch();
+int SlotsTouchRows(CktState& st);
+int SlotsTouchEdges(CktState& st);
+int SlotsLinesTouch(CktState& st);
 
 // The row and edge tests of two boxes of positive area, worked out: their
 // interiors overlap in height and their closed widths meet, or an edge of
@@ -78,10 +79,10 @@ int SlotsLinesTouch();
 int BoxesTouch(int32_t l0, int32_t b0, int32_t r0, int32_t t0, int32_t l1, int32_t b1, int32_t r1, int32_t t1);
 
 // The touch tests that merge on contact (kinds of the tracing).
-int AreasOverlapOnRows(int kind, int32_t target, int targetIsPath, int32_t srcNode);
-int AreasShareEdge(int kind, int32_t target, int targetIsPath, int32_t srcNode);
-int LinesShareVertex(int kind, int32_t srcNode, int32_t target);
-int VertexOnLine(int kind, int32_t srcNode, int32_t target, int segSlot, int vtxSlot);
+int AreasOverlapOnRows(CktState& st, int kind, int32_t target, int targetIsPath, int32_t srcNode);
+int AreasShareEdge(CktState& st, int kind, int32_t target, int targetIsPath, int32_t srcNode);
+int LinesShareVertex(CktState& st, int kind, int32_t srcNode, int32_t target);
+int VertexOnLine(CktState& st, int kind, int32_t srcNode, int32_t target, int segSlot, int vtxSlot);
 
 }  // namespace ckt
 

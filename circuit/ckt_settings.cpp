@@ -8,13 +8,13 @@
 #include <cstring>
 
 #include "ckt_run.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 #include "namecheck.h"
 
 namespace ckt {
 
-CktSettings g_set;
 
 namespace {
 
@@ -74,9 +74,9 @@ void BuildKeys() {
   g_keyCount[GRP_OMIT] = n;
 }
 
-char* Val(int g, int s) { return g_set.val[g][s]; }
+char* Val(CktState& st, int g, int s) { return st.set.val[g][s]; }
 
-void SetVal(int g, int s, const char* text) { snprintf(g_set.val[g][s], CKT_VALUE, "%s", text); }
+void SetVal(CktState& st, int g, int s, const char* text) { snprintf(st.set.val[g][s], CKT_VALUE, "%s", text); }
 
 void Upper(char* s) {
   for (; *s; s++) *s = (char)toupper((unsigned char)*s);
@@ -111,30 +111,30 @@ int IntOf(const char* s) {
   return (int)v;
 }
 
-void RewriteInt(int g, int s, int v) {
+void RewriteInt(CktState& st, int g, int s, int v) {
   char b[16];
   snprintf(b, sizeof b, "%d", v);
-  SetVal(g, s, b);
+  SetVal(st, g, s, b);
 }
 
-void RewriteG8(int g, int s, double v) {
+void RewriteG8(CktState& st, int g, int s, double v) {
   char b[40];
   snprintf(b, sizeof b, "%.8g", v);
-  SetVal(g, s, b);
+  SetVal(st, g, s, b);
 }
 
-void ApplyMain(int check) {
-  Upper(Val(GRP_MAIN, S_CFN));
-  if (check && Val(GRP_MAIN, S_CFN)[0]) {
-    ::CellNameCheck(Val(GRP_MAIN, S_CFN), 0);
-    CellCheckExists(Val(GRP_MAIN, S_CFN), 0);
+void ApplyMain(CktState& st, int check) {
+  Upper(Val(st, GRP_MAIN, S_CFN));
+  if (check && Val(st, GRP_MAIN, S_CFN)[0]) {
+    ::CellNameCheck(Val(st, GRP_MAIN, S_CFN), 0);
+    CellCheckExists(st, Val(st, GRP_MAIN, S_CFN), 0);
   }
   for (int s : {S_PAF, S_HFN, S_FFN}) {
-    if (!Val(GRP_MAIN, s)[0]) continue;
-    SetVal(GRP_MAIN, s, PathFix(Val(GRP_MAIN, s)));
+    if (!Val(st, GRP_MAIN, s)[0]) continue;
+    SetVal(st, GRP_MAIN, s, PathFix(Val(st, GRP_MAIN, s)));
     if (check) {
       // The name part: after the last backslash or colon, before the dot.
-      const char* v = Val(GRP_MAIN, s);
+      const char* v = Val(st, GRP_MAIN, s);
       const char* base = v;
       for (const char* p = v; *p; p++)
         if (*p == '\\' || *p == ':' || *p == '/') base = p + 1;
@@ -148,103 +148,103 @@ void ApplyMain(int check) {
   const int textSlots[] = {S_NNL, S_COL, S_DVL, S_PML};
   const char* emptyDefaults[] = {"1", "2", "3", "4"};
   for (int i = 0; i < 4; i++) {
-    if (!Val(GRP_MAIN, textSlots[i])[0]) SetVal(GRP_MAIN, textSlots[i], emptyDefaults[i]);
-    RewriteInt(GRP_MAIN, textSlots[i], IntOf(Val(GRP_MAIN, textSlots[i])));
+    if (!Val(st, GRP_MAIN, textSlots[i])[0]) SetVal(st, GRP_MAIN, textSlots[i], emptyDefaults[i]);
+    RewriteInt(st, GRP_MAIN, textSlots[i], IntOf(Val(st, GRP_MAIN, textSlots[i])));
   }
-  if (!Val(GRP_MAIN, S_TTL)[0]) SetVal(GRP_MAIN, S_TTL, "0");
-  RewriteInt(GRP_MAIN, S_TTL, IntOf(Val(GRP_MAIN, S_TTL)));
-  memset(g_set.hidden, 0, sizeof g_set.hidden);
-  DigitRuns(Val(GRP_MAIN, S_HCL), g_set.hidden, CKT_LIST);
-  for (int s = S_CNL; s <= S_ALD; s++) g_set.flag[s] = UsfFlag(GRP_MAIN, s);
-  g_set.nnl = IntOf(Val(GRP_MAIN, S_NNL));
-  g_set.col = IntOf(Val(GRP_MAIN, S_COL));
-  g_set.dvl = IntOf(Val(GRP_MAIN, S_DVL));
-  g_set.pml = IntOf(Val(GRP_MAIN, S_PML));
-  g_set.ttl = IntOf(Val(GRP_MAIN, S_TTL));
-  double stm = fabs(atof(Val(GRP_MAIN, S_STM)));
+  if (!Val(st, GRP_MAIN, S_TTL)[0]) SetVal(st, GRP_MAIN, S_TTL, "0");
+  RewriteInt(st, GRP_MAIN, S_TTL, IntOf(Val(st, GRP_MAIN, S_TTL)));
+  memset(st.set.hidden, 0, sizeof st.set.hidden);
+  DigitRuns(Val(st, GRP_MAIN, S_HCL), st.set.hidden, CKT_LIST);
+  for (int s = S_CNL; s <= S_ALD; s++) st.set.flag[s] = UsfFlag(st, GRP_MAIN, s);
+  st.set.nnl = IntOf(Val(st, GRP_MAIN, S_NNL));
+  st.set.col = IntOf(Val(st, GRP_MAIN, S_COL));
+  st.set.dvl = IntOf(Val(st, GRP_MAIN, S_DVL));
+  st.set.pml = IntOf(Val(st, GRP_MAIN, S_PML));
+  st.set.ttl = IntOf(Val(st, GRP_MAIN, S_TTL));
+  double stm = fabs(atof(Val(st, GRP_MAIN, S_STM)));
   if (!(stm > 0) || !std::isfinite(stm)) stm = 1.0;
-  g_set.stm = stm;
-  RewriteG8(GRP_MAIN, S_STM, stm);
-  if (!Val(GRP_MAIN, S_VNP)[0]) SetVal(GRP_MAIN, S_VNP, "vn");
-  if (!Val(GRP_MAIN, S_WR2)[0]) SetVal(GRP_MAIN, S_WR2, "QuilCkt.log");
-  else SetVal(GRP_MAIN, S_WR2, PathFix(Val(GRP_MAIN, S_WR2)));
-  int cld = IntOf(Val(GRP_MAIN, S_CLD));
+  st.set.stm = stm;
+  RewriteG8(st, GRP_MAIN, S_STM, stm);
+  if (!Val(st, GRP_MAIN, S_VNP)[0]) SetVal(st, GRP_MAIN, S_VNP, "vn");
+  if (!Val(st, GRP_MAIN, S_WR2)[0]) SetVal(st, GRP_MAIN, S_WR2, "QuilCkt.log");
+  else SetVal(st, GRP_MAIN, S_WR2, PathFix(Val(st, GRP_MAIN, S_WR2)));
+  int cld = IntOf(Val(st, GRP_MAIN, S_CLD));
   if (cld <= 1) cld = 1;
   if (cld > 23) cld = 24;
-  g_set.cld = cld;
-  RewriteInt(GRP_MAIN, S_CLD, cld);
-  int l = IntOf(Val(GRP_MAIN, S_LFT)), t = IntOf(Val(GRP_MAIN, S_TOP));
-  int r = IntOf(Val(GRP_MAIN, S_RGT)), b = IntOf(Val(GRP_MAIN, S_BOT));
-  if (g_set.screenW > 0 && r > g_set.screenW) {
-    int shift = r - g_set.screenW;
+  st.set.cld = cld;
+  RewriteInt(st, GRP_MAIN, S_CLD, cld);
+  int l = IntOf(Val(st, GRP_MAIN, S_LFT)), t = IntOf(Val(st, GRP_MAIN, S_TOP));
+  int r = IntOf(Val(st, GRP_MAIN, S_RGT)), b = IntOf(Val(st, GRP_MAIN, S_BOT));
+  if (st.set.screenW > 0 && r > st.set.screenW) {
+    int shift = r - st.set.screenW;
     if (shift > l) shift = l > 0 ? l : 0;
     l -= shift;
     r -= shift;
   }
-  if (g_set.screenH > 0 && b > g_set.screenH) {
-    int shift = b - g_set.screenH;
+  if (st.set.screenH > 0 && b > st.set.screenH) {
+    int shift = b - st.set.screenH;
     if (shift > t) shift = t > 0 ? t : 0;
     t -= shift;
     b -= shift;
   }
-  g_set.winLeft = l; g_set.winTop = t; g_set.winRight = r; g_set.winBottom = b;
-  RewriteInt(GRP_MAIN, S_LFT, l); RewriteInt(GRP_MAIN, S_TOP, t);
-  RewriteInt(GRP_MAIN, S_RGT, r); RewriteInt(GRP_MAIN, S_BOT, b);
+  st.set.winLeft = l; st.set.winTop = t; st.set.winRight = r; st.set.winBottom = b;
+  RewriteInt(st, GRP_MAIN, S_LFT, l); RewriteInt(st, GRP_MAIN, S_TOP, t);
+  RewriteInt(st, GRP_MAIN, S_RGT, r); RewriteInt(st, GRP_MAIN, S_BOT, b);
 }
 
-void ApplyLvs() {
+void ApplyLvs(CktState& st) {
   const int paths[] = {0, 1, 3};
   for (int s : paths)
-    if (Val(GRP_LVS, s)[0]) SetVal(GRP_LVS, s, PathFix(Val(GRP_LVS, s)));
-  Upper(Val(GRP_LVS, 2));
+    if (Val(st, GRP_LVS, s)[0]) SetVal(st, GRP_LVS, s, PathFix(Val(st, GRP_LVS, s)));
+  Upper(Val(st, GRP_LVS, 2));
   for (int s = 0; s < 5; s++)
-    if (!Val(GRP_LVS, s)[0]) SetVal(GRP_LVS, s, kLvsDefaults[s]);
+    if (!Val(st, GRP_LVS, s)[0]) SetVal(st, GRP_LVS, s, kLvsDefaults[s]);
 }
 
-void ApplyCap() {
-  const char* u = Val(GRP_CAP, 0);
-  if (strcasecmp(u, "pF") && strcasecmp(u, "fF") && strcasecmp(u, "aF")) SetVal(GRP_CAP, 0, "pF");
-  int n = IntOf(Val(GRP_CAP, 1));
+void ApplyCap(CktState& st) {
+  const char* u = Val(st, GRP_CAP, 0);
+  if (strcasecmp(u, "pF") && strcasecmp(u, "fF") && strcasecmp(u, "aF")) SetVal(st, GRP_CAP, 0, "pF");
+  int n = IntOf(Val(st, GRP_CAP, 1));
   if (n < 1 || n > 7) n = 0;
-  g_set.capFlags = n;
-  RewriteInt(GRP_CAP, 1, n);
+  st.set.capFlags = n;
+  RewriteInt(st, GRP_CAP, 1, n);
   for (int i = 0; i < 16; i++) {
     for (int k = 0; k < 2; k++) {
       int s = 2 + k * 16 + i;
-      int v = IntOf(Val(GRP_CAP, s));
+      int v = IntOf(Val(st, GRP_CAP, s));
       if (v < 0) v = 0;
       if (v > 255) v = 256;
-      RewriteInt(GRP_CAP, s, v);
-      if (k == 0) g_set.cap[i].layer1 = v; else g_set.cap[i].layer2 = v;
+      RewriteInt(st, GRP_CAP, s, v);
+      if (k == 0) st.set.cap[i].layer1 = v; else st.set.cap[i].layer2 = v;
     }
-    g_set.cap[i].area = atof(Val(GRP_CAP, 34 + i));
-    g_set.cap[i].fringe = atof(Val(GRP_CAP, 50 + i));
+    st.set.cap[i].area = atof(Val(st, GRP_CAP, 34 + i));
+    st.set.cap[i].fringe = atof(Val(st, GRP_CAP, 50 + i));
   }
 }
 
-void ApplyAnt() {
-  g_set.antOn = UsfFlag(GRP_ANT, 0);
-  g_set.antEdge = UsfFlag(GRP_ANT, 1);
+void ApplyAnt(CktState& st) {
+  st.set.antOn = UsfFlag(st, GRP_ANT, 0);
+  st.set.antEdge = UsfFlag(st, GRP_ANT, 1);
   for (int i = 0; i < 9; i++) {
     int s = 2 + i;
     // The channel layer may be written as a real number ("1.0").
-    double d = atof(Val(GRP_ANT, s));
+    double d = atof(Val(st, GRP_ANT, s));
     int v = !(d >= 1) ? 0 : d > 256 ? 256 : (int)d;  // NaN and huge values stay in range
     if (v < 1) {
       v = 0;
-      SetVal(GRP_ANT, s, "");
+      SetVal(st, GRP_ANT, s, "");
     } else {
       if (v > 255) v = 256;
-      RewriteInt(GRP_ANT, s, v);
+      RewriteInt(st, GRP_ANT, s, v);
     }
-    if (i == 0) g_set.antChan = v; else g_set.antLayer[i - 1] = v;
+    if (i == 0) st.set.antChan = v; else st.set.antLayer[i - 1] = v;
   }
   for (int i = 0; i < 8; i++) {
     int s = 11 + i;
-    double t = fabs(atof(Val(GRP_ANT, s)));
-    if (t > 0 && std::isfinite(t)) RewriteG8(GRP_ANT, s, t);
-    else { t = 0; SetVal(GRP_ANT, s, ""); }
-    g_set.antThick[i] = t;
+    double t = fabs(atof(Val(st, GRP_ANT, s)));
+    if (t > 0 && std::isfinite(t)) RewriteG8(st, GRP_ANT, s, t);
+    else { t = 0; SetVal(st, GRP_ANT, s, ""); }
+    st.set.antThick[i] = t;
   }
 }
 
@@ -266,82 +266,82 @@ const char* SetupKey(int group, int slot) {
   return g_keys[group][slot];
 }
 
-int UsfFlag(int group, int slot) {
-  char* v = Val(group, slot);
+int UsfFlag(CktState& st, int group, int slot) {
+  char* v = Val(st, group, slot);
   Upper(v);
   if (v[0] == 'Y') return 1;
-  SetVal(group, slot, "N");
+  SetVal(st, group, slot, "N");
   return 0;
 }
 
-void TraceTableParse() {
-  memset(g_set.traced, 0, sizeof g_set.traced);
-  memset(g_set.merged, 0, sizeof g_set.merged);
-  memset(g_set.insul, 0, sizeof g_set.insul);
+void TraceTableParse(CktState& st) {
+  memset(st.set.traced, 0, sizeof st.set.traced);
+  memset(st.set.merged, 0, sizeof st.set.merged);
+  memset(st.set.insul, 0, sizeof st.set.insul);
   for (int i = 0; i < CKT_TRACE_LEVELS; i++) {
-    DigitRuns(Val(GRP_TRACE, i), g_set.traced[i], CKT_LIST);
-    DigitRuns(Val(GRP_TRACE, 8 + i), g_set.merged[i], CKT_LIST);
-    snprintf(g_set.mergedText[i], CKT_VALUE, "%s", Val(GRP_TRACE, 8 + i));
+    DigitRuns(Val(st, GRP_TRACE, i), st.set.traced[i], CKT_LIST);
+    DigitRuns(Val(st, GRP_TRACE, 8 + i), st.set.merged[i], CKT_LIST);
+    snprintf(st.set.mergedText[i], CKT_VALUE, "%s", Val(st, GRP_TRACE, 8 + i));
     // Insulator lists: pieces between blanks and commas, each an integer.
     char buf[CKT_VALUE];
-    snprintf(buf, sizeof buf, "%s", Val(GRP_TRACE, 16 + i));
+    snprintf(buf, sizeof buf, "%s", Val(st, GRP_TRACE, 16 + i));
     int n = 0;
     for (char* tok = strtok(buf, " ,"); tok && n < CKT_LIST; tok = strtok(nullptr, " ,")) {
       int v = IntOf(tok);
       if (v < 0 || v > 256) v = 0;  // not a layer: an empty entry
-      g_set.insul[i][n++] = v;
+      st.set.insul[i][n++] = v;
     }
   }
 }
 
-void SetupApply(int group, int check) {
+void SetupApply(CktState& st, int group, int check) {
   BuildKeys();
   switch (group) {
-    case GRP_MAIN: ApplyMain(check); break;
-    case GRP_LVS: ApplyLvs(); break;
-    case GRP_TRACE: TraceTableParse(); break;
-    case GRP_CAP: ApplyCap(); break;
-    case GRP_ANT: ApplyAnt(); break;
+    case GRP_MAIN: ApplyMain(st, check); break;
+    case GRP_LVS: ApplyLvs(st); break;
+    case GRP_TRACE: TraceTableParse(st); break;
+    case GRP_CAP: ApplyCap(st); break;
+    case GRP_ANT: ApplyAnt(st); break;
     case GRP_SMASH:
       for (int i = 0; i < 32; i++) {
-        Upper(Val(GRP_SMASH, i));
-        CopyName(g_set.smash[i], Val(GRP_SMASH, i));
+        Upper(Val(st, GRP_SMASH, i));
+        CopyName(st.set.smash[i], Val(st, GRP_SMASH, i));
       }
       break;
     case GRP_OMIT:
       for (int i = 0; i < 20; i++) {
-        Upper(Val(GRP_OMIT, i));
-        CopyName(g_set.omit[i], Val(GRP_OMIT, i));
+        Upper(Val(st, GRP_OMIT, i));
+        CopyName(st.set.omit[i], Val(st, GRP_OMIT, i));
       }
-      g_set.compileAll = UsfFlag(GRP_OMIT, 20);
+      st.set.compileAll = UsfFlag(st, GRP_OMIT, 20);
       break;
   }
 }
 
-void SetupDefaults() {
+void SetupDefaults(CktState& st) {
   BuildKeys();
-  int sw = g_set.screenW, sh = g_set.screenH;
-  memset(&g_set, 0, sizeof g_set);
-  g_set.screenW = sw;
-  g_set.screenH = sh;
-  for (int s = 0; s < g_keyCount[GRP_MAIN]; s++) SetVal(GRP_MAIN, s, kMainDefaults[s]);
-  for (int s = 0; s < g_keyCount[GRP_LVS]; s++) SetVal(GRP_LVS, s, kLvsDefaults[s]);
-  SetVal(GRP_CAP, 0, "pF");
-  SetVal(GRP_CAP, 1, "3");
+  int sw = st.set.screenW, sh = st.set.screenH;
+  memset(&st.set, 0, sizeof st.set);
+  st.set.screenW = sw;
+  st.set.screenH = sh;
+  for (int s = 0; s < g_keyCount[GRP_MAIN]; s++) SetVal(st, GRP_MAIN, s, kMainDefaults[s]);
+  for (int s = 0; s < g_keyCount[GRP_LVS]; s++) SetVal(st, GRP_LVS, s, kLvsDefaults[s]);
+  SetVal(st, GRP_CAP, 0, "pF");
+  SetVal(st, GRP_CAP, 1, "3");
   for (int i = 0; i < 16; i++) {
-    SetVal(GRP_CAP, 2 + i, "0");
-    SetVal(GRP_CAP, 18 + i, "0");
-    SetVal(GRP_CAP, 34 + i, "0.");
-    SetVal(GRP_CAP, 50 + i, "0.");
+    SetVal(st, GRP_CAP, 2 + i, "0");
+    SetVal(st, GRP_CAP, 18 + i, "0");
+    SetVal(st, GRP_CAP, 34 + i, "0.");
+    SetVal(st, GRP_CAP, 50 + i, "0.");
   }
-  SetVal(GRP_ANT, 0, "N");
-  SetVal(GRP_ANT, 1, "N");
-  SetVal(GRP_ANT, 2, "1.0");
-  SetVal(GRP_OMIT, 20, "N");
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  SetVal(st, GRP_ANT, 0, "N");
+  SetVal(st, GRP_ANT, 1, "N");
+  SetVal(st, GRP_ANT, 2, "1.0");
+  SetVal(st, GRP_OMIT, 20, "N");
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
 }
 
-int UsfReadLine(char* line) {
+int UsfReadLine(CktState& st, char* line) {
   BuildKeys();
   TrimTail(line);
   for (int g = 0; g < CKT_GROUPS; g++)
@@ -350,7 +350,7 @@ int UsfReadLine(char* line) {
       size_t kl = strlen(key);
       if (strncasecmp(line, key, kl) == 0) {
         const char* eq = strchr(line, '=');
-        SetVal(g, s, (eq && strlen(line) > kl) ? eq + 1 : "");
+        SetVal(st, g, s, (eq && strlen(line) > kl) ? eq + 1 : "");
         return 1;
       }
     }
@@ -359,7 +359,7 @@ int UsfReadLine(char* line) {
     for (int k = 0; k < 2; k++) {
       snprintf(key, sizeof key, k ? "rdf%d=" : "rdp%d=", n);
       if (strncasecmp(line, key, strlen(key)) == 0) {
-        char* dst = k ? g_set.rdf[n] : g_set.rdp[n];
+        char* dst = k ? st.set.rdf[n] : st.set.rdp[n];
         const char* eq = strchr(line, '=');
         snprintf(dst, 260, "%s", (strlen(line) > 5 && eq) ? eq + 1 : "");
         return 1;
@@ -369,7 +369,7 @@ int UsfReadLine(char* line) {
   return 0;
 }
 
-int UsfRead(const char* path) {
+int UsfRead(CktState& st, const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return 0;
   char line[CKT_VALUE + 2];
@@ -381,31 +381,31 @@ int UsfRead(const char* path) {
       if (n < CKT_VALUE - 1) line[n++] = (char)c;  // the rest of a long line is dropped
     }
     line[n] = 0;
-    if (any || c == '\n') UsfReadLine(line);
+    if (any || c == '\n') UsfReadLine(st, line);
     if (c == EOF) break;
   }
   fclose(f);
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
   return 1;
 }
 
-int UsfWrite(const char* path) {
+int UsfWrite(CktState& st, const char* path) {
   BuildKeys();
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
   FILE* f = fopen(path, "w");
   if (!f) return 0;
   for (int g = 0; g < CKT_GROUPS; g++)
-    for (int s = 0; s < g_keyCount[g]; s++) fprintf(f, "%s%s\n", g_keys[g][s], g_set.val[g][s]);
+    for (int s = 0; s < g_keyCount[g]; s++) fprintf(f, "%s%s\n", g_keys[g][s], st.set.val[g][s]);
   for (int n = 0; n < 16; n++) {
-    fprintf(f, "rdp%d=%s\n", n, g_set.rdp[n]);
-    fprintf(f, "rdf%d=%s\n", n, g_set.rdf[n]);
+    fprintf(f, "rdp%d=%s\n", n, st.set.rdp[n]);
+    fprintf(f, "rdf%d=%s\n", n, st.set.rdf[n]);
   }
   int bad = ferror(f);
   if (fclose(f) != 0) bad = 1;
   return bad ? 0 : 1;
 }
 
-int UsfMainRead(const char* path) {
+int UsfMainRead(CktState& st, const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return 2;
   char line[1024];
@@ -424,17 +424,17 @@ int UsfMainRead(const char* path) {
       if (strncasecmp(line, "scale=", 6) == 0) {
         double s = atof(v);
         // A whole number of units; absurd values leave the scale as it was.
-        if (s >= 1 && s < 1e15) g_cktRun.scale = floor(s);
+        if (s >= 1 && s < 1e15) st.run.scale = floor(s);
       } else if (strncasecmp(line, "physunit=", 9) == 0) {
-        snprintf(g_cktRun.physUnit, sizeof g_cktRun.physUnit, "%s", v);
+        snprintf(st.run.physUnit, sizeof st.run.physUnit, "%s", v);
       } else if (strncasecmp(line, "notips=", 7) == 0) {
-        g_cktRun.noTips = IntOf(v);
+        st.run.noTips = IntOf(v);
       } else if (strncasecmp(line, "stdmsgbox=", 10) == 0) {
-        g_cktRun.stdMsgBox = IntOf(v);
+        st.run.stdMsgBox = IntOf(v);
       } else if (strncasecmp(line, "texttoolbar=", 12) == 0) {
-        g_cktRun.textToolbar = IntOf(v);
+        st.run.textToolbar = IntOf(v);
       } else if (strncasecmp(line, "winemods=", 9) == 0) {
-        g_cktRun.wineMods = IntOf(v);
+        st.run.wineMods = IntOf(v);
       }
     }
     if (c == EOF) break;
@@ -443,7 +443,7 @@ int UsfMainRead(const char* path) {
   return 0;
 }
 
-int SetupBatchTokens(const char* cmdline) {
+int SetupBatchTokens(CktState& st, const char* cmdline) {
   const int slots[3] = {S_CFN, S_HFN, S_SCH};
   const int limits[3] = {32, CKT_VALUE - 1, CKT_VALUE - 1};
   int count = 0;
@@ -464,7 +464,7 @@ int SetupBatchTokens(const char* cmdline) {
         char tok[CKT_VALUE];
         memcpy(tok, start, (size_t)len);
         tok[len] = 0;
-        SetVal(GRP_MAIN, slots[k], tok);
+        SetVal(st, GRP_MAIN, slots[k], tok);
       }
     }
     count++;
@@ -479,41 +479,41 @@ static int ListHas(const int* list, int layer) {
   return 0;
 }
 
-int TraceLayerIn(int layer, int level, int list) {
+int TraceLayerIn(CktState& st, int layer, int level, int list) {
   if (level < 0 || level >= CKT_TRACE_LEVELS) return 0;
-  return ListHas(list ? g_set.merged[level] : g_set.traced[level], layer & 0x1ff);
+  return ListHas(list ? st.set.merged[level] : st.set.traced[level], layer & 0x1ff);
 }
 
-int ConductorLayer(int layer) {
+int ConductorLayer(CktState& st, int layer) {
   int l = layer & 0x1ff;
   for (int i = 0; i < CKT_TRACE_LEVELS; i++)
-    if (ListHas(g_set.traced[i], l) || ListHas(g_set.merged[i], l)) return l;
+    if (ListHas(st.set.traced[i], l) || ListHas(st.set.merged[i], l)) return l;
   return 0;
 }
 
-int TracedLayer(int layer) {
+int TracedLayer(CktState& st, int layer) {
   for (int i = 0; i < CKT_TRACE_LEVELS; i++)
-    if (ListHas(g_set.traced[i], layer & 0x1ff)) return 1;
+    if (ListHas(st.set.traced[i], layer & 0x1ff)) return 1;
   return 0;
 }
 
-int InsulatorLayer(int layer) {
+int InsulatorLayer(CktState& st, int layer) {
   for (int i = 0; i < CKT_TRACE_LEVELS; i++)
-    if (ListHas(g_set.insul[i], layer & 0x1ff)) return 1;
+    if (ListHas(st.set.insul[i], layer & 0x1ff)) return 1;
   return 0;
 }
 
-int HiddenLayer(int layer) { return ListHas(g_set.hidden, layer & 0x1ff); }
+int HiddenLayer(CktState& st, int layer) { return ListHas(st.set.hidden, layer & 0x1ff); }
 
-int TraceTableLayer(int layer) { return ConductorLayer(layer) || InsulatorLayer(layer); }
+int TraceTableLayer(CktState& st, int layer) { return ConductorLayer(st, layer) || InsulatorLayer(st, layer); }
 
-int TextLayer(int layer) {
+int TextLayer(CktState& st, int layer) {
   int l = layer & 0x1ff;
-  return l == g_set.nnl || l == g_set.col || l == g_set.dvl || l == g_set.pml;
+  return l == st.set.nnl || l == st.set.col || l == st.set.dvl || l == st.set.pml;
 }
 
-int CellCheckExists(const char* name, int wildcard) {
-  if ((wildcard && strcmp(name, "*") == 0) || GetCinfo(name)) return 1;
+int CellCheckExists(CktState& st, const char* name, int wildcard) {
+  if ((wildcard && strcmp(name, "*") == 0) || GetCinfo(st, name)) return 1;
   char msg[200];
   snprintf(msg, sizeof msg, "Cell \"%.100s\" does Not Exist", name);
   HostMsgBox(msg, CKT_DISPLAY_NAME, HOST_CAP_OWN, HOST_OK);

@@ -8,6 +8,11 @@
 
 namespace ckt {
 
+struct CktState;
+
+// The key table behind SetupKey stays global: built once from constants, the
+// same for every state.
+
 enum {
   CKT_GROUPS = 7,
   CKT_SLOTS = 66,
@@ -55,55 +60,54 @@ struct CktSettings {
   int compileAll;
 };
 
-extern CktSettings g_set;
 
 // Built-in defaults, then every group applied without checks: the working
 // variables are valid from the start even with no settings file.
-void SetupDefaults();
+void SetupDefaults(CktState& st);
 
 // Number of keys of a group and the key of a slot ("cfn=").
 int SetupKeyCount(int group);
 const char* SetupKey(int group, int slot);
 
 // Applies a group; check = 1 from a dialog's OK (name checks shown).
-void SetupApply(int group, int check);
-void TraceTableParse();
+void SetupApply(CktState& st, int group, int check);
+void TraceTableParse(CktState& st);
 
 // Y/N slot of a group: upper-cased; 1 for "Y...", else "N" and 0.
-int UsfFlag(int group, int slot);
+int UsfFlag(CktState& st, int group, int slot);
 
 // One settings line (trailing blanks and control characters removed first)
 // offered to every key and the run-application entries. 1 when taken.
-int UsfReadLine(char* line);
+int UsfReadLine(CktState& st, char* line);
 
 // Reads QuilCkt.usf (path); 0 when missing (defaults stay), else 1.
-int UsfRead(const char* path);
+int UsfRead(CktState& st, const char* path);
 // Writes it; 1 when written.
-int UsfWrite(const char* path);
+int UsfWrite(CktState& st, const char* path);
 
 // QUIL7.USF: 2 when it cannot be opened, else 0.
-int UsfMainRead(const char* path);
+int UsfMainRead(CktState& st, const char* path);
 
 // Batch command line (cell, header file, Y/N): the tokens go into cfn=,
 // hfn= and sch=, each bounded by its setting; a token too long for it gives
 // a message and is not stored. Returns the number of tokens seen (the batch
 // form is on when it is 3 or more).
-int SetupBatchTokens(const char* cmdline);
+int SetupBatchTokens(CktState& st, const char* cmdline);
 
 // Layer tests over the trace table.
-int TraceLayerIn(int layer, int level, int list);
-int ConductorLayer(int layer);
-int TracedLayer(int layer);
-int InsulatorLayer(int layer);
-int HiddenLayer(int layer);
+int TraceLayerIn(CktState& st, int layer, int level, int list);
+int ConductorLayer(CktState& st, int layer);
+int TracedLayer(CktState& st, int layer);
+int InsulatorLayer(CktState& st, int layer);
+int HiddenLayer(CktState& st, int layer);
 // In any conductor list, insulator list or a text layer: loaded at all.
-int TraceTableLayer(int layer);
-int TextLayer(int layer);
+int TraceTableLayer(CktState& st, int layer);
+int TextLayer(CktState& st, int layer);
 
 // The cell must be in the collection ("*" passes with wildcard); else the
 // message and 0. The name checks themselves are the library's
 // (namecheck.h).
-int CellCheckExists(const char* name, int wildcard);
+int CellCheckExists(CktState& st, const char* name, int wildcard);
 
 // Path normaliser: lower case, the drive letter and each character after a
 // backslash upper case, "X:" gets its backslash.

@@ -13,34 +13,12 @@
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 namespace ckt {
 
 namespace {
-
-double Phys(int32_t v) { return g_cktRun.scale > 0 ? v / g_cktRun.scale : v; }
-
-int HasBlank(const char* s) { return strpbrk(s, " \t") != nullptr; }
-
-// Names already reported as holding a blank, per cell.
-std::unordered_set<std::string> g_blankSeen;
-int32_t g_blankCell = -1;
-
-void BlankCheck(const char* what, const char* name, int32_t cell) {
-  if (!HasBlank(name)) return;
-  if (g_blankCell != cell) {
-    g_blankSeen.clear();
-    g_blankCell = cell;
-  }
-  std::string key = std::string(what) + "\x01" + name;
-  if (!g_blankSeen.insert(key).second) return;
-  // A blank splits the name into two fields, shifting every node after it.
-  char msg[400];
-  snprintf(msg, sizeof msg, "%s \"%.120s\" in %s holds a Blank ... the Line would Shift its Nodes ", what, name,
-           g_store->cells[cell].name);
-  ErrorCount(msg, 0);
-}
 
 // Names of node numbers in the cell being written, each built once: the
 // sorts, counts and both files ask for them again and again. A node finds
@@ -71,10 +49,62 @@ struct NameMemo {
   int prefixReady = 0;
   int prefixBlank = 0;  // digits hold no blank: a virtual name has one when its prefix has
 };
-NameMemo g_names;
+// Device text of every instance of the cell, its name up to the first
+// blank or newline and the rank of its folded text, computed once.
+struct DevTexts {
+  int32_t instances = -1;  // texts built for this many instances
+  int keyed = 0;           // ranks built too
+  std::vector<std::string> text;  // 1-based
+  std::vector<uint32_t> nameLen;
+  std::vector<char> blank;  // the text holds a blank or tab
+  std::vector<int32_t> key;
+};
+double Phys(CktState& st, int32_t v) { return st.run.scale > 0 ? v / st.run.scale : v; }
 
-int32_t& SlotOf(int32_t node) {
-  NameMemo& m = g_names;
+int HasBlank(const char* s) { return strpbrk(s, " \t") != nullptr; }
+
+}  // namespace
+
+struct CktSpiceState {
+  // Names already reported as holding a blank, per cell.
+  std::unordered_set<std::string> blankSeen;
+  int32_t blankCell = -1;
+  NameMemo names;
+  int ranksReady = 0;  // the table's nodes are ranked for this cell
+  DevTexts devTexts;
+  // Entries of each instance, in table order: instance k's entries are
+  // byInst[byInstStart[k] .. byInstStart[k + 1]).
+  std::vector<int32_t> byInstStart, byInst;
+  // Aliases of the parameter texts of the cell being written: most lines of
+  // a cell share one.
+  std::unordered_map<std::string, std::string> paramAlias;
+  const std::string* lastAlias = nullptr;  // the alias asked for last, and its text
+  std::string lastParam;
+};
+
+CktSpiceState* CktSpiceStateNew() { return new CktSpiceState(); }
+void CktPartFree::operator()(CktSpiceState* p) const { delete p; }
+
+namespace {
+
+void BlankCheck(CktState& st, const char* what, const char* name, int32_t cell) {
+  if (!HasBlank(name)) return;
+  if (st.spice->blankCell != cell) {
+    st.spice->blankSeen.clear();
+    st.spice->blankCell = cell;
+  }
+  std::string key = std::string(what) + "\x01" + name;
+  if (!st.spice->blankSeen.insert(key).second) return;
+  // A blank splits the name into two fields, shifting every node after it.
+  char msg[400];
+  snprintf(msg, sizeof msg, "%s \"%.120s\" in %s holds a Blank ... the Line would Shift its Nodes ", what, name,
+           st.store->cells[cell].name);
+  ErrorCount(st, msg, 0);
+}
+
+
+int32_t& SlotOf(CktState& st, int32_t node) {
+  NameMemo& m = st.spice->names;
   std::vector<int32_t>* table = nullptr;
   size_t at = 0;
   if (node < 0 && node >= -NAME_DENSE) {
@@ -108,9 +138,9 @@ void FoldInto(std::string& out, const std::string& s) {
     if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
 }
 
-NameEntry& NamedNew(int32_t node) {
-  NameMemo& m = g_names;
-  int32_t& slot = SlotOf(node);
+NameEntry& NamedNew(CktState& st, int32_t node) {
+  NameMemo& m = st.spice->names;
+  int32_t& slot = SlotOf(st, node);
   if (slot) return m.entries[(size_t)slot - 1];
   m.entries.emplace_back();
   slot = (int32_t)m.entries.size();
@@ -120,7 +150,7 @@ NameEntry& NamedNew(int32_t node) {
   if (node < 0) {
     if (!m.prefixReady) {
       m.prefixReady = 1;
-      m.prefix = g_set.val[GRP_MAIN][S_VNP];
+      m.prefix = st.set.val[GRP_MAIN][S_VNP];
       size_t semi = m.prefix.find(';');
       m.prefixCut = semi != std::string::npos;
       if (m.prefixCut) m.prefix.resize(semi);
@@ -134,7 +164,7 @@ NameEntry& NamedNew(int32_t node) {
       e.name.append(first, (size_t)(end - first));
     }
   } else {
-    e.name = NodeName(node);
+    e.name = NodeName(st, node);
   }
   for (char c : e.name)
     if (c >= 'A' && c <= 'Z') {
@@ -147,17 +177,17 @@ NameEntry& NamedNew(int32_t node) {
 
 // The entry of a node, named on first use; the look-up of a named virtual
 // or text number is two loads.
-inline NameEntry& Named(int32_t node) {
-  NameMemo& m = g_names;
+inline NameEntry& Named(CktState& st, int32_t node) {
+  NameMemo& m = st.spice->names;
   if (node < 0) {
     uint64_t at = (uint64_t)(-(int64_t)node);
     if (at < m.virt.size() && m.virt[at]) return m.entries[(size_t)m.virt[at] - 1];
   } else if ((size_t)node < m.real.size() && m.real[(size_t)node]) {
     return m.entries[(size_t)m.real[(size_t)node] - 1];
   }
-  return NamedNew(node);
+  return NamedNew(st, node);
 }
-const std::string& NameOf(int32_t node) { return Named(node).name; }
+const std::string& NameOf(CktState& st, int32_t node) { return Named(st, node).name; }
 
 // A byte of a name as the sorts see it; with Fold, capitals as small
 // letters (texts not folded beforehand).
@@ -260,8 +290,8 @@ int32_t RanksOfOrder(const std::vector<int32_t>& order, Differ differ, std::vect
 // the decimal digits of the magnitude, so the names sort as the digit
 // strings do: the magnitudes are walked in that (dictionary) order, 1, 10,
 // 100, ..., 11, ..., 2, ..., picking those present.
-std::vector<int32_t> VirtualOrder() {
-  NameMemo& m = g_names;
+std::vector<int32_t> VirtualOrder(CktState& st) {
+  NameMemo& m = st.spice->names;
   std::vector<int32_t> order;
   if (!m.prefixReady || m.prefixCut) return order;
   uint64_t top = 0, count = 0;
@@ -286,11 +316,11 @@ std::vector<int32_t> VirtualOrder() {
   return order;
 }
 
-void RanksBuild() {
-  NameMemo& m = g_names;
+void RanksBuild(CktState& st) {
+  NameMemo& m = st.spice->names;
   size_t n = m.entries.size();
   auto folded = [&](int32_t i) -> const std::string& { return FoldedOf(m.entries[(size_t)i]); };
-  std::vector<int32_t> virt = VirtualOrder();
+  std::vector<int32_t> virt = VirtualOrder(st);
   std::vector<int32_t> order;
   std::vector<char> isVirt;
   if (virt.empty()) {
@@ -330,51 +360,39 @@ void RanksBuild() {
   m.ranked = 1;
 }
 
-int32_t NodeRank(int32_t node) {
-  NameEntry& e = Named(node);
-  if (!g_names.ranked) RanksBuild();
+int32_t NodeRank(CktState& st, int32_t node) {
+  NameEntry& e = Named(st, node);
+  if (!st.spice->names.ranked) RanksBuild(st);
   return e.rank;
 }
 
 // Ranks of every node the device table, the connectors and the node list
 // name, built in one sort.
-int g_ranksReady = 0;  // the table's nodes are ranked for this cell
 
-void NodeRanksPrepare(const std::vector<int32_t>& more = {}) {
-  if (g_ranksReady && more.empty()) return;
-  g_ranksReady = 1;
+void NodeRanksPrepare(CktState& st, const std::vector<int32_t>& more = {}) {
+  if (st.spice->ranksReady && more.empty()) return;
+  st.spice->ranksReady = 1;
   // Room for a name per entry of the tables at most, so the names are not
   // moved again and again as they come.
-  g_names.entries.reserve(g_names.entries.size() + (size_t)g_nodes.devCount + (size_t)g_nodes.connCount +
-                          (size_t)g_compile.nodeCount);
-  for (int32_t n : more) Named(n);
-  for (int32_t e = 0; e < g_nodes.devCount; e++) Named(g_nodes.dev[e].node);
-  for (int32_t i = 0; i < g_nodes.connCount; i++) Named(g_nodes.conn[i].node);
-  for (int32_t i = 0; i < g_compile.nodeCount; i++) Named(g_compile.nodeList[i]);
-  if (!g_names.ranked) RanksBuild();
+  st.spice->names.entries.reserve(st.spice->names.entries.size() + (size_t)st.nodes.devCount + (size_t)st.nodes.connCount +
+                          (size_t)st.compile.nodeCount);
+  for (int32_t n : more) Named(st, n);
+  for (int32_t e = 0; e < st.nodes.devCount; e++) Named(st, st.nodes.dev[e].node);
+  for (int32_t i = 0; i < st.nodes.connCount; i++) Named(st, st.nodes.conn[i].node);
+  for (int32_t i = 0; i < st.compile.nodeCount; i++) Named(st, st.compile.nodeList[i]);
+  if (!st.spice->names.ranked) RanksBuild(st);
 }
 
-// Device text of every instance of the cell, its name up to the first
-// blank or newline and the rank of its folded text, computed once.
-struct DevTexts {
-  int32_t instances = -1;  // texts built for this many instances
-  int keyed = 0;           // ranks built too
-  std::vector<std::string> text;  // 1-based
-  std::vector<uint32_t> nameLen;
-  std::vector<char> blank;  // the text holds a blank or tab
-  std::vector<int32_t> key;
-};
-DevTexts g_devTexts;
 const std::string g_unknownDevice = "?";
 
-int32_t DevKey(int32_t inst) {
-  if (inst < 0 || (size_t)inst >= g_devTexts.key.size()) return -1;
-  return g_devTexts.key[(size_t)inst];
+int32_t DevKey(CktState& st, int32_t inst) {
+  if (inst < 0 || (size_t)inst >= st.spice->devTexts.key.size()) return -1;
+  return st.spice->devTexts.key[(size_t)inst];
 }
 
-void DevTextsBuild() {
-  DevTexts& t = g_devTexts;
-  int32_t n = g_compile.instances;
+void DevTextsBuild(CktState& st) {
+  DevTexts& t = st.spice->devTexts;
+  int32_t n = st.compile.instances;
   if (t.instances == n) return;
   t.instances = n;
   t.keyed = 0;
@@ -384,16 +402,16 @@ void DevTextsBuild() {
   t.blank.assign((size_t)n + 1, 0);
   for (int32_t k = 1; k <= n; k++) {
     std::string& s = t.text[(size_t)k];
-    s = DeviceText(g_set.dvl, k, n);
+    s = DeviceText(st, st.set.dvl, k, n);
     size_t cut = s.find_first_of(" \n");
     t.nameLen[(size_t)k] = (uint32_t)(cut == std::string::npos ? s.size() : cut);
     t.blank[(size_t)k] = HasBlank(s.c_str()) ? 1 : 0;
   }
 }
 
-void DevKeysBuild() {
-  DevTextsBuild();
-  DevTexts& t = g_devTexts;
+void DevKeysBuild(CktState& st) {
+  DevTextsBuild(st);
+  DevTexts& t = st.spice->devTexts;
   if (t.keyed) return;
   t.keyed = 1;
   // Ordered as folded texts, folding byte by byte as they are compared.
@@ -404,75 +422,72 @@ void DevKeysBuild() {
   t.key[0] = -1;  // no instance
 }
 
-void SortShow(const char* title, int32_t n, int done) {
+void SortShow(CktState& st, const char* title, int32_t n, int done) {
   if (n <= 100) return;
   char msg[120];
   snprintf(msg, sizeof msg, done ? "%s ... Done" : "%s", title);
-  StatusLine2(msg, 1);
+  StatusLine2(st, msg, 1);
 }
 
-// Entries of each instance, in table order: instance k's entries are
-// byInst[byInstStart[k] .. byInstStart[k + 1]).
-std::vector<int32_t> g_byInstStart, g_byInst;
 
-void ByInstBuild() {
-  g_byInstStart.clear();
-  g_byInst.clear();
+void ByInstBuild(CktState& st) {
+  st.spice->byInstStart.clear();
+  st.spice->byInst.clear();
   int32_t top = 0;
-  for (int32_t e = 0; e < g_nodes.devCount; e++) {
-    int32_t k = g_nodes.dev[e].inst;
+  for (int32_t e = 0; e < st.nodes.devCount; e++) {
+    int32_t k = st.nodes.dev[e].inst;
     if (k < 0 || k > CKT_MAX_INSTANCES) return;  // the line scans the table instead
     top = std::max(top, k);
   }
-  if (g_nodes.devCount == 0) return;
-  g_byInstStart.assign((size_t)top + 2, 0);
-  for (int32_t e = 0; e < g_nodes.devCount; e++) g_byInstStart[(size_t)g_nodes.dev[e].inst + 1]++;
-  for (size_t k = 1; k < g_byInstStart.size(); k++) g_byInstStart[k] += g_byInstStart[k - 1];
-  g_byInst.resize((size_t)g_nodes.devCount);
-  std::vector<int32_t> fill(g_byInstStart.begin(), g_byInstStart.end() - 1);
-  for (int32_t e = 0; e < g_nodes.devCount; e++) g_byInst[(size_t)fill[(size_t)g_nodes.dev[e].inst]++] = e;
+  if (st.nodes.devCount == 0) return;
+  st.spice->byInstStart.assign((size_t)top + 2, 0);
+  for (int32_t e = 0; e < st.nodes.devCount; e++) st.spice->byInstStart[(size_t)st.nodes.dev[e].inst + 1]++;
+  for (size_t k = 1; k < st.spice->byInstStart.size(); k++) st.spice->byInstStart[k] += st.spice->byInstStart[k - 1];
+  st.spice->byInst.resize((size_t)st.nodes.devCount);
+  std::vector<int32_t> fill(st.spice->byInstStart.begin(), st.spice->byInstStart.end() - 1);
+  for (int32_t e = 0; e < st.nodes.devCount; e++) st.spice->byInst[(size_t)fill[(size_t)st.nodes.dev[e].inst]++] = e;
 }
 
-const char* ResolvePath(const char* name, char* out, size_t size) {
+const char* ResolvePath(CktState& st, const char* name, char* out, size_t size) {
   if (!name[0] || name[0] == '/' || name[0] == '\\' || strchr(name, ':')) snprintf(out, size, "%s", name);
-  else snprintf(out, size, "%s%s", g_store->folder, name);
+  else snprintf(out, size, "%s%s", st.store->folder, name);
   return out;
 }
 
 }  // namespace
 
-void CktPrint(const char* text) {
-  if (g_compile.scriptPass || !g_compile.cir || !text) return;
-  fputs(text, g_compile.cir);
+void CktPrint(CktState& st, const char* text) {
+  if (st.compile.scriptPass || !st.compile.cir || !text) return;
+  fputs(text, st.compile.cir.get());
 }
 
-int CktWrap(int column, int len) {
+int CktWrap(CktState& st, int column, int len) {
   if (column + len <= CKT_WRAP_COLUMN) return column + len;
   if (len < 2) {
-    CktPrint("\n");
+    CktPrint(st, "\n");
     return 0;
   }
-  CktPrint("\n+");
+  CktPrint(st, "\n+");
   return len;
 }
 
-int CktCopyFile(const char* path) {
+int CktCopyFile(CktState& st, const char* path) {
   char full[600];
-  FILE* f = fopen(ResolvePath(path, full, sizeof full), "r");
+  FILE* f = fopen(ResolvePath(st, path, full, sizeof full), "r");
   if (!f) return 1;
   char msg[400];
   snprintf(msg, sizeof msg, "\n* Start of %s\n", path);
-  CktPrint(msg);
+  CktPrint(st, msg);
   int c;
   char one[2] = {0, 0};
   while ((c = getc(f)) != EOF) {
     if (c == '\r') continue;
     one[0] = (char)c;
-    CktPrint(one);
+    CktPrint(st, one);
   }
   fclose(f);
   snprintf(msg, sizeof msg, "\n* End of %s\n", path);
-  CktPrint(msg);
+  CktPrint(st, msg);
   return 0;
 }
 
@@ -480,31 +495,25 @@ namespace {
 
 // Alias text of a parameter text that begins with "@"; the text itself
 // otherwise.
-std::string ParamResolved(const char* param) {
+std::string ParamResolved(CktState& st, const char* param) {
   if (param[0] != '@') return param;
   char path[600];
-  return PafLookupMemo(param + 1, ResolvePath(g_set.val[GRP_MAIN][S_PAF], path, sizeof path));
+  return PafLookupMemo(st, param + 1, ResolvePath(st, st.set.val[GRP_MAIN][S_PAF], path, sizeof path));
 }
 
-// Aliases of the parameter texts of the cell being written: most lines of
-// a cell share one.
-std::unordered_map<std::string, std::string> g_paramAlias;
 
-const std::string* g_lastAlias = nullptr;  // the alias asked for last, and its text
-std::string g_lastParam;
-
-const std::string& ParamAlias(const char* param) {
-  if (g_lastAlias && g_lastParam == param) return *g_lastAlias;
-  auto it = g_paramAlias.find(param);
-  if (it == g_paramAlias.end()) it = g_paramAlias.emplace(param, ParamResolved(param)).first;
-  g_lastParam = param;
-  g_lastAlias = &it->second;  // elements of the map stay where they are
+const std::string& ParamAlias(CktState& st, const char* param) {
+  if (st.spice->lastAlias && st.spice->lastParam == param) return *st.spice->lastAlias;
+  auto it = st.spice->paramAlias.find(param);
+  if (it == st.spice->paramAlias.end()) it = st.spice->paramAlias.emplace(param, ParamResolved(st, param)).first;
+  st.spice->lastParam = param;
+  st.spice->lastAlias = &it->second;  // elements of the map stay where they are
   return it->second;
 }
 
-void Piece(const char* text) {
-  g_compile.column = CktWrap(g_compile.column, (int)strlen(text));
-  CktPrint(text);
+void Piece(CktState& st, const char* text) {
+  st.compile.column = CktWrap(st, st.compile.column, (int)strlen(text));
+  CktPrint(st, text);
 }
 
 // A piece of a line kept in memory, wrapped as CktWrap wraps it, so a
@@ -568,108 +577,108 @@ std::vector<int32_t> Positions(int32_t n) {
 }
 
 // The device table in the given order of its entries.
-void DevicesReorder(const std::vector<int32_t>& order) {
-  std::vector<CktDevice> old(g_nodes.dev, g_nodes.dev + order.size());
-  for (size_t e = 0; e < order.size(); e++) g_nodes.dev[e] = old[(size_t)order[e]];
+void DevicesReorder(CktState& st, const std::vector<int32_t>& order) {
+  std::vector<CktDevice> old(st.nodes.dev, st.nodes.dev + order.size());
+  for (size_t e = 0; e < order.size(); e++) st.nodes.dev[e] = old[(size_t)order[e]];
 }
 
 }  // namespace
 
-void SpiceSubcktLine(int32_t instances, int32_t cell) {
-  const char* name = g_store->cells[cell].name;
-  int isMain = cell == g_compile.mainCell;
+void SpiceSubcktLine(CktState& st, int32_t instances, int32_t cell) {
+  const char* name = st.store->cells[cell].name;
+  int isMain = cell == st.compile.mainCell;
   char buf[CKT_ALIAS_MAX + CKT_PARAM_MAX + 64];
   snprintf(buf, sizeof buf, isMain ? "\n* %s" : "\n.SUBCKT %s", name);
-  CktPrint(buf);
-  g_compile.column = (int)strlen(buf);
-  for (int32_t i = 0; i < g_nodes.connCount; i++) {
-    std::string node = NameOf(g_nodes.conn[i].node);
+  CktPrint(st, buf);
+  st.compile.column = (int)strlen(buf);
+  for (int32_t i = 0; i < st.nodes.connCount; i++) {
+    std::string node = NameOf(st, st.nodes.conn[i].node);
     if (node == "?") {
-      snprintf(buf, sizeof buf, "Node Name %d in %s Definition Line is Unknown ", (int)g_nodes.conn[i].seq, name);
-      if (ErrorCount(buf, 0)) break;
+      snprintf(buf, sizeof buf, "Node Name %d in %s Definition Line is Unknown ", (int)st.nodes.conn[i].seq, name);
+      if (ErrorCount(st, buf, 0)) break;
     }
-    BlankCheck("Node Name", node.c_str(), cell);
+    BlankCheck(st, "Node Name", node.c_str(), cell);
     snprintf(buf, sizeof buf, " %s", node.c_str());
-    Piece(buf);
+    Piece(st, buf);
   }
-  std::string param = ParamText(g_set.pml, 0, instances);
+  std::string param = ParamText(st, st.set.pml, 0, instances);
   if (param[0] == '@') {
-    param = ParamResolved(param.c_str());
+    param = ParamResolved(st, param.c_str());
     if (param == "?") {
       snprintf(buf, sizeof buf, "Parameter on %s Definition Line is Unknown ", name);
-      ErrorCount(buf, 0);
+      ErrorCount(st, buf, 0);
     }
   }
   if (!param.empty()) snprintf(buf, sizeof buf, " %s\n", param.c_str());
   else snprintf(buf, sizeof buf, "\n");
-  Piece(buf);
-  if (g_compile.column != 0) CktPrint("\n");
+  Piece(st, buf);
+  if (st.compile.column != 0) CktPrint(st, "\n");
 }
 
-void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
+void SpiceDeviceLine(CktState& st, int32_t k, int32_t instances, int32_t cell) {
   std::vector<int32_t> scan;
   const int32_t* first = nullptr;
   const int32_t* last = nullptr;
-  if (k >= 0 && (size_t)k + 1 < g_byInstStart.size()) {
-    first = g_byInst.data() + g_byInstStart[(size_t)k];
-    last = g_byInst.data() + g_byInstStart[(size_t)k + 1];
+  if (k >= 0 && (size_t)k + 1 < st.spice->byInstStart.size()) {
+    first = st.spice->byInst.data() + st.spice->byInstStart[(size_t)k];
+    last = st.spice->byInst.data() + st.spice->byInstStart[(size_t)k + 1];
   } else {
-    for (int32_t e = 0; e < g_nodes.devCount; e++)
-      if (g_nodes.dev[e].inst == k) scan.push_back(e);
+    for (int32_t e = 0; e < st.nodes.devCount; e++)
+      if (st.nodes.dev[e].inst == k) scan.push_back(e);
     first = scan.data();
     last = first + scan.size();
   }
   if (first == last) return;
-  InstanceFetch(0, k);
-  const CktPlace place = g_store->place[0];
+  InstanceFetch(st, 0, k);
+  const CktPlace place = st.store->place[0];
   char buf[CKT_ALIAS_MAX + CKT_PARAM_MAX + 64];
   // The texts of the cell's instances are built once for the sorts and
   // every line.
-  if (instances == g_compile.instances) DevTextsBuild();
+  if (instances == st.compile.instances) DevTextsBuild(st);
   std::string own;
   const std::string* text = &own;
   int blank;
-  if (k >= 1 && k <= instances && g_devTexts.instances == instances) {
-    text = &g_devTexts.text[(size_t)k];
-    blank = g_devTexts.blank[(size_t)k];
+  if (k >= 1 && k <= instances && st.spice->devTexts.instances == instances) {
+    text = &st.spice->devTexts.text[(size_t)k];
+    blank = st.spice->devTexts.blank[(size_t)k];
   } else {
-    own = DeviceText(g_set.dvl, k, instances);
+    own = DeviceText(st, st.set.dvl, k, instances);
     blank = HasBlank(own.c_str());
   }
   if (place.rank < 2 && *text == "?") {
     // A line named "?" is no device to a simulator: the user hears of it.
-    snprintf(buf, sizeof buf, "Device Cell %s at X=%.*g Y=%.*g has no Device Text", place.name, 9, Phys(place.x), 9,
-             Phys(place.y));
-    WarningCount(buf);
+    snprintf(buf, sizeof buf, "Device Cell %s at X=%.*g Y=%.*g has no Device Text", place.name, 9, Phys(st, place.x), 9,
+             Phys(st, place.y));
+    WarningCount(st, buf);
   }
-  if (blank) BlankCheck("Device Text", text->c_str(), cell);
+  if (blank) BlankCheck(st, "Device Text", text->c_str(), cell);
   static std::string line;  // kept between lines for its room
   line = *text;
   int column = (int)text->size();
   int32_t lastPin = 0;
   int firstPin = 1;
   for (const int32_t* at = first; at != last; at++) {
-    const CktDevice& d = g_nodes.dev[*at];
+    const CktDevice& d = st.nodes.dev[*at];
     if (d.node == 0) {
       snprintf(buf, sizeof buf, "Node Name %d in Device Line for %s in %s is Unknown ", (int)d.seq, place.name,
-               g_store->cells[cell].name);
-      if (ErrorCount(buf, 0)) break;
+               st.store->cells[cell].name);
+      if (ErrorCount(st, buf, 0)) break;
     }
     if (!firstPin && d.seq == lastPin) continue;
     firstPin = 0;
     lastPin = d.seq;
-    const NameEntry& node = Named(d.node);
-    if (node.blank) BlankCheck("Node Name", node.name.c_str(), cell);
+    const NameEntry& node = Named(st, d.node);
+    if (node.blank) BlankCheck(st, "Node Name", node.name.c_str(), cell);
     LinePiece(line, column, ' ', node.name.data(), node.name.size(), 0);
   }
-  const char* param = ParamText(g_set.pml, k, instances);
+  const char* param = ParamText(st, st.set.pml, k, instances);
   size_t paramLen;
   if (param[0] == '@') {
-    const std::string& alias = ParamAlias(param);
+    const std::string& alias = ParamAlias(st, param);
     if (place.rank == 1 && (strcasecmp(alias.c_str(), param + 1) == 0 || alias == "?")) {
       snprintf(buf, sizeof buf, "There is a Possible Incorrect Parameter or Alias for Device Cell %s at X=%.*g Y=%.*g ",
-               place.name, 9, Phys(place.x), 9, Phys(place.y));
-      ErrorCount(buf, 0);
+               place.name, 9, Phys(st, place.x), 9, Phys(st, place.y));
+      ErrorCount(st, buf, 0);
     }
     param = alias.c_str();
     paramLen = alias.size();
@@ -677,77 +686,77 @@ void SpiceDeviceLine(int32_t k, int32_t instances, int32_t cell) {
     paramLen = strlen(param);
   }
   LinePiece(line, column, ' ', param, paramLen, '\n');
-  if (!g_compile.scriptPass && g_compile.cir) fwrite(line.data(), 1, line.size(), g_compile.cir);  // as CktPrint
-  g_compile.column = column;
-  g_compile.lines++;
+  if (!st.compile.scriptPass && st.compile.cir) fwrite(line.data(), 1, line.size(), st.compile.cir.get());  // as CktPrint
+  st.compile.column = column;
+  st.compile.lines++;
 }
 
-void NodeListCreate() {
-  StatusLine2("Creating Node List", 0);
-  g_compile.nodeCount = 0;
-  if (!g_compile.nodeList) return;
+void NodeListCreate(CktState& st) {
+  StatusLine2(st, "Creating Node List", 0);
+  st.compile.nodeCount = 0;
+  if (!st.compile.nodeList) return;
   // Every name that can come in is ranked before the first is added.
   std::vector<int32_t> objs;
-  if (g_set.capFlags & 4) {
-    for (int32_t i = 1; i <= g_store->nb; i++)
-      if (CktBox* b = BoxRec(i)) objs.push_back(b->node);
-    for (int32_t i = 1; i <= g_store->np; i++)
-      if (CktPath* p = PathRec(i)) objs.push_back(p->node);
+  if (st.set.capFlags & 4) {
+    for (int32_t i = 1; i <= st.store->nb; i++)
+      if (CktBox* b = BoxRec(st, i)) objs.push_back(b->node);
+    for (int32_t i = 1; i <= st.store->np; i++)
+      if (CktPath* p = PathRec(st, i)) objs.push_back(p->node);
   }
-  NodeRanksPrepare(objs);
-  std::vector<char> seen((size_t)g_names.rankCount + 1, 0);
+  NodeRanksPrepare(st, objs);
+  std::vector<char> seen((size_t)st.spice->names.rankCount + 1, 0);
   char msg[200];
   auto add = [&](int32_t node) -> int {
-    size_t key = (size_t)NodeRank(node);
+    size_t key = (size_t)NodeRank(st, node);
     if (key >= seen.size()) seen.resize(key + 1, 0);
     if (seen[key]) return 1;
-    if (g_compile.nodeCount >= CKT_NODE_LIST_MAX) return 0;
+    if (st.compile.nodeCount >= CKT_NODE_LIST_MAX) return 0;
     seen[key] = 1;
-    g_compile.nodeList[g_compile.nodeCount++] = node;
+    st.compile.nodeList[st.compile.nodeCount++] = node;
     return 1;
   };
-  for (int32_t e = 0; e < g_nodes.devCount; e++) {
-    if (g_nodes.dev[e].node == 0) continue;
-    if (!add(g_nodes.dev[e].node)) {
-      snprintf(msg, sizeof msg, "Node List is Full because of %d required Node Connections ", (int)g_nodes.devCount);
-      ErrorCount(msg, 0);
+  for (int32_t e = 0; e < st.nodes.devCount; e++) {
+    if (st.nodes.dev[e].node == 0) continue;
+    if (!add(st.nodes.dev[e].node)) {
+      snprintf(msg, sizeof msg, "Node List is Full because of %d required Node Connections ", (int)st.nodes.devCount);
+      ErrorCount(st, msg, 0);
       return;
     }
   }
-  if (!(g_set.capFlags & 4)) return;
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    CktBox* b = BoxRec(i);
+  if (!(st.set.capFlags & 4)) return;
+  for (int32_t i = 1; i <= st.store->nb; i++) {
+    CktBox* b = BoxRec(st, i);
     if (!b) break;
-    if (!ConductorLayer(b->layer) || b->node == 0) continue;
+    if (!ConductorLayer(st, b->layer) || b->node == 0) continue;
     if (!add(b->node)) {
-      ErrorCount("The Node List is Full ", 0);
+      ErrorCount(st, "The Node List is Full ", 0);
       return;
     }
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    CktPath* p = PathRec(i);
+  for (int32_t i = 1; i <= st.store->np; i++) {
+    CktPath* p = PathRec(st, i);
     if (!p) break;
-    if (p->word < 0 || !ConductorLayer(p->word) || p->node == 0) continue;
+    if (p->word < 0 || !ConductorLayer(st, p->word) || p->node == 0) continue;
     if (!add(p->node)) {
-      ErrorCount("The Node List is Full ", 0);
+      ErrorCount(st, "The Node List is Full ", 0);
       return;
     }
   }
 }
 
-void CountNodeKinds() {
-  g_compile.kindReal = g_compile.kindVirtual = g_compile.kindSymbol = 0;
-  NodeRanksPrepare();
-  std::vector<char> seen((size_t)g_names.rankCount + 1, 0);
-  for (int32_t e = 0; e < g_nodes.devCount; e++) {
-    int32_t n = g_nodes.dev[e].node;
-    size_t r = (size_t)NodeRank(n);
+void CountNodeKinds(CktState& st) {
+  st.compile.kindReal = st.compile.kindVirtual = st.compile.kindSymbol = 0;
+  NodeRanksPrepare(st);
+  std::vector<char> seen((size_t)st.spice->names.rankCount + 1, 0);
+  for (int32_t e = 0; e < st.nodes.devCount; e++) {
+    int32_t n = st.nodes.dev[e].node;
+    size_t r = (size_t)NodeRank(st, n);
     if (r >= seen.size()) seen.resize(r + 1, 0);
     if (seen[r]) continue;
     seen[r] = 1;
-    if (n > CKT_SYMBOL_BASE) g_compile.kindSymbol++;
-    else if (n > 0) g_compile.kindReal++;
-    else g_compile.kindVirtual++;
+    if (n > CKT_SYMBOL_BASE) st.compile.kindSymbol++;
+    else if (n > 0) st.compile.kindReal++;
+    else st.compile.kindVirtual++;
   }
 }
 
@@ -755,115 +764,115 @@ void CountNodeKinds() {
 // each pass a stable counting sort. Entries of equal keys keep their table
 // order, so the pins of one instance stay together even when two instances
 // share a device text.
-int SortNodeList() {
-  int32_t n = g_compile.nodeCount;
+int SortNodeList(CktState& st) {
+  int32_t n = st.compile.nodeCount;
   if (n < 2) return 0;
-  SortShow("Sorting Node List", n, 0);
-  NodeRanksPrepare();
+  SortShow(st, "Sorting Node List", n, 0);
+  NodeRanksPrepare(st);
   std::vector<int32_t> rank((size_t)n), order = Positions(n);
-  for (int32_t i = 0; i < n; i++) rank[(size_t)i] = NodeRank(g_compile.nodeList[i]);
+  for (int32_t i = 0; i < n; i++) rank[(size_t)i] = NodeRank(st, st.compile.nodeList[i]);
   KeyOrder(order, [&](int32_t p) { return rank[(size_t)p]; });
-  std::vector<int32_t> old(g_compile.nodeList, g_compile.nodeList + n);
-  for (int32_t i = 0; i < n; i++) g_compile.nodeList[i] = old[(size_t)order[(size_t)i]];
-  SortShow("Sorting Node List", n, 1);
-  return CktStopped();
+  std::vector<int32_t> old(st.compile.nodeList, st.compile.nodeList + n);
+  for (int32_t i = 0; i < n; i++) st.compile.nodeList[i] = old[(size_t)order[(size_t)i]];
+  SortShow(st, "Sorting Node List", n, 1);
+  return CktStopped(st);
 }
 
-int SortDeviceNames() {
-  int32_t n = g_nodes.devCount;
+int SortDeviceNames(CktState& st) {
+  int32_t n = st.nodes.devCount;
   if (n < 2) return 0;
-  SortShow("Sorting Device and Subcircuit Names", n, 0);
-  DevKeysBuild();
+  SortShow(st, "Sorting Device and Subcircuit Names", n, 0);
+  DevKeysBuild(st);
   std::vector<int32_t> order = Positions(n);
-  KeyOrder(order, [](int32_t p) { return DevKey(g_nodes.dev[p].inst); });
-  DevicesReorder(order);
-  SortShow("Sorting Device and Subcircuit Names", n, 1);
-  return CktStopped();
+  KeyOrder(order, [&st](int32_t p) { return DevKey(st, st.nodes.dev[p].inst); });
+  DevicesReorder(st, order);
+  SortShow(st, "Sorting Device and Subcircuit Names", n, 1);
+  return CktStopped(st);
 }
 
 // The pins of each instance in pin order, each instance keeping the table
 // positions it had.
-int SortDevicePins() {
-  int32_t n = g_nodes.devCount;
+int SortDevicePins(CktState& st) {
+  int32_t n = st.nodes.devCount;
   if (n < 2) return 0;
-  if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order", 1);
+  if (n > 100) StatusLine2(st, "Sorting Device or Subcircuit Node Order", 1);
   std::vector<int32_t> pos = Positions(n);
-  KeyOrder(pos, [](int32_t p) { return g_nodes.dev[p].inst; });
+  KeyOrder(pos, [&st](int32_t p) { return st.nodes.dev[p].inst; });
   std::vector<CktDevice> group;
   for (size_t k = 0; k < pos.size();) {
     size_t e = k + 1;
     int sorted = 1;
-    while (e < pos.size() && g_nodes.dev[pos[e]].inst == g_nodes.dev[pos[k]].inst) {
-      if (g_nodes.dev[pos[e]].seq < g_nodes.dev[pos[e - 1]].seq) sorted = 0;
+    while (e < pos.size() && st.nodes.dev[pos[e]].inst == st.nodes.dev[pos[k]].inst) {
+      if (st.nodes.dev[pos[e]].seq < st.nodes.dev[pos[e - 1]].seq) sorted = 0;
       e++;
     }
     if (!sorted) {
       group.clear();
-      for (size_t i = k; i < e; i++) group.push_back(g_nodes.dev[pos[i]]);
+      for (size_t i = k; i < e; i++) group.push_back(st.nodes.dev[pos[i]]);
       std::stable_sort(group.begin(), group.end(), [](const CktDevice& a, const CktDevice& b) { return a.seq < b.seq; });
-      for (size_t i = k; i < e; i++) g_nodes.dev[pos[i]] = group[i - k];
+      for (size_t i = k; i < e; i++) st.nodes.dev[pos[i]] = group[i - k];
     }
     k = e;
   }
-  if (n > 100) StatusLine2("Sorting Device or Subcircuit Node Order... Done", 1);
-  return CktStopped();
+  if (n > 100) StatusLine2(st, "Sorting Device or Subcircuit Node Order... Done", 1);
+  return CktStopped(st);
 }
 
-int SortNodNodes() {
-  int32_t n = g_nodes.devCount;
+int SortNodNodes(CktState& st) {
+  int32_t n = st.nodes.devCount;
   if (n < 2) return 0;
-  SortShow("Sorting Node Names", n, 0);
-  DevKeysBuild();
-  NodeRanksPrepare();
+  SortShow(st, "Sorting Node Names", n, 0);
+  DevKeysBuild(st);
+  NodeRanksPrepare(st);
   // By node name, then device text, then pin: the least significant key
   // first, each pass stable.
   std::vector<int32_t> rank((size_t)n), dev((size_t)n), seq((size_t)n), order = Positions(n);
   for (int32_t e = 0; e < n; e++) {
-    const CktDevice& d = g_nodes.dev[e];
-    rank[(size_t)e] = NodeRank(d.node);
-    dev[(size_t)e] = DevKey(d.inst);
+    const CktDevice& d = st.nodes.dev[e];
+    rank[(size_t)e] = NodeRank(st, d.node);
+    dev[(size_t)e] = DevKey(st, d.inst);
     seq[(size_t)e] = d.seq;
   }
   KeyOrder(order, [&](int32_t p) { return seq[(size_t)p]; });
   KeyOrder(order, [&](int32_t p) { return dev[(size_t)p]; });
   KeyOrder(order, [&](int32_t p) { return rank[(size_t)p]; });
-  DevicesReorder(order);
-  SortShow("Sorting Device Node Order", n, 1);
-  return CktStopped();
+  DevicesReorder(st, order);
+  SortShow(st, "Sorting Device Node Order", n, 1);
+  return CktStopped(st);
 }
 
-int32_t NodConnectorSeq(const char* name) {
-  for (int32_t i = 0; i < g_nodes.connCount; i++)
-    if (strcasecmp(NodeName(g_nodes.conn[i].node), name) == 0) return g_nodes.conn[i].seq;
+int32_t NodConnectorSeq(CktState& st, const char* name) {
+  for (int32_t i = 0; i < st.nodes.connCount; i++)
+    if (strcasecmp(NodeName(st, st.nodes.conn[i].node), name) == 0) return st.nodes.conn[i].seq;
   return 0;
 }
 
-void NodWrite(int32_t cell) {
+void NodWrite(CktState& st, int32_t cell) {
   (void)cell;
-  FILE* f = g_compile.nod;
-  if (!f || g_compile.scriptPass) return;
+  FILE* f = st.compile.nod.get();
+  if (!f || st.compile.scriptPass) return;
   // The connectors' names once, first connector of a name winning.
-  NodeRanksPrepare();
-  std::vector<int32_t> seqOf((size_t)g_names.rankCount, 0);
-  std::vector<char> hasSeq((size_t)g_names.rankCount, 0);
-  for (int32_t i = 0; i < g_nodes.connCount; i++) {
-    size_t r = (size_t)NodeRank(g_nodes.conn[i].node);
+  NodeRanksPrepare(st);
+  std::vector<int32_t> seqOf((size_t)st.spice->names.rankCount, 0);
+  std::vector<char> hasSeq((size_t)st.spice->names.rankCount, 0);
+  for (int32_t i = 0; i < st.nodes.connCount; i++) {
+    size_t r = (size_t)NodeRank(st, st.nodes.conn[i].node);
     if (r >= hasSeq.size()) {
       seqOf.resize(r + 1, 0);
       hasSeq.resize(r + 1, 0);
     }
     if (hasSeq[r]) continue;
     hasSeq[r] = 1;
-    seqOf[r] = g_nodes.conn[i].seq;
+    seqOf[r] = st.nodes.conn[i].seq;
   }
   int32_t prev = -1;
   int started = 0;
   int len = 0;
-  DevTextsBuild();
-  const DevTexts& dt = g_devTexts;
+  DevTextsBuild(st);
+  const DevTexts& dt = st.spice->devTexts;
   // The block is put together in one buffer, written at once; each piece
   // makes room for itself first.
-  std::vector<char> out((size_t)g_nodes.devCount * 24 + 64);
+  std::vector<char> out((size_t)st.nodes.devCount * 24 + 64);
   size_t pos = 0;
   auto room = [&](size_t n) {
     if (pos + n > out.size()) out.resize(std::max(out.size() * 2, pos + n));
@@ -874,10 +883,10 @@ void NodWrite(int32_t cell) {
   };
   char num[24];
   char* end = num + sizeof num;
-  for (int32_t e = 0; e < g_nodes.devCount; e++) {
-    const CktDevice& d = g_nodes.dev[e];
-    const NameEntry& node = Named(d.node);
-    if (!g_names.ranked) RanksBuild();
+  for (int32_t e = 0; e < st.nodes.devCount; e++) {
+    const CktDevice& d = st.nodes.dev[e];
+    const NameEntry& node = Named(st, d.node);
+    if (!st.spice->names.ranked) RanksBuild(st);
     int32_t folded = node.rank;
     if (!started || folded != prev) {
       started = 1;
@@ -920,46 +929,46 @@ void NodWrite(int32_t cell) {
   fputs("\n::\n", f);
 }
 
-void ResultsTable(int isMain) {
-  FILE* f = g_cktRun.log;
+void ResultsTable(CktState& st, int isMain) {
+  FILE* f = st.run.log.get();
   if (!f) return;
   fputs("\nCompile Results:\n", f);
   if (isMain) fprintf(f, "%6s%25s%34s", "", "Main Circuit Nodes", "Lower Cell Connection Types\n");
   else fprintf(f, "%6s%23s%36s", "", "Subcircuit Nodes", "Lower Cell Connection Types\n");
   fprintf(f, "%7s%6s%8s%7s%7s%7s%6s%7s%8s%7s%7s\n", "Devices", "(Real", "Virtual", "Symbol", "Total)", "(Count",
           "Real", "Direct", "Virtual", "Symbol", "Total)");
-  const CktNodes& n = g_nodes;
-  int kinds = g_compile.kindReal + g_compile.kindVirtual + g_compile.kindSymbol;
+  const CktNodes& n = st.nodes;
+  int kinds = st.compile.kindReal + st.compile.kindVirtual + st.compile.kindSymbol;
   int conns = n.pinReal + n.pinDirect + n.pinVirtual + n.pinSymbol;
-  fprintf(f, "%6.1d %5.1d%8.1d%7.1d%6.1d%8.1d%6.1d%7.1d%8.1d%7.1d%6.1d\n", (int)n.devices, g_compile.kindReal,
-          g_compile.kindVirtual, g_compile.kindSymbol, kinds, (int)n.devCount, (int)n.pinReal, (int)n.pinDirect,
+  fprintf(f, "%6.1d %5.1d%8.1d%7.1d%6.1d%8.1d%6.1d%7.1d%8.1d%7.1d%6.1d\n", (int)n.devices, st.compile.kindReal,
+          st.compile.kindVirtual, st.compile.kindSymbol, kinds, (int)n.devCount, (int)n.pinReal, (int)n.pinDirect,
           (int)n.pinVirtual, (int)n.pinSymbol, conns);
 }
 
 // ---- one compiled cell ----
 
-void DeviceKeysForget() {
-  g_ranksReady = 0;
-  g_names.entries.clear();
-  g_names.virt.clear();
-  g_names.real.clear();
-  g_names.sym.clear();
-  g_names.other.clear();
-  g_names.ranked = 1;
-  g_names.rankCount = 0;
-  g_names.prefixReady = 0;
-  g_devTexts.instances = -1;
-  g_devTexts.keyed = 0;
-  g_devTexts.key.clear();
-  g_devTexts.text.clear();
-  g_devTexts.nameLen.clear();
-  g_devTexts.blank.clear();
-  g_byInstStart.clear();
-  g_byInst.clear();
-  g_paramAlias.clear();
-  g_lastAlias = nullptr;
+void DeviceKeysForget(CktState& st) {
+  st.spice->ranksReady = 0;
+  st.spice->names.entries.clear();
+  st.spice->names.virt.clear();
+  st.spice->names.real.clear();
+  st.spice->names.sym.clear();
+  st.spice->names.other.clear();
+  st.spice->names.ranked = 1;
+  st.spice->names.rankCount = 0;
+  st.spice->names.prefixReady = 0;
+  st.spice->devTexts.instances = -1;
+  st.spice->devTexts.keyed = 0;
+  st.spice->devTexts.key.clear();
+  st.spice->devTexts.text.clear();
+  st.spice->devTexts.nameLen.clear();
+  st.spice->devTexts.blank.clear();
+  st.spice->byInstStart.clear();
+  st.spice->byInst.clear();
+  st.spice->paramAlias.clear();
+  st.spice->lastAlias = nullptr;
 }
 
-void ByInstanceBuild() { ByInstBuild(); }
+void ByInstanceBuild(CktState& st) { ByInstBuild(st); }
 
 }  // namespace ckt

@@ -10,6 +10,8 @@
 
 namespace ckt {
 
+struct CktState;
+
 enum {
   CKT_MAX_CELLS = 8190,
   CKT_MAX_BOXES = 5000000,
@@ -89,89 +91,77 @@ struct CktStore {
   int64_t accX, accY;
 };
 
-extern CktStore* g_store;
 
 // Allocates the store on first use and empties it; frees all pages.
-void StoreReset();
+void StoreReset(CktState& st);
 // Frees the box, path and vertex pages (counts 0).
-void StoreFreeObjs();
+void StoreFreeObjs(CktState& st);
 // StoreFreeObjs and every instance bank.
-void StoreFreeAll();
+void StoreFreeAll(CktState& st);
 // Start of a run: limit flags cleared so an earlier hit drops nothing now.
-void StoreRunBegin();
+void StoreRunBegin(CktState& st);
 
 // Record access; allocates the page on first use. Null for an index out of
 // range or when the page cannot be had (which sets the out-of-memory flag).
 // The tracing and loading ask for records hundreds of thousands of times:
 // a record on a page that exists is found inline, the rest out of line.
-CktBox* BoxRecNew(int32_t n);
-CktPath* PathRecNew(int32_t n);
-CktVertex* VtxRecNew(int32_t n);
-CktInst* InstRecNew(int bank, int32_t n);
-inline CktBox* BoxRec(int32_t n) {
-  CktBox* r = PagedFind(g_store->boxPage, n);
-  return r ? r : BoxRecNew(n);
-}
-inline CktPath* PathRec(int32_t n) {
-  CktPath* r = PagedFind(g_store->pathPage, n);
-  return r ? r : PathRecNew(n);
-}
-inline CktVertex* VtxRec(int32_t n) {
-  CktVertex* r = PagedFind(g_store->vtxPage, n);
-  return r ? r : VtxRecNew(n);
-}
-inline CktInst* InstRec(int bank, int32_t n) {
-  CktInst* r = bank >= 0 && bank < CKT_BANKS ? PagedFind(g_store->instPage[bank], n) : nullptr;
-  return r ? r : InstRecNew(bank, n);
-}
+CktBox* BoxRecNew(CktState& st, int32_t n);
+CktPath* PathRecNew(CktState& st, int32_t n);
+CktVertex* VtxRecNew(CktState& st, int32_t n);
+CktInst* InstRecNew(CktState& st, int bank, int32_t n);
+// Defined with the state (ckt_state.h), whose store they read.
+inline CktBox* BoxRec(CktState& st, int32_t n);
+inline CktPath* PathRec(CktState& st, int32_t n);
+inline CktVertex* VtxRec(CktState& st, int32_t n);
+inline CktInst* InstRec(CktState& st, int bank, int32_t n);
 // Field 0..3 of path n (word, width, first vertex, node); 0 when missing.
-int32_t PathGet(int field, int32_t n);
+int32_t PathGet(CktState& st, int field, int32_t n);
 // Field 0..2 of instance n of a bank; 0 when missing.
-int32_t getA(int bank, int field, int32_t n);
-void freeCEL(int bank);
+int32_t getA(CktState& st, int bank, int field, int32_t n);
+void freeCEL(CktState& st, int bank);
 
 // Cell collection.
-void CellTableClear();
+void CellTableClear(CktState& st);
 // Adds a cell (tests and the reader); returns its index or 0 when full.
-int32_t CellTableAdd(const char* name, int rank, int32_t l, int32_t b, int32_t r, int32_t t,
+int32_t CellTableAdd(CktState& st, const char* name, int rank, int32_t l, int32_t b, int32_t r, int32_t t,
                      int32_t nb, int32_t np, int32_t nv, int32_t nc);
-int32_t GetCinfo(const char* name);
-const CktCell* InstanceCell(int bank, int32_t n);
+int32_t GetCinfo(CktState& st, const char* name);
+const CktCell* InstanceCell(CktState& st, int bank, int32_t n);
 
 // Limit checks: 1 (with the message) when the limit is reached.
-int TlcBLim();
-int TlcPLim();
-int TlcVLim();
-int TlcALim(int bank);
+int TlcBLim(CktState& st);
+int TlcPLim(CktState& st);
+int TlcVLim(CktState& st);
+int TlcALim(CktState& st, int bank);
 
 // Record makers; each stores nothing when its limit check reports.
 // 1 when stored.
-int TlcMakeB(int32_t layer, int32_t l, int32_t b, int32_t r, int32_t t);
+int TlcMakeB(CktState& st, int32_t layer, int32_t l, int32_t b, int32_t r, int32_t t);
 // 1 when every point was stored.
-int TlcMakeP(int32_t layer, int32_t width, int nv, const int32_t* x, const int32_t* y);
-int TlcMakeT(int32_t layer, int32_t size, int orient, int32_t x, int32_t y, const char* text);
-int TlcMakeC(int level, const char* name, int orient, int32_t x, int32_t y, int outline);
+int TlcMakeP(CktState& st, int32_t layer, int32_t width, int nv, const int32_t* x, const int32_t* y);
+int TlcMakeT(CktState& st, int32_t layer, int32_t size, int orient, int32_t x, int32_t y, const char* text);
+int TlcMakeC(CktState& st, int level, const char* name, int orient, int32_t x, int32_t y, int outline);
 // The same for a cell already looked up (its index in the collection, 0 for
 // an unknown one).
-int TlcMakeCOf(int level, int32_t cell, int orient, int32_t x, int32_t y, int outline);
+int TlcMakeCOf(CktState& st, int level, int32_t cell, int orient, int32_t x, int32_t y, int outline);
 
 // Text helpers: 1 when path n is a text; its characters (at most maxVtx
 // character vertices) into out (size outSize).
-int PathIsText(int32_t n);
-void TextOfPath(int32_t n, int maxVtx, char* out, int outSize);
+int PathIsText(CktState& st, int32_t n);
+void TextOfPath(CktState& st, int32_t n, int maxVtx, char* out, int outSize);
 
 // Placement stack.
-void InstanceFetch(int level, int32_t n);
+void InstanceFetch(CktState& st, int level, int32_t n);
 // Turns (x, y) by the orientations of entries depth down to 0 and adds
 // (dx, dy); the result is clamped to 32 bits.
-void PlaceTransform(int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y);
+void PlaceTransform(CktState& st, int depth, int64_t dx, int64_t dy, int32_t* x, int32_t* y);
 // Both corners of box b placed so, and put in order again.
-void PlaceBox(CktBox* b, int depth, int64_t dx, int64_t dy);
+void PlaceBox(CktState& st, CktBox* b, int depth, int64_t dx, int64_t dy);
 
 // PlaceTransform's turns composed once, for placing many points the same
 // way: x' = a x + b y + dx, y' = c x + d y + dy, clamped to 32 bits.
 struct CktPlacing { int64_t a, b, c, d, dx, dy; };
-void PlacingOf(int depth, int64_t dx, int64_t dy, CktPlacing* t);
+void PlacingOf(CktState& st, int depth, int64_t dx, int64_t dy, CktPlacing* t);
 inline void PlacingApply(const CktPlacing& t, int32_t x, int32_t y, int32_t* ox, int32_t* oy) {
   int64_t px = t.a * x + t.b * y + t.dx, py = t.c * x + t.d * y + t.dy;
   *ox = px > INT32_MAX ? INT32_MAX : px < INT32_MIN ? INT32_MIN : (int32_t)px;

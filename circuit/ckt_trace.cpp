@@ -11,6 +11,7 @@
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 
 namespace ckt {
@@ -55,222 +56,6 @@ struct Grid {
   uint32_t stamp = 0;
   std::vector<int8_t> boxLevel, pathLevel;  // level of each object in its current grid
 };
-Grid g_grid;
-
-void LayerGridMake(int layer);
-
-void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b);
-
-// Cell sizes of a set of levels over the extent for a number of objects.
-void Dims(GridLevel* levels, int64_t objects) {
-  const Grid& g = g_grid;
-  int sd = 1;
-  while ((int64_t)sd * sd < objects && sd < 2048) sd++;
-  for (int i = 0; i < kLevels; i++)
-    for (int j = 0; j < kLevels; j++) {
-      GridLevel& gl = levels[i * kLevels + j];
-      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
-      gl.gx = (int)std::max<int64_t>(1, sd / sx);
-      gl.gy = (int)std::max<int64_t>(1, sd / sy);
-      gl.cw = std::max<int64_t>(1, (g.x1 - g.x0) / gl.gx + 1);
-      gl.ch = std::max<int64_t>(1, (g.y1 - g.y0) / gl.gy + 1);
-      gl.perX = 1.0 / (double)gl.cw;
-      gl.perY = 1.0 / (double)gl.ch;
-    }
-}
-
-// Level of an object: the finest each way where it spans few cells.
-int LevelIn(const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
-  const Grid& g = g_grid;
-  int li = kLevels - 1, lj = kLevels - 1;
-  for (int i = 0; i < kLevels - 1; i++) {
-    const GridLevel& gl = levels[i * kLevels];
-    int a0, a1;
-    CellRange(l, r, g.x0, gl.perX, gl.gx, &a0, &a1);
-    if (a1 - a0 + 1 <= kMostSpan) {
-      li = i;
-      break;
-    }
-  }
-  for (int j = 0; j < kLevels - 1; j++) {
-    const GridLevel& gl = levels[j];
-    int a0, a1;
-    CellRange(b, t, g.y0, gl.perY, gl.gy, &a0, &a1);
-    if (a1 - a0 + 1 <= kMostSpan) {
-      lj = j;
-      break;
-    }
-  }
-  return li * kLevels + lj;
-}
-
-// Fills the cells of the used levels with the objects (each in the level
-// boxLevel/pathLevel give it), in store order within a cell.
-void FillLevels(GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
-                const std::vector<int32_t>& pathIds) {
-  Grid& g = g_grid;
-  std::vector<std::vector<int32_t>> counts(kLevels * kLevels);
-  for (int lv : used) counts[lv].assign((size_t)levels[lv].gx * levels[lv].gy, 0);
-  for (int pass = 0; pass < 2; pass++) {
-    if (pass == 1)
-      for (int lv : used) {
-        GridLevel& gl = levels[lv];
-        int cells = gl.gx * gl.gy;
-        gl.head.assign(cells + 1, 0);
-        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[lv][c];
-        gl.items.assign(gl.head[cells], 0);
-        std::fill(counts[lv].begin(), counts[lv].end(), 0);
-      }
-    auto place = [&](int lv, int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
-      GridLevel& gl = levels[lv];
-      std::vector<int32_t>& cnt = counts[lv];
-      int ax, bx, ay, by;
-      CellRange(l, r, g.x0, gl.perX, gl.gx, &ax, &bx);
-      CellRange(b, t, g.y0, gl.perY, gl.gy, &ay, &by);
-      for (int cy = ay; cy <= by; cy++)
-        for (int cx = ax; cx <= bx; cx++) {
-          int c = cy * gl.gx + cx;
-          if (pass == 0) cnt[c]++;
-          else gl.items[gl.head[c] + cnt[c]++] = code;
-        }
-    };
-    for (int32_t i : boxIds) place(g.boxLevel[i], i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
-    for (int32_t i : pathIds) place(g.pathLevel[i], -i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
-  }
-}
-
-// Cells lo..hi falls in. A product by the cells per unit instead of a
-// division by the cell size: any mapping that keeps order serves, since
-// objects are put in and looked for the same way.
-void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b) {
-  int64_t ia = (int64_t)((double)(lo - origin) * perUnit), ib = (int64_t)((double)(hi - origin) * perUnit);
-  if (lo < origin) ia = 0;
-  if (hi < origin) ib = -1;
-  *a = (int)std::max<int64_t>(0, std::min<int64_t>(n - 1, ia));
-  *b = (int)std::min<int64_t>(n - 1, ib);
-}
-
-int Meets(int32_t l, int32_t b, int32_t r, int32_t t, int32_t L, int32_t B, int32_t R, int32_t T) {
-  return !(r < L || l > R || t < B || b > T);
-}
-
-// Candidates of the window in store order: boxes, paths.
-void QueryStart(std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
-  Grid& g = g_grid;
-  boxes.clear();
-  paths.clear();
-  if (++g.stamp == 0) {
-    std::fill(g.stampB.begin(), g.stampB.end(), 0);
-    std::fill(g.stampP.begin(), g.stampP.end(), 0);
-    g.stamp = 1;
-  }
-}
-
-// Adds the candidates of one set of levels (unsorted, no repeats within
-// the current stamp).
-void QueryLevels(const GridLevel* levels, const std::vector<int>& used, int32_t L, int32_t B, int32_t R,
-                 int32_t T, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
-  Grid& g = g_grid;
-  for (int lv : used) {
-    const GridLevel& gl = levels[lv];
-    int ax, bx, ay, by;
-    CellRange(L, R, g.x0, gl.perX, gl.gx, &ax, &bx);
-    CellRange(B, T, g.y0, gl.perY, gl.gy, &ay, &by);
-    for (int cy = ay; cy <= by; cy++)
-      for (int cx = ax; cx <= bx; cx++) {
-        int c = cy * gl.gx + cx;
-        for (int32_t k = gl.head[c]; k < gl.head[c + 1]; k++) {
-          int32_t code = gl.items[k];
-          if (code > 0) {
-            if (g.stampB[code] == g.stamp) continue;
-            g.stampB[code] = g.stamp;
-            if (Meets(g.bl[code], g.bb[code], g.br[code], g.bt[code], L, B, R, T)) boxes.push_back(code);
-          } else {
-            int32_t n = -code;
-            if (g.stampP[n] == g.stamp) continue;
-            g.stampP[n] = g.stamp;
-            if (Meets(g.pl[n], g.pb[n], g.pr[n], g.pt[n], L, B, R, T)) paths.push_back(n);
-          }
-        }
-      }
-  }
-}
-
-void IndexQuery(int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
-                std::vector<int32_t>& paths) {
-  QueryStart(boxes, paths);
-  QueryLevels(g_grid.level, g_grid.used, L, B, R, T, boxes, paths);
-  std::sort(boxes.begin(), boxes.end());
-  std::sort(paths.begin(), paths.end());
-}
-
-// Candidates on the target layer (and, when merged, on the level's merged
-// layers): the same objects the full query gives once its layer test is
-// applied, in store order.
-void IndexQueryTargets(int32_t L, int32_t B, int32_t R, int32_t T, int merged, int level, int tgtLayer,
-                       std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
-  Grid& g = g_grid;
-  QueryStart(boxes, paths);
-  for (int l : g.layersPresent)
-    if (l == tgtLayer || (merged && TraceLayerIn(l, level, 1))) {
-      if (g.layer[l].level.empty()) LayerGridMake(l);
-      QueryLevels(g.layer[l].level.data(), g.layer[l].used, L, B, R, T, boxes, paths);
-    }
-  std::sort(boxes.begin(), boxes.end());
-  std::sort(paths.begin(), paths.end());
-}
-
-const int32_t kNoBounds = 1;
-
-// The walk over every object without the index (the reference the
-// contacts must match). lazyBox: a source box whose ring is put into slot 0
-// only when some target is tested against it (its bounds are there
-// already); most visits find every candidate on the source's node and test
-// nothing.
-void TargetsOf(int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath,
-               int32_t lazyBox) {
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    if (CktStopped()) return;
-    if (i == selfBox) continue;
-    CktBox* b = BoxRec(i);
-    if (!b) return;
-    int layer = b->layer & 0x1ff;
-    if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
-    int32_t d = b->node;
-    if (d == s || (s < 0 && d < 0 && s < d)) continue;
-    if (lazyBox) {
-      LoadBoxOutline(lazyBox, 0, 0);
-      lazyBox = 0;
-    }
-    if (!LoadBoxOutline(i, 1, 1)) continue;
-    if (!AreasOverlapOnRows(kind, i, 0, s)) AreasShareEdge(kind, i, 0, s);
-  }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    if (CktStopped()) return;
-    if (i == selfPath) continue;
-    CktPath* p = PathRec(i);
-    if (!p) return;
-    if (p->word < 0 || !PathIsArea(i)) continue;
-    int layer = p->word & 0x1ff;
-    if (!(layer == tgtLayer || (merged && TraceLayerIn(layer, level, 1)))) continue;
-    int32_t d = p->node;
-    if (d == s || (s < 0 && d < 0 && s < d)) continue;
-    if (lazyBox) {
-      LoadBoxOutline(lazyBox, 0, 0);
-      lazyBox = 0;
-    }
-    if (!LoadPathOutline(i, 1, 1, 0)) continue;
-    if (!AreasOverlapOnRows(kind, i, 1, s)) AreasShareEdge(kind, i, 1, s);
-  }
-}
-
-int SignFits(int kind, int32_t n) {
-  if (n == 0) return 0;
-  if (kind == 0) return n > 0;
-  if (kind == 1) return n < 0;
-  return 1;
-}
-
 // Geometry is fixed while numbers spread, but the relaxation visits every
 // source again and again until nothing changes. So each object that can be
 // a source gets, once, the list of objects whose bounds meet its own on the
@@ -329,50 +114,275 @@ struct Contacts {
   std::vector<uint8_t> changed;
   std::vector<int32_t> changes;
 };
-Contacts g_contacts;
+}  // namespace
+
+struct CktTraceState {
+  Grid grid;
+  Contacts contacts;
+};
+
+CktTraceState* CktTraceStateNew() { return new CktTraceState(); }
+void CktPartFree::operator()(CktTraceState* p) const { delete p; }
+
+namespace {
+
+void LayerGridMake(CktState& st, int layer);
+
+void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b);
+
+// Cell sizes of a set of levels over the extent for a number of objects.
+void Dims(CktState& st, GridLevel* levels, int64_t objects) {
+  const Grid& g = st.trace->grid;
+  int sd = 1;
+  while ((int64_t)sd * sd < objects && sd < 2048) sd++;
+  for (int i = 0; i < kLevels; i++)
+    for (int j = 0; j < kLevels; j++) {
+      GridLevel& gl = levels[i * kLevels + j];
+      int64_t sx = (int64_t)1 << (3 * i), sy = (int64_t)1 << (3 * j);
+      gl.gx = (int)std::max<int64_t>(1, sd / sx);
+      gl.gy = (int)std::max<int64_t>(1, sd / sy);
+      gl.cw = std::max<int64_t>(1, (g.x1 - g.x0) / gl.gx + 1);
+      gl.ch = std::max<int64_t>(1, (g.y1 - g.y0) / gl.gy + 1);
+      gl.perX = 1.0 / (double)gl.cw;
+      gl.perY = 1.0 / (double)gl.ch;
+    }
+}
+
+// Level of an object: the finest each way where it spans few cells.
+int LevelIn(CktState& st, const GridLevel* levels, int32_t l, int32_t b, int32_t r, int32_t t) {
+  const Grid& g = st.trace->grid;
+  int li = kLevels - 1, lj = kLevels - 1;
+  for (int i = 0; i < kLevels - 1; i++) {
+    const GridLevel& gl = levels[i * kLevels];
+    int a0, a1;
+    CellRange(l, r, g.x0, gl.perX, gl.gx, &a0, &a1);
+    if (a1 - a0 + 1 <= kMostSpan) {
+      li = i;
+      break;
+    }
+  }
+  for (int j = 0; j < kLevels - 1; j++) {
+    const GridLevel& gl = levels[j];
+    int a0, a1;
+    CellRange(b, t, g.y0, gl.perY, gl.gy, &a0, &a1);
+    if (a1 - a0 + 1 <= kMostSpan) {
+      lj = j;
+      break;
+    }
+  }
+  return li * kLevels + lj;
+}
+
+// Fills the cells of the used levels with the objects (each in the level
+// boxLevel/pathLevel give it), in store order within a cell.
+void FillLevels(CktState& st, GridLevel* levels, const std::vector<int>& used, const std::vector<int32_t>& boxIds,
+                const std::vector<int32_t>& pathIds) {
+  Grid& g = st.trace->grid;
+  std::vector<std::vector<int32_t>> counts(kLevels * kLevels);
+  for (int lv : used) counts[lv].assign((size_t)levels[lv].gx * levels[lv].gy, 0);
+  for (int pass = 0; pass < 2; pass++) {
+    if (pass == 1)
+      for (int lv : used) {
+        GridLevel& gl = levels[lv];
+        int cells = gl.gx * gl.gy;
+        gl.head.assign(cells + 1, 0);
+        for (int c = 0; c < cells; c++) gl.head[c + 1] = gl.head[c] + counts[lv][c];
+        gl.items.assign(gl.head[cells], 0);
+        std::fill(counts[lv].begin(), counts[lv].end(), 0);
+      }
+    auto place = [&](int lv, int32_t code, int32_t l, int32_t b, int32_t r, int32_t t) {
+      GridLevel& gl = levels[lv];
+      std::vector<int32_t>& cnt = counts[lv];
+      int ax, bx, ay, by;
+      CellRange(l, r, g.x0, gl.perX, gl.gx, &ax, &bx);
+      CellRange(b, t, g.y0, gl.perY, gl.gy, &ay, &by);
+      for (int cy = ay; cy <= by; cy++)
+        for (int cx = ax; cx <= bx; cx++) {
+          int c = cy * gl.gx + cx;
+          if (pass == 0) cnt[c]++;
+          else gl.items[gl.head[c] + cnt[c]++] = code;
+        }
+    };
+    for (int32_t i : boxIds) place(g.boxLevel[i], i, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    for (int32_t i : pathIds) place(g.pathLevel[i], -i, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+  }
+}
+
+// Cells lo..hi falls in. A product by the cells per unit instead of a
+// division by the cell size: any mapping that keeps order serves, since
+// objects are put in and looked for the same way.
+void CellRange(int64_t lo, int64_t hi, int64_t origin, double perUnit, int n, int* a, int* b) {
+  int64_t ia = (int64_t)((double)(lo - origin) * perUnit), ib = (int64_t)((double)(hi - origin) * perUnit);
+  if (lo < origin) ia = 0;
+  if (hi < origin) ib = -1;
+  *a = (int)std::max<int64_t>(0, std::min<int64_t>(n - 1, ia));
+  *b = (int)std::min<int64_t>(n - 1, ib);
+}
+
+int Meets(int32_t l, int32_t b, int32_t r, int32_t t, int32_t L, int32_t B, int32_t R, int32_t T) {
+  return !(r < L || l > R || t < B || b > T);
+}
+
+// Candidates of the window in store order: boxes, paths.
+void QueryStart(CktState& st, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = st.trace->grid;
+  boxes.clear();
+  paths.clear();
+  if (++g.stamp == 0) {
+    std::fill(g.stampB.begin(), g.stampB.end(), 0);
+    std::fill(g.stampP.begin(), g.stampP.end(), 0);
+    g.stamp = 1;
+  }
+}
+
+// Adds the candidates of one set of levels (unsorted, no repeats within
+// the current stamp).
+void QueryLevels(CktState& st, const GridLevel* levels, const std::vector<int>& used, int32_t L, int32_t B, int32_t R,
+                 int32_t T, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = st.trace->grid;
+  for (int lv : used) {
+    const GridLevel& gl = levels[lv];
+    int ax, bx, ay, by;
+    CellRange(L, R, g.x0, gl.perX, gl.gx, &ax, &bx);
+    CellRange(B, T, g.y0, gl.perY, gl.gy, &ay, &by);
+    for (int cy = ay; cy <= by; cy++)
+      for (int cx = ax; cx <= bx; cx++) {
+        int c = cy * gl.gx + cx;
+        for (int32_t k = gl.head[c]; k < gl.head[c + 1]; k++) {
+          int32_t code = gl.items[k];
+          if (code > 0) {
+            if (g.stampB[code] == g.stamp) continue;
+            g.stampB[code] = g.stamp;
+            if (Meets(g.bl[code], g.bb[code], g.br[code], g.bt[code], L, B, R, T)) boxes.push_back(code);
+          } else {
+            int32_t n = -code;
+            if (g.stampP[n] == g.stamp) continue;
+            g.stampP[n] = g.stamp;
+            if (Meets(g.pl[n], g.pb[n], g.pr[n], g.pt[n], L, B, R, T)) paths.push_back(n);
+          }
+        }
+      }
+  }
+}
+
+void IndexQuery(CktState& st, int32_t L, int32_t B, int32_t R, int32_t T, std::vector<int32_t>& boxes,
+                std::vector<int32_t>& paths) {
+  QueryStart(st, boxes, paths);
+  QueryLevels(st, st.trace->grid.level, st.trace->grid.used, L, B, R, T, boxes, paths);
+  std::sort(boxes.begin(), boxes.end());
+  std::sort(paths.begin(), paths.end());
+}
+
+// Candidates on the target layer (and, when merged, on the level's merged
+// layers): the same objects the full query gives once its layer test is
+// applied, in store order.
+void IndexQueryTargets(CktState& st, int32_t L, int32_t B, int32_t R, int32_t T, int merged, int level, int tgtLayer,
+                       std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  Grid& g = st.trace->grid;
+  QueryStart(st, boxes, paths);
+  for (int l : g.layersPresent)
+    if (l == tgtLayer || (merged && TraceLayerIn(st, l, level, 1))) {
+      if (g.layer[l].level.empty()) LayerGridMake(st, l);
+      QueryLevels(st, g.layer[l].level.data(), g.layer[l].used, L, B, R, T, boxes, paths);
+    }
+  std::sort(boxes.begin(), boxes.end());
+  std::sort(paths.begin(), paths.end());
+}
+
+const int32_t kNoBounds = 1;
+
+// The walk over every object without the index (the reference the
+// contacts must match). lazyBox: a source box whose ring is put into slot 0
+// only when some target is tested against it (its bounds are there
+// already); most visits find every candidate on the source's node and test
+// nothing.
+void TargetsOf(CktState& st, int kind, int level, int merged, int tgtLayer, int32_t s, int32_t selfBox, int32_t selfPath,
+               int32_t lazyBox) {
+  for (int32_t i = 1; i <= st.store->nb; i++) {
+    if (CktStopped(st)) return;
+    if (i == selfBox) continue;
+    CktBox* b = BoxRec(st, i);
+    if (!b) return;
+    int layer = b->layer & 0x1ff;
+    if (!(layer == tgtLayer || (merged && TraceLayerIn(st, layer, level, 1)))) continue;
+    int32_t d = b->node;
+    if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (lazyBox) {
+      LoadBoxOutline(st, lazyBox, 0, 0);
+      lazyBox = 0;
+    }
+    if (!LoadBoxOutline(st, i, 1, 1)) continue;
+    if (!AreasOverlapOnRows(st, kind, i, 0, s)) AreasShareEdge(st, kind, i, 0, s);
+  }
+  for (int32_t i = 1; i <= st.store->np; i++) {
+    if (CktStopped(st)) return;
+    if (i == selfPath) continue;
+    CktPath* p = PathRec(st, i);
+    if (!p) return;
+    if (p->word < 0 || !PathIsArea(st, i)) continue;
+    int layer = p->word & 0x1ff;
+    if (!(layer == tgtLayer || (merged && TraceLayerIn(st, layer, level, 1)))) continue;
+    int32_t d = p->node;
+    if (d == s || (s < 0 && d < 0 && s < d)) continue;
+    if (lazyBox) {
+      LoadBoxOutline(st, lazyBox, 0, 0);
+      lazyBox = 0;
+    }
+    if (!LoadPathOutline(st, i, 1, 1, 0)) continue;
+    if (!AreasOverlapOnRows(st, kind, i, 1, s)) AreasShareEdge(st, kind, i, 1, s);
+  }
+}
+
+int SignFits(int kind, int32_t n) {
+  if (n == 0) return 0;
+  if (kind == 0) return n > 0;
+  if (kind == 1) return n < 0;
+  return 1;
+}
+
 
 // The passes of level i in one round of the relaxation, in their order
 // (the rounds repeat the same passes): the level's conductors, then its
 // conductors to insulators and on. up: the rising sweep (levels 0..6),
 // else the falling one (7..1).
 template <class F>
-void PassesOfLevel(int a, int i, int up, F&& pass) {
+void PassesOfLevel(CktState& st, int a, int i, int up, F&& pass) {
   auto levelSteps = [&](int level) {
     int mergedCount = 0;
     for (int k = 0; k < CKT_LIST; k++)
-      if (g_set.merged[level][k]) mergedCount++;
-    for (int k = 0; k < CKT_LIST && !CktStopped(); k++) pass(PassSpec{a, level, 0, g_set.traced[level][k], 0});
+      if (st.set.merged[level][k]) mergedCount++;
+    for (int k = 0; k < CKT_LIST && !CktStopped(st); k++) pass(PassSpec{a, level, 0, st.set.traced[level][k], 0});
     if (mergedCount > 1)
-      for (int k = 0; k < CKT_LIST && !CktStopped(); k++) pass(PassSpec{a, level, 1, g_set.merged[level][k], 0});
+      for (int k = 0; k < CKT_LIST && !CktStopped(st); k++) pass(PassSpec{a, level, 1, st.set.merged[level][k], 0});
   };
   levelSteps(i);
   if (up) {
     for (int m = 0; m < CKT_LIST; m++)
       for (int l = 0; l < CKT_LIST; l++)
-        if (g_set.traced[i][m] && g_set.insul[i][l]) pass(PassSpec{2, i, 0, g_set.traced[i][m], g_set.insul[i][l]});
+        if (st.set.traced[i][m] && st.set.insul[i][l]) pass(PassSpec{2, i, 0, st.set.traced[i][m], st.set.insul[i][l]});
     for (int l = 0; l < CKT_LIST; l++)
       for (int m = 0; m < CKT_LIST; m++)
-        if (g_set.traced[i + 1][l] && g_set.insul[i][m]) pass(PassSpec{3, i, 0, g_set.insul[i][m], g_set.traced[i + 1][l]});
+        if (st.set.traced[i + 1][l] && st.set.insul[i][m]) pass(PassSpec{3, i, 0, st.set.insul[i][m], st.set.traced[i + 1][l]});
     for (int n = 0; n < CKT_LIST; n++)
       for (int m = 0; m < CKT_LIST; m++)
-        if (g_set.insul[i][n] && g_set.insul[i + 1][m]) pass(PassSpec{4, i, 0, g_set.insul[i][n], g_set.insul[i + 1][m]});
+        if (st.set.insul[i][n] && st.set.insul[i + 1][m]) pass(PassSpec{4, i, 0, st.set.insul[i][n], st.set.insul[i + 1][m]});
   } else {
     int n = i;
     for (int m = 0; m < CKT_LIST; m++)
       for (int l = 0; l < CKT_LIST; l++)
-        if (g_set.traced[n][m] && g_set.insul[n - 1][l]) pass(PassSpec{2, n, 0, g_set.traced[n][m], g_set.insul[n - 1][l]});
+        if (st.set.traced[n][m] && st.set.insul[n - 1][l]) pass(PassSpec{2, n, 0, st.set.traced[n][m], st.set.insul[n - 1][l]});
     for (int l = 0; l < CKT_LIST; l++)
       for (int m = 0; m < CKT_LIST; m++)
-        if (g_set.insul[n - 1][l] && g_set.traced[n - 1][m]) pass(PassSpec{3, n, 0, g_set.insul[n - 1][l], g_set.traced[n - 1][m]});
+        if (st.set.insul[n - 1][l] && st.set.traced[n - 1][m]) pass(PassSpec{3, n, 0, st.set.insul[n - 1][l], st.set.traced[n - 1][m]});
     for (int l = 0; l < CKT_LIST; l++)
       for (int m = 0; m < CKT_LIST; m++)
-        if (g_set.insul[n][l] && g_set.insul[n - 1][m]) pass(PassSpec{4, n, 0, g_set.insul[n][l], g_set.insul[n - 1][m]});
+        if (st.set.insul[n][l] && st.set.insul[n - 1][m]) pass(PassSpec{4, n, 0, st.set.insul[n][l], st.set.insul[n - 1][m]});
   }
 }
 
 // The layers a pass looks at for targets; an empty mask for a pass that
 // does nothing.
-LayerMask TargetMask(const PassSpec& p, int* srcLayer) {
+LayerMask TargetMask(CktState& st, const PassSpec& p, int* srcLayer) {
   LayerMask m;
   *srcLayer = p.src;
   if (p.src <= 0 || p.src >= kLayers) return m;
@@ -381,22 +391,22 @@ LayerMask TargetMask(const PassSpec& p, int* srcLayer) {
   if (tgt > 0 && tgt < kLayers) m.set((size_t)tgt);
   if (p.merged)
     for (int l = 0; l < kLayers; l++)
-      if (TraceLayerIn(l, p.level, 1)) m.set((size_t)l);
+      if (TraceLayerIn(st, l, p.level, 1)) m.set((size_t)l);
   return m;
 }
 
 // The numbers as the store has them, one after another (boxes 1..nb, then
 // path n at nb + n): the passes read them far more often than they change.
-inline int32_t NodeOf(int32_t code) { return g_contacts.node[(size_t)(code > 0 ? code : g_contacts.nb - code)]; }
+inline int32_t NodeOf(CktState& st, int32_t code) { return st.trace->contacts.node[(size_t)(code > 0 ? code : st.trace->contacts.nb - code)]; }
 
-void NodesMirror() {
-  Contacts& c = g_contacts;
+void NodesMirror(CktState& st) {
+  Contacts& c = st.trace->contacts;
   for (Contacts::SrcState& ss : c.st) {
     if (ss.actAt != 0xffffffffu) ss.actAt = 0;  // dead sources stay dead
     ss.nodeAt = 0;
   }
   c.idleSince.clear();
-  int32_t nb = g_store->nb, np = g_store->np;
+  int32_t nb = st.store->nb, np = st.store->np;
   c.nb = nb;
   c.node.assign((size_t)nb + np + 1, 0);
   c.changed.assign((size_t)nb + np + 1, 0);
@@ -404,26 +414,26 @@ void NodesMirror() {
   c.live = 1;
   CktBox* b = nullptr;
   for (int32_t i = 1; i <= nb; i++) {
-    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(st, i);  // records of a page lie together
     if (!b) return;
     c.node[(size_t)i] = b->node;
   }
   for (int32_t i = 1; i <= np; i++) {
-    CktPath* p = PathRec(i);
+    CktPath* p = PathRec(st, i);
     if (!p) return;
     if (p->word >= 0) c.node[(size_t)nb + i] = p->node;  // texts take no part
   }
 }
 
-void NodesWriteBack() {
-  Contacts& c = g_contacts;
+void NodesWriteBack(CktState& st) {
+  Contacts& c = st.trace->contacts;
   if (!c.live) return;
   for (int32_t id : c.changes) {
     if (id <= c.nb) {
-      CktBox* b = BoxRec(id);
+      CktBox* b = BoxRec(st, id);
       if (b) b->node = c.node[(size_t)id];
     } else {
-      CktPath* p = PathRec(id - c.nb);
+      CktPath* p = PathRec(st, id - c.nb);
       if (p) p->node = c.node[(size_t)id];
     }
     c.changed[(size_t)id] = 0;
@@ -433,21 +443,21 @@ void NodesWriteBack() {
 }
 
 // AreaMerge on the numbers of the relaxation.
-void ContactsMerge(int32_t code, int32_t s);
+void ContactsMerge(CktState& st, int32_t code, int32_t s);
 
-inline int Stopped() { return g_cktRun.abortFlag || g_cktRun.oomFlag; }
+inline int Stopped(CktState& st) { return st.run.abortFlag || st.run.oomFlag; }
 
-void ContactsDrop() { g_contacts = Contacts(); }
+void ContactsDrop(CktState& st) { st.trace->contacts = Contacts(); }
 
 // The lists of contacts, by pairs: objects sit in a uniform grid of about
 // one cell per object and a pair is met in the one cell that holds the
 // lower left corner of where their bounds meet. Objects that span many
 // cells (rails, wells) ask the index instead. Each list is then put in
 // store order, boxes first, as the index gives candidates.
-void ContactsCollect() {
-  Contacts& c = g_contacts;
-  Grid& g = g_grid;
-  int32_t nb = g_store->nb, np = g_store->np;
+void ContactsCollect(CktState& st) {
+  Contacts& c = st.trace->contacts;
+  Grid& g = st.trace->grid;
+  int32_t nb = st.store->nb, np = st.store->np;
   LayerMask anyWanted;
   for (const LayerMask& m : c.wanted) anyWanted |= m;
   struct Part {
@@ -545,7 +555,7 @@ void ContactsCollect() {
     for (int32_t k : big) {
       const Part& a = part[(size_t)k];
       Bounds ab = bounds(a.code);
-      IndexQuery(ab.l, ab.b, ab.r, ab.t, boxes, paths);
+      IndexQuery(st, ab.l, ab.b, ab.r, ab.t, boxes, paths);
       auto with = [&](int32_t other) {
         if (other < 0 || other == k) return;
         const Part& b = part[(size_t)other];
@@ -574,32 +584,32 @@ void ContactsCollect() {
   c.headP[0] = 0;
 }
 
-void ContactsBuild() {
-  Contacts& c = g_contacts;
-  Grid& g = g_grid;
-  ContactsDrop();
+void ContactsBuild(CktState& st) {
+  Contacts& c = st.trace->contacts;
+  Grid& g = st.trace->grid;
+  ContactsDrop(st);
   c.wanted.assign(kLayers, LayerMask());
   for (int up = 1; up >= 0; up--)
     for (int i = up ? 0 : 7; up ? i <= 6 : i >= 1; i += up ? 1 : -1)
-      PassesOfLevel(0, i, up, [&](const PassSpec& p) {
+      PassesOfLevel(st, 0, i, up, [&](const PassSpec& p) {
         int src;
-        LayerMask m = TargetMask(p, &src);
+        LayerMask m = TargetMask(st, p, &src);
         if (m.any()) c.wanted[(size_t)src] |= m;
       });
-  int32_t nb = g_store->nb, np = g_store->np;
+  int32_t nb = st.store->nb, np = st.store->np;
   c.layB.assign(nb + 1, 0);
   c.layP.assign(np + 1, -1);  // -1: never a target (text, line or no bounds)
   for (int32_t i = 1; i <= nb; i++) {
-    CktBox* b = BoxRec(i);
+    CktBox* b = BoxRec(st, i);
     if (!b) return;
     c.layB[i] = (int16_t)(b->layer & 0x1ff);
   }
   for (int32_t i = 1; i <= np; i++) {
-    CktPath* p = PathRec(i);
+    CktPath* p = PathRec(st, i);
     if (!p) return;
-    if (p->word >= 0 && g.pl[i] <= g.pr[i] && PathIsArea(i)) c.layP[i] = (int16_t)(p->word & 0x1ff);
+    if (p->word >= 0 && g.pl[i] <= g.pr[i] && PathIsArea(st, i)) c.layP[i] = (int16_t)(p->word & 0x1ff);
   }
-  ContactsCollect();
+  ContactsCollect(st);
   c.touch.assign(c.item.size(), 0);
   // Who lists each object: a change of its number wakes them.
   c.revHeadB.assign(nb + 2, 0);
@@ -637,14 +647,14 @@ void ContactsBuild() {
   c.layerDirty.assign(kLayers, 0);
   c.pollsB.assign(kLayers, -1);
   c.pollsP.assign(kLayers, -1);
-  NodesMirror();
+  NodesMirror(st);
   int bits = 0;
   for (int l : g.layersPresent) c.bitOf[l] = (uint8_t)std::min(bits++, 63);
   c.built = 1;
 }
 
-void ContactsChanged(int32_t code, int32_t now) {
-  Contacts& c = g_contacts;
+void ContactsChanged(CktState& st, int32_t code, int32_t now) {
+  Contacts& c = st.trace->contacts;
   if (!c.built) return;
   if (c.tick >= 0xfffffff0u) {
     // Out of ticks: every source is looked at afresh from here.
@@ -666,7 +676,7 @@ void ContactsChanged(int32_t code, int32_t now) {
     int32_t slot = o > 0 ? c.slotB[o] : c.slotP[-o];
     if (slot < 0) return;
     c.st[(size_t)slot].dirty = t;
-    c.layerDirty[(size_t)(o > 0 ? c.layB[o] : c.layP[-o] >= 0 ? c.layP[-o] : PathRec(-o)->word & 0x1ff)] = t;
+    c.layerDirty[(size_t)(o > 0 ? c.layB[o] : c.layP[-o] >= 0 ? c.layP[-o] : PathRec(st, -o)->word & 0x1ff)] = t;
   };
   int32_t from, to;
   if (code > 0) {
@@ -688,23 +698,23 @@ inline int Acts(int32_t s, int32_t d) {
   return d != s && (d == 0 || (d < 0 && s > d) || (s > 0 && d > 0));
 }
 
-uint64_t MaskBits(const LayerMask& mask) {
+uint64_t MaskBits(CktState& st, const LayerMask& mask) {
   uint64_t m = 0;
-  for (int l : g_grid.layersPresent)
-    if (mask.test((size_t)l)) m |= (uint64_t)1 << g_contacts.bitOf[l];
+  for (int l : st.trace->grid.layersPresent)
+    if (mask.test((size_t)l)) m |= (uint64_t)1 << st.trace->contacts.bitOf[l];
   return m;
 }
 
 // The layers of source code's contacts a visit would act on now.
-uint64_t ActsNow(int32_t code, int32_t s) {
-  Contacts& c = g_contacts;
+uint64_t ActsNow(CktState& st, int32_t code, int32_t s) {
+  Contacts& c = st.trace->contacts;
   int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
   int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
   uint64_t m = 0;
   for (int32_t k = from; k < to; k++) {
     if (c.touch[k] == 2) continue;
     int32_t j = c.item[k];
-    int32_t d = NodeOf(j);
+    int32_t d = NodeOf(st, j);
     // An untested pair whose numbers pass the visit's first check would be
     // tested: it counts.
     if (c.touch[k] == 0 ? !(d == s || (s < 0 && d < 0 && s < d)) : Acts(s, d))
@@ -715,58 +725,58 @@ uint64_t ActsNow(int32_t code, int32_t s) {
 
 // One visit of source code (node s) over its contacts on the pass's
 // layers.
-void ContactsVisit(const LayerMask& mask, int32_t code, int32_t s) {
-  Contacts& c = g_contacts;
+void ContactsVisit(CktState& st, const LayerMask& mask, int32_t code, int32_t s) {
+  Contacts& c = st.trace->contacts;
   int32_t from = code > 0 ? c.headB[code] : c.headP[-code];
   int32_t to = code > 0 ? c.headB[code + 1] : c.headP[-code + 1];
   int srcLoaded = 0;
   for (int32_t k = from; k < to; k++) {
-    if (Stopped()) return;
+    if (Stopped(st)) return;
     int32_t j = c.item[k];
     if (!mask.test((size_t)(j > 0 ? c.layB[j] : c.layP[-j]))) continue;
-    int32_t d = NodeOf(j);
+    int32_t d = NodeOf(st, j);
     if (d == s || (s < 0 && d < 0 && s < d)) continue;
     uint8_t t = c.touch[k];
     if (t == 0 && code > 0 && j > 0) {
-      const Grid& g = g_grid;
+      const Grid& g = st.trace->grid;
       t = BoxesTouch(g.bl[code], g.bb[code], g.br[code], g.bt[code], g.bl[j], g.bb[j], g.br[j], g.bt[j]) ? 1 : 2;
       c.touch[k] = t;
     } else if (t == 0) {
       if (!srcLoaded) {
-        if (code > 0) LoadBoxOutline(code, 0, 0);
-        else LoadPathOutline(-code, 0, 0, 0);
+        if (code > 0) LoadBoxOutline(st, code, 0, 0);
+        else LoadPathOutline(st, -code, 0, 0, 0);
         srcLoaded = 1;
       }
-      int loaded = j > 0 ? LoadBoxOutline(j, 1, 1) : LoadPathOutline(-j, 1, 1, 0);
-      t = loaded && (SlotsTouchRows() || SlotsTouchEdges()) ? 1 : 2;
+      int loaded = j > 0 ? LoadBoxOutline(st, j, 1, 1) : LoadPathOutline(st, -j, 1, 1, 0);
+      t = loaded && (SlotsTouchRows(st) || SlotsTouchEdges(st)) ? 1 : 2;
       c.touch[k] = t;
     }
     if (t != 1) continue;
-    ContactsMerge(j, s);
+    ContactsMerge(st, j, s);
   }
 }
 
-void ContactsMerge(int32_t code, int32_t s) {
+void ContactsMerge(CktState& st, int32_t code, int32_t s) {
   if (s == 0) return;
-  int32_t d = NodeOf(code);
+  int32_t d = NodeOf(st, code);
   if (s > 0 && d > 0) {
-    RealNamesClash(s, d);
+    RealNamesClash(st, s, d);
     return;
   }
   if (d > 0) return;
   if (d == 0 || (d < 0 && s > d)) {
-    g_nodes.passFlag = 1;
-    g_nodes.cycleFlag = 1;
-    ContactsChanged(code, s);
+    st.nodes.passFlag = 1;
+    st.nodes.cycleFlag = 1;
+    ContactsChanged(st, code, s);
   }
 }
 
 // The source loops of one pass over the contacts: the same sources in the
 // same order as the walk without them, with the abort poll at the same
 // objects. 1 when the pass is to end the tracing.
-int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, int srcLayer) {
-  Contacts& c = g_contacts;
-  const LayerGrid& src = g_grid.layer[srcLayer];
+int ContactsPass(CktState& st, int kind, const LayerMask& mask, uint64_t bits, uint64_t key, int srcLayer) {
+  Contacts& c = st.trace->contacts;
+  const LayerGrid& src = st.trace->grid.layer[srcLayer];
   auto idle = c.idleSince.find(key);
   if (idle != c.idleSince.end() && c.layerDirty[(size_t)srcLayer] <= idle->second) {
     // Nothing to visit: only the abort polls the walk would make.
@@ -782,28 +792,28 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, i
         polls[(size_t)srcLayer] = n;
       }
       for (int32_t n = 0; n < polls[(size_t)srcLayer]; n++)
-        if (AbortPoll(0)) break;
-      if (AbortPoll(0) || CktStopped()) return 1;
+        if (AbortPoll(st, 0)) break;
+      if (AbortPoll(st, 0) || CktStopped(st)) return 1;
     }
     return 0;
   }
   int visited = 0;
   for (int isPath = 0; isPath < 2; isPath++) {
     const std::vector<int32_t>& list = isPath ? src.srcPaths : src.srcBoxes;
-    Contacts::SrcState* st = c.st.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
+    Contacts::SrcState* states = c.st.data() + (isPath ? c.baseP[srcLayer] : c.baseB[srcLayer]);
     int32_t nextPoll = 100;
     for (size_t k = 0; k < list.size(); k++) {
       int32_t i = list[k];
       if (i >= nextPoll) {
         nextPoll = (i / 100 + 1) * 100;
-        if (AbortPoll(0)) break;
+        if (AbortPoll(st, 0)) break;
       }
-      if (Stopped()) break;
-      Contacts::SrcState& ss = st[k];
+      if (Stopped(st)) break;
+      Contacts::SrcState& ss = states[k];
       if (ss.dirty < ss.actAt && !(ss.act & bits)) continue;
       int32_t code = isPath ? -i : i;
       if (ss.dirty >= ss.nodeAt) {
-        ss.node = NodeOf(code);
+        ss.node = NodeOf(st, code);
         ss.nodeAt = c.tick + 1;
       }
       int32_t s = ss.node;
@@ -812,10 +822,10 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, i
       if (isPath) {
         // An outline that fails to load once never loads: geometry is fixed.
         uint8_t& state = c.srcStateP[(size_t)i];
-        if (state == 0) state = PathIsArea(i) && LoadPathOutline(i, 0, 0, 0) ? 1 : 2;
+        if (state == 0) state = PathIsArea(st, i) && LoadPathOutline(st, i, 0, 0, 0) ? 1 : 2;
         dead = state != 1;
       } else {
-        dead = g_grid.br[i] <= g_grid.bl[i] || g_grid.bt[i] <= g_grid.bb[i];
+        dead = st.trace->grid.br[i] <= st.trace->grid.bl[i] || st.trace->grid.bt[i] <= st.trace->grid.bb[i];
       }
       if (dead) {
         // Never a source: passed over at once from now on.
@@ -824,15 +834,15 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, i
         continue;
       }
       if (ss.dirty >= ss.actAt) {
-        ss.act = ActsNow(code, s);
+        ss.act = ActsNow(st, code, s);
         ss.actAt = c.tick + 1;
       }
       if (ss.act & bits) {
         visited = 1;
-        ContactsVisit(mask, code, s);
+        ContactsVisit(st, mask, code, s);
       }
     }
-    if (AbortPoll(0) || CktStopped()) return 1;
+    if (AbortPoll(st, 0) || CktStopped(st)) return 1;
   }
   if (visited) c.idleSince.erase(key);
   else c.idleSince[key] = c.tick;
@@ -841,16 +851,16 @@ int ContactsPass(int kind, const LayerMask& mask, uint64_t bits, uint64_t key, i
 
 }  // namespace
 
-void IndexDrop() {
-  g_grid = Grid();
-  ContactsDrop();
+void IndexDrop(CktState& st) {
+  st.trace->grid = Grid();
+  ContactsDrop(st);
 }
 
 
-void IndexBuild() {
-  IndexDrop();
-  Grid& g = g_grid;
-  int32_t nb = g_store->nb, np = g_store->np;
+void IndexBuild(CktState& st) {
+  IndexDrop(st);
+  Grid& g = st.trace->grid;
+  int32_t nb = st.store->nb, np = st.store->np;
   g.bl.assign(nb + 1, 0); g.bb.assign(nb + 1, 0); g.br.assign(nb + 1, 0); g.bt.assign(nb + 1, 0);
   g.pl.assign(np + 1, kNoBounds); g.pb.assign(np + 1, 0); g.pr.assign(np + 1, 0); g.pt.assign(np + 1, 0);
   g.stampB.assign(nb + 1, 0);
@@ -858,7 +868,7 @@ void IndexBuild() {
   int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
   int32_t count = 0;
   for (int32_t i = 1; i <= nb; i++) {
-    CktBox* b = BoxRec(i);
+    CktBox* b = BoxRec(st, i);
     if (!b) break;
     g.bl[i] = b->left; g.bb[i] = b->bottom; g.br[i] = b->right; g.bt[i] = b->top;
     minX = std::min<int64_t>(minX, b->left); maxX = std::max<int64_t>(maxX, b->right);
@@ -867,7 +877,7 @@ void IndexBuild() {
   }
   for (int32_t i = 1; i <= np; i++) {
     int32_t l, b, r, t;
-    if (!PathBounds(i, &l, &b, &r, &t)) continue;
+    if (!PathBounds(st, i, &l, &b, &r, &t)) continue;
     g.pl[i] = l; g.pb[i] = b; g.pr[i] = r; g.pt[i] = t;
     minX = std::min<int64_t>(minX, l); maxX = std::max<int64_t>(maxX, r);
     minY = std::min<int64_t>(minY, b); maxY = std::max<int64_t>(maxY, t);
@@ -880,17 +890,17 @@ void IndexBuild() {
   g.y0 = minY;
   g.x1 = maxX;
   g.y1 = maxY;
-  Dims(g.level, count);
+  Dims(st, g.level, count);
   g.boxLevel.assign(nb + 1, 0);
   g.pathLevel.assign(np + 1, -1);
   std::vector<int> filled(kLevels * kLevels, 0);
   for (int32_t i = 1; i <= nb; i++) {
-    g.boxLevel[i] = (int8_t)LevelIn(g.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    g.boxLevel[i] = (int8_t)LevelIn(st, g.level, g.bl[i], g.bb[i], g.br[i], g.bt[i]);
     filled[g.boxLevel[i]] = 1;
   }
   for (int32_t i = 1; i <= np; i++)
     if (g.pl[i] <= g.pr[i]) {
-      g.pathLevel[i] = (int8_t)LevelIn(g.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+      g.pathLevel[i] = (int8_t)LevelIn(st, g.level, g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
       filled[g.pathLevel[i]] = 1;
     }
   for (int lv = 0; lv < kLevels * kLevels; lv++)
@@ -900,20 +910,20 @@ void IndexBuild() {
   for (int32_t i = 1; i <= nb; i++) allBoxes.push_back(i);
   for (int32_t i = 1; i <= np; i++)
     if (g.pathLevel[i] >= 0) allPaths.push_back(i);
-  FillLevels(g.level, g.used, allBoxes, allPaths);
+  FillLevels(st, g.level, g.used, allBoxes, allPaths);
   // Per layer, the sources of the passes; a layer's own grid is made only
   // when a query asks for it. Paths that are texts never take part.
   CktBox* b = nullptr;
   for (int32_t i = 1; i <= nb; i++) {
-    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+    b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(st, i);  // records of a page lie together
     if (!b) break;
     g.layer[b->layer & 0x1ff].srcBoxes.push_back(i);
   }
   for (int32_t i = 1; i <= np; i++) {
-    CktPath* p = PathRec(i);
+    CktPath* p = PathRec(st, i);
     if (!p) break;
     if (p->word < 0) continue;
-    if (PathIsArea(i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
+    if (PathIsArea(st, i)) g.layer[p->word & 0x1ff].srcPaths.push_back(i);
     if (g.pathLevel[i] >= 0) g.layer[p->word & 0x1ff].gridPaths.push_back(i);
   }
   for (int l = 0; l < kLayers; l++)
@@ -925,69 +935,69 @@ namespace {
 // A layer's grid is sized for its own objects: one of few objects needs
 // no more cells than it has objects. Each object has one layer, so the
 // level tables are shared.
-void LayerGridMake(int l) {
-  Grid& g = g_grid;
+void LayerGridMake(CktState& st, int l) {
+  Grid& g = st.trace->grid;
   LayerGrid& lg = g.layer[l];
   lg.level.assign(kLevels * kLevels, GridLevel());
   lg.used.clear();
-  Dims(lg.level.data(), (int64_t)(lg.srcBoxes.size() + lg.gridPaths.size()));
+  Dims(st, lg.level.data(), (int64_t)(lg.srcBoxes.size() + lg.gridPaths.size()));
   std::vector<int> lf(kLevels * kLevels, 0);
   for (int32_t i : lg.srcBoxes) {
-    g.boxLevel[i] = (int8_t)LevelIn(lg.level.data(), g.bl[i], g.bb[i], g.br[i], g.bt[i]);
+    g.boxLevel[i] = (int8_t)LevelIn(st, lg.level.data(), g.bl[i], g.bb[i], g.br[i], g.bt[i]);
     lf[g.boxLevel[i]] = 1;
   }
   for (int32_t i : lg.gridPaths) {
-    g.pathLevel[i] = (int8_t)LevelIn(lg.level.data(), g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
+    g.pathLevel[i] = (int8_t)LevelIn(st, lg.level.data(), g.pl[i], g.pb[i], g.pr[i], g.pt[i]);
     lf[g.pathLevel[i]] = 1;
   }
   for (int lv = 0; lv < kLevels * kLevels; lv++)
     if (lf[lv]) lg.used.push_back(lv);
-  FillLevels(lg.level.data(), lg.used, lg.srcBoxes, lg.gridPaths);
+  FillLevels(st, lg.level.data(), lg.used, lg.srcBoxes, lg.gridPaths);
 }
 
 }  // namespace
 
-int AreaMerge(int kind, int32_t target, int targetIsPath, int32_t s) {
+int AreaMerge(CktState& st, int kind, int32_t target, int targetIsPath, int32_t s) {
   (void)kind;
   if (s == 0) return 1;
   int32_t* d = nullptr;
   if (targetIsPath) {
-    CktPath* p = PathRec(target);
+    CktPath* p = PathRec(st, target);
     if (p) d = &p->node;
   } else {
-    CktBox* b = BoxRec(target);
+    CktBox* b = BoxRec(st, target);
     if (b) d = &b->node;
   }
   if (!d) return 1;
   if (s > 0 && *d > 0) {
-    RealNamesClash(s, *d);
+    RealNamesClash(st, s, *d);
     return 1;
   }
   if (*d > 0) return 1;
   if (*d == 0 || (*d < 0 && s > *d)) {
     *d = s;
-    g_nodes.passFlag = 1;
-    g_nodes.cycleFlag = 1;
-    ContactsChanged(targetIsPath ? -target : target, s);
+    st.nodes.passFlag = 1;
+    st.nodes.cycleFlag = 1;
+    ContactsChanged(st, targetIsPath ? -target : target, s);
   }
   return 1;
 }
 
-int LineMerge(int kind, int32_t s, int32_t target) {
-  CktPath* p = PathRec(target);
+int LineMerge(CktState& st, int kind, int32_t s, int32_t target) {
+  CktPath* p = PathRec(st, target);
   if (!p) return 1;
   int32_t d = p->node;
-  if (RealNamesClash(s, d)) return 1;
+  if (RealNamesClash(st, s, d)) return 1;
   // Only a change asks for another pass: otherwise two virtual lines that
   // touch would keep the loop running to its limit.
   if (kind == 0) {
     if (d != s) {
       p->node = s;
-      g_nodes.passFlag = 1;
+      st.nodes.passFlag = 1;
     }
   } else if (d < 0 && s > d) {
     p->node = s;
-    g_nodes.passFlag = 1;
+    st.nodes.passFlag = 1;
   }
   return 1;
 }
@@ -995,54 +1005,54 @@ int LineMerge(int kind, int32_t s, int32_t target) {
 namespace {
 // The source loops of one pass over every object, the abort poll once per
 // 100 objects. 1 when the pass is to end the tracing.
-int WalkPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
+int WalkPass(CktState& st, int kind, int level, int merged, int srcLayer, int tgtLayer) {
   int32_t polled = 0;
-  for (int32_t i = 1; i <= g_store->nb; i++) {
+  for (int32_t i = 1; i <= st.store->nb; i++) {
     if (i / 100 != polled) {
       polled = i / 100;
-      if (AbortPoll(0)) break;
+      if (AbortPoll(st, 0)) break;
     }
-    if (CktStopped()) break;
-    CktBox* b = BoxRec(i);
+    if (CktStopped(st)) break;
+    CktBox* b = BoxRec(st, i);
     if (!b) break;
     if (!SignFits(kind, b->node) || (b->layer & 0x1ff) != srcLayer) continue;
     int32_t s = b->node;
     if (b->right <= b->left || b->top <= b->bottom) continue;
-    EdgeSlot& w = g_scan.slot[0];
+    EdgeSlot& w = st.scan.slot[0];
     w.left = b->left; w.bottom = b->bottom; w.right = b->right; w.top = b->top;
-    TargetsOf(kind, level, merged, tgtLayer, s, i, 0, i);
+    TargetsOf(st, kind, level, merged, tgtLayer, s, i, 0, i);
   }
-  if (AbortPoll(0) || CktStopped()) return 1;
+  if (AbortPoll(st, 0) || CktStopped(st)) return 1;
   polled = 0;
-  for (int32_t i = 1; i <= g_store->np; i++) {
+  for (int32_t i = 1; i <= st.store->np; i++) {
     if (i / 100 != polled) {
       polled = i / 100;
-      if (AbortPoll(0)) break;
+      if (AbortPoll(st, 0)) break;
     }
-    if (CktStopped()) break;
-    CktPath* pr = PathRec(i);
+    if (CktStopped(st)) break;
+    CktPath* pr = PathRec(st, i);
     if (!pr) break;
     if (pr->word < 0 || !SignFits(kind, pr->node) || (pr->word & 0x1ff) != srcLayer) continue;
-    if (!PathIsArea(i)) continue;
+    if (!PathIsArea(st, i)) continue;
     int32_t s = pr->node;
-    if (!LoadPathOutline(i, 0, 0, 0)) continue;
-    TargetsOf(kind, level, merged, tgtLayer, s, 0, i, 0);
+    if (!LoadPathOutline(st, i, 0, 0, 0)) continue;
+    TargetsOf(st, kind, level, merged, tgtLayer, s, 0, i, 0);
   }
-  return AbortPoll(0) || CktStopped();
+  return AbortPoll(st, 0) || CktStopped(st);
 }
 
 // One pass of the relaxation, its numbers where the relaxation keeps them.
-void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
-  if (CktStopped() || srcLayer == 0) return;
+void PassWalk(CktState& st, int kind, int level, int merged, int srcLayer, int tgtLayer) {
+  if (CktStopped(st) || srcLayer == 0) return;
   if (kind >= 2 && tgtLayer == 0) return;
   if (kind <= 1) tgtLayer = srcLayer;
   int p = 1;
   char status[400];
   for (;;) {
-    g_nodes.passFlag = 0;
+    st.nodes.passFlag = 0;
     if (kind <= 1) {
       if (merged)
-        snprintf(status, sizeof status, "Merging Conductors on Layers %.255s ... Pass %d", g_set.mergedText[level & 7], p);
+        snprintf(status, sizeof status, "Merging Conductors on Layers %.255s ... Pass %d", st.set.mergedText[level & 7], p);
       else
         snprintf(status, sizeof status, "Connecting Layer %d Conductors ... Pass %d", srcLayer, p);
     } else if (kind == 2) {
@@ -1052,22 +1062,22 @@ void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
     } else {
       snprintf(status, sizeof status, "Tracing Layer %d Insulators to Layer %d Insulators", srcLayer, tgtLayer);
     }
-    StatusLine2(status, 0);
+    StatusLine2(st, status, 0);
     if (kind <= 1) p++;
     // With the index built the contacts serve (the source layer's objects
     // in the same order); without it every object is walked.
-    const LayerGrid* src = !g_grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &g_grid.layer[srcLayer] : nullptr;
-    if (src && g_nodes.useIndex && !g_contacts.built) ContactsBuild();
-    if (src && g_contacts.built) {
+    const LayerGrid* src = !st.trace->grid.layer.empty() && srcLayer > 0 && srcLayer < kLayers ? &st.trace->grid.layer[srcLayer] : nullptr;
+    if (src && st.nodes.useIndex && !st.trace->contacts.built) ContactsBuild(st);
+    if (src && st.trace->contacts.built) {
       int sl;
-      LayerMask mask = TargetMask(PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
+      LayerMask mask = TargetMask(st, PassSpec{kind, level, merged, srcLayer, tgtLayer}, &sl);
       uint64_t key = (uint64_t)kind | (uint64_t)level << 4 | (uint64_t)merged << 8 | (uint64_t)srcLayer << 12 |
                      (uint64_t)tgtLayer << 24;
-      if (ContactsPass(kind, mask, MaskBits(mask), key, srcLayer)) return;
-    } else if (WalkPass(kind, level, merged, srcLayer, tgtLayer)) {
+      if (ContactsPass(st, kind, mask, MaskBits(st, mask), key, srcLayer)) return;
+    } else if (WalkPass(st, kind, level, merged, srcLayer, tgtLayer)) {
       return;
     }
-    if (!g_nodes.passFlag) return;
+    if (!st.nodes.passFlag) return;
     if (kind <= 1 && p >= 100) return;
     if (kind == 2 || kind == 3) return;
   }
@@ -1075,92 +1085,92 @@ void PassWalk(int kind, int level, int merged, int srcLayer, int tgtLayer) {
 
 }  // namespace
 
-void ConnectPass(int kind, int level, int merged, int srcLayer, int tgtLayer) {
-  if (g_contacts.built) NodesMirror();
-  PassWalk(kind, level, merged, srcLayer, tgtLayer);
-  NodesWriteBack();
+void ConnectPass(CktState& st, int kind, int level, int merged, int srcLayer, int tgtLayer) {
+  if (st.trace->contacts.built) NodesMirror(st);
+  PassWalk(st, kind, level, merged, srcLayer, tgtLayer);
+  NodesWriteBack(st);
 }
 
 namespace {
-void RemainStatus() {
+void RemainStatus(CktState& st) {
   char status[120];
-  snprintf(status, sizeof status, "Connecting and Reducing Virtual Nodes ... %d Remain", (int)VirtualNodesLeft());
-  StatusLine(status, 0);
+  snprintf(status, sizeof status, "Connecting and Reducing Virtual Nodes ... %d Remain", (int)VirtualNodesLeft(st));
+  StatusLine(st, status, 0);
 }
 }  // namespace
 
-int IndexBuilt() { return g_grid.built; }
+int IndexBuilt(CktState& st) { return st.trace->grid.built; }
 
-void IndexQueryPoint(int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
-  IndexQuery(x, y, x, y, boxes, paths);
+void IndexQueryPoint(CktState& st, int32_t x, int32_t y, std::vector<int32_t>& boxes, std::vector<int32_t>& paths) {
+  IndexQuery(st, x, y, x, y, boxes, paths);
 }
 
-void NodeRelax(int a) {
-  int own = g_nodes.useIndex && !g_grid.built;
-  if (own) IndexBuild();
+void NodeRelax(CktState& st, int a) {
+  int own = st.nodes.useIndex && !st.trace->grid.built;
+  if (own) IndexBuild(st);
   // Numbers changed since the last relaxation without the contacts seeing
   // it: every source is looked at afresh.
-  if (g_contacts.built) NodesMirror();
-  auto walk = [](const PassSpec& p) { PassWalk(p.kind, p.level, p.merged, p.src, p.tgt); };
+  if (st.trace->contacts.built) NodesMirror(st);
+  auto walk = [&st](const PassSpec& p) { PassWalk(st, p.kind, p.level, p.merged, p.src, p.tgt); };
   do {
-    g_nodes.cycleFlag = 0;
-    for (int i = 0; i <= 6 && !CktStopped(); i++) PassesOfLevel(a, i, 1, walk);
-    if (a == 1) RemainStatus();
-    for (int n = 7; n >= 1 && !CktStopped(); n--) PassesOfLevel(a, n, 0, walk);
-    if (a == 1) RemainStatus();
-  } while (!CktStopped() && g_nodes.cycleFlag);
-  NodesWriteBack();
-  if (own) IndexDrop();
+    st.nodes.cycleFlag = 0;
+    for (int i = 0; i <= 6 && !CktStopped(st); i++) PassesOfLevel(st, a, i, 1, walk);
+    if (a == 1) RemainStatus(st);
+    for (int n = 7; n >= 1 && !CktStopped(st); n--) PassesOfLevel(st, a, n, 0, walk);
+    if (a == 1) RemainStatus(st);
+  } while (!CktStopped(st) && st.nodes.cycleFlag);
+  NodesWriteBack(st);
+  if (own) IndexDrop(st);
 }
 
-void LineTargets(int kind, int layer, int32_t s) {
+void LineTargets(CktState& st, int kind, int layer, int32_t s) {
   static std::vector<int32_t> boxes, paths;
-  const EdgeSlot& w = g_scan.slot[0];
-  int useIndex = g_nodes.useIndex && g_grid.built;
-  if (useIndex) IndexQueryTargets(w.left, w.bottom, w.right, w.top, 0, 0, layer & 0x1ff, boxes, paths);
-  int32_t np = useIndex ? (int32_t)paths.size() : g_store->np;
+  const EdgeSlot& w = st.scan.slot[0];
+  int useIndex = st.nodes.useIndex && st.trace->grid.built;
+  if (useIndex) IndexQueryTargets(st, w.left, w.bottom, w.right, w.top, 0, 0, layer & 0x1ff, boxes, paths);
+  int32_t np = useIndex ? (int32_t)paths.size() : st.store->np;
   for (int32_t k = 0; k < np; k++) {
-    if (CktStopped()) return;
+    if (CktStopped(st)) return;
     int32_t i = useIndex ? paths[k] : k + 1;
-    CktPath* p = PathRec(i);
+    CktPath* p = PathRec(st, i);
     if (!p) return;
     if (p->word < 0 || (p->word & 0x1ff) != layer || p->width != 0 || p->node == s) continue;
-    if (!LoadPathOutline(i, 1, 1, 1)) continue;
-    if (LinesShareVertex(kind, s, i)) continue;
-    if (VertexOnLine(kind, s, i, 0, 1)) continue;
-    VertexOnLine(kind, s, i, 1, 0);
+    if (!LoadPathOutline(st, i, 1, 1, 1)) continue;
+    if (LinesShareVertex(st, kind, s, i)) continue;
+    if (VertexOnLine(st, kind, s, i, 0, 1)) continue;
+    VertexOnLine(st, kind, s, i, 1, 0);
   }
 }
 
-void SchematicPasses(int kind) {
-  int own = g_nodes.useIndex && !g_grid.built;
-  if (own) IndexBuild();
+void SchematicPasses(CktState& st, int kind) {
+  int own = st.nodes.useIndex && !st.trace->grid.built;
+  if (own) IndexBuild(st);
   char status[120];
-  for (int p = 1; p <= 99 && !CktStopped(); p++) {
+  for (int p = 1; p <= 99 && !CktStopped(st); p++) {
     snprintf(status, sizeof status, kind == 0 ? "Connecting Schematic Real Nodes ... Pass %d"
                                               : "Connecting Schematic Virtual Nodes ... Pass %d", p);
-    StatusLine(status, 0);
-    g_nodes.passFlag = 0;
-    for (int32_t v = 1; v <= g_store->np; v++) {
-      if (AbortPoll(0) || CktStopped()) break;
-      CktPath* pr = PathRec(v);
+    StatusLine(st, status, 0);
+    st.nodes.passFlag = 0;
+    for (int32_t v = 1; v <= st.store->np; v++) {
+      if (AbortPoll(st, 0) || CktStopped(st)) break;
+      CktPath* pr = PathRec(st, v);
       if (!pr) break;
-      if (pr->word < 0 || PathIsArea(v)) continue;
+      if (pr->word < 0 || PathIsArea(st, v)) continue;
       int layer = pr->word & 0x1ff;
-      if (!ConductorLayer(layer)) continue;
+      if (!ConductorLayer(st, layer)) continue;
       int32_t s = pr->node;
       if (kind == 0 ? s <= 0 : s >= 0) continue;
-      if (!LoadPathOutline(v, 0, 0, 1)) continue;
-      LineTargets(kind, layer, s);
+      if (!LoadPathOutline(st, v, 0, 0, 1)) continue;
+      LineTargets(st, kind, layer, s);
     }
-    if (!g_nodes.passFlag) break;
+    if (!st.nodes.passFlag) break;
   }
-  if (own) IndexDrop();
+  if (own) IndexDrop(st);
 }
 
 // Counted after every sweep of the relaxation: one mark per number (the
 // virtual numbers are dense from -1 down) instead of sorting them all.
-int32_t VirtualNodesLeft() {
+int32_t VirtualNodesLeft(CktState& st) {
   static std::vector<uint8_t> mark;
   static std::vector<int32_t> seen;
   seen.clear();
@@ -1170,17 +1180,17 @@ int32_t VirtualNodesLeft() {
     seen.push_back(n);
     lowest = std::min(lowest, n);
   };
-  if (g_contacts.live) {
-    for (size_t id = 1; id < g_contacts.node.size(); id++) note(g_contacts.node[id]);
+  if (st.trace->contacts.live) {
+    for (size_t id = 1; id < st.trace->contacts.node.size(); id++) note(st.trace->contacts.node[id]);
   } else {
     CktBox* b = nullptr;
-    for (int32_t i = 1; i <= g_store->nb; i++) {
-      b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(i);  // records of a page lie together
+    for (int32_t i = 1; i <= st.store->nb; i++) {
+      b = (i - 1) % CKT_BOX_PER_PAGE ? b + 1 : BoxRec(st, i);  // records of a page lie together
       if (!b) break;
       note(b->node);
     }
-    for (int32_t i = 1; i <= g_store->np; i++) {
-      CktPath* p = PathRec(i);
+    for (int32_t i = 1; i <= st.store->np; i++) {
+      CktPath* p = PathRec(st, i);
       if (!p) break;
       if (p->word >= 0) note(p->node);
     }

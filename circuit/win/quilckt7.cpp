@@ -13,6 +13,7 @@
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 #include "satframe.h"
@@ -51,9 +52,10 @@ struct Ckt7 {
   int capPair = 1;
 };
 Ckt7 App;
+ckt::CktState Ckt;  // the program's one extractor state
 
-const char* Val(int g, int s) { return ckt::g_set.val[g][s]; }
-void SetVal(int g, int s, const char* t) { snprintf(ckt::g_set.val[g][s], ckt::CKT_VALUE, "%s", t); }
+const char* Val(int g, int s) { return Ckt.set.val[g][s]; }
+void SetVal(int g, int s, const char* t) { snprintf(Ckt.set.val[g][s], ckt::CKT_VALUE, "%s", t); }
 
 // ---- host seam ----
 
@@ -83,12 +85,12 @@ void SetNum(int id, int v) {
 }
 
 // The counters of a cell just extracted.
-void CountersShow(int32_t, int isMain) {
+void CountersShow(ckt::CktState& st, int32_t, int isMain) {
   if (!SatWin.display) return;
-  const ckt::CktNodes& n = ckt::g_nodes;
+  const ckt::CktNodes& n = st.nodes;
   int real = n.pinReal + n.pinDirect;
   // The node row counts distinct node names by kind.
-  const ckt::CktCompile& k = ckt::g_compile;
+  const ckt::CktCompile& k = st.compile;
   SetNum(510, n.devices);
   SetNum(511, k.kindReal);
   SetNum(512, k.kindVirtual);
@@ -104,7 +106,7 @@ void CountersShow(int32_t, int isMain) {
   char b[40];
   snprintf(b, sizeof b, "Level Depth is %d", n.levelDepth);
   SetDlgItemTextA(SatWin.display, 804, b);
-  snprintf(b, sizeof b, "%d Warnings  %d Errors", ckt::g_cktRun.warnCount, ckt::g_cktRun.errCount);
+  snprintf(b, sizeof b, "%d Warnings  %d Errors", Ckt.run.warnCount, Ckt.run.errCount);
   SetDlgItemTextA(SatWin.display, 805, b);
 }
 
@@ -134,7 +136,7 @@ void FieldsInit(HWND d, const Field* f, int n) {
 void FieldsStore(HWND d, const Field* f, int n) {
   for (int i = 0; i < n; i++) {
     if (f[i].kind == 'e')
-      GetDlgItemTextA(d, f[i].id, ckt::g_set.val[f[i].group][f[i].slot], ckt::CKT_VALUE);
+      GetDlgItemTextA(d, f[i].id, Ckt.set.val[f[i].group][f[i].slot], ckt::CKT_VALUE);
     else
       SetVal(f[i].group, f[i].slot, IsDlgButtonChecked(d, f[i].id) == BST_CHECKED ? "Y" : "N");
   }
@@ -210,7 +212,7 @@ INT_PTR CALLBACK MainSetupProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
             CheckDlgButton(d, 125, BST_UNCHECKED);
           }
           FieldsStore(d, kMain, n);
-          ckt::SetupApply(ckt::GRP_MAIN, 1);
+          ckt::SetupApply(Ckt, ckt::GRP_MAIN, 1);
           EndDialog(d, 1);
           return TRUE;
       }
@@ -263,7 +265,7 @@ INT_PTR CALLBACK TableProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
         case IDOK:
         case IDC_COMPARE:
           FieldsStore(d, t->fields, t->count);
-          ckt::SetupApply(t->group, 1);
+          ckt::SetupApply(Ckt, t->group, 1);
           EndDialog(d, LOWORD(wp) == IDC_COMPARE ? 2 : 1);
           return TRUE;
       }
@@ -301,7 +303,7 @@ void CapShowPair(HWND d) {
 
 void CapStorePair(HWND d) {
   int n = App.capPair - 1;
-  for (int k = 0; k < 4; k++) GetDlgItemTextA(d, 3010 + k, ckt::g_set.val[3][kCapFirstSlot[k] + n], ckt::CKT_VALUE);
+  for (int k = 0; k < 4; k++) GetDlgItemTextA(d, 3010 + k, Ckt.set.val[3][kCapFirstSlot[k] + n], ckt::CKT_VALUE);
 }
 
 INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
@@ -311,7 +313,7 @@ INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
       const char* u = Val(3, 0);
       int unit = strcasecmp(u, "fF") == 0 ? 1 : strcasecmp(u, "aF") == 0 ? 2 : 0;
       CheckRadioButton(d, 3000, 3002, 3000 + unit);
-      for (int b = 0; b < 3; b++) CheckDlgButton(d, 3003 + b, (ckt::g_set.capFlags >> b) & 1 ? BST_CHECKED : BST_UNCHECKED);
+      for (int b = 0; b < 3; b++) CheckDlgButton(d, 3003 + b, (Ckt.set.capFlags >> b) & 1 ? BST_CHECKED : BST_UNCHECKED);
       CapShowPair(d);
       return TRUE;
     }
@@ -331,7 +333,7 @@ INT_PTR CALLBACK CapProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
           char n[8];
           snprintf(n, sizeof n, "%d", Checked(d, 3003) | Checked(d, 3004) << 1 | Checked(d, 3005) << 2);
           SetVal(3, 1, n);
-          ckt::SetupApply(ckt::GRP_CAP, 1);
+          ckt::SetupApply(Ckt, ckt::GRP_CAP, 1);
           EndDialog(d, 1);
           return TRUE;
         }
@@ -350,7 +352,7 @@ void CompileDisplayEnd(HWND d) {
   if (d) DestroyWindow(d);
   SatWin.display = nullptr;
   SatWin.displayList = nullptr;
-  ckt::g_cktRun.abortFlag = 1;
+  Ckt.run.abortFlag = 1;
 }
 
 INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
@@ -364,7 +366,7 @@ INT_PTR CALLBACK CompileDisplayProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDCANCEL) {
-        if (AbortAsked(d)) ckt::g_cktRun.abortFlag = 1;
+        if (AbortAsked(d)) Ckt.run.abortFlag = 1;
         return TRUE;
       }
       return FALSE;
@@ -381,16 +383,16 @@ void Go(HWND main) {
   ShowWindow(SatWin.display, SW_SHOWNORMAL);
   SetFocus(SatWin.display);
   SetWindowTextA(SatWin.display, "Compiling ...");
-  SetDlgItemTextA(SatWin.display, 800, ckt::g_set.flag[ckt::S_SCH] ? "Using Schematic Rules" : "Using Layout Rules");
+  SetDlgItemTextA(SatWin.display, 800, Ckt.set.flag[ckt::S_SCH] ? "Using Schematic Rules" : "Using Layout Rules");
   SetDlgItemTextA(SatWin.display, 801, "No Antenna Rules");
   SetDlgItemTextA(SatWin.display, 802, "Compiling Spice Circuit File");
-  int result = ckt::CompileRun();
+  int result = ckt::CompileRun(Ckt);
   ShowWindow(main, SW_RESTORE);
   char counts[64];
-  snprintf(counts, sizeof counts, "%d Warnings  %d Errors", ckt::g_cktRun.warnCount, ckt::g_cktRun.errCount);
+  snprintf(counts, sizeof counts, "%d Warnings  %d Errors", Ckt.run.warnCount, Ckt.run.errCount);
   if (SatWin.display) SetDlgItemTextA(SatWin.display, 805, counts);
-  ckt::CompileFinish(result, App.batch);
-  ckt::StoreFreeAll();
+  ckt::CompileFinish(Ckt, result, App.batch);
+  ckt::StoreFreeAll(Ckt);
   CompileDisplayEnd(SatWin.display);
   if (App.batch) PostMessageA(main, WM_CLOSE, 0, 0);
 }
@@ -421,10 +423,10 @@ void SettingsSave(HWND hwnd) {
   }
   if (!SatFrame.startFail) {
     for (int i = 0; i < 16; i++) {
-      snprintf(ckt::g_set.rdp[i], 260, "%s", SatFrame.recentApp[i]);
-      snprintf(ckt::g_set.rdf[i], 260, "%s", SatFrame.recentFile[i]);
+      snprintf(Ckt.set.rdp[i], 260, "%s", SatFrame.recentApp[i]);
+      snprintf(Ckt.set.rdf[i], 260, "%s", SatFrame.recentFile[i]);
     }
-    ckt::UsfWrite("QuilCkt.usf");
+    ckt::UsfWrite(Ckt, "QuilCkt.usf");
   }
 }
 
@@ -432,7 +434,7 @@ int Command(HWND hwnd, int id) {
   switch (id) {
     case ID_LVS:
       if (DialogBoxParamA(SatWin.inst, "LVSSETUP", hwnd, TableProc, (LPARAM)&g_tables[0]) == 2)
-        ckt::ErrLogBox("The Node List Compare is not Part of this Version");
+        ckt::ErrLogBox(Ckt, "The Node List Compare is not Part of this Version");
       return 1;
     case ID_SETUP:
       DialogBoxParamA(SatWin.inst, "MAINSETUP", hwnd, MainSetupProc, 0);
@@ -467,17 +469,17 @@ int Message(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
 
 // The extractor's own main setup reader decides whether the start failed.
 void Started() {
-  ckt::g_set.screenW = SatWin.fullW;
-  ckt::g_set.screenH = SatWin.fullH;
-  SatFrame.startFail = ckt::UsfMainRead("QUIL7.USF") ? 1 : 0;
-  if (SatFrame.startFail) ckt::g_cktRun.abortFlag = 1;
+  Ckt.set.screenW = SatWin.fullW;
+  Ckt.set.screenH = SatWin.fullH;
+  SatFrame.startFail = ckt::UsfMainRead(Ckt, "QUIL7.USF") ? 1 : 0;
+  if (SatFrame.startFail) Ckt.run.abortFlag = 1;
   SatWin.goAtStart = App.batch;
 }
 
 // The engine's cell reference file, then the frame's cell list for ANYLIST.
 int CrfRead() {
-  if (ckt::CrfRead()) {
-    ckt::g_cktRun.abortFlag = 1;
+  if (ckt::CrfRead(Ckt)) {
+    Ckt.run.abortFlag = 1;
     return 1;
   }
   SatCrfRead();
@@ -485,18 +487,18 @@ int CrfRead() {
 }
 
 void SettingsRead() {
-  ckt::UsfRead("QuilCkt.usf");
+  ckt::UsfRead(Ckt, "QuilCkt.usf");
   for (int i = 0; i < 16; i++) {
-    snprintf(SatFrame.recentApp[i], SAT_PATH_SIZE, "%s", ckt::g_set.rdp[i]);
-    snprintf(SatFrame.recentFile[i], SAT_PATH_SIZE, "%s", ckt::g_set.rdf[i]);
+    snprintf(SatFrame.recentApp[i], SAT_PATH_SIZE, "%s", Ckt.set.rdp[i]);
+    snprintf(SatFrame.recentFile[i], SAT_PATH_SIZE, "%s", Ckt.set.rdf[i]);
   }
 }
 
 void Created() {
   if (!App.batch) return;
-  ckt::SetupBatchTokens(App.cmdLine);
-  ckt::SetupApply(ckt::GRP_MAIN, 0);
-  ckt::UsfWrite("QuilCkt.usf");
+  ckt::SetupBatchTokens(Ckt, App.cmdLine);
+  ckt::SetupApply(Ckt, ckt::GRP_MAIN, 0);
+  ckt::UsfWrite(Ckt, "QuilCkt.usf");
 }
 
 // Ten buttons: the window is as wide as the tool bar needs.
@@ -510,17 +512,17 @@ void Placed(HWND main) {
   int byTitle = goW + (int)strlen(SatWin.title) * SatWin.charW + 4 * SatWin.capBtnW;
   if (byTitle > width) width = byTitle;
   int x = 3 * SatWin.frameW, y = r.top;
-  if (ckt::g_set.winLeft > 0 && ckt::g_set.winTop > 0 && ckt::g_set.winRight > ckt::g_set.winLeft) {
-    x = ckt::g_set.winLeft;
-    y = ckt::g_set.winTop;
-    width = ckt::g_set.winRight - ckt::g_set.winLeft;
+  if (Ckt.set.winLeft > 0 && Ckt.set.winTop > 0 && Ckt.set.winRight > Ckt.set.winLeft) {
+    x = Ckt.set.winLeft;
+    y = Ckt.set.winTop;
+    width = Ckt.set.winRight - Ckt.set.winLeft;
   }
   MoveWindow(main, x, y, width, r.bottom - r.top, FALSE);
 }
 
-int CloseRefused(HWND, UINT) { return SatWin.display && !ckt::g_cktRun.abortFlag; }
+int CloseRefused(HWND, UINT) { return SatWin.display && !Ckt.run.abortFlag; }
 
-void Ended() { ckt::StoreFreeAll(); }
+void Ended() { ckt::StoreFreeAll(Ckt); }
 
 int CountTokens(const char* s) {
   int n = 0;
@@ -554,16 +556,16 @@ const SatWinProgram kWin = WinTable();
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  ckt::CktRunReset();
-  ckt::StoreReset();
-  ckt::SetupDefaults();  // the working variables are valid before any file is read
-  ckt::g_cktRun.pollEverySecond = 1;
-  ckt::g_cktRun.listAdd = ListAdd;
-  ckt::g_cktRun.listClear = ListClear;
-  ckt::g_cktRun.status2 = Status2;
-  ckt::g_extract.cellDone = CountersShow;
-  ckt::g_nodes.useIndex = 1;
-  ckt::NodesReset();
+  ckt::CktRunReset(Ckt);
+  ckt::StoreReset(Ckt);
+  ckt::SetupDefaults(Ckt);  // the working variables are valid before any file is read
+  Ckt.run.pollEverySecond = 1;
+  Ckt.run.listAdd = ListAdd;
+  Ckt.run.listClear = ListClear;
+  Ckt.run.status2 = Status2;
+  Ckt.extract.cellDone = CountersShow;
+  Ckt.nodes.useIndex = 1;
+  ckt::NodesReset(Ckt);
   TablesInit();
   snprintf(App.cmdLine, sizeof App.cmdLine, "%s", cmdLine ? cmdLine : "");
   App.batch = CountTokens(App.cmdLine) >= 3;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "ckt_run.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
+#include "ckt_state.h"
 #include "ckt_store.h"
 #include "host.h"
 #include "host_record.h"
@@ -35,43 +37,41 @@ inline std::string ReadAll(const std::string& path) {
   return s;
 }
 
-inline void SetValue(int group, int slot, const char* text) {
-  snprintf(g_set.val[group][slot], CKT_VALUE, "%s", text);
+inline void SetValue(CktState& st, int group, int slot, const char* text) {
+  snprintf(st.set.val[group][slot], CKT_VALUE, "%s", text);
 }
 
 // Active and poly traced at level 1, contact between 1 and 2, metal 1 at
 // level 2, via, metal 2 at level 3; node texts on 10, connectors on 11.
-inline void StandardTrace() {
-  SetValue(GRP_TRACE, 0, "2 5");
-  SetValue(GRP_TRACE, 1, "7");
-  SetValue(GRP_TRACE, 2, "9");
-  SetValue(GRP_TRACE, 16, "6");
-  SetValue(GRP_TRACE, 17, "8");
-  SetValue(GRP_MAIN, S_NNL, "10");
-  SetValue(GRP_MAIN, S_COL, "11");
-  SetupApply(GRP_TRACE, 0);
-  SetupApply(GRP_MAIN, 0);
+inline void StandardTrace(CktState& st) {
+  SetValue(st, GRP_TRACE, 0, "2 5");
+  SetValue(st, GRP_TRACE, 1, "7");
+  SetValue(st, GRP_TRACE, 2, "9");
+  SetValue(st, GRP_TRACE, 16, "6");
+  SetValue(st, GRP_TRACE, 17, "8");
+  SetValue(st, GRP_MAIN, S_NNL, "10");
+  SetValue(st, GRP_MAIN, S_COL, "11");
+  SetupApply(st, GRP_TRACE, 0);
+  SetupApply(st, GRP_MAIN, 0);
 }
 
+// A fresh extractor state of the test's own, with the host recorded.
 struct Engine {
   HostRecord* rec;
+  std::unique_ptr<CktState> own{new CktState()};
+  CktState& st = *own;
   explicit Engine(bool literal = false) {
     rec = &HostRecordInstall();
-    CktRunReset();
-    StoreReset();
-    SetupDefaults();
-    g_scan.literal = literal ? 1 : 0;
-    ScanReset();
-    g_nodes.symCount = 0;
-    g_nodes.useIndex = literal ? 0 : 1;
-    NodesReset();
-    CktRunBegin();
-    StoreRunBegin();
+    StoreReset(st);
+    SetupDefaults(st);
+    st.scan.literal = literal ? 1 : 0;
+    ScanReset(st);
+    st.nodes.useIndex = literal ? 0 : 1;
+    NodesReset(st);
+    CktRunBegin(st);
+    StoreRunBegin(st);
   }
-  ~Engine() {
-    StoreFreeAll();
-    HostRecordRemove();
-  }
+  ~Engine() { HostRecordRemove(); }
   // Texts of the recorded messages that contain the part.
   int Count(const char* part) const {
     int n = 0;
@@ -81,25 +81,25 @@ struct Engine {
   }
 };
 
-inline int32_t Box(int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
-  TlcMakeB(layer, l, b, r, t);
-  return g_store->nb;
+inline int32_t Box(CktState& st, int layer, int32_t l, int32_t b, int32_t r, int32_t t) {
+  TlcMakeB(st, layer, l, b, r, t);
+  return st.store->nb;
 }
 
-inline int32_t Path(int layer, int32_t w, std::vector<std::pair<int32_t, int32_t>> pts) {
+inline int32_t Path(CktState& st, int layer, int32_t w, std::vector<std::pair<int32_t, int32_t>> pts) {
   std::vector<int32_t> x, y;
   for (auto& p : pts) { x.push_back(p.first); y.push_back(p.second); }
-  TlcMakeP(layer, w, (int)pts.size(), x.data(), y.data());
-  return g_store->np;
+  TlcMakeP(st, layer, w, (int)pts.size(), x.data(), y.data());
+  return st.store->np;
 }
 
-inline int32_t Text(int layer, int32_t x, int32_t y, const char* s) {
-  TlcMakeT(layer, 10, 0, x, y, s);
-  return g_store->np;
+inline int32_t Text(CktState& st, int layer, int32_t x, int32_t y, const char* s) {
+  TlcMakeT(st, layer, 10, 0, x, y, s);
+  return st.store->np;
 }
 
-inline int32_t BoxNode(int32_t i) { return BoxRec(i)->node; }
-inline int32_t PathNode(int32_t i) { return PathRec(i)->node; }
+inline int32_t BoxNode(CktState& st, int32_t i) { return BoxRec(st, i)->node; }
+inline int32_t PathNode(CktState& st, int32_t i) { return PathRec(st, i)->node; }
 
 }  // namespace ckttest
 

@@ -27,27 +27,27 @@ struct Folder {
 std::map<std::pair<int, int>, std::string> g_pins;
 std::map<int, std::string> g_conns;
 
-void Capture(int32_t, int isMain) {
+void Capture(CktState& st, int32_t, int isMain) {
   if (!isMain) return;
   g_pins.clear();
   g_conns.clear();
-  for (int32_t i = 0; i < g_nodes.devCount; i++)
-    g_pins[std::make_pair((int)g_nodes.dev[i].inst, (int)g_nodes.dev[i].seq)] = NodeName(g_nodes.dev[i].node);
-  for (int32_t i = 0; i < g_nodes.connCount; i++) g_conns[g_nodes.conn[i].seq] = NodeName(g_nodes.conn[i].node);
+  for (int32_t i = 0; i < st.nodes.devCount; i++)
+    g_pins[std::make_pair((int)st.nodes.dev[i].inst, (int)st.nodes.dev[i].seq)] = NodeName(st, st.nodes.dev[i].node);
+  for (int32_t i = 0; i < st.nodes.connCount; i++) g_conns[st.nodes.conn[i].seq] = NodeName(st, st.nodes.conn[i].node);
 }
 
 std::string Pin(int inst, int seq) { return g_pins[std::make_pair(inst, seq)]; }
 
 // Writes the drawing, reads its cell list and runs the extraction of TOP.
-int RunTop(Engine& e, const cktfix::Drawing& d, const Folder& f, bool answerNo = true) {
+int RunTop(CktState& st, Engine& e, const cktfix::Drawing& d, const Folder& f, bool answerNo = true) {
   EXPECT_TRUE(d.Write(f.path));
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
-  EXPECT_EQ(CrfRead(), 0);
-  StandardTrace();
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", f.path.c_str());
+  EXPECT_EQ(CrfRead(st), 0);
+  StandardTrace(st);
   if (answerNo) e.rec->answers.assign(200, HOST_IDNO);
-  g_extract.cellDone = Capture;
-  int r = ExtractRun("TOP", (f.path + "QuilCkt.log").c_str());
-  g_extract.cellDone = nullptr;
+  st.extract.cellDone = Capture;
+  int r = ExtractRun(st, "TOP", (f.path + "QuilCkt.log").c_str());
+  st.extract.cellDone = nullptr;
   return r;
 }
 
@@ -67,10 +67,11 @@ int Diagnostics(const Engine& e) {
 
 TEST(CktExtract, InverterArrayGivesCleanNodes) {
   Engine e;
+  CktState& st = e.st;
   Folder f;
-  ASSERT_EQ(RunTop(e, cktfix::InverterArray(2), f), 1);
+  ASSERT_EQ(RunTop(st, e, cktfix::InverterArray(2), f), 1);
   EXPECT_EQ(Diagnostics(e), 0);
-  EXPECT_EQ(g_cktRun.errCount, 0);
+  EXPECT_EQ(st.run.errCount, 0);
   ASSERT_EQ(g_pins.size(), 16u);
   for (int i = 1; i <= 4; i++) {
     EXPECT_EQ(Pin(i, 3), "VDD") << i;
@@ -92,8 +93,9 @@ TEST(CktExtract, InverterArrayGivesCleanNodes) {
 
 TEST(CktExtract, InverterChainJoinsEachOutputToTheNextInput) {
   Engine e;
+  CktState& st = e.st;
   Folder f;
-  ASSERT_EQ(RunTop(e, cktfix::InverterChain(4), f), 1);
+  ASSERT_EQ(RunTop(st, e, cktfix::InverterChain(4), f), 1);
   EXPECT_EQ(Diagnostics(e), 0);
   for (int i = 1; i < 4; i++) EXPECT_EQ(Pin(i, 2), Pin(i + 1, 1)) << i;
   EXPECT_NE(Pin(1, 1), Pin(1, 2));
@@ -160,68 +162,73 @@ const DiagCase kCases[] = {
 TEST(CktExtract, EachDiagnosticFiresOnceOnItsOwnDrawing) {
   for (const DiagCase& c : kCases) {
     Engine e;
+    CktState& st = e.st;
     Folder f;
     cktfix::Drawing d;
     c.build(d);
     // The real-name clash is raised at every comparison; answering Yes
     // stops the run at the first.
     bool stopAtFirst = strstr(c.message, "Real Node Text") != nullptr;
-    RunTop(e, d, f, !stopAtFirst);
+    RunTop(st, e, d, f, !stopAtFirst);
     EXPECT_EQ(e.Count(c.message), 1) << c.message;
-    EXPECT_GE(g_cktRun.errCount, 1) << c.message;
+    EXPECT_GE(st.run.errCount, 1) << c.message;
   }
 }
 
 TEST(CktExtract, NoDiagnosticOnTheInverterDrawings) {
   for (int chain = 0; chain < 2; chain++) {
     Engine e;
+    CktState& st = e.st;
     Folder f;
-    RunTop(e, chain ? cktfix::InverterChain(3) : cktfix::InverterArray(3), f);
+    RunTop(st, e, chain ? cktfix::InverterChain(3) : cktfix::InverterArray(3), f);
     EXPECT_EQ(Diagnostics(e), 0) << chain;
-    EXPECT_EQ(g_cktRun.errCount, 0) << chain;
+    EXPECT_EQ(st.run.errCount, 0) << chain;
   }
 }
 
 TEST(CktExtract, RunFailuresAreReported) {
   {
     Engine e;
+    CktState& st = e.st;
     Folder f;
     cktfix::Drawing d = cktfix::InverterArray(1);
     ASSERT_TRUE(d.Write(f.path));
-    snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
-    CrfRead();
-    EXPECT_EQ(ExtractRun("NAND", nullptr), 0);
+    snprintf(st.store->folder, sizeof st.store->folder, "%s", f.path.c_str());
+    CrfRead(st);
+    EXPECT_EQ(ExtractRun(st, "NAND", nullptr), 0);
     EXPECT_EQ(e.Count("Cell NAND is Missing ... Can't Continue"), 1);
-    EXPECT_STREQ(g_set.val[GRP_MAIN][S_CFN], "?");
-    EXPECT_EQ(ExtractRun("NMOS", nullptr), 0);
+    EXPECT_STREQ(st.set.val[GRP_MAIN][S_CFN], "?");
+    EXPECT_EQ(ExtractRun(st, "NMOS", nullptr), 0);
     EXPECT_EQ(e.Count("No Lower Cells in Main Cell"), 1);
   }
   {
     // A broken record in a lower cell is an error of the run; read while
     // flattening it stops the run.
     Engine e;
+    CktState& st = e.st;
     Folder f;
     cktfix::Drawing d = cktfix::InverterArray(1);
     d.Get("INV").body += "<B>\n7 0 0\n</B>\n";
-    EXPECT_EQ(RunTop(e, d, f), 0);
+    EXPECT_EQ(RunTop(st, e, d, f), 0);
     EXPECT_GE(e.Count("Box Record Read Error"), 1);
-    EXPECT_GE(g_cktRun.errCount, 1);
+    EXPECT_GE(st.run.errCount, 1);
   }
 }
 
 TEST(CktExtract, ABoxLimitHitInOneRunDoesNotDropBoxesOfTheNext) {
   Engine e;
+  CktState& st = e.st;
   Folder f;
   ASSERT_TRUE(cktfix::InverterArray(1).Write(f.path));
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
-  CrfRead();
-  StandardTrace();
-  g_store->bLim = 1;  // left over from an earlier run
-  g_extract.cellDone = Capture;
-  EXPECT_EQ(ExtractRun("TOP", nullptr), 1);
-  g_extract.cellDone = nullptr;
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", f.path.c_str());
+  CrfRead(st);
+  StandardTrace(st);
+  st.store->bLim = 1;  // left over from an earlier run
+  st.extract.cellDone = Capture;
+  EXPECT_EQ(ExtractRun(st, "TOP", nullptr), 1);
+  st.extract.cellDone = nullptr;
   EXPECT_EQ(Pin(1, 3), "VDD");
-  EXPECT_GT(g_store->nb, 10);
+  EXPECT_GT(st.store->nb, 10);
 }
 
 }  // namespace
@@ -236,15 +243,16 @@ TEST(CktExtract, SampleDrawing) {
   std::string folder = std::string(src ? src : "../..") + "/samples/demo/";
   ASSERT_TRUE(std::filesystem::exists(folder + "QUIL7.CRF")) << "no sample drawing at " << folder;
   Engine e;
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-  ASSERT_EQ(CrfRead(), 0);
-  ASSERT_EQ(UsfRead((folder + "QuilCkt.usf").c_str()), 1);
-  EXPECT_STREQ(g_set.val[GRP_MAIN][S_CFN], "TOP");
-  g_extract.cellDone = Capture;
-  EXPECT_EQ(ExtractRun("TOP", nullptr), 1);
-  g_extract.cellDone = nullptr;
+  CktState& st = e.st;
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+  ASSERT_EQ(CrfRead(st), 0);
+  ASSERT_EQ(UsfRead(st, (folder + "QuilCkt.usf").c_str()), 1);
+  EXPECT_STREQ(st.set.val[GRP_MAIN][S_CFN], "TOP");
+  st.extract.cellDone = Capture;
+  EXPECT_EQ(ExtractRun(st, "TOP", nullptr), 1);
+  st.extract.cellDone = nullptr;
   EXPECT_EQ(Diagnostics(e), 0);
-  EXPECT_EQ(g_cktRun.errCount, 0);
+  EXPECT_EQ(st.run.errCount, 0);
   EXPECT_TRUE(e.rec->messages.empty()) << e.rec->messages.front().text;
   // Pins of the three inverters: 1 IN, 2 OUT, 3 VDD, 4 VSS.
   EXPECT_EQ(Pin(1, 1), "IN");

@@ -30,40 +30,41 @@ struct Result {
 };
 Result g_result;
 
-void Keep(int32_t, int isMain) {
+void Keep(CktState& st, int32_t, int isMain) {
   if (!isMain) return;
   g_result = Result();
-  for (int32_t i = 1; i <= g_store->nb; i++) g_result.boxes.push_back({BoxRec(i)->layer, NodeName(BoxRec(i)->node)});
-  for (int32_t i = 0; i < g_nodes.devCount; i++) g_result.pins.push_back(NodeName(g_nodes.dev[i].node));
-  g_result.ownBoxes = g_nodes.ownBoxes;
+  for (int32_t i = 1; i <= st.store->nb; i++) g_result.boxes.push_back({BoxRec(st, i)->layer, NodeName(st, BoxRec(st, i)->node)});
+  for (int32_t i = 0; i < st.nodes.devCount; i++) g_result.pins.push_back(NodeName(st, st.nodes.dev[i].node));
+  g_result.ownBoxes = st.nodes.ownBoxes;
 }
 
-int Extract(Engine& e, const cktfix::Drawing& d, const Folder& f, void (*settings)() = nullptr) {
+int Extract(CktState& st, Engine& e, const cktfix::Drawing& d, const Folder& f, void (*settings)(CktState&) = nullptr) {
   EXPECT_TRUE(d.Write(f.path));
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
-  EXPECT_EQ(CrfRead(), 0);
-  StandardTrace();
-  if (settings) settings();
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", f.path.c_str());
+  EXPECT_EQ(CrfRead(st), 0);
+  StandardTrace(st);
+  if (settings) settings(st);
   e.rec->answers.assign(100, HOST_IDNO);
-  g_extract.cellDone = Keep;
-  int r = ExtractRun("TOP", nullptr);
-  g_extract.cellDone = nullptr;
+  st.extract.cellDone = Keep;
+  int r = ExtractRun(st, "TOP", nullptr);
+  st.extract.cellDone = nullptr;
   return r;
 }
 
 TEST(CktHierarchy, SmashedCellsBecomeOwnGeometry) {
   for (int smash = 0; smash < 2; smash++) {
     Engine e;
+    CktState& st = e.st;
     Folder f;
     cktfix::Drawing d;
     cktfix::AddTransistor(d, "NMOS");
     d.Add("RES", 1, 0, 0, 100, 10).Box(7, 0, 0, 100, 10);  // no connector text
     d.Add("TOP", 2, 0, 0, 200, 100).Inst("NMOS", 0, 0, 0).Inst("RES", 0, 30, 0).Text(10, 120, 5, "OUT");
-    void (*smashRes)() = [] {
-      SetValue(GRP_SMASH, 0, "res");
-      SetupApply(GRP_SMASH, 0);
+    void (*smashRes)(CktState&) = [](CktState& st) {
+      SetValue(st, GRP_SMASH, 0, "res");
+      SetupApply(st, GRP_SMASH, 0);
     };
-    int r = Extract(e, d, f, smash ? smashRes : nullptr);
+    int r = Extract(st, e, d, f, smash ? smashRes : nullptr);
     EXPECT_EQ(r, 1);
     // Smashed, the resistor's metal joins the drain to the text OUT.
     bool found = false;
@@ -80,20 +81,21 @@ TEST(CktHierarchy, SmashedCellsBecomeOwnGeometry) {
 
 TEST(CktHierarchy, OmittedAndOutlinedInstancesAreLeftOut) {
   Engine e;
+  CktState& st = e.st;
   Folder f;
   cktfix::Drawing d;
   cktfix::AddTransistor(d, "NMOS");
   cktfix::AddTransistor(d, "PMOS");
   d.Add("TOP", 2, 0, 0, 200, 100).Inst("NMOS", 0, 0, 0).Inst("PMOS", 0, 50, 0, 1);
-  EXPECT_EQ(Extract(e, d, f), 1);
+  EXPECT_EQ(Extract(st, e, d, f), 1);
   EXPECT_EQ(g_result.pins.size(), 3u);  // the outlined PMOS gives no pins
   EXPECT_EQ(e.Count("Cell PMOS in TOP is Outlined"), 0);  // list line, not a box
   Engine e2;
   Folder f2;
-  EXPECT_EQ(Extract(e2, d, f2, [] {
-              SetValue(GRP_OMIT, 0, "nmos");
-              SetValue(GRP_MAIN, S_OTL, "Y");
-              for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
+  EXPECT_EQ(Extract(e2.st, e2, d, f2, [](CktState& st) {
+              SetValue(st, GRP_OMIT, 0, "nmos");
+              SetValue(st, GRP_MAIN, S_OTL, "Y");
+              for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
             }),
             1);
   EXPECT_EQ(g_result.pins.size(), 3u);  // now PMOS only
@@ -102,14 +104,15 @@ TEST(CktHierarchy, OmittedAndOutlinedInstancesAreLeftOut) {
 TEST(CktHierarchy, DepthLimitAndFullDepth) {
   for (int full = 0; full < 2; full++) {
     Engine e;
+    CktState& st = e.st;
     Folder f;
     cktfix::Drawing d = cktfix::InverterArray(1);
-    void (*limit)() = [] {
-      SetValue(GRP_MAIN, S_ALD, "N");
-      SetValue(GRP_MAIN, S_CLD, "1");
-      SetupApply(GRP_MAIN, 0);
+    void (*limit)(CktState&) = [](CktState& st) {
+      SetValue(st, GRP_MAIN, S_ALD, "N");
+      SetValue(st, GRP_MAIN, S_CLD, "1");
+      SetupApply(st, GRP_MAIN, 0);
     };
-    Extract(e, d, f, full ? nullptr : limit);
+    Extract(st, e, d, f, full ? nullptr : limit);
     // INV's own boxes come in at depth 0; the transistors' only at depth 1.
     int actives = 0;
     for (auto& b : g_result.boxes) actives += (b.first == 2);
@@ -120,20 +123,20 @@ TEST(CktHierarchy, DepthLimitAndFullDepth) {
 // Everything the main cell was flattened to: each box, each path with its
 // points, in store order.
 std::vector<std::vector<int32_t>> g_geometry;
-void KeepGeometry(int32_t cell, int isMain) {
-  Keep(cell, isMain);
+void KeepGeometry(CktState& st, int32_t cell, int isMain) {
+  Keep(st, cell, isMain);
   if (!isMain) return;
   g_geometry.clear();
-  for (int32_t i = 1; i <= g_store->nb; i++) {
-    const CktBox* b = BoxRec(i);
+  for (int32_t i = 1; i <= st.store->nb; i++) {
+    const CktBox* b = BoxRec(st, i);
     g_geometry.push_back({b->layer, b->left, b->bottom, b->right, b->top});
   }
-  for (int32_t i = 1; i <= g_store->np; i++) {
-    const CktPath* p = PathRec(i);
+  for (int32_t i = 1; i <= st.store->np; i++) {
+    const CktPath* p = PathRec(st, i);
     std::vector<int32_t> v = {p->word, p->width};
-    for (int32_t k = p->first; k && v.size() < 4000; k = VtxRec(k)->next) {
-      v.push_back(VtxRec(k)->x);
-      v.push_back(VtxRec(k)->y);
+    for (int32_t k = p->first; k && v.size() < 4000; k = VtxRec(st, k)->next) {
+      v.push_back(VtxRec(st, k)->x);
+      v.push_back(VtxRec(st, k)->y);
     }
     g_geometry.push_back(v);
   }
@@ -161,17 +164,18 @@ TEST(CktHierarchy, ParsedCopyFlattensAsTheFiles) {
   std::vector<std::string> pins[2], messages[2];
   for (int cached = 0; cached < 2; cached++) {
     Engine e;
+    CktState& st = e.st;
     Folder f;
     e.rec->answers.assign(100, HOST_IDNO);
-    LowerCacheUse(cached);
+    LowerCacheUse(st, cached);
     EXPECT_TRUE(d.Write(f.path));
-    snprintf(g_store->folder, sizeof g_store->folder, "%s", f.path.c_str());
-    EXPECT_EQ(CrfRead(), 0);
-    StandardTrace();
-    g_extract.cellDone = KeepGeometry;
-    EXPECT_EQ(ExtractRun("TOP", nullptr), 1);
-    g_extract.cellDone = nullptr;
-    LowerCacheUse(0);
+    snprintf(st.store->folder, sizeof st.store->folder, "%s", f.path.c_str());
+    EXPECT_EQ(CrfRead(st), 0);
+    StandardTrace(st);
+    st.extract.cellDone = KeepGeometry;
+    EXPECT_EQ(ExtractRun(st, "TOP", nullptr), 1);
+    st.extract.cellDone = nullptr;
+    LowerCacheUse(st, 0);
     geometry[cached] = g_geometry;
     pins[cached] = g_result.pins;
     for (const HostMessage& m : e.rec->messages) messages[cached].push_back(m.text);
@@ -185,21 +189,23 @@ TEST(CktHierarchy, ParsedCopyFlattensAsTheFiles) {
 
 TEST(CktHierarchy, GlobalSymbolNamesWhatItIsPlacedOn) {
   Engine e;
+  CktState& st = e.st;
   Folder f;
   cktfix::Drawing d;
   cktfix::AddTransistor(d, "NMOS");
   d.Add("VDD", 1, 0, 0, 1, 1).Text(10, 0, 0, "VDD");
   d.Add("TOP", 2, 0, 0, 200, 100).Inst("NMOS", 0, 0, 0).Inst("VDD", 0, 5, 5).Inst("VDD", 0, 25, 5);
-  EXPECT_EQ(Extract(e, d, f), 1);
+  EXPECT_EQ(Extract(st, e, d, f), 1);
   // On the source pin directly, and on the drain metal under its origin.
   ASSERT_EQ(g_result.pins.size(), 3u);
   EXPECT_EQ(g_result.pins[2], "VDD");
   EXPECT_EQ(g_result.pins[0], "VDD");
-  EXPECT_EQ(g_cktRun.errCount, 0);
+  EXPECT_EQ(st.run.errCount, 0);
 }
 
 TEST(CktHierarchy, SchematicRulesConnectLines) {
   Engine e;
+  CktState& st = e.st;
   Folder f;
   cktfix::Drawing d;
   d.Add("R", 1, 0, 0, 10, 10).Path(7, 0, {{0, 0}, {10, 0}}).Text(11, 0, 0, "1").Text(11, 10, 0, "2");
@@ -207,7 +213,7 @@ TEST(CktHierarchy, SchematicRulesConnectLines) {
       .Inst("R", 0, 0, 0).Inst("R", 0, 50, 0)
       .Path(7, 0, {{10, 0}, {30, 0}, {30, 20}}).Path(7, 0, {{30, 10}, {50, 10}, {50, 0}})
       .Text(10, 30, 20, "MID");
-  EXPECT_EQ(Extract(e, d, f, [] { SetValue(GRP_MAIN, S_SCH, "Y"); SetupApply(GRP_MAIN, 0); }), 1);
+  EXPECT_EQ(Extract(st, e, d, f, [](CktState& st) { SetValue(st, GRP_MAIN, S_SCH, "Y"); SetupApply(st, GRP_MAIN, 0); }), 1);
   ASSERT_EQ(g_result.pins.size(), 4u);
   EXPECT_EQ(g_result.pins[1], "MID");  // first R's pin 2
   EXPECT_EQ(g_result.pins[2], "MID");  // second R's pin 1, through the T joint

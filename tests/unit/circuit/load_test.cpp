@@ -11,18 +11,19 @@ namespace {
 
 using namespace ckttest;
 
-int ReadOwn(const std::string& text) {
+int ReadOwn(CktState& st, const std::string& text) {
   static TlcLineIn in;
   TlcLineOpenMem(&in, text.data(), text.size(), 1);
-  int bad = TlcReadObjsFrom(&in, 1, 1, 0, 0, 0);
+  int bad = TlcReadObjsFrom(st, &in, 1, 1, 0, 0, 0);
   TlcLineClose(&in);
   return bad;
 }
 
 TEST(CktLoad, RecordsOfBothFormsWithLayerFilters) {
   Engine e;
-  StandardTrace();
-  int bad = ReadOwn(
+  CktState& st = e.st;
+  StandardTrace(st);
+  int bad = ReadOwn(st, 
       "<?xml version=\"1.0\"?>\n<TLC>\n"
       "<B>\n7 10 20 0 5\n</B>\n"            // corners the wrong way round
       "   <B>\n6 0 0 4 4\n</B>\n"           // tag after blanks; an insulator is loaded
@@ -34,25 +35,25 @@ TEST(CktLoad, RecordsOfBothFormsWithLayerFilters) {
       "=T\n11 5 2 0\n7 8\n4 OUT\n"
       "<L>\n1\nMET 7\n</L>\n<H>\nX\n</H>\n</TLC>\n");
   EXPECT_EQ(bad, 0);
-  ASSERT_EQ(g_store->nb, 2);
-  EXPECT_EQ(BoxRec(1)->left, 0);
-  EXPECT_EQ(BoxRec(1)->bottom, 5);
-  EXPECT_EQ(BoxRec(1)->right, 10);
-  EXPECT_EQ(BoxRec(1)->top, 20);
-  EXPECT_EQ(BoxRec(2)->layer, 6);
-  ASSERT_EQ(g_store->np, 3);
-  EXPECT_EQ(g_store->nt, 2);
+  ASSERT_EQ(st.store->nb, 2);
+  EXPECT_EQ(BoxRec(st, 1)->left, 0);
+  EXPECT_EQ(BoxRec(st, 1)->bottom, 5);
+  EXPECT_EQ(BoxRec(st, 1)->right, 10);
+  EXPECT_EQ(BoxRec(st, 1)->top, 20);
+  EXPECT_EQ(BoxRec(st, 2)->layer, 6);
+  ASSERT_EQ(st.store->np, 3);
+  EXPECT_EQ(st.store->nt, 2);
   // The path: seven vertices; then the 17-character text: position and
   // three character vertices.
-  EXPECT_EQ(g_store->nv, 7 + 4 + 2);
-  CktVertex* last = VtxRec(7);
+  EXPECT_EQ(st.store->nv, 7 + 4 + 2);
+  CktVertex* last = VtxRec(st, 7);
   EXPECT_EQ(last->x, 30);
   EXPECT_EQ(last->y, 30);
   EXPECT_EQ(last->next, 0);
-  EXPECT_STREQ(NodeName(2), "ABCDEFGHIJKLMNOPQ");
-  EXPECT_EQ((PathGet(0, 2) >> 17) & 7, 3);
+  EXPECT_STREQ(NodeName(st, 2), "ABCDEFGHIJKLMNOPQ");
+  EXPECT_EQ((PathGet(st, 0, 2) >> 17) & 7, 3);
   char buf[90];
-  TextOfPath(3, 10, buf, sizeof buf);
+  TextOfPath(st, 3, 10, buf, sizeof buf);
   EXPECT_STREQ(buf, "4 OUT");
 }
 
@@ -79,37 +80,39 @@ TEST(CktLoad, BadRecordsAreReportedAndReadingGoesOn) {
   };
   for (const BadCase& c : cases) {
     Engine e;
-    StandardTrace();
-    EXPECT_EQ(ReadOwn(c.text), 1) << c.name;
+    CktState& st = e.st;
+    StandardTrace(st);
+    EXPECT_EQ(ReadOwn(st, c.text), 1) << c.name;
     EXPECT_EQ(e.Count(c.message), 1) << c.name;
-    EXPECT_EQ(g_store->nb, c.boxesAfter) << c.name;
-    EXPECT_EQ(g_store->np, 0) << c.name;
-    EXPECT_EQ(g_cktRun.errCount, 1) << c.name;
+    EXPECT_EQ(st.store->nb, c.boxesAfter) << c.name;
+    EXPECT_EQ(st.store->np, 0) << c.name;
+    EXPECT_EQ(st.run.errCount, 1) << c.name;
   }
 }
 
 TEST(CktLoad, InstancesOfUnknownCellsAndOrientations) {
   Engine e;
-  CellTableAdd("INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
+  CktState& st = e.st;
+  CellTableAdd(st, "INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
   std::string text = "<C>\n  inv\n13 5 6 1\n</C>\n<C>\nGHOST\n0 1 2 0\n</C>\n<C>\nINV\n1 2\n</C>\n";
   static TlcLineIn in;
   TlcLineOpenMem(&in, text.data(), text.size(), 1);
-  TlcReadCFrom(&in, 0);
-  ASSERT_EQ(g_store->bankCount[0], 2);
-  EXPECT_EQ(getA(0, 0, 1) & 0x3fff, 1);
-  EXPECT_EQ((getA(0, 0, 1) >> 17) & 7, 13 & 7);
-  EXPECT_EQ((getA(0, 0, 1) >> 15) & 1, 1);
-  EXPECT_EQ(getA(0, 0, 2) & 0x3fff, 0);
+  TlcReadCFrom(st, &in, 0);
+  ASSERT_EQ(st.store->bankCount[0], 2);
+  EXPECT_EQ(getA(st, 0, 0, 1) & 0x3fff, 1);
+  EXPECT_EQ((getA(st, 0, 0, 1) >> 17) & 7, 13 & 7);
+  EXPECT_EQ((getA(st, 0, 0, 1) >> 15) & 1, 1);
+  EXPECT_EQ(getA(st, 0, 0, 2) & 0x3fff, 0);
   EXPECT_EQ(e.Count("Cell Record Read Error"), 1);
 }
 
 // The banks 0..3 as (count, then word x y of each placement).
-std::vector<int32_t> Banks() {
+std::vector<int32_t> Banks(CktState& st) {
   std::vector<int32_t> v;
   for (int b = 0; b < 4; b++) {
-    v.push_back(g_store->bankCount[b]);
-    for (int32_t i = 1; i <= g_store->bankCount[b]; i++)
-      for (int f = 0; f < 3; f++) v.push_back(getA(b, f, i));
+    v.push_back(st.store->bankCount[b]);
+    for (int32_t i = 1; i <= st.store->bankCount[b]; i++)
+      for (int f = 0; f < 3; f++) v.push_back(getA(st, b, f, i));
   }
   return v;
 }
@@ -135,34 +138,35 @@ TEST(CktLoad, PlacementsKeptWithinARunEqualTheReadersBanks) {
   std::vector<std::vector<int32_t>> seen[2];
   for (int cached = 0; cached < 2; cached++) {
     Engine e;
-    snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-    CellTableAdd("LEAF", 1, 0, 0, 1, 1, 1, 0, 0, 0);
-    CellTableAdd("A", 2, 0, 0, 9, 9, 0, 0, 0, 2);
-    CellTableAdd("B", 2, 0, 0, 9, 9, 0, 0, 0, 1);
-    CellTableAdd("GONE", 2, 0, 0, 9, 9, 0, 0, 0, 1);
-    CellTableAdd("BAD", 2, 0, 0, 9, 9, 0, 0, 0, 3);
-    LowerCacheUse(cached);
+    CktState& st = e.st;
+    snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+    CellTableAdd(st, "LEAF", 1, 0, 0, 1, 1, 1, 0, 0, 0);
+    CellTableAdd(st, "A", 2, 0, 0, 9, 9, 0, 0, 0, 2);
+    CellTableAdd(st, "B", 2, 0, 0, 9, 9, 0, 0, 0, 1);
+    CellTableAdd(st, "GONE", 2, 0, 0, 9, 9, 0, 0, 0, 1);
+    CellTableAdd(st, "BAD", 2, 0, 0, 9, 9, 0, 0, 0, 3);
+    LowerCacheUse(st, cached);
     std::vector<std::vector<int32_t>>& s = seen[cached];
-    TlcReadC("A", 1); s.push_back(Banks());
-    TlcReadC("A", 1); s.push_back(Banks());
-    TlcReadC("A", 2); s.push_back(Banks());
-    TlcReadC("A", 1); s.push_back(Banks());  // the deeper bank is emptied
-    TlcReadC("B", 1); s.push_back(Banks());
-    TlcReadC("A", 1); s.push_back(Banks());
-    TlcMakeC(1, "B", 0, 7, 7, 0);
-    TlcReadC("A", 1); s.push_back(Banks());
-    TlcReadC("A", 0); s.push_back(Banks());  // the same cell at two levels
-    TlcReadC("A", 1); s.push_back(Banks());
-    TlcReadC("GONE", 1); s.push_back(Banks());
-    TlcReadC("A", 1); s.push_back(Banks());
-    TlcReadC("BAD", 1); s.push_back(Banks());
-    TlcReadC("A", 1); s.push_back(Banks());
-    g_store->aLim = 1;  // after a limit every read leaves the bank empty
-    TlcReadC("A", 1); s.push_back(Banks());
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    TlcReadC(st, "A", 2); s.push_back(Banks(st));
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));  // the deeper bank is emptied
+    TlcReadC(st, "B", 1); s.push_back(Banks(st));
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    TlcMakeC(st, 1, "B", 0, 7, 7, 0);
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    TlcReadC(st, "A", 0); s.push_back(Banks(st));  // the same cell at two levels
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    TlcReadC(st, "GONE", 1); s.push_back(Banks(st));
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    TlcReadC(st, "BAD", 1); s.push_back(Banks(st));
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
+    st.store->aLim = 1;  // after a limit every read leaves the bank empty
+    TlcReadC(st, "A", 1); s.push_back(Banks(st));
     EXPECT_EQ(e.Count("Cell GONE is in the Cell Reference File but its TLC File is Missing"), 1) << cached;
     EXPECT_EQ(e.Count("Cell Record Read Error"), 1) << cached;
-    EXPECT_EQ(g_cktRun.errCount, 2) << cached;
-    LowerCacheUse(0);
+    EXPECT_EQ(st.run.errCount, 2) << cached;
+    LowerCacheUse(st, 0);
   }
   ASSERT_EQ(seen[0].size(), seen[1].size());
   for (size_t i = 0; i < seen[0].size(); i++) EXPECT_EQ(seen[1][i], seen[0][i]) << "step " << i;
@@ -190,24 +194,26 @@ TEST(CktLoad, CellReferenceListKeepsExactlyTheValidEntriesInOrder) {
   };
   for (const CrfCase& c : cases) {
     Engine e;
+    CktState& st = e.st;
     static TlcLineIn in;
     TlcLineOpenMem(&in, c.text.data(), c.text.size(), 0);
-    CrfReadFrom(&in);
-    EXPECT_EQ(g_store->cellCount, c.cells) << c.name;
+    CrfReadFrom(st, &in);
+    EXPECT_EQ(st.store->cellCount, c.cells) << c.name;
     EXPECT_EQ(e.Count("Wrong Number of Cells was Read ... Keeping Original Cells"), c.warned ? 1 : 0) << c.name;
-    for (size_t i = 0; i < c.names.size(); i++) EXPECT_EQ(g_store->cells[i + 1].name, c.names[i]) << c.name;
+    for (size_t i = 0; i < c.names.size(); i++) EXPECT_EQ(st.store->cells[i + 1].name, c.names[i]) << c.name;
   }
 }
 
 TEST(CktLoad, CellReferenceListIsCappedAtTheTableSize) {
   Engine e;
+  CktState& st = e.st;
   std::string text = "8200\n";
   for (int i = 0; i < 8200; i++) text += "C" + std::to_string(i) + "\n1 0 0 1 1 0 0 0 0\n";
   static TlcLineIn in;
   TlcLineOpenMem(&in, text.data(), text.size(), 0);
-  CrfReadFrom(&in);
-  EXPECT_EQ(g_store->cellCount, CKT_MAX_CELLS);
-  EXPECT_STREQ(g_store->cells[CKT_MAX_CELLS].name, "C8189");
+  CrfReadFrom(st, &in);
+  EXPECT_EQ(st.store->cellCount, CKT_MAX_CELLS);
+  EXPECT_STREQ(st.store->cells[CKT_MAX_CELLS].name, "C8189");
   EXPECT_EQ(e.Count("Only 8190 are Kept"), 1);
   EXPECT_EQ(e.Count("Wrong Number of Cells"), 0);
 }

@@ -52,24 +52,24 @@ struct Compiled {
   std::string folder;
   int result = -1;
   std::string cir, nod, log;
-  explicit Compiled(const char* cell, void (*tweak)() = nullptr, void (*edit)(const std::string&) = nullptr) {
+  explicit Compiled(CktState& st, const char* cell, void (*tweak)(CktState&) = nullptr, void (*edit)(const std::string&) = nullptr) {
     char tmpl[] = "/tmp/ckt_netlist_XXXXXX";
     folder = std::string(mkdtemp(tmpl)) + "/";
     for (const auto& e : fs::directory_iterator(Fixture()))
       if (e.is_regular_file()) fs::copy_file(e.path(), folder + e.path().filename().string());
     if (edit) edit(folder);
-    snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-    EXPECT_EQ(CrfRead(), 0);
-    UsfRead((folder + "QuilCkt.usf").c_str());
-    SetValue(GRP_MAIN, S_CFN, cell);
-    if (tweak) tweak();
-    for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
-    CompileReset();
-    result = CompileRun();
-    CompileFinish(result, 1);
+    snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+    EXPECT_EQ(CrfRead(st), 0);
+    UsfRead(st, (folder + "QuilCkt.usf").c_str());
+    SetValue(st, GRP_MAIN, S_CFN, cell);
+    if (tweak) tweak(st);
+    for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
+    CompileReset(st);
+    result = CompileRun(st);
+    CompileFinish(st, result, 1);
     cir = ReadAll(folder + cell + ".cir");
     nod = ReadAll(folder + cell + ".nod");
-    log = ReadAll(folder + g_set.val[GRP_MAIN][S_WR2]);
+    log = ReadAll(folder + st.set.val[GRP_MAIN][S_WR2]);
   }
   ~Compiled() { fs::remove_all(folder); }
 };
@@ -86,9 +86,10 @@ TEST(CktNetlist, CompilesToTheHandCheckedFiles) {
   for (const char* cell : {"INV", "NAND2", "CHAIN3"}) {
     SCOPED_TRACE(cell);
     Engine e;
-    Compiled c(cell);
+    CktState& st = e.st;
+    Compiled c(st, cell);
     EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(g_cktRun.errCount, 0);
+    EXPECT_EQ(st.run.errCount, 0);
     EXPECT_TRUE(e.rec->messages.empty()) << e.rec->messages.front().text;
     Golden(std::string(cell) + ".cir", c.cir);
     Golden(std::string(cell) + ".nod", c.nod);
@@ -109,7 +110,8 @@ TEST(CktNetlist, NgspiceSimulatesTheExtractedCircuits) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.cell);
     Engine e;
-    Compiled c(k.cell);
+    CktState& st = e.st;
+    Compiled c(st, k.cell);
     ASSERT_EQ(c.result, 1);
     int rc;
     std::string out = Shell("cd " + c.folder + " && timeout 60 ngspice -b " + k.cell + ".cir", &rc);
@@ -134,7 +136,8 @@ TEST(CktNetlist, NgspiceSimulatesTheExtractedCircuits) {
 TEST(CktNetlist, NetgenMatchesTheExtractedInverter) {
   if (!Have("netgen-lvs")) GTEST_SKIP() << "netgen-lvs is not installed";
   Engine e;
-  Compiled c("CHAIN3");
+  CktState& st = e.st;
+  Compiled c(st, "CHAIN3");
   ASSERT_EQ(c.result, 1);
   std::string ref = Expected() + "inv_ref.sp";
   WriteAll(c.folder + "bad_ref.sp", std::regex_replace(ReadAll(ref), std::regex("MN1 OUT IN"), "MN1 IN OUT"));
@@ -182,17 +185,17 @@ TEST(CktNetlist, LinesWrapAtColumnHundred) {
       {0, 100, 100, ""},
   };
   Engine e;
+  CktState& st = e.st;
   char tmpl[] = "/tmp/ckt_wrap_XXXXXX";
   int fd = mkstemp(tmpl);
   ASSERT_GE(fd, 0);
   for (const Case& k : cases) {
-    g_compile.cir = fdopen(dup(fd), "w+");
-    ASSERT_TRUE(g_compile.cir);
-    g_compile.scriptPass = 0;
-    EXPECT_EQ(CktWrap(k.column, k.len), k.result);
-    fflush(g_compile.cir);
-    fclose(g_compile.cir);
-    g_compile.cir = nullptr;
+    st.compile.cir = QFile(fdopen(dup(fd), "w+"));
+    ASSERT_TRUE(st.compile.cir);
+    st.compile.scriptPass = 0;
+    EXPECT_EQ(CktWrap(st, k.column, k.len), k.result);
+    fflush(st.compile.cir.get());
+    QFileClose(&st.compile.cir);
     std::string got = ReadAll(tmpl);
     EXPECT_EQ(got, k.written) << k.column << "+" << k.len;
     if (ftruncate(fd, 0) != 0) ADD_FAILURE();
@@ -206,7 +209,8 @@ TEST(CktNetlist, LinesWrapAtColumnHundred) {
 // by one empty line.
 TEST(CktNetlist, ALongPortListContinuesOnPlusLines) {
   Engine e;
-  Compiled c("INV", nullptr, [](const std::string& f) {
+  CktState& st = e.st;
+  Compiled c(st, "INV", nullptr, [](const std::string& f) {
     const char* names[][2] = {{"[IN]]", "[INPUT_NODE_OF_THE_INVERTER_CELL_A]]"},
                               {"[OUT]]", "[OUTPUT_NODE_OF_THE_INVERTER_CELL_]]"},
                               {"[VDD]]", "[POSITIVE_SUPPLY_OF_THE_INVERTER__]]"},
@@ -256,37 +260,38 @@ TEST(CktNetlist, AliasLookup) {
 // not absorb it.
 TEST(CktNetlist, NodeBlocksAreAlwaysClosed) {
   Engine e;
-  NodesReset();
-  CompileReset();
+  CktState& st = e.st;
+  NodesReset(st);
+  CompileReset(st);
   char tmpl[] = "/tmp/ckt_nod_XXXXXX";
   int fd = mkstemp(tmpl);
   ASSERT_GE(fd, 0);
-  g_compile.nod = fdopen(fd, "w");
-  g_nodes.devCount = 0;
-  NodWrite(1);
-  g_nodes.dev[0] = CktDevice{1, 0, 0, 2, -3, 0};
-  g_nodes.devCount = 1;
-  NodWrite(1);
-  fclose(g_compile.nod);
-  g_compile.nod = nullptr;
+  st.compile.nod = QFile(fdopen(fd, "w"));
+  st.nodes.devCount = 0;
+  NodWrite(st, 1);
+  st.nodes.dev[0] = CktDevice{1, 0, 0, 2, -3, 0};
+  st.nodes.devCount = 1;
+  NodWrite(st, 1);
+  QFileClose(&st.compile.nod);
   EXPECT_EQ(ReadAll(tmpl), "\n::\n\nvn3:0\n ?.2 \n::\n");
   remove(tmpl);
 }
 
 TEST(CktNetlist, NamesSortWithoutCaseByteByByte) {
   Engine e;
-  CompileReset();
-  CompileRun();  // allocates the node list; no main cell, so it stops
-  g_cktRun.abortFlag = 0;
-  int32_t dat = Text(L_NODE, 0, 0, "dat_"), Dat = Text(L_NODE, 0, 0, "Dat"), q1 = Text(L_NODE, 0, 0, "q1"),
-          Q = Text(L_NODE, 0, 0, "Q"), Q_ = Text(L_NODE, 0, 0, "Q_");
+  CktState& st = e.st;
+  CompileReset(st);
+  CompileRun(st);  // allocates the node list; no main cell, so it stops
+  st.run.abortFlag = 0;
+  int32_t dat = Text(st, L_NODE, 0, 0, "dat_"), Dat = Text(st, L_NODE, 0, 0, "Dat"), q1 = Text(st, L_NODE, 0, 0, "q1"),
+          Q = Text(st, L_NODE, 0, 0, "Q"), Q_ = Text(st, L_NODE, 0, 0, "Q_");
   int32_t in[] = {-2, dat, -11, Q_, -1, q1, -10, Dat, Q};
-  DeviceKeysForget();  // names of an earlier store are stale
-  g_compile.nodeCount = 0;
-  for (int32_t n : in) g_compile.nodeList[g_compile.nodeCount++] = n;
-  EXPECT_EQ(SortNodeList(), 0);
+  DeviceKeysForget(st);  // names of an earlier store are stale
+  st.compile.nodeCount = 0;
+  for (int32_t n : in) st.compile.nodeList[st.compile.nodeCount++] = n;
+  EXPECT_EQ(SortNodeList(st), 0);
   std::string order;
-  for (int32_t i = 0; i < g_compile.nodeCount; i++) order += std::string(NodeName(g_compile.nodeList[i])) + " ";
+  for (int32_t i = 0; i < st.compile.nodeCount; i++) order += std::string(NodeName(st, st.compile.nodeList[i])) + " ";
   EXPECT_EQ(order, "Dat dat_ Q q1 Q_ vn1 vn10 vn11 vn2 ");
 }
 
@@ -307,18 +312,19 @@ TEST(CktNetlist, DeviceTextSelection) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     Engine e;
-    CellTableAdd("DEV", 1, 0, 0, 15, 10, 0, 0, 0, 0);
-    CellTableAdd("BIG", 1, 0, 0, 60, 30, 0, 0, 0, 0);
-    CellTableAdd("TOP", 2, 0, 0, 200, 200, 0, 0, 0, 3);
-    TlcMakeC(0, "DEV", 0, 0, 0, 0);    // 0..15 x 0..10
-    TlcMakeC(0, "DEV", 0, 10, 0, 0);   // 10..25: overlaps the first
-    TlcMakeC(0, "DEV", 0, 40, 0, 0);   // 40..55 x 0..10, inside the fourth
-    TlcMakeC(0, "BIG", 0, 30, -10, 0); // 30..90 x -10..20
-    Text(L_NODE, k.x, k.y, "T");
-    DeviceTextsForget();
-    for (int i = 1; i <= 3; i++) EXPECT_STREQ(DeviceText(L_NODE, i, 4), k.texts[i - 1]) << i;
-    EXPECT_STREQ(DeviceText(L_NODE, 0, 4), k.texts[3]);
-    EXPECT_STREQ(DeviceText(L_NODE, -1, 4), "Lower Cell Number Error");
+    CktState& st = e.st;
+    CellTableAdd(st, "DEV", 1, 0, 0, 15, 10, 0, 0, 0, 0);
+    CellTableAdd(st, "BIG", 1, 0, 0, 60, 30, 0, 0, 0, 0);
+    CellTableAdd(st, "TOP", 2, 0, 0, 200, 200, 0, 0, 0, 3);
+    TlcMakeC(st, 0, "DEV", 0, 0, 0, 0);    // 0..15 x 0..10
+    TlcMakeC(st, 0, "DEV", 0, 10, 0, 0);   // 10..25: overlaps the first
+    TlcMakeC(st, 0, "DEV", 0, 40, 0, 0);   // 40..55 x 0..10, inside the fourth
+    TlcMakeC(st, 0, "BIG", 0, 30, -10, 0); // 30..90 x -10..20
+    Text(st, L_NODE, k.x, k.y, "T");
+    DeviceTextsForget(st);
+    for (int i = 1; i <= 3; i++) EXPECT_STREQ(DeviceText(st, L_NODE, i, 4), k.texts[i - 1]) << i;
+    EXPECT_STREQ(DeviceText(st, L_NODE, 0, 4), k.texts[3]);
+    EXPECT_STREQ(DeviceText(st, L_NODE, -1, 4), "Lower Cell Number Error");
   }
 }
 
@@ -326,16 +332,17 @@ TEST(CktNetlist, DeviceTextSelection) {
 // "+" starts a new line; without any the cell name stands as its alias.
 TEST(CktNetlist, ParameterTextsJoinTopFirst) {
   Engine e;
-  CellTableAdd("DEV", 1, 0, 0, 20, 20, 0, 0, 0, 0);
-  TlcMakeC(0, "DEV", 0, 0, 0, 0);
-  TlcMakeC(0, "DEV", 0, 100, 0, 0);
-  Text(L_NODE, 5, 5, "+ W=4u");
-  Text(L_NODE, 5, 15, "PMOD");
-  Text(L_NODE, 5, 10, " L=1u");
-  DeviceTextsForget();
-  EXPECT_STREQ(ParamText(L_NODE, 1, 2), "PMOD L=1u\n+ W=4u");
-  EXPECT_STREQ(ParamText(L_NODE, 2, 2), "@DEV");
-  EXPECT_STREQ(ParamText(L_NODE, 0, 2), "");
+  CktState& st = e.st;
+  CellTableAdd(st, "DEV", 1, 0, 0, 20, 20, 0, 0, 0, 0);
+  TlcMakeC(st, 0, "DEV", 0, 0, 0, 0);
+  TlcMakeC(st, 0, "DEV", 0, 100, 0, 0);
+  Text(st, L_NODE, 5, 5, "+ W=4u");
+  Text(st, L_NODE, 5, 15, "PMOD");
+  Text(st, L_NODE, 5, 10, " L=1u");
+  DeviceTextsForget(st);
+  EXPECT_STREQ(ParamText(st, L_NODE, 1, 2), "PMOD L=1u\n+ W=4u");
+  EXPECT_STREQ(ParamText(st, L_NODE, 2, 2), "@DEV");
+  EXPECT_STREQ(ParamText(st, L_NODE, 0, 2), "");
 }
 
 // Bad input: each is reported, counted and logged; the log ends with the
@@ -344,7 +351,7 @@ TEST(CktNetlist, BadInputIsReportedAndCounted) {
   struct Case {
     const char* what;
     const char* cell;
-    void (*tweak)();
+    void (*tweak)(CktState&);
     void (*edit)(const std::string&);
     std::vector<int> answers;
     int result;
@@ -361,14 +368,14 @@ TEST(CktNetlist, BadInputIsReportedAndCounted) {
       {"a blank in a device text", "INV", nullptr,
        [](const std::string& f) { Replace(f + "INV.tlc", "[M1]]", "[M 1]]"); }, std::vector<int>(20, HOST_IDNO),
        1, "Device Text \"M 1\" in INV holds a Blank", 1, "0 Warnings  1 Errors"},
-      {"an unreadable alias file", "INV", [] { SetValue(GRP_MAIN, S_PAF, "missing.paf"); }, nullptr,
+      {"an unreadable alias file", "INV", [](CktState& st) { SetValue(st, GRP_MAIN, S_PAF, "missing.paf"); }, nullptr,
        std::vector<int>(20, HOST_IDNO), 1, "There is a Possible Incorrect Parameter or Alias for Device Cell", 2,
        "0 Warnings  2 Errors"},
-      {"a header file that is missing, cancelled", "INV", [] { SetValue(GRP_MAIN, S_HFN, "none.hdr"); }, nullptr,
+      {"a header file that is missing, cancelled", "INV", [](CktState& st) { SetValue(st, GRP_MAIN, S_HFN, "none.hdr"); }, nullptr,
        {HOST_IDCANCEL}, 0, "Header File is Missing ... Continue or Cancel", 1, "Aborted ... Files may be Incomplete"},
-      {"a header file that is missing, continued", "INV", [] { SetValue(GRP_MAIN, S_HFN, "none.hdr"); }, nullptr,
+      {"a header file that is missing, continued", "INV", [](CktState& st) { SetValue(st, GRP_MAIN, S_HFN, "none.hdr"); }, nullptr,
        {HOST_IDOK}, 1, "Header File is Missing ... Continue or Cancel", 1, "0 Warnings  0 Errors"},
-      {"a footer file that is missing", "INV", [] { SetValue(GRP_MAIN, S_FFN, "none.ftr"); }, nullptr,
+      {"a footer file that is missing", "INV", [](CktState& st) { SetValue(st, GRP_MAIN, S_FFN, "none.ftr"); }, nullptr,
        {HOST_IDCANCEL}, 0, "Footer File is Missing ... Continue or Cancel", 1, "Aborted ... Files may be Incomplete"},
       {"a subcircuit cell without connectors", "CHAIN3", nullptr,
        [](const std::string& f) {
@@ -380,9 +387,9 @@ TEST(CktNetlist, BadInputIsReportedAndCounted) {
        [](const std::string& f) { Replace(f + "INV.tlc", "15 20\n<![CDATA[1 IN]]>", "15 100\n<![CDATA[1 IN]]>"); },
        std::vector<int>(20, HOST_IDNO), 1, "Node Name 1 in INV Definition Line is Unknown", 1, "Errors"},
       {"pins on layers that are not traced", "INV",
-       [] {
-         SetValue(GRP_TRACE, 0, "5");
-         SetValue(GRP_TRACE, 1, "9");
+       [](CktState& st) {
+         SetValue(st, GRP_TRACE, 0, "5");
+         SetValue(st, GRP_TRACE, 1, "9");
        },
        nullptr, std::vector<int>(40, HOST_IDNO), 1, "Node Name 3 in Device Line for NMOS in INV is Unknown", 1,
        "Errors"},
@@ -394,17 +401,18 @@ TEST(CktNetlist, BadInputIsReportedAndCounted) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     Engine e;
+    CktState& st = e.st;
     e.rec->answers.assign(k.answers.begin(), k.answers.end());
-    Compiled c(k.cell, k.tweak, k.edit);
+    Compiled c(st, k.cell, k.tweak, k.edit);
     EXPECT_EQ(c.result, k.result);
     EXPECT_EQ(Seen(e, k.message), k.times) << ::testing::PrintToString(HostRecordTexts());
     if (k.logEnd[0]) {
       EXPECT_NE(c.log.find(k.logEnd), std::string::npos) << c.log;
       EXPECT_GT(c.log.size(), 0u);
     }
-    if (g_cktRun.errCount > 0) {
+    if (st.run.errCount > 0) {
       EXPECT_NE(c.log.find("ERROR ... "), std::string::npos);
-      EXPECT_NE(c.log.find(std::to_string(g_cktRun.errCount) + " Errors"), std::string::npos) << c.log;
+      EXPECT_NE(c.log.find(std::to_string(st.run.errCount) + " Errors"), std::string::npos) << c.log;
     }
     // A run that stopped never ends its circuit file as a finished one.
     if (!k.result && !strstr(k.message, "Footer")) {
@@ -418,19 +426,21 @@ TEST(CktNetlist, BadInputIsReportedAndCounted) {
 TEST(CktNetlist, ScriptPassWithoutScripts) {
   {
     Engine e;
-    Compiled c("CHAIN3", [] {
-      SetValue(GRP_MAIN, S_WAR, "Y");
-      SetValue(GRP_MAIN, S_CSO, "Y");
+    CktState& st = e.st;
+    Compiled c(st, "CHAIN3", [](CktState& st) {
+      SetValue(st, GRP_MAIN, S_WAR, "Y");
+      SetValue(st, GRP_MAIN, S_CSO, "Y");
     });
     EXPECT_EQ(c.result, 1);
     EXPECT_TRUE(c.cir.empty());
     EXPECT_NE(c.log.find("**** Start of Script Compile ****"), std::string::npos);
     EXPECT_EQ(c.log.find("**** Start of Spice Compile ****"), std::string::npos);
-    EXPECT_EQ(g_cktRun.errCount, 0);
+    EXPECT_EQ(st.run.errCount, 0);
   }
   {
     Engine e;
-    Compiled c("CHAIN3", [] { SetValue(GRP_MAIN, S_WAR, "Y"); });
+    CktState& st = e.st;
+    Compiled c(st, "CHAIN3", [](CktState& st) { SetValue(st, GRP_MAIN, S_WAR, "Y"); });
     EXPECT_EQ(c.result, 1);
     EXPECT_EQ(Mask(c.cir), ReadAll(Expected() + "CHAIN3.cir"));
     EXPECT_EQ(Mask(c.nod), ReadAll(Expected() + "CHAIN3.nod"));
@@ -450,7 +460,8 @@ namespace {
 // text; the node list orders by name, device text and pin.
 TEST(CktNetlist, SharedDeviceTextsKeepEachInstanceWhole) {
   Engine e;
-  Compiled c("NAND2", nullptr, [](const std::string& f) {
+  CktState& st = e.st;
+  Compiled c(st, "NAND2", nullptr, [](const std::string& f) {
     Replace(f + "NAND2.tlc", "[M1]]", "[Z9]]");
     Replace(f + "NAND2.tlc", "[M2]]", "[Z9]]");
   });
@@ -474,26 +485,27 @@ namespace {
 // name order, and every pin is listed under its node.
 TEST(CktNetlist, ArrayCompilesEveryPlacementOnce) {
   Engine e;
+  CktState& st = e.st;
   char tmpl[] = "/tmp/ckt_array_XXXXXX";
   std::string folder = std::string(mkdtemp(tmpl)) + "/";
   cktfix::Drawing d = cktfix::InverterArray(30);
   d.Get("INV").Text(12, 2, -3, "MN");  // the PMOS keeps none: a warning each
   ASSERT_TRUE(d.Write(folder));
   WriteAll(folder + "a.paf", "NMOS=<NMOD>\nPMOS=<PMOD>\n");
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-  ASSERT_EQ(CrfRead(), 0);
-  StandardTrace();
-  SetValue(GRP_MAIN, S_CFN, "TOP");
-  SetValue(GRP_MAIN, S_PAF, "a.paf");
-  SetValue(GRP_MAIN, S_DVL, "12");
-  SetValue(GRP_MAIN, S_PML, "13");
-  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
-  CompileReset();
-  int r = CompileRun();
-  CompileFinish(r, 1);
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+  ASSERT_EQ(CrfRead(st), 0);
+  StandardTrace(st);
+  SetValue(st, GRP_MAIN, S_CFN, "TOP");
+  SetValue(st, GRP_MAIN, S_PAF, "a.paf");
+  SetValue(st, GRP_MAIN, S_DVL, "12");
+  SetValue(st, GRP_MAIN, S_PML, "13");
+  for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
+  CompileReset(st);
+  int r = CompileRun(st);
+  CompileFinish(st, r, 1);
   EXPECT_EQ(r, 1);
-  EXPECT_EQ(g_cktRun.errCount, 0);
-  EXPECT_EQ(g_cktRun.warnCount, 1);  // INV is compiled once
+  EXPECT_EQ(st.run.errCount, 0);
+  EXPECT_EQ(st.run.warnCount, 1);  // INV is compiled once
   EXPECT_EQ(e.Count("Device Cell PMOS at X=0 Y=0.03 has no Device Text"), 0);  // a list line, no box
   std::string cir = ReadAll(folder + "TOP.cir"), nod = ReadAll(folder + "TOP.nod");
   EXPECT_NE(cir.find("\nMN "), std::string::npos);
@@ -527,8 +539,9 @@ namespace {
 TEST(CktNetlist, LowerCellsAreReadAnewEachRun) {
   {
     Engine e;
+    CktState& st = e.st;
     e.rec->answers.assign(20, HOST_IDNO);
-    Compiled c("CHAIN3", nullptr, [](const std::string& f) {
+    Compiled c(st, "CHAIN3", nullptr, [](const std::string& f) {
       Replace(f + "INV.tlc", "<TLC>\n", "<TLC>\n<B>\n7 0 0\n</B>\n");
     });
     EXPECT_EQ(c.result, 0);
@@ -537,34 +550,35 @@ TEST(CktNetlist, LowerCellsAreReadAnewEachRun) {
   }
   // A run reads the parsed copy; the next run starts without it.
   Engine e;
+  CktState& st = e.st;
   char tmpl[] = "/tmp/ckt_lower_XXXXXX";
   std::string folder = std::string(mkdtemp(tmpl)) + "/";
-  snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-  StandardTrace();
-  CellTableAdd("LOW", 1, 0, 0, 10, 10, 0, 0, 0, 0);
+  snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+  StandardTrace(st);
+  CellTableAdd(st, "LOW", 1, 0, 0, 10, 10, 0, 0, 0, 0);
   WriteAll(folder + "LOW.tlc", "<TLC>\n<B>\n7 0 0 10 10\n</B>\n</TLC>\n");
-  LowerCacheUse(1);
-  EXPECT_EQ(TlcReadLower("LOW", 100, 0, 0), 0);
-  EXPECT_EQ(TlcReadLower("LOW", 200, 0, 0), 0);
-  ASSERT_EQ(g_store->nb, 2);
-  EXPECT_EQ(BoxRec(2)->left, 200);
-  EXPECT_EQ(BoxRec(2)->right, 210);
-  LowerCacheUse(0);
-  LowerCacheUse(1);
+  LowerCacheUse(st, 1);
+  EXPECT_EQ(TlcReadLower(st, "LOW", 100, 0, 0), 0);
+  EXPECT_EQ(TlcReadLower(st, "LOW", 200, 0, 0), 0);
+  ASSERT_EQ(st.store->nb, 2);
+  EXPECT_EQ(BoxRec(st, 2)->left, 200);
+  EXPECT_EQ(BoxRec(st, 2)->right, 210);
+  LowerCacheUse(st, 0);
+  LowerCacheUse(st, 1);
   WriteAll(folder + "LOW.tlc", "<TLC>\n<B>\n7 0 0 20 10\n</B>\n<B>\n9 0 0 5 5\n</B>\n</TLC>\n");
-  EXPECT_EQ(TlcReadLower("LOW", 0, 0, 0), 0);
-  ASSERT_EQ(g_store->nb, 4);
-  EXPECT_EQ(BoxRec(3)->right, 20);
-  EXPECT_EQ(BoxRec(4)->layer, 9);
-  LowerCacheUse(0);
+  EXPECT_EQ(TlcReadLower(st, "LOW", 0, 0, 0), 0);
+  ASSERT_EQ(st.store->nb, 4);
+  EXPECT_EQ(BoxRec(st, 3)->right, 20);
+  EXPECT_EQ(BoxRec(st, 4)->layer, 9);
+  LowerCacheUse(st, 0);
   // A file gone before the next run is missed, not served from a copy.
-  LowerCacheUse(1);
+  LowerCacheUse(st, 1);
   fs::remove(folder + "LOW.tlc");
-  EXPECT_EQ(TlcReadLower("LOW", 0, 0, 0), 1);
-  EXPECT_EQ(TlcReadLower("LOW", 0, 0, 0), 1);
-  EXPECT_EQ(g_store->nb, 4);
+  EXPECT_EQ(TlcReadLower(st, "LOW", 0, 0, 0), 1);
+  EXPECT_EQ(TlcReadLower(st, "LOW", 0, 0, 0), 1);
+  EXPECT_EQ(st.store->nb, 4);
   EXPECT_EQ(e.Count("Cell LOW is in the Cell Reference File but its TLC File is Missing"), 1);
-  LowerCacheUse(0);
+  LowerCacheUse(st, 0);
   fs::remove_all(folder);
 }
 

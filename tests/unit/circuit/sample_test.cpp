@@ -46,21 +46,21 @@ struct SampleCompile {
   std::string folder;
   int result = -1;
   std::string cir, log;
-  explicit SampleCompile(const char* cell) {
+  SampleCompile(CktState& st, const char* cell) {
     char tmpl[] = "/tmp/ckt_sample_XXXXXX";
     folder = std::string(mkdtemp(tmpl)) + "/";
     for (const auto& e : fs::directory_iterator(SampleDir()))
       if (e.is_regular_file()) fs::copy_file(e.path(), folder + e.path().filename().string());
-    snprintf(g_store->folder, sizeof g_store->folder, "%s", folder.c_str());
-    EXPECT_EQ(CrfRead(), 0);
-    EXPECT_EQ(UsfRead((folder + "QuilCkt.usf").c_str()), 1);
-    SetValue(GRP_MAIN, S_CFN, cell);
-    for (int g = 0; g < CKT_GROUPS; g++) SetupApply(g, 0);
-    CompileReset();
-    result = CompileRun();
-    CompileFinish(result, 1);
+    snprintf(st.store->folder, sizeof st.store->folder, "%s", folder.c_str());
+    EXPECT_EQ(CrfRead(st), 0);
+    EXPECT_EQ(UsfRead(st, (folder + "QuilCkt.usf").c_str()), 1);
+    SetValue(st, GRP_MAIN, S_CFN, cell);
+    for (int g = 0; g < CKT_GROUPS; g++) SetupApply(st, g, 0);
+    CompileReset(st);
+    result = CompileRun(st);
+    CompileFinish(st, result, 1);
     cir = ReadAll(folder + cell + ".cir");
-    log = ReadAll(folder + g_set.val[GRP_MAIN][S_WR2]);
+    log = ReadAll(folder + st.set.val[GRP_MAIN][S_WR2]);
   }
   ~SampleCompile() { fs::remove_all(folder); }
 };
@@ -86,10 +86,11 @@ TEST(CktSample, CompilesWithItsOwnSettings) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.cell);
     Engine e;
-    SampleCompile c(k.cell);
+    CktState& st = e.st;
+    SampleCompile c(st, k.cell);
     EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(g_cktRun.errCount, 0);
-    EXPECT_EQ(g_cktRun.warnCount, 0);
+    EXPECT_EQ(st.run.errCount, 0);
+    EXPECT_EQ(st.run.warnCount, 0);
     EXPECT_TRUE(e.rec->messages.empty()) << e.rec->messages.front().text;
     std::string cir = Lf(c.cir);
     // Models and supplies first, the sweep last.
@@ -110,7 +111,8 @@ TEST(CktSample, NgspiceSeesInvertingCircuits) {
   for (int i = 0; i < 2; i++) {
     SCOPED_TRACE(cells[i]);
     Engine e;
-    SampleCompile c(cells[i]);
+    CktState& st = e.st;
+    SampleCompile c(st, cells[i]);
     ASSERT_EQ(c.result, 1);
     std::string out = Shell("cd " + c.folder + " && timeout 60 ngspice -b " + cells[i] + ".cir", &rc);
     EXPECT_EQ(rc, 0) << out;

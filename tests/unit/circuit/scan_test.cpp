@@ -21,18 +21,18 @@ Obj P(int32_t w, std::vector<std::pair<int32_t, int32_t>> pts) { return Obj{fals
 
 // Loads a into slot 0 and b into slot 1 the way tracing does; -1 when a
 // loader refuses an object.
-int Touch(const Obj& a, const Obj& b, bool lines) {
-  auto make = [](const Obj& o) {
-    if (o.box) return Box(L_METAL1, o.pts[0].first, o.pts[0].second, o.pts[1].first, o.pts[1].second);
-    return Path(L_METAL1, o.w, o.pts);
+int Touch(CktState& st, const Obj& a, const Obj& b, bool lines) {
+  auto make = [&st](const Obj& o) {
+    if (o.box) return Box(st, L_METAL1, o.pts[0].first, o.pts[0].second, o.pts[1].first, o.pts[1].second);
+    return Path(st, L_METAL1, o.w, o.pts);
   };
   int32_t ia = make(a), ib = make(b);
-  int ok = a.box ? LoadBoxOutline(ia, 0, 0) : LoadPathOutline(ia, 0, 0, lines);
+  int ok = a.box ? LoadBoxOutline(st, ia, 0, 0) : LoadPathOutline(st, ia, 0, 0, lines);
   if (!ok) return -1;
-  ok = b.box ? LoadBoxOutline(ib, 0, 1) : LoadPathOutline(ib, 0, 1, lines);
+  ok = b.box ? LoadBoxOutline(st, ib, 0, 1) : LoadPathOutline(st, ib, 0, 1, lines);
   if (!ok) return -1;
-  if (lines) return SlotsLinesTouch();
-  return SlotsTouchRows() || SlotsTouchEdges();
+  if (lines) return SlotsLinesTouch(st);
+  return SlotsTouchRows(st) || SlotsTouchEdges(st);
 }
 
 struct TouchCase {
@@ -70,70 +70,74 @@ TEST(CktScan, TouchCasesAgreeInBothRowMethods) {
   for (bool literal : {true, false}) {
     for (const TouchCase& c : cases) {
       Engine e(literal);
-      EXPECT_EQ(Touch(c.a, c.b, c.lines), c.want) << c.name << (literal ? " (row by row)" : " (fast)");
+      CktState& st = e.st;
+      EXPECT_EQ(Touch(st, c.a, c.b, c.lines), c.want) << c.name << (literal ? " (row by row)" : " (fast)");
     }
   }
 }
 
 TEST(CktScan, IntegerRowsAloneMissAOneUnitOverlap) {
   Engine e(true);
-  int32_t a = Box(L_METAL1, 0, 0, 10, 5), b = Box(L_METAL1, 2, 4, 8, 9);
-  LoadBoxOutline(a, 0, 0);
-  LoadBoxOutline(b, 1, 1);
+  CktState& st = e.st;
+  int32_t a = Box(st, L_METAL1, 0, 0, 10, 5), b = Box(st, L_METAL1, 2, 4, 8, 9);
+  LoadBoxOutline(st, a, 0, 0);
+  LoadBoxOutline(st, b, 1, 1);
   for (int32_t y = 4; y <= 5; y++) {
-    ScanRowCrossings(0, y);
-    ScanRowCrossings(1, y);
-    CrossingSort(0);
-    CrossingSort(1);
-    EXPECT_EQ(CrossingsOverlap(), 0) << y;
+    ScanRowCrossings(st, 0, y);
+    ScanRowCrossings(st, 1, y);
+    CrossingSort(st, 0);
+    CrossingSort(st, 1);
+    EXPECT_EQ(CrossingsOverlap(st), 0) << y;
   }
-  EXPECT_EQ(SlotsTouchEdges(), 0);
-  ScanHalfRowCrossings(0, 4);
-  ScanHalfRowCrossings(1, 4);
-  CrossingSort(0);
-  CrossingSort(1);
-  EXPECT_EQ(CrossingsOverlap(), 1);
-  EXPECT_EQ(SpanOverlapLength(), 6);
+  EXPECT_EQ(SlotsTouchEdges(st), 0);
+  ScanHalfRowCrossings(st, 0, 4);
+  ScanHalfRowCrossings(st, 1, 4);
+  CrossingSort(st, 0);
+  CrossingSort(st, 1);
+  EXPECT_EQ(CrossingsOverlap(st), 1);
+  EXPECT_EQ(SpanOverlapLength(st), 6);
 }
 
 TEST(CktScan, CrossingsAtVerticesAndSlantedEdges) {
   Engine e;
-  int32_t diamond = Path(L_METAL1, 0, {{5, 0}, {10, 5}, {5, 10}, {0, 5}, {5, 0}});
-  ASSERT_EQ(LoadPathOutline(diamond, 0, 0, 0), 1);
+  CktState& st = e.st;
+  int32_t diamond = Path(st, L_METAL1, 0, {{5, 0}, {10, 5}, {5, 10}, {0, 5}, {5, 0}});
+  ASSERT_EQ(LoadPathOutline(st, diamond, 0, 0, 0), 1);
   struct Row { int32_t y; std::vector<int32_t> want; };
   const Row rows[] = {{0, {}}, {10, {}}, {5, {0, 10}}, {2, {3, 7}}};
   for (const Row& r : rows) {
-    ScanRowCrossings(0, r.y);
-    CrossingSort(0);
-    std::vector<int32_t> got(g_scan.cross[0], g_scan.cross[0] + g_scan.crossLast[0] + 1);
+    ScanRowCrossings(st, 0, r.y);
+    CrossingSort(st, 0);
+    std::vector<int32_t> got(st.scan.cross[0], st.scan.cross[0] + st.scan.crossLast[0] + 1);
     EXPECT_EQ(got, r.want) << "row " << r.y;
   }
   // An offset of -2.5 along a slanted edge adds -2.
-  int32_t tri = Path(L_METAL1, 0, {{0, 0}, {10, 0}, {5, 10}, {0, 0}});
-  ASSERT_EQ(LoadPathOutline(tri, 0, 0, 0), 1);
-  ScanRowCrossings(0, 5);
-  CrossingSort(0);
-  ASSERT_EQ(g_scan.crossLast[0], 1);
-  EXPECT_EQ(g_scan.cross[0][0], 3);
-  EXPECT_EQ(g_scan.cross[0][1], 8);
+  int32_t tri = Path(st, L_METAL1, 0, {{0, 0}, {10, 0}, {5, 10}, {0, 0}});
+  ASSERT_EQ(LoadPathOutline(st, tri, 0, 0, 0), 1);
+  ScanRowCrossings(st, 0, 5);
+  CrossingSort(st, 0);
+  ASSERT_EQ(st.scan.crossLast[0], 1);
+  EXPECT_EQ(st.scan.cross[0][0], 3);
+  EXPECT_EQ(st.scan.cross[0][1], 8);
   // A monotone chain with a vertex in the middle counts once.
-  int32_t step = Path(L_METAL1, 0, {{0, 0}, {10, 0}, {10, 5}, {12, 10}, {0, 10}, {0, 0}});
-  ASSERT_EQ(LoadPathOutline(step, 0, 0, 0), 1);
-  ScanRowCrossings(0, 5);
-  EXPECT_EQ(g_scan.crossLast[0], 1);
-  ScanColumnCrossings(0, 5);
-  CrossingSort(0);
-  EXPECT_EQ(g_scan.cross[0][0], 0);
-  EXPECT_EQ(g_scan.cross[0][1], 10);
+  int32_t step = Path(st, L_METAL1, 0, {{0, 0}, {10, 0}, {10, 5}, {12, 10}, {0, 10}, {0, 0}});
+  ASSERT_EQ(LoadPathOutline(st, step, 0, 0, 0), 1);
+  ScanRowCrossings(st, 0, 5);
+  EXPECT_EQ(st.scan.crossLast[0], 1);
+  ScanColumnCrossings(st, 0, 5);
+  CrossingSort(st, 0);
+  EXPECT_EQ(st.scan.cross[0][0], 0);
+  EXPECT_EQ(st.scan.cross[0][1], 10);
 }
 
 TEST(CktScan, NegativeWidthLengthensBothEnds) {
   Engine e;
-  int32_t pos = Path(L_METAL1, 10, {{0, 0}, {100, 0}});
-  int32_t neg = Path(L_METAL1, -10, {{0, 0}, {100, 0}});
-  auto extentX = [](int32_t p) {
-    LoadPathOutline(p, 0, 0, 0);
-    const EdgeSlot& s = g_scan.slot[0];
+  CktState& st = e.st;
+  int32_t pos = Path(st, L_METAL1, 10, {{0, 0}, {100, 0}});
+  int32_t neg = Path(st, L_METAL1, -10, {{0, 0}, {100, 0}});
+  auto extentX = [&st](int32_t p) {
+    LoadPathOutline(st, p, 0, 0, 0);
+    const EdgeSlot& s = st.scan.slot[0];
     int32_t lo = s.x[0], hi = s.x[0];
     for (int i = 0; i <= s.last; i++) {
       lo = std::min(lo, s.x[i]);
@@ -145,21 +149,22 @@ TEST(CktScan, NegativeWidthLengthensBothEnds) {
   };
   EXPECT_EQ(extentX(pos), std::make_pair(0, 100));
   EXPECT_EQ(extentX(neg), std::make_pair(-5, 105));
-  EXPECT_DOUBLE_EQ(EdgeListLength(), 2 * 110 + 2 * 10);
+  EXPECT_DOUBLE_EQ(EdgeListLength(st), 2 * 110 + 2 * 10);
 }
 
 TEST(CktScan, WidePathOfTheMostVerticesKeepsEveryPoint) {
   Engine e;
+  CktState& st = e.st;
   std::vector<std::pair<int32_t, int32_t>> pts;
   for (int i = 0; i < CKT_PATH_VERTICES; i++) pts.push_back({i * 20, (i % 2) * 20});
-  int32_t p = Path(L_METAL1, 6, pts);
-  ASSERT_EQ(LoadPathOutline(p, 0, 0, 0), 1);
-  EXPECT_EQ(g_scan.overflow, 0);
-  EXPECT_EQ(g_scan.slot[0].last, 2 * CKT_PATH_VERTICES);  // both sides and the closing point
+  int32_t p = Path(st, L_METAL1, 6, pts);
+  ASSERT_EQ(LoadPathOutline(st, p, 0, 0, 0), 1);
+  EXPECT_EQ(st.scan.overflow, 0);
+  EXPECT_EQ(st.scan.slot[0].last, 2 * CKT_PATH_VERTICES);  // both sides and the closing point
   // The far end is part of the ring, so a box there touches it.
-  int32_t far = Box(L_METAL1, 1039 * 20 + 2, 15, 1039 * 20 + 10, 25);
-  ASSERT_EQ(LoadBoxOutline(far, 1, 1), 1);
-  EXPECT_EQ(SlotsTouchRows(), 1);
+  int32_t far = Box(st, L_METAL1, 1039 * 20 + 2, 15, 1039 * 20 + 10, 25);
+  ASSERT_EQ(LoadBoxOutline(st, far, 1, 1), 1);
+  EXPECT_EQ(SlotsTouchRows(st), 1);
 }
 
 // The worked-out test of two boxes against the ring walk in both row
@@ -168,16 +173,17 @@ TEST(CktScan, WidePathOfTheMostVerticesKeepsEveryPoint) {
 TEST(CktScan, BoxesTouchAgreesWithTheRingWalk) {
   for (bool literal : {true, false}) {
     Engine e(literal);
-    int32_t a = Box(L_METAL1, 0, 0, 6, 4);
-    ASSERT_EQ(LoadBoxOutline(a, 0, 0), 1);
+    CktState& st = e.st;
+    int32_t a = Box(st, L_METAL1, 0, 0, 6, 4);
+    ASSERT_EQ(LoadBoxOutline(st, a, 0, 0), 1);
     int touching = 0, apart = 0;
     for (int32_t l = -4; l <= 7; l++)
       for (int32_t w = 1; w <= 8; w++)
         for (int32_t b = -4; b <= 5; b++)
           for (int32_t h = 1; h <= 6; h++) {
-            int32_t n = Box(L_METAL1, l, b, l + w, b + h);
-            ASSERT_EQ(LoadBoxOutline(n, 0, 1), 1);
-            int walk = SlotsTouchRows() || SlotsTouchEdges();
+            int32_t n = Box(st, L_METAL1, l, b, l + w, b + h);
+            ASSERT_EQ(LoadBoxOutline(st, n, 0, 1), 1);
+            int walk = SlotsTouchRows(st) || SlotsTouchEdges(st);
             ASSERT_EQ(BoxesTouch(0, 0, 6, 4, l, b, l + w, b + h), walk)
                 << "box " << l << "," << b << " " << l + w << "," << b + h << (literal ? " (row by row)" : " (fast)");
             (walk ? touching : apart)++;
@@ -236,33 +242,34 @@ Layout RandomLayout(std::mt19937& rng) {
 // The numbers of every object, the error count and the messages in order.
 std::vector<int32_t> Extract(const Layout& lay, bool literal, std::string* messages) {
   Engine e(literal);
-  StandardTrace();
+  CktState& st = e.st;
+  StandardTrace(st);
   for (size_t i = 0; i < lay.objs.size(); i++) {
     const Obj& o = lay.objs[i];
-    if (o.box) TlcMakeB(lay.layers[i], o.pts[0].first, o.pts[0].second, o.pts[1].first, o.pts[1].second);
+    if (o.box) TlcMakeB(st, lay.layers[i], o.pts[0].first, o.pts[0].second, o.pts[1].first, o.pts[1].second);
   }
   for (size_t i = 0; i < lay.objs.size(); i++) {
     const Obj& o = lay.objs[i];
-    if (!o.box) Path(lay.layers[i], o.w, o.pts);
+    if (!o.box) Path(st, lay.layers[i], o.w, o.pts);
   }
   char name[16];
   for (size_t i = 0; i < lay.texts.size(); i++) {
     snprintf(name, sizeof name, "N%d", (int)i);
-    Text(L_NODE, lay.texts[i].first, lay.texts[i].second, name);
+    Text(st, L_NODE, lay.texts[i].first, lay.texts[i].second, name);
   }
   e.rec->answers.assign(1000, HOST_IDNO);  // name clashes do not abort
-  if (!literal) IndexBuild();
-  RealNodesSearch();
-  NodeRelax(0);
-  VirtualNodesCreate();
-  NodeRelax(1);
-  RealSameNames();
-  VirtualCondense();
-  IndexDrop();
+  if (!literal) IndexBuild(st);
+  RealNodesSearch(st);
+  NodeRelax(st, 0);
+  VirtualNodesCreate(st);
+  NodeRelax(st, 1);
+  RealSameNames(st);
+  VirtualCondense(st);
+  IndexDrop(st);
   std::vector<int32_t> nodes;
-  for (int32_t i = 1; i <= g_store->nb; i++) nodes.push_back(BoxNode(i));
-  for (int32_t i = 1; i <= g_store->np; i++) nodes.push_back(PathNode(i));
-  nodes.push_back(g_cktRun.errCount);
+  for (int32_t i = 1; i <= st.store->nb; i++) nodes.push_back(BoxNode(st, i));
+  for (int32_t i = 1; i <= st.store->np; i++) nodes.push_back(PathNode(st, i));
+  nodes.push_back(st.run.errCount);
   *messages = "";
   for (const HostMessage& m : e.rec->messages) *messages += m.text + "\n";
   return nodes;

@@ -24,17 +24,18 @@ TEST(CktStore, PlacementStackTwoLevelsDeepForAllOrientations) {
   for (int o0 = 0; o0 < 8; o0++)
     for (int o1 = 0; o1 < 8; o1++) {
       Engine e;
-      StandardTrace();
-      CellTableAdd("TOP", 3, 0, 0, 100, 100, 0, 0, 0, 1);
-      CellTableAdd("MID", 2, -10, -20, 30, 40, 0, 0, 0, 1);
-      CellTableAdd("LEAF", 1, 0, 0, 5, 5, 1, 0, 0, 0);
-      TlcMakeC(0, "MID", o0, 1000, 2000, 0);
-      TlcMakeC(1, "LEAF", o1, 30, 70, 0);
-      InstanceFetch(0, 1);
-      InstanceFetch(1, 1);
+      CktState& st = e.st;
+      StandardTrace(st);
+      CellTableAdd(st, "TOP", 3, 0, 0, 100, 100, 0, 0, 0, 1);
+      CellTableAdd(st, "MID", 2, -10, -20, 30, 40, 0, 0, 0, 1);
+      CellTableAdd(st, "LEAF", 1, 0, 0, 5, 5, 1, 0, 0, 0);
+      TlcMakeC(st, 0, "MID", o0, 1000, 2000, 0);
+      TlcMakeC(st, 1, "LEAF", o1, 30, 70, 0);
+      InstanceFetch(st, 0, 1);
+      InstanceFetch(st, 1, 1);
       // A box corner (3, 4) of LEAF and its placement through MID into TOP.
       int32_t x = 3, y = 4;
-      PlaceTransform(1, g_store->accX, g_store->accY, &x, &y);
+      PlaceTransform(st, 1, st.store->accX, st.store->accY, &x, &y);
       int64_t ix, iy, ox, oy;
       Apply(Mat(o1), 3, 4, &ix, &iy);
       ix += 30;
@@ -44,12 +45,12 @@ TEST(CktStore, PlacementStackTwoLevelsDeepForAllOrientations) {
       EXPECT_EQ(y, oy + 2000) << o0 << " " << o1;
       // Composed once for placing many points: the same places, clamped
       // alike at both ends of the range.
-      for (int64_t dx : {(int64_t)g_store->accX, (int64_t)INT32_MAX - 5, (int64_t)INT32_MIN + 5}) {
+      for (int64_t dx : {(int64_t)st.store->accX, (int64_t)INT32_MAX - 5, (int64_t)INT32_MIN + 5}) {
         int32_t px = 3, py = -4, qx, qy;
         CktPlacing t;
-        PlacingOf(1, dx, -dx, &t);
+        PlacingOf(st, 1, dx, -dx, &t);
         PlacingApply(t, 3, -4, &qx, &qy);
-        PlaceTransform(1, dx, -dx, &px, &py);
+        PlaceTransform(st, 1, dx, -dx, &px, &py);
         EXPECT_EQ(qx, px) << o0 << " " << o1 << " " << dx;
         EXPECT_EQ(qy, py) << o0 << " " << o1 << " " << dx;
       }
@@ -57,82 +58,87 @@ TEST(CktStore, PlacementStackTwoLevelsDeepForAllOrientations) {
       int64_t ax, ay, bx, by;
       Apply(Mat(o0), -10, -20, &ax, &ay);
       Apply(Mat(o0), 30, 40, &bx, &by);
-      const CktPlace& p = g_store->place[0];
+      const CktPlace& p = st.store->place[0];
       EXPECT_EQ(p.left, std::min(ax, bx) + 1000);
       EXPECT_EQ(p.top, std::max(ay, by) + 2000);
-      EXPECT_EQ(g_store->place[1].rank, 1);
-      EXPECT_STREQ(g_store->place[1].name, "LEAF");
+      EXPECT_EQ(st.store->place[1].rank, 1);
+      EXPECT_STREQ(st.store->place[1].name, "LEAF");
     }
 }
 
 TEST(CktStore, TextOfSeventeenCharactersTakesThreeCharacterVertices) {
   Engine e;
-  int32_t t = Text(L_NODE, 5, 6, "ABCDEFGHIJKLMNOPQ");
-  EXPECT_EQ(g_store->nv, 4);  // position and three character vertices
-  EXPECT_EQ(g_store->nt, 1);
-  EXPECT_LT(PathGet(0, t), 0);
-  EXPECT_EQ((PathGet(0, t) >> 17) & 7, 0);
+  CktState& st = e.st;
+  int32_t t = Text(st, L_NODE, 5, 6, "ABCDEFGHIJKLMNOPQ");
+  EXPECT_EQ(st.store->nv, 4);  // position and three character vertices
+  EXPECT_EQ(st.store->nt, 1);
+  EXPECT_LT(PathGet(st, 0, t), 0);
+  EXPECT_EQ((PathGet(st, 0, t) >> 17) & 7, 0);
   char buf[100];
-  TextOfPath(t, 10, buf, sizeof buf);
+  TextOfPath(st, t, 10, buf, sizeof buf);
   EXPECT_STREQ(buf, "ABCDEFGHIJKLMNOPQ");
-  CktVertex* v = VtxRec(2);
+  CktVertex* v = VtxRec(st, 2);
   EXPECT_EQ((uint32_t)v->x, 0x41424344u);  // first character in the highest byte
   EXPECT_LT(v->owner, 0);
-  EXPECT_EQ(VtxRec(4)->next, 0);
+  EXPECT_EQ(VtxRec(st, 4)->next, 0);
 }
 
 TEST(CktStore, InstancesOfUnknownCellsGetIndexZero) {
   Engine e;
-  CellTableAdd("INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
-  TlcMakeC(0, "inv", 5, 1, 2, 1);
-  TlcMakeC(0, "NOPE", 0, 1, 2, 0);
-  EXPECT_EQ(getA(0, 0, 1) & 0x3fff, 1);
-  EXPECT_EQ((getA(0, 0, 1) >> 17) & 7, 5);
-  EXPECT_EQ((getA(0, 0, 1) >> 15) & 1, 1);
-  EXPECT_EQ(getA(0, 0, 2) & 0x3fff, 0);
-  EXPECT_STREQ(InstanceCell(0, 2)->name, "");
-  EXPECT_STREQ(InstanceCell(0, 1)->name, "INV");
-  EXPECT_EQ(getA(0, 0, 2000000), 0);
+  CktState& st = e.st;
+  CellTableAdd(st, "INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
+  TlcMakeC(st, 0, "inv", 5, 1, 2, 1);
+  TlcMakeC(st, 0, "NOPE", 0, 1, 2, 0);
+  EXPECT_EQ(getA(st, 0, 0, 1) & 0x3fff, 1);
+  EXPECT_EQ((getA(st, 0, 0, 1) >> 17) & 7, 5);
+  EXPECT_EQ((getA(st, 0, 0, 1) >> 15) & 1, 1);
+  EXPECT_EQ(getA(st, 0, 0, 2) & 0x3fff, 0);
+  EXPECT_STREQ(InstanceCell(st, 0, 2)->name, "");
+  EXPECT_STREQ(InstanceCell(st, 0, 1)->name, "INV");
+  EXPECT_EQ(getA(st, 0, 0, 2000000), 0);
 }
 
 TEST(CktStore, LimitHitIsCountedAndClearedForTheNextRun) {
   Engine e;
-  g_store->nb = CKT_MAX_BOXES;  // as if the store were full
-  EXPECT_EQ(TlcMakeB(7, 0, 0, 1, 1), 0);
-  EXPECT_EQ(g_store->bLim, 1);
+  CktState& st = e.st;
+  st.store->nb = CKT_MAX_BOXES;  // as if the store were full
+  EXPECT_EQ(TlcMakeB(st, 7, 0, 0, 1, 1), 0);
+  EXPECT_EQ(st.store->bLim, 1);
   EXPECT_EQ(e.Count("TLC Boxes Exceed Limit ... Load Aborted"), 1);
-  EXPECT_EQ(g_cktRun.errCount, 1);
-  g_store->nb = 0;
-  StoreRunBegin();
-  CktRunBegin();
-  EXPECT_EQ(g_store->bLim, 0);
-  EXPECT_EQ(TlcMakeB(7, 0, 0, 1, 1), 1);
-  EXPECT_EQ(g_cktRun.errCount, 0);
+  EXPECT_EQ(st.run.errCount, 1);
+  st.store->nb = 0;
+  StoreRunBegin(st);
+  CktRunBegin(st);
+  EXPECT_EQ(st.store->bLim, 0);
+  EXPECT_EQ(TlcMakeB(st, 7, 0, 0, 1, 1), 1);
+  EXPECT_EQ(st.run.errCount, 0);
 }
 
 TEST(CktStore, InstanceLimitTestsTheBankBeingFilled) {
   Engine e;
-  CellTableAdd("INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
-  g_store->bankCount[3] = CKT_MAX_INSTANCES;
-  EXPECT_EQ(TlcMakeC(3, "INV", 0, 0, 0, 0), 0);
+  CktState& st = e.st;
+  CellTableAdd(st, "INV", 2, 0, 0, 1, 1, 0, 0, 0, 1);
+  st.store->bankCount[3] = CKT_MAX_INSTANCES;
+  EXPECT_EQ(TlcMakeC(st, 3, "INV", 0, 0, 0, 0), 0);
   EXPECT_EQ(e.Count("TLC Cells Exceed Limit ... Load Aborted"), 1);
-  g_store->bankCount[3] = 0;
-  StoreRunBegin();
-  EXPECT_EQ(TlcMakeC(0, "INV", 0, 0, 0, 0), 1);
-  EXPECT_EQ(TlcMakeC(3, "INV", 0, 0, 0, 0), 1);
+  st.store->bankCount[3] = 0;
+  StoreRunBegin(st);
+  EXPECT_EQ(TlcMakeC(st, 0, "INV", 0, 0, 0, 0), 1);
+  EXPECT_EQ(TlcMakeC(st, 3, "INV", 0, 0, 0, 0), 1);
 }
 
 TEST(CktStore, PathsAndBoxesAreStoredAsGiven) {
   Engine e;
-  int32_t b = Box(L_METAL1, 10, 20, 0, 5);  // corners the wrong way round
-  EXPECT_EQ(BoxRec(b)->left, 0);
-  EXPECT_EQ(BoxRec(b)->top, 20);
-  int32_t p = Path(L_METAL1, 4, {{0, 0}, {5, 0}, {5, 5}});
-  EXPECT_EQ(PathGet(2, p), 1);
-  EXPECT_EQ(VtxRec(3)->next, 0);
-  EXPECT_EQ(VtxRec(2)->owner, p);
-  EXPECT_EQ(PathGet(3, p), 0);
-  EXPECT_EQ(PathGet(1, 0), 0);
+  CktState& st = e.st;
+  int32_t b = Box(st, L_METAL1, 10, 20, 0, 5);  // corners the wrong way round
+  EXPECT_EQ(BoxRec(st, b)->left, 0);
+  EXPECT_EQ(BoxRec(st, b)->top, 20);
+  int32_t p = Path(st, L_METAL1, 4, {{0, 0}, {5, 0}, {5, 5}});
+  EXPECT_EQ(PathGet(st, 2, p), 1);
+  EXPECT_EQ(VtxRec(st, 3)->next, 0);
+  EXPECT_EQ(VtxRec(st, 2)->owner, p);
+  EXPECT_EQ(PathGet(st, 3, p), 0);
+  EXPECT_EQ(PathGet(st, 1, 0), 0);
 }
 
 }  // namespace

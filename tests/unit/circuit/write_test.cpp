@@ -16,8 +16,8 @@ namespace {
 
 using namespace ckttest;
 
-std::string Folded(int32_t node) {
-  std::string s = NodeName(node);
+std::string Folded(CktState& st, int32_t node) {
+  std::string s = NodeName(st, node);
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
   return s;
@@ -48,25 +48,26 @@ TEST(CktWrite, NodeListSortsByFoldedBytes) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     Engine e;
-    CompileReset();
-    CompileRun();  // allocates the node list; no main cell, so it stops
-    g_cktRun.abortFlag = 0;
-    SetValue(GRP_MAIN, S_VNP, k.prefix);
+    CktState& st = e.st;
+    CompileReset(st);
+    CompileRun(st);  // allocates the node list; no main cell, so it stops
+    st.run.abortFlag = 0;
+    SetValue(st, GRP_MAIN, S_VNP, k.prefix);
     std::vector<int32_t> in;
     size_t r = 0;
     for (size_t i = 0; i < k.virtuals.size(); i++) {
       in.push_back(k.virtuals[i]);
-      if (i % 9 == 4 && r < sizeof reals / sizeof reals[0]) in.push_back(Text(L_NODE, 0, 0, reals[r++]));
+      if (i % 9 == 4 && r < sizeof reals / sizeof reals[0]) in.push_back(Text(st, L_NODE, 0, 0, reals[r++]));
     }
-    while (r < sizeof reals / sizeof reals[0]) in.push_back(Text(L_NODE, 0, 0, reals[r++]));
+    while (r < sizeof reals / sizeof reals[0]) in.push_back(Text(st, L_NODE, 0, 0, reals[r++]));
     in.push_back(in[3]);  // a repeated number stays where it is among its equals
-    DeviceKeysForget();
-    g_compile.nodeCount = 0;
-    for (int32_t n : in) g_compile.nodeList[g_compile.nodeCount++] = n;
-    ASSERT_EQ(SortNodeList(), 0);
+    DeviceKeysForget(st);
+    st.compile.nodeCount = 0;
+    for (int32_t n : in) st.compile.nodeList[st.compile.nodeCount++] = n;
+    ASSERT_EQ(SortNodeList(st), 0);
     std::vector<int32_t> want = in;
-    std::stable_sort(want.begin(), want.end(), [](int32_t a, int32_t b) { return Folded(a) < Folded(b); });
-    std::vector<int32_t> got(g_compile.nodeList, g_compile.nodeList + g_compile.nodeCount);
+    std::stable_sort(want.begin(), want.end(), [&st](int32_t a, int32_t b) { return Folded(st, a) < Folded(st, b); });
+    std::vector<int32_t> got(st.compile.nodeList, st.compile.nodeList + st.compile.nodeCount);
     EXPECT_EQ(got, want);
   }
 }
@@ -78,17 +79,18 @@ TEST(CktWrite, NodeKindsCountEachNameOnce) {
   for (int extra : {0, 100}) {
     SCOPED_TRACE(extra);
     Engine e;
-    CompileReset();
-    int32_t vn5 = Text(L_NODE, 0, 0, "VN5"), gnd = Text(L_NODE, 0, 0, "gnd"), GND = Text(L_NODE, 0, 0, "GND");
+    CktState& st = e.st;
+    CompileReset(st);
+    int32_t vn5 = Text(st, L_NODE, 0, 0, "VN5"), gnd = Text(st, L_NODE, 0, 0, "gnd"), GND = Text(st, L_NODE, 0, 0, "GND");
     int32_t nodes[] = {-5, vn5, -6, gnd, GND, vn5};
-    g_nodes.devCount = 0;
-    for (int32_t n : nodes) g_nodes.dev[g_nodes.devCount++] = CktDevice{1, 0, 0, 1, n, 0};
-    for (int i = 0; i < extra; i++) g_nodes.dev[g_nodes.devCount++] = CktDevice{2, 0, 0, 1, -(10 + i), 0};
-    DeviceKeysForget();
-    CountNodeKinds();
-    EXPECT_EQ(g_compile.kindVirtual, 2 + extra);
-    EXPECT_EQ(g_compile.kindReal, 1);
-    EXPECT_EQ(g_compile.kindSymbol, 0);
+    st.nodes.devCount = 0;
+    for (int32_t n : nodes) st.nodes.dev[st.nodes.devCount++] = CktDevice{1, 0, 0, 1, n, 0};
+    for (int i = 0; i < extra; i++) st.nodes.dev[st.nodes.devCount++] = CktDevice{2, 0, 0, 1, -(10 + i), 0};
+    DeviceKeysForget(st);
+    CountNodeKinds(st);
+    EXPECT_EQ(st.compile.kindVirtual, 2 + extra);
+    EXPECT_EQ(st.compile.kindReal, 1);
+    EXPECT_EQ(st.compile.kindSymbol, 0);
   }
 }
 
@@ -97,46 +99,46 @@ TEST(CktWrite, NodeKindsCountEachNameOnce) {
 // order), and for the node list by name, device text and pin, ties kept.
 TEST(CktWrite, DeviceSortsKeepTableOrderOnTies) {
   Engine e;
-  CompileReset();
-  SetValue(GRP_MAIN, S_DVL, "12");
-  SetupApply(GRP_MAIN, 0);
-  CellTableAdd("DEV", 1, 0, 0, 10, 10, 0, 0, 0, 0);
-  CellTableAdd("TOP", 2, 0, 0, 100, 100, 0, 0, 0, 4);
-  for (int32_t x : {0, 20, 40, 60}) TlcMakeC(0, "DEV", 0, x, 0, 0);
-  Text(12, 5, 5, "B");
-  Text(12, 25, 5, "a");
-  Text(12, 45, 5, "A");  // the fourth instance has none: "?"
-  int32_t q = Text(L_NODE, 500, 500, "Q");
-  DeviceTextsForget();
-  DeviceKeysForget();
-  g_compile.instances = 4;
+  CktState& st = e.st;
+  CompileReset(st);
+  SetValue(st, GRP_MAIN, S_DVL, "12");
+  SetupApply(st, GRP_MAIN, 0);
+  CellTableAdd(st, "DEV", 1, 0, 0, 10, 10, 0, 0, 0, 0);
+  CellTableAdd(st, "TOP", 2, 0, 0, 100, 100, 0, 0, 0, 4);
+  for (int32_t x : {0, 20, 40, 60}) TlcMakeC(st, 0, "DEV", 0, x, 0, 0);
+  Text(st, 12, 5, 5, "B");
+  Text(st, 12, 25, 5, "a");
+  Text(st, 12, 45, 5, "A");  // the fourth instance has none: "?"
+  int32_t q = Text(st, L_NODE, 500, 500, "Q");
+  DeviceTextsForget(st);
+  DeviceKeysForget(st);
+  st.compile.instances = 4;
   struct Pin {
     int32_t inst, seq, node;
   };
   const Pin table[] = {{1, 2, -1}, {1, 1, q}, {3, 1, -2}, {2, 1, -2}, {4, 1, -1}, {3, 2, q}, {2, 2, -1}};
-  g_nodes.devCount = 0;
-  for (const Pin& p : table) g_nodes.dev[g_nodes.devCount++] = CktDevice{p.inst, 0, 0, p.seq, p.node, 0};
-  auto pins = [] {
+  st.nodes.devCount = 0;
+  for (const Pin& p : table) st.nodes.dev[st.nodes.devCount++] = CktDevice{p.inst, 0, 0, p.seq, p.node, 0};
+  auto pins = [&st] {
     std::string s;
-    for (int32_t i = 0; i < g_nodes.devCount; i++) {
-      const CktDevice& d = g_nodes.dev[i];
-      s += std::to_string(d.inst) + "." + std::to_string(d.seq) + "=" + NodeName(d.node) + " ";
+    for (int32_t i = 0; i < st.nodes.devCount; i++) {
+      const CktDevice& d = st.nodes.dev[i];
+      s += std::to_string(d.inst) + "." + std::to_string(d.seq) + "=" + NodeName(st, d.node) + " ";
     }
     return s;
   };
-  ASSERT_EQ(SortDevicePins(), 0);
+  ASSERT_EQ(SortDevicePins(st), 0);
   EXPECT_EQ(pins(), "1.1=Q 1.2=vn1 3.1=vn2 2.1=vn2 4.1=vn1 3.2=Q 2.2=vn1 ");
-  ASSERT_EQ(SortDeviceNames(), 0);
+  ASSERT_EQ(SortDeviceNames(st), 0);
   EXPECT_EQ(pins(), "4.1=vn1 3.1=vn2 2.1=vn2 3.2=Q 2.2=vn1 1.1=Q 1.2=vn1 ");
-  ASSERT_EQ(SortNodNodes(), 0);
+  ASSERT_EQ(SortNodNodes(st), 0);
   EXPECT_EQ(pins(), "3.2=Q 1.1=Q 4.1=vn1 2.2=vn1 1.2=vn1 3.1=vn2 2.1=vn2 ");
   char tmpl[] = "/tmp/ckt_write_XXXXXX";
   int fd = mkstemp(tmpl);
   ASSERT_GE(fd, 0);
-  g_compile.nod = fdopen(fd, "w");
-  NodWrite(2);
-  fclose(g_compile.nod);
-  g_compile.nod = nullptr;
+  st.compile.nod = QFile(fdopen(fd, "w"));
+  NodWrite(st, 2);
+  QFileClose(&st.compile.nod);
   EXPECT_EQ(ReadAll(tmpl), "\nQ:0\n A.2  B.1 \nvn1:0\n ?.1  a.2  B.2 \nvn2:0\n A.1  a.1 \n::\n");
   remove(tmpl);
 }
@@ -147,25 +149,27 @@ TEST(CktWrite, DeviceSortsKeepTableOrderOnTies) {
 TEST(CktWrite, FinalChecksRenumber) {
   {
     Engine e;
-    StandardTrace();
+    CktState& st = e.st;
+    StandardTrace(st);
     const int32_t virt[] = {-5, -5000000, -4194305, -4194304, -2, -5, -4194305};
     const int32_t want[] = {-2, -5, -4, -3, -1, -2, -4};
-    for (size_t i = 0; i < sizeof virt / sizeof virt[0]; i++) BoxRec(Box(L_METAL1, 0, 0, 1, 1))->node = virt[i];
-    VirtualCondense();
-    for (size_t i = 0; i < sizeof want / sizeof want[0]; i++) EXPECT_EQ(BoxNode((int32_t)i + 1), want[i]) << i;
+    for (size_t i = 0; i < sizeof virt / sizeof virt[0]; i++) BoxRec(st, Box(st, L_METAL1, 0, 0, 1, 1))->node = virt[i];
+    VirtualCondense(st);
+    for (size_t i = 0; i < sizeof want / sizeof want[0]; i++) EXPECT_EQ(BoxNode(st, (int32_t)i + 1), want[i]) << i;
   }
   Engine e;
-  StandardTrace();
-  g_nodes.symCount = 0;
-  SymbolAdd(0, "gnd");
-  SymbolAdd(0, "GND");
-  int32_t vdd = Text(L_NODE, 0, 0, "VDD"), vdd2 = Text(L_NODE, 0, 0, "vdd"), other = Text(L_NODE, 0, 0, "X");
+  CktState& st = e.st;
+  StandardTrace(st);
+  st.nodes.symCount = 0;
+  SymbolAdd(st, 0, "gnd");
+  SymbolAdd(st, 0, "GND");
+  int32_t vdd = Text(st, L_NODE, 0, 0, "VDD"), vdd2 = Text(st, L_NODE, 0, 0, "vdd"), other = Text(st, L_NODE, 0, 0, "X");
   const int32_t real[] = {vdd2, CKT_SYMBOL_BASE | 2, vdd, CKT_SYMBOL_BASE | 1, other, -3};
   const int32_t after[] = {vdd2, CKT_SYMBOL_BASE | 2, vdd2, CKT_SYMBOL_BASE | 2, other, -3};
-  for (int32_t n : real) BoxRec(Box(L_METAL1, 0, 0, 1, 1))->node = n;
-  RealSameNames();
-  for (size_t i = 0; i < sizeof after / sizeof after[0]; i++) EXPECT_EQ(BoxNode((int32_t)i + 1), after[i]) << i;
-  g_nodes.symCount = 0;
+  for (int32_t n : real) BoxRec(st, Box(st, L_METAL1, 0, 0, 1, 1))->node = n;
+  RealSameNames(st);
+  for (size_t i = 0; i < sizeof after / sizeof after[0]; i++) EXPECT_EQ(BoxNode(st, (int32_t)i + 1), after[i]) << i;
+  st.nodes.symCount = 0;
 }
 
 // Which placement a device text belongs to, the same whether the
@@ -191,23 +195,24 @@ TEST(CktWrite, DeviceTextOwnerWithManyPlacements) {
     for (int padding : {0, 40}) {
       SCOPED_TRACE(std::string(k.what) + " padding " + std::to_string(padding));
       Engine e;
-      CellTableAdd("DEV", 1, 0, 0, 15, 10, 0, 0, 0, 0);
-      CellTableAdd("BIG", 1, 0, 0, 60, 30, 0, 0, 0, 0);
-      CellTableAdd("TOP", 2, 0, 0, 200, 200, 0, 0, 0, 4 + padding);
-      TlcMakeC(0, "DEV", 0, 0, 0, 0);     // 0..15 x 0..10
-      TlcMakeC(0, "DEV", 0, 10, 0, 0);    // 10..25: overlaps the first
-      TlcMakeC(0, "DEV", 0, 40, 0, 0);    // 40..55 x 0..10, inside the fourth
-      TlcMakeC(0, "BIG", 0, 30, -10, 0);  // 30..90 x -10..20
+      CktState& st = e.st;
+      CellTableAdd(st, "DEV", 1, 0, 0, 15, 10, 0, 0, 0, 0);
+      CellTableAdd(st, "BIG", 1, 0, 0, 60, 30, 0, 0, 0, 0);
+      CellTableAdd(st, "TOP", 2, 0, 0, 200, 200, 0, 0, 0, 4 + padding);
+      TlcMakeC(st, 0, "DEV", 0, 0, 0, 0);     // 0..15 x 0..10
+      TlcMakeC(st, 0, "DEV", 0, 10, 0, 0);    // 10..25: overlaps the first
+      TlcMakeC(st, 0, "DEV", 0, 40, 0, 0);    // 40..55 x 0..10, inside the fourth
+      TlcMakeC(st, 0, "BIG", 0, 30, -10, 0);  // 30..90 x -10..20
       for (int i = 0; i < padding; i++) {
         bool here = k.shareOrigin && i == padding / 2;
-        TlcMakeC(0, "DEV", 0, here ? k.x : 5000 + 40 * (i % 8), here ? k.y : 5000 + 40 * (i / 8), 0);
+        TlcMakeC(st, 0, "DEV", 0, here ? k.x : 5000 + 40 * (i % 8), here ? k.y : 5000 + 40 * (i / 8), 0);
       }
-      Text(L_NODE, k.x, k.y, "T");
-      DeviceTextsForget();
+      Text(st, L_NODE, k.x, k.y, "T");
+      DeviceTextsForget(st);
       int32_t n = 4 + padding;
       if (k.shareOrigin && padding == 0) continue;  // needs the padding placement
-      for (int i = 1; i <= 3; i++) EXPECT_STREQ(DeviceText(L_NODE, i, n), k.texts[i - 1]) << i;
-      EXPECT_STREQ(DeviceText(L_NODE, 0, n), k.texts[3]);
+      for (int i = 1; i <= 3; i++) EXPECT_STREQ(DeviceText(st, L_NODE, i, n), k.texts[i - 1]) << i;
+      EXPECT_STREQ(DeviceText(st, L_NODE, 0, n), k.texts[3]);
     }
 }
 
