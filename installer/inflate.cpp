@@ -158,14 +158,16 @@ inline const InflateEntry* Decode(InflateState* st, const InflateTable& t) {
   return e;
 }
 
+// Writes the window out once it is full; the position restarts at 0.
+inline int WindowCheck(InflateState* st) {
+  if (st->winPos != INFLATE_WSIZE) return INFLATE_OK;
+  st->winPos = 0;
+  return Flush(st, INFLATE_WSIZE);
+}
+
 inline int PutByte(InflateState* st, uint8_t b) {
   st->window[st->winPos++] = b;
-  if (st->winPos == INFLATE_WSIZE) {
-    int r = Flush(st, INFLATE_WSIZE);
-    st->winPos = 0;
-    return r;
-  }
-  return INFLATE_OK;
+  return WindowCheck(st);
 }
 
 int Copy(InflateState* st, uint32_t dist, uint32_t len) {
@@ -184,11 +186,8 @@ int Copy(InflateState* st, uint32_t dist, uint32_t len) {
     st->winPos += n;
     src = (src + n) & (INFLATE_WSIZE - 1);
     len -= (uint32_t)n;
-    if (st->winPos == INFLATE_WSIZE) {
-      int r = Flush(st, INFLATE_WSIZE);
-      st->winPos = 0;
-      if (r) return r;
-    }
+    int r = WindowCheck(st);
+    if (r) return r;
   }
   return INFLATE_OK;
 }
@@ -245,11 +244,8 @@ int Stored(InflateState* st) {
     st->inPos += n;
     st->winPos += n;
     len -= (uint32_t)n;
-    if (st->winPos == INFLATE_WSIZE) {
-      int r = Flush(st, INFLATE_WSIZE);
-      st->winPos = 0;
-      if (r) return r;
-    }
+    int r = WindowCheck(st);
+    if (r) return r;
   }
   return INFLATE_OK;
 }
