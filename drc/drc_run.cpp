@@ -41,11 +41,14 @@ std::string BaseName(const char* path) {
   return s;
 }
 
-// A log must not be the rule file or a cell file.
+// A log must not be a file of the drawing: the rule file, a cell, a
+// settings file (QUIL7.USF among them), a layer map or the cell list.
 bool LogNameRefused(const char* log, const char* rules) {
   std::string l = BaseName(log), r = BaseName(rules);
   if (l == r) return true;
-  return l.size() >= 4 && l.compare(l.size() - 4, 4, ".tlc") == 0;
+  for (const char* ext : {".tlc", ".usf", ".ldm", ".crf"})
+    if (l.size() >= 4 && l.compare(l.size() - 4, 4, ext) == 0) return true;
+  return false;
 }
 
 std::string InFolder(DrcState& st, const char* name) {

@@ -478,6 +478,30 @@ TEST_F(RunTest, LogFileNamesThatWouldDestroyInputAreRefused) {
   EXPECT_EQ(first, "title= Spacing");
 }
 
+// Every file of the drawing, in any case, stays as it was when the log is
+// named after it.
+TEST_F(RunTest, LogFileNamedAfterADrawingFileLeavesItAlone) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  const int open = OpenFiles();
+  for (const char* name : {"quil7.crf", "QUIL7.CRF", "Quil7.usf", "QuilDrc.usf", "QUILCKT.USF", "layers.ldm",
+                           "MAP.LDM", "top.TLC"}) {
+    std::ofstream(dir / name) << "keep\n";
+    Set(K_WR2, name);
+    rec->messages.clear();
+    EXPECT_EQ(DrcGo(st), 0) << name;
+    EXPECT_EQ(OpenFiles(), open) << name;
+    ASSERT_FALSE(rec->messages.empty()) << name;
+    EXPECT_EQ(rec->messages[0].text, std::string("Unable to Write Log File ") + name + " ... Can't Continue");
+    std::ifstream f(dir / name);
+    std::string first;
+    std::getline(f, first);
+    EXPECT_EQ(first, "keep") << name;
+    fs::remove(dir / name);
+  }
+}
+
 TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
