@@ -411,6 +411,19 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
        "Check Start 3 is beyond the last Check of the DRC File ... Can't Continue"},
       {"title=a\nop={testr}\n", "2", "2", "Check 2 is not in the DRC File ... Can't Continue"},
       {"title=a\nop={testr}\n", "2", "1", "Check Finish 1 is before Check Start 2 ... Can't Continue"},
+      // A DISTANCE that is no number would silently check nothing.
+      {"title=a\ndistance= 0,2\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"0,2\" ... Can't Continue"},
+      {"title=a\ndistance= O.2\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"O.2\" ... Can't Continue"},
+      {"title=a\ndistance= two\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"two\" ... Can't Continue"},
+      {"title=a\ndistance=inf\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"inf\" ... Can't Continue"},
+      {"title=a\ndistance= nan \nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"nan\" ... Can't Continue"},
+      {"title=a\ndistance=\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"\" ... Can't Continue"},
   };
   const int open = OpenFiles();
   for (auto& c : cases) {
