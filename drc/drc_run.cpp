@@ -357,6 +357,42 @@ bool MapSizeFit(DrcState& st) {
   return true;
 }
 
+// Coordinates, distances and guard bands are held in 32-bit database units;
+// a value past them would wrap the tiling and check nothing.
+bool Fits(double physical, double scale) { return std::fabs(physical * scale) <= 2147483647.0; }
+
+double Override(const DrcState& st, int key, double ruleValue) {
+  const char* p = st.set.v[key];
+  while (*p == ' ' || *p == '\t') ++p;
+  return *p ? std::fabs(std::atof(p)) : ruleValue * DrcNum(st, K_RSCL);
+}
+
+bool RangesOk(DrcState& st) {
+  const double sc = st.g.scale;
+  char t[400];
+  double w[4] = {DrcNum(st, K_WL), DrcNum(st, K_WB), DrcNum(st, K_WR), DrcNum(st, K_WT)};
+  if (!Fits(w[0], sc) || !Fits(w[1], sc) || !Fits(w[2], sc) || !Fits(w[3], sc)) {
+    std::snprintf(t, sizeof t, "Checking Window %.*g, %.*g, %.*g, %.*g is too Large for the Drawing ... Can't Continue",
+                  9, w[0], 9, w[1], 9, w[2], 9, w[3]);
+    return Refuse(st, t);
+  }
+  struct Value {
+    const char* name;
+    double given, physical;
+  } values[] = {
+      {"DISTANCE", st.chk.DISTANCE, Override(st, K_DIS, st.chk.DISTANCE)},
+      {"RESOLUTION", st.chk.RESOLUTION, Override(st, K_RES, st.chk.RESOLUTION)},
+      {"GUARDBAND", st.chk.GUARDBAND, st.chk.GUARDBAND},
+  };
+  for (const Value& v : values) {
+    if (Fits(v.physical, sc)) continue;
+    std::snprintf(t, sizeof t, "Check %d: %s %.*g is too Large for the Drawing ... Can't Continue", st.chk.counter,
+                  v.name, 9, v.given);
+    return Refuse(st, t);
+  }
+  return true;
+}
+
 // Geometry, maps and log header of the check just read; false stops the run.
 bool CheckPrepare(DrcState& st) {
   if (st.chk.locationGiven) {
@@ -364,7 +400,7 @@ bool CheckPrepare(DrcState& st) {
     std::snprintf(st.set.v[K_CKB], sizeof st.set.v[K_CKB], "%s", st.chk.ckb);
   }
   st.x.mapsCheck = 0;
-  if (!MapSizeFit(st)) return false;
+  if (!RangesOk(st) || !MapSizeFit(st)) return false;
   char t[1200];
   if (st.x.geo.totalAreas >= DRC_AREA_CAP) {
     std::snprintf(t, sizeof t, "Check %d  %s\nThe Checking Window needs %d Areas or more ... Can't Continue",

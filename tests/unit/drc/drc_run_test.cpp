@@ -424,6 +424,15 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
        "Check 1: DISTANCE is not a Number: \"nan\" ... Can't Continue"},
       {"title=a\ndistance=\nop={testr}\n", "1", "1",
        "Check 1: DISTANCE is not a Number: \"\" ... Can't Continue"},
+      // Values beyond 32-bit database units.
+      {"title=a\ndistance= 1e300\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE 1e+300 is too Large for the Drawing ... Can't Continue"},
+      {"title=a\ndistance= 2147484\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE 2147484 is too Large for the Drawing ... Can't Continue"},
+      {"title=a\ndistance= 1\nresolution= 4e9\nop={testr}\n", "1", "1",
+       "Check 1: RESOLUTION 4e+09 is too Large for the Drawing ... Can't Continue"},
+      {"title=a\ndistance= 1\nguardband= 1e300\nop={testr}\n", "1", "1",
+       "Check 1: GUARDBAND 1e+300 is too Large for the Drawing ... Can't Continue"},
   };
   const int open = OpenFiles();
   for (auto& c : cases) {
@@ -512,6 +521,27 @@ TEST_F(RunTest, LogFileNamedAfterADrawingFileLeavesItAlone) {
     std::getline(f, first);
     EXPECT_EQ(first, "keep") << name;
     fs::remove(dir / name);
+  }
+}
+
+TEST_F(RunTest, AWindowBeyondTheDrawingRangeIsRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  struct Case {
+    const char *l, *b, *r, *t;
+    const char* message;
+  } cases[] = {
+      {"0", "0", "1e30", "1e30", "Checking Window 0, 0, 1e+30, 1e+30 is too Large for the Drawing ... Can't Continue"},
+      {"-3e6", "0", "20", "20", "Checking Window -3000000, 0, 20, 20 is too Large for the Drawing ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    Window(c.l, c.b, c.r, c.t);
+    rec->messages.clear();
+    Visits().clear();
+    EXPECT_EQ(DrcGo(st), 0) << c.r;
+    ASSERT_FALSE(rec->messages.empty());
+    EXPECT_EQ(rec->messages[0].text, c.message);
+    EXPECT_TRUE(Visits().empty());
   }
 }
 
