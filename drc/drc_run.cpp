@@ -15,6 +15,7 @@
 #include "drc_setup.h"
 #include "drc_state.h"
 #include "host.h"
+#include "namecheck.h"
 #include "qfile.h"
 
 
@@ -166,6 +167,11 @@ void DrcApplyArguments(DrcState& st, const char* args) {
     ++n;
   }
   if (n < 2) return;
+  // A name that leads out of the drawing folder never becomes the cell.
+  if (!CellNameValid(tok[1])) {
+    CellNameCheck(tok[1], 0);
+    return;
+  }
   if (st.run.findCell && st.run.src && st.run.findCell(st.run.src->ctx, tok[1]))
     std::snprintf(st.set.v[K_CLN], sizeof st.set.v[K_CLN], "%s", tok[1]);
   if (n >= 5) {
@@ -224,6 +230,13 @@ QFile RulesOpen(DrcState& st) {
 }
 
 bool MainCellOpen(DrcState& st) {
+  // Its cell file and map files are named after it: nothing may lie outside
+  // the drawing folder.
+  if (!CellNameValid(st.set.v[K_CLN])) {
+    CellNameCheck(st.set.v[K_CLN], 0);
+    st.g.abortFlag = 1;
+    return false;
+  }
   int mainCell = st.run.findCell ? st.run.findCell(st.run.src->ctx, st.set.v[K_CLN]) : 0;
   if (!mainCell) {
     DrcErrorShow(st, "Cell to Design Rule Check is Missing ... Can't Continue");

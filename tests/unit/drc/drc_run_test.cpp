@@ -545,6 +545,49 @@ TEST_F(RunTest, AWindowBeyondTheDrawingRangeIsRefused) {
   }
 }
 
+// Cell names that lead out of the drawing folder: nothing read, nothing written.
+TEST_F(RunTest, CellNamesLeadingOutOfTheDrawingAreRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  const char* outside[] = {"..\\OUTSIDE", "../OUTSIDE", "SUB/../../OUTSIDE"};
+  for (const char* name : outside) {
+    int bad = DrcMemAddCell(d, name);
+    ASSERT_EQ(DrcMemReadTlc(d, bad, "<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n"), 0);
+    DrcMemFinish(d);
+    DrcMemSource(d);
+    // From the command line: the cell stays as it was.
+    rec->messages.clear();
+    Set(K_CLN, "TOP");
+    DrcApplyArguments(st, (std::string(name) + " 10 10 20").c_str());
+    EXPECT_EQ(std::string(st.set.v[K_CLN]), "TOP") << name;
+    EXPECT_FALSE(rec->messages.empty()) << name;
+    // From the settings.
+    Set(K_CLN, name);
+    rec->messages.clear();
+    Visits().clear();
+    EXPECT_EQ(DrcGo(st), 0) << name;
+    ASSERT_FALSE(rec->messages.empty()) << name;
+    EXPECT_TRUE(Visits().empty()) << name;
+  }
+  // Through an instance of the main cell.
+  Set(K_CLN, "TOP");
+  int inst = DrcMemAddCell(d, "TOP");
+  d.cells[inst - 1].insts.push_back({"../OUTSIDE", 0, 0, 0});
+  DrcMemFinish(d);
+  DrcMemSource(d);
+  int64_t readsBefore = d.reads;
+  rec->messages.clear();
+  EXPECT_EQ(DrcGo(st), 0);
+  EXPECT_EQ(d.reads, readsBefore);
+  fs::path up = dir.parent_path();
+  for (const char* leaked : {"OUTSIDE_1_1.pcx", "..\\OUTSIDE_1_1.pcx"}) {
+    EXPECT_FALSE(fs::exists(up / leaked)) << leaked;
+    EXPECT_FALSE(fs::exists(dir / leaked)) << leaked;
+    fs::remove(up / leaked);
+  }
+}
+
 TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
   Rules(kSpacing);
   Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
