@@ -202,6 +202,8 @@ void RunBegin(DrcState& st) {
   st.run.lastLimitAsk = 0;
   st.x.pcxFiles = 0;
   st.x.mapsRun = 0;
+  st.x.mapsUnwritten = 0;
+  st.x.noMapFiles = 0;
   st.g.stopCode = 0;
   st.g.abortFlag = 0;
   LayerMapFree(st);
@@ -567,8 +569,11 @@ int DrcGo(DrcState& st) {
     std::snprintf(text, sizeof text, "Aborted ... DRC may be Incomplete");
   } else {
     int secs = (int)(Now() - st.run.startSeconds);
-    std::snprintf(text, sizeof text, "DRC Completed ...  %d Total Maps\n\nTotal Run Time:  %dhr %dmin %dsec",
-                  st.x.mapsRun, secs / 3600, secs / 60 % 60, secs % 60);
+    char unwritten[80] = "";
+    if (st.x.mapsUnwritten)
+      std::snprintf(unwritten, sizeof unwritten, "\n%d Maps not Written to File", st.x.mapsUnwritten);
+    std::snprintf(text, sizeof text, "DRC Completed ...  %d Total Maps%s\n\nTotal Run Time:  %dhr %dmin %dsec",
+                  st.x.mapsRun, unwritten, secs / 3600, secs / 60 % 60, secs % 60);
   }
   Final(st, text);
   if (st.run.log) {

@@ -21,6 +21,7 @@
 #include "drc_state.h"
 #include "host.h"
 #include "host_record.h"
+#include "small_fs.h"
 
 namespace {
 
@@ -586,6 +587,71 @@ TEST_F(RunTest, CellNamesLeadingOutOfTheDrawingAreRefused) {
     EXPECT_FALSE(fs::exists(dir / leaked)) << leaked;
     fs::remove(up / leaked);
   }
+}
+
+// Map files that cannot be written: one question for the whole run, the log
+// and the closing text say which maps have no file.
+TEST_F(RunTest, MapFilesThatCannotBeWrittenAreAskedAboutOnce) {
+  // Spacing errors in two areas of one check.
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 155000 95000\n</B>\n"
+           "<B>\n1 155500 90000 160000 95000\n</B>\n");
+  Window("0", "0", "200", "100");
+  const std::string ask = "Can't Open Map File TOP_1_1.pcx ... Continue without Map Files?";
+  struct Case {
+    int answer;
+    int result;
+    size_t areaLines;
+    const char* closing;
+  } cases[] = {
+      {HOST_IDYES, 1, 2, "DRC Completed ...  2 Total Maps\n2 Maps not Written to File"},
+      {HOST_IDNO, 0, 0, "Aborted ... DRC may be Incomplete"},
+  };
+  // A read-only drawing folder refuses every map file; the log is kept elsewhere.
+  MountedFolder ro(64);
+  if (!ro.mounted) GTEST_SKIP() << ro.reason;
+  std::ofstream(fs::path(ro.path) / "rules.drc") << kSpacing;
+  ASSERT_TRUE(ro.MakeReadOnly());
+  std::snprintf(st.run.folder, sizeof st.run.folder, "%s", ro.path.c_str());
+  Set(K_WR2, (dir / "QuilDrc.log").string().c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Set(K_CSN, "1");
+    DrcRestartClear(st);
+    rec->messages.clear();
+    rec->answers.assign({c.answer});
+    EXPECT_EQ(DrcGo(st), c.result);
+    int asked = 0;
+    for (const HostMessage& m : rec->messages) {
+      EXPECT_NE(m.text, "Can't Open Map File");
+      if (m.text == ask) ++asked;
+    }
+    EXPECT_EQ(asked, 1);
+    std::vector<std::string> a = AreaLines();
+    ASSERT_EQ(a.size(), c.areaLines);
+    for (const std::string& line : a) EXPECT_NE(line.find("Map File: No File"), std::string::npos) << line;
+    ASSERT_FALSE(rec->messages.empty());
+    EXPECT_EQ(rec->messages.back().text.rfind(c.closing, 0), 0u) << rec->messages.back().text;
+  }
+}
+
+// A disk that fills up leaves no partial map file behind.
+TEST_F(RunTest, AFullDiskLeavesNoPartialMapFile) {
+  MountedFolder small(12);
+  if (!small.mounted) GTEST_SKIP() << small.reason;
+  std::snprintf(st.run.folder, sizeof st.run.folder, "%s", small.path.c_str());
+  std::ofstream(fs::path(small.path) / "rules.drc") << kSpacing;
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  // Fill what is left but a few hundred bytes.
+  {
+    std::ofstream fill(fs::path(small.path) / "fill.bin", std::ios::binary);
+    std::string block(512, 'x');
+    while (fill.write(block.data(), (std::streamsize)block.size()) && fill.flush()) {
+    }
+  }
+  rec->answers.assign({HOST_IDYES});
+  DrcGo(st);
+  EXPECT_FALSE(fs::exists(fs::path(small.path) / "TOP_1_1.pcx"));
 }
 
 TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
