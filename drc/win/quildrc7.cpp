@@ -813,6 +813,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   ProgDrive();
   WinMetricsInit();
   W.noMainSetup = UsfMainRead();
+  if (!W.noMainSetup) DrcMainScaleCheck("QUIL7.USF", SatSetup.scale);
   Drc.g.scale = SatSetup.scale;
   Drc.g.wineMode = SatSetup.winemods;
   snprintf(Drc.g.physunit, sizeof Drc.g.physunit, "%s", SatSetup.physunit);

@@ -233,6 +233,38 @@ int OpenFiles() {
   return n;
 }
 
+// A main setup scale that is not taken is said, not silently replaced.
+TEST(Settings, MainScaleNotTakenIsSaid) {
+  HostRecord& rec = HostRecordInstall();
+  fs::path file = fs::temp_directory_path() / ("drcscale_" + std::to_string(getpid()) + ".usf");
+  struct Case {
+    const char* line;
+    const char* message;  // "" none
+  } cases[] = {
+      {"scale=0", "Drawing Scale 0 in QUIL7.USF is not Positive ... 1000 is Used"},
+      {"SCALE=-250", "Drawing Scale -250 in QUIL7.USF is not Positive ... 1000 is Used"},
+      {"scale=abc", "Drawing Scale abc in QUIL7.USF is not Positive ... 1000 is Used"},
+      {"scale=2000", ""},
+      {"scale=0.5", ""},
+      {"scale=", ""},
+      {"physunit=um", ""},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(file) << "winemods=0\n" << c.line << "\r\n";
+    rec.messages.clear();
+    EXPECT_EQ(DrcMainScaleCheck(file.string().c_str(), 1000), c.message[0] ? 1 : 0) << c.line;
+    if (c.message[0]) {
+      ASSERT_EQ(rec.messages.size(), 1u) << c.line;
+      EXPECT_EQ(rec.messages[0].text, c.message);
+    } else {
+      EXPECT_TRUE(rec.messages.empty()) << c.line;
+    }
+  }
+  EXPECT_EQ(DrcMainScaleCheck("/nonexistent/QUIL7.USF", 1000), 0);
+  fs::remove(file);
+  HostRecordRemove();
+}
+
 // A run in a temporary drawing folder over an in-memory drawing.
 class RunTest : public ::testing::Test {
  protected:
