@@ -333,6 +333,11 @@ int OpPause(DrcState& st, const DrcOpParsed&, int) {
 
 int OpCopy(DrcState& st, const DrcOpParsed&, int) {
   if (!DrcFlag(st, K_ENH)) return 1;
+  if (st.x.noMapFiles) {
+    // Asked once: the area is logged with "No File".
+    st.x.mapsUnwritten++;
+    return 1;
+  }
   st.x.pcxSeq++;
   std::snprintf(st.x.mapFile, sizeof st.x.mapFile, "%s_%d_%d.pcx", st.x.cell, st.x.checkNo, st.x.pcxSeq);
   Status("Copying Map to %s ...", st.x.mapFile);
@@ -345,8 +350,17 @@ int OpCopy(DrcState& st, const DrcOpParsed&, int) {
   else std::snprintf(path, sizeof path, "%s", st.x.mapFile);
   auto clamp32 = [](int64_t v) { return (int32_t)(v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : v)); };
   if (PcxWrite(st, path, 0, 0, st.mapper.copyW, st.mapper.copyRows, clamp32(st.x.areaL), clamp32(st.x.areaB),
-               clamp32(st.x.areaR), clamp32(st.x.areaT)))
+               clamp32(st.x.areaR), clamp32(st.x.areaT), 0)) {
     st.x.pcxFiles++;
+    return 1;
+  }
+  // One question for the run, not a box for every area of it.
+  char t[400];
+  std::snprintf(t, sizeof t, "Can't Open Map File %s ... Continue without Map Files?", st.x.mapFile);
+  std::strcpy(st.x.mapFile, "No File");
+  st.x.mapsUnwritten++;
+  if (HostMsgBox(t, nullptr, HOST_CAP_WARNING, HOST_YESNO) == HOST_IDYES) st.x.noMapFiles = 1;
+  else st.g.abortFlag = 1;
   return 1;
 }
 

@@ -49,6 +49,8 @@ struct DrcExec {
   char mapFile[300];
   int pcxSeq;
   int mapsRun, mapsCheck, pcxFiles;
+  int mapsUnwritten;                // maps of the run whose file could not be written
+  int noMapFiles;                   // the user chose to go on without map files
   char folder[260];                 // drawing folder for map files ("" current)
   uint32_t dispColour;
   int dispPitch;

@@ -177,10 +177,10 @@ int PcxRunEncode(const uint8_t* line, int n, uint8_t* out) {
 }
 
 int PcxWrite(const DrcState& st, const char* path, int left, int top, int width, int rows, int32_t areaL, int32_t areaB,
-             int32_t areaR, int32_t areaT) {
+             int32_t areaR, int32_t areaT, int messages) {
   FILE* f = std::fopen(path, "wb");
   if (!f) {
-    HostError("Can't Open Map File");
+    if (messages) HostError("Can't Open Map File");
     return 0;
   }
   int n = width / 8;
@@ -220,7 +220,9 @@ int PcxWrite(const DrcState& st, const char* path, int left, int top, int width,
   bool ok = std::ferror(f) == 0;
   if (std::fclose(f) != 0) ok = false;
   if (!ok) {
-    HostError("Can't Open Map File");
+    // A truncated map file would pass for a map with nothing on it.
+    std::remove(path);
+    if (messages) HostError("Can't Open Map File");
     return 0;
   }
   return 1;

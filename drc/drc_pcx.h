@@ -36,9 +36,10 @@ void MapperPaint(DrcState& st, const DrcMap& d, uint32_t rgb, int pitch);
 int BlockAnySet(const DrcState& st, const DrcMap& d, int x, int y);
 
 // Writes a map file of width / 8 * 8 pixels and `rows` rows from the
-// picture at (left, top). 1, or 0 after "Can't Open Map File".
+// picture at (left, top). 1, or 0 after "Can't Open Map File" (shown only
+// with `messages`); a file that could not be completed is removed.
 int PcxWrite(const DrcState& st, const char* path, int left, int top, int width, int rows, int32_t areaL, int32_t areaB,
-             int32_t areaR, int32_t areaT);
+             int32_t areaR, int32_t areaT, int messages = 1);
 // One plane line in the run-length code into out (at most 2 n bytes).
 int PcxRunEncode(const uint8_t* line, int n, uint8_t* out);
 

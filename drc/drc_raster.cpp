@@ -8,6 +8,7 @@
 #include "drc_map.h"
 #include "drc_state.h"
 #include "host.h"
+#include "namecheck.h"
 #include "orient.h"
 
 
@@ -282,6 +283,22 @@ void ReadError(DrcState& st, const char* cell, int code) {
   st.g.stopCode = code;
 }
 
+// Cells are files "<name>.tlc" of the drawing folder: a name that would lead
+// out of it is never read. (The cell list reader has refused every other
+// fault of a name already.)
+bool NameReadable(DrcState& st, const char* cell) {
+  bool escapes = false;
+  for (const char* p = cell; *p; ++p) {
+    unsigned char c = (unsigned char)*p;
+    if (c == '/' || c == '\\' || c == ':' || c < 0x20 || c == 0x7f) escapes = true;
+  }
+  if (std::strcmp(cell, ".") == 0 || std::strcmp(cell, "..") == 0) escapes = true;
+  if (!escapes) return true;
+  CellNameCheck(cell, 0);
+  ReadError(st, cell, DRC_STOP_C_READ);
+  return false;
+}
+
 void IndexBuild(DrcState& st, int cell) {
   DrcObjIndex& x = st.index;
   const DrcCellSource* s = st.ras.src;
@@ -480,6 +497,7 @@ void MapInstances(DrcState& st, int d) {
     DrcCellInfo info;
     std::memset(&info, 0, sizeof info);
     s->cellInfo(s->ctx, e.cell, &info);
+    if (!NameReadable(st, e.name)) break;
     if (info.nInst > 0) {
       if (d + 1 >= DRC_LEVELS || s->readInstances(s->ctx, e.name, d + 1) != 0) {
         ReadError(st, e.name, DRC_STOP_C_READ);
@@ -598,6 +616,7 @@ void MapMainCell(DrcState& st) {
     ReadError(st, "?", DRC_STOP_BP_READ);
     return;
   }
+  if (!NameReadable(st, info.name)) return;
   if (info.nInst > 0) {
     if (s->readInstances(s->ctx, info.name, 0) != 0) {
       ReadError(st, info.name, DRC_STOP_C_READ);

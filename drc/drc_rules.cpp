@@ -1,6 +1,7 @@
 #include "drc_rules.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,28 @@ double Value(DrcRuleSrc* s) {
   char v[DRC_VALUE];
   RestOfLine(s, v, sizeof v);
   return std::fabs(std::atof(v));
+}
+
+void Trim(char* t);
+void Fault(DrcCheckRec& chk, const char* text);
+
+// DISTANCE sets what every check measures, so a value that is not a finite
+// number followed by a blank or the line end ("0,2", "O.2", "inf") is a
+// fault rather than a silent 0.
+double DistanceValue(DrcCheckRec& chk, DrcRuleSrc* s) {
+  char v[DRC_VALUE];
+  RestOfLine(s, v, sizeof v);
+  Trim(v);
+  char* end = v;
+  double d = 0;
+  if (v[0] == '+' || v[0] == '-' || v[0] == '.' || (v[0] >= '0' && v[0] <= '9')) d = std::strtod(v, &end);
+  if (end == v || !std::isfinite(d) || (*end && *end != ' ' && *end != '\t')) {
+    char t[160];
+    std::snprintf(t, sizeof t, "DISTANCE is not a Number: \"%.100s\"", v);
+    Fault(chk, t);
+    return 0;
+  }
+  return std::fabs(d);
 }
 
 void Trim(char* t) {
@@ -200,7 +223,7 @@ int DrcCheckRead(DrcCheckRec& chk, DrcRuleSrc* s) {
       chk.resolutionGiven = 1;
       chk.anything = 1;
     } else if (k0 == 'D' && k1 == 'I') {
-      chk.DISTANCE = Value(s);
+      chk.DISTANCE = DistanceValue(chk, s);
       chk.anything = 1;
     } else if (k0 == 'G' && k1 == 'U') {
       chk.GUARDBAND = Value(s);

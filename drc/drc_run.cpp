@@ -15,6 +15,7 @@
 #include "drc_setup.h"
 #include "drc_state.h"
 #include "host.h"
+#include "namecheck.h"
 #include "qfile.h"
 
 
@@ -41,11 +42,14 @@ std::string BaseName(const char* path) {
   return s;
 }
 
-// A log must not be the rule file or a cell file.
+// A log must not be a file of the drawing: the rule file, a cell, a
+// settings file (QUIL7.USF among them), a layer map or the cell list.
 bool LogNameRefused(const char* log, const char* rules) {
   std::string l = BaseName(log), r = BaseName(rules);
   if (l == r) return true;
-  return l.size() >= 4 && l.compare(l.size() - 4, 4, ".tlc") == 0;
+  for (const char* ext : {".tlc", ".usf", ".ldm", ".crf"})
+    if (l.size() >= 4 && l.compare(l.size() - 4, 4, ext) == 0) return true;
+  return false;
 }
 
 std::string InFolder(DrcState& st, const char* name) {
@@ -163,6 +167,11 @@ void DrcApplyArguments(DrcState& st, const char* args) {
     ++n;
   }
   if (n < 2) return;
+  // A name that leads out of the drawing folder never becomes the cell.
+  if (!CellNameValid(tok[1])) {
+    CellNameCheck(tok[1], 0);
+    return;
+  }
   if (st.run.findCell && st.run.src && st.run.findCell(st.run.src->ctx, tok[1]))
     std::snprintf(st.set.v[K_CLN], sizeof st.set.v[K_CLN], "%s", tok[1]);
   if (n >= 5) {
@@ -193,6 +202,8 @@ void RunBegin(DrcState& st) {
   st.run.lastLimitAsk = 0;
   st.x.pcxFiles = 0;
   st.x.mapsRun = 0;
+  st.x.mapsUnwritten = 0;
+  st.x.noMapFiles = 0;
   st.g.stopCode = 0;
   st.g.abortFlag = 0;
   LayerMapFree(st);
@@ -221,6 +232,13 @@ QFile RulesOpen(DrcState& st) {
 }
 
 bool MainCellOpen(DrcState& st) {
+  // Its cell file and map files are named after it: nothing may lie outside
+  // the drawing folder.
+  if (!CellNameValid(st.set.v[K_CLN])) {
+    CellNameCheck(st.set.v[K_CLN], 0);
+    st.g.abortFlag = 1;
+    return false;
+  }
   int mainCell = st.run.findCell ? st.run.findCell(st.run.src->ctx, st.set.v[K_CLN]) : 0;
   if (!mainCell) {
     DrcErrorShow(st, "Cell to Design Rule Check is Missing ... Can't Continue");
@@ -354,6 +372,42 @@ bool MapSizeFit(DrcState& st) {
   return true;
 }
 
+// Coordinates, distances and guard bands are held in 32-bit database units;
+// a value past them would wrap the tiling and check nothing.
+bool Fits(double physical, double scale) { return std::fabs(physical * scale) <= 2147483647.0; }
+
+double Override(const DrcState& st, int key, double ruleValue) {
+  const char* p = st.set.v[key];
+  while (*p == ' ' || *p == '\t') ++p;
+  return *p ? std::fabs(std::atof(p)) : ruleValue * DrcNum(st, K_RSCL);
+}
+
+bool RangesOk(DrcState& st) {
+  const double sc = st.g.scale;
+  char t[400];
+  double w[4] = {DrcNum(st, K_WL), DrcNum(st, K_WB), DrcNum(st, K_WR), DrcNum(st, K_WT)};
+  if (!Fits(w[0], sc) || !Fits(w[1], sc) || !Fits(w[2], sc) || !Fits(w[3], sc)) {
+    std::snprintf(t, sizeof t, "Checking Window %.*g, %.*g, %.*g, %.*g is too Large for the Drawing ... Can't Continue",
+                  9, w[0], 9, w[1], 9, w[2], 9, w[3]);
+    return Refuse(st, t);
+  }
+  struct Value {
+    const char* name;
+    double given, physical;
+  } values[] = {
+      {"DISTANCE", st.chk.DISTANCE, Override(st, K_DIS, st.chk.DISTANCE)},
+      {"RESOLUTION", st.chk.RESOLUTION, Override(st, K_RES, st.chk.RESOLUTION)},
+      {"GUARDBAND", st.chk.GUARDBAND, st.chk.GUARDBAND},
+  };
+  for (const Value& v : values) {
+    if (Fits(v.physical, sc)) continue;
+    std::snprintf(t, sizeof t, "Check %d: %s %.*g is too Large for the Drawing ... Can't Continue", st.chk.counter,
+                  v.name, 9, v.given);
+    return Refuse(st, t);
+  }
+  return true;
+}
+
 // Geometry, maps and log header of the check just read; false stops the run.
 bool CheckPrepare(DrcState& st) {
   if (st.chk.locationGiven) {
@@ -361,7 +415,7 @@ bool CheckPrepare(DrcState& st) {
     std::snprintf(st.set.v[K_CKB], sizeof st.set.v[K_CKB], "%s", st.chk.ckb);
   }
   st.x.mapsCheck = 0;
-  if (!MapSizeFit(st)) return false;
+  if (!RangesOk(st) || !MapSizeFit(st)) return false;
   char t[1200];
   if (st.x.geo.totalAreas >= DRC_AREA_CAP) {
     std::snprintf(t, sizeof t, "Check %d  %s\nThe Checking Window needs %d Areas or more ... Can't Continue",
@@ -515,8 +569,11 @@ int DrcGo(DrcState& st) {
     std::snprintf(text, sizeof text, "Aborted ... DRC may be Incomplete");
   } else {
     int secs = (int)(Now() - st.run.startSeconds);
-    std::snprintf(text, sizeof text, "DRC Completed ...  %d Total Maps\n\nTotal Run Time:  %dhr %dmin %dsec",
-                  st.x.mapsRun, secs / 3600, secs / 60 % 60, secs % 60);
+    char unwritten[80] = "";
+    if (st.x.mapsUnwritten)
+      std::snprintf(unwritten, sizeof unwritten, "\n%d Maps not Written to File", st.x.mapsUnwritten);
+    std::snprintf(text, sizeof text, "DRC Completed ...  %d Total Maps%s\n\nTotal Run Time:  %dhr %dmin %dsec",
+                  st.x.mapsRun, unwritten, secs / 3600, secs / 60 % 60, secs % 60);
   }
   Final(st, text);
   if (st.run.log) {

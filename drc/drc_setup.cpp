@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "drc_state.h"
+#include "host.h"
 
 
 const char* const DrcKeyName[K_COUNT] = {
@@ -206,4 +207,25 @@ void DrcRestartClear(DrcState& st) {
 void DrcOverrideClear(DrcState& st) {
   st.set.v[K_RES][0] = 0;
   st.set.v[K_DIS][0] = 0;
+}
+
+int DrcMainScaleCheck(const char* path, double used) {
+  FILE* f = std::fopen(path, "r");
+  if (!f) return 0;
+  char line[1024];
+  int found = 0;
+  while (std::fgets(line, sizeof line, f)) {
+    Clip(line);
+    if (!KeyIs(line, "scale=") || std::strlen(line) <= 6) continue;
+    const char* v = line + 6;
+    char* end = nullptr;
+    double d = std::strtod(v, &end);
+    if (end != v && d > 0) continue;  // what the shared reader takes
+    char t[200];
+    std::snprintf(t, sizeof t, "Drawing Scale %.40s in QUIL7.USF is not Positive ... %.*g is Used", v, 9, used);
+    HostWarning(t);
+    found = 1;
+  }
+  std::fclose(f);
+  return found;
 }

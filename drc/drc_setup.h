@@ -45,5 +45,9 @@ double DrcNum(const DrcState& st, int key);
 void DrcRestartSave(DrcState& st, double left, double bottom, int check);
 void DrcRestartClear(DrcState& st);
 void DrcOverrideClear(DrcState& st);
+// The main setup's scale= that the shared reader did not take (zero,
+// negative or no number) is said in a warning naming `used`, the scale the
+// program goes on with. 1 when such a line was found.
+int DrcMainScaleCheck(const char* path, double used);
 
 #endif

@@ -677,6 +677,7 @@ void SettingsRead() {
 void Created() { DrcApplyArguments(Drc, W.args); }
 
 void Started() {
+  if (!SatFrame.startFail) DrcMainScaleCheck("QUIL7.USF", SatSetup.scale);
   Drc.g.scale = SatSetup.scale;
   Drc.g.wineMode = SatSetup.winemods;
   snprintf(Drc.g.physunit, sizeof Drc.g.physunit, "%s", SatSetup.physunit);

@@ -21,6 +21,7 @@
 #include "drc_state.h"
 #include "host.h"
 #include "host_record.h"
+#include "small_fs.h"
 
 namespace {
 
@@ -232,6 +233,38 @@ int OpenFiles() {
   return n;
 }
 
+// A main setup scale that is not taken is said, not silently replaced.
+TEST(Settings, MainScaleNotTakenIsSaid) {
+  HostRecord& rec = HostRecordInstall();
+  fs::path file = fs::temp_directory_path() / ("drcscale_" + std::to_string(getpid()) + ".usf");
+  struct Case {
+    const char* line;
+    const char* message;  // "" none
+  } cases[] = {
+      {"scale=0", "Drawing Scale 0 in QUIL7.USF is not Positive ... 1000 is Used"},
+      {"SCALE=-250", "Drawing Scale -250 in QUIL7.USF is not Positive ... 1000 is Used"},
+      {"scale=abc", "Drawing Scale abc in QUIL7.USF is not Positive ... 1000 is Used"},
+      {"scale=2000", ""},
+      {"scale=0.5", ""},
+      {"scale=", ""},
+      {"physunit=um", ""},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(file) << "winemods=0\n" << c.line << "\r\n";
+    rec.messages.clear();
+    EXPECT_EQ(DrcMainScaleCheck(file.string().c_str(), 1000), c.message[0] ? 1 : 0) << c.line;
+    if (c.message[0]) {
+      ASSERT_EQ(rec.messages.size(), 1u) << c.line;
+      EXPECT_EQ(rec.messages[0].text, c.message);
+    } else {
+      EXPECT_TRUE(rec.messages.empty()) << c.line;
+    }
+  }
+  EXPECT_EQ(DrcMainScaleCheck("/nonexistent/QUIL7.USF", 1000), 0);
+  fs::remove(file);
+  HostRecordRemove();
+}
+
 // A run in a temporary drawing folder over an in-memory drawing.
 class RunTest : public ::testing::Test {
  protected:
@@ -411,6 +444,28 @@ TEST_F(RunTest, BadRuleFilesStopBeforeAnyArea) {
        "Check Start 3 is beyond the last Check of the DRC File ... Can't Continue"},
       {"title=a\nop={testr}\n", "2", "2", "Check 2 is not in the DRC File ... Can't Continue"},
       {"title=a\nop={testr}\n", "2", "1", "Check Finish 1 is before Check Start 2 ... Can't Continue"},
+      // A DISTANCE that is no number would silently check nothing.
+      {"title=a\ndistance= 0,2\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"0,2\" ... Can't Continue"},
+      {"title=a\ndistance= O.2\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"O.2\" ... Can't Continue"},
+      {"title=a\ndistance= two\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"two\" ... Can't Continue"},
+      {"title=a\ndistance=inf\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"inf\" ... Can't Continue"},
+      {"title=a\ndistance= nan \nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"nan\" ... Can't Continue"},
+      {"title=a\ndistance=\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE is not a Number: \"\" ... Can't Continue"},
+      // Values beyond 32-bit database units.
+      {"title=a\ndistance= 1e300\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE 1e+300 is too Large for the Drawing ... Can't Continue"},
+      {"title=a\ndistance= 2147484\nop={testr}\n", "1", "1",
+       "Check 1: DISTANCE 2147484 is too Large for the Drawing ... Can't Continue"},
+      {"title=a\ndistance= 1\nresolution= 4e9\nop={testr}\n", "1", "1",
+       "Check 1: RESOLUTION 4e+09 is too Large for the Drawing ... Can't Continue"},
+      {"title=a\ndistance= 1\nguardband= 1e300\nop={testr}\n", "1", "1",
+       "Check 1: GUARDBAND 1e+300 is too Large for the Drawing ... Can't Continue"},
   };
   const int open = OpenFiles();
   for (auto& c : cases) {
@@ -476,6 +531,159 @@ TEST_F(RunTest, LogFileNamesThatWouldDestroyInputAreRefused) {
   std::string first;
   std::getline(f, first);
   EXPECT_EQ(first, "title= Spacing");
+}
+
+// Every file of the drawing, in any case, stays as it was when the log is
+// named after it.
+TEST_F(RunTest, LogFileNamedAfterADrawingFileLeavesItAlone) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  const int open = OpenFiles();
+  for (const char* name : {"quil7.crf", "QUIL7.CRF", "Quil7.usf", "QuilDrc.usf", "QUILCKT.USF", "layers.ldm",
+                           "MAP.LDM", "top.TLC"}) {
+    std::ofstream(dir / name) << "keep\n";
+    Set(K_WR2, name);
+    rec->messages.clear();
+    EXPECT_EQ(DrcGo(st), 0) << name;
+    EXPECT_EQ(OpenFiles(), open) << name;
+    ASSERT_FALSE(rec->messages.empty()) << name;
+    EXPECT_EQ(rec->messages[0].text, std::string("Unable to Write Log File ") + name + " ... Can't Continue");
+    std::ifstream f(dir / name);
+    std::string first;
+    std::getline(f, first);
+    EXPECT_EQ(first, "keep") << name;
+    fs::remove(dir / name);
+  }
+}
+
+TEST_F(RunTest, AWindowBeyondTheDrawingRangeIsRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n");
+  struct Case {
+    const char *l, *b, *r, *t;
+    const char* message;
+  } cases[] = {
+      {"0", "0", "1e30", "1e30", "Checking Window 0, 0, 1e+30, 1e+30 is too Large for the Drawing ... Can't Continue"},
+      {"-3e6", "0", "20", "20", "Checking Window -3000000, 0, 20, 20 is too Large for the Drawing ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    Window(c.l, c.b, c.r, c.t);
+    rec->messages.clear();
+    Visits().clear();
+    EXPECT_EQ(DrcGo(st), 0) << c.r;
+    ASSERT_FALSE(rec->messages.empty());
+    EXPECT_EQ(rec->messages[0].text, c.message);
+    EXPECT_TRUE(Visits().empty());
+  }
+}
+
+// Cell names that lead out of the drawing folder: nothing read, nothing written.
+TEST_F(RunTest, CellNamesLeadingOutOfTheDrawingAreRefused) {
+  Rules(kSpacing);
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  const char* outside[] = {"..\\OUTSIDE", "../OUTSIDE", "SUB/../../OUTSIDE"};
+  for (const char* name : outside) {
+    int bad = DrcMemAddCell(d, name);
+    ASSERT_EQ(DrcMemReadTlc(d, bad, "<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n"), 0);
+    DrcMemFinish(d);
+    DrcMemSource(d);
+    // From the command line: the cell stays as it was.
+    rec->messages.clear();
+    Set(K_CLN, "TOP");
+    DrcApplyArguments(st, (std::string(name) + " 10 10 20").c_str());
+    EXPECT_EQ(std::string(st.set.v[K_CLN]), "TOP") << name;
+    EXPECT_FALSE(rec->messages.empty()) << name;
+    // From the settings.
+    Set(K_CLN, name);
+    rec->messages.clear();
+    Visits().clear();
+    EXPECT_EQ(DrcGo(st), 0) << name;
+    ASSERT_FALSE(rec->messages.empty()) << name;
+    EXPECT_TRUE(Visits().empty()) << name;
+  }
+  // Through an instance of the main cell.
+  Set(K_CLN, "TOP");
+  int inst = DrcMemAddCell(d, "TOP");
+  d.cells[inst - 1].insts.push_back({"../OUTSIDE", 0, 0, 0});
+  DrcMemFinish(d);
+  DrcMemSource(d);
+  int64_t readsBefore = d.reads;
+  rec->messages.clear();
+  EXPECT_EQ(DrcGo(st), 0);
+  EXPECT_EQ(d.reads, readsBefore);
+  fs::path up = dir.parent_path();
+  for (const char* leaked : {"OUTSIDE_1_1.pcx", "..\\OUTSIDE_1_1.pcx"}) {
+    EXPECT_FALSE(fs::exists(up / leaked)) << leaked;
+    EXPECT_FALSE(fs::exists(dir / leaked)) << leaked;
+    fs::remove(up / leaked);
+  }
+}
+
+// Map files that cannot be written: one question for the whole run, the log
+// and the closing text say which maps have no file.
+TEST_F(RunTest, MapFilesThatCannotBeWrittenAreAskedAboutOnce) {
+  // Spacing errors in two areas of one check.
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n<B>\n1 150000 90000 155000 95000\n</B>\n"
+           "<B>\n1 155500 90000 160000 95000\n</B>\n");
+  Window("0", "0", "200", "100");
+  const std::string ask = "Can't Open Map File TOP_1_1.pcx ... Continue without Map Files?";
+  struct Case {
+    int answer;
+    int result;
+    size_t areaLines;
+    const char* closing;
+  } cases[] = {
+      {HOST_IDYES, 1, 2, "DRC Completed ...  2 Total Maps\n2 Maps not Written to File"},
+      {HOST_IDNO, 0, 0, "Aborted ... DRC may be Incomplete"},
+  };
+  // A read-only drawing folder refuses every map file; the log is kept elsewhere.
+  MountedFolder ro(64);
+  if (!ro.mounted) GTEST_SKIP() << ro.reason;
+  std::ofstream(fs::path(ro.path) / "rules.drc") << kSpacing;
+  ASSERT_TRUE(ro.MakeReadOnly());
+  std::snprintf(st.run.folder, sizeof st.run.folder, "%s", ro.path.c_str());
+  Set(K_WR2, (dir / "QuilDrc.log").string().c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Set(K_CSN, "1");
+    DrcRestartClear(st);
+    rec->messages.clear();
+    rec->answers.assign({c.answer});
+    EXPECT_EQ(DrcGo(st), c.result);
+    int asked = 0;
+    for (const HostMessage& m : rec->messages) {
+      EXPECT_NE(m.text, "Can't Open Map File");
+      if (m.text == ask) ++asked;
+    }
+    EXPECT_EQ(asked, 1);
+    std::vector<std::string> a = AreaLines();
+    ASSERT_EQ(a.size(), c.areaLines);
+    for (const std::string& line : a) EXPECT_NE(line.find("Map File: No File"), std::string::npos) << line;
+    ASSERT_FALSE(rec->messages.empty());
+    EXPECT_EQ(rec->messages.back().text.rfind(c.closing, 0), 0u) << rec->messages.back().text;
+  }
+}
+
+// A disk that fills up leaves no partial map file behind.
+TEST_F(RunTest, AFullDiskLeavesNoPartialMapFile) {
+  MountedFolder small(12);
+  if (!small.mounted) GTEST_SKIP() << small.reason;
+  std::snprintf(st.run.folder, sizeof st.run.folder, "%s", small.path.c_str());
+  std::ofstream(fs::path(small.path) / "rules.drc") << kSpacing;
+  Geometry("<B>\n1 0 0 5000 5000\n</B>\n<B>\n1 5500 0 9000 5000\n</B>\n");
+  Window("0", "0", "20", "20");
+  // Fill what is left but a few hundred bytes.
+  {
+    std::ofstream fill(fs::path(small.path) / "fill.bin", std::ios::binary);
+    std::string block(512, 'x');
+    while (fill.write(block.data(), (std::streamsize)block.size()) && fill.flush()) {
+    }
+  }
+  rec->answers.assign({HOST_IDYES});
+  DrcGo(st);
+  EXPECT_FALSE(fs::exists(fs::path(small.path) / "TOP_1_1.pcx"));
 }
 
 TEST_F(RunTest, MapFilesOfARunContinueAfterThoseOnDisk) {
