@@ -470,6 +470,16 @@ static int RunList(FlatState* st) {
   for (int k = 1; k < n; ++k)
     for (int j = k + 1; j <= n; ++j)
       if (st->list[j].rank < st->list[k].rank) std::swap(st->list[j], st->list[k]);
+  // Cells of the chosen cell's rank below it (a hierarchy cut at the top
+  // rank) tie with it, and the exchange sort may leave any of them last:
+  // the chosen cell, the only entry not added, goes last whatever the sort did.
+  for (int k = 1; k < n; ++k) {
+    if (st->list[k].added) continue;
+    FlatListEntry chosen = st->list[k];
+    memmove(&st->list[k], &st->list[k + 1], (size_t)(n - k) * sizeof st->list[0]);
+    st->list[n] = chosen;
+    break;
+  }
   AbortPoll(10);
   if (Aborted()) return 0;
   return 1;
@@ -566,7 +576,13 @@ int FlattenRun(FlatState* st) {
     if (i < n && !st->flatten) continue;
     if (i < n ? !CopyDeviceCell(e) : !WriteChosen(st, e)) return 0;
   }
-  return Aborted() ? 0 : 1;
+  if (Aborted()) return 0;
+  // The closing message gives the output file's size: no file, no success.
+  if (SatFileSize(st->outPath) < 0) {
+    ErrorShow(st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File");
+    return 0;
+  }
+  return 1;
 }
 
 void FlatClosing(FlatState* st, int result, char* text, size_t size) {
