@@ -10,6 +10,7 @@
 #include "namecheck.h"
 #include "orient.h"
 #include "q7tlcrw.h"
+#include "safewrite.h"
 #include "satsetup.h"
 #include "satutil.h"
 #include "tlcline.h"
@@ -497,6 +498,27 @@ static int RunLogOpen(FlatState* st) {
   return 1;
 }
 
+// Opens the scratch file for an output file: the old output stays until
+// the new one is complete.
+static int OutputOpen(SafeWrite* sw, const char* path) {
+  char host[SAT_PATH_SIZE];
+  return SatHostPathTo(host, sizeof host, path) && SafeWriteOpen(sw, host);
+}
+
+static int CopyThrough(const char* src, const char* dst) {
+  QFile in(SatOpen(src, "rb"));
+  if (!in) return 0;
+  SafeWrite sw;
+  if (!OutputOpen(&sw, dst)) return 0;
+  char buf[65536];
+  size_t got;
+  int failed = 0;
+  while ((got = fread(buf, 1, sizeof buf, in.get())) > 0)
+    if (fwrite(buf, 1, got, sw.f.get()) != got) failed = 1;
+  if (ferror(in.get())) failed = 1;
+  return SafeWriteCommit(&sw, failed);
+}
+
 // A device cell below the chosen one, copied as it is into the output folder.
 static int CopyDeviceCell(FlatListEntry& e) {
   StatusShow(FLAT_ID_OPERATION, "Writing Device Cells ...");
@@ -510,7 +532,7 @@ static int CopyDeviceCell(FlatListEntry& e) {
     return 0;
   }
   StatusShow(FLAT_ID_TARGET, dst);
-  if (!SatCopyFile(src, dst)) {
+  if (!CopyThrough(src, dst)) {
     if (SatFileSize(src) < 0)
       ErrorShowF("%s.tlc File is Missing ... Can't Continue", e.name);
     else
@@ -535,13 +557,22 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
           : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
   StatusShow(FLAT_ID_TARGET, st->outPath);
   const char* failText = st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
-  if (!SatTlcCreate(outName)) {
+  // The cell goes to a scratch file beside the old result, which a run that
+  // fails (full disk, a bad record, Esc) must leave as it was.
+  char raw[SAT_PATH_SIZE + 8];
+  SafeWrite sw;
+  if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, outName) ||
+      !PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw) || !OutputOpen(&sw, TlcWriter.path)) {
     ErrorShow(failText);
     return 0;
   }
+  TlcWriter.file = sw.f.get();
+  TlcWriter.failed = 0;
+  if (!WriteOldTlc && fputs("<?xml version=\"1.0\"?>\n<TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
   snprintf(st->chosen, sizeof st->chosen, "%s", e.name);
   if (!FlattenCell(st, e.name, 0)) {
-    TlcAbandon();
+    TlcWriter.file = nullptr;
+    SafeWriteCommit(&sw, 1);
     return 0;
   }
   memset(&TLCh, 0, sizeof TLCh);
@@ -555,8 +586,9 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   TLCh.nv = (int32_t)st->total.vertices;
   TLCh.nc = (int32_t)st->total.cells;
   WriteH();
-  if (!TlcWriteClose()) {
-    SatRemove(TlcWriter.path);
+  if (!WriteOldTlc && fputs("</TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
+  TlcWriter.file = nullptr;
+  if (!SafeWriteCommit(&sw, TlcWriter.failed)) {
     ErrorShow(failText);
     return 0;
   }

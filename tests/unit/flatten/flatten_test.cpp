@@ -18,6 +18,7 @@
 #include "host_record.h"
 #include "q7tlcrw.h"
 #include "satsetup.h"
+#include "small_fs.h"
 
 namespace fs = std::filesystem;
 
@@ -406,10 +407,13 @@ TEST_F(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   SetupApply(st, 0);
   TlcStore.limB = 2;  // MID holds one box, TOP one: fine; no cell holds three
   EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
+  std::string first = Slurp("Smsh_files/Top_smsh.tlc");
   TlcStore.limB = 0;  // now every box is refused
   EXPECT_EQ(SatGoRun(), 0);
   EXPECT_TRUE(HasMessage(*rec, "TLC Boxes Exceed Limit ... Load Aborted"));
-  EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc"));
+  // The failed run leaves the last complete result as it was.
+  EXPECT_EQ(Slurp("Smsh_files/Top_smsh.tlc"), first);
+  EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc.tmp"));
   TlcStore.limB = BMAX;  // a later run takes boxes again
   EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
   EXPECT_EQ(RefParse("Smsh_files/Top_smsh.tlc").boxes.size(), 81u);
@@ -419,7 +423,9 @@ TEST_F(Flatten, FullDiskFailsTheRun) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   Drawing d("nested");
   fs::create_directory("Flat_files");
-  fs::create_symlink("/dev/full", "Flat_files/Top_flat.tlc");
+  // The cell is written through a scratch file beside it: that is the
+  // file the full disk refuses.
+  fs::create_symlink("/dev/full", "Flat_files/Top_flat.tlc.tmp");
   HostRecord* rec;
   EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}}, &rec), 0);
   EXPECT_TRUE(HasMessage(*rec, "Unable to Write Flat TLC File")) << LastMessage(*rec);
@@ -576,5 +582,40 @@ TEST_F(Flatten, TheChosenCellIsFlattenedWhenRanksTie) {
     EXPECT_FALSE(fs::exists("Smsh_files/M2_smsh.tlc")) << mode;
     EXPECT_EQ(LastMessage(*rec), "Completed ... " + std::to_string(fs::file_size(out)) +
                                      " Bytes in TLC File\n\nUse Import to Register Cell in Drawing");
+  }
+}
+
+TEST_F(Flatten, FailedRunOnAFullDiskKeepsTheLastOutputs) {
+  for (const char* mode : {"Y", "N"}) {
+    MountedFolder mnt(1024);
+    if (!mnt.mounted) GTEST_SKIP() << mnt.reason;
+    fs::path old = fs::current_path();
+    fs::copy(fs::path(Source()) / "tests/fixtures/flatten/nested", mnt.path, fs::copy_options::recursive);
+    fs::current_path(mnt.path);
+    std::string outDir = mode[0] == 'Y' ? "Flat_files" : "Smsh_files";
+    HostRecord* rec;
+    EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 1) << mode << ": " << LastMessage(*rec);
+    std::map<std::string, std::string> first;
+    for (auto& e : fs::directory_iterator(outDir)) first[e.path().filename()] = Slurp(e.path());
+    EXPECT_GE(first.size(), 1u) << mode;
+    {
+      // The second run's cell outgrows the room the old one leaves.
+      std::string top = Slurp("TOP.tlc");
+      std::string boxes;
+      for (int i = 0; i < 3000; ++i) boxes += "<B>\n9 0 0 " + std::to_string(i + 1) + " 5\n</B>\n";
+      top.insert(top.rfind("</TLC>"), boxes);
+      std::ofstream("TOP.tlc") << top;
+      // Then fill the disk.
+      std::ofstream fill("filler", std::ios::binary);
+      std::string block(4096, 'f');
+      while (fill.write(block.data(), block.size()) && fill.flush()) {
+      }
+    }
+    EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 0) << mode;
+    EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << mode;
+    std::map<std::string, std::string> second;
+    for (auto& e : fs::directory_iterator(outDir)) second[e.path().filename()] = Slurp(e.path());
+    EXPECT_EQ(second, first) << mode << ": the first run's outputs changed, or a scratch file stayed";
+    fs::current_path(old);
   }
 }
