@@ -54,13 +54,24 @@ int ReadFailed(const char* name) {
   return 0;
 }
 
+// A cell name becomes the name of a file read or written: one that climbs
+// out of the folder, names a device or holds what no cell name may is
+// refused before it gets there, wherever it came from.
+int NameUsable(const char* name) {
+  if (CellNameValid(name) && strlen(name) <= NAMLEN) return 1;
+  ErrorShowF("Reserved or Incorrect Cellname \"%s\" ... Can't Continue", name);
+  return 0;
+}
+
 // Every reference of depth d names a cell of the cell reference list.
 int RefsKnown(const char* name, int d) {
   for (int32_t k = 1; k <= TlcStore.nA[d]; ++k) {
-    if ((getA(d, 0, k) & 0x3fff) == 0) {
+    int ci = getA(d, 0, k) & 0x3fff;
+    if (ci == 0) {
       ErrorShowF("A Cell Placed in %s is not in the Cell Reference File ... Can't Continue", name);
       return 0;
     }
+    if (!NameUsable(CellName(ci))) return 0;
   }
   return 1;
 }
@@ -442,6 +453,7 @@ static int RunCheck(FlatState* st) {
     ErrorShowF("Cell \"%s\" does Not Exist ... Can't Continue", mcn);
     return 0;
   }
+  if (!NameUsable(mcn)) return 0;  // a name Setup refused is not run
   if (!FolderMake(st->outFolder)) return 0;
   return 1;
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -62,7 +63,9 @@ struct FlatRunResult {
 };
 
 // Starts the program as the frame does and presses Go once.
-int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
+// prepare, when given, runs once the cell reference file is read.
+int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** rec = nullptr,
+       const std::function<void()>& prepare = nullptr) {
   FlatReset(st);
   SatSetupReset();
   TlcStoreReset();
@@ -71,6 +74,7 @@ int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** r
   if (rec) *rec = &r;
   EXPECT_EQ(UsfMainRead(), 0);
   EXPECT_EQ(SatCrfRead(), 0);
+  if (prepare) prepare();
   for (auto& kv : settings) snprintf(UsfSlot(kv.first), SAT_SLOT_SIZE, "%s", kv.second.c_str());
   SetupApply(st, 0);
   return SatGoRun();
@@ -516,10 +520,13 @@ TEST_F(Flatten, HostileCellNamesNeverBecomePaths) {
     bool listed;    // the name is an entry of QUIL7.CRF
     bool placed;    // TOP places a cell of that name
     bool chosen;    // the name is the cell to flatten
+    bool table;     // the name reaches the cell table past the file's reader
   } routes[] = {
-      {"cell reference file", true, true, false},
-      {"instance record", false, true, false},
-      {"settings", true, false, true},
+      {"cell reference file", true, true, false, false},
+      {"instance record", false, true, false, false},
+      {"settings", true, false, true, false},
+      {"cell table, placed", false, true, false, true},
+      {"cell table, chosen", false, false, true, true},
   };
   for (const Route& r : routes) {
     for (const std::string& bad : names) {
@@ -540,7 +547,15 @@ TEST_F(Flatten, HostileCellNamesNeverBecomePaths) {
         auto before = Tree(d.root, d.dir);
         bool rootDecoy = fs::exists("/x.tlc");
         HostRecord* rec;
-        EXPECT_EQ(Go(st, {{FLAT_MCN, r.chosen ? bad : "TOP"}, {FLAT_FLT, mode}}, &rec), 0) << what;
+        auto inject = [&] {
+          if (!r.table || Cells.count >= CELL_INFO_MAX) return;
+          CellInfo& c = Cells.cell[++Cells.count];
+          snprintf(c.name, sizeof c.name, "%s", bad.c_str());
+          c.flags = r.chosen ? 3 : 1;
+          c.l = c.b = 0;
+          c.r = c.t = 5;
+        };
+        EXPECT_EQ(Go(st, {{FLAT_MCN, r.chosen ? bad : "TOP"}, {FLAT_FLT, mode}}, &rec, inject), 0) << what;
         EXPECT_GE(rec->messages.size(), 2u) << what << ": refused without saying why";
         EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << what;
         auto after = Tree(d.root, d.dir);
