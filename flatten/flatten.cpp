@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "host.h"
 #include "layerset.h"
@@ -578,6 +582,9 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
     ErrorShow(failText);
     return 0;
   }
+#ifdef _WIN32
+  _setmode(_fileno(sw.f.get()), _O_TEXT);  // a cell file is text: CR LF line ends here
+#endif
   TlcWriter.file = sw.f.get();
   TlcWriter.failed = 0;
   if (!WriteOldTlc && fputs("<?xml version=\"1.0\"?>\n<TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
