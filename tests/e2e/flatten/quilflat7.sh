@@ -271,6 +271,28 @@ guards)
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   ;;
+rerun)
+  # A second run replaces the first run's files whole and leaves no scratch
+  # file behind.
+  dir=$(fixture_drawing flat_rerun nested)
+  cd "$dir" || fail "no work folder"
+  start_flat
+  setup TOP Flatten
+  for run in 1 2; do
+    robot command QuilFlat7 13 >/dev/null
+    done_text=$(answer_until "Completed") || fail "run $run: no closing message: $done_text; boxes: $(robot dialogs)"
+    robot press QuilFlat OK >/dev/null
+    wait_file Quilflat.log 10 "^Use Import" || fail "run $run: log not finished"
+    size=$(stat -c %s Flat_files/Top_flat.tlc)
+    printf '%s\n' "$done_text" | grep -q "Completed ... $size Bytes" || fail "run $run: $done_text, file $size"
+    same_cell Flat_files/Top_flat.tlc "$fixture/expected/flatten/Top_flat.tlc" || fail "run $run: cell differs"
+    cmp -s Flat_files/Leaf.tlc LEAF.tlc || fail "run $run: device cell copy differs"
+    [ "$(ls Flat_files | sort | tr '\n' ' ')" = "Leaf.tlc Nmos.tlc Top_flat.tlc " ] || fail "run $run: $(ls Flat_files)"
+    sleep 0.5
+  done
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
 badname)
   # A cell name Setup refused is not run: Go stops with a message, reads no
   # cell file outside the drawing and writes no cell anywhere.
