@@ -4,12 +4,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "host.h"
 #include "layerset.h"
 #include "namecheck.h"
 #include "orient.h"
 #include "q7tlcrw.h"
+#include "safewrite.h"
 #include "satsetup.h"
 #include "satutil.h"
 #include "tlcline.h"
@@ -53,13 +58,24 @@ int ReadFailed(const char* name) {
   return 0;
 }
 
+// A cell name becomes the name of a file read or written: one that climbs
+// out of the folder, names a device or holds what no cell name may is
+// refused before it gets there, wherever it came from.
+int NameUsable(const char* name) {
+  if (CellNameValid(name) && strlen(name) <= NAMLEN) return 1;
+  ErrorShowF("Reserved or Incorrect Cellname \"%s\" ... Can't Continue", name);
+  return 0;
+}
+
 // Every reference of depth d names a cell of the cell reference list.
 int RefsKnown(const char* name, int d) {
   for (int32_t k = 1; k <= TlcStore.nA[d]; ++k) {
-    if ((getA(d, 0, k) & 0x3fff) == 0) {
+    int ci = getA(d, 0, k) & 0x3fff;
+    if (ci == 0) {
       ErrorShowF("A Cell Placed in %s is not in the Cell Reference File ... Can't Continue", name);
       return 0;
     }
+    if (!NameUsable(CellName(ci))) return 0;
   }
   return 1;
 }
@@ -441,6 +457,7 @@ static int RunCheck(FlatState* st) {
     ErrorShowF("Cell \"%s\" does Not Exist ... Can't Continue", mcn);
     return 0;
   }
+  if (!NameUsable(mcn)) return 0;  // a name Setup refused is not run
   if (!FolderMake(st->outFolder)) return 0;
   return 1;
 }
@@ -470,6 +487,16 @@ static int RunList(FlatState* st) {
   for (int k = 1; k < n; ++k)
     for (int j = k + 1; j <= n; ++j)
       if (st->list[j].rank < st->list[k].rank) std::swap(st->list[j], st->list[k]);
+  // Cells of the chosen cell's rank below it (a hierarchy cut at the top
+  // rank) tie with it, and the exchange sort may leave any of them last:
+  // the chosen cell, the only entry not added, goes last whatever the sort did.
+  for (int k = 1; k < n; ++k) {
+    if (st->list[k].added) continue;
+    FlatListEntry chosen = st->list[k];
+    memmove(&st->list[k], &st->list[k + 1], (size_t)(n - k) * sizeof st->list[0]);
+    st->list[n] = chosen;
+    break;
+  }
   AbortPoll(10);
   if (Aborted()) return 0;
   return 1;
@@ -487,6 +514,27 @@ static int RunLogOpen(FlatState* st) {
   return 1;
 }
 
+// Opens the scratch file for an output file: the old output stays until
+// the new one is complete.
+static int OutputOpen(SafeWrite* sw, const char* path) {
+  char host[SAT_PATH_SIZE];
+  return SatHostPathTo(host, sizeof host, path) && SafeWriteOpen(sw, host);
+}
+
+static int CopyThrough(const char* src, const char* dst) {
+  QFile in(SatOpen(src, "rb"));
+  if (!in) return 0;
+  SafeWrite sw;
+  if (!OutputOpen(&sw, dst)) return 0;
+  char buf[65536];
+  size_t got;
+  int failed = 0;
+  while ((got = fread(buf, 1, sizeof buf, in.get())) > 0)
+    if (fwrite(buf, 1, got, sw.f.get()) != got) failed = 1;
+  if (ferror(in.get())) failed = 1;
+  return SafeWriteCommit(&sw, failed);
+}
+
 // A device cell below the chosen one, copied as it is into the output folder.
 static int CopyDeviceCell(FlatListEntry& e) {
   StatusShow(FLAT_ID_OPERATION, "Writing Device Cells ...");
@@ -500,7 +548,7 @@ static int CopyDeviceCell(FlatListEntry& e) {
     return 0;
   }
   StatusShow(FLAT_ID_TARGET, dst);
-  if (!SatCopyFile(src, dst)) {
+  if (!CopyThrough(src, dst)) {
     if (SatFileSize(src) < 0)
       ErrorShowF("%s.tlc File is Missing ... Can't Continue", e.name);
     else
@@ -525,13 +573,25 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
           : "\nSmashed Cell:\n\nCellname                         Boxes     Paths     Text     (Vertex)   Cells");
   StatusShow(FLAT_ID_TARGET, st->outPath);
   const char* failText = st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
-  if (!SatTlcCreate(outName)) {
+  // The cell goes to a scratch file beside the old result, which a run that
+  // fails (full disk, a bad record, Esc) must leave as it was.
+  char raw[SAT_PATH_SIZE + 8];
+  SafeWrite sw;
+  if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, outName) ||
+      !PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw) || !OutputOpen(&sw, TlcWriter.path)) {
     ErrorShow(failText);
     return 0;
   }
+#ifdef _WIN32
+  _setmode(_fileno(sw.f.get()), _O_TEXT);  // a cell file is text: CR LF line ends here
+#endif
+  TlcWriter.file = sw.f.get();
+  TlcWriter.failed = 0;
+  if (!WriteOldTlc && fputs("<?xml version=\"1.0\"?>\n<TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
   snprintf(st->chosen, sizeof st->chosen, "%s", e.name);
   if (!FlattenCell(st, e.name, 0)) {
-    TlcAbandon();
+    TlcWriter.file = nullptr;
+    SafeWriteCommit(&sw, 1);
     return 0;
   }
   memset(&TLCh, 0, sizeof TLCh);
@@ -545,8 +605,9 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   TLCh.nv = (int32_t)st->total.vertices;
   TLCh.nc = (int32_t)st->total.cells;
   WriteH();
-  if (!TlcWriteClose()) {
-    SatRemove(TlcWriter.path);
+  if (!WriteOldTlc && fputs("</TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
+  TlcWriter.file = nullptr;
+  if (!SafeWriteCommit(&sw, TlcWriter.failed)) {
     ErrorShow(failText);
     return 0;
   }
@@ -566,7 +627,13 @@ int FlattenRun(FlatState* st) {
     if (i < n && !st->flatten) continue;
     if (i < n ? !CopyDeviceCell(e) : !WriteChosen(st, e)) return 0;
   }
-  return Aborted() ? 0 : 1;
+  if (Aborted()) return 0;
+  // The closing message gives the output file's size: no file, no success.
+  if (SatFileSize(st->outPath) < 0) {
+    ErrorShow(st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File");
+    return 0;
+  }
+  return 1;
 }
 
 void FlatClosing(FlatState* st, int result, char* text, size_t size) {

@@ -284,6 +284,14 @@ int SatMkdir(const char* path) {
   return SAT_MKDIR_INVALID;
 }
 
+int SatHostPathTo(char* out, size_t size, const char* path) {
+#ifdef _WIN32
+  return SatFormat(out, size, "%s", path ? path : "");
+#else
+  return SatFormat(out, size, "%s", HostPath(path).c_str());
+#endif
+}
+
 int SatRemove(const char* path) {
 #ifdef _WIN32
   return remove(path) == 0;

@@ -52,6 +52,9 @@ FILE* SatOpen(const char* path, const char* mode);
 // written (read-only drawing or no permission).
 enum { SAT_MKDIR_MADE = 0, SAT_MKDIR_THERE = 1, SAT_MKDIR_INVALID = 2, SAT_MKDIR_DENIED = 3 };
 int SatMkdir(const char* path);
+// The path SatOpen would open, for writers that open files themselves
+// (through a scratch file, for instance); 0 when it does not fit.
+int SatHostPathTo(char* out, size_t size, const char* path);
 int SatRemove(const char* path);
 // Size of a file in bytes, -1 when it can't be had.
 long long SatFileSize(const char* path);

@@ -271,6 +271,67 @@ guards)
   robot close QuilFlat7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   ;;
+rerun)
+  # A second run replaces the first run's files whole and leaves no scratch
+  # file behind.
+  dir=$(fixture_drawing flat_rerun nested)
+  cd "$dir" || fail "no work folder"
+  start_flat
+  setup TOP Flatten
+  for run in 1 2; do
+    robot command QuilFlat7 13 >/dev/null
+    done_text=$(answer_until "Completed") || fail "run $run: no closing message: $done_text; boxes: $(robot dialogs)"
+    robot press QuilFlat OK >/dev/null
+    wait_file Quilflat.log 10 "^Use Import" || fail "run $run: log not finished"
+    size=$(stat -c %s Flat_files/Top_flat.tlc)
+    printf '%s\n' "$done_text" | grep -q "Completed ... $size Bytes" || fail "run $run: $done_text, file $size"
+    same_cell Flat_files/Top_flat.tlc "$fixture/expected/flatten/Top_flat.tlc" || fail "run $run: cell differs"
+    cmp -s Flat_files/Leaf.tlc LEAF.tlc || fail "run $run: device cell copy differs"
+    [ "$(ls Flat_files | sort | tr '\n' ' ')" = "Leaf.tlc Nmos.tlc Top_flat.tlc " ] || fail "run $run: $(ls Flat_files)"
+    sleep 0.5
+  done
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  ;;
+badname)
+  # A cell name Setup refused is not run: Go stops with a message, reads no
+  # cell file outside the drawing and writes no cell anywhere.
+  root=$(work_folder flat_badname)
+  mkdir -p "$root/dwg"
+  cp -r "$fixture/nested/." "$root/dwg/"
+  decoy=$'<B>\n1 0 0 5 5\n</B>\n'
+  printf '%s' "$decoy" >"$root/ESC.tlc"
+  cd "$root/dwg" || fail "no work folder"
+  start_flat
+  robot command QuilFlat7 12 >/dev/null
+  robot_wait 120 wait-dialog "Process Setup" >/dev/null || fail "no setup dialog"
+  robot set-text "Process Setup" 100 '..\ESC' || fail "cell field"
+  robot click "Process Setup" Flatten >/dev/null || fail "no Flatten button"
+  robot press "Process Setup" OK >/dev/null || fail "no OK"
+  for want in 'Illegal Character "." in Cellname' 'Illegal Character "." in Cellname' \
+              'Illegal Character "\" in Cellname'; do
+    text=$(box_text QuilFlat 20000) || fail "no name message for '$want'"
+    [ "$text" = "$want" ] || fail "setup said '$text', not '$want'"
+    robot press QuilFlat OK >/dev/null
+    sleep 0.5
+  done
+  dialog_gone "Process Setup" 60 || fail "the setup dialog stays after OK"
+  robot command QuilFlat7 13 >/dev/null
+  text=$(robot wait-dialog "Error ..." 30000) || fail "Go said nothing: $(robot dialogs)"
+  printf '%s\n' "$text" | grep -q "ESC.*Can't Continue" || fail "Go said '$text'"
+  robot press "Error ..." OK >/dev/null
+  text=$(answer_until "Aborted") || fail "no aborted message: $text $(robot dialogs)"
+  [ "$text" = "Aborted ... Files may be Incomplete" ] || fail "closing: $text"
+  robot press QuilFlat OK >/dev/null
+  sleep 0.5
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  [ "$(cat "$root/ESC.tlc")" = "$(printf '%s' "$decoy")" ] || fail "the cell file outside the drawing changed"
+  found=$(find "$root" -iname '*_flat.tlc' -o -iname '*_smsh.tlc')
+  [ -z "$found" ] || fail "a cell was written: $found"
+  [ -z "$(ls -A Flat_files 2>/dev/null)" ] || fail "Flat_files holds: $(ls Flat_files)"
+  ! grep -qs Completed Quilflat.log || fail "log claims completion"
+  ;;
 help_run)
   dir=$(fixture_drawing flat_help_run nested)
   cd "$dir" || fail "no work folder"

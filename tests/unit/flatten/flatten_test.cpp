@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -18,6 +19,7 @@
 #include "host_record.h"
 #include "q7tlcrw.h"
 #include "satsetup.h"
+#include "small_fs.h"
 
 namespace fs = std::filesystem;
 
@@ -61,7 +63,9 @@ struct FlatRunResult {
 };
 
 // Starts the program as the frame does and presses Go once.
-int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** rec = nullptr) {
+// prepare, when given, runs once the cell reference file is read.
+int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** rec = nullptr,
+       const std::function<void()>& prepare = nullptr) {
   FlatReset(st);
   SatSetupReset();
   TlcStoreReset();
@@ -70,6 +74,7 @@ int Go(FlatState* st, const std::map<int, std::string>& settings, HostRecord** r
   if (rec) *rec = &r;
   EXPECT_EQ(UsfMainRead(), 0);
   EXPECT_EQ(SatCrfRead(), 0);
+  if (prepare) prepare();
   for (auto& kv : settings) snprintf(UsfSlot(kv.first), SAT_SLOT_SIZE, "%s", kv.second.c_str());
   SetupApply(st, 0);
   return SatGoRun();
@@ -406,10 +411,13 @@ TEST_F(Flatten, LimitOfOneRunDoesNotSilenceTheNext) {
   SetupApply(st, 0);
   TlcStore.limB = 2;  // MID holds one box, TOP one: fine; no cell holds three
   EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
+  std::string first = Slurp("Smsh_files/Top_smsh.tlc");
   TlcStore.limB = 0;  // now every box is refused
   EXPECT_EQ(SatGoRun(), 0);
   EXPECT_TRUE(HasMessage(*rec, "TLC Boxes Exceed Limit ... Load Aborted"));
-  EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc"));
+  // The failed run leaves the last complete result as it was.
+  EXPECT_EQ(Slurp("Smsh_files/Top_smsh.tlc"), first);
+  EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc.tmp"));
   TlcStore.limB = BMAX;  // a later run takes boxes again
   EXPECT_EQ(SatGoRun(), 1) << LastMessage(*rec);
   EXPECT_EQ(RefParse("Smsh_files/Top_smsh.tlc").boxes.size(), 81u);
@@ -419,7 +427,9 @@ TEST_F(Flatten, FullDiskFailsTheRun) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   Drawing d("nested");
   fs::create_directory("Flat_files");
-  fs::create_symlink("/dev/full", "Flat_files/Top_flat.tlc");
+  // The cell is written through a scratch file beside it: that is the
+  // file the full disk refuses.
+  fs::create_symlink("/dev/full", "Flat_files/Top_flat.tlc.tmp");
   HostRecord* rec;
   EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}}, &rec), 0);
   EXPECT_TRUE(HasMessage(*rec, "Unable to Write Flat TLC File")) << LastMessage(*rec);
@@ -455,5 +465,172 @@ TEST_F(Flatten, OutputMatchesTheStoredExpectation) {
     }
     EXPECT_EQ(strip(Slurp(cell), false), strip(Slurp(exp / fs::path(cell).filename()), false));
     EXPECT_EQ(strip(Slurp("Quilflat.log"), true), strip(Slurp(exp / "Quilflat.log"), true));
+  }
+}
+
+namespace {
+
+// Every file below root with its content: what a run must leave alone.
+// The output folders (and the log) are the run's to write.
+std::map<std::string, std::string> Tree(const fs::path& root, const fs::path& dwg) {
+  std::map<std::string, std::string> m;
+  for (auto& e : fs::recursive_directory_iterator(root)) {
+    fs::path in = e.path().parent_path();
+    if (in == dwg / "Flat_files" || in == dwg / "Smsh_files" || e.path() == dwg / "Flat_files" ||
+        e.path() == dwg / "Smsh_files" || e.path() == dwg / "Quilflat.log")
+      continue;
+    m[e.path().string()] = e.is_regular_file() ? Slurp(e.path()) : "<dir>";
+  }
+  return m;
+}
+
+// The nested drawing four folders deep, with decoy cell files around it
+// for names that climb out of the drawing.
+struct DeepDrawing {
+  fs::path root, dir, old;
+  DeepDrawing() {
+    old = fs::current_path();
+    char tmpl[] = "/tmp/quilflatXXXXXX";
+    root = mkdtemp(tmpl);
+    dir = root / "a/b/c/d";
+    fs::create_directories(dir);
+    fs::copy(fs::path(Source()) / "tests/fixtures/flatten/nested", dir / "dwg", fs::copy_options::recursive);
+    for (const char* p : {"a/b/c/d/x.tlc", "a/b/c/d/X.tlc", "a/b/c/d/dwg/Flat_files/x.tlc", "x.tlc", "a/x/V.tlc"}) {
+      fs::create_directories((root / p).parent_path());
+      std::ofstream(root / p) << "<B>\n1 0 0 5 5\n</B>\nDECOY\n";
+    }
+    dir /= "dwg";
+    fs::remove_all(dir / "Flat_files");
+    fs::current_path(dir);
+  }
+  ~DeepDrawing() {
+    fs::current_path(old);
+    fs::remove_all(root);
+  }
+};
+
+}  // namespace
+
+TEST_F(Flatten, HostileCellNamesNeverBecomePaths) {
+  const std::string names[] = {"..\\x", "../x", "..\\..\\..\\..\\x\\V", "C:\\x", "\\\\server\\x", "CON", "NUL",
+                               "COM1", "AUX", "A:B", "A*B", "A?B", "A\x01" "B", "A\x7f" "B", std::string(33, 'L'),
+                               ""};
+  struct Route {
+    const char* name;
+    bool listed;    // the name is an entry of QUIL7.CRF
+    bool placed;    // TOP places a cell of that name
+    bool chosen;    // the name is the cell to flatten
+    bool table;     // the name reaches the cell table past the file's reader
+  } routes[] = {
+      {"cell reference file", true, true, false, false},
+      {"instance record", false, true, false, false},
+      {"settings", true, false, true, false},
+      {"cell table, placed", false, true, false, true},
+      {"cell table, chosen", false, false, true, true},
+  };
+  for (const Route& r : routes) {
+    for (const std::string& bad : names) {
+      for (const char* mode : {"Y", "N"}) {
+        std::string what = std::string(r.name) + " '" + bad + "' mode " + mode;
+        DeepDrawing d;
+        if (r.listed) {
+          std::ofstream crf("QUIL7.CRF");
+          crf << "5\nNMOS\n1 0 0 10 20 1 1 2 0\nLEAF\n1 0 0 8 9 1 3 13 0\n" << bad << "\n"
+              << (r.chosen ? "3 0 0 5 5 1 0 0 1" : "1 0 0 5 5 1 0 0 0")
+              << "\nMID\n2 0 0 800 520 1 6 12 9\nTOP\n3 -5 -25000 80000 600 1 2 4 8\n";
+        }
+        if (r.placed) {
+          std::string top = Slurp("TOP.tlc");
+          top.insert(top.rfind("</TLC>"), "<C>\n" + bad + "\n0 7 7 0\n</C>\n");
+          std::ofstream("TOP.tlc") << top;
+        }
+        auto before = Tree(d.root, d.dir);
+        bool rootDecoy = fs::exists("/x.tlc");
+        HostRecord* rec;
+        auto inject = [&] {
+          if (!r.table || Cells.count >= CELL_INFO_MAX) return;
+          CellInfo& c = Cells.cell[++Cells.count];
+          snprintf(c.name, sizeof c.name, "%s", bad.c_str());
+          c.flags = r.chosen ? 3 : 1;
+          c.l = c.b = 0;
+          c.r = c.t = 5;
+        };
+        EXPECT_EQ(Go(st, {{FLAT_MCN, r.chosen ? bad : "TOP"}, {FLAT_FLT, mode}}, &rec, inject), 0) << what;
+        EXPECT_GE(rec->messages.size(), 2u) << what << ": refused without saying why";
+        EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << what;
+        auto after = Tree(d.root, d.dir);
+        for (auto& kv : after)
+          EXPECT_EQ(kv.second, before[kv.first]) << what << ": " << kv.first << " written";
+        for (auto& kv : before) EXPECT_TRUE(after.count(kv.first)) << what << ": " << kv.first << " removed";
+        EXPECT_EQ(fs::exists("/x.tlc"), rootDecoy) << what;
+        for (const char* out : {"Flat_files", "Smsh_files"}) {
+          if (!fs::exists(out)) continue;
+          for (auto& e : fs::recursive_directory_iterator(out))
+            EXPECT_EQ(Slurp(e.path()).find("DECOY"), std::string::npos) << what << ": read " << e.path();
+        }
+        EXPECT_FALSE(fs::exists("Flat_files/Top_flat.tlc")) << what;
+        EXPECT_FALSE(fs::exists("Smsh_files/Top_smsh.tlc")) << what;
+      }
+    }
+  }
+}
+
+TEST_F(Flatten, TheChosenCellIsFlattenedWhenRanksTie) {
+  // A hierarchy cut at the top rank: the chosen cell and the cells it
+  // places share rank 24, and the sort is free to order them any way.
+  for (const char* mode : {"Y", "N"}) {
+    Drawing d("nested");
+    std::ofstream("QUIL7.CRF") << "4\nLEAF\n1 0 0 8 9 1 3 13 0\nM1\n24 0 0 10 10 0 0 0 1\n"
+                                  "M2\n24 0 0 10 10 0 0 0 1\nTOP\n24 0 0 10 10 1 0 0 3\n";
+    std::ofstream("M1.tlc") << "<B>\n1 0 0 1 1\n</B>\n<C>\nLEAF\n0 0 0 0\n</C>\n";
+    std::ofstream("M2.tlc") << "<B>\n1 0 0 2 2\n</B>\n<C>\nLEAF\n0 0 0 0\n</C>\n";
+    std::ofstream("TOP.tlc") << "<B>\n1 0 0 3 3\n</B>\n<C>\nLEAF\n0 0 0 0\n</C>\n<C>\nM1\n0 100 0 0\n</C>\n"
+                                "<C>\nM2\n0 200 0 0\n</C>\n";
+    HostRecord* rec;
+    ASSERT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 1) << mode << ": " << LastMessage(*rec);
+    std::string out = mode[0] == 'Y' ? "Flat_files/Top_flat.tlc" : "Smsh_files/Top_smsh.tlc";
+    ASSERT_TRUE(fs::exists(out)) << mode;
+    RefCell cell = RefParse(out);
+    EXPECT_EQ(cell.hdrName, mode[0] == 'Y' ? "TOP_FLAT" : "TOP_SMSH");
+    EXPECT_EQ(cell.boxes.size(), 3u + (mode[0] == 'Y' ? 0u : 3u)) << mode;
+    EXPECT_FALSE(fs::exists("Flat_files/M2_flat.tlc")) << mode;
+    EXPECT_FALSE(fs::exists("Smsh_files/M2_smsh.tlc")) << mode;
+    EXPECT_EQ(LastMessage(*rec), "Completed ... " + std::to_string(fs::file_size(out)) +
+                                     " Bytes in TLC File\n\nUse Import to Register Cell in Drawing");
+  }
+}
+
+TEST_F(Flatten, FailedRunOnAFullDiskKeepsTheLastOutputs) {
+  for (const char* mode : {"Y", "N"}) {
+    MountedFolder mnt(1024);
+    if (!mnt.mounted) GTEST_SKIP() << mnt.reason;
+    fs::path old = fs::current_path();
+    fs::copy(fs::path(Source()) / "tests/fixtures/flatten/nested", mnt.path, fs::copy_options::recursive);
+    fs::current_path(mnt.path);
+    std::string outDir = mode[0] == 'Y' ? "Flat_files" : "Smsh_files";
+    HostRecord* rec;
+    EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 1) << mode << ": " << LastMessage(*rec);
+    std::map<std::string, std::string> first;
+    for (auto& e : fs::directory_iterator(outDir)) first[e.path().filename()] = Slurp(e.path());
+    EXPECT_GE(first.size(), 1u) << mode;
+    {
+      // The second run's cell outgrows the room the old one leaves.
+      std::string top = Slurp("TOP.tlc");
+      std::string boxes;
+      for (int i = 0; i < 3000; ++i) boxes += "<B>\n9 0 0 " + std::to_string(i + 1) + " 5\n</B>\n";
+      top.insert(top.rfind("</TLC>"), boxes);
+      std::ofstream("TOP.tlc") << top;
+      // Then fill the disk.
+      std::ofstream fill("filler", std::ios::binary);
+      std::string block(4096, 'f');
+      while (fill.write(block.data(), block.size()) && fill.flush()) {
+      }
+    }
+    EXPECT_EQ(Go(st, {{FLAT_MCN, "TOP"}, {FLAT_FLT, mode}}, &rec), 0) << mode;
+    EXPECT_EQ(LastMessage(*rec), "Aborted ... Files may be Incomplete") << mode;
+    std::map<std::string, std::string> second;
+    for (auto& e : fs::directory_iterator(outDir)) second[e.path().filename()] = Slurp(e.path());
+    EXPECT_EQ(second, first) << mode << ": the first run's outputs changed, or a scratch file stayed";
+    fs::current_path(old);
   }
 }
