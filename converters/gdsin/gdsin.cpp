@@ -281,14 +281,18 @@ static int Run(GdsInState* st) {
   if (!PathDiffer(st->outFolder, ""))
     return GdsFail(st, "Cell Files will be Written to the Drawing Folder ... Can't Continue");
   {
-    char text[CNV_PATHLEN + 40];
+    char text[CNV_PATHLEN + 80];
     switch (SatMkdir(st->outFolder)) {
       case 0:
         snprintf(text, sizeof text, "Folder %s was Created", st->outFolder);
         HostMsgBox(text, GdsInDisplayName, HOST_CAP_PROGRAM, HOST_OK);
         break;
-      case 1:
+      case SAT_MKDIR_THERE:
         break;
+      case SAT_MKDIR_DENIED:
+        snprintf(text, sizeof text, "Folder %s can't be Created ... the Drawing Folder can't be Written",
+                 st->outFolder);
+        return GdsFail(st, text);
       default:
         snprintf(text, sizeof text, "Folder %s is Invalid", st->outFolder);
         return GdsFail(st, text);

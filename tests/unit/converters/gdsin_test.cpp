@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "host.h"
 #include "host_record.h"
 #include "satutil.h"
+#include "small_fs.h"
 
 namespace {
 
@@ -747,6 +749,23 @@ TEST(GdsInRun, OutputFolderMustNotBeTheDrawingFolder) {
   EXPECT_FALSE(r.Go(g));
   ASSERT_FALSE(r.host->messages.empty());
   EXPECT_EQ(r.host->messages[0].text, "Cell Files will be Written to the Drawing Folder ... Can't Continue");
+}
+
+TEST(GdsInRun, OutputFolderThatCantBeWritten) {
+  MountedFolder ro(64);
+  if (!ro.mounted) GTEST_SKIP() << ro.reason;
+  if (!ro.MakeReadOnly()) GTEST_SKIP() << "remount refused";
+  InRun r;
+  GdsInState* st = r.st;
+  std::string out = ro.path + "/cells/";
+  snprintf(st->val[IK_TPH], GDSIN_VALLEN, "%s", out.c_str());
+  Gds g;
+  g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).End().EndLib();
+  EXPECT_FALSE(r.Go(g));
+  // The folder name is shown as tidied, which may change its case.
+  EXPECT_EQ(strcasecmp(st->outFolder, out.c_str()), 0) << st->outFolder;
+  EXPECT_TRUE(r.Said("Folder " + std::string(st->outFolder) +
+                     " can't be Created ... the Drawing Folder can't be Written"));
 }
 
 TEST(GdsInRun, FilesOfARun) {
