@@ -738,6 +738,29 @@ TEST(GdsInBadInput, ChangesToTheGeometryAreLogged) {
   EXPECT_EQ(Count(r.Cell("TOP"), "<P>"), 1);
 }
 
+TEST(GdsInBadInput, TextsOnLayersBeyondTheTlcRangeAreLogged) {
+  struct Case {
+    int layer;
+    const char* note;  // empty: the text is kept
+  } cases[] = {
+      {256, ""},
+      {257, "Text Layer 257 is out of Range 1-256 ... Text Dropped in TOP"},
+      {1000, "Text Layer 1000 is out of Range 1-256 ... Text Dropped in TOP"},
+      {32767, "Text Layer 32767 is out of Range 1-256 ... Text Dropped in TOP"},
+  };
+  for (const Case& c : cases) {
+    InRun r;
+    Gds g;
+    g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).Text(c.layer, 0, 1, 10, 20, "LBL").End().EndLib();
+    ASSERT_TRUE(r.Go(g)) << c.layer;
+    bool kept = r.Cell("TOP").find("LBL") != std::string::npos;
+    EXPECT_EQ(kept, c.note[0] == 0) << c.layer;
+    if (c.note[0]) {
+      EXPECT_NE(r.Log().find(c.note), std::string::npos) << c.layer << "\n" << r.Log();
+    }
+  }
+}
+
 // ---- the run -------------------------------------------------------------------------
 
 TEST(GdsInRun, OutputFolderMustNotBeTheDrawingFolder) {
