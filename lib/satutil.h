@@ -53,6 +53,9 @@ FILE* SatOpen(const char* path, const char* mode);
 enum { SAT_MKDIR_MADE = 0, SAT_MKDIR_THERE = 1, SAT_MKDIR_INVALID = 2, SAT_MKDIR_DENIED = 3 };
 int SatMkdir(const char* path);
 int SatRemove(const char* path);
+// Puts a complete scratch file in the place of path (lib/safewrite.h); on
+// failure the scratch is removed and path kept. 1 when replaced.
+int SatReplace(const char* scratch, const char* path);
 // Size of a file in bytes, -1 when it can't be had.
 long long SatFileSize(const char* path);
 // Copies a file whole: 1 done, 0 failed.

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <strings.h>
 #include <string>
 #include <vector>
@@ -789,6 +791,50 @@ TEST(GdsInRun, OutputFolderThatCantBeWritten) {
   EXPECT_EQ(strcasecmp(st->outFolder, out.c_str()), 0) << st->outFolder;
   EXPECT_TRUE(r.Said("Folder " + std::string(st->outFolder) +
                      " can't be Created ... the Drawing Folder can't be Written"));
+}
+
+// A run that fails on a full disk leaves the cell files of the run before it
+// as they were, and no scratch file; only the log tells of the failure.
+TEST(GdsInRun, FailedRunKeepsTheEarlierCells) {
+  MountedFolder fs(64);
+  if (!fs.mounted) GTEST_SKIP() << fs.reason;
+  std::string out = fs.path + "/cells/";
+  std::map<std::string, std::string> first;
+  {
+    InRun r;
+    snprintf(r.st->val[IK_TPH], GDSIN_VALLEN, "%s", out.c_str());
+    Gds g;
+    g.Lib();
+    g.Begin("TOP").Boundary(3, 0, Rect(0, 0, 5, 5)).Sref("SUB", 1, 2).End();
+    g.Begin("SUB").Boundary(2, 0, Rect(0, 0, 5, 5)).End();
+    g.EndLib();
+    ASSERT_TRUE(r.Go(g));
+    for (const auto& e : std::filesystem::directory_iterator(out))
+      if (e.path().extension() == ".tlc") first[e.path().filename().string()] = ReadText(e.path().string());
+    ASSERT_EQ(first.size(), 2u);
+  }
+  InRun r;
+  snprintf(r.st->val[IK_TPH], GDSIN_VALLEN, "%s", out.c_str());
+  Gds g;
+  g.Lib();
+  g.Begin("TOP").Boundary(3, 0, Rect(0, 0, 6, 6)).Sref("SUB", 1, 2).End();
+  g.Begin("SUB");
+  for (int i = 0; i < 4000; ++i) g.Boundary(2, 0, {0, 0, 10 + i, 0, 10 + i, 7, 3, 9, 0, 0});  // some 160 KB of cell
+  g.End();
+  g.EndLib();
+  EXPECT_FALSE(r.Go(g));
+  EXPECT_STREQ(r.closingText, "Aborted ... Files may be Incomplete");
+  std::map<std::string, std::string> now;
+  for (const auto& e : std::filesystem::directory_iterator(out)) {
+    std::string name = e.path().filename().string();
+    if (name != "GdsIn.log") now[name] = ReadText(e.path().string());
+  }
+  auto sizes = [](const std::map<std::string, std::string>& m) {
+    std::string out;
+    for (const auto& e : m) out += e.first + " " + std::to_string(e.second.size()) + "; ";
+    return out;
+  };
+  EXPECT_TRUE(now == first) << "now: " << sizes(now) << " before: " << sizes(first);
 }
 
 TEST(GdsInRun, FilesOfARun) {
