@@ -189,7 +189,7 @@ int Reference(GdsInState* st, const GdsElement& e) {
     int64_t left = i ? (int64_t)AMAX - st->total.cells - st->cellCount.cells
                      : (int64_t)PMAX - st->total.paths - st->total.texts - st->cellCount.paths - st->cellCount.texts;
     if (want > left) {
-      char msg[200];
+      char msg[GDSIN_SNAMELEN + 120];
       snprintf(msg, sizeof msg, "Array Structure of %d x %d in %s exceeds the Drawing Limit ... Can't Continue", cols,
                rows, st->curName);
       return GdsFail(st, msg);
@@ -403,8 +403,8 @@ int ConvRecord(GdsInState* st) {
       GdsProgress(st);
       return 1;
     case GR_STRNAME: {
-      char name[GDSIN_NAMELEN + 1];
-      GdsString(st, name, GDSIN_NAMELEN);
+      char name[GDSIN_SNAMELEN + 1];
+      GdsString(st, name, GDSIN_SNAMELEN);
       return GdsStructStart(st, name);
     }
     case GR_ENDSTR:
@@ -477,7 +477,7 @@ int ConvRecord(GdsInState* st) {
       return ok;
     }
     case GR_SNAME:
-      GdsString(st, e.sname, GDSIN_NAMELEN);
+      GdsString(st, e.sname, GDSIN_SNAMELEN);
       return 1;
     case GR_COLROW:
       e.cols = GdsReadInt2(st, 0);

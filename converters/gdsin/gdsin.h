@@ -22,7 +22,8 @@ enum {
   GDSIN_FONTS = GDSIN_ROWS * 6 + 1,  // the rows, then the line delimiter
   GDSIN_OMITS = 12,
   GDSIN_STRLEN = 1023,  // longest string kept from a record
-  GDSIN_NAMELEN = 32,
+  GDSIN_NAMELEN = 32,    // cell names
+  GDSIN_SNAMELEN = 255,  // structure names: told apart beyond the cut of their cell names
   GDSIN_MAXRANK = 24,
   GDSIN_HASH = 1 << 15,
   GDSIN_INBUF = 1 << 20,
@@ -81,7 +82,7 @@ struct GdsElement {
   int strans;
   int font, vjust, texttype;
   int cols, rows;
-  char sname[GDSIN_NAMELEN + 1];
+  char sname[GDSIN_SNAMELEN + 1];
   char text[GDSIN_STRLEN + 1];
   int n;
   int clamped;  // a coordinate was held to the TLC range
@@ -89,7 +90,7 @@ struct GdsElement {
 };
 
 struct GdsStruct {
-  char name[GDSIN_NAMELEN + 1];
+  char name[GDSIN_SNAMELEN + 1];
   char cell[GDSIN_NAMELEN + 1];
   int rank;
   int defined;  // the pass that last met its definition
@@ -172,7 +173,7 @@ struct GdsInState {
   int pass;
   int changed;
   int cur, curRank, highRank, omitted;
-  char curName[GDSIN_NAMELEN + 1];
+  char curName[GDSIN_SNAMELEN + 1];
 
   // Conversion.
   GdsElement el;

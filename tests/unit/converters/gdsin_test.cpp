@@ -397,6 +397,38 @@ TEST(GdsInHierarchy, NamesThatDifferOnlyInCase) {
   EXPECT_NE(top.find("<C>\nABC_2\n0 5 5 0\n</C>"), std::string::npos);
 }
 
+// Names alike in their first 32 characters are still two structures: the
+// second cut name clashes and is asked for, and its references follow it.
+TEST(GdsInHierarchy, LongNamesAlikeInTheirFirst32Characters) {
+  InRun r;
+  GdsInState* st = r.st;
+  static std::vector<std::string> asked;
+  asked.clear();
+  st->newName = [](const char* structName, char* tried) {
+    asked.push_back(structName);
+    snprintf(tried, 33, "%.30s_2", structName);
+    return 1;
+  };
+  const std::string stem(32, 'L');
+  Gds g;
+  g.Lib();
+  g.Begin(stem + "_ONE").Boundary(1, 0, Rect(0, 0, 10, 10)).End();
+  g.Begin(stem + "_TWO").Boundary(1, 0, Rect(0, 0, 20, 20)).End();
+  g.Begin("TOP").Sref(stem + "_ONE", 0, 0).Sref(stem + "_TWO", 5, 5).End();
+  g.EndLib();
+  ASSERT_TRUE(r.Go(g));
+  ASSERT_EQ(st->nSt, 3);
+  EXPECT_EQ(asked, std::vector<std::string>{stem + "_TWO"});
+  EXPECT_EQ(st->structs[1].cell, stem);
+  EXPECT_EQ(st->structs[2].cell, std::string(30, 'L') + "_2");
+  EXPECT_EQ(r.Log().find("Defined Again"), std::string::npos);
+  EXPECT_NE(r.Cell(stem).find("<B>\n1 0 0 10 10\n</B>"), std::string::npos);
+  EXPECT_NE(r.Cell(std::string(30, 'L') + "_2").find("<B>\n1 0 0 20 20\n</B>"), std::string::npos);
+  std::string top = r.Cell("TOP");
+  EXPECT_NE(top.find("<C>\n" + stem + "\n0 0 0 0\n</C>"), std::string::npos) << top;
+  EXPECT_NE(top.find("<C>\n" + std::string(30, 'L') + "_2\n0 5 5 0\n</C>"), std::string::npos) << top;
+}
+
 TEST(GdsInHierarchy, NameCheck) {
   InState own;
   GdsInState* st = own.st;
