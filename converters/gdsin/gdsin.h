@@ -18,6 +18,7 @@ enum {
   GDSIN_VALLEN = 256,
   GDSIN_MAXSTRUCT = 10000,
   GDSIN_MAXPTS = 1024,
+  GDSIN_XYMAX = 8191,  // the most points one XY record holds
   GDSIN_ROWS = 4,
   GDSIN_FONTS = GDSIN_ROWS * 6 + 1,  // the rows, then the line delimiter
   GDSIN_OMITS = 12,
@@ -87,6 +88,8 @@ struct GdsElement {
   int n;
   int clamped;  // a coordinate was held to the TLC range
   int32_t x[GDSIN_MAXPTS], y[GDSIN_MAXPTS];
+  int nAll;  // a boundary over the limit: all its points, kept to be split
+  int32_t xAll[GDSIN_XYMAX], yAll[GDSIN_XYMAX];
 };
 
 struct GdsStruct {

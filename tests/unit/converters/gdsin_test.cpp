@@ -716,6 +716,67 @@ TEST(GdsInBadInput, LeadingNullsAndLongStrings) {
   EXPECT_TRUE(r2.Said("Too Many Nulls in GDS Header ... Can't Continue"));
 }
 
+// Twice the signed area of a closed ring of points.
+int64_t Area2(const std::vector<int64_t>& xy) {
+  int64_t a = 0;
+  size_t n = xy.size() / 2;
+  for (size_t i = 0; i < n; ++i) {
+    size_t j = (i + 1) % n;
+    a += xy[2 * i] * xy[2 * j + 1] - xy[2 * j] * xy[2 * i + 1];
+  }
+  return a;
+}
+
+// A boundary beyond the vertex limit keeps its whole area: it is split into
+// closed polygons within the limit, and the log names it.
+TEST(GdsInBadInput, BoundaryOverTheVertexLimitIsSplit) {
+  struct Case {
+    int teeth;  // a comb: its base, then teeth of 4 vertices each
+    bool split;
+  } cases[] = {{255, false}, {400, true}, {1800, true}};
+  for (const Case& c : cases) {
+    InRun r;
+    std::vector<int32_t> xy = {0, 0, 20 * c.teeth, 0};
+    for (int i = c.teeth - 1; i >= 0; --i) {
+      int32_t x = 20 * i;
+      xy.insert(xy.end(), {x + 20, 100, x + 10, 100, x + 10, 200, x, 200});
+    }
+    xy.insert(xy.end(), {0, 0});
+    int nIn = (int)xy.size() / 2;
+    Gds g;
+    g.Lib().Begin("TOP").Boundary(1, 0, xy).End().EndLib();
+    ASSERT_TRUE(r.Go(g)) << c.teeth;
+    // The <P> records of the cell: each closed, within the limit; their
+    // areas add up to the comb's.
+    std::string cell = r.Cell("TOP");
+    int64_t total = 0;
+    int pieces = 0;
+    for (size_t p = cell.find("<P>\n"); p != std::string::npos; p = cell.find("<P>\n", p + 1)) {
+      const char* q = cell.c_str() + p + 4;
+      char* end;
+      strtol(q, &end, 10);
+      strtol(end, &end, 10);
+      long nv = strtol(end, &end, 10);
+      std::vector<int64_t> pts;
+      for (long k = 0; k < 2 * nv; ++k) pts.push_back(strtoll(end, &end, 10));
+      ASSERT_LE(nv, 1024) << c.teeth;
+      ASSERT_GE(nv, 4) << c.teeth;
+      EXPECT_EQ(pts[0], pts[2 * nv - 2]) << c.teeth;
+      EXPECT_EQ(pts[1], pts[2 * nv - 1]) << c.teeth;
+      int64_t a = Area2(pts);
+      EXPECT_GT(a, 0) << c.teeth << " piece " << pieces;  // same winding as the comb
+      total += a;
+      ++pieces;
+    }
+    int64_t want = 2 * (20LL * c.teeth * 100 + 10LL * c.teeth * 100);
+    EXPECT_EQ(total, want) << c.teeth;
+    EXPECT_EQ(pieces > 1, c.split) << c.teeth;
+    std::string note = "Boundary of " + std::to_string(nIn) + " Vertices Split into " + std::to_string(pieces) +
+                       " Polygons in TOP";
+    EXPECT_EQ(r.Log().find(note) != std::string::npos, c.split) << note;
+  }
+}
+
 TEST(GdsInBadInput, StructureDefinedTwiceKeepsItsFirstCell) {
   InRun r;
   GdsInState* st = r.st;
