@@ -94,7 +94,9 @@ struct TlcWriterState {
   int failed = 0;         // a write failed since SatTlcCreate
   char drive[3] = "";     // output drive and folder
   char folder[260] = "";
-  char path[260] = "";    // the file SatTlcCreate opened
+  char path[260] = "";    // the cell file SatTlcCreate stands for
+  int hold = 0;           // cells are written to scratch files kept for TlcSettle
+  char scratch[270] = ""; // the open scratch file (with hold): path + ".tmp"
 };
 extern TlcWriterState TlcWriter;
 extern int& WriteOldTlc;
@@ -112,9 +114,14 @@ void WriteB();
 void WriteP();
 void WriteT();
 // Closing line (new form) and close: 1 when everything reached the file.
+// With hold a failed scratch is removed (the old cell file stays) and a
+// complete one waits for TlcSettle.
 int TlcWriteClose();
 // Closes and removes a cell file left open by a run that stopped: a cell
-// cut short must not pass for a whole one.
+// cut short must not pass for a whole one (with hold: its scratch file).
 void TlcAbandon();
+// The held scratch of cell name: keep puts it in the place of the old cell
+// file, else it is removed. 1 when the cell file holds the new content.
+int TlcSettle(const char* name, int keep);
 
 #endif

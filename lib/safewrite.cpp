@@ -21,19 +21,35 @@ int SafeWriteCommit(SafeWrite* sw, int failed) {
     remove(sw->scratch);
     return 0;
   }
-  if (rename(sw->scratch, sw->path) == 0) return 1;
+  return SafeWriteReplace(sw->scratch, sw->path);
+}
+
+int SafeWriteScratchName(char* out, size_t size, const char* path) {
+  if (!out || !size) return 0;
+  out[0] = 0;
+  if (!path || !path[0]) return 0;
+  int n = snprintf(out, size, "%s.tmp", path);
+  return n >= 0 && static_cast<size_t>(n) < size;
+}
+
+int SafeWriteReplace(const char* scratch, const char* path) {
+  if (rename(scratch, path) == 0) return 1;
   // Where rename does not replace an existing file, move the old one aside
   // first and put it back when the new one can't take its place.
   char old[320];
-  snprintf(old, sizeof old, "%s.old", sw->path);
-  remove(old);
-  if (rename(sw->path, old) != 0) {
-    remove(sw->scratch);
+  int n = snprintf(old, sizeof old, "%s.old", path);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof old) {
+    remove(scratch);
     return 0;
   }
-  if (rename(sw->scratch, sw->path) != 0) {
-    rename(old, sw->path);
-    remove(sw->scratch);
+  remove(old);
+  if (rename(path, old) != 0) {
+    remove(scratch);
+    return 0;
+  }
+  if (rename(scratch, path) != 0) {
+    rename(old, path);
+    remove(scratch);
     return 0;
   }
   remove(old);

@@ -20,4 +20,11 @@ int SafeWriteOpen(SafeWrite* sw, const char* path);
 // file. 1 when path now holds the new content, 0 when the old one was kept.
 int SafeWriteCommit(SafeWrite* sw, int failed);
 
+// For writers that own their file: the scratch name of path ("<path>.tmp");
+// 0 when it does not fit.
+int SafeWriteScratchName(char* out, size_t size, const char* path);
+// Puts the complete scratch file in the place of path; on failure the
+// scratch is removed and path kept. 1 when path holds the new content.
+int SafeWriteReplace(const char* scratch, const char* path);
+
 #endif

@@ -1,5 +1,7 @@
 #include "satutil.h"
 
+#include "safewrite.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdarg>
@@ -297,6 +299,14 @@ int SatRemove(const char* path) {
   return remove(path) == 0;
 #else
   return remove(HostPath(path).c_str()) == 0;
+#endif
+}
+
+int SatReplace(const char* scratch, const char* path) {
+#ifdef _WIN32
+  return SafeWriteReplace(scratch, path);
+#else
+  return SafeWriteReplace(HostPath(scratch).c_str(), HostPath(path).c_str());
 #endif
 }
 

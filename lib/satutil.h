@@ -56,6 +56,9 @@ int SatMkdir(const char* path);
 // (through a scratch file, for instance); 0 when it does not fit.
 int SatHostPathTo(char* out, size_t size, const char* path);
 int SatRemove(const char* path);
+// Puts a complete scratch file in the place of path (lib/safewrite.h); on
+// failure the scratch is removed and path kept. 1 when replaced.
+int SatReplace(const char* scratch, const char* path);
 // Size of a file in bytes, -1 when it can't be had.
 long long SatFileSize(const char* path);
 // Copies a file whole: 1 done, 0 failed.

@@ -53,20 +53,35 @@ int TlcOutputSet(const char* folder) {
   return 1;
 }
 
-int SatTlcCreate(const char* name) {
-  TlcWriter.failed = 0;
-  TlcWriter.path[0] = '\0';
-  if (TlcWriter.file) {
-    fclose(TlcWriter.file);
-    TlcWriter.file = nullptr;
-  }
+// The tidied cell file path of name; 0 when too long.
+static int CellPath(char* out, size_t size, const char* name) {
+  out[0] = '\0';
   if (!name || !name[0]) return 0;
   char raw[SAT_PATH_SIZE + 8];
   int n = snprintf(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, name);
   if (n < 0 || (size_t)n >= SAT_PATH_SIZE) return 0;
-  if (!PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw)) return 0;
-  TlcWriter.file = SatOpen(TlcWriter.path, "w");
-  if (!TlcWriter.file) return 0;
+  if (!PathFixTo(out, size, raw)) {
+    out[0] = '\0';
+    return 0;
+  }
+  return 1;
+}
+
+int SatTlcCreate(const char* name) {
+  TlcWriter.failed = 0;
+  TlcWriter.path[0] = '\0';
+  TlcWriter.scratch[0] = '\0';
+  if (TlcWriter.file) {
+    fclose(TlcWriter.file);
+    TlcWriter.file = nullptr;
+  }
+  if (!CellPath(TlcWriter.path, sizeof TlcWriter.path, name)) return 0;
+  if (TlcWriter.hold) snprintf(TlcWriter.scratch, sizeof TlcWriter.scratch, "%s.tmp", TlcWriter.path);
+  TlcWriter.file = SatOpen(TlcWriter.hold ? TlcWriter.scratch : TlcWriter.path, "w");
+  if (!TlcWriter.file) {
+    TlcWriter.scratch[0] = '\0';
+    return 0;
+  }
   if (!TlcWriter.oldForm) Put("<?xml version=\"1.0\"?>\n<TLC>\n");
   return 1;
 }
@@ -124,6 +139,9 @@ int TlcWriteClose() {
   if (ferror(TlcWriter.file)) TlcWriter.failed = 1;
   if (fclose(TlcWriter.file) != 0) TlcWriter.failed = 1;
   TlcWriter.file = nullptr;
+  // A held cell that failed goes; a complete one waits for TlcSettle.
+  if (TlcWriter.scratch[0] && TlcWriter.failed) SatRemove(TlcWriter.scratch);
+  TlcWriter.scratch[0] = '\0';
   return !TlcWriter.failed;
 }
 
@@ -131,5 +149,18 @@ void TlcAbandon() {
   if (!TlcWriter.file) return;
   fclose(TlcWriter.file);
   TlcWriter.file = nullptr;
-  if (TlcWriter.path[0]) SatRemove(TlcWriter.path);
+  if (TlcWriter.scratch[0])
+    SatRemove(TlcWriter.scratch);
+  else if (TlcWriter.path[0])
+    SatRemove(TlcWriter.path);
+  TlcWriter.scratch[0] = '\0';
+}
+
+int TlcSettle(const char* name, int keep) {
+  char path[sizeof TlcWriter.path], scratch[sizeof TlcWriter.scratch];
+  if (!CellPath(path, sizeof path, name)) return 0;
+  snprintf(scratch, sizeof scratch, "%s.tmp", path);
+  if (keep) return SatReplace(scratch, path);
+  SatRemove(scratch);
+  return 0;
 }

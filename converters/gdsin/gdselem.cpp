@@ -1,8 +1,10 @@
 // The conversion pass: every record read once more, elements written as
 // TLC records into one cell file per structure, with the listing.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
+#include <vector>
 
 #include "gdsin.h"
 #include "gdsinpriv.h"
@@ -189,7 +191,7 @@ int Reference(GdsInState* st, const GdsElement& e) {
     int64_t left = i ? (int64_t)AMAX - st->total.cells - st->cellCount.cells
                      : (int64_t)PMAX - st->total.paths - st->total.texts - st->cellCount.paths - st->cellCount.texts;
     if (want > left) {
-      char msg[200];
+      char msg[GDSIN_SNAMELEN + 120];
       snprintf(msg, sizeof msg, "Array Structure of %d x %d in %s exceeds the Drawing Limit ... Can't Continue", cols,
                rows, st->curName);
       return GdsFail(st, msg);
@@ -300,6 +302,110 @@ int Text(GdsInState* st, const GdsElement& e) {
   return 1;
 }
 
+struct XY {
+  int64_t x, y;
+};
+
+// The part of ring `in` on one side of the line axis = c (x for axis 0, y
+// for 1): low keeps the side below c. Where the ring crosses the line more
+// than once the part runs back and forth along it, which adds no area.
+void ClipSide(const std::vector<XY>& in, int axis, int64_t c, bool low, std::vector<XY>* out) {
+  out->clear();
+  size_t n = in.size();
+  auto along = [axis](const XY& p) { return axis == 0 ? p.x : p.y; };
+  auto inside = [&](const XY& p) { return low ? along(p) <= c : along(p) >= c; };
+  for (size_t i = 0; i < n; ++i) {
+    const XY& a = in[i];
+    const XY& b = in[(i + 1) % n];
+    bool ia = inside(a), ib = inside(b);
+    if (ia != ib) {
+      // Where edge a-b meets the line; exact for edges across it at right
+      // angles, else the nearest grid point.
+      double t = (double)(c - along(a)) / (double)(along(b) - along(a));
+      XY m;
+      if (axis == 0) {
+        m.x = c;
+        m.y = a.y + std::llround(t * (double)(b.y - a.y));
+      } else {
+        m.y = c;
+        m.x = a.x + std::llround(t * (double)(b.x - a.x));
+      }
+      if (out->empty() || out->back().x != m.x || out->back().y != m.y) out->push_back(m);
+    }
+    if (ib && (out->empty() || out->back().x != b.x || out->back().y != b.y)) out->push_back(b);
+  }
+  while (out->size() > 1 && out->front().x == out->back().x && out->front().y == out->back().y) out->pop_back();
+}
+
+// Cuts a ring at the median of its wider side until every part has room
+// for its closing point within the vertex limit.
+void SplitRing(const std::vector<XY>& ring, int depth, std::vector<std::vector<XY>>* parts) {
+  if (ring.size() < 3) return;  // nothing left on this side
+  if ((int)ring.size() < GDSIN_MAXPTS || depth > 48) {
+    parts->push_back(ring);
+    if ((int)parts->back().size() >= GDSIN_MAXPTS) parts->back().resize(GDSIN_MAXPTS - 1);
+    return;
+  }
+  int64_t lx = ring[0].x, hx = lx, ly = ring[0].y, hy = ly;
+  for (const XY& p : ring) {
+    lx = p.x < lx ? p.x : lx, hx = p.x > hx ? p.x : hx;
+    ly = p.y < ly ? p.y : ly, hy = p.y > hy ? p.y : hy;
+  }
+  int axis = (hx - lx) >= (hy - ly) ? 0 : 1;
+  int64_t lo = axis == 0 ? lx : ly, hi = axis == 0 ? hx : hy;
+  if (hi - lo < 2) {
+    axis = 1 - axis;
+    lo = axis == 0 ? lx : ly, hi = axis == 0 ? hx : hy;
+  }
+  std::vector<int64_t> v;
+  v.reserve(ring.size());
+  for (const XY& p : ring) v.push_back(axis == 0 ? p.x : p.y);
+  std::nth_element(v.begin(), v.begin() + (long)(v.size() / 2), v.end());
+  int64_t c = v[v.size() / 2];
+  if (c <= lo) c = lo + 1;
+  if (c >= hi) c = hi - 1;
+  if (hi - lo < 2) {
+    parts->push_back(ring);
+    parts->back().resize(GDSIN_MAXPTS - 1);
+    return;
+  }
+  std::vector<XY> side;
+  ClipSide(ring, axis, c, true, &side);
+  SplitRing(side, depth + 1, parts);
+  ClipSide(ring, axis, c, false, &side);
+  SplitRing(side, depth + 1, parts);
+}
+
+// A boundary over the vertex limit, written as closed polygons within it
+// that together cover what it covers.
+void SplitOut(GdsInState* st, const GdsElement& e, int tlc) {
+  std::vector<XY> ring;
+  ring.reserve((size_t)e.nAll);
+  for (int i = 0; i < e.nAll; ++i)
+    if (ring.empty() || ring.back().x != e.xAll[i] || ring.back().y != e.yAll[i]) ring.push_back({e.xAll[i], e.yAll[i]});
+  while (ring.size() > 1 && ring.front().x == ring.back().x && ring.front().y == ring.back().y) ring.pop_back();
+  std::vector<std::vector<XY>> parts;
+  SplitRing(ring, 0, &parts);
+  for (const auto& part : parts) {
+    int n = 0;
+    for (const XY& p : part) {
+      TLCp.x[n] = (int32_t)p.x;
+      TLCp.y[n] = (int32_t)p.y;
+      ++n;
+    }
+    TLCp.x[n] = TLCp.x[0];
+    TLCp.y[n] = TLCp.y[0];
+    ++n;
+    TLCp.lyr = tlc;
+    TLCp.w = 0;
+    TLCp.nv = n;
+    WriteP();
+    st->cellCount.paths += 1;
+    st->cellCount.vertices += n;
+  }
+  Note(st, "Boundary of %d Vertices Split into %d Polygons in %s", e.nAll, (int)parts.size(), st->curName);
+}
+
 int Boundary(GdsInState* st, GdsElement& e) {
   if (e.n < 1) {
     // A path record without vertices would not read back.
@@ -312,6 +418,10 @@ int Boundary(GdsInState* st, GdsElement& e) {
   if (tlc == 0 || !LyrSelTest(&st->sel, tlc)) return 1;
   LayerUse(st, tlc);
   GeometryNotes(st, e, 0);
+  if (e.nAll) {
+    SplitOut(st, e, tlc);
+    return 1;
+  }
   if (st->cbb && IsBox(e)) {
     TLCb.lyr = tlc;
     TLCb.l = e.x[0] < e.x[2] ? e.x[0] : e.x[2];
@@ -403,8 +513,8 @@ int ConvRecord(GdsInState* st) {
       GdsProgress(st);
       return 1;
     case GR_STRNAME: {
-      char name[GDSIN_NAMELEN + 1];
-      GdsString(st, name, GDSIN_NAMELEN);
+      char name[GDSIN_SNAMELEN + 1];
+      GdsString(st, name, GDSIN_SNAMELEN);
       return GdsStructStart(st, name);
     }
     case GR_ENDSTR:
@@ -454,7 +564,16 @@ int ConvRecord(GdsInState* st) {
       return 1;
     case GR_XY: {
       int n = (st->rl - 4) / 8;
-      if (n > GDSIN_MAXPTS) {
+      e.nAll = 0;
+      if (n > GDSIN_MAXPTS && e.kind == GE_BOUNDARY && !e.isPath && n <= GDSIN_XYMAX) {
+        // Split into polygons within the limit when the element ends.
+        for (int i = 0; i < n; ++i) {
+          e.xAll[i] = GdsCoord(st, GdsInt4(st, 2 * i), &e.clamped);
+          e.yAll[i] = GdsCoord(st, GdsInt4(st, 2 * i + 1), &e.clamped);
+        }
+        e.nAll = n;
+        n = GDSIN_MAXPTS;
+      } else if (n > GDSIN_MAXPTS) {
         char msg[300];
         snprintf(msg, sizeof msg,
                  "Boundary (Path) Vertex Count %d in the GDS File equals or exceeds the %d Limit.\n\nBoundary will be "
@@ -477,7 +596,7 @@ int ConvRecord(GdsInState* st) {
       return ok;
     }
     case GR_SNAME:
-      GdsString(st, e.sname, GDSIN_NAMELEN);
+      GdsString(st, e.sname, GDSIN_SNAMELEN);
       return 1;
     case GR_COLROW:
       e.cols = GdsReadInt2(st, 0);
@@ -517,6 +636,7 @@ int ConvRecord(GdsInState* st) {
 void GdsElementReset(GdsInState* st) {
   GdsElement& e = st->el;
   e.kind = GE_NONE;
+  e.nAll = 0;
   e.isPath = 0;
   e.layer = 1;
   e.datatype = 0;

@@ -62,7 +62,7 @@ void LogText(GdsInState* st, const char* text) {
 void RankWarn(GdsStruct& e) {
   if (e.rankWarned) return;
   e.rankWarned = 1;
-  char msg[400];
+  char msg[GDSIN_SNAMELEN + 400];
   snprintf(msg, sizeof msg,
            "Maximum Rank of %d has been reached in %s\n\nThe GDS file may be nested too deeply or it is possible that "
            "the GDS file\ncontains recursively nested structures\n\nRank of cell will be set at maximum rank and "
@@ -73,7 +73,7 @@ void RankWarn(GdsStruct& e) {
 
 // One record of a hierarchy pass; 0 ends the pass (ENDLIB or a stop).
 int HierRecord(GdsInState* st) {
-  char name[GDSIN_NAMELEN + 1], msg[200];
+  char name[GDSIN_SNAMELEN + 1], msg[200];
   switch (st->rt) {
     case GR_HEADER:
       if (!GdsSkip(st)) return 0;
@@ -123,7 +123,7 @@ int HierRecord(GdsInState* st) {
       return 1;
     case GR_STRNAME: {
       if (!GdsReadData(st)) return 0;
-      GdsString(st, name, GDSIN_NAMELEN);
+      GdsString(st, name, GDSIN_SNAMELEN);
       st->highRank = 0;
       st->cur = 0;
       st->omitted = Omitted(st, name);
@@ -132,7 +132,7 @@ int HierRecord(GdsInState* st) {
       if (st->pass == 2) {
         int other = Find(st, st->hashUpper, name, 1);
         if (other && strcmp(st->structs[other].name, name) != 0) {
-          char text[200];
+          char text[2 * GDSIN_SNAMELEN + 200];
           snprintf(text, sizeof text,
                    "%s <- ? -> %s\n\nMore than one Structure with the same uppercase name has been found\n\nContinue "
                    "or Abort with ESC.",
@@ -174,7 +174,7 @@ int HierRecord(GdsInState* st) {
     case GR_SNAME: {
       if (!GdsReadData(st)) return 0;
       if (st->omitted || st->pass == 1 || !st->cur) return 1;
-      GdsString(st, name, GDSIN_NAMELEN);
+      GdsString(st, name, GDSIN_SNAMELEN);
       int i = Find(st, st->hashName, name, 0);
       if (!i) return 1;
       int r = st->structs[i].rank;
@@ -256,7 +256,9 @@ int GdsCellNames(GdsInState* st) {
   for (int i = 1; i <= st->nSt; ++i) {
     GdsStruct& e = st->structs[i];
     char tried[GDSIN_NAMELEN + 1];
-    snprintf(tried, sizeof tried, "%s", e.name);
+    // A cut name that clashes with an earlier cell is asked for like any
+    // other clash: the structures stay apart.
+    snprintf(tried, sizeof tried, "%.*s", GDSIN_NAMELEN, e.name);
     while (GdsNameBad(st, tried)) {
       char up[GDSIN_NAMELEN + 1];
       Upper(up, tried, sizeof up);
@@ -270,7 +272,7 @@ int GdsCellNames(GdsInState* st) {
     }
     Upper(e.cell, tried, sizeof e.cell);
     Insert(st->hashCell, e.cell, 2, i);
-    char msg[100];
+    char msg[GDSIN_SNAMELEN + GDSIN_NAMELEN + 40];
     snprintf(msg, sizeof msg, "Structure %s --> Cell %s", e.name, e.cell);
     GdsCounter(st, 519, msg);
   }

@@ -281,14 +281,18 @@ static int Run(GdsInState* st) {
   if (!PathDiffer(st->outFolder, ""))
     return GdsFail(st, "Cell Files will be Written to the Drawing Folder ... Can't Continue");
   {
-    char text[CNV_PATHLEN + 40];
+    char text[CNV_PATHLEN + 80];
     switch (SatMkdir(st->outFolder)) {
       case 0:
         snprintf(text, sizeof text, "Folder %s was Created", st->outFolder);
         HostMsgBox(text, GdsInDisplayName, HOST_CAP_PROGRAM, HOST_OK);
         break;
-      case 1:
+      case SAT_MKDIR_THERE:
         break;
+      case SAT_MKDIR_DENIED:
+        snprintf(text, sizeof text, "Folder %s can't be Created ... the Drawing Folder can't be Written",
+                 st->outFolder);
+        return GdsFail(st, text);
       default:
         snprintf(text, sizeof text, "Folder %s is Invalid", st->outFolder);
         return GdsFail(st, text);
@@ -362,12 +366,27 @@ static int Run(GdsInState* st) {
   return 1;
 }
 
+// The cells of a run are written beside the old ones and take their place
+// only when the whole run went through: a failed run leaves the folder as
+// the last good run left it.
+static int CellsSettle(GdsInState* st, int keep) {
+  int ok = 1;
+  for (int i = 1; i <= st->nSt; ++i) {
+    if (!st->structs[i].written) continue;
+    if (!TlcSettle(st->structs[i].cell, keep)) ok = 0;
+  }
+  return ok;
+}
+
 int GdsInConvert(GdsInState* st) {
+  TlcWriter.hold = 1;
   int ok = Run(st) && !st->abort;
   if (st->cellOpen) {
     TlcAbandon();
     st->cellOpen = 0;
   }
+  if (!CellsSettle(st, ok) && ok) ok = GdsFail(st, "Unable to Write TLC File ... Can't Continue");
+  TlcWriter.hold = 0;
   if (st->src.f) {
     fclose(st->src.f);
     st->src.f = nullptr;

@@ -18,11 +18,13 @@ enum {
   GDSIN_VALLEN = 256,
   GDSIN_MAXSTRUCT = 10000,
   GDSIN_MAXPTS = 1024,
+  GDSIN_XYMAX = 8191,  // the most points one XY record holds
   GDSIN_ROWS = 4,
   GDSIN_FONTS = GDSIN_ROWS * 6 + 1,  // the rows, then the line delimiter
   GDSIN_OMITS = 12,
   GDSIN_STRLEN = 1023,  // longest string kept from a record
-  GDSIN_NAMELEN = 32,
+  GDSIN_NAMELEN = 32,    // cell names
+  GDSIN_SNAMELEN = 255,  // structure names: told apart beyond the cut of their cell names
   GDSIN_MAXRANK = 24,
   GDSIN_HASH = 1 << 15,
   GDSIN_INBUF = 1 << 20,
@@ -81,15 +83,17 @@ struct GdsElement {
   int strans;
   int font, vjust, texttype;
   int cols, rows;
-  char sname[GDSIN_NAMELEN + 1];
+  char sname[GDSIN_SNAMELEN + 1];
   char text[GDSIN_STRLEN + 1];
   int n;
   int clamped;  // a coordinate was held to the TLC range
   int32_t x[GDSIN_MAXPTS], y[GDSIN_MAXPTS];
+  int nAll;  // a boundary over the limit: all its points, kept to be split
+  int32_t xAll[GDSIN_XYMAX], yAll[GDSIN_XYMAX];
 };
 
 struct GdsStruct {
-  char name[GDSIN_NAMELEN + 1];
+  char name[GDSIN_SNAMELEN + 1];
   char cell[GDSIN_NAMELEN + 1];
   int rank;
   int defined;  // the pass that last met its definition
@@ -172,7 +176,7 @@ struct GdsInState {
   int pass;
   int changed;
   int cur, curRank, highRank, omitted;
-  char curName[GDSIN_NAMELEN + 1];
+  char curName[GDSIN_SNAMELEN + 1];
 
   // Conversion.
   GdsElement el;

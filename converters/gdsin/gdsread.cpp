@@ -245,7 +245,7 @@ void GdsString(GdsInState* st, char* out, int max) {
   int len = 0;
   while (len < n && st->data[len]) ++len;
   if (len > max) {
-    char msg[80];
+    char msg[GDSIN_SNAMELEN + 60];
     snprintf(msg, sizeof msg, "String Data Length Exceeds Allocation in %s", st->curName);
     GdsInList(st, msg);
     len = max;

@@ -7,6 +7,7 @@
 
 #include "cnvcommon.h"
 #include "host.h"
+#include "safewrite.h"
 
 const char* const GdsOutKeys[GDSOUT_NKEYS + 1] = {
     "tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",  "dro=",
@@ -26,6 +27,7 @@ static void SetVal(GdsOutState* st, int k, const char* text) {
 
 void GdsOutReset(GdsOutState* st) {
   GdsRecReset(&st->rec);
+  st->gdsScratch[0] = 0;
   memset(st->val, 0, sizeof st->val);
   memset(st->font, 0, sizeof st->font);
   for (int k = 0; k < GDSOUT_NKEYS; ++k) SetVal(st, k, GdsOutDefaults[k]);
@@ -553,7 +555,10 @@ static int RunOpenStream(GdsOutState* st) {
   fprintf(st->log, "\nStructure      Boundaries  Paths       Text        Srefs\n");
   fprintf(st->log, "-----------------------------------------------------------\n");
   HostStatus("Writing GDS File ...");
-  if (!GdsRecOpen(&st->rec, st->val[GK_GFN])) {
+  // Written beside the old file, which is replaced only by a complete one.
+  if (!SafeWriteScratchName(st->gdsScratch, sizeof st->gdsScratch, st->val[GK_GFN]) ||
+      !GdsRecOpen(&st->rec, st->gdsScratch)) {
+    st->gdsScratch[0] = 0;
     char msg[3 * CNV_PATHLEN];
     snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", st->val[GK_GFN]);
     return Fail(st, msg);
@@ -619,6 +624,15 @@ static int CloseAll(GdsOutState* st, int ok) {
   if (st->rec.out && !GdsRecClose(&st->rec) && ok) {
     snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", st->val[GK_GFN]);
     ok = Fail(st, msg);
+  }
+  if (st->gdsScratch[0]) {
+    if (!ok || st->abort) {
+      remove(st->gdsScratch);
+    } else if (!SafeWriteReplace(st->gdsScratch, st->val[GK_GFN])) {
+      snprintf(msg, sizeof msg, "Unable to Write GDS File %s ... Can't Continue", st->val[GK_GFN]);
+      ok = Fail(st, msg);
+    }
+    st->gdsScratch[0] = 0;
   }
   if (!CnvFileClose(&st->rec.listing) && ok) ok = Fail(st, "Unable to Write Gds Text File ... Can't Continue");
   if (!CnvFileClose(&st->log) && ok) ok = Fail(st, "Unable to Write Log File ... Can't Continue");

@@ -110,6 +110,7 @@ struct GdsOutState {
   CnvCell cell;
   CnvHdr hdr;
   GdsRec rec;
+  char gdsScratch[CNV_PATHLEN + 8];  // the stream file while it is written
 };
 
 // Defaults in every slot, tables emptied, hooks removed. The state is large

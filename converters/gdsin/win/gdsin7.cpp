@@ -89,7 +89,7 @@ int AskLdm(int gds, int datatype, int* tlc) {
 
 INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  char text[200];
+  char text[GDSIN_SNAMELEN + 80];
   switch (msg) {
     case WM_INITDIALOG:
       snprintf(text, sizeof text, "Structure Name %s", Ask.structName);

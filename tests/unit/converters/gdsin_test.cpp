@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "host.h"
 #include "host_record.h"
 #include "satutil.h"
+#include "small_fs.h"
 
 namespace {
 
@@ -393,6 +397,38 @@ TEST(GdsInHierarchy, NamesThatDifferOnlyInCase) {
   EXPECT_NE(top.find("<C>\nABC_2\n0 5 5 0\n</C>"), std::string::npos);
 }
 
+// Names alike in their first 32 characters are still two structures: the
+// second cut name clashes and is asked for, and its references follow it.
+TEST(GdsInHierarchy, LongNamesAlikeInTheirFirst32Characters) {
+  InRun r;
+  GdsInState* st = r.st;
+  static std::vector<std::string> asked;
+  asked.clear();
+  st->newName = [](const char* structName, char* tried) {
+    asked.push_back(structName);
+    snprintf(tried, 33, "%.30s_2", structName);
+    return 1;
+  };
+  const std::string stem(32, 'L');
+  Gds g;
+  g.Lib();
+  g.Begin(stem + "_ONE").Boundary(1, 0, Rect(0, 0, 10, 10)).End();
+  g.Begin(stem + "_TWO").Boundary(1, 0, Rect(0, 0, 20, 20)).End();
+  g.Begin("TOP").Sref(stem + "_ONE", 0, 0).Sref(stem + "_TWO", 5, 5).End();
+  g.EndLib();
+  ASSERT_TRUE(r.Go(g));
+  ASSERT_EQ(st->nSt, 3);
+  EXPECT_EQ(asked, std::vector<std::string>{stem + "_TWO"});
+  EXPECT_EQ(st->structs[1].cell, stem);
+  EXPECT_EQ(st->structs[2].cell, std::string(30, 'L') + "_2");
+  EXPECT_EQ(r.Log().find("Defined Again"), std::string::npos);
+  EXPECT_NE(r.Cell(stem).find("<B>\n1 0 0 10 10\n</B>"), std::string::npos);
+  EXPECT_NE(r.Cell(std::string(30, 'L') + "_2").find("<B>\n1 0 0 20 20\n</B>"), std::string::npos);
+  std::string top = r.Cell("TOP");
+  EXPECT_NE(top.find("<C>\n" + stem + "\n0 0 0 0\n</C>"), std::string::npos) << top;
+  EXPECT_NE(top.find("<C>\n" + std::string(30, 'L') + "_2\n0 5 5 0\n</C>"), std::string::npos) << top;
+}
+
 TEST(GdsInHierarchy, NameCheck) {
   InState own;
   GdsInState* st = own.st;
@@ -680,6 +716,67 @@ TEST(GdsInBadInput, LeadingNullsAndLongStrings) {
   EXPECT_TRUE(r2.Said("Too Many Nulls in GDS Header ... Can't Continue"));
 }
 
+// Twice the signed area of a closed ring of points.
+int64_t Area2(const std::vector<int64_t>& xy) {
+  int64_t a = 0;
+  size_t n = xy.size() / 2;
+  for (size_t i = 0; i < n; ++i) {
+    size_t j = (i + 1) % n;
+    a += xy[2 * i] * xy[2 * j + 1] - xy[2 * j] * xy[2 * i + 1];
+  }
+  return a;
+}
+
+// A boundary beyond the vertex limit keeps its whole area: it is split into
+// closed polygons within the limit, and the log names it.
+TEST(GdsInBadInput, BoundaryOverTheVertexLimitIsSplit) {
+  struct Case {
+    int teeth;  // a comb: its base, then teeth of 4 vertices each
+    bool split;
+  } cases[] = {{255, false}, {400, true}, {1800, true}};
+  for (const Case& c : cases) {
+    InRun r;
+    std::vector<int32_t> xy = {0, 0, 20 * c.teeth, 0};
+    for (int i = c.teeth - 1; i >= 0; --i) {
+      int32_t x = 20 * i;
+      xy.insert(xy.end(), {x + 20, 100, x + 10, 100, x + 10, 200, x, 200});
+    }
+    xy.insert(xy.end(), {0, 0});
+    int nIn = (int)xy.size() / 2;
+    Gds g;
+    g.Lib().Begin("TOP").Boundary(1, 0, xy).End().EndLib();
+    ASSERT_TRUE(r.Go(g)) << c.teeth;
+    // The <P> records of the cell: each closed, within the limit; their
+    // areas add up to the comb's.
+    std::string cell = r.Cell("TOP");
+    int64_t total = 0;
+    int pieces = 0;
+    for (size_t p = cell.find("<P>\n"); p != std::string::npos; p = cell.find("<P>\n", p + 1)) {
+      const char* q = cell.c_str() + p + 4;
+      char* end;
+      strtol(q, &end, 10);
+      strtol(end, &end, 10);
+      long nv = strtol(end, &end, 10);
+      std::vector<int64_t> pts;
+      for (long k = 0; k < 2 * nv; ++k) pts.push_back(strtoll(end, &end, 10));
+      ASSERT_LE(nv, 1024) << c.teeth;
+      ASSERT_GE(nv, 4) << c.teeth;
+      EXPECT_EQ(pts[0], pts[2 * nv - 2]) << c.teeth;
+      EXPECT_EQ(pts[1], pts[2 * nv - 1]) << c.teeth;
+      int64_t a = Area2(pts);
+      EXPECT_GT(a, 0) << c.teeth << " piece " << pieces;  // same winding as the comb
+      total += a;
+      ++pieces;
+    }
+    int64_t want = 2 * (20LL * c.teeth * 100 + 10LL * c.teeth * 100);
+    EXPECT_EQ(total, want) << c.teeth;
+    EXPECT_EQ(pieces > 1, c.split) << c.teeth;
+    std::string note = "Boundary of " + std::to_string(nIn) + " Vertices Split into " + std::to_string(pieces) +
+                       " Polygons in TOP";
+    EXPECT_EQ(r.Log().find(note) != std::string::npos, c.split) << note;
+  }
+}
+
 TEST(GdsInBadInput, StructureDefinedTwiceKeepsItsFirstCell) {
   InRun r;
   GdsInState* st = r.st;
@@ -736,6 +833,29 @@ TEST(GdsInBadInput, ChangesToTheGeometryAreLogged) {
   EXPECT_EQ(Count(r.Cell("TOP"), "<P>"), 1);
 }
 
+TEST(GdsInBadInput, TextsOnLayersBeyondTheTlcRangeAreLogged) {
+  struct Case {
+    int layer;
+    const char* note;  // empty: the text is kept
+  } cases[] = {
+      {256, ""},
+      {257, "Text Layer 257 is out of Range 1-256 ... Text Dropped in TOP"},
+      {1000, "Text Layer 1000 is out of Range 1-256 ... Text Dropped in TOP"},
+      {32767, "Text Layer 32767 is out of Range 1-256 ... Text Dropped in TOP"},
+  };
+  for (const Case& c : cases) {
+    InRun r;
+    Gds g;
+    g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).Text(c.layer, 0, 1, 10, 20, "LBL").End().EndLib();
+    ASSERT_TRUE(r.Go(g)) << c.layer;
+    bool kept = r.Cell("TOP").find("LBL") != std::string::npos;
+    EXPECT_EQ(kept, c.note[0] == 0) << c.layer;
+    if (c.note[0]) {
+      EXPECT_NE(r.Log().find(c.note), std::string::npos) << c.layer << "\n" << r.Log();
+    }
+  }
+}
+
 // ---- the run -------------------------------------------------------------------------
 
 TEST(GdsInRun, OutputFolderMustNotBeTheDrawingFolder) {
@@ -747,6 +867,67 @@ TEST(GdsInRun, OutputFolderMustNotBeTheDrawingFolder) {
   EXPECT_FALSE(r.Go(g));
   ASSERT_FALSE(r.host->messages.empty());
   EXPECT_EQ(r.host->messages[0].text, "Cell Files will be Written to the Drawing Folder ... Can't Continue");
+}
+
+TEST(GdsInRun, OutputFolderThatCantBeWritten) {
+  MountedFolder ro(64);
+  if (!ro.mounted) GTEST_SKIP() << ro.reason;
+  if (!ro.MakeReadOnly()) GTEST_SKIP() << "remount refused";
+  InRun r;
+  GdsInState* st = r.st;
+  std::string out = ro.path + "/cells/";
+  snprintf(st->val[IK_TPH], GDSIN_VALLEN, "%s", out.c_str());
+  Gds g;
+  g.Lib().Begin("TOP").Boundary(1, 0, Rect(0, 0, 5, 5)).End().EndLib();
+  EXPECT_FALSE(r.Go(g));
+  // The folder name is shown as tidied, which may change its case.
+  EXPECT_EQ(strcasecmp(st->outFolder, out.c_str()), 0) << st->outFolder;
+  EXPECT_TRUE(r.Said("Folder " + std::string(st->outFolder) +
+                     " can't be Created ... the Drawing Folder can't be Written"));
+}
+
+// A run that fails on a full disk leaves the cell files of the run before it
+// as they were, and no scratch file; only the log tells of the failure.
+TEST(GdsInRun, FailedRunKeepsTheEarlierCells) {
+  MountedFolder fs(64);
+  if (!fs.mounted) GTEST_SKIP() << fs.reason;
+  std::string out = fs.path + "/cells/";
+  std::map<std::string, std::string> first;
+  {
+    InRun r;
+    snprintf(r.st->val[IK_TPH], GDSIN_VALLEN, "%s", out.c_str());
+    Gds g;
+    g.Lib();
+    g.Begin("TOP").Boundary(3, 0, Rect(0, 0, 5, 5)).Sref("SUB", 1, 2).End();
+    g.Begin("SUB").Boundary(2, 0, Rect(0, 0, 5, 5)).End();
+    g.EndLib();
+    ASSERT_TRUE(r.Go(g));
+    for (const auto& e : std::filesystem::directory_iterator(out))
+      if (e.path().extension() == ".tlc") first[e.path().filename().string()] = ReadText(e.path().string());
+    ASSERT_EQ(first.size(), 2u);
+  }
+  InRun r;
+  snprintf(r.st->val[IK_TPH], GDSIN_VALLEN, "%s", out.c_str());
+  Gds g;
+  g.Lib();
+  g.Begin("TOP").Boundary(3, 0, Rect(0, 0, 6, 6)).Sref("SUB", 1, 2).End();
+  g.Begin("SUB");
+  for (int i = 0; i < 4000; ++i) g.Boundary(2, 0, {0, 0, 10 + i, 0, 10 + i, 7, 3, 9, 0, 0});  // some 160 KB of cell
+  g.End();
+  g.EndLib();
+  EXPECT_FALSE(r.Go(g));
+  EXPECT_STREQ(r.closingText, "Aborted ... Files may be Incomplete");
+  std::map<std::string, std::string> now;
+  for (const auto& e : std::filesystem::directory_iterator(out)) {
+    std::string name = e.path().filename().string();
+    if (name != "GdsIn.log") now[name] = ReadText(e.path().string());
+  }
+  auto sizes = [](const std::map<std::string, std::string>& m) {
+    std::string out;
+    for (const auto& e : m) out += e.first + " " + std::to_string(e.second.size()) + "; ";
+    return out;
+  };
+  EXPECT_TRUE(now == first) << "now: " << sizes(now) << " before: " << sizes(first);
 }
 
 TEST(GdsInRun, FilesOfARun) {

@@ -9,6 +9,7 @@
 #include "convtest.h"
 #include "host.h"
 #include "host_record.h"
+#include "small_fs.h"
 
 namespace {
 
@@ -436,20 +437,54 @@ TEST(GdsOutConvert, FullDiskIsNotReportedComplete) {
   FILE* probe = fopen("/dev/full", "wb");
   if (!probe) GTEST_SKIP() << "no /dev/full";
   fclose(probe);
-  const char* const files[] = {"TOP.gds", "GdsOut.log"};
+  // The stream file is written as TOP.gds.tmp before it takes its name.
+  const char* const files[] = {"TOP.gds.tmp", "GdsOut.log"};
   for (const char* file : files) {
     RunDir run;
     auto* st = run.st;
     WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
     WriteText("TOP.ldm", "10,0,1\n");
     ASSERT_EQ(symlink("/dev/full", file), 0) << file;
-    std::string message = strcmp(file, "TOP.gds") == 0
+    std::string message = strcmp(file, "TOP.gds.tmp") == 0
                               ? "Unable to Write GDS File " + run.dir.path + "/TOP.gds ... Can't Continue"
                               : "Unable to Write Log File ... Can't Continue";
     EXPECT_EQ(GdsOutGo(st), GO_ABORTED) << file;
     EXPECT_TRUE(Said(*run.host, message)) << file;
     EXPECT_FALSE(Said(*run.host, "Completed")) << file;
   }
+}
+
+// A run that fails on a full disk keeps the last good stream file as it
+// was, and leaves no scratch file beside it.
+TEST(GdsOutConvert, FailedRunKeepsTheEarlierFile) {
+  MountedFolder fs(64);
+  if (!fs.mounted) GTEST_SKIP() << fs.reason;
+  std::string gds = fs.path + "/TOP.gds";
+  std::vector<unsigned char> first;
+  {
+    RunDir run;
+    auto* st = run.st;
+    snprintf(st->val[GK_GFN], GDSOUT_VALLEN, "%s", gds.c_str());
+    WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 10\n</B>\n"));
+    WriteText("TOP.ldm", "10,0,1\n");
+    ASSERT_EQ(GdsOutGo(st), GO_DONE);
+    first = ReadBytes(gds);
+    ASSERT_FALSE(first.empty());
+  }
+  RunDir run;
+  auto* st = run.st;
+  snprintf(st->val[GK_GFN], GDSOUT_VALLEN, "%s", gds.c_str());
+  std::string boxes;
+  for (int i = 0; i < 2000; ++i) boxes += "<B>\n1 0 0 " + std::to_string(10 + i) + " 10\n</B>\n";
+  WriteText("TOP.tlc", TlcCell("TOP", 1, boxes));  // some 136 KB of stream
+  WriteText("TOP.ldm", "10,0,1\n");
+  EXPECT_EQ(GdsOutGo(st), GO_ABORTED);
+  EXPECT_TRUE(Said(*run.host, "Unable to Write GDS File " + gds + " ... Can't Continue"));
+  EXPECT_FALSE(Said(*run.host, "Completed"));
+  EXPECT_EQ(ReadBytes(gds), first);
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(fs.path)) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"TOP.gds"});
 }
 
 TEST(GdsOutConvert, TooManyCellsStops) {
