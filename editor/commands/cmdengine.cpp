@@ -484,6 +484,10 @@ int CmdScriptRun(CmdEngineState& st, const char* path) {
   }
   fclose(f);
   RunEnd(st, pending);
+  // A restart posted by a script command may already have run while a box
+  // was up, arming that command again: the command that waited before the
+  // script is the one to come back, however the script ended.
+  if (st.current != pending) CmdRestart(st);
   return done;
 }
 
