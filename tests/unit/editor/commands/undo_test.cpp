@@ -140,6 +140,26 @@ TEST_F(Undoing, SavePrompt) {
   EXPECT_NE(ReadFile("TOP.tlc"), saved);
 }
 
+// Declining the save of a running editor keeps the edit unsaved in memory:
+// the cell stays modified, so closing later still asks.
+TEST_F(Undoing, DecliningASaveLeavesTheCellModified) {
+  ASSERT_EQ(Typed("add 0 0 1 1"), 1);
+  ASSERT_EQ(CellSavePrompt(0, 0), 1);
+  std::string saved = ReadFile("TOP.tlc");
+  ASSERT_EQ(Typed("add 2 2 3 3"), 1);
+  rec->messages.clear();
+  rec->answers = {HOST_IDNO};
+  EXPECT_EQ(CellSavePrompt(0, 0), 1);
+  EXPECT_EQ(Cell.modified, 1);
+  EXPECT_EQ(ReadFile("TOP.tlc"), saved);
+  rec->answers = {HOST_IDYES};
+  EXPECT_EQ(CellSavePrompt(1, 0), 1);
+  ASSERT_EQ(rec->messages.size(), 2u);
+  EXPECT_EQ(rec->messages[1].text.rfind("Quil Editor is Closing and the Cell may have Modified", 0), 0u);
+  EXPECT_NE(ReadFile("TOP.tlc"), saved);
+  EXPECT_EQ(Cell.modified, 0);
+}
+
 TEST_F(Undoing, AFailedSaveKeepsTheModifiedFlagAndCancels) {
   ASSERT_EQ(Typed("add 0 0 1 1"), 1);
   ASSERT_EQ(CellSavePrompt(0, 0), 1);
