@@ -269,6 +269,10 @@ static void NotYet(CmdEngineState& st, int index) {
   ShellTrace("refused %s", CmdTable[index].name);
 }
 
+void CmdNotAvailable(CmdEngineState& st, int index) {
+  if (index >= 0 && index < CMD_COUNT) NotYet(st, index);
+}
+
 static void Handler(CmdEngineState& st, int index) {
   if (CmdTable[index].handler) {
     CmdTable[index].handler(st);
