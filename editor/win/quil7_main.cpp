@@ -289,8 +289,8 @@ void ResourcesFree() {
 
 }  // namespace
 
-void MainShutdown() {
-  if (Sw.shutdownDone) return;
+int MainShutdown() {
+  if (Sw.shutdownDone) return 1;
   Sw.shutdownDone = 1;
   // An editor refused or stopped before it owned the drawing leaves the
   // drawing's files alone.
@@ -300,7 +300,14 @@ void MainShutdown() {
     ViewToRank(Cell.rank);
     snprintf(MainSetup.cellname, sizeof MainSetup.cellname, "%s", Cell.name);
     Sw.closing = 1;
-    CellSavePrompt(1, Sw.endSession);
+    if (!CellSavePrompt(1, Sw.endSession) && !Sw.endSession) {
+      // The edit exists only in memory: the editor stays, still running.
+      Sw.closing = 0;
+      Sw.shutdownDone = 0;
+      SetupQuilRunningSet(1);
+      TitleShow(0);
+      return 0;
+    }
     if (Sw.autoOrganize) OrganizeUnattended();
     StoreFreeAll();
     BackupFilesDelete();
@@ -311,6 +318,7 @@ void MainShutdown() {
   CursorShowSys(1);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   PostQuitMessage(0);
+  return 1;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
