@@ -94,9 +94,27 @@ void ProgramFolderFind() {
   if (module[0] && module[1] == ':') snprintf(Sw.progDrive, sizeof Sw.progDrive, "%c:", module[0]);
 }
 
+// The folder as the file system knows it, links followed, so that two
+// editors reaching one drawing by different ways share one name; the path
+// as given when it can't be resolved.
+void FolderResolve(char* out, size_t size, const char* folder) {
+  snprintf(out, size, "%s", folder);
+  HANDLE h = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  char path[SHELL_PATH_SIZE];
+  DWORD n = GetFinalPathNameByHandleA(h, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= sizeof path) return;
+  // The long-path prefix is not part of the folder's name.
+  const char* p = strncmp(path, "\\\\?\\", 4) == 0 ? path + 4 : path;
+  snprintf(out, size, "%s", p);
+}
+
 int RunMutexCreate() {
-  char name[64];
-  RunMutexName(name, sizeof name, Sw.drawFolder);
+  char name[64], folder[SHELL_PATH_SIZE];
+  FolderResolve(folder, sizeof folder, Sw.drawFolder);
+  RunMutexName(name, sizeof name, folder);
   if (Sw.runMutex) return Sw.mutexExisted;
   Sw.runMutex = CreateMutexA(nullptr, TRUE, name);
   Sw.mutexExisted = GetLastError() == ERROR_ALREADY_EXISTS;
