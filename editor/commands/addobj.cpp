@@ -671,7 +671,9 @@ static void LayerCommand(CmdEngineState& st, int32_t* key) {
   int layer;
   if (LineArgsGiven(st)) {
     if (LayerArg(st, &layer)) *key = layer;
-  } else if (CmdShell.layerDialog && CmdShell.layerDialog(*key, &layer)) {
+  } else if (!CmdShell.layerDialog) {
+    CmdNotAvailable(st, st.current);
+  } else if (CmdShell.layerDialog(*key, &layer)) {
     *key = layer < 1 ? 1 : layer > 256 ? 256 : layer;
   }
   CmdDone(st, st.mode);
@@ -699,7 +701,9 @@ void HandlerWdth(CmdEngineState& st) {
   int32_t w;
   if (LineArgsGiven(st)) {
     if (LengthArg(st, &w)) MainSetup.pwidth = w;
-  } else if (CmdShell.widthDialog && CmdShell.widthDialog(MainSetup.pwidth, &w)) {
+  } else if (!CmdShell.widthDialog) {
+    CmdNotAvailable(st, st.current);
+  } else if (CmdShell.widthDialog(MainSetup.pwidth, &w)) {
     MainSetup.pwidth = w;
   }
   CmdDone(st, st.mode);
@@ -709,7 +713,9 @@ void HandlerTsiz(CmdEngineState& st) {
   int32_t s;
   if (LineArgsGiven(st)) {
     if (LengthArg(st, &s)) MainSetup.twidth = TextSizeRound(s);
-  } else if (CmdShell.sizeDialog && CmdShell.sizeDialog(MainSetup.twidth, &s)) {
+  } else if (!CmdShell.sizeDialog) {
+    CmdNotAvailable(st, st.current);
+  } else if (CmdShell.sizeDialog(MainSetup.twidth, &s)) {
     MainSetup.twidth = TextSizeRound(s);
   }
   CmdDone(st, st.mode);

@@ -269,6 +269,10 @@ static void NotYet(CmdEngineState& st, int index) {
   ShellTrace("refused %s", CmdTable[index].name);
 }
 
+void CmdNotAvailable(CmdEngineState& st, int index) {
+  if (index >= 0 && index < CMD_COUNT) NotYet(st, index);
+}
+
 static void Handler(CmdEngineState& st, int index) {
   if (CmdTable[index].handler) {
     CmdTable[index].handler(st);
@@ -484,6 +488,10 @@ int CmdScriptRun(CmdEngineState& st, const char* path) {
   }
   fclose(f);
   RunEnd(st, pending);
+  // A restart posted by a script command may already have run while a box
+  // was up, arming that command again: the command that waited before the
+  // script is the one to come back, however the script ended.
+  if (st.current != pending) CmdRestart(st);
   return done;
 }
 

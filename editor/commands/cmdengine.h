@@ -129,6 +129,9 @@ struct CmdEngineState {
 void CmdStart(CmdEngineState& st, int index, int ctrl);
 // 1 when this edition carries out the command (the others refuse).
 int CmdImplemented(int index);
+// Says that the command can't be carried out in this edition (a line or a
+// script is stopped, a button only told in the prompt pane).
+void CmdNotAvailable(CmdEngineState& st, int index);
 void CmdPoint(CmdEngineState& st, int32_t x, int32_t y);
 void CmdDoubleClick(CmdEngineState& st);
 void CmdRestart(CmdEngineState& st);

@@ -392,7 +392,7 @@ int CellSavePrompt(int closing, int endSession) {
   Undo.askFlag = 0;
   if (answer == HOST_IDCANCEL) return 0;
   if (answer == HOST_IDNO) {
-    Cell.modified = 0;
+    // The edit stays in memory only: still modified until saved or reloaded.
     RankViewSave();
     return 1;
   }

@@ -610,7 +610,12 @@ int TlcWriteCell(const char* stem, const char* cellName) {
   if (!CellWriteCheck(cellName, &plan) || !CellWriteOpen(stem, plan)) return 1;
   CellWriteRun(cellName, plan);
   if (EndFile() != 0) {
-    TlcWrite.lastWriteFailed = 1;
+    // A full disk shows only here (write, flush, close or replace): said
+    // like a file that can't be made, the old file kept whole.
+    char path[400];
+    snprintf(path, sizeof path, "%s%s", stem, plan.script ? ".txt" : ".tlc");
+    TlcPathTidy(path);
+    Fail("Unable to Write %s File", path);
     return 1;
   }
   return 0;

@@ -314,11 +314,19 @@ void Load() {
   LoadNamed(name);
 }
 
+// A button whose program is not part of this edition: said in the prompt
+// pane, before any question, so the cell and its state stay as they were.
+void NotAvailable(const char* name) {
+  char msg[96];
+  snprintf(msg, sizeof msg, "%s is not available in this Edition", name);
+  PaneTextSet(600, msg);
+}
+
 void Command(int id) {
   switch (id) {
     case 10:
       ShellTrace("help");
-      Completion(0x02);
+      NotAvailable("Help");
       return;
     case 11:
       Sw.askFlag = 1;
@@ -327,36 +335,21 @@ void Command(int id) {
       Completion(0x02);
       return;
     case 13:
-      if (CellSavePrompt(0, 0)) {
-        int ran = SystemModeRun();
-        DrawingCrfRead();
-        if (Cell.name[0] && !DrawingCellExists(Cell.name)) CellNoneSet();
-        else if (ran && Cell.name[0]) CellLoadByName(Cell.name);
-      }
-      Completion(0x02);
+      NotAvailable("System");
       return;
     case 14:
       if (Sw.wineMode) {
         ErrorShow("Button not available under Wine\n\nUse Import in System Mode");
         return;
       }
-      if (!CellSavePrompt(0, 0)) return;
-      if (!ImportRun()) {
-        if (Cell.name[0] && DrawingCellExists(Cell.name)) CellLoadByName(Cell.name);
-        else CellNoneSet();
-      }
-      PostDraw();
+      NotAvailable("Import");
       return;
     case 15:
       if (Sw.wineMode) {
         ErrorShow("Button not available under Wine\n\nUse Export in System Mode");
         return;
       }
-      if (!CellSavePrompt(0, 0)) return;
-      TitleShow(0);
-      if (!Cell.name[0]) CellNoneSet();
-      ExportRun(Cell.name);
-      Completion(0x06);
+      NotAvailable("Export");
       return;
     case 16:
     case 17:
@@ -386,6 +379,7 @@ void Command(int id) {
       return;
     case 21:
       ShellTrace("list");
+      NotAvailable("List");
       return;
     case ID_SWAP:
       Sw.noRedraw = 1;
@@ -489,7 +483,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       SendMessageA(hwnd, WM_CMDSTART, 0, 0);
       return 0;
     case WM_CLOSE:
-      MainShutdown();
+      if (!MainShutdown()) return 0;  // the cell could not be saved: stay open
       DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:

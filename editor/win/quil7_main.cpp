@@ -94,9 +94,27 @@ void ProgramFolderFind() {
   if (module[0] && module[1] == ':') snprintf(Sw.progDrive, sizeof Sw.progDrive, "%c:", module[0]);
 }
 
+// The folder as the file system knows it, links followed, so that two
+// editors reaching one drawing by different ways share one name; the path
+// as given when it can't be resolved.
+void FolderResolve(char* out, size_t size, const char* folder) {
+  snprintf(out, size, "%s", folder);
+  HANDLE h = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  char path[SHELL_PATH_SIZE];
+  DWORD n = GetFinalPathNameByHandleA(h, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= sizeof path) return;
+  // The long-path prefix is not part of the folder's name.
+  const char* p = strncmp(path, "\\\\?\\", 4) == 0 ? path + 4 : path;
+  snprintf(out, size, "%s", p);
+}
+
 int RunMutexCreate() {
-  char name[64];
-  RunMutexName(name, sizeof name, Sw.drawFolder);
+  char name[64], folder[SHELL_PATH_SIZE];
+  FolderResolve(folder, sizeof folder, Sw.drawFolder);
+  RunMutexName(name, sizeof name, folder);
   if (Sw.runMutex) return Sw.mutexExisted;
   Sw.runMutex = CreateMutexA(nullptr, TRUE, name);
   Sw.mutexExisted = GetLastError() == ERROR_ALREADY_EXISTS;
@@ -289,8 +307,8 @@ void ResourcesFree() {
 
 }  // namespace
 
-void MainShutdown() {
-  if (Sw.shutdownDone) return;
+int MainShutdown() {
+  if (Sw.shutdownDone) return 1;
   Sw.shutdownDone = 1;
   // An editor refused or stopped before it owned the drawing leaves the
   // drawing's files alone.
@@ -300,7 +318,14 @@ void MainShutdown() {
     ViewToRank(Cell.rank);
     snprintf(MainSetup.cellname, sizeof MainSetup.cellname, "%s", Cell.name);
     Sw.closing = 1;
-    CellSavePrompt(1, Sw.endSession);
+    if (!CellSavePrompt(1, Sw.endSession) && !Sw.endSession) {
+      // The edit exists only in memory: the editor stays, still running.
+      Sw.closing = 0;
+      Sw.shutdownDone = 0;
+      SetupQuilRunningSet(1);
+      TitleShow(0);
+      return 0;
+    }
     if (Sw.autoOrganize) OrganizeUnattended();
     StoreFreeAll();
     BackupFilesDelete();
@@ -311,6 +336,7 @@ void MainShutdown() {
   CursorShowSys(1);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   PostQuitMessage(0);
+  return 1;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {

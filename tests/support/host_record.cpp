@@ -8,6 +8,7 @@ HostRecord Rec;
 
 int RecMsgBox(const char* text, const char* caption, int kind, int type) {
   Rec.messages.push_back({text ? text : "", caption ? caption : "", kind, type});
+  if (Rec.whileBoxUp) Rec.whileBoxUp();
   if (type == HOST_OK) return HOST_IDOK;
   if (!Rec.answers.empty()) {
     int a = Rec.answers.front();

@@ -5,6 +5,7 @@
 #define QUIL_TESTS_HOST_RECORD_H
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct HostRecord {
   std::deque<int> answers;  // HOST_ID* values handed out in order
   int abortAfterPolls = -1; // the poll that returns 1 (0 = first); -1 never
   int polls = 0;
+  // Runs while a box is up, as a modal loop dispatches what was posted.
+  std::function<void()> whileBoxUp;
 };
 
 // Installs the double with a fresh record and returns it.

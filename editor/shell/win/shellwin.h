@@ -121,7 +121,8 @@ void MarkerAt(int px, int py);
 
 // Main window.
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-void MainShutdown();
+// 0 when a close is given up because the cell could not be saved.
+int MainShutdown();
 void ToggleRefresh();
 int KeyCtrlHeld();
 int KeyAltHeld();

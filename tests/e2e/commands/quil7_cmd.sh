@@ -24,6 +24,19 @@ fi
 sed -i 's/^objname=.*/objname=B/' "$dir/QUIL7.USF"
 cp "$here/build.txt" "$dir/build.txt"
 
+if [ "$case_name" = fulldisk ]; then
+  # The drawing on a small disk of its own, to be filled during the test.
+  disk="$QUIL_E2E_STATE/work/quil7cmd_fulldisk_disk"
+  mkdir -p "$disk"
+  if ! mount -t tmpfs -o size=4m tmpfs "$disk" 2>/dev/null; then
+    note "skipped: can't mount a small file system here"
+    exit 0
+  fi
+  trap 'quil_end_all; umount -l "$disk"' EXIT
+  cp -r "$dir/." "$disk/"
+  dir=$disk
+fi
+
 editor_start "$dir"
 robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
 editor_ready
@@ -152,6 +165,50 @@ close)
   robot press "Confirm Save ..." No >/dev/null
   wait_gone "$EDITOR_PID" 15 || fail "editor still running after No"
   [ "$(cat "$dir/NEWC.tlc")" = "$kept" ] || fail "No still wrote the cell"
+  exit 0
+  ;;
+fulldisk)
+  # A close whose save fails on a full disk says so and leaves the editor
+  # running, the old file whole; once there is room, closing saves.
+  robot copydata QUIL7 "add 0 0 1 1" >/dev/null
+  save_cell
+  kept=$(cat "$dir/NEWC.tlc")
+  robot copydata QUIL7 "add 5 5 6 6" >/dev/null
+  trace_wait '^line key add 5 5 6 6$' 1 || fail "add did not run"
+  dd if=/dev/zero of="$dir/filler" bs=64k 2>/dev/null
+  robot close QUIL7 >/dev/null
+  robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "closing did not ask"
+  robot press "Confirm Save ..." Yes >/dev/null
+  robot_wait 30 wait-dialog "Error ..." | grep -q "Unable to Write NEWC.tlc File" || fail "the failed save was not said"
+  robot press "Error ..." OK >/dev/null
+  sleep 2
+  kill -0 "$EDITOR_PID" 2>/dev/null || fail "the editor quit with its edit unsaved"
+  [ "$(cat "$dir/NEWC.tlc")" = "$kept" ] || fail "the old file was spoilt"
+  rm -f "$dir/filler"
+  robot close QUIL7 >/dev/null
+  robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "the second close did not ask"
+  robot press "Confirm Save ..." Yes >/dev/null
+  wait_gone "$EDITOR_PID" 30 || fail "editor still running after the save"
+  [ "$(box_lines)" = 2 ] || fail "expected two boxes, file: $(cat "$dir/NEWC.tlc")"
+  exit 0
+  ;;
+declined)
+  # No to the save of a button leaves the edit unsaved: closing asks again.
+  robot copydata QUIL7 "add 0 0 1 1" >/dev/null
+  save_cell
+  robot copydata QUIL7 "add 5 5 6 6" >/dev/null
+  trace_wait '^line key add 5 5 6 6$' 1 || fail "add did not run"
+  robot command QUIL7 11 >/dev/null  # Run
+  robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "Run did not offer to save"
+  robot press "Confirm Save ..." No >/dev/null
+  robot wait-dialog "Run Windows Application" 10000 >/dev/null || fail "no RUNNER dialog"
+  robot press "Run Windows Application" Cancel >/dev/null
+  wait_no_dialog "Run Windows Application"
+  robot close QUIL7 >/dev/null
+  robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "closing did not ask for the unsaved edit"
+  robot press "Confirm Save ..." Yes >/dev/null
+  wait_gone "$EDITOR_PID" 30 || fail "editor still running after the save"
+  [ "$(box_lines)" = 2 ] || fail "expected two boxes, file: $(cat "$dir/NEWC.tlc")"
   exit 0
   ;;
 *)

@@ -55,6 +55,32 @@ same)
   EDITOR_PID=$first
   editor_close
   ;;
+symlink)
+  # A second editor reaching the drawing through a symbolic link to its
+  # folder is refused like one given the folder itself.
+  dir=$(sample_drawing quil7_symlink)
+  link="$(dirname "$dir")/quil7_symlink_link"
+  rm -f "$link"
+  ln -s "$dir" "$link"
+  editor_start "$dir"
+  editor_ready
+  first=$EDITOR_PID
+  first_trace=$TRACE
+  # The link is named on the command line: the way a user reaches it.
+  other=$(work_folder quil7_symlink_elsewhere)
+  cd "$other" || fail "no folder $other"
+  export QUIL7_TRACE="$dir/second.trace"
+  quil_start QUIL7.EXE "Z:$(echo "$link/TOP.tlc" | tr / '\\')"
+  second=$QUIL_LAST_PID
+  robot_wait 90 wait-dialog "Same Drawing" | grep -q "More than One Instance of QUIL on the Same Drawing" ||
+    fail "no same-drawing refusal through the link"
+  robot press "Same Drawing" OK >/dev/null
+  wait_gone "$second" 120 || fail "second editor still running"
+  TRACE=$first_trace
+  EDITOR_PID=$first
+  editor_close
+  rm -f "$link"
+  ;;
 stale)
   # A quilrunning=1 left behind opens normally, also while an editor runs
   # on another drawing.

@@ -109,6 +109,37 @@ TEST_F(LineCmd, ScriptsSkipCommentsStopAtARefusedLineAndRestorePending) {
   EXPECT_EQ(Exists("Undobkup0.tlc"), true);  // undoable
 }
 
+// In the window a restart is posted, and it runs while a box is up: a
+// refused line's message must not leave a command of the script armed.
+TEST_F(LineCmd, TheCommandPendingBeforeAScriptComesBackHoweverItEnds) {
+  struct Case {
+    const char* script;
+    int ok;
+    int step;  // 1 for a cancel in step mode on the third line
+  } cases[] = {
+      {"obj b\nadd 0 0 1 1\n", 1, 0},
+      {"obj b\nadd 0 0 1 1\nmov 0 0 1 1\nadd 2 2 3 3\n", 0, 0},
+      {"obj b\nadd 0 0 1 1\nget 1 2 3\nadd 2 2 3 3\n", 0, 0},
+      {"obj b\nadd 0 0 1 1\nnope\nadd 2 2 3 3\n", 0, 0},
+      {"obj b\nadd 0 0 1 1\ncntr 1e300 0\nadd 2 2 3 3\n", 0, 0},
+      {"obj b\nadd 0 0 1 1\nadd 2 2 3 3\n", 0, 1},
+  };
+  const int fget = CmdIndexByName("Fget");
+  for (const Case& c : cases) {
+    MakeCurrent("TOP", 1);
+    st = CmdEngineState();
+    rec->whileBoxUp = [this] { CmdPump(st); };
+    MainSetup.cmdstep = c.step;
+    rec->answers.clear();
+    if (c.step) rec->answers = {HOST_IDOK, HOST_IDOK, HOST_IDCANCEL};
+    CmdStart(st, fget, 0);
+    EXPECT_EQ(Script(c.script), c.ok) << c.script;
+    EXPECT_EQ(st.pending, fget) << c.script;
+    EXPECT_EQ(st.current, fget) << c.script;
+    rec->whileBoxUp = nullptr;
+  }
+}
+
 TEST_F(LineCmd, AnOverlongScriptLineIsRefusedNotSplit) {
   MakeCurrent("TOP", 1);
   std::string longLine = "add 0 0 1 1" + std::string(70, ' ') + "get 0 0 9 9";

@@ -1,5 +1,7 @@
 #include "cmdfixture.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Dispatch : CmdFixture {
@@ -165,6 +167,26 @@ TEST_F(Dispatch, LaterCommandsRefuseCleanly) {
   }
   EXPECT_EQ(Script("fit\nsmsh\nfit\n"), 0);  // a script stops there, told why
   EXPECT_EQ(LastMessage(), "Smsh is not available in this Edition");
+}
+
+// Without their dialog the setting commands say so instead of doing
+// nothing, and leave the setting as it was.
+TEST_F(Dispatch, SettingCommandsWithoutTheirDialogSaySo) {
+  struct Case {
+    const char* name;
+    int32_t* setting;
+  } cases[] = {{"Layr", &MainSetup.bplayer}, {"Tlyr", &MainSetup.tlayer},
+               {"Wdth", &MainSetup.pwidth}, {"Tsiz", &MainSetup.twidth}};
+  for (const Case& c : cases) {
+    *c.setting = 7;
+    panes.clear();
+    CmdStart(st, Index(c.name), 0);
+    CmdPump(st);
+    EXPECT_NE(std::find(panes.begin(), panes.end(), std::string(c.name) + " is not available in this Edition"),
+              panes.end())
+        << c.name;
+    EXPECT_EQ(*c.setting, 7) << c.name;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <regex>
+
+#include "../../../support/small_fs.h"
 
 namespace {
 
@@ -137,6 +140,26 @@ TEST_F(Undoing, SavePrompt) {
   EXPECT_NE(ReadFile("TOP.tlc"), saved);
 }
 
+// Declining the save of a running editor keeps the edit unsaved in memory:
+// the cell stays modified, so closing later still asks.
+TEST_F(Undoing, DecliningASaveLeavesTheCellModified) {
+  ASSERT_EQ(Typed("add 0 0 1 1"), 1);
+  ASSERT_EQ(CellSavePrompt(0, 0), 1);
+  std::string saved = ReadFile("TOP.tlc");
+  ASSERT_EQ(Typed("add 2 2 3 3"), 1);
+  rec->messages.clear();
+  rec->answers = {HOST_IDNO};
+  EXPECT_EQ(CellSavePrompt(0, 0), 1);
+  EXPECT_EQ(Cell.modified, 1);
+  EXPECT_EQ(ReadFile("TOP.tlc"), saved);
+  rec->answers = {HOST_IDYES};
+  EXPECT_EQ(CellSavePrompt(1, 0), 1);
+  ASSERT_EQ(rec->messages.size(), 2u);
+  EXPECT_EQ(rec->messages[1].text.rfind("Quil Editor is Closing and the Cell may have Modified", 0), 0u);
+  EXPECT_NE(ReadFile("TOP.tlc"), saved);
+  EXPECT_EQ(Cell.modified, 0);
+}
+
 TEST_F(Undoing, AFailedSaveKeepsTheModifiedFlagAndCancels) {
   ASSERT_EQ(Typed("add 0 0 1 1"), 1);
   ASSERT_EQ(CellSavePrompt(0, 0), 1);
@@ -153,6 +176,45 @@ TEST_F(Undoing, AFailedSaveKeepsTheModifiedFlagAndCancels) {
   EXPECT_EQ(Cell.modified, 1);
   EXPECT_EQ(ReadFile("TOP.tlc"), saved);
   EXPECT_EQ(ReadFile("QUIL7.CRF"), crf);
+}
+
+// However the save fails -- the scratch can't be made, or the disk fills
+// while it is written -- it is said, the old file stays whole, the cell
+// stays modified and the caller's action is given up.
+TEST_F(Undoing, ASaveOntoAFullOrReadOnlyDiskIsSaidAndCancels) {
+  enum How { FULL, READ_ONLY };
+  for (How how : {FULL, READ_ONLY}) {
+    MountedFolder fs(256);
+    if (!fs.mounted) GTEST_SKIP() << fs.reason;
+    ASSERT_EQ(chdir(fs.path.c_str()), 0);
+    StoreReset();
+    UndoReset();
+    MakeCurrent("TOP", 1);
+    ASSERT_EQ(Typed("add 0 0 1 1"), 1);
+    ASSERT_EQ(CellSavePrompt(0, 0), 1);
+    std::string saved = ReadFile("TOP.tlc");
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(Typed(("add " + std::to_string(2 * i) + " 0 1 1").c_str()), 1);
+    if (how == FULL) {
+      // Every block taken, so the scratch file is made but can't be filled.
+      FILE* f = fopen("filler", "wb");
+      ASSERT_NE(f, nullptr);
+      std::string chunk(4096, 'x');
+      while (fwrite(chunk.data(), 1, chunk.size(), f) == chunk.size()) {
+      }
+      fclose(f);
+    } else {
+      ASSERT_TRUE(fs.MakeReadOnly());
+    }
+    rec->messages.clear();
+    rec->answers = {HOST_IDYES};
+    int r = CellSavePrompt(0, 0);
+    EXPECT_EQ(r, 0) << how;
+    EXPECT_EQ(Cell.modified, 1) << how;
+    EXPECT_EQ(ReadFile("TOP.tlc"), saved) << how;
+    std::vector<std::string> texts = HostRecordTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Unable to Write TOP.tlc File"), 1) << how;
+    ASSERT_EQ(chdir(dir), 0);
+  }
 }
 
 TEST_F(Undoing, AWriteThatFailsKeepsFileTableAndFlag) {

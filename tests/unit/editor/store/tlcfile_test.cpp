@@ -402,6 +402,8 @@ TEST_F(TlcFile, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(TlcWrite.lastWriteFailed, 1);
   EXPECT_EQ(ReadFile("KEEP.tlc"), before);
   EXPECT_FALSE(FileExists("KEEP.tlc.tmp"));
+  EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"Unable to Write KEEP.tlc File"});
+  HostRecordGet().messages.clear();
   // A scratch file that can't be made: the message, the old file kept.
   ASSERT_EQ(mkdir("KEEP.tlc.tmp", 0700), 0);
   EXPECT_EQ(TlcWriteCell("KEEP", "KEEP"), 1);
