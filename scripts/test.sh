@@ -22,4 +22,6 @@ echo "== fuzz corpus replay"
 ctest --preset fuzz -L fuzz -j "$jobs" --no-tests=ignore
 echo "== end-to-end tests under Wine"
 ctest --preset native -L e2e
+echo "== the main job"
+bash scripts/check-main.sh
 echo "== all tests passed"
