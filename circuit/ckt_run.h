@@ -8,14 +8,15 @@
 #include <cstdio>
 
 #include "qfile.h"
+#include "version.h"
 
 namespace ckt {
 
 struct CktState;
 
 #define CKT_DISPLAY_NAME "QuilCkt"
-#define CKT_VERSION "7.0.91"
-#define CKT_VERSION2 "beta2"
+#define CKT_VERSION QUIL_VERSION
+#define CKT_VERSION2 QUIL_VERSION_TAG
 
 struct CktRun {
   int abortFlag;

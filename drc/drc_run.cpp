@@ -17,11 +17,12 @@
 #include "host.h"
 #include "namecheck.h"
 #include "qfile.h"
+#include "version.h"
 
 
 namespace {
 
-const char* kVersion = "7.0.91";
+const char* kVersion = QUIL_VERSION;
 
 double Now() {
   using namespace std::chrono;

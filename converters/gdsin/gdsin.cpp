@@ -11,6 +11,7 @@
 #include "namecheck.h"
 #include "q7tlcrw.h"
 #include "satutil.h"
+#include "version.h"
 
 const char* const GdsInKeys[GDSIN_NKEYS + 1] = {
     "cfn=", "tph=", "ldf=", "wr2=", "lta=", "pun=", "lsu=", "lzl=", "mcl=", "ctx=", "cop=",
@@ -22,7 +23,7 @@ const char* const GdsInDefaults[GDSIN_NKEYS + 1] = {
 };
 const char* const GdsInDisplayName = "GdsIn";
 
-static const char* const kVersion = "7.0.91";
+static const char* const kVersion = QUIL_VERSION;
 
 static void SetVal(GdsInState* st, int k, const char* text) {
   snprintf(st->val[k], GDSIN_VALLEN, "%s", text ? text : "");

@@ -8,6 +8,7 @@
 #include "cnvcommon.h"
 #include "host.h"
 #include "safewrite.h"
+#include "version.h"
 
 const char* const GdsOutKeys[GDSOUT_NKEYS + 1] = {
     "tfn=", "gfn=", "ldf=", "wr2=", "lsb=", "lam=", "csu=", "mpw=", "dln=", "ftr=",  "dro=",
@@ -19,7 +20,7 @@ const char* const GdsOutDefaults[GDSOUT_NKEYS + 1] = {
 };
 const char* const GdsOutDisplayName = "GdsOut";
 
-static const char* const kVersion = "7.0.91";
+static const char* const kVersion = QUIL_VERSION;
 
 static void SetVal(GdsOutState* st, int k, const char* text) {
   snprintf(st->val[k], GDSOUT_VALLEN, "%s", text ? text : "");

@@ -9,9 +9,10 @@
 #include "redraw.h"
 #include "mainsetup.h"
 #include "store.h"
+#include "version.h"
 
-static const char kTitleProgram[] = "Quil 7.0.91";
-static const char kTitleEdition[] = "beta2";
+static const char kTitleProgram[] = "Quil " QUIL_VERSION;
+static const char kTitleEdition[] = QUIL_VERSION_TAG;
 
 void SelCountsCalc(SelCounts* c) {
   memset(c, 0, sizeof *c);

@@ -1,4 +1,5 @@
 #include "shellutil.h"
+#include "version.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,9 +7,9 @@
 #include <strings.h>
 
 
-const char kProgramTitle[] = "Quil 7.0.91";
-const char kVersion[] = "7.0.91";
-const char kEdition[] = "beta2";
+const char kProgramTitle[] = "Quil " QUIL_VERSION;
+const char kVersion[] = QUIL_VERSION;
+const char kEdition[] = QUIL_VERSION_TAG;
 
 static void CopyText(char* out, size_t size, const char* s) {
   if (!size) return;

@@ -1,6 +1,7 @@
 #include "mainsetup.h"
 
 #include "host.h"
+#include "version.h"
 
 #include <cctype>
 #include <cstddef>
@@ -22,7 +23,7 @@ const char* const MainSetupOldFileName = "QUIL6.USF";
 
 namespace {
 
-const char kVersionLine[] = "version=7.0.91";
+const char kVersionLine[] = "version=" QUIL_VERSION;
 const char kScratchName[] = "QUIL7.US$";
 
 // Bounds of a setting: a value outside them is not taken and the setting

@@ -12,8 +12,9 @@
 
 #include "safewrite.h"
 #include "tlcrecord.h"
+#include "version.h"
 
-#define TLC_VERSION "7.0.91"
+#define TLC_VERSION QUIL_VERSION
 
 struct TlcWriteState {
   SafeWrite out;

@@ -18,6 +18,7 @@
 #include "namecheck.h"
 #include "pending.h"
 #include "shellwin.h"
+#include "version.h"
 
 namespace {
 
@@ -228,7 +229,7 @@ int SaveDialog(char* name, size_t size, int* script) {
       WarningShow("Cell Already Exists");
       continue;
     }
-    return MsgBoxShow(Sw.main, "Creating New Cell ...", "Quil 7.0.91", MB_OKCANCEL) == IDOK ? 2 : 0;
+    return MsgBoxShow(Sw.main, "Creating New Cell ...", "Quil " QUIL_VERSION, MB_OKCANCEL) == IDOK ? 2 : 0;
   }
 }
 
