@@ -169,30 +169,33 @@ int CompileOpenLog(CktState& st, const CktCell& mc) {
 // The node list file (when wanted) and the circuit file with their titles,
 // then the header file; 0 when a file cannot be written. A header file the
 // user gives up on leaves the files open and the run aborted.
-int CompileOpenFiles(CktState& st, const CktCell& mc) {
+// Opens "<cell><ext>" in the drawing's folder with its buffer and writes its
+// title line; 0 (the run aborted) when it can't be written.
+int OutputOpen(CktState& st, QFile* f, char* buf, size_t bufSize, const CktCell& mc, const char* ext,
+                      const char* kind, const char* title, const char* note) {
   char name[100];
-  if (st.set.flag[S_WNF]) {
-    snprintf(name, sizeof name, "%s.nod", mc.name);
-    st.compile.nod = QFileOpen(InFolder(st, name).c_str(), "w");
-    if (!st.compile.nod) {
-      HostError("Unable to Write NOD File ... Can't Continue");
-      st.run.abortFlag = 1;
-      return 0;
-    }
-    setvbuf(st.compile.nod.get(), st.nodBuf, _IOFBF, sizeof st.nodBuf);
-    fprintf(st.compile.nod.get(), "*** Node List of %s - QuilCkt  %s  %s  %s\n\nNote: Read Text with Fixed Pitch Font\n",
-            mc.name, CKT_VERSION, st.compile.date, st.compile.time);
-  }
-  snprintf(name, sizeof name, "%s.cir", mc.name);
-  st.compile.cir = QFileOpen(InFolder(st, name).c_str(), "w");
-  if (!st.compile.cir) {
-    HostError("Unable to Write CIR File ... Can't Continue");
+  snprintf(name, sizeof name, "%s%s", mc.name, ext);
+  *f = QFileOpen(InFolder(st, name).c_str(), "w");
+  if (!*f) {
+    char msg[80];
+    snprintf(msg, sizeof msg, "Unable to Write %s File ... Can't Continue", kind);
+    HostError(msg);
     st.run.abortFlag = 1;
     return 0;
   }
-  setvbuf(st.compile.cir.get(), st.cirBuf, _IOFBF, sizeof st.cirBuf);
-  fprintf(st.compile.cir.get(), "*** Spice Circuit File of %s - QuilCkt  %s  %s  %s\n\n*Note: Read Text with Fixed Pitch Font\n",
-          mc.name, CKT_VERSION, st.compile.date, st.compile.time);
+  setvbuf(f->get(), buf, _IOFBF, bufSize);
+  fprintf(f->get(), "*** %s of %s - QuilCkt  %s  %s  %s\n\n%s\n", title, mc.name, CKT_VERSION, st.compile.date,
+          st.compile.time, note);
+  return 1;
+}
+
+int CompileOpenFiles(CktState& st, const CktCell& mc) {
+  if (st.set.flag[S_WNF] && !OutputOpen(st, &st.compile.nod, st.nodBuf, sizeof st.nodBuf, mc, ".nod", "NOD",
+                                        "Node List", "Note: Read Text with Fixed Pitch Font"))
+    return 0;
+  if (!OutputOpen(st, &st.compile.cir, st.cirBuf, sizeof st.cirBuf, mc, ".cir", "CIR", "Spice Circuit File",
+                  "*Note: Read Text with Fixed Pitch Font"))
+    return 0;
   if (CopyOrAsk(st, st.set.val[GRP_MAIN][S_HFN], "Header File is Missing ... Continue or Cancel"))
     st.run.abortFlag = 1;
   return 1;

@@ -4,10 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 #include "host.h"
 #include "layerset.h"
@@ -516,16 +512,16 @@ static int RunLogOpen(FlatState* st) {
 
 // Opens the scratch file for an output file: the old output stays until
 // the new one is complete.
-static int OutputOpen(SafeWrite* sw, const char* path) {
+static int OutputOpen(SafeWrite* sw, const char* path, const char* mode) {
   char host[SAT_PATH_SIZE];
-  return SatHostPathTo(host, sizeof host, path) && SafeWriteOpen(sw, host);
+  return SatHostPathTo(host, sizeof host, path) && SafeWriteOpen(sw, host, mode);
 }
 
 static int CopyThrough(const char* src, const char* dst) {
   QFile in(SatOpen(src, "rb"));
   if (!in) return 0;
   SafeWrite sw;
-  if (!OutputOpen(&sw, dst)) return 0;
+  if (!OutputOpen(&sw, dst, "wb")) return 0;
   char buf[65536];
   size_t got;
   int failed = 0;
@@ -578,13 +574,10 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   char raw[SAT_PATH_SIZE + 8];
   SafeWrite sw;
   if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, outName) ||
-      !PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw) || !OutputOpen(&sw, TlcWriter.path)) {
+      !PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw) || !OutputOpen(&sw, TlcWriter.path, "w")) {
     ErrorShow(failText);
     return 0;
   }
-#ifdef _WIN32
-  _setmode(_fileno(sw.f.get()), _O_TEXT);  // a cell file is text: CR LF line ends here
-#endif
   TlcWriter.file = sw.f.get();
   TlcWriter.failed = 0;
   if (!WriteOldTlc && fputs("<?xml version=\"1.0\"?>\n<TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;

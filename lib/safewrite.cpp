@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-int SafeWriteOpen(SafeWrite* sw, const char* path) {
+int SafeWriteOpen(SafeWrite* sw, const char* path, const char* mode) {
   sw->f = QFile();
   sw->path[0] = sw->scratch[0] = 0;
   if (!path || !path[0]) return 0;
   int n = snprintf(sw->path, sizeof sw->path, "%s", path);
   if (n < 0 || static_cast<size_t>(n) >= sizeof sw->path) return 0;
-  snprintf(sw->scratch, sizeof sw->scratch, "%s.tmp", path);
-  sw->f = QFileOpen(sw->scratch, "wb");
+  if (!SafeWriteScratchName(sw->scratch, sizeof sw->scratch, path)) return 0;
+  sw->f = QFileOpen(sw->scratch, mode);
   return sw->f ? 1 : 0;
 }
 

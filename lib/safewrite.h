@@ -14,8 +14,9 @@ struct SafeWrite {
   char scratch[310];
 };
 
-// Opens the scratch file for path; 1 when open (sw->f is ready).
-int SafeWriteOpen(SafeWrite* sw, const char* path);
+// Opens the scratch file for path; 1 when open (sw->f is ready). mode is
+// "wb", or "w" for text files whose line ends the system chooses.
+int SafeWriteOpen(SafeWrite* sw, const char* path, const char* mode = "wb");
 // Closes; with failed unset and a clean close, replaces path by the scratch
 // file. 1 when path now holds the new content, 0 when the old one was kept.
 int SafeWriteCommit(SafeWrite* sw, int failed);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "q7tlcrw.h"
+#include "safewrite.h"
 #include "satlib.h"
 #include "satutil.h"
 
@@ -76,7 +77,8 @@ int SatTlcCreate(const char* name) {
     TlcWriter.file = nullptr;
   }
   if (!CellPath(TlcWriter.path, sizeof TlcWriter.path, name)) return 0;
-  if (TlcWriter.hold) snprintf(TlcWriter.scratch, sizeof TlcWriter.scratch, "%s.tmp", TlcWriter.path);
+  if (TlcWriter.hold && !SafeWriteScratchName(TlcWriter.scratch, sizeof TlcWriter.scratch, TlcWriter.path))
+    return 0;
   TlcWriter.file = SatOpen(TlcWriter.hold ? TlcWriter.scratch : TlcWriter.path, "w");
   if (!TlcWriter.file) {
     TlcWriter.scratch[0] = '\0';
@@ -158,8 +160,7 @@ void TlcAbandon() {
 
 int TlcSettle(const char* name, int keep) {
   char path[sizeof TlcWriter.path], scratch[sizeof TlcWriter.scratch];
-  if (!CellPath(path, sizeof path, name)) return 0;
-  snprintf(scratch, sizeof scratch, "%s.tmp", path);
+  if (!CellPath(path, sizeof path, name) || !SafeWriteScratchName(scratch, sizeof scratch, path)) return 0;
   if (keep) return SatReplace(scratch, path);
   SatRemove(scratch);
   return 0;
