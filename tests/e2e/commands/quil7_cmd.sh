@@ -48,7 +48,7 @@ masked() { sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2}$#DATE#; s#^[0-9]{2}:[0-9]{2}:[0
 run_script() {
   robot post QUIL7 1025 77 0 >/dev/null  # Cmd
   robot wait-dialog "Command Line" 10000 >/dev/null || fail "no CMD dialog"
-  robot set-text "Command Line" 1325 "$1" >/dev/null || fail "no script box"
+  robot set-text "Command Line" 1325 "$1" >/dev/null || fail "no script box: $(robot dialogs)"
   robot press "Command Line" "Run Script" >/dev/null || fail "no Run Script button"
   trace_wait "^line\\|^start" 1 || true
   wait_no_dialog "Command Line"

@@ -297,10 +297,17 @@ int main(int argc, char** argv) {
     return 0;
   }
   if ((act == "set-text" || act == "get-text") && argc >= 4) {
-    HWND d = WaitDialog(argv[2], kDefaultWaitMs);
-    if (!NeedWindow(d, argv[2])) return 1;
-    HWND c = GetDlgItem(d, atoi(argv[3]));
-    if (!NeedWindow(c, argv[3])) return 1;
+    // Two boxes of one caption can be up at once (a message box over its
+    // dialog), so the control is looked for in each until one has it.
+    HWND c = nullptr;
+    DWORD start = GetTickCount();
+    for (;;) {
+      for (HWND d : Dialogs(argv[2]))
+        if ((c = GetDlgItem(d, atoi(argv[3]))) != nullptr) break;
+      if (c || (int)(GetTickCount() - start) > kDefaultWaitMs) break;
+      Sleep(50);
+    }
+    if (!NeedWindow(c, (std::string(argv[2]) + " " + argv[3]).c_str())) return 1;
     if (act == "get-text") {
       printf("%s\n", WindowText(c).c_str());
       return 0;
