@@ -41,7 +41,7 @@ int BackupWrite(const char* name, const char* cellName) {
   char stem[400];
   int n = snprintf(stem, sizeof stem, "%s%s", FolderOf(name), name);
   if (n < 0 || n >= (int)sizeof stem) return 1;
-  return TlcWriteCell(stem, cellName);
+  return TlcWriteBackup(stem, cellName);
 }
 
 int BackupAsk(const char* name, int kind) {

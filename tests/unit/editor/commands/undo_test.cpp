@@ -217,6 +217,67 @@ TEST_F(Undoing, ASaveOntoAFullOrReadOnlyDiskIsSaidAndCancels) {
   }
 }
 
+// Every edit takes a backup: one that can't be written (no folder, a full
+// disk) is said once, not at every edit, until a backup goes through again;
+// the edits themselves are kept.
+TEST_F(Undoing, AFailingBackupIsSaidOncePerFailure) {
+  enum How { MISSING, FULL };
+  for (How how : {MISSING, FULL}) {
+    SCOPED_TRACE(how);
+    MountedFolder fs(256);
+    if (how == FULL && !fs.mounted) GTEST_SKIP() << fs.reason;
+    std::string temp = how == FULL ? fs.path + "/" : "";
+    auto breakIt = [&] {
+      if (how == MISSING) {
+        snprintf(Store.tempFolder, sizeof Store.tempFolder, "no/such/folder/");
+        return;
+      }
+      FILE* f = fopen((temp + "filler").c_str(), "wb");
+      ASSERT_NE(f, nullptr);
+      std::string chunk(4096, 'x');
+      while (fwrite(chunk.data(), 1, chunk.size(), f) == chunk.size()) {
+      }
+      fclose(f);
+    };
+    auto mendIt = [&] {
+      if (how == MISSING) Store.tempFolder[0] = '\0';
+      else remove((temp + "filler").c_str());
+    };
+    auto saidCount = [&] {
+      int n = 0;
+      for (const std::string& t : HostRecordTexts())
+        n += t.rfind("Unable to Write ", 0) == 0 && t.find("Undobkup0.tlc File") != std::string::npos;
+      return n;
+    };
+    StoreReset();
+    UndoReset();
+    TlcWriteReset();
+    MakeCurrent("TOP", 1);
+    snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s", temp.c_str());
+    rec->messages.clear();
+    int boxes = 0;
+    auto edit = [&] {
+      ASSERT_EQ(Typed(("add " + std::to_string(2 * boxes) + " 0 " + std::to_string(2 * boxes + 1) + " 1").c_str()), 1);
+      ++boxes;
+    };
+    breakIt();
+    for (int i = 0; i < 3; ++i) edit();
+    EXPECT_EQ(saidCount(), 1);
+    EXPECT_EQ(Store.boxCount, 3);
+    EXPECT_EQ(Cell.modified, 1);
+    mendIt();
+    edit();
+    EXPECT_TRUE(Exists((temp + "Undobkup0.tlc").c_str()));
+    EXPECT_EQ(saidCount(), 1);
+    // A new failure after a backup went through is said again, once.
+    breakIt();
+    for (int i = 0; i < 2; ++i) edit();
+    EXPECT_EQ(saidCount(), 2);
+    EXPECT_EQ(Store.boxCount, 6);
+    mendIt();
+  }
+}
+
 TEST_F(Undoing, AWriteThatFailsKeepsFileTableAndFlag) {
   ASSERT_EQ(Typed("add 0 0 1 1"), 1);
   ASSERT_EQ(CellSavePrompt(0, 0), 1);
