@@ -71,13 +71,16 @@ const TlcRecRules CktRules = {
 };
 
 int ReadObjs(CktState& st, const char* name, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
-  if (!name || !name[0]) return 1;
-  TlcLineIn* in = Source();
+  // A cell's own objects replace the last ones read even when there is no
+  // file to read: an instance of a cell missing from the list would else be
+  // given the connectors of the cell read before it.
   if (own) {
     int32_t nt = st.store->nt;
     StoreFreeObjs(st);
     if (keepTexts == 2) st.store->nt = nt;
   }
+  if (!name || !name[0]) return 1;
+  TlcLineIn* in = Source();
   if (!OpenCell(st, in, name)) {
     CellFileMissing(st, name);
     return 1;
