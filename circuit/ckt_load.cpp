@@ -125,8 +125,11 @@ int TlcReadObjsFrom(CktState& st, TlcLineIn* in, int own, int keepTexts, int64_t
       }
       if (!TlcMakeB(st, box.lyr, box.l, box.b, box.r, box.t)) continue;
     } else if (tag == TLC_TAG_P) {
-      if (!ReadP(in, &path)) {
-        ReadFailed(st, "Path Record Read Error", !own);
+      int status = TlcParsePath(in, &CktRules, &path, nullptr);
+      if (status != TLC_REC_OK) {
+        char msg[80];
+        TlcPathErrorText(status, CKT_PATH_VERTICES, msg, sizeof msg);
+        ReadFailed(st, msg, !own);
         bad = 1;
         continue;
       }
