@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "../../../support/small_fs.h"
 
@@ -357,6 +359,29 @@ TEST_F(Undoing, CopyAndLayerRewrite) {
   EXPECT_EQ(count(ReadFile("TOP.tlc"), "<B>\n9 "), 1);
   EXPECT_EQ(TlcCopyFile("", "out/", "NONE"), 0);
   EXPECT_EQ(LastMessage(), "Unable to Read NONE TLC File");
+}
+
+// A path the copy can't carry is dropped with a message that tells a path
+// over the editor's limit from a damaged record; the records around it are
+// copied.
+TEST_F(Undoing, CopyNamesThePathLimitWhenItDropsAPath) {
+  std::string body = "<P>\n5 0 1025\n";
+  for (int i = 0; i < 1025; ++i) body += std::to_string(i) + " 0\n";
+  body += "</P>\n<P>\n5 0 3\n0 0 1 1\n</P>\n<B>\n5 0 0 1 1\n</B>\n";
+  WriteFile("LONG.tlc", body);
+  ASSERT_EQ(mkdir("out", 0755), 0);
+  TlcCopyFile("", "out/", "LONG");
+  std::vector<std::string> texts;
+  for (const auto& m : rec->messages) texts.push_back(m.text);
+  const std::vector<std::string> want = {
+      "Path Vertex Count of 1025 exceeds Limit of 1024 ... Path will be Truncated",
+      "Path Record Read Error ... More than 1024 Vertices",
+      "Path Record Read Error",
+  };
+  EXPECT_EQ(texts, want);
+  std::string copy = ReadFile("out/LONG.tlc");
+  EXPECT_NE(copy.find("<B>\n5 0 0 1 1\n</B>"), std::string::npos) << copy;
+  EXPECT_EQ(copy.find("<P>"), std::string::npos) << copy;
 }
 
 TEST_F(Undoing, SaveAsScriptReplaysIntoAnEqualCell) {
