@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Hostile cell names under Wine: names that lead out of the drawing, name a
+# device, hold characters no file name may hold or are too long or empty,
+# fed to a program through its cell list (QUIL7.CRF), the instance records
+# of its main cell and its settings file. Each program is started once with
+# every name in one drawing, and once with a name as its main cell: every
+# name is refused with a message, no run completes, and nothing outside the
+# drawing (the test folder around it, the Wine C: drive) is written.
+#   names.sh <program>
+source "$(dirname "$0")/../harness.sh"
+
+prog="${1:?program}"
+root=$(work_folder "names_$prog")
+dwg="$root/dwg"
+mkdir -p "$dwg"
+cdrive="$WINEPREFIX/drive_c"
+
+# The hostile names: up and out of the folder both ways, a drive, a share,
+# devices, characters of paths and wildcards, control characters and DEL,
+# 36 characters, and the empty name.
+names=('..\x' '../x' 'C:\x' '\\server\x' CON NUL COM1 AUX 'A:B' 'A*B' 'A?B' $'A\001B' $'A\177B'
+       ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 '')
+
+# A cell file: tlc NAME RANK [BODY].
+tlc() {
+  printf '<?xml version="1.0"?>\n<TLC>\n<H>\n%s\n7.0.91\n7.0.91\n1000\num\n12/10/26\n13:00:00\n' "$1"
+  printf '%s 0 0 100 100\n1 0 0 %s\n</H>\n%s</TLC>\n' "$2" "${4:-0}" "${3:-}"
+}
+
+# The drawing: LEAF and TOP, TOP placing LEAF and every hostile name, the
+# cell list holding every hostile name as a cell of its own.
+make_drawing() {
+  local body="" n
+  body=$'<C>\nLEAF\n0 0 0 0\n</C>\n'
+  for n in "${names[@]}"; do body+="<C>"$'\n'"$n"$'\n0 10 10 0\n</C>\n'; done
+  tlc LEAF 1 $'<B>\n1 0 0 10 10\n</B>\n' >"$dwg/LEAF.tlc"
+  tlc TOP 2 "$body" $((${#names[@]} + 1)) >"$dwg/TOP.tlc"
+  {
+    printf '%d\n' $((${#names[@]} + 2))
+    printf 'LEAF\n1 0 0 10 10 1 0 0 0\n'
+    for n in "${names[@]}"; do printf '%s\n1 0 0 10 10 1 0 0 0\n' "$n"; done
+    printf 'TOP\n2 0 0 100 100 0 0 0 %d\n\n' $((${#names[@]} + 1))
+  } >"$dwg/QUIL7.CRF"
+  printf 'scale=1000\nphysunit=um\nlayer=M1 1\n' >"$dwg/QUIL7.USF"
+}
+
+# Decoys where the names would lead: a program that reads or writes through
+# them changes nothing if it never gets there.
+decoy=$'<B>\n77 0 0 5 5\n</B>\n'
+for f in "$root/x.tlc" "$root/X.TLC" "$cdrive/x.tlc"; do printf '%s' "$decoy" >"$f"; done
+
+# Everything outside the drawing: the test folder and the C: drive (the
+# Wine system folder aside, which Wine itself keeps up to date).
+snapshot() {
+  {
+    (cd "$root" && find . -path ./dwg -prune -o -printf '%p %y %s %T@\n')
+    (cd "$cdrive" && find . -path ./windows -prune -o -printf 'C:%p %y %s %T@\n')
+  } | LC_ALL=C sort
+}
+
+# answer_until PATTERN SECONDS CAPTION...: answers the message boxes of these
+# captions (OK, or No to a question whether to stop, so every refusal is
+# seen), keeping each box's text in BOXES, until a box matches PATTERN.
+BOXES=""
+answer_until() {
+  local pat="$1" limit="$2" start=$SECONDS cap c all body
+  shift 2
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    all=$(robot dialogs)
+    cap=""
+    for c in "$@"; do
+      if printf '%s\n' "$all" | grep -qxF "dialog: $c"; then cap=$c; break; fi
+    done
+    if [ -z "$cap" ]; then
+      sleep 0.2
+      continue
+    fi
+    body=$(printf '%s\n' "$all" | awk -v d="dialog: $cap" '/^dialog: / { on = ($0 == d) } on' |
+           sed -n 's/^  \[Static [0-9-]*\] //p' | tr '\n' ' ')
+    if [ -z "$body" ]; then
+      sleep 0.2
+      continue
+    fi
+    BOXES+="$cap: $body"$'\n'
+    if printf '%s\n' "$all" | awk -v d="dialog: $cap" '/^dialog: / { on = ($0 == d) } on' | grep -q '^  \[Button 7\] No$' &&
+       robot buttons "$cap" | grep -q '^7 No enabled shown'; then
+      robot press "$cap" No >/dev/null
+    else
+      robot press "$cap" OK >/dev/null
+    fi
+    if printf '%s' "$body" | grep -q -- "$pat"; then return 0; fi
+  done
+  return 1
+}
+
+said() { printf '%s' "$BOXES" | grep -q -- "$1"; }
+
+before=$(snapshot)
+make_drawing
+cd "$dwg" || fail "no drawing folder"
+
+case "$prog" in
+quilflat7)
+  # Setup names TOP; Go meets the names the list left out.
+  quil_start QUILFLAT7.EXE
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class QuilFlat7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "." 3 "Warning ..." "Error ..." QuilFlat
+  robot command QuilFlat7 12 >/dev/null
+  robot_wait 60 wait-dialog "Process Setup" >/dev/null || fail "no setup dialog"
+  robot set-text "Process Setup" 100 TOP || fail "cell field"
+  robot click "Process Setup" Flatten >/dev/null || fail "no Flatten button"
+  robot press "Process Setup" OK >/dev/null || fail "no OK"
+  dialog_gone "Process Setup" 30 || fail "the setup dialog stays"
+  robot command QuilFlat7 13 >/dev/null
+  answer_until "Aborted\\|Completed" 60 "Warning ..." "Error ..." QuilFlat || fail "no end of run: $BOXES $(robot dialogs)"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  said "CELLS7.CRF File Error ... Keeping Valid Cells" || fail "the list's bad entries went unsaid: $BOXES"
+  said "A Cell Placed in TOP is not in the Cell Reference File ... Can't Continue" || fail "Go said: $BOXES"
+  # The main cell from the settings file.
+  printf 'mcn=..\\x\r\nflt=Y\r\n' >QuilFlat.usf
+  quil_start QUILFLAT7.EXE
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class QuilFlat7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "." 3 "Warning ..." "Error ..." QuilFlat
+  robot command QuilFlat7 13 >/dev/null
+  answer_until "Aborted\\|Completed" 60 "Warning ..." "Error ..." QuilFlat || fail "no end of run: $BOXES $(robot dialogs)"
+  robot close QuilFlat7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  said 'Cell "\.\.\\X" does Not Exist ... Can.t Continue' || fail "the settings' main cell went unsaid: $BOXES"
+  ;;
+*) fail "unknown program $prog" ;;
+esac
+
+after=$(snapshot)
+[ "$before" = "$after" ] || fail "outside the drawing: $(diff <(printf '%s\n' "$before") <(printf '%s\n' "$after"))"
+for f in "$root/x.tlc" "$root/X.TLC" "$cdrive/x.tlc"; do
+  [ "$(cat "$f")" = "$(printf '%s' "$decoy")" ] || fail "$f changed"
+  rm -f "$f"
+done
+printf '%s' "$BOXES" | grep -q "Completed" && fail "a run completed: $BOXES"
+# No decoy was read into the drawing's outputs.
+grep -rqs "^77 0 0 5 5" "$dwg" && fail "a decoy reached the drawing: $(grep -rls "^77 0 0 5 5" "$dwg")"
+note "ok: $prog"
