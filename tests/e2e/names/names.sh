@@ -130,6 +130,37 @@ quilflat7)
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   said 'Cell "\.\.\\X" does Not Exist ... Can.t Continue' || fail "the settings' main cell went unsaid: $BOXES"
   ;;
+quildrc7)
+  # The main cell from the command line places every name.
+  cp "$QUIL_SOURCE/tests/fixtures/drc/rules.drc" .
+  printf 'cln=TOP\nckf=rules.drc\ncsn=1\ncfn=2\nmsz=1\nwl=0\nwb=0\nwr=100\nwt=100\n' >QuilDrc.usf
+  caps=("Warning ..." "Error ..." "TLC Read Error ..." QuilDrc)
+  quil_start QUILDRC7.EXE TOP 50 50 100
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class QuilDrc7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "Keeping Valid Cells" 30 "${caps[@]}"
+  robot command QuilDrc7 14 >/dev/null
+  answer_until "Aborted\\|Completed" 60 "${caps[@]}" || fail "no end of run: $BOXES $(robot dialogs)"
+  robot close QuilDrc7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  said "CELLS7.CRF File Error ... Keeping Valid Cells" || fail "the list's bad entries went unsaid: $BOXES"
+  # Instances of cells the list left out are no cells of the drawing: the
+  # run checks the rest and maps nothing for them.
+  said "DRC Completed ...  0 Total Maps" || fail "the run over the good cells: $BOXES"
+  BOXES=""
+  # A name from the command line and one from the settings file.
+  printf 'cln=..\\x\nckf=rules.drc\ncsn=1\ncfn=2\nmsz=1\nwl=0\nwb=0\nwr=100\nwt=100\n' >QuilDrc.usf
+  quil_start QUILDRC7.EXE NUL 50 50 100
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class QuilDrc7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until '"NUL"' 30 "${caps[@]}" || fail "the command line's cell went unsaid: $BOXES"
+  robot command QuilDrc7 14 >/dev/null
+  answer_until "Aborted\\|Completed" 30 "${caps[@]}" || fail "no end of run: $BOXES $(robot dialogs)"
+  robot close QuilDrc7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  said 'Illegal Character "\\" in Cellname' || fail "the settings' cell went unsaid: $BOXES"
+  said "Aborted ... DRC may be Incomplete" || fail "the run did not stop: $BOXES"
+  ;;
 *) fail "unknown program $prog" ;;
 esac
 
