@@ -75,8 +75,11 @@ answer_until() {
       sleep 0.2
       continue
     fi
-    body=$(printf '%s\n' "$all" | awk -v d="dialog: $cap" '/^dialog: / { on = ($0 == d) } on' |
-           sed -n 's/^  \[Static [0-9-]*\] //p' | tr '\n' ' ')
+    # The texts of the box's statics, lines of a text joined by blanks.
+    body=$(printf '%s\n' "$all" |
+           awk -v d="dialog: $cap" '/^dialog: / { on = ($0 == d); next } /^  \[/ { st = /^  \[Static / }
+                                    on && st' |
+           sed 's/^  \[Static [0-9-]*\] //' | paste -sd ' ' - | sed 's/^ *//; s/ *$//')
     if [ -z "$body" ]; then
       sleep 0.2
       continue
@@ -160,6 +163,36 @@ quildrc7)
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   said 'Illegal Character "\\" in Cellname' || fail "the settings' cell went unsaid: $BOXES"
   said "Aborted ... DRC may be Incomplete" || fail "the run did not stop: $BOXES"
+  ;;
+quilckt7)
+  settings='nnl=10\ncol=11\ncon0_0=2 5\ncon1_0=7\ncon2_0=9\nins0=6\nins1=8\n'
+  printf "cfn=TOP\\n$settings" >QuilCkt.usf
+  caps=("Warning ..." "Error ..." QuilCkt)
+  quil_start QUILCKT7.EXE
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class QuilCkt7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "CELLS7.CRF File Error" 30 "${caps[@]}" || fail "the list's bad entries went unsaid: $BOXES"
+  robot command QuilCkt7 19 >/dev/null
+  answer_until "Finished\\|Aborted\\|Completed" 60 "${caps[@]}" || fail "no end of run: $BOXES $(robot dialogs)"
+  robot close QuilCkt7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  # The cells the list left out are no cells of the drawing: their
+  # instances bring no connectors (none of a blank name) into the run.
+  said "Keeping Valid Cells" || fail "the list's bad entries went unsaid: $BOXES"
+  said " on  at " && fail "a pin of no cell: $BOXES"
+  said "Finished \\.\\.\\." || fail "the run over the good cells: $BOXES"
+  BOXES=""
+  printf "cfn=..\\\\x\\n$settings" >QuilCkt.usf
+  quil_start QUILCKT7.EXE
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class QuilCkt7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "CELLS7.CRF File Error" 30 "${caps[@]}" || fail "the list's bad entries went unsaid: $BOXES"
+  robot command QuilCkt7 19 >/dev/null
+  answer_until "Finished\\|Aborted\\|Completed" 30 "${caps[@]}" || fail "no end of run: $BOXES $(robot dialogs)"
+  robot close QuilCkt7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  said 'Cell \.\.\\X is Missing ... Can.t Continue' || fail "the settings' cell went unsaid: $BOXES"
+  said "Aborted ... Files may be Incomplete" || fail "the run did not stop: $BOXES"
   ;;
 *) fail "unknown program $prog" ;;
 esac
