@@ -194,6 +194,23 @@ quilckt7)
   said 'Cell \.\.\\X is Missing ... Can.t Continue' || fail "the settings' cell went unsaid: $BOXES"
   said "Aborted ... Files may be Incomplete" || fail "the run did not stop: $BOXES"
   ;;
+gdsout7)
+  # The cell list of a stream is built from the instance records: the
+  # first name that can't be a cell file stops the run.
+  printf '1,0,1\n' >TOP.ldm
+  printf 'ctx=Y\n' >GdsOut.usf
+  caps=("Warning ..." "Error ..." GdsOut)
+  quil_start GDSOUT7.EXE TOP.tlc
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class GdsOut7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "CELLS7.CRF File Error" 30 "${caps[@]}" || fail "the list's bad entries went unsaid: $BOXES"
+  robot command GdsOut7 15 >/dev/null
+  answer_until "Aborted\\|Completed" 60 "${caps[@]}" || fail "no end of run: $BOXES $(robot dialogs)"
+  wait_gone "$pid" 20 || fail "still running after its command-line run"
+  said 'Incorrect Cell Name "\.\.\\X" in TOP.tlc ... Can.t Continue' || fail "the instance went unsaid: $BOXES"
+  said "Aborted ... Files may be Incomplete" || fail "the run did not stop: $BOXES"
+  [ -z "$(ls | grep -i '\.gds$')" ] || fail "a stream was left: $(ls)"
+  ;;
 *) fail "unknown program $prog" ;;
 esac
 
