@@ -211,6 +211,43 @@ gdsout7)
   said "Aborted ... Files may be Incomplete" || fail "the run did not stop: $BOXES"
   [ -z "$(ls | grep -i '\.gds$')" ] || fail "a stream was left: $(ls)"
   ;;
+gdsin7)
+  # Structure names of a stream: each one that can't be a cell file is
+  # asked for again; the good names given for all but the last go through,
+  # the last question aborts the run.
+  # (A structure name of more than 32 characters is cut to a good cell
+  # name, as the question itself says: it is left out here.)
+  gds=()
+  for n in "${names[@]}"; do [ ${#n} -le 32 ] && gds+=("$n"); done
+  /usr/bin/python3 "$QUIL_SOURCE/tests/e2e/names/gds_names.py" Names.gds "${gds[@]}" || fail "no stream"
+  printf '1,0,1\n' >Names.ldm
+  printf 'ctx=Y\n' >GdsIn.usf
+  caps=("Warning ..." "Error ..." GdsIn)
+  quil_start GDSIN7.EXE Names.gds
+  pid=$QUIL_LAST_PID
+  robot_wait 60 wait-class GdsIn7 >/dev/null || fail "no window: $(robot dialogs)"
+  answer_until "CELLS7.CRF File Error" 30 "${caps[@]}" || fail "the list's bad entries went unsaid: $BOXES"
+  robot command GdsIn7 15 >/dev/null
+  answer_until "was Created" 30 "${caps[@]}" || fail "no output folder: $BOXES $(robot dialogs)"
+  for i in "${!gds[@]}"; do
+    text=$(robot_wait 60 wait-dialog "Bad Cell Name") || fail "no question for name $i: $BOXES $(robot dialogs)"
+    text=$(printf '%s\n' "$text" | sed -n 's/^  \[Static [0-9-]*\] //p' | paste -sd ' ' -)
+    printf '%s' "$text" | grep -q "is illegal or already present" || fail "question $i: $text"
+    BOXES+="Bad Cell Name: $text"$'\n'
+    if [ "$i" -lt $((${#gds[@]} - 1)) ]; then
+      robot set-text "Bad Cell Name" 601 "N$i" || fail "no name field"
+      robot press "Bad Cell Name" OK >/dev/null
+    else
+      robot press "Bad Cell Name" "Abort Conversion" >/dev/null
+    fi
+  done
+  answer_until "Aborted\\|Completed" 60 "${caps[@]}" || fail "no end of run: $BOXES $(robot dialogs)"
+  wait_gone "$pid" 20 || robot close GdsIn7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  said "Aborted ... Files may be Incomplete" || fail "the run did not stop: $BOXES"
+  # Aborted while naming: no cell file was written.
+  [ -z "$(find . -iname '*.tlc' ! -iname LEAF.tlc ! -iname TOP.tlc)" ] || fail "cells written: $(find . -iname '*.tlc')"
+  ;;
 *) fail "unknown program $prog" ;;
 esac
 
