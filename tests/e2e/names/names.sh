@@ -248,6 +248,35 @@ gdsin7)
   # Aborted while naming: no cell file was written.
   [ -z "$(find . -iname '*.tlc' ! -iname LEAF.tlc ! -iname TOP.tlc)" ] || fail "cells written: $(find . -iname '*.tlc')"
   ;;
+quil7)
+  # The editor is to open the cell its setup file names, reads the cell
+  # list, and loads TOP with every name placed in it.
+  printf 'cellname=..\\x\n' >>QUIL7.USF
+  caps=("Error ..." "Warning ..." "Quil 7.0.91" "Empty Drawing" "No Cells" "No Layers")
+  export QUIL7_TRACE="$QUIL_E2E_STATE/names_quil7.trace"
+  rm -f "$QUIL7_TRACE"
+  quil_start QUIL7.EXE
+  pid=$QUIL_LAST_PID
+  start=$SECONDS
+  until grep -q '^ready' "$QUIL7_TRACE" 2>/dev/null; do
+    answer_until "." 2 "${caps[@]}"
+    [ $((SECONDS - start)) -ge 120 ] && fail "editor not ready: $BOXES $(robot dialogs)"
+  done
+  answer_until "." 2 "${caps[@]}"
+  said "QUIL7.CRF File Error ... Keeping Valid Cells" || fail "the list's bad entries went unsaid: $BOXES"
+  robot command QUIL7 19 >/dev/null
+  robot_wait 30 wait-dialog "Load Cell" >/dev/null || fail "no LCELL dialog: $(robot dialogs)"
+  robot set-text "Load Cell" 1004 TOP >/dev/null
+  robot press "Load Cell" OK >/dev/null
+  # The empty name is no instance record; the others name no cell of the
+  # list, and no file is opened for them.
+  answer_until "Cell Record Read Error" 30 "${caps[@]}" || fail "the empty name went unsaid: $BOXES"
+  answer_until "." 2 "${caps[@]}"
+  robot close QUIL7 >/dev/null
+  answer_until "." 3 "${caps[@]}"
+  wait_gone "$pid" 60 || fail "editor still running after WM_CLOSE: $(robot dialogs)"
+  rm -f "$QUIL7_TRACE"
+  ;;
 *) fail "unknown program $prog" ;;
 esac
 
