@@ -17,10 +17,6 @@
 
 namespace {
 
-// The instance the program table's hooks work on: the frame calls them
-// without a context, so FlatReset binds the caller's state here.
-FlatState* Bound = nullptr;
-
 const char* const kKeys[] = {"mcn=", "ffp=", "wr2=", "ltc=", "flt=", "sms=", "kat=", "old=",
                              "nly=", "cly=", "dly=", "ply=", "lft=", "top=", "rgt=", "bot=", nullptr};
 const char* const kDefaults[] = {"?", "", "QuilFlat.log", "-", "Y", "N", "N", "N",
@@ -373,8 +369,7 @@ int FlattenCell(FlatState* st, const char* name, int depth) {
 }
 
 void FlatReset(FlatState* st) {
-  Bound = st;
-  SatProgramSet(&FlatProgram);
+  SatProgramSet(&FlatProgram, st);
   free(st->areas);
   memset(st, 0, sizeof *st);
   st->flatten = 1;
@@ -640,9 +635,11 @@ void FlatClosing(FlatState* st, int result, char* text, size_t size) {
 
 namespace {
 
-void HookSetupApply(int flag) { SetupApply(Bound, flag); }
-int HookRun() { return FlattenRun(Bound); }
-void HookClosing(int result, char* text, size_t size) { FlatClosing(Bound, result, text, size); }
+void HookSetupApply(void* st, int flag) { SetupApply(static_cast<FlatState*>(st), flag); }
+int HookRun(void* st) { return FlattenRun(static_cast<FlatState*>(st)); }
+void HookClosing(void* st, int result, char* text, size_t size) {
+  FlatClosing(static_cast<FlatState*>(st), result, text, size);
+}
 
 }  // namespace
 
