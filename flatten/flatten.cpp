@@ -505,8 +505,8 @@ static int RunLogOpen(FlatState* st) {
   return 1;
 }
 
-// Opens the scratch file for an output file: the old output stays until
-// the new one is complete.
+// Opens the scratch file for a copied file: the old copy stays until the
+// new one is complete.
 static int OutputOpen(SafeWrite* sw, const char* path, const char* mode) {
   char host[SAT_PATH_SIZE];
   return SatHostPathTo(host, sizeof host, path) && SafeWriteOpen(sw, host, mode);
@@ -566,20 +566,16 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   const char* failText = st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
   // The cell goes to a scratch file beside the old result, which a run that
   // fails (full disk, a bad record, Esc) must leave as it was.
-  char raw[SAT_PATH_SIZE + 8];
-  SafeWrite sw;
-  if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, outName) ||
-      !PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw) || !OutputOpen(&sw, TlcWriter.path, "w")) {
+  TlcWriter.hold = 1;
+  int created = SatTlcCreate(outName);
+  TlcWriter.hold = 0;
+  if (!created) {
     ErrorShow(failText);
     return 0;
   }
-  TlcWriter.file = sw.f.get();
-  TlcWriter.failed = 0;
-  if (!WriteOldTlc && fputs("<?xml version=\"1.0\"?>\n<TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
   snprintf(st->chosen, sizeof st->chosen, "%s", e.name);
   if (!FlattenCell(st, e.name, 0)) {
-    TlcWriter.file = nullptr;
-    SafeWriteCommit(&sw, 1);
+    TlcAbandon();
     return 0;
   }
   memset(&TLCh, 0, sizeof TLCh);
@@ -593,9 +589,7 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   TLCh.nv = (int32_t)st->total.vertices;
   TLCh.nc = (int32_t)st->total.cells;
   WriteH();
-  if (!WriteOldTlc && fputs("</TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
-  TlcWriter.file = nullptr;
-  if (!SafeWriteCommit(&sw, TlcWriter.failed)) {
+  if (!TlcWriteClose() || !TlcSettle(outName, 1)) {
     ErrorShow(failText);
     return 0;
   }
