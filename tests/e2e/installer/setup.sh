@@ -3,14 +3,15 @@
 # (a dosdevices link to a test folder) with the prefix's Desktop pointed into
 # a test home folder:
 #   setup.sh install   Install System, the zips of SETUP2 as they come,
-#                      Finish; a new drawing folder through SETUP3 and a
-#                      second install over the first; the installed editor
-#                      started in the new folder
+#                      Finish: programs, zips, help and shortcuts
+#   setup.sh again     over an earlier install: a new drawing folder through
+#                      SETUP3, the whole install again, and the installed
+#                      editor started in the new folder
 #   setup.sh damaged   the archive resource damaged: the fatal message, no
 #                      shortcuts
 . "$(dirname "$0")/../harness.sh"
 
-case_name="${1:?install or damaged}"
+case_name="${1:?install, again or damaged}"
 here="$(cd "$(dirname "$0")" && pwd)"
 work=$(work_folder "setup_$case_name")
 drive_dir="$work/drive"
@@ -55,23 +56,33 @@ start_setup() {
   QUIL_PIDS="$QUIL_PIDS $SETUP_PID"
 }
 
-# Fails when a message box of the installer or of the walk is up.
-no_error_box() {
-  local cap
-  for cap in "QUIL Installer" "Error"; do
-    if robot dialog-text "$cap" >"$work/box.txt" 2>/dev/null; then
-      fail "unexpected \"$cap\" box: $(tr '\n' ' ' <"$work/box.txt")"
-    fi
+# One look at the dialogs up: fails at once on a message box of the
+# installer or of the walk; 0 when one shows the text $1.
+look_for() {
+  local said
+  said="$(robot dialogs 2>/dev/null)"
+  if printf '%s\n' "$said" | grep -qx 'dialog: \(QUIL Installer\|Error\)'; then
+    fail "unexpected box: $(printf '%s' "$said" | tr '\n' ' ')"
+  fi
+  printf '%s\n' "$said" | grep -qF -- "$1"
+}
+
+# Waits until a dialog shows the text $1.
+wait_text() {
+  local start=$SECONDS
+  until look_for "$1"; do
+    [ $((SECONDS - start)) -ge "$2" ] && fail "no dialog showing \"$1\" after $2 s"
+    sleep 0.2
   done
 }
 
-# Waits until the dialog with control id $1 is up under the setup caption.
-wait_control() {
-  local id="$1" limit="$2" start=$SECONDS
-  until robot get-text "$caption" "$id" >/dev/null 2>&1; do
-    no_error_box
-    [ $((SECONDS - start)) -ge "$limit" ] && fail "no dialog with control $id after $limit s"
-    sleep 0.3
+# Waits for a file the install makes, watching for message boxes.
+wait_made() {
+  local start=$SECONDS
+  until [ -f "$1" ]; do
+    look_for "no such text" || true
+    [ $((SECONDS - start)) -ge "$2" ] && fail "$(basename "$1") not made after $2 s: $(ls -R "$drive_dir")"
+    sleep 0.2
   done
 }
 
@@ -106,47 +117,57 @@ case "$case_name" in
 install)
   start_setup
   install_system
-  wait_control 107 60
+  wait_text "Zip files have been detected" 60
   robot buttons "$caption" >"$work/buttons.txt"
   grep -q "Vizid.zip" "$work/buttons.txt" || fail "Vizid.zip not offered: $(cat "$work/buttons.txt")"
   robot press "$caption" "Install Zips" >/dev/null || fail "Install Zips not pressed"
   # SETUP2 comes back when the zips are in.
-  # (Names are tidied as they land: TOP.tlc becomes Top.tlc.)
-  start=$SECONDS
-  until [ -f "$start_group/Vizid.lnk" ]; do
-    no_error_box
-    [ $((SECONDS - start)) -ge 60 ] && fail "the drawing zip got no Start menu item: $(ls -R "$drive_dir")"
-    sleep 0.3
-  done
-  wait_control 107 60
+  wait_made "$start_group/Vizid.lnk" 60
+  wait_text "Zip files have been detected" 60
   robot press "$caption" "Finish" >/dev/null || fail "Finish not pressed"
   wait_gone "$SETUP_PID" 30 || fail "SETUP.EXE did not end after Finish"
 
-  # The programs and fonts byte for byte, the inner zips, the folders.
-  unzip -Z1 "$archive" >"$work/members.txt" || fail "archive unreadable"
-  mkdir "$work/ref" && unzip -qq "$archive" -d "$work/ref" || fail "archive not expanded by unzip"
-  while read -r m; do
-    got="$(find "$drive_dir/Quil7" -maxdepth 1 -iname "$m" -type f | head -n1)"
-    [ -n "$got" ] || fail "$m not installed"
-    cmp -s "$got" "$work/ref/$m" || fail "$m differs from the build's"
-  done <"$work/members.txt"
-  [ -f "$drive_dir/Quil7/Zips/Quil_setup.zip" ] || fail "no Zips\\Quil_setup.zip"
-  cmp -s "$drive_dir/Quil7/Zips/Quil_setup.zip" "$archive" || fail "Quil_setup.zip differs from the build's"
-  [ -f "$drive_dir/Quil7/Zips/Vizid.zip" ] || fail "no Zips\\Vizid.zip"
-  [ -d "$drive_dir/Quil7/Help" ] || fail "no Help folder"
-  for f in "$QUIL_SOURCE"/samples/demo/*; do
-    got="$(find "$drive_dir/Quil7/Vizid" -maxdepth 1 -iname "$(basename "$f")" -type f | head -n1)"
-    cmp -s "$got" "$f" || fail "Vizid\\$(basename "$f") differs from the sample"
-  done
+  # The programs and fonts byte for byte, the inner zips, the folders (the
+  # installed names are tidied: QUIL7.EXE lands as Quil7.exe).
+  /usr/bin/python3 - "$archive" "$drive_dir/Quil7" "$QUIL_SOURCE/samples/demo" <<'PY' || fail "install incomplete"
+import os, sys, zipfile
+archive, quil, demo = sys.argv[1:4]
+def files(folder):
+    return {n.lower(): os.path.join(folder, n) for n in os.listdir(folder)
+            if os.path.isfile(os.path.join(folder, n))}
+bad = []
+installed = files(quil)
+with zipfile.ZipFile(archive) as z:
+    for m in z.namelist():
+        got = installed.get(m.lower())
+        if not got or open(got, "rb").read() != z.read(m):
+            bad.append(m)
+zips = files(os.path.join(quil, "Zips"))
+if open(zips.get("quil_setup.zip", os.devnull), "rb").read() != open(archive, "rb").read():
+    bad.append("Zips\\Quil_setup.zip")
+if "vizid.zip" not in zips:
+    bad.append("Zips\\Vizid.zip")
+if not os.path.isdir(os.path.join(quil, "Help")):
+    bad.append("Help folder")
+drawing = files(os.path.join(quil, "Vizid"))
+for n, path in files(demo).items():
+    if n not in drawing or open(drawing[n], "rb").read() != open(path, "rb").read():
+        bad.append("Vizid\\" + n)
+if bad:
+    sys.exit("missing or different: " + ", ".join(bad))
+PY
   check_link "$start_group/Vizid.lnk" "$Q\\Quil7.exe" "QUIL 7 Drawing" "$Q\\Vizid"
   check_link "$start_group/QUIL 7 Help.lnk" "$Q\\Helprun7.exe" "QUIL 7 Help" "$Q"
   check_link "$HOME/Desktop/QUIL 7 Help.lnk" "$Q\\Helprun7.exe" "QUIL 7 Help" "$Q"
-  note "first install complete"
-
-  # Again: a new drawing folder, then the whole install over the first.
-  touch "$drive_dir/Quil7/quil7.exe.manifest"
+  ;;
+again)
+  # An earlier install's files, an old manifest and an old archive in place.
+  mkdir -p "$drive_dir/Quil7/Zips" && unzip -qq "$archive" -d "$drive_dir/Quil7" || fail "no earlier install"
+  cp "$archive" "$drive_dir/Quil7/Zips/Quil_setup.zip"
+  echo "an older version" >"$drive_dir/Quil7/QUILCKT7.EXE"
+  touch "$drive_dir/Quil7/quil7.exe.manifest" "$drive_dir/Quil7/Zips/Setup7.zip"
   start_setup
-  robot_wait 60 wait-dialog "$caption" >/dev/null || fail "SETUP1 did not come again"
+  robot_wait 60 wait-dialog "$caption" >/dev/null || fail "SETUP1 did not come"
   robot set-text "$caption" 101 "$letter" >/dev/null || fail "drive not typed"
   robot press "$caption" "New Drawing Folder" >/dev/null || fail "New Drawing Folder not pressed"
   robot_wait 60 wait-dialog "Create Drawing Folder" >/dev/null || fail "SETUP3 did not come"
@@ -154,19 +175,22 @@ install)
   robot set-text "Create Drawing Folder" 1037 "My Chip" >/dev/null || fail "title not typed"
   robot press "Create Drawing Folder" "OK" >/dev/null || fail "OK not pressed"
   dialog_gone "Create Drawing Folder" 30 || fail "SETUP3 stayed"
-  no_error_box
+  look_for "no such text" || true
   [ "$(tr -d '\r' <"$drive_dir/mine/QUIL7.CRF" 2>/dev/null || tr -d '\r' <"$drive_dir/Mine/QUIL7.CRF")" = "0" ] ||
     fail "the new folder has no QUIL7.CRF holding 0: $(ls -R "$drive_dir")"
   check_link "$HOME/Desktop/My Chip.lnk" "$Q\\Quil7.exe" "QUIL 7 Drawing" "$letter:\\Mine"
-  robot press "$caption" "Install System" >/dev/null || fail "Install System not pressed the second time"
-  wait_control 107 60
-  robot press "$caption" "Install Zips" >/dev/null || fail "Install Zips not pressed the second time"
-  sleep 2
-  wait_control 107 60
-  robot press "$caption" "Finish" >/dev/null || fail "Finish not pressed the second time"
-  wait_gone "$SETUP_PID" 30 || fail "SETUP.EXE did not end after the second Finish"
+  robot press "$caption" "Install System" >/dev/null || fail "Install System not pressed"
+  wait_text "Zip files have been detected" 60
+  robot press "$caption" "Install Zips" >/dev/null || fail "Install Zips not pressed"
+  wait_made "$start_group/Vizid.lnk" 60
+  wait_text "Zip files have been detected" 60
+  robot press "$caption" "Finish" >/dev/null || fail "Finish not pressed"
+  wait_gone "$SETUP_PID" 30 || fail "SETUP.EXE did not end after Finish"
   [ ! -e "$drive_dir/Quil7/quil7.exe.manifest" ] || fail "the stale manifest stayed"
-  note "second install complete"
+  [ ! -e "$drive_dir/Quil7/Zips/Setup7.zip" ] || fail "the old Setup7.zip stayed"
+  [ "$(find "$drive_dir/Quil7" -maxdepth 1 -iname quilckt7.exe | wc -l)" = 1 ] &&
+    cmp -s "$(find "$drive_dir/Quil7" -maxdepth 1 -iname quilckt7.exe)" "$QUIL_BIN/QUILCKT7.EXE" ||
+    fail "the older program was not replaced"
 
   # The installed editor opens in the new drawing folder.
   mine="$(find "$drive_dir" -maxdepth 1 -iname mine -type d)"
