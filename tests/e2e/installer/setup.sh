@@ -42,6 +42,8 @@ restore() {
   rm -rf "$start_group"
 }
 trap restore EXIT
+# A test stopped by its time limit still gives the prefix its folders back.
+trap 'exit 1' TERM INT
 ln -s "$drive_dir" "$WINEPREFIX/dosdevices/$letter:"
 if [ -n "$old_desktop" ]; then
   rm -f "$desktop_link" && ln -s "$HOME/Desktop" "$desktop_link"
