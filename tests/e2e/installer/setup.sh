@@ -161,6 +161,7 @@ PY
   check_link "$start_group/Vizid.lnk" "$Q\\Quil7.exe" "QUIL 7 Drawing" "$Q\\Vizid"
   check_link "$start_group/QUIL 7 Help.lnk" "$Q\\Helprun7.exe" "QUIL 7 Help" "$Q"
   check_link "$HOME/Desktop/QUIL 7 Help.lnk" "$Q\\Helprun7.exe" "QUIL 7 Help" "$Q"
+  [ ! -e "$HOME/Desktop/Vizid.lnk" ] || fail "a desktop icon nobody asked for"
   ;;
 again)
   # An earlier install's files, an old manifest and an old archive in place.
@@ -183,6 +184,8 @@ again)
   check_link "$HOME/Desktop/My Chip.lnk" "$Q\\Quil7.exe" "QUIL 7 Drawing" "$letter:\\Mine"
   robot press "$caption" "Install System" >/dev/null || fail "Install System not pressed"
   wait_text "Zip files have been detected" 60
+  # The drawing zip's desktop-icon box (the first box without a text).
+  robot click "$caption" "" >/dev/null || fail "the icon box not clicked"
   robot press "$caption" "Install Zips" >/dev/null || fail "Install Zips not pressed"
   wait_made "$start_group/Vizid.lnk" 60
   wait_text "Zip files have been detected" 60
@@ -193,6 +196,7 @@ again)
   [ "$(find "$drive_dir/Quil7" -maxdepth 1 -iname quilckt7.exe | wc -l)" = 1 ] &&
     cmp -s "$(find "$drive_dir/Quil7" -maxdepth 1 -iname quilckt7.exe)" "$QUIL_BIN/QUILCKT7.EXE" ||
     fail "the older program was not replaced"
+  check_link "$HOME/Desktop/Vizid.lnk" "$Q\\Quil7.exe" "QUIL 7 Drawing" "$Q\\Vizid"
 
   # The installed editor opens in the new drawing folder.
   mine="$(find "$drive_dir" -maxdepth 1 -iname mine -type d)"
