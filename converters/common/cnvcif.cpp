@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "satutil.h"
+
 void CifSrcSet(CifSrc* s, const void* data, size_t size) {
   s->data = static_cast<const unsigned char*>(data);
   s->size = data ? size : 0;
@@ -198,7 +200,7 @@ int CifLayerTextRead(const void* data, size_t size, CifLayerRow* rows, int max, 
 
 unsigned char* CifFileLoad(const char* path, size_t* size) {
   *size = 0;
-  FILE* f = (path && *path) ? fopen(path, "rb") : nullptr;
+  FILE* f = (path && *path) ? SatOpen(path, "rb") : nullptr;
   if (!f) return nullptr;
   size_t cap = 1 << 16, n = 0;
   unsigned char* buf = static_cast<unsigned char*>(malloc(cap));
