@@ -63,7 +63,7 @@ int ReadB(TlcIn* in, CnvBox* b) { return TlcParseBox(&in->src, &CnvRules, b) == 
 // cut short would be written as another shape: the record fails.
 int ReadP(TlcIn* in, CnvPath* p) {
   int st = TlcParsePath(&in->src, &CnvRules, p, nullptr);
-  if (st == TLC_REC_OK || st == TLC_REC_LONG) p->cut = st == TLC_REC_LONG;
+  p->cut = st == TLC_REC_LONG;
   return st == TLC_REC_OK ? 1 : 0;
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvdlg.h"
 #include "cnvwin.h"
 #include "gdsin.h"
 #include "host.h"
@@ -73,12 +74,6 @@ void Progress(int percent) {
   if (SatWin.display) SendDlgItemMessageA(SatWin.display, IDC_PROGRESS, PBM_SETPOS, (WPARAM)percent, 0);
 }
 
-struct AskState {
-  const char* structName;
-  char tried[GDSIN_NAMELEN + 1];
-};
-AskState Ask;
-
 int AskLdm(int gds, int datatype, int* tlc) {
   CnvLdmAsk ask = {Gin.val[IK_LDF], IDC_LDM_TEXT, "", {IDC_LDM_LAYER, 0}, {datatype == 0 ? gds : 0, 0}, 1};
   snprintf(ask.text, sizeof ask.text, "GDS Layer= %d  Datatype= %d is not in LDM File", gds, datatype);
@@ -87,38 +82,14 @@ int AskLdm(int gds, int datatype, int* tlc) {
   return answer;
 }
 
-INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  char text[GDSIN_SNAMELEN + 80];
-  switch (msg) {
-    case WM_INITDIALOG:
-      snprintf(text, sizeof text, "Structure Name %s", Ask.structName);
-      SetDlgItemTextA(dialog, IDC_NN_STRUCT, text);
-      snprintf(text, sizeof text, "Cell Name %s is illegal or already present", Ask.tried);
-      SetDlgItemTextA(dialog, IDC_NN_CELL, text);
-      snprintf(text, sizeof text, "Name will uppercased and\ntruncated to %d characters", GDSIN_NAMELEN);
-      SetDlgItemTextA(dialog, IDC_NN_NOTE, text);
-      SendDlgItemMessageA(dialog, IDC_NN_EDIT, EM_LIMITTEXT, GDSIN_NAMELEN, 0);
-      SetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          GetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried, sizeof Ask.tried);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
 int AskNewName(const char* structName, char* tried) {
-  Ask.structName = structName;
-  snprintf(Ask.tried, sizeof Ask.tried, "%s", tried);
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "NEWNAME", SatOwner(), NewNameDlgProc, 0);
-  if (r != IDOK) return 0;
-  snprintf(tried, GDSIN_NAMELEN + 1, "%s", Ask.tried);
+  CnvNewNameAsk ask = {{IDC_NN_STRUCT, IDC_NN_CELL, IDC_NN_NOTE}, {}, 3, IDC_NN_EDIT, GDSIN_NAMELEN, ""};
+  snprintf(ask.texts[0], sizeof ask.texts[0], "Structure Name %s", structName);
+  snprintf(ask.texts[1], sizeof ask.texts[1], "Cell Name %s is illegal or already present", tried);
+  snprintf(ask.texts[2], sizeof ask.texts[2], "Name will uppercased and\ntruncated to %d characters", GDSIN_NAMELEN);
+  snprintf(ask.name, sizeof ask.name, "%s", tried);
+  if (!CnvNewNameAskShow(&ask)) return 0;
+  snprintf(tried, GDSIN_NAMELEN + 1, "%s", ask.name);
   return 1;
 }
 

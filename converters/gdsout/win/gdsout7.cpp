@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvdlg.h"
 #include "cnvwin.h"
 #include "gdsout.h"
 #include "host.h"
@@ -22,8 +23,7 @@ enum {
   IDC_CSU = 106, IDC_MPW = 107, IDC_DLN = 108, IDC_FTR = 109,
   IDC_DRO = 110, IDC_LCN = 111, IDC_CTX = 112, IDC_MPP = 113, IDC_DPU = 114, IDC_WTX = 115,
   IDC_BROWSE_LDM = 602, IDC_BROWSE_TLC = 1028,
-  IDC_CLEAR = 600, IDC_SET = 601, IDC_NEXT = 603, IDC_PREV = 604,
-  IDC_BOX0 = 1050, IDC_ALL = 1100,
+  IDC_NEXT = 603, IDC_PREV = 604,
   IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
 };
 
@@ -43,7 +43,6 @@ const SatButton kButtons[] = {
 
 struct GdsOutProgramState {
   int layersNotDone = 1;
-  int page = 0;  // LAYERS page 0..7
 };
 GdsOutProgramState Gp;
 
@@ -161,80 +160,6 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return handled;
 }
 
-// ---- LAYERS -------------------------------------------------------------------
-
-void LayersShow(HWND dialog) {
-  char title[32];
-  snprintf(title, sizeof title, "Layer Table %d", Gp.page + 1);
-  SetWindowTextA(dialog, title);
-  for (int b = 0; b < 32; ++b) {
-    const GdsLayerEntry& e = Gout.layers[32 * Gp.page + b];
-    HWND box = GetDlgItem(dialog, IDC_BOX0 + b);
-    int layer = e.word & 0x1FF;
-    char text[32];
-    snprintf(text, sizeof text, "%-9s%d", e.name, layer);
-    SetWindowTextA(box, layer ? text : "");
-    EnableWindow(box, layer != 0);
-    CheckDlgButton(dialog, IDC_BOX0 + b, (layer && (e.word & GDSOUT_LAYER_SELECTED)) ? BST_CHECKED : BST_UNCHECKED);
-  }
-  int more = 0;
-  for (int i = 32 * (Gp.page + 1); i < GDSOUT_LAYERS; ++i)
-    if (Gout.layers[i].word & 0x1FF) more = 1;
-  EnableWindow(GetDlgItem(dialog, IDC_NEXT), Gp.page < 7 && more);
-  EnableWindow(GetDlgItem(dialog, IDC_PREV), Gp.page > 0);
-  CheckDlgButton(dialog, IDC_ALL, Gout.allLayers ? BST_CHECKED : BST_UNCHECKED);
-}
-
-INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      Gp.page = 0;
-      LayersShow(dialog);
-      return TRUE;
-    case WM_COMMAND: {
-      int id = LOWORD(wParam);
-      if (id >= IDC_BOX0 && id < IDC_BOX0 + 32) {
-        int layer = Gout.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
-        int on = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-        for (GdsLayerEntry& e : Gout.layers)
-          if ((e.word & 0x1FF) == layer && layer)
-            e.word = on ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
-        LayersShow(dialog);
-        return TRUE;
-      }
-      switch (id) {
-        case IDC_NEXT:
-          if (Gp.page < 7) ++Gp.page;
-          LayersShow(dialog);
-          return TRUE;
-        case IDC_PREV:
-          if (Gp.page > 0) --Gp.page;
-          LayersShow(dialog);
-          return TRUE;
-        case IDC_SET:
-        case IDC_CLEAR:
-          for (GdsLayerEntry& e : Gout.layers)
-            if (e.word & 0x1FF)
-              e.word = id == IDC_SET ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
-          LayersShow(dialog);
-          return TRUE;
-        case IDC_ALL:
-          Gout.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
-          return TRUE;
-        case IDOK:
-        case IDCANCEL:
-          EndDialog(dialog, 1);
-          return TRUE;
-      }
-      return FALSE;
-    }
-    case WM_CLOSE:
-      EndDialog(dialog, 1);
-      return TRUE;
-  }
-  return FALSE;
-}
-
 // ---- TEXT ---------------------------------------------------------------------
 
 INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
@@ -267,7 +192,8 @@ int Command(HWND main, int id) {
       }
       CnvSlotsToEngine(&kSlots);
       if (GdsOutLayersRead(&Gout)) {
-        DialogBoxParamA(SatWin.inst, "LAYERS", main, LayersDlgProc, 0);
+        CnvLayersDlg dlg = {Gout.layers, &Gout.allLayers, "%-9s%d", IDC_NEXT, IDC_PREV, 0};
+        CnvLayersRun(main, &dlg);
         GdsOutLayersApply(&Gout);
         CnvEngineToSlots(&kSlots);
       }
