@@ -28,7 +28,7 @@ static void SetVal(CifOutState* st, int k, const char* text) {
 static void LayersClear(CifOutState* st) {
   for (CifTlcLayer& e : st->layers) {
     snprintf(e.name, sizeof e.name, "NONE");
-    e.value = 0;
+    e.word = 0;
   }
 }
 
@@ -863,7 +863,7 @@ int CifOutLayersRead(CifOutState* st) {
       if (sscanf(line, "%255s %d", lname, &num) != 2) continue;
       if (num < 1 || num > 256) continue;
       snprintf(st->layers[n].name, sizeof st->layers[n].name, "%.4s", lname);
-      st->layers[n].value = num | (LyrSelTest(&st->sel, num) ? CIFOUT_LAYER_SELECTED : 0);
+      st->layers[n].word = num | (LyrSelTest(&st->sel, num) ? CIFOUT_LAYER_SELECTED : 0);
       ++n;
     }
     break;
@@ -882,7 +882,7 @@ void CifOutLayersApply(CifOutState* st) {
   } else {
     LayerSetClear(&st->sel);
     for (const CifTlcLayer& e : st->layers)
-      if (e.value & CIFOUT_LAYER_SELECTED) LyrSelSet(&st->sel, e.value & 0x1FF);
+      if (e.word & CIFOUT_LAYER_SELECTED) LyrSelSet(&st->sel, e.word & 0x1FF);
   }
   char text[1100];
   LyrSetText(&st->sel, text, sizeof text);

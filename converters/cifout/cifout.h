@@ -22,8 +22,8 @@ enum {
   CIFOUT_MAXCELLS = 8190,
   CIFOUT_TEMPLATES = 5,
   CIFOUT_TOKENS = 10,  // tokens of a text template
-  CIFOUT_LAYERS = 256,
-  CIFOUT_LAYER_SELECTED = 0x4000,
+  CIFOUT_LAYERS = CNV_LAYERS,
+  CIFOUT_LAYER_SELECTED = CNV_LAYER_SELECTED,
   CIFOUT_OUTBUF = 1 << 20,
 };
 
@@ -37,10 +37,9 @@ extern const char* const CifOutDisplayName;  // "CifOut"
 extern const char* const CifDefaultTemplate;  // "94 <text> <x> <y> <lname>"
 extern const char* const CifQuilTemplate;     // "99 <layer> <size> <orien> <x> <y> <text>"
 
-struct CifTlcLayer {
-  char name[16];  // 4 characters used; "NONE" when free
-  int value;      // layer 1..256 in bits 0-8, CIFOUT_LAYER_SELECTED
-};
+// A row of the LAYERS dialog: 4 characters of the name used, "NONE" when
+// free.
+typedef CnvLayerRow CifTlcLayer;
 
 struct CifCellEntry {
   char name[36];
