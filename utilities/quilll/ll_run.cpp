@@ -54,8 +54,8 @@ const char* Unit() { return SatSetup.physunit; }
 
 // The log's name may not stand for a file of the drawing.
 bool LogNameAllowed(const char* log, const char* result) {
-  char f1[SAT_PATH_SIZE], n1[SAT_PATH_SIZE];
-  const char* fixed = PathFix(log);
+  char f1[SAT_PATH_SIZE], n1[SAT_PATH_SIZE], fixed[SAT_PATH_SIZE];
+  std::snprintf(fixed, sizeof fixed, "%s", PathFix(log));
   SplitPath(fixed, f1, sizeof f1, n1, sizeof n1);
   const char* dot = std::strrchr(fixed, '.');
   const char* slash = std::strrchr(fixed, '\\');
