@@ -96,7 +96,7 @@ abort)
   q=$(box_text "Error ..." 30000) || fail "no overwrite question"
   [ "$q" = "Result Cell Exists ... Overwrite?" ] || fail "question: $q"
   robot press "Error ..." Yes >/dev/null
-  wait_file Quilll.log 60 "^Cell: TOP" || fail "the run did not start"
+  robot_wait 60 wait-dialog "Creating Res.tlc" >/dev/null || fail "the run did not start: $(robot dialogs)"
   # Setup, Go and Close are refused while the run goes.
   robot command QuilLL7 12 >/dev/null
   robot command QuilLL7 13 >/dev/null
