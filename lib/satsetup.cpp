@@ -208,7 +208,9 @@ void RecentClean(char list[][260]) {
   for (int i = 0; i < SAT_RECENT; ++i) list[i][0] = '\0';
 }
 
-int SatCrfRead() {
+int SatCrfRead() { return SatCrfReadAs("CELLS7.CRF File Error ... Keeping Valid Cells"); }
+
+int SatCrfReadAs(const char* badCountText) {
   FILE* f = SatOpen("QUIL7.CRF", "r");
   if (!f) f = SatOpen("CELLS7.DBD", "r");
   if (!f) f = SatOpen("CELLS6.DBD", "r");
@@ -261,7 +263,7 @@ int SatCrfRead() {
     snprintf(text, sizeof text, "Too Many Cells in Cell Reference File ... %d Kept", CELL_INFO_MAX);
     WarningShow(text);
   } else if (valid != announced) {
-    WarningShow("CELLS7.CRF File Error ... Keeping Valid Cells");
+    WarningShow(badCountText);
   }
   return 0;
 }
