@@ -19,17 +19,17 @@ void CodeReset() { Code = CodeState(); }
 
 namespace {
 
-// Tables of the CRC taken eight bytes a step: T[0] is the byte table, T[k]
-// the effect of a byte k places before the last.
+// Tables of the CRC taken sixteen bytes a step: T[0] is the byte table,
+// T[k] the effect of a byte k places before the last.
 struct CrcTables {
-  uint32_t t[8][256];
+  uint32_t t[16][256];
   CrcTables() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t r = i << 24;
       for (int b = 0; b < 8; ++b) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
       t[0][i] = r;
     }
-    for (int k = 1; k < 8; ++k)
+    for (int k = 1; k < 16; ++k)
       for (int i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
   }
 };
@@ -130,6 +130,17 @@ void CodeCrcFeed(CodeCrc* c, const unsigned char* p, size_t n) {
     return;
   }
   c->length += n;
+  const uint32_t(*t)[256] = kCrc.t;
+  while (n >= 16) {
+    uint32_t a = reg ^ Load32BE(p);
+    uint32_t b = Load32BE(p + 4), d = Load32BE(p + 8), e = Load32BE(p + 12);
+    reg = t[15][a >> 24] ^ t[14][(a >> 16) & 0xFF] ^ t[13][(a >> 8) & 0xFF] ^ t[12][a & 0xFF] ^
+          t[11][b >> 24] ^ t[10][(b >> 16) & 0xFF] ^ t[9][(b >> 8) & 0xFF] ^ t[8][b & 0xFF] ^
+          t[7][d >> 24] ^ t[6][(d >> 16) & 0xFF] ^ t[5][(d >> 8) & 0xFF] ^ t[4][d & 0xFF] ^
+          t[3][e >> 24] ^ t[2][(e >> 16) & 0xFF] ^ t[1][(e >> 8) & 0xFF] ^ t[0][e & 0xFF];
+    p += 16;
+    n -= 16;
+  }
   while (n >= 8) {
     uint32_t a = reg ^ Load32BE(p);
     uint32_t b = Load32BE(p + 4);
@@ -188,31 +199,42 @@ struct CodeIn {
     if (ferror(f)) error = 1;
     return len;
   }
-  // One line without its line end (LF or CR LF); a line longer than the
-  // buffer keeps its first part. 0 at the end of the file.
-  int Line(char* line, size_t cap, size_t* n) {
-    size_t k = 0;
-    int any = 0;
-    for (;;) {
-      if (pos >= len && !Fill()) break;
-      any = 1;
-      const unsigned char* start = buf.get() + pos;
-      const unsigned char* nl = static_cast<const unsigned char*>(memchr(start, '\n', len - pos));
-      size_t take = nl ? (size_t)(nl - start) : len - pos;
-      size_t room = cap - 1 - k;
-      memcpy(line + k, start, take < room ? take : room);
-      k += take < room ? take : room;
-      pos += take;
-      if (nl) {
-        ++pos;
-        break;
+  // One line without its line end (LF or CR LF): in place when the block
+  // holds it whole, else copied into line (a line longer than the buffer
+  // keeps its first part). Valid until the next call; null at the end.
+  const char* Line(char* line, size_t cap, size_t* n) {
+    if (pos >= len && !Fill()) return nullptr;
+    const unsigned char* start = buf.get() + pos;
+    const unsigned char* nl = static_cast<const unsigned char*>(memchr(start, '\n', len - pos));
+    const char* text;
+    size_t k;
+    if (nl) {
+      text = reinterpret_cast<const char*>(start);
+      k = (size_t)(nl - start);
+      pos += k + 1;
+    } else {
+      // The line goes on in the next block.
+      k = 0;
+      for (;;) {
+        const unsigned char* s = buf.get() + pos;
+        const unsigned char* e = static_cast<const unsigned char*>(memchr(s, '\n', len - pos));
+        size_t take = e ? (size_t)(e - s) : len - pos;
+        size_t room = cap - 1 - k;
+        memcpy(line + k, s, take < room ? take : room);
+        k += take < room ? take : room;
+        pos += take;
+        if (e) {
+          ++pos;
+          break;
+        }
+        if (!Fill()) break;
       }
+      line[k] = 0;
+      text = line;
     }
-    if (!any) return 0;
-    if (k && line[k - 1] == '\r') --k;
-    line[k] = 0;
+    if (k && text[k - 1] == '\r') --k;
     *n = k;
-    return 1;
+    return text;
   }
 };
 
@@ -521,28 +543,33 @@ int DamagedLine(uint64_t line) {
   return 0;
 }
 
+inline unsigned UuValue(char c) { return ((unsigned)(unsigned char)c - 32u) & 63u; }
+
 // Decoded bytes of a UU data line into out; 0 when the line is damaged.
 int UuDataLine(CodeOut* out, const char* line, size_t n, unsigned count) {
   size_t need = 4 * ((count + 2) / 3);
   if (n < 1 + need) return 0;
-  for (size_t k = 1; k <= need; ++k)
-    if ((unsigned char)line[k] < 0x20 || (unsigned char)line[k] > 0x60) return 0;
-  unsigned char* o = out->Room(48);
-  unsigned left = count;
-  for (size_t k = 1; left; k += 4) {
-    unsigned v = ((unsigned)(line[k] - 32) & 63) << 18 | ((unsigned)(line[k + 1] - 32) & 63) << 12 |
-                 ((unsigned)(line[k + 2] - 32) & 63) << 6 | ((unsigned)(line[k + 3] - 32) & 63);
-    unsigned char b[3] = {(unsigned char)(v >> 16), (unsigned char)(v >> 8), (unsigned char)v};
-    for (int j = 0; j < 3 && left; ++j, --left) *o++ = b[j];
+  // Every character of the groups in 0x20..0x60.
+  unsigned bad = 0;
+  for (size_t k = 1; k <= need; ++k) bad |= ((unsigned)(unsigned char)line[k] - 0x20u) > 0x40u;
+  if (bad) return 0;
+  unsigned char* o = out->Room(3 * (need / 4));
+  const char* p = line + 1;
+  for (size_t g = 0; g < need / 4; ++g, p += 4, o += 3) {
+    unsigned v = UuValue(p[0]) << 18 | UuValue(p[1]) << 12 | UuValue(p[2]) << 6 | UuValue(p[3]);
+    o[0] = (unsigned char)(v >> 16);
+    o[1] = (unsigned char)(v >> 8);
+    o[2] = (unsigned char)v;
   }
+  // The last group's spare bytes are written but not counted.
   out->len += count;
   return 1;
 }
 
-int IsEndLine(const char* line) {
-  if (strncmp(line, "end", 3) != 0) return 0;
-  for (const char* p = line + 3; *p; ++p)
-    if (*p != ' ' && *p != '\t') return 0;
+int IsEndLine(const char* line, size_t n) {
+  if (n < 3 || memcmp(line, "end", 3) != 0) return 0;
+  for (size_t k = 3; k < n; ++k)
+    if (line[k] != ' ' && line[k] != '\t') return 0;
   return 1;
 }
 
@@ -614,11 +641,12 @@ int CodeUuDecode(const char* input, const char* outFolder) {
     ErrorShow("Input File is Missing");
     return 0;
   }
-  char line[1024], name[1024];
+  char buf[1024], name[1024];
+  const char* line;
   size_t n;
   uint64_t lineNo = 0;
   for (;;) {
-    if (!in.Line(line, sizeof line, &n)) {
+    if (!(line = in.Line(buf, sizeof buf, &n))) {
       if (in.error)
         ReadError(input);
       else
@@ -626,7 +654,9 @@ int CodeUuDecode(const char* input, const char* outFolder) {
       return 0;
     }
     ++lineNo;
-    if (UuBeginName(line, name, sizeof name)) break;
+    char begin[1024];
+    snprintf(begin, sizeof begin, "%.*s", (int)(n < sizeof begin ? n : sizeof begin - 1), line);
+    if (UuBeginName(begin, name, sizeof name)) break;
   }
   char safe[CODE_PATHLEN], path[2 * CODE_PATHLEN + 16];
   if (!CodeUuNameSafe(name, safe, sizeof safe)) {
@@ -643,9 +673,9 @@ int CodeUuDecode(const char* input, const char* outFolder) {
   CodeOut out;
   if (!OutputOpen(&out, path, "wb", 1)) return 0;
   int ended = 0, dataEnded = 0;
-  while (in.Line(line, sizeof line, &n)) {
+  while ((line = in.Line(buf, sizeof buf, &n))) {
     ++lineNo;
-    if (IsEndLine(line)) {
+    if (n >= 3 && n < 64 && IsEndLine(line, n)) {
       ended = 1;
       if (!Shown(line, n)) return 0;
       break;
