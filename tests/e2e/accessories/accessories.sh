@@ -24,7 +24,7 @@ box_ok() {
 
 start_code() {
   printf 'scale=1000\n' >QUIL7.USF
-  quil_start QUILCODE7.EXE
+  quil_start QUILCODE7.EXE "$@"
   pid=$QUIL_LAST_PID
   robot_wait 180 wait-class QuilCode7 >/dev/null || fail "QuilCode7 window did not appear"
 }
@@ -70,11 +70,26 @@ base64)
   cd "$dir" || fail "no work folder"
   { printf '\001'; head -c 4999 /dev/urandom; } >data.bin
   read -r ck len _ < <(cksum data.bin)
-  start_code
+  start_code data.bin
+  [ "$(robot title QuilCode7)" = "QuilCode 7.0.91 beta2" ] || fail "title is '$(robot title QuilCode7)'"
   robot command QuilCode7 13 >/dev/null
   text=$(box_text "Error ...") || fail "Go before Setup was not refused"
   [ "$text" = "??? ... Please do Setup" ] || fail "refusal: $text"
   box_ok "Error ..."
+  robot chars QuilCode7 $'\x01' >/dev/null
+  text=$(box_text Allocation) || fail "no Ctrl+A box"
+  [ "$text" = "Version 7.0.91 beta2" ] || fail "Ctrl+A: $text"
+  box_ok Allocation
+  robot command QuilCode7 10 >/dev/null
+  robot_wait 60 wait-dialog "QuilCode Help" >/dev/null || fail "no help list"
+  robot press "QuilCode Help" Cancel >/dev/null || fail "no Cancel on the help list"
+  dialog_gone "QuilCode Help" 30 || fail "the help list stays"
+  # The command line's file is the input the Setup dialog starts with.
+  robot command QuilCode7 12 >/dev/null
+  robot_wait 120 wait-dialog Setup >/dev/null || fail "no Setup dialog"
+  [ "$(robot get-text Setup 110)" = data.bin ] || fail "input field: $(robot get-text Setup 110)"
+  robot press Setup Cancel >/dev/null
+  dialog_gone Setup 60 || fail "the Setup dialog stays after Cancel"
   setup data.bin Encode Base64
   go "data.bin Encoded to Base64" | grep -qF "CRC CheckSum = $ck  FileLength= $len" || fail "encode sum is not cksum's $ck $len"
   [ -f data.B64 ] || fail "no data.B64"
