@@ -485,3 +485,35 @@ TEST(CodeSetup, OutputFollowsTheInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CodeFixture, SettingsFileKeepsTheWindowOnScreen) {
+  struct Case {
+    const char* what;
+    const char* file;
+    int fullW, fullH;
+    const char* written;
+  } cases[] = {
+      {"on screen", "lft=10\ntop=20\nrgt=310\nbot=120\n", 1024, 768, "lft=10\ntop=20\nrgt=310\nbot=120\n"},
+      {"past the right and bottom edges", "LFT=900\ntop=700\nrgt=1200\nbot=800\n", 1024, 768,
+       "lft=724\ntop=668\nrgt=1024\nbot=768\n"},
+      {"wider than the screen stops at 0", "lft=100\ntop=0\nrgt=1300\nbot=50\n", 1024, 768,
+       "lft=0\ntop=0\nrgt=1200\nbot=50\n"},
+      {"other keys ignored", "scale=5\nlft=1\ntop=2\nrgt=3\nbot=4\nrdp0=x\n", 1024, 768,
+       "lft=1\ntop=2\nrgt=3\nbot=4\n"},
+  };
+  for (const Case& c : cases) {
+    SatFrame = SatFrameState();
+    SatFrame.fullW = c.fullW;
+    SatFrame.fullH = c.fullH;
+    WriteText("Quilcode.usf", c.file);
+    EXPECT_EQ(CodeUsfRead(), 0) << c.what;
+    EXPECT_EQ(CodeUsfWrite(), 0) << c.what;
+    EXPECT_EQ(ReadText("Quilcode.usf"), c.written) << c.what;
+  }
+  remove("Quilcode.usf");
+  EXPECT_EQ(CodeUsfRead(), 1);
+}
+
+}  // namespace
