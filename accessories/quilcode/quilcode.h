@@ -32,8 +32,10 @@ enum CodeResult {
 struct CodeCrc {
   uint32_t reg;
   uint64_t length;   // bytes fed (in text mode those of the folded text)
-  uint64_t controls; // bytes 0-8, 11 and 14-31 seen
-  uint64_t highs;    // bytes 0x80-0xFF seen
+  // Bytes 0-8, 11 and 14-31, and bytes 0x80-0xFF, seen; in binary mode
+  // counted up to the block that holds the first of either.
+  uint64_t controls;
+  uint64_t highs;
   int text;
   int blank;         // text mode: the last byte fed was the folding blank
 };
