@@ -244,6 +244,9 @@ INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 // ---- the main window ----------------------------------------------------------
 
+// Commands wait for the run, even when its display was closed during it.
+int Busy() { return SatFrame.running || CodeWin.display != nullptr; }
+
 int Command(HWND main, int id) {
   switch (id) {
     case SAT_ID_SETUP:
@@ -266,7 +269,7 @@ int Message(HWND main, UINT msg, WPARAM wParam, LPARAM) {
     return 1;
   }
   if (msg == WM_COMMAND && LOWORD(wParam) == SAT_ID_HELP) {
-    if (!CodeWin.display) DialogBoxParamA(SatWin.inst, "HELPLIST", main, HelpDlgProc, 0);
+    if (!Busy()) DialogBoxParamA(SatWin.inst, "HELPLIST", main, HelpDlgProc, 0);
     return 1;
   }
   return 0;
@@ -292,6 +295,7 @@ SatWinProgram MakeWin() {
   w.settingsRead = SettingsRead;
   w.settingsSave = SettingsSave;
   w.message = Message;
+  w.busy = Busy;
   w.dialogs = kDialogs;
   return w;
 }
