@@ -179,7 +179,13 @@ TLC
   pid=$QUIL_LAST_PID
   robot_wait 120 wait-dialog "TffBuild 7.0.91 beta2" >/dev/null || fail "no TFFDLG"
   robot set-text "TffBuild 7.0.91 beta2" 1000 new.tff || fail "font field"
-  robot set-text "TffBuild 7.0.91 beta2" 1001 CHARA.TLC || fail "character file field"
+  # List shows the folder's TLC files; the one picked fills the field.
+  robot press "TffBuild 7.0.91 beta2" List >/dev/null || fail "no List"
+  robot_wait 60 wait-dialog Select | grep -q "TLC Files" || fail "no TLC file list"
+  robot list-pick Select 1006 0 >/dev/null || fail "nothing to pick in the list"
+  dialog_gone Select 30 || fail "the list stays after the pick"
+  [ "$(robot get-text "TffBuild 7.0.91 beta2" 1001)" = CHARA.TLC ] ||
+    fail "character file field: $(robot get-text "TffBuild 7.0.91 beta2" 1001)"
   robot set-text "TffBuild 7.0.91 beta2" 1005 B || fail "character field"
   robot press "TffBuild 7.0.91 beta2" OK >/dev/null || fail "no OK"
   text=$(box_text TffBuild) || fail "no assigned message from the dialog"
