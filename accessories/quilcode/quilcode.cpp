@@ -4,6 +4,11 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define QUIL_CRC_CLMUL 1
+#endif
+
 #include "cnvcommon.h"
 #include "host.h"
 #include "safewrite.h"
@@ -91,6 +96,68 @@ void CountBytes(CodeCrc* c, const unsigned char* p, size_t n) {
   }
 }
 
+#ifdef QUIL_CRC_CLMUL
+
+// x^n mod P, the polynomial's powers the folding multiplies by.
+uint32_t XPowMod(int n) {
+  uint32_t r = 1;
+  for (int k = 0; k < n; ++k) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
+  return r;
+}
+
+struct FoldConstants {
+  __m128i by128, by512;  // lane 0: x^d mod P, lane 1: x^(d+64) mod P
+  int usable;
+  FoldConstants() {
+    by128 = _mm_set_epi64x((long long)XPowMod(128 + 64), (long long)XPowMod(128));
+    by512 = _mm_set_epi64x((long long)XPowMod(512 + 64), (long long)XPowMod(512));
+    __builtin_cpu_init();
+    usable = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+  }
+};
+const FoldConstants kFold;
+
+__attribute__((target("pclmul,ssse3"))) inline __m128i LoadBE(const unsigned char* p) {
+  const __m128i swap = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), swap);
+}
+
+// x as the polynomial of its 128 bits moved d bits on (d as the constants
+// were made for), reduced to 96 bits.
+__attribute__((target("pclmul,ssse3"))) inline __m128i Fold(__m128i x, __m128i k) {
+  return _mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x11), _mm_clmulepi64_si128(x, k, 0x00));
+}
+
+// The CRC of 64 bytes or more a block of 16 at a time: the message is
+// folded down to 128 bits of the same remainder, which the byte table then
+// finishes. Returns the register; *used tells how many bytes it took.
+__attribute__((target("pclmul,ssse3"))) uint32_t CrcFold(uint32_t reg, const unsigned char* p, size_t n,
+                                                       size_t* used) {
+  __m128i x0 = LoadBE(p), x1 = LoadBE(p + 16), x2 = LoadBE(p + 32), x3 = LoadBE(p + 48);
+  // The register comes in as the first 32 bits of the message.
+  x0 = _mm_xor_si128(x0, _mm_set_epi32((int)reg, 0, 0, 0));
+  size_t k = 64;
+  for (; k + 64 <= n; k += 64) {
+    x0 = _mm_xor_si128(Fold(x0, kFold.by512), LoadBE(p + k));
+    x1 = _mm_xor_si128(Fold(x1, kFold.by512), LoadBE(p + k + 16));
+    x2 = _mm_xor_si128(Fold(x2, kFold.by512), LoadBE(p + k + 32));
+    x3 = _mm_xor_si128(Fold(x3, kFold.by512), LoadBE(p + k + 48));
+  }
+  __m128i x = _mm_xor_si128(Fold(x0, kFold.by128), x1);
+  x = _mm_xor_si128(Fold(x, kFold.by128), x2);
+  x = _mm_xor_si128(Fold(x, kFold.by128), x3);
+  for (; k + 16 <= n; k += 16) x = _mm_xor_si128(Fold(x, kFold.by128), LoadBE(p + k));
+  unsigned char last[16];
+  const __m128i swap = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(last), _mm_shuffle_epi8(x, swap));
+  uint32_t r = 0;
+  for (unsigned char b : last) r = CrcByte(r, b);
+  *used = k;
+  return r;
+}
+
+#endif
+
 }  // namespace
 
 void CodeCrcStart(CodeCrc* c, int text) {
@@ -132,6 +199,14 @@ void CodeCrcFeed(CodeCrc* c, const unsigned char* p, size_t n) {
     return;
   }
   c->length += n;
+#ifdef QUIL_CRC_CLMUL
+  if (n >= 64 && kFold.usable) {
+    size_t used = 0;
+    reg = CrcFold(reg, p, n, &used);
+    p += used;
+    n -= used;
+  }
+#endif
   const uint32_t(*t)[256] = kCrc.t;
   while (n >= 16) {
     uint32_t a = reg ^ Load32BE(p);

@@ -113,15 +113,18 @@ TEST(CodeCrc, TextSumsIgnoreLineEndsAndWhiteSpace) {
 
 TEST(CodeCrc, BlocksOfAnySizeGiveTheSameSumAsTheReference) {
   std::string data = RandomBytes(4099, 7);
-  for (size_t n : {0u, 1u, 7u, 8u, 9u, 63u, 64u, 65u, 1000u, 4099u}) {
+  for (size_t n : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 64u, 65u, 79u, 80u, 127u, 128u, 129u, 191u, 192u,
+                   255u, 256u, 257u, 1000u, 4099u}) {
     std::string part = data.substr(0, n);
     EXPECT_EQ(Sum(part, 0), RefCksum(part)) << n;
-    // Fed in uneven pieces the register carries over.
-    CodeCrc c;
-    CodeCrcStart(&c, 0);
-    for (size_t k = 0; k < n; k += 13)
-      CodeCrcFeed(&c, reinterpret_cast<const unsigned char*>(part.data()) + k, n - k < 13 ? n - k : 13);
-    EXPECT_EQ(CodeCrcEnd(&c), RefCksum(part)) << n;
+    // Fed in uneven pieces, short and long, the register carries over.
+    for (size_t piece : {13u, 77u}) {
+      CodeCrc c;
+      CodeCrcStart(&c, 0);
+      for (size_t k = 0; k < n; k += piece)
+        CodeCrcFeed(&c, reinterpret_cast<const unsigned char*>(part.data()) + k, n - k < piece ? n - k : piece);
+      EXPECT_EQ(CodeCrcEnd(&c), RefCksum(part)) << n << " in pieces of " << piece;
+    }
   }
 }
 
