@@ -173,32 +173,10 @@ void CodeCrcStart(CodeCrc* c, int text) {
 
 void CodeCountFeed(CodeCrc* c, const unsigned char* data, size_t n) { CountBytes(c, data, n); }
 
-void CodeCrcFeed(CodeCrc* c, const unsigned char* p, size_t n) {
-  // A binary file only needs to show one control or high-bit byte; a text
-  // file's counts are told in full.
-  if (c->text || (!c->controls && !c->highs)) CountBytes(c, p, n);
-  uint32_t reg = c->reg;
-  if (c->text) {
-    uint64_t len = 0;
-    int blank = c->blank;
-    for (size_t i = 0; i < n; ++i) {
-      unsigned char b = p[i];
-      if (b > 32) {
-        reg = CrcByte(reg, b);
-        ++len;
-        blank = 0;
-      } else if (!blank) {
-        reg = CrcByte(reg, ' ');
-        ++len;
-        blank = 1;
-      }
-    }
-    c->blank = blank;
-    c->reg = reg;
-    c->length += len;
-    return;
-  }
-  c->length += n;
+namespace {
+
+// The register after the bytes, as many a step as the processor allows.
+uint32_t CrcBytes(uint32_t reg, const unsigned char* p, size_t n) {
 #ifdef QUIL_CRC_CLMUL
   if (n >= 64 && kFold.usable) {
     size_t used = 0;
@@ -218,16 +196,46 @@ void CodeCrcFeed(CodeCrc* c, const unsigned char* p, size_t n) {
     p += 16;
     n -= 16;
   }
-  while (n >= 8) {
-    uint32_t a = reg ^ Load32BE(p);
-    uint32_t b = Load32BE(p + 4);
-    reg = kCrc.t[7][a >> 24] ^ kCrc.t[6][(a >> 16) & 0xFF] ^ kCrc.t[5][(a >> 8) & 0xFF] ^ kCrc.t[4][a & 0xFF] ^
-          kCrc.t[3][b >> 24] ^ kCrc.t[2][(b >> 16) & 0xFF] ^ kCrc.t[1][(b >> 8) & 0xFF] ^ kCrc.t[0][b & 0xFF];
-    p += 8;
-    n -= 8;
-  }
   for (; n; --n, ++p) reg = CrcByte(reg, *p);
+  return reg;
+}
+
+}  // namespace
+
+void CodeCrcFeed(CodeCrc* c, const unsigned char* p, size_t n) {
+  // A binary file only needs to show one control or high-bit byte; a text
+  // file's counts are told in full.
+  if (c->text || (!c->controls && !c->highs)) CountBytes(c, p, n);
+  if (!c->text) {
+    c->length += n;
+    c->reg = CrcBytes(c->reg, p, n);
+    return;
+  }
+  uint32_t reg = c->reg;
+  uint64_t len = 0;
+  int blank = c->blank;
+  size_t i = 0;
+  while (i < n) {
+    if (p[i] > 32) {
+      // A run of printing bytes goes in whole.
+      size_t j = i + 1;
+      while (j < n && p[j] > 32) ++j;
+      reg = CrcBytes(reg, p + i, j - i);
+      len += j - i;
+      blank = 0;
+      i = j;
+    } else {
+      if (!blank) {
+        reg = CrcByte(reg, ' ');
+        ++len;
+        blank = 1;
+      }
+      ++i;
+    }
+  }
+  c->blank = blank;
   c->reg = reg;
+  c->length += len;
 }
 
 uint32_t CodeCrcEnd(CodeCrc* c) {

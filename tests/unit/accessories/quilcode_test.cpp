@@ -111,6 +111,35 @@ TEST(CodeCrc, TextSumsIgnoreLineEndsAndWhiteSpace) {
   EXPECT_NE(Sum("L 1;B 10 20 5 5;E", 1), first);  // a blank removed is a change
 }
 
+TEST(CodeCrc, LongTextFoldsLikeItsReference) {
+  // Words of 1 to 300 printing bytes between runs of white space and
+  // control bytes: the text sum is the binary sum of the words joined by
+  // single blanks, with one blank before and after.
+  std::mt19937 gen(21);
+  std::string text = "\r\n\t", folded = " ";
+  for (int w = 0; w < 60; ++w) {
+    size_t len = 1 + gen() % 300;
+    for (size_t k = 0; k < len; ++k) {
+      char ch = (char)(33 + gen() % 94);
+      if (gen() % 50 == 0) ch = (char)(0x80 + gen() % 128);  // high bytes print too
+      text += ch;
+      folded += ch;
+    }
+    size_t gap = 1 + gen() % 4;
+    for (size_t k = 0; k < gap; ++k) text += " \t\r\n\x01\x1F"[gen() % 6];
+    folded += ' ';
+  }
+  for (size_t piece : {1u, 13u, 77u, 100000u}) {
+    CodeCrc c;
+    CodeCrcStart(&c, 1);
+    for (size_t k = 0; k < text.size(); k += piece)
+      CodeCrcFeed(&c, reinterpret_cast<const unsigned char*>(text.data()) + k,
+                  text.size() - k < piece ? text.size() - k : piece);
+    EXPECT_EQ(CodeCrcEnd(&c), RefCksum(folded)) << piece;
+    EXPECT_EQ(c.length, folded.size()) << piece;
+  }
+}
+
 TEST(CodeCrc, BlocksOfAnySizeGiveTheSameSumAsTheReference) {
   std::string data = RandomBytes(4099, 7);
   for (size_t n : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 64u, 65u, 79u, 80u, 127u, 128u, 129u, 191u, 192u,
