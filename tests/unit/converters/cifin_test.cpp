@@ -360,3 +360,24 @@ TEST(CifRoundTrip, HierarchyComesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CifInRun, WhatIsLeftOutIsCounted) {
+  InRun run;
+  snprintf(run.st->val[CI_TMP], CIFIN_VALLEN, "94 <x> <y> <text>");
+  std::string body = "LCMF;\nR 10 0 0;\nR 4 5 5;\nC 2 R 1 1 T 3 4;\n94 0 0 " + std::string(65, 'B') + ";\n";
+  ASSERT_EQ(run.Go(std::string(kLayers) + "(LAYER 12 CIF= LONGNAME123);\n" + Sym(2, "LEAF", "") +
+                   Sym(1, "TOP", body) + "E\n"),
+            1);
+  std::string log = ReadText("CifIn.log");
+  for (const char* note : {"2 Round Flashes were Skipped", "1 Rotations off the Axes were Left Out",
+                           "1 Texts were Cut to 64 Characters"})
+    EXPECT_NE(log.find(note), std::string::npos) << note;
+  Cell top = ReadCell("TOP");
+  EXPECT_EQ(top.recs[0], "C LEAF 0 3 4 0");  // placed, unturned
+  // A cell file's layer names hold eight characters.
+  EXPECT_NE(top.layers.find(" LONGNAME 12"), std::string::npos) << top.layers;
+}
+
+}  // namespace
