@@ -51,3 +51,13 @@ ours=$(secs "$t0" "$t1")
 theirs=$(conv "$dir/klayout.cif" "$dir/back.gds")
 printf "read   engine %.3f s (%d cells)  klayout CIF-to-GDS on its own CIF %.3f s  ratio %.2f\n" "$ours" \
   "$(ls "$dir/In_files" | wc -l)" "$theirs" "$(echo "$ours / $theirs" | bc -l)"
+
+exe="$root/build/win64/bin/CIFOUT7.EXE"
+if [ -x "$exe" ] && [ -x /usr/lib/wine/wine64 ]; then
+  printf "1\n%s\n1 0 0 100 100 0 0 0 0\n" "$main" >"$dir/QUIL7.CRF"
+  printf "scale=1000\nphysunit=um\n" >"$dir/QUIL7.USF"
+  rm -f "$dir/CifOut.usf"
+  out=$(bash "$root/bench/cif_wine.sh" "$dir" "$main")
+  printf "write  CIFOUT7.EXE under Wine, whole run %.3f s (%s)\n" "$(echo "$out" | awk '/wine_s/ {print $2}')" \
+    "$(echo "$out" | grep Bytes)"
+fi
