@@ -69,10 +69,12 @@ int ReadP(TlcIn* in, CnvPath* p) {
 
 int ReadT(TlcIn* in, CnvText* t) { return TlcParseText(&in->src, &CnvRules, t) == TLC_REC_OK ? 1 : 0; }
 
-int TlcReadH(TlcIn* in, CnvHdr* h) {
+int TlcFindHeader(TlcIn* in, CnvHdr* h) {
   const char* s;
   while ((s = TlcNextLine(in)) != nullptr) {
-    if (TlcLineKind(s) == TLC_HDR) return ReadH(in, h);
+    if (TlcLineKind(s) == TLC_HDR) return ReadH(in, h) ? 1 : -1;
   }
   return 0;
 }
+
+int TlcReadH(TlcIn* in, CnvHdr* h) { return TlcFindHeader(in, h) == 1; }

@@ -27,8 +27,8 @@ enum {
   IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
 };
 
-// The program's one conversion state: the dialogs and the run hooks reach it
-// here, as the frame calls them without a context.
+// The program's one conversion state, which its own dialogs and the
+// engine's callbacks reach here.
 GdsOutState Gout;
 
 SatUsfList kLists[] = {
@@ -41,35 +41,19 @@ const SatButton kButtons[] = {
     {ID_LAYERS, "Layers", "MLAYER"},  {ID_TEXT, "Text", "MTEXT"},    {ID_GO, "Go", "MGO"},
 };
 
-struct GdsOutProgramState {
-  int layersNotDone = 1;
-};
-GdsOutProgramState Gp;
+void Apply(void* engine, int fromSetup) {
+  GdsOutSetupApply(static_cast<GdsOutState*>(engine), fromSetup);
+  GdsOutTextApply(static_cast<GdsOutState*>(engine));
+}
 
-const CnvSlots kSlots = {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS};
-
-void SetupApplyProc(int flag) {
-  CnvSlotsToEngine(&kSlots);
-  // A main cell on the command line replaces the stored one, and the output
-  // and map names follow it.
-  char* const stale[] = {Gout.val[GK_GFN], Gout.val[GK_LDF]};
-  if (CnvArgApply(Gout.val[GK_TFN], GDSOUT_VALLEN, stale, 2)) {
-    Gp.layersNotDone = 0;
-    GdsOutSetupApply(&Gout, 0);
-    GdsOutTextApply(&Gout);
-    GdsOutSelParse(&Gout, Gout.val[GK_FTR]);  // no Setup comes: the stored filter holds
-    CnvEngineToSlots(&kSlots);
-    UsfWrite();
-    return;
-  }
-  GdsOutSetupApply(&Gout, flag == 1);
-  GdsOutTextApply(&Gout);
-  CnvEngineToSlots(&kSlots);
+// No Setup follows a command-line file: the stored filter holds.
+void ArgTaken(void* engine) {
+  GdsOutState* st = static_cast<GdsOutState*>(engine);
+  GdsOutSelParse(st, st->val[GK_FTR]);
 }
 
 // ---- run --------------------------------------------------------------------
 
-void ListLine(const char* text) { LogList(text, 1); }
 void ScaleLine(const char* text) { CounterShow(510, text); }
 
 void ShowCounts(const GdsCounts* cur, const GdsCounts* max) {
@@ -93,69 +77,46 @@ int AskLdm(int tlcLayer, int* gds, int* datatype) {
   return answer;
 }
 
-int GdsRun() {
-  CnvSlotsToEngine(&kSlots);
-  Gout.listLine = ListLine;
-  Gout.scaleLine = ScaleLine;
-  Gout.showCounts = ShowCounts;
-  Gout.ldmAsk = AskLdm;
-  Gout.extAbort = &SatFrame.abortFlag;
-  int ok = GdsOutConvert(&Gout);
-  CnvEngineToSlots(&kSlots);  // "?.tlc" after a missing main cell
-  return ok;
+int Convert(void* engine) { return GdsOutConvert(static_cast<GdsOutState*>(engine)); }
+int Closing(void* engine, int result, char* text, int size) {
+  return GdsOutClosing(static_cast<GdsOutState*>(engine), result, text, size);
 }
 
-// A grown map keeps a command-line run open: the user must look at it first.
-void GdsClosing(int result, char* text, size_t size) {
-  CnvWinClosing(GdsOutClosing(&Gout, result, text, (int)size), GO_ADDED);
-}
-
-const SatProgram kProgram = {
-    "GdsOut",
-    "GdsOut7",
-    "GDSOUT",
-    "GDSOUTAC",
-    "CNVRTGDS.HTM",
-    "%d Max TLC Cell List",
-    {GDSOUT_MAXCELLS, 0},
-    GdsOutKeys,
-    GdsOutDefaults,
-    kLists,
-    SetupApplyProc,
-    GdsRun,
-    GdsClosing,
-    kButtons,
-    (int)(sizeof kButtons / sizeof kButtons[0]),
-    &SatEditionPlain,
-    "Aborting Convesion ... OK?",
-};
+const SatProgram kProgram = {"GdsOut", "GdsOut7", "GDSOUT", "GDSOUTAC", "CNVRTGDS.HTM", "%d Max TLC Cell List",
+                             {GDSOUT_MAXCELLS, 0}, GdsOutKeys, GdsOutDefaults, kLists, CnvSetupApply, CnvRun,
+                             CnvClosing, kButtons, CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Convesion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_TFN, IDC_GFN, IDC_LDF, IDC_WR2, IDC_LSB, IDC_LAM, IDC_CSU, IDC_MPW, IDC_DLN, IDC_FTR};
 const int kChecks[] = {IDC_DRO, IDC_LCN, IDC_CTX, IDC_MPP, IDC_DPU, IDC_WTX};
-const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
-const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_TLC, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select"},
     {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
 };
-const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, GK_DRO, kBrowse, 2, SetupApplyProc};
+const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), GK_DRO, kBrowse, CnvCount(kBrowse)};
+
+// A main cell on the command line replaces the stored one, and the output
+// and map names follow it.
+CnvProgram Conv = {&Gout, {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS}, GK_TFN, {GK_GFN, GK_LDF}, Apply, ArgTaken,
+                   Convert, Closing, GO_ADDED, &kSetup, "Creating %s", GK_GFN, 0,
+                   "??? ... Please do Setup first and then Layers", 1};
 
 // The polygon width only counts without the protocol.
 void MpwEnable(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
 }
 
-INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_COMMAND && LOWORD(wParam) == IDC_MPP) {
     MpwEnable(dialog);
     return TRUE;
   }
   // OK or not, the filter now decides the layers.
   if (msg == WM_DESTROY) GdsOutSelParse(&Gout, UsfSlot(GK_FTR));
-  INT_PTR handled = CnvSetupDlg(dialog, msg, wParam, &kSetup);
+  INT_PTR handled = CnvSetupDlg(dialog, msg, wParam, lParam);
   if (msg == WM_INITDIALOG) MpwEnable(dialog);
   return handled;
 }
@@ -183,21 +144,22 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 // ---- commands -------------------------------------------------------------------
 
-int Command(HWND main, int id) {
+int Command(void* st, HWND main, int id) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
   switch (id) {
     case ID_LAYERS:
-      if (CnvWin.setupNotDone) {
+      if (cp->setupNotDone) {
         ErrorShow("??? ... Please do Setup first");
         return 1;
       }
-      CnvSlotsToEngine(&kSlots);
+      CnvSlotsToEngine(cp);
       if (GdsOutLayersRead(&Gout)) {
         CnvLayersDlg dlg = {Gout.layers, &Gout.allLayers, "%-9s%d", IDC_NEXT, IDC_PREV, 0};
         CnvLayersRun(main, &dlg);
         GdsOutLayersApply(&Gout);
-        CnvEngineToSlots(&kSlots);
+        CnvEngineToSlots(cp);
       }
-      Gp.layersNotDone = 0;
+      cp->layersNotDone = 0;
       return 1;
     case ID_TEXT:
       DialogBoxParamA(SatWin.inst, "TEXT", main, TextDlgProc, 0);
@@ -206,24 +168,18 @@ int Command(HWND main, int id) {
   return 0;
 }
 
-void DisplayInit(HWND dialog) {
-  char title[CNV_PATHLEN + 16];
-  snprintf(title, sizeof title, "Creating %s", UsfSlot(GK_GFN));
-  SetWindowTextA(dialog, title);
-}
-
 int AbortAsked(HWND dialog) {
   return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The progress dialog: as the frame's, but its own Cancel asks in the
 // dialog's own words (the Esc poll keeps the converter's older spelling).
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       SatWin.display = dialog;
       SatWin.displayList = GetDlgItem(dialog, IDC_DISPLAY_LIST);
-      DisplayInit(dialog);
+      CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
@@ -243,23 +199,15 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-// Without a settings file the frame completes nothing: the command line's
-// cell is taken here.
-void Created() {
-  if (CnvWin.argPending) SetupApplyProc(0);
-}
-
-const char* GoRefused() {
-  return (CnvWin.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
-}
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsOutReset(&Gout);
-  Gp = GdsOutProgramState();
-  CnvWinStart(cmdLine, GO_ABORTED);
-  return SatWinMain(instance, &kWin);
+  CnvEngineWire(&Gout);
+  Gout.scaleLine = ScaleLine;
+  Gout.showCounts = ShowCounts;
+  Gout.ldmAsk = AskLdm;
+  return CnvWinMain(instance, &kWin, &Conv, cmdLine);
 }

@@ -28,6 +28,8 @@ if [ "$case_name" = readonly ]; then
   touch "$dir/probe" 2>/dev/null && fail "the drawing folder is still writable"
   export EDITOR_TRACE="$QUIL_E2E_STATE/display_readonly.trace"
   spare_root="$WINEPREFIX/drive_c/users"
+  # What an editor ended by force left there would pass for this one's.
+  find "$spare_root" -name QuilTempFiles -prune -exec rm -rf {} +
 fi
 editor_start "$dir"
 robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
@@ -95,6 +97,8 @@ if [ "$case_name" = readonly ]; then
   # An edit is kept in memory; Save says it can't write, the cell stays modified.
   robot copydata QUIL7 "add 1 1 2 2" >/dev/null
   trace_wait '^line key add 1 1 2 2$' 1 || fail "add did not run: $(tail -n5 "$TRACE")"
+  # Its undo backup fails as the load backup did: said once already.
+  robot wait-dialog "Error ..." 3000 >/dev/null 2>&1 && fail "the failing backup was said again: $(robot dialog-text "Error ...")"
   robot command QUIL7 18 >/dev/null
   robot wait-dialog "Save Cell" 10000 >/dev/null || fail "no Save Cell dialog"
   robot press "Save Cell" OK >/dev/null
