@@ -27,8 +27,8 @@ enum {
   IDC_NN_EDIT = 601, IDC_NN_STRUCT = 1061, IDC_NN_CELL = 1052, IDC_NN_NOTE = 1060,
 };
 
-// The program's one conversion state, which its own dialogs and the
-// engine's callbacks reach here.
+// The program's one conversion state: the dialogs and the run hooks reach it
+// here, as the frame calls them without a context.
 CifInState Cin;
 
 SatUsfList kLists[] = {
@@ -49,7 +49,7 @@ void Apply(void* engine, int fromSetup) { CifInSetupApply(static_cast<CifInState
 
 // ---- run --------------------------------------------------------------------
 
-void Counter(int id, const char* text) { CounterShow(id, text); }
+void CounterCall(int id, const char* text) { CounterShow(id, text); }
 
 int AskNewName(const char* symbolName, char* tried) {
   CnvNewNameAsk ask = {{IDC_NN_STRUCT, IDC_NN_CELL, IDC_NN_NOTE}, {}, 3, IDC_NN_EDIT, CIFIN_NAMELEN, ""};
@@ -67,31 +67,15 @@ int Closing(void* engine, int result, char* text, int size) {
   return CifInClosing(static_cast<CifInState*>(engine), result, text, size);
 }
 
-const SatProgram kProgram = {
-    "CifIn",
-    "CifIn7",
-    "CIFIN",
-    "CIFINAC",
-    "CNVRTCIF.HTM",
-    "%d Max CIF Cells",
-    {CIFIN_MAXSYMBOLS, 0},
-    CifInKeys,
-    kDefaults,
-    kLists,
-    CnvSetupApply,
-    CnvRun,
-    CnvClosing,
-    kButtons,
-    CnvCount(kButtons),
-    &SatEditionPlain,
-    "Aborting Convesion ... OK?",
-};
+const SatProgram kProgram = {"CifIn", "CifIn7", "CIFIN", "CIFINAC", "CNVRTCIF.HTM", "%d Max CIF Cells",
+                             {CIFIN_MAXSYMBOLS, 0}, CifInKeys, kDefaults, kLists, CnvSetupApply, CnvRun,
+                             CnvClosing, kButtons, CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Convesion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_CFN, IDC_CLN, IDC_LFN, IDC_TFP, IDC_UEC};
 const int kChecks[] = {IDC_CG1, IDC_CG2, IDC_COP, IDC_P2B, IDC_MIP, IDC_MLF, IDC_OMT, IDC_OLD};
-
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_CIF, IDC_CFN, "CIF Files\0*.cif\0", "CIF File Select"},
     {IDC_BROWSE_LAYERS, IDC_LFN, "CIF Files\0*.cif\0", "Layer File Select"},
@@ -100,7 +84,7 @@ const CnvBrowse kBrowse[] = {
 const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), CI_CG1, kBrowse, CnvCount(kBrowse)};
 
 // A CIF file on the command line replaces the stored one, and the cell and
-// layer files follow it.
+// layer files follow it. No run is kept open.
 CnvProgram Conv = {&Cin, {&Cin.val[0][0], CIFIN_VALLEN, CIFIN_NKEYS}, CI_CFN, {CI_CLN, CI_LFN}, Apply, nullptr,
                    Convert, Closing, -1, &kSetup, "Converting %s", CI_CFN, 0, "??? ... Please do Setup first", 0};
 
@@ -164,7 +148,7 @@ const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, CnvDisplayI
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   CifInReset(&Cin);
   CnvEngineWire(&Cin);
-  Cin.counter = Counter;
+  Cin.counter = CounterCall;
   Cin.newName = AskNewName;
   return CnvWinMain(instance, &kWin, &Conv, cmdLine);
 }

@@ -27,8 +27,8 @@ enum {
   IDC_LIST = 1020,
 };
 
-// The program's one conversion state, which its own dialogs and the
-// engine's callbacks reach here.
+// The program's one conversion state: the dialogs and the run hooks reach it
+// here, as the frame calls them without a context.
 CifOutState Cout;
 
 SatUsfList kLists[] = {
@@ -74,31 +74,15 @@ int Closing(void* engine, int result, char* text, int size) {
   return CifOutClosing(static_cast<CifOutState*>(engine), result, text, size);
 }
 
-const SatProgram kProgram = {
-    "CifOut",
-    "CifOut7",
-    "CIFOUT",
-    "CIFOUTAC",
-    "CNVRTCIF.HTM",
-    "%d Max TLC CelList",
-    {CIFOUT_MAXCELLS, 0},
-    CifOutKeys,
-    kDefaults,
-    kLists,
-    CnvSetupApply,
-    CnvRun,
-    CnvClosing,
-    kButtons,
-    CnvCount(kButtons),
-    &SatEditionPlain,
-    "Aborting Convesion ... OK?",
-};
+const SatProgram kProgram = {"CifOut", "CifOut7", "CIFOUT", "CIFOUTAC", "CNVRTCIF.HTM", "%d Max TLC CelList",
+                             {CIFOUT_MAXCELLS, 0}, CifOutKeys, kDefaults, kLists, CnvSetupApply, CnvRun,
+                             CnvClosing, kButtons, CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Convesion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_TFN, IDC_LFN, IDC_CFN, IDC_LAM, IDC_FTR};
 const int kChecks[] = {IDC_CG1, IDC_CG2, IDC_LTX, IDC_MPP, IDC_P2P, IDC_B2P};
-
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_TLC, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select"},
     {IDC_BROWSE_LAYERS, IDC_LFN, "CIF Layer Files\0*.cif\0", "CIF Layer File Select"},
@@ -106,7 +90,7 @@ const CnvBrowse kBrowse[] = {
 const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), CK_CG1, kBrowse, CnvCount(kBrowse)};
 
 // A main cell on the command line replaces the stored one, and the CIF file
-// follows it.
+// follows it. No run is kept open.
 CnvProgram Conv = {&Cout, {&Cout.val[0][0], CIFOUT_VALLEN, CIFOUT_NKEYS}, CK_TFN, {CK_CFN, CK_CFN}, Apply, ArgTaken,
                    Convert, Closing, -1, &kSetup, "Creating %s", CK_CFN, 0,
                    "??? ... Please do Setup first and then Layers", 1};
