@@ -86,7 +86,7 @@ const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), C
 // A CIF file on the command line replaces the stored one, and the cell and
 // layer files follow it. No run is kept open.
 CnvProgram Conv = {&Cin, {&Cin.val[0][0], CIFIN_VALLEN, CIFIN_NKEYS}, CI_CFN, {CI_CLN, CI_LFN}, Apply, nullptr,
-                   Convert, Closing, -1, &kSetup, "Converting %s", CI_CFN, 0, "??? ... Please do Setup first", 0};
+                   Convert, Closing, -1, &kSetup, "Converting %s", CI_CFN, 0, "??? ... Please do Setup first", 0, IDC_LIST};
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
@@ -112,36 +112,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
 
 int Command(void*, HWND, int) { return 0; }
 
-int AbortAsked(HWND dialog) {
-  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatWin.display = dialog;
-      SatWin.displayList = GetDlgItem(dialog, IDC_LIST);
-      CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      if (AbortAsked(dialog)) {
-        SatFrame.abortFlag = 1;
-        DestroyWindow(dialog);
-        SatWin.display = nullptr;
-        SatWin.displayList = nullptr;
-      }
-      return TRUE;
-  }
-  return FALSE;
-}
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, CnvDisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 

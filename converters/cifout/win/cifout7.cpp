@@ -93,7 +93,7 @@ const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), C
 // follows it. No run is kept open.
 CnvProgram Conv = {&Cout, {&Cout.val[0][0], CIFOUT_VALLEN, CIFOUT_NKEYS}, CK_TFN, {CK_CFN, CK_CFN}, Apply, ArgTaken,
                    Convert, Closing, -1, &kSetup, "Creating %s", CK_CFN, 0,
-                   "??? ... Please do Setup first and then Layers", 1};
+                   "??? ... Please do Setup first and then Layers", 1, IDC_LIST};
 
 INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
@@ -137,36 +137,7 @@ int Command(void* st, HWND main, int id) {
   return 1;
 }
 
-int AbortAsked(HWND dialog) {
-  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatWin.display = dialog;
-      SatWin.displayList = GetDlgItem(dialog, IDC_LIST);
-      CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      if (AbortAsked(dialog)) {
-        SatFrame.abortFlag = 1;
-        DestroyWindow(dialog);
-        SatWin.display = nullptr;
-        SatWin.displayList = nullptr;
-      }
-      return TRUE;
-  }
-  return FALSE;
-}
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, CnvDisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 
