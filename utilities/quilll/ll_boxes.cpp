@@ -2,11 +2,10 @@
 // that continue each other merged, and, for Convert to Poly, stacks of boxes
 // joined into rectilinear polygons with optional vertex reduction.
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <set>
-#include <tuple>
 #include <unordered_map>
 
 #include "ll.h"
@@ -269,35 +268,69 @@ void LlBoxMergePairwise(LlState& st) {
   }
 }
 
+namespace {
+
+// The live boxes sorted by three sides and their index; a dropped box is
+// skipped through "next live" links that shorten as they are followed.
+struct EdgeIndex {
+  std::vector<std::array<int32_t, 4>> e;
+  std::vector<int32_t> up, pos;
+
+  template <class Key>
+  void Build(const std::vector<LlBox>& v, Key key) {
+    e.clear();
+    for (size_t j = 0; j < v.size(); ++j)
+      if (v[j].layer) {
+        std::array<int32_t, 3> k = key(v[j]);
+        e.push_back({k[0], k[1], k[2], (int32_t)j});
+      }
+    std::sort(e.begin(), e.end());
+    up.resize(e.size() + 1);
+    for (size_t k = 0; k <= e.size(); ++k) up[k] = (int32_t)k;
+    pos.assign(v.size(), -1);
+    for (size_t k = 0; k < e.size(); ++k) pos[(size_t)e[k][3]] = (int32_t)k;
+  }
+  int32_t Find(int32_t x) {
+    while (up[(size_t)x] != x) {
+      up[(size_t)x] = up[(size_t)up[(size_t)x]];
+      x = up[(size_t)x];
+    }
+    return x;
+  }
+  void Drop(int32_t j) {
+    int32_t p = pos[(size_t)j];
+    if (p >= 0) up[(size_t)p] = p + 1;
+  }
+  // Lowest live index above `after` with this key; INT32_MAX when none.
+  int32_t First(int32_t a, int32_t b, int32_t c, int32_t after) {
+    std::array<int32_t, 4> probe = {a, b, c, after + 1};
+    int32_t p = (int32_t)(std::lower_bound(e.begin(), e.end(), probe) - e.begin());
+    p = Find(p);
+    if ((size_t)p >= e.size()) return INT32_MAX;
+    const std::array<int32_t, 4>& x = e[(size_t)p];
+    return (x[0] == a && x[1] == b && x[2] == c) ? x[3] : INT32_MAX;
+  }
+};
+
+}  // namespace
+
 void LlBoxMerge(LlState& st) {
   // The pairwise pass visits the later boxes in index order and only a match
   // changes the current box, so the next box it merges is the lowest later
   // index among the boxes that match the current sides: boxes are found by
   // the three sides each test compares.
-  typedef std::tuple<int32_t, int32_t, int32_t> Key;
-  std::map<Key, std::set<int32_t>> below, right, above, left;  // keyed by what box j offers
   std::vector<LlBox>& v = st.boxes;
   int32_t n = (int32_t)v.size();
-  for (int32_t j = 0; j < n; ++j) {
-    const LlBox& o = v[(size_t)j];
-    if (o.layer == 0) continue;
-    below[Key(o.t, o.l, o.r)].insert(j);
-    right[Key(o.l, o.t, o.b)].insert(j);
-    above[Key(o.b, o.l, o.r)].insert(j);
-    left[Key(o.r, o.t, o.b)].insert(j);
-  }
+  EdgeIndex below, right, above, left;  // keyed by what box j offers
+  below.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.t, o.l, o.r}; });
+  right.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.l, o.t, o.b}; });
+  above.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.b, o.l, o.r}; });
+  left.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.r, o.t, o.b}; });
   auto drop = [&](int32_t j) {
-    const LlBox& o = v[(size_t)j];
-    below[Key(o.t, o.l, o.r)].erase(j);
-    right[Key(o.l, o.t, o.b)].erase(j);
-    above[Key(o.b, o.l, o.r)].erase(j);
-    left[Key(o.r, o.t, o.b)].erase(j);
-  };
-  auto first = [&](std::map<Key, std::set<int32_t>>& idx, const Key& k, int32_t after) -> int32_t {
-    auto it = idx.find(k);
-    if (it == idx.end()) return INT32_MAX;
-    auto s = it->second.upper_bound(after);
-    return s == it->second.end() ? INT32_MAX : *s;
+    below.Drop(j);
+    right.Drop(j);
+    above.Drop(j);
+    left.Drop(j);
   };
   for (int32_t i = 0; i < n; ++i) {
     if (v[(size_t)i].layer == 0) continue;
@@ -305,8 +338,8 @@ void LlBoxMerge(LlState& st) {
     LlBox c = v[(size_t)i];
     int32_t p = i;
     for (;;) {
-      int32_t j = std::min(std::min(first(below, Key(c.b, c.l, c.r), p), first(right, Key(c.r, c.t, c.b), p)),
-                           std::min(first(above, Key(c.t, c.l, c.r), p), first(left, Key(c.l, c.t, c.b), p)));
+      int32_t j = std::min(std::min(below.First(c.b, c.l, c.r, p), right.First(c.r, c.t, c.b, p)),
+                           std::min(above.First(c.t, c.l, c.r, p), left.First(c.l, c.t, c.b, p)));
       if (j == INT32_MAX) break;
       LlBox& o = v[(size_t)j];
       drop(j);
