@@ -271,24 +271,42 @@ void LlBoxMergePairwise(LlState& st) {
 namespace {
 
 // The live boxes sorted by three sides and their index; a dropped box is
-// skipped through "next live" links that shorten as they are followed.
+// skipped through "next live" links that shorten as they are followed. The
+// boxes of an area lie on its grid, so a side is its map line (0..1024, 11
+// bits) and a whole entry packs into 64 bits: three sides and the index.
 struct EdgeIndex {
-  std::vector<std::array<int32_t, 4>> e;
+  std::vector<uint64_t> e;
   std::vector<int32_t> up, pos;
+  std::vector<int32_t> row;  // where the entries of each first side start
 
+  static uint64_t Pack(uint32_t a, uint32_t b, uint32_t c, uint32_t idx) {
+    return ((uint64_t)a << 45) | ((uint64_t)b << 34) | ((uint64_t)c << 23) | idx;
+  }
   template <class Key>
   void Build(const std::vector<LlBox>& v, Key key) {
-    e.clear();
+    // Counted into rows by the first side, then each row sorted: the searches
+    // stay within one row.
+    row.assign(2050, 0);
+    size_t live = 0;
+    for (const LlBox& o : v)
+      if (o.layer) {
+        row[(size_t)key(o)[0] + 1]++;
+        ++live;
+      }
+    for (size_t k = 1; k < row.size(); ++k) row[k] += row[k - 1];
+    e.assign(live, 0);
+    std::vector<int32_t> fill(row.begin(), row.end() - 1);
     for (size_t j = 0; j < v.size(); ++j)
       if (v[j].layer) {
-        std::array<int32_t, 3> k = key(v[j]);
-        e.push_back({k[0], k[1], k[2], (int32_t)j});
+        std::array<uint32_t, 3> k = key(v[j]);
+        e[(size_t)fill[k[0]]++] = Pack(k[0], k[1], k[2], (uint32_t)j);
       }
-    std::sort(e.begin(), e.end());
+    for (size_t k = 0; k + 1 < row.size(); ++k)
+      if (row[k + 1] - row[k] > 1) std::sort(e.begin() + row[k], e.begin() + row[k + 1]);
     up.resize(e.size() + 1);
     for (size_t k = 0; k <= e.size(); ++k) up[k] = (int32_t)k;
     pos.assign(v.size(), -1);
-    for (size_t k = 0; k < e.size(); ++k) pos[(size_t)e[k][3]] = (int32_t)k;
+    for (size_t k = 0; k < e.size(); ++k) pos[(size_t)(e[k] & 0x7fffff)] = (int32_t)k;
   }
   int32_t Find(int32_t x) {
     while (up[(size_t)x] != x) {
@@ -302,13 +320,14 @@ struct EdgeIndex {
     if (p >= 0) up[(size_t)p] = p + 1;
   }
   // Lowest live index above `after` with this key; INT32_MAX when none.
-  int32_t First(int32_t a, int32_t b, int32_t c, int32_t after) {
-    std::array<int32_t, 4> probe = {a, b, c, after + 1};
-    int32_t p = (int32_t)(std::lower_bound(e.begin(), e.end(), probe) - e.begin());
+  int32_t First(uint32_t a, uint32_t b, uint32_t c, int32_t after) {
+    if (a > 2047 || b > 2047 || c > 2047) return INT32_MAX;
+    uint64_t probe = Pack(a, b, c, (uint32_t)(after + 1));
+    int32_t p = (int32_t)(std::lower_bound(e.begin() + row[a], e.begin() + row[a + 1], probe) - e.begin());
     p = Find(p);
     if ((size_t)p >= e.size()) return INT32_MAX;
-    const std::array<int32_t, 4>& x = e[(size_t)p];
-    return (x[0] == a && x[1] == b && x[2] == c) ? x[3] : INT32_MAX;
+    uint64_t x = e[(size_t)p];
+    return (x >> 23) == (probe >> 23) ? (int32_t)(x & 0x7fffff) : INT32_MAX;
   }
 };
 
@@ -321,11 +340,25 @@ void LlBoxMerge(LlState& st) {
   // the three sides each test compares.
   std::vector<LlBox>& v = st.boxes;
   int32_t n = (int32_t)v.size();
+  const int64_t m = st.set.m;
+  bool onGrid = n < (1 << 23);
+  for (const LlBox& o : v) {
+    if (!onGrid) break;
+    int64_t sides[4] = {o.l - st.L, o.r - st.L, o.b - st.B, o.t - st.B};
+    for (int64_t d : sides)
+      if (d < 0 || d > 1024 * m || d % m) onGrid = false;
+  }
+  if (!onGrid) {
+    LlBoxMergePairwise(st);
+    return;
+  }
+  auto X = [&](int32_t x) { return (uint32_t)((x - st.L) / m); };
+  auto Y = [&](int32_t y) { return (uint32_t)((y - st.B) / m); };
   EdgeIndex below, right, above, left;  // keyed by what box j offers
-  below.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.t, o.l, o.r}; });
-  right.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.l, o.t, o.b}; });
-  above.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.b, o.l, o.r}; });
-  left.Build(v, [](const LlBox& o) { return std::array<int32_t, 3>{o.r, o.t, o.b}; });
+  below.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{Y(o.t), X(o.l), X(o.r)}; });
+  right.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{X(o.l), Y(o.t), Y(o.b)}; });
+  above.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{Y(o.b), X(o.l), X(o.r)}; });
+  left.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{X(o.r), Y(o.t), Y(o.b)}; });
   auto drop = [&](int32_t j) {
     below.Drop(j);
     right.Drop(j);
@@ -338,8 +371,8 @@ void LlBoxMerge(LlState& st) {
     LlBox c = v[(size_t)i];
     int32_t p = i;
     for (;;) {
-      int32_t j = std::min(std::min(below.First(c.b, c.l, c.r, p), right.First(c.r, c.t, c.b, p)),
-                           std::min(above.First(c.t, c.l, c.r, p), left.First(c.l, c.t, c.b, p)));
+      int32_t j = std::min(std::min(below.First(Y(c.b), X(c.l), X(c.r), p), right.First(X(c.r), Y(c.t), Y(c.b), p)),
+                           std::min(above.First(Y(c.t), X(c.l), X(c.r), p), left.First(X(c.l), Y(c.t), Y(c.b), p)));
       if (j == INT32_MAX) break;
       LlBox& o = v[(size_t)j];
       drop(j);
