@@ -212,8 +212,6 @@ struct Check {
 const Check kChecks[] = {{IDC_NOTC, LL_NOTC}, {IDC_NOTA, LL_NOTA}, {IDC_NOTB, LL_NOTB}, {IDC_TRUE, LL_LBT},
                          {IDC_POLY, LL_POLY}, {IDC_VXR, LL_VXR},   {IDC_OLD, LL_OLD}};
 
-char KeptCell[SAT_SLOT_SIZE], KeptBounds[4][SAT_SLOT_SIZE];
-
 void Enables(HWND dialog) {
   bool poly = IsDlgButtonChecked(dialog, IDC_POLY) == BST_CHECKED;
   bool vxr = IsDlgButtonChecked(dialog, IDC_VXR) == BST_CHECKED;
@@ -237,8 +235,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       }
       int op = Ll.set.op < 0 || Ll.set.op > 2 ? 0 : Ll.set.op;
       CheckRadioButton(dialog, IDC_AND, IDC_XOR, IDC_AND + op);
-      snprintf(KeptCell, sizeof KeptCell, "%s", UsfSlot(LL_CLN));
-      for (int k = 0; k < 4; ++k) snprintf(KeptBounds[k], SAT_SLOT_SIZE, "%s", UsfSlot(LL_BL + k));
+      LlSetupKeep(Ll);
       Enables(dialog);
       return TRUE;
     }
@@ -274,11 +271,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:
-          // List and Fit may have changed these.
-          snprintf(UsfSlot(LL_CLN), SAT_SLOT_SIZE, "%s", KeptCell);
-          for (int k = 0; k < 4; ++k) snprintf(UsfSlot(LL_BL + k), SAT_SLOT_SIZE, "%s", KeptBounds[k]);
-          Ll.set.fitPending = 0;
-          Apply(0);
+          LlSetupCancel(Ll);
           EndDialog(dialog, 0);
           return TRUE;
         default:
