@@ -190,17 +190,11 @@ void ReadError(DrcState& st, const char* cell, int code) {
   st.g.stopCode = code;
 }
 
-// Cells are files "<name>.tlc" of the drawing folder: a name that would lead
-// out of it is never read. (The cell list reader has refused every other
-// fault of a name already.)
+// Cells are files "<name>.tlc" of the drawing folder: a name that is no
+// usable cell name (one leading out of the folder, a device name, ...) is
+// never read.
 bool NameReadable(DrcState& st, const char* cell) {
-  bool escapes = false;
-  for (const char* p = cell; *p; ++p) {
-    unsigned char c = (unsigned char)*p;
-    if (c == '/' || c == '\\' || c == ':' || c < 0x20 || c == 0x7f) escapes = true;
-  }
-  if (std::strcmp(cell, ".") == 0 || std::strcmp(cell, "..") == 0) escapes = true;
-  if (!escapes) return true;
+  if (CellNameValid(cell)) return true;
   CellNameCheck(cell, 0);
   ReadError(st, cell, DRC_STOP_C_READ);
   return false;

@@ -147,14 +147,14 @@ int UsfRead() {
     }
   }
   fclose(f);
-  if (prog->setupApply) prog->setupApply(0);
+  if (prog->setupApply) prog->setupApply(SatFrame.st, 0);
   return 0;
 }
 
 int UsfWrite() {
   const SatProgram* prog = SatFrame.prog;
   if (!prog) return 1;
-  if (prog->setupApply) prog->setupApply(0);
+  if (prog->setupApply) prog->setupApply(SatFrame.st, 0);
   char name[SAT_PATH_SIZE];
   snprintf(name, sizeof name, "%s.usf", prog->displayName);
   FILE* f = SatOpen(name, "w");
