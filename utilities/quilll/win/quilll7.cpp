@@ -30,8 +30,9 @@ HWND Mapper = nullptr;
 int MapperPainted = 0;
 
 void Apply(int check) { LlSetupApply(Ll, check); }
+void ApplyHook(void*, int check) { Apply(check); }
 
-int Run() {
+int Run(void*) {
   RunStart = std::time(nullptr);
   return LlRun(Ll);
 }
@@ -41,7 +42,7 @@ void MapperClose(LlState&) {
   Mapper = nullptr;
 }
 
-void Closing(int result, char* text, size_t size) {
+void Closing(void*, int result, char* text, size_t size) {
   if (SatWin.main) ShowWindow(SatWin.main, SW_RESTORE);
   MapperClose(Ll);
   if (!result) {
@@ -64,7 +65,7 @@ const SatProgram kProg = {
     "QuilLL", "QuilLL7", "QUILLL", "QUILLLAC", "QUILLL.HTM",
     "%d Map Bits\n\nMax Cell Collection: %d Cells\n\nMax Objects:\n    5000000 Boxes\n    2500000 Paths\n    "
     "12500000 Vertices\n    1000000 Cells",
-    {1024, 8190}, LlKeys, LlDefaults, nullptr, Apply, Run, Closing, kButtons, 4, &SatEditionPlain,
+    {1024, 8190}, LlKeys, LlDefaults, nullptr, ApplyHook, Run, Closing, kButtons, 4, &SatEditionPlain,
     "Aborting ... OK ?",
 };
 
@@ -285,7 +286,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   }
 }
 
-void Created() {
+void Created(void*) {
   // From now on an empty resolution field means one database unit.
   Ll.set.fallback = 1.0 / (SatSetup.scale > 0 ? SatSetup.scale : 1000.0);
 }
@@ -305,5 +306,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Ll.ops.mapShow = MapperShow;
   Ll.ops.mapClose = MapperClose;
   Ll.ops.caption = Caption;
-  return SatWinMain(instance, &kWin);
+  return SatWinMain(instance, &kWin, &Ll);
 }
