@@ -22,8 +22,10 @@ int64_t Area(const std::vector<LlBox>& v) {
   return a;
 }
 
-std::vector<std::string> ListLines;
-void ListStatus(int, const char*, int) {}
+std::vector<std::string> ListLines, AreaLines;
+void ListStatus(int id, const char* t, int) {
+  if (id == 514) AreaLines.push_back(t);
+}
 void ListClear() { ListLines.clear(); }
 void ListAdd(const char* t) { ListLines.push_back(t); }
 int ListExists() { return 1; }
@@ -178,6 +180,31 @@ TEST(LlRun, MinimumSizeNotesIgnoreCutsAtInnerAreaEdges) {
   ASSERT_EQ(LlRunSource(*st, &d.src, top), 1);
   EXPECT_EQ(out.size(), 3u);  // written all the same
   EXPECT_EQ(ListLines, std::vector<std::string>{"Box Under Minimum Size at X= 0.2 Y= 0.3"});
+  SatDisplaySet(nullptr);
+  HostRecordRemove();
+}
+
+TEST(LlRun, AreasOnTheBoundaryEdgesAreNotVisited) {
+  HostRecordInstall();
+  SatDisplaySet(&kList);
+  DrcMemDrawing d;
+  int top = DrcMemAddCell(d, "TOP");
+  DrcMemReadTlc(d, top, "<B>\n1 0 0 3000 3000\n</B>\n");
+  DrcMemFinish(d);
+  DrcMemSource(d);
+  auto st = LlFresh();
+  SetSlots({{LL_RES, "0.001"}, {LL_BR, "2.048"}, {LL_BT, "1.024"}, {LL_LBT, "Y"}});
+  LlSetupApply(*st, 0);
+  std::vector<LlBox> out;
+  st->boxOut = &out;
+  AreaLines.clear();
+  ASSERT_EQ(LlRunSource(*st, &d.src, top), 1);
+  // Two areas, each shown before and after its work.
+  EXPECT_EQ(AreaLines, (std::vector<std::string>{"Area: L=0um B=0um R=1.024um T=1.024um",
+                                                 "Area: L=0um B=0um R=1.024um T=1.024um",
+                                                 "Area: L=1.024um B=0um R=2.048um T=1.024um",
+                                                 "Area: L=1.024um B=0um R=2.048um T=1.024um"}));
+  EXPECT_EQ(Area(out), 2048 * 1024);
   SatDisplaySet(nullptr);
   HostRecordRemove();
 }
