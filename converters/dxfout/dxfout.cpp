@@ -10,6 +10,8 @@
 #include "namecheck.h"
 #include "version.h"
 
+static const double kPi = 3.14159265358979323846;
+
 const char* const DxfOutKeys[DXFOUT_NKEYS + 1] = {
     "tfn=", "xfn=", "ftr=", "lyn=", "txt=", "vxl=", "vxw=", "p2p=", "ipe=",
     "mpp=", "b2s=", "wr2=", "lft=", "top=", "rgt=", "bot=", nullptr,
@@ -242,7 +244,7 @@ static int DxfAcuteTest(const CnvPath* p) {
     double bx = (double)p->x[i + 2] - p->x[i + 1], by = (double)p->y[i + 2] - p->y[i + 1];
     if ((ax == 0 && ay == 0) || (bx == 0 && by == 0)) return 1;
     double t = std::fabs(std::atan2(by, bx) - std::atan2(ay, ax));
-    if (t > M_PI) t = 2 * M_PI - t;
+    if (t > kPi) t = 2 * kPi - t;
     if (t > 1.5723670963) return 1;
   }
   return 0;
