@@ -4,23 +4,22 @@
 #include "gdsiread.h"
 
 #ifdef _WIN32
+#include <windows.h>
 #include <conio.h>
-#include <io.h>
-#define QUIL_ISATTY _isatty
-#define QUIL_FILENO _fileno
 #else
 #include <unistd.h>
-#define QUIL_ISATTY isatty
-#define QUIL_FILENO fileno
 #endif
 
-// Waits for Esc only when someone can press it.
+// Waits for Esc only when someone can press it: stdin a console (a
+// redirected NUL is a character device too, so its mode is asked).
 static void EscWait() {
-  if (!QUIL_ISATTY(QUIL_FILENO(stdin))) return;
 #ifdef _WIN32
+  DWORD mode;
+  if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) return;
   while (_getch() != 27) {
   }
 #else
+  if (!isatty(fileno(stdin))) return;
   int c;
   while ((c = getchar()) != EOF && c != 27) {
   }
