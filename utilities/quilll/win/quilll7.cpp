@@ -29,11 +29,11 @@ time_t RunStart = 0;
 HWND Mapper = nullptr;
 int MapperPainted = 0;
 
-void Apply(int check) { LlSetupApply(Ll, check); }
+void Apply(void* st, int check) { LlSetupApply(*static_cast<LlState*>(st), check); }
 
-int Run() {
+int Run(void* st) {
   RunStart = std::time(nullptr);
-  return LlRun(Ll);
+  return LlRun(*static_cast<LlState*>(st));
 }
 
 void MapperClose(LlState&) {
@@ -41,7 +41,7 @@ void MapperClose(LlState&) {
   Mapper = nullptr;
 }
 
-void Closing(int result, char* text, size_t size) {
+void Closing(void*, int result, char* text, size_t size) {
   if (SatWin.main) ShowWindow(SatWin.main, SW_RESTORE);
   MapperClose(Ll);
   if (!result) {
@@ -262,7 +262,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         case IDC_FIT: {
           GetDlgItemTextA(dialog, IDC_CELL, UsfSlot(LL_CLN), SAT_SLOT_SIZE);
           LlFit(Ll, UsfSlot(LL_CLN));
-          Apply(1);
+          Apply(&Ll, 1);
           BoundsShow(dialog);
           return TRUE;
         }
@@ -270,7 +270,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           for (int k = 0; k < 14; ++k) GetDlgItemTextA(dialog, kEdits[k], UsfSlot(k), SAT_SLOT_SIZE);
           for (const Check& c : kChecks)
             snprintf(UsfSlot(c.slot), SAT_SLOT_SIZE, "%s", IsDlgButtonChecked(dialog, c.id) == BST_CHECKED ? "Y" : "N");
-          Apply(1);
+          Apply(&Ll, 1);
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:
@@ -278,7 +278,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           snprintf(UsfSlot(LL_CLN), SAT_SLOT_SIZE, "%s", KeptCell);
           for (int k = 0; k < 4; ++k) snprintf(UsfSlot(LL_BL + k), SAT_SLOT_SIZE, "%s", KeptBounds[k]);
           Ll.set.fitPending = 0;
-          Apply(0);
+          Apply(&Ll, 0);
           EndDialog(dialog, 0);
           return TRUE;
         default:
@@ -292,7 +292,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   }
 }
 
-void Created() {
+void Created(void*) {
   // From now on an empty resolution field means one database unit.
   Ll.set.fallback = 1.0 / (SatSetup.scale > 0 ? SatSetup.scale : 1000.0);
 }
@@ -312,5 +312,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Ll.ops.mapShow = MapperShow;
   Ll.ops.mapClose = MapperClose;
   Ll.ops.caption = Caption;
-  return SatWinMain(instance, &kWin);
+  return SatWinMain(instance, &kWin, &Ll);
 }

@@ -184,9 +184,10 @@ TEST(LlRun, MinimumSizeNotesIgnoreCutsAtInnerAreaEdges) {
 
 // ---- runs in a drawing folder ----------------------------------------------
 
-LlState* Current = nullptr;
-int RunCurrent() { return LlRun(*Current); }
-void Closing(int result, char* text, size_t size) { LlResultText(*Current, result, 0, text, size); }
+int RunCurrent(void* st) { return LlRun(*static_cast<LlState*>(st)); }
+void Closing(void* st, int result, char* text, size_t size) {
+  LlResultText(*static_cast<LlState*>(st), result, 0, text, size);
+}
 
 struct FolderRun : ::testing::Test {
   void SetUp() override {
@@ -195,8 +196,7 @@ struct FolderRun : ::testing::Test {
     prog = *LlTestProgram();
     prog.run = RunCurrent;
     prog.closing = Closing;
-    SatProgramSet(&prog);
-    Current = st.get();
+    SatProgramSet(&prog, st.get());
     folder.Write("QUIL7.CRF", "2\nINV\n1 0 0 100 100 2 0 0 0\nRES\n1 0 0 10 10 1 0 0 0\n");
     folder.Write("INV.tlc", "<?xml version=\"1.0\"?>\n<TLC>\n<B>\n1 0 0 40 30\n</B>\n<B>\n2 20 10 60 50\n</B>\n</TLC>\n");
     folder.Write("RES.tlc", OldRes);
