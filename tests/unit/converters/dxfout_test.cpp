@@ -183,18 +183,36 @@ TEST(DxfOutRun, StopsWithTheirMessages) {
       {"bad box", "<B>\n1 0 0\n</B>\n", nullptr, "Box Layer Read Error"},
       {"outside name", "<C>\n..\\SUB\n0 0 0 0\n</C>\n", nullptr, "Incorrect Cell Name"},
       {"unwritable", "<B>\n1 0 0 10 20\n</B>\n", "NODIR/TOP.dxf", "Unable to Write DXF File ... Can't Continue"},
+      {"disk full", "<B>\n1 0 0 10 20\n</B>\n", "FULL.dxf", "Unable to Write DXF File ... Can't Continue"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     DxfRun run;
     if (c.top) WriteText("TOP.tlc", TlcCell("TOP", 2, c.top));
     if (c.xfn) snprintf(run.st->val[DK_XFN], DXFOUT_VALLEN, "%s", c.xfn);
+    // Every write to it fails: the writes must be checked, not only the open.
+    if (symlink("/dev/full", "FULL.dxf") != 0) ADD_FAILURE() << "no /dev/full link";
     EXPECT_EQ(run.Go(), 0);
     EXPECT_TRUE(run.Said(c.message));
     char text[200];
     EXPECT_EQ(DxfOutClosing(run.st, 0, text, sizeof text), 0);
     EXPECT_STREQ(text, "Aborted ... Files may be Incomplete");
   }
+}
+
+// A wide path's outline goes out whole, however many corners it has.
+TEST(DxfOutRun, LongOutlineIsWhole) {
+  DxfRun run;
+  std::string pts;
+  const int n = 1000;
+  for (int i = 0; i < n; ++i) pts += std::to_string(i * 100) + " " + std::to_string((i % 2) * 1000) + "\n";
+  WriteText("TOP.tlc", TlcCell("TOP", 1, "<P>\n1 20 " + std::to_string(n) + "\n" + pts + "\n</P>\n"));
+  snprintf(run.st->val[DK_P2P], DXFOUT_VALLEN, "Y");
+  snprintf(run.st->val[DK_MPP], DXFOUT_VALLEN, "N");
+  ASSERT_EQ(run.Go(), 1);
+  std::string out = run.Out();
+  EXPECT_EQ(Count(out, "  0\nPOLYLINE\n"), 1u);
+  EXPECT_GE(Count(out, "  0\nVERTEX\n"), (size_t)(2 * n + 1));
 }
 
 TEST(DxfOutRun, CellListIsBounded) {
