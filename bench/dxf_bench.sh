@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Benchmark of the DXF writer (run on demand, not by ctest):
+#   bash bench/dxf_bench.sh
+# Builds the native engines optimised (build/bench), makes the
+# 1,000,000-box flat cell, writes it as DXF with our engine and as GDSII
+# with our GDSII writer, and sets our DXF time against klayout's strm2dxf of
+# that GDSII file, in the same run.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build/bench"
+work="${BENCH_WORK:-/tmp/dxfbench}"
+mkdir -p "$work"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target dxfout_write gdsout_write >/dev/null
+
+now() { date +%s.%N; }
+tools="${KLAYOUT_TOOLS:-/usr/lib/klayout}"
+strm2dxf() { LD_LIBRARY_PATH="$tools" "$tools/strm2dxf" "$@"; }
+
+dir="$work/flat"
+rm -rf "$dir"
+main=$(python3 "$root/bench/gds_make.py" "$dir" flat)
+cd "$dir"
+"$build/bin/gdsout_write" "$dir/$main.tlc" >/dev/null 2>&1
+sync
+t0=$(now)
+"$build/bin/dxfout_write" "$dir/$main.tlc" >/dev/null 2>&1
+t1=$(now)
+ours=$(echo "$t1 - $t0" | bc -l)
+printf "flat   our DXF writer %.3f s  DXF %d bytes\n" "$ours" "$(stat -c %s "$dir/$main.dxf")"
+k0=$(now)
+strm2dxf "$dir/$main.gds" "$dir/klayout.dxf" >/dev/null 2>&1
+k1=$(now)
+theirs=$(echo "$k1 - $k0" | bc -l)
+printf "flat   strm2dxf %.3f s  DXF %d bytes  ratio ours/strm2dxf %.2f (goal 0.50)\n" "$theirs" \
+  "$(stat -c %s "$dir/klayout.dxf")" "$(echo "$ours / $theirs" | bc -l)"
