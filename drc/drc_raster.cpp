@@ -184,58 +184,15 @@ void PlaceXform(DrcState& st, int depth, int64_t* x, int64_t* y) {
   *y += st.ras.offY;
 }
 
-void StorePoint(DrcState& st, double x, double y) { AppendPoint(st, DrcNearest(x), DrcNearest(y)); }
-
 // Outline points of one segment P0-P1 (P2 the next vertex when present).
 void PathOutline(DrcState& st, int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
                  int64_t y1, int64_t x2, int64_t y2) {
   DrcRaster& r = st.ras;
-  double t = (x1 == x0) ? (y1 > y0 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y1 - y0), (double)(x1 - x0));
-  double u = a * std::sin(t), v = a * std::cos(t);
-  if (first) {
-    int64_t rx = DrcNearest(x0 + u), ry = DrcNearest(y0 - v);
-    int64_t lx = DrcNearest(x0 - u), ly = DrcNearest(y0 + v);
-    if (extended) {
-      AppendPoint(st, DrcNearest(rx - v), DrcNearest(ry - u));
-      AppendPoint(st, DrcNearest(lx - v), DrcNearest(ly - u));
-    } else {
-      AppendPoint(st, rx, ry);
-      AppendPoint(st, lx, ly);
-    }
-  } else if (r.joinMark) {
-    double g = r.joinSign;
-    StorePoint(st, x0 + u - g * v, y0 - v - g * u);
-    StorePoint(st, x0 - u + g * v, y0 + v + g * u);
-    r.joinMark = 0;
-  }
-  if (!hasNext) {
-    int64_t rx = DrcNearest(x1 + u), ry = DrcNearest(y1 - v);
-    int64_t lx = DrcNearest(x1 - u), ly = DrcNearest(y1 + v);
-    if (extended) {
-      AppendPoint(st, DrcNearest(rx + v), DrcNearest(ry + u));
-      AppendPoint(st, DrcNearest(lx + v), DrcNearest(ly + u));
-    } else {
-      AppendPoint(st, rx, ry);
-      AppendPoint(st, lx, ly);
-    }
-    return;
-  }
-  double t2 = (x2 == x1) ? (y2 > y1 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y2 - y1), (double)(x2 - x1));
-  double h = (t2 - t) / 2, D, g;
-  if (std::cos(h) == 0) {
-    g = 0;
-    D = 2.0 * a;
-  } else {
-    D = a * std::sin(h) / std::cos(h);
-    g = D > 0 ? 1 : (D < 0 ? -1 : 0);
-  }
-  if (std::fabs(D) > a) {
-    D = a * g;
-    r.joinMark = 1;
-    r.joinSign = g;
-  }
-  StorePoint(st, x1 + u + D * std::cos(t), y1 - v + D * std::sin(t));
-  StorePoint(st, x1 - u - D * std::cos(t), y1 + v - D * std::sin(t));
+  DrcOutline o = {r.ptX, r.ptY, r.npt, DRC_POINTS, r.joinMark, r.joinSign};
+  DrcOutlineSegment(o, a, first, hasNext, extended, x0, y0, x1, y1, x2, y2);
+  r.npt = o.n;
+  r.joinMark = o.joinMark;
+  r.joinSign = o.joinSign;
 }
 
 void PathFetch(DrcState& st, const DrcPathRec& p, int depth, int32_t w) {
@@ -445,46 +402,9 @@ bool LoadObjects(DrcState& st, int cell, const char* name) {
 
 void PlaceStackPush(DrcState& st, int d, int32_t i) {
   DrcRaster& r = st.ras;
-  const DrcCellSource* s = r.src;
-  DrcInstRec in = {0, 0, 0};
-  s->inst(s->ctx, d, i, &in);
-  DrcPlace& e = r.stack[d];
-  DrcCellInfo info;
-  std::memset(&info, 0, sizeof info);
-  e.cell = (int)(in.word & 0x3fff);
-  if (e.cell == 0 || s->cellInfo(s->ctx, e.cell, &info) != 0) info.rank = 0;
-  e.rank = info.rank & 0x1f;
-  e.orient = (int)((in.word >> 17) & 7);
-  std::memcpy(e.name, info.name, sizeof e.name);
-  e.name[32] = 0;
-  int64_t x = in.x, y = in.y;
-  for (int n = d - 1; n >= 0; --n) Orient(r.stack[n].orient, &x, &y);
-  e.x = x;
-  e.y = y;
-  e.l = info.l;
-  e.b = info.b;
-  e.r = info.r;
-  e.t = info.t;
-  int64_t l = e.l, b = e.b, rr = e.r, t = e.t;
-  for (int n = d; n >= 0; --n) {
-    int o = r.stack[n].orient;
-    if (o) {
-      Orient(o, &l, &b);
-      Orient(o, &rr, &t);
-    }
-  }
-  int64_t sx = 0, sy = 0;
-  for (int n = 0; n <= d; ++n) {
-    sx += r.stack[n].x;
-    sy += r.stack[n].y;
-  }
-  l += sx;
-  rr += sx;
-  b += sy;
-  t += sy;
-  if (l > rr) std::swap(l, rr);
-  if (b > t) std::swap(b, t);
-  r.inArea = rr >= r.areaL && l <= r.areaR && b <= r.areaT && t >= r.areaB;
+  int64_t box[4];
+  DrcPlaceFetch(r.stack, r.src, d, i, box);
+  r.inArea = box[2] >= r.areaL && box[0] <= r.areaR && box[1] <= r.areaT && box[3] >= r.areaB;
 }
 
 void MapInstances(DrcState& st, int d) {
@@ -515,6 +435,57 @@ void MapInstances(DrcState& st, int d) {
 
 }  // namespace
 
+int DrcPlaceFetch(DrcPlace* stack, const DrcCellSource* s, int d, int32_t i, int64_t box[4]) {
+  DrcInstRec in = {0, 0, 0};
+  s->inst(s->ctx, d, i, &in);
+  DrcPlace& e = stack[d];
+  DrcCellInfo info;
+  std::memset(&info, 0, sizeof info);
+  e.cell = (int)(in.word & 0x3fff);
+  int known = e.cell != 0 && s->cellInfo(s->ctx, e.cell, &info) == 0;
+  if (!known) info.rank = 0;
+  e.rank = info.rank & 0x1f;
+  e.orient = (int)((in.word >> 17) & 7);
+  std::memcpy(e.name, info.name, sizeof e.name);
+  e.name[32] = 0;
+  int64_t x = in.x, y = in.y;
+  for (int n = d - 1; n >= 0; --n) Orient(stack[n].orient, &x, &y);
+  e.x = x;
+  e.y = y;
+  e.l = info.l;
+  e.b = info.b;
+  e.r = info.r;
+  e.t = info.t;
+  int64_t l = e.l, b = e.b, rr = e.r, t = e.t;
+  for (int n = d; n >= 0; --n) {
+    int o = stack[n].orient;
+    if (o) {
+      Orient(o, &l, &b);
+      Orient(o, &rr, &t);
+    }
+  }
+  int64_t sx = 0, sy = 0;
+  for (int n = 0; n <= d; ++n) {
+    sx += stack[n].x;
+    sy += stack[n].y;
+  }
+  l += sx;
+  rr += sx;
+  b += sy;
+  t += sy;
+  if (l > rr) std::swap(l, rr);
+  if (b > t) std::swap(b, t);
+  box[0] = l;
+  box[1] = b;
+  box[2] = rr;
+  box[3] = t;
+  return known;
+}
+
+void DrcPlaceOrient(const DrcPlace* stack, int d, int64_t* x, int64_t* y) {
+  for (int n = d; n >= 0; --n) Orient(stack[n].orient, x, y);
+}
+
 void DrcRasterReset(DrcState& st) {
   st.index = DrcObjIndex();
   std::memset(&st.ras, 0, sizeof st.ras);
@@ -527,6 +498,70 @@ void DrcRasterForget(DrcState& st) {
 }
 
 int64_t DrcNearest(double v) { return (int64_t)(v >= 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
+
+namespace {
+
+void OutlinePut(DrcOutline& o, int64_t x, int64_t y) {
+  if (o.n >= o.cap) return;
+  o.x[o.n] = x;
+  o.y[o.n] = y;
+  o.n++;
+}
+
+void OutlineStore(DrcOutline& o, double x, double y) { OutlinePut(o, DrcNearest(x), DrcNearest(y)); }
+
+}  // namespace
+
+void DrcOutlineSegment(DrcOutline& r, int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
+                 int64_t y1, int64_t x2, int64_t y2) {
+  double t = (x1 == x0) ? (y1 > y0 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y1 - y0), (double)(x1 - x0));
+  double u = a * std::sin(t), v = a * std::cos(t);
+  if (first) {
+    int64_t rx = DrcNearest(x0 + u), ry = DrcNearest(y0 - v);
+    int64_t lx = DrcNearest(x0 - u), ly = DrcNearest(y0 + v);
+    if (extended) {
+      OutlinePut(r, DrcNearest(rx - v), DrcNearest(ry - u));
+      OutlinePut(r, DrcNearest(lx - v), DrcNearest(ly - u));
+    } else {
+      OutlinePut(r, rx, ry);
+      OutlinePut(r, lx, ly);
+    }
+  } else if (r.joinMark) {
+    double g = r.joinSign;
+    OutlineStore(r, x0 + u - g * v, y0 - v - g * u);
+    OutlineStore(r, x0 - u + g * v, y0 + v + g * u);
+    r.joinMark = 0;
+  }
+  if (!hasNext) {
+    int64_t rx = DrcNearest(x1 + u), ry = DrcNearest(y1 - v);
+    int64_t lx = DrcNearest(x1 - u), ly = DrcNearest(y1 + v);
+    if (extended) {
+      OutlinePut(r, DrcNearest(rx + v), DrcNearest(ry + u));
+      OutlinePut(r, DrcNearest(lx + v), DrcNearest(ly + u));
+    } else {
+      OutlinePut(r, rx, ry);
+      OutlinePut(r, lx, ly);
+    }
+    return;
+  }
+  double t2 = (x2 == x1) ? (y2 > y1 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y2 - y1), (double)(x2 - x1));
+  double h = (t2 - t) / 2, D, g;
+  if (std::cos(h) == 0) {
+    g = 0;
+    D = 2.0 * a;
+  } else {
+    D = a * std::sin(h) / std::cos(h);
+    g = D > 0 ? 1 : (D < 0 ? -1 : 0);
+  }
+  if (std::fabs(D) > a) {
+    D = a * g;
+    r.joinMark = 1;
+    r.joinSign = g;
+  }
+  OutlineStore(r, x1 + u + D * std::cos(t), y1 - v + D * std::sin(t));
+  OutlineStore(r, x1 - u - D * std::cos(t), y1 + v - D * std::sin(t));
+}
+
 
 void SpanSet(const DrcState& st, uint64_t* row, int64_t x0, int64_t x1) {
   if (x0 > x1) std::swap(x0, x1);

@@ -106,6 +106,30 @@ struct DrcObjIndex {
   uint32_t epoch = 0;
 };
 
+// Pieces of the walk the plotter shares.
+// Instance i of level d into stack[d]: cell, rank, orientation, name, and the
+// offset turned by the enclosing levels; box gets the placed cell's extents
+// in main-cell coordinates (left, bottom, right, top, ordered). 0 when the
+// instance's cell is not in the cell table (rank 0, no extents).
+int DrcPlaceFetch(DrcPlace* stack, const DrcCellSource* s, int d, int32_t i, int64_t box[4]);
+// A point of a level-d cell turned by the orientations of levels d .. 0; the
+// offsets are the caller's to add.
+void DrcPlaceOrient(const DrcPlace* stack, int d, int64_t* x, int64_t* y);
+
+// Outline of a wide path, built segment by segment into the caller's lists:
+// a = half width, extended for square ends; P2 is the vertex after P1 when
+// hasNext. Points past cap are dropped (lists sized for the widest path hold
+// them all).
+struct DrcOutline {
+  int64_t* x;
+  int64_t* y;
+  int n, cap;
+  int joinMark;     // a sharp corner is pending
+  double joinSign;
+};
+void DrcOutlineSegment(DrcOutline& o, int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0,
+                       int64_t x1, int64_t y1, int64_t x2, int64_t y2);
+
 void DrcRasterReset(DrcState& st);
 // The loaded-cell memory: forget it so the next walk reads every cell anew.
 void DrcRasterForget(DrcState& st);
