@@ -216,7 +216,7 @@ void PlotPathObj(PlotState& st, const DrcPathRec& p, int d) {
   if (r + wAbs < g.dl || l - wAbs > g.dr || t + wAbs < g.db || b - wAbs > g.dt) return;
   PathFetch(st, p, d);
   LayerDash(st, layer);
-  if (wAbs < g.minSize) {
+  if (p.width == 0 || wAbs < g.minSize) {
     if (!st.set.ppm || st.walk.n < 3) {
       PolylineDraw(st);
     } else {
