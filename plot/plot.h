@@ -211,6 +211,9 @@ int64_t TextHeightRound(double a);
 // closing text (shown by the caller) goes into text.
 int PlotRun(PlotState& st);
 void PlotClosing(PlotState& st, int result, char* text, size_t size);
+// Cells come from the drawing folder's cell files through the satellites'
+// record store (released by TlcStoreReset after a run).
+void PlotUseStore(PlotState& st);
 // The setup-changed rule: 1 (with its message) while Go must wait.
 int PlotSetupCheck(PlotState& st);
 

@@ -1,7 +1,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "drc_store.h"
 #include "host.h"
+#include "q7tlcrw.h"
 #include "plot.h"
 #include "satlib.h"
 #include "satsetup.h"
@@ -21,6 +23,16 @@ PlotState::PlotState() {
 
 PlotState::~PlotState() {
   if (out.f) fclose(out.f);
+}
+
+namespace {
+int StoreOutOfMemory() { return TlcStore.oomFlag; }
+}  // namespace
+
+void PlotUseStore(PlotState& st) {
+  TlcStore.textMode = 0;  // texts are plotted
+  st.walk.src = DrcStoreSourceAll();
+  st.walk.oom = StoreOutOfMemory;
 }
 
 int PlotSetupCheck(PlotState& st) {
