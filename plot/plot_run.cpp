@@ -78,7 +78,8 @@ int PlotRun(PlotState& st) {
     st.abortFlag = 1;
     return 0;
   }
-  if (!GetCinfo(st.set.v[PK_CLN])) {
+  w.mainIndex = GetCinfo(st.set.v[PK_CLN]);
+  if (!w.mainIndex) {
     st.abortFlag = 1;
     HostMsgBox("Cell to Plot is Missing ... Can't Continue", nullptr, HOST_CAP_ERROR, HOST_OK);
     return 0;

@@ -85,10 +85,20 @@ void PlotObjects(PlotState& st, int d) {
   }
 }
 
+// The store holds one cell's objects: a cell placed again right after
+// itself (an array) is not read again within the pass.
+int ReadObjects(PlotState& st, const char* name) {
+  PlotWalk& w = st.walk;
+  if (w.loaded[0] && strcmp(w.loaded, name) == 0) return 0;
+  w.loaded[0] = '\0';
+  if (w.src->readObjects(w.src->ctx, name) != 0) return 1;
+  snprintf(w.loaded, sizeof w.loaded, "%s", name);
+  return 0;
+}
+
 void PlotLowerCell(PlotState& st, int d) {
   PlotWalk& w = st.walk;
-  const DrcCellSource* s = w.src;
-  int failed = s->readObjects(s->ctx, w.stack[d].name) != 0;
+  int failed = ReadObjects(st, w.stack[d].name);
   Status(st, 504, "Plotting Lower Cell %s ...", w.stack[d].name);
   w.lastReadFailed = failed;
   if (failed) {
@@ -158,14 +168,21 @@ void PlotLayerTree(PlotState& st) {
   const DrcCellSource* s = w.src;
   w.readErrBPV = w.readErrC = 0;
   w.lastReadFailed = 0;
+  w.loaded[0] = '\0';  // every pass reads the cell files anew
   const char* main = st.set.v[PK_CLN];
-  if (s->readInstances(s->ctx, main, 0) == 0)
-    PlotDescend(st, 0);
-  else
-    w.readErrC = 1;
+  // A main cell that places no cells (as the cell list tells) is read once,
+  // for its objects.
+  DrcCellInfo info;
+  int places = !w.mainIndex || s->cellInfo(s->ctx, w.mainIndex, &info) != 0 || info.nInst > 0;
+  if (places) {
+    if (s->readInstances(s->ctx, main, 0) == 0)
+      PlotDescend(st, 0);
+    else
+      w.readErrC = 1;
+  }
   if (st.abortFlag || st.out.failed || (w.oom && w.oom())) return;
   Status(st, 503, "Plotting Main Cell %s ...", main);
-  if (s->readObjects(s->ctx, main) != 0) {
+  if (ReadObjects(st, main) != 0) {
     w.readErrBPV = 1;
     return;
   }

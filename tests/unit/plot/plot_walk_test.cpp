@@ -64,6 +64,20 @@ TEST_F(WalkTest, InstancesAgainstTheWindow) {
   EXPECT_EQ(out, "SP1;LT;PU;PA100,0;PD;ER10,10;LT;PU;PA-10,0;PD;ER10,10;");
 }
 
+TEST_F(WalkTest, EachPassReadsEveryCellOnceInARow) {
+  Cell("A", "<B>\n1 0 0 10 10\n</B>\n");
+  Cell("B", "<B>\n1 0 0 10 10\n</B>\n");
+  Cell("TOP", "<C>\nA\n0 0 0 0\n</C>\n<C>\nA\n0 20 0 0\n</C>\n<C>\nB\n0 40 0 0\n</C>\n<C>\nA\n0 60 0 0\n</C>\n");
+  Finish();
+  Layer(0, 1, 1);
+  Main("TOP");
+  Pass(1);
+  EXPECT_EQ(Count(out, "ER10,10;"), 4);
+  EXPECT_EQ(d.reads, 4);  // A, B, A again, TOP
+  Pass(1);
+  EXPECT_EQ(d.reads, 8);
+}
+
 TEST_F(WalkTest, SmallBoxesAndPathsAreDropped) {
   struct Case {
     const char* tlc;

@@ -1,11 +1,14 @@
 // Plots a drawing folder as the program does, without its windows: the
 // folder's QUIL7.USF, cell list and QuilHpgl.usf, optionally the editor's
 // tokens, then one Go. Usage: plot_write <folder> [cell l b r t]
+// With PLOT_MAX_SCALE=1 in the environment the plot scale is the Main
+// Setup's Max Scale first.
 // Messages go to stderr; the exit code is 0 when the plot finished.
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "host.h"
@@ -31,6 +34,11 @@ int main(int argc, char** argv) {
   std::string args;
   for (int i = 2; i < argc; ++i) args += std::string(i > 2 ? " " : "") + argv[i];
   if (!args.empty()) PlotArguments(st, args.c_str());
+  const char* max = getenv("PLOT_MAX_SCALE");
+  if (max && max[0] == '1' && PlotGeometry(st) == 0 && st.geom.valid) {
+    PlotNumText(st.set.v[PK_PSC], PLOT_TEXT, st.geom.maxScale / st.set.lam, 9);
+    SetupApply(st);
+  }
   PlotUseStore(st);
   auto t0 = std::chrono::steady_clock::now();
   int result = PlotRun(st);
