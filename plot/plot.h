@@ -109,7 +109,7 @@ struct PlotWalk {
   int layer = 0;
   int firstPass = 0;
   int missingNoted = 0;              // instances of cells not in the cell table
-  char loaded[40] = "";
+  char loaded[PLOT_TEXT] = "";
   int mainIndex = 0;                 // the main cell's index in the cell table (0 unknown)              // cell whose objects the store holds this pass
   int64_t objects = 0;               // records looked at (figures)
   int (*oom)() = nullptr;            // the store ran out of memory

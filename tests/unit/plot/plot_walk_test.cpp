@@ -276,11 +276,13 @@ TEST_F(WalkTest, RunsThatCannotStartOrFinish) {
     const char *cell, *file, *right;
     int result;
     const char* message;
+    double scale = 1000;
   } cases[] = {
       {"GHOST", "top.plt", "10", 0, "Cell to Plot is Missing ... Can't Continue"},
       {"TOP", "nofolder/top.plt", "10", 0, "Unable to Open Plotter or Plot File!"},
       {"TOP", "top.plt", "0", 0, "Null Draw Window ... Window Must Have Area!"},
       {"TOP", "/dev/full", "10", 1, "Unable to Write to Plotter or Plot File /dev/full"},
+      {"TOP", "top.plt", "10", 0, "Drawing Scale must be Greater than 0 ... Can't Continue", 0},
   };
   for (const Case& c : cases) {
     HostRecordInstall();
@@ -290,6 +292,7 @@ TEST_F(WalkTest, RunsThatCannotStartOrFinish) {
     snprintf(st.set.v[PK_WTP], PLOT_TEXT, "10");
     SetupApply(st);
     snprintf(st.set.plotFile, sizeof st.set.plotFile, "%s", c.file);
+    st.scale = c.scale;
     st.out.capture = nullptr;
     EXPECT_EQ(PlotRun(st), c.result) << c.file;
     ASSERT_FALSE(Messages().empty()) << c.file;
