@@ -343,6 +343,15 @@ void Started() {
   Plot.walk.status = Status;
 }
 
+// Seven buttons: the window is at least 208/24 of the Go button wide.
+void Placed(HWND main) {
+  RECT go, wr;
+  HWND button = SatWin.toolbar ? GetDlgItem(SatWin.toolbar, CMD_GO) : nullptr;
+  if (!button || !GetWindowRect(button, &go) || !GetWindowRect(main, &wr)) return;
+  int least = (go.right - go.left) * 208 / 24;
+  if (wr.right - wr.left < least) MoveWindow(main, wr.left, wr.top, least, wr.bottom - wr.top, FALSE);
+}
+
 SatWinProgram WinTable() {
   SatWinProgram w = {};
   w.prog = &kProg;
@@ -354,6 +363,7 @@ SatWinProgram WinTable() {
   w.settingsSave = SettingsSave;
   w.busy = Busy;
   w.message = Message;
+  w.placed = Placed;
   w.closeRefused = CloseRefused;
   return w;
 }

@@ -46,6 +46,11 @@ go)
   ref=$(drawing hpgl_go_native)
   cd "$dir" || fail "no work folder"
   start_plot TOP 0 0 100 50
+  [ "$(robot title QuilHpgl7)" = "QuilHpgl 7.0.91 beta2" ] || fail "title is '$(robot title QuilHpgl7)'"
+  kids=$(robot children QuilHpgl7)
+  for b in Help Run Setup Param Paper Layers Go; do
+    printf '%s\n' "$kids" | grep -q "\] $b\$" || fail "tool bar lacks $b: $kids"
+  done
   go_refused
   main_setup
   robot command QuilHpgl7 16 >/dev/null || fail "Go not posted"
