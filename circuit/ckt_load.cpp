@@ -71,13 +71,16 @@ const TlcRecRules CktRules = {
 };
 
 int ReadObjs(CktState& st, const char* name, int own, int keepTexts, int64_t dx, int64_t dy, int depth) {
-  if (!name || !name[0]) return 1;
-  TlcLineIn* in = Source();
+  // A cell's own objects replace the last ones read even when there is no
+  // file to read: an instance of a cell missing from the list would else be
+  // given the connectors of the cell read before it.
   if (own) {
     int32_t nt = st.store->nt;
     StoreFreeObjs(st);
     if (keepTexts == 2) st.store->nt = nt;
   }
+  if (!name || !name[0]) return 1;
+  TlcLineIn* in = Source();
   if (!OpenCell(st, in, name)) {
     CellFileMissing(st, name);
     return 1;
@@ -122,8 +125,11 @@ int TlcReadObjsFrom(CktState& st, TlcLineIn* in, int own, int keepTexts, int64_t
       }
       if (!TlcMakeB(st, box.lyr, box.l, box.b, box.r, box.t)) continue;
     } else if (tag == TLC_TAG_P) {
-      if (!ReadP(in, &path)) {
-        ReadFailed(st, "Path Record Read Error", !own);
+      int status = TlcParsePath(in, &CktRules, &path, nullptr);
+      if (status != TLC_REC_OK) {
+        char msg[80];
+        TlcPathErrorText(status, CKT_PATH_VERTICES, msg, sizeof msg);
+        ReadFailed(st, msg, !own);
         bad = 1;
         continue;
       }

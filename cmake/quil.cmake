@@ -11,6 +11,8 @@ function(quil_program name)
   string(TOUPPER ${name} upper)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME ${upper} SUFFIX ".EXE")
   target_link_libraries(${name} PRIVATE ${P_LIBS})
+  # The installer's archive carries every program.
+  set_property(GLOBAL APPEND PROPERTY QUIL_PROGRAMS ${name})
 endfunction()
 
 # quil_unit_test(<name> SOURCES ... LIBS ...): a GoogleTest program run by ctest.

@@ -14,22 +14,11 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-
-
 bool Stopped(DrcState& st) { return st.g.abortFlag || st.g.stopCode; }
 
-void Orient(int code, int64_t* x, int64_t* y) {
-  if ((code & 7) == 0) return;
-  int64_t ox, oy;
-  OrientPoint(code, *x, *y, &ox, &oy);
-  *x = ox;
-  *y = oy;
-}
-
 void PixelOf(DrcState& st, int64_t x, int64_t y, int64_t* px, int64_t* py) {
-  *px = DrcNearest((double)(x - st.ras.areaL) / st.ras.res);
-  *py = DrcNearest((double)(y - st.ras.areaB) / st.ras.res);
+  *px = CwNearest((double)(x - st.ras.areaL) / st.ras.res);
+  *py = CwNearest((double)(y - st.ras.areaB) / st.ras.res);
 }
 
 void AppendPixel(DrcState& st, int64_t x, int64_t y) {
@@ -49,6 +38,8 @@ void AppendPoint(DrcState& st, int64_t x, int64_t y) {
   st.ras.ptY[st.ras.npt] = y;
   st.ras.npt++;
 }
+
+void PutPoint(void* ctx, int64_t x, int64_t y) { AppendPoint(*static_cast<DrcState*>(ctx), x, y); }
 
 void PixelList(DrcState& st) {
   st.ras.npix = 0;
@@ -144,7 +135,7 @@ void PolyFill(DrcState& st, bool closure) {
       } else if ((row > ya && row < yb) || (row < ya && row > yb)) {
         if (X[k + 1] == X[k]) r.cross[nc++] = X[k];
         else
-          r.cross[nc++] = DrcNearest((double)X[k] + (double)(X[k + 1] - X[k]) * (double)(row - ya) / (double)(yb - ya));
+          r.cross[nc++] = CwNearest((double)X[k] + (double)(X[k + 1] - X[k]) * (double)(row - ya) / (double)(yb - ya));
       }
     }
     std::sort(r.cross, r.cross + nc);
@@ -162,43 +153,10 @@ void PolyFill(DrcState& st, bool closure) {
   r.objects++;
 }
 
-void CornersXform(DrcState& st, int depth, int64_t* l, int64_t* b, int64_t* rr, int64_t* t) {
-  for (int n = depth; n >= 0; --n) {
-    int o = st.ras.stack[n].orient;
-    if (o) {
-      Orient(o, l, b);
-      Orient(o, rr, t);
-    }
-  }
-  if (*l > *rr) std::swap(*l, *rr);
-  if (*b > *t) std::swap(*b, *t);
-  *l += st.ras.offX;
-  *rr += st.ras.offX;
-  *b += st.ras.offY;
-  *t += st.ras.offY;
-}
-
-void PlaceXform(DrcState& st, int depth, int64_t* x, int64_t* y) {
-  for (int n = depth; n >= 0; --n) Orient(st.ras.stack[n].orient, x, y);
-  *x += st.ras.offX;
-  *y += st.ras.offY;
-}
-
-// Outline points of one segment P0-P1 (P2 the next vertex when present).
-void PathOutline(DrcState& st, int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
-                 int64_t y1, int64_t x2, int64_t y2) {
-  DrcRaster& r = st.ras;
-  DrcOutline o = {r.ptX, r.ptY, r.npt, DRC_POINTS, r.joinMark, r.joinSign};
-  DrcOutlineSegment(o, a, first, hasNext, extended, x0, y0, x1, y1, x2, y2);
-  r.npt = o.n;
-  r.joinMark = o.joinMark;
-  r.joinSign = o.joinSign;
-}
-
 void PathFetch(DrcState& st, const DrcPathRec& p, int depth, int32_t w) {
   DrcRaster& r = st.ras;
   r.npt = 0;
-  r.joinMark = 0;
+  r.join = CwJoin{};
   int nv = std::min<int32_t>(p.nv, DRC_MAXV);
   int64_t m = w < 0 ? -(int64_t)w : w;
   int64_t a = m / 2;
@@ -209,28 +167,20 @@ void PathFetch(DrcState& st, const DrcPathRec& p, int depth, int32_t w) {
       int64_t x1 = p.xy[2 * i + 2], y1 = p.xy[2 * i + 3];
       bool next = i + 2 < nv;
       int64_t x2 = next ? p.xy[2 * i + 4] : 0, y2 = next ? p.xy[2 * i + 5] : 0;
-      PlaceXform(st, depth, &x0, &y0);
-      PlaceXform(st, depth, &x1, &y1);
-      if (next) PlaceXform(st, depth, &x2, &y2);
-      PathOutline(st, a, first, next, w < 0, x0, y0, x1, y1, x2, y2);
+      CwPoint(st.walk, depth, &x0, &y0);
+      CwPoint(st.walk, depth, &x1, &y1);
+      if (next) CwPoint(st.walk, depth, &x2, &y2);
+      CwPathOutline(&r.join, a, first, next, w < 0, x0, y0, x1, y1, x2, y2, PutPoint, &st);
       first = false;
     } else {
-      PlaceXform(st, depth, &x0, &y0);
+      CwPoint(st.walk, depth, &x0, &y0);
       AppendPoint(st, x0, y0);
     }
   }
   if (m == 0 && nv > 0) {
     int64_t x = p.xy[2 * (nv - 1)], y = p.xy[2 * (nv - 1) + 1];
-    PlaceXform(st, depth, &x, &y);
+    CwPoint(st.walk, depth, &x, &y);
     AppendPoint(st, x, y);
-  }
-}
-
-void SetOffset(DrcState& st, int depth) {
-  st.ras.offX = st.ras.offY = 0;
-  for (int n = 0; n <= depth; ++n) {
-    st.ras.offX += st.ras.stack[n].x;
-    st.ras.offY += st.ras.stack[n].y;
   }
 }
 
@@ -240,328 +190,39 @@ void ReadError(DrcState& st, const char* cell, int code) {
   st.g.stopCode = code;
 }
 
-// Cells are files "<name>.tlc" of the drawing folder: a name that would lead
-// out of it is never read. (The cell list reader has refused every other
-// fault of a name already.)
+// Cells are files "<name>.tlc" of the drawing folder: a name that is no
+// usable cell name (one leading out of the folder, a device name, ...) is
+// never read.
 bool NameReadable(DrcState& st, const char* cell) {
-  bool escapes = false;
-  for (const char* p = cell; *p; ++p) {
-    unsigned char c = (unsigned char)*p;
-    if (c == '/' || c == '\\' || c == ':' || c < 0x20 || c == 0x7f) escapes = true;
-  }
-  if (std::strcmp(cell, ".") == 0 || std::strcmp(cell, "..") == 0) escapes = true;
-  if (!escapes) return true;
+  if (CellNameValid(cell)) return true;
   CellNameCheck(cell, 0);
   ReadError(st, cell, DRC_STOP_C_READ);
   return false;
 }
 
-void IndexBuild(DrcState& st, int cell) {
-  DrcObjIndex& x = st.index;
-  const DrcCellSource* s = st.ras.src;
-  x.cell = cell;
-  x.nb = s->boxCount(s->ctx);
-  x.np = s->pathCount(s->ctx);
-  int32_t n = x.nb + x.np;
-  // Bounds kept in 32 bits (clamped) to keep the index small.
-  std::vector<int32_t> bb((size_t)n * 4);
-  int64_t o[4];
-  int64_t l = INT64_MAX, b = INT64_MAX, r = INT64_MIN, t = INT64_MIN;
-  DrcBoxRec bx;
-  DrcPathRec p;
-  for (int32_t i = 0; i < n; ++i) {
-    if (i < x.nb) {
-      s->box(s->ctx, i + 1, &bx);
-      o[0] = std::min(bx.l, bx.r);
-      o[1] = std::min(bx.b, bx.t);
-      o[2] = std::max(bx.l, bx.r);
-      o[3] = std::max(bx.b, bx.t);
-    } else {
-      s->path(s->ctx, i - x.nb + 1, &p);
-      int nv = std::min<int32_t>(p.nv, DRC_MAXV);
-      int64_t m = p.width < 0 ? -(int64_t)p.width : p.width;
-      o[0] = o[1] = INT64_MAX / 4;
-      o[2] = o[3] = INT64_MIN / 4;
-      for (int k = 0; k < nv && p.xy; ++k) {
-        o[0] = std::min<int64_t>(o[0], p.xy[2 * k] - m);
-        o[1] = std::min<int64_t>(o[1], p.xy[2 * k + 1] - m);
-        o[2] = std::max<int64_t>(o[2], p.xy[2 * k] + m);
-        o[3] = std::max<int64_t>(o[3], p.xy[2 * k + 1] + m);
-      }
-      if (nv < 1 || !p.xy) o[0] = o[1] = o[2] = o[3] = 0;
-    }
-    for (int k = 0; k < 4; ++k) {
-      o[k] = std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, o[k]));
-      bb[(size_t)i * 4 + k] = (int32_t)o[k];
-    }
-    l = std::min(l, o[0]);
-    b = std::min(b, o[1]);
-    r = std::max(r, o[2]);
-    t = std::max(t, o[3]);
-  }
-  if (n == 0) l = b = r = t = 0;
-  int g = (int)std::sqrt((double)n / 4.0);
-  g = std::max(1, std::min(g, 1024));
-  x.gx = x.gy = g;
-  x.x0 = l;
-  x.y0 = b;
-  x.cw = std::max<int64_t>(1, (r - l) / g + 1);
-  x.ch = std::max<int64_t>(1, (t - b) / g + 1);
-  auto col = [&](int64_t v) { return (int)std::max<int64_t>(0, std::min<int64_t>(g - 1, (v - x.x0) / x.cw)); };
-  auto row = [&](int64_t v) { return (int)std::max<int64_t>(0, std::min<int64_t>(g - 1, (v - x.y0) / x.ch)); };
-  x.start.assign((size_t)g * g + 1, 0);
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t* o = &bb[(size_t)i * 4];
-    for (int v = row(o[1]); v <= row(o[3]); ++v)
-      for (int u = col(o[0]); u <= col(o[2]); ++u) x.start[(size_t)v * g + u + 1]++;
-  }
-  for (size_t k = 1; k < x.start.size(); ++k) x.start[k] += x.start[k - 1];
-  x.items.assign((size_t)x.start.back(), 0);
-  std::vector<int32_t> fill(x.start.begin(), x.start.end() - 1);
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t* o = &bb[(size_t)i * 4];
-    for (int v = row(o[1]); v <= row(o[3]); ++v)
-      for (int u = col(o[0]); u <= col(o[2]); ++u) x.items[(size_t)fill[(size_t)v * g + u]++] = i;
-  }
-  x.stamp.assign((size_t)n, 0);
-  x.epoch = 0;
+int WalkStopped(void* user) { return Stopped(*static_cast<DrcState*>(user)); }
+
+void WalkReadError(void* user, const char* cell, int code) {
+  ReadError(*static_cast<DrcState*>(user), cell, code == CW_STOP_C_READ ? DRC_STOP_C_READ : DRC_STOP_BP_READ);
 }
 
-void InverseXform(DrcState& st, int depth, int64_t* px, int64_t* py) {
-  *px -= st.ras.offX;
-  *py -= st.ras.offY;
-  for (int n = 0; n <= depth; ++n) Orient(OrientInverse(st.ras.stack[n].orient), px, py);
-}
+int WalkNameReadable(void* user, const char* cell) { return NameReadable(*static_cast<DrcState*>(user), cell); }
 
-void MapAllObjects(DrcState& st, int depth) {
-  const DrcCellSource* s = st.ras.src;
-  DrcObjIndex& x = st.index;
-  if (x.cell == st.ras.loadedCell && x.cell != 0 && x.gx > 0) {
-    // The area in the cell's own coordinates.
-    int64_t ax0 = st.ras.areaL, ay0 = st.ras.areaB, ax1 = st.ras.areaR, ay1 = st.ras.areaT;
-    InverseXform(st, depth, &ax0, &ay0);
-    InverseXform(st, depth, &ax1, &ay1);
-    if (ax0 > ax1) std::swap(ax0, ax1);
-    if (ay0 > ay1) std::swap(ay0, ay1);
-    int64_t u0 = (ax0 - x.x0) / x.cw - 1, u1 = (ax1 - x.x0) / x.cw + 1;
-    int64_t v0 = (ay0 - x.y0) / x.ch - 1, v1 = (ay1 - x.y0) / x.ch + 1;
-    u0 = std::max<int64_t>(u0, 0);
-    v0 = std::max<int64_t>(v0, 0);
-    u1 = std::min<int64_t>(u1, x.gx - 1);
-    v1 = std::min<int64_t>(v1, x.gy - 1);
-    if (++x.epoch == 0) {
-      std::fill(x.stamp.begin(), x.stamp.end(), 0);
-      x.epoch = 1;
-    }
-    DrcBoxRec b;
-    DrcPathRec p;
-    for (int64_t v = v0; v <= v1; ++v)
-      for (int64_t u = u0; u <= u1; ++u) {
-        size_t k = (size_t)v * x.gx + (size_t)u;
-        for (int32_t q = x.start[k]; q < x.start[k + 1]; ++q) {
-          int32_t i = x.items[(size_t)q];
-          if (x.stamp[(size_t)i] == x.epoch) continue;
-          x.stamp[(size_t)i] = x.epoch;
-          if (Stopped(st)) return;
-          if (i < x.nb) {
-            s->box(s->ctx, i + 1, &b);
-            MapBox(st, b, depth);
-          } else {
-            s->path(s->ctx, i - x.nb + 1, &p);
-            MapPath(st, p, depth);
-          }
-        }
-      }
-    return;
-  }
-  int32_t nb = s->boxCount(s->ctx);
-  DrcBoxRec b;
-  for (int32_t i = 1; i <= nb && !Stopped(st); ++i) {
-    s->box(s->ctx, i, &b);
-    MapBox(st, b, depth);
-  }
-  int32_t np = s->pathCount(s->ctx);
-  DrcPathRec p;
-  for (int32_t i = 1; i <= np && !Stopped(st); ++i) {
-    s->path(s->ctx, i, &p);
-    MapPath(st, p, depth);
-  }
-}
+void WalkBox(void* user, const CwBoxRec& b, int depth) { MapBox(*static_cast<DrcState*>(user), b, depth); }
 
-bool LoadObjects(DrcState& st, int cell, const char* name) {
-  if (cell == st.ras.loadedCell) return true;
-  st.ras.loadedCell = 0;
-  if (st.ras.src->readObjects(st.ras.src->ctx, name) != 0) {
-    ReadError(st, name, DRC_STOP_BP_READ);
-    return false;
-  }
-  st.ras.loadedCell = cell;
-  IndexBuild(st, cell);
-  return true;
-}
-
-void PlaceStackPush(DrcState& st, int d, int32_t i) {
-  DrcRaster& r = st.ras;
-  int64_t box[4];
-  DrcPlaceFetch(r.stack, r.src, d, i, box);
-  r.inArea = box[2] >= r.areaL && box[0] <= r.areaR && box[1] <= r.areaT && box[3] >= r.areaB;
-}
-
-void MapInstances(DrcState& st, int d) {
-  DrcRaster& r = st.ras;
-  const DrcCellSource* s = r.src;
-  for (int32_t i = 1; i <= s->instCount(s->ctx, d); ++i) {
-    PlaceStackPush(st, d, i);
-    DrcPlace& e = r.stack[d];
-    if (!r.inArea || e.rank <= 0) continue;
-    DrcCellInfo info;
-    std::memset(&info, 0, sizeof info);
-    s->cellInfo(s->ctx, e.cell, &info);
-    if (!NameReadable(st, e.name)) break;
-    if (info.nInst > 0) {
-      if (d + 1 >= DRC_LEVELS || s->readInstances(s->ctx, e.name, d + 1) != 0) {
-        ReadError(st, e.name, DRC_STOP_C_READ);
-        break;
-      }
-      MapInstances(st, d + 1);
-    }
-    if (Stopped(st)) break;
-    if (!LoadObjects(st, e.cell, e.name)) break;
-    SetOffset(st, d);
-    MapAllObjects(st, d);
-    if (Stopped(st)) break;
-  }
-}
+void WalkPath(void* user, const CwPathRec& p, int depth) { MapPath(*static_cast<DrcState*>(user), p, depth); }
 
 }  // namespace
 
-int DrcPlaceFetch(DrcPlace* stack, const DrcCellSource* s, int d, int32_t i, int64_t box[4]) {
-  DrcInstRec in = {0, 0, 0};
-  s->inst(s->ctx, d, i, &in);
-  DrcPlace& e = stack[d];
-  DrcCellInfo info;
-  std::memset(&info, 0, sizeof info);
-  e.cell = (int)(in.word & 0x3fff);
-  int known = e.cell != 0 && s->cellInfo(s->ctx, e.cell, &info) == 0;
-  if (!known) info.rank = 0;
-  e.rank = info.rank & 0x1f;
-  e.orient = (int)((in.word >> 17) & 7);
-  std::memcpy(e.name, info.name, sizeof e.name);
-  e.name[32] = 0;
-  int64_t x = in.x, y = in.y;
-  for (int n = d - 1; n >= 0; --n) Orient(stack[n].orient, &x, &y);
-  e.x = x;
-  e.y = y;
-  e.l = info.l;
-  e.b = info.b;
-  e.r = info.r;
-  e.t = info.t;
-  int64_t l = e.l, b = e.b, rr = e.r, t = e.t;
-  for (int n = d; n >= 0; --n) {
-    int o = stack[n].orient;
-    if (o) {
-      Orient(o, &l, &b);
-      Orient(o, &rr, &t);
-    }
-  }
-  int64_t sx = 0, sy = 0;
-  for (int n = 0; n <= d; ++n) {
-    sx += stack[n].x;
-    sy += stack[n].y;
-  }
-  l += sx;
-  rr += sx;
-  b += sy;
-  t += sy;
-  if (l > rr) std::swap(l, rr);
-  if (b > t) std::swap(b, t);
-  box[0] = l;
-  box[1] = b;
-  box[2] = rr;
-  box[3] = t;
-  return known;
-}
-
-void DrcPlaceOrient(const DrcPlace* stack, int d, int64_t* x, int64_t* y) {
-  for (int n = d; n >= 0; --n) Orient(stack[n].orient, x, y);
-}
-
 void DrcRasterReset(DrcState& st) {
-  st.index = DrcObjIndex();
+  st.walk = CellWalk();
   std::memset(&st.ras, 0, sizeof st.ras);
   st.ras.res = 1;
 }
 
-void DrcRasterForget(DrcState& st) {
-  st.ras.loadedCell = 0;
-  st.index = DrcObjIndex();
-}
+void DrcRasterForget(DrcState& st) { CwForget(st.walk); }
 
-int64_t DrcNearest(double v) { return (int64_t)(v >= 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
-
-namespace {
-
-void OutlinePut(DrcOutline& o, int64_t x, int64_t y) {
-  if (o.n >= o.cap) return;
-  o.x[o.n] = x;
-  o.y[o.n] = y;
-  o.n++;
-}
-
-void OutlineStore(DrcOutline& o, double x, double y) { OutlinePut(o, DrcNearest(x), DrcNearest(y)); }
-
-}  // namespace
-
-void DrcOutlineSegment(DrcOutline& r, int64_t a, bool first, bool hasNext, bool extended, int64_t x0, int64_t y0, int64_t x1,
-                 int64_t y1, int64_t x2, int64_t y2) {
-  double t = (x1 == x0) ? (y1 > y0 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y1 - y0), (double)(x1 - x0));
-  double u = a * std::sin(t), v = a * std::cos(t);
-  if (first) {
-    int64_t rx = DrcNearest(x0 + u), ry = DrcNearest(y0 - v);
-    int64_t lx = DrcNearest(x0 - u), ly = DrcNearest(y0 + v);
-    if (extended) {
-      OutlinePut(r, DrcNearest(rx - v), DrcNearest(ry - u));
-      OutlinePut(r, DrcNearest(lx - v), DrcNearest(ly - u));
-    } else {
-      OutlinePut(r, rx, ry);
-      OutlinePut(r, lx, ly);
-    }
-  } else if (r.joinMark) {
-    double g = r.joinSign;
-    OutlineStore(r, x0 + u - g * v, y0 - v - g * u);
-    OutlineStore(r, x0 - u + g * v, y0 + v + g * u);
-    r.joinMark = 0;
-  }
-  if (!hasNext) {
-    int64_t rx = DrcNearest(x1 + u), ry = DrcNearest(y1 - v);
-    int64_t lx = DrcNearest(x1 - u), ly = DrcNearest(y1 + v);
-    if (extended) {
-      OutlinePut(r, DrcNearest(rx + v), DrcNearest(ry + u));
-      OutlinePut(r, DrcNearest(lx + v), DrcNearest(ly + u));
-    } else {
-      OutlinePut(r, rx, ry);
-      OutlinePut(r, lx, ly);
-    }
-    return;
-  }
-  double t2 = (x2 == x1) ? (y2 > y1 ? kPi / 2 : -kPi / 2) : std::atan2((double)(y2 - y1), (double)(x2 - x1));
-  double h = (t2 - t) / 2, D, g;
-  if (std::cos(h) == 0) {
-    g = 0;
-    D = 2.0 * a;
-  } else {
-    D = a * std::sin(h) / std::cos(h);
-    g = D > 0 ? 1 : (D < 0 ? -1 : 0);
-  }
-  if (std::fabs(D) > a) {
-    D = a * g;
-    r.joinMark = 1;
-    r.joinSign = g;
-  }
-  OutlineStore(r, x1 + u + D * std::cos(t), y1 - v + D * std::sin(t));
-  OutlineStore(r, x1 - u - D * std::cos(t), y1 + v - D * std::sin(t));
-}
-
+int64_t DrcNearest(double v) { return CwNearest(v); }
 
 void SpanSet(const DrcState& st, uint64_t* row, int64_t x0, int64_t x1) {
   if (x0 > x1) std::swap(x0, x1);
@@ -585,7 +246,7 @@ void MapBox(DrcState& st, const DrcBoxRec& bx, int depth) {
   DrcRaster& r = st.ras;
   if ((bx.layer & 0x1ff) != r.layer || st.g.abortFlag) return;
   int64_t l = bx.l, b = bx.b, rr = bx.r, t = bx.t;
-  CornersXform(st, depth, &l, &b, &rr, &t);
+  CwCorners(st.walk, depth, &l, &b, &rr, &t);
   if (rr < r.areaL || l > r.areaR || t < r.areaB || b > r.areaT) return;
   {
     // What the polygon fill makes of a box, without walking its edges: rows
@@ -630,7 +291,7 @@ void MapPath(DrcState& st, const DrcPathRec& p, int depth) {
     b = std::min<int64_t>(b, p.xy[2 * i + 1]);
     t = std::max<int64_t>(t, p.xy[2 * i + 1]);
   }
-  CornersXform(st, depth, &l, &b, &rr, &t);
+  CwCorners(st.walk, depth, &l, &b, &rr, &t);
   int64_t w = p.width, m = w < 0 ? -w : w;
   if (rr + m < r.areaL || l - m > r.areaR || t + m < r.areaB || b - m > r.areaT) return;
   PathFetch(st, p, depth, p.width);
@@ -642,27 +303,23 @@ void MapPath(DrcState& st, const DrcPathRec& p, int depth) {
 
 void MapMainCell(DrcState& st) {
   DrcRaster& r = st.ras;
-  const DrcCellSource* s = r.src;
   MapClear(st, st.maps.W);
-  if (!s) return;
-  DrcCellInfo info;
-  std::memset(&info, 0, sizeof info);
-  if (s->cellInfo(s->ctx, r.mainCell, &info) != 0) {
-    ReadError(st, "?", DRC_STOP_BP_READ);
-    return;
-  }
-  if (!NameReadable(st, info.name)) return;
-  if (info.nInst > 0) {
-    if (s->readInstances(s->ctx, info.name, 0) != 0) {
-      ReadError(st, info.name, DRC_STOP_C_READ);
-      return;
-    }
-    MapInstances(st, 0);
-  }
-  if (Stopped(st)) return;
-  if (!LoadObjects(st, r.mainCell, info.name)) return;
-  r.offX = r.offY = 0;
-  MapAllObjects(st, -1);
+  if (!r.src) return;
+  CellWalk& w = st.walk;
+  w.src = r.src;
+  w.mainCell = r.mainCell;
+  w.areaL = r.areaL;
+  w.areaB = r.areaB;
+  w.areaR = r.areaR;
+  w.areaT = r.areaT;
+  w.ranksFall = 0;
+  w.user = &st;
+  w.box = WalkBox;
+  w.path = WalkPath;
+  w.stopped = WalkStopped;
+  w.readError = WalkReadError;
+  w.nameReadable = WalkNameReadable;
+  CwWalk(w);
 }
 
 void MapSized(DrcState& st, int64_t g) {

@@ -38,7 +38,7 @@ struct DrcState {
   DrcCheckRec chk{};     // the check read last from the rule file
   DrcExec x{};
   DrcRaster ras{};
-  DrcObjIndex index;     // grid index of the loaded cell's objects
+  CellWalk walk;         // the hierarchy walk and its loaded-cell memory
   DrcMapper mapper{};
   DrcRunState run{};
 

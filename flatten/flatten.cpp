@@ -17,10 +17,6 @@
 
 namespace {
 
-// The instance the program table's hooks work on: the frame calls them
-// without a context, so FlatReset binds the caller's state here.
-FlatState* Bound = nullptr;
-
 const char* const kKeys[] = {"mcn=", "ffp=", "wr2=", "ltc=", "flt=", "sms=", "kat=", "old=",
                              "nly=", "cly=", "dly=", "ply=", "lft=", "top=", "rgt=", "bot=", nullptr};
 const char* const kDefaults[] = {"?", "", "QuilFlat.log", "-", "Y", "N", "N", "N",
@@ -373,8 +369,7 @@ int FlattenCell(FlatState* st, const char* name, int depth) {
 }
 
 void FlatReset(FlatState* st) {
-  Bound = st;
-  SatProgramSet(&FlatProgram);
+  SatProgramSet(&FlatProgram, st);
   free(st->areas);
   memset(st, 0, sizeof *st);
   st->flatten = 1;
@@ -510,8 +505,8 @@ static int RunLogOpen(FlatState* st) {
   return 1;
 }
 
-// Opens the scratch file for an output file: the old output stays until
-// the new one is complete.
+// Opens the scratch file for a copied file: the old copy stays until the
+// new one is complete.
 static int OutputOpen(SafeWrite* sw, const char* path, const char* mode) {
   char host[SAT_PATH_SIZE];
   return SatHostPathTo(host, sizeof host, path) && SafeWriteOpen(sw, host, mode);
@@ -571,20 +566,16 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   const char* failText = st->flatten ? "Unable to Write Flat TLC File" : "Unable to Write Smashed TLC File";
   // The cell goes to a scratch file beside the old result, which a run that
   // fails (full disk, a bad record, Esc) must leave as it was.
-  char raw[SAT_PATH_SIZE + 8];
-  SafeWrite sw;
-  if (!SatFormat(raw, sizeof raw, "%s%s%s.tlc", TlcWriter.drive, TlcWriter.folder, outName) ||
-      !PathFixTo(TlcWriter.path, sizeof TlcWriter.path, raw) || !OutputOpen(&sw, TlcWriter.path, "w")) {
+  TlcWriter.hold = 1;
+  int created = SatTlcCreate(outName);
+  TlcWriter.hold = 0;
+  if (!created) {
     ErrorShow(failText);
     return 0;
   }
-  TlcWriter.file = sw.f.get();
-  TlcWriter.failed = 0;
-  if (!WriteOldTlc && fputs("<?xml version=\"1.0\"?>\n<TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
   snprintf(st->chosen, sizeof st->chosen, "%s", e.name);
   if (!FlattenCell(st, e.name, 0)) {
-    TlcWriter.file = nullptr;
-    SafeWriteCommit(&sw, 1);
+    TlcAbandon();
     return 0;
   }
   memset(&TLCh, 0, sizeof TLCh);
@@ -598,9 +589,7 @@ static int WriteChosen(FlatState* st, FlatListEntry& e) {
   TLCh.nv = (int32_t)st->total.vertices;
   TLCh.nc = (int32_t)st->total.cells;
   WriteH();
-  if (!WriteOldTlc && fputs("</TLC>\n", TlcWriter.file) < 0) TlcWriter.failed = 1;
-  TlcWriter.file = nullptr;
-  if (!SafeWriteCommit(&sw, TlcWriter.failed)) {
+  if (!TlcWriteClose() || !TlcSettle(outName, 1)) {
     ErrorShow(failText);
     return 0;
   }
@@ -640,9 +629,11 @@ void FlatClosing(FlatState* st, int result, char* text, size_t size) {
 
 namespace {
 
-void HookSetupApply(int flag) { SetupApply(Bound, flag); }
-int HookRun() { return FlattenRun(Bound); }
-void HookClosing(int result, char* text, size_t size) { FlatClosing(Bound, result, text, size); }
+void HookSetupApply(void* st, int flag) { SetupApply(static_cast<FlatState*>(st), flag); }
+int HookRun(void* st) { return FlattenRun(static_cast<FlatState*>(st)); }
+void HookClosing(void* st, int result, char* text, size_t size) {
+  FlatClosing(static_cast<FlatState*>(st), result, text, size);
+}
 
 }  // namespace
 

@@ -71,12 +71,12 @@ struct FlatState {
   signed char conText[CELL_INFO_MAX + 1];  // -1 not known yet
 };
 
-// The flattener's program table (display name "QuilFlat"); its hooks run on
-// the state FlatReset was given last.
+// The flattener's program table (display name "QuilFlat"); the frame hands
+// its hooks the state FlatReset was given last.
 extern const SatProgram FlatProgram;
 
-// Settings to their defaults, run state cleared, and st bound to the program
-// table. The state starts zeroed (static, or new FlatState()); it holds the
+// Settings to their defaults, run state cleared, and the program table
+// installed with st as the state of its hooks. The state starts zeroed (static, or new FlatState()); it holds the
 // cell list, so it does not belong on the stack.
 void FlatReset(FlatState* st);
 void SetupApply(FlatState* st, int flag);

@@ -41,7 +41,7 @@ struct InflateEntry {
 
 enum {
   INFLATE_LIT_ROOM = 2048,
-  INFLATE_DIST_ROOM = 1024,
+  INFLATE_DIST_ROOM = 1536,  // room for the widest incomplete distance set too
   INFLATE_CLEN_ROOM = 128,
 };
 

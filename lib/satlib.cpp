@@ -36,10 +36,11 @@ SatLibState SatLib;
 
 void SatSetupReset() { SatSetup = SatSetupState(); }
 
-void SatProgramSet(const SatProgram* prog) {
+void SatProgramSet(const SatProgram* prog, void* st) {
   if (SatFrame.log) fclose(SatFrame.log);
   SatFrame = SatFrameState();
   SatFrame.prog = prog;
+  SatFrame.st = st;
   SatLib.logFailed = 0;
   if (!prog || !prog->keys) return;
   for (int i = 0; i < SAT_SLOTS && prog->keys[i]; ++i) {
@@ -164,7 +165,7 @@ int SatRunWork() {
   const SatProgram* prog = SatFrame.prog;
   if (!prog || !prog->run) return 0;
   SatFrame.abortFlag = 0;
-  int result = prog->run();
+  int result = prog->run(SatFrame.st);
   if (SatFrame.abortFlag) result = 0;
   if (result && LogFailed()) {
     ErrorShow("Unable to Write Log File ... Can't Continue");
@@ -177,7 +178,7 @@ void SatRunFinish(int result) {
   const SatProgram* prog = SatFrame.prog;
   char text[SAT_TEXT_SIZE];
   text[0] = '\0';
-  if (prog && prog->closing) prog->closing(result, text, sizeof text);
+  if (prog && prog->closing) prog->closing(SatFrame.st, result, text, sizeof text);
   LogNote(text);
   LogClose();
   TlcAbandon();

@@ -13,7 +13,7 @@
 enum {
   SAT_PATH_SIZE = 260,
   SAT_SLOT_SIZE = 256,  // a settings value: 255 characters
-  SAT_SLOTS = 24,       // settings keys a program may have
+  SAT_SLOTS = 26,       // settings keys a program may have
   SAT_RECENT = 16,      // entries of each run-application list
   SAT_TEXT_SIZE = 1024, // message texts
   SAT_LIST_MAX = 20000, // lines the progress list keeps
@@ -62,10 +62,11 @@ struct SatProgram {
   const char* const* keys;  // settings keys, null-terminated, at most SAT_SLOTS
   const char* const* defaults;  // default value per key (null = "")
   SatUsfList* lists;        // extra keyed lists, null or ended by a null key
-  void (*setupApply)(int flag);  // completes and checks the settings
-  int (*run)();             // the work of Go: 1 finished, 0 aborted or failed
+  // The hooks get the program's state, as given to SatProgramSet.
+  void (*setupApply)(void* st, int flag);  // completes and checks the settings
+  int (*run)(void* st);     // the work of Go: 1 finished, 0 aborted or failed
   // The closing message of a run: fills text from the run's result.
-  void (*closing)(int result, char* text, size_t size);
+  void (*closing)(void* st, int result, char* text, size_t size);
   const SatButton* buttons; // Help, Run, Setup, program buttons, Go last
   int buttonCount;
   const SatEdition* edition;
@@ -86,6 +87,7 @@ extern SatSetupState SatSetup;
 // The frame's per-process state.
 struct SatFrameState {
   const SatProgram* prog = nullptr;
+  void* st = nullptr;  // the program's state, handed to every hook
   char startFolder[SAT_PATH_SIZE] = "";
   char progDrive[3] = "";
   int abortFlag = 0;      // set by ErrorShow, a Yes to the abort question, closing DISPLAY
@@ -104,9 +106,10 @@ struct SatFrameState {
 };
 extern SatFrameState SatFrame;
 
-// Installs the program table and resets the frame state and the settings to
-// the table's defaults (also used by tests).
-void SatProgramSet(const SatProgram* prog);
+// Installs the program table with the state its hooks are given, and resets
+// the frame state and the settings to the table's defaults (also used by
+// tests).
+void SatProgramSet(const SatProgram* prog, void* st = nullptr);
 void SatSetupReset();
 const char* SatDisplayName();
 const SatEdition& SatEditionGet();

@@ -147,14 +147,14 @@ int UsfRead() {
     }
   }
   fclose(f);
-  if (prog->setupApply) prog->setupApply(0);
+  if (prog->setupApply) prog->setupApply(SatFrame.st, 0);
   return 0;
 }
 
 int UsfWrite() {
   const SatProgram* prog = SatFrame.prog;
   if (!prog) return 1;
-  if (prog->setupApply) prog->setupApply(0);
+  if (prog->setupApply) prog->setupApply(SatFrame.st, 0);
   char name[SAT_PATH_SIZE];
   snprintf(name, sizeof name, "%s.usf", prog->displayName);
   FILE* f = SatOpen(name, "w");
@@ -208,7 +208,9 @@ void RecentClean(char list[][260]) {
   for (int i = 0; i < SAT_RECENT; ++i) list[i][0] = '\0';
 }
 
-int SatCrfRead() {
+int SatCrfRead() { return SatCrfReadAs("CELLS7.CRF File Error ... Keeping Valid Cells"); }
+
+int SatCrfReadAs(const char* badCountText) {
   FILE* f = SatOpen("QUIL7.CRF", "r");
   if (!f) f = SatOpen("CELLS7.DBD", "r");
   if (!f) f = SatOpen("CELLS6.DBD", "r");
@@ -261,7 +263,7 @@ int SatCrfRead() {
     snprintf(text, sizeof text, "Too Many Cells in Cell Reference File ... %d Kept", CELL_INFO_MAX);
     WarningShow(text);
   } else if (valid != announced) {
-    WarningShow("CELLS7.CRF File Error ... Keeping Valid Cells");
+    WarningShow(badCountText);
   }
   return 0;
 }

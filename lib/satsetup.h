@@ -48,6 +48,8 @@ void RecentClean(char list[][260]);
 // QUIL7.CRF (or CELLS7.DBD, CELLS6.DBD) into the cell information table: 1
 // when none opens. (The editor's own reader, CrfRead, fills its cell table.)
 int SatCrfRead();
+// The same with the program's own warning when the count disagrees.
+int SatCrfReadAs(const char* badCountText);
 int GetCinfo(const char* name);
 const char* CellInfoText(int i);
 int CellExists(const char* name, int starAllowed);

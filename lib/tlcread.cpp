@@ -32,6 +32,12 @@ TlcRecRules Rules() {
   return r;
 }
 
+// A path longer than the record holds is refused, not cut.
+int ParsePath() {
+  const TlcRecRules r = Rules();
+  return TlcParsePath(&In, &r, &TLCp, nullptr);
+}
+
 void RecordError(const char* text) {
   if (SatEditionGet().pauseAfterReadError)
     MessageBoxPause(text, HOST_CAP_ERROR, HOST_OK);
@@ -62,11 +68,7 @@ int ReadB() {
   return TlcParseBox(&In, &r, &TLCb) == TLC_REC_OK ? 1 : 0;
 }
 
-// A path longer than the record holds is refused, not cut.
-int ReadP() {
-  const TlcRecRules r = Rules();
-  return TlcParsePath(&In, &r, &TLCp, nullptr) == TLC_REC_OK ? 1 : 0;
-}
+int ReadP() { return ParsePath() == TLC_REC_OK ? 1 : 0; }
 
 const char* getCDATAtext(const char* line) {
   static char text[TLC_LINE_MAX + 1];
@@ -100,14 +102,18 @@ int TlcReadBPVSource() {
           error = 1;
         }
         break;
-      case TLC_TAG_P:
-        if (!ReadP()) {
-          RecordError("Path Record Read Error");
+      case TLC_TAG_P: {
+        int status = ParsePath();
+        if (status != TLC_REC_OK) {
+          char msg[80];
+          TlcPathErrorText(status, PVSIZ, msg, sizeof msg);
+          RecordError(msg);
           error = 1;
         } else if (TlcStore.PlimFlag || TlcStore.VlimFlag || !TlcMakeP()) {
           error = 1;
         }
         break;
+      }
       case TLC_TAG_T:
         if (!ReadT()) {
           RecordError("Text Record Read Error");

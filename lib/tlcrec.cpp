@@ -1,5 +1,6 @@
 #include "tlcrec.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -16,6 +17,14 @@ int LineField(TlcLineIn* in, char* out, int max, int upper) {
 }
 
 }  // namespace
+
+void TlcPathErrorText(int status, int limit, char* buf, size_t size) {
+  if (!buf || size == 0) return;
+  if (status == TLC_REC_LONG)
+    snprintf(buf, size, "Path Record Read Error ... More than %d Vertices", limit);
+  else
+    snprintf(buf, size, "Path Record Read Error");
+}
 
 void TlcRighteousBox(tlcbox* b) {
   if (b->l > b->r) {

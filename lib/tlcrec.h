@@ -10,6 +10,7 @@
 #ifndef QUIL_LIB_TLCREC_H
 #define QUIL_LIB_TLCREC_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "tlcline.h"
@@ -106,6 +107,12 @@ int TlcParseBox(TlcLineIn* in, const TlcRecRules* rules, tlcbox* b);
 // about a path cut short.
 int TlcParsePath(TlcLineIn* in, const TlcRecRules* rules, tlcpath* p, int32_t* announced);
 int TlcParseText(TlcLineIn* in, const TlcRecRules* rules, tlctext* t);
+
+// The message for a path record a reader did not take (status from
+// TlcParsePath): a path of more points than the reader keeps (limit) says
+// so, the user would else look for a damaged file. Always terminated within
+// size.
+void TlcPathErrorText(int status, int limit, char* buf, size_t size);
 
 // Orders a box's corners: l <= r and b <= t.
 void TlcRighteousBox(tlcbox* b);

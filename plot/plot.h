@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cellwalk.h"
 #include "drc_raster.h"
 #include "font.h"
 
@@ -31,7 +32,7 @@ enum {
   PLOT_PAPERS = 10,
   PLOT_UNITS_PER_INCH = 1016,
   PLOT_CLIP = 32767,
-  PLOT_LEVELS = DRC_LEVELS,
+  PLOT_LEVELS = CW_LEVELS,
   // Outline points of the widest path: two a segment and two more at each
   // sharp corner.
   PLOT_POINTS = 4 * DRC_MAXV + 8,
@@ -98,11 +99,12 @@ struct PlotOut {
 };
 
 struct PlotWalk {
-  const DrcCellSource* src = nullptr;
-  DrcPlace stack[PLOT_LEVELS] = {};
+  // The cell source, the placement stack and the origin of the level being
+  // drawn; the plotter walks on its own terms (layer passes, outlined
+  // instances) with the shared fetch and transforms.
+  CellWalk cw;
   int64_t box[PLOT_LEVELS][4] = {};  // placed extents, main-cell coordinates
   int outlined[PLOT_LEVELS] = {};
-  int64_t offX = 0, offY = 0;
   int64_t x[PLOT_POINTS], y[PLOT_POINTS];
   int n = -1;                        // last point index
   int readErrBPV = 0, readErrC = 0, lastReadFailed = 0;
@@ -110,7 +112,7 @@ struct PlotWalk {
   int firstPass = 0;
   int missingNoted = 0;              // instances of cells not in the cell table
   char loaded[PLOT_TEXT] = "";
-  int mainIndex = 0;                 // the main cell's index in the cell table (0 unknown)              // cell whose objects the store holds this pass
+  int mainIndex = 0;                 // the main cell's index in the cell table (0 unknown)
   int64_t objects = 0;               // records looked at (figures)
   int (*oom)() = nullptr;            // the store ran out of memory
   void (*status)(int id, const char* text) = nullptr;
@@ -186,7 +188,9 @@ int PlotFileIsDrawing(const char* name);
 
 // ---- walk (plot_walk.cpp) ----
 void PlotLayerTree(PlotState& st);
-void PathOutlineAdd(PlotState& st, DrcOutline& o, int64_t a, bool first, bool hasNext, bool square, int64_t x1,
+// One segment of a wide path: its outline points go after the walk's last
+// point (n); points past the lists are dropped.
+void PathOutlineAdd(PlotState& st, CwJoin& join, int64_t a, bool first, bool hasNext, bool square, int64_t x1,
                     int64_t y1, int64_t x2, int64_t y2, int64_t x3, int64_t y3);
 void PathFetch(PlotState& st, const DrcPathRec& p, int d);
 void PolylineDraw(PlotState& st);

@@ -31,7 +31,7 @@ int StoreOutOfMemory() { return TlcStore.oomFlag; }
 
 void PlotUseStore(PlotState& st) {
   TlcStore.textMode = 0;  // texts are plotted
-  st.walk.src = DrcStoreSourceAll();
+  st.walk.cw.src = DrcStoreSourceAll();
   st.walk.oom = StoreOutOfMemory;
 }
 

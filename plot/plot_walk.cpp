@@ -19,26 +19,21 @@ void Status(PlotState& st, int id, const char* fmt, const char* name) {
   st.walk.status(id, text);
 }
 
-// Corners of a level-d box into main-cell coordinates, ordered.
-void PlaceBoxXform(PlotState& st, int d, int64_t* l, int64_t* b, int64_t* r, int64_t* t) {
-  if (d >= 0) {
-    DrcPlaceOrient(st.walk.stack, d, l, b);
-    DrcPlaceOrient(st.walk.stack, d, r, t);
-    *l += st.walk.offX;
-    *r += st.walk.offX;
-    *b += st.walk.offY;
-    *t += st.walk.offY;
+void SetOffsets(PlotState& st, int d) {
+  CellWalk& cw = st.walk.cw;
+  cw.offX = cw.offY = 0;
+  for (int n = 0; n <= d; ++n) {
+    cw.offX += cw.stack[n].x;
+    cw.offY += cw.stack[n].y;
   }
-  if (*l > *r) std::swap(*l, *r);
-  if (*b > *t) std::swap(*b, *t);
 }
 
-void SetOffsets(PlotState& st, int d) {
-  st.walk.offX = st.walk.offY = 0;
-  for (int n = 0; n <= d; ++n) {
-    st.walk.offX += st.walk.stack[n].x;
-    st.walk.offY += st.walk.stack[n].y;
-  }
+void OutlinePut(void* ctx, int64_t x, int64_t y) {
+  PlotWalk& w = *static_cast<PlotWalk*>(ctx);
+  if (w.n + 1 >= PLOT_POINTS) return;
+  ++w.n;
+  w.x[w.n] = x;
+  w.y[w.n] = y;
 }
 
 void Segment(PlotState& st, int a, int b, int kind) {
@@ -61,12 +56,12 @@ void OutlineBoxDraw(PlotState& st, int d) {
   st.out.dash = st.walk.lastReadFailed;
   st.out.lineType = st.walk.lastReadFailed ? 2 : 0;
   SegmentOut(st, SEG_RECT);
-  TextString(st, st.walk.stack[d].name, bx[0], bx[1], bx[2], bx[3]);
+  TextString(st, st.walk.cw.stack[d].name, bx[0], bx[1], bx[2], bx[3]);
 }
 
 void PlotObjects(PlotState& st, int d) {
   PlotWalk& w = st.walk;
-  const DrcCellSource* s = w.src;
+  const DrcCellSource* s = w.cw.src;
   int32_t nb = s->boxCount(s->ctx);
   DrcBoxRec b;
   for (int32_t i = 1; i <= nb; ++i) {
@@ -91,15 +86,16 @@ int ReadObjects(PlotState& st, const char* name) {
   PlotWalk& w = st.walk;
   if (w.loaded[0] && strcmp(w.loaded, name) == 0) return 0;
   w.loaded[0] = '\0';
-  if (w.src->readObjects(w.src->ctx, name) != 0) return 1;
+  if (w.cw.src->readObjects(w.cw.src->ctx, name) != 0) return 1;
   snprintf(w.loaded, sizeof w.loaded, "%s", name);
   return 0;
 }
 
 void PlotLowerCell(PlotState& st, int d) {
   PlotWalk& w = st.walk;
-  int failed = ReadObjects(st, w.stack[d].name);
-  Status(st, 504, "Plotting Lower Cell %s ...", w.stack[d].name);
+  const char* name = w.cw.stack[d].name;
+  int failed = ReadObjects(st, name);
+  Status(st, 504, "Plotting Lower Cell %s ...", name);
   w.lastReadFailed = failed;
   if (failed) {
     w.readErrBPV = 1;
@@ -112,14 +108,14 @@ void PlotLowerCell(PlotState& st, int d) {
 
 void PlotDescend(PlotState& st, int d) {
   PlotWalk& w = st.walk;
-  const DrcCellSource* s = w.src;
+  const DrcCellSource* s = w.cw.src;
   int32_t count = s->instCount(s->ctx, d);
   for (int32_t i = 1; i <= count; ++i) {
     if (st.abortFlag || st.out.failed || (w.oom && w.oom())) return;
     DrcInstRec in = {0, 0, 0};
     s->inst(s->ctx, d, i, &in);
     w.outlined[d] = (in.word >> 15) & 1;
-    if (!DrcPlaceFetch(w.stack, s, d, i, w.box[d])) {
+    if (!CwPlaceFetch(w.cw, d, i, w.box[d])) {
       // An instance of a cell the cell list does not hold has neither name
       // nor extents: it is left out, and said once a run.
       if (!w.missingNoted) {
@@ -131,8 +127,8 @@ void PlotDescend(PlotState& st, int d) {
     const int64_t* bx = w.box[d];
     if (bx[2] < st.geom.dl || bx[0] > st.geom.dr || bx[1] > st.geom.dt || bx[3] < st.geom.db) continue;
     if (!w.outlined[d] || st.set.dol) {
-      if (w.stack[d].rank > 1) {
-        if (d + 1 >= PLOT_LEVELS || s->readInstances(s->ctx, w.stack[d].name, d + 1) != 0) {
+      if (w.cw.stack[d].rank > 1) {
+        if (d + 1 >= PLOT_LEVELS || s->readInstances(s->ctx, w.cw.stack[d].name, d + 1) != 0) {
           w.readErrC = 1;
           w.lastReadFailed = 1;
           OutlineBoxDraw(st, d);
@@ -157,15 +153,12 @@ int PlotStopped(PlotState& st) {
 }
 
 void PlaceStackXform(PlotState& st, int d, int64_t* x, int64_t* y) {
-  if (d < 0) return;
-  DrcPlaceOrient(st.walk.stack, d, x, y);
-  *x += st.walk.offX;
-  *y += st.walk.offY;
+  if (d >= 0) CwPoint(st.walk.cw, d, x, y);
 }
 
 void PlotLayerTree(PlotState& st) {
   PlotWalk& w = st.walk;
-  const DrcCellSource* s = w.src;
+  const DrcCellSource* s = w.cw.src;
   w.readErrBPV = w.readErrC = 0;
   w.lastReadFailed = 0;
   w.loaded[0] = '\0';  // every pass reads the cell files anew
@@ -186,7 +179,7 @@ void PlotLayerTree(PlotState& st) {
     w.readErrBPV = 1;
     return;
   }
-  w.offX = w.offY = 0;
+  w.cw.offX = w.cw.offY = 0;
   PlotObjects(st, -1);
 }
 
@@ -194,7 +187,7 @@ void PlotBoxObj(PlotState& st, const DrcBoxRec& bx, int d) {
   const PlotGeom& g = st.geom;
   int64_t l = bx.l, b = bx.b, r = bx.r, t = bx.t;
   if (Abs(l - r) < g.minSize && Abs(b - t) < g.minSize) return;
-  PlaceBoxXform(st, d, &l, &b, &r, &t);
+  CwCorners(st.walk.cw, d, &l, &b, &r, &t);
   if (r < g.dl || l > g.dr || t < g.db || b > g.dt) return;
   int layer = bx.layer & 0x1ff;
   st.out.wantPen = LayerPen(st, layer);
@@ -229,7 +222,7 @@ void PlotPathObj(PlotState& st, const DrcPathRec& p, int d) {
   }
   int64_t wAbs = Abs(p.width);
   if (r - l < g.minSize && t - b < g.minSize && wAbs < g.minSize) return;
-  PlaceBoxXform(st, d, &l, &b, &r, &t);
+  CwCorners(st.walk.cw, d, &l, &b, &r, &t);
   if (r + wAbs < g.dl || l - wAbs > g.dr || t + wAbs < g.db || b - wAbs > g.dt) return;
   PathFetch(st, p, d);
   LayerDash(st, layer);
@@ -247,7 +240,7 @@ void PlotPathObj(PlotState& st, const DrcPathRec& p, int d) {
   }
 }
 
-void PathOutlineAdd(PlotState& st, DrcOutline& o, int64_t a, bool first, bool hasNext, bool square, int64_t x1,
+void PathOutlineAdd(PlotState& st, CwJoin& join, int64_t a, bool first, bool hasNext, bool square, int64_t x1,
                     int64_t y1, int64_t x2, int64_t y2, int64_t x3, int64_t y3) {
   if (st.set.pcl) {
     st.out.dash = 1;
@@ -258,7 +251,7 @@ void PathOutlineAdd(PlotState& st, DrcOutline& o, int64_t a, bool first, bool ha
     st.out.y2 = PlotY(st, (double)y2);
     SegmentOut(st, SEG_LINE);
   }
-  DrcOutlineSegment(o, a, first, hasNext, square, x1, y1, x2, y2, x3, y3);
+  CwPathOutline(&join, a, first, hasNext, square, x1, y1, x2, y2, x3, y3, OutlinePut, &st.walk);
 }
 
 void PathFetch(PlotState& st, const DrcPathRec& p, int d) {
@@ -275,7 +268,7 @@ void PathFetch(PlotState& st, const DrcPathRec& p, int d) {
     w.n = nv - 1;
     return;
   }
-  DrcOutline o = {w.x, w.y, 0, PLOT_POINTS, 0, 0.0};
+  CwJoin join = {0, 0.0};
   int64_t a = Abs(p.width) / 2;
   for (int32_t i = 0; i + 1 < nv; ++i) {
     int64_t x1 = p.xy[2 * i], y1 = p.xy[2 * i + 1], x2 = p.xy[2 * i + 2], y2 = p.xy[2 * i + 3];
@@ -284,9 +277,8 @@ void PathFetch(PlotState& st, const DrcPathRec& p, int d) {
     PlaceStackXform(st, d, &x1, &y1);
     PlaceStackXform(st, d, &x2, &y2);
     if (next) PlaceStackXform(st, d, &x3, &y3);
-    PathOutlineAdd(st, o, a, i == 0, next, p.width < 0, x1, y1, x2, y2, x3, y3);
+    PathOutlineAdd(st, join, a, i == 0, next, p.width < 0, x1, y1, x2, y2, x3, y3);
   }
-  w.n = o.n - 1;
 }
 
 void PolylineDraw(PlotState& st) {

@@ -9,7 +9,7 @@ PKGS=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
-  klayout ngspice python3-gdspy python3-ezdxf hp2xx sharutils zip unzip netgen-lvs
+  klayout ngspice python3-gdspy python3-ezdxf hp2xx sharutils zip unzip netgen-lvs liblnk-utils
 )
 
 missing=()

@@ -430,7 +430,7 @@ void SettingsSave(HWND hwnd) {
   }
 }
 
-int Command(HWND hwnd, int id) {
+int Command(void*, HWND hwnd, int id) {
   switch (id) {
     case ID_LVS:
       if (DialogBoxParamA(SatWin.inst, "LVSSETUP", hwnd, TableProc, (LPARAM)&g_tables[0]) == 2)
@@ -494,7 +494,7 @@ void SettingsRead() {
   }
 }
 
-void Created() {
+void Created(void*) {
   if (!App.batch) return;
   ckt::SetupBatchTokens(Ckt, App.cmdLine);
   ckt::SetupApply(Ckt, ckt::GRP_MAIN, 0);
@@ -569,5 +569,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   TablesInit();
   snprintf(App.cmdLine, sizeof App.cmdLine, "%s", cmdLine ? cmdLine : "");
   App.batch = CountTokens(App.cmdLine) >= 3;
-  return SatWinMain(instance, &kWin);
+  return SatWinMain(instance, &kWin, &Ckt);
 }

@@ -41,6 +41,13 @@ double AngleWrap(double a);
 // characters.
 void LayerSelText(char* text, int textSize, uint64_t mask, int offset);
 
+// One row of the main cell's layer table that the layer-table dialog pages
+// through and the selection is built from.
+struct CnvLayerRow {
+  char name[16];  // 8 characters used; "NONE" when empty
+  int word;       // TLC layer in bits 0-8, CNV_LAYER_SELECTED when selected
+};
+enum { CNV_LAYER_SELECTED = 0x4000, CNV_LAYERS = 256 };
 
 // The converters' abort poll: the host asks the user when Esc is down and
 // returns nonzero on a Yes, which sets *abortFlag; unless aborted, a pause

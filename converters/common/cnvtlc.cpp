@@ -63,16 +63,18 @@ int ReadB(TlcIn* in, CnvBox* b) { return TlcParseBox(&in->src, &CnvRules, b) == 
 // cut short would be written as another shape: the record fails.
 int ReadP(TlcIn* in, CnvPath* p) {
   int st = TlcParsePath(&in->src, &CnvRules, p, nullptr);
-  if (st == TLC_REC_OK || st == TLC_REC_LONG) p->cut = st == TLC_REC_LONG;
+  p->cut = st == TLC_REC_LONG;
   return st == TLC_REC_OK ? 1 : 0;
 }
 
 int ReadT(TlcIn* in, CnvText* t) { return TlcParseText(&in->src, &CnvRules, t) == TLC_REC_OK ? 1 : 0; }
 
-int TlcReadH(TlcIn* in, CnvHdr* h) {
+int TlcFindHeader(TlcIn* in, CnvHdr* h) {
   const char* s;
   while ((s = TlcNextLine(in)) != nullptr) {
-    if (TlcLineKind(s) == TLC_HDR) return ReadH(in, h);
+    if (TlcLineKind(s) == TLC_HDR) return ReadH(in, h) ? 1 : -1;
   }
   return 0;
 }
+
+int TlcReadH(TlcIn* in, CnvHdr* h) { return TlcFindHeader(in, h) == 1; }

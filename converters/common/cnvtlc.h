@@ -55,5 +55,8 @@ int ReadT(TlcIn* in, CnvText* t);
 // Skips to the header record and reads it: 1 when read; 0 when the file has
 // no header or it can't be read (the caller reports it).
 int TlcReadH(TlcIn* in, CnvHdr* h);
+// The same, telling the two failures apart: 1 read, 0 the file ended
+// without a header, -1 the header could not be read.
+int TlcFindHeader(TlcIn* in, CnvHdr* h);
 
 #endif

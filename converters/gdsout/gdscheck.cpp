@@ -1,29 +1,28 @@
 // Checks of boxes and path records before they become GDSII elements: what
 // a reader would reject is removed, what can be repaired is repaired, the
 // rest is reported.
-#include <cmath>
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvgeom.h"
 #include "gdsout.h"
 #include "host.h"
 
 namespace {
 
-const double kPi = 3.1415926;
+void ListTo(void* ctx, const char* text) { GdsOutList(static_cast<GdsOutState*>(ctx), text); }
 
-// "X=.. Y=.. L=.." of a point in TLC physical units.
+// The shared checks see the conversion through this.
+CnvGeom Geom(GdsOutState* st) { return CnvGeom{st->tlcScale, st->mpp, st->curCell, &st->abort, ListTo, st}; }
+
 void Where(GdsOutState* st, char* out, size_t size, int32_t x, int32_t y, int layer) {
-  double sc = st->tlcScale > 0 ? st->tlcScale : 1;
-  snprintf(out, size, "X=%.*g Y=%.*g L=%d", 9, x / sc, 9, y / sc, layer);
+  const CnvGeom g = Geom(st);
+  CnvWhere(&g, out, size, x, y, layer);
 }
 
-// A note "<what> at X=.. Y=.. L=.. in <cell>".
 void Note(GdsOutState* st, const char* what, int32_t x, int32_t y, int layer) {
-  char where[96], msg[256];
-  Where(st, where, sizeof where, x, y, layer);
-  snprintf(msg, sizeof msg, "%s at %s in %s", what, where, st->curCell);
-  GdsOutList(st, msg);
+  const CnvGeom g = Geom(st);
+  CnvNote(&g, what, x, y, layer);
 }
 
 // The protocol question "<what> at X=.. Y=.. L=..\n\n<question>"; 1 on OK,
@@ -37,64 +36,8 @@ int Ask(GdsOutState* st, const char* what, const char* question, int32_t x, int3
   return 0;
 }
 
-// Turn between segments a and b, folded into 0..pi.
-double Turn(double ax, double ay, double bx, double by) {
-  double t = std::fabs(std::atan2(by, bx) - std::atan2(ay, ax));
-  if (t > kPi) t = 6.2831853 - t;
-  return t;
-}
-
-// Checks the corner at vertex j between i -> j and j -> k.
-void Corner(GdsOutState* st, const CnvPath* p, int i, int j, int k, int closing) {
-  double ax = (double)p->x[j] - p->x[i], ay = (double)p->y[j] - p->y[i];
-  double bx = (double)p->x[k] - p->x[j], by = (double)p->y[k] - p->y[j];
-  if ((ax == 0 && ay == 0) || (bx == 0 && by == 0)) {
-    Note(st, "Duplicate Vertices", p->x[j], p->y[j], p->lyr);
-    return;
-  }
-  if (Turn(ax, ay, bx, by) > 1.571) {
-    if (closing)
-      Note(st, "Acute Poly Angle when Closed", p->x[0], p->y[0], p->lyr);
-    else
-      Note(st, "Acute Poly/Path Angle in Poly", p->x[j], p->y[j], p->lyr);
-  }
-}
-
-void AngleCheck(GdsOutState* st, const CnvPath* p) {
-  for (int i = 0; i + 2 < p->nv; ++i) Corner(st, p, i, i + 1, i + 2, 0);
-}
-
-// After a polygon was closed: the two corners the closing made.
-void ClosingAngleCheck(GdsOutState* st, const CnvPath* p) {
-  int n = p->nv;
-  if (n < 4) return;
-  Corner(st, p, n - 3, n - 2, n - 1, 1);
-  Corner(st, p, n - 2, 0, 1, 1);
-}
-
 void CirculationCheck(GdsOutState* st, const CnvPath* p) {
-  int n = p->nv;
-  if (n < 4 || p->x[0] != p->x[n - 1] || p->y[0] != p->y[n - 1]) return;
-  // Distinct corners, the closing repeat of the first left out.
-  int idx[CNV_PVSIZ + 1];
-  int m = 0;
-  for (int i = 0; i < n - 1; ++i) {
-    if (m > 0 && p->x[i] == p->x[idx[m - 1]] && p->y[i] == p->y[idx[m - 1]]) continue;
-    idx[m++] = i;
-  }
-  while (m > 1 && p->x[idx[m - 1]] == p->x[idx[0]] && p->y[idx[m - 1]] == p->y[idx[0]]) --m;
-  double sum = 0;
-  if (m >= 2) {
-    double prev = 0;
-    for (int k = 0; k <= m; ++k) {
-      int a = idx[k % m], b = idx[(k + 1) % m];
-      double dir = std::atan2((double)p->y[b] - p->y[a], (double)p->x[b] - p->x[a]);
-      if (k > 0) sum += AngleWrap(dir - prev);
-      prev = dir;
-    }
-  }
-  double s = std::fabs(sum);
-  if (!(s > 6.220353447 && s < 6.346017153)) Note(st, "Poly Circulation not 360 deg", p->x[0], p->y[0], p->lyr);
+  if (!CnvCirculationOk(p)) Note(st, "Poly Circulation not 360 deg", p->x[0], p->y[0], p->lyr);
 }
 
 }  // namespace
@@ -111,17 +54,8 @@ int GdsCheckBox(GdsOutState* st, const CnvBox* b) {
 }
 
 int GdsCheckPath(GdsOutState* st, CnvPath* p) {
-  int i = 1;
-  while (i < p->nv) {
-    if (p->x[i] == p->x[i - 1] && p->y[i] == p->y[i - 1]) {
-      Note(st, "Duplicate Vertex Removed", p->x[i], p->y[i], p->lyr);
-      memmove(&p->x[i], &p->x[i + 1], sizeof p->x[0] * (size_t)(p->nv - i - 1));
-      memmove(&p->y[i], &p->y[i + 1], sizeof p->y[0] * (size_t)(p->nv - i - 1));
-      --p->nv;
-    } else {
-      ++i;
-    }
-  }
+  const CnvGeom g = Geom(st);
+  CnvDupRemove(&g, p);
   int n = p->nv;
   int32_t x0 = n > 0 ? p->x[0] : 0, y0 = n > 0 ? p->y[0] : 0;
   if (n > GDSOUT_MAXVERTS) {
@@ -151,7 +85,7 @@ int GdsCheckPath(GdsOutState* st, CnvPath* p) {
     return GCHK_WRITE;
   }
 
-  AngleCheck(st, p);
+  CnvAngleCheck(&g, p);
   if (p->w == 0) CirculationCheck(st, p);
   if (p->w != 0) return GCHK_WRITE;
   if (n == 2) {
@@ -175,7 +109,7 @@ int GdsCheckPath(GdsOutState* st, CnvPath* p) {
       p->x[n] = x0;
       p->y[n] = y0;
       p->nv = n + 1;
-      ClosingAngleCheck(st, p);
+      CnvClosingAngleCheck(&g, p);
     }
     return GCHK_WRITE;
   }

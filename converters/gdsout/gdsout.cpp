@@ -456,9 +456,12 @@ static int ConvertCell(GdsOutState* st, const GdsCellEntry* e) {
           ok = GdsOutBox(st, &st->box);
         break;
       case TLC_PATH:
-        if (!ReadP(&in, &st->path))
-          ok = Fail(st, "Path Record Read Error ... Can't Continue");
-        else
+        if (!ReadP(&in, &st->path)) {
+          char msg[96];
+          TlcPathErrorText(st->path.cut ? TLC_REC_LONG : TLC_REC_BAD, CNV_PVSIZ, msg, sizeof msg);
+          snprintf(msg + strlen(msg), sizeof msg - strlen(msg), " ... Can't Continue");
+          ok = Fail(st, msg);
+        } else
           ok = GdsOutPath(st, &st->path);
         break;
       case TLC_TEXT:

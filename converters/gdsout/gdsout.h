@@ -43,11 +43,8 @@ struct GdsTextRow {
 };
 
 // One entry of the layer table the LAYERS dialog shows.
-struct GdsLayerEntry {
-  char name[16];  // 8 characters used; "NONE" when empty
-  int word;       // TLC layer in bits 0-8, GDSOUT_LAYER_SELECTED when selected
-};
-enum { GDSOUT_LAYER_SELECTED = 0x4000, GDSOUT_LAYERS = 256 };
+typedef CnvLayerRow GdsLayerEntry;
+enum { GDSOUT_LAYER_SELECTED = CNV_LAYER_SELECTED, GDSOUT_LAYERS = CNV_LAYERS };
 
 struct GdsCellEntry {
   char name[36];

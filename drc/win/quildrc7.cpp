@@ -674,7 +674,7 @@ void SettingsRead() {
   }
 }
 
-void Created() { DrcApplyArguments(Drc, W.args); }
+void Created(void*) { DrcApplyArguments(Drc, W.args); }
 
 void Started() {
   if (!SatFrame.startFail) DrcMainScaleCheck("QUIL7.USF", SatSetup.scale);
@@ -722,7 +722,7 @@ void CmdGo() {
   if (W.closePending) SatMainQuit();
 }
 
-int Command(HWND hwnd, int id) {
+int Command(void*, HWND hwnd, int id) {
   switch (id) {
     case CMD_VIEW:
       DialogBoxParamA(SatWin.inst, "VIEWER", hwnd, ViewerProc, 0);
@@ -784,5 +784,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   Drc.run.src = DrcStoreSource(Drc);
   Drc.run.findCell = DrcStoreFind;
   snprintf(W.args, sizeof W.args, "%s", args ? args : "");
-  return SatWinMain(instance, &kWin);
+  return SatWinMain(instance, &kWin, &Drc);
 }

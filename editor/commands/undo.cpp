@@ -41,7 +41,7 @@ int BackupWrite(const char* name, const char* cellName) {
   char stem[400];
   int n = snprintf(stem, sizeof stem, "%s%s", FolderOf(name), name);
   if (n < 0 || n >= (int)sizeof stem) return 1;
-  return TlcWriteCell(stem, cellName);
+  return TlcWriteBackup(stem, cellName);
 }
 
 int BackupAsk(const char* name, int kind) {
@@ -135,8 +135,13 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
         break;
       case TLC_TAG_P: {
         int cut = 0;
-        if (TlcReadPath(0, &cut) && !cut) layerOp(&TlcRec.path.lyr, TlcWritePath);
-        else HostError("Path Record Read Error");
+        if (TlcReadPath(0, &cut) && !cut) {
+          layerOp(&TlcRec.path.lyr, TlcWritePath);
+        } else {
+          char text[80];
+          TlcPathErrorText(cut ? TLC_REC_LONG : TLC_REC_BAD, TLC_PATH_MAX, text, sizeof text);
+          HostError(text);
+        }
         break;
       }
       case TLC_TAG_T:

@@ -79,7 +79,7 @@ int NewCellOffer(const char* name) {
   return NewCellCreate(name, rank);
 }
 
-int LoadBackupWrite(const char* cellName) { return TlcWriteCell("Loadbkup", cellName) == 0; }
+int LoadBackupWrite(const char* cellName) { return TlcWriteBackup("Loadbkup", cellName) == 0; }
 
 int CellSaveAsEntry(const char* newName, int current) {
   const CellEntry* cur = CellEntryOf(current);

@@ -55,6 +55,8 @@ void StoreReset() {
   Store.heldCell = Store.currentCell = Store.swapCell = 0;
   Store.failed = Store.limFlag = 0;
   Store.tempFolder[0] = 0;
+  Store.spareFolder[0] = 0;
+  Store.swapSpare = 0;
 }
 
 int32_t* StoreBoxRec(int32_t index) { return RecOf(Store.boxPages, index); }

@@ -82,6 +82,9 @@ struct StoreState {
   int limFlag;                   // result of the last capacity check
   int64_t pagesMade;             // pages allocated so far (for tests and figures)
   char tempFolder[260];          // where Swap.bpv lives ("" = the drawing folder)
+  char spareFolder[260];         // this editor's folder in the system's temp folder, for a
+                                 // swap file the temp folder can't take ("" = none)
+  int swapSpare;                 // the swap file was last written to the spare folder
 };
 
 // Global: the one object store of the cell being edited, shared by every part of the editor.

@@ -6,13 +6,33 @@
 
 #include "celltable.h"
 #include "host.h"
+#include "satutil.h"
 #include "store.h"
 
 namespace {
 
-int SwapPath(char* out, size_t size) {
-  int n = snprintf(out, size, "%sSwap.bpv", Store.tempFolder);
+int SwapPathIn(char* out, size_t size, const char* folder) {
+  int n = snprintf(out, size, "%sSwap.bpv", folder);
   return n >= 0 && static_cast<size_t>(n) < size;
+}
+
+// Where the last write put the file.
+int SwapPath(char* out, size_t size) {
+  return SwapPathIn(out, size, Store.swapSpare ? Store.spareFolder : Store.tempFolder);
+}
+
+// Makes the folders of a path ending in a separator, outermost first; one
+// that can't be made shows when the file is opened.
+void FoldersMake(const char* folder) {
+  char part[sizeof Store.spareFolder];
+  size_t n = strlen(folder);
+  if (n >= sizeof part) return;
+  for (size_t i = 1; i < n; ++i) {
+    if ((folder[i] != '/' && folder[i] != '\\') || folder[i - 1] == ':') continue;
+    memcpy(part, folder, i);
+    part[i] = '\0';
+    SatMkdir(part);
+  }
 }
 
 struct Out {
@@ -68,9 +88,11 @@ int ReadRun(FILE* f, int fields, int32_t limit, int32_t* (*rec)(int32_t), int32_
 
 }  // namespace
 
-int SwapWrite() {
+namespace {
+
+int SwapWriteIn(const char* folder) {
   char path[300];
-  if (!SwapPath(path, sizeof path)) return 1;
+  if (!SwapPathIn(path, sizeof path, folder)) return 1;
   static Out o;
   o.f = fopen(path, "wb");
   if (!o.f) return 1;
@@ -103,7 +125,30 @@ int SwapWrite() {
   if (fclose(o.f) != 0) o.failed = 1;
   o.f = nullptr;
   if (!code && o.failed) code = 5;
+  // A file cut short by a full disk is no use to anyone.
+  if (code == 5) remove(path);
   return code;
+}
+
+}  // namespace
+
+int SwapWrite() {
+  int code = SwapWriteIn(Store.tempFolder);
+  Store.swapSpare = 0;
+  // A folder that can't take the file (a read-only drawing, a full disk)
+  // must not cost the display its hierarchy: the spare folder takes it.
+  if ((code == 1 || code == 5) && Store.spareFolder[0] && strcmp(Store.spareFolder, Store.tempFolder) != 0) {
+    FoldersMake(Store.spareFolder);
+    code = SwapWriteIn(Store.spareFolder);
+    Store.swapSpare = code == 0;
+  }
+  return code;
+}
+
+void SwapSpareDelete() {
+  char path[300];
+  if (Store.spareFolder[0] && SwapPathIn(path, sizeof path, Store.spareFolder)) remove(path);
+  Store.swapSpare = 0;
 }
 
 int SwapRead() {

@@ -133,7 +133,7 @@ int EndFile() {
 void Fail(const char* fmt, const char* arg) {
   char msg[400];
   snprintf(msg, sizeof msg, fmt, arg);
-  HostError(msg);
+  if (!TlcWrite.quiet) HostError(msg);
   TlcWrite.lastWriteFailed = 1;
 }
 
@@ -205,7 +205,7 @@ int CheckObjects(const char* cellName, bool instances, bool selectedOnly) {
       char msg[200];
       snprintf(msg, sizeof msg, "Path Vertex Count of %d exceeds Limit of %d ... %.40s not Saved", n, TLC_PATH_MAX,
                cellName);
-      HostError(msg);
+      if (!TlcWrite.quiet) HostError(msg);
       TlcWrite.lastWriteFailed = 1;
       return 0;
     }
@@ -619,6 +619,14 @@ int TlcWriteCell(const char* stem, const char* cellName) {
     return 1;
   }
   return 0;
+}
+
+int TlcWriteBackup(const char* stem, const char* cellName) {
+  TlcWrite.quiet = TlcWrite.backupFailSaid;
+  int r = TlcWriteCell(stem, cellName);
+  TlcWrite.quiet = 0;
+  TlcWrite.backupFailSaid = r != 0;
+  return r;
 }
 
 namespace {

@@ -22,6 +22,8 @@ struct TlcWriteState {
   int ioError;          // a write failed since the file was opened
   int lastWriteFailed;
   int scriptFlag;       // "Save as Script": the next TlcWriteCell writes a script
+  int quiet;            // failures of this write are not said
+  int backupFailSaid;   // a failed backup was said: quiet until one is written again
   int scriptCounts[4];  // running numbers: instances, boxes, paths, texts
   double copyDx, copyDy;  // Copy offset in physical units
   char fixedDate[TLC_DATE_MAX + 1];  // when set, used instead of the clock
@@ -64,6 +66,10 @@ void TlcWriteMissingHeader(const char* name);
 // Writes the current cell from the store to "<stem>.tlc" (or "<stem>.txt"
 // as a script): 0 written, 1 not.
 int TlcWriteCell(const char* stem, const char* cellName);
+// TlcWriteCell for a backup: a failing backup is said once, and not again
+// until a backup has been written (each edit takes one: a full disk must not
+// cost a message box per edit).
+int TlcWriteBackup(const char* stem, const char* cellName);
 // Writes the selected objects as cell cellName (appended when it exists):
 // 0 written, 1 not.
 int CopyWrite(const char* cellName);

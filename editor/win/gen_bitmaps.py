@@ -3,10 +3,19 @@
 into res/. Run by hand after changing a picture; the files are kept in the
 repository so the build needs no imaging tools."""
 import os
+import re
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "res")
+
+
+def version():
+    """The version the splash shows, from the numbers of lib/version.h."""
+    with open(os.path.join(HERE, "..", "..", "lib", "version.h")) as f:
+        text = f.read()
+    parts = [re.search(r"#define QUIL_VERSION_%s (\d+)" % k, text).group(1) for k in ("MAJOR", "MINOR", "BUILD")]
+    return ".".join(parts)
 
 # A 3 x 5 pixel font for the short labels.
 FONT = {
@@ -197,7 +206,7 @@ def logo():
         p.rect(l, t, r, b, c)
         p.rect(l + 1, t + 1, r - 1, b - 1, c)
     p.text(33, 100, "QUIL 7", WHITE, 11)
-    p.text(110, 170, "7.0.91", (200, 200, 255), 4)
+    p.text(110, 170, version(), (200, 200, 255), 4)
     return p
 
 

@@ -17,6 +17,7 @@
 #include "redraw.h"
 #include "shellwin.h"
 #include "store.h"
+#include "swap.h"
 #include "trace.h"
 #include "view.h"
 
@@ -179,6 +180,29 @@ int TempFolderRemove() {
   return 1;
 }
 
+// The spare folder lies in the system's temp folder, named per editor like
+// the temp folder, so that editors on read-only drawings keep apart.
+void SpareFolderName() {
+  char sys[SHELL_PATH_SIZE] = "";
+  DWORD n = GetTempPathA(sizeof sys, sys);
+  if (n == 0 || n >= sizeof sys) return;
+  char base[SHELL_PATH_SIZE];
+  DirNoSlash(base, sizeof base, sys);
+  TempFolderName(Sw.spareFolder, sizeof Sw.spareFolder, Sw.spareParent, sizeof Sw.spareParent, base,
+                 (unsigned)GetCurrentProcessId());
+  snprintf(Store.spareFolder, sizeof Store.spareFolder, "%s", Sw.spareFolder);
+}
+
+// Takes away what the spare folder got: only a swap file, made on demand.
+void SpareFolderRemove() {
+  if (!Sw.spareFolder[0]) return;
+  SwapSpareDelete();
+  char dir[SHELL_PATH_SIZE];
+  DirNoSlash(dir, sizeof dir, Sw.spareFolder);
+  _rmdir(dir);
+  _rmdir(Sw.spareParent);  // only when no other editor uses it
+}
+
 void WindowRectSave() {
   WINDOWPLACEMENT wp = {};
   wp.length = sizeof wp;
@@ -330,6 +354,7 @@ int MainShutdown() {
     StoreFreeAll();
     BackupFilesDelete();
     TempFolderRemove();
+    SpareFolderRemove();
     DrawingSetupWrite();
     ShellTrace("shutdown");
   }
@@ -442,6 +467,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   }
   TempFolderCreate();
   snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s", Sw.tempFolder);
+  SpareFolderName();
   if (Sw.cellToOpen[0] && !DrawingCellExists(Sw.cellToOpen)) Sw.cellToOpen[0] = '\0';
   PostMessageA(Sw.main, WM_COMMAND, ID_LOAD, 0);
 

@@ -78,7 +78,7 @@ INT_PTR CALLBACK FlatSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) 
   }
 }
 
-void FlatDisplayInit(HWND dialog) {
+void FlatDisplayInit(void*, HWND dialog) {
   const char* name = UsfSlot(FLAT_MCN);
   char caption[NAMLEN * 2 + 40];
   snprintf(caption, sizeof caption, Flat.flatten ? "Flattening %s to %s_FLAT ..." : "Smashing %s to %s_SMSH ...",
@@ -94,5 +94,5 @@ const SatWinProgram kFlatWin = {&FlatProgram, FlatSetupDlgProc, nullptr, FlatDis
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   FlatReset(&Flat);
-  return SatWinMain(instance, &kFlatWin);
+  return SatWinMain(instance, &kFlatWin, &Flat);
 }

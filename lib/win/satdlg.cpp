@@ -201,7 +201,7 @@ INT_PTR CALLBACK SatDisplayProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     case WM_INITDIALOG:
       SatWin.display = dialog;
       SatWin.displayList = GetDlgItem(dialog, IDC_DISPLAY_LIST);
-      if (SatWin.win && SatWin.win->displayInit) SatWin.win->displayInit(dialog);
+      if (SatWin.win && SatWin.win->displayInit) SatWin.win->displayInit(SatFrame.st, dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {

@@ -129,7 +129,7 @@ void CmdRun() {
 
 void CmdGo() {
   DLGPROC proc = SatWin.win->displayProc ? SatWin.win->displayProc : SatDisplayProc;
-  SatWin.display = CreateDialogParamA(SatWin.inst, "DISPLAY", SatWin.main, proc, 0);
+  SatWin.display = CreateDialogParamA(SatWin.inst, "DISPLAY", SatWin.main, proc, (LPARAM)SatFrame.st);
   if (!SatWin.display) {
     ErrorShow("Unable to Show the Progress Dialog");
     return;
@@ -193,7 +193,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       } else {
         UsfRead();
       }
-      if (!SatFrame.startFail && SatWin.win->created) SatWin.win->created();
+      if (!SatFrame.startFail && SatWin.win->created) SatWin.win->created(SatFrame.st);
       return 0;
     }
     case WM_SAT_CLOSE:
@@ -227,12 +227,12 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         CmdHelp();
       } else if (id == ID_RUN_CMD) {
         CmdRun();
-      } else if (SatWin.win->command && SatWin.win->command(hwnd, id)) {
+      } else if (SatWin.win->command && SatWin.win->command(SatFrame.st, hwnd, id)) {
         // the program's own button
       } else if (id == ID_SETUP_CMD) {
-        if (SatWin.win->setupProc) DialogBoxParamA(SatWin.inst, "SETUP", hwnd, SatWin.win->setupProc, 0);
+        if (SatWin.win->setupProc) DialogBoxParamA(SatWin.inst, "SETUP", hwnd, SatWin.win->setupProc, (LPARAM)SatFrame.st);
       } else if (id == GoId()) {
-        const char* refused = SatWin.win->goRefused ? SatWin.win->goRefused() : nullptr;
+        const char* refused = SatWin.win->goRefused ? SatWin.win->goRefused(SatFrame.st) : nullptr;
         if (refused)
           ErrorShow(refused);
         else
@@ -422,11 +422,11 @@ int DialogMessage(MSG* m) {
 
 }  // namespace
 
-int SatWinMain(HINSTANCE instance, const SatWinProgram* win) {
+int SatWinMain(HINSTANCE instance, const SatWinProgram* win, void* st) {
   SatWin = SatWinState();
   SatWin.inst = instance;
   SatWin.win = win;
-  SatProgramSet(win->prog);
+  SatProgramSet(win->prog, st);
   HostSet(win->host ? win->host : &kFrameHost);
   SatDisplaySet(&kFrameDisplay);
 

@@ -13,16 +13,19 @@
 
 struct SatWinProgram {
   const SatProgram* prog;
-  DLGPROC setupProc;                  // the program's SETUP dialog
-  DLGPROC displayProc;                // its DISPLAY dialog; null: SatDisplayProc
-  void (*displayInit)(HWND dialog);   // caption and the like, on WM_INITDIALOG
+  // The program's SETUP and DISPLAY dialogs (null: SatDisplayProc); both
+  // get the program's state as WM_INITDIALOG's lParam.
+  DLGPROC setupProc;
+  DLGPROC displayProc;
+  // These hooks get the program's state, as given to SatWinMain.
+  void (*displayInit)(void* st, HWND dialog);  // caption and the like, on WM_INITDIALOG
   // Program buttons, asked before the frame's Setup and Go: 1 when handled.
-  int (*command)(HWND main, int id);
+  int (*command)(void* st, HWND main, int id);
   // Optional. created: after the main window read its settings, unless the
   // start failed. goRefused: the message shown instead of Go while the
   // program is not ready for a run, null when Go may go.
-  void (*created)();
-  const char* (*goRefused)();
+  void (*created)(void* st);
+  const char* (*goRefused)(void* st);
   // Optional, for the programs that carry more than the common frame (the
   // rule checker, the extractor); null keeps the frame's own way.
   const HostOps* host = nullptr;  // the program's message seam instead of the frame's
@@ -64,7 +67,9 @@ struct SatWinState {
 };
 extern SatWinState SatWin;
 
-int SatWinMain(HINSTANCE instance, const SatWinProgram* win);
+// Runs the program; st is its state, which the frame hands to every hook of
+// its tables.
+int SatWinMain(HINSTANCE instance, const SatWinProgram* win, void* st);
 // Closes the main window once the closing message and the progress dialog
 // are gone: a command line that asked for one run ends the program after it.
 void SatCloseAfterRun();

@@ -283,7 +283,7 @@ void CmdGo() {
   W.running = 0;
 }
 
-int Command(HWND hwnd, int id) {
+int Command(void*, HWND hwnd, int id) {
   switch (id) {
     case CMD_SETUP:
       DialogBoxParamA(SatWin.inst, "SETUP", hwnd, SetupProc, 0);
@@ -331,7 +331,7 @@ void SettingsSave(HWND) {
   if (!SatFrame.startFail) HpglUsfWrite(Plot);
 }
 
-void Created() {
+void Created(void*) {
   PlotArguments(Plot, W.args);
   MsgBoxShow(SatWin.main, "Please do Main Setup First ...", "Initial Setup ...", MB_OK);
 }
@@ -373,5 +373,5 @@ const SatWinProgram kWin = WinTable();
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int) {
   snprintf(W.args, sizeof W.args, "%s", args ? args : "");
-  return SatWinMain(instance, &kWin);
+  return SatWinMain(instance, &kWin, &Plot);
 }

@@ -1,40 +1,103 @@
 #include "cnvwin.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "host.h"
 #include "satframe.h"
 #include "satsetup.h"
 
-CnvWinState CnvWin;
-
-void CnvWinStart(const char* cmdLine, int aborted) {
-  CnvWin = CnvWinState();
-  CnvWin.setupNotDone = 1;
-  CnvWin.lastResult = aborted;
-  if (CnvArgTake(cmdLine, CnvWin.arg, sizeof CnvWin.arg)) CnvWin.cmdLineMode = CnvWin.argPending = 1;
+void CnvWinStart(CnvProgram* cp, const char* cmdLine) {
+  cp->setupNotDone = 1;
+  cp->layersNotDone = cp->hasLayers;
+  cp->cmdLineMode = cp->argPending = 0;
+  cp->arg[0] = '\0';
+  if (CnvArgTake(cmdLine, cp->arg, sizeof cp->arg)) cp->cmdLineMode = cp->argPending = 1;
 }
 
-void CnvSlotsToEngine(const CnvSlots* slots) { UsfSlotsToValues(slots->values, slots->size, slots->count); }
-
-void CnvEngineToSlots(const CnvSlots* slots) { UsfValuesToSlots(slots->values, slots->size, slots->count); }
-
-int CnvArgApply(char* file, int size, char* const* stale, int staleCount) {
-  if (!CnvWin.argPending) return 0;
-  CnvWin.argPending = 0;
-  snprintf(file, (size_t)size, "%s", CnvWin.arg);
-  for (int i = 0; i < staleCount; ++i) stale[i][0] = 0;
-  CnvWin.setupNotDone = 0;
-  return 1;
+int CnvWinMain(HINSTANCE instance, const SatWinProgram* win, CnvProgram* cp, const char* cmdLine) {
+  CnvWinStart(cp, cmdLine);
+  return SatWinMain(instance, win, cp);
 }
 
-void CnvWinClosing(int result, int keepOpen) {
-  CnvWin.lastResult = result;
-  if (CnvWin.cmdLineMode && result != keepOpen) SatCloseAfterRun();
+void CnvSlotsToEngine(const CnvProgram* cp) {
+  UsfSlotsToValues(cp->slots.values, cp->slots.size, cp->slots.count);
 }
 
-INT_PTR CnvSetupDlg(HWND dialog, UINT msg, WPARAM wParam, const CnvSetup* setup) {
+void CnvEngineToSlots(const CnvProgram* cp) {
+  UsfValuesToSlots(cp->slots.values, cp->slots.size, cp->slots.count);
+}
+
+namespace {
+
+char* Value(const CnvProgram* cp, int slot) { return cp->slots.values + (size_t)slot * (size_t)cp->slots.size; }
+
+}  // namespace
+
+void CnvSetupApply(void* st, int flag) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
+  CnvSlotsToEngine(cp);
+  if (cp->argPending) {
+    // The command line's file replaces the stored one, and the names that
+    // follow from it are made again.
+    cp->argPending = 0;
+    snprintf(Value(cp, cp->argSlot), (size_t)cp->slots.size, "%s", cp->arg);
+    for (int slot : cp->staleSlots) Value(cp, slot)[0] = '\0';
+    cp->setupNotDone = 0;
+    cp->layersNotDone = 0;
+    cp->apply(cp->engine, 0);
+    if (cp->argTaken) cp->argTaken(cp->engine);
+    CnvEngineToSlots(cp);
+    UsfWrite();
+    return;
+  }
+  cp->apply(cp->engine, flag == 1);
+  CnvEngineToSlots(cp);
+}
+
+int CnvRun(void* st) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
+  CnvSlotsToEngine(cp);
+  int ok = cp->convert(cp->engine);
+  CnvEngineToSlots(cp);  // a missing input file is shown as "?"
+  return ok;
+}
+
+// A grown map keeps a command-line run open: the user must look at it first.
+void CnvClosing(void* st, int result, char* text, size_t size) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
+  int kept = cp->closing(cp->engine, result, text, (int)size);
+  if (cp->cmdLineMode && kept != cp->keepOpen) SatCloseAfterRun();
+}
+
+void CnvDisplayInit(void* st, HWND dialog) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
+  char title[CNV_PATHLEN + 16];
+  snprintf(title, sizeof title, cp->displayTitle, UsfSlot(cp->displaySlot));
+  SetWindowTextA(dialog, title);
+  if (cp->progressId) SendDlgItemMessageA(dialog, cp->progressId, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+}
+
+// Without a settings file the frame completes nothing: the command line's
+// file is taken here.
+void CnvCreated(void* st) {
+  if (static_cast<CnvProgram*>(st)->argPending) CnvSetupApply(st, 0);
+}
+
+const char* CnvGoRefused(void* st) {
+  const CnvProgram* cp = static_cast<const CnvProgram*>(st);
+  return (cp->setupNotDone || cp->layersNotDone) ? cp->setupFirst : nullptr;
+}
+
+void CnvListLine(const char* text) { LogList(text, 1); }
+
+INT_PTR CnvSetupDlg(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
+  if (msg == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+  CnvProgram* cp = reinterpret_cast<CnvProgram*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (!cp) return FALSE;
+  const CnvSetup* setup = cp->setup;
   switch (msg) {
     case WM_INITDIALOG:
       SatSlotsShow(dialog, setup->edits, setup->editCount, setup->checks, setup->checkCount, setup->firstCheck);
@@ -49,16 +112,20 @@ INT_PTR CnvSetupDlg(HWND dialog, UINT msg, WPARAM wParam, const CnvSetup* setup)
       }
       if (LOWORD(wParam) == IDOK) {
         SatSlotsTake(dialog, setup->edits, setup->editCount, setup->checks, setup->checkCount, setup->firstCheck);
-        setup->apply(1);
+        CnvSetupApply(cp, 1);
         EndDialog(dialog, 1);
         return TRUE;
       }
       return FALSE;
     case WM_DESTROY:
-      CnvWin.setupNotDone = 0;  // OK or not, Go may follow
+      cp->setupNotDone = 0;  // OK or not, Go may follow
       return FALSE;
   }
   return FALSE;
+}
+
+INT_PTR CALLBACK CnvSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return CnvSetupDlg(dialog, msg, wParam, lParam);
 }
 
 namespace {

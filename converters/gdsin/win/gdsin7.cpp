@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvdlg.h"
 #include "cnvwin.h"
 #include "gdsin.h"
 #include "host.h"
@@ -31,8 +32,8 @@ enum {
   IDC_PROGRESS = 1000,
 };
 
-// The program's one conversion state: the dialogs and the run hooks reach it
-// here, as the frame calls them without a context.
+// The program's one conversion state, which its own dialogs and the
+// engine's callbacks reach here.
 GdsInState Gin;
 
 SatUsfList kLists[] = {
@@ -46,38 +47,17 @@ const SatButton kButtons[] = {
     {ID_TEXT, "Text", "MTEXT"},       {ID_OMIT, "Omit", "MOMIT"},   {ID_GO, "Go", "MGO"},
 };
 
-const CnvSlots kSlots = {&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS};
-
-void SetupApplyProc(int flag) {
-  CnvSlotsToEngine(&kSlots);
-  // A GDS file on the command line replaces the stored one, and the output
-  // folder and the map follow it.
-  char* const stale[] = {Gin.val[IK_TPH], Gin.val[IK_LDF]};
-  if (CnvArgApply(Gin.val[IK_CFN], GDSIN_VALLEN, stale, 2)) {
-    GdsInSetupApply(&Gin, 0);
-    GdsInTextApply(&Gin);
-    CnvEngineToSlots(&kSlots);
-    UsfWrite();
-    return;
-  }
-  GdsInSetupApply(&Gin, flag == 1);
-  GdsInTextApply(&Gin);
-  CnvEngineToSlots(&kSlots);
+void Apply(void* engine, int fromSetup) {
+  GdsInSetupApply(static_cast<GdsInState*>(engine), fromSetup);
+  GdsInTextApply(static_cast<GdsInState*>(engine));
 }
 
 // ---- run --------------------------------------------------------------------
 
-void ListLine(const char* text) { LogList(text, 1); }
 void Counter(int id, const char* text) { CounterShow(id, text); }
 void Progress(int percent) {
   if (SatWin.display) SendDlgItemMessageA(SatWin.display, IDC_PROGRESS, PBM_SETPOS, (WPARAM)percent, 0);
 }
-
-struct AskState {
-  const char* structName;
-  char tried[GDSIN_NAMELEN + 1];
-};
-AskState Ask;
 
 int AskLdm(int gds, int datatype, int* tlc) {
   CnvLdmAsk ask = {Gin.val[IK_LDF], IDC_LDM_TEXT, "", {IDC_LDM_LAYER, 0}, {datatype == 0 ? gds : 0, 0}, 1};
@@ -87,95 +67,44 @@ int AskLdm(int gds, int datatype, int* tlc) {
   return answer;
 }
 
-INT_PTR CALLBACK NewNameDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
-  char text[GDSIN_SNAMELEN + 80];
-  switch (msg) {
-    case WM_INITDIALOG:
-      snprintf(text, sizeof text, "Structure Name %s", Ask.structName);
-      SetDlgItemTextA(dialog, IDC_NN_STRUCT, text);
-      snprintf(text, sizeof text, "Cell Name %s is illegal or already present", Ask.tried);
-      SetDlgItemTextA(dialog, IDC_NN_CELL, text);
-      snprintf(text, sizeof text, "Name will uppercased and\ntruncated to %d characters", GDSIN_NAMELEN);
-      SetDlgItemTextA(dialog, IDC_NN_NOTE, text);
-      SendDlgItemMessageA(dialog, IDC_NN_EDIT, EM_LIMITTEXT, GDSIN_NAMELEN, 0);
-      SetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          GetDlgItemTextA(dialog, IDC_NN_EDIT, Ask.tried, sizeof Ask.tried);
-          EndDialog(dialog, IDOK);
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
 int AskNewName(const char* structName, char* tried) {
-  Ask.structName = structName;
-  snprintf(Ask.tried, sizeof Ask.tried, "%s", tried);
-  INT_PTR r = DialogBoxParamA(SatWin.inst, "NEWNAME", SatOwner(), NewNameDlgProc, 0);
-  if (r != IDOK) return 0;
-  snprintf(tried, GDSIN_NAMELEN + 1, "%s", Ask.tried);
+  CnvNewNameAsk ask = {{IDC_NN_STRUCT, IDC_NN_CELL, IDC_NN_NOTE}, {}, 3, IDC_NN_EDIT, GDSIN_NAMELEN, ""};
+  snprintf(ask.texts[0], sizeof ask.texts[0], "Structure Name %s", structName);
+  snprintf(ask.texts[1], sizeof ask.texts[1], "Cell Name %s is illegal or already present", tried);
+  snprintf(ask.texts[2], sizeof ask.texts[2], "Name will uppercased and\ntruncated to %d characters", GDSIN_NAMELEN);
+  snprintf(ask.name, sizeof ask.name, "%s", tried);
+  if (!CnvNewNameAskShow(&ask)) return 0;
+  snprintf(tried, GDSIN_NAMELEN + 1, "%s", ask.name);
   return 1;
 }
 
-int GdsRun() {
-  CnvSlotsToEngine(&kSlots);
-  Gin.listLine = ListLine;
-  Gin.counter = Counter;
-  Gin.progress = Progress;
-  Gin.ldmAsk = AskLdm;
-  Gin.newName = AskNewName;
-  Gin.extAbort = &SatFrame.abortFlag;
-  int ok = GdsInConvert(&Gin);
-  CnvEngineToSlots(&kSlots);  // "?" after a missing GDS file
-  return ok;
+int Convert(void* engine) { return GdsInConvert(static_cast<GdsInState*>(engine)); }
+int Closing(void* engine, int result, char* text, int size) {
+  return GdsInClosing(static_cast<GdsInState*>(engine), result, text, size);
 }
 
-// A grown map keeps a command-line run open: the user must look at it first.
-void GdsClosing(int result, char* text, size_t size) {
-  CnvWinClosing(GdsInClosing(&Gin, result, text, (int)size), GI_ADDED);
-}
-
-const SatProgram kProgram = {
-    "GdsIn",
-    "GdsIn7",
-    "GDSIN",
-    "GDSINAC",
-    "CNVRTGDS.HTM",
-    "%d Max GDS Structures\n\n%d Max Boundary Vertices",
-    {GDSIN_MAXSTRUCT, GDSIN_MAXPTS},
-    GdsInKeys,
-    GdsInDefaults,
-    kLists,
-    SetupApplyProc,
-    GdsRun,
-    GdsClosing,
-    kButtons,
-    (int)(sizeof kButtons / sizeof kButtons[0]),
-    &SatEditionPlain,
-    "Aborting Conversion ... OK?",
-};
+const SatProgram kProgram = {"GdsIn", "GdsIn7", "GDSIN", "GDSINAC", "CNVRTGDS.HTM",
+                             "%d Max GDS Structures\n\n%d Max Boundary Vertices", {GDSIN_MAXSTRUCT, GDSIN_MAXPTS},
+                             GdsInKeys, GdsInDefaults, kLists, CnvSetupApply, CnvRun, CnvClosing, kButtons,
+                             CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Conversion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_CFN, IDC_TPH, IDC_LDF, IDC_WR2, IDC_LTA, -1, IDC_LSU, IDC_LZL, IDC_MCL};
 const int kChecks[] = {IDC_CTX, IDC_COP, IDC_CBB, IDC_OMT, IDC_MLF, IDC_NAM, IDC_WTX, IDC_OLD};
-const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
-const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_GDS, IDC_CFN, "GDS Files\0*.gds\0", "GDS File Select"},
     {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
 };
-const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, IK_CTX, kBrowse, 2, SetupApplyProc};
+const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), IK_CTX, kBrowse, CnvCount(kBrowse)};
 
-INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  return CnvSetupDlg(dialog, msg, wParam, &kSetup);
-}
+// A GDS file on the command line replaces the stored one, and the output
+// folder and the map follow it.
+CnvProgram Conv = {&Gin, {&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS}, IK_CFN, {IK_TPH, IK_LDF}, Apply, nullptr,
+                   Convert, Closing, GI_ADDED, &kSetup, "Converting %s", IK_CFN, IDC_PROGRESS,
+                   "??? ... Please do Setup first.", 0};
 
 // ---- TEXT and OMIT ----------------------------------------------------------------
 
@@ -201,9 +130,8 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           }
           snprintf(Gin.font[GDSIN_ROWS * 6], GDSIN_VALLEN, "%s",
                    IsDlgButtonChecked(dialog, IDC_CR) == BST_CHECKED ? "Y" : "N");
-          CnvSlotsToEngine(&kSlots);
-          GdsInSetupApply(&Gin, 0);
-          GdsInTextApply(&Gin);
+          CnvSlotsToEngine(&Conv);
+          Apply(&Gin, 0);
           EndDialog(dialog, 1);
           return TRUE;
       }
@@ -240,7 +168,7 @@ INT_PTR CALLBACK OmitDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-int Command(HWND main, int id) {
+int Command(void*, HWND main, int id) {
   switch (id) {
     case ID_TEXT:
       DialogBoxParamA(SatWin.inst, "TEXT", main, TextDlgProc, 0);
@@ -252,25 +180,16 @@ int Command(HWND main, int id) {
   return 0;
 }
 
-void DisplayInit(HWND dialog) {
-  char title[CNV_PATHLEN + 16];
-  snprintf(title, sizeof title, "Converting %s", UsfSlot(IK_CFN));
-  SetWindowTextA(dialog, title);
-  SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-}
-
-void Created() {
-  if (CnvWin.argPending) SetupApplyProc(0);
-}
-
-const char* GoRefused() { return CnvWin.setupNotDone ? "??? ... Please do Setup first." : nullptr; }
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, nullptr, DisplayInit, Command, Created, GoRefused};
+const SatWinProgram kWin = {&kProgram, CnvSetupDlgProc, nullptr, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsInReset(&Gin);
-  CnvWinStart(cmdLine, GI_ABORTED);
-  return SatWinMain(instance, &kWin);
+  CnvEngineWire(&Gin);
+  Gin.counter = Counter;
+  Gin.progress = Progress;
+  Gin.ldmAsk = AskLdm;
+  Gin.newName = AskNewName;
+  return CnvWinMain(instance, &kWin, &Conv, cmdLine);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "cnvdlg.h"
 #include "cnvwin.h"
 #include "gdsout.h"
 #include "host.h"
@@ -22,13 +23,12 @@ enum {
   IDC_CSU = 106, IDC_MPW = 107, IDC_DLN = 108, IDC_FTR = 109,
   IDC_DRO = 110, IDC_LCN = 111, IDC_CTX = 112, IDC_MPP = 113, IDC_DPU = 114, IDC_WTX = 115,
   IDC_BROWSE_LDM = 602, IDC_BROWSE_TLC = 1028,
-  IDC_CLEAR = 600, IDC_SET = 601, IDC_NEXT = 603, IDC_PREV = 604,
-  IDC_BOX0 = 1050, IDC_ALL = 1100,
+  IDC_NEXT = 603, IDC_PREV = 604,
   IDC_LDM_TEXT = 1055, IDC_LDM_LAYER = 1056, IDC_LDM_TYPE = 1057,
 };
 
-// The program's one conversion state: the dialogs and the run hooks reach it
-// here, as the frame calls them without a context.
+// The program's one conversion state, which its own dialogs and the
+// engine's callbacks reach here.
 GdsOutState Gout;
 
 SatUsfList kLists[] = {
@@ -41,36 +41,19 @@ const SatButton kButtons[] = {
     {ID_LAYERS, "Layers", "MLAYER"},  {ID_TEXT, "Text", "MTEXT"},    {ID_GO, "Go", "MGO"},
 };
 
-struct GdsOutProgramState {
-  int layersNotDone = 1;
-  int page = 0;  // LAYERS page 0..7
-};
-GdsOutProgramState Gp;
+void Apply(void* engine, int fromSetup) {
+  GdsOutSetupApply(static_cast<GdsOutState*>(engine), fromSetup);
+  GdsOutTextApply(static_cast<GdsOutState*>(engine));
+}
 
-const CnvSlots kSlots = {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS};
-
-void SetupApplyProc(int flag) {
-  CnvSlotsToEngine(&kSlots);
-  // A main cell on the command line replaces the stored one, and the output
-  // and map names follow it.
-  char* const stale[] = {Gout.val[GK_GFN], Gout.val[GK_LDF]};
-  if (CnvArgApply(Gout.val[GK_TFN], GDSOUT_VALLEN, stale, 2)) {
-    Gp.layersNotDone = 0;
-    GdsOutSetupApply(&Gout, 0);
-    GdsOutTextApply(&Gout);
-    GdsOutSelParse(&Gout, Gout.val[GK_FTR]);  // no Setup comes: the stored filter holds
-    CnvEngineToSlots(&kSlots);
-    UsfWrite();
-    return;
-  }
-  GdsOutSetupApply(&Gout, flag == 1);
-  GdsOutTextApply(&Gout);
-  CnvEngineToSlots(&kSlots);
+// No Setup follows a command-line file: the stored filter holds.
+void ArgTaken(void* engine) {
+  GdsOutState* st = static_cast<GdsOutState*>(engine);
+  GdsOutSelParse(st, st->val[GK_FTR]);
 }
 
 // ---- run --------------------------------------------------------------------
 
-void ListLine(const char* text) { LogList(text, 1); }
 void ScaleLine(const char* text) { CounterShow(510, text); }
 
 void ShowCounts(const GdsCounts* cur, const GdsCounts* max) {
@@ -94,145 +77,48 @@ int AskLdm(int tlcLayer, int* gds, int* datatype) {
   return answer;
 }
 
-int GdsRun() {
-  CnvSlotsToEngine(&kSlots);
-  Gout.listLine = ListLine;
-  Gout.scaleLine = ScaleLine;
-  Gout.showCounts = ShowCounts;
-  Gout.ldmAsk = AskLdm;
-  Gout.extAbort = &SatFrame.abortFlag;
-  int ok = GdsOutConvert(&Gout);
-  CnvEngineToSlots(&kSlots);  // "?.tlc" after a missing main cell
-  return ok;
+int Convert(void* engine) { return GdsOutConvert(static_cast<GdsOutState*>(engine)); }
+int Closing(void* engine, int result, char* text, int size) {
+  return GdsOutClosing(static_cast<GdsOutState*>(engine), result, text, size);
 }
 
-// A grown map keeps a command-line run open: the user must look at it first.
-void GdsClosing(int result, char* text, size_t size) {
-  CnvWinClosing(GdsOutClosing(&Gout, result, text, (int)size), GO_ADDED);
-}
-
-const SatProgram kProgram = {
-    "GdsOut",
-    "GdsOut7",
-    "GDSOUT",
-    "GDSOUTAC",
-    "CNVRTGDS.HTM",
-    "%d Max TLC Cell List",
-    {GDSOUT_MAXCELLS, 0},
-    GdsOutKeys,
-    GdsOutDefaults,
-    kLists,
-    SetupApplyProc,
-    GdsRun,
-    GdsClosing,
-    kButtons,
-    (int)(sizeof kButtons / sizeof kButtons[0]),
-    &SatEditionPlain,
-    "Aborting Convesion ... OK?",
-};
+const SatProgram kProgram = {"GdsOut", "GdsOut7", "GDSOUT", "GDSOUTAC", "CNVRTGDS.HTM", "%d Max TLC Cell List",
+                             {GDSOUT_MAXCELLS, 0}, GdsOutKeys, GdsOutDefaults, kLists, CnvSetupApply, CnvRun,
+                             CnvClosing, kButtons, CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Convesion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_TFN, IDC_GFN, IDC_LDF, IDC_WR2, IDC_LSB, IDC_LAM, IDC_CSU, IDC_MPW, IDC_DLN, IDC_FTR};
 const int kChecks[] = {IDC_DRO, IDC_LCN, IDC_CTX, IDC_MPP, IDC_DPU, IDC_WTX};
-const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
-const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
 
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_TLC, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select"},
     {IDC_BROWSE_LDM, IDC_LDF, "LDM Files\0*.ldm\0", "Layer Datatype Map File Select"},
 };
-const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, GK_DRO, kBrowse, 2, SetupApplyProc};
+const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), GK_DRO, kBrowse, CnvCount(kBrowse)};
+
+// A main cell on the command line replaces the stored one, and the output
+// and map names follow it.
+CnvProgram Conv = {&Gout, {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS}, GK_TFN, {GK_GFN, GK_LDF}, Apply, ArgTaken,
+                   Convert, Closing, GO_ADDED, &kSetup, "Creating %s", GK_GFN, 0,
+                   "??? ... Please do Setup first and then Layers", 1};
 
 // The polygon width only counts without the protocol.
 void MpwEnable(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_MPW), IsDlgButtonChecked(dialog, IDC_MPP) != BST_CHECKED);
 }
 
-INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_COMMAND && LOWORD(wParam) == IDC_MPP) {
     MpwEnable(dialog);
     return TRUE;
   }
   // OK or not, the filter now decides the layers.
   if (msg == WM_DESTROY) GdsOutSelParse(&Gout, UsfSlot(GK_FTR));
-  INT_PTR handled = CnvSetupDlg(dialog, msg, wParam, &kSetup);
+  INT_PTR handled = CnvSetupDlg(dialog, msg, wParam, lParam);
   if (msg == WM_INITDIALOG) MpwEnable(dialog);
   return handled;
-}
-
-// ---- LAYERS -------------------------------------------------------------------
-
-void LayersShow(HWND dialog) {
-  char title[32];
-  snprintf(title, sizeof title, "Layer Table %d", Gp.page + 1);
-  SetWindowTextA(dialog, title);
-  for (int b = 0; b < 32; ++b) {
-    const GdsLayerEntry& e = Gout.layers[32 * Gp.page + b];
-    HWND box = GetDlgItem(dialog, IDC_BOX0 + b);
-    int layer = e.word & 0x1FF;
-    char text[32];
-    snprintf(text, sizeof text, "%-9s%d", e.name, layer);
-    SetWindowTextA(box, layer ? text : "");
-    EnableWindow(box, layer != 0);
-    CheckDlgButton(dialog, IDC_BOX0 + b, (layer && (e.word & GDSOUT_LAYER_SELECTED)) ? BST_CHECKED : BST_UNCHECKED);
-  }
-  int more = 0;
-  for (int i = 32 * (Gp.page + 1); i < GDSOUT_LAYERS; ++i)
-    if (Gout.layers[i].word & 0x1FF) more = 1;
-  EnableWindow(GetDlgItem(dialog, IDC_NEXT), Gp.page < 7 && more);
-  EnableWindow(GetDlgItem(dialog, IDC_PREV), Gp.page > 0);
-  CheckDlgButton(dialog, IDC_ALL, Gout.allLayers ? BST_CHECKED : BST_UNCHECKED);
-}
-
-INT_PTR CALLBACK LayersDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      Gp.page = 0;
-      LayersShow(dialog);
-      return TRUE;
-    case WM_COMMAND: {
-      int id = LOWORD(wParam);
-      if (id >= IDC_BOX0 && id < IDC_BOX0 + 32) {
-        int layer = Gout.layers[32 * Gp.page + id - IDC_BOX0].word & 0x1FF;
-        int on = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-        for (GdsLayerEntry& e : Gout.layers)
-          if ((e.word & 0x1FF) == layer && layer)
-            e.word = on ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
-        LayersShow(dialog);
-        return TRUE;
-      }
-      switch (id) {
-        case IDC_NEXT:
-          if (Gp.page < 7) ++Gp.page;
-          LayersShow(dialog);
-          return TRUE;
-        case IDC_PREV:
-          if (Gp.page > 0) --Gp.page;
-          LayersShow(dialog);
-          return TRUE;
-        case IDC_SET:
-        case IDC_CLEAR:
-          for (GdsLayerEntry& e : Gout.layers)
-            if (e.word & 0x1FF)
-              e.word = id == IDC_SET ? (e.word | GDSOUT_LAYER_SELECTED) : (e.word & ~GDSOUT_LAYER_SELECTED);
-          LayersShow(dialog);
-          return TRUE;
-        case IDC_ALL:
-          Gout.allLayers = IsDlgButtonChecked(dialog, IDC_ALL) == BST_CHECKED;
-          return TRUE;
-        case IDOK:
-        case IDCANCEL:
-          EndDialog(dialog, 1);
-          return TRUE;
-      }
-      return FALSE;
-    }
-    case WM_CLOSE:
-      EndDialog(dialog, 1);
-      return TRUE;
-  }
-  return FALSE;
 }
 
 // ---- TEXT ---------------------------------------------------------------------
@@ -258,20 +144,22 @@ INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 // ---- commands -------------------------------------------------------------------
 
-int Command(HWND main, int id) {
+int Command(void* st, HWND main, int id) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
   switch (id) {
     case ID_LAYERS:
-      if (CnvWin.setupNotDone) {
+      if (cp->setupNotDone) {
         ErrorShow("??? ... Please do Setup first");
         return 1;
       }
-      CnvSlotsToEngine(&kSlots);
+      CnvSlotsToEngine(cp);
       if (GdsOutLayersRead(&Gout)) {
-        DialogBoxParamA(SatWin.inst, "LAYERS", main, LayersDlgProc, 0);
+        CnvLayersDlg dlg = {Gout.layers, &Gout.allLayers, "%-9s%d", IDC_NEXT, IDC_PREV, 0};
+        CnvLayersRun(main, &dlg);
         GdsOutLayersApply(&Gout);
-        CnvEngineToSlots(&kSlots);
+        CnvEngineToSlots(cp);
       }
-      Gp.layersNotDone = 0;
+      cp->layersNotDone = 0;
       return 1;
     case ID_TEXT:
       DialogBoxParamA(SatWin.inst, "TEXT", main, TextDlgProc, 0);
@@ -280,24 +168,18 @@ int Command(HWND main, int id) {
   return 0;
 }
 
-void DisplayInit(HWND dialog) {
-  char title[CNV_PATHLEN + 16];
-  snprintf(title, sizeof title, "Creating %s", UsfSlot(GK_GFN));
-  SetWindowTextA(dialog, title);
-}
-
 int AbortAsked(HWND dialog) {
   return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The progress dialog: as the frame's, but its own Cancel asks in the
 // dialog's own words (the Esc poll keeps the converter's older spelling).
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       SatWin.display = dialog;
       SatWin.displayList = GetDlgItem(dialog, IDC_DISPLAY_LIST);
-      DisplayInit(dialog);
+      CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
@@ -317,23 +199,15 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-// Without a settings file the frame completes nothing: the command line's
-// cell is taken here.
-void Created() {
-  if (CnvWin.argPending) SetupApplyProc(0);
-}
-
-const char* GoRefused() {
-  return (CnvWin.setupNotDone || Gp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
-}
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   GdsOutReset(&Gout);
-  Gp = GdsOutProgramState();
-  CnvWinStart(cmdLine, GO_ABORTED);
-  return SatWinMain(instance, &kWin);
+  CnvEngineWire(&Gout);
+  Gout.scaleLine = ScaleLine;
+  Gout.showCounts = ShowCounts;
+  Gout.ldmAsk = AskLdm;
+  return CnvWinMain(instance, &kWin, &Conv, cmdLine);
 }

@@ -49,6 +49,10 @@ struct ShellWinState {
   char sysDrive[3] = "";
   char tempFolder[SHELL_PATH_SIZE] = "";
   char tempParent[SHELL_PATH_SIZE] = "";
+  // This editor's folder in the system's temp folder, for a swap file the
+  // drawing's own folder can't take; made only when used.
+  char spareFolder[SHELL_PATH_SIZE] = "";
+  char spareParent[SHELL_PATH_SIZE] = "";
   char cellToOpen[SHELL_PATH_SIZE] = "";
   char winVersion[128] = "";
 

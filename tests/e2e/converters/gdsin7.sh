@@ -81,6 +81,40 @@ added)
   robot close GdsIn7 >/dev/null
   wait_gone "$pid" 20 || fail "GdsIn did not close"
   ;;
+newname)
+  # A structure whose name can't be a cell name: the user is asked for
+  # another, once for the rename and once more where the answer is aborted.
+  python3 -c 'import sys; d = open("Top.gds", "rb").read(); open("Top.gds", "wb").write(d.replace(b"SUB\0", b"S*B\0"))'
+  for answer in Renamed abort; do
+    rm -rf [Tt][Oo][Pp]_files
+    quil_start GDSIN7.EXE Top.gds
+    pid=$QUIL_LAST_PID
+    robot wait-class GdsIn7 30000 >/dev/null || fail "GdsIn window did not appear"
+    robot command GdsIn7 15 >/dev/null || fail "Go not posted"
+    press_ok GdsIn "Folder .*Top_files.* was Created"
+    text=$(robot wait-dialog "Bad Cell Name" 30000) || fail "no question about the name"
+    for want in "Structure Name S\*B" "Cell Name S\*B is illegal or already present" "truncated to 32 characters"; do
+      echo "$text" | grep -q "$want" || fail "question lacks '$want': $text"
+    done
+    if [ "$answer" = abort ]; then
+      robot press "Bad Cell Name" "Abort Conversion" >/dev/null || fail "Abort not pressed"
+      press_ok GdsIn "Aborted ... Files may be Incomplete"
+      robot close GdsIn7 >/dev/null
+      wait_gone "$pid" 20 || fail "GdsIn did not close"
+      ! ls [Tt][Oo][Pp]_files 2>/dev/null | grep -qi '\.tlc$' || fail "an aborted run left cells: $(ls [Tt][Oo][Pp]_files)"
+    else
+      robot set-text "Bad Cell Name" 601 "$answer" >/dev/null || fail "name not set"
+      robot press "Bad Cell Name" OK >/dev/null || fail "OK not pressed"
+      press_ok GdsIn "Completed ..."
+      wait_gone "$pid" 20 || fail "GdsIn still running after its command-line run"
+      out=$(ls -d [Tt][Oo][Pp]_files) || fail "no output folder"
+      cell=$(ls "$out" | grep -ix "$answer.tlc") || fail "no cell of the new name: $(ls "$out")"
+      tr -d '\r' <"$out/$cell" | grep -qx "RENAMED" || fail "the cell is not named RENAMED"
+      top=$(ls "$out" | grep -ix top.tlc) || fail "no TOP cell"
+      tr -d '\r' <"$out/$top" | grep -qx "RENAMED" || fail "TOP does not place RENAMED"
+    fi
+  done
+  ;;
 drawing)
   # The output folder may not be the drawing folder.
   printf 'cfn=Top.gds\ntph=.\\\n' >GdsIn.usf

@@ -3,6 +3,7 @@
 # Go pressed by the robot: the same log and map files as the native engine
 # on a copy of the same drawing.
 #   quildrc7.sh go DRCRUN
+#   quildrc7.sh maps_full|maps_readonly DRCRUN   no map file can be written
 source "$(dirname "$0")/../harness.sh"
 
 case_name="${1:?case}"
@@ -15,6 +16,29 @@ args="TOP 100 50 250"
 case "$case_name" in resume | close) args="TOP 100 50 600" ;; esac
 
 "$drcrun" "$native" $args >"$native/messages.txt" || fail "native run: $(cat "$native/messages.txt")"
+
+case "$case_name" in
+maps_full | maps_readonly)
+  # The drawing on a small file system of its own, full or read-only, so no
+  # map file can be written; the log goes to a folder that takes it.
+  logdir=$(work_folder "quildrc7_${case_name}_log")
+  log="$logdir/QuilDrc.log"
+  printf 'wr2=Z:%s\n' "$(echo "$log" | tr / '\\')" >>"$dir/QuilDrc.usf"
+  src=$(work_folder "quildrc7_${case_name}_src")
+  cp -r "$dir/." "$src/"
+  if ! mount -t tmpfs -o size=1m tmpfs "$dir" 2>/dev/null; then
+    note "skipped: can't mount a file system here"
+    exit 0
+  fi
+  trap 'quil_end_all; umount -l "$dir"' EXIT
+  cp -r "$src/." "$dir/"
+  if [ "$case_name" = maps_full ]; then
+    dd if=/dev/zero of="$dir/filler" bs=4k 2>/dev/null
+  else
+    mount -o remount,ro "$dir" || fail "can't make the drawing read-only"
+  fi
+  ;;
+esac
 
 cd "$dir" || fail "no work folder"
 quil_start QUILDRC7.EXE $args
@@ -96,6 +120,35 @@ close)
   grep -q "Aborted ... DRC may be Incomplete" QuilDrc.log || fail "the run did not stop"
   tr -d '\r' <QuilDrc.usf | grep -q '^ckl=.\+um$' || fail "restart point not in the settings: $(grep '^ck' QuilDrc.usf)"
   note "settings after close: $(tr -d '\r' <QuilDrc.usf | grep '^ck[lb]=\|^csn=' | tr '\n' ' ')"
+  ;;
+maps_full | maps_readonly)
+  # One question for the run, answered Yes: every area logged without a
+  # file, no map file left (not even a part-written one), and the closing
+  # text counts the maps not written.
+  robot command QuilDrc7 14 >/dev/null || fail "Go not posted"
+  robot_wait 120 wait-dialog "Warning ..." >/dev/null || fail "no question about the map files: $(robot dialogs)"
+  txt=$(robot dialog-text "Warning ...")
+  case "$txt" in *"Can't Open Map File TOP_1_1.pcx ... Continue without Map Files?"*) ;; *) fail "question: $txt" ;; esac
+  robot press "Warning ..." Yes >/dev/null || fail "Yes not pressed"
+  dialog_gone "Warning ..." 30 || fail "the question stays"
+  wait_file "$log" 120 "DRC Completed" || fail "no completed log: $(tail -5 "$log" 2>/dev/null)"
+  robot_wait 60 wait-dialog QuilDrc >/dev/null || fail "no closing message: $(robot dialogs)"
+  closing=$(robot dialog-text QuilDrc)
+  robot dialogs | grep -q 'Warning \.\.\.' && fail "asked again: $(robot dialogs)"
+  robot press QuilDrc OK >/dev/null
+  robot close QuilDrc7 >/dev/null || fail "close not posted"
+  wait_gone "$pid" 20 || fail "rule checker still running 20 s after WM_CLOSE"
+  maps=$(tr -d '\r' <"$native/QuilDrc.log" | grep -c '^Area: .*Map File: TOP_')
+  [ "$maps" -gt 0 ] || fail "the native run mapped nothing"
+  case "$closing" in
+  *"DRC Completed ...  $maps Total Maps"$'\n'"$maps Maps not Written to File"*) ;;
+  *) fail "closing text: $closing" ;;
+  esac
+  [ "$(tr -d '\r' <"$log" | grep -c '^Area: .*Map File: No File$')" = "$maps" ] ||
+    fail "log does not say No File for each of $maps maps: $(tr -d '\r' <"$log" | grep '^Area: ')"
+  tr -d '\r' <"$log" | grep '^Area: ' | grep -v 'No File$' && fail "a map is logged as written"
+  ls "$dir" | grep -i '\.pcx$' && fail "map files left in the drawing"
+  note "$maps maps, none written, asked once"
   ;;
 locate)
   # The editor (its window class QUIL7) in a drawing of its own traces the

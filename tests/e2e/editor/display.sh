@@ -5,6 +5,8 @@
 #   display.sh fit REF        TOP at fit
 #   display.sh missing REF    TOP at fit with NMOS.tlc deleted: its outlines
 #   display.sh quick REF      TOP at fit redrawn with Esc held: quick draw
+#   display.sh readonly REF   TOP at fit from a read-only drawing folder: the
+#                             whole hierarchy, Save refused
 source "$(dirname "$0")/../harness.sh"
 source "$(dirname "$0")/quil7_lib.sh"
 
@@ -12,6 +14,23 @@ case_name="${1:?case}"
 REF="${2:?display_ref}"
 dir=$(sample_drawing "display_$case_name")
 [ "$case_name" = missing ] && rm -f "$dir/NMOS.tlc"
+if [ "$case_name" = readonly ]; then
+  # The sample on a file system of its own, made read-only under the editor.
+  src=$(work_folder display_readonly_src)
+  cp -r "$dir/." "$src/"
+  if ! mount -t tmpfs -o size=4m tmpfs "$dir" 2>/dev/null; then
+    note "skipped: can't mount a file system here"
+    exit 0
+  fi
+  trap 'quil_end_all; umount -l "$dir"' EXIT
+  cp -r "$src/." "$dir/"
+  mount -o remount,ro "$dir" || fail "can't make the drawing read-only"
+  touch "$dir/probe" 2>/dev/null && fail "the drawing folder is still writable"
+  export EDITOR_TRACE="$QUIL_E2E_STATE/display_readonly.trace"
+  spare_root="$WINEPREFIX/drive_c/users"
+  # What an editor ended by force left there would pass for this one's.
+  find "$spare_root" -name QuilTempFiles -prune -exec rm -rf {} +
+fi
 editor_start "$dir"
 robot wait-class QUIL7 30000 >/dev/null || fail "editor window did not appear"
 if [ "$case_name" = missing ]; then
@@ -21,6 +40,14 @@ if [ "$case_name" = missing ]; then
   robot press "Warning ..." OK >/dev/null
 fi
 editor_ready
+if [ "$case_name" = readonly ]; then
+  # The load backup can't be written: said once. Nothing about the swap file.
+  robot_wait 60 wait-dialog "Error ..." >/dev/null || fail "the failed load backup was not said"
+  txt=$(robot dialog-text "Error ...")
+  case "$txt" in *"Unable to Write Loadbkup.tlc File"*) ;; *) fail "message: $txt" ;; esac
+  robot press "Error ..." OK >/dev/null
+  dialog_gone "Error ..." 10 || fail "another message: $(robot dialog-text "Error ...")"
+fi
 trace_wait '^draw ' 1 || fail "nothing drawn: $(cat "$TRACE")"
 # The start-up's own redraws must not be taken for the zoom's.
 trace_settle || fail "the editor kept writing its trace"
@@ -63,7 +90,33 @@ counts=$(robot ctl-text QUIL7 602)
 depth=$(robot ctl-text QUIL7 604)
 grid=$(robot ctl-text QUIL7 603)
 note "title '$title' 602 '$counts' 603 '$grid' 604 '$depth'"
-editor_close
+if [ "$case_name" = readonly ]; then
+  robot dialog-text "Error ..." >/dev/null 2>&1 && fail "a message came up: $(robot dialog-text "Error ...")"
+  find "$spare_root" -path '*/QuilTempFiles/*' -name Swap.bpv | grep -q . ||
+    fail "no swap file in the system's temp folder"
+  # An edit is kept in memory; Save says it can't write, the cell stays modified.
+  robot copydata QUIL7 "add 1 1 2 2" >/dev/null
+  trace_wait '^line key add 1 1 2 2$' 1 || fail "add did not run: $(tail -n5 "$TRACE")"
+  # Its undo backup fails as the load backup did: said once already.
+  robot wait-dialog "Error ..." 3000 >/dev/null 2>&1 && fail "the failing backup was said again: $(robot dialog-text "Error ...")"
+  robot command QUIL7 18 >/dev/null
+  robot wait-dialog "Save Cell" 10000 >/dev/null || fail "no Save Cell dialog"
+  robot press "Save Cell" OK >/dev/null
+  robot_wait 30 wait-dialog "Error ..." >/dev/null || fail "the refused save was not said"
+  txt=$(robot dialog-text "Error ...")
+  case "$txt" in *"Unable to Write TOP.tlc File"*) ;; *) fail "message: $txt" ;; esac
+  robot press "Error ..." OK >/dev/null
+  dialog_gone "Error ..." 10 || fail "another message: $(robot dialog-text "Error ...")"
+  robot title QUIL7 | grep -q "(Not Saved)" || fail "the unsaved cell lost its mark: $(robot title QUIL7)"
+  robot close QUIL7 >/dev/null
+  robot wait-dialog "Confirm Save ..." 10000 >/dev/null || fail "closing did not ask for the unsaved edit"
+  robot press "Confirm Save ..." No >/dev/null
+  wait_gone "$EDITOR_PID" 30 || fail "editor still running after No"
+  diff -r "$src" "$dir" >&2 || fail "the read-only drawing changed"
+  find "$spare_root" -name QuilTempFiles | grep -q . && fail "the system's temp folder keeps the editor's folder"
+else
+  editor_close
+fi
 
 echo "$out" | grep -q '^sure [1-9][0-9]\{3,\} mismatch 0 ' || fail "screen differs from the reference (rc $rc)"
 pixel() { echo "$out" | awk -v x="$1" -v y="$2" '$1 == "at" && $2 == x && $3 == y { print $8, $9, $10 }'; }
@@ -84,7 +137,7 @@ case "$title" in "Quil 7.0.91 beta2    Cell: TOP    Rank: 3    Folder: "*"\Displ
 [ "$depth" = " Depth(0-24)  View(1-14 )  Open(1-14 )" ] || fail "pane 604 '$depth'"
 [ "$grid" = " Wgrd=0.1um  Obj=BOX  Layr= METAL1 (7)" ] || fail "pane 603 '$grid'"
 case "$case_name" in
-fit)
+fit | readonly)
   [ "$(whites 0 2000)" = 0 ] || fail "white at the NMOS outline though NMOS is drawn"
   ;;
 missing)

@@ -2,11 +2,12 @@
 # with a trace file and wait until it is past its start-up hints.
 
 # editor_start DIR [args...]: starts QUIL7.EXE in DIR; sets EDITOR_PID and
-# TRACE (the editor's record of what reached its routes).
+# TRACE (the editor's record of what reached its routes; in DIR unless
+# EDITOR_TRACE names another file).
 editor_start() {
   local dir="$1"
   shift
-  TRACE="$dir/quil7.trace"
+  TRACE="${EDITOR_TRACE:-$dir/quil7.trace}"
   rm -f "$TRACE"
   export QUIL7_TRACE="$TRACE"
   cd "$dir" || fail "no folder $dir"

@@ -271,3 +271,27 @@ TEST(CktExtract, SampleDrawing) {
 }
 
 }  // namespace
+
+// An instance of a cell missing from the cell list has no objects of its
+// own: it must not be given the connectors of whatever cell was read before
+// it (they were reported as open pins of a cell with a blank name).
+TEST(CktExtract, AnUnlistedCellBringsNoConnectors) {
+  const bool ghostFirst[] = {false, true};
+  for (bool first : ghostFirst) {
+    Engine e;
+    CktState& st = e.st;
+    Folder f;
+    cktfix::Drawing d;
+    cktfix::AddTransistor(d, "NMOS");
+    cktfix::Cell& top = d.Add("TOP", 2, 0, 0, 200, 100);
+    if (first) top.Inst("GHOST", 0, 100, 0);
+    top.Inst("NMOS", 0, 0, 0);
+    if (!first) top.Inst("GHOST", 0, 100, 0);
+    RunTop(st, e, d, f);
+    EXPECT_EQ(e.Count(" on  at "), 0) << first;
+    EXPECT_EQ(e.Count(" is Open"), 0) << first;
+    int nmos = first ? 2 : 1;
+    ASSERT_EQ(g_pins.size(), 3u) << first;
+    for (const auto& pin : g_pins) EXPECT_EQ(pin.first.first, nmos) << first;
+  }
+}

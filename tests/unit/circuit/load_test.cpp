@@ -69,7 +69,8 @@ TEST(CktLoad, BadRecordsAreReportedAndReadingGoesOn) {
   for (int i = 0; i < 1041; i++) many += std::to_string(i) + " 0\n";
   const BadCase cases[] = {
       {"pair split across lines", "<P>\n7 2 2\n0 0 5\n0\n</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
-      {"vertex count above 1040", many + "</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
+      {"vertex count above 1040", many + "</P>\n<B>\n7 0 0 1 1\n</B>\n",
+       "Path Record Read Error ... More than 1040 Vertices", 1},
       {"vertex count 0", "<P>\n7 2 0\n</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
       {"vertex count negative", "<P>\n7 2 -3\n1 1 2 2\n</P>\n<B>\n7 0 0 1 1\n</B>\n", "Path Record Read Error", 1},
       {"missing box field", "<B>\n7 0 0 1\n</B>\n<B>\n7 0 0 1 1\n</B>\n", "Box Record Read Error", 1},

@@ -380,6 +380,13 @@ TEST(GdsOutConvert, LayersAddedToTheMap) {
   EXPECT_TRUE(Said(*run.host, "Layers have been Added to the LDM File TOP.ldm ... Run GdsOut Again"));
 }
 
+// A path record of n points.
+std::string LongPath(int n) {
+  std::string s = "<P>\n1 0 " + std::to_string(n) + "\n";
+  for (int i = 0; i < n; i++) s += std::to_string(i) + " 0\n";
+  return s + "</P>\n";
+}
+
 TEST(GdsOutConvert, BadInputStopsAndIsNeverCompleted) {
   struct Case {
     const char* name;
@@ -393,6 +400,8 @@ TEST(GdsOutConvert, BadInputStopsAndIsNeverCompleted) {
        "Header Record Read Error ... Can't Continue"},
       {"bad box", TlcCell("TOP", 1, "<B>\n1 0 0 5\n</B>\n"), "", "Box Record Read Error ... Can't Continue"},
       {"bad path", TlcCell("TOP", 1, "<P>\n1 0 3\n0 0 5 5\n"), "", "Path Record Read Error ... Can't Continue"},
+      {"path over the limit", TlcCell("TOP", 1, LongPath(1041)), "",
+       "Path Record Read Error ... More than 1040 Vertices ... Can't Continue"},
       {"bad text", TlcCell("TOP", 1, "<T>\n1 10 2\n"), "", "Text Record Read Error ... Can't Continue"},
       {"bad cell record", TlcCell("TOP", 2, "<C>\nSUB\n0 0\n</C>\n"), "", "Cell Record Read Error ... Can't Continue"},
       {"no scale", TlcCell("TOP", 1, "", 0), "", "TLC Scale is Missing ... Can't Continue"},

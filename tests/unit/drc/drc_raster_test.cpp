@@ -271,11 +271,11 @@ TEST_F(RasterTest, WalkReadsCellsOnceAndSkipsWhatMissesTheArea) {
   DrcMemDrawing d;
   int a = DrcMemAddCell(d, "A");
   DrcMemReadTlc(d, a, "<B>\n1 0 0 10 10\n</B>\n");
-  int b = DrcMemAddCell(d, "B");
+  int b = DrcMemAddCell(d, "SMALL");
   DrcMemReadTlc(d, b, "<B>\n1 0 0 5 5\n</B>\n");
   int top = DrcMemAddCell(d, "TOP");
   DrcMemReadTlc(d, top,
-                "<C>\nA\n0 0 0 0\n</C>\n<C>\nA\n0 20 0 0\n</C>\n<C>\nB\n0 40 0 0\n</C>\n<C>\nA\n0 60 0 0\n</C>\n"
+                "<C>\nA\n0 0 0 0\n</C>\n<C>\nA\n0 20 0 0\n</C>\n<C>\nSMALL\n0 40 0 0\n</C>\n<C>\nA\n0 60 0 0\n</C>\n"
                 "<C>\nA\n0 90000 0 0\n</C>\n<C>\nGHOST\n0 0 0 0\n</C>\n");
   DrcMemFinish(d);
   DrcMemSource(d);
@@ -283,7 +283,7 @@ TEST_F(RasterTest, WalkReadsCellsOnceAndSkipsWhatMissesTheArea) {
   st.ras.mainCell = top;
   DrcRasterForget(st);
   MapMainCell(st);
-  // A, A (no re-read), B, A again, the main cell; the far A and the unknown
+  // A, A (no re-read), SMALL, A again, the main cell; the far A and the unknown
   // cell are never read.
   EXPECT_EQ(d.reads, 4);
   EXPECT_EQ(MapCount(st, st.maps.W), 3 * 100 + 25);

@@ -305,6 +305,18 @@ TEST(Inflate, ForbiddenStreamsGiveTheirCodes) {
   }
 }
 
+// An incomplete distance set is accepted, and its table needs more room
+// than any complete one: it must still fit, not end as "out of memory".
+TEST(Inflate, AWideIncompleteDistanceSetFits) {
+  const uint8_t lens[30] = {13, 13, 10, 12, 13, 0, 9, 9, 11, 7, 13, 0, 12, 8, 14,
+                            13, 14, 10, 15, 11, 0, 9, 13, 15, 15, 11, 7, 10, 15, 14};
+  static const uint16_t base[30] = {0};
+  static const uint8_t extra[30] = {0};
+  auto st = std::make_unique<InflateState>();
+  InflateTable t{6, st->distRoom, INFLATE_DIST_ROOM};
+  EXPECT_EQ(InflateBuildTable(lens, 30, 0, base, extra, &t), INFLATE_SET_INCOMPLETE);
+}
+
 TEST(Inflate, NeverWritesPastTheMembersSize) {
   Bytes data = Random(100000, 5);
   Bits b;

@@ -29,18 +29,24 @@ char Fonts[4][64];
 char Omit[2][32];
 SatUsfList kLists[] = {{"font", 4, 64, &Fonts[0][0]}, {"omit", 2, 32, &Omit[0][0]}, {nullptr, 0, 0, nullptr}};
 int Applied = 0;
-void Apply(int flag) { Applied = 10 + flag; }
+int ProgState = 0;  // what the program gives the frame as its hooks' state
+void* AppliedOn = nullptr;
+void Apply(void* st, int flag) {
+  Applied = 10 + flag;
+  AppliedOn = st;
+}
 
 const SatProgram kProg = {"TestProg", "TestProg7", "TESTPROG", "TESTPROGAC", "TEST.HTM", "", {0, 0},
                           kKeys, kDefaults, kLists, Apply, nullptr, nullptr, nullptr, 0, &SatEditionPlain,
                           nullptr};
 
 void Fresh() {
-  SatProgramSet(&kProg);
+  SatProgramSet(&kProg, &ProgState);
   SatSetupReset();
   CellInfoReset();
   HostRecordInstall();
   Applied = 0;
+  AppliedOn = nullptr;
 }
 
 }  // namespace
@@ -80,6 +86,7 @@ TEST(Usf, SettingsRoundTripWithTheKeyTableAndLists) {
   Fresh();
   EXPECT_EQ(UsfRead(), 0);
   EXPECT_EQ(Applied, 10);  // SetupApply (0) after reading
+  EXPECT_EQ(AppliedOn, &ProgState);
   EXPECT_STREQ(UsfSlot(0), "inv1");
   EXPECT_STREQ(UsfSlot(1), "");  // the key alone empties the slot
   EXPECT_EQ(UsfFlag(2), 1);

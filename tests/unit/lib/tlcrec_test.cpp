@@ -1,5 +1,7 @@
 #include "tlcrec.h"
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -193,6 +195,30 @@ TEST(TlcRec, PathPointsAndLimits) {
   }
   // The widest record still has its spare place to close a polygon.
   EXPECT_GE(sizeof(tlcpath::x) / sizeof(int32_t), size_t(PVSIZ) + 1);
+}
+
+// The readers' message for a path they did not take: one over the limit
+// names the limit; a short buffer still gets a terminated message.
+TEST(TlcRec, PathErrorText) {
+  const struct {
+    int status, limit;
+    size_t size;
+    const char* text;
+  } cases[] = {
+      {TLC_REC_BAD, 1040, 80, "Path Record Read Error"},
+      {TLC_REC_LONG, 1040, 80, "Path Record Read Error ... More than 1040 Vertices"},
+      {TLC_REC_LONG, 1024, 80, "Path Record Read Error ... More than 1024 Vertices"},
+      {TLC_REC_LONG, 1040, 23, "Path Record Read Error"},
+      {TLC_REC_BAD, 1040, 5, "Path"},
+  };
+  for (const auto& c : cases) {
+    char buf[96];
+    memset(buf, 'x', sizeof buf);
+    TlcPathErrorText(c.status, c.limit, buf, c.size);
+    EXPECT_STREQ(buf, c.text) << c.status << " " << c.size;
+    EXPECT_EQ(buf[c.size], 'x') << c.size;  // nothing written past the size
+  }
+  TlcPathErrorText(TLC_REC_LONG, 1040, nullptr, 80);  // no buffer: nothing done
 }
 
 TEST(TlcRec, Text) {

@@ -182,7 +182,7 @@ TEST(TlcRead, BadRecordsAreReportedAndTheRestIsRead) {
   } cases[] = {
       {"path of 0 vertices", "<P>\n1 0 0\n</P>\n", "Path Record Read Error"},
       {"path of -3 vertices", "<P>\n1 0 -3\n</P>\n", "Path Record Read Error"},
-      {"path over the buffer", "<P>\n1 0 1041\n", "Path Record Read Error"},
+      {"path over the buffer", "<P>\n1 0 1041\n", "Path Record Read Error ... More than 1040 Vertices"},
       {"pair split over lines", "<P>\n1 0 2\n0 0 5\n5\n</P>\n", "Path Record Read Error"},
       {"path cut short", "<P>\n1 0 3\n0 0 1 1\n</P>\n", "Path Record Read Error"},
       {"box field missing", "<B>\n1 0 0 5\n</B>\n", "Box Record Read Error"},

@@ -70,7 +70,7 @@ class PlotTest : public ::testing::Test {
   void Finish() {
     DrcMemFinish(d);
     DrcMemSource(d);
-    st.walk.src = &d.src;
+    st.walk.cw.src = &d.src;
     Cells.count = (int)d.cells.size();
     for (size_t i = 0; i < d.cells.size(); ++i) {
       CellInfo& c = Cells.cell[i + 1];

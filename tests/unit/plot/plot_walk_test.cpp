@@ -159,7 +159,7 @@ TEST_F(WalkTest, OutlinedInstanceIsABoxInTheOutlinePenOnce) {
   Finish();
   Wrapped::outlined = a;
   DrcCellSource src = Wrapped::Source(d);
-  st.walk.src = &src;
+  st.walk.cw.src = &src;
   Layer(0, 1, 3);
   Layer(1, 2, 4);
   snprintf(st.set.v[PK_OPN], PLOT_TEXT, "6");
@@ -194,7 +194,7 @@ TEST_F(WalkTest, UnreadableCellsStandAsDashedBoxes) {
   Wrapped::outlined = 0;
   Wrapped::unreadable = "A";  // the file is not there any more
   DrcCellSource src = Wrapped::Source(d);
-  st.walk.src = &src;
+  st.walk.cw.src = &src;
   Layer(0, 1, 1);
   Main("TOP");
   st.out.pen = st.out.wantPen = 1;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "../../../support/small_fs.h"
 
@@ -217,6 +219,67 @@ TEST_F(Undoing, ASaveOntoAFullOrReadOnlyDiskIsSaidAndCancels) {
   }
 }
 
+// Every edit takes a backup: one that can't be written (no folder, a full
+// disk) is said once, not at every edit, until a backup goes through again;
+// the edits themselves are kept.
+TEST_F(Undoing, AFailingBackupIsSaidOncePerFailure) {
+  enum How { MISSING, FULL };
+  for (How how : {MISSING, FULL}) {
+    SCOPED_TRACE(how);
+    MountedFolder fs(256);
+    if (how == FULL && !fs.mounted) GTEST_SKIP() << fs.reason;
+    std::string temp = how == FULL ? fs.path + "/" : "";
+    auto breakIt = [&] {
+      if (how == MISSING) {
+        snprintf(Store.tempFolder, sizeof Store.tempFolder, "no/such/folder/");
+        return;
+      }
+      FILE* f = fopen((temp + "filler").c_str(), "wb");
+      ASSERT_NE(f, nullptr);
+      std::string chunk(4096, 'x');
+      while (fwrite(chunk.data(), 1, chunk.size(), f) == chunk.size()) {
+      }
+      fclose(f);
+    };
+    auto mendIt = [&] {
+      if (how == MISSING) Store.tempFolder[0] = '\0';
+      else remove((temp + "filler").c_str());
+    };
+    auto saidCount = [&] {
+      int n = 0;
+      for (const std::string& t : HostRecordTexts())
+        n += t.rfind("Unable to Write ", 0) == 0 && t.find("Undobkup0.tlc File") != std::string::npos;
+      return n;
+    };
+    StoreReset();
+    UndoReset();
+    TlcWriteReset();
+    MakeCurrent("TOP", 1);
+    snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s", temp.c_str());
+    rec->messages.clear();
+    int boxes = 0;
+    auto edit = [&] {
+      ASSERT_EQ(Typed(("add " + std::to_string(2 * boxes) + " 0 " + std::to_string(2 * boxes + 1) + " 1").c_str()), 1);
+      ++boxes;
+    };
+    breakIt();
+    for (int i = 0; i < 3; ++i) edit();
+    EXPECT_EQ(saidCount(), 1);
+    EXPECT_EQ(Store.boxCount, 3);
+    EXPECT_EQ(Cell.modified, 1);
+    mendIt();
+    edit();
+    EXPECT_TRUE(Exists((temp + "Undobkup0.tlc").c_str()));
+    EXPECT_EQ(saidCount(), 1);
+    // A new failure after a backup went through is said again, once.
+    breakIt();
+    for (int i = 0; i < 2; ++i) edit();
+    EXPECT_EQ(saidCount(), 2);
+    EXPECT_EQ(Store.boxCount, 6);
+    mendIt();
+  }
+}
+
 TEST_F(Undoing, AWriteThatFailsKeepsFileTableAndFlag) {
   ASSERT_EQ(Typed("add 0 0 1 1"), 1);
   ASSERT_EQ(CellSavePrompt(0, 0), 1);
@@ -296,6 +359,29 @@ TEST_F(Undoing, CopyAndLayerRewrite) {
   EXPECT_EQ(count(ReadFile("TOP.tlc"), "<B>\n9 "), 1);
   EXPECT_EQ(TlcCopyFile("", "out/", "NONE"), 0);
   EXPECT_EQ(LastMessage(), "Unable to Read NONE TLC File");
+}
+
+// A path the copy can't carry is dropped with a message that tells a path
+// over the editor's limit from a damaged record; the records around it are
+// copied.
+TEST_F(Undoing, CopyNamesThePathLimitWhenItDropsAPath) {
+  std::string body = "<P>\n5 0 1025\n";
+  for (int i = 0; i < 1025; ++i) body += std::to_string(i) + " 0\n";
+  body += "</P>\n<P>\n5 0 3\n0 0 1 1\n</P>\n<B>\n5 0 0 1 1\n</B>\n";
+  WriteFile("LONG.tlc", body);
+  ASSERT_EQ(mkdir("out", 0755), 0);
+  TlcCopyFile("", "out/", "LONG");
+  std::vector<std::string> texts;
+  for (const auto& m : rec->messages) texts.push_back(m.text);
+  const std::vector<std::string> want = {
+      "Path Vertex Count of 1025 exceeds Limit of 1024 ... Path will be Truncated",
+      "Path Record Read Error ... More than 1024 Vertices",
+      "Path Record Read Error",
+  };
+  EXPECT_EQ(texts, want);
+  std::string copy = ReadFile("out/LONG.tlc");
+  EXPECT_NE(copy.find("<B>\n5 0 0 1 1\n</B>"), std::string::npos) << copy;
+  EXPECT_EQ(copy.find("<P>"), std::string::npos) << copy;
 }
 
 TEST_F(Undoing, SaveAsScriptReplaysIntoAnEqualCell) {

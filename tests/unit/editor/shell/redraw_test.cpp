@@ -165,6 +165,25 @@ TEST_F(HierFixture, FailedSwapWriteLoadsNoLowerCellOverTheCurrentOne) {
   EXPECT_TRUE(StoreUsable());
 }
 
+// A drawing folder that can't take the swap file (read-only) is drawn with
+// its whole hierarchy, without a word: the file goes to the spare folder.
+TEST_F(HierFixture, ASwapFileTheFolderCantTakeGoesToTheSpareFolder) {
+  snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s", "/nonexistent/quil/");
+  std::string spare = dir + "/spare/QuilTempFiles/9/";
+  snprintf(Store.spareFolder, sizeof Store.spareFolder, "%s", spare.c_str());
+  StoreBoxSet(-444, 1, 1);  // an unsaved change
+  Redraw();
+  EXPECT_TRUE(rec->messages.empty()) << rec->messages[0].text;
+  std::vector<int> f = Fills();
+  EXPECT_EQ(f[1], 2);
+  EXPECT_EQ(f[2], 1);
+  EXPECT_EQ(f[3], 1);
+  EXPECT_EQ(Outlines(PAL_OUTLINE), 0);
+  EXPECT_EQ(Store.heldCell, c3);
+  EXPECT_EQ(StoreBoxGet(1, 1), -444);
+  EXPECT_TRUE(std::ifstream(spare + "Swap.bpv").good());
+}
+
 TEST_F(HierFixture, FailedSwapReadMarksTheStoreAndOffersTheCellFile) {
   for (int answer : {HOST_IDNO, HOST_IDYES}) {
     HostRecordInstall().answers.push_back(answer);

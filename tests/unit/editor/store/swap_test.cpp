@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../../../support/small_fs.h"
 #include "store.h"
 #include "store_fixture.h"
 
@@ -112,6 +113,56 @@ TEST_F(SwapFile, OutAndInFollowTheCellNumbers) {
   Store.heldCell = 4;
   SwapOut();
   EXPECT_EQ(HostRecordTexts().back(), "Swap File Failed to Write ... Try an Undo to Recover Previous Objects");
+}
+
+// A temp folder that can't take the swap file -- missing, read-only, full --
+// sends it to the spare folder, made as needed, and it is read back from
+// there; no part-written file stays behind. Once the temp folder takes the
+// file again, the file is written and read there.
+TEST_F(SwapFile, AFolderThatCantTakeTheFileSendsItToTheSpareFolder) {
+  enum How { MISSING, READ_ONLY, FULL };
+  for (How how : {MISSING, READ_ONLY, FULL}) {
+    SCOPED_TRACE(how);
+    StoreReset();
+    MountedFolder fs(64);
+    if (how != MISSING && !fs.mounted) GTEST_SKIP() << fs.reason;
+    std::string temp = how == MISSING ? "no/such/folder/" : fs.path + "/";
+    if (how == READ_ONLY) {
+      ASSERT_TRUE(fs.MakeReadOnly());
+    }
+    if (how == FULL) {
+      FILE* f = fopen((temp + "filler").c_str(), "wb");
+      ASSERT_NE(f, nullptr);
+      std::string chunk(4096, 'x');
+      while (fwrite(chunk.data(), 1, chunk.size(), f) == chunk.size()) {
+      }
+      fclose(f);
+    }
+    std::string spare = dir + "/spare" + std::to_string(how) + "/QuilTempFiles/77/";
+    snprintf(Store.tempFolder, sizeof Store.tempFolder, "%s", temp.c_str());
+    snprintf(Store.spareFolder, sizeof Store.spareFolder, "%s", spare.c_str());
+    AddBox(3, 0, 0, 10, 10);
+    AddPath(7, -500, {{0, 0}, {100, 0}, {100, 100}});
+    ASSERT_EQ(SwapWrite(), 0);
+    EXPECT_TRUE(FileExists(spare + "Swap.bpv"));
+    EXPECT_FALSE(FileExists(temp + "Swap.bpv"));
+    Store.boxCount = Store.pathCount = Store.vertexCount = 0;
+    ASSERT_EQ(SwapRead(), 0);
+    EXPECT_EQ(Store.boxCount, 1);
+    EXPECT_EQ(Store.pathCount, 1);
+    EXPECT_EQ(Store.vertexCount, 3);
+    EXPECT_EQ(StoreBoxGet(3, 1), 10);
+    SwapSpareDelete();
+    EXPECT_FALSE(FileExists(spare + "Swap.bpv"));
+  }
+  // The temp folder takes it again: written and read there.
+  Store.tempFolder[0] = '\0';
+  ASSERT_EQ(SwapWrite(), 0);
+  EXPECT_TRUE(FileExists("Swap.bpv"));
+  EXPECT_FALSE(FileExists(std::string(Store.spareFolder) + "Swap.bpv"));
+  Store.boxCount = 0;
+  ASSERT_EQ(SwapRead(), 0);
+  EXPECT_EQ(Store.boxCount, 1);
 }
 
 // Every record of a store filled to its limits goes out and comes back; the

@@ -1,0 +1,216 @@
+#include "tffbuild.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "cnvcommon.h"
+#include "host.h"
+#include "safewrite.h"
+#include "satutil.h"
+
+TffState Tff;
+
+void TffReset() {
+  Tff = TffState();
+  memset(Tff.table, TFF_END, sizeof Tff.table);
+  memset(Tff.slot, TFF_END, sizeof Tff.slot);
+}
+
+void TffError(const char* text) {
+  Tff.error = 1;
+  HostMsgBox(text, nullptr, HOST_CAP_ERROR, HOST_OK);
+}
+
+void TffWarning(const char* text) { HostMsgBox(text, nullptr, HOST_CAP_WARNING, HOST_OK); }
+
+int TffArgs(const char* args) {
+  // Counted before anything is stored: the table has three places.
+  int tokens = 0;
+  for (const char* p = args ? args : ""; *p;) {
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!*p) break;
+    ++tokens;
+    while (*p && *p != ' ' && *p != '\t') ++p;
+  }
+  if (tokens > TFF_TOKENS) {
+    TffError("Command Line is TFFfile TLCfile Character");
+    return 0;
+  }
+  Tff.count = 1;
+  for (const char* p = args ? args : ""; *p;) {
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!*p) break;
+    size_t n = strcspn(p, " \t");
+    char* t = Tff.tokens[Tff.count++];
+    size_t keep = n < TFF_PATHLEN - 1 ? n : TFF_PATHLEN - 1;
+    memcpy(t, p, keep);
+    t[keep] = 0;
+    p += n;
+  }
+  return Tff.count;
+}
+
+int TffFontRead(const char* path) {
+  FILE* f = SatOpen(path, "rb");
+  if (!f) return 0;
+  uint8_t scratch[TFF_SIZE];
+  size_t got = fread(scratch, 1, TFF_SIZE, f);
+  fclose(f);
+  if (got < TFF_SIZE) return -1;
+  memcpy(Tff.table, scratch, TFF_SIZE);
+  return 1;
+}
+
+int TffFontWrite(const char* path) {
+  char host[TFF_PATHLEN + 64];
+  if (!SatHostPathTo(host, sizeof host, path)) return 0;
+  SafeWrite sw;
+  if (!SafeWriteOpen(&sw, host, "wb")) return 0;
+  int failed = fwrite(Tff.table, 1, TFF_SIZE, sw.f.get()) != TFF_SIZE;
+  return SafeWriteCommit(&sw, failed);
+}
+
+void TffGlyphAdd(const CnvPath* p, int pathNo) {
+  // A path without vertices would end the glyph early and hide the rest.
+  if (p->nv <= 0 || Tff.refused) return;
+  char text[200];
+  for (int j = 0; j < p->nv; ++j) {
+    int32_t x = p->x[j], y = p->y[j];
+    if (x < 0 || x > 15 || y < 0 || y > 15) {
+      snprintf(text, sizeof text,
+               "Vertex %d (%ld, %ld) of Path %d is Outside the Grid 0 .. 15\n\nCharacter Not Assigned", j + 1,
+               (long)x, (long)y, pathNo);
+      TffError(text);
+      Tff.refused = 1;
+      return;
+    }
+    if (x == 15 && y == 15) {
+      snprintf(text, sizeof text,
+               "Vertex %d (15, 15) of Path %d is the End Mark of the Font\n\nCharacter Not Assigned", j + 1,
+               pathNo);
+      TffError(text);
+      Tff.refused = 1;
+      return;
+    }
+  }
+  for (int j = 0; j < p->nv; ++j) {
+    if (Tff.next < TFF_VERTEX_ROOM)
+      Tff.slot[Tff.next++] = (uint8_t)(p->x[j] * 16 + p->y[j]);
+    else
+      ++Tff.dropped;
+  }
+  if (Tff.next < TFF_SLOT) Tff.slot[Tff.next++] = TFF_END;
+  ++Tff.polygons;
+}
+
+void TffCharRead(TlcIn* in) {
+  std::unique_ptr<CnvPath> path(new CnvPath());
+  CnvCell c;
+  CnvBox b;
+  CnvText t;
+  int pathNo = 0;
+  const char* line;
+  while (!Tff.refused && (line = TlcNextLine(in)) != nullptr) {
+    switch (TlcLineKind(line)) {
+      case TLC_CELL:
+        ReadC(in, &c);
+        break;
+      case TLC_BOX:
+        if (!ReadB(in, &b)) TffError("Box Record Read Error");
+        break;
+      case TLC_PATH:
+        ++pathNo;
+        if (ReadP(in, path.get()))
+          TffGlyphAdd(path.get(), pathNo);
+        else
+          TffError("Path Record Read Error");
+        break;
+      case TLC_TEXT:
+        ReadT(in, &t);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+namespace {
+
+// The character file, named in upper case as the system names it.
+int CharOpen(TlcIn* in, const char* charPath) {
+  char host[3 * TFF_PATHLEN];
+  in->open = 0;
+  if (!charPath || !charPath[0] || !SatHostPathTo(host, sizeof host, PathUpper(charPath))) return 0;
+  snprintf(in->path, sizeof in->path, "%s", host);
+  in->open = TlcLineOpenFile(&in->src, in->path, 1);
+  return in->open;
+}
+
+void CantWrite(const char* path) {
+  char text[TFF_PATHLEN + 40];
+  snprintf(text, sizeof text, "Unable to Write %s", path);
+  TffError(text);
+}
+
+}  // namespace
+
+int TffBuildOnce(const char* fontPath, const char* charPath, int ch, int assign) {
+  char text[TFF_PATHLEN + 120];
+  int r = TffFontRead(fontPath);
+  if (r < 0) {
+    TffWarning("Font File is the Wrong Length ... Erase it");
+    return 0;
+  }
+  if (r == 0) {
+    snprintf(text, sizeof text, "Font File %s is Missing ... New File will be Created", fontPath);
+    if (HostMsgBox(text, nullptr, HOST_CAP_WARNING, HOST_OKCANCEL) != HOST_IDOK) return 0;
+    memset(Tff.table, TFF_END, sizeof Tff.table);
+    if (!TffFontWrite(fontPath)) {
+      CantWrite(fontPath);
+      return 0;
+    }
+  }
+  std::unique_ptr<TlcIn> in(new TlcIn());
+  if (!CharOpen(in.get(), charPath)) {
+    TffWarning("Character TLC File is Missing");
+    return 0;
+  }
+  Tff.hdr = CnvHdr();
+  if (TlcFindHeader(in.get(), &Tff.hdr) < 0) TffError("Header Record Read Error");
+  TlcCloseRead(in.get());
+  if (!assign || ch < 32 || ch > 127) return 0;
+
+  memset(Tff.slot, TFF_END, sizeof Tff.slot);
+  Tff.next = Tff.dropped = Tff.refused = Tff.polygons = 0;
+  if (!CharOpen(in.get(), charPath)) {
+    TffWarning("Character TLC File is Missing");
+    return 0;
+  }
+  TffCharRead(in.get());
+  TlcCloseRead(in.get());
+  if (Tff.refused) return 0;
+  if (Tff.next < TFF_SLOT) Tff.slot[Tff.next] = TFF_END;
+  memcpy(&Tff.table[(ch - 32) * TFF_SLOT], Tff.slot, TFF_SLOT);
+  if (!TffFontWrite(fontPath)) {
+    CantWrite(fontPath);
+    return 0;
+  }
+  if (Tff.dropped) {
+    snprintf(text, sizeof text, "%d Vertices Do Not Fit the Slot of Character %c and are Left Out", Tff.dropped,
+             ch);
+    TffWarning(text);
+  }
+  snprintf(text, sizeof text, "%ld Polygons with %ld Vertices\nAssigned to Character %c (%d)", (long)Tff.hdr.np,
+           (long)Tff.hdr.nv, ch, ch);
+  HostMsgBox(text, "TffBuild", HOST_CAP_OWN, HOST_OK);
+  return 1;
+}
+
+int TffBatch(int count) {
+  snprintf(Tff.fontPath, sizeof Tff.fontPath, "%s", Tff.tokens[1]);
+  snprintf(Tff.charPath, sizeof Tff.charPath, "%s", count >= 3 ? Tff.tokens[2] : "");
+  Tff.ch = count >= 4 && Tff.tokens[3][0] ? (int)(unsigned char)Tff.tokens[3][0] : (int)TFF_NO_CHAR;
+  if (count < 4) TffWarning("Character Not recognized in Batch Arguments ... Insert Character Manually");
+  return TffBuildOnce(Tff.fontPath, Tff.charPath, Tff.ch, count == 4);
+}
