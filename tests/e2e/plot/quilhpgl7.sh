@@ -79,38 +79,65 @@ go)
 abort)
   dir=$(drawing hpgl_abort)
   cd "$dir" || fail "no work folder"
-  # A cell of many boxes, so that the run lasts.
+  # BIG places a small cell 5000 times: ten million objects a layer pass
+  # from two small files (an array reads its cell once a pass), so that the
+  # run lasts. One box of the cell is on a plotted layer: the plot grows from
+  # the first instance on.
   python3 - <<'PY'
-n = 1000000
+head = '<?xml version="1.0"?>\n<TLC>\n<H>\n%s\n7.0.91\n7.0.91\n1000\num\n12/10/26\n13:00:00\n'
+with open("BUSY.tlc", "w") as f:
+    f.write(head % "BUSY" + "1 0 0 29900 23900\n2000 0 0 0\n</H>\n")
+    for i in range(2000):
+        x, y = (i % 50) * 600, (i // 50) * 600
+        f.write("<B>\n%d %d %d %d %d\n</B>\n" % (5 if i == 0 else 40, x, y, x + 500, y + 500))
+    f.write("</TLC>\n")
 with open("BIG.tlc", "w") as f:
-    f.write('<?xml version="1.0"?>\n<TLC>\n<H>\nBIG\n7.0.91\n7.0.91\n1000\num\n12/10/26\n13:00:00\n')
-    f.write("1 0 0 600000 500000\n%d 0 0 0\n</H>\n" % n)
-    for i in range(n):
-        x, y = (i % 1000) * 600, (i // 1000) * 500
-        f.write("<B>\n5 %d %d %d %d\n</B>\n" % (x, y, x + 500, y + 500))
+    f.write(head % "BIG" + "2 0 0 1499900 2399900\n0 0 0 5000\n</H>\n")
+    for i in range(5000):
+        f.write("<C>\nBUSY\n0 %d %d 0\n</C>\n" % ((i % 50) * 30000, (i // 50) * 24000))
     f.write("</TLC>\n")
 lines = open("QUIL7.CRF").read().split("\n")
-count = int(lines[0]) + 1
+count = int(lines[0]) + 2
 rest = [l for l in lines[1:] if l.strip()]
-open("QUIL7.CRF", "w").write("%d\n%s\nBIG\n1 0 0 600000 500000 %d 0 0 0\n" % (count, "\n".join(rest), n))
+open("QUIL7.CRF", "w").write("%d\n%s\nBUSY\n1 0 0 29900 23900 2000 0 0 0\nBIG\n2 0 0 1499900 2399900 0 0 0 5000\n"
+                             % (count, "\n".join(rest)))
 PY
-  # Sixteen layer passes, each reading the big cell again.
-  { printf 'pfn=big.plt\ncln=BIG\nwlf=0\nwbt=0\nwrt=600\nwtp=500\nl0=5\n'
+  # Sixteen layer passes.
+  { printf 'pfn=big.plt\ncln=BIG\nwlf=0\nwbt=0\nwrt=1500\nwtp=2400\nl0=5\n'
     for i in $(seq 1 15); do printf 'l%d=%d\n' "$i" $((i + 20)); done; } >QuilHpgl.usf
   start_plot
   main_setup
   robot command QuilHpgl7 16 >/dev/null || fail "Go not posted"
   wait_file big.plt 60 || fail "the run wrote nothing"
+  # Esc is seen by the poll after an object ("Pause ...") or, when the
+  # progress dialog gets the key first, as its Cancel (its own question):
+  # either asks before the run stops.
   start=$SECONDS
-  until robot wait-dialog "Pause ..." 2000 >/dev/null; do
-    robot dialog-text QuilHpgl >/dev/null 2>&1 && fail "the run finished before Esc was seen"
+  while :; do
+    if robot wait-dialog "Pause ..." 500 >/dev/null; then
+      robot press "Pause ..." Yes >/dev/null || fail "Yes not pressed"
+      break
+    fi
+    if text=$(robot dialog-text QuilHpgl 2>/dev/null); then
+      printf '%s\n' "$text" | grep -qF "Aborting Plot ... OK ?" || fail "the run finished before Esc was seen: $text"
+      robot press QuilHpgl Yes >/dev/null || fail "Yes not pressed"
+      break
+    fi
     [ $((SECONDS - start)) -ge 120 ] && fail "no abort question: $(robot dialogs)"
     robot esc-hold 1500 >/dev/null
   done
-  robot press "Pause ..." Yes >/dev/null || fail "Yes not pressed"
-  text=$(robot_wait 120 wait-dialog QuilHpgl) || fail "no closing message: $(robot dialogs)"
+  # The closing message has the question's caption: wait for its words.
+  start=$SECONDS
+  until text=$(robot dialog-text QuilHpgl 2>/dev/null) && printf '%s\n' "$text" | grep -qE "Aborted|Finished"; do
+    [ $((SECONDS - start)) -ge 120 ] && fail "no closing message: $(robot dialogs)"
+    sleep 0.2
+  done
   printf '%s\n' "$text" | grep -q "Aborted ... Plot may be Incomplete" || fail "closing message: $text"
   robot press QuilHpgl OK >/dev/null
+  # What was plotted before Esc stays: the header and the first instance's
+  # box; the trailer follows.
+  first="IN;IP508,508,10668,8128;IW0,0,6000,9600;VS10.0;SC;SP1;LT;PU;PA0,0;PD;ER2,2;"
+  [ "$(head -c ${#first} big.plt)" = "$first" ] || fail "the plot lost its start: $(head -c 100 big.plt)"
   [ "$(tail -c 10 big.plt)" = "PU;LT;SP0;" ] || fail "no trailer after the abort: $(tail -c 60 big.plt)"
   robot close QuilHpgl7 >/dev/null
   wait_gone "$pid" 30 || fail "still running after WM_CLOSE"
