@@ -1139,7 +1139,11 @@ static int Run(CifInState* st) {
 
   Counter(st, 500, "Analyzing CIF Layers ...");
   int more = 0;
-  st->nLayers = CifLayerFileRead(st->val[CI_LFN], st->layers, CIF_LAYERROWS, 1, &more);
+  // The layer file is by default the CIF file, already read.
+  if (strcmp(st->val[CI_LFN], st->val[CI_CFN]) == 0)
+    st->nLayers = CifLayerTextRead(st->data, st->size, st->layers, CIF_LAYERROWS, 1, &more);
+  else
+    st->nLayers = CifLayerFileRead(st->val[CI_LFN], st->layers, CIF_LAYERROWS, 1, &more);
   if (st->nLayers == 0) return Fail(st, "Layer Info is Incorrect or Missing");
 
   Counter(st, 500, "Analyzing Cell Hierarchy ...");

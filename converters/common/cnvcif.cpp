@@ -202,23 +202,15 @@ unsigned char* CifFileLoad(const char* path, size_t* size) {
   *size = 0;
   FILE* f = (path && *path) ? SatOpen(path, "rb") : nullptr;
   if (!f) return nullptr;
-  size_t cap = 1 << 16, n = 0;
-  unsigned char* buf = static_cast<unsigned char*>(malloc(cap));
-  while (buf) {
-    if (n == cap) {
-      unsigned char* bigger = static_cast<unsigned char*>(realloc(buf, cap * 2));
-      if (!bigger) {
-        free(buf);
-        buf = nullptr;
-        break;
-      }
-      buf = bigger;
-      cap *= 2;
-    }
-    size_t got = fread(buf + n, 1, cap - n, f);
-    n += got;
-    if (got == 0) break;
+  // One block of the file's size, read at once; a file that grows while it
+  // is read is taken as far as that block goes.
+  long len = fseek(f, 0, SEEK_END) == 0 ? ftell(f) : -1;
+  if (len < 0 || fseek(f, 0, SEEK_SET) != 0) {
+    fclose(f);
+    return nullptr;
   }
+  unsigned char* buf = static_cast<unsigned char*>(malloc((size_t)len + 1));
+  size_t n = buf ? fread(buf, 1, (size_t)len, f) : 0;
   if (buf && ferror(f)) {
     free(buf);
     buf = nullptr;

@@ -117,6 +117,8 @@ struct LlState {
   int ringN = 0;
   // Result of the last run.
   int completed = 0;
+  // Cell name and boundary slots kept while the setup dialog is open.
+  char kept[5][256] = {};
 
   // Written polygons as x y lists (tests); null when not wanted.
   std::vector<std::vector<int32_t>>* polyOut = nullptr;
@@ -184,6 +186,10 @@ void LlSetupApply(LlState& st, int check);
 // Fit: the boundary of the next apply from the cell's extents; 0 when the
 // cell is not in the cell list.
 int LlFit(LlState& st, const char* cell);
+// The setup dialog's Cancel: the cell name and boundary as they were when
+// the dialog opened (List and Fit may have changed them).
+void LlSetupKeep(LlState& st);
+void LlSetupCancel(LlState& st);
 // The cell list: the library's reader with this tool's warning.
 int LlCellListRead();
 // The run over the record store (cells read from the current folder).

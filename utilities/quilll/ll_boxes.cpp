@@ -2,11 +2,10 @@
 // that continue each other merged, and, for Convert to Poly, stacks of boxes
 // joined into rectilinear polygons with optional vertex reduction.
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <set>
-#include <tuple>
 #include <unordered_map>
 
 #include "ll.h"
@@ -269,35 +268,102 @@ void LlBoxMergePairwise(LlState& st) {
   }
 }
 
+namespace {
+
+// The live boxes sorted by three sides and their index; a dropped box is
+// skipped through "next live" links that shorten as they are followed. The
+// boxes of an area lie on its grid, so a side is its map line (0..1024, 11
+// bits) and a whole entry packs into 64 bits: three sides and the index.
+struct EdgeIndex {
+  std::vector<uint64_t> e;
+  std::vector<int32_t> up, pos;
+  std::vector<int32_t> row;  // where the entries of each first side start
+
+  static uint64_t Pack(uint32_t a, uint32_t b, uint32_t c, uint32_t idx) {
+    return ((uint64_t)a << 45) | ((uint64_t)b << 34) | ((uint64_t)c << 23) | idx;
+  }
+  template <class Key>
+  void Build(const std::vector<LlBox>& v, Key key) {
+    // Counted into rows by the first side, then each row sorted: the searches
+    // stay within one row.
+    row.assign(2050, 0);
+    size_t live = 0;
+    for (const LlBox& o : v)
+      if (o.layer) {
+        row[(size_t)key(o)[0] + 1]++;
+        ++live;
+      }
+    for (size_t k = 1; k < row.size(); ++k) row[k] += row[k - 1];
+    e.assign(live, 0);
+    std::vector<int32_t> fill(row.begin(), row.end() - 1);
+    for (size_t j = 0; j < v.size(); ++j)
+      if (v[j].layer) {
+        std::array<uint32_t, 3> k = key(v[j]);
+        e[(size_t)fill[k[0]]++] = Pack(k[0], k[1], k[2], (uint32_t)j);
+      }
+    for (size_t k = 0; k + 1 < row.size(); ++k)
+      if (row[k + 1] - row[k] > 1) std::sort(e.begin() + row[k], e.begin() + row[k + 1]);
+    up.resize(e.size() + 1);
+    for (size_t k = 0; k <= e.size(); ++k) up[k] = (int32_t)k;
+    pos.assign(v.size(), -1);
+    for (size_t k = 0; k < e.size(); ++k) pos[(size_t)(e[k] & 0x7fffff)] = (int32_t)k;
+  }
+  int32_t Find(int32_t x) {
+    while (up[(size_t)x] != x) {
+      up[(size_t)x] = up[(size_t)up[(size_t)x]];
+      x = up[(size_t)x];
+    }
+    return x;
+  }
+  void Drop(int32_t j) {
+    int32_t p = pos[(size_t)j];
+    if (p >= 0) up[(size_t)p] = p + 1;
+  }
+  // Lowest live index above `after` with this key; INT32_MAX when none.
+  int32_t First(uint32_t a, uint32_t b, uint32_t c, int32_t after) {
+    if (a > 2047 || b > 2047 || c > 2047) return INT32_MAX;
+    uint64_t probe = Pack(a, b, c, (uint32_t)(after + 1));
+    int32_t p = (int32_t)(std::lower_bound(e.begin() + row[a], e.begin() + row[a + 1], probe) - e.begin());
+    p = Find(p);
+    if ((size_t)p >= e.size()) return INT32_MAX;
+    uint64_t x = e[(size_t)p];
+    return (x >> 23) == (probe >> 23) ? (int32_t)(x & 0x7fffff) : INT32_MAX;
+  }
+};
+
+}  // namespace
+
 void LlBoxMerge(LlState& st) {
   // The pairwise pass visits the later boxes in index order and only a match
   // changes the current box, so the next box it merges is the lowest later
   // index among the boxes that match the current sides: boxes are found by
   // the three sides each test compares.
-  typedef std::tuple<int32_t, int32_t, int32_t> Key;
-  std::map<Key, std::set<int32_t>> below, right, above, left;  // keyed by what box j offers
   std::vector<LlBox>& v = st.boxes;
   int32_t n = (int32_t)v.size();
-  for (int32_t j = 0; j < n; ++j) {
-    const LlBox& o = v[(size_t)j];
-    if (o.layer == 0) continue;
-    below[Key(o.t, o.l, o.r)].insert(j);
-    right[Key(o.l, o.t, o.b)].insert(j);
-    above[Key(o.b, o.l, o.r)].insert(j);
-    left[Key(o.r, o.t, o.b)].insert(j);
+  const int64_t m = st.set.m;
+  bool onGrid = n < (1 << 23);
+  for (const LlBox& o : v) {
+    if (!onGrid) break;
+    int64_t sides[4] = {o.l - st.L, o.r - st.L, o.b - st.B, o.t - st.B};
+    for (int64_t d : sides)
+      if (d < 0 || d > 1024 * m || d % m) onGrid = false;
   }
+  if (!onGrid) {
+    LlBoxMergePairwise(st);
+    return;
+  }
+  auto X = [&](int32_t x) { return (uint32_t)((x - st.L) / m); };
+  auto Y = [&](int32_t y) { return (uint32_t)((y - st.B) / m); };
+  EdgeIndex below, right, above, left;  // keyed by what box j offers
+  below.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{Y(o.t), X(o.l), X(o.r)}; });
+  right.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{X(o.l), Y(o.t), Y(o.b)}; });
+  above.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{Y(o.b), X(o.l), X(o.r)}; });
+  left.Build(v, [&](const LlBox& o) { return std::array<uint32_t, 3>{X(o.r), Y(o.t), Y(o.b)}; });
   auto drop = [&](int32_t j) {
-    const LlBox& o = v[(size_t)j];
-    below[Key(o.t, o.l, o.r)].erase(j);
-    right[Key(o.l, o.t, o.b)].erase(j);
-    above[Key(o.b, o.l, o.r)].erase(j);
-    left[Key(o.r, o.t, o.b)].erase(j);
-  };
-  auto first = [&](std::map<Key, std::set<int32_t>>& idx, const Key& k, int32_t after) -> int32_t {
-    auto it = idx.find(k);
-    if (it == idx.end()) return INT32_MAX;
-    auto s = it->second.upper_bound(after);
-    return s == it->second.end() ? INT32_MAX : *s;
+    below.Drop(j);
+    right.Drop(j);
+    above.Drop(j);
+    left.Drop(j);
   };
   for (int32_t i = 0; i < n; ++i) {
     if (v[(size_t)i].layer == 0) continue;
@@ -305,8 +371,8 @@ void LlBoxMerge(LlState& st) {
     LlBox c = v[(size_t)i];
     int32_t p = i;
     for (;;) {
-      int32_t j = std::min(std::min(first(below, Key(c.b, c.l, c.r), p), first(right, Key(c.r, c.t, c.b), p)),
-                           std::min(first(above, Key(c.t, c.l, c.r), p), first(left, Key(c.l, c.t, c.b), p)));
+      int32_t j = std::min(std::min(below.First(Y(c.b), X(c.l), X(c.r), p), right.First(X(c.r), Y(c.t), Y(c.b), p)),
+                           std::min(above.First(Y(c.t), X(c.l), X(c.r), p), left.First(X(c.l), Y(c.t), Y(c.b), p)));
       if (j == INT32_MAX) break;
       LlBox& o = v[(size_t)j];
       drop(j);

@@ -343,6 +343,18 @@ int LlFit(LlState& st, const char* cell) {
   return 1;
 }
 
+void LlSetupKeep(LlState& st) {
+  const int slots[5] = {LL_CLN, LL_BL, LL_BB, LL_BR, LL_BT};
+  for (int k = 0; k < 5; ++k) std::snprintf(st.kept[k], sizeof st.kept[k], "%s", Slot(slots[k]));
+}
+
+void LlSetupCancel(LlState& st) {
+  const int slots[5] = {LL_CLN, LL_BL, LL_BB, LL_BR, LL_BT};
+  for (int k = 0; k < 5; ++k) SetSlot(slots[k], st.kept[k]);
+  st.set.fitPending = 0;
+  LlSetupApply(st, 0);
+}
+
 int LlCellListRead() { return SatCrfReadAs("QUIL7.CRF File Error ... Keeping Valid Cells"); }
 
 int LlRunSource(LlState& st, const CwCellSource* src, int mainCell) {

@@ -247,7 +247,7 @@ INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // Commands wait for the run, even when its display was closed during it.
 int Busy() { return SatFrame.running || CodeWin.display != nullptr; }
 
-int Command(HWND main, int id) {
+int Command(void*, HWND main, int id) {
   switch (id) {
     case SAT_ID_SETUP:
       DialogBoxParamA(SatWin.inst, "SETUP", main, SetupDlgProc, 0);
@@ -310,5 +310,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   // An input file may be named on the command line.
   char arg[CNV_PATHLEN + 1];
   if (CnvArgTake(cmdLine, arg, sizeof arg)) snprintf(Code.input, sizeof Code.input, "%s", arg);
-  return SatWinMain(instance, &kWin);
+  return SatWinMain(instance, &kWin, &Code);
 }

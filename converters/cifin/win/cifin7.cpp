@@ -45,27 +45,11 @@ const SatButton kButtons[] = {
     {ID_GO, "Go", "MGO"},
 };
 
-const CnvSlots kSlots = {&Cin.val[0][0], CIFIN_VALLEN, CIFIN_NKEYS};
-
-void SetupApplyProc(int flag) {
-  CnvSlotsToEngine(&kSlots);
-  // A CIF file on the command line replaces the stored one, and the cell
-  // and layer files follow it.
-  char* const stale[] = {Cin.val[CI_CLN], Cin.val[CI_LFN]};
-  if (CnvArgApply(Cin.val[CI_CFN], CIFIN_VALLEN, stale, 2)) {
-    CifInSetupApply(&Cin, 0);
-    CnvEngineToSlots(&kSlots);
-    UsfWrite();
-    return;
-  }
-  CifInSetupApply(&Cin, flag == 1);
-  CnvEngineToSlots(&kSlots);
-}
+void Apply(void* engine, int fromSetup) { CifInSetupApply(static_cast<CifInState*>(engine), fromSetup); }
 
 // ---- run --------------------------------------------------------------------
 
-void ListLine(const char* text) { LogList(text, 1); }
-void Counter(int id, const char* text) { CounterShow(id, text); }
+void CounterCall(int id, const char* text) { CounterShow(id, text); }
 
 int AskNewName(const char* symbolName, char* tried) {
   CnvNewNameAsk ask = {{IDC_NN_STRUCT, IDC_NN_CELL, IDC_NN_NOTE}, {}, 3, IDC_NN_EDIT, CIFIN_NAMELEN, ""};
@@ -78,54 +62,33 @@ int AskNewName(const char* symbolName, char* tried) {
   return 1;
 }
 
-int CifRun() {
-  CnvSlotsToEngine(&kSlots);
-  Cin.listLine = ListLine;
-  Cin.counter = Counter;
-  Cin.newName = AskNewName;
-  Cin.extAbort = &SatFrame.abortFlag;
-  int ok = CifInConvert(&Cin);
-  CnvEngineToSlots(&kSlots);  // "?.cif" after a missing CIF file
-  return ok;
+int Convert(void* engine) { return CifInConvert(static_cast<CifInState*>(engine)); }
+int Closing(void* engine, int result, char* text, int size) {
+  return CifInClosing(static_cast<CifInState*>(engine), result, text, size);
 }
 
-void CifClosing(int result, char* text, size_t size) { CnvWinClosing(CifInClosing(&Cin, result, text, (int)size), -1); }
-
-const SatProgram kProgram = {
-    "CifIn",
-    "CifIn7",
-    "CIFIN",
-    "CIFINAC",
-    "CNVRTCIF.HTM",
-    "%d Max CIF Cells",
-    {CIFIN_MAXSYMBOLS, 0},
-    CifInKeys,
-    kDefaults,
-    kLists,
-    SetupApplyProc,
-    CifRun,
-    CifClosing,
-    kButtons,
-    (int)(sizeof kButtons / sizeof kButtons[0]),
-    &SatEditionPlain,
-    "Aborting Convesion ... OK?",
-};
+const SatProgram kProgram = {"CifIn", "CifIn7", "CIFIN", "CIFINAC", "CNVRTCIF.HTM", "%d Max CIF Cells",
+                             {CIFIN_MAXSYMBOLS, 0}, CifInKeys, kDefaults, kLists, CnvSetupApply, CnvRun,
+                             CnvClosing, kButtons, CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Convesion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_CFN, IDC_CLN, IDC_LFN, IDC_TFP, IDC_UEC};
 const int kChecks[] = {IDC_CG1, IDC_CG2, IDC_COP, IDC_P2B, IDC_MIP, IDC_MLF, IDC_OMT, IDC_OLD};
-const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
-const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
-
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_CIF, IDC_CFN, "CIF Files\0*.cif\0", "CIF File Select"},
     {IDC_BROWSE_LAYERS, IDC_LFN, "CIF Files\0*.cif\0", "Layer File Select"},
     {IDC_BROWSE_CELLS, IDC_CLN, "CIF Files\0*.cif\0", "Cell File Select"},
 };
-const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, CI_CG1, kBrowse, 3, SetupApplyProc};
+const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), CI_CG1, kBrowse, CnvCount(kBrowse)};
 
-INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+// A CIF file on the command line replaces the stored one, and the cell and
+// layer files follow it. No run is kept open.
+CnvProgram Conv = {&Cin, {&Cin.val[0][0], CIFIN_VALLEN, CIFIN_NKEYS}, CI_CFN, {CI_CLN, CI_LFN}, Apply, nullptr,
+                   Convert, Closing, -1, &kSetup, "Converting %s", CI_CFN, 0, "??? ... Please do Setup first", 0, IDC_LIST};
+
+INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     for (int i = 0; i < CIFIN_TEMPLATES; ++i)
       if (Cin.templates[i][0]) SendDlgItemMessageA(dialog, IDC_TMP, CB_ADDSTRING, 0, (LPARAM)Cin.templates[i]);
@@ -142,60 +105,21 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     GetDlgItemTextA(dialog, IDC_DTS, UsfSlot(CI_DTS), CIFIN_VALLEN);
     GetDlgItemTextA(dialog, IDC_WR2, UsfSlot(CI_WR2), CIFIN_VALLEN);
   }
-  return CnvSetupDlg(dialog, msg, wParam, &kSetup);
+  return CnvSetupDlg(dialog, msg, wParam, lParam);
 }
 
 // ---- commands -------------------------------------------------------------------
 
-int Command(HWND, int) { return 0; }
+int Command(void*, HWND, int) { return 0; }
 
-void DisplayInit(HWND dialog) {
-  char title[CNV_PATHLEN + 16];
-  snprintf(title, sizeof title, "Converting %s", UsfSlot(CI_CFN));
-  SetWindowTextA(dialog, title);
-}
-
-int AbortAsked(HWND dialog) {
-  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatWin.display = dialog;
-      SatWin.displayList = GetDlgItem(dialog, IDC_LIST);
-      DisplayInit(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      if (AbortAsked(dialog)) {
-        SatFrame.abortFlag = 1;
-        DestroyWindow(dialog);
-        SatWin.display = nullptr;
-        SatWin.displayList = nullptr;
-      }
-      return TRUE;
-  }
-  return FALSE;
-}
-
-void Created() {
-  if (CnvWin.argPending) SetupApplyProc(0);
-}
-
-const char* GoRefused() { return CnvWin.setupNotDone ? "??? ... Please do Setup first" : nullptr; }
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, CnvDisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   CifInReset(&Cin);
-  CnvWinStart(cmdLine, 0);
-  return SatWinMain(instance, &kWin);
+  CnvEngineWire(&Cin);
+  Cin.counter = CounterCall;
+  Cin.newName = AskNewName;
+  return CnvWinMain(instance, &kWin, &Conv, cmdLine);
 }

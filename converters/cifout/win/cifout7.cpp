@@ -45,33 +45,16 @@ const SatButton kButtons[] = {
     {ID_LAYERS, "Layers", "MLAYER"},  {ID_GO, "Go", "MGO"},
 };
 
-struct CifOutProgramState {
-  int layersNotDone = 1;
-};
-CifOutProgramState Cp;
+void Apply(void* engine, int fromSetup) { CifOutSetupApply(static_cast<CifOutState*>(engine), fromSetup); }
 
-const CnvSlots kSlots = {&Cout.val[0][0], CIFOUT_VALLEN, CIFOUT_NKEYS};
-
-void SetupApplyProc(int flag) {
-  CnvSlotsToEngine(&kSlots);
-  // A main cell on the command line replaces the stored one, and the CIF
-  // file follows it.
-  char* const stale[] = {Cout.val[CK_CFN]};
-  if (CnvArgApply(Cout.val[CK_TFN], CIFOUT_VALLEN, stale, 1)) {
-    Cp.layersNotDone = 0;
-    CifOutSetupApply(&Cout, 0);
-    CifOutSelParse(&Cout, Cout.val[CK_FTR]);
-    CnvEngineToSlots(&kSlots);
-    UsfWrite();
-    return;
-  }
-  CifOutSetupApply(&Cout, flag == 1);
-  CnvEngineToSlots(&kSlots);
+// No Setup follows a command-line file: the stored filter holds.
+void ArgTaken(void* engine) {
+  CifOutState* st = static_cast<CifOutState*>(engine);
+  CifOutSelParse(st, st->val[CK_FTR]);
 }
 
 // ---- run --------------------------------------------------------------------
 
-void ListLine(const char* text) { LogList(text, 1); }
 void ScaleLine(const char* text) { CounterShow(530, text); }
 
 void ShowCounts(const CifCounts* cur, const CifCounts* max) {
@@ -86,53 +69,33 @@ void ShowCounts(const CifCounts* cur, const CifCounts* max) {
   }
 }
 
-int CifRun() {
-  CnvSlotsToEngine(&kSlots);
-  Cout.listLine = ListLine;
-  Cout.scaleLine = ScaleLine;
-  Cout.showCounts = ShowCounts;
-  Cout.extAbort = &SatFrame.abortFlag;
-  int ok = CifOutConvert(&Cout);
-  CnvEngineToSlots(&kSlots);  // "?.tlc" after a missing main cell
-  return ok;
+int Convert(void* engine) { return CifOutConvert(static_cast<CifOutState*>(engine)); }
+int Closing(void* engine, int result, char* text, int size) {
+  return CifOutClosing(static_cast<CifOutState*>(engine), result, text, size);
 }
 
-void CifClosing(int result, char* text, size_t size) { CnvWinClosing(CifOutClosing(&Cout, result, text, (int)size), -1); }
-
-const SatProgram kProgram = {
-    "CifOut",
-    "CifOut7",
-    "CIFOUT",
-    "CIFOUTAC",
-    "CNVRTCIF.HTM",
-    "%d Max TLC CelList",
-    {CIFOUT_MAXCELLS, 0},
-    CifOutKeys,
-    kDefaults,
-    kLists,
-    SetupApplyProc,
-    CifRun,
-    CifClosing,
-    kButtons,
-    (int)(sizeof kButtons / sizeof kButtons[0]),
-    &SatEditionPlain,
-    "Aborting Convesion ... OK?",
-};
+const SatProgram kProgram = {"CifOut", "CifOut7", "CIFOUT", "CIFOUTAC", "CNVRTCIF.HTM", "%d Max TLC CelList",
+                             {CIFOUT_MAXCELLS, 0}, CifOutKeys, kDefaults, kLists, CnvSetupApply, CnvRun,
+                             CnvClosing, kButtons, CnvCount(kButtons), &SatEditionPlain,
+                             "Aborting Convesion ... OK?"};
 
 // ---- SETUP --------------------------------------------------------------------
 
 const int kEdits[] = {IDC_TFN, IDC_LFN, IDC_CFN, IDC_LAM, IDC_FTR};
 const int kChecks[] = {IDC_CG1, IDC_CG2, IDC_LTX, IDC_MPP, IDC_P2P, IDC_B2P};
-const int kEditCount = (int)(sizeof kEdits / sizeof kEdits[0]);
-const int kCheckCount = (int)(sizeof kChecks / sizeof kChecks[0]);
-
 const CnvBrowse kBrowse[] = {
     {IDC_BROWSE_TLC, IDC_TFN, "TLC Files\0*.tlc\0", "TLC File Select"},
     {IDC_BROWSE_LAYERS, IDC_LFN, "CIF Layer Files\0*.cif\0", "CIF Layer File Select"},
 };
-const CnvSetup kSetup = {kEdits, kEditCount, kChecks, kCheckCount, CK_CG1, kBrowse, 2, SetupApplyProc};
+const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), CK_CG1, kBrowse, CnvCount(kBrowse)};
 
-INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+// A main cell on the command line replaces the stored one, and the CIF file
+// follows it. No run is kept open.
+CnvProgram Conv = {&Cout, {&Cout.val[0][0], CIFOUT_VALLEN, CIFOUT_NKEYS}, CK_TFN, {CK_CFN, CK_CFN}, Apply, ArgTaken,
+                   Convert, Closing, -1, &kSetup, "Creating %s", CK_CFN, 0,
+                   "??? ... Please do Setup first and then Layers", 1, IDC_LIST};
+
+INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     for (int i = 0; i < CIFOUT_TEMPLATES; ++i)
       if (Cout.templates[i][0]) SendDlgItemMessageA(dialog, IDC_TMP, CB_ADDSTRING, 0, (LPARAM)Cout.templates[i]);
@@ -151,78 +114,37 @@ INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   }
   // OK or not, the filter now decides the layers.
   if (msg == WM_DESTROY) CifOutSelParse(&Cout, UsfSlot(CK_FTR));
-  return CnvSetupDlg(dialog, msg, wParam, &kSetup);
+  return CnvSetupDlg(dialog, msg, wParam, lParam);
 }
 
 // ---- commands -------------------------------------------------------------------
 
-int Command(HWND main, int id) {
+int Command(void* st, HWND main, int id) {
+  CnvProgram* cp = static_cast<CnvProgram*>(st);
   if (id != ID_LAYERS) return 0;
-  if (CnvWin.setupNotDone) {
+  if (cp->setupNotDone) {
     ErrorShow("??? ... Please do Setup first");
     return 1;
   }
-  CnvSlotsToEngine(&kSlots);
+  CnvSlotsToEngine(cp);
   if (CifOutLayersRead(&Cout)) {
     CnvLayersDlg dlg = {Cout.layers, &Cout.allLayers, "%-7s%d", IDC_NEXT, IDC_PREV, 0};
     CnvLayersRun(main, &dlg);
     CifOutLayersApply(&Cout);
-    CnvEngineToSlots(&kSlots);
+    CnvEngineToSlots(cp);
   }
-  Cp.layersNotDone = 0;
+  cp->layersNotDone = 0;
   return 1;
 }
 
-void DisplayInit(HWND dialog) {
-  char title[CNV_PATHLEN + 16];
-  snprintf(title, sizeof title, "Creating %s", UsfSlot(CK_CFN));
-  SetWindowTextA(dialog, title);
-}
-
-int AbortAsked(HWND dialog) {
-  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatWin.display = dialog;
-      SatWin.displayList = GetDlgItem(dialog, IDC_LIST);
-      DisplayInit(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      if (AbortAsked(dialog)) {
-        SatFrame.abortFlag = 1;
-        DestroyWindow(dialog);
-        SatWin.display = nullptr;
-        SatWin.displayList = nullptr;
-      }
-      return TRUE;
-  }
-  return FALSE;
-}
-
-void Created() {
-  if (CnvWin.argPending) SetupApplyProc(0);
-}
-
-const char* GoRefused() {
-  return (CnvWin.setupNotDone || Cp.layersNotDone) ? "??? ... Please do Setup first and then Layers" : nullptr;
-}
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, DisplayInit, Command, Created, GoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, CnvDisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   CifOutReset(&Cout);
-  Cp = CifOutProgramState();
-  CnvWinStart(cmdLine, 0);
-  return SatWinMain(instance, &kWin);
+  CnvEngineWire(&Cout);
+  Cout.scaleLine = ScaleLine;
+  Cout.showCounts = ShowCounts;
+  return CnvWinMain(instance, &kWin, &Conv, cmdLine);
 }

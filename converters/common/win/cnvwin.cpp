@@ -92,6 +92,39 @@ const char* CnvGoRefused(void* st) {
 
 void CnvListLine(const char* text) { LogList(text, 1); }
 
+namespace {
+
+int AbortAsked(HWND dialog) {
+  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CnvDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      SatWin.display = dialog;
+      SatWin.displayList = GetDlgItem(dialog, reinterpret_cast<CnvProgram*>(lParam)->listId);
+      CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) {
+        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
+        return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      if (AbortAsked(dialog)) {
+        SatFrame.abortFlag = 1;
+        DestroyWindow(dialog);
+        SatWin.display = nullptr;
+        SatWin.displayList = nullptr;
+      }
+      return TRUE;
+  }
+  return FALSE;
+}
+
 INT_PTR CnvSetupDlg(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (SatDlgCancel(dialog, msg, wParam)) return TRUE;
   if (msg == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);

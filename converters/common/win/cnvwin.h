@@ -67,6 +67,7 @@ struct CnvProgram {
   int progressId;
   const char* setupFirst;  // Go's refusal before SETUP (and Layers) ran
   int hasLayers;           // Go also waits for the LAYERS dialog
+  int listId;  // the list box of the program's own DISPLAY (CnvDisplayDlgProc)
 
   // The program's run state, set by CnvWinStart.
   int setupNotDone = 1;
@@ -99,6 +100,9 @@ void CnvSetupApply(void* st, int flag);
 int CnvRun(void* st);
 void CnvClosing(void* st, int result, char* text, size_t size);
 void CnvDisplayInit(void* st, HWND dialog);
+// A converter's own DISPLAY: as the frame's, but Cancel and closing ask in
+// the dialog's own words (the Esc poll keeps the converter's older spelling).
+INT_PTR CALLBACK CnvDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 void CnvCreated(void* st);
 const char* CnvGoRefused(void* st);
 

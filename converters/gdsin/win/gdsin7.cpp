@@ -104,7 +104,7 @@ const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), I
 // folder and the map follow it.
 CnvProgram Conv = {&Gin, {&Gin.val[0][0], GDSIN_VALLEN, GDSIN_NKEYS}, IK_CFN, {IK_TPH, IK_LDF}, Apply, nullptr,
                    Convert, Closing, GI_ADDED, &kSetup, "Converting %s", IK_CFN, IDC_PROGRESS,
-                   "??? ... Please do Setup first.", 0};
+                   "??? ... Please do Setup first.", 0, 0};
 
 // ---- TEXT and OMIT ----------------------------------------------------------------
 

@@ -102,7 +102,7 @@ const CnvSetup kSetup = {kEdits, CnvCount(kEdits), kChecks, CnvCount(kChecks), G
 // and map names follow it.
 CnvProgram Conv = {&Gout, {&Gout.val[0][0], GDSOUT_VALLEN, GDSOUT_NKEYS}, GK_TFN, {GK_GFN, GK_LDF}, Apply, ArgTaken,
                    Convert, Closing, GO_ADDED, &kSetup, "Creating %s", GK_GFN, 0,
-                   "??? ... Please do Setup first and then Layers", 1};
+                   "??? ... Please do Setup first and then Layers", 1, IDC_DISPLAY_LIST};
 
 // The polygon width only counts without the protocol.
 void MpwEnable(HWND dialog) {
@@ -168,38 +168,7 @@ int Command(void* st, HWND main, int id) {
   return 0;
 }
 
-int AbortAsked(HWND dialog) {
-  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-// The progress dialog: as the frame's, but its own Cancel asks in the
-// dialog's own words (the Esc poll keeps the converter's older spelling).
-INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SatWin.display = dialog;
-      SatWin.displayList = GetDlgItem(dialog, IDC_DISPLAY_LIST);
-      CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
-        if (AbortAsked(dialog)) SatFrame.abortFlag = 1;
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      if (AbortAsked(dialog)) {
-        SatFrame.abortFlag = 1;
-        DestroyWindow(dialog);
-        SatWin.display = nullptr;
-        SatWin.displayList = nullptr;
-      }
-      return TRUE;
-  }
-  return FALSE;
-}
-
-const SatWinProgram kWin = {&kProgram, SetupDlgProc, DisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
+const SatWinProgram kWin = {&kProgram, SetupDlgProc, CnvDisplayDlgProc, CnvDisplayInit, Command, CnvCreated, CnvGoRefused};
 
 }  // namespace
 

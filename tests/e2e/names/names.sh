@@ -2,10 +2,12 @@
 # Hostile cell names under Wine: names that lead out of the drawing, name a
 # device, hold characters no file name may hold or are too long or empty,
 # fed to a program through its cell list (QUIL7.CRF), the instance records
-# of its main cell and its settings file. Each program is started once with
-# every name in one drawing, and once with a name as its main cell: every
-# name is refused with a message, no run completes, and nothing outside the
-# drawing (the test folder around it, the Wine C: drive) is written.
+# of its main cell and, where its settings file names a main cell, through
+# that. Each program starts once with every name in one drawing (and once
+# more with a name in its settings): every name is refused with a message,
+# no run that meets one completes (a run may go over the good cells the
+# list kept), and nothing outside the drawing (the test folder around it,
+# the Wine C: drive) is written.
 #   names.sh <program>
 source "$(dirname "$0")/../harness.sh"
 
@@ -48,6 +50,7 @@ make_drawing() {
 # them changes nothing if it never gets there.
 decoy=$'<B>\n77 0 0 5 5\n</B>\n'
 for f in "$root/x.tlc" "$root/X.TLC" "$cdrive/x.tlc"; do printf '%s' "$decoy" >"$f"; done
+trap 'quil_end_all; rm -f "$cdrive/x.tlc"' EXIT
 
 # Everything outside the drawing: the test folder and the C: drive (the
 # Wine system folder aside, which Wine itself keeps up to date).

@@ -4,8 +4,8 @@
 # GDSII by our writer. With exact=Y the XOR must be empty; otherwise it must
 # vanish once shrunk by one map cell (slanted edges and wide paths are
 # rounded to the map grid).
-#   klayout -b -r ll_klayout.py -rd drawing=DIR -rd gds=RES.gds -rd lib=DIR -rd op=0|1|2|3
-#     -rd m=UNITS -rd box=L,B,R,T -rd exact=Y|N
+#   klayout -b -r ll_klayout.py -rd drawing=DIR -rd lib=DIR -rd m=UNITS -rd box=L,B,R,T
+#     -rd exact=Y|N -rd cases=OP:RES.gds,OP:RES.gds,...   (OP 0 AND, 1 OR, 2 XOR, 3 A NOT B)
 import sys
 
 import pya
@@ -32,23 +32,27 @@ clip = pya.Region(pya.Box(l, b, r_, t))
 a = region(1) & clip
 bb = region(2) & clip
 ops = {"0": a & bb, "1": a | bb, "2": a ^ bb, "3": a - bb}
-want = ops[op]
-
-ly = pya.Layout()
-ly.read(gds)
-got = pya.Region()
-if ly.top_cell() is not None:
-    li = ly.find_layer(3, 0)
-    if li is not None:
-        got = pya.Region(ly.top_cell().begin_shapes_rec(li))
-got.merge()
-diff = got ^ want
-if exact != "Y":
-    diff = diff.sized(-int(m))
-name = {"0": "AND", "1": "OR", "2": "XOR", "3": "A NOT B"}[op]
-if diff.is_empty() and not want.is_empty():
-    print("ok %s area %d" % (name, want.area()))
-else:
-    print("FAIL %s: %d shapes differ, first %s (want area %d, got %d)" %
-          (name, diff.count(), diff[0] if diff.count() else "-", want.area(), got.area()))
+failed = False
+for case in cases.split(","):
+    op, gds = case.split(":", 1)
+    want = ops[op]
+    ly = pya.Layout()
+    ly.read(gds)
+    got = pya.Region()
+    if ly.top_cell() is not None:
+        li = ly.find_layer(3, 0)
+        if li is not None:
+            got = pya.Region(ly.top_cell().begin_shapes_rec(li))
+    got.merge()
+    diff = got ^ want
+    if exact != "Y":
+        diff = diff.sized(-int(m))
+    name = {"0": "AND", "1": "OR", "2": "XOR", "3": "A NOT B"}[op]
+    if diff.is_empty() and not want.is_empty():
+        print("ok %s area %d" % (name, want.area()))
+    else:
+        print("FAIL %s: %d shapes differ, first %s (want area %d, got %d)" %
+              (name, diff.count(), diff[0] if diff.count() else "-", want.area(), got.area()))
+        failed = True
+if failed:
     sys.exit(1)

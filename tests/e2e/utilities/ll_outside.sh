@@ -18,6 +18,7 @@ bounds=(bl=-1 bb=-0.5 br=15 bt=9.5)
 box="-1000,-500,15000,9500"
 for fixture in rect full; do
   for mode in boxes poly reduce; do
+    cases=""
     for op in 0 1 2 3; do
       dir="$work/$fixture-$mode-$op"
       if [ "$fixture" = rect ]; then
@@ -36,11 +37,13 @@ for fixture in rect full; do
         { echo "FAIL: llrun $fixture $mode $op: $(cat "$dir/run.txt")"; status=1; continue; }
       mv "$dir/Res.tlc" "$dir/RES.tlc" 2>/dev/null
       (cd "$dir" && "$writer" "$dir/RES.tlc" >writer.txt 2>&1) || { echo "FAIL: writer $fixture $mode $op"; status=1; continue; }
-      m=$(awk -v r=$res 'BEGIN { print int(r * 1000 + 0.5) }')
-      out=$(timeout 120 klayout -b -r "$here/ll_klayout.py" -rd drawing="$dir" -rd gds="$dir/RES.gds" \
-        -rd lib="$src/tests/unit/converters/outside" -rd op=$op -rd m=$m -rd box="$box" -rd exact=$exact 2>&1) || status=1
-      echo "$fixture $mode: $out"
+      cases="$cases${cases:+,}$op:$dir/RES.gds"
     done
+    m=$(awk -v r=$res 'BEGIN { print int(r * 1000 + 0.5) }')
+    out=$(timeout 120 klayout -b -r "$here/ll_klayout.py" -rd drawing="$work/$fixture-$mode-0" \
+      -rd lib="$src/tests/unit/converters/outside" -rd m=$m -rd box="$box" -rd exact=$exact -rd cases="$cases" 2>&1) ||
+      status=1
+    printf '%s\n' "$out" | sed "s/^/$fixture $mode: /"
   done
 done
 exit $status

@@ -19,13 +19,13 @@ namespace {
 LlState St;
 time_t Start;
 
-void Apply(void*, int check) { LlSetupApply(St, check); }
-int Run(void*) {
+void Apply(void* st, int check) { LlSetupApply(*static_cast<LlState*>(st), check); }
+int Run(void* st) {
   Start = std::time(nullptr);
-  return LlRun(St);
+  return LlRun(*static_cast<LlState*>(st));
 }
-void Closing(void*, int result, char* text, size_t size) {
-  LlResultText(St, result, (long)(std::time(nullptr) - Start), text, size);
+void Closing(void* st, int result, char* text, size_t size) {
+  LlResultText(*static_cast<LlState*>(st), result, (long)(std::time(nullptr) - Start), text, size);
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   prog.run = Run;
   prog.closing = Closing;
   prog.edition = &SatEditionPlain;
-  SatProgramSet(&prog);
+  SatProgramSet(&prog, &St);
   std::filesystem::current_path(argv[1]);
   if (UsfMainRead() != 0 || LlCellListRead() != 0) {
     std::printf("not a drawing folder: %s\n", argv[1]);

@@ -326,6 +326,7 @@ TEST(CifRoundTrip, HierarchyComesBack) {
                                "<B>\n2 0 0 5 3\n</B>\n<T>\n2 105 2 3\n1200 -300\n<![CDATA[IN PUT]]>\n</T>\n",
                                100));
   WriteText("MID.tlc", TlcCell("MID", 2, calls + "<P>\n1 -10 3\n0 0 100 0 100 100\n</P>\n"
+                                                 "<P>\n1 10 3\n0 200 100 200 100 300\n</P>\n"
                                                  "<P>\n2 0 5\n0 0 10 0 10 10 0 10 0 0\n</P>\n", 100));
   WriteText("LEAF.tlc", TlcCell("LEAF", 1, "<B>\n1 -11 -10 10 10\n</B>\n", 100));
   WriteText("TOP.cif", "(LAYER 1 CIF= CMF);\n(LAYER 2 CIF= CPG);\n");
@@ -351,12 +352,36 @@ TEST(CifRoundTrip, HierarchyComesBack) {
   // The odd box went out as its exact corners and came back a box.
   EXPECT_EQ(top.recs, (std::vector<std::string>{"B 1 0 0 20 10", "B 2 0 0 5 3", "T 2 105 2 3 1200 -300 IN PUT",
                                                 "C MID 0 0 0 0"}));
-  std::vector<std::string> midWant = {"P 1 -10 3 0 0 100 0 100 100", "B 2 0 0 10 10"};
+  // Flush ends come back as ends reaching beyond end points pulled in by
+  // half the width: the same ground.
+  std::vector<std::string> midWant = {"P 1 -10 3 0 0 100 0 100 100", "P 1 -10 3 5 200 100 200 100 295",
+                                      "B 2 0 0 10 10"};
   for (int o = 0; o < 8; ++o) midWant.push_back("C LEAF " + std::to_string(o) + " " + std::to_string(1000 * o) + " 50 0");
   EXPECT_EQ(mid.recs, midWant);
   EXPECT_EQ(leaf.recs, (std::vector<std::string>{"B 1 -11 -10 10 10"}));
   HostRecordRemove();
   (void)host;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CifInRun, WhatIsLeftOutIsCounted) {
+  InRun run;
+  snprintf(run.st->val[CI_TMP], CIFIN_VALLEN, "94 <x> <y> <text>");
+  std::string body = "LCMF;\nR 10 0 0;\nR 4 5 5;\nC 2 R 1 1 T 3 4;\n94 0 0 " + std::string(65, 'B') + ";\n";
+  ASSERT_EQ(run.Go(std::string(kLayers) + "(LAYER 12 CIF= LONGNAME123);\n" + Sym(2, "LEAF", "") +
+                   Sym(1, "TOP", body) + "E\n"),
+            1);
+  std::string log = ReadText("CifIn.log");
+  for (const char* note : {"2 Round Flashes were Skipped", "1 Rotations off the Axes were Left Out",
+                           "1 Texts were Cut to 64 Characters"})
+    EXPECT_NE(log.find(note), std::string::npos) << note;
+  Cell top = ReadCell("TOP");
+  EXPECT_EQ(top.recs[0], "C LEAF 0 3 4 0");  // placed, unturned
+  // A cell file's layer names hold eight characters.
+  EXPECT_NE(top.layers.find(" LONGNAME 12"), std::string::npos) << top.layers;
 }
 
 }  // namespace

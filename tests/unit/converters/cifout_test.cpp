@@ -372,3 +372,31 @@ TEST(CifOutRun, AFailedRunKeepsTheOldFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CifOutRun, BoundsStopOrAreNoted) {
+  {
+    OutRun run;
+    std::string refs;
+    for (int i = 0; i < CIFOUT_MAXCELLS; ++i) refs += "<C>\nC" + std::to_string(i) + "\n0 0 0 0\n</C>\n";
+    WriteText("TOP.tlc", TlcCell("TOP", 2, refs));
+    for (int i = 0; i < CIFOUT_MAXCELLS; ++i) WriteText("C" + std::to_string(i) + ".tlc", TlcCell("C", 1, ""));
+    EXPECT_EQ(run.Go(), 0);
+    EXPECT_TRUE(Said(*run.host, "Too Many Cells (Max 8190) ... Can't Continue"));
+  }
+  {
+    // Rows past the table's 256 are noted and left out; the run goes on.
+    OutRun run;
+    WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 20 10\n</B>\n", 100));
+    std::string rows;
+    for (int i = 0; i < 258; ++i) rows += "(LAYER " + std::to_string(1 + i % 256) + " CIF= N" + std::to_string(i) + ");\n";
+    ASSERT_EQ(run.Go(rows.c_str()), 1);
+    EXPECT_NE(ReadText("CifOut.log").find("2 Layers past 256 in the CIF Layer File are Ignored"), std::string::npos);
+    std::string cif = ReadText("TOP.cif");
+    EXPECT_NE(cif.find("(LAYER 256 CIF= N255);"), std::string::npos);
+    EXPECT_EQ(cif.find("CIF= N256"), std::string::npos);
+  }
+}
+
+}  // namespace

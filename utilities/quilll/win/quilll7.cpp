@@ -29,7 +29,8 @@ time_t RunStart = 0;
 HWND Mapper = nullptr;
 int MapperPainted = 0;
 
-void Apply(void*, int check) { LlSetupApply(Ll, check); }
+void Apply(int check) { LlSetupApply(Ll, check); }
+void ApplyHook(void*, int check) { Apply(check); }
 
 int Run(void*) {
   RunStart = std::time(nullptr);
@@ -64,7 +65,7 @@ const SatProgram kProg = {
     "QuilLL", "QuilLL7", "QUILLL", "QUILLLAC", "QUILLL.HTM",
     "%d Map Bits\n\nMax Cell Collection: %d Cells\n\nMax Objects:\n    5000000 Boxes\n    2500000 Paths\n    "
     "12500000 Vertices\n    1000000 Cells",
-    {1024, 8190}, LlKeys, LlDefaults, nullptr, Apply, Run, Closing, kButtons, 4, &SatEditionPlain,
+    {1024, 8190}, LlKeys, LlDefaults, nullptr, ApplyHook, Run, Closing, kButtons, 4, &SatEditionPlain,
     "Aborting ... OK ?",
 };
 
@@ -212,8 +213,6 @@ struct Check {
 const Check kChecks[] = {{IDC_NOTC, LL_NOTC}, {IDC_NOTA, LL_NOTA}, {IDC_NOTB, LL_NOTB}, {IDC_TRUE, LL_LBT},
                          {IDC_POLY, LL_POLY}, {IDC_VXR, LL_VXR},   {IDC_OLD, LL_OLD}};
 
-char KeptCell[SAT_SLOT_SIZE], KeptBounds[4][SAT_SLOT_SIZE];
-
 void Enables(HWND dialog) {
   bool poly = IsDlgButtonChecked(dialog, IDC_POLY) == BST_CHECKED;
   bool vxr = IsDlgButtonChecked(dialog, IDC_VXR) == BST_CHECKED;
@@ -237,8 +236,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
       }
       int op = Ll.set.op < 0 || Ll.set.op > 2 ? 0 : Ll.set.op;
       CheckRadioButton(dialog, IDC_AND, IDC_XOR, IDC_AND + op);
-      snprintf(KeptCell, sizeof KeptCell, "%s", UsfSlot(LL_CLN));
-      for (int k = 0; k < 4; ++k) snprintf(KeptBounds[k], SAT_SLOT_SIZE, "%s", UsfSlot(LL_BL + k));
+      LlSetupKeep(Ll);
       Enables(dialog);
       return TRUE;
     }
@@ -262,7 +260,7 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         case IDC_FIT: {
           GetDlgItemTextA(dialog, IDC_CELL, UsfSlot(LL_CLN), SAT_SLOT_SIZE);
           LlFit(Ll, UsfSlot(LL_CLN));
-          Apply(&Ll, 1);
+          Apply(1);
           BoundsShow(dialog);
           return TRUE;
         }
@@ -270,15 +268,11 @@ INT_PTR CALLBACK LlSetupDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           for (int k = 0; k < 14; ++k) GetDlgItemTextA(dialog, kEdits[k], UsfSlot(k), SAT_SLOT_SIZE);
           for (const Check& c : kChecks)
             snprintf(UsfSlot(c.slot), SAT_SLOT_SIZE, "%s", IsDlgButtonChecked(dialog, c.id) == BST_CHECKED ? "Y" : "N");
-          Apply(&Ll, 1);
+          Apply(1);
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:
-          // List and Fit may have changed these.
-          snprintf(UsfSlot(LL_CLN), SAT_SLOT_SIZE, "%s", KeptCell);
-          for (int k = 0; k < 4; ++k) snprintf(UsfSlot(LL_BL + k), SAT_SLOT_SIZE, "%s", KeptBounds[k]);
-          Ll.set.fitPending = 0;
-          Apply(&Ll, 0);
+          LlSetupCancel(Ll);
           EndDialog(dialog, 0);
           return TRUE;
         default:

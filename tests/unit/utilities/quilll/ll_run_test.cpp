@@ -22,8 +22,10 @@ int64_t Area(const std::vector<LlBox>& v) {
   return a;
 }
 
-std::vector<std::string> ListLines;
-void ListStatus(int, const char*, int) {}
+std::vector<std::string> ListLines, AreaLines;
+void ListStatus(int id, const char* t, int) {
+  if (id == 514) AreaLines.push_back(t);
+}
 void ListClear() { ListLines.clear(); }
 void ListAdd(const char* t) { ListLines.push_back(t); }
 int ListExists() { return 1; }
@@ -182,11 +184,37 @@ TEST(LlRun, MinimumSizeNotesIgnoreCutsAtInnerAreaEdges) {
   HostRecordRemove();
 }
 
+TEST(LlRun, AreasOnTheBoundaryEdgesAreNotVisited) {
+  HostRecordInstall();
+  SatDisplaySet(&kList);
+  DrcMemDrawing d;
+  int top = DrcMemAddCell(d, "TOP");
+  DrcMemReadTlc(d, top, "<B>\n1 0 0 3000 3000\n</B>\n");
+  DrcMemFinish(d);
+  DrcMemSource(d);
+  auto st = LlFresh();
+  SetSlots({{LL_RES, "0.001"}, {LL_BR, "2.048"}, {LL_BT, "1.024"}, {LL_LBT, "Y"}});
+  LlSetupApply(*st, 0);
+  std::vector<LlBox> out;
+  st->boxOut = &out;
+  AreaLines.clear();
+  ASSERT_EQ(LlRunSource(*st, &d.src, top), 1);
+  // Two areas, each shown before and after its work.
+  EXPECT_EQ(AreaLines, (std::vector<std::string>{"Area: L=0um B=0um R=1.024um T=1.024um",
+                                                 "Area: L=0um B=0um R=1.024um T=1.024um",
+                                                 "Area: L=1.024um B=0um R=2.048um T=1.024um",
+                                                 "Area: L=1.024um B=0um R=2.048um T=1.024um"}));
+  EXPECT_EQ(Area(out), 2048 * 1024);
+  SatDisplaySet(nullptr);
+  HostRecordRemove();
+}
+
 // ---- runs in a drawing folder ----------------------------------------------
 
-LlState* Current = nullptr;
-int RunCurrent(void*) { return LlRun(*Current); }
-void Closing(void*, int result, char* text, size_t size) { LlResultText(*Current, result, 0, text, size); }
+int RunCurrent(void* st) { return LlRun(*static_cast<LlState*>(st)); }
+void Closing(void* st, int result, char* text, size_t size) {
+  LlResultText(*static_cast<LlState*>(st), result, 0, text, size);
+}
 
 struct FolderRun : ::testing::Test {
   void SetUp() override {
@@ -195,8 +223,7 @@ struct FolderRun : ::testing::Test {
     prog = *LlTestProgram();
     prog.run = RunCurrent;
     prog.closing = Closing;
-    SatProgramSet(&prog);
-    Current = st.get();
+    SatProgramSet(&prog, st.get());
     folder.Write("QUIL7.CRF", "2\nINV\n1 0 0 100 100 2 0 0 0\nRES\n1 0 0 10 10 1 0 0 0\n");
     folder.Write("INV.tlc", "<?xml version=\"1.0\"?>\n<TLC>\n<B>\n1 0 0 40 30\n</B>\n<B>\n2 20 10 60 50\n</B>\n</TLC>\n");
     folder.Write("RES.tlc", OldRes);

@@ -86,6 +86,27 @@ TEST(LlSetup, FitTakesTheCellExtentsOnce) {
   EXPECT_STREQ(UsfSlot(LL_BT), "7um");
 }
 
+TEST(LlSetup, CancelAfterFitRestoresCellAndBoundary) {
+  auto st = LlFresh();
+  Cells.count = 1;
+  snprintf(Cells.cell[1].name, sizeof Cells.cell[1].name, "INV");
+  Cells.cell[1].flags = 1;
+  Cells.cell[1].r = 2500;
+  Cells.cell[1].t = 3000;
+  SetSlots({{LL_CLN, "TOP"}, {LL_BR, "7"}});
+  LlSetupApply(*st, 0);
+  LlSetupKeep(*st);
+  SetSlots({{LL_CLN, "INV"}});
+  ASSERT_EQ(LlFit(*st, "INV"), 1);
+  LlSetupApply(*st, 0);
+  EXPECT_STREQ(UsfSlot(LL_BR), "2.5um");
+  LlSetupCancel(*st);
+  EXPECT_STREQ(UsfSlot(LL_CLN), "TOP");
+  EXPECT_STREQ(UsfSlot(LL_BR), "7um");
+  EXPECT_STREQ(UsfSlot(LL_BT), "100um");
+  EXPECT_DOUBLE_EQ(st->set.br, 7);
+}
+
 TEST(LlGrid, AreaCountAndClip) {
   struct Case {
     double br, bt;
