@@ -29,7 +29,7 @@ int CellInfoS(void*, int index, DrcCellInfo* out) {
 int ReadObjectsS(void* ctx, const char* cell) {
   ++Reads;
   int r = TlcReadBPV(cell);
-  if (TlcStore.oomFlag) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
+  if (TlcStore.oomFlag && ctx) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
   return r ? 1 : 0;
 }
 
@@ -45,12 +45,11 @@ void BoxS(void*, int32_t i, DrcBoxRec* out) {
 
 int32_t PathCountS(void*) { return TlcStore.nP; }
 
-void PathS(void*, int32_t i, DrcPathRec* out) {
+void PathVertices(int32_t i, DrcPathRec* out) {
   out->word0 = (uint32_t)getP(0, i);
   out->width = getP(1, i);
   out->nv = 0;
   out->xy = XY;
-  if (out->word0 & TXHB) return;  // texts are never mapped
   int32_t v = getP(2, i);
   int n = 0;
   while (v > 0 && n < PVSIZ) {
@@ -62,9 +61,23 @@ void PathS(void*, int32_t i, DrcPathRec* out) {
   out->nv = n;
 }
 
+void PathS(void*, int32_t i, DrcPathRec* out) {
+  if ((uint32_t)getP(0, i) & TXHB) {  // texts are never mapped
+    out->word0 = (uint32_t)getP(0, i);
+    out->width = getP(1, i);
+    out->nv = 0;
+    out->xy = XY;
+    return;
+  }
+  PathVertices(i, out);
+}
+
+// Texts with their vertices: the position, then 8 characters a vertex.
+void PathAllS(void*, int32_t i, DrcPathRec* out) { PathVertices(i, out); }
+
 int ReadInstancesS(void* ctx, const char* cell, int level) {
   int r = TlcReadC(cell, level);
-  if (TlcStore.oomFlag) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
+  if (TlcStore.oomFlag && ctx) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
   return r ? 1 : 0;
 }
 
@@ -79,7 +92,12 @@ void InstS(void*, int level, int32_t i, DrcInstRec* out) {
 const DrcCellSource kSource = {nullptr,    CellInfoS,      ReadObjectsS, BoxCountS, BoxS,
                                PathCountS, PathS,          ReadInstancesS, InstCountS, InstS};
 
+const DrcCellSource kSourceAll = {nullptr,    CellInfoS,      ReadObjectsS, BoxCountS, BoxS,
+                                  PathCountS, PathAllS,       ReadInstancesS, InstCountS, InstS};
+
 }  // namespace
+
+const DrcCellSource* DrcStoreSourceAll() { return &kSourceAll; }
 
 const DrcCellSource* DrcStoreSource(DrcState& st) {
   // The callbacks report a store out of memory in this state's stop code.

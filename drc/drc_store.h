@@ -14,6 +14,10 @@ struct DrcState;
 // A source reading "<cell>.TLC" files through the satellites' store. Its
 // context is st, whose stop code hears of a store out of memory.
 const DrcCellSource* DrcStoreSource(DrcState& st);
+// The same source without a state, its paths with their vertices also for
+// texts (the plotter draws them); a store out of memory shows in
+// TlcStore.oomFlag only.
+const DrcCellSource* DrcStoreSourceAll();
 // Cell-table index of a name (case ignored), 0 when absent.
 int DrcStoreFind(void* ctx, const char* name);
 // Object reads since the last reset (tests and figures).

@@ -177,46 +177,9 @@ void SetOffset(CellWalk& w, int depth) {
 }
 
 void PlaceStackPush(CellWalk& w, int d, int32_t i) {
-  const CwCellSource* s = w.src;
-  CwInstRec in = {0, 0, 0};
-  s->inst(s->ctx, d, i, &in);
-  CwPlace& e = w.stack[d];
-  CwCellInfo info;
-  std::memset(&info, 0, sizeof info);
-  e.cell = (int)(in.word & 0x3fff);
-  if (e.cell == 0 || s->cellInfo(s->ctx, e.cell, &info) != 0) info.rank = 0;
-  e.rank = info.rank & 0x1f;
-  e.orient = (int)((in.word >> 17) & 7);
-  std::memcpy(e.name, info.name, sizeof e.name);
-  e.name[32] = 0;
-  int64_t x = in.x, y = in.y;
-  for (int n = d - 1; n >= 0; --n) Orient(w.stack[n].orient, &x, &y);
-  e.x = x;
-  e.y = y;
-  e.l = info.l;
-  e.b = info.b;
-  e.r = info.r;
-  e.t = info.t;
-  int64_t l = e.l, b = e.b, rr = e.r, t = e.t;
-  for (int n = d; n >= 0; --n) {
-    int o = w.stack[n].orient;
-    if (o) {
-      Orient(o, &l, &b);
-      Orient(o, &rr, &t);
-    }
-  }
-  int64_t sx = 0, sy = 0;
-  for (int n = 0; n <= d; ++n) {
-    sx += w.stack[n].x;
-    sy += w.stack[n].y;
-  }
-  l += sx;
-  rr += sx;
-  b += sy;
-  t += sy;
-  if (l > rr) std::swap(l, rr);
-  if (b > t) std::swap(b, t);
-  w.inArea = rr >= w.areaL && l <= w.areaR && b <= w.areaT && t >= w.areaB;
+  int64_t box[4];
+  CwPlaceFetch(w, d, i, box);
+  w.inArea = box[2] >= w.areaL && box[0] <= w.areaR && box[1] <= w.areaT && box[3] >= w.areaB;
 }
 
 bool RankEntered(const CellWalk& w, int d) {
@@ -252,6 +215,54 @@ void MapInstances(CellWalk& w, int d) {
 }
 
 }  // namespace
+
+int CwPlaceFetch(CellWalk& w, int d, int32_t i, int64_t box[4]) {
+  const CwCellSource* s = w.src;
+  CwInstRec in = {0, 0, 0};
+  s->inst(s->ctx, d, i, &in);
+  CwPlace& e = w.stack[d];
+  CwCellInfo info;
+  std::memset(&info, 0, sizeof info);
+  e.cell = (int)(in.word & 0x3fff);
+  int known = e.cell != 0 && s->cellInfo(s->ctx, e.cell, &info) == 0;
+  if (!known) info.rank = 0;
+  e.rank = info.rank & 0x1f;
+  e.orient = (int)((in.word >> 17) & 7);
+  std::memcpy(e.name, info.name, sizeof e.name);
+  e.name[32] = 0;
+  int64_t x = in.x, y = in.y;
+  for (int n = d - 1; n >= 0; --n) Orient(w.stack[n].orient, &x, &y);
+  e.x = x;
+  e.y = y;
+  e.l = info.l;
+  e.b = info.b;
+  e.r = info.r;
+  e.t = info.t;
+  int64_t l = e.l, b = e.b, rr = e.r, t = e.t;
+  for (int n = d; n >= 0; --n) {
+    int o = w.stack[n].orient;
+    if (o) {
+      Orient(o, &l, &b);
+      Orient(o, &rr, &t);
+    }
+  }
+  int64_t sx = 0, sy = 0;
+  for (int n = 0; n <= d; ++n) {
+    sx += w.stack[n].x;
+    sy += w.stack[n].y;
+  }
+  l += sx;
+  rr += sx;
+  b += sy;
+  t += sy;
+  if (l > rr) std::swap(l, rr);
+  if (b > t) std::swap(b, t);
+  box[0] = l;
+  box[1] = b;
+  box[2] = rr;
+  box[3] = t;
+  return known;
+}
 
 void CwForget(CellWalk& w) {
   w.loadedCell = 0;

@@ -118,6 +118,12 @@ void CwWalk(CellWalk& w);
 // The loaded-cell memory: forget it so the next walk reads every cell anew.
 void CwForget(CellWalk& w);
 
+// Instance i of bank d into stack[d] (cell, rank, orientation, name, its
+// offset turned by the outer levels); box gets the placed cell's extents in
+// main-cell coordinates (left, bottom, right, top). 0 when the instance's cell
+// is not in the cell table (rank 0, no extents). For tools that walk on their
+// own terms (the plotter).
+int CwPlaceFetch(CellWalk& w, int d, int32_t i, int64_t box[4]);
 // Box corners at depth (-1 main cell) into main-cell coordinates, ordered.
 void CwCorners(const CellWalk& w, int depth, int64_t* l, int64_t* b, int64_t* r, int64_t* t);
 // A point at depth into main-cell coordinates.
