@@ -16,9 +16,7 @@
 #include "satsetup.h"
 #include "satutil.h"
 
-CodeState Code;
-
-void CodeReset() { Code = CodeState(); }
+void CodeReset(CodeState* st) { *st = CodeState(); }
 
 // ---- check sum ----------------------------------------------------------------
 
@@ -377,32 +375,32 @@ int Exists(const char* path) {
   return 1;
 }
 
-void SumNameSet(const char* path) {
-  CnvPathSplit(path, nullptr, nullptr, Code.sumName, Code.sumExt);
+void SumNameSet(CodeState* st, const char* path) {
+  CnvPathSplit(path, nullptr, nullptr, st->sumName, st->sumExt);
 }
 
-void WarnText(const CodeCrc* c) {
+void WarnText(CodeState* st, const CodeCrc* c) {
   char text[SAT_TEXT_SIZE];
   if (c->text) {
     if (!c->controls && !c->highs) return;
     snprintf(text, sizeof text,
              "File %s%s has %ld control characters\nand %ld high bit characters and may not be a TEXT file",
-             Code.sumName, Code.sumExt, (long)c->controls, (long)c->highs);
+             st->sumName, st->sumExt, (long)c->controls, (long)c->highs);
   } else {
     if (c->controls || c->highs) return;
     snprintf(text, sizeof text,
              "File %s%s has no control characters nor\nhigh bit characters and may not be a BINARY file",
-             Code.sumName, Code.sumExt);
+             st->sumName, st->sumExt);
   }
-  Code.sum.warned = 1;
+  st->sum.warned = 1;
   WarningShow(text);
 }
 
-void SumTake(CodeCrc* c) {
-  Code.sum.crc = CodeCrcEnd(c);
-  Code.sum.length = c->length;
-  Code.sum.controls = c->controls;
-  Code.sum.highs = c->highs;
+void SumTake(CodeState* st, CodeCrc* c) {
+  st->sum.crc = CodeCrcEnd(c);
+  st->sum.length = c->length;
+  st->sum.controls = c->controls;
+  st->sum.highs = c->highs;
 }
 
 void CantOpenInput(const char* path) {
@@ -421,9 +419,9 @@ void ReadError(const char* path) {
 // An encoder wants a binary file and asks when it has neither control nor
 // high-bit bytes (it stops reading at the first); a decoder wants text and
 // refuses a file with any. 1 to go on.
-int InputLook(const char* path, int text) {
-  Code.sum = CodeSum();
-  SumNameSet(path);
+int InputLook(CodeState* st, const char* path, int text) {
+  st->sum = CodeSum();
+  SumNameSet(st, path);
   CodeIn in;
   if (!in.Open(path)) {
     CantOpenInput(path);
@@ -439,8 +437,8 @@ int InputLook(const char* path, int text) {
     ReadError(path);
     return 0;
   }
-  WarnText(&c);
-  if (!Code.sum.warned) return 1;
+  WarnText(st, &c);
+  if (!st->sum.warned) return 1;
   if (text) return 0;
   return HostMsgBox("OK to Continue?", nullptr, HOST_CAP_WARNING, HOST_YESNO) == HOST_IDYES;
 }
@@ -479,12 +477,12 @@ int OutputDone(CodeOut* out) {
 
 // The encoders' shared run: the input looked at, the output opened, the
 // lines written by encode, the input's sum taken on the way.
-int EncodeRun(const char* input, const char* outFolder, const char* ext, int result,
-              int (*encode)(CodeIn* in, CodeOut* out, CodeCrc* sum, const char* nameExt)) {
-  if (!InputLook(input, 0)) return 0;
+int EncodeRun(CodeState* st, const char* input, const char* outFolder, const char* ext, int result,
+              int (*encode)(CodeState* st, CodeIn* in, CodeOut* out, CodeCrc* sum, const char* nameExt)) {
+  if (!InputLook(st, input, 0)) return 0;
   char name[CODE_PATHLEN + 8], nameExt[2 * CODE_PATHLEN + 8], path[2 * CODE_PATHLEN + 16];
-  snprintf(name, sizeof name, "%s", Code.sumName);
-  snprintf(nameExt, sizeof nameExt, "%s%s", Code.sumName, Code.sumExt);
+  snprintf(name, sizeof name, "%s", st->sumName);
+  snprintf(nameExt, sizeof nameExt, "%s%s", st->sumName, st->sumExt);
   CodeIn in;
   if (!in.Open(input)) {
     ErrorShow("Input File is Missing");
@@ -498,7 +496,7 @@ int EncodeRun(const char* input, const char* outFolder, const char* ext, int res
   if (!OutputOpen(&out, path, "w", 0)) return 0;
   CodeCrc sum;
   CodeCrcStart(&sum, 0);
-  if (!encode(&in, &out, &sum, nameExt)) {
+  if (!encode(st, &in, &out, &sum, nameExt)) {
     out.Discard();
     return 0;
   }
@@ -508,30 +506,30 @@ int EncodeRun(const char* input, const char* outFolder, const char* ext, int res
     return 0;
   }
   if (!OutputDone(&out)) return 0;
-  SumNameSet(input);
-  SumTake(&sum);
+  SumNameSet(st, input);
+  SumTake(st, &sum);
   return result;
 }
 
 // A written line also goes to Show Code; 0 once the run was aborted.
-int Shown(const char* line, size_t n) {
-  if (!Code.showCode) return 1;
+int Shown(CodeState* st, const char* line, size_t n) {
+  if (!st->showCode) return 1;
   char text[CODE_SHOW_WIDTH + 1];
   if (n > CODE_SHOW_WIDTH) n = CODE_SHOW_WIDTH;
   memcpy(text, line, n);
   text[n] = 0;
-  CodeStatusLine(text, 0);
+  CodeStatusLine(st, text, 0);
   return !SatFrame.abortFlag;
 }
 
-int ShownOut(CodeOut* out, size_t start) {
-  if (!Code.showCode) return 1;
+int ShownOut(CodeState* st, CodeOut* out, size_t start) {
+  if (!st->showCode) return 1;
   size_t n = out->len - start;
-  return Shown(reinterpret_cast<const char*>(out->buf.get()) + start, n ? n - 1 : 0);
+  return Shown(st, reinterpret_cast<const char*>(out->buf.get()) + start, n ? n - 1 : 0);
 }
 
-int ShownEnd() {
-  if (Code.showCode) CodeStatusLine(nullptr, 1);
+int ShownEnd(CodeState* st) {
+  if (st->showCode) CodeStatusLine(st, nullptr, 1);
   return !SatFrame.abortFlag;
 }
 
@@ -566,21 +564,21 @@ void UuLine(CodeOut* out, const unsigned char* p, size_t n) {
   out->len += (size_t)(o - s);
 }
 
-int UuEncodeBody(CodeIn* in, CodeOut* out, CodeCrc* sum, const char* nameExt) {
+int UuEncodeBody(CodeState* st, CodeIn* in, CodeOut* out, CodeCrc* sum, const char* nameExt) {
   char begin[2 * CODE_PATHLEN + 16];
   int n = snprintf(begin, sizeof begin, "begin 644 %s\n", nameExt);
   out->Put(begin, (size_t)n);
-  if (!Shown(begin, (size_t)n - 1)) return 0;
+  if (!Shown(st, begin, (size_t)n - 1)) return 0;
   while (in->Fill()) {
     CodeCrcFeed(sum, in->buf.get(), in->len);
     for (size_t k = 0; k < in->len; k += 45) {
       size_t start = out->len;
       UuLine(out, in->buf.get() + k, in->len - k < 45 ? in->len - k : 45);
-      if (!ShownOut(out, start)) return 0;
+      if (!ShownOut(st, out, start)) return 0;
     }
   }
   out->Put("`\nend\n", 6);
-  return Shown("`", 1) && Shown("end", 3) && ShownEnd();
+  return Shown(st, "`", 1) && Shown(st, "end", 3) && ShownEnd(st);
 }
 
 // One Base64 line of n bytes (1..48).
@@ -609,16 +607,16 @@ void B64Line(CodeOut* out, const unsigned char* p, size_t n) {
   out->len += (size_t)(o - s);
 }
 
-int B64EncodeBody(CodeIn* in, CodeOut* out, CodeCrc* sum, const char*) {
+int B64EncodeBody(CodeState* st, CodeIn* in, CodeOut* out, CodeCrc* sum, const char*) {
   while (in->Fill()) {
     CodeCrcFeed(sum, in->buf.get(), in->len);
     for (size_t k = 0; k < in->len; k += 48) {
       size_t start = out->len;
       B64Line(out, in->buf.get() + k, in->len - k < 48 ? in->len - k : 48);
-      if (!ShownOut(out, start)) return 0;
+      if (!ShownOut(st, out, start)) return 0;
     }
   }
-  return ShownEnd();
+  return ShownEnd(st);
 }
 
 int DamagedLine(uint64_t line) {
@@ -691,14 +689,14 @@ void IllegalChar(int c) {
 
 }  // namespace
 
-int CodeCheckSum(const char* path, int textMode) {
-  Code.sum = CodeSum();
+int CodeCheckSum(CodeState* st, const char* path, int textMode) {
+  st->sum = CodeSum();
   CodeIn in;
   if (!in.Open(path)) {
     CantOpenInput(path);
     return 0;
   }
-  SumNameSet(path);
+  SumNameSet(st, path);
   CodeCrc c;
   CodeCrcStart(&c, textMode);
   while (in.Fill()) CodeCrcFeed(&c, in.buf.get(), in.len);
@@ -706,21 +704,21 @@ int CodeCheckSum(const char* path, int textMode) {
     ReadError(path);
     return 0;
   }
-  SumTake(&c);
-  WarnText(&c);
+  SumTake(st, &c);
+  WarnText(st, &c);
   return 1;
 }
 
-int CodeUuEncode(const char* input, const char* outFolder) {
-  return EncodeRun(input, outFolder, ".uue", CODE_UU_ENCODED, UuEncodeBody);
+int CodeUuEncode(CodeState* st, const char* input, const char* outFolder) {
+  return EncodeRun(st, input, outFolder, ".uue", CODE_UU_ENCODED, UuEncodeBody);
 }
 
-int CodeB64Encode(const char* input, const char* outFolder) {
-  return EncodeRun(input, outFolder, ".B64", CODE_B64_ENCODED, B64EncodeBody);
+int CodeB64Encode(CodeState* st, const char* input, const char* outFolder) {
+  return EncodeRun(st, input, outFolder, ".B64", CODE_B64_ENCODED, B64EncodeBody);
 }
 
-int CodeUuDecode(const char* input, const char* outFolder) {
-  if (!InputLook(input, 1)) return 0;
+int CodeUuDecode(CodeState* st, const char* input, const char* outFolder) {
+  if (!InputLook(st, input, 1)) return 0;
   CodeIn in;
   if (!in.Open(input)) {
     ErrorShow("Input File is Missing");
@@ -750,7 +748,7 @@ int CodeUuDecode(const char* input, const char* outFolder) {
     ErrorShow(text);
     return 0;
   }
-  if (!Shown(line, n)) return 0;
+  if (!Shown(st, line, n)) return 0;
   if (!FolderJoin(path, sizeof path, outFolder, safe, "")) {
     ErrorShow("Can't Write Output File");
     return 0;
@@ -762,7 +760,7 @@ int CodeUuDecode(const char* input, const char* outFolder) {
     ++lineNo;
     if (n >= 3 && n < 64 && IsEndLine(line, n)) {
       ended = 1;
-      if (!Shown(line, n)) return 0;
+      if (!Shown(st, line, n)) return 0;
       break;
     }
     if (dataEnded) {
@@ -785,7 +783,7 @@ int CodeUuDecode(const char* input, const char* outFolder) {
       out.Discard();
       return DamagedLine(lineNo);
     }
-    if (!Shown(line, n)) return 0;
+    if (!Shown(st, line, n)) return 0;
   }
   if (in.error) {
     out.Discard();
@@ -799,18 +797,18 @@ int CodeUuDecode(const char* input, const char* outFolder) {
     ErrorShow(text);
     return 0;
   }
-  if (!ShownEnd()) return 0;
+  if (!ShownEnd(st)) return 0;
   out.Flush();
   CodeCrc sum = out.crc;
   if (!OutputDone(&out)) return 0;
-  SumNameSet(path);
-  SumTake(&sum);
-  WarnText(&sum);
+  SumNameSet(st, path);
+  SumTake(st, &sum);
+  WarnText(st, &sum);
   return CODE_UU_DECODED;
 }
 
-int CodeB64Decode(const char* input, const char* outFile) {
-  if (!InputLook(input, 1)) return 0;
+int CodeB64Decode(CodeState* st, const char* input, const char* outFile) {
+  if (!InputLook(st, input, 1)) return 0;
   // "*" as the output's name: the input's name with the output's extension.
   char path[3 * CODE_PATHLEN + 16];
   {
@@ -845,7 +843,7 @@ int CodeB64Decode(const char* input, const char* outFile) {
     size_t len = in.len, i = 0;
     while (i < len) {
       // Whole groups of four alphabet characters, the common case.
-      if (!have && !cr && !done && !Code.showCode) {
+      if (!have && !cr && !done && !st->showCode) {
         unsigned char* o = out.Room(3 * 64);
         size_t made = 0;
         while (i + 4 <= len && made + 3 <= 3 * 64) {
@@ -876,9 +874,9 @@ int CodeB64Decode(const char* input, const char* outFile) {
           cr = 1;
           continue;
         }
-        if (Code.showCode) {
+        if (st->showCode) {
           shown[shownLen] = 0;
-          if (!Shown(shown, shownLen)) {
+          if (!Shown(st, shown, shownLen)) {
             out.Discard();
             return 0;
           }
@@ -886,7 +884,7 @@ int CodeB64Decode(const char* input, const char* outFile) {
         }
         continue;
       }
-      if (Code.showCode && shownLen < CODE_SHOW_WIDTH) shown[shownLen++] = (char)ch;
+      if (st->showCode && shownLen < CODE_SHOW_WIDTH) shown[shownLen++] = (char)ch;
       int v = t[ch];
       if (done || (v < 0 && ch != '=') || (ch == '=' && have < 2) || (v >= 0 && pads)) {
         out.Discard();
@@ -925,20 +923,20 @@ int CodeB64Decode(const char* input, const char* outFile) {
     ErrorShow("Base64 Data Ends inside a Group of Four Characters");
     return 0;
   }
-  if (Code.showCode && shownLen) {
+  if (st->showCode && shownLen) {
     shown[shownLen] = 0;
-    if (!Shown(shown, shownLen)) {
+    if (!Shown(st, shown, shownLen)) {
       out.Discard();
       return 0;
     }
   }
-  if (!ShownEnd()) return 0;
+  if (!ShownEnd(st)) return 0;
   out.Flush();
   CodeCrc sum = out.crc;
   if (!OutputDone(&out)) return 0;
-  SumNameSet(path);
-  SumTake(&sum);
-  WarnText(&sum);
+  SumNameSet(st, path);
+  SumTake(st, &sum);
+  WarnText(st, &sum);
   return CODE_B64_DECODED;
 }
 
@@ -977,50 +975,50 @@ const char* CodeRunTitle(int action, int base64) {
   return "Finding CRC CheckSum ...";
 }
 
-int CodeRun() {
+int CodeRun(CodeState* st) {
   SatFrame.abortFlag = 0;
-  Code.lineCount = 0;
-  if (Code.title) Code.title(CodeRunTitle(Code.action, Code.base64));
+  st->lineCount = 0;
+  if (st->title) st->title(CodeRunTitle(st->action, st->base64));
   int r = 0;
-  switch (Code.action) {
+  switch (st->action) {
     case CODE_ENCODE:
-      r = Code.base64 ? CodeB64Encode(Code.input, Code.output) : CodeUuEncode(Code.input, Code.output);
+      r = st->base64 ? CodeB64Encode(st, st->input, st->output) : CodeUuEncode(st, st->input, st->output);
       break;
     case CODE_DECODE:
-      r = Code.base64 ? CodeB64Decode(Code.input, Code.output) : CodeUuDecode(Code.input, Code.output);
+      r = st->base64 ? CodeB64Decode(st, st->input, st->output) : CodeUuDecode(st, st->input, st->output);
       break;
     default:
-      r = CodeCheckSum(Code.input, Code.textMode) ? CODE_SUMMED : 0;
+      r = CodeCheckSum(st, st->input, st->textMode) ? CODE_SUMMED : 0;
       break;
   }
   return SatFrame.abortFlag ? 0 : r;
 }
 
-void CodeResultText(int result, char* text, size_t size) {
+void CodeResultText(const CodeState* st, int result, char* text, size_t size) {
   static const char* const kHow[] = {
       "", "", " Encoded to UU", " Decoded from UU", " Encoded to Base64", " Decoded from Base64"};
-  unsigned long crc = Code.sum.crc;
-  unsigned long long len = Code.sum.length;
+  unsigned long crc = st->sum.crc;
+  unsigned long long len = st->sum.length;
   if (result <= 0 || result > CODE_B64_DECODED) {
     snprintf(text, size, "Aborted ... Files may be Incomplete");
   } else if (result == CODE_SUMMED) {
-    snprintf(text, size, "%s%s\n\nCRC CheckSum = %lu  FileLength= %llu", Code.sumName, Code.sumExt, crc, len);
+    snprintf(text, size, "%s%s\n\nCRC CheckSum = %lu  FileLength= %llu", st->sumName, st->sumExt, crc, len);
   } else if (result == CODE_UU_ENCODED || result == CODE_B64_ENCODED) {
-    snprintf(text, size, "%s%s%s\n\nBefore Encoding:\n\nCRC CheckSum = %lu  FileLength= %llu", Code.sumName,
-             Code.sumExt, kHow[result], crc, len);
+    snprintf(text, size, "%s%s%s\n\nBefore Encoding:\n\nCRC CheckSum = %lu  FileLength= %llu", st->sumName,
+             st->sumExt, kHow[result], crc, len);
   } else {
-    snprintf(text, size, "%s%s%s\n\nAfter Decoding:\n\nCRC CheckSum = %lu  FileLength = %llu", Code.sumName,
-             Code.sumExt, kHow[result], crc, len);
+    snprintf(text, size, "%s%s%s\n\nAfter Decoding:\n\nCRC CheckSum = %lu  FileLength = %llu", st->sumName,
+             st->sumExt, kHow[result], crc, len);
   }
 }
 
-void CodeStatusLine(const char* text, int flush) {
-  if (!Code.showCode) return;
-  if (text && Code.lineCount < CODE_SHOW_LINES) snprintf(Code.lines[Code.lineCount++], CODE_SHOW_WIDTH + 1, "%s", text);
-  if (Code.lineCount < CODE_SHOW_LINES && !flush) return;
-  if (!Code.lineCount) return;
-  if (Code.show) Code.show(Code.lines, Code.lineCount);
-  Code.lineCount = 0;
+void CodeStatusLine(CodeState* st, const char* text, int flush) {
+  if (!st->showCode) return;
+  if (text && st->lineCount < CODE_SHOW_LINES) snprintf(st->lines[st->lineCount++], CODE_SHOW_WIDTH + 1, "%s", text);
+  if (st->lineCount < CODE_SHOW_LINES && !flush) return;
+  if (!st->lineCount) return;
+  if (st->show) st->show(st->lines, st->lineCount);
+  st->lineCount = 0;
   AbortPoll(500);
 }
 

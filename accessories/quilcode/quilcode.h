@@ -79,26 +79,27 @@ struct CodeState {
     for (auto& l : lines) l[0] = 0;
   }
 };
-extern CodeState Code;
 
-void CodeReset();
+// The state as a fresh program starts with it. The program owns its one
+// CodeState; every run below works on the one it is handed.
+void CodeReset(CodeState* st);
 
 // The chosen action on the setup; its CodeResult.
-int CodeRun();
-int CodeCheckSum(const char* path, int textMode);
-int CodeUuEncode(const char* input, const char* outFolder);
-int CodeUuDecode(const char* input, const char* outFolder);
-int CodeB64Encode(const char* input, const char* outFolder);
-int CodeB64Decode(const char* input, const char* outFile);
+int CodeRun(CodeState* st);
+int CodeCheckSum(CodeState* st, const char* path, int textMode);
+int CodeUuEncode(CodeState* st, const char* input, const char* outFolder);
+int CodeUuDecode(CodeState* st, const char* input, const char* outFolder);
+int CodeB64Encode(CodeState* st, const char* input, const char* outFolder);
+int CodeB64Decode(CodeState* st, const char* input, const char* outFile);
 
 // The message Go shows after a run.
-void CodeResultText(int result, char* text, size_t size);
+void CodeResultText(const CodeState* st, int result, char* text, size_t size);
 // Caption of the progress display during a run.
 const char* CodeRunTitle(int action, int base64);
 
 // One line for the Show Code display (null: none); every 16 lines, and with
 // flush, the lines kept are shown and the Esc poll runs.
-void CodeStatusLine(const char* text, int flush);
+void CodeStatusLine(CodeState* st, const char* text, int flush);
 
 // The setup dialog's output as it follows the input: the input's drive and
 // folder, and for a Base64 decode its name with ".xxx" as well.

@@ -37,36 +37,38 @@ struct TffState {
     for (auto& t : tokens) t[0] = 0;
   }
 };
-extern TffState Tff;
 
-void TffReset();
+// The state as a fresh program starts with it: an empty font and slot.
+// The program owns its one TffState; every call below works on the one it
+// is handed.
+void TffReset(TffState* st);
 
-// The command line's tokens into Tff.tokens: the count as TffRun takes it
+// The command line's tokens into st->tokens: the count as TffRun takes it
 // (1 none, 2..4 one to three tokens), or 0 after the error box for more
 // than three tokens (nothing is stored then).
-int TffArgs(const char* args);
+int TffArgs(TffState* st, const char* args);
 
 // 1 read; 0 the file is missing; -1 it ends before 12,288 bytes.
-int TffFontRead(const char* path);
+int TffFontRead(TffState* st, const char* path);
 // Written whole through a scratch file: 1 written, 0 not (the old file
 // stays).
-int TffFontWrite(const char* path);
+int TffFontWrite(const TffState* st, const char* path);
 
 // The path's vertices as one polygon of the slot being built.
-void TffGlyphAdd(const CnvPath* p, int pathNo);
+void TffGlyphAdd(TffState* st, const CnvPath* p, int pathNo);
 // Every record of the open character file; paths go to TffGlyphAdd.
-void TffCharRead(TlcIn* in);
+void TffCharRead(TffState* st, TlcIn* in);
 
 // One attempt: the font read (or made when missing and the user agrees),
 // the character file checked, and with assign set and a character of
 // 32..127 the slot replaced and the font written. 1 when the character was
 // assigned.
-int TffBuildOnce(const char* fontPath, const char* charPath, int ch, int assign);
+int TffBuildOnce(TffState* st, const char* fontPath, const char* charPath, int ch, int assign);
 
 // The batch form from the tokens (count as TffArgs gave it).
-int TffBatch(int count);
+int TffBatch(TffState* st, int count);
 
-void TffError(const char* text);
+void TffError(TffState* st, const char* text);
 void TffWarning(const char* text);
 
 #endif

@@ -26,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fclose(f);
   HostSet(nullptr);
 
-  TffReset();
-  int assigned = TffBuildOnce("f.tff", "CHAR.TLC", 'Q', 1);
+  TffState st;
+  TffReset(&st);
+  int assigned = TffBuildOnce(&st, "f.tff", "CHAR.TLC", 'Q', 1);
   uint8_t after[TFF_SIZE];
   f = fopen("f.tff", "rb");
   if (!f) abort();
@@ -45,6 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int pos = 0, start, count, vertices = 0;
   while (TffStrokeNext(slot, &pos, &start, &count)) vertices += count;
   if (vertices > TFF_VERTEX_ROOM) abort();
-  if (Tff.refused) abort();
+  if (st.refused) abort();
   return 0;
 }

@@ -99,6 +99,7 @@ struct CodeWinState {
   HWND display = nullptr;
 };
 CodeWinState CodeWin;
+CodeState Code;  // the program's one coder state, which its dialogs fill
 
 // ---- the Show Code display ----------------------------------------------------
 
@@ -134,12 +135,12 @@ INT_PTR CALLBACK DisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 // ---- Go -----------------------------------------------------------------------
 
-void Go(HWND main) {
-  if (!Code.setupDone) {
+void Go(CodeState* st, HWND main) {
+  if (!st->setupDone) {
     ErrorShow("??? ... Please do Setup");
     return;
   }
-  if (Code.showCode && Code.action != CODE_CRC) {
+  if (st->showCode && st->action != CODE_CRC) {
     CodeWin.display = CreateDialogParamA(SatWin.inst, "DISPLAY", main, DisplayDlgProc, 0);
     SatWin.display = CodeWin.display;
     if (CodeWin.display) {
@@ -147,17 +148,17 @@ void Go(HWND main) {
       ShowWindow(CodeWin.display, SW_SHOWNORMAL);
     }
   }
-  Code.show = DisplayLines;
-  Code.title = DisplayTitle;
-  int shown = Code.showCode;
+  st->show = DisplayLines;
+  st->title = DisplayTitle;
+  int shown = st->showCode;
   // Show Code only shows during a coder's run.
-  if (!CodeWin.display) Code.showCode = 0;
+  if (!CodeWin.display) st->showCode = 0;
   SatFrame.running = 1;
-  int result = CodeRun();
+  int result = CodeRun(st);
   SatFrame.running = 0;
-  Code.showCode = shown;
+  st->showCode = shown;
   char text[SAT_TEXT_SIZE];
-  CodeResultText(result, text, sizeof text);
+  CodeResultText(st, result, text, sizeof text);
   LogNote(text);
   if (CodeWin.display) DestroyWindow(CodeWin.display);
   DisplayGone();
@@ -247,14 +248,15 @@ INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 // Commands wait for the run, even when its display was closed during it.
 int Busy() { return SatFrame.running || CodeWin.display != nullptr; }
 
-int Command(void*, HWND main, int id) {
+int Command(void* engine, HWND main, int id) {
+  CodeState* st = static_cast<CodeState*>(engine);
   switch (id) {
     case SAT_ID_SETUP:
       DialogBoxParamA(SatWin.inst, "SETUP", main, SetupDlgProc, 0);
-      Code.setupDone = 1;  // OK or Cancel
+      st->setupDone = 1;  // OK or Cancel
       return 1;
     case ID_GO:
-      Go(main);
+      Go(st, main);
       return 1;
   }
   return 0;
@@ -305,7 +307,7 @@ const SatWinProgram kWin = MakeWin();
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-  CodeReset();
+  CodeReset(&Code);
   CodeWin = CodeWinState();
   // An input file may be named on the command line.
   char arg[CNV_PATHLEN + 1];

@@ -32,6 +32,7 @@ struct TffWinState {
   char picked[TFF_PATHLEN] = "";  // the TLC file picked from the list last time
 };
 TffWinState TffWin;
+TffState Tff;  // the program's one font builder state, which TFFDLG fills
 
 INT_PTR CALLBACK TffListDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
@@ -118,16 +119,16 @@ INT_PTR CALLBACK TffDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-int TffRun(HWND main) {
-  if (Tff.count > 1) {
-    TffBatch(Tff.count);
+int TffRun(TffState* st, HWND main) {
+  if (st->count > 1) {
+    TffBatch(st, st->count);
     return 1;
   }
-  Tff.ch = TFF_NO_CHAR;
+  st->ch = TFF_NO_CHAR;
   for (;;) {
     INT_PTR r = DialogBoxParamA(TffWin.inst, "TFFDLG", main, TffDlgProc, 0);
     if (r == 1 || r < 0) return 1;
-    if (r == 2) TffBuildOnce(Tff.fontPath, Tff.charPath, Tff.ch, 1);
+    if (r == 2) TffBuildOnce(st, st->fontPath, st->charPath, st->ch, 1);
   }
 }
 
@@ -138,7 +139,7 @@ LRESULT CALLBACK TffWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TFF_RUN:
       HostWinSetOwner(hwnd);
-      if (TffRun(hwnd)) PostMessageA(hwnd, WM_DESTROY, 0, 0);
+      if (TffRun(&Tff, hwnd)) PostMessageA(hwnd, WM_DESTROY, 0, 0);
       return 0;
     case WM_CLOSE:
     case WM_DESTROY:
@@ -159,10 +160,10 @@ LRESULT CALLBACK TffWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   TffWin = TffWinState();
   TffWin.inst = instance;
-  TffReset();
+  TffReset(&Tff);
   snprintf(TffWin.title, sizeof TffWin.title, "%s %s %s", "TffBuild", QUIL_VERSION, QUIL_VERSION_TAG);
   HostWinInstall(nullptr, "TffBuild");
-  if (!TffArgs(cmdLine)) return 1;  // more than three tokens: said, and ended
+  if (!TffArgs(&Tff, cmdLine)) return 1;  // more than three tokens: said, and ended
 
   INITCOMMONCONTROLSEX icc;
   icc.dwSize = sizeof icc;

@@ -45,16 +45,14 @@ std::string RandomBytes(size_t n, unsigned seed) {
 
 struct CodeFixture : ::testing::Test {
   WorkDir dir;
+  OwnState<CodeState, CodeReset> state;
+  CodeState* st = state.st;
   HostRecord* rec = nullptr;
   void SetUp() override {
-    CodeReset();
     SatFrame = SatFrameState();
     rec = &HostRecordInstall();
   }
-  void TearDown() override {
-    HostRecordRemove();
-    CodeReset();
-  }
+  void TearDown() override { HostRecordRemove(); }
   std::string Folder() const { return dir.path + "/"; }
   std::vector<std::string> Errors() const {
     std::vector<std::string> out;
@@ -64,11 +62,11 @@ struct CodeFixture : ::testing::Test {
   }
   // Runs an action on the setup and gives its result.
   int Run(int action, int base64, const std::string& input, const std::string& output) {
-    Code.action = action;
-    Code.base64 = base64;
-    snprintf(Code.input, sizeof Code.input, "%s", input.c_str());
-    snprintf(Code.output, sizeof Code.output, "%s", output.c_str());
-    return CodeRun();
+    st->action = action;
+    st->base64 = base64;
+    snprintf(st->input, sizeof st->input, "%s", input.c_str());
+    snprintf(st->output, sizeof st->output, "%s", output.c_str());
+    return CodeRun(st);
   }
 };
 
@@ -213,10 +211,10 @@ TEST_F(CodeFixture, CheckSumActionAndItsWarnings) {
   for (const Case& c : cases) {
     rec->messages.clear();
     WriteText("sum.dat", c.data);
-    Code.textMode = c.text;
+    st->textMode = c.text;
     EXPECT_EQ(Run(CODE_CRC, 0, Folder() + "sum.dat", ""), CODE_SUMMED) << c.what;
-    EXPECT_EQ(Code.sum.crc, Sum(c.data, c.text)) << c.what;
-    EXPECT_EQ(Code.sum.warned, c.warning ? 1 : 0) << c.what;
+    EXPECT_EQ(st->sum.crc, Sum(c.data, c.text)) << c.what;
+    EXPECT_EQ(st->sum.warned, c.warning ? 1 : 0) << c.what;
     if (c.warning) {
       ASSERT_EQ(rec->messages.size(), 1u) << c.what;
       EXPECT_EQ(rec->messages[0].text, c.warning);
@@ -227,14 +225,32 @@ TEST_F(CodeFixture, CheckSumActionAndItsWarnings) {
   }
   char text[256];
   WriteText("abc.txt", "abc");
-  Code.textMode = 0;
+  st->textMode = 0;
   ASSERT_EQ(Run(CODE_CRC, 0, Folder() + "abc.txt", ""), CODE_SUMMED);
-  CodeResultText(CODE_SUMMED, text, sizeof text);
+  CodeResultText(st, CODE_SUMMED, text, sizeof text);
   EXPECT_STREQ(text, "abc.txt\n\nCRC CheckSum = 1219131554  FileLength= 3");
 
   rec->messages.clear();
   EXPECT_EQ(Run(CODE_CRC, 0, Folder() + "none.txt", ""), CODE_FAILED);
   EXPECT_EQ(Errors(), std::vector<std::string>{"Can't Open Input File " + Folder() + "none.txt\n"});
+}
+
+TEST_F(CodeFixture, EachStateKeepsItsOwnSetupAndResult) {
+  WriteText("abc.txt", "abc");
+  WriteText("b.txt", "xyz\n");
+  OwnState<CodeState, CodeReset> other;
+  st->textMode = 0;
+  other.st->textMode = 1;
+  other.st->action = CODE_CRC;
+  snprintf(other.st->input, sizeof other.st->input, "%s", (Folder() + "b.txt").c_str());
+  ASSERT_EQ(Run(CODE_CRC, 0, Folder() + "abc.txt", ""), CODE_SUMMED);
+  ASSERT_EQ(CodeRun(other.st), CODE_SUMMED);
+  char text[256];
+  CodeResultText(st, CODE_SUMMED, text, sizeof text);
+  EXPECT_STREQ(text, "abc.txt\n\nCRC CheckSum = 1219131554  FileLength= 3");
+  EXPECT_EQ(other.st->sum.crc, Sum("xyz\n", 1));
+  EXPECT_STREQ(other.st->sumName, "b");
+  EXPECT_EQ(other.st->sum.warned, 0);
 }
 
 // ---- UU ---------------------------------------------------------------------------
@@ -254,8 +270,8 @@ TEST_F(CodeFixture, UuEncodesLinesOfFortyFiveAndRoundTrips) {
     remove("data.uue");
     rec->messages.clear();
     ASSERT_EQ(Run(CODE_ENCODE, 0, Folder() + "data.bin", Folder()), CODE_UU_ENCODED) << c.n;
-    EXPECT_EQ(Code.sum.crc, RefCksum(data)) << c.n;
-    EXPECT_EQ(Code.sum.length, c.n);
+    EXPECT_EQ(st->sum.crc, RefCksum(data)) << c.n;
+    EXPECT_EQ(st->sum.length, c.n);
     std::string uue = ReadText("data.uue");
     ASSERT_EQ(uue.compare(0, 19, "begin 644 data.bin\n"), 0) << uue;
     ASSERT_GE(uue.size(), 25u);
@@ -273,11 +289,11 @@ TEST_F(CodeFixture, UuEncodesLinesOfFortyFiveAndRoundTrips) {
     remove("out/data.bin");
     ASSERT_EQ(Run(CODE_DECODE, 0, Folder() + "data.uue", Folder() + "out"), CODE_UU_DECODED) << c.n;
     EXPECT_EQ(ReadText("out/data.bin"), data) << c.n;
-    EXPECT_EQ(Code.sum.crc, RefCksum(data));
-    EXPECT_STREQ(Code.sumName, "data");
+    EXPECT_EQ(st->sum.crc, RefCksum(data));
+    EXPECT_STREQ(st->sumName, "data");
   }
   char text[256];
-  CodeResultText(CODE_UU_DECODED, text, sizeof text);
+  CodeResultText(st, CODE_UU_DECODED, text, sizeof text);
   EXPECT_EQ(std::string(text).substr(0, 30), "data.bin Decoded from UU\n\nAfte");
 }
 
@@ -374,12 +390,12 @@ TEST_F(CodeFixture, Base64EncodesAndRoundTrips) {
     if (c.data.size() >= 48) {
       EXPECT_EQ(b64.find('\n'), 64u);
     }
-    EXPECT_EQ(Code.sum.crc, RefCksum(c.data));
+    EXPECT_EQ(st->sum.crc, RefCksum(c.data));
 
     ASSERT_EQ(Run(CODE_DECODE, 1, Folder() + "d.B64", Folder() + "back.bin"), CODE_B64_DECODED)
         << c.data.size();
     EXPECT_EQ(ReadText("back.bin"), c.data);
-    EXPECT_EQ(Code.sum.length, c.data.size());
+    EXPECT_EQ(st->sum.length, c.data.size());
   }
   // "*" takes the input's name.
   ASSERT_EQ(Run(CODE_DECODE, 1, Folder() + "d.B64", Folder() + "*.out"), CODE_B64_DECODED);
@@ -471,7 +487,7 @@ TEST_F(CodeFixture, EncoderAsksAboutTextInputAndMissingInputFails) {
   EXPECT_EQ(Run(CODE_ENCODE, 1, Folder() + "gone.bin", dir.path), CODE_FAILED);
   EXPECT_EQ(Errors(), std::vector<std::string>{"Can't Open Input File " + Folder() + "gone.bin\n"});
   char text[128];
-  CodeResultText(CODE_FAILED, text, sizeof text);
+  CodeResultText(st, CODE_FAILED, text, sizeof text);
   EXPECT_STREQ(text, "Aborted ... Files may be Incomplete");
 }
 
@@ -481,8 +497,8 @@ TEST_F(CodeFixture, AbortDuringShowCodeLeavesNoOutput) {
   int shows = 0;
   static int* shownCount;
   shownCount = &shows;
-  Code.show = [](const char[][CODE_SHOW_WIDTH + 1], int) { ++*shownCount; };
-  Code.showCode = 1;
+  st->show = [](const char[][CODE_SHOW_WIDTH + 1], int) { ++*shownCount; };
+  st->showCode = 1;
   rec->abortAfterPolls = 1;
   EXPECT_EQ(Run(CODE_ENCODE, 0, Folder() + "a.bin", dir.path), CODE_FAILED);
   EXPECT_EQ(shows, 2);

@@ -45,15 +45,11 @@ std::vector<unsigned char> Filled(std::vector<unsigned char> head) {
 
 struct TffFixture : ::testing::Test {
   WorkDir dir;
+  OwnState<TffState, TffReset> state;
+  TffState* st = state.st;
   HostRecord* rec = nullptr;
-  void SetUp() override {
-    TffReset();
-    rec = &HostRecordInstall();
-  }
-  void TearDown() override {
-    HostRecordRemove();
-    TffReset();
-  }
+  void SetUp() override { rec = &HostRecordInstall(); }
+  void TearDown() override { HostRecordRemove(); }
   // Names in the work folder, which is current.
   std::string Path(const char* name) const { return name; }
   std::vector<std::string> Texts() const { return HostRecordTexts(); }
@@ -61,7 +57,7 @@ struct TffFixture : ::testing::Test {
 
 TEST_F(TffFixture, NewFontGetsOneCharacterAndTheEditorDrawsIt) {
   WriteText("CHARA.TLC", Drawing({{0, 0, 8, 15, 14, 0}, {3, 6, 12, 6}}));
-  ASSERT_EQ(TffBuildOnce(Path("new.tff").c_str(), Path("chara.tlc").c_str(), 'A', 1), 1);
+  ASSERT_EQ(TffBuildOnce(st, Path("new.tff").c_str(), Path("chara.tlc").c_str(), 'A', 1), 1);
   EXPECT_EQ(Texts(), (std::vector<std::string>{
                          "Font File " + Path("new.tff") + " is Missing ... New File will be Created",
                          "2 Polygons with 5 Vertices\nAssigned to Character A (65)"}));
@@ -109,7 +105,7 @@ TEST_F(TffFixture, SlotLayouts) {
   for (const Case& c : cases) {
     WriteText("CHARB.TLC", Drawing(c.polys));
     rec->messages.clear();
-    ASSERT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("CHARB.TLC").c_str(), 'B', 1), 1) << c.what;
+    ASSERT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("CHARB.TLC").c_str(), 'B', 1), 1) << c.what;
     EXPECT_EQ(Slot(ReadBytes("f.tff"), 'B'), Filled(c.slot)) << c.what;
     std::vector<std::string> texts = Texts();
     bool warned = false;
@@ -121,8 +117,8 @@ TEST_F(TffFixture, SlotLayouts) {
 TEST_F(TffFixture, AssigningAgainReplacesTheSlot) {
   WriteText("BIG.TLC", Drawing({{0, 0, 1, 1, 2, 2, 3, 3, 4, 4}, {5, 5, 6, 6}}));
   WriteText("SMALL.TLC", Drawing({{9, 9}}));
-  ASSERT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("BIG.TLC").c_str(), 'x', 1), 1);
-  ASSERT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("SMALL.TLC").c_str(), 'x', 1), 1);
+  ASSERT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("BIG.TLC").c_str(), 'x', 1), 1);
+  ASSERT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("SMALL.TLC").c_str(), 'x', 1), 1);
   EXPECT_EQ(Slot(ReadBytes("f.tff"), 'x'), Filled({0x99, 0xFF, 0xFF}));
 }
 
@@ -143,7 +139,7 @@ TEST_F(TffFixture, RefusedCharactersLeaveTheFontAlone) {
   for (const Case& c : cases) {
     WriteText("BAD.TLC", c.drawing);
     rec->messages.clear();
-    EXPECT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("BAD.TLC").c_str(), 'C', 1), 0) << c.what;
+    EXPECT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("BAD.TLC").c_str(), 'C', 1), 0) << c.what;
     EXPECT_EQ(Texts(), std::vector<std::string>{c.error}) << c.what;
     EXPECT_EQ(ReadText("f.tff"), std::string(TFF_SIZE, '\x12')) << c.what;
   }
@@ -153,36 +149,36 @@ TEST_F(TffFixture, FilesThatAreMissingShortOrCannotBeWritten) {
   WriteText("CHAR.TLC", Drawing({{1, 1, 2, 2}}));
   // Cancel at the new-font question ends the attempt: no file of zeros.
   rec->answers.push_back(HOST_IDCANCEL);
-  EXPECT_EQ(TffBuildOnce(Path("none.tff").c_str(), Path("CHAR.TLC").c_str(), 'D', 1), 0);
+  EXPECT_EQ(TffBuildOnce(st, Path("none.tff").c_str(), Path("CHAR.TLC").c_str(), 'D', 1), 0);
   EXPECT_EQ(ReadBytes("none.tff").size(), 0u);
   EXPECT_EQ(Texts().size(), 1u);
 
   rec->messages.clear();
   WriteText("short.tff", std::string(TFF_SIZE - 1, '\xFF'));
-  EXPECT_EQ(TffBuildOnce(Path("short.tff").c_str(), Path("CHAR.TLC").c_str(), 'D', 1), 0);
+  EXPECT_EQ(TffBuildOnce(st, Path("short.tff").c_str(), Path("CHAR.TLC").c_str(), 'D', 1), 0);
   EXPECT_EQ(Texts(), std::vector<std::string>{"Font File is the Wrong Length ... Erase it"});
   EXPECT_EQ(ReadBytes("short.tff").size(), (size_t)TFF_SIZE - 1);
 
   rec->messages.clear();
   WriteText("f.tff", std::string(TFF_SIZE, '\xFF'));
-  EXPECT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("GONE.TLC").c_str(), 'D', 1), 0);
+  EXPECT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("GONE.TLC").c_str(), 'D', 1), 0);
   EXPECT_EQ(Texts(), std::vector<std::string>{"Character TLC File is Missing"});
 
   rec->messages.clear();
-  EXPECT_EQ(TffBuildOnce(Path("no/such/f.tff").c_str(), Path("CHAR.TLC").c_str(), 'D', 1), 0);
+  EXPECT_EQ(TffBuildOnce(st, Path("no/such/f.tff").c_str(), Path("CHAR.TLC").c_str(), 'D', 1), 0);
   ASSERT_EQ(Texts().size(), 2u);
   EXPECT_EQ(Texts()[1], "Unable to Write " + Path("no/such/f.tff"));
 
   // A character outside 32..127 is not assigned and nothing is said.
   rec->messages.clear();
-  EXPECT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("CHAR.TLC").c_str(), 0x80, 1), 0);
+  EXPECT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("CHAR.TLC").c_str(), 0x80, 1), 0);
   EXPECT_TRUE(Texts().empty());
   EXPECT_EQ(ReadText("f.tff"), std::string(TFF_SIZE, '\xFF'));
 
   // Bad records are named and the rest of the drawing is read.
   rec->messages.clear();
   WriteText("MIXED.TLC", Drawing({{1, 1}}) + "<P>\n1 0 3\n2 2\n</P>\n<B>\n1 2\n</B>\n<P>\n1 0 1\n7 7\n</P>\n");
-  EXPECT_EQ(TffBuildOnce(Path("f.tff").c_str(), Path("MIXED.TLC").c_str(), 'E', 1), 1);
+  EXPECT_EQ(TffBuildOnce(st, Path("f.tff").c_str(), Path("MIXED.TLC").c_str(), 'E', 1), 1);
   EXPECT_EQ(Texts()[0], "Path Record Read Error");
   EXPECT_EQ(Texts()[1], "Box Record Read Error");
   EXPECT_EQ(Slot(ReadBytes("f.tff"), 'E'), Filled({0x11, 0xFF, 0x77, 0xFF, 0xFF}));
@@ -202,19 +198,19 @@ TEST_F(TffFixture, BatchArguments) {
       {"f.tff c.tlc A extra", 0, {}},
   };
   for (const Case& c : cases) {
-    TffReset();
+    TffReset(st);
     rec->messages.clear();
-    EXPECT_EQ(TffArgs(c.args), c.count) << c.args;
-    for (size_t k = 0; k < c.tokens.size(); ++k) EXPECT_EQ(Tff.tokens[k + 1], c.tokens[k]) << c.args;
+    EXPECT_EQ(TffArgs(st, c.args), c.count) << c.args;
+    for (size_t k = 0; k < c.tokens.size(); ++k) EXPECT_EQ(st->tokens[k + 1], c.tokens[k]) << c.args;
     // Four tokens: refused before anything is stored.
     if (!c.count) {
       EXPECT_EQ(Texts(), std::vector<std::string>{"Command Line is TFFfile TLCfile Character"});
-      for (const auto& t : Tff.tokens) EXPECT_STREQ(t, "");
+      for (const auto& t : st->tokens) EXPECT_STREQ(t, "");
     }
   }
   std::string longName(300, 'n');
-  EXPECT_EQ(TffArgs(longName.c_str()), 2);
-  EXPECT_EQ(strlen(Tff.tokens[1]), (size_t)TFF_PATHLEN - 1);
+  EXPECT_EQ(TffArgs(st, longName.c_str()), 2);
+  EXPECT_EQ(strlen(st->tokens[1]), (size_t)TFF_PATHLEN - 1);
 
   // Two tokens: the character is missing, the files are looked at, nothing
   // changes.
@@ -222,16 +218,16 @@ TEST_F(TffFixture, BatchArguments) {
   WriteText("CHAR.TLC", Drawing({{1, 1}}));
   rec->messages.clear();
   std::string args = Path("f.tff") + " " + Path("CHAR.TLC");
-  ASSERT_EQ(TffArgs(args.c_str()), 3);
-  EXPECT_EQ(TffBatch(3), 0);
+  ASSERT_EQ(TffArgs(st, args.c_str()), 3);
+  EXPECT_EQ(TffBatch(st, 3), 0);
   EXPECT_EQ(Texts(), std::vector<std::string>{
                          "Character Not recognized in Batch Arguments ... Insert Character Manually"});
   EXPECT_EQ(ReadText("f.tff"), std::string(TFF_SIZE, '\xFF'));
 
   rec->messages.clear();
   args += " Z";
-  ASSERT_EQ(TffArgs(args.c_str()), 4);
-  EXPECT_EQ(TffBatch(4), 1);
+  ASSERT_EQ(TffArgs(st, args.c_str()), 4);
+  EXPECT_EQ(TffBatch(st, 4), 1);
   EXPECT_EQ(Slot(ReadBytes("f.tff"), 'Z'), Filled({0x11, 0xFF, 0xFF}));
 }
 

@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   HostConsoleSet(stderr, HOST_IDYES);
   const char* act = argv[1];
-  CodeReset();
+  CodeState code;
   if (!strcmp(act, "sum") || !strcmp(act, "textsum")) {
-    if (!CodeCheckSum(argv[2], act[0] == 't')) return 1;
-    printf("%lu %llu\n", (unsigned long)Code.sum.crc, (unsigned long long)Code.sum.length);
+    if (!CodeCheckSum(&code, argv[2], act[0] == 't')) return 1;
+    printf("%lu %llu\n", (unsigned long)code.sum.crc, (unsigned long long)code.sum.length);
     return 0;
   }
   if (!strcmp(act, "strokes")) {
@@ -41,16 +41,17 @@ int main(int argc, char** argv) {
   if (argc < 4) return 2;
   if (!strcmp(act, "tff")) {
     if (argc < 5) return 2;
-    TffReset();
-    return TffBuildOnce(argv[2], argv[3], (unsigned char)argv[4][0], 1) ? 0 : 1;
+    TffState tff;
+    TffReset(&tff);
+    return TffBuildOnce(&tff, argv[2], argv[3], (unsigned char)argv[4][0], 1) ? 0 : 1;
   }
   int r = 0;
-  if (!strcmp(act, "b64enc")) r = CodeB64Encode(argv[2], argv[3]);
-  else if (!strcmp(act, "uuenc")) r = CodeUuEncode(argv[2], argv[3]);
-  else if (!strcmp(act, "b64dec")) r = CodeB64Decode(argv[2], argv[3]);
-  else if (!strcmp(act, "uudec")) r = CodeUuDecode(argv[2], argv[3]);
+  if (!strcmp(act, "b64enc")) r = CodeB64Encode(&code, argv[2], argv[3]);
+  else if (!strcmp(act, "uuenc")) r = CodeUuEncode(&code, argv[2], argv[3]);
+  else if (!strcmp(act, "b64dec")) r = CodeB64Decode(&code, argv[2], argv[3]);
+  else if (!strcmp(act, "uudec")) r = CodeUuDecode(&code, argv[2], argv[3]);
   else return 2;
   if (!r) return 1;
-  printf("%lu %llu\n", (unsigned long)Code.sum.crc, (unsigned long long)Code.sum.length);
+  printf("%lu %llu\n", (unsigned long)code.sum.crc, (unsigned long long)code.sum.length);
   return 0;
 }
