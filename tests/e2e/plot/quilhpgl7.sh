@@ -21,8 +21,8 @@ start_plot() {
   pid=$QUIL_LAST_PID
   text=$(robot_wait 60 wait-dialog "Initial Setup ...") || fail "no start-up note: $(robot dialogs)"
   printf '%s\n' "$text" | grep -q "Please do Main Setup First ..." || fail "start-up note says: $text"
-  robot press "Initial Setup ..." OK >/dev/null
-  robot wait-class QuilHpgl7 20000 >/dev/null || fail "QuilHpgl7 window did not appear"
+  robot press "Initial Setup ..." OK >/dev/null || fail "start-up note not answered"
+  robot_wait 60 wait-class QuilHpgl7 >/dev/null || fail "QuilHpgl7 window did not appear"
 }
 
 go_refused() {
