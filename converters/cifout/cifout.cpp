@@ -34,9 +34,7 @@ static void LayersClear(CifOutState* st) {
 
 void CifOutReset(CifOutState* st) {
   st->w.out = QFile();
-  st->w.bytes = 0;
-  st->w.ioError = 0;
-  st->w.used = 0;
+  CnvOutStart(&st->w);
   st->scratch[0] = 0;
   memset(st->val, 0, sizeof st->val);
   memset(st->templates, 0, sizeof st->templates);
@@ -188,27 +186,6 @@ static void Status(const char* before, const char* name, const char* after) {
 
 // ---- the CIF file ---------------------------------------------------------------
 
-static void Flush(CifWriter* w) {
-  if (w->used == 0) return;
-  if (!w->out || fwrite(w->buf, 1, w->used, w->out.get()) != w->used) w->ioError = 1;
-  w->used = 0;
-}
-
-static void Put(CifWriter* w, const char* text, size_t n) {
-  w->bytes += (int64_t)n;
-  while (n > 0) {
-    if (w->used == sizeof w->buf) Flush(w);
-    size_t k = sizeof w->buf - w->used;
-    if (k > n) k = n;
-    memcpy(w->buf + w->used, text, k);
-    w->used += k;
-    text += k;
-    n -= k;
-  }
-}
-
-static void Puts(CifWriter* w, const char* text) { Put(w, text, strlen(text)); }
-
 // " <v>" in decimal, the common case of every command.
 static void PutNum(CifWriter* w, int64_t v) {
   char tmp[24];
@@ -223,18 +200,7 @@ static void PutNum(CifWriter* w, int64_t v) {
   out[k++] = ' ';
   if (v < 0) out[k++] = '-';
   while (n) out[k++] = tmp[--n];
-  Put(w, out, (size_t)k);
-}
-
-static void Printf(CifWriter* w, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-static void Printf(CifWriter* w, const char* fmt, ...) {
-  char text[1024];
-  va_list ap;
-  va_start(ap, fmt);
-  int n = vsnprintf(text, sizeof text, fmt, ap);
-  va_end(ap);
-  if (n < 0) return;
-  Put(w, text, (size_t)(n < (int)sizeof text ? n : (int)sizeof text - 1));
+  CnvOutPut(w, out, (size_t)k);
 }
 
 // ---- scale ------------------------------------------------------------------------
@@ -437,14 +403,14 @@ static int PutPoints(CifOutState* st, const int32_t* x, const int32_t* y, int n)
     if (!CifScale(st, x[i], &cx) || !CifScale(st, y[i], &cy)) return 0;
     PutNum(w, cx);
     PutNum(w, cy);
-    if ((i + 1) % 6 == 0 && i + 1 < n) Puts(w, "\n ");
+    if ((i + 1) % 6 == 0 && i + 1 < n) CnvOutPuts(w, "\n ");
   }
-  Puts(w, ";\n");
+  CnvOutPuts(w, ";\n");
   return 1;
 }
 
 static int PutPoly(CifOutState* st, const int32_t* x, const int32_t* y, int n) {
-  Puts(&st->w, "P");
+  CnvOutPuts(&st->w, "P");
   ++st->cur.polys;
   return PutPoints(st, x, y, n);
 }
@@ -499,12 +465,12 @@ static int WriteBox(CifOutState* st, const CnvBox* b) {
       return Fail(st, "Coordinate exceeds 32 Bits in CIF File ... Can't Continue");
   }
   CifWriter* w = &st->w;
-  Put(w, "B", 1);
+  CnvOutPut(w, "B", 1);
   PutNum(w, len < 0 ? -len : len);
   PutNum(w, wid < 0 ? -wid : wid);
   PutNum(w, cx);
   PutNum(w, cy);
-  Put(w, ";\n", 2);
+  CnvOutPut(w, ";\n", 2);
   ++st->cur.boxes;
   return 1;
 }
@@ -525,7 +491,7 @@ static int WritePath(CifOutState* st, CnvPath* p) {
   }
   int64_t w;
   if (!CifScale(st, p->w < 0 ? -(int64_t)p->w : p->w, &w)) return 0;
-  Puts(&st->w, "W");
+  CnvOutPuts(&st->w, "W");
   PutNum(&st->w, w);
   ++st->cur.wires;
   return PutPoints(st, p->x, p->y, p->nv);
@@ -534,12 +500,12 @@ static int WritePath(CifOutState* st, CnvPath* p) {
 static int WriteText(CifOutState* st, const CnvText* t) {
   char line[2 * CIFOUT_VALLEN + 2 * CNV_TEXTLEN];
   if (CifTextExpand(st, st->tmpl, t, line, sizeof line)) {
-    Puts(&st->w, line);
+    CnvOutPuts(&st->w, line);
     ++st->cur.texts;
   }
   if (st->abort) return 0;
   if (st->ltx && CifTextExpand(st, CifQuilTemplate, t, line, sizeof line)) {
-    Puts(&st->w, line);
+    CnvOutPuts(&st->w, line);
     ++st->cur.texts;
   }
   return st->abort ? 0 : 1;
@@ -551,13 +517,13 @@ static int WriteCall(CifOutState* st, const CnvCell* c) {
   int64_t x, y;
   if (!CifScale(st, c->x, &x) || !CifScale(st, c->y, &y)) return 0;
   CifWriter* w = &st->w;
-  Put(w, "C", 1);
+  CnvOutPut(w, "C", 1);
   PutNum(w, SymbolNumber(st, c->name));
-  Puts(w, kOrient[c->o & 7]);
-  Put(w, " T", 2);
+  CnvOutPuts(w, kOrient[c->o & 7]);
+  CnvOutPut(w, " T", 2);
   PutNum(w, x);
   PutNum(w, y);
-  Put(w, ";\n", 2);
+  CnvOutPut(w, ";\n", 2);
   ++st->cur.calls;
   ++st->totalCalls;
   return 1;
@@ -636,13 +602,13 @@ static int WriteSymbol(CifOutState* st, int i) {
   }
   if (!CellRead(st, e.name)) return 0;
   CifWriter* w = &st->w;
-  Printf(w, "DS#%d %u/%u;\n", i, 1u, (unsigned)st->d);
-  if (st->val[CK_UEC][0]) Printf(w, "%s %s;\n", st->val[CK_UEC], e.name);
+  CnvOutPrintf(w, "DS#%d %u/%u;\n", i, 1u, (unsigned)st->d);
+  if (st->val[CK_UEC][0]) CnvOutPrintf(w, "%s %s;\n", st->val[CK_UEC], e.name);
   CifCellRecords& r = st->recs;
   for (int k = 0; k < st->nCif && !st->abort; ++k) {
     int tlc = st->cif[k].tlc;
     if (!LyrSelTest(&st->sel, tlc) || r.byLayer[tlc].empty()) continue;
-    Printf(w, "L%s;\n", st->cif[k].name);
+    CnvOutPrintf(w, "L%s;\n", st->cif[k].name);
     for (const CifCellRecords::Item& it : r.byLayer[tlc]) {
       int ok;
       if (it.kind == 0) {
@@ -668,7 +634,7 @@ static int WriteSymbol(CifOutState* st, int i) {
     if (!WriteText(st, &t)) return 0;
   for (const CnvCell& c : r.calls)
     if (!WriteCall(st, &c)) return 0;
-  Puts(w, "DF;\n");
+  CnvOutPuts(w, "DF;\n");
   return st->abort ? 0 : 1;
 }
 
@@ -756,21 +722,19 @@ static int RunWrite(CifOutState* st) {
   HostStatus("Writing CIF File ...");
   // Written beside the old file, which is replaced only by a complete one.
   CifWriter* w = &st->w;
-  w->bytes = 0;
-  w->ioError = 0;
-  w->used = 0;
+  CnvOutStart(w);
   if (!SafeWriteScratchName(st->scratch, sizeof st->scratch, st->val[CK_CFN]) ||
       !(w->out = QFileOpen(st->scratch, "wb"))) {
     st->scratch[0] = 0;
     return Fail(st, "Unable to Write CIF File ... Can't Continue");
   }
-  Printf(w, "(CIF file of %s made by CIFOUT  %s  %s);\n", st->val[CK_TFN], st->date, st->time);
-  Printf(w, "(CIF Grid= %.*gum  Lambda= %.*g);\n\n", 9, st->g, 9, st->lambda);
+  CnvOutPrintf(w, "(CIF file of %s made by CIFOUT  %s  %s);\n", st->val[CK_TFN], st->date, st->time);
+  CnvOutPrintf(w, "(CIF Grid= %.*gum  Lambda= %.*g);\n\n", 9, st->g, 9, st->lambda);
   // Every row, selected or not: the file serves as the next run's layer file.
-  for (int i = 0; i < st->nCif; ++i) Printf(w, "(LAYER %d CIF= %s);\n", st->cif[i].tlc, st->cif[i].name);
-  Puts(w, "\n");
-  for (int i = 1; i <= st->nCells; ++i) Printf(w, "(#%d %s);\n", i, st->cells[i].name);
-  Puts(w, "\n");
+  for (int i = 0; i < st->nCif; ++i) CnvOutPrintf(w, "(LAYER %d CIF= %s);\n", st->cif[i].tlc, st->cif[i].name);
+  CnvOutPuts(w, "\n");
+  for (int i = 1; i <= st->nCells; ++i) CnvOutPrintf(w, "(#%d %s);\n", i, st->cells[i].name);
+  CnvOutPuts(w, "\n");
   for (int i = 1; i <= st->nCells && !st->abort; ++i) {
     Status("Converting ", st->cells[i].name, " ...");
     CifOutList(st, st->cells[i].name);
@@ -788,7 +752,7 @@ static int RunWrite(CifOutState* st) {
     fprintf(st->log, "%-16s%-10ld%-10ld%-10ld%-10ld%-10ld\n", " ", c.boxes, c.polys, c.wires, c.texts, c.calls);
   }
   if (st->abort) return 0;
-  Printf(w, "C#%d;\nE\n", st->nCells);
+  CnvOutPrintf(w, "C#%d;\nE\n", st->nCells);
   return 1;
 }
 
@@ -802,11 +766,7 @@ int CifOutConvert(CifOutState* st) {
   int ok = Run(st) && !st->abort;
   TlcCloseRead(&st->in);
   CifWriter* w = &st->w;
-  if (w->out) {
-    Flush(w);
-    if (!QFileClose(&w->out)) w->ioError = 1;
-    if (w->ioError && ok) ok = Fail(st, "Unable to Write CIF File ... Can't Continue");
-  }
+  if (!CnvOutClose(w) && ok) ok = Fail(st, "Unable to Write CIF File ... Can't Continue");
   if (st->scratch[0]) {
     if (!ok) {
       remove(st->scratch);
@@ -841,51 +801,9 @@ int CifOutGo(CifOutState* st) {
 // ---- layer table --------------------------------------------------------------------
 
 int CifOutLayersRead(CifOutState* st) {
-  LayersClear(st);
-  char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN];
-  CnvPathSplit(st->val[CK_TFN], drive, folder, name, ext);
-  TlcIn& in = st->in;
-  if (!name[0] || !TlcOpenRead(&in, drive, folder, name)) {
-    HostError("Main TLC File is Missing ... No Layers Read");
-    return 0;
-  }
-  int n = 0;
-  const char* line;
-  while ((line = TlcNextLine(&in)) != nullptr) {
-    if (TlcLineKind(line) != TLC_LAYERS) continue;
-    line = TlcNextLine(&in);
-    int count = line ? atoi(line) : 0;
-    for (int i = 0; i < count && n < CIFOUT_LAYERS; ++i) {
-      line = TlcNextLine(&in);
-      if (!line) break;
-      char lname[256];
-      int num = 0;
-      if (sscanf(line, "%255s %d", lname, &num) != 2) continue;
-      if (num < 1 || num > 256) continue;
-      snprintf(st->layers[n].name, sizeof st->layers[n].name, "%.4s", lname);
-      st->layers[n].word = num | (LyrSelTest(&st->sel, num) ? CIFOUT_LAYER_SELECTED : 0);
-      ++n;
-    }
-    break;
-  }
-  TlcCloseRead(&in);
-  if (n == 0) {
-    HostError("No Layers in Main TLC File");
-    return 0;
-  }
-  return 1;
+  return CnvLayersRead(&st->in, st->val[CK_TFN], st->layers, 4, 0, &st->sel);
 }
 
 void CifOutLayersApply(CifOutState* st) {
-  if (st->allLayers) {
-    LayerSetAll(&st->sel);
-  } else {
-    LayerSetClear(&st->sel);
-    for (const CifTlcLayer& e : st->layers)
-      if (e.word & CIFOUT_LAYER_SELECTED) LyrSelSet(&st->sel, e.word & 0x1FF);
-  }
-  char text[1100];
-  LyrSetText(&st->sel, text, sizeof text);
-  CnvClip(text, 255);
-  if (text[0]) SetVal(st, CK_FTR, text);
+  CnvLayersApply(st->layers, st->allLayers, &st->sel, st->val[CK_FTR], CIFOUT_VALLEN);
 }

@@ -12,6 +12,7 @@
 #include "cnvcif.h"
 #include "cnvcommon.h"
 #include "cnvgeom.h"
+#include "cnvout.h"
 #include "cnvtlc.h"
 #include "layerset.h"
 #include "qfile.h"
@@ -24,7 +25,6 @@ enum {
   CIFOUT_TOKENS = 10,  // tokens of a text template
   CIFOUT_LAYERS = CNV_LAYERS,
   CIFOUT_LAYER_SELECTED = CNV_LAYER_SELECTED,
-  CIFOUT_OUTBUF = 1 << 20,
 };
 
 // Setting slots in the order of the settings file.
@@ -52,13 +52,7 @@ struct CifCounts {
 
 // The CIF file being written: buffered, every byte counted, any failed
 // write remembered until the close.
-struct CifWriter {
-  QFile out;
-  int64_t bytes;
-  int ioError;
-  size_t used;
-  char buf[CIFOUT_OUTBUF];
-};
+typedef CnvTextOut CifWriter;
 
 // One cell's records, read once and kept by kind; boxes and paths also by
 // layer, so each CIF layer row takes its own in file order.

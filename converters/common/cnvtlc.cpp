@@ -1,8 +1,12 @@
 #include "cnvtlc.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cnvcommon.h"
+#include "host.h"
+#include "layerset.h"
 
 int TlcOpenRead(TlcIn* in, const char* drive, const char* folder, const char* name) {
   snprintf(in->path, sizeof in->path, "%s%s%s.tlc", drive ? drive : "", folder ? folder : "", name ? name : "");
@@ -78,3 +82,57 @@ int TlcFindHeader(TlcIn* in, CnvHdr* h) {
 }
 
 int TlcReadH(TlcIn* in, CnvHdr* h) { return TlcFindHeader(in, h) == 1; }
+
+int CnvLayersRead(TlcIn* in, const char* tlcPath, CnvLayerRow* rows, int nameWidth, int maskNumber,
+                  const LayerSet* sel) {
+  for (int i = 0; i < CNV_LAYERS; ++i) {
+    snprintf(rows[i].name, sizeof rows[i].name, "NONE");
+    rows[i].word = 0;
+  }
+  char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN];
+  CnvPathSplit(tlcPath, drive, folder, name, ext);
+  if (!name[0] || !TlcOpenRead(in, drive, folder, name)) {
+    HostError("Main TLC File is Missing ... No Layers Read");
+    return 0;
+  }
+  int n = 0;
+  const char* line;
+  while ((line = TlcNextLine(in)) != nullptr) {
+    if (TlcLineKind(line) != TLC_LAYERS) continue;
+    line = TlcNextLine(in);
+    int count = line ? atoi(line) : 0;
+    for (int i = 0; i < count && n < CNV_LAYERS; ++i) {
+      line = TlcNextLine(in);
+      if (!line) break;
+      char lname[256];
+      int num = 0;
+      if (sscanf(line, "%255s %d", lname, &num) != 2) continue;
+      if (maskNumber) num &= 0x1FF;
+      if (num < 1 || num > 256) continue;
+      snprintf(rows[n].name, sizeof rows[n].name, "%.*s", nameWidth, lname);
+      rows[n].word = num | (LyrSelTest(sel, num) ? CNV_LAYER_SELECTED : 0);
+      ++n;
+    }
+    break;
+  }
+  TlcCloseRead(in);
+  if (n == 0) {
+    HostError("No Layers in Main TLC File");
+    return 0;
+  }
+  return 1;
+}
+
+void CnvLayersApply(const CnvLayerRow* rows, int all, LayerSet* sel, char* ftr, size_t ftrSize) {
+  if (all) {
+    LayerSetAll(sel);
+  } else {
+    LayerSetClear(sel);
+    for (int i = 0; i < CNV_LAYERS; ++i)
+      if (rows[i].word & CNV_LAYER_SELECTED) LyrSelSet(sel, rows[i].word & 0x1FF);
+  }
+  char text[1100];
+  LyrSetText(sel, text, sizeof text);
+  CnvClip(text, 255);
+  if (text[0]) snprintf(ftr, ftrSize, "%s", text);
+}

@@ -8,6 +8,9 @@
 
 #include "tlcrec.h"
 
+struct CnvLayerRow;
+struct LayerSet;
+
 enum {
   CNV_PVSIZ = PVSIZ,   // vertices a TLC path record may carry
   CNV_TEXTLEN = TXTLEN,  // characters of a text as read
@@ -58,5 +61,16 @@ int TlcReadH(TlcIn* in, CnvHdr* h);
 // The same, telling the two failures apart: 1 read, 0 the file ended
 // without a header, -1 the header could not be read.
 int TlcFindHeader(TlcIn* in, CnvHdr* h);
+
+// The writers' layer table: the <L> list of the main TLC file at tlcPath
+// into CNV_LAYERS rows (names cut to nameWidth characters, "NONE" in the
+// rows after them), each marked selected as sel has it. maskNumber takes a
+// layer number modulo 512 before its range check, as the GDSII writer reads
+// it. 0, with the message, when the file or its layers are missing.
+int CnvLayersRead(TlcIn* in, const char* tlcPath, CnvLayerRow* rows, int nameWidth, int maskNumber,
+                  const LayerSet* sel);
+// The rows' choice into sel (every layer when all), and its text, cut to a
+// setting's 255 characters, into ftr unless empty.
+void CnvLayersApply(const CnvLayerRow* rows, int all, LayerSet* sel, char* ftr, size_t ftrSize);
 
 #endif

@@ -25,9 +25,7 @@ static void SetVal(DxfOutState* st, int k, const char* text) {
 
 void DxfOutReset(DxfOutState* st) {
   st->w.out = QFile();
-  st->w.bytes = 0;
-  st->w.ioError = 0;
-  st->w.used = 0;
+  CnvOutStart(&st->w);
   memset(st->val, 0, sizeof st->val);
   SetVal(st, DK_FTR, "1-256");
   // One prefix everywhere: the table's default and the one an emptied field
@@ -130,40 +128,20 @@ static void Status(DxfOutState* st, const char* text) {
 
 // ---- the DXF file -------------------------------------------------------------
 
-static void Flush(DxfWriter* w) {
-  if (w->used == 0) return;
-  if (!w->out || fwrite(w->buf, 1, w->used, w->out.get()) != w->used) w->ioError = 1;
-  w->used = 0;
-}
-
-static void Put(DxfWriter* w, const char* text, size_t n) {
-  w->bytes += (int64_t)n;
-  while (n > 0) {
-    if (w->used == sizeof w->buf) Flush(w);
-    size_t k = sizeof w->buf - w->used;
-    if (k > n) k = n;
-    memcpy(w->buf + w->used, text, k);
-    w->used += k;
-    text += k;
-    n -= k;
-  }
-}
-
-static void Puts(DxfWriter* w, const char* text) { Put(w, text, strlen(text)); }
 
 // A group code line, then the value in the number format and its line end.
 static void PutNum(DxfWriter* w, const char* code, double v) {
-  Puts(w, code);
+  CnvOutPuts(w, code);
   char num[DXF_NUMLEN + 1];
   int n = DxfNum(v, num);
   num[n++] = '\n';
-  Put(w, num, (size_t)n);
+  CnvOutPut(w, num, (size_t)n);
 }
 
 static void PutLayer(DxfOutState* st, const char* entity, int layer) {
   char line[DXFOUT_VALLEN + 64];
   snprintf(line, sizeof line, "  0\n%s\n  8\n%s%d\n", entity, st->val[DK_LYN], layer);
-  Puts(&st->w, line);
+  CnvOutPuts(&st->w, line);
 }
 
 // ---- entities -------------------------------------------------------------------
@@ -174,11 +152,11 @@ static void DxfInsert(DxfOutState* st, const CnvCell* c) {
   DxfWriter* w = &st->w;
   char line[80];
   snprintf(line, sizeof line, "  0\nINSERT\n  8\n0\n  2\n%s\n", c->name);
-  Puts(w, line);
+  CnvOutPuts(w, line);
   PutNum(w, " 10\n", c->x / st->s);
   PutNum(w, " 20\n", c->y / st->s);
-  Puts(w, " 30\n0.\n");
-  if (c->o & 4) Puts(w, " 41\n-1.0\n");
+  CnvOutPuts(w, " 30\n0.\n");
+  if (c->o & 4) CnvOutPuts(w, " 41\n-1.0\n");
   PutNum(w, " 50\n", Angle(c->o));
   ++st->cur.inserts;
 }
@@ -203,7 +181,7 @@ static void DxfPolyline(DxfOutState* st, int layer, double width, const int32_t*
   DxfWriter* w = &st->w;
   PutLayer(st, "POLYLINE", layer);
   int closed = width == 0 && n >= 3 && x[0] == x[n - 1] && y[0] == y[n - 1];
-  Puts(w, closed ? " 66\n1\n 70\n1\n" : " 66\n1\n 70\n0\n");
+  CnvOutPuts(w, closed ? " 66\n1\n 70\n1\n" : " 66\n1\n 70\n0\n");
   double wd = std::fabs(width) / st->s;
   PutNum(w, " 40\n", wd);
   PutNum(w, " 41\n", wd);
@@ -211,7 +189,7 @@ static void DxfPolyline(DxfOutState* st, int layer, double width, const int32_t*
     PutLayer(st, "VERTEX", layer);
     PutNum(w, " 10\n", x[i] / st->s);
     PutNum(w, " 20\n", y[i] / st->s);
-    Puts(w, " 30\n0.0\n");
+    CnvOutPuts(w, " 30\n0.0\n");
     if (st->vertexWidths) {
       PutNum(w, " 40\n", wd);
       PutNum(w, " 41\n", wd);
@@ -226,13 +204,13 @@ static void DxfText(DxfOutState* st, const CnvText* t) {
   PutLayer(st, "TEXT", t->lyr);
   PutNum(w, " 10\n", t->x / st->s);
   PutNum(w, " 20\n", t->y / st->s);
-  Puts(w, " 30\n0.0\n");
+  CnvOutPuts(w, " 30\n0.0\n");
   PutNum(w, " 40\n", t->size / st->s);
   char line[CNV_TEXTLEN + 16];
   snprintf(line, sizeof line, "  1\n%s\n", t->text);
-  Puts(w, line);
+  CnvOutPuts(w, line);
   PutNum(w, " 50\n", Angle(t->o));
-  if (t->o & 4) Puts(w, " 71\n2\n");
+  if (t->o & 4) CnvOutPuts(w, " 71\n2\n");
   ++st->cur.texts;
 }
 
@@ -582,29 +560,29 @@ static void DxfHeader(DxfOutState* st) {
   const DxfCellEntry& m = st->cells[st->nCells];
   double l = m.have ? m.l / st->s : 0, b = m.have ? m.b / st->s : 0;
   double r = m.have ? m.r / st->s : 0, t = m.have ? m.t / st->s : 0;
-  Puts(w, "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n");
-  Puts(w, "  9\n$EXTMAX\n");
+  CnvOutPuts(w, "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n");
+  CnvOutPuts(w, "  9\n$EXTMAX\n");
   PutNum(w, " 10\n", r);
   PutNum(w, " 20\n", t);
-  Puts(w, " 30\n0.0\n  9\n$EXTMIN\n");
+  CnvOutPuts(w, " 30\n0.0\n  9\n$EXTMIN\n");
   PutNum(w, " 10\n", l);
   PutNum(w, " 20\n", b);
-  Puts(w, " 30\n0.0\n  9\n$DIMSCALE\n 40\n1.0\n  9\n$LUNITS\n 70\n2\n  9\n$LUPREC\n 70\n8\n  0\nENDSEC\n");
+  CnvOutPuts(w, " 30\n0.0\n  9\n$DIMSCALE\n 40\n1.0\n  9\n$LUNITS\n 70\n2\n  9\n$LUPREC\n 70\n8\n  0\nENDSEC\n");
 }
 
 static void DxfTables(DxfOutState* st) {
   DxfWriter* w = &st->w;
-  Puts(w, "  0\nSECTION\n  2\nTABLES\n");
-  Puts(w, "  0\nTABLE\n  2\nLTYPE\n 70\n1\n  0\nLTYPE\n2\nCONTINUOUS\n 70\n64\n");
-  Puts(w, "  3\nLineType for PolyLines\n 72\n65\n 73\n0\n 40\n0.0\n  0\nENDTAB\n");
-  Puts(w, "  0\nTABLE\n  2\nLAYER\n 70\n64\n");
+  CnvOutPuts(w, "  0\nSECTION\n  2\nTABLES\n");
+  CnvOutPuts(w, "  0\nTABLE\n  2\nLTYPE\n 70\n1\n  0\nLTYPE\n2\nCONTINUOUS\n 70\n64\n");
+  CnvOutPuts(w, "  3\nLineType for PolyLines\n 72\n65\n 73\n0\n 40\n0.0\n  0\nENDTAB\n");
+  CnvOutPuts(w, "  0\nTABLE\n  2\nLAYER\n 70\n64\n");
   for (int k = 1; k <= 256; ++k) {
     if (!st->present[k] || !LyrSelTest(&st->sel, k)) continue;
     char line[DXFOUT_VALLEN + 64];
     snprintf(line, sizeof line, "  0\nLAYER\n  2\n%s%d\n 70\n64\n 62\n7\n  6\nCONTINUOUS\n", st->val[DK_LYN], k);
-    Puts(w, line);
+    CnvOutPuts(w, line);
   }
-  Puts(w, "  0\nENDTAB\n  0\nENDSEC\n");
+  CnvOutPuts(w, "  0\nENDTAB\n  0\nENDSEC\n");
 }
 
 static void LogCounts(DxfOutState* st) {
@@ -632,15 +610,15 @@ static int ConvertCell(DxfOutState* st, int i, int block) {
     char line[128];
     snprintf(line, sizeof line, "  0\nBLOCK\n  8\n0\n  2\n%s\n 70\n0\n  3\n%s\n 10\n0.0\n 20\n0.0\n 30\n0.0\n", e.name,
              e.name);
-    Puts(w, line);
+    CnvOutPuts(w, line);
   } else {
     HostStatus("Writing ENTITIES Section ...");
-    Puts(w, "  0\nSECTION\n  2\nENTITIES\n");
+    CnvOutPuts(w, "  0\nSECTION\n  2\nENTITIES\n");
   }
   int ok = DxfElements(st, 1);
   TlcCloseRead(&st->in);
   if (!ok) return 0;
-  Puts(w, block ? "  0\nENDBLK\n  8\n0\n" : "  0\nENDSEC\n");
+  CnvOutPuts(w, block ? "  0\nENDBLK\n  8\n0\n" : "  0\nENDSEC\n");
   LogCounts(st);
   return !st->abort;
 }
@@ -686,21 +664,19 @@ static int Run(DxfOutState* st) {
   if (!RunStart(st) || !CellList(st) || !LayersAndExtents(st)) return 0;
   Status(st, "Writing DXF File ...");
   DxfWriter* w = &st->w;
-  w->bytes = 0;
-  w->ioError = 0;
-  w->used = 0;
+  CnvOutStart(w);
   if (!(w->out = QFileOpen(st->val[DK_XFN], "wb"))) return Fail(st, "Unable to Write DXF File ... Can't Continue");
   Status(st, "Writing HEADER Section ...");
   DxfHeader(st);
   Status(st, "Writing TABLES Section ...");
   DxfTables(st);
   Status(st, "Writing BLOCKS Section ...");
-  Puts(w, "  0\nSECTION\n  2\nBLOCKS\n");
+  CnvOutPuts(w, "  0\nSECTION\n  2\nBLOCKS\n");
   for (int i = 1; i < st->nCells; ++i)
     if (!ConvertCell(st, i, 1)) return 0;
-  Puts(w, "  0\nENDSEC\n");
+  CnvOutPuts(w, "  0\nENDSEC\n");
   if (!ConvertCell(st, st->nCells, 0)) return 0;
-  Puts(w, "  0\nEOF\n");
+  CnvOutPuts(w, "  0\nEOF\n");
   return !st->abort;
 }
 
@@ -708,11 +684,7 @@ int DxfOutRun(DxfOutState* st) {
   int ok = Run(st) && !st->abort;
   TlcCloseRead(&st->in);
   DxfWriter* w = &st->w;
-  if (w->out) {
-    Flush(w);
-    if (!QFileClose(&w->out)) w->ioError = 1;
-    if (w->ioError && ok) ok = Fail(st, "Unable to Write DXF File ... Can't Continue");
-  }
+  if (!CnvOutClose(w) && ok) ok = Fail(st, "Unable to Write DXF File ... Can't Continue");
   return ok && !st->abort;
 }
 

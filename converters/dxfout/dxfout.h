@@ -11,6 +11,7 @@
 
 #include "cnvcommon.h"
 #include "cnvgeom.h"
+#include "cnvout.h"
 #include "cnvtlc.h"
 #include "dxfnum.h"
 #include "layerset.h"
@@ -20,7 +21,6 @@ enum {
   DXFOUT_NKEYS = 16,
   DXFOUT_VALLEN = 256,
   DXFOUT_MAXCELLS = 4095,
-  DXFOUT_OUTBUF = 1 << 20,
 };
 
 // Setting slots in the order of the settings file.
@@ -44,13 +44,7 @@ struct DxfCounts {
 
 // The DXF file being written: buffered, every byte counted, any failed
 // write remembered until the close.
-struct DxfWriter {
-  QFile out;
-  int64_t bytes;
-  int ioError;
-  size_t used;
-  char buf[DXFOUT_OUTBUF];
-};
+typedef CnvTextOut DxfWriter;
 
 struct DxfOutState {
   char val[DXFOUT_NKEYS][DXFOUT_VALLEN];

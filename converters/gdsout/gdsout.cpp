@@ -677,55 +677,9 @@ int GdsOutGo(GdsOutState* st) {
 // ---- layer table ------------------------------------------------------------------
 
 int GdsOutLayersRead(GdsOutState* st) {
-  for (GdsLayerEntry& e : st->layers) {
-    snprintf(e.name, sizeof e.name, "NONE");
-    e.word = 0;
-  }
-  char drive[CNV_PATHLEN], folder[CNV_PATHLEN], name[CNV_PATHLEN], ext[CNV_PATHLEN];
-  CnvPathSplit(st->val[GK_TFN], drive, folder, name, ext);
-  TlcIn& in = st->in;
-  if (!name[0] || !TlcOpenRead(&in, drive, folder, name)) {
-    HostError("Main TLC File is Missing ... No Layers Read");
-    return 0;
-  }
-  int n = 0;
-  const char* line;
-  while ((line = TlcNextLine(&in)) != nullptr) {
-    if (TlcLineKind(line) != TLC_LAYERS) continue;
-    line = TlcNextLine(&in);
-    int count = line ? atoi(line) : 0;
-    for (int i = 0; i < count && n < GDSOUT_LAYERS; ++i) {
-      line = TlcNextLine(&in);
-      if (!line) break;
-      char lname[256];
-      int num = 0;
-      if (sscanf(line, "%255s %d", lname, &num) != 2) continue;
-      num &= 0x1FF;
-      if (num < 1 || num > 256) continue;
-      snprintf(st->layers[n].name, sizeof st->layers[n].name, "%.8s", lname);
-      st->layers[n].word = num | (GdsOutSelTest(st, num) ? GDSOUT_LAYER_SELECTED : 0);
-      ++n;
-    }
-    break;
-  }
-  TlcCloseRead(&in);
-  if (n == 0) {
-    HostError("No Layers in Main TLC File");
-    return 0;
-  }
-  return 1;
+  return CnvLayersRead(&st->in, st->val[GK_TFN], st->layers, 8, 1, &st->sel);
 }
 
 void GdsOutLayersApply(GdsOutState* st) {
-  if (st->allLayers) {
-    LayerSetAll(&st->sel);
-  } else {
-    LayerSetClear(&st->sel);
-    for (const GdsLayerEntry& e : st->layers)
-      if (e.word & GDSOUT_LAYER_SELECTED) LyrSelSet(&st->sel, e.word & 0x1FF);
-  }
-  char text[1100];
-  LyrSetText(&st->sel, text, sizeof text);
-  CnvClip(text, 255);
-  if (text[0]) SetVal(st, GK_FTR, text);
+  CnvLayersApply(st->layers, st->allLayers, &st->sel, st->val[GK_FTR], GDSOUT_VALLEN);
 }
