@@ -1226,12 +1226,7 @@ int CifInClosing(CifInState* st, int converted, char* text, int size) {
              st->files);
   else
     snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
-  if (st->log) fprintf(st->log, "\n%s\n", text);
-  if (!CnvFileClose(&st->log) && converted) {
-    snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
-    converted = 0;
-  }
-  return converted;
+  return CnvLogClosing(&st->log, converted, text, size);
 }
 
 int CifInGo(CifInState* st) {

@@ -784,12 +784,7 @@ int CifOutClosing(CifOutState* st, int converted, char* text, int size) {
     snprintf(text, (size_t)size, "Completed ... %lld Bytes in CIF File", (long long)st->w.bytes);
   else
     snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
-  if (st->log) fprintf(st->log, "\n%s\n", text);
-  if (!CnvFileClose(&st->log) && converted) {
-    snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
-    converted = 0;
-  }
-  return converted;
+  return CnvLogClosing(&st->log, converted, text, size);
 }
 
 int CifOutGo(CifOutState* st) {

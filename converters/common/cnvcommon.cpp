@@ -103,6 +103,15 @@ int CnvFileClose(FILE** f) {
   return !bad;
 }
 
+int CnvLogClosing(FILE** log, int converted, char* text, int size) {
+  if (*log) fprintf(*log, "\n%s\n", text);
+  if (!CnvFileClose(log) && converted) {
+    snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
+    converted = 0;
+  }
+  return converted;
+}
+
 int CnvGoShow(int outcome, int aborted, const char* text) {
   if (outcome == aborted)
     HostError(text);

@@ -67,6 +67,10 @@ int CnvYesNo(char* value, int size);
 
 // Closes *f (when open) and forgets it: 0 when a write or the close failed.
 int CnvFileClose(FILE** f);
+// The end of a run: the closing text (already "Completed ..." or the abort
+// text) goes into the log, which is closed; a log that could not be written
+// whole turns a completed run into an aborted one. Gives the run's result.
+int CnvLogClosing(FILE** log, int converted, char* text, int size);
 
 // The closing message of a run: shown as an error when the outcome equals
 // aborted, else as the program's message. Returns the outcome.
