@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host.h"
+#include "safewrite.h"
 #include "namecheck.h"
 #include "version.h"
 
@@ -26,6 +27,7 @@ static void SetVal(DxfOutState* st, int k, const char* text) {
 void DxfOutReset(DxfOutState* st) {
   st->w.out = QFile();
   CnvOutStart(&st->w);
+  st->scratch[0] = 0;
   memset(st->val, 0, sizeof st->val);
   SetVal(st, DK_FTR, "1-256");
   // One prefix everywhere: the table's default and the one an emptied field
@@ -665,7 +667,12 @@ static int Run(DxfOutState* st) {
   Status(st, "Writing DXF File ...");
   DxfWriter* w = &st->w;
   CnvOutStart(w);
-  if (!(w->out = QFileOpen(st->val[DK_XFN], "wb"))) return Fail(st, "Unable to Write DXF File ... Can't Continue");
+  // Written beside the old file, which is replaced only by a complete one.
+  if (!SafeWriteScratchName(st->scratch, sizeof st->scratch, st->val[DK_XFN]) ||
+      !(w->out = QFileOpen(st->scratch, "wb"))) {
+    st->scratch[0] = 0;
+    return Fail(st, "Unable to Write DXF File ... Can't Continue");
+  }
   Status(st, "Writing HEADER Section ...");
   DxfHeader(st);
   Status(st, "Writing TABLES Section ...");
@@ -685,6 +692,14 @@ int DxfOutRun(DxfOutState* st) {
   TlcCloseRead(&st->in);
   DxfWriter* w = &st->w;
   if (!CnvOutClose(w) && ok) ok = Fail(st, "Unable to Write DXF File ... Can't Continue");
+  if (st->scratch[0]) {
+    if (!ok) {
+      remove(st->scratch);
+    } else if (!SafeWriteReplace(st->scratch, st->val[DK_XFN])) {
+      ok = Fail(st, "Unable to Write DXF File ... Can't Continue");
+    }
+    st->scratch[0] = 0;
+  }
   return ok && !st->abort;
 }
 

@@ -48,6 +48,8 @@ typedef CnvTextOut DxfWriter;
 
 struct DxfOutState {
   char val[DXFOUT_NKEYS][DXFOUT_VALLEN];
+  // The file being written, beside the DXF file it replaces once whole.
+  char scratch[CNV_PATHLEN + 8];
   LayerSet sel;
   int texts, inlineEnds, outline, proper, solids, vertexWidths;
 
