@@ -29,6 +29,7 @@ enum {
   DXFIN_TEXTMAX = 64,       // characters kept of a text
   DXFIN_MAXREFS = 1000000,  // references one INSERT array may make
   DXFIN_INBUF = 1 << 20,
+  DXFIN_HASH = 8192,        // slots of the block-name hash (a power of two)
 };
 
 // Setting slots in the order of the settings file.
@@ -105,6 +106,7 @@ struct DxfInState {
   DxfBlock blocks[DXFIN_MAXBLOCKS + 1];
   int nBlocks;
   int highestRank;
+  int32_t blockHash[DXFIN_HASH];  // block index + 1 by name, 0 empty
 
   // Paths of the run.
   char outFolder[CNV_PATHLEN];
@@ -128,6 +130,13 @@ struct DxfInState {
   int (*newName)(const char* illegal, char* tried);
   void (*listLine)(const char* text);         // the DISPLAY message list
   void (*counter)(int id, const char* text);  // DISPLAY items 500..520
+
+  // Where the BLOCKS section's groups begin (after its name), for the
+  // hierarchy passes after the first.
+  int blocksSeen;
+  int64_t blocksAt;
+  long blocksLine;
+  double textHeight;  // $TEXTSIZE of the HEADER section, DXF units
 
   DxfSrc src;
 };

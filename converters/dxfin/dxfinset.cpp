@@ -49,7 +49,11 @@ int DxfInSetupApply(DxfInState* st, int fromSetup) {
   }
   if (!st->val[DI_TPH][0]) SetVal(st, DI_TPH, ".\\Dxf_files\\");
   Tidy(st, DI_TPH);
-  PathSlash(st->val[DI_TPH], DXFIN_VALLEN);
+  size_t len = strlen(st->val[DI_TPH]);
+  if (len && st->val[DI_TPH][len - 1] != '\\' && st->val[DI_TPH][len - 1] != '/' && len + 1 < DXFIN_VALLEN) {
+    st->val[DI_TPH][len] = '\\';
+    st->val[DI_TPH][len + 1] = 0;
+  }
   if (!st->val[DI_TFN][0] && st->val[DI_DFN][0]) {
     char td[CNV_PATHLEN], tf[CNV_PATHLEN], tn[CNV_PATHLEN], te[CNV_PATHLEN];
     CnvPathSplit(st->val[DI_TPH], td, tf, tn, te);
