@@ -1001,22 +1001,27 @@ int Construct(DxfInState* st) {
       if (st->abort) return 0;
     }
     int section = w.section;
-    int kindBefore = w.kind;
     if (g.code == 0 && (section == S_BLOCKS || section == S_ENTITIES)) {
       // The entity before this group is complete.
       if (!EntEnd(&c)) return 0;
     }
-    if (WalkGroup(&w, &g)) {
-      if (w.section == S_ENTITIES && !c.mainDone && !mainOpen) {
-        if (!CellOpen(&c, MainIndex(st))) return 0;
-        mainOpen = 1;
-      }
-      continue;
+    int named = WalkGroup(&w, &g);
+    if (section == S_BLOCKS && w.section != S_BLOCKS && c.cell >= 0 && !mainOpen) {
+      // A block left open when its section ends.
+      if (!CellClose(&c)) return 0;
     }
     if (section == S_ENTITIES && w.section != S_ENTITIES && mainOpen) {
       if (!CellClose(&c)) return 0;
       mainOpen = 0;
       c.mainDone = 1;
+    }
+    if (named) {
+      if (w.section == S_ENTITIES && !c.mainDone && !mainOpen) {
+        if (c.cell >= 0 && !CellClose(&c)) return 0;
+        if (!CellOpen(&c, MainIndex(st))) return 0;
+        mainOpen = 1;
+      }
+      continue;
     }
     if (w.section == S_HEADER) {
       if (g.code == 9) textSizeVar = DxfIs(&g, "$TEXTSIZE");
@@ -1042,7 +1047,6 @@ int Construct(DxfInState* st) {
       if (i >= 0 && !CellOpen(&c, i)) return 0;
       continue;
     }
-    (void)kindBefore;
     EntGroup(&c.e, &g);
   }
   if (r < 0 || !ReadError(st)) return 0;

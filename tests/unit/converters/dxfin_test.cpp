@@ -574,6 +574,18 @@ TEST(DxfInRun, GroupReaderTolerance) {
   EXPECT_EQ(ReadCell("TOP").recs, (std::vector<std::string>{"P 1 0 2 2 2 3 4", "T 1 15 3 0 0 0   spaced"}));
 }
 
+TEST(DxfInRun, UnendedBlockAndSection) {
+  // A block without ENDBLK, its section without ENDSEC: the block's cell
+  // ends where the ENTITIES section begins.
+  DxfRun run;
+  std::string dxf = Header(2.5) + LayerTable({"0", "M1"}) + G(0, "SECTION") + G(2, "BLOCKS") + G(0, "BLOCK") +
+                    G(2, "CELLA") + G(0, "LINE") + G(8, "M1") + G(11, 1) + G(0, "SECTION") + G(2, "ENTITIES") +
+                    Insert("CELLA", 5, 5) + G(0, "ENDSEC") + G(0, "EOF");
+  ASSERT_EQ(run.Go(dxf), 1);
+  EXPECT_EQ(ReadCell("CELLA").recs, std::vector<std::string>{"P 1 0 2 0 0 1 0"});
+  EXPECT_EQ(ReadCell("TOP").recs, std::vector<std::string>{"C CELLA 0 5 5 0"});
+}
+
 TEST(DxfInRun, LayerRecordAndTld) {
   DxfRun run;
   run.Set(DI_LYR, "Y");
