@@ -807,10 +807,10 @@ int Insert(Conv* c) {
   cell.r = 0;
   for (long row = 0; row < rows; ++row)
     for (long col = 0; col < cols; ++col) {
-      double px = CnvRound(x + col * dx), py = CnvRound(y + row * dy);
+      double px = x + col * dx, py = y + row * dy;
       if (!DxfInRange(px) || !DxfInRange(py)) return RangeFail(c);
-      cell.x = (int32_t)px;
-      cell.y = (int32_t)py;
+      cell.x = (int32_t)CnvRound(px);
+      cell.y = (int32_t)CnvRound(py);
       WriteC(0);
       ++st->cur.calls;
     }

@@ -552,6 +552,9 @@ TEST(DxfInRun, Stops) {
       {"insert array too large",
        Dxf(Insert("CELLA", 0, 0, G(70, "1001") + G(71, "1000")), Block("CELLA", G(0, "LINE") + G(8, "M1"))),
        "INSERT of CELLA Asks for 1001000 References"},
+      {"array spacing past the range",
+       Dxf(Insert("CELLA", 0, 0, G(70, "2") + G(44, 1e300)), Block("CELLA", G(0, "LINE") + G(8, "M1"))),
+       "Coordinate out of Range at Line "},
       {"group code not a number", Dxf(G(0, "LINE") + "8x\nM1\n"), "Group Code Expected at Line "},
       {"line too long", Dxf(G(0, "LINE") + G(1, std::string(1100, 'x'))), "Line "},
   };
