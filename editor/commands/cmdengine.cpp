@@ -147,6 +147,8 @@ void CmdStart(CmdEngineState& st, int index, int ctrl) {
     // A new point command replaces whatever a view command had kept.
     st.stateSaved = 0;
   }
+  // A typed point is a displacement only for the move that asked for it.
+  if (kind != 0) st.wantsZeroPoint = 0;
   st.mode = CmdMode(index);
   st.current = index;
   st.doubleClick = 0;

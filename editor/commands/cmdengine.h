@@ -21,6 +21,8 @@
 
 #include "view.h"
 
+struct StepAnswers;
+
 enum {
   CMD_POST_RESTART = 3,  // WM_USER+3
   CMD_POST_BACK = 4,     // WM_USER+4
@@ -46,6 +48,9 @@ struct CmdShellHooks {
   void (*done)(int mode);
   int (*shiftHeld)();
   int (*ctrlHeld)();
+  // Long passes: ProgressShow in pane 602 and the Esc poll (1 stop).
+  void (*progress)(const char* text, long done, long total);
+  int (*escPoll)();
   // CMD dialog: fills line (typed) or file (script); CMD_DLG_*.
   int (*cmdDialog)(char* line, size_t lineSize, char* file, size_t fileSize);
   // TEXT dialog: text holds the initial text; 1 OK, 0 Cancel.
@@ -69,6 +74,8 @@ struct CmdShellHooks {
   int (*saveDialog)(char* name, size_t size, int* script);
   // PKEY/PKEX (axis 0/1) and INCMOV (axis 3): physical units; 1 OK.
   int (*pointDialog)(int axis, double* x, double* y);
+  // STEP: a holds the last answers; 1 OK with the new ones, 0 Cancel.
+  int (*stepDialog)(StepAnswers* a);
 };
 // Global: the one window installs the hooks once at its creation.
 extern CmdShellHooks CmdShell;
