@@ -69,6 +69,20 @@ struct CmdShellHooks {
   int (*saveDialog)(char* name, size_t size, int* script);
   // PKEY/PKEX (axis 0/1) and INCMOV (axis 3): physical units; 1 OK.
   int (*pointDialog)(int axis, double* x, double* y);
+
+  // The view and setting commands' dialogs. LYRTABLE over the row flags of
+  // the rank's view (kind 0) or open (kind 1) set: 1 done. ATTR: 1 OK.
+  int (*layerTable)(int kind, int rank);
+  int (*attrDialog)();
+  // SWIN for saving (restore 0) or restoring (1): the slot 1..9, 0 Cancel.
+  int (*swinDialog)(int restore);
+  // DPTH over the depth and rank settings: 0 Cancel, 1 Apply, 2 Last.
+  int (*depthDialog)();
+  // WDGRD for the working (display 0) or display grid: the text typed,
+  // 1 OK, 0 Cancel.
+  int (*gridDialog)(int display, int32_t initial, char* text, size_t size);
+  // Display grid n drawn over the drawing as it stands.
+  void (*gridDraw)(int n);
 };
 // Global: the one window installs the hooks once at its creation.
 extern CmdShellHooks CmdShell;
@@ -123,6 +137,8 @@ struct CmdEngineState {
 
   // The last typed point of PKEY/PKEX (physical units).
   double lastTypedX = 0, lastTypedY = 0;
+
+  int ldrwLayer = 1;  // the layer Ldrw offered and drew last
 };
 
 // --- dispatch -------------------------------------------------------------

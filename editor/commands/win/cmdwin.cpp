@@ -535,4 +535,5 @@ void CmdWinInstall() {
   CmdShell.saveDialog = SaveDialog;
   CmdShell.pointDialog = PointDialog;
   CellNameUi.newCellRank = NewCellRankAsk;
+  CmdDialogsInstall();
 }

@@ -6,5 +6,7 @@
 // Installs the dialogs and the posting of WM_USER+3/+4 (after WM_CREATE set
 // Sw.main).
 void CmdWinInstall();
+// The view and setting commands' dialogs (part of CmdWinInstall).
+void CmdDialogsInstall();
 
 #endif

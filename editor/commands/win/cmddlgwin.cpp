@@ -1,0 +1,170 @@
+// The parameter dialogs of the view and setting commands: each shows the
+// values, reads the fields and leaves every rule to the engine's side.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "cmddlgrule.h"
+#include "cmdengine.h"
+#include "cmdview.h"
+#include "cmdwin.h"
+#include "mainsetup.h"
+#include "pending.h"
+#include "redraw.h"
+#include "shellwin.h"
+
+namespace {
+
+int Modal(const char* tmpl, DLGPROC proc, LPARAM param) {
+  Sw.modalDepth++;
+  INT_PTR r = DialogBoxParamA(Sw.inst, tmpl, Sw.main, proc, param);
+  Sw.modalDepth--;
+  return r < 0 ? 0 : (int)r;
+}
+
+int DlgCancel(HWND dlg, UINT msg, WPARAM wParam) {
+  if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
+  EndDialog(dlg, 0);
+  return 1;
+}
+
+void SetInt(HWND dlg, int id, int v) {
+  char t[24];
+  snprintf(t, sizeof t, "%d", v);
+  SetDlgItemTextA(dlg, id, t);
+}
+
+// --- SWIN ------------------------------------------------------------------------
+INT_PTR CALLBACK SwinProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (msg == WM_INITDIALOG) {
+    SetDlgItemTextA(dlg, 1335, lParam ? "Rwin" : "Swin");
+    return TRUE;
+  }
+  if (msg == WM_COMMAND && LOWORD(wParam) >= 1338 && LOWORD(wParam) <= 1346) {
+    EndDialog(dlg, LOWORD(wParam) - 1337);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+int SwinDialog(int restore) { return Modal("SWIN", SwinProc, restore); }
+
+// --- DPTH ------------------------------------------------------------------------
+void DepthShow(HWND dlg) {
+  SetInt(dlg, 1274, MainSetup.topdepth);
+  SetInt(dlg, 1277, MainSetup.botdepth);
+}
+
+INT_PTR CALLBACK DepthProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  switch (msg) {
+    case WM_INITDIALOG:
+      DepthShow(dlg);
+      SetInt(dlg, 1281, Rw.rankLimit);
+      CheckDlgButton(dlg, 1317, Rw.rankMode ? BST_CHECKED : BST_UNCHECKED);
+      return TRUE;
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (id == 1) {
+        char top[32], bot[32], rank[32];
+        GetDlgItemTextA(dlg, 1274, top, sizeof top);
+        GetDlgItemTextA(dlg, 1277, bot, sizeof bot);
+        GetDlgItemTextA(dlg, 1281, rank, sizeof rank);
+        DepthApply(top, bot, rank, IsDlgButtonChecked(dlg, 1317) == BST_CHECKED);
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      if (id == 1283) {
+        EndDialog(dlg, 2);
+        return TRUE;
+      }
+      if (DepthButton(id, Cell.rank)) {
+        DepthShow(dlg);
+        return TRUE;
+      }
+      break;
+    }
+  }
+  return FALSE;
+}
+
+int DepthDialog() { return Modal("DPTH", DepthProc, 0); }
+
+// --- one-field dialogs: WDGRD, TSIZ/CSIZ, WDTH/CWTH ----------------------------------------
+struct FieldDlg {
+  int edit;
+  char text[CMD_LINE_SIZE];
+  int extended;  // WDTH/CWTH: -1 no radio pair, else the Extended state
+};
+
+INT_PTR CALLBACK FieldProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  FieldDlg* d = (FieldDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
+  switch (msg) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+      d = (FieldDlg*)lParam;
+      SetDlgItemTextA(dlg, d->edit, d->text);
+      SendDlgItemMessageA(dlg, d->edit, EM_LIMITTEXT, sizeof d->text - 1, 0);
+      if (d->extended >= 0) CheckRadioButton(dlg, 1412, 1413, d->extended ? 1412 : 1413);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 1) {
+        char typed[CMD_LINE_SIZE];
+        GetDlgItemTextA(dlg, d->edit, typed, sizeof typed);
+        if (d->extended >= 0)
+          WidthDlgText(typed, IsDlgButtonChecked(dlg, 1412) == BST_CHECKED, d->text, sizeof d->text);
+        else
+          snprintf(d->text, sizeof d->text, "%s", typed);
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+int GridDialog(int display, int32_t initial, char* text, size_t size) {
+  (void)display;
+  FieldDlg d = {2006, "", -1};
+  DlgLength(d.text, sizeof d.text, initial, MainSetup.scale);
+  if (!Modal("WDGRD", FieldProc, (LPARAM)&d)) return 0;
+  snprintf(text, size, "%s", d.text);
+  return 1;
+}
+
+// WidthAsk: until the width is one the editor takes, or Cancel.
+int WidthAsk(int kind, int32_t initial, int32_t* width) {
+  for (;;) {
+    FieldDlg d = {163, "", initial < 0};
+    DlgLength(d.text, sizeof d.text, initial < 0 ? -(double)initial : initial, MainSetup.scale);
+    if (!Modal(kind ? "CWTH" : "WDTH", FieldProc, (LPARAM)&d)) return 0;
+    int star = 0;
+    if (WidthAccept(d.text, MainSetup.scale, width, &star)) return 1;
+  }
+}
+
+int WidthDialog(int32_t initial, int32_t* width) { return WidthAsk(0, initial, width); }
+
+int SizeAsk(int kind, int32_t initial, int32_t* size) {
+  for (;;) {
+    FieldDlg d = {159, "", -1};
+    DlgLength(d.text, sizeof d.text, initial, MainSetup.scale);
+    if (!Modal(kind ? "CSIZ" : "TSIZ", FieldProc, (LPARAM)&d)) return 0;
+    if (SizeAccept(d.text, MainSetup.scale, size)) return 1;
+  }
+}
+
+int SizeDialog(int32_t initial, int32_t* size) { return SizeAsk(0, initial, size); }
+
+}  // namespace
+
+void CmdDialogsInstall() {
+  CmdShell.swinDialog = SwinDialog;
+  CmdShell.depthDialog = DepthDialog;
+  CmdShell.gridDialog = GridDialog;
+  CmdShell.widthDialog = WidthDialog;
+  CmdShell.sizeDialog = SizeDialog;
+}
