@@ -159,7 +159,82 @@ int SizeAsk(int kind, int32_t initial, int32_t* size) {
 
 int SizeDialog(int32_t initial, int32_t* size) { return SizeAsk(0, initial, size); }
 
+// --- SCALE -----------------------------------------------------------------------
+INT_PTR CALLBACK ScaleProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetDlgItemTextA(dlg, 1020, MainSetup.physunit);
+      SendDlgItemMessageA(dlg, 1020, EM_LIMITTEXT, PHYSUNIT_SIZE - 2, 0);
+      char t[64];
+      DlgNumber(t, sizeof t, MainSetup.scale, DLG_DIGITS_LENGTH);
+      SetDlgItemTextA(dlg, 1021, t);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 1) {
+        char t[64];
+        double scale;
+        GetDlgItemTextA(dlg, 1021, t, sizeof t);
+        // A scale the satellites can't read as a whole number asks again.
+        if (!ScaleAccept(t, &scale)) {
+          SetFocus(GetDlgItem(dlg, 1021));
+          return TRUE;
+        }
+        MainSetup.scale = scale;
+        GetDlgItemTextA(dlg, 1020, MainSetup.physunit, PHYSUNIT_SIZE - 1);
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+// --- STEP ------------------------------------------------------------------------
+INT_PTR CALLBACK StepProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  StepSettings* s = (StepSettings*)GetWindowLongPtrA(dlg, DWLP_USER);
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+      s = (StepSettings*)lParam;
+      char t[64];
+      SetInt(dlg, 2025, s->nx);
+      SetInt(dlg, 2027, s->ny);
+      DlgLength(t, sizeof t, s->dx, MainSetup.scale);
+      SetDlgItemTextA(dlg, 2029, t);
+      DlgLength(t, sizeof t, s->dy, MainSetup.scale);
+      SetDlgItemTextA(dlg, 2030, t);
+      CheckDlgButton(dlg, 1310, s->sequential ? BST_CHECKED : BST_UNCHECKED);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 1) {
+        char f[4][64];
+        static const int ids[4] = {2025, 2029, 2027, 2030};
+        for (int i = 0; i < 4; ++i) GetDlgItemTextA(dlg, ids[i], f[i], sizeof f[i]);
+        if (!StepAccept(f[0], f[1], f[2], f[3], IsDlgButtonChecked(dlg, 1310) == BST_CHECKED, MainSetup.scale,
+                        s))
+          return TRUE;  // a field that is no number in range: the dialog stays
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
 }  // namespace
+
+int StepDialogRun(StepSettings* s) {
+  StepSettings work = *s;
+  if (!Modal("STEP", StepProc, (LPARAM)&work)) return 0;
+  *s = work;
+  return 1;
+}
+
+int ScaleDialogRun() { return Modal("SCALE", ScaleProc, 0); }
 
 void CmdDialogsInstall() {
   CmdShell.swinDialog = SwinDialog;

@@ -8,5 +8,10 @@
 void CmdWinInstall();
 // The view and setting commands' dialogs (part of CmdWinInstall).
 void CmdDialogsInstall();
+// STEP over the counts and pitches of s (shown, then taken): 1 OK.
+struct StepSettings;
+int StepDialogRun(StepSettings* s);
+// SCALE over scale= and physunit=: 1 OK (stored), 0 Cancel.
+int ScaleDialogRun();
 
 #endif

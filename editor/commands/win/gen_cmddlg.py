@@ -82,7 +82,9 @@ DIALOGS = [
         [("list", 1006, "", 188)],
         [("button", 2, "Cancel", 40)]]),
     ("FONT", "Font", 220, [[("label", -1, "Font File", 40), ("combo", 2012, "", 160)], OK_CANCEL]),
-    ("SCALE", "Scale", 180, length_rows([("Unit Name", 1020), ("Scale", 1021)]) + [OK_CANCEL]),
+    ("SCALE", "Scale  (Set Drawing Scale)", 200, [
+        [("label", -1, "Physical Unit Name", 100), ("edit", 1020, "", 80)],
+        [("label", -1, "QUIL TLC Units/Phys Unit", 100), ("edit", 1021, "", 80)], OK_CANCEL]),
 ]
 
 
