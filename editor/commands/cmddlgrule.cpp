@@ -117,6 +117,12 @@ static void WholeStore(const char* text, int32_t least, int32_t* key) {
 
 int CnfgApply(const CnfgForm& f) {
   MainSetupState& m = MainSetup;
+  // A numeric field that is no number keeps the dialog open, nothing stored.
+  double v;
+  for (int i = 0; i < GRID_PRESETS; ++i)
+    if (!DlgNumberRead(f.wgrid[i], &v) || !DlgNumberRead(f.dgrid[i], &v)) return CNFG_AGAIN;
+  if (!DlgNumberRead(f.drawres, &v) || !DlgNumberRead(f.celldrawres, &v) || !DlgNumberRead(f.aspect, &v))
+    return CNFG_AGAIN;
   int32_t winemods = m.winemods, cntrtools = m.cntrtools, texttoolbar = m.texttoolbar, flashsave = m.flashsave;
   double aspect = m.aspect;
   for (int i = 0; i < GRID_PRESETS; ++i) {

@@ -68,11 +68,12 @@ struct CnfgForm {
 };
 // The form filled from the settings (physical units for the presets).
 void CnfgFormFill(CnfgForm* f);
-enum { CNFG_RELAYOUT = 1, CNFG_RESTART = 2 };
+enum { CNFG_AGAIN = -1, CNFG_RELAYOUT = 1, CNFG_RESTART = 2 };
 // Stores the form: presets as the magnitude of RoundNear(number x scale),
 // drawres= at least 50, celldrawres= at least 10, aspect= within 0.5..2.
 // Returns CNFG_RELAYOUT when winemods=, cntrtools=, texttoolbar= or
-// aspect= changed, CNFG_RESTART when flashsave= did.
+// aspect= changed, CNFG_RESTART when flashsave= did; CNFG_AGAIN (nothing
+// stored) when a numeric field holds no number.
 int CnfgApply(const CnfgForm& f);
 
 #endif

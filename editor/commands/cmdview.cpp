@@ -271,25 +271,31 @@ int GridNext(int display, int current) {
   return 1;
 }
 
-static long FieldNumber(const char* t) {
+// A field's whole number, saturated far beyond any level; 0 when the text
+// is no number.
+static int FieldNumber(const char* t, long* out) {
   if (!t) return 0;
   char* end = nullptr;
   double v = strtod(t, &end);
   if (end == t || !std::isfinite(v)) return 0;
-  if (v > 1e6) return 1000000;
-  if (v < -1e6) return -1000000;
-  return (long)v;
+  while (*end == ' ') ++end;
+  if (*end) return 0;
+  *out = v > 1e6 ? 1000000 : v < -1e6 ? -1000000 : (long)v;
+  return 1;
 }
 
-void DepthApply(const char* top, const char* bottom, const char* rank, int rankWindow) {
+int DepthApply(const char* top, const char* bottom, const char* rank, int rankWindow) {
+  long t = 0, b = 0, r = 0;
+  if (rankWindow ? !FieldNumber(rank, &r) : (!FieldNumber(top, &t) || !FieldNumber(bottom, &b))) return 0;
   Rw.rankMode = rankWindow ? 1 : 0;
   if (rankWindow) {
-    Rw.rankLimit = (int)std::max(0L, std::min(24L, FieldNumber(rank)));
-    return;
+    Rw.rankLimit = (int)std::max(0L, std::min(24L, r));
+    return 1;
   }
-  MainSetup.topdepth = (int32_t)std::max(0L, std::min(23L, FieldNumber(top)));
-  long b = std::max(0L, std::min(24L, FieldNumber(bottom)));
+  MainSetup.topdepth = (int32_t)std::max(0L, std::min(23L, t));
+  b = std::max(0L, std::min(24L, b));
   MainSetup.botdepth = (int32_t)std::max<long>(b, MainSetup.topdepth);
+  return 1;
 }
 
 int DepthButton(int id, int cellRank) {

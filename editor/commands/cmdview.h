@@ -43,8 +43,9 @@ int GridNext(int display, int current);
 
 // DPTH's Apply over the texts of its three fields and its check box: the
 // rank window, or the depth window clamped (top 0..23, bottom 0..24 and
-// not above top). A field that is not a number counts as 0.
-void DepthApply(const char* top, const char* bottom, const char* rank, int rankWindow);
+// not above top). 0, with nothing changed, when a field it takes is not a
+// number: the dialog stays.
+int DepthApply(const char* top, const char* bottom, const char* rank, int rankWindow);
 // DPTH's buttons 1305..1308 over topdepth= and botdepth= (cellRank: the
 // loaded cell's rank). 1 when id is one of them.
 int DepthButton(int id, int cellRank);

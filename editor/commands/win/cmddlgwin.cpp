@@ -72,7 +72,7 @@ INT_PTR CALLBACK DepthProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
         GetDlgItemTextA(dlg, 1274, top, sizeof top);
         GetDlgItemTextA(dlg, 1277, bot, sizeof bot);
         GetDlgItemTextA(dlg, 1281, rank, sizeof rank);
-        DepthApply(top, bot, rank, IsDlgButtonChecked(dlg, 1317) == BST_CHECKED);
+        if (!DepthApply(top, bot, rank, IsDlgButtonChecked(dlg, 1317) == BST_CHECKED)) return TRUE;
         EndDialog(dlg, 1);
         return TRUE;
       }

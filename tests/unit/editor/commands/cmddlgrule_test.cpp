@@ -91,7 +91,8 @@ TEST_F(DlgRules, CnfgClampsAndReportsWhatNeedsALayoutOrARestart) {
   const Case cases[] = {
       {"3", "20", "5", 2, 50, 10, CNFG_RELAYOUT},
       {"0.1", "1000", "200", 0.5, 1000, 200, CNFG_RELAYOUT},
-      {"1", "60", "x", 1, 60, 200, 0},  // no number keeps the setting
+      {"1", "60", "x", 1, 1000, 200, CNFG_AGAIN},  // no number: nothing stored
+      {"", "60", "10", 1, 1000, 200, CNFG_AGAIN},
   };
   for (const Case& c : cases) {
     MainSetup.aspect = 1;

@@ -58,7 +58,7 @@ struct ViewCmd : CmdFixture {
       return 1;
     };
     CmdShell.depthDialog = [] {
-      if (S->depthAnswer == 1) DepthApply(S->depth[0], S->depth[1], S->depth[2], S->depthRankWindow);
+      if (S->depthAnswer == 1) (void)DepthApply(S->depth[0], S->depth[1], S->depth[2], S->depthRankWindow);
       return S->depthAnswer;
     };
     CmdShell.layerDialog = [](int initial, int* layer) {
@@ -379,17 +379,20 @@ TEST_F(ViewCmd, DepthApplyClampsAndKeepsBottomNotAboveTop) {
   struct Case {
     const char *top, *bot, *rank;
     int rankWindow;
-    int wantTop, wantBot, wantRankMode, wantRank;
+    int applied, wantTop, wantBot, wantRankMode, wantRank;
   };
   const Case cases[] = {
-      {"5", "3", "0", 0, 5, 5, 0, 0},   {"-2", "30", "0", 0, 0, 24, 0, 0},
-      {"40", "2", "0", 0, 23, 23, 0, 0}, {"x", "", "0", 0, 0, 0, 0, 0},
-      {"1", "2", "30", 1, 0, 24, 1, 24}, {"1", "2", "-1", 1, 0, 24, 1, 0},
+      {"5", "3", "0", 0, 1, 5, 5, 0, 0},    {"-2", "30", "0", 0, 1, 0, 24, 0, 0},
+      {"40", "2", "0", 0, 1, 23, 23, 0, 0}, {"x", "3", "0", 0, 0, 0, 24, 0, 0},
+      {"1", "", "0", 0, 0, 0, 24, 0, 0},    {"1", "2", "30", 1, 1, 0, 24, 1, 24},
+      {"1", "2", "-1", 1, 1, 0, 24, 1, 0},  {"x", "y", "4", 1, 1, 0, 24, 1, 4},
+      {"1", "2", "z", 1, 0, 0, 24, 0, 0},
   };
   for (const Case& c : cases) {
     MainSetup.topdepth = 0;
     MainSetup.botdepth = 24;
-    DepthApply(c.top, c.bot, c.rank, c.rankWindow);
+    Rw.rankMode = Rw.rankLimit = 0;
+    EXPECT_EQ(DepthApply(c.top, c.bot, c.rank, c.rankWindow), c.applied) << c.top << "/" << c.bot;
     EXPECT_EQ(MainSetup.topdepth, c.wantTop) << c.top << "/" << c.bot;
     EXPECT_EQ(MainSetup.botdepth, c.wantBot) << c.top << "/" << c.bot;
     EXPECT_EQ(Rw.rankMode, c.wantRankMode);
