@@ -83,6 +83,10 @@ struct CmdShellHooks {
   int (*gridDialog)(int display, int32_t initial, char* text, size_t size);
   // Display grid n drawn over the drawing as it stands.
   void (*gridDraw)(int n);
+  // CNFG's buttons: EDLIST over the layers (0), F-key lines (1), font
+  // files (2) or the resistance table (3); COLORS. 1 OK.
+  int (*listEditor)(int kind);
+  int (*colorsDialog)();
 };
 // Global: the one window installs the hooks once at its creation.
 extern CmdShellHooks CmdShell;

@@ -225,7 +225,73 @@ INT_PTR CALLBACK StepProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
+// --- CNFG ------------------------------------------------------------------------
+// The text fields of the form and their controls: presets, resolutions,
+// aspect and the common text.
+void CnfgFields(CnfgForm* f, void (*each)(HWND, int, char*, size_t), HWND dlg) {
+  for (int i = 0; i < GRID_PRESETS; ++i) {
+    each(dlg, 1100 + i, f->wgrid[i], sizeof f->wgrid[i]);
+    each(dlg, 1110 + i, f->dgrid[i], sizeof f->dgrid[i]);
+  }
+  each(dlg, 1337, f->drawres, sizeof f->drawres);
+  each(dlg, 2101, f->celldrawres, sizeof f->celldrawres);
+  each(dlg, 1338, f->aspect, sizeof f->aspect);
+  each(dlg, 2100, f->common, sizeof f->common);
+}
+
+void FieldShow(HWND dlg, int id, char* text, size_t size) {
+  SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, size - 1, 0);
+  SetDlgItemTextA(dlg, id, text);
+}
+
+void FieldRead(HWND dlg, int id, char* text, size_t size) { GetDlgItemTextA(dlg, id, text, (int)size); }
+
+INT_PTR CALLBACK CnfgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
+  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  switch (msg) {
+    case WM_INITDIALOG: {
+      CnfgForm f;
+      CnfgFormFill(&f);
+      CnfgFields(&f, FieldShow, dlg);
+      for (int i = 0; i < 17; ++i) CheckDlgButton(dlg, CnfgChecks[i].id, f.checks[i] ? BST_CHECKED : BST_UNCHECKED);
+      for (int i = 0; i < 3; ++i) CheckDlgButton(dlg, CnfgOutlineIds[i], f.outline[i] ? BST_CHECKED : BST_UNCHECKED);
+      // The list editors and the colour dialog come with the shell's dialogs.
+      for (int id = 1232; id <= 1235; ++id) EnableWindow(GetDlgItem(dlg, id), CmdShell.listEditor != nullptr);
+      EnableWindow(GetDlgItem(dlg, 1236), CmdShell.colorsDialog != nullptr);
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (id >= 1232 && id <= 1235 && CmdShell.listEditor) {
+        CmdShell.listEditor(id - 1232);
+        return TRUE;
+      }
+      if (id == 1236 && CmdShell.colorsDialog) {
+        CmdShell.colorsDialog();
+        return TRUE;
+      }
+      if (id == 1) {
+        CnfgForm f;
+        CnfgFields(&f, FieldRead, dlg);
+        for (int i = 0; i < 17; ++i) f.checks[i] = IsDlgButtonChecked(dlg, CnfgChecks[i].id) == BST_CHECKED;
+        for (int i = 0; i < 3; ++i) f.outline[i] = IsDlgButtonChecked(dlg, CnfgOutlineIds[i]) == BST_CHECKED;
+        int r = CnfgApply(f);
+        if (r == CNFG_AGAIN) return TRUE;
+        if (r & CNFG_RELAYOUT) PostMessageA(Sw.main, WM_RELAYOUT, 0, 0);
+        if (r & CNFG_RESTART)
+          MsgBoxShow(dlg, "Restart Required\n\nClose Drawing and Rerun QUIL", "Configuration Change ...", MB_OK);
+        EndDialog(dlg, 1);
+        return TRUE;
+      }
+      break;
+    }
+  }
+  return FALSE;
+}
+
 }  // namespace
+
+int CnfgDialogRun() { return Modal("CNFG", CnfgProc, 0); }
 
 int StepDialogRun(StepSettings* s) {
   StepSettings work = *s;

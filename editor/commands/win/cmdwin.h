@@ -11,6 +11,8 @@ void CmdDialogsInstall();
 // STEP over the counts and pitches of s (shown, then taken): 1 OK.
 struct StepSettings;
 int StepDialogRun(StepSettings* s);
+// CNFG over the drawing configuration: 1 OK (stored), 0 Cancel.
+int CnfgDialogRun();
 // SCALE over scale= and physunit=: 1 OK (stored), 0 Cancel.
 int ScaleDialogRun();
 
