@@ -326,6 +326,31 @@ void TldWriteCellList() {
   Close('R');
 }
 
+int TlcCreateBare(const char* folder, const char* name) {
+  TlcWrite.lastWriteFailed = 0;
+  char path[400];
+  int n = snprintf(path, sizeof path, "%s%s.tlc", folder ? folder : "", name ? name : "");
+  if (!name || !name[0] || n < 0 || static_cast<size_t>(n) >= sizeof path) {
+    TlcWrite.lastWriteFailed = 1;
+    return 0;
+  }
+  TlcPathTidy(path);
+  if (!BeginFile(path)) {
+    Fail("Unable to Write %s TLC File", path);
+    return 0;
+  }
+  return 1;
+}
+
+void TlcWriteRaw(const char* line) { PutLine(line); }
+
+int TlcFinishBare() {
+  if (!TlcWrite.open) return 1;
+  int r = EndFile();
+  if (r) TlcWrite.lastWriteFailed = 1;
+  return r;
+}
+
 void TlcDrop() {
   if (TlcWrite.open) SafeWriteCommit(&TlcWrite.out, 1);
   TlcWrite.open = 0;

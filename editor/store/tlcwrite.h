@@ -51,6 +51,12 @@ int TldCreate(const char* folder, const char* name);
 // The cell list record of a whole-drawing TLD: every table entry as the cell
 // reference list holds it.
 void TldWriteCellList();
+// Opens "<folder><name>.tlc" for a rewrite line by line: no prolog.
+int TlcCreateBare(const char* folder, const char* name);
+// Finishes such a file (no closing line added): as TlcFinish.
+int TlcFinishBare();
+// One line as it stands, and its line end.
+void TlcWriteRaw(const char* line);
 // Drops the open file unwritten (the old one stays).
 void TlcDrop();
 // Finishes the open file: 0 when it replaced the old one, 1 when a write
