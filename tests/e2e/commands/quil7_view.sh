@@ -5,13 +5,16 @@
 #            the dialog again), Swin and Rwin through SWIN, Ctrl+Wgrd through
 #            WDGRD; the settings reach the setup file at the close.
 #   grid     Grid, then Dgrd: the screen shows dots at the grid's pixels.
+#   step     a box selected by lines, then Step through STEP (a count that
+#            is no number keeps the dialog); Save writes the array.
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../harness.sh"
 source "$here/../editor/quil7_lib.sh"
 
 case_name="${1:?case}"
 dir=$(sample_drawing "quil7view_$case_name")
-sed -i 's/^objname=.*/objname=P/' "$dir/QUIL7.USF"
+# Paths for the width readout; the step case adds a box.
+[ "$case_name" = step ] || sed -i 's/^objname=.*/objname=P/' "$dir/QUIL7.USF"
 
 editor_start "$dir"
 robot_wait 60 wait-class QUIL7 >/dev/null || fail "editor window did not appear"
@@ -162,6 +165,38 @@ grid)
   python3 "$here/griddots.py" "$shots.1.ppm" "$shots.2.ppm" "$ox" "$oy" "$left" "$top" "$right" "$bottom" \
     "$(pitch 2500)" >&2 || fail "no dots of the 2.5 um grid after Dgrd"
   case "$(pane 603)" in *"Dgrd=2.5um"*) ;; *) fail "pane 603 after Dgrd: '$(pane 603)'" ;; esac
+  editor_close
+  ;;
+step)
+  robot copydata QUIL7 "add 100 100 101 101" >/dev/null
+  robot copydata QUIL7 "get 99.5 99.5 101.5 101.5" >/dev/null
+  trace_wait '^line key get 99.5 99.5 101.5 101.5$' 1 || fail "lines did not run: $(tail -n5 "$TRACE")"
+  button 153
+  robot_wait 30 wait-dialog "Step" >/dev/null || fail "no STEP dialog"
+  robot set-text "Step" 2025 x >/dev/null || fail "no Nx field"
+  robot press "Step" OK >/dev/null
+  sleep 1
+  robot dialog-text "Step" >/dev/null 2>&1 || fail "STEP closed on a count that is no number"
+  robot set-text "Step" 2025 3 >/dev/null
+  robot set-text "Step" 2029 2 >/dev/null
+  robot set-text "Step" 2027 2 >/dev/null
+  robot set-text "Step" 2030 3 >/dev/null
+  robot press "Step" OK >/dev/null
+  dialog_gone "Step"
+  robot command QUIL7 18 >/dev/null
+  robot_wait 30 wait-dialog "Save Cell" >/dev/null || fail "no SCELL dialog"
+  robot press "Save Cell" OK >/dev/null
+  dialog_gone "Save Cell"
+  sleep 1
+  tlc=$(tr -d '\r' <"$dir/TOP.tlc")
+  for i in 0 1 2; do
+    for j in 0 1; do
+      x=$((100000 + 2000 * i)) y=$((100000 + 3000 * j))
+      echo "$tlc" | grep -A1 '^<B>$' | grep -q " $x $y $((x + 1000)) $((y + 1000))$" ||
+        fail "no box at $x,$y: $(echo "$tlc" | grep -A1 '^<B>$' | grep ' 10[0-9]000 ')"
+    done
+  done
+  [ "$(echo "$tlc" | grep -A1 '^<B>$' | grep -c ' 10[0-9]000 10[0-9]000 ')" = 6 ] || fail "not six boxes"
   editor_close
   ;;
 *)
