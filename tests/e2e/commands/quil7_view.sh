@@ -4,7 +4,8 @@
 #   dialogs  Dpth (Apply, then Last), Wdth and Tsiz (a refused value shows
 #            the dialog again), Swin and Rwin through SWIN, Ctrl+Wgrd through
 #            WDGRD; the settings reach the setup file at the close.
-#   grid     Grid, then Dgrd: the screen shows dots at the grid's pixels.
+#   grid     Grid, then Dgrd: the screen shows dots at the grid's pixels;
+#            Sdrw's layer-by-layer screen is Draw's.
 #   step     a box selected by lines, then Step through STEP (a count that
 #            is no number keeps the dialog); Save writes the array.
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -165,6 +166,22 @@ grid)
   python3 "$here/griddots.py" "$shots.1.ppm" "$shots.2.ppm" "$ox" "$oy" "$left" "$top" "$right" "$bottom" \
     "$(pitch 2500)" >&2 || fail "no dots of the 2.5 um grid after Dgrd"
   case "$(pane 603)" in *"Dgrd=2.5um"*) ;; *) fail "pane 603 after Dgrd: '$(pane 603)'" ;; esac
+  # Sdrw draws the view set layer by layer, then the grid: what Draw shows,
+  # but for where layers of different instances overlap (drawn in another
+  # order). A pass that erased the passes before it would lose most of it.
+  draws=$(trace_count '^draw ')
+  robot command QUIL7 31 >/dev/null
+  trace_wait '^draw ' $((draws + 1)) || fail "no redraw after Draw"
+  sleep 1
+  screenshot "$shots.3.png"
+  draws=$(trace_count '^draw ')
+  button 149
+  trace_wait '^draw ' $((draws + 14)) || fail "Sdrw did not draw the 14 layers: $(tail -n3 "$TRACE")"
+  sleep 1
+  screenshot "$shots.4.png"
+  for i in 3 4; do convert "$shots.$i.png" "$shots.$i.ppm" || fail "no ppm"; done
+  python3 "$here/samearea.py" "$shots.3.ppm" "$shots.4.ppm" "$ox" "$oy" "$left" "$top" "$right" "$bottom" 0.002 >&2 ||
+    fail "Sdrw's screen differs from Draw's"
   editor_close
   ;;
 step)
