@@ -153,9 +153,11 @@ grid)
   shots="$QUIL_E2E_STATE/quil7view_grid"
   screenshot "$shots.0.png"
   # TOP has rank 3: display grid 4 of the setup, 1000 units.
+  [ "$(robot ctl-check QUIL7 128)" = 0 ] || fail "the Grid button is checked before Grid"
   button 128
   sleep 1
   screenshot "$shots.1.png"
+  [ "$(robot ctl-check QUIL7 128)" = 1 ] || fail "the Grid button does not show the grid: $(robot ctl-check QUIL7 128)"
   button 120  # Dgrd: the next preset, 2500 units
   sleep 1
   screenshot "$shots.2.png"
