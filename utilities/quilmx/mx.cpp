@@ -728,16 +728,18 @@ int MxCellInfoLoad(MxState& st) {
   }
   for (const CnvText& t : Original->texts) PutText(st, t.lyr, t.size, t.o, t.x, t.y, t.text);
   st.placed.clear();
+  // A placed-cell record is large: no copies as the table grows.
+  st.placed.reserve(std::min(Original->cells.size(), (size_t)MX_MAX_CELLS));
   for (const CnvCell& c : Original->cells) {
     PutCell(st, c.name, c.o, c.x, c.y);
     if ((int)st.placed.size() >= MX_MAX_CELLS)
       return ErrorF("Too Many Placed Cells in %s ... the Limit is %d", st.set.cell, (int)MX_MAX_CELLS);
-    MxPlaced p;
+    st.placed.emplace_back();
+    MxPlaced& p = st.placed.back();
     p.name = c.name;
     p.x = c.x;
     p.y = c.y;
     p.o = c.o & 7;
-    st.placed.push_back(p);
   }
   return 1;
 }
