@@ -109,6 +109,15 @@ TEST(MxTrack, CompactionSharesOnlyDisjointSpans) {
   EXPECT_EQ(MxTrackFind(*st, 10, 20), 1);  // touching ends overlap
   EXPECT_EQ(MxTrackFind(*st, 21, 30), 0);
   EXPECT_EQ(MxTrackFind(*st, 30, 11), 2);  // ends ordered; above the highest overlap
+  // A track holds 512 spans; the next is refused with a message.
+  HostRecordInstall();
+  auto full = Fresh();
+  full->buses.resize(1);
+  MxTrackInit(*full);
+  for (int i = 0; i < MX_MAX_SPANS; ++i) ASSERT_EQ(MxTrackFind(*full, 10 * i, 10 * i + 5), 0);
+  EXPECT_EQ(MxTrackFind(*full, 10 * MX_MAX_SPANS, 10 * MX_MAX_SPANS + 5), -1);
+  EXPECT_EQ(HostRecordTexts(), std::vector<std::string>{"Too Many Buses on Track 0 ... the Limit is 512"});
+  HostRecordRemove();
   auto two = Fresh();
   two->buses.resize(2);
   MxTrackInit(*two);
@@ -346,6 +355,12 @@ TEST_F(MxRunFx, RoutesNodesWithTheirPins) {
   EXPECT_EQ(r.hdr.rank, 2);
   EXPECT_EQ(r.hdr.nc, 2 + 3);
   EXPECT_EQ(r.hdr.np, 4 + 2 + 4);  // paths (1 + 3), copied texts 2, labels and numbers 4
+  // The extent drawn: the placed cells, the ends (+-2 about their places) and
+  // the buses' half widths.
+  EXPECT_EQ(r.hdr.l, -2);
+  EXPECT_EQ(r.hdr.b, 0);
+  EXPECT_EQ(r.hdr.r, 120);
+  EXPECT_EQ(r.hdr.t, 18);
   char text[SAT_TEXT_SIZE];
   MxResultText(*st, 1, text, sizeof text);
   EXPECT_EQ(std::string(text),
@@ -443,6 +458,20 @@ TEST_F(MxRunFx, FailuresLeaveNoResult) {
     EXPECT_STREQ(text, "Aborted ... File may be Incomplete");
     LogClose();
   }
+}
+
+TEST_F(MxRunFx, MorePlacedCellsThanTheTableHoldsAreRefused) {
+  Drawing();
+  std::string top;
+  for (int i = 0; i <= MX_MAX_CELLS; ++i) top += "<C>\nDEV\n0 " + std::to_string(30 * i) + " 0 0\n</C>\n";
+  Write("TOP.tlc", top);
+  Write("top.nod", "[TOP]\nA:1\n M1.1 \n::\n");
+  auto st = Setup();
+  EXPECT_EQ(MxRun(*st), 0);
+  auto texts = HostRecordTexts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts[0], "Too Many Placed Cells in TOP ... the Limit is 1024");
+  EXPECT_FALSE(ReadBack("RES.tlc").there);
 }
 
 TEST_F(MxRunFx, ConnectorTextAbove255IsAWarningNamingIt) {
