@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       p.name = "DEV";
       p.dev = devs[i];
       p.x = 100 * i;
-      for (int c = 1; c < 6; ++c) p.conn[c] = {10 * c, 5, c};
+      for (int c = 1; c < 6; ++c) p.conn.push_back({10 * c, 5, c});
       st->placed.push_back(p);
     }
   }

@@ -324,6 +324,13 @@ MxState::MxState() {
 
 SatUsfList* MxLists(MxState& st) { return st.lists; }
 
+const MxSlotConn* MxConnFind(const MxPlaced& p, int n) {
+  if (n <= 0 || n >= MX_CONNECTORS) return nullptr;
+  for (const MxSlotConn& c : p.conn)
+    if (c.num == n) return &c;
+  return nullptr;
+}
+
 int TextNumber(const char* text) {
   const char* p = text;
   while (*p && !std::isdigit((unsigned char)*p)) ++p;
@@ -529,7 +536,8 @@ void MxNodeListMatch(MxState& st, const char* entry, int bus) {
     return;
   }
   if (num == 0) return;
-  if (num < 0 || num >= MX_CONNECTORS || cell->conn[num].num == 0) {
+  const MxSlotConn* slot = MxConnFind(*cell, num);
+  if (!slot) {
     st.skipped++;
     AskF("Connector %d in Node List is Not a Connector on Cell %s ... Bus not Made", num, cell->name.c_str());
     return;
@@ -539,7 +547,7 @@ void MxNodeListMatch(MxState& st, const char* entry, int bus) {
     ErrorF("Too Many Connector Buses on Node %s ... the Limit is %d", b.name.c_str(), (int)MX_MAX_CONN_BUSES);
     return;
   }
-  MxConnBus c = {cell->x + cell->conn[num].x, cell->y + cell->conn[num].y, num};
+  MxConnBus c = {cell->x + slot->x, cell->y + slot->y, num};
   b.conns.push_back(c);
   int64_t along = st.set.hor ? c.x : c.y;
   b.lo = std::min(b.lo, along);
@@ -797,7 +805,12 @@ int MxConnectorLoad(MxState& st) {
       if (n <= 0 || n >= MX_CONNECTORS) continue;
       int32_t x = t.x, y = t.y;
       OrientXY(p.o, &x, &y);
-      p.conn[n] = {x, y, n};
+      // A later text of the same number wins.
+      MxSlotConn* had = const_cast<MxSlotConn*>(MxConnFind(p, n));
+      if (had)
+        *had = {x, y, n};
+      else
+        p.conn.push_back({x, y, n});
     }
   }
   return 1;

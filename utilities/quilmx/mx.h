@@ -64,8 +64,13 @@ struct MxPlaced {
   int o = 0;
   std::string dev;
   int64_t l = 0, b = 0, r = 0, t = 0;
-  MxSlotConn conn[MX_CONNECTORS];
+  // The connectors the cell carries (numbers 1..255), turned by the
+  // placement; a few a cell, so a short list rather than a table of 256.
+  std::vector<MxSlotConn> conn;
 };
+
+// Connector n of a placed cell; null when the cell has none of that number.
+const MxSlotConn* MxConnFind(const MxPlaced& p, int n);
 
 struct MxConnBus {
   int64_t x, y;

@@ -136,7 +136,7 @@ void Devices(MxState& st, const std::vector<std::string>& names) {
     p.name = "DEV";
     p.dev = n;
     p.x = x;
-    for (int c = 1; c <= 3; ++c) p.conn[c] = {10 * c, 5, c};
+    for (int c = 1; c <= 3; ++c) p.conn.push_back({10 * c, 5, c});
     st.placed.push_back(p);
     x += 100;
   }
