@@ -13,7 +13,7 @@
 enum {
   SAT_PATH_SIZE = 260,
   SAT_SLOT_SIZE = 256,  // a settings value: 255 characters
-  SAT_SLOTS = 26,       // settings keys a program may have
+  SAT_SLOTS = 40,       // settings keys a program may have (the router has 37)
   SAT_RECENT = 16,      // entries of each run-application list
   SAT_TEXT_SIZE = 1024, // message texts
   SAT_LIST_MAX = 20000, // lines the progress list keeps
