@@ -75,6 +75,15 @@ void PaletteOut(HPALETTE old) {
   if (Sw.dc) SelectObject(Sw.dc, GetStockObject(WHITE_PEN));
 }
 
+// A display grid drawn over the drawing as it stands (Grid, Dgrd, Sdrw).
+void GridHook(int n) {
+  if (DrawAreaEmpty(View.area) || !Sw.dc) return;
+  CursorClear();
+  HPALETTE old = PaletteIn();
+  DisplayGridDraw(Sw.dc, n);
+  PaletteOut(old);
+}
+
 void Redraw() {
   if (DrawAreaEmpty(View.area)) {
     Sw.redrawKind = 0;
@@ -469,6 +478,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       DisplayInit(hwnd);
       CmdShell.redraw = RedrawHook;
       CmdShell.pane = PaneHook;
+      CmdShell.gridDraw = GridHook;
       CmdWinInstall();
       View.step = 0;
       View.togs &= ~0x8u;

@@ -537,4 +537,5 @@ void CmdWinInstall() {
   CmdShell.saveDialog = SaveDialog;
   CmdShell.pointDialog = PointDialog;
   CellNameUi.newCellRank = NewCellRankAsk;
+  CmdDialogsInstall();
 }
