@@ -499,10 +499,7 @@ int WindowMoveCore(CmdEngineState& st, int which, const SelWindow& w, int overla
     return 0;
   }
   UndoSave(st, 4);
-  if (insts) {
-    SelWindow none = w;
-    CellInstApply(st, none, 6, 0, wmov ? 0 : overlap, 0, dx, dy);
-  }
+  if (insts) CellInstApply(st, w, 6, 0, wmov ? 0 : overlap, 0, dx, dy);
   if (!objs) return 1;
   for (int32_t b = 1; b <= Store.boxCount; ++b) {
     int32_t* q = StoreBoxRec(b);
