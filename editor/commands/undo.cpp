@@ -100,6 +100,11 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
     return 0;
   }
   TlcWriteLayers();
+  int bad = 0;  // a record was not read: the copy lacks it
+  auto ReadFault = [](const char* text) {
+    HostError(text);
+    return 1;
+  };
   auto layerOp = [&](int32_t* layer, void (*write)()) {
     if (kind == 3 && *layer == a) return;
     if (kind == 1 && *layer == a) *layer = b;
@@ -113,15 +118,12 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
     switch (TlcTagOf(line)) {
       case TLC_TAG_H:
         if (TlcReadHeader(0)) TlcWriteHeader();
-        else HostError("Header Record Read Error");
+        else bad = ReadFault("Header Record Read Error");
         break;
       case TLC_TAG_C:
-        if (TlcReadCell(0)) {
-          TlcRec.cel.r = 0;
-          TlcWriteCellRec();
-        } else {
-          HostError("Cell Record Read Error");
-        }
+        // The outline flag goes with the instance, as read.
+        if (TlcReadCell(0)) TlcWriteCellRec();
+        else bad = ReadFault("Cell Record Read Error");
         break;
       case TLC_TAG_B:
         if (TlcReadBox(0)) {
@@ -130,7 +132,7 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
           if (r.b > r.t) std::swap(r.b, r.t);
           layerOp(&r.lyr, TlcWriteBox);
         } else {
-          HostError("Box Record Read Error");
+          bad = ReadFault("Box Record Read Error");
         }
         break;
       case TLC_TAG_P: {
@@ -140,13 +142,13 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
         } else {
           char text[80];
           TlcPathErrorText(cut ? TLC_REC_LONG : TLC_REC_BAD, TLC_PATH_MAX, text, sizeof text);
-          HostError(text);
+          bad = ReadFault(text);
         }
         break;
       }
       case TLC_TAG_T:
         if (TlcReadText(0)) layerOp(&TlcRec.text.lyr, TlcWriteText);
-        else HostError("Text Record Read Error");
+        else bad = ReadFault("Text Record Read Error");
         break;
       case TLC_TAG_NONE:
         break;
@@ -154,8 +156,20 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
         TlcSkipRecord(TlcTagOf(line));
     }
   }
-  TlcClose();
-  if (TlcFinish() != 0) return 0;
+  if (TlcClose() != 0) bad = 1;
+  if (bad && kind) {
+    // A rewrite in place that met a record it could not read would lose
+    // that record: the file stays as it was.
+    TlcDrop();
+    snprintf(msg, sizeof msg, "%s TLC File has Unreadable Records ... Left Unchanged", name);
+    HostError(msg);
+    return 0;
+  }
+  if (TlcFinish() != 0) {
+    snprintf(msg, sizeof msg, "Unable to Write %s%s TLC File", src, name);
+    HostError(msg);
+    return 0;
+  }
   // The scratch copy replaces the destination only when whole.
   char from[400], to[400];
   snprintf(from, sizeof from, "%sCopybkup.tlc", src);
@@ -179,7 +193,12 @@ static int CopyRecords(const char* src, const char* dst, const char* name, int a
     if (fwrite(buf, 1, got, sw.f.get()) != got) failed = 1;
   if (ferror(in)) failed = 1;
   fclose(in);
-  return SafeWriteCommit(&sw, failed);
+  if (!SafeWriteCommit(&sw, failed)) {
+    snprintf(msg, sizeof msg, "Unable to Write %.300s TLC File", to);
+    HostError(msg);
+    return 0;
+  }
+  return bad ? 2 : 1;
 }
 
 int TlcCopyFile(const char* srcFolder, const char* dstFolder, const char* name) {

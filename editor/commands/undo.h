@@ -28,10 +28,12 @@ int BackupWrite(const char* name, const char* cellName);
 // 1 to go on loading the backup, 0 not (kinds 1 ReLoad, 2 Recover, 3 Redo,
 // 4 Undo).
 int BackupAsk(const char* name, int kind);
-// Copies a cell file record by record through "Copybkup.tlc": 1, 0 failed.
+// Copies a cell file record by record through "Copybkup.tlc": 1, 2 written
+// without records that could not be read (said), 0 failed.
 int TlcCopyFile(const char* srcFolder, const char* dstFolder, const char* name);
 // One layer operation over a cell file of the drawing folder (kind 1 move a
-// to b, 2 copy a onto b, 3 delete a): 1, 0 failed.
+// to b, 2 copy a onto b, 3 delete a): 1, 0 failed (a file with a record that
+// can't be read is left as it was).
 int TlcLayerRewrite(int a, int b, const char* name, int kind);
 
 // kind 1 load backup, 2 undo slot 0 in place, 3 redo push, 4 undo push.

@@ -150,9 +150,14 @@ int CellNumberForInstance(const char* name) {
   return UNRESOLVED_FIRST + CellTable.unresolvedCount++;
 }
 
-int CrfRead() {
+namespace {
+
+// Reads a cell reference list of folder into the table, keeping the entries
+// read whole and valid: 0 when none opens, 1 when every announced entry was
+// taken, 2 when entries were dropped or the list ended early (said).
+int ReadList(const char* folder, int names, int tlcMode) {
   auto in = NewSource();
-  int opened = OpenList(in.get(), "", 3, 0);
+  int opened = OpenList(in.get(), folder, names, tlcMode);
   if (!opened) return 0;
   const char* file = kListFiles[opened - 1];
   const char* line = TlcLineGet(in.get());
@@ -198,6 +203,10 @@ int CrfRead() {
   }
   return 1;
 }
+
+}  // namespace
+
+int CrfRead() { return ReadList("", 3, 0); }
 
 int CrfWrite(const char* name, int cell, int rank) {
   if (name && name[0] && cell && rank) {
@@ -247,37 +256,9 @@ int CrfCheckFiles() {
 }
 
 int CrfReadOther(const char* folder) {
-  auto in = NewSource();
-  if (!folder) folder = "";
-  if (!OpenList(in.get(), folder, 2, 1)) return 0;
-  const char* line = TlcLineGet(in.get());
-  int64_t announced = 0;
-  if (!line || !TlcNextInt(line, &announced) || announced < 0) announced = 0;
-  if (announced > CELL_MAX) announced = CELL_MAX;
-  CellTableReset();
-  CellTable.count = static_cast<int>(announced);
-  for (int i = 1; i <= CellTable.count; ++i) Preset(&CellTable.cells[i]);
-  for (int i = 1; i <= CellTable.count; ++i) {
-    CellEntry* e = &CellTable.cells[i];
-    line = TlcLineGet(in.get());
-    if (!line) break;
-    // A name that must not become a file name is kept empty: nothing is
-    // ever opened for it.
-    if (strlen(line) <= CELL_NAME_MAX && CellNameValid(line))
-      TlcCopyCut(e->name, line, CELL_NAME_MAX, 1);
-    else
-      e->name[0] = 0;
-    line = TlcLineGet(in.get());
-    if (!line) break;
-    int rank = 0;
-    CellEntry parsed = *e;
-    if (ParseData(line, &parsed, &rank))
-      *e = parsed;
-    else
-      e->rank = rank;
-  }
-  TlcLineClose(in.get());
-  return 1;
+  // Only the entries read whole are kept: a list cut short must not come
+  // back with empty slots that a later write would store.
+  return ReadList(folder ? folder : "", 2, 1) ? 1 : 0;
 }
 
 int CrfWriteOther(const char* folder) {

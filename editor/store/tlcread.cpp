@@ -302,6 +302,20 @@ int TlcOpen(const char* folder, const char* name) {
   return 1;
 }
 
+int TldOpen(const char* folder, const char* name) {
+  TlcLineIn* in = Input();
+  TlcLineClose(in);
+  TlcLoad.open = 0;
+  if (!name || !name[0]) return 0;
+  char path[400];
+  int n = snprintf(path, sizeof path, "%s%s.tld", folder ? folder : "", name);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof path) return 0;
+  TlcPathTidy(path);
+  if (!TlcLineOpenFile(in, path, 1)) return 0;
+  TlcLoad.open = 1;
+  return 1;
+}
+
 void TlcOpenMem(const void* data, size_t size) {
   TlcLineIn* in = Input();
   TlcLineClose(in);

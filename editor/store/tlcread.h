@@ -29,6 +29,8 @@ void TlcLoadReset();
 
 // Opens "<folder><name>.tlc" as the current input; 1 when open.
 int TlcOpen(const char* folder, const char* name);
+// Opens "<folder><name>.tld" as the current input; 1 when open.
+int TldOpen(const char* folder, const char* name);
 // Makes bytes in memory the current input (tests and fuzzing).
 void TlcOpenMem(const void* data, size_t size);
 // Closes the current input; 0 when no read error was seen.

@@ -296,6 +296,67 @@ int TlcCreate(const char* folder, const char* name) {
   return 1;
 }
 
+int TldCreate(const char* folder, const char* name) {
+  TlcWrite.lastWriteFailed = 0;
+  char path[400];
+  int n = snprintf(path, sizeof path, "%s%s.tld", folder ? folder : "", name ? name : "");
+  if (!name || !name[0] || n < 0 || static_cast<size_t>(n) >= sizeof path) {
+    TlcWrite.lastWriteFailed = 1;
+    return 0;
+  }
+  TlcPathTidy(path);
+  if (!BeginFile(path)) {
+    Fail("Unable to Write %s TLD File", path);
+    return 0;
+  }
+  if (!OldForm()) Puts("<?xml version=\"1.0\"?>\n<TLC>\n");
+  return 1;
+}
+
+void TldWriteCellList() {
+  Open('R');
+  PutInt(CellTable.count);
+  Put("\n", 1);
+  for (int i = 1; i <= CellTable.count; ++i) {
+    const CellEntry& e = CellTable.cells[i];
+    PutTextLine(e.name);
+    int64_t v[9] = {e.rank & 0x1F, e.l, e.b, e.r, e.t, e.nb, e.np, e.nv, e.nc};
+    PutInts(v, 9);
+  }
+  Close('R');
+}
+
+int TlcCreateBare(const char* folder, const char* name) {
+  TlcWrite.lastWriteFailed = 0;
+  char path[400];
+  int n = snprintf(path, sizeof path, "%s%s.tlc", folder ? folder : "", name ? name : "");
+  if (!name || !name[0] || n < 0 || static_cast<size_t>(n) >= sizeof path) {
+    TlcWrite.lastWriteFailed = 1;
+    return 0;
+  }
+  TlcPathTidy(path);
+  if (!BeginFile(path)) {
+    Fail("Unable to Write %s TLC File", path);
+    return 0;
+  }
+  return 1;
+}
+
+void TlcWriteRaw(const char* line) { PutLine(line); }
+
+int TlcFinishBare() {
+  if (!TlcWrite.open) return 1;
+  int r = EndFile();
+  if (r) TlcWrite.lastWriteFailed = 1;
+  return r;
+}
+
+void TlcDrop() {
+  if (TlcWrite.open) SafeWriteCommit(&TlcWrite.out, 1);
+  TlcWrite.open = 0;
+  TlcWrite.used = 0;
+}
+
 int TlcFinish() {
   if (!TlcWrite.open) return 1;
   if (!OldForm()) Puts("</TLC>\n");

@@ -46,6 +46,19 @@ void TlcPathTidy(char* path);
 // Opens "<folder><name>.tlc" for writing and writes the prolog unless the
 // old form is set: 1, or 0 with the message.
 int TlcCreate(const char* folder, const char* name);
+// Opens "<folder><name>.tld" the same way ("Unable to Write %s TLD File").
+int TldCreate(const char* folder, const char* name);
+// The cell list record of a whole-drawing TLD: every table entry as the cell
+// reference list holds it.
+void TldWriteCellList();
+// Opens "<folder><name>.tlc" for a rewrite line by line: no prolog.
+int TlcCreateBare(const char* folder, const char* name);
+// Finishes such a file (no closing line added): as TlcFinish.
+int TlcFinishBare();
+// One line as it stands, and its line end.
+void TlcWriteRaw(const char* line);
+// Drops the open file unwritten (the old one stays).
+void TlcDrop();
 // Finishes the open file: 0 when it replaced the old one, 1 when a write
 // failed (the old file is kept).
 int TlcFinish();

@@ -8,6 +8,7 @@
 
 #include "celltable.h"
 #include "fuzz_folder.h"
+#include "namecheck.h"
 #include "store.h"
 
 namespace {
@@ -43,10 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(CellTable.count == first.count);
   for (int i = 1; i <= first.count; ++i)
     Check(memcmp(&first.cells[i], &CellTable.cells[i], sizeof(CellEntry)) == 0);
-  // Another drawing's list keeps every slot and never a name that is no
-  // file name.
+  // Another drawing's list keeps only valid entries read whole.
   if (CrfReadOther("./") == 1) {
     Check(CellTable.count >= 0 && CellTable.count <= CELL_MAX);
+    for (int i = 1; i <= CellTable.count; ++i) Check(CellNameValid(CellTable.cells[i].name) == 1);
   }
   return 0;
 }

@@ -339,7 +339,7 @@ TEST_F(Undoing, CopyAndLayerRewrite) {
   ASSERT_EQ(mkdir("out", 0755), 0);
   ASSERT_EQ(TlcCopyFile("", "out/", "TOP"), 1);
   std::string copy = ReadFile("out/TOP.tlc");
-  EXPECT_NE(copy.find("<C>\nLOW\n3 10 10 0\n</C>"), std::string::npos) << copy;  // outline dropped
+  EXPECT_NE(copy.find("<C>\nLOW\n3 10 10 1\n</C>"), std::string::npos) << copy;  // outline kept
   auto count = [](const std::string& s, const std::string& what) {
     int n = 0;
     for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
@@ -382,6 +382,20 @@ TEST_F(Undoing, CopyNamesThePathLimitWhenItDropsAPath) {
   std::string copy = ReadFile("out/LONG.tlc");
   EXPECT_NE(copy.find("<B>\n5 0 0 1 1\n</B>"), std::string::npos) << copy;
   EXPECT_EQ(copy.find("<P>"), std::string::npos) << copy;
+}
+
+// A layer rewrite in place that meets a record it can't read keeps the
+// file as it was: writing it back would lose that record.
+TEST_F(Undoing, LayerRewriteLeavesAFileWithABadRecordAlone) {
+  const std::string text = "<B>\n5 0 0 1 1\n</B>\n<B>\n5 0 0\n</B>\n<B>\n6 0 0 2 2\n</B>\n";
+  WriteFile("BAD.tlc", text);
+  EXPECT_EQ(TlcLayerRewrite(5, 7, "BAD", 1), 0);
+  EXPECT_EQ(ReadFile("BAD.tlc"), text);
+  EXPECT_EQ(LastMessage(), "BAD TLC File has Unreadable Records ... Left Unchanged");
+  // A copy elsewhere is written without the record and says so.
+  ASSERT_EQ(mkdir("out", 0755), 0);
+  EXPECT_EQ(TlcCopyFile("", "out/", "BAD"), 2);
+  EXPECT_NE(ReadFile("out/BAD.tlc").find("<B>\n6 0 0 2 2\n</B>"), std::string::npos);
 }
 
 TEST_F(Undoing, SaveAsScriptReplaysIntoAnEqualCell) {

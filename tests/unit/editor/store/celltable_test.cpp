@@ -158,21 +158,24 @@ TEST_F(CellTableFile, AnotherDrawingsList) {
   ASSERT_EQ(mkdir("other", 0700), 0);
   WriteFile("other/QUIL7.CRF", "3\n  inv\n\t2 0 0 5 5 1 1 1 1\nbad\n0 1 1 2 2\nCON\n1\n");
   ASSERT_EQ(CrfReadOther("other/"), 1);
-  // Every slot is filled, nothing dropped, no message; a name that must not
-  // become a file name is emptied.
-  ASSERT_EQ(CellTable.count, 3);
+  // Only what was read whole and valid is kept, as for the drawing's own
+  // list: an entry with a bad rank or a name that must not become a file
+  // name is dropped and said, never kept as an empty slot to be written back.
+  ASSERT_EQ(CellTable.count, 1);
   EXPECT_STREQ(CellTable.cells[1].name, "INV");
   EXPECT_EQ(CellTable.cells[1].nc, 1);
-  EXPECT_STREQ(CellTable.cells[2].name, "BAD");
-  EXPECT_EQ(CellTable.cells[2].rank, 0);
-  EXPECT_EQ(CellTable.cells[2].r, 1);
-  EXPECT_STREQ(CellTable.cells[3].name, "");
-  EXPECT_TRUE(HostRecordTexts().empty());
+  EXPECT_EQ(HostRecordTexts(), (std::vector<std::string>{"QUIL7.CRF File Error ... Keeping Valid Cells"}));
   EXPECT_EQ(CrfReadOther("nowhere/"), 0);
   ASSERT_EQ(mkdir("out", 0700), 0);
   CellTable.count = 1;
   EXPECT_EQ(CrfWriteOther("out/"), 1);
   EXPECT_EQ(ReadFile("out/QUIL7.CRF"), "1\nINV\n2 0 0 5 5 1 1 1 1\n\n");
+  // A list that announces more entries than it holds keeps those read.
+  WriteFile("other/QUIL7.CRF", "4\nA\n1 0 0 2 2 1 0 0 0\nD\n2\n");
+  ASSERT_EQ(CrfReadOther("other/"), 1);
+  ASSERT_EQ(CellTable.count, 2);
+  EXPECT_STREQ(CellTable.cells[2].name, "D");
+  EXPECT_EQ(CellTable.cells[2].rank, 2);
 }
 
 }  // namespace
