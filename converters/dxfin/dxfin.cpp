@@ -38,6 +38,10 @@ static void Note(DxfInState* st, const char* text) {
   DxfInList(st, text);
 }
 
+static void Skip(DxfInState* st, const char* kind) {
+  if (st->skipped++ == 0) snprintf(st->skippedKind, sizeof st->skippedKind, "%s", kind);
+}
+
 static void Poll(DxfInState* st, int ms) {
   CnvAbortPoll(ms, &st->abort);
   if (st->extAbort && *st->extAbort) st->abort = 1;
@@ -528,6 +532,7 @@ int CellOpen(Conv* c, int i) {
     char msg[200];
     snprintf(msg, sizeof msg, "Block %.64s is Defined Again ... Skipped", b.name);
     Note(st, msg);
+    Skip(st, "BLOCK");
     c->skip = 1;
     return 1;
   }
@@ -732,6 +737,7 @@ int Solid(Conv* c) {
   if (!st->cvs) return 1;
   if ((c->e.have & 15) != 15) {
     Note(st, "Not Enough Points in Solid");
+    Skip(st, "SOLID");
     return 1;
   }
   int layer = LayerOf(c);
@@ -807,10 +813,10 @@ int Insert(Conv* c) {
   cell.r = 0;
   for (long row = 0; row < rows; ++row)
     for (long col = 0; col < cols; ++col) {
-      double px = CnvRound(x + col * dx), py = CnvRound(y + row * dy);
+      double px = x + col * dx, py = y + row * dy;
       if (!DxfInRange(px) || !DxfInRange(py)) return RangeFail(c);
-      cell.x = (int32_t)px;
-      cell.y = (int32_t)py;
+      cell.x = (int32_t)CnvRound(px);
+      cell.y = (int32_t)CnvRound(py);
       WriteC(0);
       ++st->cur.calls;
     }
@@ -894,6 +900,11 @@ void PolyEnd(Conv* c) {
   DxfInState* st = c->st;
   p.active = 0;
   if (st->abort) return;
+  if (p.vertices < 2) {
+    Skip(st, "POLYLINE");
+    c->n = 0;
+    return;
+  }
   int closeIt = p.closedFlag || p.lastBulge != 0 || (p.width == 0 ? st->cop : st->cwp);
   if (closeIt && p.points >= 3 && c->n > 0 && (c->x[c->n - 1] != p.fx || c->y[c->n - 1] != p.fy)) {
     if (!PolyArc(c, p.fx, p.fy)) return;
@@ -959,7 +970,16 @@ int EntEnd(Conv* c) {
     c->bx = std::isfinite(c->e.x[0]) ? c->e.x[0] : 0;
     c->by = std::isfinite(c->e.y[0]) ? c->e.y[0] : 0;
   }
-  if (c->skip || !c->open) return 1;
+  if (c->skip) return 1;
+  if (!c->open) {
+    // Figures outside any cell: between blocks, or in an ENTITIES section
+    // after the first.
+    static const char* const kNames[] = {"LINE", "CIRCLE", "ARC", "TEXT", "INSERT", "SOLID", "POLYLINE"};
+    static const int kKinds[] = {K_LINE, K_CIRCLE, K_ARC, K_TEXT, K_INSERT, K_SOLID, K_POLYLINE};
+    for (int k = 0; k < 7; ++k)
+      if (c->e.kind == kKinds[k]) Skip(c->st, kNames[k]);
+    return 1;
+  }
   switch (c->e.kind) {
     case K_LINE: return Line(c);
     case K_CIRCLE: return Circle(c);
@@ -1001,22 +1021,28 @@ int Construct(DxfInState* st) {
       if (st->abort) return 0;
     }
     int section = w.section;
-    int kindBefore = w.kind;
     if (g.code == 0 && (section == S_BLOCKS || section == S_ENTITIES)) {
       // The entity before this group is complete.
       if (!EntEnd(&c)) return 0;
+      c.e.kind = K_NONE;
     }
-    if (WalkGroup(&w, &g)) {
-      if (w.section == S_ENTITIES && !c.mainDone && !mainOpen) {
-        if (!CellOpen(&c, MainIndex(st))) return 0;
-        mainOpen = 1;
-      }
-      continue;
+    int named = WalkGroup(&w, &g);
+    if (section == S_BLOCKS && w.section != S_BLOCKS && c.cell >= 0 && !mainOpen) {
+      // A block left open when its section ends.
+      if (!CellClose(&c)) return 0;
     }
     if (section == S_ENTITIES && w.section != S_ENTITIES && mainOpen) {
       if (!CellClose(&c)) return 0;
       mainOpen = 0;
       c.mainDone = 1;
+    }
+    if (named) {
+      if (w.section == S_ENTITIES && !c.mainDone && !mainOpen) {
+        if (c.cell >= 0 && !CellClose(&c)) return 0;
+        if (!CellOpen(&c, MainIndex(st))) return 0;
+        mainOpen = 1;
+      }
+      continue;
     }
     if (w.section == S_HEADER) {
       if (g.code == 9) textSizeVar = DxfIs(&g, "$TEXTSIZE");
@@ -1033,6 +1059,13 @@ int Construct(DxfInState* st) {
         if (!CellClose(&c)) return 0;
       }
       EntStart(&c.e, w.kind, g.line);
+      if (w.kind == K_OTHER && (c.open || w.section == S_ENTITIES)) {
+        // Figures of kinds this reader does not convert.
+        static const char* const kOthers[] = {"LWPOLYLINE", "MTEXT", "HATCH", "ELLIPSE", "SPLINE",
+                                              "TRACE", "3DFACE", "REGION", "MLINE", "POINT"};
+        for (const char* k : kOthers)
+          if (DxfIs(&g, k)) Skip(st, k);
+      }
       continue;
     }
     if (w.section == S_BLOCKS && w.kind == K_BLOCK && g.code == 2 && c.cell < 0 && !mainOpen) {
@@ -1042,7 +1075,6 @@ int Construct(DxfInState* st) {
       if (i >= 0 && !CellOpen(&c, i)) return 0;
       continue;
     }
-    (void)kindBefore;
     EntGroup(&c.e, &g);
   }
   if (r < 0 || !ReadError(st)) return 0;
@@ -1112,6 +1144,8 @@ static int Run(DxfInState* st) {
   st->cur = st->max = DxfInCounts{0, 0, 0, 0, 0};
   st->files = 0;
   st->notes = 0;
+  st->skipped = 0;
+  st->skippedKind[0] = 0;
   st->abort = 0;
   st->blocksSeen = 0;
   st->blocksAt = 0;
@@ -1199,7 +1233,12 @@ static int Run(DxfInState* st) {
   if (st->lyr && !LayersTld(st)) HostWarning("Unable to Write Layers File ... Conversion will Continue");
 
   Counter(st, 500, "Constructing TLC Files ...");
-  return Construct(st);
+  if (!Construct(st)) return 0;
+  if (st->skipped) {
+    snprintf(msg, sizeof msg, "%ld Entities were Skipped (the first a %s)", st->skipped, st->skippedKind);
+    DxfInList(st, msg);
+  }
+  return 1;
 }
 
 // The cells of a run are written beside the old ones and take their place
@@ -1224,6 +1263,11 @@ int DxfInRun(DxfInState* st) {
 }
 
 int DxfInClosing(DxfInState* st, int converted, char* text, int size) {
+  if (converted && st->skipped) {
+    snprintf(text, (size_t)size, "??? Some Entities were Skipped ... Files may be Incomplete\n\n%d TLC Files Made",
+             st->files);
+    return CnvLogClosing(&st->log, 0, text, size);
+  }
   if (converted)
     snprintf(text, (size_t)size, "Completed ... %d TLC Files Made\n\nUse Import to Register Cells in Drawing",
              st->files);

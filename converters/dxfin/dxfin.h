@@ -119,6 +119,10 @@ struct DxfInState {
   DxfInCounts cur, max;
   int files;   // cell files made
   int notes;   // notes given (a run may still complete)
+  // Entities left out (too few corners, outside any cell, of a kind not
+  // converted, ...): the run then says so instead of completing.
+  long skipped;
+  char skippedKind[24];  // the first such entity's kind
   int abort;
   int* extAbort;
   FILE* log;
@@ -180,7 +184,9 @@ int DxfBulgeArc(int32_t x0, int32_t y0, int32_t x1, int32_t y1, double bulge, do
 int DxfInRun(DxfInState* st);
 // "Completed ... %d TLC Files Made\n\nUse Import to Register Cells in
 // Drawing" or "Aborted ... Files may be Incomplete" into text; the log
-// gets it and is closed. Gives the run's result (a log that failed turns
+// gets it and is closed. A run that skipped entities ends "??? Some
+// Entities were Skipped ... Files may be Incomplete" with the count of files
+// instead, and gives 0. Gives the run's result (a log that failed turns
 // completion into an abort).
 int DxfInClosing(DxfInState* st, int converted, char* text, int size);
 // Run, then the closing message shown; 1 when it completed.

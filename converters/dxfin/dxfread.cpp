@@ -122,6 +122,11 @@ int DxfGroupRead(DxfInState* st, DxfGroup* g) {
     return DxfFail(st, msg);
   }
   g->line = s->line;
+  // Editors that save in UTF-8 may put its byte-order mark first.
+  if (s->line == 1 && n >= 3 && memcmp(t, "\xEF\xBB\xBF", 3) == 0) {
+    t += 3;
+    n -= 3;
+  }
   // The code: an integer, blanks around it allowed.
   size_t i = 0;
   while (i < n && IsBlank(t[i])) ++i;

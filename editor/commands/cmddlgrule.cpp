@@ -41,15 +41,15 @@ int ScaleAccept(const char* text, double* scale) {
 }
 
 int StepAccept(const char* nx, const char* dx, const char* ny, const char* dy, int sequential, double scale,
-               StepSettings* out) {
+               StepAnswers* out) {
   double n1, d1, n2, d2;
   if (!DlgNumberRead(nx, &n1) || !DlgNumberRead(dx, &d1) || !DlgNumberRead(ny, &n2) || !DlgNumberRead(dy, &d2))
     return 0;
   if (n1 != std::floor(n1) || n2 != std::floor(n2) || std::fabs(n1) > 1e6 || std::fabs(n2) > 1e6) return 0;
   double a = d1 * scale, b = d2 * scale;
   if (!std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > ROUND_LIMIT || std::fabs(b) > ROUND_LIMIT) return 0;
-  out->nx = (int32_t)n1;
-  out->ny = (int32_t)n2;
+  out->nx = (int)n1;
+  out->ny = (int)n2;
   out->dx = RoundNear(a);
   out->dy = RoundNear(b);
   out->sequential = sequential ? 1 : 0;

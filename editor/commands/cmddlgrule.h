@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "cmdmove.h"
 #include "mainsetup.h"
 
 enum {
@@ -33,13 +34,8 @@ int ScaleAccept(const char* text, double* scale);
 
 // STEP on OK: counts as whole numbers, distances RoundNear(number x
 // scale). 1 taken, 0 when a field is not a number or out of range.
-struct StepSettings {
-  int32_t nx, ny;
-  int32_t dx, dy;
-  int sequential;
-};
 int StepAccept(const char* nx, const char* dx, const char* ny, const char* dy, int sequential, double scale,
-               StepSettings* out);
+               StepAnswers* out);
 
 // RES: the row of the sheet-resistance table after a step of delta
 // (the ">" and "<" buttons), within 1..32.

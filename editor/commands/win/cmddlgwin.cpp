@@ -194,11 +194,11 @@ INT_PTR CALLBACK ScaleProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 // --- STEP ------------------------------------------------------------------------
 INT_PTR CALLBACK StepProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (DlgCancel(dlg, msg, wParam)) return TRUE;
-  StepSettings* s = (StepSettings*)GetWindowLongPtrA(dlg, DWLP_USER);
+  StepAnswers* s = (StepAnswers*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG: {
       SetWindowLongPtrA(dlg, DWLP_USER, lParam);
-      s = (StepSettings*)lParam;
+      s = (StepAnswers*)lParam;
       char t[64];
       SetInt(dlg, 2025, s->nx);
       SetInt(dlg, 2027, s->ny);
@@ -293,8 +293,8 @@ INT_PTR CALLBACK CnfgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 
 int CnfgDialogRun() { return Modal("CNFG", CnfgProc, 0); }
 
-int StepDialogRun(StepSettings* s) {
-  StepSettings work = *s;
+int StepDialogRun(StepAnswers* s) {
+  StepAnswers work = *s;
   if (!Modal("STEP", StepProc, (LPARAM)&work)) return 0;
   *s = work;
   return 1;
@@ -308,4 +308,5 @@ void CmdDialogsInstall() {
   CmdShell.gridDialog = GridDialog;
   CmdShell.widthDialog = WidthDialog;
   CmdShell.sizeDialog = SizeDialog;
+  CmdShell.stepDialog = StepDialogRun;
 }

@@ -9,8 +9,8 @@ void CmdWinInstall();
 // The view and setting commands' dialogs (part of CmdWinInstall).
 void CmdDialogsInstall();
 // STEP over the counts and pitches of s (shown, then taken): 1 OK.
-struct StepSettings;
-int StepDialogRun(StepSettings* s);
+struct StepAnswers;
+int StepDialogRun(StepAnswers* s);
 // CNFG over the drawing configuration: 1 OK (stored), 0 Cancel.
 int CnfgDialogRun();
 // SCALE over scale= and physunit=: 1 OK (stored), 0 Cancel.

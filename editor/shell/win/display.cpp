@@ -153,6 +153,9 @@ void DisplayPanesUpdate() {
   const RankView& rv = MainSetup.rankView[rank];
   PaneGridIn g{};
   g.gridShown = rv.vgrid;
+  // The Grid button of both command panels shows the grid display flag.
+  for (HWND panel : Sw.panel)
+    if (panel) CheckDlgButton(panel, 128, rv.vgrid ? BST_CHECKED : BST_UNCHECKED);
   g.wgrid = View.grid;
   g.dgrid = GridValue(1, rv.ndgrid);
   g.scale = MainSetup.scale;

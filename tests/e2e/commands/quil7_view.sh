@@ -4,14 +4,18 @@
 #   dialogs  Dpth (Apply, then Last), Wdth and Tsiz (a refused value shows
 #            the dialog again), Swin and Rwin through SWIN, Ctrl+Wgrd through
 #            WDGRD; the settings reach the setup file at the close.
-#   grid     Grid, then Dgrd: the screen shows dots at the grid's pixels.
+#   grid     Grid, then Dgrd: the screen shows dots at the grid's pixels;
+#            Sdrw's layer-by-layer screen is Draw's.
+#   step     a box selected by lines, then Step through STEP (a count that
+#            is no number keeps the dialog); Save writes the array.
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../harness.sh"
 source "$here/../editor/quil7_lib.sh"
 
 case_name="${1:?case}"
 dir=$(sample_drawing "quil7view_$case_name")
-sed -i 's/^objname=.*/objname=P/' "$dir/QUIL7.USF"
+# Paths for the width readout; the step case adds a box.
+[ "$case_name" = step ] || sed -i 's/^objname=.*/objname=P/' "$dir/QUIL7.USF"
 
 editor_start "$dir"
 robot_wait 60 wait-class QUIL7 >/dev/null || fail "editor window did not appear"
@@ -149,9 +153,11 @@ grid)
   shots="$QUIL_E2E_STATE/quil7view_grid"
   screenshot "$shots.0.png"
   # TOP has rank 3: display grid 4 of the setup, 1000 units.
+  [ "$(robot ctl-check QUIL7 128)" = 0 ] || fail "the Grid button is checked before Grid"
   button 128
   sleep 1
   screenshot "$shots.1.png"
+  [ "$(robot ctl-check QUIL7 128)" = 1 ] || fail "the Grid button does not show the grid: $(robot ctl-check QUIL7 128)"
   button 120  # Dgrd: the next preset, 2500 units
   sleep 1
   screenshot "$shots.2.png"
@@ -162,6 +168,54 @@ grid)
   python3 "$here/griddots.py" "$shots.1.ppm" "$shots.2.ppm" "$ox" "$oy" "$left" "$top" "$right" "$bottom" \
     "$(pitch 2500)" >&2 || fail "no dots of the 2.5 um grid after Dgrd"
   case "$(pane 603)" in *"Dgrd=2.5um"*) ;; *) fail "pane 603 after Dgrd: '$(pane 603)'" ;; esac
+  # Sdrw draws the view set layer by layer, then the grid: what Draw shows,
+  # but for where layers of different instances overlap (drawn in another
+  # order). A pass that erased the passes before it would lose most of it.
+  draws=$(trace_count '^draw ')
+  robot command QUIL7 31 >/dev/null
+  trace_wait '^draw ' $((draws + 1)) || fail "no redraw after Draw"
+  sleep 1
+  screenshot "$shots.3.png"
+  draws=$(trace_count '^draw ')
+  button 149
+  trace_wait '^draw ' $((draws + 14)) || fail "Sdrw did not draw the 14 layers: $(tail -n3 "$TRACE")"
+  sleep 1
+  screenshot "$shots.4.png"
+  for i in 3 4; do convert "$shots.$i.png" "$shots.$i.ppm" || fail "no ppm"; done
+  python3 "$here/samearea.py" "$shots.3.ppm" "$shots.4.ppm" "$ox" "$oy" "$left" "$top" "$right" "$bottom" 0.002 >&2 ||
+    fail "Sdrw's screen differs from Draw's"
+  editor_close
+  ;;
+step)
+  robot copydata QUIL7 "add 100 100 101 101" >/dev/null
+  robot copydata QUIL7 "get 99.5 99.5 101.5 101.5" >/dev/null
+  trace_wait '^line key get 99.5 99.5 101.5 101.5$' 1 || fail "lines did not run: $(tail -n5 "$TRACE")"
+  button 153
+  robot_wait 30 wait-dialog "Step" >/dev/null || fail "no STEP dialog"
+  robot set-text "Step" 2025 x >/dev/null || fail "no Nx field"
+  robot press "Step" OK >/dev/null
+  sleep 1
+  robot dialog-text "Step" >/dev/null 2>&1 || fail "STEP closed on a count that is no number"
+  robot set-text "Step" 2025 3 >/dev/null
+  robot set-text "Step" 2029 2 >/dev/null
+  robot set-text "Step" 2027 2 >/dev/null
+  robot set-text "Step" 2030 3 >/dev/null
+  robot press "Step" OK >/dev/null
+  dialog_gone "Step"
+  robot command QUIL7 18 >/dev/null
+  robot_wait 30 wait-dialog "Save Cell" >/dev/null || fail "no SCELL dialog"
+  robot press "Save Cell" OK >/dev/null
+  dialog_gone "Save Cell"
+  sleep 1
+  tlc=$(tr -d '\r' <"$dir/TOP.tlc")
+  for i in 0 1 2; do
+    for j in 0 1; do
+      x=$((100000 + 2000 * i)) y=$((100000 + 3000 * j))
+      echo "$tlc" | grep -A1 '^<B>$' | grep -q " $x $y $((x + 1000)) $((y + 1000))$" ||
+        fail "no box at $x,$y: $(echo "$tlc" | grep -A1 '^<B>$' | grep ' 10[0-9]000 ')"
+    done
+  done
+  [ "$(echo "$tlc" | grep -A1 '^<B>$' | grep -c ' 10[0-9]000 10[0-9]000 ')" = 6 ] || fail "not six boxes"
   editor_close
   ;;
 *)

@@ -375,8 +375,6 @@ TEST(DxfInRun, Entities) {
        G(0, "SOLID") + G(8, "M2") + G(10, 10) + G(20, 5) + G(11, 0) + G(21, 5) + G(12, 0) + G(22, 0) + G(13, 10) +
            G(23, 0),
        {"B 2 0 0 10 5"}},
-      {"solid of three corners", {}, G(0, "SOLID") + G(8, "M1") + G(10, 0) + G(20, 0) + G(11, 10) + G(21, 0) + G(12, 0) + G(22, 5),
-       {"T 256 1 2 0 0 0 <<TOP>>"}},
       {"text", {{DI_LSU, "100"}},
        G(0, "TEXT") + G(8, "M2") + G(10, 1) + G(20, 2) + G(40, 1.5) + G(1, " Hi there ") + G(50, 90),
        {"T 2 150 3 1 100 200  Hi there"}},
@@ -552,6 +550,9 @@ TEST(DxfInRun, Stops) {
       {"insert array too large",
        Dxf(Insert("CELLA", 0, 0, G(70, "1001") + G(71, "1000")), Block("CELLA", G(0, "LINE") + G(8, "M1"))),
        "INSERT of CELLA Asks for 1001000 References"},
+      {"array spacing past the range",
+       Dxf(Insert("CELLA", 0, 0, G(70, "2") + G(44, 1e300)), Block("CELLA", G(0, "LINE") + G(8, "M1"))),
+       "Coordinate out of Range at Line "},
       {"group code not a number", Dxf(G(0, "LINE") + "8x\nM1\n"), "Group Code Expected at Line "},
       {"line too long", Dxf(G(0, "LINE") + G(1, std::string(1100, 'x'))), "Line "},
   };
@@ -564,14 +565,62 @@ TEST(DxfInRun, Stops) {
   }
 }
 
+TEST(DxfInRun, SkippedEntitiesNeverComplete) {
+  struct Case {
+    const char* name;
+    std::string dxf;
+    const char* note;
+  } cases[] = {
+      {"solid of three corners",
+       Dxf(G(0, "SOLID") + G(8, "M1") + G(10, 0) + G(20, 0) + G(11, 10) + G(21, 0) + G(12, 0) + G(22, 5)),
+       "1 Entities were Skipped (the first a SOLID)"},
+      {"polyline of one vertex", Dxf(Polyline({Vertex(1, 1)})), "1 Entities were Skipped (the first a POLYLINE)"},
+      {"kinds not converted",
+       Dxf(G(0, "LWPOLYLINE") + G(8, "M1") + G(10, 0) + G(20, 0) + G(0, "MTEXT") + G(8, "M1") + G(1, "x")),
+       "2 Entities were Skipped (the first a LWPOLYLINE)"},
+      {"a block defined twice",
+       Dxf(Insert("CELLA", 0, 0),
+           Block("CELLA", G(0, "LINE") + G(8, "M1") + G(11, 1)) + Block("CELLA", G(0, "LINE") + G(8, "M1") + G(11, 2))),
+       "1 Entities were Skipped (the first a BLOCK)"},
+      {"figures between blocks",
+       Dxf(Insert("CELLA", 0, 0), Block("CELLA", G(0, "LINE") + G(8, "M1") + G(11, 1)) + G(0, "LINE") + G(8, "M1")),
+       "1 Entities were Skipped (the first a LINE)"},
+  };
+  for (const Case& c : cases) {
+    DxfRun run;
+    EXPECT_EQ(run.Go(c.dxf), 0) << c.name;
+    EXPECT_TRUE(ReadCell("TOP").exists) << c.name;  // what was read is kept
+    EXPECT_TRUE(SaidStart(*run.host, "??? Some Entities were Skipped ... Files may be Incomplete\n\n")) << c.name;
+    EXPECT_FALSE(SaidStart(*run.host, "Completed")) << c.name;
+    EXPECT_NE(ReadText("DxfIn.log").find(std::string(c.note) + "\n"), std::string::npos) << c.name;
+  }
+  // A SHAPE is known and left out by design; lines off by the settings too.
+  DxfRun run;
+  run.Set(DI_CVL, "N");
+  EXPECT_EQ(run.Go(Dxf(G(0, "SHAPE") + G(8, "M1") + G(0, "LINE") + G(8, "M1"))), 1);
+}
+
 TEST(DxfInRun, GroupReaderTolerance) {
   // Blanks around codes and keywords, and mixed line ends, read alike;
   // text values keep their blanks.
   DxfRun run;
   std::string dxf = Dxf(std::string("  0\r\nLINE  \n  8\nM1 \r\n 10\n 1.5 \n 20\n2\n 11\n3\n 21\n4\n") +
                         "0\nTEXT\n8\nM1\n1\n  spaced  \r\n");
-  ASSERT_EQ(run.Go(dxf), 1);
+  // A UTF-8 byte-order mark before the first code.
+  ASSERT_EQ(run.Go("\xEF\xBB\xBF" + dxf), 1);
   EXPECT_EQ(ReadCell("TOP").recs, (std::vector<std::string>{"P 1 0 2 2 2 3 4", "T 1 15 3 0 0 0   spaced"}));
+}
+
+TEST(DxfInRun, UnendedBlockAndSection) {
+  // A block without ENDBLK, its section without ENDSEC: the block's cell
+  // ends where the ENTITIES section begins.
+  DxfRun run;
+  std::string dxf = Header(2.5) + LayerTable({"0", "M1"}) + G(0, "SECTION") + G(2, "BLOCKS") + G(0, "BLOCK") +
+                    G(2, "CELLA") + G(0, "LINE") + G(8, "M1") + G(11, 1) + G(0, "SECTION") + G(2, "ENTITIES") +
+                    Insert("CELLA", 5, 5) + G(0, "ENDSEC") + G(0, "EOF");
+  ASSERT_EQ(run.Go(dxf), 1);
+  EXPECT_EQ(ReadCell("CELLA").recs, std::vector<std::string>{"P 1 0 2 0 0 1 0"});
+  EXPECT_EQ(ReadCell("TOP").recs, std::vector<std::string>{"C CELLA 0 5 5 0"});
 }
 
 TEST(DxfInRun, LayerRecordAndTld) {

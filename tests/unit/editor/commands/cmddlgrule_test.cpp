@@ -55,7 +55,7 @@ TEST_F(DlgRules, LengthsShowAtNineDigits) {
 }
 
 TEST_F(DlgRules, StepCountsAreWholeAndDistancesRounded) {
-  StepSettings s{};
+  StepAnswers s;
   ASSERT_EQ(StepAccept("7", "0.0125", "5", "-2", 1, 1000, &s), 1);
   EXPECT_EQ(s.nx, 7);
   EXPECT_EQ(s.ny, 5);
