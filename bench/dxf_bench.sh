@@ -5,7 +5,8 @@
 # 1,000,000-box flat cell, writes it as DXF with our engine and as GDSII
 # with our GDSII writer, and sets our DXF time against klayout's strm2dxf of
 # that GDSII file, in the same run. Then our DXF file is read back into TLC
-# cells by our reader and into GDSII by klayout's strm2gds, same run.
+# cells by our reader and into GDSII by klayout's strm2gds, same run. With
+# the win64 build, also the whole run of DXFOUT7.EXE under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/bench"
@@ -31,6 +32,17 @@ t0=$(now)
 t1=$(now)
 ours=$(echo "$t1 - $t0" | bc -l)
 printf "flat   our DXF writer %.3f s  DXF %d bytes\n" "$ours" "$(stat -c %s "$dir/$main.dxf")"
+# DXFOUT7.EXE under Wine on the same cell, the whole run of a user (start,
+# Go, the closing message; its half-second steps included).
+exe="$root/build/win64/bin/DXFOUT7.EXE"
+if [ -x "$exe" ] && [ -x /usr/lib/wine/wine64 ]; then
+  printf "1\n%s\n1 0 0 100 100 0 0 0 0\n" "$main" >"$dir/QUIL7.CRF"
+  printf "scale=1000\nphysunit=um\n" >"$dir/QUIL7.USF"
+  cp "$dir/$main.dxf" "$dir/native.dxf"
+  out=$(bash "$root/bench/dxf_wine.sh" "$dir" "$main")
+  printf "flat   DXFOUT7.EXE under Wine, whole run %.3f s (%s)%s\n" "$(echo "$out" | awk '/wine_s/ {print $2}')" \
+    "$(echo "$out" | grep Bytes)" "$(cmp -s "$dir/native.dxf" "$dir/$main.dxf" && echo ", the native bytes")"
+fi
 k0=$(now)
 strm2dxf "$dir/$main.gds" "$dir/klayout.dxf" >/dev/null 2>&1
 k1=$(now)

@@ -309,24 +309,6 @@ int CifTextExpand(CifOutState* st, const char* tmpl, const CnvText* t, char* out
 
 // ---- cell list ------------------------------------------------------------------------
 
-static int CellFind(CifOutState* st, const char* name) {
-  for (int i = 1; i <= st->nCells; ++i)
-    if (strcmp(st->cells[i].name, name) == 0) return i;
-  return 0;
-}
-
-static int CellAdd(CifOutState* st, const char* name) {
-  if (st->nCells >= CIFOUT_MAXCELLS) {
-    char msg[80];
-    snprintf(msg, sizeof msg, "Too Many Cells (Max %d) ... Can't Continue", CIFOUT_MAXCELLS);
-    return Fail(st, msg);
-  }
-  ++st->nCells;
-  snprintf(st->cells[st->nCells].name, sizeof st->cells[st->nCells].name, "%s", PathUpper(name));
-  st->cells[st->nCells].rank = 0;
-  return 1;
-}
-
 // The symbol number of a cell: its place in the sorted list.
 static int SymbolNumber(CifOutState* st, const char* name) {
   for (int i = 1; i <= st->nCells; ++i)
@@ -334,63 +316,33 @@ static int SymbolNumber(CifOutState* st, const char* name) {
   return 0;
 }
 
-static int CellList(CifOutState* st) {
-  st->nCells = 0;
-  if (!CellAdd(st, st->mainName)) return 0;
-  for (int p = 1; p <= st->nCells && !st->abort; ++p) {
-    Status("Reading ", st->cells[p].name, ".tlc ...");
-    Poll(st, 500);
-    if (st->abort) return 0;
-    TlcIn& in = st->in;
+static int CellReading(void* ctx, int i) {
+  CifOutState* st = static_cast<CifOutState*>(ctx);
+  Status("Reading ", st->cells[i].name, ".tlc ...");
+  Poll(st, 500);
+  return !st->abort;
+}
+
+static void CellHeader(void* ctx, int i) {
+  CifOutState* st = static_cast<CifOutState*>(ctx);
+  if (!CnvSameName(st->hdr.unit, st->mainUnit) || st->hdr.scale != st->s) {
     char msg[CNV_PATHLEN + 80];
-    if (!TlcOpenRead(&in, st->drive, st->folder, st->cells[p].name)) {
-      snprintf(msg, sizeof msg, "%s.tlc File is Missing ... Can't Continue", st->cells[p].name);
-      return Fail(st, msg);
-    }
-    if (!TlcReadH(&in, &st->hdr)) {
-      TlcCloseRead(&in);
-      return Fail(st, "Header Record Read Error ... Can't Continue");
-    }
-    if (!CnvSameName(st->hdr.unit, st->mainUnit) || st->hdr.scale != st->s) {
-      snprintf(msg, sizeof msg, "TLC Scale Units do not agree in %s", st->cells[p].name);
-      CifOutList(st, msg);
-    }
-    st->cells[p].rank = st->hdr.rank;
-    TlcRewind(&in);
-    const char* line;
-    while ((line = TlcNextLine(&in)) != nullptr) {
-      if (TlcLineKind(line) != TLC_CELL) continue;
-      if (!ReadC(&in, &st->cell)) {
-        TlcCloseRead(&in);
-        return Fail(st, "Cell Record Read Error ... Can't Continue");
-      }
-      if (!CellNameValid(st->cell.name)) {
-        // The name becomes a file path: "..\\x" must not reach outside.
-        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", st->cell.name,
-                 st->cells[p].name);
-        TlcCloseRead(&in);
-        return Fail(st, msg);
-      }
-      if (!CellFind(st, st->cell.name) && !CellAdd(st, st->cell.name)) {
-        TlcCloseRead(&in);
-        return 0;
-      }
-    }
-    TlcCloseRead(&in);
+    snprintf(msg, sizeof msg, "TLC Scale Units do not agree in %s", st->cells[i].name);
+    CifOutList(st, msg);
   }
-  if (st->abort) return 0;
+}
+
+static int CellSorting(void*) {
   HostStatus("Sorting CelList ...");
-  // Stable: cells of equal rank keep the order in which they were found.
-  for (int i = 2; i <= st->nCells; ++i) {
-    CifCellEntry e = st->cells[i];
-    int j = i - 1;
-    while (j >= 1 && st->cells[j].rank > e.rank) {
-      st->cells[j + 1] = st->cells[j];
-      --j;
-    }
-    st->cells[j + 1] = e;
-  }
   return 1;
+}
+
+// Names are kept upper-cased and compared as they stand.
+static int CellList(CifOutState* st) {
+  CnvCellWalk w = {st->cells, &st->nCells, CIFOUT_MAXCELLS, &st->in, &st->hdr, &st->cell, st->drive, st->folder,
+                   1, 0, 0, "%s.tlc File is Missing ... Can't Continue", "Cell Record Read Error ... Can't Continue",
+                   &st->abort, st, CellReading, CellHeader, CellSorting};
+  return CnvCellListWalk(&w, st->mainName);
 }
 
 // ---- objects ---------------------------------------------------------------------------

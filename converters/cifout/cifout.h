@@ -9,6 +9,7 @@
 #include <ctime>
 #include <vector>
 
+#include "cnvcells.h"
 #include "cnvcif.h"
 #include "cnvcommon.h"
 #include "cnvgeom.h"
@@ -41,10 +42,7 @@ extern const char* const CifQuilTemplate;     // "99 <layer> <size> <orien> <x> 
 // free.
 typedef CnvLayerRow CifTlcLayer;
 
-struct CifCellEntry {
-  char name[36];
-  int rank;
-};
+typedef CnvCellEntry CifCellEntry;
 
 struct CifCounts {
   long boxes, polys, wires, texts, calls;

@@ -387,26 +387,6 @@ static int DxfElements(DxfOutState* st, int write) {
 
 // ---- cell list, layers and extents ------------------------------------------------
 
-static int CellFind(DxfOutState* st, const char* name) {
-  for (int i = 1; i <= st->nCells; ++i)
-    if (strcmp(st->cells[i].name, name) == 0) return i;
-  return 0;
-}
-
-static int CellAdd(DxfOutState* st, const char* name) {
-  if (st->nCells >= DXFOUT_MAXCELLS) {
-    char msg[80];
-    snprintf(msg, sizeof msg, "Too Many Cells (Max %d) ... Can't Continue", DXFOUT_MAXCELLS);
-    return Fail(st, msg);
-  }
-  DxfCellEntry& e = st->cells[++st->nCells];
-  snprintf(e.name, sizeof e.name, "%s", name);
-  e.rank = 0;
-  e.have = 0;
-  e.l = e.b = e.r = e.t = 0;
-  return 1;
-}
-
 static int OpenCell(DxfOutState* st, const char* name) {
   if (TlcOpenRead(&st->in, st->drive, st->folder, name)) return 1;
   char msg[CNV_PATHLEN + 60];
@@ -414,51 +394,29 @@ static int OpenCell(DxfOutState* st, const char* name) {
   return Fail(st, msg);
 }
 
+static int CellSorting(void* ctx) {
+  DxfOutState* st = static_cast<DxfOutState*>(ctx);
+  Status(st, "Sorting CelList ...");
+  return !st->abort;
+}
+
+// Names are kept and compared as they stand.
+static CnvCellWalk CellWalk(DxfOutState* st) {
+  CnvCellWalk w = {st->cells, &st->nCells, DXFOUT_MAXCELLS, &st->in, &st->hdr, &st->cell, st->drive, st->folder,
+                   0, 0, 0, "%s.TLC file is Missing ... Can't Continue", "Cell Record Read Error", &st->abort, st,
+                   nullptr, nullptr, CellSorting};
+  return w;
+}
+
+static int CellFind(DxfOutState* st, const char* name) {
+  CnvCellWalk w = CellWalk(st);
+  return CnvCellFind(&w, name);
+}
+
 static int CellList(DxfOutState* st) {
   Status(st, "Reading TLC Names ...");
-  if (!CellAdd(st, st->mainName)) return 0;
-  for (int i = 1; i <= st->nCells && !st->abort; ++i) {
-    if (!OpenCell(st, st->cells[i].name)) return 0;
-    if (!TlcReadH(&st->in, &st->hdr)) {
-      TlcCloseRead(&st->in);
-      return Fail(st, "Header Record Read Error ... Can't Continue");
-    }
-    st->cells[i].rank = st->hdr.rank;
-    TlcRewind(&st->in);
-    const char* line;
-    while ((line = TlcNextLine(&st->in)) != nullptr) {
-      if (TlcLineKind(line) != TLC_CELL) continue;
-      if (!ReadC(&st->in, &st->cell)) {
-        TlcCloseRead(&st->in);
-        return Fail(st, "Cell Record Read Error");
-      }
-      if (!CellNameValid(st->cell.name)) {
-        // The name becomes a file path: "..\\x" must not reach outside.
-        char msg[CNV_PATHLEN + 80];
-        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", st->cell.name,
-                 st->cells[i].name);
-        TlcCloseRead(&st->in);
-        return Fail(st, msg);
-      }
-      if (!CellFind(st, st->cell.name) && !CellAdd(st, st->cell.name)) {
-        TlcCloseRead(&st->in);
-        return 0;
-      }
-    }
-    TlcCloseRead(&st->in);
-  }
-  if (st->abort) return 0;
-  Status(st, "Sorting CelList ...");
-  // Stable by rank, so the main cell (highest rank) ends last.
-  for (int i = 2; i <= st->nCells; ++i) {
-    DxfCellEntry e = st->cells[i];
-    int j = i - 1;
-    while (j >= 1 && st->cells[j].rank > e.rank) {
-      st->cells[j + 1] = st->cells[j];
-      --j;
-    }
-    st->cells[j + 1] = e;
-  }
+  CnvCellWalk w = CellWalk(st);
+  if (!CnvCellListWalk(&w, st->mainName)) return 0;
   // The main cell last even when a lower cell claims a higher rank.
   int m = CellFind(st, st->mainName);
   if (m && m != st->nCells) {
@@ -469,7 +427,7 @@ static int CellList(DxfOutState* st) {
   return !st->abort;
 }
 
-static void Grow(DxfCellEntry* e, double x, double y) {
+static void Grow(DxfExtent* e, double x, double y) {
   if (!e->have) {
     e->l = e->r = x;
     e->b = e->t = y;
@@ -500,8 +458,9 @@ static void Place(int o, double x, double y, double* ox, double* oy) {
 static int LayersAndExtents(DxfOutState* st) {
   Status(st, "Reading TLC Layers ...");
   for (int i = 1; i <= st->nCells && !st->abort; ++i) {
-    DxfCellEntry* e = &st->cells[i];
-    if (!OpenCell(st, e->name)) return 0;
+    DxfExtent* e = &st->ext[i];
+    *e = DxfExtent{0, 0, 0, 0, 0};
+    if (!OpenCell(st, st->cells[i].name)) return 0;
     const char* line;
     int ok = 1;
     while (ok && (line = TlcNextLine(&st->in)) != nullptr) {
@@ -544,8 +503,8 @@ static int LayersAndExtents(DxfOutState* st) {
             ok = Fail(st, "Cell Record Read Error");
           } else {
             int k = CellFind(st, st->cell.name);
-            if (k && k < i && st->cells[k].have) {
-              const DxfCellEntry& c = st->cells[k];
+            if (k && k < i && st->ext[k].have) {
+              const DxfExtent& c = st->ext[k];
               const double xs[2] = {c.l, c.r}, ys[2] = {c.b, c.t};
               for (double cx : xs)
                 for (double cy : ys) {
@@ -570,7 +529,7 @@ static int LayersAndExtents(DxfOutState* st) {
 
 static void DxfHeader(DxfOutState* st) {
   DxfWriter* w = &st->w;
-  const DxfCellEntry& m = st->cells[st->nCells];
+  const DxfExtent& m = st->ext[st->nCells];
   double l = m.have ? m.l / st->s : 0, b = m.have ? m.b / st->s : 0;
   double r = m.have ? m.r / st->s : 0, t = m.have ? m.t / st->s : 0;
   CnvOutPuts(w, "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n");

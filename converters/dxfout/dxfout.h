@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "cnvcells.h"
 #include "cnvcommon.h"
 #include "cnvgeom.h"
 #include "cnvout.h"
@@ -30,10 +31,10 @@ enum {
 };
 extern const char* const DxfOutKeys[DXFOUT_NKEYS + 1];
 
-struct DxfCellEntry {
-  char name[36];
-  int rank;
-  // Extent of the cell with everything below it, in its own database units.
+typedef CnvCellEntry DxfCellEntry;
+
+// Extent of a cell with everything below it, in its own database units.
+struct DxfExtent {
   int have;
   double l, b, r, t;
 };
@@ -56,6 +57,7 @@ struct DxfOutState {
   int texts, inlineEnds, outline, proper, solids, vertexWidths;
 
   DxfCellEntry cells[DXFOUT_MAXCELLS + 1];  // 1-based, entry 1 the main cell
+  DxfExtent ext[DXFOUT_MAXCELLS + 1];       // by the sorted list's entries
   int nCells;
   unsigned char present[257];
   double s;  // database units per micrometre

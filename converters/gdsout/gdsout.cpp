@@ -345,89 +345,39 @@ int GdsOutText(GdsOutState* st, const CnvText* t) {
 
 // ---- cell list ------------------------------------------------------------------
 
-static int CellFind(GdsOutState* st, const char* name) {
-  for (int i = 1; i <= st->nCells; ++i)
-    if (CnvSameName(st->cells[i].name, name)) return i;
-  return 0;
+static int CellReading(void* ctx, int i) {
+  GdsOutState* st = static_cast<GdsOutState*>(ctx);
+  Status("Reading ", st->cells[i].name, ".tlc ...");
+  return 1;
 }
 
-static int CellAdd(GdsOutState* st, const char* name) {
-  if (st->nCells >= GDSOUT_MAXCELLS) {
-    char msg[80];
-    snprintf(msg, sizeof msg, "Too Many Cells (Max %d) ... Can't Continue", GDSOUT_MAXCELLS);
-    return Fail(st, msg);
+static void CellHeader(void* ctx, int i) {
+  GdsOutState* st = static_cast<GdsOutState*>(ctx);
+  if (st->dpu && st->hdr.scale != st->tlcScale) {
+    char msg[CNV_PATHLEN];
+    snprintf(msg, sizeof msg, "Scale Units of %.*g do not Agree in %s.tlc", 9, st->hdr.scale, st->cells[i].name);
+    if (st->log) fprintf(st->log, "%s\n", msg);
   }
-  ++st->nCells;
-  snprintf(st->cells[st->nCells].name, sizeof st->cells[st->nCells].name, "%s", PathUpper(name));
-  st->cells[st->nCells].rank = 0;
+}
+
+static int CellSorting(void*) {
+  HostStatus("Sorting Cell List ...");
   return 1;
 }
 
-static int HeaderOf(GdsOutState* st, TlcIn* in, const char* name) {
-  (void)name;
-  // A file without a header would leave the previous cell's values behind.
-  if (!TlcReadH(in, &st->hdr)) return Fail(st, "Header Record Read Error ... Can't Continue");
-  return 1;
+// Names are one cell whatever their case; "Descending Rank Order" turns the
+// list round.
+static CnvCellWalk CellWalk(GdsOutState* st) {
+  CnvCellWalk w = {st->cells, &st->nCells, GDSOUT_MAXCELLS, &st->in, &st->hdr, &st->cell, st->drive, st->folder,
+                   1, 1, st->dro, "%s.TLC File is Missing ... Can't Continue",
+                   "Cell Record Read Error ... Can't Continue", &st->abort, st, CellReading, CellHeader,
+                   CellSorting};
+  return w;
 }
 
 int GdsOutCellList(GdsOutState* st) {
-  st->nCells = 0;
-  if (!CellAdd(st, st->mainName)) return 0;
-  for (int p = 1; p <= st->nCells && !st->abort; ++p) {
-    Status("Reading ", st->cells[p].name, ".tlc ...");
-    TlcIn& in = st->in;
-    if (!TlcOpenRead(&in, st->drive, st->folder, st->cells[p].name)) {
-      char msg[CNV_PATHLEN];
-      snprintf(msg, sizeof msg, "%s.TLC File is Missing ... Can't Continue", st->cells[p].name);
-      return Fail(st, msg);
-    }
-    if (!HeaderOf(st, &in, st->cells[p].name)) {
-      TlcCloseRead(&in);
-      return 0;
-    }
-    if (st->dpu && st->hdr.scale != st->tlcScale) {
-      char msg[CNV_PATHLEN];
-      snprintf(msg, sizeof msg, "Scale Units of %.*g do not Agree in %s.tlc", 9, st->hdr.scale, st->cells[p].name);
-      if (st->log) fprintf(st->log, "%s\n", msg);
-    }
-    st->cells[p].rank = st->hdr.rank;
-    TlcRewind(&in);
-    const char* line;
-    while ((line = TlcNextLine(&in)) != nullptr) {
-      if (TlcLineKind(line) != TLC_CELL) continue;
-      if (!ReadC(&in, &st->cell)) {
-        TlcCloseRead(&in);
-        return Fail(st, "Cell Record Read Error ... Can't Continue");
-      }
-      if (!CellNameValid(st->cell.name)) {
-        // The name becomes a file path: "..\\x" must not reach outside.
-        char msg[CNV_PATHLEN];
-        snprintf(msg, sizeof msg, "Incorrect Cell Name \"%s\" in %s.tlc ... Can't Continue", st->cell.name,
-                 st->cells[p].name);
-        TlcCloseRead(&in);
-        return Fail(st, msg);
-      }
-      if (!CellFind(st, st->cell.name) && !CellAdd(st, st->cell.name)) {
-        TlcCloseRead(&in);
-        return 0;
-      }
-    }
-    TlcCloseRead(&in);
-  }
-  if (st->abort) return 0;
-  HostStatus("Sorting Cell List ...");
-  // Insertion sort: cells of equal rank keep the order in which they were
-  // found (an exchange sort would not).
-  for (int i = 2; i <= st->nCells; ++i) {
-    GdsCellEntry e = st->cells[i];
-    int j = i - 1;
-    while (j >= 1 && (st->dro ? st->cells[j].rank < e.rank : st->cells[j].rank > e.rank)) {
-      st->cells[j + 1] = st->cells[j];
-      --j;
-    }
-    st->cells[j + 1] = e;
-  }
-  return 1;
+  CnvCellWalk w = CellWalk(st);
+  return CnvCellListWalk(&w, st->mainName);
 }
 
 // ---- the run --------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "cnvcells.h"
 #include "cnvcommon.h"
 #include "cnvldm.h"
 #include "cnvtlc.h"
@@ -46,10 +47,7 @@ struct GdsTextRow {
 typedef CnvLayerRow GdsLayerEntry;
 enum { GDSOUT_LAYER_SELECTED = CNV_LAYER_SELECTED, GDSOUT_LAYERS = CNV_LAYERS };
 
-struct GdsCellEntry {
-  char name[36];
-  int rank;
-};
+typedef CnvCellEntry GdsCellEntry;
 
 // Outcome of a path record's checks.
 enum { GCHK_DROP = 0, GCHK_WRITE = 1, GCHK_ASPATH = 2 };

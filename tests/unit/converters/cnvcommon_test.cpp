@@ -4,7 +4,10 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "cnvcells.h"
 #include "cnvtlc.h"
 #include "convtest.h"
 #include "host_record.h"
@@ -232,6 +235,77 @@ TEST(CnvTlc, PathRecordsBeyondTheBufferFailButKeepTheFileInStep) {
   EXPECT_EQ(TlcLineKind(TlcNextLine(&in)), TLC_OTHER);  // "</P>"
   EXPECT_EQ(TlcLineKind(TlcNextLine(&in)), TLC_BOX);
   TlcCloseRead(&in);
+}
+
+// The writers' cell walk: how names are kept and compared, and the order.
+// Placed names come upper-cased from the records; the main cell "mid" is
+// placed again as "MID" by LEAF.
+TEST(CnvCells, WalkKeepsComparesAndOrdersAsAsked) {
+  struct Case {
+    const char* name;
+    int upper, noCase, descending;
+    std::vector<std::string> order;
+  } cases[] = {
+      {"as they stand", 0, 0, 0, {"LEAF", "mid", "MID"}},
+      {"kept upper-cased", 1, 0, 0, {"LEAF", "MID"}},
+      {"compared without case", 0, 1, 0, {"LEAF", "mid"}},
+      {"descending", 1, 1, 1, {"MID", "LEAF"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkDir dir;
+    HostRecordInstall();
+    WriteText("mid.tlc", TlcCell("MID", 2, "<C>\nLEAF\n0 0 0 0\n</C>\n"));
+    WriteText("MID.tlc", TlcCell("MID", 2, "<C>\nLEAF\n0 0 0 0\n</C>\n"));
+    WriteText("LEAF.tlc", TlcCell("LEAF", 1, "<C>\nMID\n0 0 0 0\n</C>\n"));
+    std::unique_ptr<TlcIn> in(new TlcIn());
+    CnvHdr hdr;
+    CnvCell cell;
+    CnvCellEntry cells[9];
+    int n = 0, abort = 0;
+    CnvCellWalk w = {cells, &n, 8, in.get(), &hdr, &cell, "", "", c.upper, c.noCase, c.descending,
+                     "%s Missing", "Cell Read Error", &abort, nullptr, nullptr, nullptr, nullptr};
+    ASSERT_EQ(CnvCellListWalk(&w, "mid"), 1);
+    std::vector<std::string> order;
+    for (int i = 1; i <= n; ++i) order.push_back(cells[i].name);
+    EXPECT_EQ(order, c.order);
+    HostRecordRemove();
+  }
+}
+
+TEST(CnvCells, WalkStops) {
+  struct Case {
+    const char* name;
+    const char* top;
+    int max;
+    const char* message;
+  } cases[] = {
+      {"missing cell", "<C>\nGONE\n0 0 0 0\n</C>\n", 8, "GONE Missing"},
+      {"bad placement", "<C>\nLEAF\n0 0\n</C>\n", 8, "Cell Read Error"},
+      {"name outside the folder", "<C>\n..\\LEAF\n0 0 0 0\n</C>\n", 8, "Incorrect Cell Name \"..\\LEAF\" in TOP.tlc"},
+      {"too many", "<C>\nLEAF\n0 0 0 0\n</C>\n", 1, "Too Many Cells (Max 1) ... Can't Continue"},
+      {"no header", nullptr, 8, "Header Record Read Error ... Can't Continue"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkDir dir;
+    HostRecord& host = HostRecordInstall();
+    WriteText("TOP.tlc", c.top ? TlcCell("TOP", 2, c.top) : std::string("<TLC>\n</TLC>\n"));
+    WriteText("LEAF.tlc", TlcCell("LEAF", 1, ""));
+    std::unique_ptr<TlcIn> in(new TlcIn());
+    CnvHdr hdr;
+    CnvCell cell;
+    CnvCellEntry cells[9];
+    int n = 0, abort = 0;
+    CnvCellWalk w = {cells, &n, c.max, in.get(), &hdr, &cell, "", "", 0, 0, 0,
+                     "%s Missing", "Cell Read Error", &abort, nullptr, nullptr, nullptr, nullptr};
+    EXPECT_EQ(CnvCellListWalk(&w, "TOP"), 0);
+    EXPECT_EQ(abort, 1);
+    bool said = false;
+    for (const auto& m : host.messages) said = said || m.text.find(c.message) != std::string::npos;
+    EXPECT_TRUE(said);
+    HostRecordRemove();
+  }
 }
 
 }  // namespace
