@@ -10,6 +10,7 @@ CktState::CktState()
     : run(),
       store(nullptr),
       compile(),
+      compare(),
       devText(CktDevTextStateNew()),
       lowerCache(CktLowerCacheStateNew()),
       names(CktNamesStateNew()),

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "ckt_compare.h"
 #include "ckt_compile.h"
 #include "ckt_extract.h"
 #include "ckt_nodes.h"
@@ -50,6 +51,7 @@ struct CktState {
   CktScan scan;
   CktExtract extract;
   CktCompile compile;
+  CktCompare compare;
   // Buffers of the circuit and node list files: a cell writes a line per
   // placement, and the stream's own small buffer would make a system call
   // every few lines.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ckt_compare.h"
 #include "ckt_compile.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
@@ -397,6 +398,45 @@ void Go(HWND main) {
   if (App.batch) PostMessageA(main, WM_CLOSE, 0, 0);
 }
 
+// ---- node-list compare window ----
+
+HWND g_display2 = nullptr, g_display2List = nullptr;
+
+INT_PTR CALLBACK CompareDisplayProc(HWND d, UINT msg, WPARAM, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      g_display2 = d;
+      g_display2List = GetDlgItem(d, IDC_DISPLAY2_LIST);
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(d);
+      g_display2 = nullptr;
+      g_display2List = nullptr;
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void CompareListAdd(const char* text) {
+  if (!g_display2List) return;
+  LRESULT i = SendMessageA(g_display2List, LB_ADDSTRING, 0, (LPARAM)text);
+  if (i >= 0) SendMessageA(g_display2List, LB_SETTOPINDEX, (WPARAM)i, 0);
+}
+
+void NodeCompare(HWND main) {
+  CreateDialogParamA(SatWin.inst, "DISPLAY2", main, CompareDisplayProc, 0);
+  ckt::AbortPoll(Ckt, 10);
+  if (g_display2) ShowWindow(g_display2, SW_SHOWNORMAL);
+  int result = ckt::NodeCompareRun(Ckt);
+  ShowWindow(main, SW_RESTORE);
+  char text[64];
+  snprintf(text, sizeof text, result ? "Compare Finished ... %d Errors" : "Aborted ... %d Errors", Ckt.compare.errors);
+  ckt::ErrLogBox(Ckt, text);
+  if (g_display2) DestroyWindow(g_display2);
+  g_display2 = nullptr;
+  g_display2List = nullptr;
+}
+
 void ShowMemory(HWND main) {
   char text[300];
   snprintf(text, sizeof text,
@@ -433,8 +473,7 @@ void SettingsSave(HWND hwnd) {
 int Command(void*, HWND hwnd, int id) {
   switch (id) {
     case ID_LVS:
-      if (DialogBoxParamA(SatWin.inst, "LVSSETUP", hwnd, TableProc, (LPARAM)&g_tables[0]) == 2)
-        ckt::ErrLogBox(Ckt, "The Node List Compare is not Part of this Version");
+      if (DialogBoxParamA(SatWin.inst, "LVSSETUP", hwnd, TableProc, (LPARAM)&g_tables[0]) == 2) NodeCompare(hwnd);
       return 1;
     case ID_SETUP:
       DialogBoxParamA(SatWin.inst, "MAINSETUP", hwnd, MainSetupProc, 0);
@@ -520,7 +559,7 @@ void Placed(HWND main) {
   MoveWindow(main, x, y, width, r.bottom - r.top, FALSE);
 }
 
-int CloseRefused(HWND, UINT) { return SatWin.display && !Ckt.run.abortFlag; }
+int CloseRefused(HWND, UINT) { return (SatWin.display || g_display2) && !Ckt.run.abortFlag; }
 
 void Ended() { ckt::StoreFreeAll(Ckt); }
 
@@ -563,6 +602,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
   Ckt.run.listAdd = ListAdd;
   Ckt.run.listClear = ListClear;
   Ckt.run.status2 = Status2;
+  Ckt.compare.listAdd = CompareListAdd;
   Ckt.extract.cellDone = CountersShow;
   Ckt.nodes.useIndex = 1;
   ckt::NodesReset(Ckt);

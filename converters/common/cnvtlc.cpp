@@ -84,7 +84,7 @@ int TlcFindHeader(TlcIn* in, CnvHdr* h) {
 int TlcReadH(TlcIn* in, CnvHdr* h) { return TlcFindHeader(in, h) == 1; }
 
 int CnvLayersRead(TlcIn* in, const char* tlcPath, CnvLayerRow* rows, int nameWidth, int maskNumber,
-                  const LayerSet* sel) {
+                  const LayerSet* sel, const char* noLayers) {
   for (int i = 0; i < CNV_LAYERS; ++i) {
     snprintf(rows[i].name, sizeof rows[i].name, "NONE");
     rows[i].word = 0;
@@ -117,7 +117,7 @@ int CnvLayersRead(TlcIn* in, const char* tlcPath, CnvLayerRow* rows, int nameWid
   }
   TlcCloseRead(in);
   if (n == 0) {
-    HostError("No Layers in Main TLC File");
+    HostError(noLayers);
     return 0;
   }
   return 1;

@@ -66,9 +66,10 @@ int TlcFindHeader(TlcIn* in, CnvHdr* h);
 // into CNV_LAYERS rows (names cut to nameWidth characters, "NONE" in the
 // rows after them), each marked selected as sel has it. maskNumber takes a
 // layer number modulo 512 before its range check, as the GDSII writer reads
-// it. 0, with the message, when the file or its layers are missing.
+// it. 0, with the message, when the file or its layers are missing (the
+// latter in the program's words, noLayers).
 int CnvLayersRead(TlcIn* in, const char* tlcPath, CnvLayerRow* rows, int nameWidth, int maskNumber,
-                  const LayerSet* sel);
+                  const LayerSet* sel, const char* noLayers = "No Layers in Main TLC File");
 // The rows' choice into sel (every layer when all), and its text, cut to a
 // setting's 255 characters, into ftr unless empty.
 void CnvLayersApply(const CnvLayerRow* rows, int all, LayerSet* sel, char* ftr, size_t ftrSize);

@@ -50,6 +50,7 @@ void DxfOutReset(DxfOutState* st) {
   st->minX = st->minY = st->maxX = st->maxY = 0;
   st->cur = st->max = DxfCounts{0, 0, 0, 0};
   st->abort = 0;
+  st->extAbort = nullptr;
   st->curCell[0] = 0;
   st->date[0] = st->time[0] = 0;
   memset(&st->now, 0, sizeof st->now);
@@ -58,6 +59,13 @@ void DxfOutReset(DxfOutState* st) {
   if (st->log) fclose(st->log);
   st->log = nullptr;
   st->listLine = nullptr;
+  st->scaleLine = nullptr;
+  st->showCounts = nullptr;
+  for (CnvLayerRow& row : st->layers) {
+    snprintf(row.name, sizeof row.name, "NONE");
+    row.word = 0;
+  }
+  st->allLayers = 0;
   DxfOutSetupApply(st, 0);
 }
 
@@ -121,7 +129,10 @@ static int Fail(DxfOutState* st, const char* text) {
   return 0;
 }
 
-static void Poll(DxfOutState* st, int ms) { CnvAbortPoll(ms, &st->abort); }
+static void Poll(DxfOutState* st, int ms) {
+  CnvAbortPoll(ms, &st->abort);
+  if (st->extAbort && *st->extAbort) st->abort = 1;
+}
 
 static void Status(DxfOutState* st, const char* text) {
   HostStatus(text);
@@ -594,6 +605,7 @@ static void LogCounts(DxfOutState* st) {
   if (c.solids > m.solids) m.solids = c.solids;
   if (c.texts > m.texts) m.texts = c.texts;
   if (c.inserts > m.inserts) m.inserts = c.inserts;
+  if (st->showCounts) st->showCounts(&st->cur, &st->max);
   Poll(st, 50);
   if (st->log) fprintf(st->log, "%-16s%-12ld%-12ld%-12ld%-12ld\n", " ", c.polylines, c.solids, c.texts, c.inserts);
 }
@@ -645,6 +657,11 @@ static int RunStart(DxfOutState* st) {
   if (!hok) return Fail(st, "Header Record Read Error ... Can't Continue");
   if (!(st->hdr.scale > 0)) return Fail(st, "TLC scale is Missing ... Can't Continue");
   st->s = st->hdr.scale;
+  if (st->scaleLine) {
+    char line[120];
+    snprintf(line, sizeof line, "TLC Scale: %.*gunits/%s   DXF Scale: 1unit= 1%s", 9, st->s, "um", "um");
+    st->scaleLine(line);
+  }
   st->log = fopen(st->val[DK_WR2], "wt");
   if (!st->log) return Fail(st, "Unable to Write Log File ... Can't Continue");
   FILE* f = st->log;
@@ -708,9 +725,15 @@ int DxfOutClosing(DxfOutState* st, int converted, char* text, int size) {
     snprintf(text, (size_t)size, "Completed ... %lld Bytes in DXF File", (long long)st->w.bytes);
   else
     snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
-  if (!CnvFileClose(&st->log) && converted) {
-    snprintf(text, (size_t)size, "Aborted ... Files may be Incomplete");
-    converted = 0;
-  }
-  return converted;
+  return CnvLogClosing(&st->log, converted, text, size);
+}
+
+// ---- layer table --------------------------------------------------------------------
+
+int DxfOutLayersRead(DxfOutState* st) {
+  return CnvLayersRead(&st->in, st->val[DK_TFN], st->layers, 8, 0, &st->sel, "No Layers Record in Main TLC File");
+}
+
+void DxfOutLayersApply(DxfOutState* st) {
+  CnvLayersApply(st->layers, st->allLayers, &st->sel, st->val[DK_FTR], DXFOUT_VALLEN);
 }

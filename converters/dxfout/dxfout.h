@@ -51,6 +51,8 @@ struct DxfOutState {
   // The file being written, beside the DXF file it replaces once whole.
   char scratch[CNV_PATHLEN + 8];
   LayerSet sel;
+  CnvLayerRow layers[CNV_LAYERS];  // the main cell's layers, for the LAYERS dialog
+  int allLayers;
   int texts, inlineEnds, outline, proper, solids, vertexWidths;
 
   DxfCellEntry cells[DXFOUT_MAXCELLS + 1];  // 1-based, entry 1 the main cell
@@ -63,6 +65,7 @@ struct DxfOutState {
 
   DxfCounts cur, max;
   int abort;
+  int* extAbort;  // the program's own abort flag (its progress dialog), or null
   char curCell[36];
   char date[40], time[40];
   struct tm now;
@@ -71,6 +74,8 @@ struct DxfOutState {
 
   FILE* log;
   void (*listLine)(const char* text);  // the DISPLAY message list
+  void (*scaleLine)(const char* text);
+  void (*showCounts)(const DxfCounts* cur, const DxfCounts* max);
 
   TlcIn in;
   CnvPath path;
@@ -89,6 +94,11 @@ void DxfOutReset(DxfOutState* st);
 // file names are checked too. The number of names that failed.
 int DxfOutSetupApply(DxfOutState* st, int check);
 void DxfOutSelParse(DxfOutState* st, const char* text);
+// The main cell's layer record into the layer table; 1 when layers were
+// read, 0 after its message.
+int DxfOutLayersRead(DxfOutState* st);
+// The selection from the table, and its range text into ftr=.
+void DxfOutLayersApply(DxfOutState* st);
 
 // The whole conversion: 1 finished, 0 aborted or stopped.
 int DxfOutRun(DxfOutState* st);

@@ -37,10 +37,19 @@ void PathSelSync(int32_t path);
 // The Get and Put cores at step 2 (shift: Shift held).
 void SelGetCore(CmdEngineState& st, const SelWindow& w, int id, int shift);
 void SelPutCore(const SelWindow& w, int id, int shift);
-// The instance pass. mode 0 select, 1 unselect, 7 outline (want: the
-// outline state wanted). overlap: a double click's point test. Returns the
-// number changed. Asks NOCELL when nothing changed and askCell is set.
-int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, int overlap, int askCell);
+// The instance pass. mode 0 select, 1 unselect, 2 move the selected by
+// (dx, dy), 3 copy the selected (copies displaced and selected, appended),
+// 6 move those passing the window test, 7 outline (want: the outline state
+// wanted). overlap: a double click's point test. Returns the number changed.
+// Asks NOCELL when nothing changed in modes 0, 1, 7 and askCell is set.
+int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, int overlap, int askCell,
+                  int32_t dx = 0, int32_t dy = 0);
+// One instance's operation of mode (as above, no tests): 1 changed, 0 not;
+// mode 3 returns the copy's record number (0: the store is full).
+int CellInstOne(int32_t i, int mode, int want, int32_t dx, int32_t dy);
+// 1 when level-0 instance i passes the window test (overlap: a double
+// click's point test).
+int InstWindowTest(int32_t i, const SelWindow& w, int overlap);
 // Extent of level-0 instance i in the current cell.
 void InstExtent(int32_t i, int32_t ext[4]);
 void SelClearAll();

@@ -14,6 +14,7 @@
 #include "host.h"
 #include "mainsetup.h"
 #include "pending.h"
+#include "redraw.h"
 #include "tlcwrite.h"
 #include "trace.h"
 #include "undo.h"
@@ -147,6 +148,8 @@ void CmdStart(CmdEngineState& st, int index, int ctrl) {
     // A new point command replaces whatever a view command had kept.
     st.stateSaved = 0;
   }
+  // A typed point is a displacement only for the move that asked for it.
+  if (kind != 0) st.wantsZeroPoint = 0;
   st.mode = CmdMode(index);
   st.current = index;
   st.doubleClick = 0;
@@ -213,9 +216,17 @@ void CmdDone(CmdEngineState& st, int mode) {
 
 static int TypedOrScript(CmdEngineState& st) { return st.typedLine || st.scriptRunning; }
 
+// A restricted rank window (DPTH's single rank) may hide any object.
+static int RankWindowBlocks() {
+  if (!Rw.rankMode) return 0;
+  HostError("Command is blocked because all Ranks may not be Visible");
+  return 1;
+}
+
 int CmdGuardVisible(CmdEngineState& st) {
   if (TypedOrScript(st)) return 0;
   int id = CmdTable[st.current].id;
+  if (RankWindowBlocks()) return 1;
   if (MainSetup.topdepth > 0) {
     HostError("Command is blocked because some Depth Levels may not be Visible");
     return 1;
@@ -232,6 +243,7 @@ int CmdGuardVisible(CmdEngineState& st) {
 
 int CmdGuardCells(CmdEngineState& st) {
   if (TypedOrScript(st)) return 0;
+  if (RankWindowBlocks()) return 1;
   if (!(View.togs & 0x8) && MainSetup.topdepth <= 1 && MainSetup.botdepth != 0) return 0;
   int id = CmdTable[st.current].id;
   static const int pass[] = {127, 122, 156, 140, 139};

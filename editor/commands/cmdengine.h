@@ -21,6 +21,8 @@
 
 #include "view.h"
 
+struct StepAnswers;
+
 enum {
   CMD_POST_RESTART = 3,  // WM_USER+3
   CMD_POST_BACK = 4,     // WM_USER+4
@@ -46,6 +48,9 @@ struct CmdShellHooks {
   void (*done)(int mode);
   int (*shiftHeld)();
   int (*ctrlHeld)();
+  // Long passes: ProgressShow in pane 602 and the Esc poll (1 stop).
+  void (*progress)(const char* text, long done, long total);
+  int (*escPoll)();
   // CMD dialog: fills line (typed) or file (script); CMD_DLG_*.
   int (*cmdDialog)(char* line, size_t lineSize, char* file, size_t fileSize);
   // TEXT dialog: text holds the initial text; 1 OK, 0 Cancel.
@@ -69,6 +74,26 @@ struct CmdShellHooks {
   int (*saveDialog)(char* name, size_t size, int* script);
   // PKEY/PKEX (axis 0/1) and INCMOV (axis 3): physical units; 1 OK.
   int (*pointDialog)(int axis, double* x, double* y);
+  // STEP: a holds the last answers; 1 OK with the new ones, 0 Cancel.
+  int (*stepDialog)(StepAnswers* a);
+
+  // The view and setting commands' dialogs. LYRTABLE over the row flags of
+  // the rank's view (kind 0) or open (kind 1) set: 1 done. ATTR: 1 OK.
+  int (*layerTable)(int kind, int rank);
+  int (*attrDialog)();
+  // SWIN for saving (restore 0) or restoring (1): the slot 1..9, 0 Cancel.
+  int (*swinDialog)(int restore);
+  // DPTH over the depth and rank settings: 0 Cancel, 1 Apply, 2 Last.
+  int (*depthDialog)();
+  // WDGRD for the working (display 0) or display grid: the text typed,
+  // 1 OK, 0 Cancel.
+  int (*gridDialog)(int display, int32_t initial, char* text, size_t size);
+  // Display grid n drawn over the drawing as it stands.
+  void (*gridDraw)(int n);
+  // CNFG's buttons: EDLIST over the layers (0), F-key lines (1), font
+  // files (2) or the resistance table (3); COLORS. 1 OK.
+  int (*listEditor)(int kind);
+  int (*colorsDialog)();
 };
 // Global: the one window installs the hooks once at its creation.
 extern CmdShellHooks CmdShell;
@@ -123,6 +148,8 @@ struct CmdEngineState {
 
   // The last typed point of PKEY/PKEX (physical units).
   double lastTypedX = 0, lastTypedY = 0;
+
+  int ldrwLayer = 1;  // the layer Ldrw offered and drew last
 };
 
 // --- dispatch -------------------------------------------------------------

@@ -192,14 +192,16 @@ void InstExtent(int32_t i, int32_t ext[4]) {
   ext[3] = clamp(std::max(y1, y2) + c[2]);
 }
 
-static int WindowTest(int32_t i, const SelWindow& w, int overlap) {
+int InstWindowTest(int32_t i, const SelWindow& w, int overlap) {
   int32_t e[4];
   InstExtent(i, e);
   if (overlap) return e[0] <= w.x2 && e[2] >= w.x1 && e[1] <= w.y2 && e[3] >= w.y1;
   return e[0] >= w.x1 && e[2] <= w.x2 && e[1] >= w.y1 && e[3] <= w.y2;
 }
 
-static int ApplyOne(int32_t* c, int mode, int want) {
+int CellInstOne(int32_t i, int mode, int want, int32_t dx, int32_t dy) {
+  int32_t* c = StoreCellRec(0, i);
+  if (!c) return 0;
   switch (mode) {
     case 0:
       if (c[0] & INST_SELECTED) return 0;
@@ -209,6 +211,24 @@ static int ApplyOne(int32_t* c, int mode, int want) {
       if (!(c[0] & INST_SELECTED)) return 0;
       c[0] &= ~(int32_t)INST_SELECTED;
       return 1;
+    case 2:
+    case 6:
+      c[1] += dx;
+      c[2] += dy;
+      return 1;
+    case 3: {
+      if (StoreCellLim() != 0) return 0;
+      int32_t n = Store.instCount[0] + 1;
+      int32_t* d = StoreCellRec(0, n);
+      c = StoreCellRec(0, i);  // the page table may have grown
+      if (!d || !c) return 0;
+      Store.instCount[0] = n;
+      d[0] = c[0] | INST_SELECTED;
+      d[1] = c[1] + dx;
+      d[2] = c[2] + dy;
+      c[0] &= ~(int32_t)INST_SELECTED;
+      return n;
+    }
     case 7:
       if (((c[0] & INST_OUTLINE) != 0) == (want != 0)) return 0;
       c[0] ^= INST_OUTLINE;
@@ -217,18 +237,24 @@ static int ApplyOne(int32_t* c, int mode, int want) {
   return 0;
 }
 
-int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, int overlap, int askCell) {
+int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, int overlap, int askCell, int32_t dx,
+                  int32_t dy) {
   if (Cell.rank < 2) return 0;
   if (CmdGuardCells(st)) return 0;
   int changed = 0;
-  for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
+  // Copies are appended: the pass visits the instances that were there
+  // when it began.
+  const int32_t count = Store.instCount[0];
+  for (int32_t i = 1; i <= count; ++i) {
     int32_t* c = StoreCellRec(0, i);
     if (!c) continue;
-    if (mode == 1 && !(c[0] & INST_SELECTED)) continue;
-    if (!WindowTest(i, w, overlap)) continue;
-    changed += ApplyOne(c, mode, want);
+    if ((mode == 1 || mode == 2 || mode == 3) && !(c[0] & INST_SELECTED)) continue;
+    if (mode != 2 && mode != 3 && !InstWindowTest(i, w, overlap)) continue;
+    int r = CellInstOne(i, mode, want, dx, dy);
+    if (mode == 3 && r == 0) break;  // the store is full: the copies made stay
+    changed += r != 0;
   }
-  if (changed == 0 && askCell) {
+  if (changed == 0 && askCell && (mode == 0 || mode == 1 || mode == 7)) {
     char name[CELL_NAME_SIZE + 4] = "";
     if (CmdShell.nocellDialog && CmdShell.nocellDialog(name, sizeof name) && name[0]) {
       int n = CellFind(name);
@@ -236,7 +262,7 @@ int CellInstApply(CmdEngineState& st, const SelWindow& w, int mode, int want, in
       if (e && (e->rank & 0x1f) < Cell.rank) {
         for (int32_t i = 1; i <= Store.instCount[0]; ++i) {
           int32_t* c = StoreCellRec(0, i);
-          if (c && (int)(c[0] & INST_CELL_MASK) == n) changed += ApplyOne(c, mode, want);
+          if (c && (int)(c[0] & INST_CELL_MASK) == n) changed += CellInstOne(i, mode, want, 0, 0) != 0;
         }
       }
     }

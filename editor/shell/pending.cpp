@@ -74,7 +74,7 @@ void ViewOfRank(int rank) {
   View.cx = r.winx;
   View.cy = r.winy;
   int g = r.nwgrid;
-  View.grid = g >= 1 && g <= GRID_PRESETS && MainSetup.wgrid[g - 1] > 1 ? MainSetup.wgrid[g - 1] : 1;
+  View.grid = GridValue(0, g) > 1 ? GridValue(0, g) : 1;
   ViewUpdate();
 }
 

@@ -483,8 +483,8 @@ void InstErase(int n) {
 }
 
 void DrawGrid(int n) {
-  if (n < 1 || n > GRID_PRESETS || !Rd.haveCanvas) return;
-  int64_t p = MainSetup.dgrid[n - 1];
+  if (n < 0 || n > GRID_PRESETS || !Rd.haveCanvas) return;
+  int64_t p = GridValue(1, n);
   const DrawView& v = Rd.view;
   double ppu = Rd.view.sx;
   if (p <= 0 || (double)p * ppu <= 5.0) return;

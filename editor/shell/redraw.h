@@ -27,6 +27,7 @@ struct RedrawState {
   int fullRedraw = 0;
   int singleLayer = 0, singleLayerNo = 1;
   int rankMode = 0, rankLimit = 0;
+  int lastRankLimit = 0;  // the limit before the last DPTH change
   // Repaint of an update region: instances off it are left alone.
   int updateRegion = 0, updL = 0, updT = 0, updR = 0, updB = 0;
   // Edit in place: the parent's name and placement of the current cell.

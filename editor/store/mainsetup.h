@@ -28,7 +28,7 @@ enum {
   SAVEWIN_MAX = 10,
   PALETTE_SIZE = 22,
   RECENT_MAX = 16,
-  LAYERSTR_SIZE = 255,
+  LAYERSTR_SIZE = 1024,  // a set of every other layer needs about 460
   SETUP_LINE_SIZE = 1023,  // a line of the file is read in pieces of 1022
 };
 
@@ -110,6 +110,8 @@ struct MainSetupState {
   LayerAttr attr[LAYER_MAX];  // attr[n - 1] belongs to layer n
   int32_t wgrid[GRID_PRESETS];  // presets 1..10
   int32_t dgrid[GRID_PRESETS];
+  // Grid index 0: the custom value given through WDGRD (not in the file).
+  int32_t wgridCustom = 0, dgridCustom = 0;
   RankView rankView[RANK_MAX + 1];  // ranks 0..24; the file holds 1..24
   char viewstr[RANK_MAX + 1][LAYERSTR_SIZE];
   char openstr[RANK_MAX + 1][LAYERSTR_SIZE];
@@ -126,6 +128,14 @@ struct MainSetupState {
 
 // Global: the one drawing's setup file, read and written by every part of the editor.
 extern MainSetupState MainSetup;
+
+// Working (display = 0) or display (display = 1) grid n: 0 the custom value,
+// 1..10 the presets; 0 for any other n.
+inline int32_t GridValue(int display, int n) {
+  if (n == 0) return display ? MainSetup.dgridCustom : MainSetup.wgridCustom;
+  if (n < 1 || n > GRID_PRESETS) return 0;
+  return display ? MainSetup.dgrid[n - 1] : MainSetup.wgrid[n - 1];
+}
 
 // Restores every setting to its built-in default (also used by tests).
 void MainSetupReset();

@@ -21,8 +21,6 @@
 
 namespace {
 
-int IndexOf(const char* name) { return CmdIndexByName(name); }
-
 const char* CurrentName() {
   int i = EditorCmd.current;
   return i >= 0 && i < CMD_COUNT ? CmdTable[i].name : "";
@@ -75,6 +73,15 @@ HPALETTE PaletteIn() {
 void PaletteOut(HPALETTE old) {
   if (old) SelectPalette(Sw.dc, old, TRUE);
   if (Sw.dc) SelectObject(Sw.dc, GetStockObject(WHITE_PEN));
+}
+
+// A display grid drawn over the drawing as it stands (Grid, Dgrd, Sdrw).
+void GridHook(int n) {
+  if (DrawAreaEmpty(View.area) || !Sw.dc) return;
+  CursorClear();
+  HPALETTE old = PaletteIn();
+  DisplayGridDraw(Sw.dc, n);
+  PaletteOut(old);
 }
 
 void Redraw() {
@@ -432,14 +439,8 @@ void CopyData(const COPYDATASTRUCT* cds) {
 
 void Start(int index) {
   if (index < 0 || index >= CMD_COUNT) return;  // any process may post this
-  if (KeyCtrlHeld() && index == IndexOf("Mov")) {
-    double dx = 0, dy = 0;
-    if (!CmdAskPoint(3, &dx, &dy)) return;
-    char line[SHELL_LINE_SIZE];
-    snprintf(line, sizeof line, "MOV 0 0 %.*g %.*g", 9, dx, 9, dy);
-    KeyLineRun(line);
-    return;
-  }
+  // Ctrl+Mov: the engine runs INCMOV and the line it forms; the line's own
+  // start does not look at Ctrl again.
   Sw.cmdAbort = 0;
   Sw.drawAbort = 0;
   CmdStart(EditorCmd, index, KeyCtrlHeld());
@@ -481,6 +482,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       DisplayInit(hwnd);
       CmdShell.redraw = RedrawHook;
       CmdShell.pane = PaneHook;
+      CmdShell.gridDraw = GridHook;
       CmdWinInstall();
       View.step = 0;
       View.togs &= ~0x8u;

@@ -95,7 +95,9 @@ void CnvListLine(const char* text) { LogList(text, 1); }
 namespace {
 
 int AbortAsked(HWND dialog) {
-  return MsgBoxShow(dialog, "Aborting Conversion ... OK?", SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+  const CnvProgram* cp = reinterpret_cast<const CnvProgram*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  const char* question = cp && cp->displayQuestion ? cp->displayQuestion : "Aborting Conversion ... OK?";
+  return MsgBoxShow(dialog, question, SatDisplayName(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 }  // namespace
@@ -103,6 +105,7 @@ int AbortAsked(HWND dialog) {
 INT_PTR CALLBACK CnvDisplayDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       SatWin.display = dialog;
       SatWin.displayList = GetDlgItem(dialog, reinterpret_cast<CnvProgram*>(lParam)->listId);
       CnvDisplayInit(reinterpret_cast<void*>(lParam), dialog);

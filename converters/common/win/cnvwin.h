@@ -68,6 +68,8 @@ struct CnvProgram {
   const char* setupFirst;  // Go's refusal before SETUP (and Layers) ran
   int hasLayers;           // Go also waits for the LAYERS dialog
   int listId;  // the list box of the program's own DISPLAY (CnvDisplayDlgProc)
+  // Its question on Cancel and closing; null: "Aborting Conversion ... OK?".
+  const char* displayQuestion = nullptr;
 
   // The program's run state, set by CnvWinStart.
   int setupNotDone = 1;

@@ -525,6 +525,8 @@ void CmdWinInstall() {
   CmdShell.done = DoneHook;
   CmdShell.shiftHeld = ShiftHook;
   CmdShell.ctrlHeld = CtrlHook;
+  CmdShell.progress = ProgressShow;
+  CmdShell.escPoll = KeyEscAbort;
   CmdShell.cmdDialog = CmdDialog;
   CmdShell.textDialog = TextDialog;
   CmdShell.arcDialog = ArcDialog;
@@ -535,4 +537,5 @@ void CmdWinInstall() {
   CmdShell.saveDialog = SaveDialog;
   CmdShell.pointDialog = PointDialog;
   CellNameUi.newCellRank = NewCellRankAsk;
+  CmdDialogsInstall();
 }

@@ -6,5 +6,14 @@
 // Installs the dialogs and the posting of WM_USER+3/+4 (after WM_CREATE set
 // Sw.main).
 void CmdWinInstall();
+// The view and setting commands' dialogs (part of CmdWinInstall).
+void CmdDialogsInstall();
+// STEP over the counts and pitches of s (shown, then taken): 1 OK.
+struct StepSettings;
+int StepDialogRun(StepSettings* s);
+// CNFG over the drawing configuration: 1 OK (stored), 0 Cancel.
+int CnfgDialogRun();
+// SCALE over scale= and physunit=: 1 OK (stored), 0 Cancel.
+int ScaleDialogRun();
 
 #endif

@@ -50,11 +50,14 @@ void DisplayDraw(HDC dc, int kind) {
   Rd.drawAbort = 0;
   int saved = SaveDC(dc);
   IntersectClipRect(dc, a.left, a.top, a.right, a.bottom);
-  RECT r = {a.left, a.top, a.right, a.bottom};
-  const SetupRgb& bg = MainSetup.scnrgb[0];
-  HBRUSH back = CreateSolidBrush(RGB(bg.r, bg.g, bg.b));
-  FillRect(dc, &r, back);
-  DeleteObject(back);
+  // A one-layer pass (kind 2) draws over what the passes before it left.
+  if (kind != 2) {
+    RECT r = {a.left, a.top, a.right, a.bottom};
+    const SetupRgb& bg = MainSetup.scnrgb[0];
+    HBRUSH back = CreateSolidBrush(RGB(bg.r, bg.g, bg.b));
+    FillRect(dc, &r, back);
+    DeleteObject(back);
+  }
   gCanvas.dc = dc;
   gCanvas.wine = MainSetup.winemods != 0;
   DrawCanvasSet(GdiCanvasMake(&gCanvas));
@@ -62,9 +65,11 @@ void DisplayDraw(HDC dc, int kind) {
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&t0);
   DrawAll(0);
-  if (rank >= 0 && rank <= RANK_MAX && MainSetup.rankView[rank].vgrid)
-    DrawGrid(MainSetup.rankView[rank].ndgrid);
-  DrawOriginMark();
+  if (kind != 2) {
+    if (rank >= 0 && rank <= RANK_MAX && MainSetup.rankView[rank].vgrid)
+      DrawGrid(MainSetup.rankView[rank].ndgrid);
+    DrawOriginMark();
+  }
   GdiCanvasEnd(&gCanvas);
   GdiFlush();
   QueryPerformanceCounter(&t1);
@@ -96,6 +101,22 @@ void DisplaySelectedDraw(HDC dc) {
   DrawCanvasSet(GdiCanvasMake(&gCanvas));
   DrawMarkedBoxes(1);
   DrawMarkedPaths(1);
+  GdiCanvasEnd(&gCanvas);
+  GdiFlush();
+  RestoreDC(dc, saved);
+}
+
+void DisplayGridDraw(HDC dc, int n) {
+  if (!dc || DrawAreaEmpty(View.area)) return;
+  const DrawArea& a = View.area;
+  DrawViewSet(View.cxi, View.cyi, View.width, a.left, a.top, a.right, a.bottom, View.aspectSetup,
+              MainSetup.drawres, MainSetup.celldrawres);
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, a.left, a.top, a.right, a.bottom);
+  gCanvas.dc = dc;
+  gCanvas.wine = MainSetup.winemods != 0;
+  DrawCanvasSet(GdiCanvasMake(&gCanvas));
+  DrawGrid(n);
   GdiCanvasEnd(&gCanvas);
   GdiFlush();
   RestoreDC(dc, saved);
@@ -133,7 +154,7 @@ void DisplayPanesUpdate() {
   PaneGridIn g{};
   g.gridShown = rv.vgrid;
   g.wgrid = View.grid;
-  g.dgrid = rv.ndgrid >= 1 && rv.ndgrid <= GRID_PRESETS ? MainSetup.dgrid[rv.ndgrid - 1] : 0;
+  g.dgrid = GridValue(1, rv.ndgrid);
   g.scale = MainSetup.scale;
   g.unit = MainSetup.physunit;
   g.objKind = ObjKind();

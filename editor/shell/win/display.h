@@ -17,6 +17,8 @@ void DisplaySelectedDraw(HDC dc);
 
 // Panes 602 (counts of the selection or of the cell) and 604 (depth window
 // and layer sets), as command completion leaves them.
+// Display grid n (0 custom, 1..10 presets) over the drawing as it stands.
+void DisplayGridDraw(HDC dc, int n);
 void DisplayPanesUpdate();
 
 // The busy cursor (IDC_APPSTARTING) on, or the arrow.

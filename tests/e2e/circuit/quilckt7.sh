@@ -139,6 +139,43 @@ errors|abort)
   robot close QuilCkt7 >/dev/null
   wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
   ;;
+lvs)
+  # The compiled inverter chain's node list against a schematic copy with
+  # its own virtual names, the blocks renamed with a suffix and one pin
+  # missing: LVS, the fields, Compare; the compare window, its closing
+  # message and the compare log.
+  dir=$(work_folder ckt_lvs)
+  cp -r "$QUIL_SOURCE/tests/fixtures/circuit/netlist/." "$dir/"
+  cd "$dir" || fail "no work folder"
+  cp "$QUIL_SOURCE/tests/fixtures/circuit/netlist_expected/CHAIN3.nod" layout.nod
+  sed -e 's/^\[CHAIN3\]/[CHAIN3_SCH]/' -e 's/^vn1:/vn9:/' -e 's/^ X_1_INV\.4  X_2_INV\.4  X_3_INV\.4 $/ X_1_INV.4  X_2_INV.4 /' \
+    layout.nod >schem.nod
+  start_ckt
+  robot wait-class QuilCkt7 30000 >/dev/null || fail "QuilCkt7 window did not appear"
+  robot command QuilCkt7 12 >/dev/null
+  robot wait-dialog "Layout versus Schematic" 20000 >/dev/null || fail "LVS gave no dialog: $(robot dialogs)"
+  robot set-text "Layout versus Schematic" 200 "layout.nod" || fail "layout field"
+  robot set-text "Layout versus Schematic" 201 "schem.nod" || fail "schematic field"
+  robot set-text "Layout versus Schematic" 202 "chain3" || fail "name field"
+  robot set-text "Layout versus Schematic" 203 "LvsError.log" || fail "log field"
+  robot set-text "Layout versus Schematic" 204 "_SCH" || fail "suffix field"
+  robot press "Layout versus Schematic" Compare >/dev/null
+  text=$(robot wait-dialog QuilCkt 30000) || fail "no closing message: $(robot dialogs)"
+  printf '%s\n' "$text" | grep -q "Compare Finished ... 1 Errors" || fail "closing message: $text"
+  robot dialogs | grep -q "Nodelist Compare" || fail "no compare window: $(robot dialogs)"
+  robot press QuilCkt OK >/dev/null
+  log=$(ls | grep -i '^lvserror\.log$') || fail "no compare log: $(ls)"
+  tr -d '\r' <"$log" >log.txt
+  grep -q "^\*\*\* QuilCkt Node Compare Error List  7.0.91 " log.txt || fail "log: $(cat log.txt)"
+  grep -qx "Comparing CHAIN3 in layout.nod to CHAIN3_SCH in schem.nod" log.txt || fail "log: $(cat log.txt)"
+  grep -qx "X_3_INV.4 on Node VSS:0 in \[CHAIN3\] is NOT on Node VSS:0 in \[CHAIN3_SCH\]" log.txt ||
+    fail "log: $(cat log.txt)"
+  [ "$(tail -c 29 log.txt)" = "Compare Finished ... 1 Errors" ] || fail "log end: $(tail -c 60 log.txt)"
+  robot close QuilCkt7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  f=$(ls | grep -i '^quilckt\.usf$') || fail "settings not saved"
+  grep -q '^bas=CHAIN3' "$f" || fail "block name not stored: $(grep -i '^bas=' "$f")"
+  ;;
 *)
   fail "unknown case $case_name"
   ;;

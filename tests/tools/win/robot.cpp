@@ -21,6 +21,7 @@
 //   ROBOT click CAPTION BUTTON [ms]      click it (BM_CLICK: check boxes and radio buttons change)
 //   ROBOT buttons CAPTION                 print each button: id, text, enabled/disabled, shown/hidden
 //   ROBOT esc-hold MS                     hold Esc down for MS milliseconds (async key state)
+//   ROBOT key-hold VK MS                  hold any key down for MS milliseconds (Ctrl: 0x11)
 //   ROBOT list-pick CAPTION ID INDEX      select a list box entry and double-click it
 //   ROBOT set-text CAPTION ID TEXT       set the text of the control with that id
 //   ROBOT get-text CAPTION ID            print the text of the control with that id
@@ -36,6 +37,8 @@
 //   ROBOT cursor-pos X Y                 put the mouse pointer at a screen point
 //   ROBOT mouse CLASS X Y                post WM_MOUSEMOVE at a client point
 //   ROBOT rclick CLASS X Y               post a right button press at a client point
+//   ROBOT lclick CLASS X Y               a left click at a client point: the mouse moves
+//                                        there first, as a user's hand would
 //   ROBOT front CLASS                    make the window the foreground window
 #include <windows.h>
 
@@ -251,16 +254,17 @@ int main(int argc, char** argv) {
     printf("picked: %s\n", text);
     return 0;
   }
-  if (act == "esc-hold" && argc >= 3) {
+  if ((act == "esc-hold" && argc >= 3) || (act == "key-hold" && argc >= 4)) {
+    int esc = act == "esc-hold";
     INPUT in[1];
     memset(in, 0, sizeof in);
     in[0].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = VK_ESCAPE;
+    in[0].ki.wVk = esc ? VK_ESCAPE : (WORD)strtol(argv[2], nullptr, 0);
     SendInput(1, in, sizeof(INPUT));
-    Sleep(atoi(argv[2]));
+    Sleep(atoi(argv[esc ? 2 : 3]));
     in[0].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(1, in, sizeof(INPUT));
-    printf("esc held\n");
+    printf(esc ? "esc held\n" : "key held\n");
     return 0;
   }
   if (act == "click" && argc >= 4) {
@@ -389,10 +393,14 @@ int main(int argc, char** argv) {
     printf("%ld %ld\n", p.x, p.y);
     return 0;
   }
-  if ((act == "mouse" || act == "rclick") && argc >= 5) {
+  if ((act == "mouse" || act == "rclick" || act == "lclick") && argc >= 5) {
     LPARAM at = MAKELPARAM(atoi(argv[3]), atoi(argv[4]));
     if (act == "mouse") {
       PostMessageA(w, WM_MOUSEMOVE, 0, at);
+    } else if (act == "lclick") {
+      PostMessageA(w, WM_MOUSEMOVE, 0, at);
+      PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      PostMessageA(w, WM_LBUTTONUP, 0, at);
     } else {
       PostMessageA(w, WM_RBUTTONDOWN, MK_RBUTTON, at);
       PostMessageA(w, WM_RBUTTONUP, 0, at);

@@ -242,6 +242,53 @@ TEST(DxfOutRun, CellListIsBounded) {
   EXPECT_TRUE(run.Said("Too Many Cells (Max 4095) ... Can't Continue"));
 }
 
+// The LAYERS dialog's table: names cut to eight characters, the choice
+// back into the filter; a missing file or record says which.
+TEST(DxfOutLayers, ReadAndApply) {
+  struct Case {
+    const char* name;
+    const char* top;  // null: no main file
+    const char* message;  // null: read
+  } cases[] = {
+      {"read", "<L>\n3\nmetal1long 1\npoly 2\ncut 9\n</L>\n", nullptr},
+      {"missing file", nullptr, "Main TLC File is Missing ... No Layers Read"},
+      {"no record", "<B>\n1 0 0 10 20\n</B>\n", "No Layers Record in Main TLC File"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DxfRun run;
+    if (c.top) WriteText("TOP.tlc", TlcCell("TOP", 1, c.top));
+    DxfOutSetupApply(run.st, 0);
+    DxfOutSelParse(run.st, "1-256");
+    int read = DxfOutLayersRead(run.st);
+    EXPECT_EQ(read, c.message == nullptr);
+    if (c.message) {
+      EXPECT_TRUE(run.Said(c.message));
+      continue;
+    }
+    EXPECT_STREQ(run.st->layers[0].name, "metal1lo");
+    EXPECT_EQ(run.st->layers[2].word, 9 | CNV_LAYER_SELECTED);
+    EXPECT_STREQ(run.st->layers[3].name, "NONE");
+    run.st->layers[1].word &= ~CNV_LAYER_SELECTED;
+    DxfOutLayersApply(run.st);
+    EXPECT_STREQ(run.st->val[DK_FTR], "1 9");
+    EXPECT_FALSE(LyrSelTest(&run.st->sel, 2));
+  }
+}
+
+// The closing text ends the log, as the program shows it.
+TEST(DxfOutRun, ClosingTextEndsTheLog) {
+  DxfRun run;
+  WriteText("TOP.tlc", TlcCell("TOP", 1, "<B>\n1 0 0 10 20\n</B>\n"));
+  ASSERT_EQ(run.Go(), 1);
+  char text[200];
+  ASSERT_EQ(DxfOutClosing(run.st, 1, text, sizeof text), 1);
+  std::string want = "Completed ... " + std::to_string(ReadText("TOP.dxf").size()) + " Bytes in DXF File";
+  EXPECT_EQ(text, want);
+  std::string log = ReadText("DxfOut.log");
+  EXPECT_EQ(log.substr(log.size() - want.size() - 2), "\n" + want + "\n");
+}
+
 TEST(DxfOutSetup, NamesAndDefaults) {
   DxfState own;
   DxfOutState* st = own.st;

@@ -1,10 +1,11 @@
 # Run by klayout in batch mode:
-#   klayout -b -r gdsin_xor.py -rd a=ORIGINAL.gds -rd b=ROUNDTRIP.gds -rd top=TOP
+#   klayout -b -r gdsin_xor.py -rd a=ORIGINAL.gds -rd b=ROUNDTRIP.gds -rd top=TOP [-rd square=0]
 # Flattens the top cell of both files and compares them layer by layer with
 # a Boolean XOR, and their texts by string, place and orientation. The one
-# change the reader makes on purpose: round path ends become square ends
-# reaching half the width beyond the end points. Prints PASS or the
-# differences and exits non-zero.
+# change the GDSII reader makes on purpose: round path ends become square
+# ends reaching half the width beyond the end points (square=0 keeps them
+# round, for round trips through files that carry the outline instead).
+# Prints PASS or the differences and exits non-zero.
 import sys
 
 import pya
@@ -45,6 +46,7 @@ def texts(ly, cell, li):
     return sorted(out)
 
 
+SQUARE = globals().get("square", "1") != "0"
 A = load(a)  # noqa: F821
 B = load(b)  # noqa: F821
 ta = A.cell(top)  # noqa: F821
@@ -61,7 +63,7 @@ checked = 0
 for li in A.layer_indexes():
     info = A.get_info(li)
     key = (info.layer, info.datatype)
-    ra = region(A, ta, li, True)
+    ra = region(A, ta, li, SQUARE)
     rb = region(B, tb, layers_b[key], False) if key in layers_b else pya.Region()
     x = ra ^ rb
     if not x.is_empty():

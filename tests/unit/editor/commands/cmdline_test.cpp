@@ -118,7 +118,7 @@ TEST_F(LineCmd, TheCommandPendingBeforeAScriptComesBackHoweverItEnds) {
     int step;  // 1 for a cancel in step mode on the third line
   } cases[] = {
       {"obj b\nadd 0 0 1 1\n", 1, 0},
-      {"obj b\nadd 0 0 1 1\nmov 0 0 1 1\nadd 2 2 3 3\n", 0, 0},
+      {"obj b\nadd 0 0 1 1\nsmsh\nadd 2 2 3 3\n", 0, 0},
       {"obj b\nadd 0 0 1 1\nget 1 2 3\nadd 2 2 3 3\n", 0, 0},
       {"obj b\nadd 0 0 1 1\nnope\nadd 2 2 3 3\n", 0, 0},
       {"obj b\nadd 0 0 1 1\ncntr 1e300 0\nadd 2 2 3 3\n", 0, 0},
@@ -210,10 +210,14 @@ TEST_F(LineCmd, TypedPointsAndIncrementalMove) {
   CmdStart(st, CmdIndexByName("Cntr"), 0);
   CmdTypedPoint(st, 1);
   EXPECT_EQ(LastMessage(), "Point is Out of Range");
-  // Ctrl with Mov forms the key line "MOV 0 0 1.5 -0.02"; Mov is for later,
-  // so the line refuses cleanly, but it did reach the line runner.
+  // Ctrl with Mov forms the key line "MOV 0 0 1.5 -0.02" and runs it: the
+  // selected box moves by the units the arrow buttons counted.
+  BoxAdd(1, 0, 0, 10, 10);
+  StoreBoxSet(1 | BOX_SEL_ALL, 0, Store.boxCount);
   CmdStart(st, CmdIndexByName("Mov"), 1);
-  EXPECT_EQ(panes.back(), "Mov is not available in this Edition");
+  CmdPump(st);
+  EXPECT_EQ(StoreBoxGet(1, Store.boxCount), 1500);
+  EXPECT_EQ(StoreBoxGet(2, Store.boxCount), -20);
 }
 
 TEST_F(LineCmd, HistoriesKeepTheirWidths) {

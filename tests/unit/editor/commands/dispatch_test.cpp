@@ -157,7 +157,7 @@ TEST_F(Dispatch, PromptShowsTheShiftTwin) {
 
 TEST_F(Dispatch, LaterCommandsRefuseCleanly) {
   GetWaits();
-  for (const char* name : {"Del", "Mov", "Smsh", "Info"}) {
+  for (const char* name : {"Rot", "Res", "Smsh", "Info"}) {
     CmdStart(st, Index(name), 0);  // a button: the prompt pane says so
     EXPECT_EQ(panes.back(), std::string(name) + " is not available in this Edition");
     EXPECT_TRUE(rec->messages.empty());

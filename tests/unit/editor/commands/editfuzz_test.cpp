@@ -26,9 +26,13 @@ TEST_F(EditFuzz, RandomSequencesKeepTheStoreWhole) {
   MainSetup.arcturns = 2;
   MainSetup.xarcradius = MainSetup.yarcradius = 3;
   MainSetup.arcpitch = 1;
+  static const char* edits[] = {"del", "cut", "join", "vstp", "prev"};
+  static int ctrl = 0;
+  CmdShell.ctrlHeld = [] { return ctrl; };
   for (int i = 0; i < 3000; ++i) {
     std::string line;
-    switch (num(0, 9)) {
+    ctrl = num(0, 3) == 0;
+    switch (num(0, 14)) {
       case 0: line = std::string("obj ") + objs[num(0, 4)]; break;
       case 1:
       case 2:
@@ -54,11 +58,26 @@ TEST_F(EditFuzz, RandomSequencesKeepTheStoreWhole) {
         break;
       case 8: line = std::string("layr ") + std::to_string(num(-5, 300)); break;
       case 9: line = "wdth " + coord(); break;
+      // Moving, copying, deleting and the path surgery.
+      case 10: line = std::string(num(0, 1) ? "mov" : "cpy") + " " + coord() + " " + coord() + " " + coord() + " " + coord(); break;
+      case 11: {
+        static const char* wm[] = {"wmov", "qmov", "cmov"};
+        line = wm[num(0, 2)];
+        for (int k = 0; k < 8; ++k) line += " " + coord();
+        break;
+      }
+      case 12: line = edits[num(0, 4)]; break;
+      case 13:
+        line = "step " + std::to_string(num(0, 4)) + " " + std::to_string(num(1, 3)) + " " + coord() + " " + coord() +
+               (num(0, 1) ? " 1" : "");
+        break;
+      case 14: line = "orig " + coord() + " " + coord(); break;
     }
     if (!line.empty()) (num(0, 1) ? Typed(line.c_str()) : Key(line.c_str()));
     ASSERT_EQ(StoreInvariants(), "") << i << ": " << line;
   }
   EXPECT_GT(Store.boxCount + Store.pathCount + Store.instCount[0], 100);
+  ctrl = 0;
 }
 
 }  // namespace

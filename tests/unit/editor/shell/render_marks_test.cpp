@@ -41,6 +41,15 @@ TEST_F(RenderFixture, GridPointsAreSkippedWhenCloserThanSixPixels) {
   EXPECT_EQ(dots[0]->pts[0].x, 0);
   EXPECT_EQ(dots[0]->pts[0].y, 0);
   EXPECT_EQ(Rw.gridShown, 2);
+  // Index 0 is the custom grid given through WDGRD; past 10 there is none.
+  canvas.ops.clear();
+  MainSetup.dgridCustom = 250;
+  DrawGrid(0);
+  EXPECT_EQ(Ops(REC_DOT).size(), 16u);  // -500, -250, 0, 250 each way
+  EXPECT_EQ(Rw.gridShown, 0);
+  canvas.ops.clear();
+  DrawGrid(11);
+  EXPECT_TRUE(canvas.ops.empty());
 }
 
 TEST_F(RenderFixture, SelectedOutlineOnlyInstanceIsHatchedInTheSelectionColour) {
