@@ -115,18 +115,61 @@ INT_PTR CALLBACK ImportProc(HWND h, UINT msg, WPARAM w, LPARAM) {
   return FALSE;
 }
 
-// The cell picker of Export's List: "%s (%d)" per cell of the source.
-void ExportList(HWND h) {
-  char folder[MAX_PATH];
-  ItemText(h, 1201, folder, sizeof folder);
-  CellTableState* saved = new CellTableState(CellTable);
-  if (!CrfReadOther("")) {
-    HostMsgBox("No Source TLC Files", "Exporting ...", HOST_CAP_OWN, HOST_OK);
-  } else {
-    // The first cell is offered; the list dialog proper picks by double
-    // click in the command dialogs' edition.
-    if (CellTable.count > 0) SetDlgItemTextA(h, 1207, CellTable.cells[1].name);
+// The cell picker (ANYLIST): "Source Cell Collection", one "%s (%d)" line
+// per cell of the table, the list as wide as the longest name; a double
+// click (or OK) picks the name.
+INT_PTR CALLBACK PickProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(h, DWLP_USER, l);
+      SetDlgItemTextA(h, 1009, "Source Cell Collection");
+      HWND lb = GetDlgItem(h, 1006);
+      size_t longest = 0;
+      for (int i = 1; i <= CellTable.count; ++i) {
+        char row[64];
+        snprintf(row, sizeof row, "%s (%d)", CellTable.cells[i].name, CellTable.cells[i].rank & 0x1F);
+        longest = strlen(row) > longest ? strlen(row) : longest;
+        SendMessageA(lb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+      }
+      SendMessageA(lb, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(longest * 8), 0);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if ((LOWORD(w) == 1006 && HIWORD(w) == LBN_DBLCLK) || LOWORD(w) == IDOK) {
+        HWND lb = GetDlgItem(h, 1006);
+        LRESULT i = SendMessageA(lb, LB_GETCURSEL, 0, 0);
+        if (i < 0 || SendMessageA(lb, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 80) return TRUE;
+        char row[80] = "";
+        SendMessageA(lb, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row));
+        if (char* blank = strchr(row, ' ')) *blank = 0;
+        char* out = reinterpret_cast<char*>(GetWindowLongPtrA(h, DWLP_USER));
+        snprintf(out, CELL_NAME_SIZE, "%s", row);
+        EndDialog(h, 1);
+        return TRUE;
+      }
+      if (LOWORD(w) == IDCANCEL) {
+        EndDialog(h, 0);
+        return TRUE;
+      }
+      break;
   }
+  return FALSE;
+}
+
+// Puts the picked name into the dialog's field.
+void CellPick(HWND h, int field) {
+  char name[CELL_NAME_SIZE] = "";
+  if (DialogBoxParamA(Sw.inst, "ANYLIST", h, PickProc, reinterpret_cast<LPARAM>(name)) == 1 && name[0])
+    SetDlgItemTextA(h, field, name);
+}
+
+// Export's List: the cells of the source drawing (the current one).
+void ExportList(HWND h) {
+  CellTableState* saved = new CellTableState(CellTable);
+  if (!CrfReadOther(""))
+    HostMsgBox("No Source TLC Files", "Exporting ...", HOST_CAP_OWN, HOST_OK);
+  else
+    CellPick(h, 1207);
   CellTable = *saved;
   delete saved;
 }
@@ -281,7 +324,7 @@ INT_PTR CALLBACK NameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     case WM_COMMAND:
       switch (LOWORD(w)) {
         case 2009:
-          if (CellTable.count > 0) SetDlgItemTextA(h, 1502, CellTable.cells[1].name);
+          CellPick(h, 1502);
           return TRUE;
         case IDOK:
           ItemText(h, 1502, in->first, sizeof in->first);
