@@ -49,6 +49,35 @@ tld)
   robot press "Importing ..." OK >/dev/null
   editor_close
   ;;
+system)
+  # System Mode: Organize through its dialog (item 1001 then says done and
+  # the list is written again), and a launcher row whose program is missing.
+  dir=$(sample_drawing quil7_system)
+  editor_start "$dir"
+  editor_ready
+  trace_settle
+  touch -d '2001-01-01' "$dir/QUIL7.CRF"
+  robot command QUIL7 13 >/dev/null
+  robot_wait 30 wait-dialog "System Mode" >/dev/null || fail "no System Mode dialog"
+  robot press "System Mode" Organize >/dev/null
+  robot_wait 30 wait-dialog "Organize" >/dev/null || fail "no Organize dialog"
+  robot press "Organize" Yes >/dev/null
+  n=0
+  until [ "$(robot get-text "System Mode" 1001 | tr -d '\r')" = " ... Done !" ]; do
+    [ $n -ge 100 ] && fail "Organize not done: $(robot get-text "System Mode" 1001)"
+    sleep 0.2
+    n=$((n + 1))
+  done
+  [ "$(stat -c %Y "$dir/QUIL7.CRF")" != "$(date -d 2001-01-01 +%s)" ] || fail "QUIL7.CRF not written"
+  head -n1 "$dir/QUIL7.CRF" | grep -q '^[1-9]' || fail "QUIL7.CRF lost its cells"
+  # No QUILMX7.EXE beside the editor: the row says so and System Mode stays.
+  robot press "System Mode" QuilMx >/dev/null
+  robot_wait 30 wait-dialog "Error ..." | grep -q "QUILMX7.EXE is Missing" || fail "no missing-program message"
+  robot press "Error ..." OK >/dev/null
+  robot press "System Mode" Exit >/dev/null
+  sleep 0.5
+  editor_close
+  ;;
 *)
   fail "unknown case $case_name"
   ;;
