@@ -484,16 +484,8 @@ int SysReRank(const char* typed, int rank) {
     return 0;
   }
   if (!ListWrite()) return 0;
-  // Each file carries its cell's rank in its header.
-  for (int i = 1; i <= CellTable.count; ++i) {
-    if (LoadWhole(i) != 1) {
-      char msg[160];
-      snprintf(msg, sizeof msg, "%s did not Load Whole ... its TLC File is Left as it is", CellTable.cells[i].name);
-      HostWarning(msg);
-      continue;
-    }
-    TlcWriteCell(CellTable.cells[i].name, CellTable.cells[i].name);
-  }
+  // Each file comes to carry its cell's rank in its header through the
+  // Organize that follows: it loads and saves every cell.
   return Finish();
 }
 

@@ -201,7 +201,3 @@ void BackupFilesDelete() {
   remove(path);
   remove("Copybkup.tlc");
 }
-int SystemModeRun() { return 0; }
-int ImportRun() { return 0; }
-int ExportRun(const char*) { return 0; }
-void OrganizeUnattended() {}

@@ -58,7 +58,8 @@ int CellLoadByName(const char* name);  // 1 loaded, 0 not (message shown)
 void CellNoneSet();
 int CellSavePrompt(int closing, int endSession);  // 0 when the user cancelled
 
-// Undo and redo files, System Mode, Import, Export, Organize, help.
+// Undo and redo files; System Mode, Import, Export and Organize are the
+// program's (the window's dialogs before the engines).
 void BackupFilesDelete();
 int SystemModeRun();
 int ImportRun();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 #include "host.h"
 #include "namecheck.h"
@@ -105,7 +107,44 @@ int WriteList(const char* path) {
 
 }  // namespace
 
-void CellTableReset() { memset(&CellTable, 0, sizeof CellTable); }
+namespace {
+
+// Names of the table by their upper-case form. The table is changed in
+// place by many hands, so a hit is checked against the entry and the index
+// is made again when it no longer fits; a miss is confirmed by a walk, so the
+// answer is always the table's.
+struct NameIndex {
+  std::unordered_map<std::string, int> at;
+  int builtFor = -1;  // the count when made
+};
+NameIndex Index;
+
+std::string KeyOf(const char* name) {
+  std::string k(name);
+  for (char& c : k) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return k;
+}
+
+void IndexBuild() {
+  Index.at.clear();
+  for (int i = 1; i <= CellTable.count; ++i) Index.at.emplace(KeyOf(CellTable.cells[i].name), i);
+  Index.builtFor = CellTable.count;
+}
+
+int IndexHit(const std::string& key, const char* name) {
+  auto it = Index.at.find(key);
+  if (it == Index.at.end()) return 0;
+  int n = it->second;
+  return (n >= 1 && n <= CellTable.count && SameName(CellTable.cells[n].name, name)) ? n : -1;
+}
+
+}  // namespace
+
+void CellTableReset() {
+  memset(&CellTable, 0, sizeof CellTable);
+  Index.at.clear();
+  Index.builtFor = -1;
+}
 
 const CellEntry* CellEntryOf(int n) {
   if (n < 1 || n > CellTable.count || n > CELL_MAX) return nullptr;
@@ -120,8 +159,19 @@ const char* CellNameOf(int n) {
 
 int CellFind(const char* name) {
   if (!name || !name[0]) return 0;
+  std::string key = KeyOf(name);
+  int n = IndexHit(key, name);
+  if (n > 0) return n;
+  if (n < 0 || Index.builtFor != CellTable.count) {
+    IndexBuild();
+    n = IndexHit(key, name);
+    if (n > 0) return n;
+  }
   for (int i = 1; i <= CellTable.count; ++i)
-    if (SameName(CellTable.cells[i].name, name)) return i;
+    if (SameName(CellTable.cells[i].name, name)) {
+      IndexBuild();  // an entry renamed in place: the index is behind
+      return i;
+    }
   return 0;
 }
 
@@ -132,6 +182,10 @@ int CellFindAdd(const char* name) {
   CellEntry* e = &CellTable.cells[++CellTable.count];
   Preset(e);
   TlcCopyCut(e->name, name, CELL_NAME_MAX, 1);
+  if (Index.builtFor == CellTable.count - 1) {
+    Index.at.emplace(KeyOf(e->name), CellTable.count);
+    Index.builtFor = CellTable.count;
+  }
   return CellTable.count;
 }
 

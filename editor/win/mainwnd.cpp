@@ -342,21 +342,25 @@ void Command(int id) {
       Completion(0x02);
       return;
     case 13:
-      NotAvailable("System");
+      if (CellSavePrompt(0, 0)) SystemModeRun();
+      PostDraw();
+      Completion(0x02);
       return;
     case 14:
       if (Sw.wineMode) {
         ErrorShow("Button not available under Wine\n\nUse Import in System Mode");
         return;
       }
-      NotAvailable("Import");
+      if (CellSavePrompt(0, 0)) ImportRun();
+      PostDraw();
       return;
     case 15:
       if (Sw.wineMode) {
         ErrorShow("Button not available under Wine\n\nUse Export in System Mode");
         return;
       }
-      NotAvailable("Export");
+      if (CellSavePrompt(0, 0)) ExportRun(Cell.name);
+      Completion(0x06);
       return;
     case 16:
     case 17:
