@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 
+#include "ckt_cap.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
 #include "ckt_nodes.h"
@@ -92,6 +93,8 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   }
   NodeListCreate(st);
   if (SortNodeList(st)) return;
+  CapWrite(st);
+  if (CktStopped(st)) return;
 
   if (st.compile.nod) {
     StatusLine(st, "Writing Node List File", 1);

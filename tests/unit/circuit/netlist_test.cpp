@@ -133,6 +133,75 @@ TEST(CktNetlist, NgspiceSimulatesTheExtractedCircuits) {
 // The inverter subcircuit extracted from the chain matches a hand-written
 // netlist in netgen's compare; a reference with gate and drain swapped
 // does not.
+// The chain with ground capacitors on its own wires in each unit: the
+// simulator reads every capacitor line without a warning, one value written
+// in pF, fF and aF gives one output edge, and a larger coefficient makes the
+// edge come later.
+struct CapRun {
+  const char* unit;
+  const char* area;  // per square micron, in the unit
+};
+CapRun g_capRun;
+
+void CapTranTweak(CktState& st) {
+  SetValue(st, GRP_MAIN, S_HFN, "tran.hdr");
+  SetValue(st, GRP_MAIN, S_FFN, "tran.ftr");
+  SetValue(st, GRP_CAP, 0, g_capRun.unit);
+  SetValue(st, GRP_CAP, 1, "1");
+  SetValue(st, GRP_CAP, 2, "7");
+  SetValue(st, GRP_CAP, 18, "0");
+  SetValue(st, GRP_CAP, 34, g_capRun.area);
+}
+
+void CapTranFiles(const std::string& folder) {
+  WriteAll(folder + "tran.hdr",
+           ".MODEL NMOD NMOS (LEVEL=1 VTO=0.7 KP=110U LAMBDA=0.04)\n"
+           ".MODEL PMOD PMOS (LEVEL=1 VTO=-0.7 KP=50U LAMBDA=0.05)\n"
+           "VDD VDD 0 DC 3.3\nVSS VSS 0 DC 0\nVIN IN 0 PULSE(0 3.3 1N 0.1N 0.1N 300N 600N)\n");
+  WriteAll(folder + "tran.ftr", ".TRAN 0.1N 150N\n.PRINT TRAN V(OUT)\n");
+}
+
+// The first time after the input's rise at which the output falls through
+// half the supply; -1 when it never does.
+double FallTime(const std::string& out) {
+  std::regex row("^[0-9]+\\t([-+0-9.e]+)\\t([-+0-9.e]+)");
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    if (end == std::string::npos) end = out.size();
+    std::string line = out.substr(start, end - start);
+    std::smatch m;
+    if (std::regex_search(line, m, row) && std::stod(m[1]) > 1e-9 && std::stod(m[2]) < 1.65) return std::stod(m[1]);
+    start = end + 1;
+  }
+  return -1;
+}
+
+TEST(CktNetlist, NgspiceRunsTheCapacitorsOfEachUnit) {
+  if (!Have("ngspice")) GTEST_SKIP() << "ngspice is not installed";
+  const CapRun runs[] = {{"pF", "200"}, {"fF", "2e5"}, {"aF", "2e8"}, {"pF", "2000"}};
+  double edge[4];
+  for (int i = 0; i < 4; i++) {
+    SCOPED_TRACE(runs[i].unit);
+    g_capRun = runs[i];
+    Engine e;
+    CktState& st = e.st;
+    Compiled c(st, "CHAIN3", CapTranTweak, CapTranFiles);
+    ASSERT_EQ(c.result, 1);
+    EXPECT_NE(c.cir.find("\nC_vn1 vn1 0 "), std::string::npos) << c.cir;
+    int rc;
+    std::string out = Shell("cd " + c.folder + " && timeout 60 ngspice -b CHAIN3.cir", &rc);
+    EXPECT_EQ(rc, 0) << out;
+    EXPECT_EQ(out.find("arning"), std::string::npos) << out;
+    EXPECT_EQ(out.find("rror"), std::string::npos) << out;
+    edge[i] = FallTime(out);
+    ASSERT_GT(edge[i], 0) << c.cir << out;
+  }
+  EXPECT_NEAR(edge[1], edge[0], edge[0] * 0.01);
+  EXPECT_NEAR(edge[2], edge[0], edge[0] * 0.01);
+  EXPECT_GT(edge[3], edge[0] * 1.5);
+}
+
 TEST(CktNetlist, NetgenMatchesTheExtractedInverter) {
   if (!Have("netgen-lvs")) GTEST_SKIP() << "netgen-lvs is not installed";
   Engine e;
