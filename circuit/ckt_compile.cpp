@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 
+#include "ckt_ant.h"
 #include "ckt_cap.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
@@ -93,6 +94,11 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   }
   NodeListCreate(st);
   if (SortNodeList(st)) return;
+  if (st.set.flag[S_CVL] && !st.nodes.schematic && !st.set.antOn) {
+    StatusLine(st, "Finding Objects on Virtual Nodes", 1);
+    VirtualObjectsLog(st);
+    VirtualRemovedList(st);
+  }
   CapWrite(st);
   if (CktStopped(st)) return;
 
@@ -102,6 +108,10 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
     NodWrite(st, cell);
   }
   ResultsTable(st, isMain);
+  if (st.set.antOn && !st.nodes.schematic && !st.set.flag[S_CSO]) {
+    AntWrite(st, cell);
+    if (CktStopped(st)) return;
+  }
   if (!isMain) CktPrint(st, ".ENDS\n");
   if (st.compile.lines == 0) {
     snprintf(msg, sizeof msg,
@@ -141,6 +151,7 @@ int32_t CompileCheck(CktState& st) {
     st.run.abortFlag = 1;
     return 0;
   }
+  if (st.set.antOn && !AntAlloc(st)) return 0;
 
   char mainName[CKT_VALUE];
   snprintf(mainName, sizeof mainName, "%s", st.set.val[GRP_MAIN][S_CFN]);
@@ -248,6 +259,7 @@ int CompilePass(CktState& st, int32_t main, int pass) {
 
 void CompileReset(CktState& st) {
   FilesClose(st);
+  AntFree(st);
   int32_t* list = st.compile.nodeList;
   void (*shown)(CktState&, int32_t, int) = st.compile.cellShown;
   st.compile = CktCompile();
@@ -297,6 +309,7 @@ const char* CompileFinish(CktState& st, int result, int batch) {
   else
     snprintf(text, sizeof text, "Aborted ... Files may be Incomplete");
   FilesClose(st);
+  AntFree(st);
   LowerCacheUse(st, 0);
   int show = st.run.warnCount || st.run.errCount || !batch || !result;
   if (!result && st.run.log) fprintf(st.run.log.get(), "\n%d Warnings  %d Errors\n", st.run.warnCount, st.run.errCount);

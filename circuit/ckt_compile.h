@@ -13,6 +13,7 @@
 namespace ckt {
 
 struct CktState;
+struct CktAntRec;
 
 enum {
   CKT_WRAP_COLUMN = 100,
@@ -37,6 +38,7 @@ struct CktCompile {
   // Node kinds of the device table (distinct names): real, virtual, symbol.
   int32_t kindReal, kindVirtual, kindSymbol;
   int32_t* nodeList;  // CKT_NODE_LIST_MAX node numbers
+  CktAntRec* ant;     // antenna records of a run with antenna rules
   int32_t nodeCount;
   // The program's per-cell hook (counters), called before the writing.
   void (*cellShown)(CktState& st, int32_t cell, int main);

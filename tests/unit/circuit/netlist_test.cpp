@@ -202,6 +202,34 @@ TEST(CktNetlist, NgspiceRunsTheCapacitorsOfEachUnit) {
   EXPECT_GT(edge[3], edge[0] * 1.5);
 }
 
+// Capacitors and the antenna table as the CAP and ANT dialogs set them in
+// the program's own test: the files are the program's reference.
+void CapAntTweak(CktState& st) {
+  SetValue(st, GRP_CAP, 0, "fF");
+  SetValue(st, GRP_CAP, 1, "3");
+  SetValue(st, GRP_CAP, 2, "7");
+  SetValue(st, GRP_CAP, 18, "0");
+  SetValue(st, GRP_CAP, 34, "200");
+  SetValue(st, GRP_CAP, 50, "0.5");
+  const char* ant[] = {"Y", "N", "2", "5", "7"};
+  for (int i = 0; i < 5; i++) SetValue(st, GRP_ANT, i, ant[i]);
+  SetValue(st, GRP_ANT, 11, "0.5");
+  SetValue(st, GRP_ANT, 12, "2");
+}
+
+TEST(CktNetlist, CapacitorsAndAntennaTableOfTheChain) {
+  Engine e;
+  CktState& st = e.st;
+  Compiled c(st, "CHAIN3", CapAntTweak);
+  EXPECT_EQ(c.result, 1);
+  EXPECT_EQ(st.run.errCount, 0);
+  EXPECT_NE(c.cir.find("\nC_vn1 vn1 0 "), std::string::npos) << c.cir;
+  EXPECT_NE(c.log.find("Antenna (Surface) Areas:"), std::string::npos) << c.log;
+  EXPECT_EQ(st.compile.ant, nullptr);  // released with the run
+  Golden("CHAIN3_capant.cir", c.cir);
+  Golden("CHAIN3_capant.log", c.log);
+}
+
 TEST(CktNetlist, NetgenMatchesTheExtractedInverter) {
   if (!Have("netgen-lvs")) GTEST_SKIP() << "netgen-lvs is not installed";
   Engine e;
