@@ -13,6 +13,7 @@
 #include "ckt_cap.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
+#include "ckt_script.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
@@ -67,7 +68,12 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   DeviceKeysForget(st);
   CountNodeKinds(st);
   if (st.compile.cellShown) st.compile.cellShown(st, cell, isMain);
-  if (st.compile.scriptPass || CktStopped(st)) return;
+  if (CktStopped(st)) return;
+  if (st.compile.scriptPass) {
+    ScriptWrite(st, cell);
+    return;
+  }
+  if (st.set.flag[S_TTS] && !TrackWrite(st, cell)) return;
   const CktCell& c = st.store->cells[cell];
   char msg[300];
   if (SortDevicePins(st)) return;
@@ -281,6 +287,7 @@ int CompileRun(CktState& st) {
   int scriptWanted = st.set.flag[S_WAR] || st.set.flag[S_WAV];
   int result = 0;
   for (int pass = scriptWanted ? 1 : 0; pass >= 0; pass--) {
+    st.compile.scriptsRead = scriptWanted && pass == 0;
     int r = CompilePass(st, main, pass);
     if (r != 0) {
       result = r > 0;
@@ -289,6 +296,7 @@ int CompileRun(CktState& st) {
   }
   st.extract.cellDone = st.compile.cellShown;
   st.compile.scriptPass = st.extract.scriptPass = 0;
+  st.compile.scriptsRead = 0;
   LowerCacheUse(st, 0);
   if (st.compile.cir) fflush(st.compile.cir.get());
   if (st.compile.nod) fflush(st.compile.nod.get());

@@ -34,6 +34,8 @@ struct CktCompile {
   int32_t mainCell;
   int32_t instances;  // instances of the cell being written
   int32_t lines;      // device and subcircuit lines of the cell
+  int32_t scriptLines;  // lines of the connector script being written
+  int scriptsRead;      // the Spice pass follows a script pass
   int32_t connectorsOnMain;
   // Node kinds of the device table (distinct names): real, virtual, symbol.
   int32_t kindReal, kindVirtual, kindSymbol;
