@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "ckt_compile.h"
@@ -228,6 +229,65 @@ TEST(CktNetlist, CapacitorsAndAntennaTableOfTheChain) {
   EXPECT_EQ(st.compile.ant, nullptr);  // released with the run
   Golden("CHAIN3_capant.cir", c.cir);
   Golden("CHAIN3_capant.log", c.log);
+}
+
+// Connector scripts of the chain (every cell, the main cell too) read back
+// in the Spice pass give the circuit and node list of the same drawing with
+// the scripts' texts saved into its cells and no scripts asked for.
+void ScriptsTweak(CktState& st) {
+  SetValue(st, GRP_MAIN, S_WAR, "Y");
+  SetValue(st, GRP_MAIN, S_WAV, "Y");
+  SetValue(st, GRP_MAIN, S_WMC, "Y");
+}
+
+std::string g_scripts;  // folder of the first compile, read by the second
+
+std::string Folded(std::string s) {
+  for (char& c : s) c = (char)tolower((unsigned char)c);
+  return s;
+}
+
+// Each "text x y n" line as a connector text of the cell's file.
+void ScriptsSaved(const std::string& folder) {
+  for (const char* cell : {"INV", "CHAIN3"}) {
+    std::string script = ReadAll(g_scripts + Folded(cell) + "_ctxt.txt");
+    ASSERT_FALSE(script.empty()) << cell;
+    std::string records;
+    std::istringstream in(script);
+    std::string word;
+    double x, y;
+    std::string n;
+    while (in >> word) {
+      if (word == "tlyr") {
+        in >> word;
+        continue;
+      }
+      in >> x >> y >> n;
+      records += "<T>\n12 2 2 0\n" + std::to_string(lround(x * 1000)) + " " + std::to_string(lround(y * 1000)) +
+                 "\n<![CDATA[" + n + "]]>\n</T>\n";
+    }
+    std::string path = folder + cell + ".tlc";
+    std::string tlc = ReadAll(path);
+    size_t end = tlc.rfind("</TLC>");
+    ASSERT_NE(end, std::string::npos);
+    WriteAll(path, tlc.substr(0, end) + records + tlc.substr(end));
+  }
+}
+
+TEST(CktNetlist, ConnectorScriptsReadBackAsIfSaved) {
+  Engine e1;
+  Compiled scripted(e1.st, "CHAIN3", ScriptsTweak);
+  ASSERT_EQ(scripted.result, 1);
+  EXPECT_NE(scripted.log.find("Writing Connector Script File chain3_ctxt.txt"), std::string::npos) << scripted.log;
+  g_scripts = scripted.folder;
+  Engine e2;
+  Compiled saved(e2.st, "CHAIN3", nullptr, ScriptsSaved);
+  ASSERT_EQ(saved.result, 1);
+  EXPECT_EQ(Mask(scripted.cir), Mask(saved.cir));
+  EXPECT_EQ(Mask(scripted.nod), Mask(saved.nod));
+  // The chain's own nodes got connectors: its node lines carry numbers.
+  EXPECT_NE(saved.nod.find("\nvn1:"), std::string::npos) << saved.nod;
+  EXPECT_EQ(saved.nod.find("\nvn1:0\n"), std::string::npos) << saved.nod;
 }
 
 TEST(CktNetlist, NetgenMatchesTheExtractedInverter) {
