@@ -376,14 +376,21 @@ int TrackWrite(CktState& st, int32_t cell) {
   char msg[400];
   snprintf(msg, sizeof msg, "Writing Node Track Script File %s\n", name.c_str());
   LogPut(st, msg);
+  // A line per conductor of the cell and its lower cells: buffered, and
+  // each node named once.
+  std::vector<char> buf(1 << 16);
+  setvbuf(f.get(), buf.data(), _IOFBF, buf.size());
   fprintf(f.get(), "tlyr %d\n", st.set.ttl);
   const double g = st.run.scale > 0 ? st.run.scale : 1.0;
+  std::unordered_map<int32_t, std::string> names;
   auto line = [&](int64_t x, int64_t y, int32_t node) {
+    auto it = names.find(node);
+    if (it == names.end()) it = names.emplace(node, NodeName(st, node)).first;
     char xs[40], ys[40];
     snprintf(xs, sizeof xs, "%10.2f", (double)x / g);
     snprintf(ys, sizeof ys, "%10.2f", (double)y / g);
     // Ten characters hold the number and its blank until y needs them all.
-    fprintf(f.get(), "text %s%s%s %s\n", xs, ys[0] == ' ' ? "" : " ", ys, NodeName(st, node));
+    fprintf(f.get(), "text %s%s%s %s\n", xs, ys[0] == ' ' ? "" : " ", ys, it->second.c_str());
   };
   for (int32_t i = 1; i <= st.store->nb; i++) {
     CktBox* b = BoxRec(st, i);
