@@ -73,16 +73,22 @@ void Measures(CktState& st) {
     rec[k].node = st.compile.nodeList[k];
     byName[Folded(NodeName(st, rec[k].node))].push_back(k);
   }
+  std::unordered_map<int32_t, const std::vector<int32_t>*> byNode;
   auto add = [&](int32_t i, int isPath, int layer, int32_t node) {
     int pos[CKT_ANT_LAYERS], np = 0;
     for (int j = 0; j < CKT_ANT_LAYERS; j++)
       if (AntLayer(st, j) > 0 && AntLayer(st, j) == layer) pos[np++] = j;
     if (!np) return;
-    auto it = byName.find(Folded(NodeName(st, node)));
-    if (it == byName.end()) return;
+    // Many objects share a node: its name is looked up once.
+    auto known = byNode.find(node);
+    if (known == byNode.end()) {
+      auto it = byName.find(Folded(NodeName(st, node)));
+      known = byNode.emplace(node, it == byName.end() ? nullptr : &it->second).first;
+    }
+    if (!known->second) return;
     double area, perim;
     if (!Measure(st, i, isPath, &area, &perim)) return;
-    for (int32_t k : it->second)
+    for (int32_t k : *known->second)
       for (int j = 0; j < np; j++) {
         rec[k].area[pos[j]] += area;
         rec[k].perim[pos[j]] += perim;
