@@ -177,29 +177,37 @@ void AntReport(CktState& st, int32_t cell) {
   line += Fmt("%12s%13s", "------", "------\n");
   Put(st, line);
   double total[CKT_ANT_LAYERS] = {0}, surface[CKT_ANT_LAYERS] = {0};
+  // One reused line per node: the table has a row for each of thousands.
   std::string prev;
+  char num[48];
+  auto addNum = [&](double v) {
+    snprintf(num, sizeof num, "%12.2f", v);
+    line += num;
+  };
   for (int32_t i = 0; i < st.compile.nodeCount; i++) {
-    std::string name = NodeName(st, rec[i].node);
-    if (i > 0 && Folded(name.c_str()) == Folded(prev.c_str())) continue;
+    const char* name = NodeName(st, rec[i].node);
+    if (i > 0 && strcasecmp(name, prev.c_str()) == 0) continue;
     prev = name;
     double area[CKT_ANT_LAYERS];
     for (int j = 0; j < CKT_ANT_LAYERS; j++) {
       area[j] = rec[i].area[j] * s * s / (g * g);
       if (st.set.antEdge && j > 0) area[j] = st.set.antThick[j - 1] * rec[i].perim[j] * s / g;
     }
-    line = Fmt("%12s%12s", "", name.c_str());
+    line.assign(12, ' ');
+    if (prev.size() < 12) line.append(12 - prev.size(), ' ');
+    line += prev;
     for (int k = 0; k < na; k++) {
-      line += Fmt("%12.2f", area[active[k]]);
+      addNum(area[active[k]]);
       total[active[k]] += area[active[k]];
       surface[active[k]] += rec[i].area[active[k]] * s * s / (g * g);
     }
-    if (rec[i].area[0] == 0) {
-      line += "\n";
-    } else {
+    if (rec[i].area[0] != 0) {
       double all = 0;
       for (int j = 1; j < CKT_ANT_LAYERS; j++) all += area[j];
-      line += Fmt("%12.2f%12.2f\n", area[1] / area[0], all / area[0]);
+      addNum(area[1] / area[0]);
+      addNum(all / area[0]);
     }
+    line += "\n";
     Put(st, line);
   }
   line = Fmt("%24s", "");
