@@ -9,8 +9,11 @@
 #include <ctime>
 #include <string>
 
+#include "ckt_ant.h"
+#include "ckt_cap.h"
 #include "ckt_extract.h"
 #include "ckt_load.h"
+#include "ckt_script.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
 #include "ckt_settings.h"
@@ -65,7 +68,12 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   DeviceKeysForget(st);
   CountNodeKinds(st);
   if (st.compile.cellShown) st.compile.cellShown(st, cell, isMain);
-  if (st.compile.scriptPass || CktStopped(st)) return;
+  if (CktStopped(st)) return;
+  if (st.compile.scriptPass) {
+    ScriptWrite(st, cell);
+    return;
+  }
+  if (st.set.flag[S_TTS] && !TrackWrite(st, cell)) return;
   const CktCell& c = st.store->cells[cell];
   char msg[300];
   if (SortDevicePins(st)) return;
@@ -92,6 +100,13 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
   }
   NodeListCreate(st);
   if (SortNodeList(st)) return;
+  if (st.set.flag[S_CVL] && !st.nodes.schematic && !st.set.antOn) {
+    StatusLine(st, "Finding Objects on Virtual Nodes", 1);
+    VirtualObjectsLog(st);
+    VirtualRemovedList(st);
+  }
+  CapWrite(st);
+  if (CktStopped(st)) return;
 
   if (st.compile.nod) {
     StatusLine(st, "Writing Node List File", 1);
@@ -99,6 +114,10 @@ void CellWrite(CktState& st, int32_t cell, int isMain) {
     NodWrite(st, cell);
   }
   ResultsTable(st, isMain);
+  if (st.set.antOn && !st.nodes.schematic && !st.set.flag[S_CSO]) {
+    AntWrite(st, cell);
+    if (CktStopped(st)) return;
+  }
   if (!isMain) CktPrint(st, ".ENDS\n");
   if (st.compile.lines == 0) {
     snprintf(msg, sizeof msg,
@@ -138,6 +157,7 @@ int32_t CompileCheck(CktState& st) {
     st.run.abortFlag = 1;
     return 0;
   }
+  if (st.set.antOn && !AntAlloc(st)) return 0;
 
   char mainName[CKT_VALUE];
   snprintf(mainName, sizeof mainName, "%s", st.set.val[GRP_MAIN][S_CFN]);
@@ -245,6 +265,7 @@ int CompilePass(CktState& st, int32_t main, int pass) {
 
 void CompileReset(CktState& st) {
   FilesClose(st);
+  AntFree(st);
   int32_t* list = st.compile.nodeList;
   void (*shown)(CktState&, int32_t, int) = st.compile.cellShown;
   st.compile = CktCompile();
@@ -266,6 +287,7 @@ int CompileRun(CktState& st) {
   int scriptWanted = st.set.flag[S_WAR] || st.set.flag[S_WAV];
   int result = 0;
   for (int pass = scriptWanted ? 1 : 0; pass >= 0; pass--) {
+    st.compile.scriptsRead = scriptWanted && pass == 0;
     int r = CompilePass(st, main, pass);
     if (r != 0) {
       result = r > 0;
@@ -274,6 +296,7 @@ int CompileRun(CktState& st) {
   }
   st.extract.cellDone = st.compile.cellShown;
   st.compile.scriptPass = st.extract.scriptPass = 0;
+  st.compile.scriptsRead = 0;
   LowerCacheUse(st, 0);
   if (st.compile.cir) fflush(st.compile.cir.get());
   if (st.compile.nod) fflush(st.compile.nod.get());
@@ -294,6 +317,7 @@ const char* CompileFinish(CktState& st, int result, int batch) {
   else
     snprintf(text, sizeof text, "Aborted ... Files may be Incomplete");
   FilesClose(st);
+  AntFree(st);
   LowerCacheUse(st, 0);
   int show = st.run.warnCount || st.run.errCount || !batch || !result;
   if (!result && st.run.log) fprintf(st.run.log.get(), "\n%d Warnings  %d Errors\n", st.run.warnCount, st.run.errCount);

@@ -13,6 +13,7 @@
 namespace ckt {
 
 struct CktState;
+struct CktAntRec;
 
 enum {
   CKT_WRAP_COLUMN = 100,
@@ -33,10 +34,13 @@ struct CktCompile {
   int32_t mainCell;
   int32_t instances;  // instances of the cell being written
   int32_t lines;      // device and subcircuit lines of the cell
+  int32_t scriptLines;  // lines of the connector script being written
+  int scriptsRead;      // the Spice pass follows a script pass
   int32_t connectorsOnMain;
   // Node kinds of the device table (distinct names): real, virtual, symbol.
   int32_t kindReal, kindVirtual, kindSymbol;
   int32_t* nodeList;  // CKT_NODE_LIST_MAX node numbers
+  CktAntRec* ant;     // antenna records of a run with antenna rules
   int32_t nodeCount;
   // The program's per-cell hook (counters), called before the writing.
   void (*cellShown)(CktState& st, int32_t cell, int main);

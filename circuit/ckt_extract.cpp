@@ -7,6 +7,7 @@
 #include "ckt_load.h"
 #include "ckt_nodes.h"
 #include "ckt_run.h"
+#include "ckt_script.h"
 #include "ckt_scan.h"
 #include "ckt_settings.h"
 #include "ckt_state.h"
@@ -157,7 +158,11 @@ int CellLoad(CktState& st, int32_t cell, int32_t n) {
     InstanceFetch(st, 0, j);
     const CktPlace& p = st.store->place[0];
     if (CellOmitted(st, p.cell) || Outlined(st, p)) continue;
-    if (p.cell != inStore) TlcReadCellObjs(st, p.name);
+    if (p.cell != inStore) {
+      TlcReadCellObjs(st, p.name);
+      // The lower cell's pins include the connectors its script added.
+      if (st.compile.scriptsRead && p.rank > 1) ScriptRead(st, p.cell);
+    }
     inStore = p.cell;
     LowerConnectorsCollect(st, j, p.cell);
   }
@@ -168,6 +173,8 @@ int CellLoad(CktState& st, int32_t cell, int32_t n) {
 
   StatusLine(st, "Loading Cell Boxes and Paths", 1);
   TlcReadBPV(st, c.name);
+  if (st.compile.scriptsRead && (c.flags & CELL_RANK_MASK) > 1 && (cell != st.extract.mainCell || st.set.flag[S_WMC]))
+    ScriptRead(st, cell);
   snprintf(msg, sizeof msg, "%d Cells  %d Boxes  %d Paths  %d Text", (int)n, (int)st.store->nb,
            (int)(st.store->np - st.store->nt), (int)st.store->nt);
   LogList(st, msg, st.set.flag[S_SOC] ? 3 : 2);

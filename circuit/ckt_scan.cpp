@@ -354,6 +354,7 @@ int PathIsArea(CktState& st, int32_t path) {
 void ScanRowCrossings(CktState& st, int slot, int32_t y) { Crossings(st, slot, 2 * (int64_t)y, 0); }
 void ScanHalfRowCrossings(CktState& st, int slot, int32_t y) { Crossings(st, slot, 2 * (int64_t)y + 1, 0); }
 void ScanColumnCrossings(CktState& st, int slot, int32_t x) { Crossings(st, slot, 2 * (int64_t)x, 1); }
+void ScanHalfColumnCrossings(CktState& st, int slot, int32_t x) { Crossings(st, slot, 2 * (int64_t)x + 1, 1); }
 
 void CrossingSort(CktState& st, int slot) {
   int n = st.scan.crossLast[slot] + 1;

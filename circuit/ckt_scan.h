@@ -60,6 +60,7 @@ int PathBounds(CktState& st, int32_t path, int32_t* l, int32_t* b, int32_t* r, i
 void ScanRowCrossings(CktState& st, int slot, int32_t y);
 void ScanHalfRowCrossings(CktState& st, int slot, int32_t y);
 void ScanColumnCrossings(CktState& st, int slot, int32_t x);
+void ScanHalfColumnCrossings(CktState& st, int slot, int32_t x);
 void CrossingSort(CktState& st, int slot);
 int CrossingsOverlap(CktState& st);
 int64_t SpanOverlapLength(CktState& st);

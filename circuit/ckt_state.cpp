@@ -26,6 +26,7 @@ CktState::CktState()
 
 CktState::~CktState() {
   free(compile.nodeList);
+  free(compile.ant);
   free(nodes.dev);
   free(nodes.conn);
   if (store) {

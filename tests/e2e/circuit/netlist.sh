@@ -51,6 +51,52 @@ sample)
   tr -d '\r' <"$log" | grep -qx "Finished ..." || fail "log: $(cat "$log")"
   tr -d '\r' <"$log" | grep -qx "0 Warnings  0 Errors" || fail "log: $(cat "$log")"
   ;;
+capant)
+  # Capacitors and antenna rules set in the CAP and ANT dialogs, the chain
+  # named in Setup, then Go: the circuit file and the log equal the native
+  # engine's with the same settings.
+  dir=$(work_folder ckt_netlist_capant)
+  cp -r "$QUIL_SOURCE/tests/fixtures/circuit/netlist/." "$dir/"
+  cd "$dir" || fail "no work folder"
+  rm -f QuilCkt.log CHAIN3.cir CHAIN3.nod
+  quil_start QUILCKT7.EXE
+  pid=$QUIL_LAST_PID
+  robot wait-class QuilCkt7 30000 >/dev/null || fail "QuilCkt7 window did not appear"
+  robot command QuilCkt7 13 >/dev/null
+  robot wait-dialog "Compile Setup" 20000 >/dev/null || fail "Setup gave no dialog: $(robot dialogs)"
+  robot set-text "Compile Setup" 100 "CHAIN3" || fail "cell field"
+  robot press "Compile Setup" OK >/dev/null
+  robot command QuilCkt7 15 >/dev/null
+  robot wait-dialog "Parasitic Capacitance Table" 20000 >/dev/null || fail "Cap gave no dialog: $(robot dialogs)"
+  robot click "Parasitic Capacitance Table" fF >/dev/null || fail "no fF button"
+  robot set-text "Parasitic Capacitance Table" 3010 "7" || fail "layer 1 field"
+  robot set-text "Parasitic Capacitance Table" 3011 "0" || fail "layer 2 field"
+  robot set-text "Parasitic Capacitance Table" 3012 "200" || fail "area field"
+  robot set-text "Parasitic Capacitance Table" 3013 "0.5" || fail "fringe field"
+  robot press "Parasitic Capacitance Table" OK >/dev/null
+  robot command QuilCkt7 16 >/dev/null
+  robot wait-dialog "Antenna Rules Layers" 20000 >/dev/null || fail "Ant gave no dialog: $(robot dialogs)"
+  robot click "Antenna Rules Layers" "Enable Antenna Rules" >/dev/null || fail "no enable box"
+  robot set-text "Antenna Rules Layers" 2002 "2" || fail "channel field"
+  robot set-text "Antenna Rules Layers" 2003 "5" || fail "layer 1 field"
+  robot set-text "Antenna Rules Layers" 2004 "7" || fail "layer 2 field"
+  robot set-text "Antenna Rules Layers" 2011 "0.5" || fail "thickness 1 field"
+  robot set-text "Antenna Rules Layers" 2012 "2" || fail "thickness 2 field"
+  robot press "Antenna Rules Layers" OK >/dev/null
+  robot command QuilCkt7 19 >/dev/null
+  text=$(robot wait-dialog QuilCkt 120000) || fail "no closing message: $(robot dialogs)"
+  printf '%s\n' "$text" | grep -q "Finished ..." || fail "closing message: $text"
+  robot press QuilCkt OK >/dev/null
+  cir=$(ls | grep -i '^chain3\.cir$') || fail "no circuit file: $(ls)"
+  diff <(masked "$cir") "$expected/CHAIN3_capant.cir" >&2 || fail "circuit file differs from the native engine's"
+  log=$(ls | grep -i '^quilckt\.log$') || fail "no compile log: $(ls)"
+  diff <(masked "$log") "$expected/CHAIN3_capant.log" >&2 || fail "log differs from the native engine's"
+  robot close QuilCkt7 >/dev/null
+  wait_gone "$pid" 20 || fail "still running after WM_CLOSE"
+  f=$(ls | grep -i '^quilckt\.usf$') || fail "settings not saved"
+  grep -q '^capu=fF' "$f" || fail "unit not stored: $(grep -i '^capu=' "$f")"
+  grep -q '^eant=Y' "$f" || fail "antenna rules not stored: $(grep -i '^eant=' "$f")"
+  ;;
 *)
   fail "unknown case $case_name"
   ;;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "ckt_compile.h"
@@ -133,6 +134,162 @@ TEST(CktNetlist, NgspiceSimulatesTheExtractedCircuits) {
 // The inverter subcircuit extracted from the chain matches a hand-written
 // netlist in netgen's compare; a reference with gate and drain swapped
 // does not.
+// The chain with ground capacitors on its own wires in each unit: the
+// simulator reads every capacitor line without a warning, one value written
+// in pF, fF and aF gives one output edge, and a larger coefficient makes the
+// edge come later.
+struct CapRun {
+  const char* unit;
+  const char* area;  // per square micron, in the unit
+};
+CapRun g_capRun;
+
+void CapTranTweak(CktState& st) {
+  SetValue(st, GRP_MAIN, S_HFN, "tran.hdr");
+  SetValue(st, GRP_MAIN, S_FFN, "tran.ftr");
+  SetValue(st, GRP_CAP, 0, g_capRun.unit);
+  SetValue(st, GRP_CAP, 1, "1");
+  SetValue(st, GRP_CAP, 2, "7");
+  SetValue(st, GRP_CAP, 18, "0");
+  SetValue(st, GRP_CAP, 34, g_capRun.area);
+}
+
+void CapTranFiles(const std::string& folder) {
+  WriteAll(folder + "tran.hdr",
+           ".MODEL NMOD NMOS (LEVEL=1 VTO=0.7 KP=110U LAMBDA=0.04)\n"
+           ".MODEL PMOD PMOS (LEVEL=1 VTO=-0.7 KP=50U LAMBDA=0.05)\n"
+           "VDD VDD 0 DC 3.3\nVSS VSS 0 DC 0\nVIN IN 0 PULSE(0 3.3 1N 0.1N 0.1N 300N 600N)\n");
+  WriteAll(folder + "tran.ftr", ".TRAN 0.1N 150N\n.PRINT TRAN V(OUT)\n");
+}
+
+// The first time after the input's rise at which the output falls through
+// half the supply; -1 when it never does.
+double FallTime(const std::string& out) {
+  std::regex row("^[0-9]+\\t([-+0-9.e]+)\\t([-+0-9.e]+)");
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    if (end == std::string::npos) end = out.size();
+    std::string line = out.substr(start, end - start);
+    std::smatch m;
+    if (std::regex_search(line, m, row) && std::stod(m[1]) > 1e-9 && std::stod(m[2]) < 1.65) return std::stod(m[1]);
+    start = end + 1;
+  }
+  return -1;
+}
+
+TEST(CktNetlist, NgspiceRunsTheCapacitorsOfEachUnit) {
+  if (!Have("ngspice")) GTEST_SKIP() << "ngspice is not installed";
+  const CapRun runs[] = {{"pF", "200"}, {"fF", "2e5"}, {"aF", "2e8"}, {"pF", "2000"}};
+  double edge[4];
+  for (int i = 0; i < 4; i++) {
+    SCOPED_TRACE(runs[i].unit);
+    g_capRun = runs[i];
+    Engine e;
+    CktState& st = e.st;
+    Compiled c(st, "CHAIN3", CapTranTweak, CapTranFiles);
+    ASSERT_EQ(c.result, 1);
+    EXPECT_NE(c.cir.find("\nC_vn1 vn1 0 "), std::string::npos) << c.cir;
+    int rc;
+    std::string out = Shell("cd " + c.folder + " && timeout 60 ngspice -b CHAIN3.cir", &rc);
+    EXPECT_EQ(rc, 0) << out;
+    EXPECT_EQ(out.find("arning"), std::string::npos) << out;
+    EXPECT_EQ(out.find("rror"), std::string::npos) << out;
+    edge[i] = FallTime(out);
+    ASSERT_GT(edge[i], 0) << c.cir << out;
+  }
+  EXPECT_NEAR(edge[1], edge[0], edge[0] * 0.01);
+  EXPECT_NEAR(edge[2], edge[0], edge[0] * 0.01);
+  EXPECT_GT(edge[3], edge[0] * 1.5);
+}
+
+// Capacitors and the antenna table as the CAP and ANT dialogs set them in
+// the program's own test: the files are the program's reference.
+void CapAntTweak(CktState& st) {
+  SetValue(st, GRP_CAP, 0, "fF");
+  SetValue(st, GRP_CAP, 1, "3");
+  SetValue(st, GRP_CAP, 2, "7");
+  SetValue(st, GRP_CAP, 18, "0");
+  SetValue(st, GRP_CAP, 34, "200");
+  SetValue(st, GRP_CAP, 50, "0.5");
+  const char* ant[] = {"Y", "N", "2", "5", "7"};
+  for (int i = 0; i < 5; i++) SetValue(st, GRP_ANT, i, ant[i]);
+  SetValue(st, GRP_ANT, 11, "0.5");
+  SetValue(st, GRP_ANT, 12, "2");
+}
+
+TEST(CktNetlist, CapacitorsAndAntennaTableOfTheChain) {
+  Engine e;
+  CktState& st = e.st;
+  Compiled c(st, "CHAIN3", CapAntTweak);
+  EXPECT_EQ(c.result, 1);
+  EXPECT_EQ(st.run.errCount, 0);
+  EXPECT_NE(c.cir.find("\nC_vn1 vn1 0 "), std::string::npos) << c.cir;
+  EXPECT_NE(c.log.find("Antenna (Surface) Areas:"), std::string::npos) << c.log;
+  EXPECT_EQ(st.compile.ant, nullptr);  // released with the run
+  Golden("CHAIN3_capant.cir", c.cir);
+  Golden("CHAIN3_capant.log", c.log);
+}
+
+// Connector scripts of the chain (every cell, the main cell too) read back
+// in the Spice pass give the circuit and node list of the same drawing with
+// the scripts' texts saved into its cells and no scripts asked for.
+void ScriptsTweak(CktState& st) {
+  SetValue(st, GRP_MAIN, S_WAR, "Y");
+  SetValue(st, GRP_MAIN, S_WAV, "Y");
+  SetValue(st, GRP_MAIN, S_WMC, "Y");
+}
+
+std::string g_scripts;  // folder of the first compile, read by the second
+
+std::string Folded(std::string s) {
+  for (char& c : s) c = (char)tolower((unsigned char)c);
+  return s;
+}
+
+// Each "text x y n" line as a connector text of the cell's file.
+void ScriptsSaved(const std::string& folder) {
+  for (const char* cell : {"INV", "CHAIN3"}) {
+    std::string script = ReadAll(g_scripts + Folded(cell) + "_ctxt.txt");
+    ASSERT_FALSE(script.empty()) << cell;
+    std::string records;
+    std::istringstream in(script);
+    std::string word;
+    double x, y;
+    std::string n;
+    while (in >> word) {
+      if (word == "tlyr") {
+        in >> word;
+        continue;
+      }
+      in >> x >> y >> n;
+      records += "<T>\n12 2 2 0\n" + std::to_string(lround(x * 1000)) + " " + std::to_string(lround(y * 1000)) +
+                 "\n<![CDATA[" + n + "]]>\n</T>\n";
+    }
+    std::string path = folder + cell + ".tlc";
+    std::string tlc = ReadAll(path);
+    size_t end = tlc.rfind("</TLC>");
+    ASSERT_NE(end, std::string::npos);
+    WriteAll(path, tlc.substr(0, end) + records + tlc.substr(end));
+  }
+}
+
+TEST(CktNetlist, ConnectorScriptsReadBackAsIfSaved) {
+  Engine e1;
+  Compiled scripted(e1.st, "CHAIN3", ScriptsTweak);
+  ASSERT_EQ(scripted.result, 1);
+  EXPECT_NE(scripted.log.find("Writing Connector Script File chain3_ctxt.txt"), std::string::npos) << scripted.log;
+  g_scripts = scripted.folder;
+  Engine e2;
+  Compiled saved(e2.st, "CHAIN3", nullptr, ScriptsSaved);
+  ASSERT_EQ(saved.result, 1);
+  EXPECT_EQ(Mask(scripted.cir), Mask(saved.cir));
+  EXPECT_EQ(Mask(scripted.nod), Mask(saved.nod));
+  // The chain's own nodes got connectors: its node lines carry numbers.
+  EXPECT_NE(saved.nod.find("\nvn1:"), std::string::npos) << saved.nod;
+  EXPECT_EQ(saved.nod.find("\nvn1:0\n"), std::string::npos) << saved.nod;
+}
+
 TEST(CktNetlist, NetgenMatchesTheExtractedInverter) {
   if (!Have("netgen-lvs")) GTEST_SKIP() << "netgen-lvs is not installed";
   Engine e;

@@ -70,18 +70,21 @@ std::string Lf(std::string s) { return std::regex_replace(s, std::regex("\r"), "
 const char kInvLines[] =
     "MN OUT IN VSS VSS NMOD L=1u W=2u\n"
     "MP OUT IN VDD VDD PMOD L=1u W=4u\n";
+// The sample keeps the default capacitor modes and has no layer pairs: the
+// two headings without lines.
+const char kCapHeadings[] = "\n* Node to Gnd Parasitic Caps\n\n* Node to Node Parasitic Caps\n";
 
 TEST(CktSample, CompilesWithItsOwnSettings) {
   struct Case {
     const char* cell;
     std::string block;
   } cases[] = {
-      {"INV", std::string("\n*** INV ***\n\n* INV IN OUT VDD VSS\n\n") + kInvLines},
-      {"TOP", std::string("\n*** TOP.INV ***\n\n.SUBCKT INV IN OUT VDD VSS\n\n") + kInvLines +
+      {"INV", std::string("\n*** INV ***\n\n* INV IN OUT VDD VSS\n\n") + kInvLines + kCapHeadings},
+      {"TOP", std::string("\n*** TOP.INV ***\n\n.SUBCKT INV IN OUT VDD VSS\n\n") + kInvLines + kCapHeadings +
                   ".ENDS\n\n*** TOP ***\n\n* TOP\n\n"
                   "X_1_INV IN vn1 VDD VSS INV\n"
                   "X_2_INV vn1 vn2 VDD VSS INV\n"
-                  "X_3_INV vn2 OUT VDD VSS INV\n"},
+                  "X_3_INV vn2 OUT VDD VSS INV\n" + kCapHeadings},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.cell);
