@@ -1,11 +1,12 @@
 // Flattener benchmark: a 100 x 100 array of a 100-box cell smashed into one
-// cell of 1,000,000 boxes. Prints the run time (the pauses the run asks for
+// cell of 1,000,000 boxes (N x N with a second argument). Prints the run time (the pauses the run asks for
 // cost nothing here: the silent host takes them), the rate of TLC written
 // and the peak memory.
 //
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build/bench --target flatten_bench
-//   build/bench/bin/flatten_bench [folder]   (default: a fresh folder under /tmp)
+//   build/bench/bin/flatten_bench [folder [N]]   (default: a fresh folder under /tmp, N 100)
+// A folder given keeps the drawing (B100, ARRAY and their cell list) and the result.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -27,6 +28,8 @@ static FlatState State;  // holds the cell list: not on the stack
 
 int main(int argc, char** argv) {
   fs::path dir;
+  int n = argc > 2 ? atoi(argv[2]) : 100;
+  if (n < 1 || n > 1000) n = 100;
   if (argc > 1) {
     dir = argv[1];
     fs::create_directories(dir);
@@ -46,11 +49,12 @@ int main(int argc, char** argv) {
   {
     std::ofstream f("ARRAY.tlc");
     f << "<?xml version=\"1.0\"?>\n<TLC>\n";
-    for (int r = 0; r < 100; ++r)
-      for (int c = 0; c < 100; ++c) f << "<C>\nB100\n" << (r + c) % 8 << " " << c * 200 << " " << r * 200 << " 0\n</C>\n";
+    for (int r = 0; r < n; ++r)
+      for (int c = 0; c < n; ++c) f << "<C>\nB100\n" << (r + c) % 8 << " " << c * 200 << " " << r * 200 << " 0\n</C>\n";
     f << "</TLC>\n";
   }
-  std::ofstream("QUIL7.CRF") << "2\nB100\n1 0 0 97 97 100 0 0 0\nARRAY\n2 0 0 20000 20000 0 0 0 10000\n\n";
+  std::ofstream("QUIL7.CRF") << "2\nB100\n1 0 0 97 97 100 0 0 0\nARRAY\n2 0 0 " << n * 200 << " " << n * 200
+                              << " 0 0 0 " << n * n << "\n\n";
   std::ofstream("QUIL7.USF") << "scale=1000\nphysunit=um\n";
 
   FlatState* st = &State;
@@ -81,5 +85,5 @@ int main(int argc, char** argv) {
     fs::current_path("/");
     fs::remove_all(dir);
   }
-  return ok && st->total.boxes == 1000000 ? 0 : 1;
+  return ok && st->total.boxes == 100LL * n * n ? 0 : 1;
 }

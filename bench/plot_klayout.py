@@ -1,11 +1,13 @@
 # klayout's image export of the plotter benchmark's cells, built here with
 # the same boxes: prints "klayout_image_s <seconds>" for the cell given as
-# -rd cell=FLAT or ARR (layer 1 only shown, as the plot draws one layer).
+# -rd cell=FLAT or ARR, its layers 1..N shown with -rd layers=N (1 when not
+# given: the plot of one layer).
 import time
 
 import pya as db
 lay = db
 
+shown = int(globals().get("layers", "1"))  # given with -rd, before the name is reused
 ly = db.Layout()
 ly.dbu = 0.001
 layers = [ly.layer(n, 0) for n in range(1, 11)]
@@ -31,10 +33,11 @@ view = lay.LayoutView()
 cv = view.show_layout(ly, False)
 view.max_hier()
 view.clear_layers()
-lp = lay.LayerPropertiesNode()
-lp.source = "1/0@1"
-view.insert_layer(view.begin_layers(), lp)
+for n in range(shown, 0, -1):
+    lp = lay.LayerPropertiesNode()
+    lp.source = "%d/0@1" % n
+    view.insert_layer(view.begin_layers(), lp)
 view.zoom_fit()
 t0 = time.time()
-view.save_image("/tmp/plot_klayout_%s.png" % name, 2048, 2048)
+view.save_image("/tmp/plot_klayout_%s_%d.png" % (name, shown), 2048, 2048)
 print("klayout_image_s %.3f" % (time.time() - t0))

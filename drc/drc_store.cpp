@@ -75,9 +75,26 @@ void PathS(void*, int32_t i, DrcPathRec* out) {
 // Texts with their vertices: the position, then 8 characters a vertex.
 void PathAllS(void*, int32_t i, DrcPathRec* out) { PathVertices(i, out); }
 
+// The cell whose instances each level's bank holds from a read without
+// error, or "": every map of every area walks the hierarchy again, and the
+// main cell's list of thousands of instances need not be read and parsed
+// again each time. A read at a level frees the deeper banks, a bank kept
+// leaves them as they are: what a tag names is always what its bank holds.
+char BankCell[NRANK + 1][NAMLEN + 1];
+
+void BanksForget(int from) {
+  for (int d = from < 0 ? 0 : from; d <= NRANK; ++d) BankCell[d][0] = '\0';
+}
+
 int ReadInstancesS(void* ctx, const char* cell, int level) {
+  bool named = cell && cell[0] && std::strlen(cell) <= NAMLEN;
+  if (named && level >= 0 && level <= NRANK && std::strcmp(BankCell[level], cell) == 0) return 0;
   int r = TlcReadC(cell, level);
   if (TlcStore.oomFlag && ctx) static_cast<DrcState*>(ctx)->g.stopCode = DRC_STOP_MEMORY;
+  if (level >= 0 && level <= NRANK) {
+    BanksForget(level);
+    if (r == 0 && named && !TlcLimitHit()) std::snprintf(BankCell[level], sizeof BankCell[level], "%s", cell);
+  }
   return r ? 1 : 0;
 }
 
@@ -112,5 +129,6 @@ long DrcStoreReads() { return Reads; }
 
 void DrcStoreReset() {
   Reads = 0;
+  BanksForget(0);
   TlcStoreReset();
 }

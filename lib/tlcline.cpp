@@ -78,6 +78,29 @@ const char* TlcLineGet(TlcLineIn* in) {
   int max = in->maxChars;
   if (max < 1) max = 1;
   if (max > TLC_LINE_LIMIT) max = TLC_LINE_LIMIT;
+  // Most lines lie whole in the bytes at hand: tidied where they stand and
+  // only what is kept copied. The same cut as below: the first max bytes,
+  // ended at a NUL byte, then trailing and leading characters removed.
+  if (in->memPos < in->memLen) {
+    const unsigned char* start = in->mem + in->memPos;
+    size_t avail = in->memLen - in->memPos;
+    const void* nl = memchr(start, '\n', avail);
+    if (nl) {
+      size_t take = static_cast<size_t>(static_cast<const unsigned char*>(nl) - start);
+      size_t n = take < static_cast<size_t>(max) ? take : static_cast<size_t>(max);
+      const void* nul = memchr(start, 0, n);
+      if (nul) n = static_cast<size_t>(static_cast<const unsigned char*>(nul) - start);
+      while (n > 0 && !(start[n - 1] >= '!' && start[n - 1] <= '~')) --n;
+      size_t from = 0;
+      if (in->tlcMode)
+        while (from < n && IsBlank(static_cast<char>(start[from]))) ++from;
+      memcpy(in->line, start + from, n - from);
+      in->line[n - from] = 0;
+      in->memPos += take + 1;
+      in->lineNo++;
+      return in->line;
+    }
+  }
   size_t len = 0;
   bool any = false;
   for (;;) {

@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "host.h"
 #include "pagedtable.h"
 #include "q7tlcrw.h"
@@ -19,8 +23,119 @@ tlccel TLCc[NRANK + 2];
 
 namespace {
 
+// Blocks are cut from slabs of several blocks, zeroed when made, so that a
+// cell of a million boxes costs a few dozen allocations, not thousands. A
+// table's first slabs double (1, 1, 2, 4, 8, 16 blocks) so a small cell
+// stays small; from 32 blocks on a slab is 2 MB, aligned to its size so the
+// system may back it with large pages: reading a big cell is otherwise
+// mostly page faults. A block stays where it is until its table is freed;
+// the slabs of a freed table are kept for its next read (a tool reads cell
+// after cell, or the same cell once a pass) and given back at a reset.
+enum {
+  SLAB_BLOCKS = 256,
+  SLAB_BYTES = SLAB_BLOCKS * TLC_BLOCK_BYTES,
+  SLAB_SMALL_COUNT = 6,  // slabs of 1, 1, 2, 4, 8 and 16 blocks come first
+};
+
+void* SlabMake(size_t bytes) {
+#if defined(__linux__)
+  if (bytes == SLAB_BYTES) {
+    void* p = nullptr;
+    if (posix_memalign(&p, SLAB_BYTES, bytes) != 0) return nullptr;
+    madvise(p, bytes, MADV_HUGEPAGE);  // a hint; without it the slab works the same
+    memset(p, 0, bytes);
+    return p;
+  }
+#endif
+  return calloc(1, bytes);
+}
+
 template <int Fields, int PerBlock, int Blocks, int32_t Max>
-using BlockTable = PagedTable<PagedFields<Fields>, TLC_BLOCK_BYTES, PerBlock, Blocks, Max>;
+struct BlockTable {
+  using Record = PagedFields<Fields>;
+  enum {
+    PER_BLOCK = PerBlock,
+    BLOCKS = Blocks,
+    MAX_INDEX = Max,
+    MAX_SLABS = SLAB_SMALL_COUNT + (Blocks + SLAB_BLOCKS - 1) / SLAB_BLOCKS,
+  };
+  PagedTable<Record, TLC_BLOCK_BYTES, PerBlock, Blocks, Max> pages;
+  char* slab[MAX_SLABS];
+  int slabs;   // slabs made (kept while the table is freed)
+  int used;    // slabs cut from since the table was last freed
+  char* next;  // the next block of the last slab used
+  int left;    // blocks not yet cut from it
+};
+
+// Blocks of slab k of a table of `blocks` blocks: always the same for the
+// same k, so a kept slab serves the same place again.
+int SlabSpan(int k, int blocks) {
+  int before = k < SLAB_SMALL_COUNT + 1 ? (k ? 1 << (k - 1) : 0) : (1 << (SLAB_SMALL_COUNT - 1)) + SLAB_BLOCKS * (k - SLAB_SMALL_COUNT);
+  int span = k < SLAB_SMALL_COUNT ? (k ? 1 << (k - 1) : 1) : SLAB_BLOCKS;
+  if (span > blocks - before) span = blocks - before;
+  return span;
+}
+
+// Block i (from 0) of the table, made on first use; null outside the table
+// or when no slab can be had (the out-of-memory flag is then set).
+template <typename Table>
+typename Table::Record* Block(Table& t, int i) {
+  if (i < 0 || i >= Table::BLOCKS) return nullptr;
+  if (t.pages.page[i]) return t.pages.page[i];
+  if (t.left == 0) {
+    int k = t.used;
+    // A table makes each of its blocks once at most, so neither holds.
+    if (k >= Table::MAX_SLABS) return nullptr;
+    int span = SlabSpan(k, Table::BLOCKS);
+    if (span < 1) return nullptr;
+    size_t bytes = static_cast<size_t>(span) * TLC_BLOCK_BYTES;
+    char* p;
+    if (k < t.slabs) {
+      p = t.slab[k];
+      memset(p, 0, bytes);  // an untouched record reads as nothing
+    } else {
+      p = static_cast<char*>(SlabMake(bytes));
+      if (!p) {
+        TlcStore.oomFlag = 1;
+        return nullptr;
+      }
+      t.slab[t.slabs++] = p;
+    }
+    ++t.used;
+    t.next = p;
+    t.left = span;
+  }
+  auto* b = reinterpret_cast<typename Table::Record*>(t.next);
+  t.next += TLC_BLOCK_BYTES;
+  --t.left;
+  t.pages.page[i] = b;
+  if (t.pages.top <= i) t.pages.top = i + 1;
+  return b;
+}
+
+// Record n (from 1), its block made on first use; null for n outside
+// 1..the store's limit or a block that can't be had.
+template <typename Table>
+inline typename Table::Record* Rec(Table& t, int32_t n) {
+  auto* r = PagedFind(t.pages, n);
+  if (r) return r;
+  uint32_t i = static_cast<uint32_t>(n) - 1u;  // n below 1 wraps above the limit
+  if (i >= static_cast<uint32_t>(Table::MAX_INDEX)) return nullptr;
+  if (!Block(t, static_cast<int>(i / static_cast<uint32_t>(Table::PER_BLOCK)))) return nullptr;
+  return PagedFind(t.pages, n);
+}
+
+// Empties the table; its slabs are kept for the next read unless giveBack.
+template <typename Table>
+void TableFree(Table& t, int giveBack) {
+  for (int i = 0; i < t.pages.top; ++i) t.pages.page[i] = nullptr;
+  t.pages.top = 0;
+  t.used = t.left = 0;
+  t.next = nullptr;
+  if (!giveBack) return;
+  for (int k = 0; k < t.slabs; ++k) free(t.slab[k]);
+  t.slabs = 0;
+}
 
 struct Blocks {
   BlockTable<TLCS_BOX_FIELDS, TLCS_BOX_PER_BLOCK, TLCS_BOX_BLOCKS, BMAX> box;
@@ -35,7 +150,7 @@ Blocks Store;
 template <typename Table>
 int32_t* Field(Table& table, int field, int32_t n) {
   if (field < 0 || field >= Table::Record::FIELDS) return nullptr;
-  auto* r = PagedRec(table, n, &TlcStore.oomFlag);
+  auto* r = Rec(table, n);
   return r ? r->f + field : nullptr;
 }
 
@@ -51,21 +166,23 @@ int Limit(int32_t count, int32_t limit, int* flag, const char* what) {
 }  // namespace
 
 void freeBPV() {
-  PagedFree(Store.box);
-  PagedFree(Store.path);
-  PagedFree(Store.vert);
+  TableFree(Store.box, 0);
+  TableFree(Store.path, 0);
+  TableFree(Store.vert, 0);
   TlcStore.nB = TlcStore.nP = TlcStore.nV = 0;
 }
 
 void freeCEL(int depth) {
   if (depth < 0 || depth > NRANK) return;
-  PagedFree(Store.cel[depth]);
+  TableFree(Store.cel[depth], 0);
   TlcStore.nA[depth] = 0;
 }
 
 void TlcStoreReset() {
-  freeBPV();
-  for (int d = 0; d <= NRANK; ++d) freeCEL(d);
+  TableFree(Store.box, 1);
+  TableFree(Store.path, 1);
+  TableFree(Store.vert, 1);
+  for (int d = 0; d <= NRANK; ++d) TableFree(Store.cel[d], 1);
   TlcStore = TlcStoreState();
   memset(&TLCh, 0, sizeof TLCh);
   memset(&TLCb, 0, sizeof TLCb);
@@ -84,12 +201,12 @@ int TlcLimitHit() {
          TlcStore.oomFlag;
 }
 
-int allocB(int i) { return PagedPage(Store.box, i, &TlcStore.oomFlag) != nullptr; }
-int allocP(int i) { return PagedPage(Store.path, i, &TlcStore.oomFlag) != nullptr; }
-int allocV(int i) { return PagedPage(Store.vert, i, &TlcStore.oomFlag) != nullptr; }
+int allocB(int i) { return Block(Store.box, i) != nullptr; }
+int allocP(int i) { return Block(Store.path, i) != nullptr; }
+int allocV(int i) { return Block(Store.vert, i) != nullptr; }
 int allocA(int depth, int i) {
   if (depth < 0 || depth > NRANK) return 0;
-  return PagedPage(Store.cel[depth], i, &TlcStore.oomFlag) != nullptr;
+  return Block(Store.cel[depth], i) != nullptr;
 }
 
 int32_t getB(int field, int32_t n) {
@@ -144,9 +261,13 @@ int TlcALim() { return Limit(TlcStore.nA[0], TlcStore.limA, &TlcStore.AlimFlag, 
 int TlcMakeB() {
   if (TlcBLim()) return 0;
   int32_t n = TlcStore.nB + 1;
-  if (!putB(TLCb.lyr, 0, n) || !putB(TLCb.l, 1, n) || !putB(TLCb.b, 2, n) || !putB(TLCb.r, 3, n) ||
-      !putB(TLCb.t, 4, n))
-    return 0;
+  auto* r = Rec(Store.box, n);
+  if (!r) return 0;
+  r->f[0] = TLCb.lyr;
+  r->f[1] = TLCb.l;
+  r->f[2] = TLCb.b;
+  r->f[3] = TLCb.r;
+  r->f[4] = TLCb.t;
   TlcStore.nB = n;
   return 1;
 }

@@ -54,7 +54,38 @@ void SlotSetInt(const char* key, int v) {
 
 // ---- the host seam as the frame shows it ----
 
+// Inside a run the engines poll Esc and pause so that the windows repaint,
+// some of them after every record or cell. A pause less than RUN_PACE_MS
+// after the previous one only lets the pending messages through (the
+// counters and the message list still repaint) and the Esc key is read at
+// most once in RUN_PACE_MS (a press is still seen within that time): a run
+// no longer waits out thousands of short pause dialogs or key reads. A
+// message box makes the next pause whole again, as the person answering it
+// is meant to see it.
+enum { RUN_PACE_MS = 50 };
+
+struct RunPace {
+  int paused = 0;      // a pause ended in this run
+  DWORD pauseEnd = 0;  // when
+  int keyRead = 0;     // the Esc key was read in this run
+  DWORD keyTime = 0;   // when
+};
+RunPace Pace;
+
+void PendingPump() {
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage((int)m.wParam);  // for the main loop, once the run is over
+      return;
+    }
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+}
+
 int HostWinMsg(const char* text, const char* caption, int kind, int type) {
+  Pace.paused = 0;
   const char* cap = SatDisplayName();
   UINT icon = 0;
   switch (kind) {
@@ -73,12 +104,26 @@ void HostWinStatus(const char* text) {
 void HostWinProgress(long, long) {}
 
 int HostWinAbortPoll() {
+  if (SatFrame.running) {
+    DWORD now = GetTickCount();
+    if (Pace.keyRead && now - Pace.keyTime < RUN_PACE_MS) return 0;
+    Pace.keyRead = 1;
+    Pace.keyTime = now;
+  }
   if (!(GetAsyncKeyState(VK_ESCAPE) & 0x8000)) return 0;
   const char* q = Prog().abortQuestion ? Prog().abortQuestion : "Aborting ... OK?";
   return MsgBoxShow(SatWin.main, q, SatDisplayName(), 0x124) == IDYES;
 }
 
-void HostWinPause(int ms) { PauseShow(SatOwner(), ms); }
+void HostWinPause(int ms) {
+  if (SatFrame.running && Pace.paused && GetTickCount() - Pace.pauseEnd < RUN_PACE_MS) {
+    PendingPump();
+    return;
+  }
+  PauseShow(SatOwner(), ms);
+  Pace.paused = SatFrame.running;
+  Pace.pauseEnd = GetTickCount();
+}
 
 const HostOps kFrameHost = {HostWinMsg, HostWinStatus, HostWinProgress, HostWinAbortPoll, HostWinPause};
 
@@ -135,6 +180,7 @@ void CmdGo() {
     return;
   }
   SatFrame.running = 1;
+  Pace = RunPace();
   ShowWindow(SatWin.display, SW_SHOWNORMAL);
   SetFocus(SatWin.display);
   AbortPoll(10);

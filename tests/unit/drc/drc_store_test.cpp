@@ -115,4 +115,48 @@ TEST_F(StoreTest, MissingCellFilesStopTheWalk) {
   EXPECT_EQ(HostRecordGet().messages.back().caption, "TLC Read Error ...");
 }
 
+// An instance list read without error stays in its level's bank for the
+// next walk: the file is not read again (a file changed in between shows
+// it). A read at a shallower level frees the deeper banks, a list that did
+// not read is read (and reported) again, and a new run reads everything anew.
+TEST_F(StoreTest, InstanceListsReadOnceAWhileTheirBankHoldsThem) {
+  auto write = [&](const char* name, int x) {
+    std::ofstream(dir / name) << "<?xml version=\"1.0\"?>\n<TLC>\n<C>\nA\n0 " << x << " 0 0\n</C>\n</TLC>\n";
+  };
+  write("TOP.TLC", 5);
+  write("MID.TLC", 7);
+  const DrcCellSource* src = DrcStoreSource(st);
+  auto firstX = [&](int level) {
+    DrcInstRec r = {0, 0, 0};
+    if (src->instCount(src->ctx, level) < 1) return -1;
+    src->inst(src->ctx, level, 1, &r);
+    return (int)r.x;
+  };
+  ASSERT_EQ(src->readInstances(src->ctx, "TOP", 0), 0);
+  ASSERT_EQ(src->readInstances(src->ctx, "MID", 1), 0);
+  write("TOP.TLC", 50);
+  write("MID.TLC", 70);
+  ASSERT_EQ(src->readInstances(src->ctx, "TOP", 0), 0);
+  ASSERT_EQ(src->readInstances(src->ctx, "MID", 1), 0);
+  EXPECT_EQ(firstX(0), 5);
+  EXPECT_EQ(firstX(1), 7);
+  ASSERT_EQ(src->readInstances(src->ctx, "MID", 0), 0);  // level 0 read: level 1 freed
+  EXPECT_EQ(firstX(0), 70);
+  EXPECT_EQ(firstX(1), -1);
+  ASSERT_EQ(src->readInstances(src->ctx, "TOP", 1), 0);
+  EXPECT_EQ(firstX(1), 50);
+
+  std::ofstream(dir / "BAD.TLC") << "<C>\nA\n0 1\n</C>\n";
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(src->readInstances(src->ctx, "BAD", 0), 1);
+  size_t errors = 0;
+  for (auto& m : HostRecordGet().messages) errors += m.text == "Cell Record Read Error";
+  EXPECT_EQ(errors, 2u);
+
+  ASSERT_EQ(src->readInstances(src->ctx, "TOP", 0), 0);
+  write("TOP.TLC", 500);
+  DrcStoreReset();
+  ASSERT_EQ(src->readInstances(src->ctx, "TOP", 0), 0);
+  EXPECT_EQ(firstX(0), 500);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -65,6 +67,59 @@ TEST(TlcLine, FileSourceReadsAcrossChunks) {
   EXPECT_EQ(got, want);
   remove(path);
   EXPECT_EQ(TlcLineOpenFile(in.get(), "/nonexistent/x.tlc", 1), 0);
+}
+
+// A line is kept the same wherever it stands: whole in the bytes at hand,
+// or split across two chunks of a file. What is kept: the first maxChars
+// bytes, up to a NUL byte, without trailing characters outside '!'..'~' and,
+// for TLC readers, without leading blanks and tabs.
+TEST(TlcLine, ALineReadsTheSameWhereverItStands) {
+  auto model = [](const std::string& raw, int tlcMode) {
+    std::string s = raw.substr(0, TLC_LINE_MAX);
+    s = s.substr(0, s.find('\0'));
+    while (!s.empty() && !(s.back() >= '!' && s.back() <= '~')) s.pop_back();
+    if (tlcMode) s.erase(0, s.find_first_not_of(" \t") == std::string::npos ? s.size() : s.find_first_not_of(" \t"));
+    return s;
+  };
+  const std::string lines[] = {
+      " \t<B> \r",
+      std::string("ab \0cd", 6),
+      std::string("\0  x", 4),
+      std::string(300, ' ') + "x",
+      "  " + std::string(300, 'a'),
+      std::string(TLC_LINE_MAX - 1, 'b') + " \t",
+      "\xff\x01 x \x7f",
+      "",
+  };
+  char path[] = "/tmp/tlcline_XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  for (const std::string& line : lines) {
+    for (int tlcMode : {0, 1}) {
+      std::string want = model(line, tlcMode);
+      EXPECT_EQ(Source(line + "\n", tlcMode).Lines(), std::vector<std::string>{want});
+      // The line starts k bytes before the end of the first chunk.
+      for (size_t k : {size_t{1}, size_t{2}, line.size() / 2 + 1, line.size(), line.size() + 1}) {
+        if (k < 1 || k > TLC_CHUNK - 1) continue;
+        std::string text(TLC_CHUNK - k - 1, 'f');
+        text += "\n" + line + "\nend\n";
+        FILE* f = fopen(path, "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+        std::unique_ptr<TlcLineIn> in(new TlcLineIn);
+        ASSERT_EQ(TlcLineOpenFile(in.get(), path, tlcMode), 1);
+        std::vector<std::string> got;
+        while (const char* l = TlcLineGet(in.get())) got.push_back(l);
+        TlcLineClose(in.get());
+        ASSERT_EQ(got.size(), 3u) << k;
+        EXPECT_EQ(got[1], want) << "line of " << line.size() << " bytes at " << k << " mode " << tlcMode;
+        EXPECT_EQ(got[2], "end");
+      }
+    }
+  }
+  remove(path);
 }
 
 TEST(TlcLine, TagsMatchTheWholeLineOnly) {

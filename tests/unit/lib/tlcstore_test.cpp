@@ -142,6 +142,43 @@ TEST(TlcStore, GetAndPutRefuseIndicesAndFieldsOutOfRange) {
   TlcStoreReset();
 }
 
+// Blocks are made on first touch in any order, many to an allocation: every
+// record keeps its own values, a block never touched reads as zeros, and a
+// freed table reads as nothing, also where its memory serves again.
+TEST(TlcStore, RecordsOfManyBlocksKeepTheirValues) {
+  Fresh();
+  const int32_t boxes = 300 * TLCS_BOX_PER_BLOCK + 7;  // past the small allocations
+  const int32_t order[] = {BMAX, boxes, 1, BMAX / 2};   // blocks made out of order first
+  for (int32_t n : order) ASSERT_EQ(putB(n, 4, n), 1) << n;
+  for (int32_t n = 1; n <= boxes; ++n)
+    for (int f = 0; f < 5; ++f) ASSERT_EQ(putB(n * 5 + f, f, n), 1);
+  for (int32_t v = 1; v <= 2 * TLCS_VERT_PER_BLOCK; ++v) ASSERT_EQ(putV(-v, 1, v), 1);
+  int32_t wrong = 0;
+  for (int32_t n = 1; n <= boxes; ++n)
+    for (int f = 0; f < 5; ++f) wrong += getB(f, n) != n * 5 + f;
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(getB(4, BMAX), BMAX);
+  EXPECT_EQ(getB(4, BMAX / 2), BMAX / 2);
+  EXPECT_EQ(getB(0, BMAX / 2), 0);            // the rest of a touched record
+  EXPECT_EQ(getB(4, boxes + 1), 0);           // past the last record written
+  EXPECT_EQ(getB(4, 2 * boxes), 0);           // a block never touched
+  EXPECT_EQ(getV(1, 2 * TLCS_VERT_PER_BLOCK), -2 * TLCS_VERT_PER_BLOCK);
+  freeBPV();
+  EXPECT_EQ(getB(4, boxes), 0);
+  EXPECT_EQ(getV(1, 1), 0);
+  // The next read gets the same memory again, and it holds nothing of the last.
+  for (int32_t n : order) ASSERT_EQ(putB(1, 0, n), 1);
+  for (int32_t n = 1; n <= boxes; ++n) ASSERT_EQ(putB(1, 0, n), 1);
+  int32_t stale = 0;
+  for (int32_t n = 1; n <= boxes; ++n)
+    for (int f = 1; f < 5; ++f) stale += getB(f, n) != 0;
+  EXPECT_EQ(stale, 0);
+  EXPECT_EQ(getB(4, BMAX), 0);
+  EXPECT_EQ(getB(0, BMAX), 1);
+  EXPECT_EQ(TlcStore.oomFlag, 0);
+  TlcStoreReset();
+}
+
 TEST(TlcRead, BothFormsGiveTheSameStore) {
   const char* tagged =
       "<?xml version=\"1.0\"?>\n<TLC>\n<H>\nCELL\n7.0.91\n7.0.91\n1000\num\n01/01/26\n00:00:00\n1 0 0 1 1\n1 2 3 0\n</H>\n"
