@@ -53,6 +53,11 @@ system)
   # System Mode: Organize through its dialog (item 1001 then says done and
   # the list is written again), and a launcher row whose program is missing.
   dir=$(sample_drawing quil7_system)
+  # The editor runs from a folder of its own that lacks QUILMX7.EXE, so the
+  # launcher row has a program to miss now that every satellite is built.
+  bin=$(work_folder quil7_system_bin)
+  cp "$QUIL_BIN"/QUIL7.EXE "$QUIL_BIN"/ROBOT.EXE "$QUIL_BIN"/*.tff "$bin"/
+  QUIL_BIN="$bin"
   editor_start "$dir"
   editor_ready
   trace_settle
