@@ -16,19 +16,6 @@
 
 namespace {
 
-int Modal(const char* tmpl, DLGPROC proc, LPARAM param) {
-  Sw.modalDepth++;
-  INT_PTR r = DialogBoxParamA(Sw.inst, tmpl, Sw.main, proc, param);
-  Sw.modalDepth--;
-  return r < 0 ? 0 : (int)r;
-}
-
-int DlgCancel(HWND dlg, UINT msg, WPARAM wParam) {
-  if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
-  EndDialog(dlg, 0);
-  return 1;
-}
-
 void SetInt(HWND dlg, int id, int v) {
   char t[24];
   snprintf(t, sizeof t, "%d", v);
@@ -37,7 +24,7 @@ void SetInt(HWND dlg, int id, int v) {
 
 // --- SWIN ------------------------------------------------------------------------
 INT_PTR CALLBACK SwinProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   if (msg == WM_INITDIALOG) {
     SetDlgItemTextA(dlg, 1335, lParam ? "Rwin" : "Swin");
     return TRUE;
@@ -49,7 +36,7 @@ INT_PTR CALLBACK SwinProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-int SwinDialog(int restore) { return Modal("SWIN", SwinProc, restore); }
+int SwinDialog(int restore) { return CmdDlgModal("SWIN", SwinProc, restore); }
 
 // --- DPTH ------------------------------------------------------------------------
 void DepthShow(HWND dlg) {
@@ -58,7 +45,7 @@ void DepthShow(HWND dlg) {
 }
 
 INT_PTR CALLBACK DepthProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       DepthShow(dlg);
@@ -90,7 +77,7 @@ INT_PTR CALLBACK DepthProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-int DepthDialog() { return Modal("DPTH", DepthProc, 0); }
+int DepthDialog() { return CmdDlgModal("DPTH", DepthProc, 0); }
 
 // --- one-field dialogs: WDGRD, TSIZ/CSIZ, WDTH/CWTH ----------------------------------------
 struct FieldDlg {
@@ -100,7 +87,7 @@ struct FieldDlg {
 };
 
 INT_PTR CALLBACK FieldProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   FieldDlg* d = (FieldDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -130,7 +117,7 @@ int GridDialog(int display, int32_t initial, char* text, size_t size) {
   (void)display;
   FieldDlg d = {2006, "", -1};
   DlgLength(d.text, sizeof d.text, initial, MainSetup.scale);
-  if (!Modal("WDGRD", FieldProc, (LPARAM)&d)) return 0;
+  if (!CmdDlgModal("WDGRD", FieldProc, (LPARAM)&d)) return 0;
   snprintf(text, size, "%s", d.text);
   return 1;
 }
@@ -140,7 +127,7 @@ int WidthAsk(int kind, int32_t initial, int32_t* width) {
   for (;;) {
     FieldDlg d = {163, "", initial < 0};
     DlgLength(d.text, sizeof d.text, initial < 0 ? -(double)initial : initial, MainSetup.scale);
-    if (!Modal(kind ? "CWTH" : "WDTH", FieldProc, (LPARAM)&d)) return 0;
+    if (!CmdDlgModal(kind ? "CWTH" : "WDTH", FieldProc, (LPARAM)&d)) return 0;
     int star = 0;
     if (WidthAccept(d.text, MainSetup.scale, width, &star)) return 1;
   }
@@ -152,7 +139,7 @@ int SizeAsk(int kind, int32_t initial, int32_t* size) {
   for (;;) {
     FieldDlg d = {159, "", -1};
     DlgLength(d.text, sizeof d.text, initial, MainSetup.scale);
-    if (!Modal(kind ? "CSIZ" : "TSIZ", FieldProc, (LPARAM)&d)) return 0;
+    if (!CmdDlgModal(kind ? "CSIZ" : "TSIZ", FieldProc, (LPARAM)&d)) return 0;
     if (SizeAccept(d.text, MainSetup.scale, size)) return 1;
   }
 }
@@ -161,7 +148,7 @@ int SizeDialog(int32_t initial, int32_t* size) { return SizeAsk(0, initial, size
 
 // --- SCALE -----------------------------------------------------------------------
 INT_PTR CALLBACK ScaleProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       SetDlgItemTextA(dlg, 1020, MainSetup.physunit);
@@ -193,7 +180,7 @@ INT_PTR CALLBACK ScaleProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 
 // --- STEP ------------------------------------------------------------------------
 INT_PTR CALLBACK StepProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   StepAnswers* s = (StepAnswers*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG: {
@@ -247,7 +234,7 @@ void FieldShow(HWND dlg, int id, char* text, size_t size) {
 void FieldRead(HWND dlg, int id, char* text, size_t size) { GetDlgItemTextA(dlg, id, text, (int)size); }
 
 INT_PTR CALLBACK CnfgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG: {
       CnfgForm f;
@@ -291,16 +278,16 @@ INT_PTR CALLBACK CnfgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-int CnfgDialogRun() { return Modal("CNFG", CnfgProc, 0); }
+int CnfgDialogRun() { return CmdDlgModal("CNFG", CnfgProc, 0); }
 
 int StepDialogRun(StepAnswers* s) {
   StepAnswers work = *s;
-  if (!Modal("STEP", StepProc, (LPARAM)&work)) return 0;
+  if (!CmdDlgModal("STEP", StepProc, (LPARAM)&work)) return 0;
   *s = work;
   return 1;
 }
 
-int ScaleDialogRun() { return Modal("SCALE", ScaleProc, 0); }
+int ScaleDialogRun() { return CmdDlgModal("SCALE", ScaleProc, 0); }
 
 void CmdDialogsInstall() {
   CmdShell.swinDialog = SwinDialog;

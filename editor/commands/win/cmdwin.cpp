@@ -20,22 +20,20 @@
 #include "shellwin.h"
 #include "version.h"
 
-namespace {
-
-int Modal(const char* tmpl, DLGPROC proc, LPARAM param) {
+int CmdDlgModal(const char* tmpl, DLGPROC proc, LPARAM param) {
   Sw.modalDepth++;
   INT_PTR r = DialogBoxParamA(Sw.inst, tmpl, Sw.main, proc, param);
   Sw.modalDepth--;
   return r < 0 ? 0 : (int)r;
 }
 
-// Cancel and closing end every dialog here with 0 (CMD_DLG_CANCEL): 1 when
-// msg was one of them.
-int DlgCancel(HWND dlg, UINT msg, WPARAM wParam) {
+int CmdDlgCancel(HWND dlg, UINT msg, WPARAM wParam) {
   if (msg != WM_CLOSE && !(msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) return 0;
   EndDialog(dlg, 0);
   return 1;
 }
+
+namespace {
 
 void Num(char* out, size_t size, double v, int digits) { snprintf(out, size, "%.*g", digits, v); }
 
@@ -83,7 +81,7 @@ void HistoryDelete(char* list, int count, int width, const char* text) {
 }
 
 INT_PTR CALLBACK CmdProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   CmdDlg* d = (CmdDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -148,7 +146,7 @@ INT_PTR CALLBACK CmdProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int CmdDialog(char* line, size_t lineSize, char* file, size_t fileSize) {
   CmdDlg d = {line, lineSize, file, fileSize};
-  return Modal("CMD", CmdProc, (LPARAM)&d);
+  return CmdDlgModal("CMD", CmdProc, (LPARAM)&d);
 }
 
 // --- one edit dialogs: TEXT, NOCELL, LCELL, SCELL, NEWCELL ------------------
@@ -164,7 +162,7 @@ struct TextDlg {
 int ListByName(HWND owner, char* out, size_t size);
 
 INT_PTR CALLBACK TextProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   TextDlg* d = (TextDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -200,25 +198,25 @@ INT_PTR CALLBACK TextProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int TextDialog(char* text, size_t size) {
   TextDlg d = {155, text, size, 0, 0, 0};
-  return Modal("TEXT", TextProc, (LPARAM)&d);
+  return CmdDlgModal("TEXT", TextProc, (LPARAM)&d);
 }
 
 int NocellDialog(char* out, size_t size) {
   out[0] = '\0';
   TextDlg d = {2021, out, size < (size_t)CELL_NAME_SIZE ? size : (size_t)CELL_NAME_SIZE, 2009, 0, 0};
-  return Modal("NOCELL", TextProc, (LPARAM)&d);
+  return CmdDlgModal("NOCELL", TextProc, (LPARAM)&d);
 }
 
 int LoadDialog(char* out, size_t size) {
   snprintf(out, size, "%s", Cell.name[0] ? Cell.name : (Cell.recall[0][0] ? Cell.recall[0] : ""));
   TextDlg d = {1004, out, size < (size_t)CELL_NAME_SIZE - 3 ? size : (size_t)CELL_NAME_SIZE - 3, 2009, 0, 0};
-  return Modal("LCELL", TextProc, (LPARAM)&d);
+  return CmdDlgModal("LCELL", TextProc, (LPARAM)&d);
 }
 
 int SaveDialog(char* name, size_t size, int* script) {
   for (;;) {
     TextDlg d = {1411, name, size < (size_t)CELL_NAME_SIZE - 3 ? size : (size_t)CELL_NAME_SIZE - 3, 0, 1329, 0};
-    if (!Modal("SCELL", TextProc, (LPARAM)&d)) return 0;
+    if (!CmdDlgModal("SCELL", TextProc, (LPARAM)&d)) return 0;
     for (char* p = name; *p; ++p) *p = (char)toupper((unsigned char)*p);
     if (CellNameCheck(name, 0)) return 0;
     if (_stricmp(name, Cell.name) == 0) {
@@ -241,7 +239,7 @@ struct ListDlg {
 };
 
 INT_PTR CALLBACK ListProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   ListDlg* d = (ListDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG: {
@@ -289,17 +287,17 @@ INT_PTR CALLBACK ListProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int ListByName(HWND, char* out, size_t size) {
   ListDlg d = {0, out, size};
-  return Modal("ANYLIST", ListProc, (LPARAM)&d);
+  return CmdDlgModal("ANYLIST", ListProc, (LPARAM)&d);
 }
 
 int ObjectList(char* out, size_t size) {
   ListDlg d = {1, out, size};
-  return Modal("ANYLIST", ListProc, (LPARAM)&d);
+  return CmdDlgModal("ANYLIST", ListProc, (LPARAM)&d);
 }
 
 // --- ARC, SPIRAL ------------------------------------------------------------
 INT_PTR CALLBACK ArcProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SetDlgItemTextA(dlg, 2023, strcmp(MainSetup.arcdir, "cw") == 0 ? "cw" : "ccw");
@@ -332,7 +330,7 @@ INT_PTR CALLBACK ArcProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-int ArcDialog() { return Modal("ARC", ArcProc, 0); }
+int ArcDialog() { return CmdDlgModal("ARC", ArcProc, 0); }
 
 void SpiralEnable(HWND dlg, int t) {
   EnableWindow(GetDlgItem(dlg, 1302), t >= 2);
@@ -355,7 +353,7 @@ void SpiralShow(HWND dlg) {
 }
 
 INT_PTR CALLBACK SpiralProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SpiralShow(dlg);
@@ -389,7 +387,7 @@ INT_PTR CALLBACK SpiralProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-int SpiralDialog() { return Modal("SPIRAL", SpiralProc, 0); }
+int SpiralDialog() { return CmdDlgModal("SPIRAL", SpiralProc, 0); }
 
 // --- PKEY/PKEX and INCMOV -----------------------------------------------------
 struct PointDlg {
@@ -397,7 +395,7 @@ struct PointDlg {
 };
 
 INT_PTR CALLBACK PointProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   PointDlg* d = (PointDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -430,7 +428,7 @@ void IncShow(HWND dlg, const PointDlg* d) {
 }
 
 INT_PTR CALLBACK IncProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   PointDlg* d = (PointDlg*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
@@ -461,8 +459,8 @@ int PointDialog(int axis, double* x, double* y) {
   PointDlg d = {*x, *y};
   if (axis == 3) {
     d.x = d.y = 0;
-    if (!Modal("INCMOV", IncProc, (LPARAM)&d)) return 0;
-  } else if (!Modal(axis == 1 ? "PKEY" : "PKEX", PointProc, (LPARAM)&d)) {
+    if (!CmdDlgModal("INCMOV", IncProc, (LPARAM)&d)) return 0;
+  } else if (!CmdDlgModal(axis == 1 ? "PKEY" : "PKEX", PointProc, (LPARAM)&d)) {
     return 0;
   }
   *x = d.x;
@@ -472,7 +470,7 @@ int PointDialog(int axis, double* x, double* y) {
 
 // --- NEWCELL ---------------------------------------------------------------
 INT_PTR CALLBACK NewCellProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (DlgCancel(dlg, msg, wParam)) return TRUE;
+  if (CmdDlgCancel(dlg, msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(dlg, DWLP_USER, lParam);
@@ -493,7 +491,7 @@ INT_PTR CALLBACK NewCellProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int NewCellRankAsk(const char*) {
   int rank = 0;
-  if (!Modal("NEWCELL", NewCellProc, (LPARAM)&rank)) return 0;
+  if (!CmdDlgModal("NEWCELL", NewCellProc, (LPARAM)&rank)) return 0;
   return rank;
 }
 

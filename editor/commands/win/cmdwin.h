@@ -3,6 +3,15 @@
 #ifndef QUIL_EDITOR_COMMANDS_WIN_CMDWIN_H
 #define QUIL_EDITOR_COMMANDS_WIN_CMDWIN_H
 
+#include <windows.h>
+
+// A command dialog over the main window, counted as modal so the window's
+// own handling waits: the dialog's result, 0 when it could not be shown.
+int CmdDlgModal(const char* tmpl, DLGPROC proc, LPARAM param);
+// Cancel and closing end every command dialog with 0 (CMD_DLG_CANCEL): 1
+// when msg was one of them.
+int CmdDlgCancel(HWND dlg, UINT msg, WPARAM wParam);
+
 // Installs the dialogs and the posting of WM_USER+3/+4 (after WM_CREATE set
 // Sw.main).
 void CmdWinInstall();
