@@ -295,14 +295,21 @@ void MoveSetApply(CmdEngineState& st, const MoveSet& s, int32_t dx, int32_t dy) 
   }
 }
 
+// The vertices a copy of path p takes: the selected ones (all with
+// allVertices) and a text's characters.
+static int PathCopyNeed(int32_t p, int allVertices) {
+  int need = 0;
+  ChainWalk(StorePathGet(2, p), [&](int32_t, int32_t* vr) {
+    if (allVertices || vr[0] < 0 || (vr[0] & VERTEX_SELECTED)) ++need;
+  });
+  return need;
+}
+
 // One path's copy: the whole path or nothing. Its new number, 0 when it
 // has nothing to copy, -1 refused (the store is full).
 static int32_t PathCopy(int32_t p, int32_t dx, int32_t dy, int allVertices) {
   int32_t* src = StorePathRec(p);
-  int need = 0;
-  ChainWalk(src[2], [&](int32_t, int32_t* vr) {
-    if (allVertices || vr[0] < 0 || (vr[0] & VERTEX_SELECTED)) ++need;
-  });
+  const int need = PathCopyNeed(p, allVertices);
   if (need == 0) return 0;
   if (StorePathLim() != 0 || StoreVertexLim() != 0) return -1;
   if ((int64_t)Store.vertexCount + need > VERTEX_LIMIT) {
@@ -418,6 +425,19 @@ int StepCore(CmdEngineState& st, const StepAnswers& in) {
     return 0;
   }
   UndoSave(st, 4, 1);
+  // Every copy has what the first one has: the store's room for all of
+  // them is made at once rather than page by page as they arrive.
+  const int64_t copies = (int64_t)a.nx * a.ny - 1;
+  int64_t paths = 0, vertices = 0;
+  for (int32_t p : cur.paths)
+    if (int need = PathCopyNeed(p, 0)) {
+      ++paths;
+      vertices += need;
+    }
+  StoreBoxReserve(copies * (int64_t)cur.boxes.size());
+  StorePathReserve(copies * paths);
+  StoreVertexReserve(copies * vertices);
+  StoreCellReserve(copies * (int64_t)cur.insts.size());
   const long total = (long)a.nx * a.ny;
   long done = 1;
   MoveSet next;

@@ -1,10 +1,17 @@
 #include "store.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
+// Large pages for reservations where the system offers them.
+#if defined(__linux__)
+#define STORE_LARGE_PAGES 1
+#include <sys/mman.h>
+#endif
 
 #include "celltable.h"
 #include "host.h"
@@ -26,9 +33,75 @@ int32_t* RecOf(Table& table, int32_t index) {
   return r->f;
 }
 
+// A zero-filled block of size bytes (a multiple of the system's page), null
+// when it can't be had. Filling millions of records on fresh memory costs
+// mostly the system's faults, one per 4 KB touched; where the system has
+// large pages the block lies on 2 MB boundaries and asks for them, one fault
+// per 2 MB.
+char* BlockMake(size_t size) {
+#ifdef STORE_LARGE_PAGES
+  const uintptr_t large = uintptr_t(2) << 20;
+  const size_t span = size + large;
+  void* m = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) return nullptr;
+  const uintptr_t from = reinterpret_cast<uintptr_t>(m);
+  const uintptr_t at = (from + large - 1) & ~(large - 1);
+  if (at > from) munmap(m, at - from);
+  if (from + span > at + size) munmap(reinterpret_cast<void*>(at + size), from + span - (at + size));
+  madvise(reinterpret_cast<void*>(at), size, MADV_HUGEPAGE);
+  return reinterpret_cast<char*>(at);
+#else
+  return static_cast<char*>(calloc(1, size));
+#endif
+}
+
+void BlockFree(char* bytes, size_t size) {
+#ifdef STORE_LARGE_PAGES
+  munmap(bytes, size);
+#else
+  (void)size;
+  free(bytes);
+#endif
+}
+
 template <typename Table>
 void FreePages(Table& table) {
+  // A reservation's pages go back with their block, not one by one.
+  for (int k = 0; k < Store.blockCount;) {
+    StoreBlock& b = Store.blocks[k];
+    if (b.table != &table) {
+      ++k;
+      continue;
+    }
+    for (int i = b.first; i <= b.last; ++i) table.page[i] = nullptr;
+    Store.pagesMade -= b.last - b.first + 1;
+    BlockFree(b.bytes, static_cast<size_t>(b.last - b.first + 1) * STORE_PAGE_BYTES);
+    b = Store.blocks[--Store.blockCount];
+  }
   Store.pagesMade -= PagedFree(table);
+}
+
+// Makes the pages of records count+1 .. count+more+1 (the record after the
+// last too: the capacity checks make its page ahead) that are missing, as
+// one block: the run of missing pages from the first one, up to the first
+// page that exists or the table's end.
+template <typename T, int B, int P, int M, int32_t X>
+void Reserve(PagedTable<T, B, P, M, X>& table, int32_t count, int64_t more) {
+  static_assert(B == STORE_PAGE_BYTES, "a block is cut into store pages");
+  if (more <= 0 || count < 0 || Store.blockCount >= STORE_BLOCKS) return;
+  const int64_t lastIndex = std::min<int64_t>(int64_t(count) + more + 1, X);
+  int first = count / P;
+  const int end = static_cast<int>((lastIndex - 1) / P);
+  while (first <= end && table.page[first]) ++first;
+  int last = first;
+  while (last < end && !table.page[last + 1]) ++last;
+  if (first > end || last - first + 1 < STORE_BLOCK_MIN_PAGES) return;
+  char* bytes = BlockMake(static_cast<size_t>(last - first + 1) * STORE_PAGE_BYTES);
+  if (!bytes) return;
+  for (int i = first; i <= last; ++i) table.page[i] = reinterpret_cast<T*>(bytes + int64_t(i - first) * B);
+  if (table.top <= last) table.top = last + 1;
+  Store.pagesMade += last - first + 1;
+  Store.blocks[Store.blockCount++] = StoreBlock{&table, bytes, first, last};
 }
 
 int Limit(int32_t count, int32_t limit, const char* message, int32_t* (*rec)(int32_t)) {
@@ -115,6 +188,11 @@ int StoreCellSet(int32_t value, int level, int field, int32_t index) {
   r[field] = value;
   return 1;
 }
+
+void StoreBoxReserve(int64_t count) { Reserve(Store.boxPages, Store.boxCount, count); }
+void StorePathReserve(int64_t count) { Reserve(Store.pathPages, Store.pathCount, count); }
+void StoreVertexReserve(int64_t count) { Reserve(Store.vertexPages, Store.vertexCount, count); }
+void StoreCellReserve(int64_t count) { Reserve(Store.instPages[0], Store.instCount[0], count); }
 
 int StoreBoxLim() { return Limit(Store.boxCount, BOX_LIMIT, "Box Limit Exceeded", StoreBoxRec); }
 int StorePathLim() { return Limit(Store.pathCount, PATH_LIMIT, "Path Limit Exceeded", StorePathRec); }

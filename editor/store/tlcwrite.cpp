@@ -40,26 +40,48 @@ void Put(const char* s, size_t n) {
 
 void Puts(const char* s) { Put(s, strlen(s)); }
 
-void PutInt(int64_t v) {
-  char tmp[24];
-  char* e = tmp + sizeof tmp;
-  char* p = e;
+// v in decimal at p, which has room for 20 characters; the end.
+char* IntAt(char* p, int64_t v) {
   uint64_t u = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  if (v < 0) *p++ = '-';
+  int digits = 1;
+  for (uint64_t w = u; w >= 10; w /= 10) ++digits;
+  char* e = p + digits;
   do {
-    *--p = static_cast<char>('0' + u % 10);
+    *--e = static_cast<char>('0' + u % 10);
     u /= 10;
   } while (u);
-  if (v < 0) *--p = '-';
-  Put(p, static_cast<size_t>(e - p));
+  return p + digits;
 }
 
-// Integers separated by single blanks, then a newline.
-void PutInts(const int64_t* v, int n) {
+void PutInt(int64_t v) {
+  char tmp[24];
+  Put(tmp, static_cast<size_t>(IntAt(tmp, v) - tmp));
+}
+
+// Integers separated by single blanks, then a newline, at p (room for 21
+// characters an integer and one more); the end. A cell file holds millions
+// of these lines: each goes to the buffer in one piece.
+char* IntsAt(char* p, const int64_t* v, int n) {
   for (int i = 0; i < n; ++i) {
-    if (i) Put(" ", 1);
-    PutInt(v[i]);
+    if (i) *p++ = ' ';
+    p = IntAt(p, v[i]);
   }
-  Put("\n", 1);
+  *p++ = '\n';
+  return p;
+}
+
+void PutInts(const int64_t* v, int n) {
+  enum { kPerLine = 9 };
+  char line[kPerLine * 21 + 1];
+  for (int i = 0; i < n; i += kPerLine) {
+    int k = n - i < kPerLine ? n - i : kPerLine;
+    char* e = IntsAt(line, v + i, k);
+    // A line of more than kPerLine goes on with a blank, not a newline.
+    if (i + k < n) e[-1] = ' ';
+    Put(line, static_cast<size_t>(e - line));
+  }
+  if (n <= 0) Put("\n", 1);
 }
 
 void Printf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -75,26 +97,37 @@ void Printf(const char* fmt, ...) {
 
 bool OldForm() { return MainSetup.writeoldtlc == 1; }
 
+// A record's opening tag at p (room for 4 characters); the end.
+char* OpenAt(char* p, char tag) {
+  if (OldForm()) {
+    p[0] = '=';
+    p[1] = tag;
+    p[2] = '\n';
+    return p + 3;
+  }
+  p[0] = '<';
+  p[1] = tag;
+  p[2] = '>';
+  p[3] = '\n';
+  return p + 4;
+}
+
+// Its closing tag (room for 5 characters; none in the old form).
+char* CloseAt(char* p, char tag) {
+  if (OldForm()) return p;
+  const char s[5] = {'<', '/', tag, '>', '\n'};
+  memcpy(p, s, sizeof s);
+  return p + sizeof s;
+}
+
 void Open(char tag) {
   char s[5];
-  if (OldForm()) {
-    s[0] = '=';
-    s[1] = tag;
-    s[2] = '\n';
-    Put(s, 3);
-  } else {
-    s[0] = '<';
-    s[1] = tag;
-    s[2] = '>';
-    s[3] = '\n';
-    Put(s, 4);
-  }
+  Put(s, static_cast<size_t>(OpenAt(s, tag) - s));
 }
 
 void Close(char tag) {
-  if (OldForm()) return;
-  char s[5] = {'<', '/', tag, '>', '\n'};
-  Put(s, 5);
+  char s[5];
+  Put(s, static_cast<size_t>(CloseAt(s, tag) - s));
 }
 
 void PutLine(const char* s) {
@@ -410,10 +443,11 @@ void TlcWriteBox() {
   TlcBoxRec& b = TlcRec.box;
   if (b.l > b.r) std::swap(b.l, b.r);
   if (b.b > b.t) std::swap(b.b, b.t);
-  Open('B');
+  // The commonest record, written whole in one piece.
+  char rec[4 + 5 * 21 + 5];
   int64_t v[5] = {b.lyr, b.l, b.b, b.r, b.t};
-  PutInts(v, 5);
-  Close('B');
+  char* e = CloseAt(IntsAt(OpenAt(rec, 'B'), v, 5), 'B');
+  Put(rec, static_cast<size_t>(e - rec));
 }
 
 void TlcWritePath() {

@@ -584,6 +584,55 @@ TEST_F(Move, StepEqualsRepeatedCopies) {
   }
 }
 
+// A Step big enough to have its room made at once (boxes, paths, vertices
+// and instances, each more than a block's worth) gives the same store as the
+// same Step whose pages all exist beforehand, made one by one.
+TEST_F(Move, StepWithItsRoomMadeAtOnceEqualsPageByPage) {
+  const int nx = 13, ny = 13, copies = nx * ny - 1;
+  auto fill = [&] {
+    StoreReset();
+    MakeCurrent("TOP", 2);
+    for (int i = 0; i < 160; ++i) {
+      BoxAdd(1 + i % 5, i * 10, 0, i * 10 + 5, 5);
+      StoreBoxSet(StoreBoxGet(0, i + 1) | BOX_SEL_ALL, 0, i + 1);
+    }
+    BoxAdd(1, 0, -50, 5, -45);  // unselected
+    for (int i = 0; i < 250; ++i) SelectVertices(Path({{i, 10}, {i, 20}, {i + 5, 25}}, 3, 2), {0, 2});
+    for (int i = 0; i < 10; ++i) {
+      TextAdd(2, 300, i % 8, i * 40, 40, "ABCDEFGHIJ");
+      const int32_t t = Store.pathCount;
+      StoreVertexSet(StoreVertexGet(0, StorePathGet(2, t)) | VERTEX_SELECTED, 0, StorePathGet(2, t));
+      PathSelSync(t);
+    }
+    for (int i = 0; i < 260; ++i) {
+      InstAdd(low, i % 8, i * 20, 60);
+      StoreCellSet(StoreCellGet(0, 0, i + 1) | INST_SELECTED, 0, 0, i + 1);
+    }
+  };
+  StepAnswers a;
+  a.nx = nx;
+  a.ny = ny;
+  a.dx = 3000;
+  a.dy = 200;
+  fill();
+  ASSERT_EQ(StepCore(st, a), 1);
+  EXPECT_EQ(Store.blockCount, 4);
+  EXPECT_EQ(Store.boxCount, 161 + 160 * copies);
+  EXPECT_EQ(Store.pathCount, 260 * (copies + 1));
+  EXPECT_EQ(Store.instCount[0], 260 * (copies + 1));
+  EXPECT_EQ(StoreInvariants(), "");
+  const std::string reserved = Dump();
+  fill();
+  // Every page the copies could take, made first (more than they take).
+  for (int32_t i = 1; i <= Store.boxCount * (copies + 1) + 1; i += BOX_PER_PAGE) StoreBoxRec(i);
+  for (int32_t i = 1; i <= Store.pathCount * (copies + 1) + 1; i += PATH_PER_PAGE) StorePathRec(i);
+  for (int32_t i = 1; i <= Store.vertexCount * (copies + 1) + 1; i += VERTEX_PER_PAGE) StoreVertexRec(i);
+  for (int32_t i = 1; i <= Store.instCount[0] * (copies + 1) + 1; i += INST_PER_PAGE) StoreCellRec(0, i);
+  ASSERT_EQ(StepCore(st, a), 1);
+  EXPECT_EQ(Store.blockCount, 0);
+  EXPECT_EQ(Dump(), reserved);
+}
+
 TEST_F(Move, StepPlacesTheArray) {
   struct Case {
     int sequential;

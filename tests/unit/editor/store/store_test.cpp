@@ -113,6 +113,93 @@ TEST_F(StorePages, CapacityChecksAtTheLimits) {
   }
 }
 
+TEST_F(StorePages, AReservationMakesTheMissingRunInOneBlock) {
+  const int32_t P = BOX_PER_PAGE;
+  const int32_t nearEnd = BOX_INDEX_MAX - 70 * P;
+  struct Case {
+    const char* what;
+    int32_t count;   // boxes held
+    int premade;     // a page made before (-1 none)
+    int64_t more;    // room asked for
+    int first, last; // the block's pages (-1: none made)
+  } cases[] = {
+      {"after the held records", 1, 0, 100 * P, 1, 100},
+      {"up to a page that exists", 0, 100, 200 * P, 0, 99},
+      {"too few pages missing", 0, -1, 10 * P, -1, -1},
+      {"none asked", 0, -1, 0, -1, -1},
+      {"less than none", 0, -1, -5, -1, -1},
+      {"cut at the table's end", nearEnd, -1, int64_t(1) << 40, nearEnd / P, BOX_PAGES - 1},
+  };
+  for (const Case& c : cases) {
+    StoreReset();
+    Store.boxCount = c.count;
+    if (c.premade >= 0) {
+      ASSERT_NE(StoreBoxRec(c.premade * P + 1), nullptr);
+    }
+    const int64_t before = Store.pagesMade;
+    StoreBoxReserve(c.more);
+    const int made = c.first < 0 ? 0 : c.last - c.first + 1;
+    EXPECT_EQ(Store.pagesMade, before + made) << c.what;
+    EXPECT_EQ(Store.blockCount, made ? 1 : 0) << c.what;
+    for (int i = 0; i < BOX_PAGES; ++i) {
+      const bool inBlock = made && i >= c.first && i <= c.last;
+      EXPECT_EQ(Store.boxPages.page[i] != nullptr, inBlock || i == c.premade) << c.what << " page " << i;
+      if (inBlock && i > c.first) {
+        const char* at = reinterpret_cast<const char*>(Store.boxPages.page[i]);
+        EXPECT_EQ(at - reinterpret_cast<const char*>(Store.boxPages.page[c.first]), int64_t(i - c.first) * STORE_PAGE_BYTES);
+      }
+    }
+    if (made) {
+      // The block's records read as nothing and take what is put in them.
+      const int32_t last = (c.last + 1) * P;
+      EXPECT_EQ(StoreBoxGet(4, last), 0) << c.what;
+      EXPECT_EQ(StoreBoxSet(77, 4, last), 1);
+      EXPECT_EQ(StoreBoxGet(4, last), 77);
+      EXPECT_EQ(Store.pagesMade, before + made) << c.what;
+    }
+    StoreFreeAll();
+    EXPECT_EQ(Store.pagesMade, 0) << c.what;
+    EXPECT_EQ(Store.blockCount, 0) << c.what;
+    EXPECT_EQ(Store.boxPages.page[c.first < 0 ? 0 : c.first], nullptr) << c.what;
+  }
+  StoreReset();
+}
+
+TEST_F(StorePages, ReservationsAreBoundedAndGoWithTheirTable) {
+  const int32_t run = STORE_BLOCK_MIN_PAGES * VERTEX_PER_PAGE;
+  for (int k = 0; k < STORE_BLOCKS; ++k) {
+    Store.vertexCount = k * run;
+    StoreVertexReserve(run - 1);
+  }
+  EXPECT_EQ(Store.blockCount, STORE_BLOCKS);
+  EXPECT_EQ(Store.pagesMade, int64_t(STORE_BLOCKS) * STORE_BLOCK_MIN_PAGES);
+  // The list is full: no block for any table, records come page by page.
+  const int64_t full = Store.pagesMade;
+  Store.vertexCount = STORE_BLOCKS * run;
+  StoreVertexReserve(run - 1);
+  StoreBoxReserve(100 * BOX_PER_PAGE);
+  EXPECT_EQ(Store.blockCount, STORE_BLOCKS);
+  EXPECT_EQ(Store.pagesMade, full);
+  EXPECT_NE(StoreVertexRec(Store.vertexCount + 1), nullptr);
+  EXPECT_EQ(Store.pagesMade, full + 1);
+  StoreFreeObjs();
+  EXPECT_EQ(Store.pagesMade, 0);
+  EXPECT_EQ(Store.blockCount, 0);
+  // A table's blocks go with it; another's stay.
+  Store.vertexCount = 0;
+  StoreCellReserve(100 * INST_PER_PAGE);
+  StoreVertexReserve(100 * VERTEX_PER_PAGE);
+  EXPECT_EQ(Store.blockCount, 2);
+  StoreFreeLevel(0);
+  EXPECT_EQ(Store.blockCount, 1);
+  EXPECT_EQ(Store.instPages[0].page[0], nullptr);
+  EXPECT_NE(Store.vertexPages.page[0], nullptr);
+  EXPECT_EQ(Store.pagesMade, 101);
+  StoreReset();
+  EXPECT_EQ(Store.pagesMade, 0);
+  EXPECT_EQ(Store.blockCount, 0);
+}
+
 TEST_F(StorePages, TextPacking) {
   struct Case {
     std::string text;

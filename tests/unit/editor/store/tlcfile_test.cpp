@@ -138,6 +138,8 @@ TEST_F(TlcFile, RecordLayouts) {
       "<T>\n7 1000 3 7\n30 -20\n<![CDATA[OUT_12345]]>\n</T>\n",
       "<C>\nLOWER\n6 -100 200 1\n</C>\n",
       "<B>\n2 10 20 50 60\n</B>\n",
+      "<B>\n1 0 0 100 200\n</B>\n",
+      "<B>\n256 -536870912 -5 536870912 5\n</B>\n",
       "<H>\nMIXED\n7.0.91\n7.0.91\n1000\num\n12/10/26\n12:00:00\n2 ",
   };
   for (const char* e : expected) EXPECT_NE(f.find(e), std::string::npos) << e;
