@@ -269,6 +269,21 @@ std::vector<std::string> TlcFilesMatching(const char* src, const char* pattern) 
   return names;
 }
 
+// The scale, unit, extents and counts of a cell's header, as the import
+// takes them (the rank is judged by each caller).
+void ItemFromHeader(ImportItem* it, const TlcHeaderRec& h) {
+  it->scale = h.scale;
+  TlcCopyCut(it->unit, h.unit, TLC_VERSION_MAX, 0);
+  it->l = h.l;
+  it->b = h.b;
+  it->r = h.r;
+  it->t = h.t;
+  it->nb = h.nb;
+  it->np = h.np;
+  it->nv = h.nv;
+  it->nc = h.nc;
+}
+
 int ListFromTlcFiles(const char* src, const char* pattern) {
   Status("Building Cell List from TLC Files ...", 200);
   std::vector<std::string> files = TlcFilesMatching(src, pattern);
@@ -304,16 +319,7 @@ int ListFromTlcFiles(const char* src, const char* pattern) {
     }
     // Rank 0 marks a cell not to be registered, as in a TLD file.
     it->rank = h.rank;
-    it->scale = h.scale;
-    TlcCopyCut(it->unit, h.unit, TLC_VERSION_MAX, 0);
-    it->l = h.l;
-    it->b = h.b;
-    it->r = h.r;
-    it->t = h.t;
-    it->nb = h.nb;
-    it->np = h.np;
-    it->nv = h.nv;
-    it->nc = h.nc;
+    ItemFromHeader(it, h);
   }
   return 1;
 }
@@ -820,16 +826,7 @@ int TldListHeaders() {
       Fault(msg);
       it->rank = 0;
     }
-    it->scale = h.scale;
-    TlcCopyCut(it->unit, h.unit, TLC_VERSION_MAX, 0);
-    it->l = h.l;
-    it->b = h.b;
-    it->r = h.r;
-    it->t = h.t;
-    it->nb = h.nb;
-    it->np = h.np;
-    it->nv = h.nv;
-    it->nc = h.nc;
+    ItemFromHeader(it, h);
   }
   return 1;
 }
