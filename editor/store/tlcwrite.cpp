@@ -312,39 +312,30 @@ void TlcPathTidy(char* path) {
     if (*p == '\\' && p[1]) p[1] = static_cast<char>(toupper(static_cast<unsigned char>(p[1])));
 }
 
-int TlcCreate(const char* folder, const char* name) {
+namespace {
+// A cell (".tlc") or cell collection (".tld") file begun; failMsg names the
+// path the way the kind's message does.
+int CreateOfKind(const char* folder, const char* name, const char* ext, const char* failMsg) {
   TlcWrite.lastWriteFailed = 0;
   char path[400];
-  int n = snprintf(path, sizeof path, "%s%s.tlc", folder ? folder : "", name ? name : "");
+  int n = snprintf(path, sizeof path, "%s%s.%s", folder ? folder : "", name ? name : "", ext);
   if (!name || !name[0] || n < 0 || static_cast<size_t>(n) >= sizeof path) {
     TlcWrite.lastWriteFailed = 1;
     return 0;
   }
   TlcPathTidy(path);
   if (!BeginFile(path)) {
-    Fail("Unable to Write %s TLC File", path);
+    Fail(failMsg, path);
     return 0;
   }
   if (!OldForm()) Puts("<?xml version=\"1.0\"?>\n<TLC>\n");
   return 1;
 }
+}  // namespace
 
-int TldCreate(const char* folder, const char* name) {
-  TlcWrite.lastWriteFailed = 0;
-  char path[400];
-  int n = snprintf(path, sizeof path, "%s%s.tld", folder ? folder : "", name ? name : "");
-  if (!name || !name[0] || n < 0 || static_cast<size_t>(n) >= sizeof path) {
-    TlcWrite.lastWriteFailed = 1;
-    return 0;
-  }
-  TlcPathTidy(path);
-  if (!BeginFile(path)) {
-    Fail("Unable to Write %s TLD File", path);
-    return 0;
-  }
-  if (!OldForm()) Puts("<?xml version=\"1.0\"?>\n<TLC>\n");
-  return 1;
-}
+int TlcCreate(const char* folder, const char* name) { return CreateOfKind(folder, name, "tlc", "Unable to Write %s TLC File"); }
+
+int TldCreate(const char* folder, const char* name) { return CreateOfKind(folder, name, "tld", "Unable to Write %s TLD File"); }
 
 void TldWriteCellList() {
   Open('R');
